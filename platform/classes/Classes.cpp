@@ -1,0 +1,142 @@
+#include "platform/classes/Classes.h"
+
+#include <algorithm>
+
+const TClassInfo& TPersistent::StaticClassInfo() {
+  static const TClassInfo Info{"TPersistent", nullptr, nullptr, {}};
+  return Info;
+}
+
+const TClassInfo* TPersistent::ClassInfo() const { return &StaticClassInfo(); }
+
+void TPersistent::Assign(const TPersistent* Source) {
+  if (Source) {
+    Source->AssignTo(this);
+    return;
+  }
+  AssignTo(this);  // nil source: let AssignTo raise with our own name
+}
+
+void TPersistent::AssignTo(TPersistent* Dest) const {
+  std::string Src = Dest == this ? "nil" : ClassName();
+  throw EConvertError("Não é possível atribuir " + Src + " a " + Dest->ClassName());
+}
+
+void TPersistent::DefineProperties(TFiler*) {}
+
+// ---- TComponent
+
+const TClassInfo& TComponent::StaticClassInfo() {
+  static const TClassInfo Info{"TComponent", &TPersistent::StaticClassInfo(),
+                               [](TComponent* Owner) -> TPersistent* { return new TComponent(Owner); }, {}};
+  return Info;
+}
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (AOwner) AOwner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  FComponentState |= csDestroying;
+  // Tell everyone who asked, then drop their links back to us.
+  while (!FFreeNotifies.empty()) {
+    TComponent* C = FFreeNotifies.back();
+    FFreeNotifies.pop_back();
+    auto& Back = C->FFreeNotifies;
+    Back.erase(std::remove(Back.begin(), Back.end(), this), Back.end());
+    C->Notification(this, opRemove);
+  }
+  // Owned components go last-first, as the class library frees them.
+  while (!FComponents.empty()) {
+    TComponent* C = FComponents.back();
+    RemoveComponent(C);
+    delete C;
+  }
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+int TComponent::ComponentIndex() const {
+  if (!FOwner) return -1;
+  auto& L = FOwner->FComponents;
+  auto It = std::find(L.begin(), L.end(), this);
+  return It == L.end() ? -1 : static_cast<int>(It - L.begin());
+}
+
+TComponent* TComponent::FindComponent(const std::string& AName) const {
+  if (AName.empty()) return nullptr;
+  for (TComponent* C : FComponents)
+    if (SameTextAscii(C->FName, AName)) return C;
+  return nullptr;
+}
+
+bool IsValidIdent(const std::string& S) {
+  if (S.empty()) return false;
+  auto Alpha = [](char C) { return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_'; };
+  if (!Alpha(S[0])) return false;
+  for (char C : S)
+    if (!Alpha(C) && !(C >= '0' && C <= '9')) return false;
+  return true;
+}
+
+void TComponent::ValidateRename(TComponent* C, const std::string& CurName, const std::string& NewName) const {
+  if (!NewName.empty() && !SameTextAscii(CurName, NewName)) {
+    TComponent* Other = FindComponent(NewName);
+    if (Other && Other != C) throw EComponentError("Já existe um componente com o nome " + NewName);
+  }
+}
+
+void TComponent::SetName(const std::string& NewName) {
+  if (NewName == FName) return;
+  if (!NewName.empty() && !IsValidIdent(NewName))
+    throw EComponentError("\"" + NewName + "\" não é um nome de componente válido");
+  if (FOwner) FOwner->ValidateRename(this, FName, NewName);
+  FName = NewName;
+}
+
+void TComponent::SetState(TComponentStateFlag F, bool On) {
+  if (On)
+    FComponentState |= F;
+  else
+    FComponentState &= ~static_cast<uint32_t>(F);
+}
+
+void TComponent::InsertComponent(TComponent* C) {
+  if (!C || C->FOwner == this) return;
+  if (C->FOwner) C->FOwner->RemoveComponent(C);
+  ValidateRename(C, "", C->FName);
+  FComponents.push_back(C);
+  C->FOwner = this;
+  Notification(C, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* C) {
+  auto It = std::find(FComponents.begin(), FComponents.end(), C);
+  if (It == FComponents.end()) return;
+  Notification(C, opRemove);
+  FComponents.erase(std::find(FComponents.begin(), FComponents.end(), C));
+  C->FOwner = nullptr;
+}
+
+void TComponent::FreeNotification(TComponent* C) {
+  if (!C || C == this) return;
+  if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), C) == FFreeNotifies.end()) {
+    FFreeNotifies.push_back(C);
+    C->FreeNotification(this);  // both sides learn of each other's end
+  }
+}
+
+void TComponent::RemoveFreeNotification(TComponent* C) {
+  FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), C), FFreeNotifies.end());
+  if (C) C->FFreeNotifies.erase(std::remove(C->FFreeNotifies.begin(), C->FFreeNotifies.end(), this),
+                                C->FFreeNotifies.end());
+}
+
+void TComponent::Loaded() { FComponentState &= ~static_cast<uint32_t>(csLoading); }
+
+void TComponent::GetChildren(const std::function<void(TComponent*)>&, TComponent*) {}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
+  // Owned components hear of every insertion and removal, as in the class library.
+  for (size_t I = 0; I < FComponents.size(); ++I) FComponents[I]->Notification(AComponent, Operation);
+}

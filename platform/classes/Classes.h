@@ -1,0 +1,100 @@
+#pragma once
+// The object model: persistent objects and owned components.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/classes/TypInfo.h"
+#include "platform/rtl/SysUtils.h"
+
+class TFiler;
+
+class TPersistent {
+public:
+  virtual ~TPersistent() = default;
+  // Copies Source into this object; falls back to Source->AssignTo(this).
+  // Raises EConvertError when neither side knows the other.
+  virtual void Assign(const TPersistent* Source);
+  virtual const TClassInfo* ClassInfo() const;
+  static const TClassInfo& StaticClassInfo();
+  std::string ClassName() const { return ClassInfo()->Name; }
+  bool InheritsFrom(const TClassInfo& Info) const { return ClassInfo()->InheritsFrom(&Info); }
+
+  // Extra stream properties; called by the streaming layer.
+  virtual void DefineProperties(TFiler* Filer);
+
+protected:
+  virtual void AssignTo(TPersistent* Dest) const;
+  // Owner for naming paths in streams.
+  virtual TPersistent* GetOwner() const { return nullptr; }
+};
+
+enum TOperation { opInsert, opRemove };
+
+enum TComponentStateFlag : uint32_t {
+  csLoading = 1 << 0,
+  csReading = 1 << 1,
+  csWriting = 1 << 2,
+  csDestroying = 1 << 3,
+  csDesigning = 1 << 4,
+  csAncestor = 1 << 5,
+  csUpdating = 1 << 6,
+  csFixups = 1 << 7,
+};
+using TComponentState = uint32_t;
+
+DECLARE_EXCEPTION(EComponentError, Exception)
+
+// A component is freed by its owner. Free notification clears non-owning pointers.
+class TComponent : public TPersistent {
+  DECLARE_CLASSINFO(TComponent)
+public:
+  explicit TComponent(TComponent* AOwner);
+  ~TComponent() override;
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  TComponent* Owner() const { return FOwner; }
+  int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+  TComponent* Components(int Index) const { return FComponents.at(static_cast<size_t>(Index)); }
+  int ComponentIndex() const;
+  TComponent* FindComponent(const std::string& AName) const;
+
+  const std::string& Name() const { return FName; }
+  // Raises EComponentError for an invalid identifier or a duplicate among siblings.
+  virtual void SetName(const std::string& NewName);
+  intptr_t Tag() const { return FTag; }
+  void SetTag(intptr_t V) { FTag = V; }
+  TComponentState ComponentState() const { return FComponentState; }
+  bool HasState(TComponentStateFlag F) const { return (FComponentState & F) != 0; }
+  void SetState(TComponentStateFlag F, bool On);
+
+  void InsertComponent(TComponent* C);
+  void RemoveComponent(TComponent* C);
+  // Asks to be told (Notification opRemove) when C is destroyed.
+  void FreeNotification(TComponent* C);
+  void RemoveFreeNotification(TComponent* C);
+
+  // Called after the component has been read from a stream.
+  virtual void Loaded();
+  // Children written after this component in a stream, in order.
+  virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
+  virtual TComponent* GetParentComponent() const { return nullptr; }
+  virtual bool HasParent() const { return false; }
+  virtual void SetParentComponent(TComponent*) {}
+
+protected:
+  virtual void Notification(TComponent* AComponent, TOperation Operation);
+  TPersistent* GetOwner() const override { return FOwner; }
+  void ValidateRename(TComponent* C, const std::string& CurName, const std::string& NewName) const;
+
+private:
+  TComponent* FOwner = nullptr;
+  std::vector<TComponent*> FComponents;
+  std::vector<TComponent*> FFreeNotifies;
+  std::string FName;
+  intptr_t FTag = 0;
+  TComponentState FComponentState = 0;
+};
+
+bool IsValidIdent(const std::string& S);

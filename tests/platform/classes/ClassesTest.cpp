@@ -1,0 +1,96 @@
+#include "platform/classes/Classes.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/classes/SyncObjs.h"
+#include "platform/classes/TempFiles.h"
+
+namespace {
+// Records what it hears and counts destructions.
+class TProbe : public TComponent {
+public:
+  TProbe(TComponent* Owner, int* Deaths, std::vector<std::string>* Log = nullptr)
+      : TComponent(Owner), FDeaths(Deaths), FLog(Log) {}
+  ~TProbe() override { ++*FDeaths; }
+  TComponent* Watched = nullptr;
+
+protected:
+  void Notification(TComponent* C, TOperation Op) override {
+    TComponent::Notification(C, Op);
+    if (Op == opRemove && C == Watched) Watched = nullptr;
+    if (FLog) FLog->push_back(Name() + (Op == opRemove ? " -" : " +"));
+  }
+
+private:
+  int* FDeaths;
+  std::vector<std::string>* FLog;
+};
+}  // namespace
+
+TEST(ComponentTest, OwnerFreesOwnedInOrder) {
+  int Deaths = 0;
+  auto* Root = new TComponent(nullptr);
+  auto* A = new TProbe(Root, &Deaths);
+  auto* B = new TProbe(Root, &Deaths);
+  new TProbe(A, &Deaths);
+  A->SetName("A");
+  B->SetName("B");
+  ASSERT_EQ(Root->ComponentCount(), 2);
+  EXPECT_EQ(Root->Components(1), B);
+  EXPECT_EQ(B->ComponentIndex(), 1);
+  EXPECT_EQ(Root->FindComponent("b"), B);
+  delete B;  // leaves its owner's list
+  EXPECT_EQ(Root->ComponentCount(), 1);
+  delete Root;
+  EXPECT_EQ(Deaths, 3);
+}
+
+TEST(ComponentTest, NamesAreValidatedAmongSiblings) {
+  TComponent Root(nullptr);
+  auto* A = new TComponent(&Root);
+  auto* B = new TComponent(&Root);
+  A->SetName("Band1");
+  EXPECT_THROW(B->SetName("BAND1"), EComponentError);
+  EXPECT_THROW(B->SetName("1Band"), EComponentError);
+  EXPECT_THROW(B->SetName("a b"), EComponentError);
+  B->SetName("Band2");
+  A->SetName("band1");  // own name in another case is fine
+  EXPECT_EQ(A->Name(), "band1");
+}
+
+TEST(ComponentTest, FreeNotificationClearsReferences) {
+  int Deaths = 0;
+  TProbe Watcher(nullptr, &Deaths);
+  auto* Target = new TComponent(nullptr);
+  Watcher.Watched = Target;
+  Target->FreeNotification(&Watcher);
+  delete Target;
+  EXPECT_EQ(Watcher.Watched, nullptr);
+  // The reverse link is gone too: destroying the watcher later touches nothing freed.
+}
+
+TEST(ComponentTest, ClassInfoAndAssign) {
+  TComponent C(nullptr);
+  EXPECT_EQ(C.ClassName(), "TComponent");
+  EXPECT_TRUE(C.InheritsFrom(TPersistent::StaticClassInfo()));
+  TComponent D(nullptr);
+  EXPECT_THROW(C.Assign(&D), EConvertError);
+}
+
+TEST(SyncTest, CriticalSectionIsReentrant) {
+  TCriticalSection Cs;
+  TLock Outer(Cs);
+  TLock Inner(Cs);
+  SUCCEED();
+}
+
+TEST(TempFilesTest, UniqueEmptyFiles) {
+  std::string A = GetTempFileName(GetTempPath(), "LXP");
+  std::string B = GetTempFileName(GetTempPath(), "LXP");
+  EXPECT_NE(A, B);
+  EXPECT_TRUE(FileExists(A));
+  EXPECT_EQ(ExtractFileName(A).rfind("LXP", 0), 0u);
+  EXPECT_TRUE(DeleteFile(A));
+  EXPECT_TRUE(DeleteFile(B));
+  EXPECT_THROW(GetTempFileName("/nonexistent-dir-xyz", "LXP"), EFCreateError);
+}

@@ -1,0 +1,32 @@
+#include "platform/rtl/RtlMath.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+TEST(RoundTest, HalvesToEvenTruncTowardZero) {
+  struct Case {
+    long double X;
+    int64_t Round, Trunc;
+  };
+  const Case Cases[] = {{0.5L, 0, 0},   {1.5L, 2, 1},   {2.5L, 2, 2},     {-0.5L, 0, 0},
+                        {-1.5L, -2, -1}, {-2.5L, -2, -2}, {2.4999L, 2, 2}, {-2.7L, -3, -2},
+                        {1e12L + 0.5L, 1000000000000, 1000000000000}};
+  for (const Case& C : Cases) {
+    EXPECT_EQ(Round(C.X), C.Round) << static_cast<double>(C.X);
+    EXPECT_EQ(Trunc(C.X), C.Trunc) << static_cast<double>(C.X);
+  }
+}
+
+TEST(ExtendedTest, KnownBytesAndRoundTrip) {
+  // 1.0 = mantissa 0x8000000000000000, exponent 0x3FFF.
+  TExtendedBytes One{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F};
+  EXPECT_EQ(EncodeExtended(1.0L), One);
+  EXPECT_EQ(DecodeExtended(One), 1.0L);
+  TExtendedBytes MinusTen{0, 0, 0, 0, 0, 0, 0, 0xA0, 0x02, 0xC0};
+  EXPECT_EQ(EncodeExtended(-10.0L), MinusTen);
+  for (long double X : {0.0L, 0.1L, -3.14159L, 1e300L, 1e-300L, 123456789.125L, 1e-4940L})
+    EXPECT_EQ(DecodeExtended(EncodeExtended(X)), X);
+  EXPECT_TRUE(std::isnan(DecodeExtended(EncodeExtended(NAN))));
+  EXPECT_EQ(DecodeExtended(EncodeExtended(-INFINITY)), -INFINITY);
+}
