@@ -1,0 +1,116 @@
+#include "platform/forms/Messages.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+#include <atomic>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/forms/MessageDispatch.h"
+
+namespace {
+const QEvent::Type PostedMessageEvent = static_cast<QEvent::Type>(QEvent::User + 0x400);
+
+struct TPostedMessage : QEvent {
+  TPostedMessage(HWND T, uint32_t M, WPARAM W, LPARAM L)
+      : QEvent(PostedMessageEvent), Target(T), Msg(M), WParam(W), LParam(L) {}
+  HWND Target;
+  uint32_t Msg;
+  WPARAM WParam;
+  LPARAM LParam;
+};
+
+// Lives on the main thread; posted messages travel to it through Qt's queue,
+// which keeps posting order.
+class TDispatcher : public QObject {
+public:
+  using QObject::QObject;
+  bool event(QEvent* E) override {
+    if (E->type() != PostedMessageEvent) return QObject::event(E);
+    auto* P = static_cast<TPostedMessage*>(E);
+    DeliverMessage(P->Target, P->Msg, P->WParam, P->LParam);
+    return true;
+  }
+};
+
+std::mutex RegistryLock;
+std::unordered_map<HWND, TMessageTarget*> Targets;
+std::atomic<HWND> NextHandle{1};
+QPointer<TDispatcher> Dispatcher;
+
+bool OnMainThread() {
+  auto* App = QCoreApplication::instance();
+  return !App || QThread::currentThread() == App->thread();
+}
+}  // namespace
+
+void CreateMessageDispatcher() {
+  std::lock_guard<std::mutex> G(RegistryLock);
+  if (!Dispatcher && QCoreApplication::instance())
+    Dispatcher = new TDispatcher(QCoreApplication::instance());
+}
+
+void FreeMessageDispatcher() {
+  std::lock_guard<std::mutex> G(RegistryLock);
+  delete Dispatcher.data();
+}
+
+TMessageTarget::TMessageTarget() : FHandle(NextHandle++) {
+  std::lock_guard<std::mutex> G(RegistryLock);
+  Targets[FHandle] = this;
+}
+
+TMessageTarget::~TMessageTarget() {
+  std::lock_guard<std::mutex> G(RegistryLock);
+  Targets.erase(FHandle);
+}
+
+void TMessageTarget::WndProc(TMessage&) {}
+
+LRESULT DeliverMessage(HWND Target, uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  TMessageTarget* T = nullptr;
+  {
+    std::lock_guard<std::mutex> G(RegistryLock);
+    auto It = Targets.find(Target);
+    if (It != Targets.end()) T = It->second;
+  }
+  if (!T) return 0;
+  TMessage M{Msg, WParam, LParam, 0};
+  T->WndProc(M);
+  return M.Result;
+}
+
+bool PostMessage(HWND Target, uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  if (!IsWindow(Target)) return false;
+  if (!Dispatcher && OnMainThread()) CreateMessageDispatcher();
+  QObject* D;
+  {
+    std::lock_guard<std::mutex> G(RegistryLock);
+    D = Dispatcher.data();
+  }
+  if (!D) return false;
+  QCoreApplication::postEvent(D, new TPostedMessage(Target, Msg, WParam, LParam));
+  return true;
+}
+
+LRESULT SendMessage(HWND Target, uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  if (OnMainThread()) return DeliverMessage(Target, Msg, WParam, LParam);
+  QObject* D;
+  {
+    std::lock_guard<std::mutex> G(RegistryLock);
+    D = Dispatcher.data();
+  }
+  if (!D) return 0;
+  LRESULT R = 0;
+  QMetaObject::invokeMethod(
+      D, [&] { R = DeliverMessage(Target, Msg, WParam, LParam); }, Qt::BlockingQueuedConnection);
+  return R;
+}
+
+bool IsWindow(HWND Target) {
+  std::lock_guard<std::mutex> G(RegistryLock);
+  return Targets.count(Target) != 0;
+}
