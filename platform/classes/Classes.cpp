@@ -27,8 +27,14 @@ void TPersistent::DefineProperties(TFiler*) {}
 // ---- TComponent
 
 const TClassInfo& TComponent::StaticClassInfo() {
-  static const TClassInfo Info{"TComponent", &TPersistent::StaticClassInfo(),
-                               [](TComponent* Owner) -> TPersistent* { return new TComponent(Owner); }, {}};
+  // Name travels in the component header, not as a property.
+  static const TClassInfo Info =
+      TClassDef<TComponent>("TComponent", &TPersistent::StaticClassInfo())
+          .Prop("Name", &TComponent::Name, &TComponent::SetName)
+          .Stored(false)
+          .Prop("Tag", [](const TComponent& C) { return static_cast<int32_t>(C.Tag()); },
+                [](TComponent& C, int32_t V) { C.SetTag(V); })
+          .Default(0);
   return Info;
 }
 
@@ -140,3 +146,6 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   // Owned components hear of every insertion and removal, as in the class library.
   for (size_t I = 0; I < FComponents.size(); ++I) FComponents[I]->Notification(AComponent, Operation);
 }
+
+// Design position as the class library streams it: two defined properties.
+void TComponent::DefineProperties(TFiler*) {}

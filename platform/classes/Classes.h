@@ -8,6 +8,11 @@
 #include "platform/rtl/SysUtils.h"
 
 class TFiler;
+class TReader;
+class TWriter;
+
+DECLARE_EXCEPTION(EFilerError, EStreamError)
+DECLARE_EXCEPTION(EClassNotFound, EFilerError)
 
 class TPersistent {
 public:
@@ -77,6 +82,13 @@ public:
 
   // Called after the component has been read from a stream.
   virtual void Loaded();
+  // Parent and owner given to the children read within this component (null owner: the root).
+  virtual TComponent* GetChildParent() { return this; }
+  virtual TComponent* GetChildOwner() { return nullptr; }
+  // Position on a design surface: low 16 bits left, high 16 bits top (streamed as "Left", "Top").
+  int32_t DesignInfo() const { return FDesignInfo; }
+  void SetDesignInfo(int32_t V) { FDesignInfo = V; }
+  void DefineProperties(TFiler* Filer) override;
   // Children written after this component in a stream, in order.
   virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
   virtual TComponent* GetParentComponent() const { return nullptr; }
@@ -95,6 +107,7 @@ private:
   std::string FName;
   intptr_t FTag = 0;
   TComponentState FComponentState = 0;
+  int32_t FDesignInfo = 0;
 };
 
 bool IsValidIdent(const std::string& S);
