@@ -1,0 +1,86 @@
+#include "platform/rtl/DateFormat.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+// Wednesday 2024-03-06 14:05:09.007
+TDateTime Sample() { return EncodeDate(2024, 3, 6) + EncodeTime(14, 5, 9, 7); }
+}  // namespace
+
+TEST(FormatDateTimeTest, Specifiers) {
+  struct Case {
+    const char* Format;
+    const char* Br;
+  };
+  const Case Cases[] = {
+      {"d/m/yy", "6/3/24"},
+      {"dd/mm/yyyy", "06/03/2024"},
+      {"ddd dddd", "qua quarta-feira"},
+      {"ddddd", "06/03/2024"},
+      {"dddddd", "quarta-feira, 6 de março de 2024"},
+      {"mmm mmmm", "mar março"},
+      {"h:n:s.z", "14:5:9.7"},
+      {"hh:nn:ss.zzz", "14:05:09.007"},
+      {"hh:mm", "14:05"},  // m after h is minutes
+      {"hh 'h' mm", "14 h 05"},
+      {"t", "14:05"},
+      {"tt", "14:05:09"},
+      {"c", "06/03/2024 14:05:09"},
+      {"h:nn am/pm", "2:05 pm"},
+      {"hh:nn A/P", "02:05 P"},
+      {"h AMPM", "2 PM"},
+      {"\"dia\" d", "dia 6"},
+      {"yyyy-mm-dd", "2024-03-06"},
+  };
+  TFormatSettings Br = BrazilianFormatSettings();
+  for (const Case& C : Cases) EXPECT_EQ(FormatDateTime(C.Format, Sample(), Br), C.Br) << C.Format;
+  EXPECT_EQ(FormatDateTime("c", EncodeDate(2024, 3, 6), Br), "06/03/2024");  // midnight: no time
+  TFormatSettings En = EnglishFormatSettings();
+  EXPECT_EQ(DateToStr(Sample(), En), "3/6/2024");
+  EXPECT_EQ(TimeToStr(Sample(), En), "2:05:09 PM");
+  EXPECT_EQ(DateToStr(Sample()), "06/03/2024");
+  EXPECT_EQ(TimeToStr(Sample()), "14:05:09");
+  EXPECT_EQ(DateTimeToStr(Sample()), "06/03/2024 14:05:09");
+}
+
+TEST(StrToDateTest, OrderSeparatorsAndErrors) {
+  TFormatSettings Br = BrazilianFormatSettings(), En = EnglishFormatSettings();
+  EXPECT_EQ(StrToDate("06/03/2024", Br), EncodeDate(2024, 3, 6));
+  EXPECT_EQ(StrToDate(" 6/3/2024 ", Br), EncodeDate(2024, 3, 6));
+  EXPECT_EQ(StrToDate("3/6/2024", En), EncodeDate(2024, 3, 6));
+  int Y, M, D;
+  DecodeDate(Date(), Y, M, D);
+  EXPECT_EQ(StrToDate("6/3", Br), EncodeDate(Y, 3, 6));
+  // Two-digit years land within fifty years of now.
+  int Yy;
+  DecodeDate(StrToDate("1/1/05", Br), Yy, M, D);
+  EXPECT_EQ(Yy, (Y - 50) / 100 * 100 + 5 < Y - 50 ? (Y - 50) / 100 * 100 + 105 : (Y - 50) / 100 * 100 + 5);
+  for (const char* Bad : {"", "31/02/2024", "06-03-2024", "6", "a/b/c", "06/03/2024x", "0/1/2024"}) {
+    TDateTime T;
+    EXPECT_FALSE(TryStrToDate(Bad, T, Br)) << Bad;
+  }
+  try {
+    StrToDate("32/01/2024", Br);
+    FAIL();
+  } catch (const EConvertError& E) {
+    EXPECT_EQ(E.Message(), "'32/01/2024' não é uma data válida");
+  }
+}
+
+TEST(StrToTimeTest, ClockFormsAndErrors) {
+  TFormatSettings Br = BrazilianFormatSettings();
+  EXPECT_DOUBLE_EQ(StrToTime("14:05", Br), EncodeTime(14, 5, 0, 0));
+  EXPECT_DOUBLE_EQ(StrToTime("14:05:09", Br), EncodeTime(14, 5, 9, 0));
+  EXPECT_DOUBLE_EQ(StrToTime("14:05:09,250", Br), EncodeTime(14, 5, 9, 250));
+  EXPECT_DOUBLE_EQ(StrToTime("2:05 PM", Br), EncodeTime(14, 5, 0, 0));
+  EXPECT_DOUBLE_EQ(StrToTime("12:00 am", Br), 0);
+  for (const char* Bad : {"", "14", "25:00", "13:00 PM", "10:61", "1:2:3:4", "x"}) {
+    TDateTime T;
+    EXPECT_FALSE(TryStrToTime(Bad, T, Br)) << Bad;
+  }
+  EXPECT_THROW(StrToTime("nada", Br), EConvertError);
+  EXPECT_DOUBLE_EQ(StrToDateTime("06/03/2024 14:05:09", Br), EncodeDate(2024, 3, 6) + EncodeTime(14, 5, 9, 0));
+  EXPECT_THROW(StrToDateTime("06/03/2024 14", Br), EConvertError);
+}
