@@ -6,6 +6,7 @@ bash scripts/deps.sh
 BUILD=${BUILD_DIR:-build/test}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOR_SANITIZE=ON -DMOR_BENCH=OFF >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
+bash scripts/cups-queue.sh
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}

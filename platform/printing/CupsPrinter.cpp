@@ -1,0 +1,231 @@
+#include "platform/printing/CupsPrinter.h"
+
+#include <cups/cups.h>
+
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <cmath>
+#include <optional>
+
+#include "platform/printing/PaperSizes.h"
+#include "platform/printing/Printers.h"
+
+namespace {
+struct TDestGuard {
+  cups_dest_t* Dest = nullptr;
+  cups_dinfo_t* Info = nullptr;
+  ~TDestGuard() {
+    if (Info) cupsFreeDestInfo(Info);
+    if (Dest) cupsFreeDests(1, Dest);
+  }
+};
+
+int BinCodeForKeyword(const std::string& K, int& NextUser) {
+  if (K == "auto") return DMBIN_AUTO;
+  if (K == "manual") return DMBIN_MANUAL;
+  if (K == "top" || K == "tray-1" || K == "main") return DMBIN_UPPER;
+  if (K == "bottom" || K == "tray-2") return DMBIN_LOWER;
+  if (K == "middle") return DMBIN_MIDDLE;
+  if (K == "envelope") return DMBIN_ENVELOPE;
+  if (K == "large-capacity") return DMBIN_LARGECAPACITY;
+  return NextUser++;
+}
+
+int Tenths(double Millimetres) { return static_cast<int>(std::lround(Millimetres * 10.0)); }
+
+class TCupsPrinter : public TPrinterDriver {
+public:
+  explicit TCupsPrinter(const QPrinterInfo& Info) : FInfo(Info), FName(Info.printerName().toStdString()) {}
+
+  std::string Name() const override { return FName; }
+
+  TDeviceMode DefaultDeviceMode() override {
+    TDeviceMode M;
+    M.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES | DM_COLLATE | DM_COLOR;
+    M.PaperSize = static_cast<int16_t>(CodeOf(FInfo.defaultPageSize()));
+    auto Modes = FInfo.supportedDuplexModes();
+    if (Modes.contains(QPrinter::DuplexLongSide) || Modes.contains(QPrinter::DuplexShortSide)) M.Fields |= DM_DUPLEX;
+    switch (FInfo.defaultDuplexMode()) {
+      case QPrinter::DuplexLongSide: M.Duplex = DMDUP_VERTICAL; break;
+      case QPrinter::DuplexShortSide: M.Duplex = DMDUP_HORIZONTAL; break;
+      default: M.Duplex = DMDUP_SIMPLEX; break;
+    }
+    auto B = Bins();
+    if (!B.empty()) {
+      M.Fields |= DM_DEFAULTSOURCE;
+      M.DefaultSource = static_cast<int16_t>(B.front().Code);
+    }
+    M.Color = IsColor() ? 2 : 1;
+    return M;
+  }
+
+  std::vector<TPaperInfo> Papers() override {
+    if (FPapers) return *FPapers;
+    std::vector<TPaperInfo> L;
+    for (const QPageSize& S : FInfo.supportedPageSizes()) {
+      int Code = CodeOf(S);
+      bool Seen = false;
+      for (const auto& P : L) Seen = Seen || P.Code == Code;
+      if (Seen) continue;
+      QSizeF Mm = S.size(QPageSize::Millimeter);
+      L.push_back({Code, S.name().toStdString(), Tenths(Mm.width()), Tenths(Mm.height())});
+    }
+    FPapers = L;
+    return L;
+  }
+
+  std::vector<TBinInfo> Bins() override {
+    if (FBins) return *FBins;
+    std::vector<TBinInfo> L;
+    TDestGuard G;
+    G.Dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, FName.c_str(), nullptr);
+    if (G.Dest) G.Info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, G.Dest);
+    if (G.Info) {
+      if (ipp_attribute_t* A = cupsFindDestSupported(CUPS_HTTP_DEFAULT, G.Dest, G.Info, "media-source")) {
+        int NextUser = DMBIN_USER + 1;
+        for (int I = 0; I < ippGetCount(A); ++I) {
+          const char* K = ippGetString(A, I, nullptr);
+          if (!K) continue;
+          L.push_back({BinCodeForKeyword(K, NextUser), K});
+        }
+      }
+    }
+    FBins = L;
+    return L;
+  }
+
+  TDeviceCaps DeviceCaps(const TDeviceMode& Mode) override {
+    if (FCapsMode && *FCapsMode == Mode) return FCaps;
+    QPrinter P(FInfo, QPrinter::HighResolution);
+    Configure(P, Mode);
+    int Res = P.resolution();
+    QPageLayout L = P.pageLayout();
+    QRect Full = L.fullRectPixels(Res), Paint = L.paintRectPixels(Res);
+    TDeviceCaps C;
+    C.PixelsPerInchX = C.PixelsPerInchY = Res;
+    C.PhysicalWidth = Full.width();
+    C.PhysicalHeight = Full.height();
+    C.PhysicalOffsetX = Paint.left();
+    C.PhysicalOffsetY = Paint.top();
+    C.PageWidth = Paint.width();
+    C.PageHeight = Paint.height();
+    C.IsColor = IsColor();
+    FCapsMode = Mode;
+    FCaps = C;
+    return C;
+  }
+
+  std::unique_ptr<TPrintJob> StartDoc(const TDeviceMode& Mode, const std::string& Title) override;
+
+  // Applies a device mode to a Qt printer set up for this queue; between
+  // pages only the sheet can change.
+  void Configure(QPrinter& P, const TDeviceMode& Mode, bool SheetOnly = false) {
+    TDeviceMode Defaults = DefaultDeviceMode();
+    auto L = Papers();
+    int W, H;
+    ResolveSheet(Mode, L, Defaults, W, H);
+    bool Landscape = (Mode.Has(DM_ORIENTATION) ? Mode.Orientation : Defaults.Orientation) == DMORIENT_LANDSCAPE;
+    if (Landscape) std::swap(W, H);
+    QPageSize::PageSizeId Id = QPageSize::Custom;
+    if (Mode.Has(DM_PAPERSIZE) && Mode.PaperSize > 0 && Mode.PaperSize < DMPAPER_USER)
+      Id = QPageSize::id(Mode.PaperSize);
+    QPageSize Size = Id != QPageSize::Custom ? QPageSize(Id) : QPageSize(QSizeF(W / 10.0, H / 10.0), QPageSize::Millimeter);
+    // A mode's own width and length win over its code, as on the driver side.
+    if (Id != QPageSize::Custom) {
+      QSizeF Mm = Size.size(QPageSize::Millimeter);
+      if (std::abs(Tenths(Mm.width()) - W) > 10 || std::abs(Tenths(Mm.height()) - H) > 10)
+        Size = QPageSize(QSizeF(W / 10.0, H / 10.0), QPageSize::Millimeter);
+    }
+    P.setPageSize(Size);
+    P.setPageOrientation(Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (SheetOnly) return;
+    if (Mode.Has(DM_COPIES)) P.setCopyCount(std::max<int>(1, Mode.Copies));
+    if (Mode.Has(DM_COLLATE)) P.setCollateCopies(Mode.Collate != 0);
+    if (Mode.Has(DM_COLOR)) P.setColorMode(Mode.Color == 1 ? QPrinter::GrayScale : QPrinter::Color);
+    if (Mode.Has(DM_DUPLEX))
+      P.setDuplex(Mode.Duplex == DMDUP_VERTICAL     ? QPrinter::DuplexLongSide
+                  : Mode.Duplex == DMDUP_HORIZONTAL ? QPrinter::DuplexShortSide
+                                                    : QPrinter::DuplexNone);
+  }
+
+private:
+  // Qt knows the Windows number of most sizes; others get numbers from 257 on.
+  int CodeOf(const QPageSize& S) {
+    if (int Id = S.windowsId(); Id > 0 && Id < DMPAPER_USER) return Id;
+    QSizeF Mm = S.size(QPageSize::Millimeter);
+    if (int Code = PaperCodeForSize(Tenths(Mm.width()), Tenths(Mm.height()), 2)) return Code;
+    auto Key = S.key().toStdString();
+    for (size_t I = 0; I < FUserPapers.size(); ++I)
+      if (FUserPapers[I] == Key) return DMPAPER_USER + 1 + static_cast<int>(I);
+    FUserPapers.push_back(Key);
+    return DMPAPER_USER + static_cast<int>(FUserPapers.size());
+  }
+
+  bool IsColor() {
+    if (FColor) return *FColor;
+    bool Color = true;
+    if (cups_dest_t* D = cupsGetNamedDest(CUPS_HTTP_DEFAULT, FName.c_str(), nullptr)) {
+      if (const char* T = cupsGetOption("printer-type", D->num_options, D->options))
+        Color = (std::strtoul(T, nullptr, 10) & CUPS_PRINTER_COLOR) != 0;
+      cupsFreeDests(1, D);
+    }
+    FColor = Color;
+    return Color;
+  }
+
+  QPrinterInfo FInfo;
+  std::string FName;
+  std::optional<std::vector<TPaperInfo>> FPapers;
+  std::optional<std::vector<TBinInfo>> FBins;
+  std::optional<bool> FColor;
+  std::vector<std::string> FUserPapers;
+  std::optional<TDeviceMode> FCapsMode;
+  TDeviceCaps FCaps;
+};
+
+class TCupsJob : public TPrintJob {
+public:
+  TCupsJob(TCupsPrinter& Driver, const QPrinterInfo& Info, const TDeviceMode& Mode, const std::string& Title)
+      : FDriver(Driver), FPrinter(Info, QPrinter::HighResolution) {
+    FDriver.Configure(FPrinter, Mode);
+    FPrinter.setDocName(QString::fromStdString(Title));
+    FPrinter.setFullPage(false);
+    if (!FPainter.begin(&FPrinter)) throw EPrinter("Printer selected is not valid");
+  }
+  ~TCupsJob() override {
+    if (FPainter.isActive()) Abort();
+  }
+  QPainter* Painter() override { return &FPainter; }
+  void NewPage(const TDeviceMode& Mode) override {
+    FDriver.Configure(FPrinter, Mode, true);
+    FPrinter.newPage();
+  }
+  void End() override { FPainter.end(); }
+  void Abort() override {
+    FPrinter.abort();
+    if (FPainter.isActive()) FPainter.end();
+  }
+
+private:
+  TCupsPrinter& FDriver;
+  QPrinter FPrinter;
+  QPainter FPainter;
+};
+
+std::unique_ptr<TPrintJob> TCupsPrinter::StartDoc(const TDeviceMode& Mode, const std::string& Title) {
+  return std::make_unique<TCupsJob>(*this, FInfo, Mode, Title);
+}
+}  // namespace
+
+std::vector<std::shared_ptr<TPrinterDriver>> EnumerateCupsPrinters(std::string& DefaultName) {
+  std::vector<std::shared_ptr<TPrinterDriver>> L;
+  DefaultName.clear();
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return L;
+  for (const QPrinterInfo& I : QPrinterInfo::availablePrinters()) L.push_back(std::make_shared<TCupsPrinter>(I));
+  DefaultName = QPrinterInfo::defaultPrinterName().toStdString();
+  return L;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// What a printer backend provides for one installed printer. TPrinter
+// (Printers.h) is the class programs use; drivers are its backends: CUPS
+// through Qt's print support, and a virtual printer for tests.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/printing/DeviceMode.h"
+
+class QPainter;
+
+struct TPaperInfo {
+  int Code = 0;  // Windows paper code; driver-specific papers count from 257
+  std::string Name;
+  int Width = 0;  // tenths of a millimetre, portrait
+  int Height = 0;
+};
+
+struct TBinInfo {
+  int Code = 0;  // Windows bin code (DMBIN_...)
+  std::string Name;
+};
+
+// Device measures under one device mode, in device pixels, as oriented.
+struct TDeviceCaps {
+  int PixelsPerInchX = 0;
+  int PixelsPerInchY = 0;
+  int PhysicalWidth = 0;  // the sheet
+  int PhysicalHeight = 0;
+  int PhysicalOffsetX = 0;  // unprintable left and top margins
+  int PhysicalOffsetY = 0;
+  int PageWidth = 0;  // the printable area
+  int PageHeight = 0;
+  bool IsColor = true;
+};
+
+// An open print job. The painter draws the current page in device pixels,
+// with the origin at the top left of the printable area.
+class TPrintJob {
+public:
+  virtual ~TPrintJob() = default;
+  virtual QPainter* Painter() = 0;
+  // Ends the current page and starts the next under Mode.
+  virtual void NewPage(const TDeviceMode& Mode) = 0;
+  // Ends the last page and hands the job to the spooler.
+  virtual void End() = 0;
+  // Throws the job away; nothing is printed.
+  virtual void Abort() = 0;
+};
+
+class TPrinterDriver {
+public:
+  virtual ~TPrinterDriver() = default;
+  virtual std::string Name() const = 0;
+  // The driver's current settings; its Fields are the fields it supports.
+  virtual TDeviceMode DefaultDeviceMode() = 0;
+  virtual std::vector<TPaperInfo> Papers() = 0;
+  virtual std::vector<TBinInfo> Bins() = 0;
+  virtual TDeviceCaps DeviceCaps(const TDeviceMode& Mode) = 0;
+  // Opens a job whose first page is open. Raises EPrinter when it cannot.
+  virtual std::unique_ptr<TPrintJob> StartDoc(const TDeviceMode& Mode, const std::string& Title) = 0;
+};
+
+// The sheet a mode selects on a driver, as oriented, in tenths of a
+// millimetre: the mode's own size (DeviceModePaperSize), else the paper of
+// the driver's list with the mode's code, else Fallback's size.
+void ResolveSheet(const TDeviceMode& Mode, const std::vector<TPaperInfo>& Papers, const TDeviceMode& Fallback,
+                  int& Width, int& Height);

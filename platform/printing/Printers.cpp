@@ -1,0 +1,122 @@
+#include "platform/printing/Printers.h"
+
+#include "platform/printing/PrinterList.h"
+
+TPrinter::TPrinter() { Refresh(); }
+
+TPrinter::~TPrinter() {
+  if (FJob) FJob->Abort();
+}
+
+void TPrinter::Refresh() {
+  std::string Selected = FIndex >= 0 && FDriver ? FDriver->Name() : std::string();
+  FDrivers = InstalledPrinters();
+  FNames.clear();
+  for (const auto& D : FDrivers) FNames.push_back(D->Name());
+  int Found = -1;
+  for (size_t I = 0; I < FNames.size(); ++I)
+    if (!Selected.empty() && FNames[I] == Selected) Found = static_cast<int>(I);
+  if (!FJob) SetPrinterIndex(Found);
+}
+
+int TPrinter::PrinterIndex() const {
+  if (FIndex >= 0) return FIndex;
+  for (size_t I = 0; I < FDrivers.size(); ++I)
+    if (FDrivers[I] == FDriver) return static_cast<int>(I);
+  return -1;
+}
+
+void TPrinter::SetPrinterIndex(int Index) {
+  if (FJob) throw EPrinter("Printing in progress");
+  if (Index < -1 || Index >= static_cast<int>(FDrivers.size())) throw EPrinter("Printer index out of range");
+  std::shared_ptr<TPrinterDriver> D;
+  if (Index >= 0) {
+    D = FDrivers[static_cast<size_t>(Index)];
+  } else {
+    std::string Default = DefaultPrinterName();
+    for (const auto& Candidate : FDrivers)
+      if (Candidate->Name() == Default) D = Candidate;
+    if (!D && !FDrivers.empty()) D = FDrivers.front();
+  }
+  FIndex = Index;
+  if (D != FDriver) {
+    FDriver = std::move(D);
+    FModeValid = false;
+  }
+}
+
+std::string TPrinter::PrinterName() const { return FDriver ? FDriver->Name() : std::string(); }
+
+const TDeviceMode& TPrinter::DeviceMode() {
+  if (!FModeValid) {
+    FMode = FDriver ? FDriver->DefaultDeviceMode() : TDeviceMode{};
+    FModeValid = true;
+  }
+  return FMode;
+}
+
+void TPrinter::SetDeviceMode(const TDeviceMode& Mode) {
+  FMode = Mode;
+  FModeValid = true;
+}
+
+void TPrinter::ResetDeviceMode() {
+  if (FJob) throw EPrinter("Printing in progress");
+  FModeValid = false;
+}
+
+TDeviceCaps TPrinter::DeviceCaps() { return FDriver ? FDriver->DeviceCaps(DeviceMode()) : TDeviceCaps{}; }
+
+std::vector<TPaperInfo> TPrinter::Papers() { return FDriver ? FDriver->Papers() : std::vector<TPaperInfo>{}; }
+
+std::vector<TBinInfo> TPrinter::Bins() { return FDriver ? FDriver->Bins() : std::vector<TBinInfo>{}; }
+
+void TPrinter::CheckPrinting() const {
+  if (!FJob) throw EPrinter("Printer is not currently printing");
+}
+
+void TPrinter::BeginDoc() {
+  if (FJob) throw EPrinter("Printing in progress");
+  if (!FDriver) throw EPrinter("There is no default printer currently selected");
+  FAborted = false;
+  FJob = FDriver->StartDoc(DeviceMode(), FTitle);
+  FPageNumber = 1;
+}
+
+void TPrinter::NewPage() {
+  CheckPrinting();
+  FJob->NewPage(DeviceMode());
+  ++FPageNumber;
+}
+
+void TPrinter::EndDoc() {
+  CheckPrinting();
+  auto Job = std::move(FJob);
+  FPageNumber = 0;
+  Job->End();
+}
+
+void TPrinter::Abort() {
+  if (!FJob) return;
+  auto Job = std::move(FJob);
+  FPageNumber = 0;
+  FAborted = true;
+  Job->Abort();
+}
+
+QPainter* TPrinter::Painter() const { return FJob ? FJob->Painter() : nullptr; }
+
+namespace {
+TPrinter* GlobalPrinter = nullptr;
+}
+
+TPrinter* Printer() { return GlobalPrinter; }
+
+void CreateGlobalPrinter() {
+  if (!GlobalPrinter) GlobalPrinter = new TPrinter;
+}
+
+void FreeGlobalPrinter() {
+  delete GlobalPrinter;
+  GlobalPrinter = nullptr;
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The printer object: the list of installed printers and the selected one, its
+// device mode and capabilities, and print jobs. One global printer exists
+// between CreateGlobalPrinter and FreeGlobalPrinter; other printer objects may
+// be made freely and select printers of their own.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/printing/PrinterDriver.h"
+#include "platform/rtl/SysUtils.h"
+
+DECLARE_EXCEPTION(EPrinter, Exception)
+
+class TPrinter {
+public:
+  TPrinter();
+  ~TPrinter();
+  TPrinter(const TPrinter&) = delete;
+  TPrinter& operator=(const TPrinter&) = delete;
+
+  // Names of the installed printers, as listed when this object was made or
+  // last refreshed.
+  const std::vector<std::string>& Printers() const { return FNames; }
+  void Refresh();
+  // The selected printer's index: after SetPrinterIndex(-1) the default
+  // printer's; -1 only when there are no printers.
+  int PrinterIndex() const;
+  // -1 selects the default printer. Raises EPrinter "Printer index out of
+  // range" past the list and "Printing in progress" during a job.
+  void SetPrinterIndex(int Index);
+  std::string PrinterName() const;
+  bool HasPrinter() const { return FDriver != nullptr; }
+
+  // The selected printer's device mode, fetched from its driver on first use
+  // after a printer change. Without printers: an empty mode (no fields).
+  const TDeviceMode& DeviceMode();
+  // Takes Mode for the next job; during a job, from the next page on.
+  void SetDeviceMode(const TDeviceMode& Mode);
+  // Forgets the device mode, so that the driver's current one is fetched again.
+  void ResetDeviceMode();
+
+  // Measures of the selected printer under its device mode; all 0 without printers.
+  TDeviceCaps DeviceCaps();
+  std::vector<TPaperInfo> Papers();
+  std::vector<TBinInfo> Bins();
+  // Printable area in device pixels.
+  int PageWidth() { return DeviceCaps().PageWidth; }
+  int PageHeight() { return DeviceCaps().PageHeight; }
+
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(const std::string& Value) { FTitle = Value; }
+
+  // Opens a job on the selected printer, named Title, with page 1 open.
+  // Raises EPrinter "Printing in progress" during a job and "There is no
+  // default printer currently selected" without printers.
+  void BeginDoc();
+  // Ends the page and opens the next. Raises "Printer is not currently printing".
+  void NewPage();
+  // Ends the job and hands it to the spooler. Raises "Printer is not currently printing".
+  void EndDoc();
+  // Throws the job away; does nothing outside a job.
+  void Abort();
+  bool Printing() const { return FJob != nullptr; }
+  bool Aborted() const { return FAborted; }
+  int PageNumber() const { return FPageNumber; }
+
+  // The painter of the open page, in device pixels with the origin at the top
+  // left of the printable area; nullptr outside a job.
+  QPainter* Painter() const;
+
+private:
+  void CheckPrinting() const;
+  std::vector<std::shared_ptr<TPrinterDriver>> FDrivers;
+  std::vector<std::string> FNames;
+  int FIndex = -1;  // -1: the default printer
+  std::shared_ptr<TPrinterDriver> FDriver;
+  TDeviceMode FMode;
+  bool FModeValid = false;
+  std::string FTitle;
+  std::unique_ptr<TPrintJob> FJob;
+  bool FAborted = false;
+  int FPageNumber = 0;
+};
+
+// The global printer; nullptr outside CreateGlobalPrinter/FreeGlobalPrinter.
+TPrinter* Printer();
+void CreateGlobalPrinter();
+void FreeGlobalPrinter();

@@ -1,0 +1,189 @@
+#include "platform/printing/Printers.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <cstdio>
+#include <memory>
+
+#include "platform/forms/Application.h"
+#include "platform/printing/PrinterList.h"
+#include "platform/printing/VirtualPrinter.h"
+#include "tests/platform/printing/PdfProbe.h"
+
+namespace {
+class PrintersTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    InitializeApplication();
+    SetSystemPrintersEnabled(false);
+  }
+  void TearDown() override {
+    UninstallAllPrinters();
+    FreeGlobalPrinter();
+    FinalizeApplication();
+  }
+  std::shared_ptr<TVirtualPrinter> Install(const std::string& Name, TVirtualPrinterConfig C = {}, bool Default = false) {
+    auto P = std::make_shared<TVirtualPrinter>(Name, std::move(C));
+    InstallPrinter(P, Default);
+    return P;
+  }
+};
+}  // namespace
+
+TEST_F(PrintersTest, WithoutPrintersEverythingAnswersEmptyAndJobsRefuse) {
+  CreateGlobalPrinter();
+  TPrinter& P = *Printer();
+  EXPECT_TRUE(P.Printers().empty());
+  EXPECT_EQ(P.PrinterIndex(), -1);
+  EXPECT_FALSE(P.HasPrinter());
+  EXPECT_EQ(P.DeviceMode().Fields, 0u);
+  EXPECT_EQ(P.PageWidth(), 0);
+  EXPECT_TRUE(P.Papers().empty());
+  EXPECT_THROW(P.SetPrinterIndex(0), EPrinter);
+  try {
+    P.BeginDoc();
+    FAIL();
+  } catch (const EPrinter& E) {
+    EXPECT_EQ(E.Message(), "There is no default printer currently selected");
+  }
+  EXPECT_THROW(P.NewPage(), EPrinter);
+  EXPECT_THROW(P.EndDoc(), EPrinter);
+  P.Abort();
+  EXPECT_FALSE(P.Printing());
+  EXPECT_EQ(P.Painter(), nullptr);
+}
+
+TEST_F(PrintersTest, IndexMinusOneSelectsTheDefaultAndEachObjectHasItsOwnChoice) {
+  Install("First");
+  Install("Second", {}, true);
+  CreateGlobalPrinter();
+  TPrinter& G = *Printer();
+  ASSERT_EQ(G.Printers(), (std::vector<std::string>{"First", "Second"}));
+  EXPECT_EQ(G.PrinterIndex(), 1);
+  EXPECT_EQ(G.PrinterName(), "Second");
+  TPrinter Private;
+  Private.SetPrinterIndex(0);
+  EXPECT_EQ(Private.PrinterName(), "First");
+  EXPECT_EQ(G.PrinterName(), "Second");
+  Private.SetPrinterIndex(-1);
+  EXPECT_EQ(Private.PrinterIndex(), 1);
+  try {
+    Private.SetPrinterIndex(2);
+    FAIL();
+  } catch (const EPrinter& E) {
+    EXPECT_EQ(E.Message(), "Printer index out of range");
+  }
+}
+
+TEST_F(PrintersTest, CapabilitiesFollowResolutionMarginsAndTheDeviceMode) {
+  TVirtualPrinterConfig C;
+  C.PixelsPerInchX = 300;
+  C.PixelsPerInchY = 150;
+  C.MarginLeft = 50;  // 5 mm
+  C.MarginTop = 254;  // 1 inch
+  C.MarginRight = 100;
+  C.MarginBottom = 0;
+  C.Bins = {{DMBIN_AUTO, "Auto"}, {DMBIN_MANUAL, "Manual"}};
+  C.SupportedFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
+  Install("V", C);
+  TPrinter P;
+  TDeviceMode M = P.DeviceMode();
+  EXPECT_EQ(M.Fields, DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_DEFAULTSOURCE);
+  EXPECT_EQ(M.PaperSize, 9);
+  EXPECT_EQ(M.DefaultSource, DMBIN_AUTO);
+  TDeviceCaps D = P.DeviceCaps();
+  EXPECT_EQ(D.PixelsPerInchX, 300);
+  EXPECT_EQ(D.PixelsPerInchY, 150);
+  EXPECT_EQ(D.PhysicalWidth, 2480);   // 210 mm at 300 dpi
+  EXPECT_EQ(D.PhysicalHeight, 1754);  // 297 mm at 150 dpi
+  EXPECT_EQ(D.PhysicalOffsetX, 59);
+  EXPECT_EQ(D.PhysicalOffsetY, 150);
+  EXPECT_EQ(P.PageWidth(), 2480 - 59 - 118);
+  EXPECT_EQ(P.PageHeight(), 1754 - 150);
+  EXPECT_EQ(P.Bins().size(), 2u);
+  EXPECT_EQ(P.Papers().front().Code, 9);
+
+  M.Orientation = DMORIENT_LANDSCAPE;
+  M.PaperSize = 1;
+  P.SetDeviceMode(M);
+  D = P.DeviceCaps();
+  EXPECT_EQ(D.PhysicalWidth, 3300);  // 11 in
+  EXPECT_EQ(D.PhysicalHeight, 1275);
+  P.ResetDeviceMode();
+  EXPECT_EQ(P.DeviceMode().PaperSize, 9);
+}
+
+TEST_F(PrintersTest, AJobDrawsInThePrintableAreaPageByPageAndWritesAPdf) {
+  std::string Pdf = ::testing::TempDir() + "virtual_job.pdf";
+  TVirtualPrinterConfig C;
+  C.PixelsPerInchX = C.PixelsPerInchY = 72;
+  C.MarginLeft = C.MarginTop = 127;  // 36 pixels
+  C.OutputFile = Pdf;
+  auto V = Install("V", C);
+  TPrinter P;
+  P.SetTitle("Three pages");
+  P.BeginDoc();
+  EXPECT_TRUE(P.Printing());
+  EXPECT_EQ(P.PageNumber(), 1);
+  EXPECT_THROW(P.BeginDoc(), EPrinter);
+  EXPECT_THROW(P.SetPrinterIndex(0), EPrinter);
+  P.Painter()->fillRect(0, 0, 10, 10, Qt::black);
+  P.NewPage();
+  P.Painter()->fillRect(0, 0, P.PageWidth(), P.PageHeight(), Qt::black);
+  TDeviceMode M = P.DeviceMode();
+  M.Orientation = DMORIENT_LANDSCAPE;
+  P.SetDeviceMode(M);  // from the next page on
+  P.NewPage();
+  EXPECT_EQ(P.PageNumber(), 3);
+  P.EndDoc();
+  EXPECT_FALSE(P.Printing());
+  EXPECT_EQ(P.PageNumber(), 0);
+
+  ASSERT_EQ(V->Jobs().size(), 1u);
+  const auto& J = V->Jobs()[0];
+  EXPECT_EQ(J.Title, "Three pages");
+  EXPECT_TRUE(J.Ended);
+  ASSERT_EQ(J.Pages.size(), 3u);
+  const QImage& P1 = J.Pages[0];
+  EXPECT_EQ(P1.size(), QSize(595, 842));
+  EXPECT_EQ(P1.pixel(36, 36), qRgb(0, 0, 0));
+  EXPECT_EQ(P1.pixel(35, 36), qRgb(255, 255, 255));
+  EXPECT_EQ(P1.pixel(46, 46), qRgb(255, 255, 255));
+  // Filling the printable area leaves the unprintable margin white.
+  const QImage& P2 = J.Pages[1];
+  EXPECT_EQ(P2.pixel(P2.width() - 1, P2.height() - 1), qRgb(0, 0, 0));
+  EXPECT_EQ(P2.pixel(35, 100), qRgb(255, 255, 255));
+  EXPECT_EQ(J.Pages[2].size(), QSize(842, 595));
+  EXPECT_EQ(J.PageModes[2].Orientation, DMORIENT_LANDSCAPE);
+
+  TPdfInfo Info = ReadPdfInfo(Pdf);
+  EXPECT_EQ(Info.Pages, 3);
+  EXPECT_EQ(Info.Title, "Three pages");
+  ASSERT_EQ(Info.PageSizes.size(), 3u);
+  EXPECT_NEAR(Info.PageSizes[0].first, 595, 1);
+  EXPECT_NEAR(Info.PageSizes[2].first, 842, 1);
+}
+
+TEST_F(PrintersTest, AbortThrowsTheJobAway) {
+  std::string Pdf = ::testing::TempDir() + "aborted_job.pdf";
+  TVirtualPrinterConfig C;
+  C.PixelsPerInchX = C.PixelsPerInchY = 50;
+  C.OutputFile = Pdf;
+  auto V = Install("V", C);
+  {
+    TPrinter P;
+    P.BeginDoc();
+    P.NewPage();
+    P.Abort();
+    EXPECT_TRUE(P.Aborted());
+    EXPECT_FALSE(P.Printing());
+    EXPECT_THROW(P.EndDoc(), EPrinter);
+    P.BeginDoc();  // a printer that is freed during a job aborts it
+  }
+  ASSERT_EQ(V->Jobs().size(), 2u);
+  EXPECT_TRUE(V->Jobs()[0].Aborted);
+  EXPECT_TRUE(V->Jobs()[1].Aborted);
+  EXPECT_FALSE(V->Jobs()[0].Ended);
+  EXPECT_EQ(std::fopen(Pdf.c_str(), "rb"), nullptr);
+}
