@@ -1,0 +1,168 @@
+#include "platform/graphics/FontEngine.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QMutex>
+#include <QString>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <tuple>
+
+#include "platform/graphics/QtSupport.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+struct TFaceKey {
+  std::string Family;
+  int Weight;
+  bool Italic;
+  double Px;
+  auto Tie() const { return std::tie(Family, Weight, Italic, Px); }
+  bool operator<(const TFaceKey& B) const { return Tie() < B.Tie(); }
+};
+
+QMutex CacheLock;
+std::map<TFaceKey, QRawFont> RawCache;
+std::map<std::tuple<std::string, int, bool>, double> CellRatioCache;
+
+int QtWeight(int W) { return W >= 600 ? QFont::Bold : QFont::Normal; }
+
+QRawFont MakeRaw(const std::string& Family, int Weight, bool Italic, double Px) {
+  QFont F(QString::fromStdString(Family));
+  F.setPixelSize(std::max(1, static_cast<int>(std::lround(Px))));
+  F.setWeight(static_cast<QFont::Weight>(QtWeight(Weight)));
+  F.setItalic(Italic);
+  F.setKerning(false);
+  F.setHintingPreference(QFont::PreferNoHinting);
+  F.setStyleStrategy(QFont::StyleStrategy(QFont::ForceOutline | QFont::NoFontMerging));
+  QRawFont R = QRawFont::fromFont(F);
+  R.setPixelSize(Px);
+  return R;
+}
+
+// (ascent + descent) / em of a face: converts GDI cell heights to em heights.
+double CellRatio(const TLogFont& Font) {
+  std::string Family = FontEngine::MapFaceName(Font.FaceName);
+  auto Key = std::make_tuple(Family, QtWeight(Font.Weight), Font.Italic);
+  {
+    QMutexLocker L(&CacheLock);
+    auto It = CellRatioCache.find(Key);
+    if (It != CellRatioCache.end()) return It->second;
+  }
+  const QRawFont& R = QtSupport::RawFont(Font, 1000);
+  double Ratio = R.isValid() ? (R.ascent() + R.descent()) / 1000.0 : 1.15;
+  if (Ratio <= 0) Ratio = 1.15;
+  QMutexLocker L(&CacheLock);
+  CellRatioCache[Key] = Ratio;
+  return Ratio;
+}
+}  // namespace
+
+void QtSupport::EnsureGuiApplication() {
+  if (QCoreApplication::instance()) return;
+  static int Argc = 1;
+  static char Name[] = "mivo";
+  static char* Argv[] = {Name, nullptr};
+  // Nothing here reads the display; headless runs need no window system.
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static std::unique_ptr<QGuiApplication> App(new QGuiApplication(Argc, Argv));
+}
+
+const QRawFont& QtSupport::RawFont(const TLogFont& Font, double PixelEm) {
+  EnsureGuiApplication();
+  TFaceKey Key{FontEngine::MapFaceName(Font.FaceName), QtWeight(Font.Weight), Font.Italic, PixelEm};
+  QMutexLocker L(&CacheLock);
+  auto It = RawCache.find(Key);
+  if (It != RawCache.end()) return It->second;
+  if (RawCache.size() > 512) RawCache.clear();  // references handed out are used at once
+  return RawCache.emplace(Key, MakeRaw(Key.Family, Key.Weight, Key.Italic, PixelEm)).first->second;
+}
+
+std::string FontEngine::MapFaceName(const std::string& FaceName) {
+  static const std::pair<const char*, const char*> Map[] = {
+      {"Arial", "Liberation Sans"},           {"Helvetica", "Liberation Sans"},
+      {"MS Sans Serif", "Liberation Sans"},   {"Microsoft Sans Serif", "Liberation Sans"},
+      {"Small Fonts", "Liberation Sans"},     {"MS Shell Dlg", "Liberation Sans"},
+      {"MS Shell Dlg 2", "Liberation Sans"},  {"Tahoma", "Liberation Sans"},
+      {"Verdana", "Liberation Sans"},         {"System", "Liberation Sans"},
+      {"Arial Narrow", "Liberation Sans Narrow"},
+      {"Times New Roman", "Liberation Serif"}, {"Times", "Liberation Serif"},
+      {"MS Serif", "Liberation Serif"},       {"Courier New", "Liberation Mono"},
+      {"Courier", "Liberation Mono"},         {"Fixedsys", "Liberation Mono"},
+      {"Lucida Console", "Liberation Mono"},
+  };
+  for (const auto& [From, To] : Map)
+    if (SameTextAscii(FaceName, From)) return To;
+  if (FaceName.empty()) return "Liberation Sans";
+  return FaceName;
+}
+
+double FontEngine::EmHeight(const TLogFont& Font) {
+  if (Font.Height < 0) return -Font.Height;
+  if (Font.Height == 0) return 12;  // GDI's default font height
+  return Font.Height / CellRatio(Font);
+}
+
+std::vector<double> FontEngine::Advances(const TLogFont& Font, const std::u16string& Text) {
+  std::vector<double> Out(Text.size(), 0.0);
+  if (Text.empty()) return Out;
+  double Em = EmHeight(Font);
+  const QRawFont& R = QtSupport::RawFont(Font, Em);
+  if (!R.isValid()) return Out;
+  QString S = QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size()));
+  QList<quint32> Glyphs = R.glyphIndexesForString(S);
+  QList<QPointF> Adv = R.advancesForGlyphIndexes(Glyphs, QRawFont::UseDesignMetrics);
+  double WidthScale = 1;
+  if (Font.Width > 0 && R.averageCharWidth() > 0) WidthScale = Font.Width / R.averageCharWidth();
+  // Surrogate pairs give one glyph for two units: the second unit advances 0.
+  size_t G = 0;
+  for (size_t I = 0; I < Text.size() && G < static_cast<size_t>(Adv.size()); ++I) {
+    Out[I] = Adv[G].x() * WidthScale;
+    ++G;
+    if ((Text[I] & 0xFC00) == 0xD800 && I + 1 < Text.size()) ++I;
+  }
+  return Out;
+}
+
+TTextMetric FontEngine::Metrics(const TLogFont& Font) {
+  double Em = EmHeight(Font);
+  const QRawFont& R = QtSupport::RawFont(Font, Em);
+  TTextMetric M;
+  if (!R.isValid()) return M;
+  M.Ascent = static_cast<int>(std::lround(R.ascent()));
+  M.Descent = static_cast<int>(std::lround(R.descent()));
+  M.Height = M.Ascent + M.Descent;
+  M.InternalLeading = std::max(0, M.Height - static_cast<int>(std::lround(Em)));
+  M.ExternalLeading = static_cast<int>(std::lround(R.leading()));
+  double WidthScale = 1;
+  if (Font.Width > 0 && R.averageCharWidth() > 0) WidthScale = Font.Width / R.averageCharWidth();
+  M.AveCharWidth = static_cast<int>(std::lround(R.averageCharWidth() * WidthScale));
+  M.MaxCharWidth = static_cast<int>(std::lround(R.maxCharWidth() * WidthScale));
+  M.Weight = Font.Weight;
+  M.Italic = Font.Italic;
+  return M;
+}
+
+std::vector<int> FontEngine::IntAdvances(const TLogFont& Font, const std::u16string& Text, int JustExtra,
+                                         int JustCount) {
+  std::vector<double> A = Advances(Font, Text);
+  std::vector<int> Out(A.size());
+  double Sum = 0;
+  long Prev = 0;
+  int BreakIndex = 0;
+  for (size_t I = 0; I < A.size(); ++I) {
+    Sum += A[I];
+    long Now = std::lround(Sum);
+    Out[I] = static_cast<int>(Now - Prev);
+    Prev = Now;
+    if (JustCount > 0 && Text[I] == u' ') {
+      // GDI gives the remainder to the first break characters.
+      int Extra = JustExtra / JustCount + (BreakIndex < (JustExtra % JustCount) ? 1 : 0);
+      Out[I] += Extra;
+      ++BreakIndex;
+    }
+  }
+  return Out;
+}

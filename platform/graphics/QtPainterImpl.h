@@ -1,0 +1,63 @@
+#pragma once
+// Private state of TQtPainterDC, shared by its shape and text sources.
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+#include <cmath>
+
+#include "platform/graphics/DCState.h"
+#include "platform/graphics/QtPainterDC.h"
+
+struct TQtSaved {
+  TDCState S;
+  QRegion Clip;
+  bool HasClip;
+};
+
+struct TQtPainterDC::Impl {
+  QPaintDevice* Dev = nullptr;
+  QPainter Own;
+  QPainter* P = nullptr;
+  bool OwnsPainter = true;
+  int PpiX = 96, PpiY = 96;
+  TDCState S;
+  TStateStack<TQtSaved> Stack;
+  QRegion Clip;
+  bool HasClip = false;
+  bool InPath = false;
+  QPainterPath Path;
+
+  double MapX(double X, double Y) const { return S.World.MapX(X, Y); }
+  double MapY(double X, double Y) const { return S.World.MapY(X, Y); }
+  QPointF MapF(double X, double Y) const { return QPointF(MapX(X, Y), MapY(X, Y)); }
+  // GDI rounds transformed points to whole pixels before drawing.
+  QPoint Map(int X, int Y) const {
+    return QPoint(static_cast<int>(std::lround(MapX(X, Y))), static_cast<int>(std::lround(MapY(X, Y))));
+  }
+  // Device rectangle, right/bottom excluded, normalised.
+  QRect MapRect(const TRect& R) const {
+    QPoint A = Map(R.Left, R.Top), B = Map(R.Right, R.Bottom);
+    int L = std::min(A.x(), B.x()), T = std::min(A.y(), B.y());
+    return QRect(L, T, std::abs(B.x() - A.x()), std::abs(B.y() - A.y()));
+  }
+  double ScaleX() const { return std::hypot(S.World.M11, S.World.M12); }
+  double ScaleY() const { return std::hypot(S.World.M21, S.World.M22); }
+  bool IsRaster() const { return Dev && Dev->devType() == QInternal::Image; }
+  QImage* Image() const { return IsRaster() ? static_cast<QImage*>(Dev) : nullptr; }
+
+  bool NullPen() const { return (S.Pen.Style & 0xF) == PS_NULL; }
+  bool Cosmetic() const { return S.Pen.Width <= 1 || S.Pen.Width * (ScaleX() + ScaleY()) / 2 < 1.5; }
+  QPen MakePen() const;
+  QBrush MakeBrush(const TLogBrush& B) const;
+  void ApplyClip();
+  void ApplyRop();
+  // Fills then strokes a device-space path with the selected brush and pen,
+  // or adds it to the path being collected.
+  void Shape(const QPainterPath& Path, bool Fill);
+  QPainterPath Ellipse(const QRect& R) const;
+  QPainterPath ArcPath(const TRect& R, TPoint Start, TPoint End, int Kind) const;
+};
+
+inline QColor ToQColor(TColorRef C) { return QColor(GetRValue(C), GetGValue(C), GetBValue(C)); }

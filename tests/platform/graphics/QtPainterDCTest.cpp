@@ -1,0 +1,172 @@
+#include "platform/graphics/QtPainterDC.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/FontEngine.h"
+
+namespace {
+// A white image with a canvas drawing on it at 96 pixels per inch.
+struct TImageCanvas {
+  QImage Img;
+  TQtPainterDC Dc;
+  TCanvas Canvas;
+  TImageCanvas(int W, int H) : Img(Init(W, H)), Dc(&Img, 96, 96), Canvas(&Dc) {}
+  static QImage Init(int W, int H) {
+    QImage I(W, H, QImage::Format_RGB32);
+    I.fill(Qt::white);
+    return I;
+  }
+  bool Black(int X, int Y) const { return Img.pixel(X, Y) == qRgb(0, 0, 0); }
+  // Bounding box of the non-white pixels, right/bottom excluded.
+  TRect Inked() const {
+    TRect R{Img.width(), Img.height(), 0, 0};
+    for (int Y = 0; Y < Img.height(); ++Y)
+      for (int X = 0; X < Img.width(); ++X)
+        if (Img.pixel(X, Y) != qRgb(255, 255, 255)) {
+          R.Left = std::min(R.Left, X);
+          R.Top = std::min(R.Top, Y);
+          R.Right = std::max(R.Right, X + 1);
+          R.Bottom = std::max(R.Bottom, Y + 1);
+        }
+    return R;
+  }
+};
+}  // namespace
+
+TEST(QtPainterDCTest, RectanglesExcludeRightAndBottomEdges) {
+  struct Case {
+    const char* What;
+    TPenStyle Pen;
+    TBrushStyle Brush;
+    TRect Expect;
+  };
+  const Case Cases[] = {
+      {"framed", psSolid, bsSolid, Rect(10, 10, 20, 15)},
+      {"hollow", psSolid, bsClear, Rect(10, 10, 20, 15)},
+      {"pen-less", psClear, bsSolid, Rect(10, 10, 19, 14)},
+  };
+  for (const auto& C : Cases) {
+    TImageCanvas T(40, 40);
+    T.Canvas.Pen().SetStyle(C.Pen);
+    T.Canvas.Brush().SetStyle(C.Brush);
+    T.Canvas.Brush().SetColor(clBlack);
+    T.Canvas.Brush().SetStyle(C.Brush);
+    T.Canvas.Rectangle(10, 10, 20, 15);
+    T.Dc.End();
+    EXPECT_EQ(T.Inked(), C.Expect) << C.What;
+  }
+  TImageCanvas F(40, 40);
+  F.Canvas.Brush().SetColor(clBlack);
+  F.Canvas.FillRect(Rect(3, 4, 8, 6));
+  F.Canvas.Brush().SetColor(clRed);
+  F.Canvas.FrameRect(Rect(20, 20, 30, 25));
+  F.Dc.End();
+  EXPECT_TRUE(F.Black(3, 4) && F.Black(7, 5));
+  EXPECT_FALSE(F.Black(8, 5) || F.Black(7, 6));
+  EXPECT_EQ(F.Img.pixel(29, 24), qRgb(255, 0, 0));
+  EXPECT_EQ(F.Img.pixel(30, 24), qRgb(255, 255, 255));
+  EXPECT_EQ(F.Img.pixel(25, 22), qRgb(255, 255, 255));
+}
+
+TEST(QtPainterDCTest, LineToLeavesItsEndPointOut) {
+  TImageCanvas T(40, 40);
+  T.Canvas.MoveTo(5, 5);
+  T.Canvas.LineTo(15, 5);   // horizontal
+  T.Canvas.LineTo(15, 12);  // vertical, starts where the last one stopped short
+  T.Canvas.MoveTo(20, 20);
+  T.Canvas.LineTo(30, 30);  // diagonal
+  T.Dc.End();
+  EXPECT_TRUE(T.Black(5, 5) && T.Black(14, 5));
+  EXPECT_TRUE(T.Black(15, 5) && T.Black(15, 11));
+  EXPECT_FALSE(T.Black(15, 12));
+  EXPECT_TRUE(T.Black(20, 20) && T.Black(29, 29));
+  EXPECT_FALSE(T.Black(30, 30));
+  EXPECT_EQ(T.Canvas.PenPos(), Point(30, 30));
+}
+
+TEST(QtPainterDCTest, ClipRectLimitsDrawingAndRestoreDropsIt) {
+  TImageCanvas T(40, 40);
+  T.Canvas.Brush().SetColor(clBlack);
+  {
+    TDCStateGuard G(T.Canvas);
+    T.Canvas.IntersectClipRect(Rect(5, 5, 10, 10));
+    T.Canvas.FillRect(Rect(0, 0, 40, 40));
+  }
+  T.Canvas.FillRect(Rect(30, 30, 32, 32));
+  T.Dc.End();
+  EXPECT_TRUE(T.Black(5, 5) && T.Black(9, 9) && T.Black(31, 31));
+  EXPECT_FALSE(T.Black(10, 10) || T.Black(4, 5));
+}
+
+TEST(QtPainterDCTest, FontSizeIsTakenInPixelsOfTheDevice) {
+  // The image claims 45 dots per inch; the text must not care.
+  TImageCanvas A(200, 60), B(200, 60);
+  B.Img.setDotsPerMeterX(1772);
+  B.Img.setDotsPerMeterY(1772);
+  for (TImageCanvas* T : {&A, &B}) {
+    T->Canvas.Font().SetName("Arial");
+    T->Canvas.Font().SetSize(12);
+    T->Canvas.Brush().SetStyle(bsClear);
+    T->Canvas.TextOut(2, 2, "Hello World");
+    T->Dc.End();
+  }
+  EXPECT_EQ(A.Inked(), B.Inked());
+  EXPECT_EQ(A.Img, B.Img);
+  TRect Ink = A.Inked();
+  // 12 points at 96 ppi is a 16 pixel em: capitals about 11 pixels high.
+  EXPECT_NEAR(Ink.Height(), 15, 3);
+}
+
+TEST(QtPainterDCTest, TextAlignmentPlacesTheReferencePoint) {
+  struct Case {
+    uint32_t Align;
+    int Edge;  // which inked edge meets x = 100: 0 left, 1 right, 2 centre
+    int VEdge;  // 0 top at y=40 (within the internal leading), 1 baseline, 2 bottom
+  };
+  const Case Cases[] = {{TA_LEFT | TA_TOP, 0, 0}, {TA_RIGHT | TA_BASELINE, 1, 1}, {TA_CENTER | TA_BOTTOM, 2, 2}};
+  for (const auto& C : Cases) {
+    TImageCanvas T(200, 100);
+    T.Canvas.Font().SetName("Courier New");
+    T.Canvas.Font().SetHeight(-20);
+    T.Canvas.Brush().SetStyle(bsClear);
+    T.Canvas.SetTextAlign(C.Align);
+    int W = T.Canvas.TextWidth("HHHH");
+    TTextMetric M = T.Canvas.TextMetrics();
+    T.Canvas.TextOut(100, 40, "HHHH");
+    T.Dc.End();
+    TRect Ink = T.Inked();
+    int Left = C.Edge == 0 ? 100 : C.Edge == 1 ? 100 - W : 100 - W / 2;
+    EXPECT_NEAR(Ink.Left, Left, 3) << C.Align;
+    EXPECT_LE(Ink.Right, Left + W + 1) << C.Align;
+    int Baseline = C.VEdge == 0 ? 40 + M.Ascent : C.VEdge == 1 ? 40 : 40 - M.Descent;
+    EXPECT_NEAR(Ink.Bottom, Baseline, 1) << C.Align;  // "H" sits on the baseline
+  }
+}
+
+TEST(QtPainterDCTest, WindowsFaceNamesMapToMetricCompatibleFonts) {
+  EXPECT_EQ(FontEngine::MapFaceName("Arial"), "Liberation Sans");
+  EXPECT_EQ(FontEngine::MapFaceName("times new roman"), "Liberation Serif");
+  EXPECT_EQ(FontEngine::MapFaceName("Courier New"), "Liberation Mono");
+  TLogFont F;
+  F.FaceName = "Arial";
+  F.Height = -100;
+  TTextMetric M = FontEngine::Metrics(F);
+  // Arial's own metrics: ascent 0.905 em, descent 0.212 em.
+  EXPECT_EQ(M.Ascent, 91);
+  EXPECT_EQ(M.Descent, 21);
+  EXPECT_EQ(M.InternalLeading, 12);
+  F.Height = M.Height;  // a cell height gives back the same em
+  EXPECT_NEAR(FontEngine::EmHeight(F), 100, 0.5);
+  F.FaceName = "Courier New";
+  F.Height = -10;
+  std::vector<int> A = FontEngine::IntAdvances(F, u"iiiiiiiiii", 0, 0);
+  int Sum = 0;
+  for (int V : A) Sum += V;
+  EXPECT_EQ(Sum, 60);  // 0.6 em per character
+  std::vector<int> J = FontEngine::IntAdvances(F, u"a b c", 7, 2);
+  EXPECT_EQ(J[1] - A[1], 4);
+  EXPECT_EQ(J[3] - A[3], 3);
+}
