@@ -1,0 +1,307 @@
+#include "platform/data/DB.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "platform/data/DBConvert.h"
+
+// ---- TRecordStore
+
+void TRecordStore::Reset(int Columns) {
+  std::vector<TStoredCell>().swap(FCells);
+  std::string().swap(FBytes);
+  FColumns = Columns;
+}
+
+TDbCell TRecordStore::Cell(int64_t Rec, int Col) const {
+  const TStoredCell& S = FCells[static_cast<size_t>(Rec * FColumns + Col)];
+  TDbCell C;
+  C.Kind = S.Kind;
+  switch (S.Kind) {
+    case TDbValueKind::Integer: C.I = S.Value; break;
+    case TDbValueKind::Float: std::memcpy(&C.F, &S.Value, sizeof C.F); break;
+    case TDbValueKind::Text:
+    case TDbValueKind::Blob: C.Bytes = std::string_view(FBytes.data() + S.Value, S.Len); break;
+    case TDbValueKind::Null: break;
+  }
+  return C;
+}
+
+void TRecordStore::PutNull() { FCells.push_back({0, 0, TDbValueKind::Null}); }
+
+void TRecordStore::PutInteger(int64_t V) { FCells.push_back({V, 0, TDbValueKind::Integer}); }
+
+void TRecordStore::PutFloat(double V) {
+  int64_t Bits;
+  std::memcpy(&Bits, &V, sizeof Bits);
+  FCells.push_back({Bits, 0, TDbValueKind::Float});
+}
+
+void TRecordStore::PutBytes(TDbValueKind Kind, const void* Data, size_t Size) {
+  if (Size > UINT32_MAX) throw EDatabaseError("Valor grande demais para um campo");
+  int64_t Off = static_cast<int64_t>(FBytes.size());
+  if (Size) FBytes.append(static_cast<const char*>(Data), Size);
+  FCells.push_back({Off, static_cast<uint32_t>(Size), Kind});
+}
+
+void TRecordStore::Put(const TDbValue& V) {
+  switch (V.Kind) {
+    case TDbValueKind::Null: PutNull(); break;
+    case TDbValueKind::Integer: PutInteger(V.I); break;
+    case TDbValueKind::Float: PutFloat(V.F); break;
+    default: PutBytes(V.Kind, V.S.data(), V.S.size()); break;
+  }
+}
+
+// ---- TFields
+
+TField* TFields::Fields(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError("Índice da lista fora dos limites (" + IntToStr(Index) + ")");
+  return FList[static_cast<size_t>(Index)];
+}
+
+TField* TFields::FindField(std::string_view Name) const {
+  for (TField* F : FList)
+    if (SameTextAscii(F->FieldName(), Name)) return F;
+  return nullptr;
+}
+
+TField* TFields::FieldByName(std::string_view Name) const {
+  TField* F = FindField(Name);
+  if (!F) throw EDatabaseError("Campo '" + std::string(Name) + "' não encontrado");
+  return F;
+}
+
+// ---- TDataSet
+
+namespace {
+// Unique over the whole program, so a bookmark never matches a later opening.
+std::atomic<uint64_t> GOpenings{0};
+}  // namespace
+
+const TClassInfo& TDataSet::StaticClassInfo() {
+  static const TClassInfo Info{"TDataSet", &TComponent::StaticClassInfo(), nullptr, {}};
+  return Info;
+}
+
+TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
+
+TDataSet::~TDataSet() {
+  // Subclasses close their sources in their own destructors; the fields go here.
+  DestroyFields();
+  FActive = false;
+}
+
+void TDataSet::CheckActive() const {
+  if (!FActive) throw EDatabaseError("Não é possível executar esta operação em um conjunto de dados fechado");
+}
+
+void TDataSet::CheckInactive() const {
+  if (FActive) throw EDatabaseError("Não é possível executar esta operação em um conjunto de dados aberto");
+}
+
+void TDataSet::SetActive(bool Value) {
+  if (HasState(csLoading)) {
+    FStreamedActive = Value;
+    return;
+  }
+  if (Value == FActive) return;
+  if (Value)
+    DoOpen();
+  else
+    DoClose();
+}
+
+void TDataSet::Loaded() {
+  TComponent::Loaded();
+  if (FStreamedActive) {
+    FStreamedActive = false;
+    Open();
+  }
+}
+
+void TDataSet::DoOpen() {
+  FGeneration = ++GOpenings;
+  FFetchDone = false;
+  try {
+    if (!KeepRecordsOnClose()) FRecords.Reset(0);
+    InternalOpen();
+    if (FRecords.Columns() != FFieldDefs.Count()) {
+      if (FRecords.Count() != 0) throw EDatabaseError("Os registros não correspondem às definições de campo");
+      FRecords.Reset(FFieldDefs.Count());
+    }
+    CreateFields();
+  } catch (...) {
+    InternalClose();
+    DestroyFields();
+    if (!KeepRecordsOnClose()) FRecords.Reset(0);
+    throw;
+  }
+  FActive = true;
+  FCurrent = Fetched(0) ? 0 : -1;
+  FBOF = true;
+  FEOF = FCurrent < 0;
+}
+
+void TDataSet::DoClose() {
+  FActive = false;
+  InternalClose();
+  DestroyFields();
+  if (!KeepRecordsOnClose()) FRecords.Reset(0);
+  FCurrent = -1;
+  FBOF = FEOF = true;
+}
+
+void TDataSet::CreateFields() {
+  for (int I = 0; I < FFieldDefs.Count(); ++I) {
+    const TFieldDef& D = FFieldDefs.Items(I);
+    auto* F = static_cast<TField*>(FieldClassOf(D.DataType).Create(this));
+    F->FDataSet = this;
+    F->FFieldName = D.Name;
+    F->FDataType = D.DataType;
+    F->FSize = D.Size;
+    F->FFieldNo = I + 1;
+    FFields.FList.push_back(F);
+  }
+}
+
+void TDataSet::DestroyFields() {
+  std::vector<TField*> L;
+  L.swap(FFields.FList);
+  for (auto It = L.rbegin(); It != L.rend(); ++It) delete *It;
+}
+
+bool TDataSet::Fetched(int64_t Rec) {
+  while (FRecords.Count() <= Rec && !FFetchDone)
+    if (!FetchRecord()) FFetchDone = true;
+  return Rec < FRecords.Count();
+}
+
+void TDataSet::FetchAll() {
+  while (!FFetchDone)
+    if (!FetchRecord()) FFetchDone = true;
+}
+
+void TDataSet::RecordsAppended() {
+  if (FActive && FCurrent < 0 && Fetched(0)) {
+    FCurrent = 0;
+    FBOF = true;
+    FEOF = false;
+  }
+}
+
+void TDataSet::First() {
+  CheckActive();
+  FCurrent = Fetched(0) ? 0 : -1;
+  FBOF = true;
+  FEOF = FCurrent < 0;
+}
+
+void TDataSet::Next() {
+  CheckActive();
+  if (FEOF) return;
+  FBOF = false;
+  if (Fetched(FCurrent + 1))
+    ++FCurrent;
+  else
+    FEOF = true;
+}
+
+void TDataSet::Prior() {
+  CheckActive();
+  if (FBOF) return;
+  FEOF = false;
+  if (FCurrent > 0)
+    --FCurrent;
+  else
+    FBOF = true;
+}
+
+void TDataSet::Last() {
+  CheckActive();
+  FetchAll();
+  FCurrent = FRecords.Count() - 1;
+  FEOF = true;
+  FBOF = FCurrent < 0;
+}
+
+bool TDataSet::IsEmpty() const { return !FActive || FCurrent < 0; }
+
+int64_t TDataSet::RecordCount() {
+  CheckActive();
+  FetchAll();
+  return FRecords.Count();
+}
+
+int64_t TDataSet::RecNo() const { return FActive && FCurrent >= 0 ? FCurrent + 1 : 0; }
+
+TDbCell TDataSet::CurrentCell(int FieldNo) const {
+  if (FCurrent < 0 || FieldNo < 1 || FieldNo > FRecords.Columns()) return TDbCell();
+  return FRecords.Cell(FCurrent, FieldNo - 1);
+}
+
+TBookmark TDataSet::GetBookmark() const {
+  if (!FActive || FCurrent < 0) return TBookmark();
+  return TBookmark{this, FGeneration, FCurrent};
+}
+
+bool TDataSet::BookmarkValid(const TBookmark& B) const {
+  return FActive && B.DataSet == this && B.Generation == FGeneration && B.Record >= 0 && B.Record < FRecords.Count();
+}
+
+void TDataSet::GotoBookmark(const TBookmark& B) {
+  CheckActive();
+  if (!B.Assigned()) return;
+  if (!BookmarkValid(B)) throw EDatabaseError("Registro não encontrado");
+  FCurrent = B.Record;
+  FBOF = FEOF = false;
+}
+
+int TDataSet::CompareBookmarks(const TBookmark& A, const TBookmark& B) const {
+  if (!A.Assigned() || !B.Assigned()) return A.Assigned() == B.Assigned() ? 0 : (A.Assigned() ? 1 : -1);
+  return A.Record < B.Record ? -1 : (A.Record > B.Record ? 1 : 0);
+}
+
+std::unique_ptr<TStream> TDataSet::CreateBlobStream(TField* Field) const {
+  if (!Field || Field->DataSet() != this || !Field->IsBlob())
+    throw EDatabaseError("Campo '" + (Field ? Field->FieldName() : std::string()) + "' não é um campo BLOB");
+  auto S = std::make_unique<TMemoryStream>();
+  static_cast<TBlobField*>(Field)->SaveToStream(*S);
+  S->SetPosition(0);
+  return S;
+}
+
+// ---- TParam, TParams
+
+std::string TParam::AsString() const {
+  if (FValue.Kind == TDbValueKind::Null) return "";
+  if (FDataType == ftBoolean) return AsBoolean() ? "True" : "False";
+  return dbconv::Text(dbconv::CellOf(FValue));
+}
+
+int64_t TParam::AsInteger() const { return dbconv::Integer(dbconv::CellOf(FValue)); }
+double TParam::AsFloat() const { return dbconv::Float(dbconv::CellOf(FValue)); }
+bool TParam::AsBoolean() const { return dbconv::Boolean(dbconv::CellOf(FValue)); }
+TDateTime TParam::AsDateTime() const { return dbconv::DateTime(dbconv::CellOf(FValue)); }
+
+TParam* TParams::FindParam(std::string_view Name) const {
+  for (auto& P : FItems)
+    if (SameTextAscii(P->Name(), Name)) return P.get();
+  return nullptr;
+}
+
+TParam* TParams::ParamByName(std::string_view Name) const {
+  TParam* P = FindParam(Name);
+  if (!P) throw EDatabaseError("Parâmetro '" + std::string(Name) + "' não encontrado");
+  return P;
+}
+
+TParam* TParams::CreateParam(TFieldType DataType, const std::string& Name) {
+  FItems.push_back(std::make_unique<TParam>(Name, DataType));
+  return FItems.back().get();
+}
+
+void TParams::AssignValues(const TParams& Source) {
+  for (auto& P : FItems)
+    if (TParam* S = Source.FindParam(P->Name())) P->AssignParam(*S);
+}

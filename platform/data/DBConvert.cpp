@@ -1,0 +1,81 @@
+#include "platform/data/DBConvert.h"
+
+#include "platform/data/DBFormat.h"
+#include "platform/rtl/RtlMath.h"
+
+namespace dbconv {
+
+TDbCell CellOf(const TDbValue& V) {
+  TDbCell C;
+  C.Kind = V.Kind;
+  C.I = V.I;
+  C.F = V.F;
+  C.Bytes = V.S;
+  return C;
+}
+
+std::string Text(const TDbCell& C) {
+  switch (C.Kind) {
+    case TDbValueKind::Null: return "";
+    case TDbValueKind::Integer: return IntToStr(C.I);
+    case TDbValueKind::Float: return DBFloatToStr(C.F);
+    default: return std::string(C.Bytes);
+  }
+}
+
+int64_t Integer(const TDbCell& C) {
+  switch (C.Kind) {
+    case TDbValueKind::Null: return 0;
+    case TDbValueKind::Integer: return C.I;
+    case TDbValueKind::Float: return Round(C.F);
+    default: return StrToInt(Trim(C.Bytes));
+  }
+}
+
+double Float(const TDbCell& C) {
+  switch (C.Kind) {
+    case TDbValueKind::Null: return 0;
+    case TDbValueKind::Integer: return static_cast<double>(C.I);
+    case TDbValueKind::Float: return C.F;
+    default: {
+      double R;
+      if (TryDbTextToFloat(C.Bytes, R)) return R;
+      std::string S(C.Bytes);
+      if (S.find(',') != std::string::npos && S.find('.') == std::string::npos) {
+        for (char& Ch : S)
+          if (Ch == ',') Ch = '.';
+        if (TryDbTextToFloat(S, R)) return R;
+      }
+      throw EConvertError("'" + std::string(C.Bytes) + "' não é um valor de ponto flutuante válido");
+    }
+  }
+}
+
+bool Boolean(const TDbCell& C) {
+  switch (C.Kind) {
+    case TDbValueKind::Null: return false;
+    case TDbValueKind::Integer: return C.I != 0;
+    case TDbValueKind::Float: return C.F != 0;
+    default: {
+      std::string S = LowerCaseAscii(Trim(C.Bytes));
+      if (S == "true" || S == "t" || S == "yes" || S == "y" || S == "1") return true;
+      if (S == "false" || S == "f" || S == "no" || S == "n" || S == "0") return false;
+      throw EConvertError("'" + std::string(C.Bytes) + "' não é um valor booleano válido");
+    }
+  }
+}
+
+TDateTime DateTime(const TDbCell& C) {
+  switch (C.Kind) {
+    case TDbValueKind::Null: return 0;
+    case TDbValueKind::Integer: return static_cast<double>(C.I);
+    case TDbValueKind::Float: return C.F;
+    default: {
+      TDateTime R;
+      if (TryIsoToDateTime(C.Bytes, R)) return R;
+      throw EConvertError("'" + std::string(C.Bytes) + "' não é uma data e hora válida");
+    }
+  }
+}
+
+}  // namespace dbconv

@@ -1,0 +1,371 @@
+#include "platform/data/DBTables.h"
+
+#include <sqlite3.h>
+
+#include "platform/data/DBFormat.h"
+
+// ---- declared types
+
+namespace {
+
+bool Has(const std::string& S, const char* Word) { return S.find(Word) != std::string::npos; }
+
+// The numbers in "(a)" or "(a,b)".
+void Numbers(const std::string& S, int& A, int& B) {
+  A = B = 0;
+  size_t P = S.find('(');
+  if (P == std::string::npos) return;
+  int* Out = &A;
+  for (++P; P < S.size() && S[P] != ')'; ++P) {
+    char C = S[P];
+    if (C >= '0' && C <= '9') {
+      if (*Out < 100000000) *Out = *Out * 10 + (C - '0');
+    } else if (C == ',') {
+      if (Out == &B) return;
+      Out = &B;
+    }
+  }
+}
+
+}  // namespace
+
+TFieldType FieldTypeOfDeclared(std::string_view Declared, int& Size) {
+  std::string S = UpperCaseAscii(Declared);
+  int A, B;
+  Numbers(S, A, B);
+  Size = 0;
+  if (Has(S, "BOOL")) return ftBoolean;
+  if (Has(S, "DATETIME") || Has(S, "TIMESTAMP")) return ftDateTime;
+  if (Has(S, "DATE")) return ftDate;
+  if (Has(S, "TIME")) return ftTime;
+  if (Has(S, "WORD")) return ftWord;
+  if (Has(S, "SMALLINT") || Has(S, "TINYINT")) return ftSmallint;
+  if (Has(S, "INT")) return ftInteger;
+  if (Has(S, "MONEY") || Has(S, "CURRENCY")) return ftCurrency;
+  if (Has(S, "DECIMAL") || Has(S, "NUMERIC")) {
+    Size = B;
+    return ftBCD;
+  }
+  if (Has(S, "REAL") || Has(S, "FLOA") || Has(S, "DOUB")) return ftFloat;
+  if (Has(S, "MEMO") || Has(S, "CLOB")) return ftMemo;
+  if (Has(S, "CHAR") || Has(S, "TEXT") || Has(S, "STRING")) {
+    Size = A;
+    return ftString;
+  }
+  if (Has(S, "GRAPHIC") || Has(S, "IMAGE") || Has(S, "PICTURE")) return ftGraphic;
+  if (Has(S, "BLOB") || Has(S, "BINARY")) return ftBlob;
+  return ftUnknown;
+}
+
+std::vector<std::string> ParseSQLParamNames(std::string_view SQL) {
+  std::vector<std::string> Names;
+  auto IdChar = [](unsigned char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '_' || C == '$' ||
+           C >= 0x80;
+  };
+  size_t I = 0, N = SQL.size();
+  while (I < N) {
+    char C = SQL[I];
+    if (C == '\'' || C == '"' || C == '`' || C == '[') {
+      char Close = C == '[' ? ']' : C;
+      size_t E = SQL.find(Close, I + 1);
+      I = E == std::string_view::npos ? N : E + 1;  // a doubled quote reopens: skipped the same way
+    } else if (C == '-' && I + 1 < N && SQL[I + 1] == '-') {
+      size_t E = SQL.find('\n', I);
+      I = E == std::string_view::npos ? N : E + 1;
+    } else if (C == '/' && I + 1 < N && SQL[I + 1] == '*') {
+      size_t E = SQL.find("*/", I + 2);
+      I = E == std::string_view::npos ? N : E + 2;
+    } else if (C == ':') {
+      size_t S = ++I;
+      while (I < N && IdChar(static_cast<unsigned char>(SQL[I]))) ++I;
+      if (I > S) {
+        std::string Name(SQL.substr(S, I - S));
+        bool Seen = false;
+        for (auto& Old : Names) Seen = Seen || SameTextAscii(Old, Name);
+        if (!Seen) Names.push_back(std::move(Name));
+      }
+    } else {
+      ++I;
+    }
+  }
+  return Names;
+}
+
+// ---- TDBDataSet
+
+const TClassInfo& TDBDataSet::StaticClassInfo() {
+  static const TClassInfo Info{"TDBDataSet", &TDataSet::StaticClassInfo(), nullptr, {}};
+  return Info;
+}
+
+TDBDataSet::TDBDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
+
+TDBDataSet::~TDBDataSet() { InternalClose(); }
+
+void TDBDataSet::SetDatabaseName(const std::string& V) {
+  CheckInactive();
+  FDatabaseName = V;
+}
+
+void TDBDataSet::RaiseSQLite(sqlite3* Db, const std::string& Context) {
+  throw EDatabaseError(Context + ": " + (Db ? sqlite3_errmsg(Db) : "sem memória"));
+}
+
+sqlite3* TDBDataSet::OpenDatabase(const std::string& Path, bool Write) {
+  if (Path.empty()) throw EDatabaseError("Nome do banco de dados não informado");
+  sqlite3* Db = nullptr;
+  int Flags = Write ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+  if (sqlite3_open_v2(Path.c_str(), &Db, Flags, nullptr) != SQLITE_OK) {
+    std::string Msg = Db ? sqlite3_errmsg(Db) : "sem memória";
+    sqlite3_close(Db);
+    throw EDatabaseError("Não foi possível abrir o banco de dados '" + Path + "': " + Msg);
+  }
+  sqlite3_busy_timeout(Db, 5000);
+  return Db;
+}
+
+void TDBDataSet::InternalOpen() {
+  FDb = OpenDatabase(FDatabaseName, false);
+  std::string SQL = SelectSQL();
+  const char* Tail = nullptr;
+  if (sqlite3_prepare_v2(FDb, SQL.c_str(), static_cast<int>(SQL.size()), &FStmt, &Tail) != SQLITE_OK)
+    RaiseSQLite(FDb, "Erro no SQL");
+  if (!FStmt) throw EDatabaseError("O texto SQL está vazio");
+  int Cols = sqlite3_column_count(FStmt);
+  if (Cols == 0) throw EDatabaseError("O comando SQL não retorna um conjunto de registros");
+  BindParams(FStmt);
+
+  // Names and declared types before the first step: a statement that has no
+  // records is released by that step.
+  FieldDefs().Clear();
+  std::vector<bool> Untyped(static_cast<size_t>(Cols));
+  for (int I = 0; I < Cols; ++I) {
+    const char* Name = sqlite3_column_name(FStmt, I);
+    const char* Decl = sqlite3_column_decltype(FStmt, I);
+    int Size = 0;
+    TFieldType T = FieldTypeOfDeclared(Decl ? Decl : "", Size);
+    Untyped[static_cast<size_t>(I)] = T == ftUnknown;
+    FieldDefs().Add(Name ? Name : "", T, Size);
+  }
+  Records().Reset(Cols);
+  bool HasRow = StepRow();
+  TFieldDefs Defs;
+  for (int I = 0; I < Cols; ++I) {
+    TFieldDef D = FieldDefs().Items(I);
+    if (Untyped[static_cast<size_t>(I)]) {
+      TDbValueKind K = HasRow ? Records().Cell(0, I).Kind : TDbValueKind::Null;
+      D.DataType = K == TDbValueKind::Integer ? ftInteger
+                   : K == TDbValueKind::Float ? ftFloat
+                   : K == TDbValueKind::Blob  ? ftBlob
+                                              : ftString;
+    }
+    Defs.Add(D.Name, D.DataType, D.Size);
+  }
+  FieldDefs() = Defs;
+}
+
+void TDBDataSet::InternalClose() {
+  sqlite3_finalize(FStmt);
+  FStmt = nullptr;
+  sqlite3_close(FDb);
+  FDb = nullptr;
+}
+
+bool TDBDataSet::StepRow() {
+  if (!FStmt) return false;
+  int Rc = sqlite3_step(FStmt);
+  if (Rc == SQLITE_DONE) {
+    // Done: release the statement and its read lock now, not at Close.
+    sqlite3_finalize(FStmt);
+    FStmt = nullptr;
+    return false;
+  }
+  if (Rc != SQLITE_ROW) RaiseSQLite(FDb, "Erro ao ler registros");
+  TRecordStore& R = Records();
+  int Cols = R.Columns();
+  for (int I = 0; I < Cols; ++I) {
+    switch (sqlite3_column_type(FStmt, I)) {
+      case SQLITE_INTEGER: R.PutInteger(sqlite3_column_int64(FStmt, I)); break;
+      case SQLITE_FLOAT: R.PutFloat(sqlite3_column_double(FStmt, I)); break;
+      case SQLITE_TEXT: {
+        const unsigned char* T = sqlite3_column_text(FStmt, I);
+        R.PutBytes(TDbValueKind::Text, T, static_cast<size_t>(sqlite3_column_bytes(FStmt, I)));
+        break;
+      }
+      case SQLITE_BLOB: {
+        const void* B = sqlite3_column_blob(FStmt, I);
+        R.PutBytes(TDbValueKind::Blob, B, static_cast<size_t>(sqlite3_column_bytes(FStmt, I)));
+        break;
+      }
+      default: R.PutNull(); break;
+    }
+  }
+  return true;
+}
+
+bool TDBDataSet::FetchRecord() { return StepRow(); }
+
+// ---- TTable
+
+const TClassInfo& TTable::StaticClassInfo() {
+  static const TClassInfo Info{"TTable", &TDBDataSet::StaticClassInfo(),
+                               [](TComponent* Owner) -> TPersistent* { return new TTable(Owner); }, {}};
+  return Info;
+}
+
+TTable::TTable(TComponent* AOwner) : TDBDataSet(AOwner) {}
+
+void TTable::SetTableName(const std::string& V) {
+  CheckInactive();
+  FTableName = V;
+}
+
+std::string TTable::SelectSQL() const {
+  if (FTableName.empty()) throw EDatabaseError("Nome da tabela não informado");
+  std::string Quoted = "\"";
+  for (char C : FTableName) {
+    if (C == '"') Quoted += '"';
+    Quoted += C;
+  }
+  return "SELECT * FROM " + Quoted + "\"";
+}
+
+// ---- TQuery
+
+const TClassInfo& TQuery::StaticClassInfo() {
+  static const TClassInfo Info{"TQuery", &TDBDataSet::StaticClassInfo(),
+                               [](TComponent* Owner) -> TPersistent* { return new TQuery(Owner); }, {}};
+  return Info;
+}
+
+TQuery::TQuery(TComponent* AOwner) : TDBDataSet(AOwner) {}
+
+void TQuery::SetSQL(const std::vector<std::string>& Lines) {
+  Close();
+  FSQL = Lines;
+  TParams Old;
+  std::swap(Old, FParams);
+  for (const std::string& Name : ParseSQLParamNames(SQLText())) FParams.CreateParam(ftUnknown, Name);
+  FParams.AssignValues(Old);
+}
+
+std::string TQuery::SQLText() const {
+  std::string S;
+  for (const std::string& L : FSQL) {
+    S += L;
+    S += '\n';
+  }
+  return S;
+}
+
+void TQuery::SetSQLText(const std::string& Text) {
+  std::vector<std::string> Lines;
+  size_t P = 0;
+  while (P < Text.size()) {
+    size_t E = Text.find('\n', P);
+    if (E == std::string::npos) E = Text.size();
+    std::string L = Text.substr(P, E - P);
+    if (!L.empty() && L.back() == '\r') L.pop_back();
+    Lines.push_back(std::move(L));
+    P = E + 1;
+  }
+  SetSQL(Lines);
+}
+
+void TQuery::BindParams(sqlite3_stmt* Stmt) const {
+  int N = sqlite3_bind_parameter_count(Stmt);
+  for (int I = 1; I <= N; ++I) {
+    const char* Raw = sqlite3_bind_parameter_name(Stmt, I);
+    if (!Raw || Raw[0] != ':') throw EDatabaseError("Parâmetro sem nome no SQL: use :Nome");
+    TParam* P = FParams.ParamByName(Raw + 1);
+    const TDbValue& V = P->Value();
+    int Rc;
+    if (V.Kind == TDbValueKind::Null) {
+      Rc = sqlite3_bind_null(Stmt, I);
+    } else {
+      std::string Text;
+      bool AsText = false;
+      switch (P->DataType()) {
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftBoolean:
+          Rc = sqlite3_bind_int64(Stmt, I, P->DataType() == ftBoolean ? (P->AsBoolean() ? 1 : 0) : P->AsInteger());
+          break;
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD: Rc = sqlite3_bind_double(Stmt, I, P->AsFloat()); break;
+        case ftDate:
+        case ftTime:
+        case ftDateTime:
+          if (V.Kind == TDbValueKind::Text) {
+            Text = V.S;
+          } else {
+            TDateTime D = P->AsDateTime();
+            Text = P->DataType() == ftDate ? DateToIso(D) : P->DataType() == ftTime ? TimeToIso(D) : DateTimeToIso(D);
+          }
+          AsText = true;
+          Rc = SQLITE_OK;
+          break;
+        case ftBlob:
+        case ftGraphic:
+          Rc = sqlite3_bind_blob64(Stmt, I, V.S.data(), V.S.size(), SQLITE_TRANSIENT);
+          break;
+        case ftString:
+        case ftMemo:
+          Text = P->AsString();
+          AsText = true;
+          Rc = SQLITE_OK;
+          break;
+        default:  // no type: as the value came
+          if (V.Kind == TDbValueKind::Integer)
+            Rc = sqlite3_bind_int64(Stmt, I, V.I);
+          else if (V.Kind == TDbValueKind::Float)
+            Rc = sqlite3_bind_double(Stmt, I, V.F);
+          else if (V.Kind == TDbValueKind::Blob)
+            Rc = sqlite3_bind_blob64(Stmt, I, V.S.data(), V.S.size(), SQLITE_TRANSIENT);
+          else {
+            Text = V.S;
+            AsText = true;
+            Rc = SQLITE_OK;
+          }
+          break;
+      }
+      if (AsText) Rc = sqlite3_bind_text64(Stmt, I, Text.data(), Text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+    if (Rc != SQLITE_OK) RaiseSQLite(sqlite3_db_handle(Stmt), "Erro no parâmetro '" + P->Name() + "'");
+  }
+}
+
+void TQuery::ExecSQL() {
+  sqlite3* Db = OpenDatabase(DatabaseName(), true);
+  sqlite3_stmt* Stmt = nullptr;
+  // One guard for both handles, whatever raises.
+  struct TGuard {
+    sqlite3*& Db;
+    sqlite3_stmt*& Stmt;
+    ~TGuard() {
+      sqlite3_finalize(Stmt);
+      sqlite3_close(Db);
+    }
+  } Guard{Db, Stmt};
+  std::string SQL = SQLText();
+  const char* P = SQL.c_str();
+  const char* End = P + SQL.size();
+  FRowsAffected = 0;
+  while (P < End) {
+    const char* Tail = nullptr;
+    if (sqlite3_prepare_v2(Db, P, static_cast<int>(End - P), &Stmt, &Tail) != SQLITE_OK) RaiseSQLite(Db, "Erro no SQL");
+    P = Tail;
+    if (!Stmt) continue;  // only blanks or comments left
+    BindParams(Stmt);
+    int Rc;
+    while ((Rc = sqlite3_step(Stmt)) == SQLITE_ROW) {
+    }
+    if (Rc != SQLITE_DONE) RaiseSQLite(Db, "Erro ao executar o SQL");
+    FRowsAffected = sqlite3_changes64(Db);
+    sqlite3_finalize(Stmt);
+    Stmt = nullptr;
+  }
+}

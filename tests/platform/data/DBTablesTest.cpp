@@ -1,0 +1,206 @@
+#include "platform/data/DBTables.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/classes/TempFiles.h"
+
+namespace {
+
+// A database file made for each test and removed after it.
+class SQLiteFile : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Path = GetTempFileName(GetTempPath(), "db");
+    DeleteFile(Path);  // ExecSQL creates it
+  }
+  void TearDown() override { DeleteFile(Path); }
+  void Exec(const std::string& SQL) {
+    TQuery Q(nullptr);
+    Q.SetDatabaseName(Path);
+    Q.SetSQLText(SQL);
+    Q.ExecSQL();
+  }
+  std::string Path;
+};
+
+}  // namespace
+
+TEST_F(SQLiteFile, QueryWithParamsWalksItsRowsWithTheEofRule) {
+  Exec(
+      "CREATE TABLE Orders (Id INTEGER PRIMARY KEY, Customer VARCHAR(30), Total MONEY, Placed DATE);\n"
+      "INSERT INTO Orders VALUES (1, 'Ana', 10.5, '2024-01-10');\n"
+      "INSERT INTO Orders VALUES (2, 'Bia', 99.25, '2024-02-01');\n"
+      "INSERT INTO Orders VALUES (3, 'Ana', 7, '2024-03-15');\n"
+      "INSERT INTO Orders VALUES (4, 'Caio', 1, '2024-03-20');");
+  TQuery Q(nullptr);
+  Q.SetDatabaseName(Path);
+  Q.SetSQL({"SELECT Id, Customer, Total, Placed FROM Orders",
+            "WHERE Customer = :Who AND Placed >= :Since -- not :InAComment",
+            "AND ':NotAParam' <> '' ORDER BY Id"});
+  ASSERT_EQ(Q.ParamCount(), 2);
+  EXPECT_EQ(Q.Params()[0]->Name(), "Who");
+  Q.ParamByName("WHO")->SetAsString("Ana");
+  Q.ParamByName("since")->SetAsDate(EncodeDate(2024, 1, 1));
+  Q.Open();
+  EXPECT_TRUE(Q.Bof());
+  TField* Id = Q.FieldByName("id");
+  TField* Total = Q.FieldByName("Total");
+  EXPECT_STREQ(Q.FieldByName("Customer")->ClassName().c_str(), "TStringField");
+  EXPECT_EQ(Q.FieldByName("Customer")->Size(), 30);
+  EXPECT_EQ(Total->ClassName(), "TCurrencyField");
+  EXPECT_EQ(Q.FieldByName("Placed")->ClassName(), "TDateField");
+  std::string Seen;
+  for (Q.First(); !Q.Eof(); Q.Next())
+    Seen += Id->AsString() + " " + Total->DisplayText() + " " + Q.FieldByName("Placed")->DisplayText() + "; ";
+  EXPECT_EQ(Seen, "1 R$ 10,50 10/01/2024; 3 R$ 7,00 15/03/2024; ");
+  EXPECT_EQ(Id->AsInteger(), 3);  // EOF stays on the last row
+  Q.Prior();
+  EXPECT_EQ(Id->AsInteger(), 1);
+  EXPECT_EQ(Q.RecordCount(), 2);
+
+  // New values take effect on the next opening; the types stay when the text changes.
+  Q.Close();
+  Q.ParamByName("Since")->SetAsDate(EncodeDate(2024, 3, 1));
+  Q.Open();
+  EXPECT_EQ(Q.RecordCount(), 1);
+  Q.SetSQLText("SELECT COUNT(*) AS N, MAX(Total) AS M FROM Orders WHERE Placed >= :since");
+  EXPECT_FALSE(Q.Active());
+  ASSERT_EQ(Q.ParamCount(), 1);
+  EXPECT_EQ(Q.Params()[0]->DataType(), ftDate);
+  Q.Open();
+  EXPECT_EQ(Q.FieldByName("N")->ClassName(), "TIntegerField");
+  EXPECT_EQ(Q.FieldByName("N")->AsInteger(), 2);
+  EXPECT_EQ(Q.FieldByName("M")->ClassName(), "TIntegerField");  // 7 is stored as an integer
+}
+
+TEST_F(SQLiteFile, BlobFieldsGiveTheirBytes) {
+  std::string Bytes;
+  for (int I = 0; I < 300; ++I) Bytes += static_cast<char>(I * 7);
+  Exec("CREATE TABLE Pics (Name TEXT, Pic IMAGE, Data BLOB, Notes MEMO)");
+  TQuery Ins(nullptr);
+  Ins.SetDatabaseName(Path);
+  Ins.SetSQLText("INSERT INTO Pics VALUES (:N, :P, :P, :M)");
+  Ins.ParamByName("N")->SetAsString("logo");
+  Ins.ParamByName("P")->SetAsBlob(Bytes);
+  Ins.ParamByName("M")->SetAsMemo("line 1\nline 2");
+  Ins.ExecSQL();
+  EXPECT_EQ(Ins.RowsAffected(), 1);
+  Ins.ParamByName("N")->SetAsString("empty");
+  Ins.ParamByName("P")->Clear();
+  Ins.ExecSQL();
+
+  TTable T(nullptr);
+  T.SetDatabaseName(Path);
+  T.SetTableName("Pics");
+  T.Open();
+  auto* Pic = dynamic_cast<TGraphicField*>(T.FieldByName("Pic"));
+  ASSERT_NE(Pic, nullptr);
+  EXPECT_EQ(T.FieldByName("Data")->ClassName(), "TBlobField");
+  EXPECT_EQ(T.FieldByName("Notes")->ClassName(), "TMemoField");
+  EXPECT_EQ(Pic->BlobSize(), 300);
+  auto S = T.CreateBlobStream(Pic);
+  std::string Got(300, '\0');
+  S->ReadBuffer(Got.data(), 300);
+  EXPECT_EQ(Got, Bytes);
+  EXPECT_EQ(T.FieldByName("Data")->AsString(), Bytes);
+  EXPECT_EQ(T.FieldByName("Notes")->AsString(), "line 1\nline 2");
+  T.Next();
+  EXPECT_EQ(T.FieldByName("Name")->AsString(), "empty");
+  EXPECT_TRUE(Pic->IsNull());
+  EXPECT_EQ(Pic->DisplayText(), "(Graphic)");
+  T.Next();
+  EXPECT_TRUE(T.Eof());
+}
+
+TEST_F(SQLiteFile, DatesAsIsoTextOrDayCountsAndTypedParams) {
+  Exec(
+      "CREATE TABLE Ev (At DATETIME, T TIME, Ok BOOLEAN, Amount DECIMAL(10,2), F REAL, S SMALLINT, W WORD);\n"
+      "INSERT INTO Ev VALUES ('2024-03-05 14:30:00', '08:15', 1, 12.345, 1.5, -3, 65535);\n"
+      "INSERT INTO Ev VALUES (45356.5, 0.75, 'false', NULL, NULL, NULL, NULL);");
+  TQuery Q(nullptr);
+  Q.SetDatabaseName(Path);
+  Q.SetSQLText("SELECT * FROM Ev WHERE Ok = :Ok OR At > :After OR F = :F");
+  Q.ParamByName("Ok")->SetAsBoolean(true);
+  Q.ParamByName("After")->SetAsDateTime(EncodeDate(2030, 1, 1));
+  Q.ParamByName("F")->SetAsFloat(-1);
+  Q.Open();
+  EXPECT_EQ(Q.FieldByName("Amount")->ClassName(), "TBCDField");
+  EXPECT_EQ(Q.FieldByName("Amount")->Size(), 2);
+  EXPECT_EQ(Q.FieldByName("S")->ClassName(), "TSmallintField");
+  EXPECT_EQ(Q.FieldByName("W")->ClassName(), "TWordField");
+  EXPECT_EQ(Q.FieldByName("Ok")->ClassName(), "TBooleanField");
+  EXPECT_EQ(Q.FieldByName("T")->ClassName(), "TTimeField");
+  EXPECT_EQ(Q.RecordCount(), 1);
+  EXPECT_EQ(Q.FieldByName("At")->DisplayText(), "05/03/2024 14:30:00");
+  EXPECT_EQ(Q.FieldByName("T")->DisplayText(), "08:15:00");
+  EXPECT_TRUE(Q.FieldByName("Ok")->AsBoolean());
+  EXPECT_DOUBLE_EQ(Q.FieldByName("Amount")->AsFloat(), 12.345);
+
+  // A date-time parameter binds as ISO text, so it compares with ISO text; a
+  // day count is a number, which SQLite orders before any text.
+  Q.SetSQLText("SELECT * FROM Ev WHERE At >= :After");
+  Q.ParamByName("After")->SetAsDateTime(EncodeDate(2024, 3, 5) + EncodeTime(14, 0, 0, 0));
+  Q.Open();
+  EXPECT_EQ(Q.RecordCount(), 1);
+  Q.ParamByName("After")->SetAsDateTime(EncodeDate(2024, 3, 5) + EncodeTime(15, 0, 0, 0));
+  Q.Close();
+  Q.Open();
+  EXPECT_TRUE(Q.IsEmpty());
+
+  // Numbers in date and time columns are day counts since 1899-12-30.
+  Q.SetSQLText("SELECT * FROM Ev");
+  Q.Open();
+  Q.Last();
+  EXPECT_EQ(Q.FieldByName("At")->DisplayText(), "05/03/2024 12:00:00");
+  EXPECT_EQ(Q.FieldByName("T")->DisplayText(), "18:00:00");
+  EXPECT_FALSE(Q.FieldByName("Ok")->AsBoolean());
+  EXPECT_EQ(Q.FieldByName("Amount")->DisplayText(), "");
+}
+
+TEST_F(SQLiteFile, FailuresRaiseAndLeaveTheDataSetClosed) {
+  Exec("CREATE TABLE A (X INTEGER)");
+  TQuery Q(nullptr);
+  Q.SetDatabaseName(Path + ".missing");
+  Q.SetSQLText("SELECT * FROM A");
+  EXPECT_THROW(Q.Open(), EDatabaseError);  // opening never creates a database
+  EXPECT_FALSE(FileExists(Path + ".missing"));
+  Q.SetDatabaseName(Path);
+  Q.SetSQLText("SELECT * FROM Nowhere");
+  EXPECT_THROW(Q.Open(), EDatabaseError);
+  EXPECT_FALSE(Q.Active());
+  Q.SetSQLText("INSERT INTO A VALUES (1)");
+  EXPECT_THROW(Q.Open(), EDatabaseError);  // no result set; nothing written
+  Q.SetSQLText("SELECT * FROM A WHERE X = ?");
+  EXPECT_THROW(Q.Open(), EDatabaseError);
+  Q.SetSQLText("SELECT * FROM A WHERE X = :x");
+  Q.ParamByName("x")->SetAsInteger(1);
+  Q.Open();
+  EXPECT_TRUE(Q.IsEmpty());
+  EXPECT_THROW(Q.SetDatabaseName("other"), EDatabaseError);
+  TTable T(nullptr);
+  T.SetDatabaseName(Path);
+  EXPECT_THROW(T.Open(), EDatabaseError);
+  T.SetTableName("a\"; DROP TABLE A; --");
+  EXPECT_THROW(T.Open(), EDatabaseError);
+  T.SetTableName("A");
+  T.Open();
+  EXPECT_EQ(T.FieldCount(), 1);
+  Q.SetSQLText("UPDATE A SET X = X + 1; DELETE FROM A WHERE X = :x");
+  Q.ExecSQL();
+  Q.SetSQLText("BROKEN SQL");
+  EXPECT_THROW(Q.ExecSQL(), EDatabaseError);
+}
+
+TEST(SQLParamTest, NamesSkipQuotesAndComments) {
+  struct Case {
+    const char* SQL;
+    std::vector<std::string> Names;
+  } Cases[] = {
+      {"SELECT * FROM T WHERE A = :A AND B = :b2 OR C = :a", {"A", "b2"}},
+      {"SELECT ':x', \":y\", [z:w] FROM T /* :c */ WHERE D = :D -- :e", {"D"}},
+      {"SELECT 'it''s :not' , :Yes", {"Yes"}},
+      {"SELECT : FROM T", {}},
+      {"SELECT 'open", {}},
+  };
+  for (auto& C : Cases) EXPECT_EQ(ParseSQLParamNames(C.SQL), C.Names) << C.SQL;
+}
