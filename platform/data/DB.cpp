@@ -80,7 +80,8 @@ std::atomic<uint64_t> GOpenings{0};
 }  // namespace
 
 const TClassInfo& TDataSet::StaticClassInfo() {
-  static const TClassInfo Info{"TDataSet", &TComponent::StaticClassInfo(), nullptr, {}};
+  static const TClassInfo Info = TClassDef<TDataSet>("TDataSet", &TComponent::StaticClassInfo())
+      .Prop("Active", &TDataSet::Active, &TDataSet::SetActive).Default(0);
   return Info;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/classes/Streams.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Variants.h"
 
 DECLARE_EXCEPTION(EDatabaseError, Exception)
 
@@ -125,6 +126,9 @@ public:
   virtual double AsFloat() const;
   virtual bool AsBoolean() const;
   virtual TDateTime AsDateTime() const;
+  // Null, or the value under the class library's variant type for the field's
+  // data type (smallint, integer, word, boolean, double, currency for BCD, date, string).
+  Variant AsVariant() const;
   // The text a report prints.
   virtual std::string DisplayText() const { return AsString(); }
 

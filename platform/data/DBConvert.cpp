@@ -1,6 +1,7 @@
 #include "platform/data/DBConvert.h"
 
 #include "platform/data/DBFormat.h"
+#include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/RtlMath.h"
 
 namespace dbconv {
@@ -18,7 +19,7 @@ std::string Text(const TDbCell& C) {
   switch (C.Kind) {
     case TDbValueKind::Null: return "";
     case TDbValueKind::Integer: return IntToStr(C.I);
-    case TDbValueKind::Float: return DBFloatToStr(C.F);
+    case TDbValueKind::Float: return FloatToStr(C.F);
     default: return std::string(C.Bytes);
   }
 }
@@ -40,12 +41,7 @@ double Float(const TDbCell& C) {
     default: {
       double R;
       if (TryDbTextToFloat(C.Bytes, R)) return R;
-      std::string S(C.Bytes);
-      if (S.find(',') != std::string::npos && S.find('.') == std::string::npos) {
-        for (char& Ch : S)
-          if (Ch == ',') Ch = '.';
-        if (TryDbTextToFloat(S, R)) return R;
-      }
+      if (TryStrToFloat(C.Bytes, R)) return R;  // as the user writes it ("1,5")
       throw EConvertError("'" + std::string(C.Bytes) + "' não é um valor de ponto flutuante válido");
     }
   }

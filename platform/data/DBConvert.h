@@ -9,7 +9,7 @@ TDbCell CellOf(const TDbValue& V);
 std::string Text(const TDbCell& C);
 // Null -> 0; floats rounded; text through StrToInt (EConvertError).
 int64_t Integer(const TDbCell& C);
-// Null -> 0; text in database form ("1.5") or with a decimal comma (EConvertError).
+// Null -> 0; text in database form ("1.5") or as the settings write it (EConvertError).
 double Float(const TDbCell& C);
 // Null -> false; numbers are true when not 0; text "true"/"t"/"yes"/"y"/"1" and
 // their opposites, any case (EConvertError for other text).

@@ -2,13 +2,15 @@
 #include "platform/data/DB.h"
 #include "platform/data/DBConvert.h"
 #include "platform/data/DBFormat.h"
+#include "platform/rtl/DateFormat.h"
+#include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/RtlMath.h"
 
-#define FIELD_CLASSINFO(Name, ParentName)                                                        \
-  const TClassInfo& Name::StaticClassInfo() {                                                    \
-    static const TClassInfo Info{#Name, &ParentName::StaticClassInfo(),                         \
-                                 [](TComponent* Owner) -> TPersistent* { return new Name(Owner); }, {}}; \
-    return Info;                                                                                 \
+// Fields publish nothing: data sets make them on every Open.
+#define FIELD_CLASSINFO(Name, ParentName)                                                              \
+  const TClassInfo& Name::StaticClassInfo() {                                                          \
+    static const TClassInfo Info = TClassDef<Name>(#Name, &ParentName::StaticClassInfo());            \
+    return Info;                                                                                       \
   }
 
 FIELD_CLASSINFO(TField, TComponent)
@@ -67,6 +69,26 @@ void TField::AccessError(const char* TypeName) const {
   throw EDatabaseError("Não é possível acessar o campo '" + FFieldName + "' como tipo " + TypeName);
 }
 
+Variant TField::AsVariant() const {
+  if (IsNull()) return Variant::Null();
+  switch (FDataType) {
+    case ftSmallint: return Variant::OfInteger(AsInteger(), varSmallint);
+    case ftWord: return Variant::OfInteger(AsInteger(), varWord);
+    case ftInteger: {
+      int64_t V = AsInteger();
+      return V >= INT32_MIN && V <= INT32_MAX ? Variant::OfInteger(V, varInteger) : Variant(V);
+    }
+    case ftBoolean: return Variant(AsBoolean());
+    case ftFloat:
+    case ftCurrency: return Variant(AsFloat());
+    case ftBCD: return Variant::OfCurrency(Round(static_cast<long double>(AsFloat()) * 10000.0L));
+    case ftDate:
+    case ftTime:
+    case ftDateTime: return Variant::OfDate(AsDateTime());
+    default: return Variant(AsString());
+  }
+}
+
 std::string TField::AsString() const { AccessError("String"); }
 int64_t TField::AsInteger() const { AccessError("Integer"); }
 double TField::AsFloat() const { AccessError("Float"); }
@@ -108,18 +130,18 @@ double TIntegerField::AsFloat() const { return static_cast<double>(AsInteger());
 
 // ---- floats
 
-std::string TFloatField::AsString() const { return IsNull() ? "" : DBFloatToStr(AsFloat()); }
+std::string TFloatField::AsString() const { return IsNull() ? "" : FloatToStr(AsFloat()); }
 int64_t TFloatField::AsInteger() const { return Round(AsFloat()); }
 double TFloatField::AsFloat() const { return dbconv::Float(Cell()); }
 
 std::string TFloatField::DisplayText() const {
   if (IsNull()) return "";
-  return FCurrency ? DBCurrToStr(AsFloat()) : DBFloatToStr(AsFloat());
+  return FCurrency ? DBCurrToStr(AsFloat()) : FloatToStr(AsFloat());
 }
 
 TCurrencyField::TCurrencyField(TComponent* AOwner) : TFloatField(AOwner) { SetCurrency(true); }
 
-std::string TBCDField::AsString() const { return IsNull() ? "" : DBFloatToStr(AsFloat()); }
+std::string TBCDField::AsString() const { return IsNull() ? "" : FloatToStr(AsFloat()); }
 int64_t TBCDField::AsInteger() const { return Round(AsFloat()); }
 double TBCDField::AsFloat() const {
   return static_cast<double>(Round(static_cast<long double>(dbconv::Float(Cell())) * 10000.0L)) / 10000.0;
@@ -141,9 +163,9 @@ std::string TDateTimeField::AsString() const {
   if (IsNull()) return "";
   TDateTime V = AsDateTime();
   switch (DataType()) {
-    case ftDate: return DBDateToStr(V);
-    case ftTime: return DBTimeToStr(V);
-    default: return DBDateTimeToStr(V);
+    case ftDate: return DateToStr(V);
+    case ftTime: return TimeToStr(V);
+    default: return DateTimeToStr(V);
   }
 }
 

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/FormatSettings.h"
+
 namespace {
 
 std::string Two(int V) {
@@ -58,63 +61,40 @@ bool ParseTime(std::string_view S, size_t& Pos, TDateTime& T) {
 
 }  // namespace
 
-std::string DBFloatToStr(double V) {
-  if (std::isnan(V)) return "NAN";
-  if (std::isinf(V)) return V > 0 ? "INF" : "-INF";
-  if (V == 0) return "0";
-  char B[64];
-  auto R = std::to_chars(B, B + sizeof B, V, std::chars_format::general, 15);
-  std::string In(B, R.ptr);
-  std::string Out;
-  size_t E = In.find('e');
-  std::string Mant = In.substr(0, E);
-  for (char& C : Mant)
-    if (C == '.') C = ',';
-  Out = Mant;
-  if (E != std::string::npos) {
-    // "e+20" -> "E20", "e-05" -> "E-5"
-    Out += 'E';
-    size_t P = E + 1;
-    if (In[P] == '-') Out += '-';
-    if (In[P] == '-' || In[P] == '+') ++P;
-    while (P + 1 < In.size() && In[P] == '0') ++P;
-    Out += In.substr(P);
-  }
-  return Out;
-}
-
 std::string DBCurrToStr(double V) {
-  long double X = std::fabs(static_cast<long double>(V)) * 100.0L;
-  int64_t Cents = static_cast<int64_t>(std::floor(X + 0.5L));
-  std::string Int = std::to_string(Cents / 100);
-  std::string Grouped;
-  for (size_t I = 0; I < Int.size(); ++I) {
-    if (I > 0 && (Int.size() - I) % 3 == 0) Grouped += '.';
-    Grouped += Int[I];
+  const TFormatSettings& FS = FormatSettings();
+  std::string Fmt = "#,##0";
+  if (FS.CurrencyDecimals > 0) Fmt += "." + std::string(static_cast<size_t>(FS.CurrencyDecimals), '0');
+  std::string N = FormatFloat(Fmt, std::fabs(V), FS);
+  const std::string& C = FS.CurrencyString;
+  bool Negative = V < 0 && N.find_first_of("123456789") != std::string::npos;  // not when it rounds to 0
+  if (!Negative) {
+    switch (FS.CurrencyFormat) {
+      case 1: return N + C;
+      case 2: return C + " " + N;
+      case 3: return N + " " + C;
+      default: return C + N;
+    }
   }
-  std::string Text = "R$ " + Grouped + "," + Two(static_cast<int>(Cents % 100));
-  return (V < 0 && Cents != 0) ? "-" + Text : Text;
-}
-
-std::string DBDateToStr(TDateTime V) {
-  int Y, M, D;
-  DecodeDate(V, Y, M, D);
-  char B[32];
-  std::snprintf(B, sizeof B, "%02d/%02d/%04d", D, M, Y);
-  return B;
-}
-
-std::string DBTimeToStr(TDateTime V) {
-  int H, M, S, Ms;
-  DecodeTime(V, H, M, S, Ms);
-  return Two(H) + ":" + Two(M) + ":" + Two(S);
-}
-
-std::string DBDateTimeToStr(TDateTime V) {
-  int H, M, S, Ms;
-  DecodeTime(V, H, M, S, Ms);
-  if (H == 0 && M == 0 && S == 0 && Ms == 0) return DBDateToStr(V);
-  return DBDateToStr(V) + " " + DBTimeToStr(V);
+  // The class library's sixteen negative forms.
+  switch (FS.NegCurrFormat) {
+    case 0: return "(" + C + N + ")";
+    case 1: return "-" + C + N;
+    case 2: return C + "-" + N;
+    case 3: return C + N + "-";
+    case 4: return "(" + N + C + ")";
+    case 5: return "-" + N + C;
+    case 6: return N + "-" + C;
+    case 7: return N + C + "-";
+    case 8: return "-" + N + " " + C;
+    case 10: return N + " " + C + "-";
+    case 11: return C + " " + N + "-";
+    case 12: return C + " -" + N;
+    case 13: return N + "- " + C;
+    case 14: return "(" + C + " " + N + ")";
+    case 15: return "(" + N + " " + C + ")";
+    default: return "-" + C + " " + N;  // 9
+  }
 }
 
 bool TryIsoToDateTime(std::string_view S, TDateTime& Result) {

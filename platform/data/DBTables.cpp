@@ -95,7 +95,8 @@ std::vector<std::string> ParseSQLParamNames(std::string_view SQL) {
 // ---- TDBDataSet
 
 const TClassInfo& TDBDataSet::StaticClassInfo() {
-  static const TClassInfo Info{"TDBDataSet", &TDataSet::StaticClassInfo(), nullptr, {}};
+  static const TClassInfo Info = TClassDef<TDBDataSet>("TDBDataSet", &TDataSet::StaticClassInfo())
+      .Prop("DatabaseName", &TDBDataSet::DatabaseName, &TDBDataSet::SetDatabaseName);
   return Info;
 }
 
@@ -209,8 +210,8 @@ bool TDBDataSet::FetchRecord() { return StepRow(); }
 // ---- TTable
 
 const TClassInfo& TTable::StaticClassInfo() {
-  static const TClassInfo Info{"TTable", &TDBDataSet::StaticClassInfo(),
-                               [](TComponent* Owner) -> TPersistent* { return new TTable(Owner); }, {}};
+  static const TClassInfo Info = TClassDef<TTable>("TTable", &TDBDataSet::StaticClassInfo())
+      .Prop("TableName", &TTable::TableName, &TTable::SetTableName);
   return Info;
 }
 
@@ -234,8 +235,8 @@ std::string TTable::SelectSQL() const {
 // ---- TQuery
 
 const TClassInfo& TQuery::StaticClassInfo() {
-  static const TClassInfo Info{"TQuery", &TDBDataSet::StaticClassInfo(),
-                               [](TComponent* Owner) -> TPersistent* { return new TQuery(Owner); }, {}};
+  // SQL is a list of lines here, not yet a streamed string list: not published.
+  static const TClassInfo Info = TClassDef<TQuery>("TQuery", &TDBDataSet::StaticClassInfo());
   return Info;
 }
 

@@ -1,8 +1,7 @@
 #include "platform/data/MemDataSet.h"
 
 const TClassInfo& TMemoryDataSet::StaticClassInfo() {
-  static const TClassInfo Info{"TMemoryDataSet", &TDataSet::StaticClassInfo(),
-                               [](TComponent* Owner) -> TPersistent* { return new TMemoryDataSet(Owner); }, {}};
+  static const TClassInfo Info = TClassDef<TMemoryDataSet>("TMemoryDataSet", &TDataSet::StaticClassInfo());
   return Info;
 }
 

@@ -4,7 +4,9 @@
 
 #include <charconv>
 
+#include "platform/data/DBFormat.h"
 #include "platform/data/MemDataSet.h"
+#include "platform/rtl/FormatSettings.h"
 
 namespace {
 
@@ -341,6 +343,51 @@ TEST(FieldTest, ConversionTable) {
     D.Open();
     EXPECT_EQ(Read(D.Fields()[0], C.R), C.Want)
         << FieldTypeName(C.T) << " value '" << C.V.S << "' " << C.V.I << " " << C.V.F << " reading " << C.R;
+  }
+}
+
+TEST(FieldTest, AsVariantTakesTheTypeOfTheField) {
+  struct Case {
+    TFieldType T;
+    TDbValue V;
+    TVarType Want;
+  } Cases[] = {
+      {ftSmallint, 5, varSmallint},       {ftInteger, 5, varInteger},      {ftInteger, int64_t(1) << 40, varInt64},
+      {ftWord, 5, varWord},               {ftBoolean, 1, varBoolean},      {ftFloat, 1.5, varDouble},
+      {ftCurrency, 1.5, varDouble},       {ftBCD, 1.5, varCurrency},       {ftDate, "2024-03-05", varDate},
+      {ftString, "x", varString},         {ftMemo, "m", varString},        {ftInteger, TDbValue::Null(), varNull},
+  };
+  for (auto& C : Cases) {
+    TMemoryDataSet D(nullptr);
+    D.FieldDefs().Add("F", C.T);
+    D.AppendRecord({C.V});
+    D.Open();
+    Variant V = D.Fields()[0]->AsVariant();
+    EXPECT_EQ(V.VarType(), C.Want) << FieldTypeName(C.T);
+    if (C.Want == varDate) {
+      EXPECT_EQ(V.AsDateTime(), EncodeDate(2024, 3, 5));
+    }
+    if (C.Want == varCurrency) {
+      EXPECT_EQ(V.AsFloat(), 1.5);
+    }
+  }
+}
+
+TEST(FieldTest, CurrencyTextFollowsTheSettings) {
+  struct Case {
+    int PosFormat, NegFormat;
+    double V;
+    const char* Want;
+  } Cases[] = {
+      {3, 9, 1234.5, "1.234,50 R$"}, {0, 0, -1234.5, "(R$1.234,50)"}, {0, 8, -2, "-2,00 R$"},
+      {0, 14, -2, "(R$ 2,00)"},      {2, 9, -0.001, "R$ 0,00"},  // rounds to zero: no sign
+  };
+  for (auto& C : Cases) {
+    TFormatSettings FS = BrazilianFormatSettings();
+    FS.CurrencyFormat = C.PosFormat;
+    FS.NegCurrFormat = C.NegFormat;
+    TFormatSettingsScope Scope(FS);
+    EXPECT_EQ(DBCurrToStr(C.V), C.Want);
   }
 }
 
