@@ -64,7 +64,10 @@ bool ParseTime(std::string_view S, size_t& Pos, TDateTime& T) {
 std::string DBCurrToStr(double V) {
   const TFormatSettings& FS = FormatSettings();
   std::string Fmt = "#,##0";
-  if (FS.CurrencyDecimals > 0) Fmt += "." + std::string(static_cast<size_t>(FS.CurrencyDecimals), '0');
+  if (FS.CurrencyDecimals > 0) {
+    Fmt += '.';
+    Fmt.append(static_cast<size_t>(FS.CurrencyDecimals), '0');
+  }
   std::string N = FormatFloat(Fmt, std::fabs(V), FS);
   const std::string& C = FS.CurrencyString;
   bool Negative = V < 0 && N.find_first_of("123456789") != std::string::npos;  // not when it rounds to 0
