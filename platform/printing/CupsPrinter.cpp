@@ -42,6 +42,8 @@ public:
   explicit TCupsPrinter(const QPrinterInfo& Info) : FInfo(Info), FName(Info.printerName().toStdString()) {}
 
   std::string Name() const override { return FName; }
+  std::string DriverName() const override { return FInfo.makeAndModel().toStdString(); }
+  std::string PortName() const override { return DestOption("device-uri"); }
 
   TDeviceMode DefaultDeviceMode() override {
     TDeviceMode M;
@@ -165,16 +167,21 @@ private:
     return DMPAPER_USER + static_cast<int>(FUserPapers.size());
   }
 
-  bool IsColor() {
-    if (FColor) return *FColor;
-    bool Color = true;
+  std::string DestOption(const char* Name) const {
+    std::string V;
     if (cups_dest_t* D = cupsGetNamedDest(CUPS_HTTP_DEFAULT, FName.c_str(), nullptr)) {
-      if (const char* T = cupsGetOption("printer-type", D->num_options, D->options))
-        Color = (std::strtoul(T, nullptr, 10) & CUPS_PRINTER_COLOR) != 0;
+      if (const char* T = cupsGetOption(Name, D->num_options, D->options)) V = T;
       cupsFreeDests(1, D);
     }
-    FColor = Color;
-    return Color;
+    return V;
+  }
+
+  bool IsColor() {
+    if (!FColor) {
+      std::string T = DestOption("printer-type");
+      FColor = T.empty() || (std::strtoul(T.c_str(), nullptr, 10) & CUPS_PRINTER_COLOR) != 0;
+    }
+    return *FColor;
   }
 
   QPrinterInfo FInfo;

@@ -54,6 +54,9 @@ class TPrinterDriver {
 public:
   virtual ~TPrinterDriver() = default;
   virtual std::string Name() const = 0;
+  // The driver's name and the port (device URI) it prints to; may be empty.
+  virtual std::string DriverName() const { return {}; }
+  virtual std::string PortName() const { return {}; }
   // The driver's current settings; its Fields are the fields it supports.
   virtual TDeviceMode DefaultDeviceMode() = 0;
   virtual std::vector<TPaperInfo> Papers() = 0;

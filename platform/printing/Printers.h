@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/classes/TypInfo.h"
 #include "platform/printing/PrinterDriver.h"
 #include "platform/rtl/SysUtils.h"
 
 DECLARE_EXCEPTION(EPrinter, Exception)
+
+enum TPrinterOrientation { poPortrait, poLandscape };
+DEFINE_ENUM_INFO(TPrinterOrientation, "poPortrait", "poLandscape")
 
 class TPrinter {
 public:
@@ -30,6 +34,9 @@ public:
   // range" past the list and "Printing in progress" during a job.
   void SetPrinterIndex(int Index);
   std::string PrinterName() const;
+  // The selected printer's driver and port; empty without printers.
+  std::string DriverName() const { return FDriver ? FDriver->DriverName() : std::string(); }
+  std::string PortName() const { return FDriver ? FDriver->PortName() : std::string(); }
   bool HasPrinter() const { return FDriver != nullptr; }
 
   // The selected printer's device mode, fetched from its driver on first use

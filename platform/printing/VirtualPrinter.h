@@ -47,6 +47,8 @@ public:
   const std::vector<TJob>& Jobs() const { return FJobs; }
 
   std::string Name() const override { return FName; }
+  std::string DriverName() const override { return "Virtual Printer"; }
+  std::string PortName() const override { return FConfig.OutputFile; }
   TDeviceMode DefaultDeviceMode() override;
   std::vector<TPaperInfo> Papers() override;
   std::vector<TBinInfo> Bins() override { return FConfig.Bins; }
