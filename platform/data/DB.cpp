@@ -4,6 +4,20 @@
 #include <cstring>
 
 #include "platform/data/DBConvert.h"
+#include "platform/rtl/LocaleCase.h"
+
+namespace {
+// Names compare as the class library compares them: case ignored, accented letters too.
+bool SameName(std::string_view A, std::string_view B) {
+  if (SameTextAscii(A, B)) return true;
+  auto Ascii = [](std::string_view S) {
+    for (char C : S)
+      if (static_cast<unsigned char>(C) >= 0x80) return false;
+    return true;
+  };
+  return !(Ascii(A) && Ascii(B)) && AnsiSameText(A, B);
+}
+}  // namespace
 
 // ---- TRecordStore
 
@@ -62,7 +76,7 @@ TField* TFields::Fields(int Index) const {
 
 TField* TFields::FindField(std::string_view Name) const {
   for (TField* F : FList)
-    if (SameTextAscii(F->FieldName(), Name)) return F;
+    if (SameName(F->FieldName(), Name)) return F;
   return nullptr;
 }
 
@@ -287,7 +301,7 @@ TDateTime TParam::AsDateTime() const { return dbconv::DateTime(dbconv::CellOf(FV
 
 TParam* TParams::FindParam(std::string_view Name) const {
   for (auto& P : FItems)
-    if (SameTextAscii(P->Name(), Name)) return P.get();
+    if (SameName(P->Name(), Name)) return P.get();
   return nullptr;
 }
 

@@ -327,6 +327,7 @@ public:
   void Prior();
   // Goes to the last record and sets EOF, as the class library does.
   void Last();
+  // The class library's EOF and BOF (EOF is a C macro, hence the spelling).
   bool Eof() const { return FEOF; }
   bool Bof() const { return FBOF; }
   bool IsEmpty() const;

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "platform/data/DBFormat.h"
+#include "platform/rtl/LocaleCase.h"
 
 // ---- declared types
 
@@ -82,7 +83,7 @@ std::vector<std::string> ParseSQLParamNames(std::string_view SQL) {
       if (I > S) {
         std::string Name(SQL.substr(S, I - S));
         bool Seen = false;
-        for (auto& Old : Names) Seen = Seen || SameTextAscii(Old, Name);
+        for (auto& Old : Names) Seen = Seen || SameTextAscii(Old, Name) || AnsiSameText(Old, Name);
         if (!Seen) Names.push_back(std::move(Name));
       }
     } else {

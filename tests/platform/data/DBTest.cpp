@@ -116,6 +116,15 @@ TEST(DataSetTest, AppendRecordNeedsOneValuePerField) {
   TMemoryDataSet D(nullptr);
   D.FieldDefs().Add("A", ftInteger);
   EXPECT_THROW(D.AppendRecord({1, 2}), EDatabaseError);
+  // Records kept from before a change of the definitions no longer fit.
+  D.AppendRecord({1});
+  D.FieldDefs().Add("B", ftInteger);
+  EXPECT_THROW(D.Open(), EDatabaseError);
+  EXPECT_FALSE(D.Active());
+  D.EmptyDataSet();
+  D.AppendRecord({1, 2});
+  D.Open();
+  EXPECT_EQ(D.FieldByName("B")->AsInteger(), 2);
   TMemoryDataSet NoFields(nullptr);
   EXPECT_THROW(NoFields.Open(), EDatabaseError);
   EXPECT_FALSE(NoFields.Active());
@@ -123,16 +132,20 @@ TEST(DataSetTest, AppendRecordNeedsOneValuePerField) {
 
 TEST(DataSetTest, FieldLookupIgnoresCase) {
   TMemoryDataSet D(nullptr);
-  FillNumbers(D);
+  D.FieldDefs().Add("Id", ftInteger);
+  D.FieldDefs().Add("Name", ftString, 20);
+  D.FieldDefs().Add("Descrição", ftMemo);
   D.Open();
   TField* F = D.FindField("NAME");
   ASSERT_NE(F, nullptr);
   EXPECT_EQ(F->FieldName(), "Name");
   EXPECT_EQ(F->FieldNo(), 2);
+  EXPECT_EQ(D.FieldCount(), 3);
   EXPECT_EQ(F->Size(), 20);
   EXPECT_EQ(F->DataType(), ftString);
   EXPECT_EQ(F->DataSet(), &D);
   EXPECT_EQ(D.FindField("missing"), nullptr);
+  EXPECT_EQ(D.FindField("DESCRIÇÃO"), D.Fields()[2]);  // accented letters ignore case too
   try {
     D.FieldByName("Missing");
     FAIL();
@@ -142,7 +155,7 @@ TEST(DataSetTest, FieldLookupIgnoresCase) {
   EXPECT_EQ(F->DisplayLabel(), "Name");
   F->SetDisplayLabel("Nome");
   EXPECT_EQ(F->DisplayLabel(), "Nome");
-  EXPECT_THROW(D.Fields()[2], EListError);
+  EXPECT_THROW(D.Fields()[3], EListError);
 }
 
 TEST(DataSetTest, BookmarksReturnToTheirRecordUntilClose) {
