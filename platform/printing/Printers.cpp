@@ -1,12 +1,12 @@
 #include "platform/printing/Printers.h"
 
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/QtPainterDC.h"
 #include "platform/printing/PrinterList.h"
 
 TPrinter::TPrinter() { Refresh(); }
 
-TPrinter::~TPrinter() {
-  if (FJob) FJob->Abort();
-}
+TPrinter::~TPrinter() { Abort(); }
 
 void TPrinter::Refresh() {
   std::string Selected = FIndex >= 0 && FDriver ? FDriver->Name() : std::string();
@@ -81,16 +81,20 @@ void TPrinter::BeginDoc() {
   FAborted = false;
   FJob = FDriver->StartDoc(DeviceMode(), FTitle);
   FPageNumber = 1;
+  AttachCanvas();
 }
 
 void TPrinter::NewPage() {
   CheckPrinting();
+  DetachCanvas();
   FJob->NewPage(DeviceMode());
   ++FPageNumber;
+  AttachCanvas();
 }
 
 void TPrinter::EndDoc() {
   CheckPrinting();
+  DetachCanvas();
   auto Job = std::move(FJob);
   FPageNumber = 0;
   Job->End();
@@ -98,6 +102,7 @@ void TPrinter::EndDoc() {
 
 void TPrinter::Abort() {
   if (!FJob) return;
+  DetachCanvas();
   auto Job = std::move(FJob);
   FPageNumber = 0;
   FAborted = true;
@@ -105,6 +110,23 @@ void TPrinter::Abort() {
 }
 
 QPainter* TPrinter::Painter() const { return FJob ? FJob->Painter() : nullptr; }
+
+TCanvas* TPrinter::Canvas() {
+  if (!FCanvas) FCanvas = std::make_unique<TCanvas>();
+  return FCanvas.get();
+}
+
+void TPrinter::AttachCanvas() {
+  TDeviceCaps C = DeviceCaps();
+  FDC = std::make_unique<TQtPainterDC>(FJob->Painter(), C.PixelsPerInchX, C.PixelsPerInchY);
+  Canvas()->SetHandle(FDC.get());
+}
+
+// The page's painter ends with the page: the canvas lets go of it first.
+void TPrinter::DetachCanvas() {
+  if (FCanvas) FCanvas->SetHandle(nullptr);
+  FDC.reset();
+}
 
 namespace {
 TPrinter* GlobalPrinter = nullptr;

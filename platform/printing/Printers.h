@@ -11,6 +11,9 @@
 #include "platform/printing/PrinterDriver.h"
 #include "platform/rtl/SysUtils.h"
 
+class TCanvas;
+class TQtPainterDC;
+
 DECLARE_EXCEPTION(EPrinter, Exception)
 
 enum TPrinterOrientation { poPortrait, poLandscape };
@@ -72,12 +75,17 @@ public:
   bool Aborted() const { return FAborted; }
   int PageNumber() const { return FPageNumber; }
 
-  // The painter of the open page, in device pixels with the origin at the top
-  // left of the printable area; nullptr outside a job.
+  // The canvas of the open page, in device pixels with the origin at the top
+  // left of the printable area. The same object serves every page and job
+  // (its font, pen and brush carry over); outside a job it has no device.
+  TCanvas* Canvas();
+  // The Qt painter under the canvas; nullptr outside a job.
   QPainter* Painter() const;
 
 private:
   void CheckPrinting() const;
+  void AttachCanvas();
+  void DetachCanvas();
   std::vector<std::shared_ptr<TPrinterDriver>> FDrivers;
   std::vector<std::string> FNames;
   int FIndex = -1;  // -1: the default printer
@@ -88,6 +96,8 @@ private:
   std::unique_ptr<TPrintJob> FJob;
   bool FAborted = false;
   int FPageNumber = 0;
+  std::unique_ptr<TCanvas> FCanvas;
+  std::unique_ptr<TQtPainterDC> FDC;
 };
 
 // The global printer; nullptr outside CreateGlobalPrinter/FreeGlobalPrinter.

@@ -3,6 +3,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -101,19 +102,26 @@ private:
 
   void StartPage(const TDeviceMode& Mode) {
     FCaps = FPrinter.DeviceCaps(Mode);
-    FPage = QImage(FCaps.PhysicalWidth, FCaps.PhysicalHeight, QImage::Format_RGB32);
+    // The device is the printable area; the sheet around it is added when the page ends.
+    FPage = QImage(std::max(FCaps.PageWidth, 1), std::max(FCaps.PageHeight, 1), QImage::Format_RGB32);
     FPage.fill(Qt::white);
     FPage.setDotsPerMeterX(qRound(FCaps.PixelsPerInchX / 0.0254));
     FPage.setDotsPerMeterY(qRound(FCaps.PixelsPerInchY / 0.0254));
     FPainter.begin(&FPage);
-    FPainter.translate(FCaps.PhysicalOffsetX, FCaps.PhysicalOffsetY);
-    FPainter.setClipRect(0, 0, FCaps.PageWidth, FCaps.PageHeight);
     Job().PageModes.push_back(Mode);
     ++Job().PageCount;
   }
 
   void FinishPage() {
     FPainter.end();
+    QImage Sheet(FCaps.PhysicalWidth, FCaps.PhysicalHeight, QImage::Format_RGB32);
+    Sheet.fill(Qt::white);
+    Sheet.setDotsPerMeterX(FPage.dotsPerMeterX());
+    Sheet.setDotsPerMeterY(FPage.dotsPerMeterY());
+    {
+      QPainter S(&Sheet);
+      S.drawImage(FCaps.PhysicalOffsetX, FCaps.PhysicalOffsetY, FPage);
+    }
     if (FPdf) {
       QSizeF Mm(FCaps.PhysicalWidth * 25.4 / FCaps.PixelsPerInchX, FCaps.PhysicalHeight * 25.4 / FCaps.PixelsPerInchY);
       QPageSize Size(Mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
@@ -125,9 +133,9 @@ private:
         FPdf->newPage();
       }
       QRect Target = FPdfPainter.viewport();
-      FPdfPainter.drawImage(Target, FPage);
+      FPdfPainter.drawImage(Target, Sheet);
     }
-    if (FPrinter.FConfig.KeepPageImages) Job().Pages.push_back(FPage);
+    if (FPrinter.FConfig.KeepPageImages) Job().Pages.push_back(std::move(Sheet));
   }
 
   TVirtualPrinter& FPrinter;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/forms/Application.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
 #include "tests/platform/printing/PdfProbe.h"
@@ -186,4 +187,40 @@ TEST_F(PrintersTest, AbortThrowsTheJobAway) {
   EXPECT_TRUE(V->Jobs()[1].Aborted);
   EXPECT_FALSE(V->Jobs()[0].Ended);
   EXPECT_EQ(std::fopen(Pdf.c_str(), "rb"), nullptr);
+}
+
+TEST_F(PrintersTest, TheCanvasDrawsEachPageInDevicePixelsAndKeepsItsFont) {
+  TVirtualPrinterConfig C;
+  C.PixelsPerInchX = 200;
+  C.PixelsPerInchY = 100;
+  C.MarginLeft = C.MarginTop = 254;  // 200 and 100 pixels
+  auto V = Install("V", C);
+  TPrinter P;
+  TCanvas* Canvas = P.Canvas();
+  EXPECT_FALSE(Canvas->HandleAllocated());
+  P.BeginDoc();
+  ASSERT_EQ(P.Canvas(), Canvas);
+  ASSERT_TRUE(Canvas->HandleAllocated());
+  EXPECT_EQ(Canvas->Handle()->PixelsPerInchX(), 200);
+  EXPECT_EQ(Canvas->Handle()->DeviceSize().cx, P.PageWidth());
+  Canvas->Font().SetSize(12);
+  Canvas->Brush().SetColor(clRed);
+  Canvas->FillRect(Rect(0, 0, 20, 10));
+  // Drawing past the printable area is cut off there.
+  Canvas->FillRect(Rect(-50, -50, 0, 0));
+  P.NewPage();
+  EXPECT_EQ(Canvas->Font().Size(), 12);
+  EXPECT_EQ(Canvas->Font().Height(), -17);  // 12 points at 100 pixels per inch, vertically
+  Canvas->Brush().SetColor(clBlack);
+  Canvas->FillRect(Rect(P.PageWidth() - 1, P.PageHeight() - 1, P.PageWidth(), P.PageHeight()));
+  P.EndDoc();
+  EXPECT_FALSE(Canvas->HandleAllocated());
+
+  const auto& Pages = V->Jobs().at(0).Pages;
+  ASSERT_EQ(Pages.size(), 2u);
+  EXPECT_EQ(Pages[0].pixel(200, 100), qRgb(255, 0, 0));
+  EXPECT_EQ(Pages[0].pixel(219, 109), qRgb(255, 0, 0));
+  EXPECT_EQ(Pages[0].pixel(220, 100), qRgb(255, 255, 255));
+  EXPECT_EQ(Pages[0].pixel(199, 99), qRgb(255, 255, 255));
+  EXPECT_EQ(Pages[1].pixel(200 + P.PageWidth() - 1, 100 + P.PageHeight() - 1), qRgb(0, 0, 0));
 }
