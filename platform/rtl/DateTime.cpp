@@ -41,7 +41,7 @@ TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec) {
 }
 
 void DecodeDate(TDateTime D, int& Year, int& Month, int& Day) {
-  int64_t T = static_cast<int64_t>(std::floor(D)) + 693594;  // days since 0001-01-01, 1-based
+  int64_t T = static_cast<int64_t>(std::trunc(D)) + 693594;  // before 1899-12-30 the fraction still counts forward from midnight
   if (T <= 0) {
     Year = Month = Day = 0;
     return;
@@ -82,7 +82,7 @@ void DecodeTime(TDateTime D, int& Hour, int& Min, int& Sec, int& MSec) {
 }
 
 int DayOfWeek(TDateTime D) {
-  int64_t Days = static_cast<int64_t>(std::floor(D));
+  int64_t Days = static_cast<int64_t>(std::trunc(D));
   // 1899-12-30 was a Saturday (7).
   int64_t W = ((Days % 7) + 7 + 6) % 7;
   return static_cast<int>(W) + 1;

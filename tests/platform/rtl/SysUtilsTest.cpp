@@ -69,6 +69,9 @@ TEST(DateTimeTest, EncodeDecodeRoundTrip) {
     DecodeDate(D, Y, M, Dd);
     EXPECT_EQ(EncodeDate(Y, M, Dd), D) << D;
   }
+  int Y, M, Dd;
+  DecodeDate(-1.25, Y, M, Dd);  // 1899-12-29 06:00: the day is the truncated part
+  EXPECT_EQ(Y * 10000 + M * 100 + Dd, 18991229);
   int H, Mi, S, Ms;
   DecodeTime(EncodeTime(13, 45, 30, 250), H, Mi, S, Ms);
   EXPECT_EQ(H * 10000000 + Mi * 100000 + S * 1000 + Ms, 134530250);
