@@ -20,7 +20,7 @@ TFormatSettings EnglishFormatSettings() {
   S.LongDateFormat = "dddd, mmmm d, yyyy";
   S.ShortTimeFormat = "h:nn AMPM";
   S.LongTimeFormat = "h:nn:ss AMPM";
-  S.CurrencyString = "$";
+  S.CurrencyString.assign(1, '$');
   S.CurrencyFormat = 0;
   S.NegCurrFormat = 0;
   S.ShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

@@ -1,0 +1,101 @@
+#pragma once
+// Named expressions that other expressions use as variables. Each entry
+// compiles its own expression with its own evaluator; a name in an expression
+// reaches the entry through a wrapper element. Counters change without
+// recompiling by overwriting the one literal their expression compiles to.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lxreport/LXEvaluator.h"
+#include "platform/classes/Classes.h"
+
+class TStream;
+
+class TLXEvEmbeddedFunction : public TLXEvElement {
+public:
+  explicit TLXEvEmbeddedFunction(std::string Expression);
+  static std::shared_ptr<TLXEvEmbeddedFunction> CreateWithExpression(std::string Expression) {
+    return std::make_shared<TLXEvEmbeddedFunction>(std::move(Expression));
+  }
+  // Evaluates the entry's own compiled queue (the queue passed in is not
+  // used); "Recursive calls not allowed" when the entry is already being evaluated.
+  void Produce(TLXFiFo& Queue, TLXEvValue& Value) override;
+  void ResetState() override { FEvaluator.ResetAggregates(); }
+
+  const std::string& ExpressionText() const { return FExpression; }
+  TLXEvaluator& Evaluator() { return FEvaluator; }
+  // The element at Index of the compiled queue; nullptr when not compiled or past the end.
+  TLXEvElement* CompiledElement(int Index) const;
+
+private:
+  std::string FExpression;
+  TLXEvaluator FEvaluator;
+  bool FEvaluating = false;
+};
+
+class TLXEvEnvironment : public TComponent {
+  DECLARE_CLASSINFO(TLXEvEnvironment)
+public:
+  explicit TLXEvEnvironment(TComponent* AOwner);
+  ~TLXEvEnvironment() override;
+
+  // Entry names are stored upper case; lookups ignore letter case.
+  int Count() const { return static_cast<int>(FEntries.size()); }
+  const std::string& Names(int Index) const { return FEntries.at(static_cast<size_t>(Index)).Name; }
+  TLXEvEmbeddedFunction* Entries(int Index) const { return FEntries.at(static_cast<size_t>(Index)).Entry.get(); }
+  int IndexOf(const std::string& Name) const;
+
+  // Appends an entry unless the name exists (the first expression stays).
+  // While the environment is compiled the new entry is compiled at once.
+  void Define(const std::string& Name, const std::string& Expression);
+  void Undefine(const std::string& Name);
+  // A wrapper for the entry, or an error element "Unknown function : NAME"
+  // with the name as passed. The caller owns it.
+  std::unique_ptr<TLXEvElement> ElementFor(const std::string& Name);
+  // Evaluates the entry; an absent name gives kind evError.
+  void ValueOf(const std::string& Name, TLXEvValue& Value);
+  // The first compiled element of the entry, or nullptr.
+  TLXEvElement* FirstElementOf(const std::string& Name);
+  // Overwrite a literal in place: a constant takes an integer or a whole
+  // value, a string literal a text; any other element is left alone.
+  static void StoreInteger(TLXEvElement* Element, int32_t N);
+  static void StoreText(TLXEvElement* Element, const std::string& Text);
+  static void StoreValue(TLXEvElement* Element, const TLXEvValue& Value);
+
+  // Counted: the first Compile compiles every entry, the matching last Discard discards them.
+  void Compile();
+  void Discard();
+  bool IsCompiled() const { return FCompileCount > 0; }
+
+  void AssignDataSets(TLXDataSetList* List);
+  TLXDataSetList* DataSetList();
+
+  // Frees the entries, last first.
+  virtual void Clear();
+
+  // Stream properties. The component stream writes "Strings" (the names,
+  // only when there are any) and "DATA" (the expressions, always) through
+  // these, as list values: list start, one string per entry, list end. The
+  // streaming layer's DefineProperties hook calls them with the filer's stream.
+  bool HasStrings() const { return !FEntries.empty(); }
+  void WriteStringsProperty(TStream& S) const;
+  void ReadStringsProperty(TStream& S);
+  void WriteDataProperty(TStream& S) const;
+  // Attaches the k-th expression to the k-th name read by ReadStringsProperty.
+  // Raises EReadError when the counts differ.
+  void ReadDataProperty(TStream& S);
+
+private:
+  struct TEntry {
+    std::string Name;
+    std::shared_ptr<TLXEvEmbeddedFunction> Entry;  // shared with wrappers only weakly
+  };
+  void CompileEntry(TLXEvEmbeddedFunction& E);
+
+  std::vector<TEntry> FEntries;
+  std::vector<std::string> FPendingNames;  // names read, waiting for their expressions
+  int FCompileCount = 0;
+  TLXDataSetList* FDataSets = nullptr;
+  std::unique_ptr<TLXDataSetList> FOwnedDataSets;
+};

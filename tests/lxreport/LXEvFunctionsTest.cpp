@@ -1,0 +1,259 @@
+#include "lxreport/LXEvFunctions.h"
+
+#include "LXExprTestSupport.h"
+#include "platform/rtl/DateFormat.h"
+
+namespace {
+struct TCase {
+  const char* Text;
+  const char* Expected;
+  const char* ExpectedBr = nullptr;
+};
+
+// Every built-in: what it accepts, what it gives, and its messages.
+const TCase Cases[] = {
+    {"TRUE(1)", "E:Too many arguments"},
+    {"FALSE", "B:False"},
+    {"FALSE(1, 2)", "E:Too many arguments"},
+    {"IF(1=1, 'a', 2)", "S:a"},
+    {"IF(1=2, 'a', 2)", "I:2"},
+    {"IF(1, 2, 3)", "E:Wrong arguments for IF"},
+    {"IF(TRUE, 1)", "E:Wrong arguments for IF"},
+    {"IF(TRUE, 1/0, 2)", "E:Cannot divide by 0"},
+    {"TYPEOF(1)", "S:INTEGER"},
+    {"TYPEOF(1.5)", "S:FLOAT"},
+    {"TYPEOF('')", "S:STRING"},
+    {"TYPEOF(1=1)", "S:BOOLEAN"},
+    {"TYPEOF(1/0)", "S:ERROR"},
+    {"TYPEOF()", "E:Wrong arguments for TypeOf"},
+    {"TYPEOF(1, 2)", "E:Wrong arguments for TypeOf"},
+    {"INT(-2.7)", "I:-2"},
+    {"INT(7)", "I:7"},
+    {"INT('7')", "E:Wrong arguments for INT"},
+    {"INT(1, 2)", "E:Wrong arguments for INT"},
+    {"FRAC(-2.75)", "F:-0.75"},
+    {"FRAC(3)", "F:0"},
+    {"TYPEOF(FRAC(3))", "S:FLOAT"},
+    {"FRAC('x')", "E:"},
+    {"SQRT(4)", "F:2"},
+    {"SQRT(2.25)", "F:1.5"},
+    {"SQRT(-1)", "E:Invalid argument to SQRT function"},
+    {"SQRT('4')", "E:Invalid argument to SQRT function"},
+    {"SQRT()", "E:Invalid argument to SQRT function"},
+    {"DIV(7, 2)", "I:3"},
+    {"DIV(-7, 2)", "I:-3"},
+    {"DIV(2.5, 1)", "I:2"},
+    {"DIV(3.5, 1)", "I:4"},
+    {"DIV(7, 2.5)", "I:3"},
+    {"DIV(1, 0)", "E:Division by Zero"},
+    {"DIV(1, 0.4)", "E:Division by Zero"},
+    {"DIV('a', 1)", "E:Wrong arguments for DIV"},
+    {"DIV(1)", "E:Wrong arguments for DIV"},
+    {"DIV(0-2147483647-1, 0-1)", "I:-2147483648"},
+    {"STR(12)", "S:12"},
+    {"STR(2.5)", "S:2.5", "S:2,5"},
+    {"STR(1/3)", "S:0.333333333333333", "S:0,333333333333333"},
+    {"STR(TRUE)", "S:True"},
+    {"STR('x')", "E:Conversion error"},
+    {"STR()", "E:Conversion error"},
+    {"UPPER('ação')", "S:AÇÃO"},
+    {"LOWER('ÁGUA Doce')", "S:água doce"},
+    {"UPPER(1/0)", "E:Cannot divide by 0"},
+    {"UPPER(5)", "E:Wrong arguments for UPPER"},
+    {"UPPER()", "E:Missing argument for UPPER"},
+    {"LOWER('a', 'b')", "E:Missing argument for LOWER"},
+    {"PRETTY('hELLO wORLD')", "S:Hello world"},
+    {"PRETTY('élan')", "S:Élan"},
+    {"PRETTY('')", "S:"},
+    {"PRETTY()", "E:Missing argument for PRETTY"},
+    {"COPY('abcdef', 0, 2)", "S:ab"},
+    {"COPY('abcdef', 3, 2)", "S:cd"},
+    {"COPY('abc', 2, 10)", "S:bc"},
+    {"COPY('abc', 4, 1)", "S:"},
+    {"COPY('abc', 1, 0-1)", "S:"},
+    {"COPY('abc', 1.0, 2)", "E:"},
+    {"COPY('abc', 1)", "E:"},
+    {"COPY('çãé', 2, 1)", "S:ã"},  // one byte per letter
+    {"FORMATNUMERIC('#,##0.00', 1234.5)", "S:1,234.50", "S:1.234,50"},
+    {"FORMATNUMERIC('000', 7)", "S:007"},
+    {"FORMATNUMERIC('0.0', 'x')", "E:"},
+    {"FORMATNUMERIC('0.0')", "E:"},
+    {"COUNT(1)", "E:COUNT - Too many arguments"},
+    {"COUNT", "I:0"},
+    {"SUM()", "I:0"},
+    {"MAX(1)", "I:0"},  // no aggregate pass yet
+    {"TIME(1)", "E:"},
+    {"DATE(1)", "E:"},
+    {"APPNAME", "S:Relatórios"},
+};
+
+void RunTable() {
+  bool Br = FormatSettings().DecimalSeparator == ',';
+  for (const TCase& C : Cases) {
+    const char* Want = Br && C.ExpectedBr ? C.ExpectedBr : C.Expected;
+    EXPECT_EQ(Describe(EvalText(C.Text)), Want) << C.Text;
+  }
+}
+}  // namespace
+
+TEST(LXEvFunctionsTest, BuiltInTableBrazilian) { RunTable(); }
+
+TEST(LXEvFunctionsTest, BuiltInTablePeriodDecimal) {
+  TFormatSettingsScope Scope(EnglishFormatSettings());
+  RunTable();
+}
+
+TEST(LXEvFunctionsTest, ErrorsWithoutMessageLeaveNoStaleText) {
+  // A value that once held text is reused for an error with no message.
+  TLXEvValue V = TLXEvValue::OfString("stale");
+  TLXEvFracFunction F;
+  F.Compute(V);
+  EXPECT_EQ(V.Kind, evError);
+  EXPECT_EQ(V.Text(), "");
+  V = TLXEvValue::OfString("stale");
+  TLXEvElementFunction Base;
+  Base.Compute(V);
+  EXPECT_EQ(V.Text(), "");
+}
+
+TEST(LXEvFunctionsTest, TimeAndDateUseTheLocaleFormats) {
+  TLXEvValue T = EvalText("TIME"), D = EvalText("DATE");
+  ASSERT_EQ(T.Kind, evString);
+  ASSERT_EQ(D.Kind, evString);
+  EXPECT_NO_THROW(StrToTime(T.Text()));
+  EXPECT_EQ(StrToDate(D.Text()), Date());
+  EXPECT_EQ(D.Text().size(), 10u);  // dd/mm/yyyy
+}
+
+TEST(LXEvFunctionsTest, RegistryEntries) {
+  TLXFunctionLibrary* L = ExpressionFunctions();
+  ASSERT_NE(L, nullptr);
+  ASSERT_GE(L->Count(), 21);
+  EXPECT_EQ(L->EntryAt(0)->Name, "IF");
+  EXPECT_EQ(L->EntryAt(0)->ArgumentCode, "5BVV");
+  EXPECT_EQ(L->EntryAt(0)->Description, "IF(<Exp>, <X>, <Y>)|Returns <X> or <Y> depending on the boolean expression <Exp>");
+  EXPECT_EQ(L->EntryAt(18)->Description, "DIV(<X>, <Y>) | Integer division of <X> by <Y>");
+  EXPECT_EQ(L->EntryAt(20)->Name, "FORMATNUMERIC");
+  EXPECT_EQ(L->EntryAt(999), nullptr);
+  EXPECT_EQ(L->IndexOf("formatNumeric"), 20);
+  auto E = L->NewFunctionElement("NOPE");
+  auto* Err = dynamic_cast<TLXEvElementError*>(E.get());
+  ASSERT_NE(Err, nullptr);
+  EXPECT_EQ(Err->Message(), "Unknown function : NOPE");
+  // Each call site gets its own element.
+  EXPECT_NE(L->NewFunctionElement("SUM").get(), nullptr);
+  EXPECT_NE(dynamic_cast<TLXEvSumFunction*>(L->NewFunctionElement("sum").get()), nullptr);
+}
+
+namespace {
+// One evaluator per expression over a one-field record.
+struct TAggregates : ::testing::Test {
+  TMemDataSet Rows{"Rows"};
+  TLXDataSetList List{&Rows};
+  TMemField* X = nullptr;
+  std::vector<std::unique_ptr<TLXEvaluator>> Evs;
+  void SetUp() override { X = &Rows.Add("X", TLXFieldKind::fkInteger); }
+  TLXEvaluator& Make(const std::string& Text) {
+    Evs.push_back(std::make_unique<TLXEvaluator>());
+    Evs.back()->AssignDataSets(&List);
+    Evs.back()->Compile(Text);
+    Evs.back()->ResetAggregates();
+    return *Evs.back();
+  }
+  // Sets X and runs one aggregate pass on every evaluator.
+  void Pass(const TLXEvValue& V) {
+    switch (V.Kind) {
+      case evInteger: X->FKind = TLXFieldKind::fkInteger; X->Int = V.Integer; break;
+      case evFloat: X->FKind = TLXFieldKind::fkFloat; X->Real = V.Float; break;
+      case evBoolean: X->FKind = TLXFieldKind::fkBoolean; X->Bool = V.Boolean; break;
+      default: X->FKind = TLXFieldKind::fkString; X->Text = V.Text(); break;
+    }
+    for (auto& E : Evs) E->AccumulateAggregates();
+  }
+};
+}  // namespace
+
+TEST_F(TAggregates, PassesAndReset) {
+  auto& Sum = Make("SUM(X)");
+  auto& Count = Make("COUNT");
+  auto& Max = Make("MAX(X)");
+  auto& Min = Make("MIN(X)");
+  auto& Avg = Make("AVERAGE(X)");
+  auto& Plain = Make("X + 1");
+  EXPECT_TRUE(Sum.HasAggregates());
+  EXPECT_TRUE(Count.HasAggregates());
+  EXPECT_FALSE(Plain.HasAggregates());
+  EXPECT_EQ(Describe(Avg.CurrentValue()), "F:0");
+  for (int V : {1, 2, 3}) Pass(TLXEvValue::OfInteger(V));
+  EXPECT_EQ(Describe(Sum.CurrentValue()), "I:6");
+  EXPECT_EQ(Describe(Count.CurrentValue()), "I:3");
+  EXPECT_EQ(Describe(Count.CurrentValue()), "I:3");  // evaluating does not count
+  EXPECT_EQ(Describe(Max.CurrentValue()), "I:3");
+  EXPECT_EQ(Describe(Min.CurrentValue()), "I:1");
+  EXPECT_EQ(Describe(Avg.CurrentValue()), "F:2");
+  for (auto& E : Evs) E->ResetAggregates();
+  EXPECT_EQ(Describe(Sum.CurrentValue()), "I:0");
+  EXPECT_EQ(Describe(Count.CurrentValue()), "I:0");
+  EXPECT_EQ(Describe(Max.CurrentValue()), "I:0");
+  EXPECT_EQ(Describe(Min.CurrentValue()), "I:0");
+  EXPECT_EQ(Describe(Avg.CurrentValue()), "F:0");
+}
+
+TEST_F(TAggregates, SumPromotesToFloatWhenAFloatArrives) {
+  auto& Sum = Make("SUM(X)");
+  auto& Avg = Make("AVERAGE(X)");
+  Pass(TLXEvValue::OfInteger(1));
+  Pass(TLXEvValue::OfFloat(2.5));
+  Pass(TLXEvValue::OfInteger(3));
+  EXPECT_EQ(Describe(Sum.CurrentValue()), "F:6.5");
+  EXPECT_EQ(Describe(Avg.CurrentValue()), "F:" + FloatToStr(6.5 / 3, EnglishFormatSettings()));
+}
+
+TEST_F(TAggregates, SumKindsAndArgumentCounts) {
+  auto& Sum = Make("SUM(X)");
+  auto& None = Make("SUM()");
+  auto& Two = Make("SUM(X, 1)");
+  auto& AvgNone = Make("AVERAGE()");
+  Pass(TLXEvValue::OfInteger(4));
+  Pass(TLXEvValue::OfBoolean(true));  // ignored
+  EXPECT_EQ(Describe(Sum.CurrentValue()), "I:4");
+  Pass(TLXEvValue::OfString("x"));
+  EXPECT_EQ(Describe(Sum.CurrentValue()), "E:");
+  EXPECT_EQ(Describe(None.CurrentValue()), "I:0");
+  EXPECT_EQ(Describe(Two.CurrentValue()), "I:0");
+  EXPECT_EQ(Describe(AvgNone.CurrentValue()), "F:0");
+  Sum.ResetAggregates();
+  Pass(TLXEvValue::OfString("x"));  // a first value that is not a number
+  EXPECT_EQ(Describe(Sum.CurrentValue()), "E:");
+}
+
+TEST_F(TAggregates, MaxMinOverStringsAndBooleans) {
+  auto& Max = Make("MAX(X)");
+  auto& Min = Make("MIN(X)");
+  for (const char* S : {"pera", "Uva", "abacaxi"}) Pass(TLXEvValue::OfString(S));
+  EXPECT_EQ(Describe(Max.CurrentValue()), "S:pera");
+  EXPECT_EQ(Describe(Min.CurrentValue()), "S:Uva");  // byte order: capitals first
+  Max.ResetAggregates();
+  Min.ResetAggregates();
+  Pass(TLXEvValue::OfBoolean(false));
+  Pass(TLXEvValue::OfBoolean(true));
+  EXPECT_EQ(Describe(Max.CurrentValue()), "B:True");
+  EXPECT_EQ(Describe(Min.CurrentValue()), "B:False");
+  Max.ResetAggregates();
+  Pass(TLXEvValue::OfInteger(2));
+  Pass(TLXEvValue::OfFloat(2.5));
+  EXPECT_EQ(Describe(Max.CurrentValue()), "F:2.5");
+}
+
+TEST_F(TAggregates, EveryBranchOfIfAccumulates) {
+  auto& E = Make("IF(X > 1, SUM(X), COUNT)");
+  EXPECT_TRUE(E.HasAggregates());
+  for (int V : {1, 2, 3}) Pass(TLXEvValue::OfInteger(V));
+  // SUM saw all three records although the condition chose it only twice.
+  EXPECT_EQ(Describe(E.CurrentValue()), "I:6");
+  X->Int = 0;
+  EXPECT_EQ(Describe(E.CurrentValue()), "I:3");  // COUNT counted every pass too
+  auto& Expr = Make("SUM(X) + 1");
+  for (int V : {5, 6}) Pass(TLXEvValue::OfInteger(V));
+  EXPECT_EQ(Describe(Expr.CurrentValue()), "I:12");
+}
