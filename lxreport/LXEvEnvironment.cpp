@@ -29,8 +29,7 @@ TLXEvElement* TLXEvEmbeddedFunction::CompiledElement(int Index) const {
 // ---- environment ----
 
 const TClassInfo& TLXEvEnvironment::StaticClassInfo() {
-  static const TClassInfo Info{"TLXEvEnvironment", &TComponent::StaticClassInfo(),
-                               [](TComponent* Owner) -> TPersistent* { return new TLXEvEnvironment(Owner); }, {}};
+  static const TClassInfo Info = TClassDef<TLXEvEnvironment>("TLXEvEnvironment", &TComponent::StaticClassInfo());
   return Info;
 }
 

@@ -37,6 +37,7 @@ const TCase Cases[] = {
     {"TRUE or FALSE", "B:True"},
     {"FALSE OR FALSE", "B:False"},
     {"TRUE or(FALSE)", "E:Unknown function : TRUE OR"},
+    {"(TRUE)or FALSE", "E:Missing )"},
     {"TRUE and FALSE", "B:False"},
     {"1 = 1 and 2 = 2", "E:Illegal character in numeric contant \"2 = 2\""},  // one comparison per expression
     {"(1 = 1) and (2 = 2)", "B:True"},
@@ -191,6 +192,8 @@ TEST_F(TDataFixture, FieldsByKindAndName) {
   EXPECT_EQ(Eval("[items.qty] * 2"), "I:6");
   EXPECT_EQ(Eval("Orders.Qty"), "E:Unknown function : ORDERS.QTY");
   EXPECT_EQ(Eval("Paid"), "B:True");
+  EXPECT_EQ(Eval("NOT Paid"), "B:False");
+  EXPECT_EQ(Eval("not[Paid]"), "B:False");
   EXPECT_EQ(Eval("Issued"), "S:06/03/2024");
   EXPECT_EQ(Eval("Stamp"), "S:06/03/2024 08:30:00");
   EXPECT_EQ(Eval("Photo"), "E:Field Photo is of unknown type");
