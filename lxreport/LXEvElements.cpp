@@ -169,14 +169,19 @@ void TLXEvElementDataField::Produce(TLXFiFo&, TLXEvValue& Value) {
     MakeErrorValue(Format(LXExprText::FieldGone, {FFieldName}), Value);
     return;
   }
-  switch (F->Kind()) {
-    case TLXFieldKind::fkString: Value.SetString(F->AsString()); break;
-    case TLXFieldKind::fkInteger: Value.SetInteger(F->AsInteger()); break;
-    case TLXFieldKind::fkFloat: Value.SetFloat(F->AsFloat()); break;
-    case TLXFieldKind::fkBoolean: Value.SetBoolean(F->AsBoolean()); break;
-    case TLXFieldKind::fkDate:
-    case TLXFieldKind::fkDateTime: Value.SetString(F->DisplayText()); break;
-    default: MakeErrorValue(Format(LXExprText::UnknownFieldType, {F->FieldName()}), Value); break;
+  try {
+    switch (F->Kind()) {
+      case TLXFieldKind::fkString: Value.SetString(F->AsString()); break;
+      case TLXFieldKind::fkInteger: Value.SetInteger(F->AsInteger()); break;
+      case TLXFieldKind::fkFloat: Value.SetFloat(F->AsFloat()); break;
+      case TLXFieldKind::fkBoolean: Value.SetBoolean(F->AsBoolean()); break;
+      case TLXFieldKind::fkDate:
+      case TLXFieldKind::fkDateTime: Value.SetString(F->DisplayText()); break;
+      default: MakeErrorValue(Format(LXExprText::UnknownFieldType, {F->FieldName()}), Value); break;
+    }
+  } catch (const Exception& E) {
+    // A value that does not convert is an error value: expressions never raise.
+    MakeErrorValue(E.Message(), Value);
   }
 }
 
