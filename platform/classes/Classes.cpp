@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/classes/Filer.h"
+
 const TClassInfo& TPersistent::StaticClassInfo() {
   static const TClassInfo Info{"TPersistent", nullptr, nullptr, {}};
   return Info;
@@ -147,5 +149,18 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   for (size_t I = 0; I < FComponents.size(); ++I) FComponents[I]->Notification(AComponent, Operation);
 }
 
-// Design position as the class library streams it: two defined properties.
-void TComponent::DefineProperties(TFiler*) {}
+void TComponent::ReadState(TReader& Reader) { Reader.ReadData(this); }
+
+void TComponent::WriteState(TWriter& Writer) { Writer.WriteData(this); }
+
+// The design position travels as two defined properties, written when not 0.
+void TComponent::DefineProperties(TFiler* Filer) {
+  auto Lo = [this] { return static_cast<uint16_t>(FDesignInfo & 0xFFFF); };
+  auto Hi = [this] { return static_cast<uint16_t>(static_cast<uint32_t>(FDesignInfo) >> 16); };
+  Filer->DefineProperty(
+      "Left", [this, Hi](TReader& R) { FDesignInfo = static_cast<int32_t>((uint32_t(Hi()) << 16) | uint16_t(R.ReadInteger())); },
+      [Lo](TWriter& W) { W.WriteInteger(Lo()); }, Lo() != 0);
+  Filer->DefineProperty(
+      "Top", [this, Lo](TReader& R) { FDesignInfo = static_cast<int32_t>((uint32_t(uint16_t(R.ReadInteger())) << 16) | Lo()); },
+      [Hi](TWriter& W) { W.WriteInteger(Hi()); }, Hi() != 0);
+}

@@ -14,9 +14,17 @@ class TWriter;
 DECLARE_EXCEPTION(EFilerError, EStreamError)
 DECLARE_EXCEPTION(EClassNotFound, EFilerError)
 
-class TPersistent {
+// Root of the object model: a polymorphic object (event senders, objects held by lists).
+class TObject {
 public:
-  virtual ~TPersistent() = default;
+  virtual ~TObject() = default;
+};
+
+// The usual event: who sent it.
+using TNotifyEvent = TEvent<void(TObject* Sender)>;
+
+class TPersistent : public TObject {
+public:
   // Copies Source into this object; falls back to Source->AssignTo(this).
   // Raises EConvertError when neither side knows the other.
   virtual void Assign(const TPersistent* Source);
@@ -45,6 +53,7 @@ enum TComponentStateFlag : uint32_t {
   csAncestor = 1 << 5,
   csUpdating = 1 << 6,
   csFixups = 1 << 7,
+  csSubComponent = 1 << 8,  // streamed as part of its owner's property, not as a reference
 };
 using TComponentState = uint32_t;
 
@@ -82,6 +91,13 @@ public:
 
   // Called after the component has been read from a stream.
   virtual void Loaded();
+  // Reads the properties and children (Reader.ReadData); descendants may wrap it.
+  virtual void ReadState(TReader& Reader);
+  // Writes the component (Writer.WriteData).
+  virtual void WriteState(TWriter& Writer);
+  // Moves a child read with a stored position (stream flag ffChildPos).
+  virtual void SetChildOrder(TComponent*, int) {}
+  void SetSubComponent(bool Value) { SetState(csSubComponent, Value); }
   // Parent and owner given to the children read within this component (null owner: the root).
   virtual TComponent* GetChildParent() { return this; }
   virtual TComponent* GetChildOwner() { return nullptr; }

@@ -1,0 +1,601 @@
+// TReader: the binary component stream read on the class tables. All bytes go through
+// one bounds-checked reader, every length is checked against what is left, and nesting
+// is bounded, so a damaged stream ends in EReadError.
+#include <algorithm>
+
+#include "platform/classes/Collection.h"
+#include "platform/classes/Filer.h"
+#include "platform/classes/Streams.h"
+#include "platform/rtl/RtlMath.h"
+#include "platform/rtl/Win1252.h"
+
+const char FilerSignature[4] = {'T', 'P', 'F', '0'};
+std::function<TComponent*(const std::string& Name)> FindGlobalComponent;
+
+namespace {
+// Deeper than any real report tree; keeps hostile nesting off the machine stack.
+constexpr int MaxDepth = 400;
+
+[[noreturn]] void InvalidValue() { throw EReadError("Valor de propriedade inválido"); }
+
+std::vector<uint8_t> ReadRest(TStream& Stream) {
+  std::vector<uint8_t> Data;
+  uint8_t Chunk[65536];
+  for (;;) {
+    int64_t N = Stream.Read(Chunk, sizeof(Chunk));
+    if (N <= 0) break;
+    Data.insert(Data.end(), Chunk, Chunk + N);
+  }
+  return Data;
+}
+
+bool IsIntTag(TValueType V) { return V == vaInt8 || V == vaInt16 || V == vaInt32; }
+
+// Restores a value when the scope ends, also after a failure.
+template <class T>
+struct TRestore {
+  T& Ref;
+  T Saved;
+  explicit TRestore(T& R) : Ref(R), Saved(R) {}
+  ~TRestore() { Ref = Saved; }
+};
+}  // namespace
+
+TReader::TReader(TStream& Stream)
+    : FStream(Stream), FStart(Stream.Position()), FData(ReadRest(Stream)), FIn(FData.data(), FData.size()) {}
+
+TReader::~TReader() {
+  try {
+    FStream.Seek(Position(), soBeginning);
+  } catch (...) {
+  }
+}
+
+void TReader::SetPosition(int64_t Value) {
+  if (Value < FStart || Value - FStart > static_cast<int64_t>(FData.size()))
+    throw EReadError("Posição fora do stream");
+  FIn.Seek(static_cast<size_t>(Value - FStart));
+}
+
+void TReader::Nest() {
+  if (FDepth >= MaxDepth) FIn.Fail("Formato de stream inválido");
+}
+
+// ---- values
+
+TValueType TReader::NextValue() { return static_cast<TValueType>(FIn.Peek()); }
+
+TValueType TReader::ReadValue() { return static_cast<TValueType>(FIn.U8()); }
+
+void TReader::CheckValue(TValueType Value) {
+  if (ReadValue() != Value) InvalidValue();
+}
+
+bool TReader::EndOfList() { return NextValue() == vaNull; }
+
+int32_t TReader::ReadInteger() {
+  switch (ReadValue()) {
+    case vaInt8: return FIn.I8();
+    case vaInt16: return FIn.I16();
+    case vaInt32: return FIn.I32();
+    default: InvalidValue();
+  }
+}
+
+int64_t TReader::ReadInt64() {
+  if (NextValue() == vaInt64) {
+    ReadValue();
+    return FIn.I64();
+  }
+  return ReadInteger();
+}
+
+long double TReader::ReadFloat() {
+  switch (NextValue()) {
+    case vaExtended: ReadValue(); return DecodeExtended(FIn.Bytes(10));
+    case vaSingle: ReadValue(); return FIn.F32();
+    case vaDate: ReadValue(); return FIn.F64();
+    case vaCurrency: ReadValue(); return static_cast<long double>(FIn.I64()) / 10000.0L;
+    case vaInt8:
+    case vaInt16:
+    case vaInt32:
+    case vaInt64: return static_cast<long double>(ReadInt64());
+    default: InvalidValue();
+  }
+}
+
+int64_t TReader::ReadCurrency() {
+  if (NextValue() == vaCurrency) {
+    ReadValue();
+    return FIn.I64();
+  }
+  return Round(ReadFloat() * 10000.0L);
+}
+
+std::string TReader::ReadWide(size_t Count) {
+  const uint8_t* P = FIn.Bytes(Count * 2);
+  std::u16string U(Count, u'\0');
+  for (size_t I = 0; I < Count; ++I) U[I] = static_cast<char16_t>(P[2 * I] | (P[2 * I + 1] << 8));
+  return Utf16ToUtf8(U);
+}
+
+std::string TReader::ReadString() {
+  switch (ReadValue()) {
+    case vaString: return Win1252ToUtf8(FIn.String(FIn.U8()));
+    case vaLString: return Win1252ToUtf8(FIn.String(FIn.U32()));
+    case vaWString: return ReadWide(FIn.U32());
+    case vaUTF8String: return FIn.String(FIn.U32());
+    default: InvalidValue();
+  }
+}
+
+std::string TReader::ReadStr() { return Win1252ToUtf8(FIn.String(FIn.U8())); }
+
+std::string TReader::ReadIdent() {
+  switch (ReadValue()) {
+    case vaIdent: return ReadStr();
+    case vaFalse: return "False";
+    case vaTrue: return "True";
+    case vaNil: return "nil";
+    case vaNull: return "Null";
+    default: InvalidValue();
+  }
+}
+
+bool TReader::ReadBoolean() {
+  switch (ReadValue()) {
+    case vaTrue: return true;
+    case vaFalse: return false;
+    default: InvalidValue();
+  }
+}
+
+std::string TReader::ReadChar() {
+  std::string S = ReadString();
+  size_t I = 0;
+  NextUtf8(S, I);
+  if (S.empty() || I != S.size()) InvalidValue();
+  return S;
+}
+
+uint64_t TReader::ReadSet(const TEnumInfo& Enum) {
+  CheckValue(vaSet);
+  uint64_t Bits = 0;
+  for (;;) {
+    std::string Name = ReadStr();
+    if (Name.empty()) break;
+    int I = Enum.IndexOf(Name);
+    if (I < 0 || I >= 64) InvalidValue();
+    Bits |= uint64_t(1) << I;
+  }
+  return Bits;
+}
+
+void TReader::ReadCollection(TCollection* Collection) {
+  Nest();
+  TRestore<int> Depth(FDepth);
+  ++FDepth;
+  CheckValue(vaCollection);
+  // Reading one collection twice would free items that pending fix-ups point into.
+  if (std::find(FCollectionsRead.begin(), FCollectionsRead.end(), Collection) != FCollectionsRead.end())
+    InvalidValue();
+  FCollectionsRead.push_back(Collection);
+  struct TUpdate {
+    TCollection* C;
+    ~TUpdate() { C->EndUpdate(); }
+  };
+  Collection->BeginUpdate();
+  TUpdate Guard{Collection};
+  if (!EndOfList()) Collection->Clear();
+  while (!EndOfList()) {
+    if (IsIntTag(NextValue())) ReadInteger();  // the item's order, which the position already gives
+    TCollectionItem* Item = Collection->Add();
+    ReadListBegin();
+    while (!EndOfList()) ReadProperty(Item);
+    ReadListEnd();
+  }
+  ReadListEnd();
+}
+
+void TReader::SkipValue() { SkipValueAt(0); }
+
+void TReader::SkipProperties(int Depth) {
+  while (!EndOfList()) {
+    FIn.Skip(FIn.U8());
+    SkipValueAt(Depth);
+  }
+  ReadListEnd();
+}
+
+void TReader::SkipValueAt(int Depth) {
+  if (Depth > MaxDepth) FIn.Fail("Formato de stream inválido");
+  switch (ReadValue()) {
+    case vaNull:
+    case vaFalse:
+    case vaTrue:
+    case vaNil: break;
+    case vaList:
+      while (!EndOfList()) SkipValueAt(Depth + 1);
+      ReadListEnd();
+      break;
+    case vaInt8: FIn.Skip(1); break;
+    case vaInt16: FIn.Skip(2); break;
+    case vaInt32:
+    case vaSingle: FIn.Skip(4); break;
+    case vaExtended: FIn.Skip(10); break;
+    case vaInt64:
+    case vaCurrency:
+    case vaDate: FIn.Skip(8); break;
+    case vaString:
+    case vaIdent: FIn.Skip(FIn.U8()); break;
+    case vaBinary:
+    case vaLString:
+    case vaUTF8String: FIn.Skip(FIn.U32()); break;
+    case vaWString: FIn.Skip(size_t(FIn.U32()) * 2); break;
+    case vaSet:
+      for (uint8_t N; (N = FIn.U8()) != 0;) FIn.Skip(N);
+      break;
+    case vaCollection:
+      while (!EndOfList()) {
+        if (IsIntTag(NextValue())) SkipValueAt(Depth + 1);
+        if (ReadValue() != vaList) FIn.Fail("Formato de stream inválido");
+        SkipProperties(Depth + 1);
+      }
+      ReadListEnd();
+      break;
+    default: FIn.Fail("Formato de stream inválido");
+  }
+}
+
+// ---- properties
+
+void TReader::ReadProperty(TPersistent* Instance) {
+  std::string Path = ReadStr();
+  size_t ValueStart = FIn.Offset();
+  try {
+    TPersistent* Obj = Instance;
+    size_t Begin = 0;
+    for (size_t Dot; (Dot = Path.find('.', Begin)) != std::string::npos; Begin = Dot + 1) {
+      const TPropInfo* P = Obj->ClassInfo()->FindProp(std::string_view(Path).substr(Begin, Dot - Begin));
+      if (!P || P->Kind != TPropKind::Class) throw EReadError(Format("A propriedade %s não existe", {Path}));
+      Obj = P->GetObj(Obj);
+      if (!Obj) InvalidValue();
+    }
+    std::string Last = Path.substr(Begin);
+    if (const TPropInfo* P = Obj->ClassInfo()->FindProp(Last)) {
+      ReadPropValue(Obj, *P);
+    } else {
+      FPropName = Last;
+      Obj->DefineProperties(this);
+      if (!FPropName.empty()) {
+        FPropName.clear();
+        throw EReadError(Format("A propriedade %s não existe", {Path}));
+      }
+    }
+  } catch (Exception& E) {
+    if (!HandleError(E, ValueStart)) throw;
+  }
+}
+
+bool TReader::HandleError(Exception& E, size_t ValueStart) {
+  FPropName.clear();
+  if (FIn.Failed() || !OnError || dynamic_cast<EAbort*>(&E)) return false;
+  bool Handled = false;
+  OnError(*this, E.Message(), Handled);
+  if (!Handled) return false;
+  FIn.Seek(ValueStart);
+  SkipValue();
+  return true;
+}
+
+void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
+  auto ReadOnly = [&]() { throw EReadError(Format("A propriedade %s é somente leitura", {Prop.Name})); };
+  auto SetOrd = [&](int64_t V) {
+    if (!Prop.SetOrd) ReadOnly();
+    Prop.SetOrd(Instance, V);
+  };
+  switch (Prop.Kind) {
+    case TPropKind::Integer: SetOrd(ReadInteger()); break;
+    case TPropKind::Int64: SetOrd(ReadInt64()); break;
+    case TPropKind::Char: {
+      std::string B = Utf8ToWin1252(ReadChar());
+      SetOrd(static_cast<uint8_t>(B[0]));
+      break;
+    }
+    case TPropKind::Enum: {
+      int I = Prop.Enum->IndexOf(ReadIdent());
+      if (I < 0) InvalidValue();
+      SetOrd(I);
+      break;
+    }
+    case TPropKind::Boolean: SetOrd(ReadBoolean() ? 1 : 0); break;
+    case TPropKind::Set: SetOrd(static_cast<int64_t>(ReadSet(*Prop.Enum))); break;
+    case TPropKind::Float: {
+      long double V = Prop.FloatType == TFloatType::Currency ? ReadCurrency() / 10000.0L : ReadFloat();
+      if (!Prop.SetFloat) ReadOnly();
+      Prop.SetFloat(Instance, V);
+      break;
+    }
+    case TPropKind::String: {
+      std::string S = ReadString();
+      if (!Prop.SetStr) ReadOnly();
+      Prop.SetStr(Instance, S);
+      break;
+    }
+    case TPropKind::Class:
+      switch (NextValue()) {
+        case vaNil:
+          ReadValue();
+          if (!Prop.SetObj) ReadOnly();
+          Prop.SetObj(Instance, nullptr);
+          break;
+        case vaIdent: {
+          std::string Name = ReadIdent();
+          if (!Prop.SetObj) ReadOnly();
+          FFixups.push_back({Instance, &Prop, std::move(Name)});
+          break;
+        }
+        case vaCollection: {
+          auto* C = dynamic_cast<TCollection*>(Prop.GetObj(Instance));
+          if (!C) InvalidValue();
+          ReadCollection(C);
+          break;
+        }
+        default: InvalidValue();
+      }
+      break;
+    case TPropKind::Method: ReadMethodValue(Instance, Prop); break;
+  }
+}
+
+void TReader::ReadMethodValue(TPersistent* Instance, const TPropInfo& Prop) {
+  if (NextValue() == vaNil) {
+    ReadValue();
+    Prop.SetMethod(Instance, TMethod{});
+    return;
+  }
+  std::string Name = ReadIdent();
+  std::any Code;
+  bool Error = true;
+  if (FRoot)
+    if (const TMethodInfo* M = FRoot->ClassInfo()->FindMethod(Name)) {
+      Code = M->Bind(FRoot);
+      Error = false;
+    }
+  if (Error && OnFindMethod) OnFindMethod(*this, Name, Code, Error);
+  if (Error) throw EReadError(Format("Método %s não encontrado", {Name}));
+  if (Code.has_value()) Prop.SetMethod(Instance, TMethod{Name, std::move(Code)});
+}
+
+void TReader::DefineProperty(const std::string& Name, const TReaderProc& ReadData, const TWriterProc&, bool) {
+  if (ReadData && !FPropName.empty() && SameTextAscii(Name, FPropName)) {
+    FPropName.clear();
+    ReadData(*this);
+  }
+}
+
+void TReader::DefineBinaryProperty(const std::string& Name, const TStreamProc& ReadData, const TStreamProc&, bool) {
+  if (ReadData && !FPropName.empty() && SameTextAscii(Name, FPropName)) {
+    FPropName.clear();
+    CheckValue(vaBinary);
+    uint32_t N = FIn.U32();
+    const uint8_t* P = FIn.Bytes(N);
+    TBytesStream S(P, N);
+    ReadData(S);
+  }
+}
+
+// ---- components
+
+void TReader::ReadSignature() {
+  const uint8_t* P = FIn.Bytes(4);
+  if (!std::equal(P, P + 4, FilerSignature)) throw EReadError("Formato de stream inválido");
+}
+
+void TReader::ReadPrefix(uint8_t& Flags, int& ChildPos) {
+  Flags = 0;
+  ChildPos = 0;
+  if ((NextValue() & 0xF0) == 0xF0) {
+    Flags = ReadValue() & 0x0F;
+    if (Flags & ffChildPos) ChildPos = ReadInteger();
+  }
+}
+
+const TClassInfo& TReader::FindComponentClass(const std::string& ClassName) {
+  const TClassInfo* Info = GetClass(ClassName);
+  if (!Info && OnFindComponentClass) OnFindComponentClass(*this, ClassName, Info);
+  if (!Info) throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+  return *Info;
+}
+
+void TReader::Forget(TComponent* C) {
+  auto OwnedBy = [C](TComponent* X) {
+    for (TComponent* O = X; O; O = O->Owner())
+      if (O == C) return true;
+    return false;
+  };
+  std::erase_if(FLoaded, OwnedBy);
+  std::erase_if(FFixups, [C](const TFixup& F) { return F.Instance == C; });
+}
+
+TComponent* TReader::ReadComponent(TComponent* Component) {
+  Nest();
+  TRestore<int> Depth(FDepth);
+  ++FDepth;
+  uint8_t Flags;
+  int ChildPos;
+  ReadPrefix(Flags, ChildPos);
+  std::string ClassName = ReadStr();
+  std::string Name = ReadStr();
+  TComponent* Result = Component;
+  bool Created = false;
+  try {
+    if (!Result) {
+      if (Flags & ffInherited) {
+        Result = FOwner ? FOwner->FindComponent(Name) : nullptr;
+        if (!Result) throw EReadError(Format("Ancestral de '%s' não encontrado", {Name}));
+      } else {
+        const TClassInfo& Info = FindComponentClass(ClassName);
+        if (OnCreateComponent) OnCreateComponent(*this, Info, Result);
+        if (!Result) {
+          if (!Info.Create || !Info.InheritsFrom(&TComponent::StaticClassInfo()))
+            throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+          TPersistent* Made = Info.Create(FOwner);
+          Result = dynamic_cast<TComponent*>(Made);
+          if (!Result) {
+            delete Made;
+            throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+          }
+        }
+        Created = true;
+      }
+    }
+    Result->SetState(csLoading, true);
+    if (!(Flags & ffInherited)) {
+      if (OnSetName) OnSetName(*this, Result, Name);
+      try {
+        Result->SetName(Name);
+      } catch (EComponentError& E) {
+        throw EReadError(E.Message());
+      }
+    }
+    if (FParent) Result->SetParentComponent(FParent);
+    Result->SetState(csReading, true);
+    Result->ReadState(*this);
+    Result->SetState(csReading, false);
+    if ((Flags & ffChildPos) && FParent) FParent->SetChildOrder(Result, ChildPos);
+    if (std::find(FLoaded.begin(), FLoaded.end(), Result) == FLoaded.end()) FLoaded.push_back(Result);
+  } catch (...) {
+    if (Created) {
+      Forget(Result);
+      delete Result;
+    }
+    throw;
+  }
+  return Result;
+}
+
+void TReader::ReadData(TComponent* Instance) {
+  while (!EndOfList()) ReadProperty(Instance);
+  ReadListEnd();
+  TRestore<TComponent*> OldParent(FParent), OldOwner(FOwner);
+  FParent = Instance->GetChildParent();
+  FOwner = Instance->GetChildOwner();
+  if (!FOwner) FOwner = FRoot;
+  while (!EndOfList()) ReadComponent(nullptr);
+  ReadListEnd();
+}
+
+TComponent* TReader::FindReference(std::string Name) {
+  if (OnReferenceName) OnReferenceName(*this, Name);
+  if (Name.empty()) return nullptr;
+  size_t Dot = Name.find('.');
+  std::string First = Name.substr(0, Dot);
+  TComponent* C = nullptr;
+  if (FRoot && SameTextAscii(First, "Owner"))
+    C = FRoot;
+  else if (FRoot && (C = FRoot->FindComponent(First)))
+    ;
+  else if (FRoot && SameTextAscii(FRoot->Name(), First))
+    C = FRoot;
+  else if (FindGlobalComponent)
+    C = FindGlobalComponent(First);
+  while (C && Dot != std::string::npos) {
+    size_t Begin = Dot + 1;
+    Dot = Name.find('.', Begin);
+    std::string Part = Name.substr(Begin, Dot == std::string::npos ? std::string::npos : Dot - Begin);
+    if (!SameTextAscii(Part, "Owner")) C = C->FindComponent(Part);
+  }
+  return C;
+}
+
+void TReader::DoFixups() {
+  // A fix-up may read nothing more, but keep the list stable while setters run.
+  std::vector<TFixup> Fixups;
+  Fixups.swap(FFixups);
+  for (const TFixup& F : Fixups)
+    if (TComponent* C = FindReference(F.Name)) F.Prop->SetObj(F.Instance, C);
+}
+
+void TReader::EndRead(bool Ok) {
+  std::vector<TComponent*> Loaded;
+  Loaded.swap(FLoaded);
+  FCollectionsRead.clear();
+  if (Ok) {
+    DoFixups();
+    for (TComponent* C : Loaded) C->Loaded();
+  } else {
+    FFixups.clear();
+    for (TComponent* C : Loaded) {
+      C->SetState(csReading, false);
+      C->SetState(csLoading, false);
+    }
+  }
+}
+
+TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
+  ReadSignature();
+  uint8_t Flags;
+  int ChildPos;
+  ReadPrefix(Flags, ChildPos);
+  std::string ClassName = ReadStr();
+  std::string Name = ReadStr();
+  TComponent* Result = ARoot;
+  bool Created = false;
+  try {
+    if (!Result) {
+      const TClassInfo& Info = FindComponentClass(ClassName);
+      TPersistent* Made = Info.Create ? Info.Create(nullptr) : nullptr;
+      Result = dynamic_cast<TComponent*>(Made);
+      if (!Result) {
+        delete Made;
+        throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+      }
+      Created = true;
+    }
+    SetRoot(Result);
+    FOwner = Result;
+    FParent = nullptr;
+    FLoaded.push_back(Result);
+    Result->SetState(csLoading, true);
+    Result->SetState(csReading, true);
+    if (OnSetName) OnSetName(*this, Result, Name);
+    try {
+      Result->SetName(Name);
+    } catch (EComponentError& E) {
+      throw EReadError(E.Message());
+    }
+    Result->ReadState(*this);
+    Result->SetState(csReading, false);
+    EndRead(true);
+  } catch (...) {
+    EndRead(false);
+    if (Created) delete Result;
+    throw;
+  }
+  return Result;
+}
+
+void TReader::ReadComponents(TComponent* AOwner, TComponent* AParent,
+                             const std::function<void(TComponent*)>& Proc) {
+  SetRoot(AOwner);
+  FOwner = AOwner;
+  FParent = AParent;
+  try {
+    while (!EndOfList()) {
+      ReadSignature();
+      TComponent* C = ReadComponent(nullptr);
+      if (Proc) Proc(C);
+    }
+    ReadListEnd();
+    EndRead(true);
+  } catch (...) {
+    EndRead(false);
+    throw;
+  }
+}
+
+TComponent* ReadComponentFromStream(TStream& Stream, TComponent* Instance) {
+  TReader Reader(Stream);
+  return Reader.ReadRootComponent(Instance);
+}

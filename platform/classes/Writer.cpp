@@ -1,0 +1,338 @@
+// TWriter: the binary component stream written from the class tables.
+#include "platform/classes/Collection.h"
+#include "platform/classes/Filer.h"
+#include "platform/classes/Streams.h"
+#include "platform/rtl/RtlMath.h"
+#include "platform/rtl/Win1252.h"
+
+namespace {
+// True when every character has a Windows-1252 byte (the 8-bit string tags).
+bool FitsWin1252(std::string_view S) {
+  for (size_t I = 0; I < S.size();) {
+    if (static_cast<unsigned char>(S[I]) < 0x80) {
+      ++I;
+      continue;
+    }
+    char32_t C = NextUtf8(S, I);
+    if (C == 0xFFFFFFFF || CodePointToWin1252(C) < 0) return false;
+  }
+  return true;
+}
+}  // namespace
+
+TWriter::TWriter(TStream& Stream) : FStream(Stream), FStart(Stream.Position()) {}
+
+TWriter::~TWriter() {
+  try {
+    FlushBuffer();
+  } catch (...) {
+  }
+}
+
+void TWriter::FlushBuffer() {
+  if (FBuffer.empty()) return;
+  FStream.WriteBuffer(FBuffer.data(), static_cast<int64_t>(FBuffer.size()));
+  FWritten += FBuffer.size();
+  FBuffer.clear();
+}
+
+void TWriter::SetRoot(TComponent* Value) {
+  FRoot = Value;
+  FLookupRoot = Value;
+}
+
+void TWriter::Write(const void* Data, size_t Size) {
+  auto* P = static_cast<const uint8_t*>(Data);
+  FBuffer.insert(FBuffer.end(), P, P + Size);
+}
+
+void TWriter::WriteLE(uint64_t V, int N) {
+  for (int I = 0; I < N; ++I) FBuffer.push_back(static_cast<uint8_t>(V >> (8 * I)));
+}
+
+void TWriter::WriteInteger(int64_t Value) {
+  if (Value >= INT8_MIN && Value <= INT8_MAX) {
+    WriteValue(vaInt8);
+    WriteLE(static_cast<uint64_t>(Value), 1);
+  } else if (Value >= INT16_MIN && Value <= INT16_MAX) {
+    WriteValue(vaInt16);
+    WriteLE(static_cast<uint64_t>(Value), 2);
+  } else if (Value >= INT32_MIN && Value <= INT32_MAX) {
+    WriteValue(vaInt32);
+    WriteLE(static_cast<uint64_t>(Value), 4);
+  } else {
+    WriteValue(vaInt64);
+    WriteLE(static_cast<uint64_t>(Value), 8);
+  }
+}
+
+void TWriter::WriteFloat(long double Value) {
+  WriteValue(vaExtended);
+  TExtendedBytes B = EncodeExtended(Value);
+  Write(B.data(), B.size());
+}
+
+void TWriter::WriteSingle(float Value) {
+  WriteValue(vaSingle);
+  uint32_t B;
+  std::memcpy(&B, &Value, 4);
+  WriteLE(B, 4);
+}
+
+void TWriter::WriteCurrency(int64_t TenThousandths) {
+  WriteValue(vaCurrency);
+  WriteLE(static_cast<uint64_t>(TenThousandths), 8);
+}
+
+void TWriter::WriteDate(TDateTime Value) {
+  WriteValue(vaDate);
+  uint64_t B;
+  std::memcpy(&B, &Value, 8);
+  WriteLE(B, 8);
+}
+
+void TWriter::WriteString(const std::string& Value) {
+  if (FitsWin1252(Value)) {
+    std::string B = Utf8ToWin1252(Value);
+    if (B.size() <= 255) {
+      WriteValue(vaString);
+      WriteLE(B.size(), 1);
+    } else {
+      WriteValue(vaLString);
+      WriteLE(B.size(), 4);
+    }
+    Write(B.data(), B.size());
+    return;
+  }
+  std::u16string U = Utf8ToUtf16(Value);
+  WriteValue(vaWString);
+  WriteLE(U.size(), 4);
+  for (char16_t C : U) WriteLE(C, 2);
+}
+
+void TWriter::WriteStr(const std::string& Value) {
+  std::string B = Utf8ToWin1252(Value);
+  if (B.size() > 255) throw EWriteError(Format("Nome longo demais para o stream: %s", {Value.substr(0, 40)}));
+  WriteLE(B.size(), 1);
+  Write(B.data(), B.size());
+}
+
+void TWriter::WriteIdent(const std::string& Ident) {
+  if (SameTextAscii(Ident, "False"))
+    WriteValue(vaFalse);
+  else if (SameTextAscii(Ident, "True"))
+    WriteValue(vaTrue);
+  else if (SameTextAscii(Ident, "nil"))
+    WriteValue(vaNil);
+  else if (SameTextAscii(Ident, "Null"))
+    WriteValue(vaNull);
+  else {
+    WriteValue(vaIdent);
+    WriteStr(Ident);
+  }
+}
+
+void TWriter::WriteSet(uint64_t Bits, const TEnumInfo& Enum) {
+  WriteValue(vaSet);
+  for (size_t I = 0; I < Enum.Values.size() && I < 64; ++I)
+    if (Bits & (uint64_t(1) << I)) WriteStr(Enum.Values[I]);
+  WriteStr("");
+}
+
+void TWriter::WriteBinary(const void* Data, size_t Size) {
+  if (Size > UINT32_MAX) throw EWriteError("Dados binários grandes demais para o stream");
+  WriteValue(vaBinary);
+  WriteLE(Size, 4);
+  Write(Data, Size);
+}
+
+void TWriter::WriteCollection(TCollection* Collection) {
+  WriteValue(vaCollection);
+  if (Collection) {
+    std::string Saved = std::move(FPropPath);
+    FPropPath.clear();
+    try {
+      for (int I = 0; I < Collection->Count(); ++I) {
+        WriteListBegin();
+        WriteProperties(Collection->Items(I));
+        WriteListEnd();
+      }
+    } catch (...) {
+      FPropPath = std::move(Saved);
+      throw;
+    }
+    FPropPath = std::move(Saved);
+  }
+  WriteListEnd();
+}
+
+void TWriter::WritePropName(const std::string& Name) { WriteStr(FPropPath + Name); }
+
+void TWriter::DefineProperty(const std::string& Name, const TReaderProc&, const TWriterProc& WriteData,
+                             bool HasData) {
+  if (HasData && WriteData) {
+    WritePropName(Name);
+    WriteData(*this);
+  }
+}
+
+void TWriter::DefineBinaryProperty(const std::string& Name, const TStreamProc&, const TStreamProc& WriteData,
+                                   bool HasData) {
+  if (HasData && WriteData) {
+    TMemoryStream M;
+    WriteData(M);
+    WritePropName(Name);
+    WriteBinary(M.Memory(), M.Bytes().size());
+  }
+}
+
+// ---- properties
+
+// How a component reference is named, relative to the lookup root.
+std::string TWriter::ComponentName(TComponent* C) const {
+  TComponent* Root = LookupRoot();
+  if (C->Owner() && C->Owner() == Root) return C->Name();
+  if (C == Root) return "Owner";
+  if (C->Owner() && !C->Owner()->Name().empty() && !C->Name().empty()) return C->Owner()->Name() + "." + C->Name();
+  if (!C->Name().empty()) return C->Name() + ".Owner";
+  return {};
+}
+
+void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
+  switch (Prop.Kind) {
+    case TPropKind::Integer:
+    case TPropKind::Int64:
+    case TPropKind::Char:
+    case TPropKind::Enum:
+    case TPropKind::Boolean:
+    case TPropKind::Set: {
+      int64_t V = Prop.GetOrd(Instance);
+      if (Prop.Default != NoDefault && V == Prop.Default) return;
+      if (Prop.Kind == TPropKind::Enum) {
+        std::string Name = Prop.Enum->NameOf(V);
+        if (Name.empty()) return;  // no stream text for an ordinal out of range
+        WritePropName(Prop.Name);
+        WriteIdent(Name);
+        return;
+      }
+      WritePropName(Prop.Name);
+      if (Prop.Kind == TPropKind::Boolean)
+        WriteBoolean(V != 0);
+      else if (Prop.Kind == TPropKind::Set)
+        WriteSet(static_cast<uint64_t>(V), *Prop.Enum);
+      else if (Prop.Kind == TPropKind::Char)
+        WriteString(Win1252ToUtf8(std::string(1, static_cast<char>(V))));
+      else
+        WriteInteger(V);
+      return;
+    }
+    case TPropKind::Float: {
+      long double V = Prop.GetFloat(Instance);
+      if (V == 0) return;
+      WritePropName(Prop.Name);
+      switch (Prop.FloatType) {
+        case TFloatType::Single: WriteSingle(static_cast<float>(V)); break;
+        case TFloatType::Currency: WriteCurrency(Round(V * 10000.0L)); break;
+        case TFloatType::Date: WriteDate(static_cast<double>(V)); break;
+        default: WriteFloat(V);
+      }
+      return;
+    }
+    case TPropKind::String: {
+      std::string S = Prop.GetStr(Instance);
+      if (S.empty()) return;
+      WritePropName(Prop.Name);
+      WriteString(S);
+      return;
+    }
+    case TPropKind::Method: {
+      TMethod M = Prop.GetMethod(Instance);
+      if (!M.Assigned()) return;
+      WritePropName(Prop.Name);
+      WriteIdent(M.Name);
+      return;
+    }
+    case TPropKind::Class: {
+      TPersistent* Obj = Prop.GetObj(Instance);
+      if (!Obj) return;
+      auto* Comp = dynamic_cast<TComponent*>(Obj);
+      if (Comp && !Comp->HasState(csSubComponent)) {
+        std::string Name = ComponentName(Comp);
+        if (!Prop.Writable() || Name.empty()) return;
+        WritePropName(Prop.Name);
+        WriteIdent(Name);
+      } else if (auto* Coll = dynamic_cast<TCollection*>(Obj)) {
+        WritePropName(Prop.Name);
+        WriteCollection(Coll);
+      } else {
+        std::string Saved = FPropPath;
+        FPropPath += Prop.Name + ".";
+        try {
+          WriteProperties(Obj);
+        } catch (...) {
+          FPropPath = std::move(Saved);
+          throw;
+        }
+        FPropPath = std::move(Saved);
+      }
+      return;
+    }
+  }
+}
+
+void TWriter::WriteProperties(TPersistent* Instance) {
+  // Deeper than any real object graph: a persistent that reaches itself would never end.
+  if (FPropPath.size() > 1024) throw EWriteError("Propriedades aninhadas demais");
+  for (const TPropInfo* P : Instance->ClassInfo()->AllProps())
+    if (P->IsStored(Instance) && (P->Writable() || P->Kind == TPropKind::Class)) WriteProperty(Instance, *P);
+  Instance->DefineProperties(this);
+}
+
+// ---- components
+
+void TWriter::WriteSignature() { Write(FilerSignature, 4); }
+
+void TWriter::WritePrefix(uint8_t Flags, int ChildPos) {
+  if (!Flags) return;
+  WriteByte(0xF0 | Flags);
+  if (Flags & ffChildPos) WriteInteger(ChildPos);
+}
+
+void TWriter::WriteData(TComponent* Instance) {
+  WritePrefix(0, 0);
+  WriteStr(Instance->ClassName());
+  WriteStr(Instance->Name());
+  WriteProperties(Instance);
+  WriteListEnd();
+  if (!FIgnoreChildren) Instance->GetChildren([this](TComponent* Child) { WriteComponent(Child); }, FRoot);
+  WriteListEnd();
+}
+
+void TWriter::WriteComponent(TComponent* Component) {
+  ++FLevel;
+  Component->SetState(csWriting, true);
+  try {
+    Component->WriteState(*this);
+  } catch (...) {
+    Component->SetState(csWriting, false);
+    --FLevel;
+    throw;
+  }
+  Component->SetState(csWriting, false);
+  if (--FLevel == 0) FlushBuffer();
+}
+
+void TWriter::WriteDescendent(TComponent* ARoot, TComponent* AAncestor) {
+  SetRoot(ARoot);
+  FAncestor = AAncestor;
+  WriteSignature();
+  WriteComponent(ARoot);
+  FlushBuffer();
+}
+
+void TWriter::WriteRootComponent(TComponent* ARoot) { WriteDescendent(ARoot, nullptr); }
+
+void WriteComponentToStream(TStream& Stream, TComponent* Instance) {
+  TWriter Writer(Stream);
+  Writer.WriteRootComponent(Instance);
+}
