@@ -10,6 +10,7 @@
 
 class TByteReader {
 public:
+  TByteReader() = default;
   TByteReader(const uint8_t* Data, size_t Size) : FData(Data), FSize(Size) {}
 
   size_t Offset() const { return FOffset; }
@@ -60,20 +61,53 @@ public:
     return std::string(reinterpret_cast<const char*>(P), N);
   }
 
+  // Reads at an absolute offset, leaving the cursor alone (record formats such
+  // as EMF address their fields by offset).
+  const uint8_t* Data() const { return FData; }
+  bool Has(size_t Offset, size_t Count) const { return Offset <= FSize && Count <= FSize - Offset; }
+  void Check(size_t Offset, size_t Count) const {
+    if (!Has(Offset, Count)) throw EReadError("Leitura além do fim dos dados");
+  }
+  // A reader over Count bytes at Offset.
+  TByteReader Slice(size_t Offset, size_t Count) const {
+    Check(Offset, Count);
+    return TByteReader(FData + Offset, Count);
+  }
+  uint8_t U8(size_t Offset) const {
+    Check(Offset, 1);
+    return FData[Offset];
+  }
+  uint16_t U16(size_t Offset) const { return static_cast<uint16_t>(LeAt(Offset, 2)); }
+  int16_t I16(size_t Offset) const { return static_cast<int16_t>(LeAt(Offset, 2)); }
+  uint32_t U32(size_t Offset) const { return static_cast<uint32_t>(LeAt(Offset, 4)); }
+  int32_t I32(size_t Offset) const { return static_cast<int32_t>(LeAt(Offset, 4)); }
+  float F32(size_t Offset) const {
+    uint32_t B = U32(Offset);
+    float F;
+    std::memcpy(&F, &B, 4);
+    return F;
+  }
+
   [[noreturn]] void Fail(const std::string& Message = "Erro de leitura do stream") {
     FFailed = true;
     throw EReadError(Message);
   }
 
 private:
+  uint64_t LeAt(size_t Offset, size_t N) const {
+    Check(Offset, N);
+    uint64_t V = 0;
+    for (size_t I = N; I-- > 0;) V = (V << 8) | FData[Offset + I];
+    return V;
+  }
   uint64_t Le(size_t N) {
     const uint8_t* P = Bytes(N);
     uint64_t V = 0;
     for (size_t I = N; I-- > 0;) V = (V << 8) | P[I];
     return V;
   }
-  const uint8_t* FData;
-  size_t FSize;
+  const uint8_t* FData = nullptr;
+  size_t FSize = 0;
   size_t FOffset = 0;
   bool FFailed = false;
 };

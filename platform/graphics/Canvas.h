@@ -102,6 +102,9 @@ public:
 
   // Selects font, pen and brush into the device when they changed.
   void RequiredState();
+  // Forgets what was selected, so the next drawing call selects it again
+  // (after someone else changed the device's state).
+  void Refresh() { Invalidate(); }
 
 private:
   std::u16string Shaped(const std::string& Text) const;

@@ -2,16 +2,19 @@
 
 #include <cstring>
 
+#include "platform/classes/ByteReader.h"
+#include "platform/graphics/EmfPlayer.h"
+#include "platform/graphics/EmfRecorder.h"
+#include "platform/graphics/Graphics.h"
 #include "platform/rtl/SysUtils.h"
 
 static const char* kInvalid = "Metafile inválido";
 
-static uint32_t Le32(const uint8_t* P) { return P[0] | (P[1] << 8) | (P[2] << 16) | (uint32_t(P[3]) << 24); }
-
 // Checks the fixed part of an EMF header and returns the file's byte count.
 static uint32_t CheckedTotalSize(const uint8_t* Head) {
-  uint32_t Type = Le32(Head), HeaderSize = Le32(Head + 4);
-  uint32_t Sig = Le32(Head + 40), Total = Le32(Head + 48);
+  TByteReader R(Head, TMetafile::MinHeaderSize);
+  uint32_t Type = R.U32(0), HeaderSize = R.U32(4);
+  uint32_t Sig = R.U32(40), Total = R.U32(48);
   if (Type != TMetafile::EmrHeader || Sig != TMetafile::EmfSignature || HeaderSize < TMetafile::MinHeaderSize ||
       Total < HeaderSize)
     throw EInvalidGraphic(kInvalid);
@@ -30,23 +33,67 @@ void TMetafile::LoadFromStream(TStream& Stream) {
   if (Stream.Read(Bytes.data() + sizeof Head, Total - sizeof Head) != static_cast<int64_t>(Total - sizeof Head))
     throw EInvalidGraphic(kInvalid);
   FData = std::move(Bytes);
+  TakeFrame();
 }
 
 void TMetafile::SaveToStream(TStream& Stream) const {
   if (!FData.empty()) Stream.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
 }
 
-void TMetafile::LoadFromFile(const std::string& FileName) {
-  TFileStream F(FileName, fmOpenRead | fmShareDenyWrite);
-  LoadFromStream(F);
-}
-
-void TMetafile::SaveToFile(const std::string& FileName) const {
-  TFileStream F(FileName, fmCreate);
-  SaveToStream(F);
-}
-
 void TMetafile::SetData(std::vector<uint8_t> Bytes) {
   if (Bytes.size() < MinHeaderSize || CheckedTotalSize(Bytes.data()) != Bytes.size()) throw EInvalidGraphic(kInvalid);
   FData = std::move(Bytes);
+  TakeFrame();
+}
+
+void TMetafile::Clear() {
+  FData.clear();
+  FMMWidth = FMMHeight = 0;
+}
+
+void TMetafile::TakeFrame() {
+  TByteReader R(FData.data(), FData.size());
+  FMMWidth = R.I32(32) - R.I32(24);
+  FMMHeight = R.I32(36) - R.I32(28);
+}
+
+// Pixels and hundredths of a millimetre convert at the screen's resolution, rounding as MulDiv does.
+static int MulDiv(int A, int B, int C) {
+  long long P = static_cast<long long>(A) * B;
+  return static_cast<int>((P >= 0 ? P + C / 2 : P - C / 2) / C);
+}
+
+int TMetafile::Width() const { return MulDiv(FMMWidth, ScreenPixelsPerInch(), 2540); }
+int TMetafile::Height() const { return MulDiv(FMMHeight, ScreenPixelsPerInch(), 2540); }
+void TMetafile::SetWidth(int Pixels) { FMMWidth = MulDiv(Pixels, 2540, ScreenPixelsPerInch()); }
+void TMetafile::SetHeight(int Pixels) { FMMHeight = MulDiv(Pixels, 2540, ScreenPixelsPerInch()); }
+int TMetafile::MMWidth() const { return FMMWidth; }
+int TMetafile::MMHeight() const { return FMMHeight; }
+
+void TMetafile::Draw(TCanvas& Canvas, const TRect& R) {
+  if (FData.empty() || !Canvas.Handle()) return;
+  Canvas.RequiredState();
+  PlayEnhMetaFile(*Canvas.Handle(), FData.data(), FData.size(), R);
+  // The player restores the device state; the canvas selects its tools again.
+  Canvas.Refresh();
+}
+
+TMetafileCanvas::TMetafileCanvas(TMetafile& Metafile)
+    : FMetafile(&Metafile),
+      FRecorder(std::make_unique<TEmfRecorderDC>(Rect(0, 0, Metafile.MMWidth(), Metafile.MMHeight()))) {
+  SetHandle(FRecorder.get());
+}
+
+TMetafileCanvas::~TMetafileCanvas() { End(); }
+
+void TMetafileCanvas::End() {
+  if (!FRecorder) return;
+  SetHandle(nullptr);
+  int W = FMetafile->MMWidth(), H = FMetafile->MMHeight();
+  FMetafile->SetData(FRecorder->Finish());
+  if (W > 0 && H > 0) {
+    FMetafile->SetMMWidth(W);
+    FMetafile->SetMMHeight(H);
+  }
+  FRecorder.reset();
 }

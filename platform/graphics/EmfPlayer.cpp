@@ -1,0 +1,200 @@
+#include "platform/graphics/EmfPlayer.h"
+
+#include <cmath>
+
+#include "platform/graphics/EmfPlayerImpl.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+const char* kInvalid = "Metafile inválido";
+
+// Restores the device however playing ends.
+class TDeviceGuard {
+public:
+  explicit TDeviceGuard(TDeviceContext& Dc) : FDc(Dc), FLevel(Dc.SaveDC()) {}
+  ~TDeviceGuard() { FDc.RestoreDC(FLevel); }
+  TDeviceGuard(const TDeviceGuard&) = delete;
+  TDeviceGuard& operator=(const TDeviceGuard&) = delete;
+
+private:
+  TDeviceContext& FDc;
+  int FLevel;
+};
+
+uint32_t CheckedHeader(const TByteReader& F) {
+  if (!F.Has(0, TMetafile::MinHeaderSize) || F.U32(0) != TMetafile::EmrHeader ||
+      F.U32(40) != TMetafile::EmfSignature || F.U32(4) < TMetafile::MinHeaderSize || F.U32(4) > F.Size())
+    throw EInvalidGraphic(kInvalid);
+  uint32_t Total = F.U32(48);
+  return Total < F.Size() ? Total : static_cast<uint32_t>(F.Size());
+}
+}  // namespace
+
+std::vector<TEmfRecordRef> ParseEnhMetaFile(const uint8_t* Data, size_t Size) {
+  TByteReader F(Data, Size);
+  uint32_t Total = CheckedHeader(F);
+  std::vector<TEmfRecordRef> Out;
+  Out.reserve(Total / 32);
+  for (uint32_t Off = 0; F.Has(Off, 8) && Off + 8 <= Total;) {
+    uint32_t Type = F.U32(Off), Len = F.U32(Off + 4);
+    if (Len < 8 || Len % 4 || Len > Total - Off) break;
+    Out.push_back(TEmfRecordRef{Type, Off, Len});
+    if (Type == static_cast<uint32_t>(TEmr::Eof)) break;
+    Off += Len;
+  }
+  return Out;
+}
+
+TEmfPlayResult PlayEnhMetaFile(TDeviceContext& Dc, const uint8_t* Data, size_t Size, const TRect& Dest) {
+  TByteReader F(Data, Size);
+  F = F.Slice(0, CheckedHeader(F));
+  TDeviceGuard Guard(Dc);
+  TEmfPlayer Player(Dc, F, Dest);
+  return Player.Play();
+}
+
+TEmfPlayer::TEmfPlayer(TDeviceContext& Dc, const TByteReader& File, const TRect& Dest)
+    : FDc(Dc), FFile(File), FDest(Dest), FStart(Dc.WorldTransform()) {
+  const TByteReader& H = FFile;
+  int DevX = H.I32(72), DevY = H.I32(76), MmX = H.I32(80), MmY = H.I32(84);
+  double UmX = 0, UmY = 0;
+  if (H.U32(4) >= 108) UmX = H.I32(100), UmY = H.I32(104);
+  if (DevX > 0 && DevY > 0) {
+    if (UmX > 0 && UmY > 0) FPixPerMmX = DevX / (UmX / 1000), FPixPerMmY = DevY / (UmY / 1000);
+    else if (MmX > 0 && MmY > 0) FPixPerMmX = double(DevX) / MmX, FPixPerMmY = double(DevY) / MmY;
+  }
+  // The frame (hundredths of a millimetre) in reference pixels goes onto Dest.
+  double Fl = H.I32(24) * FPixPerMmX / 100, Ft = H.I32(28) * FPixPerMmY / 100;
+  double Fr = H.I32(32) * FPixPerMmX / 100, Fb = H.I32(36) * FPixPerMmY / 100;
+  if (Fr - Fl < 1e-6 || Fb - Ft < 1e-6) {  // no frame: the bounds, inclusive
+    Fl = H.I32(8), Ft = H.I32(12), Fr = H.I32(16) + 1.0, Fb = H.I32(20) + 1.0;
+  }
+  if (Fr - Fl < 1e-6) Fr = Fl + 1;
+  if (Fb - Ft < 1e-6) Fb = Ft + 1;
+  FBase.M11 = Dest.Width() / (Fr - Fl);
+  FBase.M22 = Dest.Height() / (Fb - Ft);
+  FBase.Dx = Dest.Left - Fl * FBase.M11;
+  FBase.Dy = Dest.Top - Ft * FBase.M22;
+  uint32_t Handles = H.U16(56);
+  FObjects.resize(Handles ? Handles : 1);
+}
+
+TEmfPlayResult TEmfPlayer::Play() {
+  // GDI's defaults at the start of playing.
+  FDc.SelectPen(TLogPen{PS_SOLID, 0, 0});
+  FDc.SelectBrush(TLogBrush{BS_SOLID, 0xFFFFFF, 0});
+  SelectStock(SYSTEM_FONT);
+  FDc.SetTextColor(0);
+  FDc.SetBkColor(0xFFFFFF);
+  FDc.SetBkMode(OPAQUE);
+  FDc.SetTextAlign(TA_LEFT | TA_TOP);
+  FDc.SetPolyFillMode(ALTERNATE);
+  FDc.SetROP2(R2_COPYPEN);
+  FDc.SetTextJustification(0, 0);
+  FDc.MoveTo(0, 0);
+  ApplyTransform();
+  for (uint32_t Off = 0; FFile.Has(Off, 8) && !FEof;) {
+    uint32_t Type = FFile.U32(Off), Len = FFile.U32(Off + 4);
+    if (Len < 8 || Len % 4 || !FFile.Has(Off, Len)) {
+      ++FResult.Failed;  // framing is lost: nothing after this can be trusted
+      break;
+    }
+    try {
+      Dispatch(Type, FFile.Slice(Off, Len));
+    } catch (const Exception&) {
+      ++FResult.Failed;
+    }
+    Off += Len;
+  }
+  return FResult;
+}
+
+void TEmfPlayer::Dispatch(uint32_t Type, const TByteReader& R) {
+  switch (static_cast<TEmr>(Type)) {
+#define EMF_CASE(Name, Id)   \
+  case TEmr::Name:           \
+    Play##Name(R);           \
+    ++FResult.Played;        \
+    return;
+    EMF_RECORDS(EMF_CASE)
+#undef EMF_CASE
+  }
+  ++FResult.Skipped;
+}
+
+// Logical units to reference-device pixels.
+TXForm TEmfPlayer::PageTransform() const {
+  double Sx = 1, Sy = 1;
+  switch (FMap.MapMode) {
+    case MM_LOMETRIC: Sx = FPixPerMmX * 0.1, Sy = -FPixPerMmY * 0.1; break;
+    case MM_HIMETRIC: Sx = FPixPerMmX * 0.01, Sy = -FPixPerMmY * 0.01; break;
+    case MM_LOENGLISH: Sx = FPixPerMmX * 0.254, Sy = -FPixPerMmY * 0.254; break;
+    case MM_HIENGLISH: Sx = FPixPerMmX * 0.0254, Sy = -FPixPerMmY * 0.0254; break;
+    case MM_TWIPS: Sx = FPixPerMmX * 25.4 / 1440, Sy = -FPixPerMmY * 25.4 / 1440; break;
+    case MM_ISOTROPIC:
+    case MM_ANISOTROPIC:
+      Sx = FMap.WExtX ? FMap.VExtX / FMap.WExtX : 1;
+      Sy = FMap.WExtY ? FMap.VExtY / FMap.WExtY : 1;
+      if (FMap.MapMode == MM_ISOTROPIC) {
+        double M = std::min(std::abs(Sx), std::abs(Sy));
+        Sx = std::copysign(M, Sx);
+        Sy = std::copysign(M, Sy);
+      }
+      break;
+    default: break;
+  }
+  TXForm P;
+  P.M11 = Sx;
+  P.M22 = Sy;
+  P.Dx = FMap.VOrgX - FMap.WOrgX * Sx;
+  P.Dy = FMap.VOrgY - FMap.WOrgY * Sy;
+  return P;
+}
+
+void TEmfPlayer::ApplyTransform() { FDc.SetWorldTransform(FMap.World.Then(PageTransform()).Then(FBase).Then(FStart)); }
+
+TEmfPlayer::TObject& TEmfPlayer::Slot(uint32_t Index) {
+  if (Index >= FObjects.size()) {
+    if (Index > 0xFFFF) throw EReadError("Objeto fora da tabela");
+    FObjects.resize(Index + 1);
+  }
+  return FObjects[Index];
+}
+
+void TEmfPlayer::SelectStock(uint32_t Index) {
+  switch (Index) {
+    case WHITE_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0xFFFFFF, 0}); break;
+    case LTGRAY_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0xC0C0C0, 0}); break;
+    case GRAY_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0x808080, 0}); break;
+    case DKGRAY_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0x404040, 0}); break;
+    case BLACK_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0, 0}); break;
+    case NULL_BRUSH: FDc.SelectBrush(TLogBrush{BS_NULL, 0, 0}); break;
+    case DC_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0xFFFFFF, 0}); break;
+    case WHITE_PEN: FDc.SelectPen(TLogPen{PS_SOLID, 0, 0xFFFFFF}); break;
+    case BLACK_PEN:
+    case DC_PEN: FDc.SelectPen(TLogPen{PS_SOLID, 0, 0}); break;
+    case NULL_PEN: FDc.SelectPen(TLogPen{PS_NULL, 0, 0}); break;
+    case OEM_FIXED_FONT:
+    case ANSI_FIXED_FONT:
+    case SYSTEM_FIXED_FONT: {
+      TLogFont F;
+      F.FaceName = "Courier New";
+      F.Height = 16;
+      FDc.SelectFont(F);
+      break;
+    }
+    case ANSI_VAR_FONT:
+    case SYSTEM_FONT:
+    case DEVICE_DEFAULT_FONT:
+    case DEFAULT_GUI_FONT: {
+      TLogFont F;
+      F.FaceName = "MS Sans Serif";
+      F.Height = Index == SYSTEM_FONT ? 16 : -11;
+      F.Weight = Index == SYSTEM_FONT ? FW_BOLD : FW_NORMAL;
+      FDc.SelectFont(F);
+      break;
+    }
+    default: break;  // the default palette
+  }
+}

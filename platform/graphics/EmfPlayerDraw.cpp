@@ -1,0 +1,144 @@
+// TEmfPlayer: drawing, text and bitmap records.
+#include <algorithm>
+
+#include "platform/graphics/EmfDib.h"
+#include "platform/graphics/EmfPlayerImpl.h"
+#include "platform/rtl/Win1252.h"
+
+#define PLAY(Name) void TEmfPlayer::Play##Name([[maybe_unused]] const TByteReader& R)
+
+std::vector<TPoint> TEmfPlayer::ReadPoints16(const TByteReader& R, size_t At, uint32_t Count) {
+  R.Check(At, size_t(Count) * 4);
+  std::vector<TPoint> P(Count);
+  for (uint32_t I = 0; I < Count; ++I) P[I] = TPoint{R.I16(At + 4 * I), R.I16(At + 4 * I + 2)};
+  return P;
+}
+
+static std::vector<TPoint> ReadPoints32(const TByteReader& R, size_t At, uint32_t Count) {
+  R.Check(At, size_t(Count) * 8);
+  std::vector<TPoint> P(Count);
+  for (uint32_t I = 0; I < Count; ++I) P[I] = TPoint{R.I32(At + 8 * I), R.I32(At + 8 * I + 4)};
+  return P;
+}
+
+PLAY(SetPixelV) { FDc.SetPixel(R.I32(8), R.I32(12), R.U32(16) & 0xFFFFFF); }
+PLAY(MoveToEx) { FDc.MoveTo(R.I32(8), R.I32(12)); }
+PLAY(LineTo) { FDc.LineTo(R.I32(8), R.I32(12)); }
+PLAY(Rectangle) { FDc.Rectangle(ReadRect(R, 8)); }
+PLAY(RoundRect) { FDc.RoundRect(ReadRect(R, 8), R.I32(24), R.I32(28)); }
+PLAY(Ellipse) { FDc.Ellipse(ReadRect(R, 8)); }
+PLAY(Arc) { FDc.Arc(ReadRect(R, 8), TPoint{R.I32(24), R.I32(28)}, TPoint{R.I32(32), R.I32(36)}); }
+PLAY(Pie) { FDc.Pie(ReadRect(R, 8), TPoint{R.I32(24), R.I32(28)}, TPoint{R.I32(32), R.I32(36)}); }
+PLAY(Chord) { FDc.Chord(ReadRect(R, 8), TPoint{R.I32(24), R.I32(28)}, TPoint{R.I32(32), R.I32(36)}); }
+
+PLAY(Polygon16) { FDc.Polygon(ReadPoints16(R, 28, R.U32(24))); }
+PLAY(Polyline16) { FDc.Polyline(ReadPoints16(R, 28, R.U32(24))); }
+PLAY(PolyBezier16) { FDc.PolyBezier(ReadPoints16(R, 28, R.U32(24))); }
+PLAY(Polygon) { FDc.Polygon(ReadPoints32(R, 28, R.U32(24))); }
+PLAY(Polyline) { FDc.Polyline(ReadPoints32(R, 28, R.U32(24))); }
+PLAY(PolyBezier) { FDc.PolyBezier(ReadPoints32(R, 28, R.U32(24))); }
+
+// The ...To forms start at the current position and leave it at their last point.
+PLAY(PolylineTo16) {
+  std::vector<TPoint> P = ReadPoints16(R, 28, R.U32(24));
+  if (P.empty()) return;
+  P.insert(P.begin(), FDc.CurrentPosition());
+  FDc.Polyline(P);
+  FDc.MoveTo(P.back().X, P.back().Y);
+}
+PLAY(PolyBezierTo16) {
+  std::vector<TPoint> P = ReadPoints16(R, 28, R.U32(24));
+  if (P.empty()) return;
+  P.insert(P.begin(), FDc.CurrentPosition());
+  FDc.PolyBezier(P);
+  FDc.MoveTo(P.back().X, P.back().Y);
+}
+
+static std::vector<std::vector<TPoint>> ReadPolyPoly16(const TByteReader& R) {
+  uint32_t Polys = R.U32(24), Total = R.U32(28);
+  R.Check(32, size_t(Polys) * 4);
+  std::vector<TPoint> All;
+  size_t At = 32 + size_t(Polys) * 4;
+  R.Check(At, size_t(Total) * 4);
+  std::vector<std::vector<TPoint>> Out;
+  uint32_t Used = 0;
+  for (uint32_t I = 0; I < Polys; ++I) {
+    uint32_t N = R.U32(32 + 4 * size_t(I));
+    if (N > Total - Used) throw EReadError("Contagem de pontos inválida");
+    std::vector<TPoint> P(N);
+    for (uint32_t K = 0; K < N; ++K, ++Used) P[K] = TPoint{R.I16(At + 4 * Used), R.I16(At + 4 * Used + 2)};
+    Out.push_back(std::move(P));
+  }
+  return Out;
+}
+
+PLAY(PolyPolygon16) { FDc.PolyPolygon(ReadPolyPoly16(R)); }
+PLAY(PolyPolyline16) {
+  for (const auto& P : ReadPolyPoly16(R)) FDc.Polyline(P);
+}
+
+// EMR_EXTTEXTOUTW/A: offString and offDx count from the start of the record,
+// not of the text object.
+void TEmfPlayer::Text(const TByteReader& R, bool Wide) {
+  int X = R.I32(36), Y = R.I32(40);
+  uint32_t N = R.U32(44), OffString = R.U32(48), Options = R.U32(52), OffDx = R.U32(72);
+  TRect Box = ReadRect(R, 56);
+  bool HasRect = (Options & (ETO_OPAQUE | ETO_CLIPPED)) && !(Options & ETO_NO_RECT);
+  std::u16string Text;
+  if (N && !(Options & ETO_GLYPH_INDEX)) {  // glyph indexes of another machine's font cannot be shown
+    R.Check(OffString, size_t(N) * (Wide ? 2 : 1));
+    Text.resize(N);
+    for (uint32_t I = 0; I < N; ++I)
+      Text[I] = Wide ? R.U16(OffString + 2 * size_t(I))
+                     : static_cast<char16_t>(Win1252ToCodePoint(R.U8(OffString + I)));
+  }
+  std::vector<int> Dx;
+  size_t Step = (Options & ETO_PDY) ? 8 : 4;
+  if (!Text.empty() && OffDx && R.Has(OffDx, N * Step)) {
+    Dx.resize(N);
+    for (uint32_t I = 0; I < N; ++I) Dx[I] = R.I32(OffDx + Step * I);
+  }
+  FDc.ExtTextOut(X, Y, Options & ~(ETO_GLYPH_INDEX | ETO_PDY), HasRect ? &Box : nullptr, Text,
+                 Dx.empty() ? nullptr : Dx.data());
+}
+
+PLAY(ExtTextOutW) { Text(R, true); }
+PLAY(ExtTextOutA) { Text(R, false); }
+
+void TEmfPlayer::Blt(const TByteReader& R, const TRect& Dest, const TRect& Src, uint32_t Rop, uint32_t OffBmi,
+                     uint32_t CbBmi, uint32_t OffBits, uint32_t CbBits, bool BottomUpSource) {
+  if (CbBmi == 0) {  // a pattern or a constant: no source bitmap
+    FDc.StretchDIBits(Dest, Src, TDibView{}, Rop);
+    return;
+  }
+  TDibImage Img = DecodeDib(R.Slice(OffBmi, CbBmi), R.Slice(OffBits, CbBits));
+  TRect S = Src;
+  // StretchDIBits counts a bottom-up DIB's source rectangle from its lower-left corner.
+  if (BottomUpSource && R.I32(OffBmi + 8) > 0) {
+    int H = S.Height();
+    S.Top = Img.Height - S.Top - H;
+    S.Bottom = S.Top + H;
+  }
+  FDc.StretchDIBits(Dest, S, Img.View(), Rop);
+}
+
+PLAY(BitBlt) {
+  int X = R.I32(24), Y = R.I32(28), Cx = R.I32(32), Cy = R.I32(36);
+  int Sx = R.I32(44), Sy = R.I32(48);
+  Blt(R, Bounds(X, Y, Cx, Cy), Bounds(Sx, Sy, Cx, Cy), R.U32(40), R.U32(84), R.U32(88), R.U32(92), R.U32(96),
+      false);
+}
+
+PLAY(StretchBlt) {
+  int X = R.I32(24), Y = R.I32(28), Cx = R.I32(32), Cy = R.I32(36);
+  int Sx = R.I32(44), Sy = R.I32(48), Scx = R.I32(100), Scy = R.I32(104);
+  Blt(R, Bounds(X, Y, Cx, Cy), Bounds(Sx, Sy, Scx, Scy), R.U32(40), R.U32(84), R.U32(88), R.U32(92), R.U32(96),
+      false);
+}
+
+PLAY(StretchDIBits) {
+  int X = R.I32(24), Y = R.I32(28), Sx = R.I32(32), Sy = R.I32(36), Scx = R.I32(40), Scy = R.I32(44);
+  int Cx = R.I32(72), Cy = R.I32(76);
+  Blt(R, Bounds(X, Y, Cx, Cy), Bounds(Sx, Sy, Scx, Scy), R.U32(68), R.U32(48), R.U32(52), R.U32(56), R.U32(60),
+      true);
+}

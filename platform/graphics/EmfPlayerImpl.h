@@ -1,0 +1,53 @@
+#pragma once
+// The player's own state; one handler per record type, named after it.
+#include <variant>
+#include <vector>
+
+#include "platform/classes/ByteReader.h"
+#include "platform/graphics/EmfPlayer.h"
+#include "platform/graphics/EmfRecords.h"
+
+class TEmfPlayer {
+public:
+  TEmfPlayer(TDeviceContext& Dc, const TByteReader& File, const TRect& Dest);
+  TEmfPlayResult Play();
+
+private:
+  struct TMapping {
+    int MapMode = MM_TEXT;
+    double WOrgX = 0, WOrgY = 0, WExtX = 1, WExtY = 1;
+    double VOrgX = 0, VOrgY = 0, VExtX = 1, VExtY = 1;
+    TXForm World;
+  };
+  struct TNone {};
+  struct TPalette {};
+  using TObject = std::variant<TNone, TLogPen, TLogBrush, TLogFont, TPalette>;
+
+#define EMF_DECLARE(Name, Type) void Play##Name(const TByteReader& R);
+  EMF_RECORDS(EMF_DECLARE)
+#undef EMF_DECLARE
+  void Dispatch(uint32_t Type, const TByteReader& R);
+
+  void ApplyTransform();
+  TXForm PageTransform() const;
+  void SelectStock(uint32_t Index);
+  TObject& Slot(uint32_t Index);
+  static TRect ReadRect(const TByteReader& R, size_t At);
+  static std::vector<TPoint> ReadPoints16(const TByteReader& R, size_t At, uint32_t Count);
+  void Text(const TByteReader& R, bool Wide);
+  void Blt(const TByteReader& R, const TRect& Dest, const TRect& Src, uint32_t Rop, uint32_t OffBmi, uint32_t CbBmi,
+           uint32_t OffBits, uint32_t CbBits, bool BottomUpSource);
+  void ClipReset();
+
+  TDeviceContext& FDc;
+  TByteReader FFile;
+  TRect FDest;
+  TXForm FStart;  // the device's transform when playing began
+  TXForm FBase;   // reference-device pixels to the destination rectangle
+  double FPixPerMmX = 96 / 25.4, FPixPerMmY = 96 / 25.4;
+  TMapping FMap;
+  std::vector<TMapping> FSaved;
+  std::vector<TObject> FObjects;
+  TEmfPlayResult FResult;
+  bool FEof = false;
+};
