@@ -1,0 +1,641 @@
+#include "platform/forms/Controls.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWheelEvent>
+#include <QWidget>
+#include <algorithm>
+
+#include "platform/forms/Forms.h"
+#include "platform/graphics/QtPainterDC.h"
+#include "platform/forms/WidgetBridge.h"
+
+bool TWidgetBridge::PassOn(QWidget* W, QEvent* E) {
+  // QObject::event is public; the widget's override runs without our filter.
+  return static_cast<QObject*>(W)->event(E);
+}
+
+namespace {
+Qt::CursorShape CursorShape(TCursor C) {
+  switch (C) {
+    case crNone: return Qt::BlankCursor;
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNESW: return Qt::SizeBDiagCursor;
+    case crSizeNS: case crVSplit: return Qt::SizeVerCursor;
+    case crSizeNWSE: return Qt::SizeFDiagCursor;
+    case crSizeWE: case crHSplit: return Qt::SizeHorCursor;
+    case crUpArrow: return Qt::UpArrowCursor;
+    case crHourGlass: case crSQLWait: return Qt::WaitCursor;
+    case crDrag: case crMultiDrag: return Qt::DragCopyCursor;
+    case crNoDrop: case crNo: return Qt::ForbiddenCursor;
+    case crAppStart: return Qt::BusyCursor;
+    case crHelp: return Qt::WhatsThisCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crSizeAll: return Qt::SizeAllCursor;
+    default: return Qt::ArrowCursor;
+  }
+}
+
+TMouseButton ButtonOf(Qt::MouseButton B) {
+  if (B == Qt::RightButton) return mbRight;
+  if (B == Qt::MiddleButton) return mbMiddle;
+  return mbLeft;
+}
+}  // namespace
+
+uint16_t QtKeyToVirtualKey(int K) {
+  if (K >= Qt::Key_0 && K <= Qt::Key_9) return static_cast<uint16_t>('0' + (K - Qt::Key_0));
+  if (K >= Qt::Key_A && K <= Qt::Key_Z) return static_cast<uint16_t>('A' + (K - Qt::Key_A));
+  if (K >= Qt::Key_F1 && K <= Qt::Key_F24) return static_cast<uint16_t>(VK_F1 + (K - Qt::Key_F1));
+  switch (K) {
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Insert: return VK_INSERT;
+    case Qt::Key_Delete: return VK_DELETE;
+    default: return 0;
+  }
+}
+
+TShiftState ShiftStateFromQt(unsigned Modifiers, unsigned Buttons) {
+  TShiftState S = 0;
+  if (Modifiers & Qt::ShiftModifier) S |= ssShift;
+  if (Modifiers & Qt::AltModifier) S |= ssAlt;
+  if (Modifiers & Qt::ControlModifier) S |= ssCtrl;
+  if (Buttons & Qt::LeftButton) S |= ssLeft;
+  if (Buttons & Qt::RightButton) S |= ssRight;
+  if (Buttons & Qt::MiddleButton) S |= ssMiddle;
+  return S;
+}
+
+TForm* GetParentForm(const TControl* C) {
+  while (C && C->Parent()) C = C->Parent();
+  return const_cast<TForm*>(dynamic_cast<const TForm*>(C));
+}
+
+// ---- TControl
+
+const TClassInfo& TControl::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TControl>("TControl", &TComponent::StaticClassInfo())
+                                     .Prop("Left", &TControl::Left, &TControl::SetLeft)
+                                     .Prop("Top", &TControl::Top, &TControl::SetTop)
+                                     .Prop("Width", &TControl::Width, &TControl::SetWidth)
+                                     .Prop("Height", &TControl::Height, &TControl::SetHeight)
+                                     .Prop("Align", &TControl::Align, &TControl::SetAlign).Default(alNone)
+                                     .Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(1)
+                                     .Prop("Visible", &TControl::Visible, &TControl::SetVisible).Default(1)
+                                     .Prop("Hint", &TControl::Hint, &TControl::SetHint)
+                                     .Prop("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(0)
+                                     .Event("OnClick", &TControl::OnClick)
+                                     .Event("OnDblClick", &TControl::OnDblClick)
+                                     .Event("OnMouseDown", &TControl::OnMouseDown)
+                                     .Event("OnMouseMove", &TControl::OnMouseMove)
+                                     .Event("OnMouseUp", &TControl::OnMouseUp);
+  return Info;
+}
+
+TControl::TControl(TComponent* AOwner) : TControl(AOwner, nullptr) {}
+
+TControl::TControl(TComponent* AOwner, QWidget* AWidget) : TComponent(AOwner) {
+  FWidget = AWidget ? AWidget : new QWidget;
+  FWidget->hide();
+  FWidget->setMouseTracking(true);  // OnMouseMove fires without a button held
+  FBridge = new TWidgetBridge(this);
+  FWidget->installEventFilter(FBridge);
+}
+
+TControl::~TControl() {
+  SetState(csDestroying, true);
+  if (FParent) FParent->RemoveControl(this);
+  FBridge->Control = nullptr;
+  FWidget->removeEventFilter(FBridge);
+  delete FWidget;
+  delete FBridge;
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  AWidth = std::max(AWidth, 0);
+  AHeight = std::max(AHeight, 0);
+  bool Sized = AWidth != FWidth || AHeight != FHeight;
+  if (!Sized && ALeft == FLeft && ATop == FTop) return;
+  FLeft = ALeft;
+  FTop = ATop;
+  FWidth = AWidth;
+  FHeight = AHeight;
+  UpdateWidgetGeometry();
+  BoundsChanged();
+  if (Sized) Resize();
+  if (FParent) FParent->ChildBoundsChanged(this);
+}
+
+void TControl::UpdateWidgetGeometry() { FWidget->setGeometry(FLeft, FTop, FWidth, FHeight); }
+
+void TControl::UpdateWidgetVisibility() {
+  if (HasState(csDestroying)) return;
+  FWidget->setVisible(FVisible && FParent != nullptr);
+}
+
+void TControl::SetVisible(bool V) {
+  if (V == FVisible) return;
+  FVisible = V;
+  UpdateWidgetVisibility();
+  if (FParent && FAlign != alNone) FParent->Realign();
+}
+
+bool TControl::Showing() const {
+  if (!FVisible) return false;
+  if (FParent) return FParent->Showing();
+  return FWidget->isVisible();
+}
+
+void TControl::SetEnabled(bool V) {
+  FEnabled = V;
+  FWidget->setEnabled(V);
+}
+
+void TControl::SetAlign(TAlign V) {
+  if (V == FAlign) return;
+  FAlign = V;
+  if (FParent) FParent->Realign();
+}
+
+void TControl::SetParent(TWinControl* AParent) {
+  if (AParent == FParent) return;
+  for (const TControl* P = AParent; P; P = P->FParent)
+    if (P == this) throw EInvalidOperation("Um controle não pode ser pai de si mesmo");
+  if (FParent) FParent->RemoveControl(this);
+  if (AParent) AParent->InsertControl(this);
+}
+
+TComponent* TControl::GetParentComponent() const { return FParent; }
+
+void TControl::SetParentComponent(TComponent* Value) {
+  if (auto* W = dynamic_cast<TWinControl*>(Value)) SetParent(W);
+}
+
+void TControl::SetText(const std::string& V) {
+  if (V == GetText()) return;
+  FText = V;
+  TextChanged();
+}
+
+void TControl::SetHint(const std::string& V) {
+  FHint = V;
+  FWidget->setToolTip(FShowHint ? QString::fromStdString(V) : QString());
+}
+
+void TControl::SetShowHint(bool V) {
+  FShowHint = V;
+  SetHint(FHint);
+}
+
+void TControl::SetCursor(TCursor V) {
+  FCursor = V;
+  if (V == crDefault)
+    FWidget->unsetCursor();
+  else
+    FWidget->setCursor(CursorShape(V));
+}
+
+void TControl::SetColor(TColor V) {
+  FColor = V;
+  if (V == clNone || V == clDefault) {
+    FWidget->setAutoFillBackground(false);
+  } else {
+    TColorRef C = ColorToRGB(V);
+    QPalette P = FWidget->palette();
+    P.setColor(QPalette::Window, QColor(GetRValue(C), GetGValue(C), GetBValue(C)));
+    FWidget->setPalette(P);
+    FWidget->setAutoFillBackground(true);
+  }
+  Invalidate();
+}
+
+void TControl::Invalidate() { FWidget->update(); }
+void TControl::Repaint() { FWidget->repaint(); }
+void TControl::Update() { FWidget->repaint(); }
+
+void TControl::BringToFront() {
+  FWidget->raise();
+  if (FParent) {
+    auto& L = FParent->FControls;
+    L.erase(std::find(L.begin(), L.end(), this));
+    L.push_back(this);
+  }
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TControl::MouseMove(TShiftState Shift, int X, int Y) {
+  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+bool TControl::HandleMouse(QEvent* E) {
+  auto* M = static_cast<QMouseEvent*>(E);
+  int X = static_cast<int>(M->position().x()), Y = static_cast<int>(M->position().y());
+  TShiftState Shift = ShiftStateFromQt(M->modifiers(), M->buttons());
+  // Handlers may free the control; stop touching it then.
+  QPointer<QWidget> Alive(FWidget);
+  switch (E->type()) {
+    case QEvent::MouseButtonPress:
+      if (M->button() == Qt::LeftButton) FLeftDown = true;
+      MouseDown(ButtonOf(M->button()), Shift, X, Y);
+      break;
+    case QEvent::MouseButtonDblClick:
+      if (M->button() == Qt::LeftButton) {
+        FLeftDown = true;
+        DblClick();
+        if (!Alive) return true;
+      }
+      MouseDown(ButtonOf(M->button()), Shift | ssDouble, X, Y);
+      break;
+    case QEvent::MouseMove:
+      MouseMove(Shift, X, Y);
+      break;
+    case QEvent::MouseButtonRelease: {
+      bool WasDown = FLeftDown && M->button() == Qt::LeftButton;
+      if (M->button() == Qt::LeftButton) FLeftDown = false;
+      // Shift on release lists the button just released, as the class library does.
+      MouseUp(ButtonOf(M->button()), Shift | ShiftStateFromQt(0, M->button()), X, Y);
+      if (!Alive) return true;
+      // Native buttons report their own clicks.
+      if (WasDown && !FNativeInput && X >= 0 && Y >= 0 && X < FWidth && Y < FHeight) Click();
+      break;
+    }
+    default:
+      break;
+  }
+  if (!Alive) return true;
+  if (FNativeInput) TWidgetBridge::PassOn(FWidget, E);
+  return true;  // never passed on to the parent widget
+}
+
+bool TControl::WidgetEvent(QEvent* E) {
+  switch (E->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+      return HandleMouse(E);
+    case QEvent::Paint:
+      return PaintWidget();
+    case QEvent::Resize:
+    case QEvent::Move:
+      // Only a window is moved or sized from outside (window manager, maximising).
+      if (!FParent && FWidget->isWindow()) {
+        QRect G = FWidget->geometry();
+        if (G.width() != FWidth || G.height() != FHeight || G.x() != FLeft || G.y() != FTop) {
+          bool Sized = G.width() != FWidth || G.height() != FHeight;
+          FLeft = G.x();
+          FTop = G.y();
+          FWidth = G.width();
+          FHeight = G.height();
+          BoundsChanged();
+          if (Sized) Resize();
+        }
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+// ---- TWinControl
+
+const TClassInfo& TWinControl::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TWinControl>("TWinControl", &TControl::StaticClassInfo())
+                                     .Prop("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+                                     .Default(0)
+                                     .Event("OnKeyDown", &TWinControl::OnKeyDown)
+                                     .Event("OnKeyPress", &TWinControl::OnKeyPress)
+                                     .Event("OnEnter", &TWinControl::OnEnter)
+                                     .Event("OnExit", &TWinControl::OnExit);
+  return Info;
+}
+
+TWinControl::TWinControl(TComponent* AOwner) : TWinControl(AOwner, nullptr) {}
+
+TWinControl::TWinControl(TComponent* AOwner, QWidget* AWidget) : TControl(AOwner, AWidget) {}
+
+TWinControl::~TWinControl() {
+  SetState(csDestroying, true);
+  // The parent frees the children still on it, as the class library does.
+  while (!FControls.empty()) delete FControls.back();
+}
+
+void TWinControl::InsertControl(TControl* C) {
+  if (!C || C->FParent == this) return;
+  if (C->FParent) C->FParent->RemoveControl(C);
+  FControls.push_back(C);
+  C->FParent = this;
+  C->FWidget->setParent(ClientWidget());
+  C->UpdateWidgetGeometry();
+  C->UpdateWidgetVisibility();
+  if (C->FAlign != alNone) Realign();
+  ControlsChanged();
+}
+
+void TWinControl::RemoveControl(TControl* C) {
+  auto It = std::find(FControls.begin(), FControls.end(), C);
+  if (It == FControls.end()) return;
+  FControls.erase(It);
+  C->FParent = nullptr;
+  if (!C->HasState(csDestroying)) {
+    C->FWidget->hide();
+    C->FWidget->setParent(nullptr);
+  }
+  if (HasState(csDestroying)) return;
+  if (C->FAlign != alNone) Realign();
+  ControlsChanged();
+}
+
+void TWinControl::AdjustClientRect(int&, int&, int&, int&) const {}
+
+void TWinControl::EnableAlign() {
+  if (FAlignDisabled > 0 && --FAlignDisabled == 0) Realign();
+}
+
+void TWinControl::ChildBoundsChanged(TControl* C) {
+  if (!FAligning && C->FAlign != alNone) Realign();
+  ControlsChanged();
+}
+
+void TWinControl::Realign() {
+  if (FAlignDisabled || FAligning || HasState(csDestroying)) return;
+  FAligning = true;
+  int L = 0, T = 0, R = ClientWidth(), B = ClientHeight();
+  AdjustClientRect(L, T, R, B);
+  auto Place = [&](TAlign A) {
+    std::vector<TControl*> List;
+    for (TControl* C : FControls)
+      if (C->FAlign == A && C->FVisible) List.push_back(C);
+    // Controls of one alignment keep the order of their positions; ties keep insertion order.
+    std::stable_sort(List.begin(), List.end(), [A](TControl* X, TControl* Y) {
+      switch (A) {
+        case alTop: return X->FTop < Y->FTop;
+        case alBottom: return X->FTop + X->FHeight > Y->FTop + Y->FHeight;
+        case alLeft: return X->FLeft < Y->FLeft;
+        case alRight: return X->FLeft + X->FWidth > Y->FLeft + Y->FWidth;
+        default: return false;
+      }
+    });
+    for (TControl* C : List) {
+      int W = C->FWidth, H = C->FHeight;
+      switch (A) {
+        case alTop: C->SetBounds(L, T, std::max(R - L, 0), H); T += H; break;
+        case alBottom: C->SetBounds(L, B - H, std::max(R - L, 0), H); B -= H; break;
+        case alLeft: C->SetBounds(L, T, W, std::max(B - T, 0)); L += W; break;
+        case alRight: C->SetBounds(R - W, T, W, std::max(B - T, 0)); R -= W; break;
+        case alClient: C->SetBounds(L, T, std::max(R - L, 0), std::max(B - T, 0)); break;
+        default: break;
+      }
+    }
+  };
+  for (TAlign A : {alTop, alBottom, alLeft, alRight, alClient}) Place(A);
+  FAligning = false;
+}
+
+void TWinControl::Resize() {
+  Realign();
+  TControl::Resize();
+}
+
+bool TWinControl::Focused() const { return Widget()->hasFocus(); }
+
+bool TWinControl::CanFocus() const {
+  for (const TControl* C = this; C; C = C->Parent())
+    if (!C->Visible() || !C->Enabled()) return false;
+  return true;
+}
+
+void TWinControl::SetFocus() {
+  if (Widget()->focusPolicy() == Qt::NoFocus) Widget()->setFocusPolicy(Qt::StrongFocus);
+  Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+LRESULT TWinControl::Perform(uint32_t Msg, WPARAM WParam, LPARAM LParam) {
+  TMessage M{Msg, WParam, LParam, 0};
+  WndProc(M);
+  return M.Result;
+}
+
+void TWinControl::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_MOUSEWHEEL) {
+    int Delta = static_cast<int16_t>(static_cast<uint16_t>(Message.WParam >> 16));
+    unsigned Keys = Message.WParam & 0xFFFF;
+    TShiftState Shift = 0;
+    if (Keys & 0x01) Shift |= ssLeft;
+    if (Keys & 0x02) Shift |= ssRight;
+    if (Keys & 0x04) Shift |= ssShift;
+    if (Keys & 0x08) Shift |= ssCtrl;
+    if (Keys & 0x10) Shift |= ssMiddle;
+    int X = static_cast<int16_t>(Message.LParam & 0xFFFF);
+    int Y = static_cast<int16_t>((Message.LParam >> 16) & 0xFFFF);
+    if (DoMouseWheel(Shift, Delta, X, Y))
+      Message.Result = 1;
+    else if (Parent())
+      Message.Result = Parent()->Perform(Message.Msg, Message.WParam, Message.LParam);
+    return;
+  }
+  TMessageTarget::WndProc(Message);
+}
+
+bool TWinControl::DoMouseWheel(TShiftState Shift, int WheelDelta, int X, int Y) {
+  bool Handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, X, Y, Handled);
+  return Handled;
+}
+
+void TWinControl::KeyDown(uint16_t& Key, TShiftState Shift) {
+  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+
+void TWinControl::KeyUp(uint16_t& Key, TShiftState Shift) {
+  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+
+void TWinControl::KeyPress(char& Key) {
+  if (OnKeyPress) OnKeyPress(this, Key);
+}
+
+void TWinControl::DoEnter() {
+  if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit() {
+  if (OnExit) OnExit(this);
+}
+
+bool TWinControl::HandleKey(QEvent* E) {
+  auto* K = static_cast<QKeyEvent*>(E);
+  uint16_t Key = QtKeyToVirtualKey(K->key());
+  TShiftState Shift = ShiftStateFromQt(K->modifiers(), 0);
+  TForm* Form = GetParentForm(this);
+  TWinControl* Preview = Form && Form != this && Form->KeyPreview() ? Form : nullptr;
+  QPointer<QWidget> Alive(Widget());
+  if (E->type() == QEvent::KeyRelease) {
+    if (Preview) Preview->KeyUp(Key, Shift);
+    if (Key && Alive) KeyUp(Key, Shift);
+    if (Key && Alive && FNativeInput) TWidgetBridge::PassOn(Widget(), E);
+    return true;
+  }
+  if (Key || !K->text().isEmpty()) {
+    if (Preview) Preview->KeyDown(Key, Shift);
+    if (!Alive) return true;
+    if (Key) KeyDown(Key, Shift);
+    if (!Alive || (!Key && QtKeyToVirtualKey(K->key()))) return true;
+  }
+  // One character for OnKeyPress: text keys, Enter, Esc, Backspace, Tab.
+  QByteArray Latin = K->text().toLatin1();
+  char Ch = Latin.size() == 1 ? Latin[0] : 0;
+  if (Key == VK_RETURN) Ch = '\r';
+  if (Key == VK_ESCAPE) Ch = 27;
+  if (Ch) {
+    char Orig = Ch;
+    if (Preview) Preview->KeyPress(Ch);
+    if (!Alive) return true;
+    if (Ch) KeyPress(Ch);
+    if (!Alive || !Ch) return true;
+    if (Ch != Orig && FNativeInput) {
+      QKeyEvent Changed(QEvent::KeyPress, 0, K->modifiers(), QString(QChar::fromLatin1(Ch)));
+      TWidgetBridge::PassOn(Widget(), &Changed);
+      return true;
+    }
+  }
+  if (FNativeInput) {
+    TWidgetBridge::PassOn(Widget(), E);
+    if (Key != VK_RETURN && Key != VK_ESCAPE) return true;
+  }
+  // Enter and Esc left over press the form's default and cancel buttons.
+  if (Form && (Key == VK_RETURN || Key == VK_ESCAPE)) Form->DialogKey(Key);
+  return true;
+}
+
+bool TWinControl::WidgetEvent(QEvent* E) {
+  switch (E->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+      return HandleKey(E);
+    case QEvent::Wheel: {
+      auto* W = static_cast<QWheelEvent*>(E);
+      int Delta = W->angleDelta().y();
+      unsigned Keys = 0;
+      if (W->buttons() & Qt::LeftButton) Keys |= 0x01;
+      if (W->buttons() & Qt::RightButton) Keys |= 0x02;
+      if (W->modifiers() & Qt::ShiftModifier) Keys |= 0x04;
+      if (W->modifiers() & Qt::ControlModifier) Keys |= 0x08;
+      if (W->buttons() & Qt::MiddleButton) Keys |= 0x10;
+      QPoint G = W->globalPosition().toPoint();
+      WPARAM WP = (static_cast<WPARAM>(static_cast<uint16_t>(Delta)) << 16) | Keys;
+      LPARAM LP = static_cast<LPARAM>((static_cast<uint32_t>(static_cast<uint16_t>(G.y())) << 16) |
+                                      static_cast<uint16_t>(G.x()));
+      Perform(WM_MOUSEWHEEL, WP, LP);
+      return true;
+    }
+    case QEvent::FocusIn:
+      DoEnter();
+      return false;
+    case QEvent::FocusOut:
+      DoExit();
+      return false;
+    default:
+      return TControl::WidgetEvent(E);
+  }
+}
+
+// ---- TGraphicControl, TCustomControl
+
+const TClassInfo& TGraphicControl::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TGraphicControl>("TGraphicControl", &TControl::StaticClassInfo());
+  return Info;
+}
+
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TGraphicControl(AOwner, nullptr) {}
+TGraphicControl::TGraphicControl(TComponent* AOwner, QWidget* AWidget) : TControl(AOwner, AWidget) {}
+
+namespace {
+// Runs Paint with the canvas on the widget's painter at the screen's fixed resolution.
+template <class F>
+void PaintThrough(QWidget* W, TCanvas& Canvas, F&& Paint) {
+  int Ppi = ScreenPixelsPerInch();
+  TQtPainterDC Dc(W, Ppi, Ppi);
+  Canvas.SetHandle(&Dc);
+  try {
+    Paint();
+  } catch (...) {
+    Canvas.SetHandle(nullptr);
+    throw;
+  }
+  Canvas.SetHandle(nullptr);
+}
+}  // namespace
+
+bool TGraphicControl::PaintWidget() {
+  PaintThrough(Widget(), FCanvas, [this] { Paint(); });
+  return true;
+}
+
+const TClassInfo& TCustomControl::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TCustomControl>("TCustomControl", &TWinControl::StaticClassInfo());
+  return Info;
+}
+
+TCustomControl::TCustomControl(TComponent* AOwner) : TCustomControl(AOwner, nullptr) {}
+TCustomControl::TCustomControl(TComponent* AOwner, QWidget* AWidget) : TWinControl(AOwner, AWidget) {}
+
+bool TCustomControl::PaintWidget() {
+  PaintThrough(Widget(), FCanvas, [this] { Paint(); });
+  return true;
+}
+
+void Frame3D(TCanvas& Canvas, TRect& R, TColor TopColor, TColor BottomColor, int Width) {
+  Canvas.Pen().SetWidth(1);
+  --R.Bottom;
+  --R.Right;
+  for (int I = 0; I < Width; ++I) {
+    Canvas.Pen().SetColor(TopColor);
+    Canvas.Polyline({{R.Left, R.Bottom}, {R.Left, R.Top}, {R.Right, R.Top}});
+    Canvas.Pen().SetColor(BottomColor);
+    Canvas.Polyline({{R.Right, R.Top}, {R.Right, R.Bottom}, {R.Left - 1, R.Bottom}});
+    ++R.Left;
+    ++R.Top;
+    --R.Right;
+    --R.Bottom;
+  }
+  ++R.Bottom;
+  ++R.Right;
+}

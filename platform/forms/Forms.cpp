@@ -1,0 +1,463 @@
+#include "platform/forms/Forms.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QWidget>
+#include <algorithm>
+
+#include "platform/forms/Application.h"
+#include "platform/forms/StdCtrls.h"
+
+// ---- TControlScrollBar
+
+void TControlScrollBar::SetPosition(int V) {
+  int Client = FKind == sbHorizontal ? FControl->ClientWidth() : FControl->ClientHeight();
+  V = std::clamp(V, 0, std::max(FRange - Client, 0));
+  if (V == FPosition) return;
+  FPosition = V;
+  FControl->UpdateScrollBars();
+}
+
+void TControlScrollBar::SetRange(int V) {
+  FControl->FAutoScroll = false;
+  FRange = std::max(V, 0);
+  FControl->UpdateScrollBars();
+}
+
+void TControlScrollBar::SetTracking(bool V) {
+  FTracking = V;
+  FBar->setTracking(V);
+}
+
+void TControlScrollBar::SetVisible(bool V) {
+  FVisible = V;
+  FControl->UpdateScrollBars();
+}
+
+// ---- TScrollingWinControl
+
+const TClassInfo& TScrollingWinControl::StaticClassInfo() {
+  static const TClassInfo Info =
+      TClassDef<TScrollingWinControl>("TScrollingWinControl", &TWinControl::StaticClassInfo())
+          .Prop("AutoScroll", &TScrollingWinControl::AutoScroll, &TScrollingWinControl::SetAutoScroll)
+          .Default(1);
+  return Info;
+}
+
+TScrollingWinControl::TScrollingWinControl(TComponent* AOwner) : TScrollingWinControl(AOwner, nullptr) {}
+
+TScrollingWinControl::TScrollingWinControl(TComponent* AOwner, QWidget* AWidget) : TWinControl(AOwner, AWidget) {
+  Init();
+}
+
+TScrollingWinControl::~TScrollingWinControl() = default;
+
+void TScrollingWinControl::Init() {
+  FViewport = new QWidget(Widget());
+  FContent = new QWidget(FViewport);
+  for (TControlScrollBar* B : {&FHorz, &FVert}) {
+    B->FBar = new QScrollBar(B->FKind == sbHorizontal ? Qt::Horizontal : Qt::Vertical, Widget());
+    B->FBar->setTracking(false);
+    B->FBar->hide();
+    QObject::connect(B->FBar, &QScrollBar::valueChanged, B->FBar, [this, B](int V) { BarMoved(*B, V); });
+  }
+  UpdateScrollBars();
+}
+
+void TScrollingWinControl::SetAutoScroll(bool V) {
+  FAutoScroll = V;
+  UpdateScrollBars();
+}
+
+void TScrollingWinControl::BarMoved(TControlScrollBar& Bar, int Value) {
+  if (FUpdating) return;
+  Bar.SetPosition(Value);
+}
+
+void TScrollingWinControl::UpdateScrollBars() {
+  if (FUpdating || HasState(csDestroying)) return;
+  FUpdating = true;
+  if (FAutoScroll) {
+    // The range follows the hand-placed children.
+    int RH = 0, RV = 0;
+    for (int I = 0; I < ControlCount(); ++I) {
+      TControl* C = Controls(I);
+      if (!C->Visible() || C->Align() != alNone) continue;
+      RH = std::max(RH, C->Left() + C->Width());
+      RV = std::max(RV, C->Top() + C->Height());
+    }
+    FHorz.FRange = RH;
+    FVert.FRange = RV;
+  }
+  int B = BorderWidth();
+  int AvailW = std::max(Width() - 2 * B, 0), AvailH = std::max(Height() - 2 * B, 0);
+  bool NeedV = FVert.FVisible && FVert.FRange > AvailH;
+  int CW = std::max(AvailW - (NeedV ? ScrollBarSize : 0), 0);
+  bool NeedH = FHorz.FVisible && FHorz.FRange > CW;
+  int CH = std::max(AvailH - (NeedH ? ScrollBarSize : 0), 0);
+  if (!NeedV && FVert.FVisible && FVert.FRange > CH) {
+    NeedV = true;
+    CW = std::max(AvailW - ScrollBarSize, 0);
+  }
+  bool SizeChanged = CW != FClientW || CH != FClientH;
+  FClientW = CW;
+  FClientH = CH;
+  FHorz.FShown = NeedH;
+  FVert.FShown = NeedV;
+  FHorz.FPosition = NeedH ? std::clamp(FHorz.FPosition, 0, std::max(FHorz.FRange - CW, 0)) : 0;
+  FVert.FPosition = NeedV ? std::clamp(FVert.FPosition, 0, std::max(FVert.FRange - CH, 0)) : 0;
+
+  FViewport->setGeometry(B, B, CW, CH);
+  FContent->setGeometry(-FHorz.FPosition, -FVert.FPosition, std::max(FHorz.FRange, CW), std::max(FVert.FRange, CH));
+  FHorz.FBar->setGeometry(B, B + CH, CW, ScrollBarSize);
+  FVert.FBar->setGeometry(B + CW, B, ScrollBarSize, CH);
+  FHorz.FBar->setRange(0, std::max(FHorz.FRange - CW, 0));
+  FVert.FBar->setRange(0, std::max(FVert.FRange - CH, 0));
+  FHorz.FBar->setPageStep(std::max(CW, 1));
+  FVert.FBar->setPageStep(std::max(CH, 1));
+  FHorz.FBar->setValue(FHorz.FPosition);
+  FVert.FBar->setValue(FVert.FPosition);
+  FHorz.FBar->setVisible(NeedH);
+  FVert.FBar->setVisible(NeedV);
+  FUpdating = false;
+  if (SizeChanged) Realign();
+}
+
+void TScrollingWinControl::ScrollInView(TControl* C) {
+  if (!C || C->Parent() != this) return;
+  if (C->Left() < FHorz.FPosition)
+    FHorz.SetPosition(C->Left());
+  else if (C->Left() + C->Width() > FHorz.FPosition + FClientW)
+    FHorz.SetPosition(C->Left() + C->Width() - FClientW);
+  if (C->Top() < FVert.FPosition)
+    FVert.SetPosition(C->Top());
+  else if (C->Top() + C->Height() > FVert.FPosition + FClientH)
+    FVert.SetPosition(C->Top() + C->Height() - FClientH);
+}
+
+bool TScrollingWinControl::DoMouseWheel(TShiftState Shift, int WheelDelta, int X, int Y) {
+  if (TWinControl::DoMouseWheel(Shift, WheelDelta, X, Y)) return true;
+  if (!FVert.FShown) return false;
+  FVert.SetPosition(FVert.FPosition - WheelDelta / 120 * FVert.FIncrement);
+  return true;
+}
+
+// ---- TScrollBox
+
+const TClassInfo& TScrollBox::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TScrollBox>("TScrollBox", &TScrollingWinControl::StaticClassInfo())
+                                     .Prop("BorderStyle", &TScrollBox::BorderStyle, &TScrollBox::SetBorderStyle)
+                                     .Default(bsSingle);
+  return Info;
+}
+
+TScrollBox::TScrollBox(TComponent* AOwner) : TScrollingWinControl(AOwner) {
+  SetBounds(0, 0, 185, 41);
+  UpdateScrollBars();
+}
+
+void TScrollBox::SetBorderStyle(TBorderStyle V) {
+  FBorderStyle = V == bsNone ? bsNone : bsSingle;
+  UpdateScrollBars();
+  Invalidate();
+}
+
+bool TScrollBox::PaintWidget() {
+  if (FBorderStyle == bsNone) return false;
+  // The sunken two-pixel edge of a 3-D box.
+  QPainter P(Widget());
+  int W = Width(), H = Height();
+  P.setPen(QColor(160, 160, 160));
+  P.drawLine(0, 0, W - 2, 0);
+  P.drawLine(0, 0, 0, H - 2);
+  P.setPen(QColor(105, 105, 105));
+  P.drawLine(1, 1, W - 3, 1);
+  P.drawLine(1, 1, 1, H - 3);
+  P.setPen(QColor(255, 255, 255));
+  P.drawLine(0, H - 1, W - 1, H - 1);
+  P.drawLine(W - 1, 0, W - 1, H - 1);
+  P.setPen(QColor(227, 227, 227));
+  P.drawLine(1, H - 2, W - 2, H - 2);
+  P.drawLine(W - 2, 1, W - 2, H - 2);
+  return true;
+}
+
+// ---- TForm
+
+const TClassInfo& TForm::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TForm>("TForm", &TScrollingWinControl::StaticClassInfo())
+                                     .Prop("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle)
+                                     .Default(bsSizeable)
+                                     .Prop("Position", &TForm::Position, &TForm::SetPosition)
+                                     .Default(poDesigned)
+                                     .Prop("WindowState", &TForm::WindowState, &TForm::SetWindowState)
+                                     .Default(wsNormal)
+                                     .Prop("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle)
+                                     .Default(fsNormal)
+                                     .Prop("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview)
+                                     .Default(0)
+                                     .Event("OnCreate", &TForm::OnCreate)
+                                     .Event("OnDestroy", &TForm::OnDestroy)
+                                     .Event("OnShow", &TForm::OnShow)
+                                     .Event("OnActivate", &TForm::OnActivate)
+                                     .Event("OnClose", &TForm::OnClose)
+                                     .Event("OnCloseQuery", &TForm::OnCloseQuery);
+  return Info;
+}
+
+TForm::TForm(TComponent* AOwner) : TScrollingWinControl(AOwner) {
+  TControl::SetVisible(false);
+  ApplyWindowFlags();
+  SetBounds(0, 0, 320, 240);
+}
+
+TForm::~TForm() {
+  if (OnDestroy) OnDestroy(this);
+}
+
+void TForm::DoCreate() {
+  if (FCreated) return;
+  FCreated = true;
+  if (OnCreate) OnCreate(this);
+}
+
+void TForm::ApplyWindowFlags() {
+  Qt::WindowFlags F = Qt::Window;
+  switch (FBorderStyle) {
+    case bsNone: F |= Qt::FramelessWindowHint; break;
+    case bsDialog: F = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint; break;
+    case bsToolWindow: case bsSizeToolWin: F = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint; break;
+    default: F |= Qt::CustomizeWindowHint | Qt::WindowTitleHint; break;
+  }
+  if (FBorderStyle != bsNone) {
+    if (FBorderIcons & biSystemMenu) F |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (FBorderStyle != bsDialog && (FBorderIcons & biSystemMenu)) {
+      if (FBorderIcons & biMinimize) F |= Qt::WindowMinimizeButtonHint;
+      if (FBorderIcons & biMaximize) F |= Qt::WindowMaximizeButtonHint;
+    }
+  }
+  if (FFormStyle == fsStayOnTop) F |= Qt::WindowStaysOnTopHint;
+  bool WasVisible = Widget()->isVisible();
+  Widget()->setWindowFlags(F);
+  if (WasVisible) Widget()->show();
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle V) {
+  FBorderStyle = V;
+  ApplyWindowFlags();
+  bool Fixed = V == bsSingle || V == bsDialog || V == bsToolWindow || V == bsNone;
+  if (Fixed)
+    Widget()->setFixedSize(Width(), Height());
+  else
+    Widget()->setFixedSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), Widget()->setMinimumSize(0, 0);
+}
+
+void TForm::SetBorderIcons(TBorderIcons V) {
+  FBorderIcons = V;
+  ApplyWindowFlags();
+}
+
+void TForm::SetFormStyle(TFormStyle V) {
+  FFormStyle = V;
+  ApplyWindowFlags();
+}
+
+void TForm::UpdateWidgetGeometry() {
+  bool Fixed = FBorderStyle == bsSingle || FBorderStyle == bsDialog || FBorderStyle == bsToolWindow ||
+               FBorderStyle == bsNone;
+  if (Fixed && !Parent()) Widget()->setFixedSize(Width(), Height());
+  TScrollingWinControl::UpdateWidgetGeometry();
+}
+
+TWindowState TForm::WindowState() const {
+  if (Widget()->isVisible()) {
+    if (Widget()->isMinimized()) return wsMinimized;
+    if (Widget()->isMaximized()) return wsMaximized;
+    return wsNormal;
+  }
+  return FWindowState;
+}
+
+void TForm::SetWindowState(TWindowState V) {
+  FWindowState = V;
+  if (!Widget()->isVisible()) return;
+  if (V == wsMaximized)
+    Widget()->showMaximized();
+  else if (V == wsMinimized)
+    Widget()->showMinimized();
+  else
+    Widget()->showNormal();
+}
+
+bool TForm::Active() const { return Widget()->isActiveWindow(); }
+
+void TForm::TextChanged() { Widget()->setWindowTitle(QString::fromStdString(FText)); }
+
+void TForm::PlaceOnShow() {
+  if (FPlaced) return;
+  FPlaced = true;
+  QRect Area(0, 0, 800, 600);
+  if (QScreen* S = QGuiApplication::primaryScreen()) Area = S->availableGeometry();
+  QRect Over = Area;
+  if (FPosition == poMainFormCenter || FPosition == poOwnerFormCenter)
+    if (auto* OwnerForm = dynamic_cast<TForm*>(Owner()); OwnerForm && OwnerForm->Widget()->isVisible())
+      Over = OwnerForm->Widget()->geometry();
+  if (FPosition == poScreenCenter || FPosition == poDesktopCenter || FPosition == poMainFormCenter ||
+      FPosition == poOwnerFormCenter)
+    SetBounds(Over.x() + (Over.width() - Width()) / 2, Over.y() + (Over.height() - Height()) / 2, Width(), Height());
+}
+
+void TForm::UpdateWidgetVisibility() {
+  if (HasState(csDestroying)) return;
+  if (Parent()) {
+    TScrollingWinControl::UpdateWidgetVisibility();
+    return;
+  }
+  if (Visible() == Widget()->isVisible()) return;
+  if (Visible()) {
+    DoCreate();
+    DoShow();
+    PlaceOnShow();
+    if (FWindowState == wsMaximized)
+      Widget()->showMaximized();
+    else if (FWindowState == wsMinimized)
+      Widget()->showMinimized();
+    else
+      Widget()->show();
+  } else {
+    FWindowState = WindowState();
+    Widget()->hide();
+    DoHide();
+  }
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  Widget()->raise();
+  Widget()->activateWindow();
+}
+
+TModalResult TForm::ShowModal() {
+  if (Visible() || FModal) throw EInvalidOperation("Não é possível tornar modal uma janela visível");
+  FModal = true;
+  FModalResult = mrNone;
+  Widget()->setWindowModality(Qt::ApplicationModal);
+  Show();
+  // Handlers may free the form; keep only its handle to notice.
+  HWND Self = Handle();
+  while (true) {
+    if (FModalResult == mrNone) Application->HandleMessage();
+    if (!IsWindow(Self)) return mrCancel;
+    if (Application->Terminated()) FModalResult = mrCancel;
+    if (FModalResult == mrNone) continue;
+    TCloseAction Action = caNone;
+    if (CloseQuery()) {
+      Action = caHide;
+      DoClose(Action);
+    }
+    if (Action == caNone) {
+      FModalResult = mrNone;
+      continue;
+    }
+    if (Action == caFree) Release();
+    break;
+  }
+  TModalResult Result = FModalResult;
+  FModal = false;
+  Widget()->setWindowModality(Qt::NonModal);
+  Hide();
+  return Result;
+}
+
+bool TForm::CloseQuery() {
+  bool CanClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, CanClose);
+  return CanClose;
+}
+
+void TForm::DoClose(TCloseAction& Action) {
+  if (OnClose) OnClose(this, Action);
+}
+
+void TForm::Close() {
+  if (FModal) {
+    FModalResult = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction Action = FFormStyle == fsMDIChild ? caMinimize : caHide;
+  DoClose(Action);
+  switch (Action) {
+    case caHide: Hide(); break;
+    case caMinimize: SetWindowState(wsMinimized); break;
+    case caFree: Release(); break;
+    default: break;
+  }
+}
+
+void TForm::Release() { PostMessage(Handle(), CM_RELEASE, 0, 0); }
+
+void TForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+
+void TForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+
+void TForm::Activate() {
+  if (OnActivate) OnActivate(this);
+}
+
+void TForm::Deactivate() {
+  if (OnDeactivate) OnDeactivate(this);
+}
+
+void TForm::DialogKey(uint16_t Key) {
+  // Depth-first over the children for a visible, enabled default or cancel button.
+  std::function<TButton*(TWinControl*)> Find = [&](TWinControl* W) -> TButton* {
+    for (int I = 0; I < W->ControlCount(); ++I) {
+      TControl* C = W->Controls(I);
+      if (!C->Visible() || !C->Enabled()) continue;
+      if (auto* B = dynamic_cast<TButton*>(C))
+        if ((Key == VK_RETURN && B->Default()) || (Key == VK_ESCAPE && B->Cancel())) return B;
+      if (auto* Inner = dynamic_cast<TWinControl*>(C))
+        if (TButton* B = Find(Inner)) return B;
+    }
+    return nullptr;
+  };
+  if (TButton* B = Find(this)) B->Click();
+}
+
+void TForm::WndProc(TMessage& Message) {
+  if (Message.Msg == CM_RELEASE) {
+    delete this;
+    return;
+  }
+  TScrollingWinControl::WndProc(Message);
+}
+
+bool TForm::WidgetEvent(QEvent* E) {
+  switch (E->type()) {
+    case QEvent::Close:
+      // The window's close box goes through Close, which decides what happens.
+      if (!Parent()) {
+        E->ignore();
+        Close();
+        return true;
+      }
+      break;
+    case QEvent::WindowActivate:
+      Activate();
+      return false;
+    case QEvent::WindowDeactivate:
+      Deactivate();
+      return false;
+    default:
+      break;
+  }
+  return TScrollingWinControl::WidgetEvent(E);
+}

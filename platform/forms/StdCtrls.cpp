@@ -1,0 +1,151 @@
+#include "platform/forms/StdCtrls.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "platform/forms/Forms.h"
+
+// ---- TLabel
+
+const TClassInfo& TLabel::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TLabel>("TLabel", &TGraphicControl::StaticClassInfo())
+                                     .Prop("Caption", &TLabel::Caption, &TLabel::SetCaption)
+                                     .Prop("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize).Default(1)
+                                     .Prop("Alignment", &TLabel::Alignment, &TLabel::SetAlignment)
+                                     .Default(taLeftJustify)
+                                     .Prop("Layout", &TLabel::Layout, &TLabel::SetLayout).Default(tlTop)
+                                     .Prop("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap).Default(0)
+                                     .Prop("Transparent", &TLabel::Transparent, &TLabel::SetTransparent)
+                                     .Default(0);
+  return Info;
+}
+
+TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner, new QLabel), FLabel(static_cast<QLabel*>(Widget())) {
+  FLabel->setTextFormat(Qt::PlainText);
+  FLabel->setAutoFillBackground(true);
+  UpdateAlignment();
+  SetBounds(0, 0, 65, 17);
+}
+
+void TLabel::TextChanged() {
+  // '&' marks an accelerator in the class library; "&&" is a literal ampersand.
+  QString T = QString::fromStdString(FText);
+  QString Shown;
+  for (int I = 0; I < T.size(); ++I) {
+    if (T[I] == '&' && I + 1 < T.size()) ++I;
+    Shown += T[I];
+  }
+  FLabel->setText(Shown);
+  AdjustBounds();
+}
+
+void TLabel::AdjustBounds() {
+  if (!FAutoSize || FWordWrap) return;
+  QSize S = FLabel->sizeHint();
+  int W = S.width(), H = S.height();
+  // A right-aligned label keeps its right edge.
+  int L = FAlignment == taRightJustify ? Left() + Width() - W : Left();
+  SetBounds(L, Top(), W, H);
+}
+
+void TLabel::SetAutoSize(bool V) {
+  FAutoSize = V;
+  AdjustBounds();
+}
+
+void TLabel::UpdateAlignment() {
+  Qt::Alignment A = FAlignment == taRightJustify ? Qt::AlignRight : FAlignment == taCenter ? Qt::AlignHCenter
+                                                                                           : Qt::AlignLeft;
+  A |= FLayout == tlCenter ? Qt::AlignVCenter : FLayout == tlBottom ? Qt::AlignBottom : Qt::AlignTop;
+  FLabel->setAlignment(A);
+}
+
+void TLabel::SetAlignment(TAlignment V) {
+  FAlignment = V;
+  UpdateAlignment();
+}
+
+void TLabel::SetLayout(TTextLayout V) {
+  FLayout = V;
+  UpdateAlignment();
+}
+
+void TLabel::SetWordWrap(bool V) {
+  FWordWrap = V;
+  FLabel->setWordWrap(V);
+  AdjustBounds();
+}
+
+void TLabel::SetTransparent(bool V) {
+  FTransparent = V;
+  FLabel->setAutoFillBackground(!V);
+}
+
+// ---- TButton
+
+const TClassInfo& TButton::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TButton>("TButton", &TWinControl::StaticClassInfo())
+                                     .Prop("Caption", &TButton::Caption, &TButton::SetCaption)
+                                     .Prop("Default", &TButton::Default, &TButton::SetDefault).Default(0)
+                                     .Prop("Cancel", &TButton::Cancel, &TButton::SetCancel).Default(0)
+                                     .Prop("ModalResult", &TButton::ModalResult, &TButton::SetModalResult)
+                                     .Default(0);
+  return Info;
+}
+
+TButton::TButton(TComponent* AOwner)
+    : TWinControl(AOwner, new QPushButton), FButton(static_cast<QPushButton*>(Widget())) {
+  SetNativeInput(true);
+  SetTabStop(true);
+  QObject::connect(FButton, &QPushButton::clicked, FButton, [this] { Click(); });
+  SetBounds(0, 0, 75, 25);
+}
+
+void TButton::SetDefault(bool V) {
+  FDefault = V;
+  FButton->setDefault(V);
+}
+
+void TButton::TextChanged() { FButton->setText(QString::fromStdString(FText)); }
+
+void TButton::Click() {
+  if (TForm* Form = GetParentForm(this)) Form->SetModalResult(FModalResult);
+  TWinControl::Click();
+}
+
+// ---- TEdit
+
+const TClassInfo& TEdit::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TEdit>("TEdit", &TWinControl::StaticClassInfo())
+                                     .Prop("Text", &TEdit::Text, &TEdit::SetText)
+                                     .Prop("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength).Default(0)
+                                     .Prop("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly).Default(0)
+                                     .Event("OnChange", &TEdit::OnChange);
+  return Info;
+}
+
+TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner, new QLineEdit), FEdit(static_cast<QLineEdit*>(Widget())) {
+  SetNativeInput(true);
+  SetTabStop(true);
+  QObject::connect(FEdit, &QLineEdit::textChanged, FEdit, [this] {
+    if (OnChange) OnChange(this);
+  });
+  SetBounds(0, 0, 121, 21);
+}
+
+std::string TEdit::GetText() const { return FEdit->text().toStdString(); }
+
+void TEdit::TextChanged() { FEdit->setText(QString::fromStdString(FText)); }
+
+void TEdit::SetMaxLength(int V) {
+  FMaxLength = std::max(V, 0);
+  FEdit->setMaxLength(FMaxLength ? FMaxLength : 32767);
+}
+
+void TEdit::SetReadOnly(bool V) {
+  FReadOnly = V;
+  FEdit->setReadOnly(V);
+}
+
+void TEdit::SelectAll() { FEdit->selectAll(); }

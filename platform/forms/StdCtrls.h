@@ -1,0 +1,90 @@
+#pragma once
+// Labels, push buttons and one-line edits over Qt's own widgets.
+#include "platform/forms/Controls.h"
+
+class QLabel;
+class QPushButton;
+class QLineEdit;
+
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+DEFINE_ENUM_INFO(TTextLayout, "tlTop", "tlCenter", "tlBottom")
+
+class TLabel : public TGraphicControl {
+  DECLARE_CLASSINFO(TLabel)
+public:
+  explicit TLabel(TComponent* AOwner);
+  // With AutoSize (the default) the label takes the size of its text.
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool V);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment V);
+  TTextLayout Layout() const { return FLayout; }
+  void SetLayout(TTextLayout V);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool V);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool V);
+
+protected:
+  void TextChanged() override;
+  bool PaintWidget() override { return false; }
+
+private:
+  void AdjustBounds();
+  void UpdateAlignment();
+  QLabel* FLabel;
+  bool FAutoSize = true;
+  bool FWordWrap = false;
+  bool FTransparent = false;
+  TAlignment FAlignment = taLeftJustify;
+  TTextLayout FLayout = tlTop;
+};
+
+class TButton : public TWinControl {
+  DECLARE_CLASSINFO(TButton)
+public:
+  explicit TButton(TComponent* AOwner);
+  // Enter on the form clicks the default button, Esc the cancel button.
+  bool Default() const { return FDefault; }
+  void SetDefault(bool V);
+  bool Cancel() const { return FCancel; }
+  void SetCancel(bool V) { FCancel = V; }
+  // A click gives the parent form this modal result (which ends a modal form).
+  int ModalResult() const { return FModalResult; }
+  void SetModalResult(int V) { FModalResult = V; }
+  void Click() override;
+
+protected:
+  void TextChanged() override;
+
+private:
+  QPushButton* FButton;
+  bool FDefault = false;
+  bool FCancel = false;
+  int FModalResult = 0;
+};
+
+class TEdit : public TWinControl {
+  DECLARE_CLASSINFO(TEdit)
+public:
+  explicit TEdit(TComponent* AOwner);
+  int MaxLength() const { return FMaxLength; }
+  // 0: no limit; counts characters.
+  void SetMaxLength(int V);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool V);
+  void SelectAll();
+  void Clear() { SetText(""); }
+
+  // Fires on every change of the text, typed or set.
+  TNotifyEvent OnChange;
+
+protected:
+  std::string GetText() const override;
+  void TextChanged() override;
+
+private:
+  QLineEdit* FEdit;
+  int FMaxLength = 0;
+  bool FReadOnly = false;
+};

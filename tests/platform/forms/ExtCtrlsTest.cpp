@@ -1,0 +1,44 @@
+#include "platform/forms/ExtCtrls.h"
+
+#include <gtest/gtest.h>
+
+#include "FormsTestUtil.h"
+
+using ExtCtrlsTest = FormsTest;
+
+TEST_F(ExtCtrlsTest, PanelPaintsItsRaisedBevel) {
+  TPanel Panel(nullptr);
+  Panel.SetBounds(0, 0, 20, 10);
+  QImage Img = Grab(&Panel);
+  auto Px = [&](int X, int Y) {
+    QRgb P = Img.pixel(X, Y);
+    return RGB(qRed(P), qGreen(P), qBlue(P));
+  };
+  EXPECT_EQ(Px(0, 0), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(Px(18, 0), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(Px(19, 0), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(Px(0, 9), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(Px(10, 5), ColorToRGB(clBtnFace));
+}
+
+TEST_F(ExtCtrlsTest, TimerFiresWhileEnabledAndItsHandlerMayStopOrFreeIt) {
+  TComponent Owner(nullptr);
+  auto* T = new TTimer(&Owner);
+  T->SetInterval(1);
+  int Ticks = 0;
+  T->OnTimer = [&](TObject* S) {
+    EXPECT_EQ(S, T);
+    if (++Ticks == 3) T->SetEnabled(false);
+  };
+  while (T->Enabled()) Application->HandleMessage();
+  EXPECT_EQ(Ticks, 3);
+
+  T->OnTimer = [&](TObject*) {
+    ++Ticks;
+    delete T;
+  };
+  T->SetEnabled(true);
+  while (Owner.ComponentCount()) Application->HandleMessage();
+  Application->ProcessMessages();
+  EXPECT_EQ(Ticks, 4);
+}

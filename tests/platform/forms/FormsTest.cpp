@@ -1,0 +1,239 @@
+#include "platform/forms/Forms.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
+
+#include "FormsTestUtil.h"
+#include "platform/forms/ExtCtrls.h"
+#include "platform/forms/StdCtrls.h"
+
+namespace {
+QScrollBar* BarOf(TScrollBox& Box, Qt::Orientation O) {
+  for (auto* B : Box.Widget()->findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
+    if (B->orientation() == O) return B;
+  return nullptr;
+}
+
+// Where the child's widget really is, seen from the box.
+QPoint ShownAt(TScrollBox& Box, TControl* C) { return C->Widget()->mapTo(Box.Widget(), QPoint(0, 0)); }
+}  // namespace
+
+using ScrollBoxTest = FormsTest;
+using FormTest = FormsTest;
+
+TEST_F(ScrollBoxTest, RangeFollowsTheHandPlacedChildAndPositionsStayInRange) {
+  TScrollBox Box(nullptr);
+  Box.SetBounds(0, 0, 250, 250);
+  EXPECT_EQ(Box.BorderStyle(), bsSingle);
+  EXPECT_EQ(Box.ClientWidth(), 246);  // a 2-pixel edge each side
+  auto* Child = new TPanel(&Box);
+  Child->SetParent(&Box);
+  Child->SetBounds(0, 0, 600, 400);
+  EXPECT_EQ(Box.HorzScrollBar()->Range(), 600);
+  EXPECT_EQ(Box.VertScrollBar()->Range(), 400);
+  EXPECT_TRUE(Box.HorzScrollBar()->IsScrollBarVisible());
+  EXPECT_TRUE(Box.VertScrollBar()->IsScrollBarVisible());
+  EXPECT_EQ(Box.ClientWidth(), 246 - ScrollBarSize);
+  EXPECT_EQ(Box.ClientHeight(), 246 - ScrollBarSize);
+
+  Box.HorzScrollBar()->SetPosition(100000);
+  Box.VertScrollBar()->SetPosition(-5);
+  EXPECT_EQ(Box.HorzScrollBar()->Position(), 600 - 229);
+  EXPECT_EQ(Box.VertScrollBar()->Position(), 0);
+  Box.VertScrollBar()->SetPosition(30);
+  // Scrolling moves the content, not the child's own coordinates.
+  EXPECT_EQ(Child->Left(), 0);
+  EXPECT_EQ(ShownAt(Box, Child), QPoint(2 - 371, 2 - 30));
+
+  // A narrower child: only the vertical bar remains, and the width position resets.
+  Child->SetBounds(10, 0, 200, 400);
+  EXPECT_FALSE(Box.HorzScrollBar()->IsScrollBarVisible());
+  EXPECT_TRUE(Box.VertScrollBar()->IsScrollBarVisible());
+  EXPECT_EQ(Box.HorzScrollBar()->Position(), 0);
+  EXPECT_EQ(Box.VertScrollBar()->Position(), 30);
+  EXPECT_EQ(Box.ClientHeight(), 246);
+  EXPECT_EQ(ShownAt(Box, Child), QPoint(12, 2 - 30));
+  // A child that fits: no bars at all.
+  Child->SetBounds(0, 0, 100, 100);
+  EXPECT_FALSE(Box.VertScrollBar()->IsScrollBarVisible());
+  EXPECT_EQ(Box.VertScrollBar()->Position(), 0);
+}
+
+TEST_F(ScrollBoxTest, OneBarNeedsTheOtherWhenItEatsTheRoom) {
+  TScrollBox Box(nullptr);
+  Box.SetBorderStyle(bsNone);
+  Box.SetBounds(0, 0, 200, 200);
+  auto* Child = new TPanel(&Box);
+  Child->SetParent(&Box);
+  Child->SetBounds(0, 0, 190, 300);  // fits in width until the vertical bar takes 17
+  EXPECT_TRUE(Box.VertScrollBar()->IsScrollBarVisible());
+  EXPECT_TRUE(Box.HorzScrollBar()->IsScrollBarVisible());
+  EXPECT_EQ(Box.ClientWidth(), 183);
+  EXPECT_EQ(Box.ClientHeight(), 183);
+}
+
+TEST_F(ScrollBoxTest, WithoutTrackingTheContentMovesOnlyWhenTheThumbIsLetGo) {
+  TScrollBox Box(nullptr);
+  Box.SetBounds(0, 0, 100, 100);
+  auto* Child = new TPanel(&Box);
+  Child->SetParent(&Box);
+  Child->SetBounds(0, 0, 80, 500);
+  QScrollBar* V = BarOf(Box, Qt::Vertical);
+  ASSERT_NE(V, nullptr);
+  V->setSliderDown(true);
+  V->setSliderPosition(50);
+  EXPECT_EQ(Box.VertScrollBar()->Position(), 0);
+  V->setSliderDown(false);
+  EXPECT_EQ(Box.VertScrollBar()->Position(), 50);
+
+  Box.VertScrollBar()->SetTracking(true);
+  V->setSliderDown(true);
+  V->setSliderPosition(70);
+  EXPECT_EQ(Box.VertScrollBar()->Position(), 70);
+  V->setSliderDown(false);
+}
+
+TEST_F(ScrollBoxTest, ASetRangeReplacesTheAutomaticOneAndTheWheelScrolls) {
+  TScrollBox Box(nullptr);
+  Box.SetBorderStyle(bsNone);
+  Box.SetBounds(0, 0, 100, 100);
+  Box.VertScrollBar()->SetRange(1000);
+  EXPECT_FALSE(Box.AutoScroll());
+  EXPECT_EQ(Box.VertScrollBar()->Range(), 1000);
+  EXPECT_TRUE(Box.VertScrollBar()->IsScrollBarVisible());
+  auto* Child = new TPanel(&Box);
+  Child->SetParent(&Box);
+  Child->SetBounds(0, 0, 10, 2000);
+  EXPECT_EQ(Box.VertScrollBar()->Range(), 1000);
+  Box.VertScrollBar()->SetPosition(100);
+  SendWheel(&Box, -240);  // two notches down
+  EXPECT_EQ(Box.VertScrollBar()->Position(), 116);
+}
+
+TEST_F(FormTest, CaptionClientSizeAndCentredPosition) {
+  TForm Form(nullptr);
+  Form.SetCaption("Pré Visualizar");
+  EXPECT_EQ(Form.Widget()->windowTitle(), QString::fromUtf8("Pré Visualizar"));
+  Form.SetClientWidth(644);
+  Form.SetClientHeight(536);
+  EXPECT_EQ(Form.ClientWidth(), 644);
+  EXPECT_EQ(Form.ClientHeight(), 536);
+  Form.SetBounds(0, 0, 200, 100);
+  Form.SetPosition(poScreenCenter);
+  Form.Show();
+  QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(Form.Left(), Screen.x() + (Screen.width() - 200) / 2);
+  EXPECT_EQ(Form.Top(), Screen.y() + (Screen.height() - 100) / 2);
+  EXPECT_TRUE(Form.Visible());
+  EXPECT_TRUE(Form.Widget()->isVisible());
+}
+
+TEST_F(FormTest, MaximisedFormTakesTheScreenAndRealignsItsChildren) {
+  TForm Form(nullptr);
+  auto* Client = new TPanel(&Form);
+  Client->SetParent(&Form);
+  Client->SetAlign(alClient);
+  int Resized = 0;
+  Form.OnResize = [&](TObject*) { ++Resized; };
+  Form.SetWindowState(wsMaximized);
+  Form.Show();
+  Application->ProcessMessages();
+  QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(Form.WindowState(), wsMaximized);
+  EXPECT_EQ(Form.Width(), Form.Widget()->width());
+  EXPECT_GT(Form.Width(), Screen.width() - 20);  // the window frame may take a few pixels
+  EXPECT_GT(Resized, 0);
+  EXPECT_EQ(Client->Width(), Form.ClientWidth());
+  EXPECT_EQ(Client->Height(), Form.ClientHeight());
+}
+
+TEST_F(FormTest, CreateShowActivateAndCloseActions) {
+  std::vector<std::string> Log;
+  auto* Form = new TForm(nullptr);
+  Form->OnCreate = [&](TObject*) { Log.push_back("create"); };
+  Form->OnShow = [&](TObject*) { Log.push_back("show"); };
+  Form->OnHide = [&](TObject*) { Log.push_back("hide"); };
+  bool Allow = false;
+  Form->OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = Allow; };
+  TCloseAction Next = caHide;
+  Form->OnClose = [&](TObject*, TCloseAction& A) {
+    EXPECT_EQ(A, caHide);  // the default for a normal form
+    A = Next;
+    Log.push_back("close");
+  };
+  Form->Show();
+  Form->Show();
+  Form->Close();  // refused by the close query
+  EXPECT_TRUE(Form->Visible());
+  Allow = true;
+  Form->Close();
+  EXPECT_FALSE(Form->Visible());
+  Form->Show();
+  Next = caNone;
+  Form->Close();
+  EXPECT_TRUE(Form->Visible());
+  EXPECT_EQ(Log, (std::vector<std::string>{"create", "show", "close", "hide", "show", "close"}));
+
+  // caFree frees the form once the waiting messages are handled.
+  HWND H = Form->Handle();
+  Next = caFree;
+  Form->Close();
+  EXPECT_TRUE(IsWindow(H));
+  Application->ProcessMessages();
+  EXPECT_FALSE(IsWindow(H));
+}
+
+TEST_F(FormTest, TheWindowsCloseBoxGoesThroughClose) {
+  TForm Form(nullptr);
+  int Closes = 0;
+  Form.OnClose = [&](TObject*, TCloseAction&) { ++Closes; };
+  Form.Show();
+  Form.Widget()->close();
+  EXPECT_EQ(Closes, 1);
+  EXPECT_FALSE(Form.Visible());
+}
+
+TEST_F(FormTest, ShowModalRunsUntilAButtonGivesAModalResult) {
+  TForm Form(nullptr);
+  auto* Ok = new TButton(&Form);
+  Ok->SetParent(&Form);
+  Ok->SetModalResult(mrOk);
+  int Refusals = 1;
+  Form.OnCloseQuery = [&](TObject*, bool& CanClose) { CanClose = Refusals-- <= 0; };
+  auto* Clicker = new TTimer(&Form);
+  Clicker->SetInterval(1);
+  Clicker->OnTimer = [&](TObject*) { Ok->Click(); };  // clicks twice: the first close is refused
+  EXPECT_EQ(Form.ShowModal(), mrOk);
+  EXPECT_FALSE(Form.Visible());
+  EXPECT_FALSE(Form.Modal());
+  Clicker->SetEnabled(false);
+
+  // Close on a modal form cancels it; a shown form cannot go modal.
+  Form.OnCloseQuery = nullptr;
+  Form.OnShow = [&](TObject*) { PostMessage(Form.Handle(), WM_USER, 0, 0); };
+  auto* Closer = new TTimer(&Form);
+  Closer->SetInterval(1);
+  Closer->OnTimer = [&](TObject*) {
+    Closer->SetEnabled(false);
+    Form.Close();
+  };
+  EXPECT_EQ(Form.ShowModal(), mrCancel);
+  Form.OnShow = nullptr;
+  Form.Show();
+  EXPECT_THROW(Form.ShowModal(), EInvalidOperation);
+}
+
+TEST_F(FormTest, AModalFormFreedByItsCloseActionAnswersItsResult) {
+  auto* Form = new TForm(nullptr);
+  HWND H = Form->Handle();
+  Form->OnClose = [](TObject*, TCloseAction& A) { A = caFree; };
+  auto* T = new TTimer(Form);
+  T->SetInterval(1);
+  T->OnTimer = [Form](TObject*) { Form->SetModalResult(mrYes); };
+  EXPECT_EQ(Form->ShowModal(), mrYes);
+  Application->ProcessMessages();
+  EXPECT_FALSE(IsWindow(H));
+}

@@ -1,0 +1,45 @@
+#pragma once
+// Shared by the forms tests: an application per test and synthetic input.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <QWidget>
+
+#include "platform/forms/Application.h"
+#include "platform/forms/Controls.h"
+
+class FormsTest : public ::testing::Test {
+protected:
+  void SetUp() override { InitializeApplication(); }
+  void TearDown() override { FinalizeApplication(); }
+};
+
+inline void SendMouse(TControl* C, QEvent::Type T, int X, int Y, Qt::MouseButton B = Qt::LeftButton,
+                      Qt::KeyboardModifiers M = Qt::NoModifier) {
+  QPointF P(X, Y);
+  Qt::MouseButtons Held = T == QEvent::MouseButtonRelease || T == QEvent::MouseMove ? Qt::NoButton : Qt::MouseButtons(B);
+  QMouseEvent E(T, P, C->Widget()->mapToGlobal(P), T == QEvent::MouseMove ? Qt::NoButton : B, Held, M);
+  QCoreApplication::sendEvent(C->Widget(), &E);
+}
+
+inline void ClickAt(TControl* C, int X, int Y) {
+  SendMouse(C, QEvent::MouseButtonPress, X, Y);
+  SendMouse(C, QEvent::MouseButtonRelease, X, Y);
+}
+
+inline void SendKey(TControl* C, int QtKey, Qt::KeyboardModifiers M = Qt::NoModifier, const QString& Text = {}) {
+  QKeyEvent E(QEvent::KeyPress, QtKey, M, Text);
+  QCoreApplication::sendEvent(C->Widget(), &E);
+}
+
+inline void SendWheel(TControl* C, int Delta, Qt::KeyboardModifiers M = Qt::NoModifier) {
+  QWheelEvent E(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, Delta), Qt::NoButton, M, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(C->Widget(), &E);
+}
+
+// The control as it paints, in a 32-bit image.
+inline QImage Grab(TControl* C) { return C->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
