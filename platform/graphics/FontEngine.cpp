@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMutex>
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -31,7 +32,7 @@ int QtWeight(int W) { return W >= 600 ? QFont::Bold : QFont::Normal; }
 
 QRawFont MakeRaw(const std::string& Family, int Weight, bool Italic, double Px) {
   QFont F(QString::fromStdString(Family));
-  F.setPixelSize(std::max(1, static_cast<int>(std::lround(Px))));
+  F.setPixelSize(static_cast<int>(std::lround(std::clamp(Px, 1.0, 100000.0))));
   F.setWeight(static_cast<QFont::Weight>(QtWeight(Weight)));
   F.setItalic(Italic);
   F.setKerning(false);
@@ -72,6 +73,9 @@ void QtSupport::EnsureGuiApplication() {
 
 const QRawFont& QtSupport::RawFont(const TLogFont& Font, double PixelEm) {
   EnsureGuiApplication();
+  // Absurd heights (from damaged files) measure as the largest sane one.
+  if (!(PixelEm > 0.01)) PixelEm = 0.01;
+  if (PixelEm > 1e6) PixelEm = 1e6;
   TFaceKey Key{FontEngine::MapFaceName(Font.FaceName), QtWeight(Font.Weight), Font.Italic, PixelEm};
   QMutexLocker L(&CacheLock);
   auto It = RawCache.find(Key);
@@ -100,7 +104,7 @@ std::string FontEngine::MapFaceName(const std::string& FaceName) {
 }
 
 double FontEngine::EmHeight(const TLogFont& Font) {
-  if (Font.Height < 0) return -Font.Height;
+  if (Font.Height < 0) return -static_cast<double>(Font.Height);
   if (Font.Height == 0) return 12;  // GDI's default font height
   return Font.Height / CellRatio(Font);
 }

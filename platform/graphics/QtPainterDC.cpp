@@ -140,7 +140,8 @@ QPen TQtPainterDC::Impl::MakePen() const {
     Pen.setCapStyle(Qt::FlatCap);  // and LineTo leaves the end point out
     Pen.setJoinStyle(Qt::MiterJoin);
   } else {
-    Pen.setWidthF(S.Pen.Width * (ScaleX() + ScaleY()) / 2);
+    // A damaged file's pen can be wider than any page; stroking it would take forever.
+    Pen.setWidthF(std::min(S.Pen.Width * (ScaleX() + ScaleY()) / 2, 20000.0));
     uint32_t Cap = S.Pen.Style & 0xF00, Join = S.Pen.Style & 0xF000;
     Pen.setCapStyle(Cap == 0x100 ? Qt::SquareCap : Cap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
     Pen.setJoinStyle(Join == 0x1000 ? Qt::BevelJoin : Join == 0x2000 ? Qt::MiterJoin : Qt::RoundJoin);

@@ -1,6 +1,7 @@
 // TQtPainterDC: text and bitmaps.
 #include <QGlyphRun>
 #include <QRawFont>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -47,7 +48,8 @@ void TQtPainterDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, co
   }
   double Sx = D->ScaleX(), Sy = D->ScaleY();
   double Em = FontEngine::EmHeight(S.Font) * Sy;
-  const QRawFont& Raw = QtSupport::RawFont(S.Font, Em);
+  if (!std::isfinite(Em)) Em = 0;
+  const QRawFont& Raw = QtSupport::RawFont(S.Font, std::clamp(Em, 1.0, 4096.0));
   QPointF Origin = D->MapF(X, Y);
 
   P.save();
@@ -61,7 +63,9 @@ void TQtPainterDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, co
   if (S.BkMode == OPAQUE)
     P.fillRect(QRectF(Left, Base - M.Ascent * Sy, Total * Sy, (M.Ascent + M.Descent) * Sy), ToQColor(S.BkColor));
 
-  if (Raw.isValid()) {
+  // Outlines beyond this size overflow the rasteriser (and no page has them).
+  bool Drawable = Em > 0.2 && Em < 4096;
+  if (Raw.isValid() && Drawable) {
     QString Str = QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size()));
     QList<quint32> Glyphs = Raw.glyphIndexesForString(Str);
     QList<QPointF> Pos;
