@@ -126,6 +126,7 @@ public:
   // Bits by ordinal of the enumeration's value names.
   uint64_t ReadSet(const TEnumInfo& Enum);
   void ReadCollection(TCollection* Collection);
+  std::vector<uint8_t> ReadBinary();  // tag 10
   // A length-prefixed 8-bit string without tag (names), as UTF-8.
   std::string ReadStr();
   void SkipValue();

@@ -171,6 +171,13 @@ uint64_t TReader::ReadSet(const TEnumInfo& Enum) {
   return Bits;
 }
 
+std::vector<uint8_t> TReader::ReadBinary() {
+  CheckValue(vaBinary);
+  uint32_t N = FIn.U32();
+  const uint8_t* P = FIn.Bytes(N);
+  return std::vector<uint8_t>(P, P + N);
+}
+
 void TReader::ReadCollection(TCollection* Collection) {
   Nest();
   TRestore<int> Depth(FDepth);
@@ -273,7 +280,10 @@ void TReader::ReadProperty(TPersistent* Instance) {
       }
     }
   } catch (Exception& E) {
-    if (!HandleError(E, ValueStart)) throw;
+    if (HandleError(E, ValueStart)) return;
+    if (dynamic_cast<EStreamError*>(&E) || dynamic_cast<EAbort*>(&E)) throw;
+    // A setter refused the value: for the caller it is still a stream that did not read.
+    throw EReadError(Format("Erro lendo %s: %s", {Path, E.Message()}));
   }
 }
 
@@ -460,11 +470,12 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
       }
     }
     if (FParent) Result->SetParentComponent(FParent);
+    // Loaded runs in creation order, parents before their children.
+    if (std::find(FLoaded.begin(), FLoaded.end(), Result) == FLoaded.end()) FLoaded.push_back(Result);
     Result->SetState(csReading, true);
     Result->ReadState(*this);
     Result->SetState(csReading, false);
     if ((Flags & ffChildPos) && FParent) FParent->SetChildOrder(Result, ChildPos);
-    if (std::find(FLoaded.begin(), FLoaded.end(), Result) == FLoaded.end()) FLoaded.push_back(Result);
   } catch (...) {
     if (Created) {
       Forget(Result);

@@ -1,0 +1,573 @@
+#include "platform/classes/Filer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/classes/Collection.h"
+#include "platform/classes/ObjectText.h"
+#include "platform/classes/Streams.h"
+#include "platform/classes/StringList.h"
+#include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/RtlMath.h"
+
+// A small component model with a property of every kind, written by the test.
+namespace {
+enum TTone { toLow, toMid, toHigh };
+}
+DEFINE_ENUM_INFO(TTone, "toLow", "toMid", "toHigh")
+
+namespace {
+std::vector<std::string> LoadedLog;
+
+// A nested persistent: written as "Pen.X", with a binary defined property.
+class TPen : public TPersistent {
+  DECLARE_CLASSINFO(TPen)
+public:
+  int Width = 1;
+  std::string Style;
+  std::vector<uint8_t> Blob;
+  void DefineProperties(TFiler* Filer) override {
+    Filer->DefineBinaryProperty(
+        "Data",
+        [this](TStream& S) {
+          Blob.resize(static_cast<size_t>(S.Size()));
+          S.ReadBuffer(Blob.data(), S.Size());
+        },
+        [this](TStream& S) { S.WriteBuffer(Blob.data(), static_cast<int64_t>(Blob.size())); }, !Blob.empty());
+  }
+};
+const TClassInfo& TPen::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TPen>("TPen", &TPersistent::StaticClassInfo())
+                                     .Prop("Width", &TPen::Width, &TPen::Width)
+                                     .Default(1)
+                                     .Prop("Style", &TPen::Style, &TPen::Style);
+  return Info;
+}
+
+class TCell : public TCollectionItem {
+  DECLARE_CLASSINFO(TCell)
+public:
+  using TCollectionItem::TCollectionItem;
+  std::string Caption;
+  double Width = 0;
+  TComponent* Link = nullptr;
+};
+const TClassInfo& TCell::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TCell>("TCell", &TCollectionItem::StaticClassInfo())
+                                     .Prop("Caption", &TCell::Caption, &TCell::Caption)
+                                     .Prop("Width", &TCell::Width, &TCell::Width)
+                                     .Prop("Link", &TCell::Link, &TCell::Link);
+  return Info;
+}
+
+class TWidget : public TComponent {
+  DECLARE_CLASSINFO(TWidget)
+public:
+  explicit TWidget(TComponent* AOwner)
+      : TComponent(AOwner), Cells(TCollection::ItemClass<TCell>(), this) {}
+  int Small = 0, Medium = 0, Large = 0;
+  int64_t Huge = 0;
+  char Letter = 'A';
+  TTone Tone = toMid;
+  uint32_t Tones = 0;
+  bool Flag = false;
+  long double Ext = 0;
+  float Single = 0;
+  double Date = 0;
+  long double Money = 0;
+  std::string Text;
+  TWidget* Buddy = nullptr;
+  TPen Pen;
+  TCollection Cells;
+  TStringList Lines;
+  TNotifyEvent OnPing;
+  std::vector<long double> Values;  // the "Values" defined property: a list of floats
+  TWidget* ParentWidget = nullptr;
+
+  void DefineProperties(TFiler* Filer) override {
+    TComponent::DefineProperties(Filer);
+    Filer->DefineProperty(
+        "Values",
+        [this](TReader& R) {
+          Values.clear();
+          R.ReadListBegin();
+          while (!R.EndOfList()) Values.push_back(R.ReadFloat());
+          R.ReadListEnd();
+        },
+        [this](TWriter& W) {
+          W.WriteListBegin();
+          for (long double V : Values) W.WriteFloat(V);
+          W.WriteListEnd();
+        },
+        !Values.empty());
+  }
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override { return ParentWidget; }
+  void SetParentComponent(TComponent* P) override { ParentWidget = dynamic_cast<TWidget*>(P); }
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override {
+    for (int I = 0; I < Root->ComponentCount(); ++I)
+      if (auto* W = dynamic_cast<TWidget*>(Root->Components(I)); W && W->ParentWidget == this) Proc(W);
+  }
+  void Loaded() override {
+    TComponent::Loaded();
+    LoadedLog.push_back(Name());
+  }
+};
+const TClassInfo& TWidget::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TWidget>("TWidget", &TComponent::StaticClassInfo())
+                                     .Prop("Small", &TWidget::Small, &TWidget::Small)
+                                     .Default(0)
+                                     .Prop("Medium", &TWidget::Medium, &TWidget::Medium)
+                                     .Default(0)
+                                     .Prop("Large", &TWidget::Large, &TWidget::Large)
+                                     .Default(0)
+                                     .Prop("Huge", &TWidget::Huge, &TWidget::Huge)
+                                     .Default(0)
+                                     .Prop("Letter", &TWidget::Letter, &TWidget::Letter)
+                                     .Default('A')
+                                     .Prop("Tone", &TWidget::Tone, &TWidget::Tone)
+                                     .Default(toMid)
+                                     .SetProp<TTone>("Tones", &TWidget::Tones, &TWidget::Tones)
+                                     .Default(0)
+                                     .Prop("Flag", &TWidget::Flag, &TWidget::Flag)
+                                     .Default(false)
+                                     .Prop("Ext", &TWidget::Ext, &TWidget::Ext)
+                                     .Prop("Single", &TWidget::Single, &TWidget::Single)
+                                     .Prop("Date", &TWidget::Date, &TWidget::Date)
+                                     .AsFloat(TFloatType::Date)
+                                     .Prop("Money", &TWidget::Money, &TWidget::Money)
+                                     .AsFloat(TFloatType::Currency)
+                                     .Prop("Text", &TWidget::Text, &TWidget::Text)
+                                     .Prop("Buddy", &TWidget::Buddy, &TWidget::Buddy)
+                                     .Prop("Pen", [](const TWidget& W) { return &W.Pen; })
+                                     .Prop("Cells", [](const TWidget& W) { return &W.Cells; })
+                                     .Prop("Lines", [](const TWidget& W) { return &W.Lines; })
+                                     .Event("OnPing", &TWidget::OnPing);
+  return Info;
+}
+
+// The root: owns every widget; publishes the handler events name.
+class TForm : public TComponent {
+  DECLARE_CLASSINFO(TForm)
+public:
+  using TComponent::TComponent;
+  std::vector<std::string> Pings;
+  void PingHandler(TObject* Sender) { Pings.push_back(static_cast<TComponent*>(Sender)->Name()); }
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent*) override {
+    for (int I = 0; I < ComponentCount(); ++I)
+      if (auto* W = dynamic_cast<TWidget*>(Components(I)); W && !W->ParentWidget) Proc(W);
+  }
+  void Loaded() override {
+    TComponent::Loaded();
+    LoadedLog.push_back(Name());
+  }
+};
+const TClassInfo& TForm::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TForm>("TForm", &TComponent::StaticClassInfo())
+                                     .Method("PingHandler", &TForm::PingHandler);
+  return Info;
+}
+
+class FilerTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RegisterClasses({&TForm::StaticClassInfo(), &TWidget::StaticClassInfo()});
+    LoadedLog.clear();
+  }
+  void TearDown() override {
+    UnRegisterClass(TForm::StaticClassInfo());
+    UnRegisterClass(TWidget::StaticClassInfo());
+  }
+
+  static void Bind(TWidget* W, TForm* Root) {
+    W->OnPing.SetMethod("PingHandler", [Root](TObject* S) { Root->PingHandler(S); });
+  }
+
+  // Form1 > W1 (every kind) > W2 (child of W1); W3 with defaults only.
+  static std::unique_ptr<TForm> MakeTree() {
+    auto Root = std::make_unique<TForm>(nullptr);
+    Root->SetName("Form1");
+    Root->SetTag(42);
+    auto* W1 = new TWidget(Root.get());
+    W1->SetName("W1");
+    auto* W2 = new TWidget(Root.get());
+    W2->SetName("W2");
+    W2->ParentWidget = W1;
+    auto* W3 = new TWidget(Root.get());
+    W3->SetName("W3");
+    W1->Small = -5;
+    W1->Medium = 1000;
+    W1->Large = -100000;
+    W1->Huge = 10000000000LL;
+    W1->Letter = 'z';
+    W1->Tone = toHigh;
+    W1->Tones = (1u << toLow) | (1u << toHigh);
+    W1->Flag = true;
+    W1->Ext = 0.1L;
+    W1->Single = 1.25f;
+    W1->Date = 45000.5;
+    W1->Money = 12.3456L;
+    W1->Text = "Relatório €";
+    W1->Buddy = W2;  // forward reference: fixed up after reading
+    W1->Pen.Width = 3;
+    W1->Pen.Style = std::string(300, 'x');  // long string
+    W1->Pen.Blob = {0, 1, 2, 0xFE, 0xFF};
+    auto* C = static_cast<TCell*>(W1->Cells.Add());
+    C->Caption = "first";
+    C->Width = 2.5;
+    C->Link = W3;
+    W1->Cells.Add();
+    W1->Lines.SetCommaText("alpha,\"two words\",Ω");  // Ω has no Windows-1252 byte: a wide string
+    Bind(W1, Root.get());
+    W1->Values = {10, 297.5L, -1};
+    W1->SetDesignInfo(0x00200010);
+    W2->Buddy = W1;
+    W2->SetTag(7);
+    return Root;
+  }
+
+  static std::vector<uint8_t> WriteBinary(TComponent* Root) {
+    TMemoryStream M;
+    WriteComponentToStream(M, Root);
+    return M.Bytes();
+  }
+
+  static std::unique_ptr<TComponent> ReadBinary(const std::vector<uint8_t>& Bytes, TReader** Hooked = nullptr) {
+    TBytesStream S(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    TReader R(S);
+    if (Hooked) *Hooked = &R;
+    return std::unique_ptr<TComponent>(R.ReadRootComponent(nullptr));
+  }
+
+  static std::string ToText(const std::vector<uint8_t>& Bytes) {
+    TBytesStream In(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    TMemoryStream Out;
+    ObjectBinaryToText(In, Out);
+    return std::string(Out.Bytes().begin(), Out.Bytes().end());
+  }
+
+  static std::vector<uint8_t> FromText(const std::string& Text) {
+    TBytesStream In(Text.data(), static_cast<int64_t>(Text.size()));
+    TMemoryStream Out;
+    ObjectTextToBinary(In, Out);
+    return Out.Bytes();
+  }
+};
+}  // namespace
+
+TEST_F(FilerTest, BinaryRoundTripIsByteIdenticalAndRestoresEveryKind) {
+  auto Tree = MakeTree();
+  std::vector<uint8_t> A = WriteBinary(Tree.get());
+  auto Copy = ReadBinary(A);
+  EXPECT_EQ(WriteBinary(Copy.get()), A);
+
+  auto* Form = dynamic_cast<TForm*>(Copy.get());
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Form->Name(), "Form1");
+  EXPECT_EQ(Form->Tag(), 42);
+  ASSERT_EQ(Form->ComponentCount(), 3);
+  auto* W1 = dynamic_cast<TWidget*>(Form->FindComponent("W1"));
+  auto* W2 = dynamic_cast<TWidget*>(Form->FindComponent("W2"));
+  auto* W3 = dynamic_cast<TWidget*>(Form->FindComponent("W3"));
+  ASSERT_TRUE(W1 && W2 && W3);
+  EXPECT_EQ(W1->Small, -5);
+  EXPECT_EQ(W1->Medium, 1000);
+  EXPECT_EQ(W1->Large, -100000);
+  EXPECT_EQ(W1->Huge, 10000000000LL);
+  EXPECT_EQ(W1->Letter, 'z');
+  EXPECT_EQ(W1->Tone, toHigh);
+  EXPECT_EQ(W1->Tones, (1u << toLow) | (1u << toHigh));
+  EXPECT_TRUE(W1->Flag);
+  EXPECT_EQ(W1->Ext, 0.1L);  // all 80 bits survive
+  EXPECT_EQ(W1->Single, 1.25f);
+  EXPECT_EQ(W1->Date, 45000.5);
+  EXPECT_EQ(Round(W1->Money * 10000), 123456);
+  EXPECT_EQ(W1->Text, "Relatório €");
+  EXPECT_EQ(W1->Buddy, W2);
+  EXPECT_EQ(W2->Buddy, W1);
+  EXPECT_EQ(W2->ParentWidget, W1);
+  EXPECT_EQ(W1->Pen.Width, 3);
+  EXPECT_EQ(W1->Pen.Style.size(), 300u);
+  EXPECT_EQ(W1->Pen.Blob, (std::vector<uint8_t>{0, 1, 2, 0xFE, 0xFF}));
+  ASSERT_EQ(W1->Cells.Count(), 2);
+  EXPECT_EQ(static_cast<TCell*>(W1->Cells.Items(0))->Link, W3);
+  EXPECT_EQ(static_cast<TCell*>(W1->Cells.Items(0))->Width, 2.5);
+  EXPECT_EQ(W1->Lines.CommaText(), "alpha,\"two words\",Ω");
+  EXPECT_EQ(W1->Values, (std::vector<long double>{10, 297.5L, -1}));
+  EXPECT_EQ(W1->DesignInfo(), 0x00200010);
+  EXPECT_EQ(W2->Tag(), 7);
+  EXPECT_EQ(W3->Tone, toMid);
+  // The event was bound by name to the new root's published method.
+  ASSERT_TRUE(W1->OnPing);
+  W1->OnPing(W1);
+  EXPECT_EQ(Form->Pings, std::vector<std::string>{"W1"});
+  // Loaded once for every component, in creation order; nothing is left loading.
+  EXPECT_EQ(LoadedLog, (std::vector<std::string>{"Form1", "W1", "W2", "W3"}));
+  EXPECT_FALSE(W2->HasState(csLoading) || W2->HasState(csReading));
+}
+
+TEST_F(FilerTest, TextFormRoundTripsAndKeepsPointsUnderACommaLocale) {
+  TFormatSettings Comma = BrazilianFormatSettings();
+  Comma.DecimalSeparator = ',';
+  TFormatSettingsScope Scope(Comma);
+  auto Tree = MakeTree();
+  std::vector<uint8_t> A = WriteBinary(Tree.get());
+  std::string Text = ToText(A);
+  EXPECT_EQ(FromText(Text), A);
+  EXPECT_NE(Text.find("object Form1: TForm\r\n  Tag = 42\r\n  object W1: TWidget\r\n"), std::string::npos);
+  for (const char* Line : {"    Ext = 0.1\r\n", "    Single = 1.25s\r\n", "    Date = 45000.5d\r\n",
+                           "    Money = 123456c\r\n", "    Tones = [toLow, toHigh]\r\n", "    Text = 'Relat'#243'rio '#8364\r\n",
+                           "    Buddy = W2\r\n", "    Pen.Data = {\r\n      000102FEFF}\r\n",
+                           "    Lines.Strings = (\r\n      'alpha'\r\n      'two words'\r\n      #937)\r\n",
+                           "    OnPing = PingHandler\r\n", "        Link = W3\r\n", "    Values = (\r\n      10.0\r\n      297.5\r\n"})
+    EXPECT_NE(Text.find(Line), std::string::npos) << Line << "\n" << Text;
+  auto Copy = ReadBinary(FromText(Text));
+  EXPECT_EQ(static_cast<TWidget*>(Copy->FindComponent("W1"))->Ext, 0.1L);
+}
+
+TEST_F(FilerTest, HandWrittenTextConverts) {
+  std::string Text =
+      "object F: TForm\n"
+      "  object A: TWidget\n"
+      "    Single = 2.5S  Money = 12.6c\n"
+      "    Text = 'it''s ' + 'joined'#10'x'\n"
+      "    Huge = $10\n"
+      "    Cells = <\n"
+      "      item [3]\n"
+      "        Caption = 'c'\n"
+      "      end>\n"
+      "    Tones = []\n"
+      "  end\n"
+      "end\n";
+  auto Root = ReadBinary(FromText(Text));
+  auto* A = static_cast<TWidget*>(Root->FindComponent("A"));
+  ASSERT_NE(A, nullptr);
+  EXPECT_EQ(A->Single, 2.5f);
+  EXPECT_EQ(Round(A->Money * 10000), 13);  // currency text counts ten-thousandths
+  EXPECT_EQ(A->Text, "it's joined\nx");
+  EXPECT_EQ(A->Huge, 16);
+  ASSERT_EQ(A->Cells.Count(), 1);
+  EXPECT_EQ(static_cast<TCell*>(A->Cells.Items(0))->Caption, "c");
+
+  for (const char* Bad : {"", "object", "object F: TForm\n  X = \n", "object F: TForm\n  X = 'open\nend",
+                          "object F: TForm\n  X = {0A0}\nend", "object F: TForm\n  X = 99999999999999999999\nend",
+                          "thing F: TForm end"})
+    EXPECT_THROW(FromText(Bad), EReadError) << Bad;
+}
+
+TEST_F(FilerTest, HandAssembledBinaryLoads) {
+  // Bytes from the tag table, one value of each tag.
+  auto Str = [](std::vector<uint8_t>& B, const std::string& S) {
+    B.push_back(static_cast<uint8_t>(S.size()));
+    B.insert(B.end(), S.begin(), S.end());
+  };
+  std::vector<uint8_t> B = {'T', 'P', 'F', '0'};
+  Str(B, "TForm"), Str(B, "Root");
+  B.push_back(0);  // no properties
+  Str(B, "TWidget"), Str(B, "W");
+  auto Prop = [&](const char* Name, std::initializer_list<uint8_t> Value) {
+    Str(B, Name);
+    B.insert(B.end(), Value);
+  };
+  Prop("Small", {2, 0xFB});                                   // 2 Int8 -5
+  Prop("Medium", {3, 0xE8, 0x03});                            // 3 Int16 1000
+  Prop("Large", {4, 0xA0, 0x86, 0x01, 0x00});                 // 4 Int32 100000
+  Prop("Ext", {5, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F});    // 5 Extended 1.5
+  Prop("Text", {6, 2, 'h', 'i'});                             // 6 String
+  Prop("Tone", {7, 5, 't', 'o', 'L', 'o', 'w'});              // 7 Ident
+  Prop("Flag", {9});                                          // 9 True
+  Prop("Pen.Data", {10, 2, 0, 0, 0, 0xAB, 0xCD});             // 10 Binary
+  Prop("Tones", {11, 5, 't', 'o', 'M', 'i', 'd', 0});         // 11 Set
+  Prop("Pen.Style", {12, 3, 0, 0, 0, 'a', 'b', 'c'});         // 12 LString
+  Prop("Buddy", {13});                                        // 13 nil
+  Prop("Cells", {14, 1, 7, 'C', 'a', 'p', 't', 'i', 'o', 'n', 6, 1, 'x', 0, 0});  // 14 Collection
+  Prop("Single", {15, 0x00, 0x00, 0xC0, 0x3F});               // 15 Single 1.5
+  Prop("Money", {16, 0x10, 0x27, 0, 0, 0, 0, 0, 0});          // 16 Currency 1.0
+  Prop("Date", {17, 0, 0, 0, 0, 0, 0, 0x02, 0x40});           // 17 Date 2.25
+  Prop("Lines.Strings", {1, 18, 1, 0, 0, 0, 0xA9, 0x03,       // 1 List: 18 WString Ω
+                         20, 2, 0, 0, 0, 0xC3, 0xA9, 0});     // 20 UTF-8 é; list end
+  Prop("Huge", {19, 0, 0xE4, 0x0B, 0x54, 0x02, 0, 0, 0});     // 19 Int64 10^10
+  Prop("OnPing", {7, 11, 'P', 'i', 'n', 'g', 'H', 'a', 'n', 'd', 'l', 'e', 'r'});
+  B.insert(B.end(), {0, 0, 0, 0});  // W: property end, children end; Root: children end (then a spare)
+  B.pop_back();
+
+  auto Root = ReadBinary(B);
+  auto* W = static_cast<TWidget*>(Root->FindComponent("W"));
+  ASSERT_NE(W, nullptr);
+  EXPECT_EQ(W->Small, -5);
+  EXPECT_EQ(W->Medium, 1000);
+  EXPECT_EQ(W->Large, 100000);
+  EXPECT_EQ(W->Ext, 1.5L);
+  EXPECT_EQ(W->Text, "hi");
+  EXPECT_EQ(W->Tone, toLow);
+  EXPECT_TRUE(W->Flag);
+  EXPECT_EQ(W->Pen.Blob, (std::vector<uint8_t>{0xAB, 0xCD}));
+  EXPECT_EQ(W->Tones, 1u << toMid);
+  EXPECT_EQ(W->Pen.Style, "abc");
+  EXPECT_EQ(W->Buddy, nullptr);
+  ASSERT_EQ(W->Cells.Count(), 1);
+  EXPECT_EQ(static_cast<TCell*>(W->Cells.Items(0))->Caption, "x");
+  EXPECT_EQ(W->Single, 1.5f);
+  EXPECT_EQ(W->Money, 1.0L);
+  EXPECT_EQ(W->Date, 2.25);
+  EXPECT_EQ(W->Lines.CommaText(), "Ω,é");
+  EXPECT_EQ(W->Huge, 10000000000LL);
+  EXPECT_TRUE(W->OnPing);
+}
+
+TEST_F(FilerTest, HooksRenameRedirectAndSkip) {
+  auto Tree = MakeTree();
+  std::vector<uint8_t> A = WriteBinary(Tree.get());
+  // An existing W1 in the target root: the hook renames the one read, and references follow.
+  TForm Target(nullptr);
+  TWidget Existing(&Target);
+  Existing.SetName("W1");
+  TBytesStream S(A.data(), static_cast<int64_t>(A.size()));
+  TReader R(S);
+  std::vector<std::pair<std::string, std::string>> Renamed;
+  R.OnSetName = [&](TReader&, TComponent* C, std::string& Name) {
+    if (C != &Target && Target.FindComponent(Name)) {
+      Renamed.push_back({Name, Name + "_1"});
+      Name += "_1";
+    }
+  };
+  R.OnReferenceName = [&](TReader&, std::string& Name) {
+    for (auto& [Old, New] : Renamed)
+      if (Name == Old) Name = New;
+  };
+  R.ReadRootComponent(&Target);
+  auto* W1 = static_cast<TWidget*>(Target.FindComponent("W1_1"));
+  ASSERT_NE(W1, nullptr);
+  EXPECT_EQ(static_cast<TWidget*>(Target.FindComponent("W2"))->Buddy, W1);
+  EXPECT_EQ(Existing.Buddy, nullptr);
+
+  // Unknown properties and handlers: an error without a hook, skipped with one.
+  std::string Text = "object F: TForm\n object A: TWidget\n Nope = (1 2 'x')\n OnPing = Gone\n Small = 4\n end\nend\n";
+  std::vector<uint8_t> B = FromText(Text);
+  EXPECT_THROW(ReadBinary(B), EReadError);
+  TBytesStream S2(B.data(), static_cast<int64_t>(B.size()));
+  TReader R2(S2);
+  std::vector<std::string> Errors;
+  R2.OnError = [&](TReader&, const std::string& Message, bool& Handled) {
+    Errors.push_back(Message);
+    Handled = true;
+  };
+  std::unique_ptr<TComponent> Root(R2.ReadRootComponent(nullptr));
+  EXPECT_EQ(static_cast<TWidget*>(Root->FindComponent("A"))->Small, 4);
+  EXPECT_EQ(Errors, (std::vector<std::string>{"A propriedade Nope não existe", "Método Gone não encontrado"}));
+
+  // The find-method hook may supply a handler the root does not publish.
+  TBytesStream S3(B.data(), static_cast<int64_t>(B.size()));
+  TReader R3(S3);
+  int Calls = 0;
+  R3.OnError = [](TReader&, const std::string&, bool& Handled) { Handled = true; };
+  R3.OnFindMethod = [&](TReader&, const std::string& Name, std::any& Code, bool& Error) {
+    if (Name == "Gone") {
+      Code = std::function<void(TObject*)>([&](TObject*) { ++Calls; });
+      Error = false;
+    }
+  };
+  Root.reset(R3.ReadRootComponent(nullptr));
+  static_cast<TWidget*>(Root->FindComponent("A"))->OnPing(nullptr);
+  EXPECT_EQ(Calls, 1);
+}
+
+TEST_F(FilerTest, ReadComponentsReadsAListIntoAnOwner) {
+  // What a report template stores: signature, the component, and one more list end.
+  auto Tree = MakeTree();
+  TMemoryStream M;
+  {
+    TWriter W(M);
+    W.SetRoot(Tree.get());
+    W.WriteSignature();
+    W.WriteComponent(Tree->FindComponent("W3"));
+    W.WriteSignature();
+    W.WriteComponent(Tree->FindComponent("W1"));
+    W.WriteListEnd();
+  }
+  M.WriteByte(0x55);  // whatever follows stays for the caller
+  M.SetPosition(0);
+  TForm Target(nullptr);
+  std::vector<std::string> Read;
+  {
+    TReader R(M);
+    R.ReadComponents(&Target, nullptr, [&](TComponent* C) { Read.push_back(C->Name()); });
+  }
+  EXPECT_EQ(Read, (std::vector<std::string>{"W3", "W1"}));
+  EXPECT_EQ(Target.ComponentCount(), 3);  // W2 came as W1's child
+  EXPECT_EQ(static_cast<TWidget*>(Target.FindComponent("W1"))->Buddy, Target.FindComponent("W2"));
+  EXPECT_EQ(M.ReadByte(), 0x55);
+}
+
+TEST_F(FilerTest, DamagedStreamsRaiseReadErrorsAndNeverCrash) {
+  auto Tree = MakeTree();
+  const std::vector<uint8_t> A = WriteBinary(Tree.get());
+  const std::string Text = ToText(A);
+  // Every truncation of a valid stream fails cleanly.
+  for (size_t N = 0; N < A.size(); ++N) {
+    std::vector<uint8_t> Cut(A.begin(), A.begin() + static_cast<long>(N));
+    EXPECT_THROW(ReadBinary(Cut), EReadError) << N;
+  }
+  for (size_t N = 0; N < Text.rfind("end"); N += 7)
+    EXPECT_THROW(FromText(Text.substr(0, N)), EReadError) << N;
+  // Flipped bytes either load or raise the read error, with and without an error hook.
+  int Loaded = 0, Raised = 0;
+  for (size_t I = 0; I < A.size(); ++I)
+    for (uint8_t Mask : {0x01, 0x10, 0x80, 0xFF}) {
+      std::vector<uint8_t> Bad = A;
+      Bad[I] ^= Mask;
+      for (bool Hook : {false, true}) {
+        TBytesStream S(Bad.data(), static_cast<int64_t>(Bad.size()));
+        TReader R(S);
+        if (Hook) R.OnError = [](TReader&, const std::string&, bool& Handled) { Handled = true; };
+        try {
+          std::unique_ptr<TComponent> Root(R.ReadRootComponent(nullptr));
+          ++Loaded;
+        } catch (const EReadError&) {
+          ++Raised;
+        }
+      }
+      try {
+        FromText(ToText(Bad));
+      } catch (const EReadError&) {
+      }
+    }
+  EXPECT_GT(Loaded, 0);
+  EXPECT_GT(Raised, 0);
+  for (size_t I = 0; I < Text.size(); I += 3) {
+    std::string Bad = Text;
+    Bad[I] = static_cast<char>(Bad[I] ^ 0x21);
+    try {
+      std::unique_ptr<TComponent> Root(ReadBinary(FromText(Bad)).release());
+    } catch (const EReadError&) {
+    }
+  }
+}
+
+TEST_F(FilerTest, HostileLengthsAndNestingAreBounded) {
+  auto Head = [] {
+    return std::vector<uint8_t>{'T', 'P', 'F', '0', 5, 'T', 'F', 'o', 'r', 'm', 1, 'F', 3, 'T', 'a', 'g'};
+  };
+  // A long string claiming 4 GiB, a wide string claiming 2^32 characters.
+  for (std::vector<uint8_t> Tail : {std::vector<uint8_t>{12, 0xFF, 0xFF, 0xFF, 0xFF, 'a'},
+                                    std::vector<uint8_t>{18, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0}}) {
+    std::vector<uint8_t> B = Head();
+    B.insert(B.end(), Tail.begin(), Tail.end());
+    EXPECT_THROW(ReadBinary(B), EReadError);
+  }
+  // A million nested lists end in a read error, not a stack overflow, with a hook that skips.
+  std::vector<uint8_t> B = Head();
+  B.insert(B.end(), 1000000, vaList);
+  TBytesStream S(B.data(), static_cast<int64_t>(B.size()));
+  TReader R(S);
+  R.OnError = [](TReader&, const std::string&, bool& Handled) { Handled = true; };
+  EXPECT_THROW(R.ReadRootComponent(nullptr), EReadError);
+  // Deeply nested components too.
+  std::vector<uint8_t> C = {'T', 'P', 'F', '0'};
+  for (int I = 0; I < 100000; ++I) C.insert(C.end(), {7, 'T', 'W', 'i', 'd', 'g', 'e', 't', 0, 0});
+  EXPECT_THROW(ReadBinary(C), EReadError);
+  std::string T;
+  for (int I = 0; I < 100000; ++I) T += "object TWidget ";
+  EXPECT_THROW(FromText(T), EReadError);
+}
