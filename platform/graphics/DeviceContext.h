@@ -84,6 +84,7 @@ struct TXForm {
 struct TDibView {
   int Width = 0, Height = 0;
   const uint32_t* Pixels = nullptr;
+  bool HasAlpha = false;  // blend by the alpha byte (icons); otherwise it is ignored
 };
 
 // A clip region in device units: a union of rectangles.

@@ -92,9 +92,15 @@ void TEmfRecorderDC::StretchDIBits(const TRect& Dest, const TRect& Src, const TD
       const uint32_t* Row = Dib.Pixels + static_cast<size_t>(S.Top + H - 1 - Y) * Dib.Width + S.Left;
       uint8_t* Out = &FBytes[At + static_cast<size_t>(Y) * Stride];
       for (int X = 0; X < W; ++X) {
-        Out[3 * X] = Row[X] & 0xFF;
-        Out[3 * X + 1] = (Row[X] >> 8) & 0xFF;
-        Out[3 * X + 2] = (Row[X] >> 16) & 0xFF;
+        uint32_t P = Row[X];
+        if (Dib.HasAlpha) {  // no alpha in a 24-bit DIB: blend over white
+          uint32_t A = P >> 24;
+          auto Mix = [A](uint32_t C) { return (C * A + 255 * (255 - A)) / 255; };
+          P = (Mix((P >> 16) & 0xFF) << 16) | (Mix((P >> 8) & 0xFF) << 8) | Mix(P & 0xFF);
+        }
+        Out[3 * X] = P & 0xFF;
+        Out[3 * X + 1] = (P >> 8) & 0xFF;
+        Out[3 * X + 2] = (P >> 16) & 0xFF;
       }
     }
   }

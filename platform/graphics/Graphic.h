@@ -6,6 +6,9 @@
 
 #include "platform/classes/Streams.h"
 #include "platform/graphics/Types.h"
+#include "platform/rtl/SysUtils.h"
+
+DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception)
 
 class TCanvas;
 

@@ -113,7 +113,8 @@ void TQtPainterDC::StretchDIBits(const TRect& Dest, const TRect& Src, const TDib
     return;
   }
   if (!Dib.Pixels || Dib.Width <= 0 || Dib.Height <= 0) return;
-  QImage Img(reinterpret_cast<const uchar*>(Dib.Pixels), Dib.Width, Dib.Height, Dib.Width * 4, QImage::Format_RGB32);
+  QImage Img(reinterpret_cast<const uchar*>(Dib.Pixels), Dib.Width, Dib.Height, Dib.Width * 4,
+             Dib.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   TRect S = NormalizedRect(Src);
   S = IntersectRect(S, Rect(0, 0, Dib.Width, Dib.Height));
   if (S.IsEmpty()) return;
