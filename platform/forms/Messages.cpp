@@ -114,3 +114,9 @@ bool IsWindow(HWND Target) {
   std::lock_guard<std::mutex> G(RegistryLock);
   return Targets.count(Target) != 0;
 }
+
+TMessageTarget* FindMessageTarget(HWND Target) {
+  std::lock_guard<std::mutex> G(RegistryLock);
+  auto It = Targets.find(Target);
+  return It == Targets.end() ? nullptr : It->second;
+}

@@ -49,3 +49,5 @@ bool PostMessage(HWND Target, uint32_t Msg, WPARAM WParam, LPARAM LParam);
 LRESULT SendMessage(HWND Target, uint32_t Msg, WPARAM WParam, LPARAM LParam);
 // True while a target with this handle exists.
 bool IsWindow(HWND Target);
+// The live target with this handle, or null. Main thread only.
+TMessageTarget* FindMessageTarget(HWND Target);

@@ -114,6 +114,7 @@ private:
 
   void FinishPage() {
     FPainter.end();
+    if (!FPdf && !FPrinter.FConfig.KeepPageImages) return;  // nobody looks at the sheet
     QImage Sheet(FCaps.PhysicalWidth, FCaps.PhysicalHeight, QImage::Format_RGB32);
     Sheet.fill(Qt::white);
     Sheet.setDotsPerMeterX(FPage.dotsPerMeterX());
