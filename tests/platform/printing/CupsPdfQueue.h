@@ -2,6 +2,7 @@
 // Finds the PDF that the CUPS PDF queue made for a job: cups-pdf writes to the
 // "Out" folder of /etc/cups/cups-pdf.conf (${HOME} is the submitting user's
 // home), or to its anonymous spool, naming the file after the job title.
+#include <pwd.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -26,6 +27,8 @@ inline std::vector<std::string> CupsPdfFolders() {
     L.push_back(Dir);
   }
   L.push_back(Home + "/PDF");
+  // cups-pdf writes to the submitting user's home as the system knows it.
+  if (const passwd* Pw = getpwuid(getuid()); Pw && Pw->pw_dir) L.push_back(std::string(Pw->pw_dir) + "/PDF");
   L.push_back("/var/spool/cups-pdf/ANONYMOUS");
   return L;
 }
