@@ -377,3 +377,57 @@ TEST_F(LXPrinterTest, ThreeStoredPagesThroughCups) {
   }
   if (!V) std::remove(Pdf.c_str());
 }
+
+namespace {
+class TFakeReport : public TComponent, public ILXPrinterOwner {
+public:
+  using TComponent::TComponent;
+  TVexaRepPrinterSettings Settings;
+  int Reads = 0, Applies = 0;
+  const TLXPrinterSettings* ReportPrinterSettings() const override { return &Settings; }
+  void GetPrinterSettings(TPrinterSettings*, bool&, TDeviceMode*) override { ++Reads; }
+  void ApplyPrinterSettings(TPrinterSettings*, bool&, TDeviceMode* M) override {
+    ++Applies;
+    M->Copies = 7;
+  }
+};
+
+class TFakePreview : public TMessageTarget, public ILXPrinterView {
+public:
+  TLXPrinter* Freed = nullptr;
+  void PrinterFreed(TLXPrinter* P) override { Freed = P; }
+};
+}  // namespace
+
+TEST_F(LXPrinterTest, AReportChoosesThePrinterObjectAndHearsTheDriverAndAPreviewHearsTheFree) {
+  Install({});
+  auto Second = std::make_shared<TVirtualPrinter>("Second");
+  InstallPrinter(Second);
+  CreateGlobalPrinter();
+  ::Printer()->SetPrinterIndex(1);
+  TFakeReport Report(nullptr);
+  {
+    TLXPrinter Own(&Report);
+    EXPECT_EQ(Own.OwnerReport(), &Report);
+    EXPECT_NE(Own.Printer(), ::Printer());
+    EXPECT_EQ(Own.Printer()->PrinterName(), "Second");  // follows the global printer's choice
+    EXPECT_EQ(Report.Reads, 2);                         // before and after reading the driver
+    Own.SetDestination(lxdPrinter);
+    Own.BeginDoc();
+    EXPECT_EQ(Report.Applies, 1);
+    EXPECT_EQ(Own.Printer()->DeviceMode().Copies, 7);
+    Own.AbortDoc();
+  }
+  Report.Settings.SetUseStandardprinter(true);
+  auto P = std::make_unique<TLXPrinter>(&Report);
+  EXPECT_EQ(P->Printer(), ::Printer());
+  P->SetPrinterIndex(0);  // never moves the global printer
+  EXPECT_EQ(::Printer()->PrinterIndex(), 1);
+
+  TFakePreview Preview;
+  P->SetStatusWindow(Preview.Handle());
+  TLXPrinter* Raw = P.get();
+  P.reset();
+  EXPECT_EQ(Preview.Freed, Raw);
+  EXPECT_NE(::Printer(), nullptr);  // the global printer outlives it
+}
