@@ -134,6 +134,8 @@ void TComponent::FreeNotification(TComponent* C) {
 }
 
 void TComponent::RemoveFreeNotification(TComponent* C) {
+  // Both sides always know of each other, so an empty list means nothing to undo.
+  if (FFreeNotifies.empty()) return;
   FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), C), FFreeNotifies.end());
   if (C) C->FFreeNotifies.erase(std::remove(C->FFreeNotifies.begin(), C->FFreeNotifies.end(), this),
                                 C->FFreeNotifies.end());

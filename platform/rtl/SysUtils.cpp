@@ -171,7 +171,15 @@ std::string LowerCaseAscii(std::string_view S) {
 }
 
 bool SameTextAscii(std::string_view A, std::string_view B) {
-  return A.size() == B.size() && UpperCaseAscii(A) == UpperCaseAscii(B);
+  // No temporaries: name look-ups in component and property tables call this a lot.
+  if (A.size() != B.size()) return false;
+  for (size_t I = 0; I < A.size(); ++I) {
+    char X = A[I], Y = B[I];
+    if (X >= 'a' && X <= 'z') X = static_cast<char>(X - 32);
+    if (Y >= 'a' && Y <= 'z') Y = static_cast<char>(Y - 32);
+    if (X != Y) return false;
+  }
+  return true;
 }
 
 bool FileExists(const std::string& FileName) {
