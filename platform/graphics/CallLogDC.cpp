@@ -11,7 +11,10 @@ std::string R4(const TRect& R) {
 }
 std::string Pts(const std::vector<TPoint>& P) {
   std::string S;
-  for (size_t I = 0; I < P.size(); ++I) S += (I ? ";" : "") + Format("%d,%d", {P[I].X, P[I].Y});
+  for (size_t I = 0; I < P.size(); ++I) {
+    if (I) S += ';';
+    S += Format("%d,%d", {P[I].X, P[I].Y});
+  }
   return S;
 }
 std::string Hex(uint32_t V) { return "0x" + IntToHex(V, 1); }
@@ -89,7 +92,10 @@ void TCallLogDC::ExcludeClipRect(const TRect& R) { Add("ExcludeClipRect(" + R4(R
 void TCallLogDC::SelectClipRegion(const TRegion* Rg, int Mode) {
   std::string S;
   if (Rg)
-    for (const auto& R : Rg->Rects) S += (S.empty() ? "" : ";") + R4(R);
+    for (const auto& R : Rg->Rects) {
+      if (!S.empty()) S += ';';
+      S += R4(R);
+    }
   Add(Format("SelectClipRegion(%s,%d)", {Rg ? S : std::string("nil"), Mode}));
 }
 void TCallLogDC::MoveTo(int X, int Y) {
@@ -110,7 +116,10 @@ void TCallLogDC::Polygon(const std::vector<TPoint>& P) { Add("Polygon(" + Pts(P)
 void TCallLogDC::Polyline(const std::vector<TPoint>& P) { Add("Polyline(" + Pts(P) + ")"); }
 void TCallLogDC::PolyPolygon(const std::vector<std::vector<TPoint>>& Ps) {
   std::string S;
-  for (const auto& P : Ps) S += (S.empty() ? "" : "|") + Pts(P);
+  for (const auto& P : Ps) {
+    if (!S.empty()) S += '|';
+    S += Pts(P);
+  }
   Add("PolyPolygon(" + S + ")");
 }
 void TCallLogDC::PolyBezier(const std::vector<TPoint>& P) { Add("PolyBezier(" + Pts(P) + ")"); }

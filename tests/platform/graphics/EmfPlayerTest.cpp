@@ -5,6 +5,7 @@
 #include "EmfTestUtil.h"
 #include "platform/graphics/CallLogDC.h"
 #include "platform/graphics/EmfRecords.h"
+#include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/QtPainterDC.h"
 #include "platform/rtl/SysUtils.h"
@@ -153,4 +154,99 @@ TEST(EmfPlayerTest, BadBytesNeverCrash) {
   std::vector<uint8_t> Bad(Good.begin(), Good.begin() + 40);
   TCallLogDC Log;
   EXPECT_THROW(PlayEnhMetaFile(Log, Bad.data(), Bad.size(), Rect(0, 0, 10, 10)), EInvalidGraphic);
+}
+
+namespace {
+// A page with text in several fonts and alignments, lines, shapes, a bitmap and a JPEG.
+void DrawFixturePage(TCanvas& C, TBitmap& Bmp, TJPEGImage& Jpg) {
+  C.Brush().SetColor(clWhite);
+  C.Font().SetName("Arial");
+  C.Font().SetSize(10);
+  C.Font().SetStyle(fsBold);
+  C.TextOut(10, 10, "Relatório de Vendas");
+  C.Font().SetName("Times New Roman");
+  C.Font().SetSize(12);
+  C.Font().SetStyle(fsItalic);
+  C.Brush().SetStyle(bsClear);
+  C.SetTextAlign(TA_RIGHT | TA_TOP);
+  C.TextOut(390, 10, "Página 1 de 3");
+  C.SetTextAlign(TA_CENTER | TA_BASELINE);
+  C.Font().SetStyle(fsUnderline);
+  C.TextOut(200, 60, "Título centrado");
+  C.SetTextAlign(TA_LEFT | TA_TOP);
+  C.Font().SetName("Courier New");
+  C.Font().SetSize(9);
+  C.Font().SetStyle(0);
+  C.Font().SetColor(clNavy);
+  C.Brush().SetColor(clYellow);
+  C.TextRect(Rect(10, 70, 120, 85), 12, 71, "Total: 1.234,56 recortado");
+  C.Brush().SetStyle(bsClear);
+  TRect Box = Rect(10, 95, 150, 160);
+  C.DrawText("Um texto longo que quebra em várias linhas dentro da caixa", Box, DT_WORDBREAK | DT_CENTER);
+  C.Pen().SetWidth(1);
+  C.MoveTo(10, 170);
+  C.LineTo(390, 170);
+  C.Pen().SetWidth(3);
+  C.Pen().SetColor(clMaroon);
+  C.MoveTo(10, 180);
+  C.LineTo(200, 220);
+  C.Pen().SetWidth(1);
+  C.Pen().SetStyle(psDash);
+  C.Pen().SetColor(clBlack);
+  C.Rectangle(160, 90, 260, 160);
+  C.Pen().SetStyle(psSolid);
+  C.Brush().SetColor(clAqua);
+  C.Ellipse(270, 90, 390, 160);
+  C.Brush().SetColor(clLime);
+  C.RoundRect(220, 180, 300, 230, 20, 20);
+  C.Polygon({Point(310, 180), Point(390, 230), Point(310, 230)});
+  C.StretchDraw(Rect(10, 230, 74, 262), Bmp);
+  C.StretchDraw(Rect(90, 230, 170, 290), Jpg);
+}
+
+void FixtureGraphics(TBitmap& Bmp, TJPEGImage& Jpg) {
+  Bmp.SetSize(16, 8);
+  for (int Y = 0; Y < 8; ++Y)
+    for (int X = 0; X < 16; ++X) Bmp.ScanLine(Y)[X] = 0xFF000000u | ((X * 16) << 16) | ((Y * 32) << 8) | 0x40;
+  TBitmap Src(40, 30);
+  for (int Y = 0; Y < 30; ++Y)
+    for (int X = 0; X < 40; ++X) Src.ScanLine(Y)[X] = 0xFF000000u | ((X * 6) << 16) | ((255 - Y * 8) << 8) | 0x80;
+  Jpg.CompressFrom(Src, 92);
+}
+}  // namespace
+
+TEST(EmfPlayerTest, RecordedPageMatchesDirectDrawing) {
+  TBitmap Bmp;
+  TJPEGImage Jpg;
+  FixtureGraphics(Bmp, Jpg);
+  QImage Direct = WhiteImage(400, 300);
+  {
+    TQtPainterDC Dc(&Direct, 96, 96);
+    TCanvas C(&Dc);
+    DrawFixturePage(C, Bmp, Jpg);
+  }
+  TMetafile M;
+  M.SetWidth(400);
+  M.SetHeight(300);
+  {
+    TMetafileCanvas C(M);
+    DrawFixturePage(C, Bmp, Jpg);
+  }
+  QImage Played = WhiteImage(400, 300);
+  {
+    TQtPainterDC Dc(&Played, 96, 96);
+    TCanvas C(&Dc);
+    C.StretchDraw(Rect(0, 0, 400, 300), M);
+  }
+  EXPECT_LT(DifferentPixels(Direct, Played), 0.002);
+  // And the same page reloaded from its bytes.
+  TMetafile Reloaded;
+  Reloaded.SetData(M.Data());
+  QImage Again = WhiteImage(400, 300);
+  {
+    TQtPainterDC Dc(&Again, 96, 96);
+    TCanvas C(&Dc);
+    C.Draw(0, 0, Reloaded);
+  }
+  EXPECT_EQ(Again, Played);
 }
