@@ -11,14 +11,14 @@
 #include "platform/forms/Forms.h"
 #include "platform/graphics/QtPainterDC.h"
 #include "platform/forms/WidgetBridge.h"
+#include "platform/graphics/FontEngine.h"
 
 bool TWidgetBridge::PassOn(QWidget* W, QEvent* E) {
   // QObject::event is public; the widget's override runs without our filter.
   return static_cast<QObject*>(W)->event(E);
 }
 
-namespace {
-Qt::CursorShape CursorShape(TCursor C) {
+Qt::CursorShape CursorShapeOf(TCursor C) {
   switch (C) {
     case crNone: return Qt::BlankCursor;
     case crCross: return Qt::CrossCursor;
@@ -39,6 +39,7 @@ Qt::CursorShape CursorShape(TCursor C) {
   }
 }
 
+namespace {
 TMouseButton ButtonOf(Qt::MouseButton B) {
   if (B == Qt::RightButton) return mbRight;
   if (B == Qt::MiddleButton) return mbMiddle;
@@ -118,6 +119,11 @@ TControl::TControl(TComponent* AOwner, QWidget* AWidget) : TComponent(AOwner) {
   FWidget->setMouseTracking(true);  // OnMouseMove fires without a button held
   FBridge = new TWidgetBridge(this);
   FWidget->installEventFilter(FBridge);
+  FFont.OnChange = [this](TGraphicsObject*) {
+    if (!FFontFromParent) FParentFont = false;
+    FontChanged();
+  };
+  FontChanged();
 }
 
 TControl::~TControl() {
@@ -197,12 +203,68 @@ void TControl::SetText(const std::string& V) {
 
 void TControl::SetHint(const std::string& V) {
   FHint = V;
-  FWidget->setToolTip(FShowHint ? QString::fromStdString(V) : QString());
+  ApplyHint();
+}
+
+bool TControl::ShowHint() const {
+  if (FParentShowHint && FParent) return FParent->ShowHint();
+  return FShowHint;
 }
 
 void TControl::SetShowHint(bool V) {
   FShowHint = V;
-  SetHint(FHint);
+  FParentShowHint = false;
+  ApplyHint();
+}
+
+void TControl::SetParentShowHint(bool V) {
+  FParentShowHint = V;
+  ApplyHint();
+}
+
+void TControl::ApplyHint() {
+  FWidget->setToolTip(ShowHint() ? QString::fromStdString(FHint) : QString());
+  if (auto* W = dynamic_cast<TWinControl*>(this))
+    for (int I = 0; I < W->ControlCount(); ++I) W->Controls(I)->ApplyHint();
+}
+
+void TControl::SetFont(const TFont& V) { FFont.Assign(V); }
+
+void TControl::SetParentFont(bool V) {
+  FParentFont = V;
+  if (V && FParent) {
+    FFontFromParent = true;
+    FFont.Assign(FParent->FFont);
+    FFontFromParent = false;
+  }
+}
+
+void TControl::ParentChanged() {
+  if (FParentFont) SetParentFont(true);
+  ApplyHint();
+}
+
+void TControl::FontChanged() {
+  TLogFont L = FFont.LogFont();
+  QFont F(QString::fromStdString(FontEngine::MapFaceName(L.FaceName)));
+  F.setPixelSize(std::max(1, static_cast<int>(std::lround(FontEngine::EmHeight(L)))));
+  F.setBold(L.Weight >= 600);
+  F.setItalic(L.Italic);
+  F.setUnderline(L.Underline);
+  F.setStrikeOut(L.StrikeOut);
+  FWidget->setFont(F);
+  TColorRef C = ColorToRGB(FFont.Color());
+  QPalette P = FWidget->palette();
+  QColor QC(GetRValue(C), GetGValue(C), GetBValue(C));
+  P.setColor(QPalette::WindowText, QC);
+  P.setColor(QPalette::ButtonText, QC);
+  P.setColor(QPalette::Text, QC);
+  FWidget->setPalette(P);
+  Invalidate();
+  // Children that follow this font take it too.
+  if (auto* W = dynamic_cast<TWinControl*>(this))
+    for (int I = 0; I < W->ControlCount(); ++I)
+      if (W->Controls(I)->FParentFont) W->Controls(I)->SetParentFont(true);
 }
 
 void TControl::SetCursor(TCursor V) {
@@ -210,7 +272,7 @@ void TControl::SetCursor(TCursor V) {
   if (V == crDefault)
     FWidget->unsetCursor();
   else
-    FWidget->setCursor(CursorShape(V));
+    FWidget->setCursor(CursorShapeOf(V));
 }
 
 void TControl::SetColor(TColor V) {
@@ -365,6 +427,7 @@ void TWinControl::InsertControl(TControl* C) {
   C->FWidget->setParent(ClientWidget());
   C->UpdateWidgetGeometry();
   C->UpdateWidgetVisibility();
+  C->ParentChanged();
   if (C->FAlign != alNone) Realign();
   ControlsChanged();
 }
@@ -590,10 +653,11 @@ TGraphicControl::TGraphicControl(TComponent* AOwner, QWidget* AWidget) : TContro
 namespace {
 // Runs Paint with the canvas on the widget's painter at the screen's fixed resolution.
 template <class F>
-void PaintThrough(QWidget* W, TCanvas& Canvas, F&& Paint) {
+void PaintThrough(QWidget* W, TCanvas& Canvas, const TFont& Font, F&& Paint) {
   int Ppi = ScreenPixelsPerInch();
   TQtPainterDC Dc(W, Ppi, Ppi);
   Canvas.SetHandle(&Dc);
+  Canvas.SetFont(Font);
   try {
     Paint();
   } catch (...) {
@@ -605,7 +669,7 @@ void PaintThrough(QWidget* W, TCanvas& Canvas, F&& Paint) {
 }  // namespace
 
 bool TGraphicControl::PaintWidget() {
-  PaintThrough(Widget(), FCanvas, [this] { Paint(); });
+  PaintThrough(Widget(), FCanvas, Font(), [this] { Paint(); });
   return true;
 }
 
@@ -618,7 +682,7 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TCustomControl(AOwner, null
 TCustomControl::TCustomControl(TComponent* AOwner, QWidget* AWidget) : TWinControl(AOwner, AWidget) {}
 
 bool TCustomControl::PaintWidget() {
-  PaintThrough(Widget(), FCanvas, [this] { Paint(); });
+  PaintThrough(Widget(), FCanvas, Font(), [this] { Paint(); });
   return true;
 }
 

@@ -108,8 +108,18 @@ public:
   void SetText(const std::string& V);
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& V);
-  bool ShowHint() const { return FShowHint; }
+  // Whether the hint shows; with ParentShowHint (the default) the parent decides.
+  bool ShowHint() const;
   void SetShowHint(bool V);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool V);
+  // The font of the control's text (and its canvas while painting). With
+  // ParentFont (the default) it follows the parent's; setting it ends that.
+  TFont& Font() { return FFont; }
+  const TFont& Font() const { return FFont; }
+  void SetFont(const TFont& V);
+  bool ParentFont() const { return FParentFont; }
+  void SetParentFont(bool V);
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor V);
   // Background colour; clNone (the default for most controls) leaves the parent's showing.
@@ -163,6 +173,8 @@ protected:
   virtual void UpdateWidgetVisibility();
   // Called after the bounds changed (before Resize when the size changed).
   virtual void BoundsChanged() {}
+  // The font changed; the default gives it to the widget and repaints.
+  virtual void FontChanged();
 
   std::string FText;
 
@@ -170,6 +182,8 @@ private:
   friend class TWidgetBridge;
   friend class TWinControl;
   bool HandleMouse(QEvent* E);
+  void ApplyHint();
+  void ParentChanged();
 
   QWidget* FWidget = nullptr;
   TWidgetBridge* FBridge = nullptr;
@@ -178,6 +192,10 @@ private:
   bool FVisible = true;
   bool FEnabled = true;
   bool FShowHint = false;
+  bool FParentShowHint = true;
+  bool FParentFont = true;
+  bool FFontFromParent = false;
+  TFont FFont;
   bool FNativeInput = false;
   bool FLeftDown = false;
   TAlign FAlign = alNone;

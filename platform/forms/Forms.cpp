@@ -1,5 +1,6 @@
 #include "platform/forms/Forms.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPainter>
@@ -10,6 +11,7 @@
 
 #include "platform/forms/Application.h"
 #include "platform/forms/StdCtrls.h"
+#include "platform/forms/WidgetBridge.h"
 
 // ---- TControlScrollBar
 
@@ -138,13 +140,6 @@ void TScrollingWinControl::ScrollInView(TControl* C) {
     FVert.SetPosition(C->Top() + C->Height() - FClientH);
 }
 
-bool TScrollingWinControl::DoMouseWheel(TShiftState Shift, int WheelDelta, int X, int Y) {
-  if (TWinControl::DoMouseWheel(Shift, WheelDelta, X, Y)) return true;
-  if (!FVert.FShown) return false;
-  FVert.SetPosition(FVert.FPosition - WheelDelta / 120 * FVert.FIncrement);
-  return true;
-}
-
 // ---- TScrollBox
 
 const TClassInfo& TScrollBox::StaticClassInfo() {
@@ -208,7 +203,16 @@ const TClassInfo& TForm::StaticClassInfo() {
   return Info;
 }
 
+namespace {
+std::vector<TForm*>& AllForms() {
+  static std::vector<TForm*> L;
+  return L;
+}
+}  // namespace
+
 TForm::TForm(TComponent* AOwner) : TScrollingWinControl(AOwner) {
+  AllForms().push_back(this);
+  SetColor(clBtnFace);
   TControl::SetVisible(false);
   ApplyWindowFlags();
   SetBounds(0, 0, 320, 240);
@@ -216,6 +220,8 @@ TForm::TForm(TComponent* AOwner) : TScrollingWinControl(AOwner) {
 
 TForm::~TForm() {
   if (OnDestroy) OnDestroy(this);
+  auto& L = AllForms();
+  L.erase(std::find(L.begin(), L.end(), this));
 }
 
 void TForm::DoCreate() {
@@ -437,6 +443,10 @@ void TForm::WndProc(TMessage& Message) {
     delete this;
     return;
   }
+  if (Message.Msg == WM_CLOSE) {
+    Close();
+    return;
+  }
   TScrollingWinControl::WndProc(Message);
 }
 
@@ -461,3 +471,40 @@ bool TForm::WidgetEvent(QEvent* E) {
   }
   return TScrollingWinControl::WidgetEvent(E);
 }
+
+// ---- TScreen
+
+TScreen& Screen() {
+  static TScreen S;
+  return S;
+}
+
+int TScreen::FormCount() const { return static_cast<int>(AllForms().size()); }
+
+TForm* TScreen::Forms(int Index) const { return AllForms().at(static_cast<size_t>(Index)); }
+
+TForm* TScreen::ActiveForm() const {
+  QWidget* Active = QApplication::activeWindow();
+  for (TForm* F : AllForms())
+    if (Active && F->Widget() == Active) return F;
+  return nullptr;
+}
+
+void TScreen::SetCursor(TCursor V) {
+  if (V == FCursor) return;
+  if (FCursor != crDefault) QApplication::restoreOverrideCursor();
+  FCursor = V;
+  if (V != crDefault) QApplication::setOverrideCursor(QCursor(CursorShapeOf(V)));
+}
+
+int TScreen::Width() const {
+  QScreen* S = QGuiApplication::primaryScreen();
+  return S ? S->geometry().width() : 0;
+}
+
+int TScreen::Height() const {
+  QScreen* S = QGuiApplication::primaryScreen();
+  return S ? S->geometry().height() : 0;
+}
+
+int TScreen::PixelsPerInch() const { return ScreenPixelsPerInch(); }

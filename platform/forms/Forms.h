@@ -91,7 +91,6 @@ protected:
   void UpdateScrollBars();
   void BoundsChanged() override { UpdateScrollBars(); }
   void ControlsChanged() override { UpdateScrollBars(); }
-  bool DoMouseWheel(TShiftState Shift, int WheelDelta, int X, int Y) override;
 
 private:
   friend class TControlScrollBar;
@@ -181,6 +180,7 @@ protected:
   void TextChanged() override;
   void UpdateWidgetVisibility() override;
   void UpdateWidgetGeometry() override;
+  // CM_RELEASE frees the form; WM_CLOSE closes it as Close does.
   void WndProc(TMessage& Message) override;
   bool WidgetEvent(QEvent* E) override;
 
@@ -198,3 +198,23 @@ private:
   bool FPlaced = false;
   TModalResult FModalResult = mrNone;
 };
+
+// The screen: the forms that exist, the active one, the cursor over the whole application.
+class TScreen {
+public:
+  int FormCount() const;
+  TForm* Forms(int Index) const;
+  // The form whose window is active, or null.
+  TForm* ActiveForm() const;
+  TCursor Cursor() const { return FCursor; }
+  // Anything but crDefault overrides every control's cursor until set back.
+  void SetCursor(TCursor V);
+  int Width() const;
+  int Height() const;
+  int PixelsPerInch() const;
+
+private:
+  TCursor FCursor = crDefault;
+};
+
+TScreen& Screen();

@@ -4,6 +4,9 @@
 
 #include "platform/forms/Controls.h"
 
+// The Qt cursor of a class-library cursor number.
+Qt::CursorShape CursorShapeOf(TCursor C);
+
 class TWidgetBridge : public QObject {
 public:
   explicit TWidgetBridge(TControl* C) : Control(C) {}

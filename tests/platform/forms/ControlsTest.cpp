@@ -8,6 +8,7 @@
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/StdCtrls.h"
+#include "platform/graphics/FontEngine.h"
 
 namespace {
 // Tells when the components it watches are freed.
@@ -269,4 +270,30 @@ TEST_F(ControlsTest, VirtualKeysFromQtKeys) {
                                             {Qt::Key_Down, VK_DOWN},      {Qt::Key_Enter, VK_RETURN},
                                             {Qt::Key_F5, 0x74},           {Qt::Key_Q, 'Q'}};
   for (auto [Q, Vk] : Cases) EXPECT_EQ(QtKeyToVirtualKey(Q), Vk) << Q;
+}
+
+TEST_F(ControlsTest, ChildrenFollowTheParentsFontAndHintsUntilGivenTheirOwn) {
+  TForm Form(nullptr);
+  auto* Follows = new TPanel(&Form);
+  Follows->SetParent(&Form);
+  auto* Own = new TPanel(&Form);
+  Own->SetParent(&Form);
+  Own->Font().SetName("Courier New");
+  EXPECT_FALSE(Own->ParentFont());
+  Form.Font().SetName("Arial");
+  Form.Font().SetHeight(-11);
+  EXPECT_TRUE(Follows->ParentFont());
+  EXPECT_EQ(Follows->Font().Name(), "Arial");
+  EXPECT_EQ(Own->Font().Name(), "Courier New");
+  // The widget gets the mapped family at the font's pixel height.
+  EXPECT_EQ(Follows->Widget()->font().pixelSize(), 11);
+  EXPECT_EQ(Follows->Widget()->font().family().toStdString(), FontEngine::MapFaceName("Arial"));
+
+  Follows->SetHint("Ultima Página");
+  EXPECT_TRUE(Follows->Widget()->toolTip().isEmpty());
+  Form.SetShowHint(true);
+  EXPECT_TRUE(Follows->ShowHint());
+  EXPECT_EQ(Follows->Widget()->toolTip(), QString::fromUtf8("Ultima Página"));
+  Follows->SetShowHint(false);
+  EXPECT_TRUE(Follows->Widget()->toolTip().isEmpty());
 }

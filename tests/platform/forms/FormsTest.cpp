@@ -96,21 +96,30 @@ TEST_F(ScrollBoxTest, WithoutTrackingTheContentMovesOnlyWhenTheThumbIsLetGo) {
   V->setSliderDown(false);
 }
 
-TEST_F(ScrollBoxTest, ASetRangeReplacesTheAutomaticOneAndTheWheelScrolls) {
-  TScrollBox Box(nullptr);
-  Box.SetBorderStyle(bsNone);
-  Box.SetBounds(0, 0, 100, 100);
-  Box.VertScrollBar()->SetRange(1000);
-  EXPECT_FALSE(Box.AutoScroll());
-  EXPECT_EQ(Box.VertScrollBar()->Range(), 1000);
-  EXPECT_TRUE(Box.VertScrollBar()->IsScrollBarVisible());
-  auto* Child = new TPanel(&Box);
-  Child->SetParent(&Box);
+TEST_F(ScrollBoxTest, ASetRangeReplacesTheAutomaticOneAndTheWheelGoesToTheForm) {
+  TForm Form(nullptr);
+  auto* Box = new TScrollBox(&Form);
+  Box->SetParent(&Form);
+  Box->SetBorderStyle(bsNone);
+  Box->SetBounds(0, 0, 100, 100);
+  Box->VertScrollBar()->SetRange(1000);
+  EXPECT_FALSE(Box->AutoScroll());
+  EXPECT_EQ(Box->VertScrollBar()->Range(), 1000);
+  EXPECT_TRUE(Box->VertScrollBar()->IsScrollBarVisible());
+  auto* Child = new TPanel(&Form);
+  Child->SetParent(Box);
   Child->SetBounds(0, 0, 10, 2000);
-  EXPECT_EQ(Box.VertScrollBar()->Range(), 1000);
-  Box.VertScrollBar()->SetPosition(100);
-  SendWheel(&Box, -240);  // two notches down
-  EXPECT_EQ(Box.VertScrollBar()->Position(), 116);
+  EXPECT_EQ(Box->VertScrollBar()->Range(), 1000);
+  Box->VertScrollBar()->SetPosition(100);
+  // The box leaves the wheel to its form, whose window procedure decides how far to scroll.
+  int Delta = 0;
+  Form.OnMouseWheel = [&](TObject*, TShiftState, int D, int, int, bool& Handled) {
+    Delta = D;
+    Handled = true;
+  };
+  SendWheel(Child, -240);
+  EXPECT_EQ(Delta, -240);
+  EXPECT_EQ(Box->VertScrollBar()->Position(), 100);
 }
 
 TEST_F(FormTest, CaptionClientSizeAndCentredPosition) {
@@ -186,13 +195,23 @@ TEST_F(FormTest, CreateShowActivateAndCloseActions) {
   EXPECT_FALSE(IsWindow(H));
 }
 
-TEST_F(FormTest, TheWindowsCloseBoxGoesThroughClose) {
+TEST_F(FormTest, TheWindowsCloseBoxAndMessageGoThroughClose) {
   TForm Form(nullptr);
   int Closes = 0;
+  int Activations = 0;
   Form.OnClose = [&](TObject*, TCloseAction&) { ++Closes; };
+  Form.OnActivate = [&](TObject*) { ++Activations; };
   Form.Show();
+  Application->ProcessMessages();
+  EXPECT_EQ(Screen().ActiveForm(), &Form);
+  EXPECT_EQ(Activations, 1);
   Form.Widget()->close();
   EXPECT_EQ(Closes, 1);
+  EXPECT_FALSE(Form.Visible());
+  Form.Show();
+  PostMessage(Form.Handle(), WM_CLOSE, 0, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(Closes, 2);
   EXPECT_FALSE(Form.Visible());
 }
 
