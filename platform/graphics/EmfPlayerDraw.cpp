@@ -27,9 +27,27 @@ PLAY(LineTo) { FDc.LineTo(R.I32(8), R.I32(12)); }
 PLAY(Rectangle) { FDc.Rectangle(ReadRect(R, 8)); }
 PLAY(RoundRect) { FDc.RoundRect(ReadRect(R, 8), R.I32(24), R.I32(28)); }
 PLAY(Ellipse) { FDc.Ellipse(ReadRect(R, 8)); }
-PLAY(Arc) { FDc.Arc(ReadRect(R, 8), TPoint{R.I32(24), R.I32(28)}, TPoint{R.I32(32), R.I32(36)}); }
-PLAY(Pie) { FDc.Pie(ReadRect(R, 8), TPoint{R.I32(24), R.I32(28)}, TPoint{R.I32(32), R.I32(36)}); }
-PLAY(Chord) { FDc.Chord(ReadRect(R, 8), TPoint{R.I32(24), R.I32(28)}, TPoint{R.I32(32), R.I32(36)}); }
+// Clockwise from A to B covers what counter-clockwise from B to A does.
+void TEmfPlayer::ArcPoints(const TByteReader& R, TPoint& Start, TPoint& End) const {
+  Start = TPoint{R.I32(24), R.I32(28)};
+  End = TPoint{R.I32(32), R.I32(36)};
+  if (FMap.ArcClockwise) std::swap(Start, End);
+}
+PLAY(Arc) {
+  TPoint A, B;
+  ArcPoints(R, A, B);
+  FDc.Arc(ReadRect(R, 8), A, B);
+}
+PLAY(Pie) {
+  TPoint A, B;
+  ArcPoints(R, A, B);
+  FDc.Pie(ReadRect(R, 8), A, B);
+}
+PLAY(Chord) {
+  TPoint A, B;
+  ArcPoints(R, A, B);
+  FDc.Chord(ReadRect(R, 8), A, B);
+}
 
 PLAY(Polygon16) { FDc.Polygon(ReadPoints16(R, 28, R.U32(24))); }
 PLAY(Polyline16) { FDc.Polyline(ReadPoints16(R, 28, R.U32(24))); }
@@ -46,6 +64,20 @@ PLAY(PolylineTo16) {
   FDc.Polyline(P);
   FDc.MoveTo(P.back().X, P.back().Y);
 }
+PLAY(PolylineTo) {
+  std::vector<TPoint> P = ReadPoints32(R, 28, R.U32(24));
+  if (P.empty()) return;
+  P.insert(P.begin(), FDc.CurrentPosition());
+  FDc.Polyline(P);
+  FDc.MoveTo(P.back().X, P.back().Y);
+}
+PLAY(PolyBezierTo) {
+  std::vector<TPoint> P = ReadPoints32(R, 28, R.U32(24));
+  if (P.empty()) return;
+  P.insert(P.begin(), FDc.CurrentPosition());
+  FDc.PolyBezier(P);
+  FDc.MoveTo(P.back().X, P.back().Y);
+}
 PLAY(PolyBezierTo16) {
   std::vector<TPoint> P = ReadPoints16(R, 28, R.U32(24));
   if (P.empty()) return;
@@ -54,27 +86,33 @@ PLAY(PolyBezierTo16) {
   FDc.MoveTo(P.back().X, P.back().Y);
 }
 
-static std::vector<std::vector<TPoint>> ReadPolyPoly16(const TByteReader& R) {
+static std::vector<std::vector<TPoint>> ReadPolyPoly(const TByteReader& R, bool Wide) {
   uint32_t Polys = R.U32(24), Total = R.U32(28);
+  size_t PointSize = Wide ? 8 : 4;
   R.Check(32, size_t(Polys) * 4);
-  std::vector<TPoint> All;
   size_t At = 32 + size_t(Polys) * 4;
-  R.Check(At, size_t(Total) * 4);
+  R.Check(At, size_t(Total) * PointSize);
   std::vector<std::vector<TPoint>> Out;
   uint32_t Used = 0;
   for (uint32_t I = 0; I < Polys; ++I) {
     uint32_t N = R.U32(32 + 4 * size_t(I));
     if (N > Total - Used) throw EReadError("Contagem de pontos inválida");
     std::vector<TPoint> P(N);
-    for (uint32_t K = 0; K < N; ++K, ++Used) P[K] = TPoint{R.I16(At + 4 * Used), R.I16(At + 4 * Used + 2)};
+    for (uint32_t K = 0; K < N; ++K, ++Used)
+      P[K] = Wide ? TPoint{R.I32(At + 8 * size_t(Used)), R.I32(At + 8 * size_t(Used) + 4)}
+                  : TPoint{R.I16(At + 4 * size_t(Used)), R.I16(At + 4 * size_t(Used) + 2)};
     Out.push_back(std::move(P));
   }
   return Out;
 }
 
-PLAY(PolyPolygon16) { FDc.PolyPolygon(ReadPolyPoly16(R)); }
+PLAY(PolyPolygon16) { FDc.PolyPolygon(ReadPolyPoly(R, false)); }
+PLAY(PolyPolygon) { FDc.PolyPolygon(ReadPolyPoly(R, true)); }
 PLAY(PolyPolyline16) {
-  for (const auto& P : ReadPolyPoly16(R)) FDc.Polyline(P);
+  for (const auto& P : ReadPolyPoly(R, false)) FDc.Polyline(P);
+}
+PLAY(PolyPolyline) {
+  for (const auto& P : ReadPolyPoly(R, true)) FDc.Polyline(P);
 }
 
 // EMR_EXTTEXTOUTW/A: offString and offDx count from the start of the record,
@@ -104,6 +142,22 @@ void TEmfPlayer::Text(const TByteReader& R, bool Wide) {
 
 PLAY(ExtTextOutW) { Text(R, true); }
 PLAY(ExtTextOutA) { Text(R, false); }
+
+// EMR_SMALLTEXTOUT: no advances; the clip box is present unless ETO_NO_RECT;
+// ETO_SMALL_CHARS (0x200) means 8-bit characters.
+PLAY(SmallTextOut) {
+  uint32_t N = R.U32(16), Options = R.U32(20);
+  bool HasBox = !(Options & ETO_NO_RECT), Small = Options & 0x200;
+  TRect Box = HasBox ? ReadRect(R, 36) : TRect{};
+  size_t At = HasBox ? 52 : 36;
+  R.Check(At, size_t(N) * (Small ? 1 : 2));
+  std::u16string Text(N, u' ');
+  for (uint32_t I = 0; I < N; ++I)
+    Text[I] = Small ? static_cast<char16_t>(Win1252ToCodePoint(R.U8(At + I))) : R.U16(At + 2 * size_t(I));
+  bool UseBox = HasBox && (Options & (ETO_OPAQUE | ETO_CLIPPED));
+  FDc.ExtTextOut(R.I32(8), R.I32(12), Options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), UseBox ? &Box : nullptr,
+                 Text, nullptr);
+}
 
 void TEmfPlayer::Blt(const TByteReader& R, const TRect& Dest, const TRect& Src, uint32_t Rop, uint32_t OffBmi,
                      uint32_t CbBmi, uint32_t OffBits, uint32_t CbBits, bool BottomUpSource) {

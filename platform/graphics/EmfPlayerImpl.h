@@ -18,6 +18,7 @@ private:
     double WOrgX = 0, WOrgY = 0, WExtX = 1, WExtY = 1;
     double VOrgX = 0, VOrgY = 0, VExtX = 1, VExtY = 1;
     TXForm World;
+    bool ArcClockwise = false;
   };
   struct TNone {};
   struct TPalette {};
@@ -35,6 +36,8 @@ private:
   static TRect ReadRect(const TByteReader& R, size_t At);
   static std::vector<TPoint> ReadPoints16(const TByteReader& R, size_t At, uint32_t Count);
   void Text(const TByteReader& R, bool Wide);
+  // GDI draws arcs counter-clockwise unless the direction was set clockwise.
+  void ArcPoints(const TByteReader& R, TPoint& Start, TPoint& End) const;
   void Blt(const TByteReader& R, const TRect& Dest, const TRect& Src, uint32_t Rop, uint32_t OffBmi, uint32_t CbBmi,
            uint32_t OffBits, uint32_t CbBits, bool BottomUpSource);
   void ClipReset();

@@ -74,6 +74,8 @@ PLAY(ModifyWorldTransform) {
   ApplyTransform();
 }
 
+PLAY(SetArcDirection) { FMap.ArcClockwise = R.I32(8) == 2; }
+
 PLAY(SaveDC) {
   FDc.SaveDC();
   FSaved.push_back(FMap);

@@ -8,6 +8,10 @@
   X(PolyBezier, 2)                 \
   X(Polygon, 3)                    \
   X(Polyline, 4)                   \
+  X(PolyBezierTo, 5)               \
+  X(PolylineTo, 6)                 \
+  X(PolyPolyline, 7)               \
+  X(PolyPolygon, 8)                \
   X(SetWindowExtEx, 9)             \
   X(SetWindowOrgEx, 10)            \
   X(SetViewportExtEx, 11)          \
@@ -43,6 +47,7 @@
   X(Pie, 47)                       \
   X(SelectPalette, 48)             \
   X(LineTo, 54)                    \
+  X(SetArcDirection, 57)           \
   X(BeginPath, 59)                 \
   X(EndPath, 60)                   \
   X(CloseFigure, 61)               \
@@ -67,6 +72,7 @@
   X(PolyPolygon16, 91)             \
   X(RealizePalette, 52)            \
   X(ExtCreatePen, 95)              \
+  X(SmallTextOut, 108)             \
   X(SetTextJustification, 120)
 
 enum class TEmr : uint32_t {

@@ -71,7 +71,7 @@ void QtSupport::EnsureGuiApplication() {
   static std::unique_ptr<QGuiApplication> App(new QGuiApplication(Argc, Argv));
 }
 
-const QRawFont& QtSupport::RawFont(const TLogFont& Font, double PixelEm) {
+QRawFont QtSupport::RawFont(const TLogFont& Font, double PixelEm) {
   EnsureGuiApplication();
   // Absurd heights (from damaged files) measure as the largest sane one.
   if (!(PixelEm > 0.01)) PixelEm = 0.01;
@@ -80,7 +80,7 @@ const QRawFont& QtSupport::RawFont(const TLogFont& Font, double PixelEm) {
   QMutexLocker L(&CacheLock);
   auto It = RawCache.find(Key);
   if (It != RawCache.end()) return It->second;
-  if (RawCache.size() > 512) RawCache.clear();  // references handed out are used at once
+  if (RawCache.size() > 512) RawCache.clear();
   return RawCache.emplace(Key, MakeRaw(Key.Family, Key.Weight, Key.Italic, PixelEm)).first->second;
 }
 

@@ -250,3 +250,32 @@ TEST(EmfPlayerTest, RecordedPageMatchesDirectDrawing) {
   }
   EXPECT_EQ(Again, Played);
 }
+
+TEST(EmfPlayerTest, ClipRegionsFollowTheStretch) {
+  TMetafile M;
+  M.SetWidth(100);
+  M.SetHeight(100);
+  {
+    TMetafileCanvas C(M);
+    TRegion Rg{{Rect(10, 10, 30, 30)}};
+    C.SelectClipRegion(&Rg);
+    C.Brush().SetColor(clBlack);
+    C.FillRect(Rect(0, 0, 100, 100));
+    C.SelectClipRect(nullptr);
+    C.IntersectClipRect(Rect(60, 60, 70, 70));
+    C.FillRect(Rect(0, 0, 100, 100));
+  }
+  QImage Img = WhiteImage(200, 200);
+  {
+    TQtPainterDC Dc(&Img, 96, 96);
+    TCanvas C(&Dc);
+    C.StretchDraw(Rect(0, 0, 200, 200), M);
+  }
+  EXPECT_EQ(Img.pixel(20, 20), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(59, 59), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(60, 60), qRgb(255, 255, 255));
+  EXPECT_EQ(Img.pixel(19, 19), qRgb(255, 255, 255));
+  EXPECT_EQ(Img.pixel(120, 120), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(139, 139), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(140, 140), qRgb(255, 255, 255));
+}

@@ -170,3 +170,50 @@ TEST(QtPainterDCTest, WindowsFaceNamesMapToMetricCompatibleFonts) {
   EXPECT_EQ(J[1] - A[1], 4);
   EXPECT_EQ(J[3] - A[3], 3);
 }
+
+TEST(QtPainterDCTest, EscapementTurnsTextCounterClockwise) {
+  TImageCanvas T(200, 200);
+  T.Canvas.Font().SetName("Arial");
+  T.Canvas.Font().SetHeight(-20);
+  T.Canvas.Font().SetOrientation(900);
+  T.Canvas.Brush().SetStyle(bsClear);
+  int W = T.Canvas.TextWidth("HHHHHH");
+  T.Canvas.TextOut(50, 150, "HHHHHH");
+  T.Dc.End();
+  TRect Ink = T.Inked();
+  // The line runs upwards from the reference point; its top faces left.
+  EXPECT_GT(Ink.Height(), 2 * Ink.Width());
+  EXPECT_GE(Ink.Left, 50);
+  EXPECT_LE(Ink.Right, 50 + 24);
+  EXPECT_LE(Ink.Bottom, 151);
+  EXPECT_NEAR(Ink.Top, 150 - W, 3);
+}
+
+TEST(QtPainterDCTest, PieGoesCounterClockwiseFromStartToEnd) {
+  TImageCanvas T(60, 60);
+  T.Canvas.Brush().SetColor(clBlack);
+  T.Canvas.Pie(10, 10, 50, 50, 50, 30, 30, 10);  // from 3 o'clock to 12 o'clock
+  T.Dc.End();
+  EXPECT_TRUE(T.Black(40, 20));
+  EXPECT_FALSE(T.Black(20, 20) || T.Black(20, 40) || T.Black(40, 40));
+}
+
+TEST(QtPainterDCTest, JustificationAndOpaqueBackground) {
+  TImageCanvas T(300, 60);
+  TCanvas& C = T.Canvas;
+  C.Font().SetName("Courier New");
+  C.Font().SetHeight(-10);
+  C.Brush().SetColor(clYellow);
+  int Plain = C.TextWidth("a b c");
+  C.SetTextJustification(21, 2);
+  EXPECT_EQ(C.TextWidth("a b c"), Plain + 21);
+  C.TextOut(10, 10, "a b c");
+  C.SetTextJustification(0, 0);
+  T.Dc.End();
+  TTextMetric M = C.TextMetrics();
+  // The opaque cell covers the justified width and the font's height.
+  EXPECT_EQ(T.Img.pixel(10, 10), qRgb(255, 255, 0));
+  EXPECT_EQ(T.Img.pixel(10 + Plain + 20, 10 + M.Height - 1), qRgb(255, 255, 0));
+  EXPECT_EQ(T.Img.pixel(10 + Plain + 21, 10), qRgb(255, 255, 255));
+  EXPECT_EQ(T.Img.pixel(10, 10 + M.Height), qRgb(255, 255, 255));
+}
