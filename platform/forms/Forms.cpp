@@ -252,13 +252,9 @@ void TForm::ApplyWindowFlags() {
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle V) {
+  // Only the frame changes: even a single-line border may be maximised, so the size is not fixed.
   FBorderStyle = V;
   ApplyWindowFlags();
-  bool Fixed = V == bsSingle || V == bsDialog || V == bsToolWindow || V == bsNone;
-  if (Fixed)
-    Widget()->setFixedSize(Width(), Height());
-  else
-    Widget()->setFixedSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), Widget()->setMinimumSize(0, 0);
 }
 
 void TForm::SetBorderIcons(TBorderIcons V) {
@@ -269,13 +265,6 @@ void TForm::SetBorderIcons(TBorderIcons V) {
 void TForm::SetFormStyle(TFormStyle V) {
   FFormStyle = V;
   ApplyWindowFlags();
-}
-
-void TForm::UpdateWidgetGeometry() {
-  bool Fixed = FBorderStyle == bsSingle || FBorderStyle == bsDialog || FBorderStyle == bsToolWindow ||
-               FBorderStyle == bsNone;
-  if (Fixed && !Parent()) Widget()->setFixedSize(Width(), Height());
-  TScrollingWinControl::UpdateWidgetGeometry();
 }
 
 TWindowState TForm::WindowState() const {
@@ -347,6 +336,7 @@ void TForm::Show() {
 }
 
 TModalResult TForm::ShowModal() {
+  if (!Application) throw EInvalidOperation("ShowModal sem aplicação: chame InitializeApplication");
   if (Visible() || FModal) throw EInvalidOperation("Não é possível tornar modal uma janela visível");
   FModal = true;
   FModalResult = mrNone;

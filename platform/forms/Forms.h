@@ -160,6 +160,7 @@ public:
   virtual void DialogKey(uint16_t Key);
 
   TNotifyEvent OnCreate;
+  // Fires in ~TForm, after a derived form's own members are gone.
   TNotifyEvent OnDestroy;
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
@@ -179,7 +180,6 @@ protected:
   virtual void Deactivate();
   void TextChanged() override;
   void UpdateWidgetVisibility() override;
-  void UpdateWidgetGeometry() override;
   // CM_RELEASE frees the form; WM_CLOSE closes it as Close does.
   void WndProc(TMessage& Message) override;
   bool WidgetEvent(QEvent* E) override;

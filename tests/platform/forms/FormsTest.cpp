@@ -147,6 +147,9 @@ TEST_F(FormTest, MaximisedFormTakesTheScreenAndRealignsItsChildren) {
   Client->SetAlign(alClient);
   int Resized = 0;
   Form.OnResize = [&](TObject*) { ++Resized; };
+  Form.SetBorderStyle(bsSingle);  // a single-line border does not stop maximising
+  Form.SetClientWidth(644);
+  Form.SetClientHeight(536);
   Form.SetWindowState(wsMaximized);
   Form.Show();
   Application->ProcessMessages();
