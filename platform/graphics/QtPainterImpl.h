@@ -48,7 +48,9 @@ struct TQtPainterDC::Impl {
   QImage* Image() const { return IsRaster() ? static_cast<QImage*>(Dev) : nullptr; }
 
   bool NullPen() const { return (S.Pen.Style & 0xF) == PS_NULL; }
-  bool Cosmetic() const { return S.Pen.Width <= 1 || S.Pen.Width * (ScaleX() + ScaleY()) / 2 < 1.5; }
+  // Width 0 is one pixel whatever the transform; other widths are logical
+  // units, so a width-1 pen on a page played onto a printer widens as GDI's does.
+  bool Cosmetic() const { return S.Pen.Width <= 0 || S.Pen.Width * (ScaleX() + ScaleY()) / 2 < 1.5; }
   QPen MakePen() const;
   QBrush MakeBrush(const TLogBrush& B) const;
   void ApplyClip();

@@ -26,6 +26,10 @@ std::vector<uint8_t> ForeignEmf() {
   E.Rec(37, {Stock | 8});                      // SELECTOBJECT NULL_PEN
   E.Rec(43, {0, 0, 251, 251});                 // RECTANGLE: pixels (0,0)-(24,24), pen-less so 0..22
   E.Rec(250, {1, 2, 3});                       // a record type nobody knows
+  E.Rec(48, {Stock | 15});                     // SELECTPALETTE DEFAULT_PALETTE
+  E.Rec(52, {});                               // REALIZEPALETTE
+  // BITBLT with PATCOPY and no bitmap, as GDI records FillRect: logical (0,800)-(200,1000).
+  E.Rec(76, {0, 0, 0, 0, 0, 800, 200, 200, 0x00F00021, 0, 0, 0x3F800000, 0, 0, 0x3F800000, 0, 0, 0, 0, 0, 0, 0, 0});
   // STRETCHDIBITS into logical (500,0)-(1000,500): pixels (48,0)-(96,48).
   size_t At = E.Start(81);
   for (uint32_t V : {0u, 0u, 0u, 0u, 500u, 0u, 0u, 0u, 2u, 2u, 80u, 40u, 120u, 16u, 0u, 0x00CC0020u, 500u, 500u})
@@ -71,6 +75,8 @@ TEST(EmfPlayerTest, PlaysRecordsTheRecorderNeverWrites) {
     Res = PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
   }
   EXPECT_EQ(Res.Skipped, 1);
+  EXPECT_EQ(Img.pixel(5, 90), qRgb(0, 0, 0));  // the pattern blit
+  EXPECT_EQ(Img.pixel(20, 90), qRgb(255, 255, 255));
   EXPECT_EQ(Res.Failed, 0);
   EXPECT_EQ(Img.pixel(0, 0), qRgb(0, 0, 0));
   EXPECT_EQ(Img.pixel(22, 22), qRgb(0, 0, 0));

@@ -217,3 +217,19 @@ TEST(QtPainterDCTest, JustificationAndOpaqueBackground) {
   EXPECT_EQ(T.Img.pixel(10 + Plain + 21, 10), qRgb(255, 255, 255));
   EXPECT_EQ(T.Img.pixel(10, 10 + M.Height), qRgb(255, 255, 255));
 }
+
+TEST(QtPainterDCTest, PenWidthsScaleWithThePageButHairlinesDoNot) {
+  // A page at 96 ppi played six times larger, as onto a 600 ppi printer.
+  for (int Width : {0, 1}) {
+    QImage Img = TImageCanvas::Init(120, 60);
+    TQtPainterDC Dc(&Img, 600, 600);
+    Dc.SetWorldTransform(TXForm{6, 0, 0, 6, 0, 0});
+    Dc.SelectPen(TLogPen{PS_SOLID, Width, 0});
+    Dc.MoveTo(1, 5);
+    Dc.LineTo(15, 5);
+    Dc.End();
+    int Rows = 0;
+    for (int Y = 0; Y < 60; ++Y) Rows += Img.pixel(40, Y) == qRgb(0, 0, 0);
+    EXPECT_EQ(Rows, Width == 0 ? 1 : 6) << Width;
+  }
+}
