@@ -301,6 +301,8 @@ bool TLXPrinter::Print() {
   if (FPrinter->Printing()) FPrinter->Abort();
   FPrinterSettings->ApplyToDriver();
   FPrinter->BeginDoc();
+  // A cancel belongs to one print; an earlier one must not stop this one.
+  FCancelled = false;
   int32_t First = FFirstPage > 0 ? FFirstPage : 1;
   // Past the last stored page there is nothing to print.
   int32_t Last = FLastPage > 0 && FLastPage < FPageCount ? FLastPage : FPageCount;

@@ -431,3 +431,24 @@ TEST_F(LXPrinterTest, AReportChoosesThePrinterObjectAndHearsTheDriverAndAPreview
   EXPECT_EQ(Preview.Freed, Raw);
   EXPECT_NE(::Printer(), nullptr);  // the global printer outlives it
 }
+
+TEST_F(LXPrinterTest, CancelDuringPrintAbortsTheJobAndTheNextPrintIsWhole) {
+  TVirtualPrinterConfig C;
+  C.PixelsPerInchX = C.PixelsPerInchY = 30;
+  auto V = Install(C);
+  TLXPrinter P;
+  Run(P, 3);
+  struct TCanceller : TMessageTarget {
+    TLXPrinter* Printer = nullptr;
+    void WndProc(TMessage&) override { Printer->Cancel(); }
+  } Canceller;
+  Canceller.Printer = &P;
+  PostMessage(Canceller.Handle(), WM_USER + 100, 0, 0);  // handled while page 1 prints
+  EXPECT_FALSE(P.Print());
+  ASSERT_EQ(V->Jobs().size(), 1u);
+  EXPECT_TRUE(V->Jobs()[0].Aborted);
+  EXPECT_EQ(V->Jobs()[0].PageCount, 2);  // page 2 had been started
+  EXPECT_TRUE(P.Print());
+  EXPECT_EQ(V->Jobs()[1].PageCount, 3);
+  EXPECT_TRUE(V->Jobs()[1].Ended);
+}
