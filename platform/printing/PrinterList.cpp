@@ -1,5 +1,6 @@
 #include "platform/printing/PrinterList.h"
 
+#include <QGuiApplication>
 #include <algorithm>
 #include <mutex>
 
@@ -16,6 +17,9 @@ std::shared_ptr<TPrinterDriver> OwnDefault;
 
 void ReadSystemLocked() {
   if (SystemRead || !SystemEnabled) return;
+  // Qt's print support needs the GUI application: before it exists the list
+  // is empty and is read again later.
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
   SystemPrinters = EnumerateCupsPrinters(SystemDefault);
   SystemRead = true;
 }

@@ -95,3 +95,14 @@ TEST_F(CupsPrinterTest, TheQueueReportsPapersAndMeasuresAndPrintsAPdf) {
   EXPECT_NEAR(Info.PageSizes[0].second, 841.9, 1.5);
   if (Cups) std::remove(Pdf.c_str());
 }
+
+// Asking before the GUI application exists must not leave the system's list empty for good.
+TEST(PrinterListTest, ListAskedBeforeTheApplicationIsReadAgainAfterIt) {
+  SetSystemPrintersEnabled(true);
+  EXPECT_TRUE(InstalledPrinters().empty());
+  InitializeApplication();
+  size_t Seen = InstalledPrinters().size();
+  RefreshPrinters();
+  EXPECT_EQ(InstalledPrinters().size(), Seen);
+  FinalizeApplication();
+}
