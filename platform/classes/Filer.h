@@ -180,9 +180,7 @@ private:
   TComponent* FOwner = nullptr;
   TComponent* FParent = nullptr;
   std::string FPropName;  // the defined property being looked for
-  bool FCanHandleExcepts = false;
   int FDepth = 0;
-  int FReadLevel = 0;  // nesting of the public read operations
   std::vector<TComponent*> FLoaded;
   std::vector<TFixup> FFixups;
   std::vector<TCollection*> FCollectionsRead;
@@ -251,6 +249,9 @@ private:
   std::string FPropPath;  // prefix of nested property names ("Font.")
   int FLevel = 0;
 };
+
+// Ten-thousandths of V, rounded; false when V is not finite or out of the currency range.
+bool CurrencyFromFloat(long double V, int64_t& TenThousandths);
 
 // Reads one root component from Stream into Instance (null: created by class name).
 TComponent* ReadComponentFromStream(TStream& Stream, TComponent* Instance);

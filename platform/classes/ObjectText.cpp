@@ -255,7 +255,12 @@ private:
       case TTok::Float:
         switch (FSuffix) {
           case 's': FW.WriteSingle(static_cast<float>(FFloat)); break;
-          case 'c': FW.WriteCurrency(FFloatIsInt ? FInt : Round(FFloat)); break;
+          case 'c': {
+            int64_t C = FInt;
+            if (!FFloatIsInt && !CurrencyFromFloat(FFloat / 10000.0L, C)) Error("valor de moeda inválido");
+            FW.WriteCurrency(C);
+            break;
+          }
           case 'd': FW.WriteDate(static_cast<double>(FFloat)); break;
           default: FW.WriteFloat(FFloat);
         }

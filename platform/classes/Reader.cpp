@@ -109,7 +109,16 @@ int64_t TReader::ReadCurrency() {
     ReadValue();
     return FIn.I64();
   }
-  return Round(ReadFloat() * 10000.0L);
+  int64_t V;
+  if (!CurrencyFromFloat(ReadFloat(), V)) InvalidValue();
+  return V;
+}
+
+bool CurrencyFromFloat(long double V, int64_t& TenThousandths) {
+  V *= 10000.0L;
+  if (!(V > -9.2e18L && V < 9.2e18L)) return false;  // also refuses NaN
+  TenThousandths = Round(V);
+  return true;
 }
 
 std::string TReader::ReadWide(size_t Count) {
@@ -305,7 +314,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
     Prop.SetOrd(Instance, V);
   };
   switch (Prop.Kind) {
-    case TPropKind::Integer: SetOrd(ReadInteger()); break;
+    case TPropKind::Integer:  // unsigned 32-bit values arrive as 64-bit integers
     case TPropKind::Int64: SetOrd(ReadInt64()); break;
     case TPropKind::Char: {
       std::string B = Utf8ToWin1252(ReadChar());

@@ -232,7 +232,12 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
       WritePropName(Prop.Name);
       switch (Prop.FloatType) {
         case TFloatType::Single: WriteSingle(static_cast<float>(V)); break;
-        case TFloatType::Currency: WriteCurrency(Round(V * 10000.0L)); break;
+        case TFloatType::Currency: {
+          int64_t C;
+          if (!CurrencyFromFloat(V, C)) throw EWriteError("Valor fora do intervalo de moeda");
+          WriteCurrency(C);
+          break;
+        }
         case TFloatType::Date: WriteDate(static_cast<double>(V)); break;
         default: WriteFloat(V);
       }

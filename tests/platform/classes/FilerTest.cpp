@@ -563,6 +563,9 @@ TEST_F(FilerTest, HostileLengthsAndNestingAreBounded) {
   TReader R(S);
   R.OnError = [](TReader&, const std::string&, bool& Handled) { Handled = true; };
   EXPECT_THROW(R.ReadRootComponent(nullptr), EReadError);
+  // A currency beyond its range, as a float or as currency text.
+  EXPECT_THROW(ReadBinary(FromText("object F: TForm\n object A: TWidget\n Money = 1e30\n end\nend")), EReadError);
+  EXPECT_THROW(FromText("object F: TForm\n object A: TWidget\n Money = 1e30c\n end\nend"), EReadError);
   // Deeply nested components too.
   std::vector<uint8_t> C = {'T', 'P', 'F', '0'};
   for (int I = 0; I < 100000; ++I) C.insert(C.end(), {7, 'T', 'W', 'i', 'd', 'g', 'e', 't', 0, 0});
