@@ -86,6 +86,20 @@ void TPanel::Paint() {
   C.DrawText(FText, R, Flags);
 }
 
+// ---- TPaintBox
+
+const TClassInfo& TPaintBox::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TPaintBox>("TPaintBox", &TGraphicControl::StaticClassInfo())
+                                     .Event("OnPaint", &TPaintBox::OnPaint);
+  return Info;
+}
+
+TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 105, 105); }
+
+void TPaintBox::Paint() {
+  if (OnPaint) OnPaint(this);
+}
+
 // ---- TTimer
 
 const TClassInfo& TTimer::StaticClassInfo() {

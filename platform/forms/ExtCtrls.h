@@ -37,6 +37,19 @@ private:
   TAlignment FAlignment = taCenter;
 };
 
+// A control that others paint: OnPaint draws on Canvas (valid while it runs).
+class TPaintBox : public TGraphicControl {
+  DECLARE_CLASSINFO(TPaintBox)
+public:
+  explicit TPaintBox(TComponent* AOwner);
+  using TGraphicControl::Canvas;
+
+  TNotifyEvent OnPaint;
+
+protected:
+  void Paint() override;
+};
+
 // Fires OnTimer every Interval milliseconds while Enabled, on the main thread's
 // event loop. A handler may disable or free its timer.
 class TTimer : public TComponent {

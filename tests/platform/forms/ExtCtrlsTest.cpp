@@ -42,3 +42,18 @@ TEST_F(ExtCtrlsTest, TimerFiresWhileEnabledAndItsHandlerMayStopOrFreeIt) {
   Application->ProcessMessages();
   EXPECT_EQ(Ticks, 4);
 }
+
+TEST_F(ExtCtrlsTest, PaintBoxLetsItsOwnerPaintOnItsCanvas) {
+  TPaintBox Box(nullptr);
+  Box.SetBounds(0, 0, 6, 4);
+  int Paints = 0;
+  Box.OnPaint = [&](TObject*) {
+    ++Paints;
+    Box.Canvas().Brush().SetColor(0x00FF00);
+    Box.Canvas().FillRect(Rect(0, 0, 3, 4));
+  };
+  QImage Img = Grab(&Box);
+  EXPECT_GE(Paints, 1);
+  EXPECT_EQ(Img.pixel(2, 3) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_FALSE(Box.Canvas().HandleAllocated());  // only while painting
+}
