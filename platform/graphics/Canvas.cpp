@@ -16,7 +16,13 @@ void TCanvas::SetHandle(TDeviceContext* Dc) {
   FDc = Dc;
   Invalidate();
   if (FDc) {
-    FFont.SetPixelsPerInch(FDc->PixelsPerInchY());
+    // A device of another resolution keeps the font's point size (as printer canvases do).
+    int Ppi = FDc->PixelsPerInchY();
+    if (Ppi > 0 && Ppi != FFont.PixelsPerInch()) {
+      int Points = FFont.Size();
+      FFont.SetPixelsPerInch(Ppi);
+      FFont.SetSize(Points);
+    }
     FDc->SetTextAlign(FTextAlign);
   }
 }

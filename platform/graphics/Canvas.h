@@ -27,7 +27,7 @@ public:
   TCanvas& operator=(const TCanvas&) = delete;
 
   TDeviceContext* Handle() const { return FDc; }
-  // Takes another device; the font's resolution follows the device.
+  // Takes another device; the font's resolution follows the device, keeping its point size.
   void SetHandle(TDeviceContext* Dc);
   bool HandleAllocated() const { return FDc != nullptr; }
 

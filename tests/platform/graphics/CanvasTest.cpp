@@ -104,3 +104,19 @@ TEST(CanvasTest, TabbedTextGoesToTheStops) {
   EXPECT_EQ(S.cx, 36);
   EXPECT_EQ(Dc.Calls("ExtTextOut").back(), "ExtTextOut(100,0,0x0,\"a b\")");
 }
+
+TEST(CanvasTest, APrinterResolutionKeepsThePointSize) {
+  TCallLogDC Screen(96), Printer(600);
+  TCanvas C(&Screen);
+  C.Font().SetSize(10);
+  EXPECT_EQ(C.Font().Height(), -13);
+  C.SetHandle(&Printer);
+  EXPECT_EQ(C.Font().PixelsPerInch(), 600);
+  EXPECT_EQ(C.Font().Size(), 10);
+  EXPECT_EQ(C.Font().Height(), -83);
+  TFont Label;  // a screen font assigned to the printer canvas keeps its size too
+  Label.SetSize(12);
+  C.SetFont(Label);
+  C.TextOut(0, 0, "x");
+  EXPECT_EQ(Printer.State().Font.Height, -100);
+}
