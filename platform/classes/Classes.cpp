@@ -155,14 +155,16 @@ void TComponent::ReadState(TReader& Reader) { Reader.ReadData(this); }
 
 void TComponent::WriteState(TWriter& Writer) { Writer.WriteData(this); }
 
-// The design position travels as two defined properties, written when not 0.
+// The design position travels as two defined properties, written when not 0 (or not the ancestor's).
 void TComponent::DefineProperties(TFiler* Filer) {
   auto Lo = [this] { return static_cast<uint16_t>(FDesignInfo & 0xFFFF); };
   auto Hi = [this] { return static_cast<uint16_t>(static_cast<uint32_t>(FDesignInfo) >> 16); };
+  auto* Anc = dynamic_cast<const TComponent*>(Filer->Ancestor());
+  uint32_t AncInfo = Anc ? static_cast<uint32_t>(Anc->FDesignInfo) : 0;
   Filer->DefineProperty(
       "Left", [this, Hi](TReader& R) { FDesignInfo = static_cast<int32_t>((uint32_t(Hi()) << 16) | uint16_t(R.ReadInteger())); },
-      [Lo](TWriter& W) { W.WriteInteger(Lo()); }, Lo() != 0);
+      [Lo](TWriter& W) { W.WriteInteger(Lo()); }, Lo() != (AncInfo & 0xFFFF));
   Filer->DefineProperty(
       "Top", [this, Lo](TReader& R) { FDesignInfo = static_cast<int32_t>((uint32_t(uint16_t(R.ReadInteger())) << 16) | Lo()); },
-      [Hi](TWriter& W) { W.WriteInteger(Hi()); }, Hi() != 0);
+      [Hi](TWriter& W) { W.WriteInteger(Hi()); }, Hi() != (AncInfo >> 16));
 }

@@ -195,6 +195,10 @@ public:
 
   // "TPF0" and the root with everything GetChildren gives.
   void WriteRootComponent(TComponent* ARoot);
+  // Writes only what differs from AAncestor (a root of the same shape): components that
+  // the ancestor has by name are flagged inherited, and their values are compared with
+  // the ancestor's instead of the defaults. Reading it into a copy of the ancestor
+  // gives the descendant back.
   void WriteDescendent(TComponent* ARoot, TComponent* AAncestor);
   void WriteSignature();
   void WriteComponent(TComponent* Component);
@@ -246,6 +250,7 @@ private:
   size_t FWritten = 0;
   std::vector<uint8_t> FBuffer;
   TComponent* FLookupRoot = nullptr;
+  TComponent* FRootAncestor = nullptr;
   std::string FPropPath;  // prefix of nested property names ("Font.")
   int FLevel = 0;
 };

@@ -478,7 +478,7 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
         throw EReadError(E.Message());
       }
     }
-    if (FParent) Result->SetParentComponent(FParent);
+    if (FParent && !(Flags & ffInherited)) Result->SetParentComponent(FParent);  // inherited ones have theirs
     // Loaded runs in creation order, parents before their children.
     if (std::find(FLoaded.begin(), FLoaded.end(), Result) == FLoaded.end()) FLoaded.push_back(Result);
     Result->SetState(csReading, true);

@@ -350,7 +350,11 @@ void TStrings::DefineProperties(TFiler* Filer) {
         for (int I = 0; I < Count(); ++I) W.WriteString(Get(I));
         W.WriteListEnd();
       },
-      Count() > 0);
+      [&] {
+        // Against an ancestor list: written when the strings differ.
+        if (auto* Anc = dynamic_cast<const TStrings*>(Filer->Ancestor())) return !Equals(*Anc);
+        return Count() > 0;
+      }());
 }
 
 // ---- TStringList

@@ -151,6 +151,8 @@ void TWriter::WriteCollection(TCollection* Collection) {
   if (Collection) {
     std::string Saved = std::move(FPropPath);
     FPropPath.clear();
+    TPersistent* SavedAnc = FAncestor;
+    FAncestor = nullptr;  // items are written whole
     try {
       for (int I = 0; I < Collection->Count(); ++I) {
         WriteListBegin();
@@ -159,9 +161,11 @@ void TWriter::WriteCollection(TCollection* Collection) {
       }
     } catch (...) {
       FPropPath = std::move(Saved);
+      FAncestor = SavedAnc;
       throw;
     }
     FPropPath = std::move(Saved);
+    FAncestor = SavedAnc;
   }
   WriteListEnd();
 }
@@ -199,6 +203,8 @@ std::string TWriter::ComponentName(TComponent* C) const {
 }
 
 void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
+  // The ancestor's value replaces the default when there is an ancestor of the same class.
+  TPersistent* Anc = FAncestor && FAncestor->ClassInfo() == Instance->ClassInfo() ? FAncestor : nullptr;
   switch (Prop.Kind) {
     case TPropKind::Integer:
     case TPropKind::Int64:
@@ -207,7 +213,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
     case TPropKind::Boolean:
     case TPropKind::Set: {
       int64_t V = Prop.GetOrd(Instance);
-      if (Prop.Default != NoDefault && V == Prop.Default) return;
+      if (Anc ? V == Prop.GetOrd(Anc) : Prop.Default != NoDefault && V == Prop.Default) return;
       if (Prop.Kind == TPropKind::Enum) {
         std::string Name = Prop.Enum->NameOf(V);
         if (Name.empty()) return;  // no stream text for an ordinal out of range
@@ -228,7 +234,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
     }
     case TPropKind::Float: {
       long double V = Prop.GetFloat(Instance);
-      if (V == 0) return;
+      if (V == (Anc ? Prop.GetFloat(Anc) : 0)) return;
       WritePropName(Prop.Name);
       switch (Prop.FloatType) {
         case TFloatType::Single: WriteSingle(static_cast<float>(V)); break;
@@ -245,40 +251,49 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
     }
     case TPropKind::String: {
       std::string S = Prop.GetStr(Instance);
-      if (S.empty()) return;
+      if (Anc ? S == Prop.GetStr(Anc) : S.empty()) return;
       WritePropName(Prop.Name);
       WriteString(S);
       return;
     }
     case TPropKind::Method: {
       TMethod M = Prop.GetMethod(Instance);
-      if (!M.Assigned()) return;
+      std::string Was = Anc ? Prop.GetMethod(Anc).Name : std::string();
+      if (SameTextAscii(M.Name, Was)) return;
       WritePropName(Prop.Name);
-      WriteIdent(M.Name);
+      WriteIdent(M.Assigned() ? M.Name : "nil");
       return;
     }
     case TPropKind::Class: {
       TPersistent* Obj = Prop.GetObj(Instance);
-      if (!Obj) return;
+      TPersistent* AncObj = Anc ? Prop.GetObj(Anc) : nullptr;
       auto* Comp = dynamic_cast<TComponent*>(Obj);
-      if (Comp && !Comp->HasState(csSubComponent)) {
-        std::string Name = ComponentName(Comp);
-        if (!Prop.Writable() || Name.empty()) return;
+      if (!Obj || (Comp && !Comp->HasState(csSubComponent))) {
+        // A reference: by name; compared with the ancestor's by name.
+        std::string Name = Comp ? ComponentName(Comp) : std::string();
+        auto* AncComp = dynamic_cast<TComponent*>(AncObj);
+        std::string Was = AncComp ? AncComp->Name() : std::string();
+        if (!Prop.Writable() || SameTextAscii(Comp ? Comp->Name() : std::string(), Was)) return;
+        if (Comp && Name.empty()) return;
         WritePropName(Prop.Name);
-        WriteIdent(Name);
+        WriteIdent(Comp ? Name : "nil");
       } else if (auto* Coll = dynamic_cast<TCollection*>(Obj)) {
         WritePropName(Prop.Name);
         WriteCollection(Coll);
       } else {
         std::string Saved = FPropPath;
+        TPersistent* SavedAnc = FAncestor;
         FPropPath += Prop.Name + ".";
+        FAncestor = AncObj;
         try {
           WriteProperties(Obj);
         } catch (...) {
           FPropPath = std::move(Saved);
+          FAncestor = SavedAnc;
           throw;
         }
         FPropPath = std::move(Saved);
+        FAncestor = SavedAnc;
       }
       return;
     }
@@ -304,7 +319,7 @@ void TWriter::WritePrefix(uint8_t Flags, int ChildPos) {
 }
 
 void TWriter::WriteData(TComponent* Instance) {
-  WritePrefix(0, 0);
+  WritePrefix(FRootAncestor && FAncestor ? ffInherited : 0, 0);
   WriteStr(Instance->ClassName());
   WriteStr(Instance->Name());
   WriteProperties(Instance);
@@ -314,6 +329,12 @@ void TWriter::WriteData(TComponent* Instance) {
 }
 
 void TWriter::WriteComponent(TComponent* Component) {
+  TPersistent* SavedAnc = FAncestor;
+  if (FRootAncestor) {
+    // The ancestor's counterpart: the ancestor root itself, or its component of the same name and class.
+    TComponent* A = Component == FRoot ? FRootAncestor : FRootAncestor->FindComponent(Component->Name());
+    FAncestor = A && A->ClassInfo() == Component->ClassInfo() ? A : nullptr;
+  }
   ++FLevel;
   Component->SetState(csWriting, true);
   try {
@@ -321,17 +342,25 @@ void TWriter::WriteComponent(TComponent* Component) {
   } catch (...) {
     Component->SetState(csWriting, false);
     --FLevel;
+    FAncestor = SavedAnc;
     throw;
   }
+  FAncestor = SavedAnc;
   Component->SetState(csWriting, false);
   if (--FLevel == 0) FlushBuffer();
 }
 
 void TWriter::WriteDescendent(TComponent* ARoot, TComponent* AAncestor) {
   SetRoot(ARoot);
-  FAncestor = AAncestor;
-  WriteSignature();
-  WriteComponent(ARoot);
+  FRootAncestor = AAncestor;
+  try {
+    WriteSignature();
+    WriteComponent(ARoot);
+  } catch (...) {
+    FRootAncestor = nullptr;
+    throw;
+  }
+  FRootAncestor = nullptr;
   FlushBuffer();
 }
 

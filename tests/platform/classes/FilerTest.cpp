@@ -473,6 +473,39 @@ TEST_F(FilerTest, HooksRenameRedirectAndSkip) {
   EXPECT_EQ(Calls, 1);
 }
 
+TEST_F(FilerTest, DescendantStreamHoldsOnlyDifferences) {
+  auto Ancestor = MakeTree();
+  auto Desc = MakeTree();
+  auto* W1 = static_cast<TWidget*>(Desc->FindComponent("W1"));
+  W1->Small = 9;
+  W1->Text.clear();
+  W1->Buddy = nullptr;
+  W1->OnPing = nullptr;
+  W1->Lines.Add("more");
+  W1->SetDesignInfo(0x00200011);
+  auto* W4 = new TWidget(Desc.get());
+  W4->SetName("W4");
+  W4->Medium = 4;
+  TMemoryStream D;
+  {
+    TWriter W(D);
+    W.WriteDescendent(Desc.get(), Ancestor.get());
+  }
+  std::string Text = ToText(D.Bytes());
+  for (const char* Line : {"inherited Form1: TForm\r\n  inherited W1: TWidget\r\n    Small = 9\r\n    Text = ''\r\n",
+                           "    Buddy = nil\r\n", "    OnPing = nil\r\n", "    Left = 17\r\n",
+                           "    'more')\r\n", "  object W4: TWidget\r\n    Medium = 4\r\n", "    inherited W2: TWidget\r\n"})
+    EXPECT_NE(Text.find(Line), std::string::npos) << Line << "\n" << Text;
+  for (const char* Unchanged : {"Medium = 1000", "Tone", "Top", "Tag = 42", "Tag = 7"})
+    EXPECT_EQ(Text.find(Unchanged), std::string::npos) << Unchanged;
+  // The ancestor's stream, then the difference, read into one root give the descendant.
+  auto Root = ReadBinary(WriteBinary(Ancestor.get()));
+  D.SetPosition(0);
+  TReader R(D);
+  R.ReadRootComponent(Root.get());
+  EXPECT_EQ(WriteBinary(Root.get()), WriteBinary(Desc.get()));
+}
+
 TEST_F(FilerTest, ReadComponentsReadsAListIntoAnOwner) {
   // What a report template stores: signature, the component, and one more list end.
   auto Tree = MakeTree();
