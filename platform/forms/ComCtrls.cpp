@@ -371,3 +371,53 @@ void TProgressBar::Apply() {
   FBar->setRange(FMin, FMax);
   FBar->setValue(FPosition);
 }
+
+// ---- TUpDown
+
+const TClassInfo& TUpDown::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TUpDown>("TUpDown", &TCustomControl::StaticClassInfo())
+                                     .Prop("Min", &TUpDown::Min, &TUpDown::SetMin).Default(0)
+                                     .Prop("Max", &TUpDown::Max, &TUpDown::SetMax).Default(100)
+                                     .Prop("Position", &TUpDown::Position, &TUpDown::SetPosition).Default(0)
+                                     .Prop("Increment", &TUpDown::Increment, &TUpDown::SetIncrement).Default(1)
+                                     .Event("OnClick", &TUpDown::OnClick);
+  return Info;
+}
+
+TUpDown::TUpDown(TComponent* AOwner) : TCustomControl(AOwner) {
+  SetColor(clBtnFace);
+  SetBounds(0, 0, 17, 25);
+}
+
+void TUpDown::SetPosition(int V) {
+  FPosition = std::clamp(V, std::min(FMin, FMax), std::max(FMin, FMax));
+  Invalidate();
+}
+
+void TUpDown::Paint() {
+  TCanvas& C = Canvas();
+  int Half = Height() / 2;
+  const TRect Halves[] = {Rect(0, 0, Width(), Half), Rect(0, Half, Width(), Height())};
+  for (int I = 0; I < 2; ++I) {
+    TRect R = Halves[I];
+    bool Down = FPressed == I;
+    Frame3D(C, R, Down ? clBtnShadow : clBtnHighlight, Down ? clBtnHighlight : clBtnShadow, 1);
+    C.Brush().SetColor(clBtnFace);
+    C.FillRect(R);
+  }
+}
+
+void TUpDown::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft) return;
+  FPressed = Y < Height() / 2 ? 0 : 1;
+  TUDBtnType B = FPressed == 0 ? btNext : btPrev;
+  SetPosition(FPosition + (B == btNext ? FIncrement : -FIncrement));
+  if (OnClick) OnClick(this, B);
+}
+
+void TUpDown::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomControl::MouseUp(Button, Shift, X, Y);
+  FPressed = -1;
+  Invalidate();
+}

@@ -183,3 +183,34 @@ private:
   QProgressBar* FBar;
   int FMin = 0, FMax = 100, FPosition = 0, FStep = 10;
 };
+
+enum TUDBtnType { btNext, btPrev };
+using TUDClickEvent = TEvent<void(TObject* Sender, TUDBtnType Button)>;
+
+// Two arrow buttons, one above the other: the upper one raises Position by
+// Increment (btNext), the lower one lowers it (btPrev), within Min .. Max.
+class TUpDown : public TCustomControl {
+  DECLARE_CLASSINFO(TUpDown)
+public:
+  explicit TUpDown(TComponent* AOwner);
+  int Min() const { return FMin; }
+  void SetMin(int V) { FMin = V; }
+  int Max() const { return FMax; }
+  void SetMax(int V) { FMax = V; }
+  int Position() const { return FPosition; }
+  void SetPosition(int V);
+  int Increment() const { return FIncrement; }
+  void SetIncrement(int V) { FIncrement = V; }
+
+  // After a button changed Position (or would have, at the ends).
+  TUDClickEvent OnClick;
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+  int FMin = 0, FMax = 100, FPosition = 0, FIncrement = 1;
+  int FPressed = -1;  // the half held down: 0 upper, 1 lower
+};

@@ -86,6 +86,124 @@ void TPanel::Paint() {
   C.DrawText(FText, R, Flags);
 }
 
+// ---- TBevel
+
+const TClassInfo& TBevel::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TBevel>("TBevel", &TGraphicControl::StaticClassInfo())
+                                     .Prop("Shape", &TBevel::Shape, &TBevel::SetShape).Default(bsBox)
+                                     .Prop("Style", &TBevel::Style, &TBevel::SetStyle).Default(bsLowered);
+  return Info;
+}
+
+TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 50, 50); }
+
+void TBevel::SetShape(TBevelShape V) {
+  FShape = V;
+  Invalidate();
+}
+
+void TBevel::SetStyle(TBevelStyle V) {
+  FStyle = V;
+  Invalidate();
+}
+
+void TBevel::Paint() {
+  TCanvas& C = Canvas();
+  TColor Dark = FStyle == bsLowered ? clBtnShadow : clBtnHighlight;
+  TColor Light = FStyle == bsLowered ? clBtnHighlight : clBtnShadow;
+  int W = Width(), H = Height();
+  C.Pen().SetWidth(1);
+  // Top and left edges in the first colour, bottom and right in the second.
+  auto Box = [&](int L, int T, int R, int B, TColor First, TColor Second) {
+    C.Pen().SetColor(First);
+    C.Polyline({{L, B}, {L, T}, {R, T}});
+    C.Pen().SetColor(Second);
+    C.Polyline({{R, T}, {R, B}, {L, B}});
+  };
+  auto Line = [&](TColor Color, int X1, int Y1, int X2, int Y2) {
+    C.Pen().SetColor(Color);
+    C.MoveTo(X1, Y1);
+    C.LineTo(X2, Y2);
+  };
+  switch (FShape) {
+    case bsBox: Box(0, 0, W - 1, H - 1, Dark, Light); break;
+    case bsFrame:
+      Box(1, 1, W - 1, H - 1, Light, Light);
+      Box(0, 0, W - 2, H - 2, Dark, Dark);
+      break;
+    case bsTopLine: Line(Dark, 0, 0, W, 0); Line(Light, 0, 1, W, 1); break;
+    case bsBottomLine: Line(Dark, 0, H - 2, W, H - 2); Line(Light, 0, H - 1, W, H - 1); break;
+    case bsLeftLine: Line(Dark, 0, 0, 0, H); Line(Light, 1, 0, 1, H); break;
+    case bsRightLine: Line(Dark, W - 2, 0, W - 2, H); Line(Light, W - 1, 0, W - 1, H); break;
+    default: break;
+  }
+}
+
+// ---- TSplitter
+
+const TClassInfo& TSplitter::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TSplitter>("TSplitter", &TGraphicControl::StaticClassInfo())
+                                     .Prop("MinSize", &TSplitter::MinSize, &TSplitter::SetMinSize).Default(30)
+                                     .Prop("AutoSnap", &TSplitter::AutoSnap, &TSplitter::SetAutoSnap).Default(1)
+                                     .Event("OnMoved", &TSplitter::OnMoved);
+  return Info;
+}
+
+TSplitter::TSplitter(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetBounds(0, 0, 3, 100);
+  SetAlign(alLeft);
+  SetCursor(crHSplit);
+}
+
+TControl* TSplitter::FindControl() const {
+  if (!Parent()) return nullptr;
+  for (int I = 0; I < Parent()->ControlCount(); ++I) {
+    TControl* C = Parent()->Controls(I);
+    if (C == this || !C->Visible() || C->Align() != Align()) continue;
+    bool Touches = false;
+    switch (Align()) {
+      case alLeft: Touches = C->Left() + C->Width() == Left(); break;
+      case alRight: Touches = C->Left() == Left() + Width(); break;
+      case alTop: Touches = C->Top() + C->Height() == Top(); break;
+      case alBottom: Touches = C->Top() == Top() + Height(); break;
+      default: break;
+    }
+    if (Touches) return C;
+  }
+  return nullptr;
+}
+
+void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TGraphicControl::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft) return;
+  FControl = FindControl();
+  if (!FControl) return;
+  // Positions in the parent's coordinates, so that the splitter moving under the mouse does not matter.
+  FDownPos = Horizontal() ? Top() + Y : Left() + X;
+  FStartSize = Horizontal() ? FControl->Height() : FControl->Width();
+}
+
+void TSplitter::MouseMove(TShiftState Shift, int X, int Y) {
+  TGraphicControl::MouseMove(Shift, X, Y);
+  if (!FControl || !(Shift & ssLeft)) return;
+  int Pos = Horizontal() ? Top() + Y : Left() + X;
+  int Delta = Pos - FDownPos;
+  if (Align() == alRight || Align() == alBottom) Delta = -Delta;
+  int Size = FStartSize + Delta;
+  if (Size < FMinSize) Size = FAutoSnap ? 0 : FMinSize;
+  if (Horizontal())
+    FControl->SetHeight(Size);
+  else
+    FControl->SetWidth(Size);
+}
+
+void TSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TGraphicControl::MouseUp(Button, Shift, X, Y);
+  if (Button != mbLeft || !FControl) return;
+  FControl = nullptr;
+  if (OnMoved) OnMoved(this);
+}
+
 // ---- TPaintBox
 
 const TClassInfo& TPaintBox::StaticClassInfo() {

@@ -1,6 +1,9 @@
 #include "platform/forms/StdCtrls.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -149,3 +152,125 @@ void TEdit::SetReadOnly(bool V) {
 }
 
 void TEdit::SelectAll() { FEdit->selectAll(); }
+
+// ---- TCheckBox
+
+const TClassInfo& TCheckBox::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TCheckBox>("TCheckBox", &TWinControl::StaticClassInfo())
+                                     .Prop("Caption", &TCheckBox::Caption, &TCheckBox::SetCaption)
+                                     .Prop("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).Default(0);
+  return Info;
+}
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner, new QCheckBox), FBox(static_cast<QCheckBox*>(Widget())) {
+  SetNativeInput(true);
+  SetTabStop(true);
+  QObject::connect(FBox, &QCheckBox::toggled, FBox, [this](bool On) { SetChecked(On); });
+  SetBounds(0, 0, 97, 17);
+}
+
+void TCheckBox::SetChecked(bool V) {
+  FBox->setChecked(V);
+  if (V == FChecked) return;
+  FChecked = V;
+  Click();
+}
+
+void TCheckBox::TextChanged() { FBox->setText(QString::fromStdString(FText)); }
+
+// ---- TRadioButton
+
+const TClassInfo& TRadioButton::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TRadioButton>("TRadioButton", &TWinControl::StaticClassInfo())
+                                     .Prop("Caption", &TRadioButton::Caption, &TRadioButton::SetCaption)
+                                     .Prop("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked).Default(0);
+  return Info;
+}
+
+TRadioButton::TRadioButton(TComponent* AOwner)
+    : TWinControl(AOwner, new QRadioButton), FButton(static_cast<QRadioButton*>(Widget())) {
+  SetNativeInput(true);
+  SetTabStop(true);
+  // Exclusivity is kept here, among the radio buttons of one parent control.
+  FButton->setAutoExclusive(false);
+  QObject::connect(FButton, &QRadioButton::clicked, FButton, [this] { SetChecked(true); });
+  SetBounds(0, 0, 113, 17);
+}
+
+void TRadioButton::SetChecked(bool V) {
+  if (V == FChecked) {
+    Sync();
+    return;
+  }
+  FChecked = V;
+  Sync();
+  if (!V) return;
+  if (Parent())
+    for (int I = 0; I < Parent()->ControlCount(); ++I)
+      if (auto* R = dynamic_cast<TRadioButton*>(Parent()->Controls(I)); R && R != this) R->SetChecked(false);
+  Click();
+}
+
+void TRadioButton::Sync() { FButton->setChecked(FChecked); }
+
+void TRadioButton::TextChanged() { FButton->setText(QString::fromStdString(FText)); }
+
+// ---- TComboBox
+
+const TClassInfo& TComboBox::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TComboBox>("TComboBox", &TWinControl::StaticClassInfo())
+                                     .Prop("Style", &TComboBox::Style, &TComboBox::SetStyle).Default(csDropDown)
+                                     .Prop("ItemIndex", &TComboBox::ItemIndex, &TComboBox::SetItemIndex)
+                                     .Prop("Sorted", &TComboBox::Sorted, &TComboBox::SetSorted).Default(0)
+                                     .Event("OnChange", &TComboBox::OnChange);
+  return Info;
+}
+
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner, new QComboBox), FCombo(static_cast<QComboBox*>(Widget())) {
+  SetNativeInput(true);
+  SetTabStop(true);
+  FItems.OnChange = [this](TObject*) { ItemsChanged(); };
+  // A pick in a list-only box; an editable box reports through its edit text below.
+  QObject::connect(FCombo, &QComboBox::activated, FCombo, [this](int) {
+    if (FStyle == csDropDownList && OnChange) OnChange(this);
+  });
+  // Typing in an editable combo box (the signal only comes from the edit field).
+  QObject::connect(FCombo, &QComboBox::editTextChanged, FCombo, [this](const QString&) {
+    if (!FSyncing && !FCombo->signalsBlocked() && OnChange) OnChange(this);
+  });
+  SetStyle(csDropDown);
+  SetBounds(0, 0, 145, 21);
+}
+
+void TComboBox::ItemsChanged() {
+  FSyncing = true;
+  QString Kept = FCombo->currentText();
+  FCombo->clear();
+  for (int I = 0; I < FItems.Count(); ++I) FCombo->addItem(QString::fromStdString(FItems.Get(I)));
+  FCombo->setCurrentIndex(-1);
+  if (FStyle != csDropDownList) FCombo->setEditText(Kept);
+  FSyncing = false;
+}
+
+int TComboBox::ItemIndex() const { return FCombo->currentIndex(); }
+
+void TComboBox::SetItemIndex(int V) {
+  FCombo->setCurrentIndex(V >= 0 && V < FItems.Count() ? V : -1);
+}
+
+void TComboBox::SetStyle(TComboBoxStyle V) {
+  FStyle = V;
+  FCombo->setEditable(V != csDropDownList);
+}
+
+std::string TComboBox::GetText() const { return FCombo->currentText().toStdString(); }
+
+void TComboBox::TextChanged() {
+  FSyncing = true;
+  int I = FItems.IndexOf(FText);
+  if (FStyle == csDropDownList)
+    FCombo->setCurrentIndex(I);
+  else
+    FCombo->setEditText(QString::fromStdString(FText));
+  FSyncing = false;
+}

@@ -2,9 +2,14 @@
 // Labels, push buttons and one-line edits over Qt's own widgets.
 #include "platform/forms/Controls.h"
 
+#include "platform/classes/StringList.h"
+
 class QLabel;
 class QPushButton;
 class QLineEdit;
+class QCheckBox;
+class QRadioButton;
+class QComboBox;
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 DEFINE_ENUM_INFO(TTextLayout, "tlTop", "tlCenter", "tlBottom")
@@ -87,4 +92,68 @@ private:
   QLineEdit* FEdit;
   int FMaxLength = 0;
   bool FReadOnly = false;
+};
+
+// A check box; OnClick fires whenever Checked changes, by the user or by code.
+class TCheckBox : public TWinControl {
+  DECLARE_CLASSINFO(TCheckBox)
+public:
+  explicit TCheckBox(TComponent* AOwner);
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool V);
+
+protected:
+  void TextChanged() override;
+
+private:
+  QCheckBox* FBox;
+  bool FChecked = false;
+};
+
+// Radio buttons on one parent are exclusive; OnClick fires when one becomes checked.
+class TRadioButton : public TWinControl {
+  DECLARE_CLASSINFO(TRadioButton)
+public:
+  explicit TRadioButton(TComponent* AOwner);
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool V);
+
+protected:
+  void TextChanged() override;
+
+private:
+  void Sync();
+  QRadioButton* FButton;
+  bool FChecked = false;
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+DEFINE_ENUM_INFO(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList")
+
+// A drop-down list; Items may carry objects. OnChange fires when the user picks or types.
+class TComboBox : public TWinControl {
+  DECLARE_CLASSINFO(TComboBox)
+public:
+  explicit TComboBox(TComponent* AOwner);
+  TStringList& Items() { return FItems; }
+  const TStringList& Items() const { return FItems; }
+  int ItemIndex() const;
+  void SetItemIndex(int V);
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle V);
+  bool Sorted() const { return FItems.Sorted(); }
+  void SetSorted(bool V) { FItems.SetSorted(V); }
+
+  TNotifyEvent OnChange;
+
+protected:
+  std::string GetText() const override;
+  void TextChanged() override;
+
+private:
+  void ItemsChanged();
+  QComboBox* FCombo;
+  TStringList FItems;
+  TComboBoxStyle FStyle = csDropDown;
+  bool FSyncing = false;
 };

@@ -164,3 +164,19 @@ TEST_F(ComCtrlsTest, ProgressBarKeepsItsPositionInRange) {
   P.SetMin(10);
   EXPECT_EQ(P.Position(), 10);
 }
+
+TEST_F(ComCtrlsTest, UpDownHalvesStepThePositionWithinItsRange) {
+  TUpDown U(nullptr);
+  U.SetMin(1);
+  U.SetMax(3);
+  U.SetPosition(2);
+  std::vector<TUDBtnType> Got;
+  U.OnClick = [&](TObject*, TUDBtnType B) { Got.push_back(B); };
+  ClickAt(&U, 5, 2);
+  EXPECT_EQ(U.Position(), 3);
+  ClickAt(&U, 5, 2);  // at the top: stays, still reported
+  EXPECT_EQ(U.Position(), 3);
+  ClickAt(&U, 5, 20);
+  EXPECT_EQ(U.Position(), 2);
+  EXPECT_EQ(Got, (std::vector<TUDBtnType>{btNext, btNext, btPrev}));
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FormsTestUtil.h"
+#include "platform/forms/Forms.h"
 
 using ExtCtrlsTest = FormsTest;
 
@@ -56,4 +57,60 @@ TEST_F(ExtCtrlsTest, PaintBoxLetsItsOwnerPaintOnItsCanvas) {
   EXPECT_GE(Paints, 1);
   EXPECT_EQ(Img.pixel(2, 3) & 0xFFFFFF, 0x00FF00u);
   EXPECT_FALSE(Box.Canvas().HandleAllocated());  // only while painting
+}
+
+TEST_F(ExtCtrlsTest, BevelDrawsShadowAboveAndHighlightBelow) {
+  TPanel Panel(nullptr);
+  Panel.SetBevelOuter(bvNone);
+  Panel.SetBounds(0, 0, 30, 30);
+  auto* B = new TBevel(&Panel);
+  B->SetParent(&Panel);
+  B->SetBounds(5, 5, 10, 8);
+  QImage Img = Grab(&Panel);
+  auto Px = [&](int X, int Y) {
+    QRgb P = Img.pixel(X, Y);
+    return RGB(qRed(P), qGreen(P), qBlue(P));
+  };
+  EXPECT_EQ(Px(5, 5), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(Px(13, 5), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(Px(14, 6), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(Px(6, 12), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(Px(9, 9), ColorToRGB(clBtnFace));
+}
+
+TEST_F(ExtCtrlsTest, DraggingTheSplitterResizesTheControlBeforeIt) {
+  TForm Form(nullptr);
+  Form.SetBounds(0, 0, 400, 200);
+  auto* Side = new TPanel(&Form);
+  Side->SetParent(&Form);
+  Side->SetWidth(125);
+  Side->SetAlign(alLeft);
+  auto* Split = new TSplitter(&Form);
+  Split->SetParent(&Form);
+  Split->SetLeft(125);
+  auto* Rest = new TPanel(&Form);
+  Rest->SetParent(&Form);
+  Rest->SetAlign(alClient);
+  ASSERT_EQ(Split->Left(), 125);
+  EXPECT_EQ(Split->FindControl(), Side);
+  int Moved = 0;
+  Split->OnMoved = [&](TObject*) { ++Moved; };
+  SendMouse(Split, QEvent::MouseButtonPress, 1, 50);
+  QMouseEvent Drag(QEvent::MouseMove, QPointF(41, 50), QPointF(41, 50), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(Split->Widget(), &Drag);
+  EXPECT_EQ(Side->Width(), 165);
+  EXPECT_EQ(Split->Left(), 165);
+  EXPECT_EQ(Rest->Left(), 168);
+  SendMouse(Split, QEvent::MouseButtonRelease, 1, 50);
+  EXPECT_EQ(Moved, 1);
+
+  Split->SetMinSize(125);  // below the minimum: snaps shut, or stays at it without AutoSnap
+  SendMouse(Split, QEvent::MouseButtonPress, 1, 50);
+  QMouseEvent Left(QEvent::MouseMove, QPointF(-60, 50), QPointF(-60, 50), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(Split->Widget(), &Left);
+  EXPECT_EQ(Side->Width(), 0);
+  Split->SetAutoSnap(false);
+  QCoreApplication::sendEvent(Split->Widget(), &Left);
+  EXPECT_EQ(Side->Width(), 125);
+  SendMouse(Split, QEvent::MouseButtonRelease, 1, 50);
 }

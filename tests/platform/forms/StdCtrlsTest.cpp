@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "FormsTestUtil.h"
+#include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
 
 using StdCtrlsTest = FormsTest;
@@ -74,4 +75,57 @@ TEST_F(StdCtrlsTest, ButtonClickGivesTheFormItsModalResultThenFiresOnClick) {
   B->OnClick = [&](TObject*) { Seen = Form.ModalResult(); };
   ClickAt(B, 5, 5);
   EXPECT_EQ(Seen, mrCancel);
+}
+
+TEST_F(StdCtrlsTest, CheckBoxAndRadioButtonsReportChangesAndRadiosAreExclusivePerParent) {
+  TForm Form(nullptr);
+  auto* Box = new TCheckBox(&Form);
+  Box->SetParent(&Form);
+  int BoxClicks = 0;
+  Box->OnClick = [&](TObject*) { ++BoxClicks; };
+  Box->SetChecked(true);
+  Box->SetChecked(true);
+  ClickAt(Box, 3, 8);  // the user unticks it
+  EXPECT_FALSE(Box->Checked());
+  EXPECT_EQ(BoxClicks, 2);
+
+  std::vector<TRadioButton*> R;
+  for (int I = 0; I < 3; ++I) {
+    auto* B = new TRadioButton(&Form);
+    B->SetParent(&Form);
+    B->SetTop(20 * I + 30);
+    R.push_back(B);
+  }
+  auto* Elsewhere = new TPanel(&Form);
+  Elsewhere->SetParent(&Form);
+  auto* Other = new TRadioButton(&Form);
+  Other->SetParent(Elsewhere);
+  Other->SetChecked(true);
+  int Clicks = 0;
+  R[2]->OnClick = [&](TObject*) { ++Clicks; };
+  R[0]->SetChecked(true);
+  ClickAt(R[2], 3, 8);
+  EXPECT_FALSE(R[0]->Checked());
+  EXPECT_TRUE(R[2]->Checked());
+  EXPECT_TRUE(Other->Checked());  // another parent, another group
+  EXPECT_EQ(Clicks, 1);
+}
+
+TEST_F(StdCtrlsTest, ComboBoxItemsCarryObjectsAndKeepTheirOrder) {
+  TComboBox C(nullptr);
+  C.SetStyle(csDropDownList);
+  TObject Local, Network;
+  C.SetSorted(true);
+  C.Items().AddObject("Zeta", &Network);
+  C.Items().AddObject("Alfa", &Local);
+  EXPECT_EQ(C.ItemIndex(), -1);
+  C.SetItemIndex(1);
+  EXPECT_EQ(C.Text(), "Zeta");
+  EXPECT_EQ(C.Items().Objects(C.ItemIndex()), &Network);
+  C.SetText("Alfa");
+  EXPECT_EQ(C.ItemIndex(), 0);
+  C.SetItemIndex(7);  // out of range: nothing selected
+  EXPECT_EQ(C.ItemIndex(), -1);
+  C.Items().Delete(0);
+  EXPECT_EQ(static_cast<int>(C.Items().Count()), 1);
 }
