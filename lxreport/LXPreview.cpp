@@ -1,0 +1,244 @@
+#include "lxreport/LXPreview.h"
+
+#include <algorithm>
+
+#include "platform/rtl/RtlMath.h"
+
+const TClassInfo* LXPreviewInterfaceClass = nullptr;
+
+namespace {
+// Letter in millimetres, taken as pixels, when no printer is attached.
+constexpr long double LetterWidth = 215.9L, LetterLength = 279.4L;
+
+int32_t RoundInt(long double V) { return static_cast<int32_t>(Round(V)); }
+}  // namespace
+
+// ---- TLXPreviewImage
+
+const TClassInfo& TLXPreviewImage::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TLXPreviewImage>("TLXPreviewImage", &TGraphicControl::StaticClassInfo());
+  return Info;
+}
+
+TLXPreviewImage::TLXPreviewImage(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(Left(), Top(), 100, 50); }
+
+TLXPreviewImage::~TLXPreviewImage() = default;
+
+void TLXPreviewImage::SetPageNumber(int32_t N) {
+  FPageNumber = N;
+  FPageMetafile.reset();
+  if (FPrinter) FPageMetafile = FPrinter->GetPage(N);
+  FImageOK = FPageMetafile != nullptr;
+  Repaint();
+}
+
+void TLXPreviewImage::PaintPage() {
+  TCanvas& C = Canvas();
+  int W = Width(), H = Height();
+  bool Designing = HasState(csDesigning) || (Owner() && Owner()->HasState(csDesigning));
+  if (!FImageOK && !Designing) return;
+  C.Brush().SetColor(clWhite);
+  C.Pen().SetColor(clWhite);
+  C.Rectangle(1, 1, W - 3, H - 3);
+  if (FImageOK) C.StretchDraw(Rect(0, 0, W, H), *FPageMetafile);
+  C.Pen().SetColor(clBlack);
+  C.Pen().SetWidth(1);
+  // One closed outline: every corner is drawn, as line by line on the page's
+  // own device. (The Qt backend's LineTo drops the start point of lines that
+  // run up or left, which would lose the bottom right corner.)
+  C.Polyline({{0, 0}, {0, H - 3}, {W - 3, H - 3}, {W - 3, 0}, {0, 0}});
+  C.Brush().SetColor(clBlack);
+  C.Rectangle(W - 2, 2, W, H);
+  C.Rectangle(2, H - 2, W, H);
+}
+
+// ---- TLXPreview
+
+const TClassInfo& TLXPreview::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TLXPreview>("TLXPreview", &TScrollBox::StaticClassInfo())
+                                     .Prop("PageNumber", &TLXPreview::PageNumber, &TLXPreview::SetPageNumber)
+                                     .Default(1)
+                                     .Prop("Zoom", &TLXPreview::Zoom, &TLXPreview::SetZoom)
+                                     .Default(100)
+                                     .Event("OnPageAvailable", &TLXPreview::OnPageAvailable)
+                                     .Event("OnProgressUpdate", &TLXPreview::OnProgressUpdate);
+  return Info;
+}
+
+TLXPreview::TLXPreview(TComponent* AOwner) : TScrollBox(AOwner) {
+  SetBounds(Left(), Top(), 250, 250);
+  HorzScrollBar()->SetTracking(true);
+  VertScrollBar()->SetTracking(true);
+  FPreviewImage = new TLXPreviewImage(this);
+  FPreviewImage->SetParent(this);
+  FPreviewImage->SetBounds(0, 0, FPreviewImage->Width(), FPreviewImage->Height());
+  OnResize = [this](TObject*) { ApplyZoomState(); };
+}
+
+TLXPreview::~TLXPreview() {
+  // Detaching may run the printer's AfterPreview; nothing may leave a destructor.
+  try {
+    SetLXPrinter(nullptr);
+  } catch (...) {
+  }
+}
+
+void TLXPreview::PrinterFreed(TLXPrinter* Printer) {
+  if (Printer == FPrinter) SetLXPrinter(nullptr);
+}
+
+void TLXPreview::SetLXPrinter(TLXPrinter* P) {
+  if (FPrinter && FPrinter->StatusWindow() == Handle()) {
+    TLXPrinter* Old = FPrinter;
+    Old->SetStatusWindow(0);
+    Old->SetShowingPreview(false);
+  }
+  FPrinter = P;
+  FPreviewImage->SetPrinter(P);
+  if (P) {
+    P->SetStatusWindow(Handle());
+    P->SetShowingPreview(true);
+  }
+  SetPageNumber(1);
+  FPreviewImage->SetPageNumber(1);
+  Invalidate();
+  // Clicks on the page reach the owner's handlers.
+  FPreviewImage->OnClick = OnClick;
+  FPreviewImage->OnDblClick = OnDblClick;
+  FPreviewImage->OnDragDrop = OnDragDrop;
+  FPreviewImage->OnDragOver = OnDragOver;
+  FPreviewImage->OnEndDrag = OnEndDrag;
+  FPreviewImage->OnMouseDown = OnMouseDown;
+  FPreviewImage->OnMouseMove = OnMouseMove;
+  FPreviewImage->OnMouseUp = OnMouseUp;
+}
+
+void TLXPreview::SetPageNumber(int32_t N) {
+  if (N == FPageNumber && FPreviewImage->ImageOK()) return;
+  if (N <= 0 || !FPrinter || N > FPrinter->PageCount()) return;
+  FPreviewImage->SetPageNumber(N);
+  FPageNumber = N;
+  HorzScrollBar()->SetPosition(0);
+  VertScrollBar()->SetPosition(0);
+}
+
+void TLXPreview::SetZoom(int32_t Z) {
+  if (Z < 2 || Z > 2000) return;
+  FZoomState = lxzNumeric;
+  FZoom = Z;
+  UpdateZoom();
+}
+
+long double TLXPreview::PageWidthPixels() const {
+  return FPrinter ? FPrinter->XSize(FPrinter->PaperWidthValue()) : LetterWidth;
+}
+
+long double TLXPreview::PageHeightPixels() const {
+  return FPrinter ? FPrinter->YSize(FPrinter->PaperLengthValue()) : LetterLength;
+}
+
+void TLXPreview::UpdateZoom() {
+  int W, H;
+  if (FPrinter) {
+    W = RoundInt(FPrinter->XSize(FPrinter->PaperWidthValue() / 100.0L * FZoom)) + 4;
+    H = RoundInt(FPrinter->YSize(FPrinter->PaperLengthValue() / 100.0L * FZoom)) + 4;
+  } else {
+    W = RoundInt(LetterWidth / 100 * FZoom) + 4;
+    H = RoundInt(LetterLength / 100 * FZoom) + 4;
+  }
+  int L = W < Width() ? (Width() - W) / 2 : 0;
+  int T = H < Height() ? (Height() - H) / 2 : 0;
+  FPreviewImage->SetBounds(L, T, W, H);
+  HorzScrollBar()->SetPosition(0);
+  VertScrollBar()->SetPosition(0);
+  FPreviewImage->SetZoom(FZoom);
+}
+
+// A paper of no size (a custom paper never measured) leaves the zoom alone
+// instead of dividing by zero.
+void TLXPreview::ZoomToFit() {
+  long double Wp = PageWidthPixels(), Hp = PageHeightPixels();
+  if (Wp > 0 && Hp > 0) {
+    int32_t Zw = RoundInt(Width() / Wp * 95);
+    int32_t Zh = RoundInt(Height() / Hp * 95);
+    SetZoom(std::min(Zw, Zh));
+  }
+  FZoomState = lxzFitPage;
+}
+
+void TLXPreview::ZoomToWidth() {
+  if (!FPrinter) {
+    SetZoom(RoundInt(Width() / LetterWidth * 95));
+  } else if (long double Wp = PageWidthPixels(); Wp > 0) {
+    SetZoom(RoundInt(Width() / Wp * 90));
+  }
+  UpdateZoom();
+  FZoomState = lxzFitWidth;
+}
+
+void TLXPreview::ApplyZoomState() {
+  if (FZoomState == lxzFitPage)
+    ZoomToFit();
+  else if (FZoomState == lxzFitWidth)
+    ZoomToWidth();
+  UpdateZoom();
+}
+
+void TLXPreview::UpdateImage() {
+  if (!FPrinter || FPreviewImage->ImageOK()) return;
+  if (FPrinter->AvailablePages() < FPreviewImage->PageNumber()) return;
+  ZoomToWidth();
+  FPreviewImage->SetPageNumber(FPreviewImage->PageNumber());
+}
+
+void TLXPreview::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_LXPAGEAVAILABLE: {
+      int Page = static_cast<int>(Message.WParam & 0xFFFF);
+      if (Page == FPageNumber) UpdateImage();
+      if (OnPageAvailable) OnPageAvailable(this, Page);
+      break;
+    }
+    case WM_LXPROGRESS:
+      if (OnProgressUpdate) OnProgressUpdate(this, static_cast<int>(Message.WParam & 0xFFFF));
+      break;
+    default:
+      TScrollBox::WndProc(Message);
+  }
+}
+
+// ---- Preview interfaces
+
+const TClassInfo& TLXPreviewInterface::StaticClassInfo() {
+  static const TClassInfo Info =
+      TClassDef<TLXPreviewInterface>("TLXPreviewInterface", &TComponent::StaticClassInfo());
+  return Info;
+}
+
+TForm* TLXPreviewInterface::Show(TLXPrinter*) { return nullptr; }
+TForm* TLXPreviewInterface::ShowModal(TLXPrinter*) { return nullptr; }
+
+const TClassInfo& TLXStandardPreviewInterface::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TLXStandardPreviewInterface>("TLXStandardPreviewInterface",
+                                                                        &TLXPreviewInterface::StaticClassInfo());
+  return Info;
+}
+
+// The standard preview window is not part of the library yet.
+TForm* TLXStandardPreviewInterface::Show(TLXPrinter*) { return nullptr; }
+TForm* TLXStandardPreviewInterface::ShowModal(TLXPrinter*) { return nullptr; }
+
+void InitializeLXPreview() {
+  LXPreviewInterfaceClass = &TLXStandardPreviewInterface::StaticClassInfo();
+  LXPreviewInterface = [](TLXPrinter* Printer) {
+    const TClassInfo* Class = LXPreviewInterfaceClass;
+    if (!Class || !Class->Create || !Class->InheritsFrom(&TLXPreviewInterface::StaticClassInfo())) return;
+    std::unique_ptr<TLXPreviewInterface> Interface(static_cast<TLXPreviewInterface*>(Class->Create(nullptr)));
+    Interface->Show(Printer);
+  };
+}
+
+void FinalizeLXPreview() {
+  LXPreviewInterface = nullptr;
+  LXPreviewInterfaceClass = nullptr;
+}

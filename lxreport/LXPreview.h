@@ -1,0 +1,127 @@
+#pragma once
+// The preview control: one stored page of a report printer, at a zoom, in a
+// scroll box. It may be attached while the report is still running; it then
+// shows the page it waits for as soon as the printer announces it (0x401) and
+// passes progress (0x400) on to its owner. The preview interfaces decide which
+// window a printer opens when a report asks to be previewed.
+#include <cstdint>
+#include <memory>
+
+#include "lxreport/LXPrntr.h"
+#include "platform/forms/Forms.h"
+#include "platform/graphics/Metafile.h"
+
+class TForm;
+
+// The page itself: plays the page metafile over its whole area and frames it
+// like a sheet of paper (the 4 extra pixels hold the frame and the shadow).
+class TLXPreviewImage : public TGraphicControl {
+  DECLARE_CLASSINFO(TLXPreviewImage)
+public:
+  explicit TLXPreviewImage(TComponent* AOwner);
+  ~TLXPreviewImage() override;
+
+  // Fetches page N from the printer (none outside its finished range) and paints.
+  void SetPageNumber(int32_t N);
+  int32_t PageNumber() const { return FPageNumber; }
+  int32_t Zoom() const { return FZoom; }
+  void SetZoom(int32_t V) { FZoom = V; }
+  TLXPrinter* Printer() const { return FPrinter; }
+  void SetPrinter(TLXPrinter* P) { FPrinter = P; }
+  TMetafile* PageMetafile() const { return FPageMetafile.get(); }
+  bool ImageOK() const { return FImageOK; }
+
+protected:
+  void Paint() override { PaintPage(); }
+  // The white sheet, the page over the whole image, a one-pixel frame and a
+  // two-pixel shadow; at run time nothing without a page.
+  void PaintPage();
+
+private:
+  TLXPrinter* FPrinter = nullptr;
+  int32_t FPageNumber = 1;
+  int32_t FZoom = 100;
+  std::unique_ptr<TMetafile> FPageMetafile;
+  bool FImageOK = false;
+};
+
+enum : uint8_t { lxzFitPage = 0, lxzFitWidth = 1, lxzNumeric = 2 };
+
+using TLXPageAvailableEvent = TEvent<void(TObject* Sender, int PageNum)>;
+using TLXProgressUpdateEvent = TEvent<void(TObject* Sender, int Progress)>;
+
+class TLXPreview : public TScrollBox, public ILXPrinterView {
+  DECLARE_CLASSINFO(TLXPreview)
+public:
+  explicit TLXPreview(TComponent* AOwner);
+  ~TLXPreview() override;
+
+  // Attaches a printer (null detaches): the preview becomes its status window.
+  void SetLXPrinter(TLXPrinter* P);
+  TLXPrinter* LXPrinter() const { return FPrinter; }
+  TLXPreviewImage* PreviewImage() const { return FPreviewImage; }
+
+  int32_t PageNumber() const { return FPageNumber; }
+  // Out-of-range numbers are ignored.
+  void SetPageNumber(int32_t N);
+  int32_t Zoom() const { return FZoom; }
+  // Ignored outside 2..2000.
+  void SetZoom(int32_t Z);
+  uint8_t ZoomState() const { return FZoomState; }
+  void ZoomToFit();
+  void ZoomToWidth();
+  // Sizes and places the page image for the zoom.
+  void UpdateZoom();
+  // Fetches the awaited page once the printer has it.
+  void UpdateImage();
+  // On every resize: fit page or width again, then place the page.
+  void ApplyZoomState();
+
+  TLXPageAvailableEvent OnPageAvailable;
+  TLXProgressUpdateEvent OnProgressUpdate;
+
+  void PrinterFreed(TLXPrinter* Printer) override;
+
+protected:
+  void WndProc(TMessage& Message) override;
+
+private:
+  // The page in device pixels at 100 % (Letter in millimetres without a printer).
+  long double PageWidthPixels() const;
+  long double PageHeightPixels() const;
+
+  TLXPreviewImage* FPreviewImage;
+  TLXPrinter* FPrinter = nullptr;
+  int32_t FPageNumber = 1;
+  int32_t FZoom = 100;
+  uint8_t FZoomState = lxzNumeric;
+};
+
+// Decides the window a printer's Preview opens. Show and ShowModal answer the
+// window opened; the base opens none.
+class TLXPreviewInterface : public TComponent {
+  DECLARE_CLASSINFO(TLXPreviewInterface)
+public:
+  explicit TLXPreviewInterface(TComponent* AOwner) : TComponent(AOwner) {}
+  virtual TForm* Show(TLXPrinter* Printer);
+  virtual TForm* ShowModal(TLXPrinter* Printer);
+};
+
+// Opens the library's standard preview window. Until that window is part of
+// the library, both answer no window.
+class TLXStandardPreviewInterface : public TLXPreviewInterface {
+  DECLARE_CLASSINFO(TLXStandardPreviewInterface)
+public:
+  explicit TLXStandardPreviewInterface(TComponent* AOwner) : TLXPreviewInterface(AOwner) {}
+  TForm* Show(TLXPrinter* Printer) override;
+  TForm* ShowModal(TLXPrinter* Printer) override;
+};
+
+// The library-wide preview interface class: a printer's Preview makes an
+// instance of it without owner, calls Show and frees it. An application may
+// put another TLXPreviewInterface class here. Null until InitializeLXPreview.
+extern const TClassInfo* LXPreviewInterfaceClass;
+
+// Sets the class to TLXStandardPreviewInterface and lets printers use it.
+void InitializeLXPreview();
+void FinalizeLXPreview();
