@@ -335,8 +335,9 @@ bool TControl::HandleMouse(QEvent* E) {
       MouseDown(ButtonOf(M->button()), Shift, X, Y);
       break;
     case QEvent::MouseButtonDblClick:
+      // The release after a double click is no second click, as in the class library.
       if (M->button() == Qt::LeftButton) {
-        FLeftDown = true;
+        FLeftDown = false;
         DblClick();
         if (!Alive) return true;
       }
