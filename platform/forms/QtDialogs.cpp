@@ -1,15 +1,27 @@
 // The dialog service that shows Qt dialogs to a person.
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 
+#include <cstdio>
+
 #include "platform/forms/Dialogs.h"
 
 namespace {
 QString Q(const std::string& S) { return QString::fromStdString(S); }
+
+// Under the offscreen platform nobody can answer a dialog: running one would wait
+// forever, so it is cancelled at once (and said so on stderr).
+bool Headless(const char* What) {
+  QString P = QGuiApplication::platformName();
+  if (P != "offscreen" && P != "minimal") return false;
+  fprintf(stderr, "%s not shown: no display (install a scripted dialog service)\n", What);
+  return true;
+}
 
 QStringList QtNameFilters(const std::string& Filter) {
   QStringList L;
@@ -24,6 +36,7 @@ QStringList QtNameFilters(const std::string& Filter) {
 class TQtDialogService : public TDialogService {
 public:
   TModalResult MessageDialog(const TMessageRequest& R) override {
+    if (Headless("Message dialog")) return mrCancel;
     QMessageBox Box;
     Box.setWindowTitle(Q(R.Caption));
     Box.setText(Q(R.Text));
@@ -52,6 +65,7 @@ public:
   }
 
   bool FileDialog(TFileDialogData& Data) override {
+    if (Headless("File dialog")) return false;
     QFileDialog D(nullptr, Q(Data.Title), Q(Data.InitialDir));
     D.setAcceptMode(Data.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     D.setFileMode(Data.Save                               ? QFileDialog::AnyFile
@@ -74,6 +88,7 @@ public:
   }
 
   bool PrintDialog(TPrintDialogData& Data) override {
+    if (Headless("Print dialog")) return false;
     QPrinter P;
     if (!Data.PrinterName.empty()) P.setPrinterName(Q(Data.PrinterName));
     P.setCopyCount(std::max(Data.Copies, 1));
@@ -104,6 +119,7 @@ public:
   }
 
   bool PrinterSetupDialog(TPrinterSetupData& Data) override {
+    if (Headless("Printer setup dialog")) return false;
     QPrinter P;
     if (!Data.PrinterName.empty()) P.setPrinterName(Q(Data.PrinterName));
     P.setPageOrientation(Data.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -119,6 +135,7 @@ public:
   }
 
   bool InputQuery(const std::string& Caption, const std::string& Prompt, std::string& Value) override {
+    if (Headless("Input box")) return false;
     QInputDialog D;
     D.setWindowTitle(Q(Caption));
     D.setLabelText(Q(Prompt));

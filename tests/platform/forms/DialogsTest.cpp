@@ -202,3 +202,14 @@ TEST_F(DialogsTest, PrinterChosenInTheDialogIsSelectedOnThePrinterObject) {
   UninstallAllPrinters();
   SetSystemPrintersEnabled(true);
 }
+
+TEST_F(DialogsTest, TheQtServiceCancelsAtOnceWhereNobodyCanAnswer) {
+  SetDialogService(nullptr);  // the Qt one, under the offscreen platform
+  EXPECT_EQ(MessageDlg("?", mtConfirmation, mbYesNo), mrCancel);
+  std::string V = "1";
+  EXPECT_FALSE(InputQuery("c", "p", V));
+  TOpenDialog D(nullptr);
+  EXPECT_FALSE(D.Execute());
+  TPrintDialogData P;
+  EXPECT_FALSE(ExecutePrintDialog(P));
+}
