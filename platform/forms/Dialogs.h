@@ -82,6 +82,7 @@ std::vector<TFileFilter> ParseFileFilter(const std::string& Filter);
 std::string ApplyDefaultExt(const std::string& FileName, const std::string& DefaultExt);
 
 enum TPrintRange { prAllPages, prSelection, prPageNums };
+DEFINE_ENUM_INFO(TPrintRange, "prAllPages", "prSelection", "prPageNums")
 constexpr uint32_t poPrintToFile = 1, poPageNums = 2, poSelection = 4, poWarning = 8, poHelp = 16,
                    poDisablePrintToFile = 32;
 
