@@ -1,7 +1,7 @@
 #pragma once
 // Controls as thin classes over Qt widgets built in code. The owner frees a
 // control (TComponent); the parent shows it and, when freed itself, frees the
-// children still on it, as the class library does. Left/Top/Width/Height are
+// children still on it, as the class library does (so children are heap objects). Left/Top/Width/Height are
 // kept here and pushed to the widget, so they hold even while nothing is shown.
 #include <cstdint>
 #include <memory>
