@@ -3,6 +3,7 @@
 // read into a fresh root; also writing it and the text form both ways.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/classes/Filer.h"
@@ -154,10 +155,10 @@ double Best(int Runs, F Fn) {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   RegisterClasses({&TBenchRoot::StaticClassInfo(), &TBenchItem::StaticClassInfo()});
   RegisterClass(TComponent::StaticClassInfo());
-  const int Components = 2000;
+  const int Components = argc > 1 ? std::atoi(argv[1]) : 2000;
   auto Source = MakeTemplate(Components);
   TMemoryStream Binary;
   WriteComponentToStream(Binary, Source.get());

@@ -72,6 +72,10 @@ int TComponent::ComponentIndex() const {
 
 TComponent* TComponent::FindComponent(const std::string& AName) const {
   if (AName.empty()) return nullptr;
+  if (FNameIndex) {
+    auto It = FNameIndex->find(UpperCaseAscii(AName));
+    return It == FNameIndex->end() ? nullptr : It->second;
+  }
   for (TComponent* C : FComponents)
     if (SameTextAscii(C->FName, AName)) return C;
   return nullptr;
@@ -98,7 +102,28 @@ void TComponent::SetName(const std::string& NewName) {
   if (!NewName.empty() && !IsValidIdent(NewName))
     throw EComponentError("\"" + NewName + "\" não é um nome de componente válido");
   if (FOwner) FOwner->ValidateRename(this, FName, NewName);
+  if (FOwner) FOwner->IndexName(this, false);
   FName = NewName;
+  if (FOwner) FOwner->IndexName(this, true);
+}
+
+void TComponent::IndexName(TComponent* C, bool Add) {
+  constexpr size_t IndexFrom = 64;  // below this a scan is as quick
+  if (!FNameIndex) {
+    if (!Add || FComponents.size() < IndexFrom) return;
+    FNameIndex = std::make_unique<std::unordered_map<std::string, TComponent*>>();
+    for (TComponent* X : FComponents)
+      if (!X->FName.empty()) (*FNameIndex)[UpperCaseAscii(X->FName)] = X;
+    return;
+  }
+  if (C->FName.empty()) return;
+  std::string Key = UpperCaseAscii(C->FName);
+  if (Add) {
+    (*FNameIndex)[Key] = C;
+  } else {
+    auto It = FNameIndex->find(Key);
+    if (It != FNameIndex->end() && It->second == C) FNameIndex->erase(It);
+  }
 }
 
 void TComponent::SetState(TComponentStateFlag F, bool On) {
@@ -114,14 +139,19 @@ void TComponent::InsertComponent(TComponent* C) {
   ValidateRename(C, "", C->FName);
   FComponents.push_back(C);
   C->FOwner = this;
+  IndexName(C, true);
   Notification(C, opInsert);
 }
 
 void TComponent::RemoveComponent(TComponent* C) {
-  auto It = std::find(FComponents.begin(), FComponents.end(), C);
-  if (It == FComponents.end()) return;
+  // Searched from the end: an owner frees its components last-first.
+  auto Find = [&] { return std::find(FComponents.rbegin(), FComponents.rend(), C); };
+  if (Find() == FComponents.rend()) return;
   Notification(C, opRemove);
-  FComponents.erase(std::find(FComponents.begin(), FComponents.end(), C));
+  auto It = Find();  // Notification may have changed the list
+  if (It == FComponents.rend()) return;
+  IndexName(C, false);
+  FComponents.erase(std::next(It).base());
   C->FOwner = nullptr;
 }
 

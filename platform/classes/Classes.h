@@ -1,7 +1,9 @@
 #pragma once
 // The object model: persistent objects and owned components.
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/classes/TypInfo.h"
@@ -124,6 +126,9 @@ private:
   intptr_t FTag = 0;
   TComponentState FComponentState = 0;
   int32_t FDesignInfo = 0;
+  // Owned components by upper-case name, kept once there are many (names are checked on every insert).
+  std::unique_ptr<std::unordered_map<std::string, TComponent*>> FNameIndex;
+  void IndexName(TComponent* C, bool Add);
 };
 
 bool IsValidIdent(const std::string& S);

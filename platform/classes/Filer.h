@@ -140,6 +140,10 @@ public:
   void DefineBinaryProperty(const std::string& Name, const TStreamProc& ReadData, const TStreamProc& WriteData,
                             bool HasData) override;
 
+  // Most components one read may create: far beyond any real template, it bounds the
+  // time a hostile stream can cost (each new component is announced to its siblings).
+  int MaxComponents = 50000;
+
   // Hooks. OnSetName may change the name given to a component read (names that clash).
   std::function<void(TReader& Reader, TComponent* Component, std::string& Name)> OnSetName;
   // Called for an event handler name the root does not publish: supply Code and clear Error.
@@ -181,6 +185,7 @@ private:
   TComponent* FParent = nullptr;
   std::string FPropName;  // the defined property being looked for
   int FDepth = 0;
+  int FCreated = 0;
   std::vector<TComponent*> FLoaded;
   std::vector<TFixup> FFixups;
   std::vector<TCollection*> FCollectionsRead;

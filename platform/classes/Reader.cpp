@@ -455,6 +455,7 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
         if (!Result) throw EReadError(Format("Ancestral de '%s' não encontrado", {Name}));
       } else {
         const TClassInfo& Info = FindComponentClass(ClassName);
+        if (++FCreated > MaxComponents) FIn.Fail("Componentes demais no stream");
         if (OnCreateComponent) OnCreateComponent(*this, Info, Result);
         if (!Result) {
           if (!Info.Create || !Info.InheritsFrom(&TComponent::StaticClassInfo()))

@@ -94,3 +94,32 @@ TEST(TempFilesTest, UniqueEmptyFiles) {
   EXPECT_TRUE(DeleteFile(B));
   EXPECT_THROW(GetTempFileName("/nonexistent-dir-xyz", "LXP"), EFCreateError);
 }
+
+TEST(ComponentTest, ManySiblingsKeepNameLookupsRight) {
+  // Past a few dozen siblings the owner indexes names; renames and removals must follow.
+  TComponent Root(nullptr);
+  std::vector<TComponent*> All;
+  for (int I = 0; I < 100; ++I) {
+    All.push_back(new TComponent(&Root));
+    if (I % 10) All.back()->SetName("C" + std::to_string(I));
+  }
+  EXPECT_EQ(Root.FindComponent("c42"), All[42]);
+  EXPECT_EQ(Root.FindComponent("C40"), nullptr);  // never named
+  All[42]->SetName("Renamed");
+  EXPECT_EQ(Root.FindComponent("C42"), nullptr);
+  EXPECT_EQ(Root.FindComponent("RENAMED"), All[42]);
+  EXPECT_THROW(All[43]->SetName("renamed"), EComponentError);
+  All[40]->SetName("C42");  // the old name is free again
+  EXPECT_EQ(Root.FindComponent("C42"), All[40]);
+  delete All[55];
+  EXPECT_EQ(Root.FindComponent("C55"), nullptr);
+  auto* Moved = All[56];
+  TComponent Other(nullptr);
+  Other.InsertComponent(Moved);
+  EXPECT_EQ(Root.FindComponent("C56"), nullptr);
+  EXPECT_EQ(Other.FindComponent("C56"), Moved);
+  auto* Late = new TComponent(&Root);
+  Late->SetName("C56");
+  EXPECT_EQ(Root.FindComponent("C56"), Late);
+  EXPECT_EQ(Root.ComponentCount(), 99);
+}

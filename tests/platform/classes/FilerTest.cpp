@@ -599,6 +599,15 @@ TEST_F(FilerTest, HostileLengthsAndNestingAreBounded) {
   // A currency beyond its range, as a float or as currency text.
   EXPECT_THROW(ReadBinary(FromText("object F: TForm\n object A: TWidget\n Money = 1e30\n end\nend")), EReadError);
   EXPECT_THROW(FromText("object F: TForm\n object A: TWidget\n Money = 1e30c\n end\nend"), EReadError);
+  // A flood of components stops at the reader's bound.
+  std::vector<uint8_t> Flood = {'T', 'P', 'F', '0', 5, 'T', 'F', 'o', 'r', 'm', 0, 0};
+  for (int I = 0; I < 20; ++I) Flood.insert(Flood.end(), {7, 'T', 'W', 'i', 'd', 'g', 'e', 't', 0, 0, 0});
+  Flood.push_back(0);
+  EXPECT_EQ(ReadBinary(Flood)->ComponentCount(), 20);
+  TBytesStream FS(Flood.data(), static_cast<int64_t>(Flood.size()));
+  TReader FR(FS);
+  FR.MaxComponents = 10;
+  EXPECT_THROW(FR.ReadRootComponent(nullptr), EReadError);
   // Deeply nested components too.
   std::vector<uint8_t> C = {'T', 'P', 'F', '0'};
   for (int I = 0; I < 100000; ++I) C.insert(C.end(), {7, 'T', 'W', 'i', 'd', 'g', 'e', 't', 0, 0});
