@@ -32,8 +32,8 @@ public:
     FOffset += N;
     return P;
   }
-  uint8_t Peek() const {
-    if (AtEnd()) const_cast<TByteReader*>(this)->Fail();
+  uint8_t Peek() {
+    if (AtEnd()) Fail();
     return FData[FOffset];
   }
   uint8_t U8() { return *Bytes(1); }

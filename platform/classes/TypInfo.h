@@ -277,9 +277,10 @@ public:
     return *this;
   }
 
-  // An event: a TEvent<Sig> data member.
-  template <class Sig>
-  TClassDef& Event(const char* Name, TEvent<Sig> T::*Field) {
+  // An event: a TEvent<Sig> data member (of T or of a base class).
+  template <class Sig, class C>
+  TClassDef& Event(const char* Name, TEvent<Sig> C::*Field) {
+    static_assert(std::is_base_of_v<C, T>);
     TPropInfo P;
     P.Name = Name;
     P.Kind = TPropKind::Method;

@@ -50,6 +50,19 @@ const TClassInfo& TSample::StaticClassInfo() {
                                      .Method("CountHandler", &TSample::CountHandler);
   return Info;
 }
+// Publishes again what its base declares.
+class TSampleChild : public TSample {
+  DECLARE_CLASSINFO(TSampleChild)
+public:
+  using TSample::TSample;
+};
+
+const TClassInfo& TSampleChild::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TSampleChild>("TSampleChild", &TSample::StaticClassInfo())
+                                     .Prop("Caption2", &TSampleChild::FCaption, &TSampleChild::FCaption)
+                                     .Event("OnCount2", &TSampleChild::OnCount);
+  return Info;
+}
 }  // namespace
 
 TEST(TypInfoTest, PropertiesTakeTheirKindFromTheGetter) {
@@ -122,6 +135,16 @@ TEST(TypInfoTest, EventsBindToPublishedMethodsByName) {
   EXPECT_FALSE(P->GetMethod(&Child).Assigned());
   // A handler of another signature is refused.
   EXPECT_THROW(P->SetMethod(&Child, TMethod{"X", std::any(std::function<void()>())}), EReadError);
+
+  // A subclass may publish members of its base.
+  TSampleChild Sub(&Root);
+  const TPropInfo* P2 = Sub.ClassInfo()->FindProp("OnCount2");
+  ASSERT_NE(P2, nullptr);
+  P2->SetMethod(&Sub, TMethod{M->Name, M->Bind(&Root)});
+  N = 1;
+  Sub.OnCount(&Sub, N);
+  EXPECT_EQ(N, 2);
+  EXPECT_EQ(Sub.ClassInfo()->FindProp("count")->GetOrd(&Sub), 3);
 }
 
 TEST(TypInfoTest, RegistryFindsClassesByName) {
