@@ -11,6 +11,7 @@
 
 #include "platform/classes/ByteReader.h"
 #include "platform/classes/Classes.h"
+#include "platform/classes/SyncObjs.h"
 #include "platform/rtl/DateTime.h"
 
 class TStream;
@@ -74,6 +75,10 @@ protected:
   TPersistent* FAncestor = nullptr;
   bool FIgnoreChildren = false;
 };
+
+// The class library's global name space: held while components are read, so that names
+// and references settle before another thread looks. Re-entrant.
+TCriticalSection& GlobalNameSpace();
 
 // Looks up a component outside the root by name (for references such as "Form2.Table1").
 // Null by default; a program with several roots may set it.

@@ -12,6 +12,11 @@
 const char FilerSignature[4] = {'T', 'P', 'F', '0'};
 std::function<TComponent*(const std::string& Name)> FindGlobalComponent;
 
+TCriticalSection& GlobalNameSpace() {
+  static TCriticalSection Lock;
+  return Lock;
+}
+
 namespace {
 // Deeper than any real report tree; keeps hostile nesting off the machine stack.
 constexpr int MaxDepth = 400;
@@ -555,6 +560,7 @@ void TReader::EndRead(bool Ok) {
 }
 
 TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
+  TLock Guard(GlobalNameSpace());
   ReadSignature();
   uint8_t Flags;
   int ChildPos;
@@ -599,6 +605,7 @@ TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
 
 void TReader::ReadComponents(TComponent* AOwner, TComponent* AParent,
                              const std::function<void(TComponent*)>& Proc) {
+  TLock Guard(GlobalNameSpace());
   SetRoot(AOwner);
   FOwner = AOwner;
   FParent = AParent;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "platform/classes/Collection.h"
 #include "platform/classes/ObjectText.h"
@@ -504,6 +505,20 @@ TEST_F(FilerTest, DescendantStreamHoldsOnlyDifferences) {
   TReader R(D);
   R.ReadRootComponent(Root.get());
   EXPECT_EQ(WriteBinary(Root.get()), WriteBinary(Desc.get()));
+}
+
+TEST_F(FilerTest, ReadsFromSeveralThreadsGiveEqualTrees) {
+  auto Tree = MakeTree();
+  const std::vector<uint8_t> A = WriteBinary(Tree.get());
+  std::vector<std::vector<uint8_t>> Out(4);
+  std::vector<std::thread> Threads;
+  for (auto& O : Out)
+    Threads.emplace_back([&A, &O] {
+      auto Root = ReadBinary(A);
+      O = WriteBinary(Root.get());
+    });
+  for (auto& T : Threads) T.join();
+  for (auto& O : Out) EXPECT_EQ(O, A);
 }
 
 TEST_F(FilerTest, ReadComponentsReadsAListIntoAnOwner) {
