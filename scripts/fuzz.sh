@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the report-file fuzzer for a bounded time (default 60 s): scripts/fuzz.sh [seconds]
-# FUZZ_TARGET=fuzz_component_stream runs the component-stream fuzzer instead.
+# FUZZ_TARGET=fuzz_component_stream runs the component-stream fuzzer instead; fuzz_emf the EMF player.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh clang libclang-rt-14-dev

@@ -17,20 +17,20 @@ std::vector<TPoint> TEmfPlayer::ReadPoints16(const TByteReader& R, size_t At, ui
 static std::vector<TPoint> ReadPoints32(const TByteReader& R, size_t At, uint32_t Count) {
   R.Check(At, size_t(Count) * 8);
   std::vector<TPoint> P(Count);
-  for (uint32_t I = 0; I < Count; ++I) P[I] = TPoint{R.I32(At + 8 * I), R.I32(At + 8 * I + 4)};
+  for (uint32_t I = 0; I < Count; ++I) P[I] = TPoint{EmfCoord(R, At + 8 * I), EmfCoord(R, At + 8 * I + 4)};
   return P;
 }
 
-PLAY(SetPixelV) { FDc.SetPixel(R.I32(8), R.I32(12), R.U32(16) & 0xFFFFFF); }
-PLAY(MoveToEx) { FDc.MoveTo(R.I32(8), R.I32(12)); }
-PLAY(LineTo) { FDc.LineTo(R.I32(8), R.I32(12)); }
+PLAY(SetPixelV) { FDc.SetPixel(Coord(R, 8), Coord(R, 12), R.U32(16) & 0xFFFFFF); }
+PLAY(MoveToEx) { FDc.MoveTo(Coord(R, 8), Coord(R, 12)); }
+PLAY(LineTo) { FDc.LineTo(Coord(R, 8), Coord(R, 12)); }
 PLAY(Rectangle) { FDc.Rectangle(ReadRect(R, 8)); }
-PLAY(RoundRect) { FDc.RoundRect(ReadRect(R, 8), R.I32(24), R.I32(28)); }
+PLAY(RoundRect) { FDc.RoundRect(ReadRect(R, 8), Coord(R, 24), Coord(R, 28)); }
 PLAY(Ellipse) { FDc.Ellipse(ReadRect(R, 8)); }
 // Clockwise from A to B covers what counter-clockwise from B to A does.
 void TEmfPlayer::ArcPoints(const TByteReader& R, TPoint& Start, TPoint& End) const {
-  Start = TPoint{R.I32(24), R.I32(28)};
-  End = TPoint{R.I32(32), R.I32(36)};
+  Start = TPoint{Coord(R, 24), Coord(R, 28)};
+  End = TPoint{Coord(R, 32), Coord(R, 36)};
   if (FMap.ArcClockwise) std::swap(Start, End);
 }
 PLAY(Arc) {
@@ -99,7 +99,7 @@ static std::vector<std::vector<TPoint>> ReadPolyPoly(const TByteReader& R, bool 
     if (N > Total - Used) throw EReadError("Contagem de pontos inválida");
     std::vector<TPoint> P(N);
     for (uint32_t K = 0; K < N; ++K, ++Used)
-      P[K] = Wide ? TPoint{R.I32(At + 8 * size_t(Used)), R.I32(At + 8 * size_t(Used) + 4)}
+      P[K] = Wide ? TPoint{EmfCoord(R, At + 8 * size_t(Used)), EmfCoord(R, At + 8 * size_t(Used) + 4)}
                   : TPoint{R.I16(At + 4 * size_t(Used)), R.I16(At + 4 * size_t(Used) + 2)};
     Out.push_back(std::move(P));
   }
@@ -118,7 +118,7 @@ PLAY(PolyPolyline) {
 // EMR_EXTTEXTOUTW/A: offString and offDx count from the start of the record,
 // not of the text object.
 void TEmfPlayer::Text(const TByteReader& R, bool Wide) {
-  int X = R.I32(36), Y = R.I32(40);
+  int X = Coord(R, 36), Y = Coord(R, 40);
   uint32_t N = R.U32(44), OffString = R.U32(48), Options = R.U32(52), OffDx = R.U32(72);
   TRect Box = ReadRect(R, 56);
   bool HasRect = (Options & (ETO_OPAQUE | ETO_CLIPPED)) && !(Options & ETO_NO_RECT);
@@ -134,7 +134,7 @@ void TEmfPlayer::Text(const TByteReader& R, bool Wide) {
   size_t Step = (Options & ETO_PDY) ? 8 : 4;
   if (!Text.empty() && OffDx && R.Has(OffDx, N * Step)) {
     Dx.resize(N);
-    for (uint32_t I = 0; I < N; ++I) Dx[I] = R.I32(OffDx + Step * I);
+    for (uint32_t I = 0; I < N; ++I) Dx[I] = Coord(R, OffDx + Step * I);
   }
   FDc.ExtTextOut(X, Y, Options & ~(ETO_GLYPH_INDEX | ETO_PDY), HasRect ? &Box : nullptr, Text,
                  Dx.empty() ? nullptr : Dx.data());
@@ -155,7 +155,7 @@ PLAY(SmallTextOut) {
   for (uint32_t I = 0; I < N; ++I)
     Text[I] = Small ? static_cast<char16_t>(Win1252ToCodePoint(R.U8(At + I))) : R.U16(At + 2 * size_t(I));
   bool UseBox = HasBox && (Options & (ETO_OPAQUE | ETO_CLIPPED));
-  FDc.ExtTextOut(R.I32(8), R.I32(12), Options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), UseBox ? &Box : nullptr,
+  FDc.ExtTextOut(Coord(R, 8), Coord(R, 12), Options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING), UseBox ? &Box : nullptr,
                  Text, nullptr);
 }
 
@@ -177,22 +177,22 @@ void TEmfPlayer::Blt(const TByteReader& R, const TRect& Dest, const TRect& Src, 
 }
 
 PLAY(BitBlt) {
-  int X = R.I32(24), Y = R.I32(28), Cx = R.I32(32), Cy = R.I32(36);
-  int Sx = R.I32(44), Sy = R.I32(48);
+  int X = Coord(R, 24), Y = Coord(R, 28), Cx = Coord(R, 32), Cy = Coord(R, 36);
+  int Sx = Coord(R, 44), Sy = Coord(R, 48);
   Blt(R, Bounds(X, Y, Cx, Cy), Bounds(Sx, Sy, Cx, Cy), R.U32(40), R.U32(84), R.U32(88), R.U32(92), R.U32(96),
       false);
 }
 
 PLAY(StretchBlt) {
-  int X = R.I32(24), Y = R.I32(28), Cx = R.I32(32), Cy = R.I32(36);
-  int Sx = R.I32(44), Sy = R.I32(48), Scx = R.I32(100), Scy = R.I32(104);
+  int X = Coord(R, 24), Y = Coord(R, 28), Cx = Coord(R, 32), Cy = Coord(R, 36);
+  int Sx = Coord(R, 44), Sy = Coord(R, 48), Scx = Coord(R, 100), Scy = Coord(R, 104);
   Blt(R, Bounds(X, Y, Cx, Cy), Bounds(Sx, Sy, Scx, Scy), R.U32(40), R.U32(84), R.U32(88), R.U32(92), R.U32(96),
       false);
 }
 
 PLAY(StretchDIBits) {
-  int X = R.I32(24), Y = R.I32(28), Sx = R.I32(32), Sy = R.I32(36), Scx = R.I32(40), Scy = R.I32(44);
-  int Cx = R.I32(72), Cy = R.I32(76);
+  int X = Coord(R, 24), Y = Coord(R, 28), Sx = Coord(R, 32), Sy = Coord(R, 36), Scx = Coord(R, 40), Scy = Coord(R, 44);
+  int Cx = Coord(R, 72), Cy = Coord(R, 76);
   Blt(R, Bounds(X, Y, Cx, Cy), Bounds(Sx, Sy, Scx, Scy), R.U32(68), R.U32(48), R.U32(52), R.U32(56), R.U32(60),
       true);
 }

@@ -7,6 +7,13 @@
 #include "platform/graphics/EmfPlayer.h"
 #include "platform/graphics/EmfRecords.h"
 
+// A coordinate from the file, kept within GDI's 27-bit range so that no sum overflows.
+inline int EmfCoord(const TByteReader& R, size_t At) {
+  constexpr int32_t Limit = 1 << 27;
+  int32_t V = R.I32(At);
+  return V < -Limit ? -Limit : V > Limit ? Limit : V;
+}
+
 class TEmfPlayer {
 public:
   TEmfPlayer(TDeviceContext& Dc, const TByteReader& File, const TRect& Dest);
@@ -33,6 +40,7 @@ private:
   TXForm PageTransform() const;
   void SelectStock(uint32_t Index);
   TObject& Slot(uint32_t Index);
+  static int Coord(const TByteReader& R, size_t At) { return EmfCoord(R, At); }
   static TRect ReadRect(const TByteReader& R, size_t At);
   static std::vector<TPoint> ReadPoints16(const TByteReader& R, size_t At, uint32_t Count);
   void Text(const TByteReader& R, bool Wide);

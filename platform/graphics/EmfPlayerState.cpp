@@ -1,4 +1,5 @@
 // TEmfPlayer: header, state, objects, mapping and clipping records.
+#include <algorithm>
 #include <cmath>
 
 #include "platform/graphics/EmfPlayerImpl.h"
@@ -97,14 +98,14 @@ PLAY(SetTextAlign) { FDc.SetTextAlign(R.U32(8)); }
 PLAY(SetPolyFillMode) { FDc.SetPolyFillMode(R.I32(8)); }
 PLAY(SetROP2) { FDc.SetROP2(R.I32(8)); }
 PLAY(SetStretchBltMode) { FDc.SetStretchBltMode(R.I32(8)); }
-PLAY(SetTextJustification) { FDc.SetTextJustification(R.I32(8), R.I32(12)); }
+PLAY(SetTextJustification) { FDc.SetTextJustification(Coord(R, 8), std::max(0, Coord(R, 12))); }
 
 PLAY(CreatePen) {
-  Slot(R.U32(8)) = TLogPen{R.U32(12), R.I32(16), R.U32(24) & 0xFFFFFF};
+  Slot(R.U32(8)) = TLogPen{R.U32(12), std::max(0, Coord(R, 16)), R.U32(24) & 0xFFFFFF};
 }
 PLAY(ExtCreatePen) {
   uint32_t Style = R.U32(28);
-  TLogPen P{Style & 0xFFFF, R.I32(32), R.U32(40) & 0xFFFFFF};
+  TLogPen P{Style & 0xFFFF, std::max(0, Coord(R, 32)), R.U32(40) & 0xFFFFFF};
   if (!(Style & 0x10000)) P.Width = 0;     // cosmetic pens are one pixel
   if (R.U32(36) == 1) P.Style = PS_NULL;  // a hollow brush draws nothing
   Slot(R.U32(8)) = P;
@@ -117,10 +118,10 @@ PLAY(CreateBrushIndirect) {
 }
 PLAY(ExtCreateFontIndirectW) {
   TLogFont F;
-  F.Height = R.I32(12);
-  F.Width = R.I32(16);
-  F.Escapement = R.I32(20);
-  F.Orientation = R.I32(24);
+  F.Height = Coord(R, 12);
+  F.Width = std::max(0, Coord(R, 16));
+  F.Escapement = R.I32(20) % 3600;
+  F.Orientation = R.I32(24) % 3600;
   F.Weight = R.I32(28);
   F.Italic = R.U8(32);
   F.Underline = R.U8(33);
@@ -172,8 +173,8 @@ PLAY(ExtSelectClipRgn) {
   TRegion Rg;
   for (uint32_t I = 0; I < Count; ++I) {
     TRect Src = ReadRect(Data, HeaderSize + 16 * size_t(I));
-    auto X = [&](int V) { return static_cast<int>(std::lround(ToDevice.MapX(V, 0))); };
-    auto Y = [&](int V) { return static_cast<int>(std::lround(ToDevice.MapY(0, V))); };
+    auto X = [&](int V) { return ClampToPixel(ToDevice.MapX(V, 0)); };
+    auto Y = [&](int V) { return ClampToPixel(ToDevice.MapY(0, V)); };
     Rg.Rects.push_back(NormalizedRect(Rect(X(Src.Left), Y(Src.Top), X(Src.Right), Y(Src.Bottom))));
   }
   FDc.SelectClipRegion(&Rg, Mode);
@@ -188,5 +189,5 @@ PLAY(StrokeAndFillPath) { FDc.StrokeAndFillPath(); }
 PLAY(SelectClipPath) { FDc.SelectClipPath(R.I32(8)); }
 
 TRect TEmfPlayer::ReadRect(const TByteReader& R, size_t At) {
-  return TRect{R.I32(At), R.I32(At + 4), R.I32(At + 8), R.I32(At + 12)};
+  return TRect{Coord(R, At), Coord(R, At + 4), Coord(R, At + 8), Coord(R, At + 12)};
 }

@@ -1,5 +1,8 @@
 #include "platform/graphics/Metafile.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/classes/ByteReader.h"
@@ -53,8 +56,10 @@ void TMetafile::Clear() {
 
 void TMetafile::TakeFrame() {
   TByteReader R(FData.data(), FData.size());
-  FMMWidth = R.I32(32) - R.I32(24);
-  FMMHeight = R.I32(36) - R.I32(28);
+  // A damaged frame must not overflow: the difference is taken wide and bounded.
+  auto Span = [](int64_t A, int64_t B) { return static_cast<int>(std::clamp<int64_t>(B - A, INT32_MIN, INT32_MAX)); };
+  FMMWidth = Span(R.I32(24), R.I32(32));
+  FMMHeight = Span(R.I32(28), R.I32(36));
 }
 
 // Pixels and hundredths of a millimetre convert at the screen's resolution, rounding as MulDiv does.

@@ -116,7 +116,10 @@ void TQtPainterDC::SelectClipRegion(const TRegion* Region, int Mode) {
     return;
   }
   QRegion New;
-  for (const TRect& R : Region->Rects) New += QRect(R.Left, R.Top, R.Width(), R.Height());
+  for (const TRect& R : Region->Rects) {
+    int L = ClampToPixel(R.Left), T = ClampToPixel(R.Top), Rt = ClampToPixel(R.Right), B = ClampToPixel(R.Bottom);
+    if (Rt > L && B > T) New += QRect(L, T, Rt - L, B - T);
+  }
   D->Clip = Combine(D->Clip, D->HasClip, New, Mode, D->HasClip);
   D->ApplyClip();
 }

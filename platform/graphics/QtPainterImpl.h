@@ -32,10 +32,10 @@ struct TQtPainterDC::Impl {
   double MapX(double X, double Y) const { return S.World.MapX(X, Y); }
   double MapY(double X, double Y) const { return S.World.MapY(X, Y); }
   QPointF MapF(double X, double Y) const { return QPointF(MapX(X, Y), MapY(X, Y)); }
-  // GDI rounds transformed points to whole pixels before drawing.
-  QPoint Map(int X, int Y) const {
-    return QPoint(static_cast<int>(std::lround(MapX(X, Y))), static_cast<int>(std::lround(MapY(X, Y))));
-  }
+  // GDI rounds transformed points to whole pixels before drawing. Far-off
+  // points (damaged files, huge transforms) stop at a bound no painter reaches.
+  static int ToPixel(double V) { return ClampToPixel(V); }
+  QPoint Map(int X, int Y) const { return QPoint(ToPixel(MapX(X, Y)), ToPixel(MapY(X, Y))); }
   // Device rectangle, right/bottom excluded, normalised.
   QRect MapRect(const TRect& R) const {
     QPoint A = Map(R.Left, R.Top), B = Map(R.Right, R.Bottom);

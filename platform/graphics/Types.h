@@ -35,6 +35,13 @@ inline TRect NormalizedRect(const TRect& R) {
                std::max(R.Top, R.Bottom)};
 }
 
+// Rounds a device coordinate, bounded far beyond any page so sums stay in int.
+inline int ClampToPixel(double V) {
+  if (!(V > -1e8)) return -100000000;
+  if (!(V < 1e8)) return 100000000;
+  return static_cast<int>(V < 0 ? V - 0.5 : V + 0.5);
+}
+
 // 0x00BBGGRR; values with the top byte 0xFF name a system colour by its index.
 using TColor = int32_t;
 using TColorRef = uint32_t;  // a plain 0x00BBGGRR value
