@@ -54,6 +54,24 @@ void TEmfRecorderDC::StretchDIBits(const TRect& Dest, const TRect& Src, const TD
   bool NoSource = Rop == BLACKNESS || Rop == WHITENESS || Rop == PATCOPY;
   if (!NoSource && (S.IsEmpty() || !Dib.Pixels)) return;
   TouchRect(Dest);
+  if (NoSource) {
+    // A blit without a source, as GDI records PatBlt and FillRect.
+    TRect D = NormalizedRect(Dest);
+    Begin(static_cast<uint32_t>(TEmr::BitBlt));
+    RectL(Rect(D.Left, D.Top, D.Right - 1, D.Bottom - 1));
+    I32(D.Left);
+    I32(D.Top);
+    I32(D.Width());
+    I32(D.Height());
+    U32(Rop);
+    I32(0);
+    I32(0);
+    for (float V : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) F32(V);  // xformSrc
+    U32(0);  // crBkColorSrc
+    for (int I = 0; I < 5; ++I) U32(0);  // usage, offBmi, cbBmi, offBits, cbBits
+    End();
+    return;
+  }
   int W = NoSource ? 0 : S.Width(), H = NoSource ? 0 : S.Height();
   uint32_t Stride = (static_cast<uint32_t>(W) * 3 + 3) / 4 * 4, Bits = Stride * H;
   uint32_t OffBmi = 80, OffBits = NoSource ? 0 : OffBmi + 40;

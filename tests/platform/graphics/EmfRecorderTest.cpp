@@ -7,6 +7,10 @@
 #include <sstream>
 
 #include "platform/classes/ByteReader.h"
+#include <QImage>
+
+#include "platform/graphics/CallLogDC.h"
+#include "platform/graphics/QtPainterDC.h"
 #include "platform/graphics/EmfPlayer.h"
 #include "platform/graphics/EmfRecords.h"
 #include "platform/graphics/Metafile.h"
@@ -125,4 +129,30 @@ TEST(EmfRecorderTest, AnIndependentReaderConvertsTheFile) {
   std::remove((Base + ".emf").c_str());
   std::remove((Base + ".svg").c_str());
   std::remove((Base + ".err").c_str());
+}
+
+TEST(EmfRecorderTest, PatternBlitsAndBitmapsPlayBack) {
+  const uint32_t Pixels[] = {0xFF00FF00u, 0xFF0000FFu, 0xFFFF0000u, 0xFF000000u};  // green, blue / red, black
+  TEmfRecorderDC Dc(Rect(0, 0, 1058, 529));  // 40 x 20 pixels
+  Dc.SelectBrush(TLogBrush{BS_SOLID, 0x0000FF, 0});
+  Dc.StretchDIBits(Rect(0, 0, 20, 20), TRect{}, TDibView{}, PATCOPY);
+  Dc.StretchDIBits(Rect(20, 0, 40, 20), Rect(0, 0, 2, 2), TDibView{2, 2, Pixels}, SRCCOPY);
+  std::vector<uint8_t> B = Dc.Finish();
+  TCallLogDC Log;
+  TEmfPlayResult Res = PlayEnhMetaFile(Log, B.data(), B.size(), Rect(0, 0, 40, 20));
+  EXPECT_EQ(Res.Skipped + Res.Failed, 0);
+  EXPECT_EQ(Log.Calls("StretchDIBits"),
+            (std::vector<std::string>{"StretchDIBits(0,0,20,20,0,0,20,20,0x0,0xF00021)",
+                                      "StretchDIBits(20,0,40,20,0,0,2,2,2x2,0xCC0020)"}));
+  QImage Img(40, 20, QImage::Format_RGB32);
+  Img.fill(Qt::white);
+  {
+    TQtPainterDC Q(&Img, 96, 96);
+    PlayEnhMetaFile(Q, B.data(), B.size(), Rect(0, 0, 40, 20));
+  }
+  EXPECT_EQ(Img.pixel(5, 5), qRgb(255, 0, 0));    // the red brush
+  EXPECT_EQ(Img.pixel(22, 2), qRgb(0, 255, 0));   // the DIB's top-left
+  EXPECT_EQ(Img.pixel(38, 2), qRgb(0, 0, 255));
+  EXPECT_EQ(Img.pixel(22, 18), qRgb(255, 0, 0));
+  EXPECT_EQ(Img.pixel(38, 18), qRgb(0, 0, 0));
 }

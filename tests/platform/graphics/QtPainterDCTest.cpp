@@ -233,3 +233,19 @@ TEST(QtPainterDCTest, PenWidthsScaleWithThePageButHairlinesDoNot) {
     EXPECT_EQ(Rows, Width == 0 ? 1 : 6) << Width;
   }
 }
+
+TEST(QtPainterDCTest, SrcAndKeepsWhatWhitePixelsCover) {
+  const uint32_t Pixels[] = {0xFF000000u, 0xFFFFFFFFu};  // black, white
+  TDibView Dib{2, 1, Pixels};
+  TImageCanvas T(40, 20);
+  T.Canvas.Brush().SetColor(clRed);
+  T.Canvas.FillRect(Rect(0, 0, 40, 20));
+  T.Canvas.SetCopyMode(cmSrcAnd);
+  T.Canvas.StretchDIB(Rect(0, 0, 40, 20), Rect(0, 0, 2, 1), Dib);
+  T.Canvas.SetCopyMode(cmSrcCopy);
+  T.Canvas.StretchDIB(Rect(0, 15, 40, 20), Rect(0, 0, 2, 1), Dib);
+  T.Dc.End();
+  EXPECT_EQ(T.Img.pixel(5, 5), qRgb(0, 0, 0));
+  EXPECT_EQ(T.Img.pixel(35, 5), qRgb(255, 0, 0));
+  EXPECT_EQ(T.Img.pixel(35, 17), qRgb(255, 255, 255));
+}
