@@ -423,16 +423,14 @@ void TEmfRecorderDC::PolyPolygon(const std::vector<std::vector<TPoint>>& Polygon
   End();
 }
 
-// GDI's FillRect: the brush over the rectangle, no pen. Recorded as a
-// pen-less rectangle one pixel larger (a pen-less rectangle fills one less).
+// GDI's FillRect: recorded as GDI records it, a pattern blit with the brush,
+// so that it scales exactly when played stretched.
 void TEmfRecorderDC::FillRect(const TRect& R, const TLogBrush& Brush) {
-  TLogPen OldPen = FS.Pen;
+  if (Brush.Style == BS_NULL || R.IsEmpty()) return;
   TLogBrush OldBrush = FS.Brush;
-  SelectPen(TLogPen{PS_NULL, 0, 0});
   SelectBrush(Brush);
-  Rectangle(Rect(R.Left, R.Top, R.Right + 1, R.Bottom + 1));
+  StretchDIBits(R, TRect{}, TDibView{}, PATCOPY);
   SelectBrush(OldBrush);
-  SelectPen(OldPen);
 }
 
 void TEmfRecorderDC::SetPixel(int X, int Y, TColorRef Color) {

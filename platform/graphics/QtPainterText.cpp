@@ -53,7 +53,7 @@ void TQtPainterDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, co
   QPointF Origin = D->MapF(X, Y);
 
   P.save();
-  if (R && (Options & ETO_CLIPPED)) P.setClipRect(D->MapRect(*R), D->HasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+  if (R && (Options & ETO_CLIPPED)) P.setClipRect(D->MapRect(*R), P.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   // Text stays upright on the device; the escapement turns it counter-clockwise.
   P.translate(Origin);
   if (S.Font.Escapement % 3600 != 0) P.rotate(-S.Font.Escapement / 10.0);

@@ -285,3 +285,34 @@ TEST(EmfPlayerTest, ClipRegionsFollowTheStretch) {
   EXPECT_EQ(Img.pixel(139, 139), qRgb(0, 0, 0));
   EXPECT_EQ(Img.pixel(140, 140), qRgb(255, 255, 255));
 }
+
+TEST(EmfPlayerTest, AMetafileDrawnIntoARecordingPlaysInPlace) {
+  TMetafile Inner;
+  Inner.SetWidth(10);
+  Inner.SetHeight(10);
+  {
+    TMetafileCanvas C(Inner);
+    C.Brush().SetColor(clBlack);
+    C.FillRect(Rect(0, 0, 5, 5));  // the top-left quarter
+  }
+  TMetafile Outer;
+  Outer.SetWidth(100);
+  Outer.SetHeight(100);
+  {
+    TMetafileCanvas C(Outer);
+    C.StretchDraw(Rect(40, 40, 80, 80), Inner);
+    C.Brush().SetColor(clRed);
+    C.FillRect(Rect(0, 0, 10, 10));  // the outer page's own drawing is unaffected
+  }
+  QImage Img = WhiteImage(100, 100);
+  {
+    TQtPainterDC Dc(&Img, 96, 96);
+    TCanvas C(&Dc);
+    C.Draw(0, 0, Outer);
+  }
+  EXPECT_EQ(Img.pixel(41, 41), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(59, 59), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(61, 61), qRgb(255, 255, 255));
+  EXPECT_EQ(Img.pixel(5, 5), qRgb(255, 0, 0));
+  EXPECT_EQ(Img.pixel(10, 10), qRgb(255, 255, 255));
+}

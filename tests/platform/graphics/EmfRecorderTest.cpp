@@ -28,6 +28,8 @@ void DrawSmallPage(TCanvas& C) {
   C.Ellipse(220, 60, 300, 120);
   C.MoveTo(20, 140);
   C.LineTo(300, 140);
+  C.Brush().SetColor(clLime);
+  C.FillRect(Rect(20, 145, 60, 155));
 }
 }  // namespace
 
@@ -57,7 +59,7 @@ TEST(EmfRecorderTest, EndingTheCanvasCompletesTheHeader) {
   EXPECT_EQ(R.I32(8), 19);
   EXPECT_EQ(R.I32(12), 20);
   EXPECT_EQ(R.I32(16), 300);
-  EXPECT_GE(R.I32(20), 140);
+  EXPECT_EQ(R.I32(20), 154);
   EXPECT_EQ(R.I32(32), M.MMWidth());
 
   TMemoryStream S;
@@ -125,7 +127,9 @@ TEST(EmfRecorderTest, AnIndependentReaderConvertsTheFile) {
   std::string S = Svg.str();
   EXPECT_NE(S.find("Relatório Mensal"), std::string::npos) << S.substr(0, 2000);
   EXPECT_NE(S.find("ellipse"), std::string::npos);
-  EXPECT_NE(S.find("#FFFF00"), std::string::npos);  // the yellow brush
+  std::string Lower = LowerCaseAscii(S);
+  EXPECT_NE(Lower.find("#ffff00"), std::string::npos);  // the rectangle's yellow brush
+  EXPECT_NE(Lower.find("#00ff00"), std::string::npos);  // the filled rectangle
   std::remove((Base + ".emf").c_str());
   std::remove((Base + ".svg").c_str());
   std::remove((Base + ".err").c_str());
