@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/printing/VirtualPrinterFixture.h"
+
 #include <memory>
 
 #include "platform/forms/Application.h"
@@ -65,21 +67,8 @@ TEST(LXPrinterSettingsTest, DefaultsAssignAndPublishedProperties) {
 }
 
 namespace {
-class TPrinterSettingsTest : public ::testing::Test {
+class TPrinterSettingsTest : public VirtualPrinterTest {
 protected:
-  void SetUp() override {
-    InitializeApplication();
-    SetSystemPrintersEnabled(false);
-  }
-  void TearDown() override {
-    UninstallAllPrinters();
-    FinalizeApplication();
-  }
-  std::shared_ptr<TVirtualPrinter> Install(const std::string& Name, TVirtualPrinterConfig C) {
-    auto P = std::make_shared<TVirtualPrinter>(Name, std::move(C));
-    InstallPrinter(P);
-    return P;
-  }
   static TVirtualPrinterConfig Office() {
     TVirtualPrinterConfig C;
     C.PixelsPerInchX = 600;

@@ -13,6 +13,7 @@
 #include "platform/printing/VirtualPrinter.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
+#include "tests/platform/printing/VirtualPrinterFixture.h"
 
 namespace {
 class TRecorder : public TMessageTarget {
@@ -23,22 +24,8 @@ protected:
   void WndProc(TMessage& M) override { Got.push_back(M); }
 };
 
-class LXPrinterTest : public ::testing::Test {
+class LXPrinterTest : public VirtualPrinterTest {
 protected:
-  void SetUp() override {
-    InitializeApplication();
-    SetSystemPrintersEnabled(false);
-  }
-  void TearDown() override {
-    UninstallAllPrinters();
-    FreeGlobalPrinter();
-    FinalizeApplication();
-  }
-  std::shared_ptr<TVirtualPrinter> Install(TVirtualPrinterConfig C) {
-    auto P = std::make_shared<TVirtualPrinter>("Virtual", std::move(C));
-    InstallPrinter(P);
-    return P;
-  }
   static std::string Temp(const std::string& Name) { return ::testing::TempDir() + Name; }
 
   // Runs Pages pages; page N is black over its first N x 10 mm of width.
@@ -126,7 +113,7 @@ TEST_F(LXPrinterTest, CoordinatesRoundHalvesToEvenFromThePrintableCorner) {
   C.PixelsPerInchY = 254;
   C.MarginLeft = 50;
   C.MarginTop = 20;
-  Install(C);
+  Install("Virtual", C);
   TLXPrinter P;
   P.SetDestination(lxdPrinter);
   P.BeginDoc();
@@ -153,7 +140,7 @@ TEST_F(LXPrinterTest, CoordinatesRoundHalvesToEvenFromThePrintableCorner) {
 TEST_F(LXPrinterTest, PrinterRunPrintsOnlyThePageRangeWithOneBreakPerPage) {
   TVirtualPrinterConfig C;
   C.PixelsPerInchX = C.PixelsPerInchY = 50;
-  auto V = Install(C);
+  auto V = Install("Virtual", C);
   TLXPrinter P;
   P.SetTitle("Range");
   P.SetDestination(lxdPrinter);
@@ -226,7 +213,7 @@ TEST_F(LXPrinterTest, PrintStretchesStoredPagesOverThePrintableAreaAndStopsAtThe
   TVirtualPrinterConfig C;
   C.PixelsPerInchX = C.PixelsPerInchY = 40;
   C.MarginLeft = C.MarginTop = C.MarginRight = C.MarginBottom = 127;  // 20 pixels
-  auto V = Install(C);
+  auto V = Install("Virtual", C);
   TLXPrinter P;
   P.SetPaperSize(TLXPaperSize::A4);
   RunFull(P, 3);
@@ -252,7 +239,7 @@ TEST_F(LXPrinterTest, PrintStretchesStoredPagesOverThePrintableAreaAndStopsAtThe
 }
 
 TEST_F(LXPrinterTest, ReprintMessageOnlyForPagesThatAreNotFinal) {
-  Install({});
+  Install("Virtual");
   TRecorder Report;
   TLXPrinter P;
   P.SetParentReport(Report.Handle());
@@ -342,7 +329,7 @@ TEST_F(LXPrinterTest, ThreeStoredPagesThroughCups) {
     C.PixelsPerInchX = C.PixelsPerInchY = 72;
     C.MarginLeft = C.MarginTop = C.MarginRight = C.MarginBottom = 64;  // 18 points
     C.OutputFile = VirtualPdf;
-    V = Install(C);
+    V = Install("Virtual", C);
     P.Printer()->Refresh();
     Queue = static_cast<int>(P.Printer()->Printers().size()) - 1;
   }
@@ -400,7 +387,7 @@ public:
 }  // namespace
 
 TEST_F(LXPrinterTest, AReportChoosesThePrinterObjectAndHearsTheDriverAndAPreviewHearsTheFree) {
-  Install({});
+  Install("Virtual");
   auto Second = std::make_shared<TVirtualPrinter>("Second");
   InstallPrinter(Second);
   CreateGlobalPrinter();
@@ -435,7 +422,7 @@ TEST_F(LXPrinterTest, AReportChoosesThePrinterObjectAndHearsTheDriverAndAPreview
 TEST_F(LXPrinterTest, CancelDuringPrintAbortsTheJobAndTheNextPrintIsWhole) {
   TVirtualPrinterConfig C;
   C.PixelsPerInchX = C.PixelsPerInchY = 30;
-  auto V = Install(C);
+  auto V = Install("Virtual", C);
   TLXPrinter P;
   Run(P, 3);
   struct TCanceller : TMessageTarget {

@@ -11,20 +11,10 @@
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 #include "platform/printing/VirtualPrinter.h"
+#include "tests/platform/printing/VirtualPrinterFixture.h"
 
 namespace {
-class LXProgressTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    InitializeApplication();
-    SetSystemPrintersEnabled(false);
-  }
-  void TearDown() override {
-    UninstallAllPrinters();
-    FreeGlobalPrinter();
-    FinalizeApplication();
-  }
-};
+class LXProgressTest : public VirtualPrinterTest {};
 
 void Click(TControl* C) {
   QPointF P(5, 5);

@@ -11,25 +11,10 @@
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
 #include "tests/platform/printing/PdfProbe.h"
+#include "tests/platform/printing/VirtualPrinterFixture.h"
 
 namespace {
-class PrintersTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    InitializeApplication();
-    SetSystemPrintersEnabled(false);
-  }
-  void TearDown() override {
-    UninstallAllPrinters();
-    FreeGlobalPrinter();
-    FinalizeApplication();
-  }
-  std::shared_ptr<TVirtualPrinter> Install(const std::string& Name, TVirtualPrinterConfig C = {}, bool Default = false) {
-    auto P = std::make_shared<TVirtualPrinter>(Name, std::move(C));
-    InstallPrinter(P, Default);
-    return P;
-  }
-};
+class PrintersTest : public VirtualPrinterTest {};
 }  // namespace
 
 TEST_F(PrintersTest, WithoutPrintersEverythingAnswersEmptyAndJobsRefuse) {
