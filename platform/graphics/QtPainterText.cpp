@@ -63,8 +63,11 @@ void TQtPainterDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, co
   if (S.BkMode == OPAQUE)
     P.fillRect(QRectF(Left, Base - M.Ascent * Sy, Total * Sy, (M.Ascent + M.Descent) * Sy), ToQColor(S.BkColor));
 
-  // Outlines beyond this size overflow the rasteriser (and no page has them).
-  bool Drawable = Em > 0.2 && Em < 4096;
+  // Outlines beyond this size overflow the rasteriser (and no page has them);
+  // neither does a glyph squeezed or stretched a hundredfold.
+  bool Drawable = Em > 0.2 && Em < 4096 && Em * Stretch < 4096 && Stretch > 0.01 && Stretch < 100 &&
+                  std::isfinite(Origin.x()) && std::isfinite(Origin.y()) && std::abs(Origin.x()) < 1e7 &&
+                  std::abs(Origin.y()) < 1e7;
   if (Raw.isValid() && Drawable) {
     QString Str = QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size()));
     QList<quint32> Glyphs = Raw.glyphIndexesForString(Str);
@@ -73,7 +76,9 @@ void TQtPainterDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, co
     double Cum = 0;
     for (size_t I = 0; I < Text.size(); ++I) {
       bool Low = (Text[I] & 0xFC00) == 0xDC00 && I > 0 && (Text[I - 1] & 0xFC00) == 0xD800;
-      if (!Low) Pos.push_back(QPointF(Left + Cum * Sy, Base));
+      double At = Left + Cum * Sy;
+      if (std::abs(At) > 1e7) break;  // the rasteriser's fixed point ends there
+      if (!Low) Pos.push_back(QPointF(At, Base));
       Cum += Dx[I];
     }
     Glyphs.resize(std::min(Glyphs.size(), Pos.size()));
