@@ -56,13 +56,22 @@ int TCanvas::DrawText(const std::string& Text, TRect& R, uint32_t Format) {
       continue;
     }
     // Greedy breaking at blanks; a word longer than the width stands alone.
+    // Without tabs a piece's width is a difference of running sums of one measurement.
+    std::vector<long> Sum(P.size() + 1, 0);
+    if (!Tabs) {
+      std::vector<int> Adv = FDc->CharAdvances(P);
+      for (size_t I = 0; I < P.size(); ++I) Sum[I + 1] = Sum[I] + Adv[I];
+    }
+    auto Piece = [&](size_t From, size_t To) {
+      return Tabs ? static_cast<long>(Width(P.substr(From, To - From))) : Sum[To] - Sum[From];
+    };
     size_t Start = 0;
     while (true) {
       size_t LastFit = std::u16string::npos, I = Start;
       while (I <= P.size()) {
         size_t End = P.find(u' ', I);
         if (End == std::u16string::npos) End = P.size();
-        if (Width(P.substr(Start, End - Start)) > R.Width() && LastFit != std::u16string::npos) break;
+        if (Piece(Start, End) > R.Width() && LastFit != std::u16string::npos) break;
         LastFit = End;
         I = End + 1;
       }
