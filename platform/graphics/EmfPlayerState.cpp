@@ -16,6 +16,15 @@ PLAY(RealizePalette) {}
 PLAY(SetMapMode) {
   int M = R.I32(8);
   if (M < MM_TEXT || M > MM_ANISOTROPIC) return;
+  bool Free = M == MM_ISOTROPIC || M == MM_ANISOTROPIC;
+  bool WasFree = FMap.MapMode == MM_ISOTROPIC || FMap.MapMode == MM_ANISOTROPIC;
+  if (Free && !WasFree) {
+    // The extents start as the scale of the mode being left, as GDI's do.
+    TXForm P = PageTransform();
+    FMap.WExtX = FMap.WExtY = 1000;
+    FMap.VExtX = 1000 * P.M11;
+    FMap.VExtY = 1000 * P.M22;
+  }
   FMap.MapMode = M;
   ApplyTransform();
 }

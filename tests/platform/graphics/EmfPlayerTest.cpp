@@ -316,3 +316,27 @@ TEST(EmfPlayerTest, AMetafileDrawnIntoARecordingPlaysInPlace) {
   EXPECT_EQ(Img.pixel(5, 5), qRgb(255, 0, 0));
   EXPECT_EQ(Img.pixel(10, 10), qRgb(255, 255, 255));
 }
+
+TEST(EmfPlayerTest, MetricMappingModesTurnTheYAxisUp) {
+  // MM_LOMETRIC: tenths of a millimetre, y up; the window origin moved to the top.
+  TEmfBuilder E(2540, 2540);
+  E.Rec(17, {2});                            // SETMAPMODE MM_LOMETRIC
+  E.Rec(10, {0, 254});                       // SETWINDOWORGEX (0, 254): y = 254 is the top edge
+  E.Rec(39, {1, 0, 0, 0});                   // black brush
+  E.Rec(37, {1});
+  E.Rec(43, {0, 254, 127, 127});             // the top-left quarter inch
+  E.Rec(17, {8});                            // MM_ANISOTROPIC keeps the metric scale
+  E.Rec(39, {2, 0, 0x0000FF, 0});            // red brush
+  E.Rec(37, {2});
+  E.Rec(43, {127, 127, 254, 0});             // the bottom-right quarter
+  std::vector<uint8_t> Emf = E.Done();
+  QImage Img = WhiteImage(96, 96);
+  {
+    TQtPainterDC Dc(&Img, 96, 96);
+    PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
+  }
+  EXPECT_EQ(Img.pixel(10, 10), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(10, 80), qRgb(255, 255, 255));
+  EXPECT_EQ(Img.pixel(80, 80), qRgb(255, 0, 0));
+  EXPECT_EQ(Img.pixel(80, 10), qRgb(255, 255, 255));
+}
