@@ -68,7 +68,9 @@ void QtSupport::EnsureGuiApplication() {
   static char* Argv[] = {Name, nullptr};
   // Nothing here reads the display; headless runs need no window system.
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static std::unique_ptr<QGuiApplication> App(new QGuiApplication(Argc, Argv));
+  // Kept to the end of the process: fonts cached in statics outlive any destructor order.
+  static QGuiApplication* App = new QGuiApplication(Argc, Argv);
+  (void)App;
 }
 
 QRawFont QtSupport::RawFont(const TLogFont& Font, double PixelEm) {
