@@ -68,9 +68,7 @@ void QtSupport::EnsureGuiApplication() {
   static char* Argv[] = {Name, nullptr};
   // Nothing here reads the display; headless runs need no window system.
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  // Kept to the end of the process: fonts cached in statics outlive any destructor order.
-  static QGuiApplication* App = new QGuiApplication(Argc, Argv);
-  (void)App;
+  static std::unique_ptr<QGuiApplication> App(new QGuiApplication(Argc, Argv));
 }
 
 QRawFont QtSupport::RawFont(const TLogFont& Font, double PixelEm) {
