@@ -1,6 +1,8 @@
 #include "platform/graphics/QtPainterDC.h"
 
 #include <QPolygon>
+#include <algorithm>
+#include <cmath>
 #include <numbers>
 
 #include "platform/graphics/QtPainterImpl.h"
@@ -140,7 +142,7 @@ QPen TQtPainterDC::Impl::MakePen() const {
   Pen.setStyle(Style < 5 ? Styles[Style] : Qt::SolidLine);
   if (Cosmetic()) {
     Pen.setWidth(0);  // one device pixel whatever the transform
-    Pen.setCapStyle(Qt::FlatCap);  // and LineTo leaves the end point out
+    Pen.setCapStyle(Qt::FlatCap);
     Pen.setJoinStyle(Qt::MiterJoin);
   } else {
     // A damaged file's pen can be wider than any page; stroking it would take forever.
@@ -200,7 +202,19 @@ void TQtPainterDC::LineTo(int X, int Y) {
   }
   if (D->NullPen() || !D->P) return;
   D->ApplyRop();
-  D->P->setPen(D->MakePen());
+  QPen Pen = D->MakePen();
+  if (D->Cosmetic()) {
+    // Qt leaves out the pixel at its own fixed end of a line, not at B. GDI
+    // draws from A up to the pixel before B whichever way the line runs: stop
+    // one step short of B along the major axis and draw both ends.
+    int Dx = B.x() - A.x(), Dy = B.y() - A.y();
+    int Steps = std::max(std::abs(Dx), std::abs(Dy));
+    if (Steps == 0) return;
+    double F = double(Steps - 1) / Steps;
+    B = QPoint(A.x() + int(std::lround(Dx * F)), A.y() + int(std::lround(Dy * F)));
+    Pen.setCapStyle(Qt::SquareCap);
+  }
+  D->P->setPen(Pen);
   D->P->drawLine(A, B);
 }
 

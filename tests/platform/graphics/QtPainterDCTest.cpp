@@ -87,6 +87,23 @@ TEST(QtPainterDCTest, LineToLeavesItsEndPointOut) {
   EXPECT_EQ(T.Canvas.PenPos(), Point(30, 30));
 }
 
+TEST(QtPainterDCTest, LinesRunningLeftOrUpKeepTheirStartAndLeaveTheirEndOut) {
+  TImageCanvas T(40, 40);
+  T.Canvas.MoveTo(15, 2);
+  T.Canvas.LineTo(5, 2);  // leftwards
+  T.Canvas.MoveTo(2, 15);
+  T.Canvas.LineTo(2, 5);  // upwards
+  T.Canvas.MoveTo(30, 30);
+  T.Canvas.LineTo(20, 20);  // up-left diagonal
+  T.Dc.End();
+  EXPECT_TRUE(T.Black(15, 2) && T.Black(6, 2));
+  EXPECT_FALSE(T.Black(5, 2));
+  EXPECT_TRUE(T.Black(2, 15) && T.Black(2, 6));
+  EXPECT_FALSE(T.Black(2, 5));
+  EXPECT_TRUE(T.Black(30, 30) && T.Black(21, 21));
+  EXPECT_FALSE(T.Black(20, 20));
+}
+
 TEST(QtPainterDCTest, ClipRectLimitsDrawingAndRestoreDropsIt) {
   TImageCanvas T(40, 40);
   T.Canvas.Brush().SetColor(clBlack);
