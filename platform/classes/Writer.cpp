@@ -1,4 +1,6 @@
 // TWriter: the binary component stream written from the class tables.
+#include <cstring>
+
 #include "platform/classes/Collection.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/Streams.h"
@@ -42,8 +44,11 @@ void TWriter::SetRoot(TComponent* Value) {
 }
 
 void TWriter::Write(const void* Data, size_t Size) {
-  auto* P = static_cast<const uint8_t*>(Data);
-  FBuffer.insert(FBuffer.end(), P, P + Size);
+  if (Size == 0) return;
+  // resize + memcpy: GCC 12 misreads vector::insert of a constant block as an overflow.
+  size_t At = FBuffer.size();
+  FBuffer.resize(At + Size);
+  std::memcpy(FBuffer.data() + At, Data, Size);
 }
 
 void TWriter::WriteLE(uint64_t V, int N) {
