@@ -83,3 +83,21 @@ inline TLXEvValue EvalText(const std::string& Text, TLXDataSetList* DataSets = n
   E.EvaluateOnce(Text, V);
   return V;
 }
+
+// One row of an expression table: the text, its value as Describe gives it,
+// and the value under Brazilian settings when that differs.
+struct TExprCase {
+  const char* Text;
+  const char* Expected;
+  const char* ExpectedBr = nullptr;
+};
+
+// Evaluates every row under the current format settings.
+template <size_t N>
+void RunExprTable(const TExprCase (&Cases)[N]) {
+  bool Br = FormatSettings().DecimalSeparator == ',';
+  for (const TExprCase& C : Cases) {
+    const char* Want = Br && C.ExpectedBr ? C.ExpectedBr : C.Expected;
+    EXPECT_EQ(Describe(EvalText(C.Text)), Want) << C.Text;
+  }
+}
