@@ -1,9 +1,8 @@
 #include "lxreport/LXEvEnvironment.h"
 
 #include "lxreport/LXEvFunctions.h"
-#include "platform/classes/Streams.h"
+#include "platform/classes/Filer.h"
 #include "platform/rtl/LocaleCase.h"
-#include "platform/rtl/Win1252.h"
 
 using namespace LXExprText;
 
@@ -29,18 +28,23 @@ TLXEvElement* TLXEvEmbeddedFunction::CompiledElement(int Index) const {
 // ---- environment ----
 
 const TClassInfo& TLXEvEnvironment::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TLXEvEnvironment>("TLXEvEnvironment", &TComponent::StaticClassInfo());
+  static const TClassInfo Info = TClassDef<TLXEvEnvironment>("TLXEvEnvironment", &TStringList::StaticClassInfo());
   return Info;
 }
 
-TLXEvEnvironment::TLXEvEnvironment(TComponent* AOwner) : TComponent(AOwner) {}
+TLXEvEnvironment::TLXEvEnvironment() {}
 
 TLXEvEnvironment::~TLXEvEnvironment() { TLXEvEnvironment::Clear(); }
 
-int TLXEvEnvironment::IndexOf(const std::string& Name) const {
+TLXEvEmbeddedFunction* TLXEvEnvironment::Entries(int Index) const {
+  if (Index < 0 || Index >= Count()) Error("List index out of bounds (%d)", Index);
+  return static_cast<size_t>(Index) < FEntries.size() ? FEntries[static_cast<size_t>(Index)].get() : nullptr;
+}
+
+int TLXEvEnvironment::EntryIndex(const std::string& Name) const {
   std::string U = AnsiUpperCase(Name);
-  for (size_t I = 0; I < FEntries.size(); ++I)
-    if (FEntries[I].Name == U) return static_cast<int>(I);
+  for (int I = 0; I < Count(); ++I)
+    if (Get(I) == U && static_cast<size_t>(I) < FEntries.size()) return I;
   return -1;
 }
 
@@ -52,33 +56,40 @@ void TLXEvEnvironment::CompileEntry(TLXEvEmbeddedFunction& E) {
 
 void TLXEvEnvironment::Define(const std::string& Name, const std::string& Expression) {
   std::string U = AnsiUpperCase(Name);
-  if (IndexOf(U) >= 0) return;
+  if (EntryIndex(U) >= 0) return;
   auto E = TLXEvEmbeddedFunction::CreateWithExpression(Expression);
-  FEntries.push_back({U, E});
+  FEntries.resize(static_cast<size_t>(Count()));  // names read without expressions get none
+  FEntries.push_back(E);
+  Add(U);
   if (IsCompiled()) CompileEntry(*E);
 }
 
 void TLXEvEnvironment::Undefine(const std::string& Name) {
-  int I = IndexOf(Name);
-  if (I >= 0) FEntries.erase(FEntries.begin() + I);
+  int I = EntryIndex(Name);
+  if (I >= 0) Delete(I);
+}
+
+void TLXEvEnvironment::Delete(int Index) {
+  if (Index >= 0 && static_cast<size_t>(Index) < FEntries.size()) FEntries.erase(FEntries.begin() + Index);
+  TStringList::Delete(Index);
 }
 
 std::unique_ptr<TLXEvElement> TLXEvEnvironment::ElementFor(const std::string& Name) {
-  int I = IndexOf(Name);
+  int I = EntryIndex(Name);
   if (I < 0) return TLXEvElementError::CreateWithMessage(Format(UnknownFunction, {Name}));
-  return TLXEvElementWrapper::CreateFor(FEntries[static_cast<size_t>(I)].Entry, FEntries[static_cast<size_t>(I)].Name);
+  return TLXEvElementWrapper::CreateFor(FEntries[static_cast<size_t>(I)], Get(I));
 }
 
 void TLXEvEnvironment::ValueOf(const std::string& Name, TLXEvValue& Value) {
-  int I = IndexOf(Name);
+  int I = EntryIndex(Name);
   if (I < 0) return MakeErrorValue("", Value);
   TLXFiFo Unused;
-  FEntries[static_cast<size_t>(I)].Entry->Produce(Unused, Value);
+  FEntries[static_cast<size_t>(I)]->Produce(Unused, Value);
 }
 
 TLXEvElement* TLXEvEnvironment::FirstElementOf(const std::string& Name) {
-  int I = IndexOf(Name);
-  return I < 0 ? nullptr : FEntries[static_cast<size_t>(I)].Entry->CompiledElement(0);
+  int I = EntryIndex(Name);
+  return I < 0 ? nullptr : FEntries[static_cast<size_t>(I)]->CompiledElement(0);
 }
 
 void TLXEvEnvironment::StoreInteger(TLXEvElement* Element, int32_t N) {
@@ -96,7 +107,8 @@ void TLXEvEnvironment::StoreValue(TLXEvElement* Element, const TLXEvValue& Value
 
 void TLXEvEnvironment::Compile() {
   if (FCompileCount++ > 0) return;
-  for (size_t I = 0; I < FEntries.size(); ++I) CompileEntry(*FEntries[I].Entry);
+  for (auto& E : FEntries)
+    if (E) CompileEntry(*E);
 }
 
 void TLXEvEnvironment::Discard() {
@@ -107,7 +119,8 @@ void TLXEvEnvironment::Discard() {
   } Guard;
   ReleasingEnvironments = true;
   if (--FCompileCount == 0)
-    for (TEntry& E : FEntries) E.Entry->Evaluator().Discard();
+    for (auto& E : FEntries)
+      if (E) E->Evaluator().Discard();
 }
 
 void TLXEvEnvironment::AssignDataSets(TLXDataSetList* List) {
@@ -125,86 +138,33 @@ TLXDataSetList* TLXEvEnvironment::DataSetList() {
 
 void TLXEvEnvironment::Clear() {
   while (!FEntries.empty()) FEntries.pop_back();
+  TStringList::Clear();
 }
 
 // ---- stream properties ----
 
-namespace {
-// Value codes of the binary component stream.
-enum : uint8_t { vaNull = 0, vaList = 1, vaString = 6, vaLString = 12, vaWString = 18, vaUTF8String = 20 };
-
-void WriteStringValue(TStream& S, const std::string& Utf8) {
-  std::string B = Utf8ToWin1252(Utf8);
-  if (B.size() <= 255) {
-    S.WriteByte(vaString);
-    S.WriteByte(static_cast<uint8_t>(B.size()));
-  } else {
-    S.WriteByte(vaLString);
-    S.WriteInt32(static_cast<int32_t>(B.size()));
-  }
-  S.WriteBuffer(B.data(), static_cast<int64_t>(B.size()));
+void TLXEvEnvironment::DefineProperties(TFiler* Filer) {
+  TStringList::DefineProperties(Filer);
+  Filer->DefineProperty(
+      "DATA", [this](TReader& R) { ReadData(R); }, [this](TWriter& W) { WriteData(W); }, true);
 }
 
-std::string ReadStringValue(TStream& S, uint8_t Code) {
-  int64_t Len;
-  switch (Code) {
-    case vaString: Len = S.ReadByte(); break;
-    case vaLString:
-    case vaUTF8String:
-    case vaWString: Len = S.ReadInt32(); break;
-    default: throw EReadError("Invalid property value");
-  }
-  if (Code == vaWString) Len *= 2;
-  if (Len < 0 || Len > S.Size() - S.Position()) throw EReadError("Stream read error");
-  std::string B(static_cast<size_t>(Len), '\0');
-  S.ReadBuffer(B.data(), Len);
-  if (Code == vaUTF8String) return B;
-  if (Code == vaWString) {
-    std::u16string W(B.size() / 2, u'\0');
-    for (size_t I = 0; I < W.size(); ++I)
-      W[I] = static_cast<char16_t>(static_cast<uint8_t>(B[2 * I]) | (static_cast<uint8_t>(B[2 * I + 1]) << 8));
-    return Utf16ToUtf8(W);
-  }
-  return Win1252ToUtf8(B);
+void TLXEvEnvironment::WriteData(TWriter& W) const {
+  W.WriteListBegin();
+  for (const auto& E : FEntries) W.WriteString(E ? E->ExpressionText() : std::string());
+  W.WriteListEnd();
 }
 
-void WriteList(TStream& S, const std::vector<std::string>& Items) {
-  S.WriteByte(vaList);
-  for (const std::string& T : Items) WriteStringValue(S, T);
-  S.WriteByte(vaNull);
-}
-
-std::vector<std::string> ReadList(TStream& S) {
-  if (S.ReadByte() != vaList) throw EReadError("Invalid property value");
-  std::vector<std::string> R;
-  for (uint8_t Code; (Code = S.ReadByte()) != vaNull;) R.push_back(ReadStringValue(S, Code));
-  return R;
-}
-}  // namespace
-
-void TLXEvEnvironment::WriteStringsProperty(TStream& S) const {
-  std::vector<std::string> Names;
-  for (const TEntry& E : FEntries) Names.push_back(E.Name);
-  WriteList(S, Names);
-}
-
-void TLXEvEnvironment::ReadStringsProperty(TStream& S) { FPendingNames = ReadList(S); }
-
-void TLXEvEnvironment::WriteDataProperty(TStream& S) const {
+void TLXEvEnvironment::ReadData(TReader& R) {
   std::vector<std::string> Exprs;
-  for (const TEntry& E : FEntries) Exprs.push_back(E.Entry->ExpressionText());
-  WriteList(S, Exprs);
-}
-
-void TLXEvEnvironment::ReadDataProperty(TStream& S) {
-  std::vector<std::string> Exprs = ReadList(S);
-  std::vector<std::string> Names = std::move(FPendingNames);
-  FPendingNames.clear();
-  if (Exprs.size() != Names.size()) throw EReadError("Expression list does not match its names");
-  Clear();
-  for (size_t K = 0; K < Names.size(); ++K) {
-    auto E = TLXEvEmbeddedFunction::CreateWithExpression(Exprs[K]);
-    FEntries.push_back({AnsiUpperCase(Names[K]), E});
-    if (IsCompiled()) CompileEntry(*E);
-  }
+  R.ReadListBegin();
+  while (!R.EndOfList()) Exprs.push_back(R.ReadString());
+  R.ReadListEnd();
+  if (Exprs.empty()) return;  // an environment without entries: nothing to attach
+  // The names came first, through the list's own "Strings".
+  if (Exprs.size() != static_cast<size_t>(Count())) throw EReadError("Expression list does not match its names");
+  FEntries.clear();
+  for (const std::string& X : Exprs) FEntries.push_back(TLXEvEmbeddedFunction::CreateWithExpression(X));
+  if (IsCompiled())
+    for (auto& E : FEntries) CompileEntry(*E);
 }

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "lxreport/LXEvaluator.h"
-#include "platform/classes/Classes.h"
+#include "platform/classes/StringList.h"
 
-class TStream;
+class TReader;
+class TWriter;
 
 class TLXEvEmbeddedFunction : public TLXEvElement {
 public:
@@ -34,17 +35,18 @@ private:
   bool FEvaluating = false;
 };
 
-class TLXEvEnvironment : public TComponent {
+// A string list of upper-case entry names; entry k compiles the k-th
+// expression. In a form stream it is two properties of the owning property:
+// "Strings" (the names, written when there are any) and "DATA" (the
+// expressions, always written), matched by position.
+class TLXEvEnvironment : public TStringList {
   DECLARE_CLASSINFO(TLXEvEnvironment)
 public:
-  explicit TLXEvEnvironment(TComponent* AOwner);
+  TLXEvEnvironment();
   ~TLXEvEnvironment() override;
 
-  // Entry names are stored upper case; lookups ignore letter case.
-  int Count() const { return static_cast<int>(FEntries.size()); }
-  const std::string& Names(int Index) const { return FEntries.at(static_cast<size_t>(Index)).Name; }
-  TLXEvEmbeddedFunction* Entries(int Index) const { return FEntries.at(static_cast<size_t>(Index)).Entry.get(); }
-  int IndexOf(const std::string& Name) const;
+  // The entry of the k-th name; nullptr while a stream has given names but no expressions yet.
+  TLXEvEmbeddedFunction* Entries(int Index) const;
 
   // Appends an entry unless the name exists (the first expression stays).
   // While the environment is compiled the new entry is compiled at once.
@@ -72,29 +74,20 @@ public:
   TLXDataSetList* DataSetList();
 
   // Frees the entries, last first.
-  virtual void Clear();
-
-  // Stream properties. The component stream writes "Strings" (the names,
-  // only when there are any) and "DATA" (the expressions, always) through
-  // these, as list values: list start, one string per entry, list end. The
-  // streaming layer's DefineProperties hook calls them with the filer's stream.
-  bool HasStrings() const { return !FEntries.empty(); }
-  void WriteStringsProperty(TStream& S) const;
-  void ReadStringsProperty(TStream& S);
-  void WriteDataProperty(TStream& S) const;
-  // Attaches the k-th expression to the k-th name read by ReadStringsProperty.
-  // Raises EReadError when the counts differ.
-  void ReadDataProperty(TStream& S);
+  void Clear() override;
+  void Delete(int Index) override;
+  // "Strings" from the list, then "DATA". Reading raises EReadError when the
+  // number of expressions differs from the number of names.
+  void DefineProperties(TFiler* Filer) override;
 
 private:
-  struct TEntry {
-    std::string Name;
-    std::shared_ptr<TLXEvEmbeddedFunction> Entry;  // shared with wrappers only weakly
-  };
+  int EntryIndex(const std::string& Name) const;
   void CompileEntry(TLXEvEmbeddedFunction& E);
+  void ReadData(TReader& Reader);
+  void WriteData(TWriter& Writer) const;
 
-  std::vector<TEntry> FEntries;
-  std::vector<std::string> FPendingNames;  // names read, waiting for their expressions
+  // Parallel to the names; wrappers hold entries only weakly.
+  std::vector<std::shared_ptr<TLXEvEmbeddedFunction>> FEntries;
   int FCompileCount = 0;
   TLXDataSetList* FDataSets = nullptr;
   std::unique_ptr<TLXDataSetList> FOwnedDataSets;

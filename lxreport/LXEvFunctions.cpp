@@ -102,7 +102,7 @@ void InitializeLXExpressions(const std::string& ApplicationTitle) {
   for (const TBuiltIn& B : BuiltIns)
     GFunctions->AddEntry(B.Class, B.Name, std::string(B.Signature) + B.Explanation, B.Code, Vendor);
 
-  GShared = std::make_unique<TLXEvEnvironment>(nullptr);
+  GShared = std::make_unique<TLXEvEnvironment>();
   TDateTime Start = Now();
   auto Quoted = [](const std::string& T) {
     std::string Q(1, '\'');

@@ -1,11 +1,15 @@
 #include "lxreport/LXEvEnvironment.h"
 
+#include <algorithm>
+
 #include "LXExprTestSupport.h"
+#include "platform/classes/Filer.h"
+#include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
 
 namespace {
 struct TEnvFixture : ::testing::Test {
-  TLXEvEnvironment Env{nullptr};
+  TLXEvEnvironment Env;
   std::string Eval(const std::string& Text) { return Describe(EvalText(Text, nullptr, &Env)); }
 };
 }  // namespace
@@ -14,10 +18,10 @@ TEST_F(TEnvFixture, NamesAreUpperCaseAndFirstDefinitionStays) {
   Env.Define("pagenumber", "0");
   Env.Define("PageNumber", "99");
   ASSERT_EQ(Env.Count(), 1);
-  EXPECT_EQ(Env.Names(0), "PAGENUMBER");
+  EXPECT_EQ(Env.Strings(0), "PAGENUMBER");
   EXPECT_EQ(Env.Entries(0)->ExpressionText(), "0");
   Env.Define("preço", "1");
-  EXPECT_EQ(Env.Names(1), "PREÇO");
+  EXPECT_EQ(Env.Strings(1), "PREÇO");
   Env.Compile();
   EXPECT_EQ(Eval("PageNumber"), "I:0");
   EXPECT_EQ(Eval("[pagenumber] + 1"), "I:1");
@@ -125,9 +129,9 @@ TEST_F(TEnvFixture, SharedEnvironmentAndLookupOrder) {
   TLXEvEnvironment* Shared = SharedEnvironment();
   ASSERT_NE(Shared, nullptr);
   ASSERT_EQ(Shared->Count(), 3);
-  EXPECT_EQ(Shared->Names(0), "APPSTARTTIME");
-  EXPECT_EQ(Shared->Names(1), "APPSTARTDATE");
-  EXPECT_EQ(Shared->Names(2), "APPNAME");
+  EXPECT_EQ(Shared->Strings(0), "APPSTARTTIME");
+  EXPECT_EQ(Shared->Strings(1), "APPSTARTDATE");
+  EXPECT_EQ(Shared->Strings(2), "APPNAME");
   EXPECT_EQ(Eval("AppName"), "S:Relatórios");
   EXPECT_EQ(Eval("APPSTARTDATE"), "S:" + DateToStr(Date()));
   // The report's own environment comes before the shared one.
@@ -139,59 +143,103 @@ TEST_F(TEnvFixture, SharedEnvironmentAndLookupOrder) {
   EXPECT_TRUE(Shared->IsCompiled());
 }
 
-TEST_F(TEnvFixture, StreamPropertiesRoundTrip) {
-  Env.Define("X", "1+1");
-  Env.Define("Y", "X*2");
-  Env.Define("Nome", "'São Paulo'");
-  TMemoryStream Strings, Data;
-  ASSERT_TRUE(Env.HasStrings());
-  Env.WriteStringsProperty(Strings);
-  Env.WriteDataProperty(Data);
-  // List start, short strings (length byte, Windows-1252 bytes), list end.
-  const std::vector<uint8_t> WantData = {1, 6, 3, '1', '+', '1', 6, 3, 'X', '*', '2',
-                                         6, 11, '\'', 'S', 0xE3, 'o', ' ', 'P', 'a', 'u', 'l', 'o', '\'', 0};
-  EXPECT_EQ(Data.Bytes(), WantData);
+// A component whose published "Functions" is an environment, as a report's is.
+class TFuncHolder : public TComponent {
+  DECLARE_CLASSINFO(TFuncHolder)
+public:
+  using TComponent::TComponent;
+  TLXEvEnvironment Functions;
+};
 
-  TLXEvEnvironment Back(nullptr);
-  Strings.SetPosition(0);
-  Data.SetPosition(0);
-  Back.ReadStringsProperty(Strings);
-  Back.ReadDataProperty(Data);
-  ASSERT_EQ(Back.Count(), 3);
-  for (int I = 0; I < 3; ++I) {
-    EXPECT_EQ(Back.Names(I), Env.Names(I));
-    EXPECT_EQ(Back.Entries(I)->ExpressionText(), Env.Entries(I)->ExpressionText());
-  }
-  Back.Compile();
-  EXPECT_EQ(Describe(EvalText("Y", nullptr, &Back)), "I:4");
-  EXPECT_EQ(Describe(EvalText("NOME", nullptr, &Back)), "S:São Paulo");
-  Back.Discard();
+const TClassInfo& TFuncHolder::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TFuncHolder>("TFuncHolder", &TComponent::StaticClassInfo())
+                                     .Prop("Functions", [](const TFuncHolder& H) { return &H.Functions; });
+  return Info;
 }
 
-TEST_F(TEnvFixture, EmptyEnvironmentAndBadStreams) {
-  EXPECT_FALSE(Env.HasStrings());
-  TMemoryStream Data;
-  Env.WriteDataProperty(Data);
-  EXPECT_EQ(Data.Bytes(), (std::vector<uint8_t>{1, 0}));
+namespace {
+std::vector<uint8_t> WriteHolder(TFuncHolder& H) {
+  TMemoryStream M;
+  WriteComponentToStream(M, &H);
+  return M.Bytes();
+}
+
+void ReadHolder(const std::vector<uint8_t>& Bytes, TFuncHolder& Into) {
+  TBytesStream S(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+  TReader R(S);
+  R.ReadRootComponent(&Into);
+}
+
+std::string ToText(const std::vector<uint8_t>& Bytes) {
+  TBytesStream In(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+  TMemoryStream Out;
+  ObjectBinaryToText(In, Out);
+  return std::string(Out.Bytes().begin(), Out.Bytes().end());
+}
+
+// The bytes that follow a property name in a binary stream.
+std::vector<uint8_t> ValueAfter(const std::vector<uint8_t>& Bytes, const std::string& Name, size_t Count) {
+  std::string Key = static_cast<char>(Name.size()) + Name;
+  auto It = std::search(Bytes.begin(), Bytes.end(), Key.begin(), Key.end());
+  if (It == Bytes.end()) return {};
+  It += static_cast<std::ptrdiff_t>(Key.size());
+  return std::vector<uint8_t>(It, It + static_cast<std::ptrdiff_t>(std::min<size_t>(Count, Bytes.end() - It)));
+}
+}  // namespace
+
+TEST(LXEvEnvironmentStreamTest, NamesAndExpressionsRoundTripThroughAFormStream) {
+  TFuncHolder H(nullptr);
+  H.Functions.Define("X", "1+1");
+  H.Functions.Define("Y", "X*2");
+  H.Functions.Define("Nome", "'São Paulo'");
+  std::vector<uint8_t> Bytes = WriteHolder(H);
+  // "DATA": list start, short strings (length byte, Windows-1252 bytes), list end.
+  const std::vector<uint8_t> WantData = {1, 6, 3, '1', '+', '1', 6, 3, 'X', '*', '2',
+                                         6, 11, '\'', 'S', 0xE3, 'o', ' ', 'P', 'a', 'u', 'l', 'o', '\'', 0};
+  EXPECT_EQ(ValueAfter(Bytes, "Functions.DATA", WantData.size()), WantData);
+  std::string Text = ToText(Bytes);
+  EXPECT_NE(Text.find("Functions.Strings = ("), std::string::npos) << Text;
+
+  TFuncHolder Back(nullptr);
+  ReadHolder(Bytes, Back);
+  ASSERT_EQ(Back.Functions.Count(), 3);
+  for (int I = 0; I < 3; ++I) {
+    EXPECT_EQ(Back.Functions.Strings(I), H.Functions.Strings(I));
+    EXPECT_EQ(Back.Functions.Entries(I)->ExpressionText(), H.Functions.Entries(I)->ExpressionText());
+  }
+  EXPECT_EQ(WriteHolder(Back), Bytes);
+  Back.Functions.Compile();
+  EXPECT_EQ(Describe(EvalText("Y", nullptr, &Back.Functions)), "I:4");
+  EXPECT_EQ(Describe(EvalText("NOME", nullptr, &Back.Functions)), "S:São Paulo");
+  Back.Functions.Discard();
+}
+
+TEST(LXEvEnvironmentStreamTest, EmptyEnvironmentAndBadStreams) {
+  TFuncHolder H(nullptr);
+  std::vector<uint8_t> Bytes = WriteHolder(H);
+  // No names: no "Strings", and an empty "DATA" list all the same.
+  EXPECT_EQ(ValueAfter(Bytes, "Functions.DATA", 2), (std::vector<uint8_t>{1, 0}));
+  EXPECT_TRUE(ValueAfter(Bytes, "Functions.Strings", 1).empty());
+  TFuncHolder Back(nullptr);
+  ReadHolder(Bytes, Back);
+  EXPECT_EQ(Back.Functions.Count(), 0);
 
   // More expressions than names.
-  TMemoryStream Names, Exprs;
-  Names.WriteByte(1);
-  Names.WriteByte(0);
-  Exprs.WriteByte(1);
-  Exprs.WriteByte(6);
-  Exprs.WriteByte(1);
-  Exprs.WriteByte('1');
-  Exprs.WriteByte(0);
-  Names.SetPosition(0);
-  Exprs.SetPosition(0);
-  Env.ReadStringsProperty(Names);
-  EXPECT_THROW(Env.ReadDataProperty(Exprs), EReadError);
-  // A long string whose length runs past the end.
-  TMemoryStream Bad;
-  Bad.WriteByte(1);
-  Bad.WriteByte(12);
-  Bad.WriteInt32(1000);
-  Bad.SetPosition(0);
-  EXPECT_THROW(Env.ReadStringsProperty(Bad), EStreamError);
+  auto FromText = [](const std::string& T) {
+    TMemoryStream In, Out;
+    In.WriteBuffer(T.data(), static_cast<int64_t>(T.size()));
+    In.SetPosition(0);
+    ObjectTextToBinary(In, Out);
+    return Out.Bytes();
+  };
+  TFuncHolder Bad(nullptr);
+  EXPECT_THROW(ReadHolder(FromText("object H: TFuncHolder\n Functions.Strings = ('A')\n"
+                                   " Functions.DATA = ('1' '2')\nend\n"),
+                          Bad),
+               EReadError);
+  // A long string whose length runs past the end of the stream.
+  std::vector<uint8_t> Cut = WriteHolder(H);
+  std::vector<uint8_t> Damaged(Cut.begin(), Cut.end() - 4);
+  Damaged.insert(Damaged.end(), {12, 0xE8, 0x03, 0, 0});
+  EXPECT_THROW(ReadHolder(Damaged, Bad), EReadError);
 }
