@@ -199,3 +199,17 @@ TEST(LXPageListTest, FailedLoadKeepsThePreviousFile) {
   EXPECT_EQ(L->PageCount(), 1);
   EXPECT_EQ(L->GetPage(1)->Data(), Emf(9));
 }
+
+TEST(LXPageListTest, RefusesAPageThatWouldPass2GiB) {
+  TLXPageList L;
+  L.SetStream(std::make_unique<TLXStream>(100000));
+  L.AddPage(Page(1, 200000));  // spills to a file
+  ASSERT_FALSE(L.Stream()->InMemory());
+  // Grow the file sparsely to just under the reach of 32-bit links.
+  L.Stream()->Seek(INT32_MAX - 100, soBeginning);
+  L.Stream()->WriteByte(0);
+  int64_t Size = L.Stream()->Size();
+  EXPECT_THROW(L.AddPage(Page(2)), ELXError);
+  EXPECT_EQ(L.PageCount(), 1);
+  EXPECT_EQ(L.Stream()->Size(), Size);  // nothing was written
+}
