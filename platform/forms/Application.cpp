@@ -11,8 +11,10 @@
 TApplication* Application = nullptr;
 
 namespace {
-// Only a Qt application made here is freed here.
-std::unique_ptr<QCoreApplication> OwnQtApp;
+// Only a Qt application made here is freed here, and only by FinalizeApplication:
+// a program that ends without it leaves the Qt application to the system, because
+// destroying it among the static destructors crashes inside Qt.
+QCoreApplication* OwnQtApp = nullptr;
 int QtArgc = 1;
 char QtArg0[] = "mivoreport";
 char* QtArgv[] = {QtArg0, nullptr};
@@ -52,7 +54,7 @@ void InitializeApplication(int argc, char** argv) {
   if (!QCoreApplication::instance()) {
     // Widgets need a QApplication; it is also the QGuiApplication that
     // painting and printing need.
-    OwnQtApp = std::make_unique<QApplication>(QtArgc, QtArgv);
+    OwnQtApp = new QApplication(QtArgc, QtArgv);
   }
   CreateMessageDispatcher();
   Application = new TApplication(nullptr);
@@ -63,5 +65,6 @@ void FinalizeApplication() {
   delete Application;
   Application = nullptr;
   FreeMessageDispatcher();
-  OwnQtApp.reset();
+  delete OwnQtApp;
+  OwnQtApp = nullptr;
 }
