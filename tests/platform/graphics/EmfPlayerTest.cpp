@@ -104,12 +104,7 @@ TEST(EmfPlayerTest, StretchesTheFrameOverTheDestination) {
     C.Brush().SetColor(clBlack);
     C.FillRect(Rect(10, 10, 20, 20));
   }
-  QImage Img = WhiteImage(240, 140);
-  {
-    TQtPainterDC Dc(&Img, 96, 96);
-    TCanvas C(&Dc);
-    C.StretchDraw(Rect(20, 20, 220, 120), M);
-  }
+  QImage Img = StretchedInto(240, 140, Rect(20, 20, 220, 120), M);
   EXPECT_EQ(Img.pixel(40, 40), qRgb(0, 0, 0));
   EXPECT_EQ(Img.pixel(59, 59), qRgb(0, 0, 0));
   EXPECT_EQ(Img.pixel(61, 61), qRgb(255, 255, 255));
@@ -238,12 +233,7 @@ TEST(EmfPlayerTest, RecordedPageMatchesDirectDrawing) {
     TMetafileCanvas C(M);
     DrawFixturePage(C, Bmp, Jpg);
   }
-  QImage Played = WhiteImage(400, 300);
-  {
-    TQtPainterDC Dc(&Played, 96, 96);
-    TCanvas C(&Dc);
-    C.StretchDraw(Rect(0, 0, 400, 300), M);
-  }
+  QImage Played = StretchedInto(400, 300, Rect(0, 0, 400, 300), M);
   EXPECT_LT(DifferentPixels(Direct, Played), 0.002);
   // And the same page reloaded from its bytes.
   TMetafile Reloaded;
@@ -271,12 +261,7 @@ TEST(EmfPlayerTest, ClipRegionsFollowTheStretch) {
     C.IntersectClipRect(Rect(60, 60, 70, 70));
     C.FillRect(Rect(0, 0, 100, 100));
   }
-  QImage Img = WhiteImage(200, 200);
-  {
-    TQtPainterDC Dc(&Img, 96, 96);
-    TCanvas C(&Dc);
-    C.StretchDraw(Rect(0, 0, 200, 200), M);
-  }
+  QImage Img = StretchedInto(200, 200, Rect(0, 0, 200, 200), M);
   EXPECT_EQ(Img.pixel(20, 20), qRgb(0, 0, 0));
   EXPECT_EQ(Img.pixel(59, 59), qRgb(0, 0, 0));
   EXPECT_EQ(Img.pixel(60, 60), qRgb(255, 255, 255));

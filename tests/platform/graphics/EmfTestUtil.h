@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/QtPainterDC.h"
+
 class TEmfBuilder {
 public:
   // Header for a picture framed as W x H hundredths of a millimetre on a 96 ppi
@@ -79,4 +82,14 @@ inline QImage WhiteImage(int W, int H) {
   QImage I(W, H, QImage::Format_RGB32);
   I.fill(Qt::white);
   return I;
+}
+
+// A white W x H image with Graphic stretched over Dest, drawn at 96 ppi.
+inline QImage StretchedInto(int W, int H, const TRect& Dest, TGraphic& Graphic) {
+  QImage Img = WhiteImage(W, H);
+  TQtPainterDC Dc(&Img, 96, 96);
+  TCanvas C(&Dc);
+  C.StretchDraw(Dest, Graphic);
+  Dc.End();
+  return Img;
 }
