@@ -1,5 +1,7 @@
 #include "platform/classes/Collection.h"
 
+#include "platform/classes/ScopeGuard.h"
+
 #include <algorithm>
 
 const TClassInfo& TCollectionItem::StaticClassInfo() {
@@ -74,9 +76,8 @@ void TCollection::Delete(int Index) { delete Items(Index); }
 
 void TCollection::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
+  TUpdateScope Update(*this);
   while (!FItems.empty()) delete FItems.back();
-  EndUpdate();
 }
 
 TCollectionItem* TCollection::FindItemID(int ID) const {
@@ -95,15 +96,9 @@ void TCollection::Assign(const TPersistent* Source) {
     TPersistent::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    Clear();
-    for (TCollectionItem* I : Src->FItems) Add()->Assign(I);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope Update(*this);
+  Clear();
+  for (TCollectionItem* I : Src->FItems) Add()->Assign(I);
 }
 
 void TCollection::Changed() {

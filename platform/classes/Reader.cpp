@@ -5,6 +5,7 @@
 
 #include "platform/classes/Collection.h"
 #include "platform/classes/Filer.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/Win1252.h"
@@ -35,15 +36,6 @@ std::vector<uint8_t> ReadRest(TStream& Stream) {
 }
 
 bool IsIntTag(TValueType V) { return V == vaInt8 || V == vaInt16 || V == vaInt32; }
-
-// Restores a value when the scope ends, also after a failure.
-template <class T>
-struct TRestore {
-  T& Ref;
-  T Saved;
-  explicit TRestore(T& R) : Ref(R), Saved(R) {}
-  ~TRestore() { Ref = Saved; }
-};
 }  // namespace
 
 TReader::TReader(TStream& Stream)
@@ -194,19 +186,13 @@ std::vector<uint8_t> TReader::ReadBinary() {
 
 void TReader::ReadCollection(TCollection* Collection) {
   Nest();
-  TRestore<int> Depth(FDepth);
-  ++FDepth;
+  TRestore<int> Depth(FDepth, FDepth + 1);
   CheckValue(vaCollection);
   // Reading one collection twice would free items that pending fix-ups point into.
   if (std::find(FCollectionsRead.begin(), FCollectionsRead.end(), Collection) != FCollectionsRead.end())
     InvalidValue();
   FCollectionsRead.push_back(Collection);
-  struct TUpdate {
-    TCollection* C;
-    ~TUpdate() { C->EndUpdate(); }
-  };
-  Collection->BeginUpdate();
-  TUpdate Guard{Collection};
+  TUpdateScope Update(*Collection);
   if (!EndOfList()) Collection->Clear();
   while (!EndOfList()) {
     if (IsIntTag(NextValue())) ReadInteger();  // the item's order, which the position already gives
@@ -444,8 +430,7 @@ void TReader::Forget(TComponent* C) {
 
 TComponent* TReader::ReadComponent(TComponent* Component) {
   Nest();
-  TRestore<int> Depth(FDepth);
-  ++FDepth;
+  TRestore<int> Depth(FDepth, FDepth + 1);
   uint8_t Flags;
   int ChildPos;
   ReadPrefix(Flags, ChildPos);
@@ -453,60 +438,56 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   std::string Name = ReadStr();
   TComponent* Result = Component;
   bool Created = false;
-  try {
-    if (!Result) {
-      if (Flags & ffInherited) {
-        Result = FOwner ? FOwner->FindComponent(Name) : nullptr;
-        if (!Result) throw EReadError(Format("Ancestral de '%s' não encontrado", {Name}));
-      } else {
-        const TClassInfo& Info = FindComponentClass(ClassName);
-        if (++FCreated > MaxComponents) FIn.Fail("Componentes demais no stream");
-        if (OnCreateComponent) OnCreateComponent(*this, Info, Result);
+  TOnException Undo([&] {
+    if (!Created) return;
+    Forget(Result);
+    delete Result;
+  });
+  if (!Result) {
+    if (Flags & ffInherited) {
+      Result = FOwner ? FOwner->FindComponent(Name) : nullptr;
+      if (!Result) throw EReadError(Format("Ancestral de '%s' não encontrado", {Name}));
+    } else {
+      const TClassInfo& Info = FindComponentClass(ClassName);
+      if (++FCreated > MaxComponents) FIn.Fail("Componentes demais no stream");
+      if (OnCreateComponent) OnCreateComponent(*this, Info, Result);
+      if (!Result) {
+        if (!Info.Create || !Info.InheritsFrom(&TComponent::StaticClassInfo()))
+          throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+        TPersistent* Made = Info.Create(FOwner);
+        Result = dynamic_cast<TComponent*>(Made);
         if (!Result) {
-          if (!Info.Create || !Info.InheritsFrom(&TComponent::StaticClassInfo()))
-            throw EReadError(Format("Classe %s não encontrada", {ClassName}));
-          TPersistent* Made = Info.Create(FOwner);
-          Result = dynamic_cast<TComponent*>(Made);
-          if (!Result) {
-            delete Made;
-            throw EReadError(Format("Classe %s não encontrada", {ClassName}));
-          }
+          delete Made;
+          throw EReadError(Format("Classe %s não encontrada", {ClassName}));
         }
-        Created = true;
       }
+      Created = true;
     }
-    Result->SetState(csLoading, true);
-    if (!(Flags & ffInherited)) {
-      if (OnSetName) OnSetName(*this, Result, Name);
-      try {
-        Result->SetName(Name);
-      } catch (EComponentError& E) {
-        throw EReadError(E.Message());
-      }
-    }
-    if (FParent && !(Flags & ffInherited)) Result->SetParentComponent(FParent);  // inherited ones have theirs
-    // Loaded runs in creation order, parents before their children.
-    if (std::find(FLoaded.begin(), FLoaded.end(), Result) == FLoaded.end()) FLoaded.push_back(Result);
-    Result->SetState(csReading, true);
-    Result->ReadState(*this);
-    Result->SetState(csReading, false);
-    if ((Flags & ffChildPos) && FParent) FParent->SetChildOrder(Result, ChildPos);
-  } catch (...) {
-    if (Created) {
-      Forget(Result);
-      delete Result;
-    }
-    throw;
   }
+  Result->SetState(csLoading, true);
+  if (!(Flags & ffInherited)) {
+    if (OnSetName) OnSetName(*this, Result, Name);
+    try {
+      Result->SetName(Name);
+    } catch (EComponentError& E) {
+      throw EReadError(E.Message());
+    }
+  }
+  if (FParent && !(Flags & ffInherited)) Result->SetParentComponent(FParent);  // inherited ones have theirs
+  // Loaded runs in creation order, parents before their children.
+  if (std::find(FLoaded.begin(), FLoaded.end(), Result) == FLoaded.end()) FLoaded.push_back(Result);
+  Result->SetState(csReading, true);
+  Result->ReadState(*this);
+  Result->SetState(csReading, false);
+  if ((Flags & ffChildPos) && FParent) FParent->SetChildOrder(Result, ChildPos);
   return Result;
 }
 
 void TReader::ReadData(TComponent* Instance) {
   while (!EndOfList()) ReadProperty(Instance);
   ReadListEnd();
-  TRestore<TComponent*> OldParent(FParent), OldOwner(FOwner);
-  FParent = Instance->GetChildParent();
-  FOwner = Instance->GetChildOwner();
+  TRestore<TComponent*> Parent(FParent, Instance->GetChildParent());
+  TRestore<TComponent*> Owner(FOwner, Instance->GetChildOwner());
   if (!FOwner) FOwner = FRoot;
   while (!EndOfList()) ReadComponent(nullptr);
   ReadListEnd();
@@ -569,37 +550,35 @@ TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
   std::string Name = ReadStr();
   TComponent* Result = ARoot;
   bool Created = false;
-  try {
-    if (!Result) {
-      const TClassInfo& Info = FindComponentClass(ClassName);
-      TPersistent* Made = Info.Create ? Info.Create(nullptr) : nullptr;
-      Result = dynamic_cast<TComponent*>(Made);
-      if (!Result) {
-        delete Made;
-        throw EReadError(Format("Classe %s não encontrada", {ClassName}));
-      }
-      Created = true;
-    }
-    SetRoot(Result);
-    FOwner = Result;
-    FParent = nullptr;
-    FLoaded.push_back(Result);
-    Result->SetState(csLoading, true);
-    Result->SetState(csReading, true);
-    if (OnSetName) OnSetName(*this, Result, Name);
-    try {
-      Result->SetName(Name);
-    } catch (EComponentError& E) {
-      throw EReadError(E.Message());
-    }
-    Result->ReadState(*this);
-    Result->SetState(csReading, false);
-    EndRead(true);
-  } catch (...) {
+  TOnException Undo([&] {
     EndRead(false);
     if (Created) delete Result;
-    throw;
+  });
+  if (!Result) {
+    const TClassInfo& Info = FindComponentClass(ClassName);
+    TPersistent* Made = Info.Create ? Info.Create(nullptr) : nullptr;
+    Result = dynamic_cast<TComponent*>(Made);
+    if (!Result) {
+      delete Made;
+      throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+    }
+    Created = true;
   }
+  SetRoot(Result);
+  FOwner = Result;
+  FParent = nullptr;
+  FLoaded.push_back(Result);
+  Result->SetState(csLoading, true);
+  Result->SetState(csReading, true);
+  if (OnSetName) OnSetName(*this, Result, Name);
+  try {
+    Result->SetName(Name);
+  } catch (EComponentError& E) {
+    throw EReadError(E.Message());
+  }
+  Result->ReadState(*this);
+  Result->SetState(csReading, false);
+  EndRead(true);
   return Result;
 }
 
@@ -609,18 +588,14 @@ void TReader::ReadComponents(TComponent* AOwner, TComponent* AParent,
   SetRoot(AOwner);
   FOwner = AOwner;
   FParent = AParent;
-  try {
-    while (!EndOfList()) {
-      ReadSignature();
-      TComponent* C = ReadComponent(nullptr);
-      if (Proc) Proc(C);
-    }
-    ReadListEnd();
-    EndRead(true);
-  } catch (...) {
-    EndRead(false);
-    throw;
+  TOnException Undo([this] { EndRead(false); });
+  while (!EndOfList()) {
+    ReadSignature();
+    TComponent* C = ReadComponent(nullptr);
+    if (Proc) Proc(C);
   }
+  ReadListEnd();
+  EndRead(true);
 }
 
 TComponent* ReadComponentFromStream(TStream& Stream, TComponent* Instance) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/classes/Filer.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Win1252.h"
 
@@ -60,14 +61,8 @@ void TStrings::InsertObject(int Index, const std::string& S, TObject* AObject) {
 }
 
 void TStrings::AddStrings(const TStrings& Source) {
-  BeginUpdate();
-  try {
-    for (int I = 0; I < Source.Count(); ++I) AddObject(Source.Get(I), Source.GetObject(I));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope Update(*this);
+  for (int I = 0; I < Source.Count(); ++I) AddObject(Source.Get(I), Source.GetObject(I));
 }
 
 void TStrings::Exchange(int Index1, int Index2) {
@@ -81,17 +76,11 @@ void TStrings::Exchange(int Index1, int Index2) {
 
 void TStrings::Move(int CurIndex, int NewIndex) {
   if (CurIndex == NewIndex) return;
-  BeginUpdate();
-  try {
-    std::string S = Get(CurIndex);
-    TObject* O = GetObject(CurIndex);
-    Delete(CurIndex);
-    InsertObject(NewIndex, S, O);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope Update(*this);
+  std::string S = Get(CurIndex);
+  TObject* O = GetObject(CurIndex);
+  Delete(CurIndex);
+  InsertObject(NewIndex, S, O);
 }
 
 int TStrings::CompareStrings(const std::string& A, const std::string& B) const { return CompareTextAscii(A, B); }
@@ -134,22 +123,16 @@ std::string TStrings::Text() const {
 }
 
 void TStrings::SetText(std::string_view Value) {
-  BeginUpdate();
-  try {
-    Clear();
-    size_t I = 0;
-    while (I < Value.size()) {
-      size_t Start = I;
-      while (I < Value.size() && Value[I] != '\r' && Value[I] != '\n') ++I;
-      Add(std::string(Value.substr(Start, I - Start)));
-      if (I < Value.size() && Value[I] == '\r') ++I;
-      if (I < Value.size() && Value[I] == '\n') ++I;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TUpdateScope Update(*this);
+  Clear();
+  size_t I = 0;
+  while (I < Value.size()) {
+    size_t Start = I;
+    while (I < Value.size() && Value[I] != '\r' && Value[I] != '\n') ++I;
+    Add(std::string(Value.substr(Start, I - Start)));
+    if (I < Value.size() && Value[I] == '\r') ++I;
+    if (I < Value.size() && Value[I] == '\n') ++I;
   }
-  EndUpdate();
 }
 
 std::string TStrings::DelimitedText() const {
@@ -177,71 +160,50 @@ std::string TStrings::DelimitedText() const {
 
 void TStrings::SetDelimitedText(std::string_view Value) {
   auto Blank = [](char C) { return C != 0 && static_cast<unsigned char>(C) <= ' '; };
-  BeginUpdate();
-  try {
-    Clear();
-    size_t P = 0, N = Value.size();
-    while (P < N && Blank(Value[P])) ++P;
-    while (P < N) {
-      std::string S;
-      if (Value[P] == FQuoteChar) {
-        ++P;  // a quoted item ends at a single quote char; two stand for one
-        while (P < N) {
-          if (Value[P] == FQuoteChar) {
-            if (P + 1 < N && Value[P + 1] == FQuoteChar) {
-              S += FQuoteChar;
-              P += 2;
-              continue;
-            }
-            ++P;
-            break;
+  TUpdateScope Update(*this);
+  Clear();
+  size_t P = 0, N = Value.size();
+  while (P < N && Blank(Value[P])) ++P;
+  while (P < N) {
+    std::string S;
+    if (Value[P] == FQuoteChar) {
+      ++P;  // a quoted item ends at a single quote char; two stand for one
+      while (P < N) {
+        if (Value[P] == FQuoteChar) {
+          if (P + 1 < N && Value[P + 1] == FQuoteChar) {
+            S += FQuoteChar;
+            P += 2;
+            continue;
           }
-          S += Value[P++];
+          ++P;
+          break;
         }
-      } else {
-        size_t Start = P;
-        while (P < N && static_cast<unsigned char>(Value[P]) > ' ' && Value[P] != FDelimiter) ++P;
-        S = std::string(Value.substr(Start, P - Start));
+        S += Value[P++];
       }
-      Add(S);
-      while (P < N && Blank(Value[P])) ++P;
-      if (P < N && Value[P] == FDelimiter) {
-        if (P + 1 == N) Add("");
-        do ++P;
-        while (P < N && Blank(Value[P]));
-      }
+    } else {
+      size_t Start = P;
+      while (P < N && static_cast<unsigned char>(Value[P]) > ' ' && Value[P] != FDelimiter) ++P;
+      S = std::string(Value.substr(Start, P - Start));
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
+    Add(S);
+    while (P < N && Blank(Value[P])) ++P;
+    if (P < N && Value[P] == FDelimiter) {
+      if (P + 1 == N) Add("");
+      do ++P;
+      while (P < N && Blank(Value[P]));
+    }
   }
-  EndUpdate();
 }
 
 std::string TStrings::CommaText() const {
   TStrings& Self = const_cast<TStrings&>(*this);
-  char D = FDelimiter, Q = FQuoteChar;
-  Self.FDelimiter = ',';
-  Self.FQuoteChar = '"';
-  std::string R = DelimitedText();
-  Self.FDelimiter = D;
-  Self.FQuoteChar = Q;
-  return R;
+  TRestore<char> Delimiter(Self.FDelimiter, ','), Quote(Self.FQuoteChar, '"');
+  return DelimitedText();
 }
 
 void TStrings::SetCommaText(std::string_view Value) {
-  char D = FDelimiter, Q = FQuoteChar;
-  FDelimiter = ',';
-  FQuoteChar = '"';
-  try {
-    SetDelimitedText(Value);
-  } catch (...) {
-    FDelimiter = D;
-    FQuoteChar = Q;
-    throw;
-  }
-  FDelimiter = D;
-  FQuoteChar = Q;
+  TRestore<char> Delimiter(FDelimiter, ','), Quote(FQuoteChar, '"');
+  SetDelimitedText(Value);
 }
 
 std::string TStrings::Names(int Index) const {
@@ -315,18 +277,12 @@ void TStrings::Assign(const TPersistent* Source) {
     return;
   }
   if (Src == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    FDelimiter = Src->FDelimiter;
-    FQuoteChar = Src->FQuoteChar;
-    FNameValueSeparator = Src->FNameValueSeparator;
-    AddStrings(*Src);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope Update(*this);
+  Clear();
+  FDelimiter = Src->FDelimiter;
+  FQuoteChar = Src->FQuoteChar;
+  FNameValueSeparator = Src->FNameValueSeparator;
+  AddStrings(*Src);
 }
 
 void TStrings::DefineProperties(TFiler* Filer) {
@@ -334,15 +290,11 @@ void TStrings::DefineProperties(TFiler* Filer) {
       "Strings",
       [this](TReader& R) {
         R.ReadListBegin();
-        BeginUpdate();
-        try {
+        {
+          TUpdateScope Update(*this);
           Clear();
           while (!R.EndOfList()) Add(R.ReadString());
-        } catch (...) {
-          EndUpdate();
-          throw;
         }
-        EndUpdate();
         R.ReadListEnd();
       },
       [this](TWriter& W) {

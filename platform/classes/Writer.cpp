@@ -3,6 +3,7 @@
 
 #include "platform/classes/Collection.h"
 #include "platform/classes/Filer.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/Win1252.h"
@@ -154,23 +155,13 @@ void TWriter::WriteBinary(const void* Data, size_t Size) {
 void TWriter::WriteCollection(TCollection* Collection) {
   WriteValue(vaCollection);
   if (Collection) {
-    std::string Saved = std::move(FPropPath);
-    FPropPath.clear();
-    TPersistent* SavedAnc = FAncestor;
-    FAncestor = nullptr;  // items are written whole
-    try {
-      for (int I = 0; I < Collection->Count(); ++I) {
-        WriteListBegin();
-        WriteProperties(Collection->Items(I));
-        WriteListEnd();
-      }
-    } catch (...) {
-      FPropPath = std::move(Saved);
-      FAncestor = SavedAnc;
-      throw;
+    TRestore<std::string> Path(FPropPath, std::string());
+    TRestore<TPersistent*> Anc(FAncestor, nullptr);  // items are written whole
+    for (int I = 0; I < Collection->Count(); ++I) {
+      WriteListBegin();
+      WriteProperties(Collection->Items(I));
+      WriteListEnd();
     }
-    FPropPath = std::move(Saved);
-    FAncestor = SavedAnc;
   }
   WriteListEnd();
 }
@@ -286,19 +277,9 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
         WritePropName(Prop.Name);
         WriteCollection(Coll);
       } else {
-        std::string Saved = FPropPath;
-        TPersistent* SavedAnc = FAncestor;
-        FPropPath += Prop.Name + ".";
-        FAncestor = AncObj;
-        try {
-          WriteProperties(Obj);
-        } catch (...) {
-          FPropPath = std::move(Saved);
-          FAncestor = SavedAnc;
-          throw;
-        }
-        FPropPath = std::move(Saved);
-        FAncestor = SavedAnc;
+        TRestore<std::string> Path(FPropPath, FPropPath + Prop.Name + ".");
+        TRestore<TPersistent*> Anc(FAncestor, AncObj);
+        WriteProperties(Obj);
       }
       return;
     }
@@ -334,38 +315,28 @@ void TWriter::WriteData(TComponent* Instance) {
 }
 
 void TWriter::WriteComponent(TComponent* Component) {
-  TPersistent* SavedAnc = FAncestor;
+  TRestore<TPersistent*> Anc(FAncestor);
   if (FRootAncestor) {
     // The ancestor's counterpart: the ancestor root itself, or its component of the same name and class.
     TComponent* A = Component == FRoot ? FRootAncestor : FRootAncestor->FindComponent(Component->Name());
     FAncestor = A && A->ClassInfo() == Component->ClassInfo() ? A : nullptr;
   }
-  ++FLevel;
-  Component->SetState(csWriting, true);
-  try {
+  {
+    TRestore<int> Level(FLevel, FLevel + 1);
+    Component->SetState(csWriting, true);
+    TFinally Written([Component] { Component->SetState(csWriting, false); });
     Component->WriteState(*this);
-  } catch (...) {
-    Component->SetState(csWriting, false);
-    --FLevel;
-    FAncestor = SavedAnc;
-    throw;
   }
-  FAncestor = SavedAnc;
-  Component->SetState(csWriting, false);
-  if (--FLevel == 0) FlushBuffer();
+  if (FLevel == 0) FlushBuffer();
 }
 
 void TWriter::WriteDescendent(TComponent* ARoot, TComponent* AAncestor) {
   SetRoot(ARoot);
-  FRootAncestor = AAncestor;
-  try {
+  {
+    TRestore<TComponent*> RootAncestor(FRootAncestor, AAncestor);
     WriteSignature();
     WriteComponent(ARoot);
-  } catch (...) {
-    FRootAncestor = nullptr;
-    throw;
   }
-  FRootAncestor = nullptr;
   FlushBuffer();
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/data/DBConvert.h"
 #include "platform/rtl/LocaleCase.h"
 
@@ -138,7 +139,12 @@ void TDataSet::Loaded() {
 void TDataSet::DoOpen() {
   FGeneration = ++GOpenings;
   FFetchDone = false;
-  try {
+  {
+    TOnException Undo([this] {
+      InternalClose();
+      DestroyFields();
+      if (!KeepRecordsOnClose()) FRecords.Reset(0);
+    });
     if (!KeepRecordsOnClose()) FRecords.Reset(0);
     InternalOpen();
     if (FRecords.Columns() != FFieldDefs.Count()) {
@@ -146,11 +152,6 @@ void TDataSet::DoOpen() {
       FRecords.Reset(FFieldDefs.Count());
     }
     CreateFields();
-  } catch (...) {
-    InternalClose();
-    DestroyFields();
-    if (!KeepRecordsOnClose()) FRecords.Reset(0);
-    throw;
   }
   FActive = true;
   FCurrent = Fetched(0) ? 0 : -1;

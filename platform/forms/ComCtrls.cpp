@@ -4,6 +4,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/forms/QtImage.h"
 
 std::vector<std::pair<int, int>> LayoutToolButtons(int ClientWidth, int ButtonHeight, const std::vector<int>& Widths,
@@ -219,7 +220,7 @@ void TToolBar::ControlsChanged() {
 
 void TToolBar::UpdateButtons() {
   if (FLayingOut || HasState(csDestroying)) return;
-  FLayingOut = true;
+  TRestore<bool> Busy(FLayingOut, true);
   std::vector<int> Widths;
   std::vector<bool> Wraps;
   for (TToolButton* B : FButtons) {
@@ -232,7 +233,6 @@ void TToolBar::UpdateButtons() {
     FButtons[I]->SetBounds(Pos[I].first, Pos[I].second, Widths[I], FButtonHeight);
     FButtons[I]->UpdateLook();
   }
-  FLayingOut = false;
 }
 
 // ---- TStatusBar

@@ -1,5 +1,7 @@
 #include "platform/forms/ExtCtrls.h"
 
+#include "platform/classes/ScopeGuard.h"
+
 #include <QTimer>
 #include <QWidget>
 
@@ -236,16 +238,9 @@ QTimer* Firing = nullptr;
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner), FTimer(new QTimer) {
   QObject::connect(FTimer, &QTimer::timeout, FTimer, [this] {
     if (!OnTimer) return;
-    QTimer* Outer = Firing;
-    Firing = FTimer;
+    TRestore<QTimer*> Fire(Firing, FTimer);
     auto Handler = OnTimer;  // the handler may free this timer
-    try {
-      Handler(this);
-    } catch (...) {
-      Firing = Outer;
-      throw;
-    }
-    Firing = Outer;
+    Handler(this);
   });
   UpdateTimer();
 }

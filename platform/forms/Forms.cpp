@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/forms/WidgetBridge.h"
@@ -172,9 +173,15 @@ TModalResult TForm::ShowModal() {
   FModal = true;
   FModalResult = mrNone;
   Widget()->setWindowModality(Qt::ApplicationModal);
-  Show();
   // Handlers may free the form; keep only its handle to notice.
   HWND Self = Handle();
+  TFinally EndModal([this, Self] {
+    if (!IsWindow(Self)) return;
+    FModal = false;
+    Widget()->setWindowModality(Qt::NonModal);
+    Hide();
+  });
+  Show();
   while (true) {
     if (FModalResult == mrNone) Application->HandleMessage();
     if (!IsWindow(Self)) return mrCancel;
@@ -192,11 +199,7 @@ TModalResult TForm::ShowModal() {
     if (Action == caFree) Release();
     break;
   }
-  TModalResult Result = FModalResult;
-  FModal = false;
-  Widget()->setWindowModality(Qt::NonModal);
-  Hide();
-  return Result;
+  return FModalResult;
 }
 
 bool TForm::CloseQuery() {

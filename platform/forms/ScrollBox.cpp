@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/forms/Forms.h"
 
 // ---- TControlScrollBar
@@ -74,50 +75,52 @@ void TScrollingWinControl::BarMoved(TControlScrollBar& Bar, int Value) {
 
 void TScrollingWinControl::UpdateScrollBars() {
   if (FUpdating || HasState(csDestroying)) return;
-  FUpdating = true;
-  if (FAutoScroll) {
-    // The range follows the hand-placed children.
-    int RH = 0, RV = 0;
-    for (int I = 0; I < ControlCount(); ++I) {
-      TControl* C = Controls(I);
-      if (!C->Visible() || C->Align() != alNone) continue;
-      RH = std::max(RH, C->Left() + C->Width());
-      RV = std::max(RV, C->Top() + C->Height());
+  bool SizeChanged;
+  {
+    TRestore<bool> Busy(FUpdating, true);
+    if (FAutoScroll) {
+      // The range follows the hand-placed children.
+      int RH = 0, RV = 0;
+      for (int I = 0; I < ControlCount(); ++I) {
+        TControl* C = Controls(I);
+        if (!C->Visible() || C->Align() != alNone) continue;
+        RH = std::max(RH, C->Left() + C->Width());
+        RV = std::max(RV, C->Top() + C->Height());
+      }
+      FHorz.FRange = RH;
+      FVert.FRange = RV;
     }
-    FHorz.FRange = RH;
-    FVert.FRange = RV;
-  }
-  int B = BorderWidth();
-  int AvailW = std::max(Width() - 2 * B, 0), AvailH = std::max(Height() - 2 * B, 0);
-  bool NeedV = FVert.FVisible && FVert.FRange > AvailH;
-  int CW = std::max(AvailW - (NeedV ? ScrollBarSize : 0), 0);
-  bool NeedH = FHorz.FVisible && FHorz.FRange > CW;
-  int CH = std::max(AvailH - (NeedH ? ScrollBarSize : 0), 0);
-  if (!NeedV && FVert.FVisible && FVert.FRange > CH) {
-    NeedV = true;
-    CW = std::max(AvailW - ScrollBarSize, 0);
-  }
-  bool SizeChanged = CW != FClientW || CH != FClientH;
-  FClientW = CW;
-  FClientH = CH;
-  FHorz.FShown = NeedH;
-  FVert.FShown = NeedV;
-  FHorz.FPosition = NeedH ? std::clamp(FHorz.FPosition, 0, std::max(FHorz.FRange - CW, 0)) : 0;
-  FVert.FPosition = NeedV ? std::clamp(FVert.FPosition, 0, std::max(FVert.FRange - CH, 0)) : 0;
+    int B = BorderWidth();
+    int AvailW = std::max(Width() - 2 * B, 0), AvailH = std::max(Height() - 2 * B, 0);
+    bool NeedV = FVert.FVisible && FVert.FRange > AvailH;
+    int CW = std::max(AvailW - (NeedV ? ScrollBarSize : 0), 0);
+    bool NeedH = FHorz.FVisible && FHorz.FRange > CW;
+    int CH = std::max(AvailH - (NeedH ? ScrollBarSize : 0), 0);
+    if (!NeedV && FVert.FVisible && FVert.FRange > CH) {
+      NeedV = true;
+      CW = std::max(AvailW - ScrollBarSize, 0);
+    }
+    SizeChanged = CW != FClientW || CH != FClientH;
+    FClientW = CW;
+    FClientH = CH;
+    FHorz.FShown = NeedH;
+    FVert.FShown = NeedV;
+    FHorz.FPosition = NeedH ? std::clamp(FHorz.FPosition, 0, std::max(FHorz.FRange - CW, 0)) : 0;
+    FVert.FPosition = NeedV ? std::clamp(FVert.FPosition, 0, std::max(FVert.FRange - CH, 0)) : 0;
 
-  FViewport->setGeometry(B, B, CW, CH);
-  FContent->setGeometry(-FHorz.FPosition, -FVert.FPosition, std::max(FHorz.FRange, CW), std::max(FVert.FRange, CH));
-  FHorz.FBar->setGeometry(B, B + CH, CW, ScrollBarSize);
-  FVert.FBar->setGeometry(B + CW, B, ScrollBarSize, CH);
-  FHorz.FBar->setRange(0, std::max(FHorz.FRange - CW, 0));
-  FVert.FBar->setRange(0, std::max(FVert.FRange - CH, 0));
-  FHorz.FBar->setPageStep(std::max(CW, 1));
-  FVert.FBar->setPageStep(std::max(CH, 1));
-  FHorz.FBar->setValue(FHorz.FPosition);
-  FVert.FBar->setValue(FVert.FPosition);
-  FHorz.FBar->setVisible(NeedH);
-  FVert.FBar->setVisible(NeedV);
-  FUpdating = false;
+    FViewport->setGeometry(B, B, CW, CH);
+    FContent->setGeometry(-FHorz.FPosition, -FVert.FPosition, std::max(FHorz.FRange, CW), std::max(FVert.FRange, CH));
+    FHorz.FBar->setGeometry(B, B + CH, CW, ScrollBarSize);
+    FVert.FBar->setGeometry(B + CW, B, ScrollBarSize, CH);
+    FHorz.FBar->setRange(0, std::max(FHorz.FRange - CW, 0));
+    FVert.FBar->setRange(0, std::max(FVert.FRange - CH, 0));
+    FHorz.FBar->setPageStep(std::max(CW, 1));
+    FVert.FBar->setPageStep(std::max(CH, 1));
+    FHorz.FBar->setValue(FHorz.FPosition);
+    FVert.FBar->setValue(FVert.FPosition);
+    FHorz.FBar->setVisible(NeedH);
+    FVert.FBar->setVisible(NeedV);
+  }
   if (SizeChanged) Realign();
 }
 

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/forms/Forms.h"
 
 // ---- TLabel
@@ -243,13 +244,12 @@ TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner, new QComboBox), F
 }
 
 void TComboBox::ItemsChanged() {
-  FSyncing = true;
+  TRestore<bool> Busy(FSyncing, true);
   QString Kept = FCombo->currentText();
   FCombo->clear();
   for (int I = 0; I < FItems.Count(); ++I) FCombo->addItem(QString::fromStdString(FItems.Get(I)));
   FCombo->setCurrentIndex(-1);
   if (FStyle != csDropDownList) FCombo->setEditText(Kept);
-  FSyncing = false;
 }
 
 int TComboBox::ItemIndex() const { return FCombo->currentIndex(); }
@@ -266,11 +266,10 @@ void TComboBox::SetStyle(TComboBoxStyle V) {
 std::string TComboBox::GetText() const { return FCombo->currentText().toStdString(); }
 
 void TComboBox::TextChanged() {
-  FSyncing = true;
+  TRestore<bool> Busy(FSyncing, true);
   int I = FItems.IndexOf(FText);
   if (FStyle == csDropDownList)
     FCombo->setCurrentIndex(I);
   else
     FCombo->setEditText(QString::fromStdString(FText));
-  FSyncing = false;
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/WidgetBridge.h"
@@ -73,7 +74,7 @@ void TWinControl::ChildBoundsChanged(TControl* C) {
 
 void TWinControl::Realign() {
   if (FAlignDisabled || FAligning || HasState(csDestroying)) return;
-  FAligning = true;
+  TRestore<bool> Busy(FAligning, true);
   int L = 0, T = 0, R = ClientWidth(), B = ClientHeight();
   AdjustClientRect(L, T, R, B);
   auto Place = [&](TAlign A) {
@@ -103,7 +104,6 @@ void TWinControl::Realign() {
     }
   };
   for (TAlign A : {alTop, alBottom, alLeft, alRight, alClient}) Place(A);
-  FAligning = false;
 }
 
 void TWinControl::Resize() {
@@ -271,14 +271,9 @@ void PaintThrough(QWidget* W, TCanvas& Canvas, const TFont& Font, F&& Paint) {
   int Ppi = ScreenPixelsPerInch();
   TQtPainterDC Dc(W, Ppi, Ppi);
   Canvas.SetHandle(&Dc);
+  TFinally Release([&Canvas] { Canvas.SetHandle(nullptr); });
   Canvas.SetFont(Font);
-  try {
-    Paint();
-  } catch (...) {
-    Canvas.SetHandle(nullptr);
-    throw;
-  }
-  Canvas.SetHandle(nullptr);
+  Paint();
 }
 }  // namespace
 

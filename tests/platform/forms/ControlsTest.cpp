@@ -138,6 +138,20 @@ TEST_F(ControlsTest, PanelBevelsAndBorderNarrowTheAlignedArea) {
   EXPECT_EQ(BoundsOf(Child), (std::array<int, 4>{5, 5, 90, 50}));
 }
 
+TEST_F(ControlsTest, AResizeHandlerThatFailsDoesNotSwitchAlignmentOff) {
+  TPanel Panel(nullptr);
+  Panel.SetBounds(0, 0, 100, 60);
+  auto* Child = new TPanel(&Panel);
+  Child->SetParent(&Panel);
+  bool Fail = true;
+  Child->OnResize = [&](TObject*) {
+    if (std::exchange(Fail, false)) throw Exception("resize");
+  };
+  EXPECT_THROW(Child->SetAlign(alClient), Exception);
+  Panel.SetBounds(0, 0, 120, 80);
+  EXPECT_EQ(BoundsOf(Child), (std::array<int, 4>{1, 1, 118, 78}));  // inside the raised bevel
+}
+
 TEST_F(ControlsTest, MouseEventsReachTheHandlersAndAClickNeedsPressAndReleaseInside) {
   TForm Form(nullptr);
   auto* P = new TPanel(&Form);
