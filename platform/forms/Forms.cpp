@@ -178,8 +178,10 @@ TModalResult TForm::ShowModal() {
   TFinally EndModal([this, Self] {
     if (!IsWindow(Self)) return;
     FModal = false;
-    Widget()->setWindowModality(Qt::NonModal);
+    // Hidden first: Qt leaves its modal state only when a window still modal is
+    // hidden, else the freed form stays on its modal stack and blocks the others.
     Hide();
+    Widget()->setWindowModality(Qt::NonModal);
   });
   Show();
   while (true) {

@@ -120,6 +120,7 @@ TEST_F(FormTest, ShowModalRunsUntilAButtonGivesAModalResult) {
   EXPECT_EQ(Form.ShowModal(), mrOk);
   EXPECT_FALSE(Form.Visible());
   EXPECT_FALSE(Form.Modal());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // the other windows take input again
   Clicker->SetEnabled(false);
 
   // Close on a modal form cancels it; a shown form cannot go modal.
