@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/app/Application.h"
 #include "platform/graphics/EmfPlayer.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/QtPainterDC.h"
@@ -44,7 +45,8 @@ TMetafile TextDensePage() {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  InitializeApplication(argc, argv, TDisplayMode::Offscreen);
   TMetafile Page = TextDensePage();
   const auto& B = Page.Data();
   size_t Records = ParseEnhMetaFile(B.data(), B.size()).size();
@@ -80,5 +82,6 @@ int main() {
     PlayBig.push_back(std::chrono::duration<double, std::milli>(Clock::now() - T0).count());
   }
   std::printf("play into 2481x3508 image at 300 ppi, median: %.2f ms\n", Median(PlayBig));
+  FinalizeApplication();
   return 0;
 }

@@ -7,6 +7,8 @@
 #include "lxreport/LXDataAccess.h"
 #include "lxreport/LXEvFunctions.h"
 #include "lxreport/LXEvaluator.h"
+#include "lxreport/LXReport.h"
+#include "platform/app/Application.h"
 
 namespace {
 struct TBenchField : TLXFieldAccess {
@@ -37,8 +39,9 @@ struct TBenchDataSet : TLXDataSetAccess {
 };
 }  // namespace
 
-int main() {
-  InitializeLXExpressions("bench");
+int main(int argc, char** argv) {
+  InitializeApplication(argc, argv, TDisplayMode::Offscreen);
+  InitializeLXReport();
   TBenchDataSet DS;
   TLXDataSetList List{&DS};
   TLXEvaluator E;
@@ -58,6 +61,7 @@ int main() {
   std::printf("expression SUM(PRICE * QTY) + 1: %d records in %.3f s = %.0f records/s (one aggregate pass and one value per record)\n",
               Records, Secs, Records / Secs);
   std::printf("final value kind %d: %.1f\n", V.Kind, V.Float);
-  FinalizeLXExpressions();
+  FinalizeLXReport();
+  FinalizeApplication();
   return 0;
 }

@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "lxreport/LXPreview.h"
+#include "lxreport/forms/LXPreview.h"
+#include "lxreport/forms/LXReportForms.h"
 #include "platform/classes/TempFiles.h"
-#include "platform/forms/Application.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/FormsApplication.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -37,7 +38,8 @@ void DrawPage(TLXPrinter& P, int N) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  InitializeApplication(argc, argv);
+  InitializeForms(argc, argv, TDisplayMode::Offscreen);
+  InitializeLXReportForms();
   SetSystemPrintersEnabled(false);
   std::string Path = GetTempFileName(GetTempPath(), "bench");
   constexpr int Pages = 10000;
@@ -85,6 +87,7 @@ int main(int argc, char** argv) {
     Preview->SetLXPrinter(nullptr);
   }
   DeleteFile(Path);
-  FinalizeApplication();
+  FinalizeLXReportForms();
+  FinalizeForms();
   return 0;
 }

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "lxreport/LXPrntr.h"
-#include "platform/forms/Application.h"
+#include "lxreport/LXReport.h"
+#include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
 
@@ -33,9 +34,9 @@ void DrawPage(TLXPrinter& P, int Page) {
 }
 }  // namespace
 
-int main() {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // no window is shown
-  InitializeApplication();
+int main(int argc, char** argv) {
+  InitializeApplication(argc, argv, TDisplayMode::Offscreen);  // no window is shown
+  InitializeLXReport();
   SetSystemPrintersEnabled(false);
   TVirtualPrinterConfig Config;
   Config.PixelsPerInchX = Config.PixelsPerInchY = 300;
@@ -63,6 +64,7 @@ int main() {
                 Ms(A, B), Printed ? "printed" : "NOT printed", Virtual->Jobs().back().PageCount);
   }
   UninstallAllPrinters();
+  FinalizeLXReport();
   FinalizeApplication();
   return 0;
 }

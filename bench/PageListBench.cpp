@@ -8,6 +8,7 @@
 
 #include "lxreport/LXCompress.h"
 #include "lxreport/LXPageList.h"
+#include "platform/app/Application.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
@@ -56,7 +57,8 @@ double Best(int Runs, F Fn) {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  InitializeApplication(argc, argv, TDisplayMode::Offscreen);
   // Coding through the page list: 200 recorded pages.
   std::vector<TMetafile> Pages;
   size_t Total = 0;
@@ -97,5 +99,6 @@ int main() {
   });
   std::printf("10,000-page file: open + pages 1, 10000, 5000: %.2f ms\n", OpenMs);
   DeleteFile(Path);
+  FinalizeApplication();
   return 0;
 }

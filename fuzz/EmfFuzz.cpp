@@ -5,11 +5,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/app/Application.h"
 #include "platform/graphics/CallLogDC.h"
 #include "platform/graphics/EmfPlayer.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/QtPainterDC.h"
 #include "platform/rtl/SysUtils.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  InitializeApplication(*argc, *argv, TDisplayMode::Offscreen);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   TBytesStream S(Data, static_cast<int64_t>(Size));

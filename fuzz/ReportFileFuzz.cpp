@@ -6,7 +6,15 @@
 
 #include "lxreport/LXError.h"
 #include "lxreport/LXPageList.h"
+#include "lxreport/LXReport.h"
+#include "platform/app/Application.h"
 #include "platform/classes/TempFiles.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  InitializeApplication(*argc, *argv, TDisplayMode::Offscreen);
+  InitializeLXReport();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   static const std::string Path = GetTempFileName(GetTempPath(), "fuzz");

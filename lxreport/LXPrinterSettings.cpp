@@ -1,6 +1,6 @@
 #include "lxreport/LXPrinterSettings.h"
 
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 #include "platform/printing/PaperSizes.h"
 #include "platform/rtl/RtlMath.h"
 

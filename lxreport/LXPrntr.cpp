@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "lxreport/LXError.h"
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 #include "platform/rtl/RtlMath.h"
 
 std::function<void(TLXPrinter*)> LXPreviewInterface;

@@ -13,7 +13,7 @@
 #include "lxreport/LXPageList.h"
 #include "lxreport/LXPrinterSettings.h"
 #include "platform/classes/Classes.h"
-#include "platform/forms/Messages.h"
+#include "platform/app/Messages.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/printing/Printers.h"

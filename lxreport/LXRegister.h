@@ -1,18 +1,6 @@
 #pragma once
-// Registration of the report's streamable classes, and the list of data sets
-// a form (and the application's data modules) own, for the expression builder.
-#include <memory>
-
-#include "platform/classes/StringList.h"
-
-class TComponent;
-
+// Registration of the report's streamable classes. The data sets a form owns
+// are listed by ListDataSets (lxreport/forms/LXFormDataSets.h).
 // Registers the report component classes with the streaming registry.
 void RegisterLXReportClasses();
 void UnRegisterLXReportClasses();
-
-// A new list of data sets: each entry the data set's Name with the data set as
-// its object. Form's owned components are searched in order, windowed controls
-// that are not data sets recursively; then, when IncludeDataModules, the data
-// sets each data module owns directly.
-std::unique_ptr<TStringList> ListDataSets(TComponent* Form, bool IncludeDataModules);

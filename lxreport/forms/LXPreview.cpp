@@ -1,4 +1,4 @@
-#include "lxreport/LXPreview.h"
+#include "lxreport/forms/LXPreview.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "lxreport/LXPrintDialog.h"
+#include "lxreport/forms/LXPrintDialog.h"
 
 #include "platform/printing/Printers.h"
 

@@ -1,6 +1,6 @@
-#include "lxreport/LXProgress.h"
+#include "lxreport/forms/LXProgress.h"
 
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 
 const TClassInfo& TLXProgressForm::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TLXProgressForm>("TLXProgressForm", &TForm::StaticClassInfo());

@@ -1,24 +1,44 @@
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 
 #include <QAbstractEventDispatcher>
-#include <QApplication>
+#include <QGuiApplication>
 #include <QThread>
+#include <cstdlib>
 #include <filesystem>
-#include <memory>
 
-#include "platform/forms/MessageDispatch.h"
+#include "platform/app/MessageDispatch.h"
+#include "platform/app/QtArguments.h"
+#include "platform/graphics/GraphicsInit.h"
+#include "platform/printing/PrinterList.h"
 
 TApplication* Application = nullptr;
 
 namespace {
-// Only a Qt application made here is freed here, and only by FinalizeApplication:
-// a program that ends without it leaves the Qt application to the system, because
-// destroying it among the static destructors crashes inside Qt.
+int InitCount = 0;
+// Only a Qt application made here is freed here, and only by the last
+// FinalizeApplication: a program that ends without it leaves the Qt
+// application to the system, because destroying it among the static
+// destructors crashes inside Qt.
 QCoreApplication* OwnQtApp = nullptr;
-int QtArgc = 1;
-char QtArg0[] = "mivoreport";
-char* QtArgv[] = {QtArg0, nullptr};
+int Argc = 1;
+char Arg0[] = "mivoreport";
+char ArgPlatform[] = "-platform";
+char ArgOffscreen[] = "offscreen";
+char* Argv[] = {Arg0, nullptr, nullptr, nullptr};
 }  // namespace
+
+int& QtArgc(TDisplayMode Mode) {
+  Argc = 1;
+  const char* Named = std::getenv("QT_QPA_PLATFORM");
+  if (Mode == TDisplayMode::Offscreen && !(Named && *Named)) {
+    Argv[Argc++] = ArgPlatform;
+    Argv[Argc++] = ArgOffscreen;
+  }
+  Argv[Argc] = nullptr;
+  return Argc;
+}
+
+char** QtArgv() { return Argv; }
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -49,12 +69,26 @@ void TApplication::Terminate() {
     if (auto* D = QAbstractEventDispatcher::instance(App->thread())) D->wakeUp();
 }
 
-void InitializeApplication(int argc, char** argv) {
-  if (Application) return;
-  if (!QCoreApplication::instance()) {
-    // Widgets need a QApplication; it is also the QGuiApplication that
-    // painting and printing need.
-    OwnQtApp = new QApplication(QtArgc, QtArgv);
+bool DisplayAvailable() {
+  auto Set = [](const char* Name) {
+    const char* V = std::getenv(Name);
+    return V && *V;
+  };
+  return Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+}
+
+void InitializeApplication(int argc, char** argv, TDisplayMode Mode) {
+  if (InitCount++ > 0) return;
+  if (!QCoreApplication::instance()) OwnQtApp = new QGuiApplication(QtArgc(Mode), QtArgv());
+  try {
+    InitializeGraphics();
+    InitializePrinting();
+  } catch (...) {
+    FinalizeGraphics();
+    delete OwnQtApp;
+    OwnQtApp = nullptr;
+    InitCount = 0;
+    throw;
   }
   CreateMessageDispatcher();
   Application = new TApplication(nullptr);
@@ -62,9 +96,12 @@ void InitializeApplication(int argc, char** argv) {
 }
 
 void FinalizeApplication() {
+  if (InitCount == 0 || --InitCount > 0) return;
   delete Application;
   Application = nullptr;
   FreeMessageDispatcher();
+  FinalizePrinting();
+  FinalizeGraphics();
   delete OwnQtApp;
   OwnQtApp = nullptr;
 }

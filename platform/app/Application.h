@@ -1,12 +1,19 @@
 #pragma once
 // The application object: title, program path, and the message loop over
-// Qt's event loop. InitializeApplication creates the global Application (and
-// a Qt application object when there is none); FinalizeApplication frees it.
+// Qt's event loop. InitializeApplication is the platform's start-up for a
+// program without windows; a program with windows calls InitializeForms
+// (platform/forms/FormsApplication.h), which calls it.
 #include <atomic>
 #include <string>
 #include <vector>
 
 #include "platform/classes/Classes.h"
+
+// How the program reaches the window system.
+enum class TDisplayMode {
+  Screen,     // Qt's platform: QT_QPA_PLATFORM, else the session's display
+  Offscreen,  // no window system (Qt's offscreen platform) unless QT_QPA_PLATFORM names one
+};
 
 class TApplication : public TComponent {
 public:
@@ -32,7 +39,7 @@ public:
   bool Terminated() const { return FTerminated; }
 
 private:
-  friend void InitializeApplication(int, char**);
+  friend void InitializeApplication(int, char**, TDisplayMode);
   std::string FTitle;
   std::vector<std::string> FParams;
   std::atomic<bool> FTerminated{false};
@@ -40,8 +47,14 @@ private:
 
 extern TApplication* Application;
 
-// Creates Application (and a Qt application on the main thread when none
-// exists yet). Calling it again does nothing. Arguments are kept as Params.
-void InitializeApplication(int argc = 0, char** argv = nullptr);
-// Frees Application and the Qt application it created.
+// Whether the session has a display (DISPLAY or WAYLAND_DISPLAY is set). A
+// command-line program picks Offscreen without one.
+bool DisplayAvailable();
+
+// The platform's start-up, on the main thread: creates the Qt GUI application
+// when none exists, then initialises the graphics, the printers, the message
+// dispatcher and Application, whose Params are argv[1..argc-1]. Each call is
+// matched by one FinalizeApplication; the last one undoes the start-up in
+// reverse and frees the Qt application it created.
+void InitializeApplication(int argc = 0, char** argv = nullptr, TDisplayMode Mode = TDisplayMode::Screen);
 void FinalizeApplication();

@@ -1,4 +1,4 @@
-#include "platform/forms/DataModule.h"
+#include "platform/app/DataModule.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 // Internal to platform/forms: the main-thread object that posted messages
 // travel to, made and freed with the application.
-#include "platform/forms/Messages.h"
+#include "platform/app/Messages.h"
 
 void CreateMessageDispatcher();
 void FreeMessageDispatcher();

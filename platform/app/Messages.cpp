@@ -1,4 +1,4 @@
-#include "platform/forms/Messages.h"
+#include "platform/app/Messages.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -9,7 +9,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "platform/forms/MessageDispatch.h"
+#include "platform/app/MessageDispatch.h"
 
 namespace {
 const QEvent::Type PostedMessageEvent = static_cast<QEvent::Type>(QEvent::User + 0x400);

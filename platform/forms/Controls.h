@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/classes/Classes.h"
-#include "platform/forms/Messages.h"
+#include "platform/app/Messages.h"
 #include "platform/graphics/Canvas.h"
 
 class QWidget;

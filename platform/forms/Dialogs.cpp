@@ -1,6 +1,6 @@
 #include "platform/forms/Dialogs.h"
 
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 #include "platform/printing/Printers.h"
 
 namespace {

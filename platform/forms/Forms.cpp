@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/app/Application.h"
 #include "platform/classes/ScopeGuard.h"
-#include "platform/forms/Application.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/forms/WidgetBridge.h"
 
@@ -168,7 +168,7 @@ void TForm::Show() {
 }
 
 TModalResult TForm::ShowModal() {
-  if (!Application) throw EInvalidOperation("ShowModal sem aplicação: chame InitializeApplication");
+  if (!Application) throw EInvalidOperation("ShowModal sem aplicação: chame InitializeForms");
   if (Visible() || FModal) throw EInvalidOperation("Não é possível tornar modal uma janela visível");
   FModal = true;
   FModalResult = mrNone;

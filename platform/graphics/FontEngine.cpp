@@ -5,12 +5,12 @@
 #include <QMutex>
 #include <QString>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <map>
-#include <memory>
 #include <tuple>
 
+#include "platform/graphics/GraphicsInit.h"
 #include "platform/graphics/QtSupport.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -61,18 +61,32 @@ double CellRatio(const TLogFont& Font) {
 }
 }  // namespace
 
-void QtSupport::EnsureGuiApplication() {
-  if (QCoreApplication::instance()) return;
-  static int Argc = 1;
-  static char Name[] = "mivo";
-  static char* Argv[] = {Name, nullptr};
-  // Nothing here reads the display; headless runs need no window system.
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static std::unique_ptr<QGuiApplication> App(new QGuiApplication(Argc, Argv));
+namespace {
+std::atomic<bool> Initialized{false};
+}  // namespace
+
+void InitializeGraphics() {
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    throw EInvalidOperation("InitializeGraphics sem aplicação gráfica do Qt: chame InitializeApplication");
+  Initialized = true;
+}
+
+void FinalizeGraphics() {
+  Initialized = false;
+  QMutexLocker L(&CacheLock);
+  RawCache.clear();
+  CellRatioCache.clear();
+}
+
+bool GraphicsInitialized() { return Initialized; }
+
+void QtSupport::RequireGraphics() {
+  if (!Initialized)
+    throw EInvalidOperation("Gráficos usados antes de InitializeGraphics: chame InitializeApplication no início do programa");
 }
 
 QRawFont QtSupport::RawFont(const TLogFont& Font, double PixelEm) {
-  EnsureGuiApplication();
+  RequireGraphics();
   // Absurd heights (from damaged files) measure as the largest sane one.
   if (!(PixelEm > 0.01)) PixelEm = 0.01;
   if (PixelEm > 1e6) PixelEm = 1e6;

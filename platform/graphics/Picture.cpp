@@ -91,7 +91,7 @@ void TIcon::Draw(TCanvas& Canvas, const TRect& R) {
 
 void TIcon::LoadFromStream(TStream& Stream) {
   std::vector<uint8_t> B = ReadRest(Stream);
-  QtSupport::EnsureGuiApplication();
+  QtSupport::RequireGraphics();
   QImage Img;
   if (B.size() < 6 || B[0] || B[1] || B[2] != 1 || B[3] ||
       !Img.loadFromData(reinterpret_cast<const uchar*>(B.data()), static_cast<int>(B.size()), "ICO"))

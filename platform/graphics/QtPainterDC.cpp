@@ -9,7 +9,7 @@
 #include "platform/graphics/QtSupport.h"
 
 TQtPainterDC::TQtPainterDC(QPaintDevice* Device, int PpiX, int PpiY) : D(std::make_unique<Impl>()) {
-  QtSupport::EnsureGuiApplication();
+  QtSupport::RequireGraphics();
   D->Dev = Device;
   D->PpiX = PpiX;
   D->PpiY = PpiY;
@@ -20,7 +20,7 @@ TQtPainterDC::TQtPainterDC(QPaintDevice* Device, int PpiX, int PpiY) : D(std::ma
 }
 
 TQtPainterDC::TQtPainterDC(QPainter* ActivePainter, int PpiX, int PpiY) : D(std::make_unique<Impl>()) {
-  QtSupport::EnsureGuiApplication();
+  QtSupport::RequireGraphics();
   D->Dev = ActivePainter->device();
   D->P = ActivePainter;
   D->OwnsPainter = false;

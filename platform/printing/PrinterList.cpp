@@ -4,23 +4,24 @@
 #include <algorithm>
 #include <mutex>
 
-#include "platform/printing/CupsPrinter.h"
+#include "platform/printing/Printers.h"
 
 namespace {
 std::mutex ListLock;
 bool SystemEnabled = true;
 bool SystemRead = false;
+TSystemPrinterSource SystemSource;
 std::vector<std::shared_ptr<TPrinterDriver>> SystemPrinters;
 std::string SystemDefault;
 std::vector<std::shared_ptr<TPrinterDriver>> OwnPrinters;
 std::shared_ptr<TPrinterDriver> OwnDefault;
 
 void ReadSystemLocked() {
-  if (SystemRead || !SystemEnabled) return;
+  if (SystemRead || !SystemEnabled || !SystemSource) return;
   // Qt's print support needs the GUI application: before it exists the list
   // is empty and is read again later.
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-  SystemPrinters = EnumerateCupsPrinters(SystemDefault);
+  SystemPrinters = SystemSource(SystemDefault);
   SystemRead = true;
 }
 }  // namespace
@@ -52,6 +53,14 @@ void RefreshPrinters() {
   SystemDefault.clear();
 }
 
+void SetSystemPrinterSource(TSystemPrinterSource Source) {
+  std::lock_guard<std::mutex> G(ListLock);
+  SystemSource = std::move(Source);
+  SystemRead = false;
+  SystemPrinters.clear();
+  SystemDefault.clear();
+}
+
 void SetSystemPrintersEnabled(bool Enabled) {
   std::lock_guard<std::mutex> G(ListLock);
   SystemEnabled = Enabled;
@@ -78,4 +87,11 @@ void UninstallAllPrinters() {
   std::lock_guard<std::mutex> G(ListLock);
   OwnPrinters.clear();
   OwnDefault.reset();
+}
+
+void InitializePrinting() { RefreshPrinters(); }
+
+void FinalizePrinting() {
+  FreeGlobalPrinter();
+  RefreshPrinters();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The installed printers: the system's (CUPS) followed by the virtual printers
 // a test installed. With neither, the list is empty and nothing fails.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,13 @@ std::string DefaultPrinterName();
 // Enumerates the system's printers again.
 void RefreshPrinters();
 
+// Where the system's printers come from: the printers in the system's order and
+// the name of its default (empty when none). InitializeCupsPrinters
+// (platform/printing/cups) installs CUPS; without a source only the program's
+// own printers are listed.
+using TSystemPrinterSource = std::function<std::vector<std::shared_ptr<TPrinterDriver>>(std::string& DefaultName)>;
+void SetSystemPrinterSource(TSystemPrinterSource Source);
+
 // Whether the system's printers are listed (on by default). Tests that must
 // not depend on the machine switch them off.
 void SetSystemPrintersEnabled(bool Enabled);
@@ -25,3 +33,10 @@ bool SystemPrintersEnabled();
 void InstallPrinter(std::shared_ptr<TPrinterDriver> Driver, bool Default = false);
 void UninstallPrinter(const std::shared_ptr<TPrinterDriver>& Driver);
 void UninstallAllPrinters();
+
+// Start-up of the printing library (after the graphics). FinalizePrinting
+// frees the global printer and forgets the system's printers, whose backends
+// must not outlive the Qt application; the program's own printers stay
+// installed until their owner uninstalls them.
+void InitializePrinting();
+void FinalizePrinting();

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
 #include "platform/rtl/RtlMath.h"

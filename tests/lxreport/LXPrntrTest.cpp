@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "lxreport/LXError.h"
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
 #include "tests/platform/printing/CupsPdfQueue.h"

@@ -1,4 +1,4 @@
-#include "platform/printing/CupsPrinter.h"
+#include "platform/printing/cups/CupsPrinter.h"
 
 #include <cups/cups.h>
 
@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/printing/PaperSizes.h"
+#include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 
 namespace {
@@ -236,3 +237,7 @@ std::vector<std::shared_ptr<TPrinterDriver>> EnumerateCupsPrinters(std::string& 
   DefaultName = QPrinterInfo::defaultPrinterName().toStdString();
   return L;
 }
+
+void InitializeCupsPrinters() { SetSystemPrinterSource(EnumerateCupsPrinters); }
+
+void FinalizeCupsPrinters() { SetSystemPrinterSource(nullptr); }

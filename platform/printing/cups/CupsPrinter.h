@@ -11,3 +11,8 @@
 // (empty when none is set). Empty when no Qt GUI application exists or CUPS
 // cannot be reached.
 std::vector<std::shared_ptr<TPrinterDriver>> EnumerateCupsPrinters(std::string& DefaultName);
+
+// Makes the CUPS queues the system's printers of the printer list
+// (SetSystemPrinterSource); FinalizeCupsPrinters removes them again.
+void InitializeCupsPrinters();
+void FinalizeCupsPrinters();

@@ -1,11 +1,11 @@
-#include "lxreport/LXPreview.h"
+#include "lxreport/forms/LXPreview.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QWidget>
 
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 

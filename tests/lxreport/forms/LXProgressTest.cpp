@@ -1,4 +1,4 @@
-#include "lxreport/LXProgress.h"
+#include "lxreport/forms/LXProgress.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "lxreport/LXPrintDialog.h"
-#include "platform/forms/Application.h"
+#include "lxreport/forms/LXPrintDialog.h"
+#include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 #include "platform/printing/VirtualPrinter.h"

@@ -1,33 +1,54 @@
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <cstdlib>
 #include <thread>
 
-#include "platform/forms/Messages.h"
+#include "platform/app/Messages.h"
+#include "platform/graphics/FontEngine.h"
+#include "platform/graphics/GraphicsInit.h"
 
-TEST(ApplicationTest, InitialiseCreatesTheGlobalsOnceAndFinaliseFreesThem) {
-  ASSERT_EQ(Application, nullptr);
-  char A0[] = "prog", A1[] = "report.lxp";
-  char* Argv[] = {A0, A1, nullptr};
-  InitializeApplication(2, Argv);
-  TApplication* First = Application;
-  ASSERT_NE(First, nullptr);
-  ASSERT_NE(QCoreApplication::instance(), nullptr);
+// The test main made the application; each test leaves it made.
+TEST(ApplicationTest, StartUpIsCountedAndTheLastFinaliseUndoesItInReverse) {
+  TApplication* Outer = Application;
+  ASSERT_NE(Outer, nullptr);
   InitializeApplication();
-  EXPECT_EQ(Application, First);
-  EXPECT_EQ(Application->Params(), std::vector<std::string>{"report.lxp"});
-  Application->SetTitle("Mivo Open Report");
-  EXPECT_EQ(Application->Title(), "Mivo Open Report");
-  EXPECT_NE(Application->ExeName().find("forms_tests"), std::string::npos);
+  EXPECT_EQ(Application, Outer);
+  FinalizeApplication();
+  EXPECT_EQ(Application, Outer);
+
   FinalizeApplication();
   EXPECT_EQ(Application, nullptr);
   EXPECT_EQ(QCoreApplication::instance(), nullptr);
+  EXPECT_FALSE(GraphicsInitialized());
+  // Measuring text needs the Qt application: before the start-up it is an
+  // error, never a Qt application made behind the program's back.
+  EXPECT_THROW(FontEngine::Metrics(TLogFont{}), EInvalidOperation);
+  EXPECT_EQ(QCoreApplication::instance(), nullptr);
+
+  // Without a display and without QT_QPA_PLATFORM, Offscreen picks Qt's
+  // offscreen platform and leaves the environment as it was.
+  std::string Named = std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+  unsetenv("QT_QPA_PLATFORM");
+  char A0[] = "prog", A1[] = "report.lxp";
+  char* Argv[] = {A0, A1, nullptr};
+  InitializeApplication(2, Argv, TDisplayMode::Offscreen);
+  EXPECT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
+  if (!Named.empty()) setenv("QT_QPA_PLATFORM", Named.c_str(), 1);
+  ASSERT_NE(Application, nullptr);
+  EXPECT_EQ(QGuiApplication::platformName(), "offscreen");
+  EXPECT_TRUE(GraphicsInitialized());
+  EXPECT_GT(FontEngine::Metrics(TLogFont{}).Height, 0);
+  EXPECT_EQ(Application->Params(), std::vector<std::string>{"report.lxp"});
+  Application->SetTitle("Mivo Open Report");
+  EXPECT_EQ(Application->Title(), "Mivo Open Report");
+  EXPECT_NE(Application->ExeName().find("app_tests"), std::string::npos);
 }
 
 TEST(ApplicationTest, TerminateWakesAWaitingHandleMessageAndEndsRun) {
-  InitializeApplication();
   EXPECT_FALSE(Application->Terminated());
   std::thread Stopper([] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -37,5 +58,8 @@ TEST(ApplicationTest, TerminateWakesAWaitingHandleMessageAndEndsRun) {
   Stopper.join();
   EXPECT_TRUE(Application->Terminated());
   Application->HandleMessage();  // does not wait any more
+  // A fresh start-up for the tests that follow.
   FinalizeApplication();
+  InitializeApplication(0, nullptr, TDisplayMode::Offscreen);
+  EXPECT_FALSE(Application->Terminated());
 }

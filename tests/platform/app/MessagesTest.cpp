@@ -1,4 +1,4 @@
-#include "platform/forms/Messages.h"
+#include "platform/app/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 
 namespace {
 class TRecorder : public TMessageTarget {

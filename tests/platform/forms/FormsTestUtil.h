@@ -9,7 +9,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 #include "platform/forms/Controls.h"
 
 class FormsTest : public ::testing::Test {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 #include "platform/printing/VirtualPrinter.h"
@@ -99,10 +99,10 @@ TEST_F(CupsPrinterTest, TheQueueReportsPapersAndMeasuresAndPrintsAPdf) {
 // Asking before the GUI application exists must not leave the system's list empty for good.
 TEST(PrinterListTest, ListAskedBeforeTheApplicationIsReadAgainAfterIt) {
   SetSystemPrintersEnabled(true);
+  FinalizeApplication();  // the test main's start-up
   EXPECT_TRUE(InstalledPrinters().empty());
-  InitializeApplication();
+  InitializeApplication(0, nullptr, TDisplayMode::Offscreen);
   size_t Seen = InstalledPrinters().size();
   RefreshPrinters();
   EXPECT_EQ(InstalledPrinters().size(), Seen);
-  FinalizeApplication();
 }

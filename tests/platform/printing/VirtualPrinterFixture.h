@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/forms/Application.h"
+#include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 #include "platform/printing/VirtualPrinter.h"

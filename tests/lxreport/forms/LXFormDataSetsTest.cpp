@@ -1,17 +1,16 @@
-#include "lxreport/LXRegister.h"
+#include "lxreport/forms/LXFormDataSets.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/data/DBTables.h"
 #include "platform/data/MemDataSet.h"
-#include "platform/forms/Application.h"
-#include "platform/forms/DataModule.h"
+#include "platform/app/Application.h"
+#include "platform/app/DataModule.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/StdCtrls.h"
 
 namespace {
-class LXRegisterTest : public ::testing::Test {
+class LXFormDataSetsTest : public ::testing::Test {
 protected:
   void SetUp() override { InitializeApplication(); }
   void TearDown() override { FinalizeApplication(); }
@@ -33,7 +32,7 @@ std::vector<std::string> Names(const TStringList& L) {
 }
 }  // namespace
 
-TEST_F(LXRegisterTest, ListsFormDataSetsRecursivelyAndDataModulesOnRequest) {
+TEST_F(LXFormDataSetsTest, ListsFormDataSetsRecursivelyAndDataModulesOnRequest) {
   TForm Form(nullptr);
   NewDataSet(&Form, "Clientes");
   auto* Panel = new TPanel(&Form);
@@ -51,12 +50,4 @@ TEST_F(LXRegisterTest, ListsFormDataSetsRecursivelyAndDataModulesOnRequest) {
             (std::vector<std::string>{"Clientes", "Pedidos", "Itens", "Produtos"}));
   EXPECT_EQ(ListDataSets(nullptr, false)->Count(), 0);
   EXPECT_EQ(Names(*ListDataSets(nullptr, true)), (std::vector<std::string>{"Produtos"}));
-}
-
-TEST_F(LXRegisterTest, RegistersDataSetClassesForStreams) {
-  RegisterLXReportClasses();
-  EXPECT_EQ(&FindClass("TQuery"), &TQuery::StaticClassInfo());
-  EXPECT_EQ(GetClass("TTable"), &TTable::StaticClassInfo());
-  UnRegisterLXReportClasses();
-  EXPECT_EQ(GetClass("TQuery"), nullptr);
 }

@@ -1,0 +1,36 @@
+#include "platform/forms/FormsApplication.h"
+
+#include <QApplication>
+
+#include "platform/app/QtArguments.h"
+#include "platform/printing/cups/CupsPrinter.h"
+
+namespace {
+int InitCount = 0;
+QApplication* OwnQtApp = nullptr;
+}  // namespace
+
+void InitializeForms(int argc, char** argv, TDisplayMode Mode) {
+  if (InitCount++ > 0) return;
+  // Widgets need a QApplication; it is also the QGuiApplication that the
+  // graphics and printing need, so it comes before InitializeApplication.
+  if (!QCoreApplication::instance()) OwnQtApp = new QApplication(QtArgc(Mode), QtArgv());
+  InitializeCupsPrinters();
+  try {
+    InitializeApplication(argc, argv, Mode);
+  } catch (...) {
+    FinalizeCupsPrinters();
+    delete OwnQtApp;
+    OwnQtApp = nullptr;
+    InitCount = 0;
+    throw;
+  }
+}
+
+void FinalizeForms() {
+  if (InitCount == 0 || --InitCount > 0) return;
+  FinalizeApplication();
+  FinalizeCupsPrinters();
+  delete OwnQtApp;
+  OwnQtApp = nullptr;
+}

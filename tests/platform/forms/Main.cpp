@@ -1,0 +1,8 @@
+#include "platform/forms/FormsApplication.h"
+#include "tests/TestMain.h"
+
+int main(int argc, char** argv) {
+  return RunTestProgram(
+      argc, argv, [](int Argc, char** Argv) { InitializeForms(Argc, Argv, TDisplayMode::Offscreen); },
+      [] { FinalizeForms(); });
+}
