@@ -45,7 +45,27 @@ TComponent::TComponent(TComponent* AOwner) {
 }
 
 TComponent::~TComponent() {
+  // Work is left only for a stack object or a plain delete, and the object is a TComponent now.
+  BeforeDestruction();
+}
+
+void TComponent::Free() noexcept {
+  BeforeDestruction();
+  delete this;
+}
+
+// csDestroying goes down the ownership tree at once, so owned components skip work while the
+// owner is going (layout, change events).
+void TComponent::MarkDestroying() {
   FComponentState |= csDestroying;
+  for (TComponent* C : FComponents) C->MarkDestroying();
+}
+
+void TComponent::BeforeDestruction() {
+  if (FFreeing) return;
+  FFreeing = true;
+  MarkDestroying();
+  Destroying();
   // Tell everyone who asked, then drop their links back to us.
   while (!FFreeNotifies.empty()) {
     TComponent* C = FFreeNotifies.back();
@@ -54,12 +74,9 @@ TComponent::~TComponent() {
     Back.erase(std::remove(Back.begin(), Back.end(), this), Back.end());
     C->Notification(this, opRemove);
   }
-  // Owned components go last-first, as the class library frees them.
-  while (!FComponents.empty()) {
-    TComponent* C = FComponents.back();
-    RemoveComponent(C);
-    delete C;
-  }
+  // Owned components go last-first, as the class library frees them; each is whole when it goes,
+  // and so is this owner, whose Notification override hears of each.
+  while (!FComponents.empty()) FComponents.back()->Free();
   if (FOwner) FOwner->RemoveComponent(this);
 }
 

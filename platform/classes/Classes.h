@@ -62,11 +62,24 @@ using TComponentState = uint32_t;
 DECLARE_EXCEPTION(EComponentError, Exception)
 
 // A component is freed by its owner. Free notification clears non-owning pointers.
+//
+// Freeing has two steps. BeforeDestruction runs while the object is still whole (its real class,
+// its members): it marks csDestroying, calls Destroying(), tells the free-notification receivers,
+// frees the owned components and leaves the owner, so every Notification(opRemove) sees the real
+// object and runs the receiver's override. Then the destructors run. Free() and owners take both
+// steps. A stack object or a plain delete reaches BeforeDestruction only from a destructor:
+// TComponent's own as a last resort (the object is then only a TComponent), or earlier from a class
+// that calls it first in its destructor (every class that overrides Destroying does).
 class TComponent : public TPersistent {
   DECLARE_CLASSINFO(TComponent)
 public:
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
+  // Frees a component made with new: BeforeDestruction, then delete. Use it instead of delete.
+  void Free() noexcept;
+  // The whole-object step of freeing; runs once, later calls do nothing: Destroying(), then the free
+  // notifications, the owned components (each through Free) and leaving the owner.
+  void BeforeDestruction();
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
 
@@ -114,7 +127,14 @@ public:
   virtual void SetParentComponent(TComponent*) {}
 
 protected:
+  // Told of a component inserted into or removed from this owner, and of a component this one asked
+  // (FreeNotification) to hear about being freed. On opRemove the component is whole but going
+  // (csDestroying set): read it, drop every pointer to it. Do not free it, keep it, re-insert it,
+  // ask for its free notification again, or throw.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
+  // First part of BeforeDestruction, once, while the object is whole (csDestroying already set):
+  // a descendant frees here what others must see whole and calls the inherited one.
+  virtual void Destroying() {}
   TPersistent* GetOwner() const override { return FOwner; }
   void ValidateRename(TComponent* C, const std::string& CurName, const std::string& NewName) const;
 
@@ -128,7 +148,24 @@ private:
   int32_t FDesignInfo = 0;
   // Owned components by upper-case name, kept once there are many (names are checked on every insert).
   std::unique_ptr<std::unordered_map<std::string, TComponent*>> FNameIndex;
+  bool FFreeing = false;  // BeforeDestruction has begun
   void IndexName(TComponent* C, bool Add);
+  void MarkDestroying();
+};
+
+// Frees the component P points at, if any, and clears P first (receivers see no dangling pointer).
+template <class T>
+void FreeAndNil(T*& P) noexcept {
+  T* X = P;
+  P = nullptr;
+  if (X) X->Free();
+}
+
+// Deleter for std::unique_ptr of components: frees through Free().
+struct TComponentDeleter {
+  void operator()(TComponent* C) const noexcept {
+    if (C) C->Free();
+  }
 };
 
 bool IsValidIdent(const std::string& S);

@@ -441,7 +441,7 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   TOnException Undo([&] {
     if (!Created) return;
     Forget(Result);
-    delete Result;
+    Result->Free();
   });
   if (!Result) {
     if (Flags & ffInherited) {
@@ -552,7 +552,7 @@ TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
   bool Created = false;
   TOnException Undo([&] {
     EndRead(false);
-    if (Created) delete Result;
+    if (Created) Result->Free();
   });
   if (!Result) {
     const TClassInfo& Info = FindComponentClass(ClassName);

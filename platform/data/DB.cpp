@@ -103,9 +103,16 @@ const TClassInfo& TDataSet::StaticClassInfo() {
 TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSet::~TDataSet() {
-  // Subclasses close their sources in their own destructors; the fields go here.
+  // Reached without Destroying for a stack object or a plain delete: subclasses close their sources
+  // in their own destructors; the fields go here, before TComponent's pass.
   DestroyFields();
   FActive = false;
+}
+
+void TDataSet::Destroying() {
+  if (FActive) DoClose();
+  DestroyFields();
+  TComponent::Destroying();
 }
 
 void TDataSet::CheckActive() const {
@@ -184,7 +191,7 @@ void TDataSet::CreateFields() {
 void TDataSet::DestroyFields() {
   std::vector<TField*> L;
   L.swap(FFields.FList);
-  for (auto It = L.rbegin(); It != L.rend(); ++It) delete *It;
+  for (auto It = L.rbegin(); It != L.rend(); ++It) (*It)->Free();
 }
 
 bool TDataSet::Fetched(int64_t Rec) {

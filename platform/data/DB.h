@@ -368,6 +368,9 @@ public:
   TDbCell CurrentCell(int FieldNo) const;
 
 protected:
+  // Closes while the subclass is whole (its InternalClose runs) and frees the fields, which the
+  // owner's pass over its components would otherwise free behind the field list.
+  void Destroying() override;
   // Fills FieldDefs() and prepares the source. Raises on failure.
   virtual void InternalOpen() = 0;
   virtual void InternalClose() {}

@@ -124,7 +124,7 @@ TControl::TControl(TComponent* AOwner, QWidget* AWidget) : TComponent(AOwner) {
 }
 
 TControl::~TControl() {
-  SetState(csDestroying, true);
+  BeforeDestruction();
   if (FParent) FParent->RemoveControl(this);
   FBridge->Control = nullptr;
   FWidget->removeEventFilter(FBridge);

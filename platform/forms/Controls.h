@@ -244,6 +244,8 @@ public:
 
 protected:
   TWinControl(TComponent* AOwner, QWidget* AWidget);
+  // Frees the child controls still on it while this parent is whole.
+  void Destroying() override;
   // Messages: 0x20A (wheel) goes to OnMouseWheel and, unhandled, to the parent.
   void WndProc(TMessage& Message) override;
   // Key handling: form preview first, then this control; a Key set to 0 stops it.

@@ -51,9 +51,14 @@ TForm::TForm(TComponent* AOwner) : TScrollingWinControl(AOwner) {
 }
 
 TForm::~TForm() {
-  if (OnDestroy) OnDestroy(this);
+  BeforeDestruction();
   auto& L = AllForms();
   L.erase(std::find(L.begin(), L.end(), this));
+}
+
+void TForm::Destroying() {
+  if (OnDestroy) OnDestroy(this);
+  TScrollingWinControl::Destroying();
 }
 
 void TForm::DoCreate() {
@@ -266,7 +271,7 @@ void TForm::DialogKey(uint16_t Key) {
 
 void TForm::WndProc(TMessage& Message) {
   if (Message.Msg == CM_RELEASE) {
-    delete this;
+    Free();
     return;
   }
   if (Message.Msg == WM_CLOSE) {

@@ -160,7 +160,7 @@ public:
   virtual void DialogKey(uint16_t Key);
 
   TNotifyEvent OnCreate;
-  // Fires in ~TForm, after a derived form's own members are gone.
+  // Fires when freeing begins, while the form and its controls are whole.
   TNotifyEvent OnDestroy;
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
@@ -183,6 +183,7 @@ protected:
   // CM_RELEASE frees the form; WM_CLOSE closes it as Close does.
   void WndProc(TMessage& Message) override;
   bool WidgetEvent(QEvent* E) override;
+  void Destroying() override;
 
 private:
   void ApplyWindowFlags();

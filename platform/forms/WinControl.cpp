@@ -28,10 +28,12 @@ TWinControl::TWinControl(TComponent* AOwner) : TWinControl(AOwner, nullptr) {}
 
 TWinControl::TWinControl(TComponent* AOwner, QWidget* AWidget) : TControl(AOwner, AWidget) {}
 
-TWinControl::~TWinControl() {
-  SetState(csDestroying, true);
+TWinControl::~TWinControl() { BeforeDestruction(); }
+
+void TWinControl::Destroying() {
   // The parent frees the children still on it, as the class library does.
-  while (!FControls.empty()) delete FControls.back();
+  while (!FControls.empty()) FControls.back()->Free();
+  TControl::Destroying();
 }
 
 void TWinControl::InsertControl(TControl* C) {

@@ -69,6 +69,75 @@ TEST(ComponentTest, FreeNotificationClearsReferences) {
   // The reverse link is gone too: destroying the watcher later touches nothing freed.
 }
 
+namespace {
+// A component with state of its own that a receiver reads when told it goes.
+class TBand : public TComponent {
+public:
+  TBand(TComponent* Owner, std::string Title) : TComponent(Owner), Title(std::move(Title)) {}
+  std::string Title;
+};
+
+// Keeps a pointer to one band and logs, by real class, every component it hears go.
+class TReport : public TComponent {
+public:
+  using TComponent::TComponent;
+  TBand* Current = nullptr;
+  std::vector<std::string>* Log = nullptr;
+
+protected:
+  void Notification(TComponent* C, TOperation Op) override {
+    TComponent::Notification(C, Op);
+    if (Op != opRemove) return;
+    auto* Band = dynamic_cast<TBand*>(C);
+    if (Log) Log->push_back(Band ? Name() + " lost " + Band->Title : Name() + " lost a non-band");
+    if (C == Current) Current = nullptr;
+  }
+};
+}  // namespace
+
+TEST(ComponentTest, FreeingTellsReceiversAndTheOwnerWhileTheComponentIsWhole) {
+  std::vector<std::string> Log;
+  auto* Owner = new TReport(nullptr);
+  Owner->SetName("Owner");
+  Owner->Log = &Log;
+  TReport Watcher(nullptr);
+  Watcher.SetName("Watcher");
+  Watcher.Log = &Log;
+
+  // Freed by whoever holds it: the watcher and the owner both see a TBand.
+  auto* Header = new TBand(Owner, "Header");
+  Header->FreeNotification(&Watcher);
+  Watcher.Current = Header;
+  Header->Free();
+  EXPECT_EQ(Log, (std::vector<std::string>{"Watcher lost Header", "Owner lost Header"}));
+  EXPECT_EQ(Watcher.Current, nullptr);
+  EXPECT_EQ(Owner->ComponentCount(), 0);
+
+  // Freed by its owner: the owner's override runs for each child, the receiver sees the band.
+  Log.clear();
+  auto* Detail = new TBand(Owner, "Detail");
+  new TBand(Owner, "Footer");
+  Detail->FreeNotification(&Watcher);
+  Owner->Current = Detail;
+  FreeAndNil(Owner);
+  EXPECT_EQ(Log, (std::vector<std::string>{"Owner lost Footer", "Watcher lost Detail", "Owner lost Detail"}));
+}
+
+TEST(ComponentTest, AStackOwnerStillFreesItsChildrenWhole) {
+  // Without Free the owner itself is only a TComponent when its destructor frees the children, but
+  // each child still goes through its own whole step and receivers see its real class.
+  std::vector<std::string> Log;
+  TReport Watcher(nullptr);
+  Watcher.SetName("Watcher");
+  Watcher.Log = &Log;
+  {
+    TComponent Owner(nullptr);
+    auto* Band = new TBand(&Owner, "Summary");
+    Band->FreeNotification(&Watcher);
+  }
+  EXPECT_EQ(Log, (std::vector<std::string>{"Watcher lost Summary"}));
+}
+
 TEST(ComponentTest, ClassInfoAndAssign) {
   TComponent C(nullptr);
   EXPECT_EQ(C.ClassName(), "TComponent");

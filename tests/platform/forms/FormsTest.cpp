@@ -87,6 +87,37 @@ TEST_F(FormTest, CreateShowActivateAndCloseActions) {
   EXPECT_FALSE(IsWindow(H));
 }
 
+namespace {
+class TReportForm : public TForm {
+public:
+  using TForm::TForm;
+  std::string Title = "Vendas";
+};
+}  // namespace
+
+TEST_F(FormTest, OnDestroyAndFreeNotificationsSeeTheWholeDerivedForm) {
+  // Released (caFree) and freed by Free alike: the handler and the receiver see the derived form.
+  for (bool Release : {false, true}) {
+    SCOPED_TRACE(Release ? "Release" : "Free");
+    std::vector<std::string> Log;
+    auto* Form = new TReportForm(nullptr);
+    auto* Edit = new TEdit(Form);
+    Edit->SetParent(Form);
+    Edit->SetText("abc");
+    Form->OnDestroy = [&](TObject* Sender) {
+      auto* F = dynamic_cast<TReportForm*>(Sender);
+      Log.push_back(F ? F->Title + " " + Edit->Text() : "not a report form");
+    };
+    if (Release) {
+      Form->Release();
+      Application->ProcessMessages();
+    } else {
+      Form->Free();
+    }
+    EXPECT_EQ(Log, (std::vector<std::string>{"Vendas abc"}));
+  }
+}
+
 TEST_F(FormTest, TheWindowsCloseBoxAndMessageGoThroughClose) {
   TForm Form(nullptr);
   int Closes = 0;
