@@ -1,8 +1,12 @@
 #include "lxreport/LXEvEnvironment.h"
 
+#include <algorithm>
+
 #include "lxreport/LXEvFunctions.h"
 #include "platform/classes/Filer.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/LocaleCase.h"
+#include "platform/rtl/SysUtils.h"
 
 using namespace LXExprText;
 
@@ -12,11 +16,7 @@ TLXEvEmbeddedFunction::TLXEvEmbeddedFunction(std::string Expression) : FExpressi
 
 void TLXEvEmbeddedFunction::Produce(TLXFiFo&, TLXEvValue& Value) {
   if (FEvaluating) return MakeErrorValue(Recursive, Value);
-  struct TGuard {
-    bool& Flag;
-    ~TGuard() { Flag = false; }
-  } Guard{FEvaluating};
-  FEvaluating = true;
+  TRestore<bool> Busy(FEvaluating, true);
   FEvaluator.CurrentValue(Value);
 }
 
@@ -38,13 +38,15 @@ TLXEvEnvironment::~TLXEvEnvironment() { TLXEvEnvironment::Clear(); }
 
 TLXEvEmbeddedFunction* TLXEvEnvironment::Entries(int Index) const {
   if (Index < 0 || Index >= Count()) Error("List index out of bounds (%d)", Index);
-  return static_cast<size_t>(Index) < FEntries.size() ? FEntries[static_cast<size_t>(Index)].get() : nullptr;
+  return FEntries[static_cast<size_t>(Index)].get();
 }
 
 int TLXEvEnvironment::EntryIndex(const std::string& Name) const {
+  // Names defined here are upper case, names read from a stream keep the case
+  // they were written in: compare without it either way.
   std::string U = AnsiUpperCase(Name);
   for (int I = 0; I < Count(); ++I)
-    if (Get(I) == U && static_cast<size_t>(I) < FEntries.size()) return I;
+    if (FEntries[static_cast<size_t>(I)] && AnsiUpperCase(Get(I)) == U) return I;
   return -1;
 }
 
@@ -58,9 +60,9 @@ void TLXEvEnvironment::Define(const std::string& Name, const std::string& Expres
   std::string U = AnsiUpperCase(Name);
   if (EntryIndex(U) >= 0) return;
   auto E = TLXEvEmbeddedFunction::CreateWithExpression(Expression);
-  FEntries.resize(static_cast<size_t>(Count()));  // names read without expressions get none
-  FEntries.push_back(E);
-  Add(U);
+  int I = Count();
+  Insert(I, U);
+  FEntries[static_cast<size_t>(I)] = E;
   if (IsCompiled()) CompileEntry(*E);
 }
 
@@ -69,9 +71,26 @@ void TLXEvEnvironment::Undefine(const std::string& Name) {
   if (I >= 0) Delete(I);
 }
 
+int TLXEvEnvironment::AddObject(const std::string& S, TObject* AObject) {
+  int Before = Count();
+  int I = TStringList::AddObject(S, AObject);
+  if (Count() > Before) FEntries.insert(FEntries.begin() + I, nullptr);
+  return I;
+}
+
+void TLXEvEnvironment::Insert(int Index, const std::string& S) {
+  TStringList::Insert(Index, S);
+  FEntries.insert(FEntries.begin() + Index, nullptr);
+}
+
+void TLXEvEnvironment::Exchange(int Index1, int Index2) {
+  TStringList::Exchange(Index1, Index2);
+  std::swap(FEntries[static_cast<size_t>(Index1)], FEntries[static_cast<size_t>(Index2)]);
+}
+
 void TLXEvEnvironment::Delete(int Index) {
-  if (Index >= 0 && static_cast<size_t>(Index) < FEntries.size()) FEntries.erase(FEntries.begin() + Index);
   TStringList::Delete(Index);
+  FEntries.erase(FEntries.begin() + Index);
 }
 
 std::unique_ptr<TLXEvElement> TLXEvEnvironment::ElementFor(const std::string& Name) {
@@ -114,9 +133,7 @@ void TLXEvEnvironment::Compile() {
 void TLXEvEnvironment::Discard() {
   if (this == SharedEnvironment() && ReleasingEnvironments) return;
   if (FCompileCount == 0) return;  // never below zero
-  struct TGuard {
-    ~TGuard() { ReleasingEnvironments = false; }
-  } Guard;
+  TFinally Released([] { ReleasingEnvironments = false; });
   ReleasingEnvironments = true;
   if (--FCompileCount == 0)
     for (auto& E : FEntries)
@@ -143,7 +160,21 @@ void TLXEvEnvironment::Clear() {
 
 // ---- stream properties ----
 
+namespace {
+// The reader's own message for bytes that do not form a valid stream.
+constexpr const char* InvalidStream = "Formato de stream inválido";
+
+bool IsDataProperty(const std::string& Path) {
+  size_t Dot = Path.rfind('.');
+  return SameTextAscii(Dot == std::string::npos ? Path : Path.substr(Dot + 1), "DATA");
+}
+}  // namespace
+
 void TLXEvEnvironment::DefineProperties(TFiler* Filer) {
+  // Reading: this "Strings" comes first and takes the property, so the list's
+  // own reader never runs; writing: the list's own writer writes the names.
+  if (auto* R = dynamic_cast<TReader*>(Filer))
+    R->DefineProperty("Strings", [this](TReader& Reader) { ReadNames(Reader); }, nullptr, false);
   TStringList::DefineProperties(Filer);
   Filer->DefineProperty(
       "DATA", [this](TReader& R) { ReadData(R); }, [this](TWriter& W) { WriteData(W); }, true);
@@ -155,16 +186,34 @@ void TLXEvEnvironment::WriteData(TWriter& W) const {
   W.WriteListEnd();
 }
 
+void TLXEvEnvironment::ReadNames(TReader& R) {
+  std::vector<std::string> Names;
+  R.ReadListBegin();
+  while (!R.EndOfList()) Names.push_back(R.ReadString());
+  R.ReadListEnd();
+  // The writer always puts "DATA" right after the names; without it the
+  // names would have no expressions.
+  int64_t At = R.Position();
+  bool DataFollows = !R.EndOfList() && IsDataProperty(R.ReadStr());
+  R.SetPosition(At);
+  if (!Names.empty() && !DataFollows) throw EReadError(InvalidStream);
+  TUpdateScope<TStrings> Update(*this);
+  Clear();
+  for (const std::string& N : Names) Add(N);
+}
+
 void TLXEvEnvironment::ReadData(TReader& R) {
   std::vector<std::string> Exprs;
   R.ReadListBegin();
   while (!R.EndOfList()) Exprs.push_back(R.ReadString());
   R.ReadListEnd();
-  if (Exprs.empty()) return;  // an environment without entries: nothing to attach
-  // The names came first, through the list's own "Strings".
-  if (Exprs.size() != static_cast<size_t>(Count())) throw EReadError("Expression list does not match its names");
-  FEntries.clear();
-  for (const std::string& X : Exprs) FEntries.push_back(TLXEvEmbeddedFunction::CreateWithExpression(X));
+  // An environment written without entries, read into one that has some
+  // (a report defines its counters when made): nothing to attach.
+  bool Complete = std::all_of(FEntries.begin(), FEntries.end(), [](const auto& E) { return E != nullptr; });
+  if (Exprs.empty() && Complete) return;
+  // The names came first; expression k belongs to name k.
+  if (Exprs.size() != static_cast<size_t>(Count())) throw EReadError(InvalidStream);
+  for (size_t K = 0; K < Exprs.size(); ++K) FEntries[K] = TLXEvEmbeddedFunction::CreateWithExpression(Exprs[K]);
   if (IsCompiled())
     for (auto& E : FEntries) CompileEntry(*E);
 }

@@ -35,17 +35,22 @@ private:
   bool FEvaluating = false;
 };
 
-// A string list of upper-case entry names; entry k compiles the k-th
+// A string list of entry names (upper case when defined here; a stream may
+// bring any case, and every lookup ignores it); entry k compiles the k-th
 // expression. In a form stream it is two properties of the owning property:
 // "Strings" (the names, written when there are any) and "DATA" (the
 // expressions, always written), matched by position.
+//
+// The entries stay in step with the names through adding, inserting,
+// exchanging and deleting; a name without an entry (added to the list
+// directly) is not a variable. Sorting the list is not supported.
 class TLXEvEnvironment : public TStringList {
   DECLARE_CLASSINFO(TLXEvEnvironment)
 public:
   TLXEvEnvironment();
   ~TLXEvEnvironment() override;
 
-  // The entry of the k-th name; nullptr while a stream has given names but no expressions yet.
+  // The entry of the k-th name; nullptr for a name added to the list directly.
   TLXEvEmbeddedFunction* Entries(int Index) const;
 
   // Appends an entry unless the name exists (the first expression stays).
@@ -76,17 +81,22 @@ public:
   // Frees the entries, last first.
   void Clear() override;
   void Delete(int Index) override;
-  // "Strings" from the list, then "DATA". Reading raises EReadError when the
-  // number of expressions differs from the number of names.
+  int AddObject(const std::string& S, TObject* AObject) override;
+  void Insert(int Index, const std::string& S) override;
+  void Exchange(int Index1, int Index2) override;
+  // "Strings", then "DATA". Reading raises EReadError when the names are not
+  // followed by their "DATA" or the number of expressions differs from the
+  // number of names.
   void DefineProperties(TFiler* Filer) override;
 
 private:
   int EntryIndex(const std::string& Name) const;
   void CompileEntry(TLXEvEmbeddedFunction& E);
+  void ReadNames(TReader& Reader);
   void ReadData(TReader& Reader);
   void WriteData(TWriter& Writer) const;
 
-  // Parallel to the names; wrappers hold entries only weakly.
+  // One per name, nullptr for a name without an entry; wrappers hold entries only weakly.
   std::vector<std::shared_ptr<TLXEvEmbeddedFunction>> FEntries;
   int FCompileCount = 0;
   TLXDataSetList* FDataSets = nullptr;

@@ -214,6 +214,16 @@ TEST(LXEvEnvironmentStreamTest, NamesAndExpressionsRoundTripThroughAFormStream) 
   Back.Functions.Discard();
 }
 
+namespace {
+std::vector<uint8_t> FromText(const std::string& T) {
+  TMemoryStream In, Out;
+  In.WriteBuffer(T.data(), static_cast<int64_t>(T.size()));
+  In.SetPosition(0);
+  ObjectTextToBinary(In, Out);
+  return Out.Bytes();
+}
+}  // namespace
+
 TEST(LXEvEnvironmentStreamTest, EmptyEnvironmentAndBadStreams) {
   TFuncHolder H(nullptr);
   std::vector<uint8_t> Bytes = WriteHolder(H);
@@ -223,23 +233,72 @@ TEST(LXEvEnvironmentStreamTest, EmptyEnvironmentAndBadStreams) {
   TFuncHolder Back(nullptr);
   ReadHolder(Bytes, Back);
   EXPECT_EQ(Back.Functions.Count(), 0);
+  // Read into an environment that has entries already (a report's counters): they stay.
+  Back.Functions.Define("PAGENUMBER", "0");
+  ReadHolder(Bytes, Back);
+  ASSERT_EQ(Back.Functions.Count(), 1);
+  EXPECT_EQ(Back.Functions.Entries(0)->ExpressionText(), "0");
 
-  // More expressions than names.
-  auto FromText = [](const std::string& T) {
-    TMemoryStream In, Out;
-    In.WriteBuffer(T.data(), static_cast<int64_t>(T.size()));
-    In.SetPosition(0);
-    ObjectTextToBinary(In, Out);
-    return Out.Bytes();
+  // Names and expressions that do not pair up.
+  const char* const Damaged[] = {
+      " Functions.Strings = ('A')\n Functions.DATA = ('1' '2')\n",  // more expressions than names
+      " Functions.Strings = ('A' 'B')\n Functions.DATA = ('1')\n",  // fewer
+      " Functions.Strings = ('A')\n Functions.DATA = ()\n",         // none
+      " Functions.Strings = ('A')\n",                                // no "DATA" at all
+      " Functions.Strings = ('A')\n Tag = 1\n",                     // not right after the names
+      " Functions.DATA = ('1')\n",                                   // expressions without names
+      " Functions.DATA = ('1')\n Functions.Strings = ('A')\n",      // names after their expressions
   };
-  TFuncHolder Bad(nullptr);
-  EXPECT_THROW(ReadHolder(FromText("object H: TFuncHolder\n Functions.Strings = ('A')\n"
-                                   " Functions.DATA = ('1' '2')\nend\n"),
-                          Bad),
-               EReadError);
+  for (const char* Props : Damaged) {
+    TFuncHolder Bad(nullptr);
+    EXPECT_THROW(ReadHolder(FromText(std::string("object H: TFuncHolder\n") + Props + "end\n"), Bad), EReadError)
+        << Props;
+    // Whatever was read, no name is a variable without its expression.
+    Bad.Functions.Define("B", "2");
+    Bad.Functions.Compile();
+    TLXEvValue V;
+    Bad.Functions.ValueOf("A", V);
+    EXPECT_EQ(V.Kind, evError) << Props;
+    EXPECT_EQ(Bad.Functions.FirstElementOf("A"), nullptr) << Props;
+    EXPECT_EQ(Describe(EvalText("A", nullptr, &Bad.Functions)), "E:Unknown function : A") << Props;
+    EXPECT_EQ(Describe(EvalText("B", nullptr, &Bad.Functions)), "I:2") << Props;
+    Bad.Functions.Discard();
+  }
+
   // A long string whose length runs past the end of the stream.
+  TFuncHolder Bad(nullptr);
   std::vector<uint8_t> Cut = WriteHolder(H);
-  std::vector<uint8_t> Damaged(Cut.begin(), Cut.end() - 4);
-  Damaged.insert(Damaged.end(), {12, 0xE8, 0x03, 0, 0});
-  EXPECT_THROW(ReadHolder(Damaged, Bad), EReadError);
+  std::vector<uint8_t> Truncated(Cut.begin(), Cut.end() - 4);
+  Truncated.insert(Truncated.end(), {12, 0xE8, 0x03, 0, 0});
+  EXPECT_THROW(ReadHolder(Truncated, Bad), EReadError);
+}
+
+TEST(LXEvEnvironmentStreamTest, NamesFromAStreamAreFoundInAnyCase) {
+  TFuncHolder H(nullptr);
+  ReadHolder(FromText("object H: TFuncHolder\n Functions.Strings = ('pageNumber' 'pre'#231'o')\n"
+                      " Functions.DATA = ('7' '2')\nend\n"),
+             H);
+  H.Functions.Compile();
+  EXPECT_EQ(Describe(EvalText("PAGENUMBER + [Preço]", nullptr, &H.Functions)), "I:9");
+  EXPECT_NE(H.Functions.FirstElementOf("pagenumber"), nullptr);
+  H.Functions.Define("PAGENUMBER", "99");  // the name exists: the first expression stays
+  EXPECT_EQ(H.Functions.Count(), 2);
+  H.Functions.Undefine("PREÇO");
+  EXPECT_EQ(H.Functions.Count(), 1);
+  H.Functions.Discard();
+}
+
+TEST_F(TEnvFixture, EntriesFollowTheirNamesThroughListEdits) {
+  Env.Define("A", "1");
+  Env.Define("B", "2");
+  Env.Insert(0, "LOOSE");  // a name without an entry is no variable
+  Env.Exchange(1, 2);
+  Env.Compile();
+  EXPECT_EQ(Eval("A * 10 + B"), "I:12");
+  EXPECT_EQ(Eval("LOOSE"), "E:Unknown function : LOOSE");
+  EXPECT_EQ(Env.Entries(0), nullptr);
+  EXPECT_EQ(Env.Entries(1)->ExpressionText(), "2");
+  Env.Delete(0);
+  EXPECT_EQ(Eval("B - A"), "I:1");
+  Env.Discard();
 }
