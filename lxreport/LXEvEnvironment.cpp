@@ -14,8 +14,19 @@ using namespace LXExprText;
 
 TLXEvEmbeddedFunction::TLXEvEmbeddedFunction(std::string Expression) : FExpression(std::move(Expression)) {}
 
+namespace {
+// Levels of the variables being evaluated on this thread, one inside the
+// other: a variable's queue nests on top of the expression that named it.
+thread_local int GVariableLevels = 0;
+}  // namespace
+
 void TLXEvEmbeddedFunction::Produce(TLXFiFo&, TLXEvValue& Value) {
   if (FEvaluating) return MakeErrorValue(Recursive, Value);
+  // A chain of variables (A uses B, B uses C...) evaluates one inside the
+  // other: bound the levels as one expression's are.
+  int Levels = GVariableLevels + FEvaluator.Height() + 1;
+  if (Levels > TLXEvaluator::MaxDepth) return MakeErrorValue(Format(TooDeep, {TLXEvaluator::MaxDepth}), Value);
+  TRestore<int> Nested(GVariableLevels, Levels);
   TRestore<bool> Busy(FEvaluating, true);
   FEvaluator.CurrentValue(Value);
 }

@@ -1,6 +1,7 @@
 #include "lxreport/LXEvFunctions.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "lxreport/LXEvEnvironment.h"
 #include "platform/rtl/DateFormat.h"
@@ -127,11 +128,13 @@ namespace {
 bool IsNumber(const TLXEvValue& V) { return V.Kind == evInteger || V.Kind == evFloat; }
 double NumberOf(const TLXEvValue& V) { return V.Kind == evInteger ? V.Integer : V.Float; }
 void Wrong(const char* Name, TLXEvValue& V) { MakeErrorValue(Format(WrongArguments, {Name}), V); }
-// A float taken to a 32-bit integer the way a 64-bit conversion then a 32-bit store would.
+// A float taken to a 32-bit integer, truncated or rounded (halves to even);
+// false when the integer does not fit, rather than wrapping around.
 bool ToInt32(long double X, bool Rounded, int32_t& Out) {
-  if (!std::isfinite(X) || std::fabs(X) >= 9.2e18L) return false;
+  if (!std::isfinite(X) || std::fabs(X) >= 4e9L) return false;
   int64_t I = Rounded ? Round(X) : Trunc(X);
-  Out = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(I)));
+  if (I < INT32_MIN || I > INT32_MAX) return false;
+  Out = static_cast<int32_t>(I);
   return true;
 }
 }  // namespace
@@ -185,8 +188,10 @@ void TLXEvDivFunction::Compute(TLXEvValue& V) {
   int32_t X, Y;
   if (!ToInt32(NumberOf(Argument(0)), true, X) || !ToInt32(NumberOf(Argument(1)), true, Y)) return Wrong("DIV", V);
   if (Y == 0) return MakeErrorValue(DivisionByZero, V);
-  // In 64 bits, so that the lowest integer divided by -1 wraps instead of trapping.
-  V.SetInteger(static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(int64_t(X) / Y))));
+  // In 64 bits: the lowest integer divided by -1 does not fit.
+  int64_t Q = int64_t(X) / Y;
+  if (Q > INT32_MAX) return Wrong("DIV", V);
+  V.SetInteger(static_cast<int32_t>(Q));
 }
 
 void TLXEvStrFunction::Compute(TLXEvValue& V) {

@@ -97,6 +97,8 @@ inline constexpr const char* IllegalNumeric = "Illegal character in numeric cont
 inline constexpr const char* InvalidNot = "Invalid use of NOT";
 inline constexpr const char* NotPrepared = "Evaluator not prepared";
 inline constexpr const char* Recursive = "Recursive calls not allowed";
+inline constexpr const char* TooLong = "Expression too long: more than %d characters";
+inline constexpr const char* TooDeep = "Expression nested too deeply: more than %d levels";
 inline constexpr const char* FieldGone = "Field %s is no longer available";
 inline constexpr const char* Vendor = "Mivo Open Report";
 }  // namespace LXExprText

@@ -2,6 +2,11 @@
 // Compiles one expression text into an element queue once, then evaluates it
 // as often as needed. Compiling never raises: whatever cannot be understood
 // becomes an error element, and the expression then evaluates to that error.
+//
+// Evaluation recurses once per level of the compiled expression (a chain
+// a+b+c nests to the right), so compiling bounds the nesting: a text longer
+// than MaxLength, or a part nested deeper than MaxDepth (parentheses, calls
+// and every further term of a chain count), compiles to an error instead.
 #include <memory>
 #include <string>
 
@@ -12,6 +17,9 @@ class TLXEvEnvironment;
 
 class TLXEvaluator {
 public:
+  static constexpr size_t MaxLength = 65535;
+  static constexpr int MaxDepth = 1000;
+
   TLXEvaluator();
   virtual ~TLXEvaluator();
   TLXEvaluator(const TLXEvaluator&) = delete;
@@ -47,23 +55,39 @@ public:
 
   // The compiled queue (nullptr when not compiled).
   TLXFiFo* Queue() const { return FQueue.get(); }
+  // How deep the compiled queue nests (0 for a single element).
+  int Height() const { return FHeight; }
 
 protected:
-  // Name lookup; override to add names. Append what they compile to the queue.
-  virtual void CompileFunction(const std::string& Name, const std::string& Arguments);
+  // Name lookup; override to add names. Append what they compile to the
+  // queue. CompileFunction compiles the argument text it is given.
+  virtual void CompileFunction(const std::string& Name, std::string Arguments);
   virtual void CompileName(const std::string& Name);
   void Append(std::unique_ptr<TLXEvElement> E) { FQueue->Append(std::move(E)); }
 
 private:
-  void ParseComparison(const std::string& Text);
-  void ParseSum(const std::string& Text);
-  void ParseProduct(const std::string& Text);
-  void ParseFactor(std::string Text);
+  // A part of the text being compiled. Parts are compiled in place: the
+  // sign swaps of a chain rewrite the characters of its later terms.
+  struct TPart {
+    char* B;
+    char* E;
+  };
+  // False when Depth is beyond MaxDepth, and from then on: the compiled
+  // expression is then the one error "too deeply".
+  bool Enter(int Depth);
+  void ParseComparison(TPart P, int Depth);
+  // A sum (a+b, a-b, a or b) or product (a*b, a/b, a and b) chain. Swapped:
+  // the part is the right side of a subtraction or division already.
+  void ParseChain(bool Sum, TPart P, int Depth, bool Swapped);
+  void ParseFactor(TPart P, int Depth);
   void ParseNumber(const std::string& Text);
-  void ParseCall(const std::string& Text);
+  void ParseCall(TPart P, int Depth);
   void CompileEnvironmentName(const std::string& Name);
   void AppendError(const std::string& Message);
 
+  int FDepth = 0;   // depth of what the name hooks compile
+  int FHeight = 0;  // deepest level compiled
+  bool FTooDeep = false;
   bool FCompiled = false;
   TLXEvEnvironment* FEnvironment = nullptr;
   TLXDataSetList* FDataSets = nullptr;
@@ -71,8 +95,6 @@ private:
   std::unique_ptr<TLXFiFo> FQueue;
 };
 
-// At depth 0 outside quotes, every First becomes Second and every Second First.
-std::string SwapTopLevel(const std::string& Text, char First, char Second);
 // 1-based position of the first ArgumentSeparator at depth 0 outside quotes
 // (the last character never counts); 0 when none.
 size_t FindArgumentSeparator(const std::string& Text);

@@ -55,6 +55,17 @@ TEST_F(TEnvFixture, VariablesReferToEachOther) {
   EXPECT_THROW(Env.ValueOf("Y", V), Exception);  // "Evaluator not prepared"
 }
 
+TEST_F(TEnvFixture, AChainOfVariablesNestsLikeOneExpression) {
+  // Each variable evaluates inside the one that names it: bounded as one expression's levels are.
+  Env.Define("V0", "1");
+  for (int I = 1; I <= 600; ++I) Env.Define("V" + std::to_string(I), "V" + std::to_string(I - 1) + " + 1");
+  Env.Compile();
+  EXPECT_EQ(Eval("V400"), "I:401");
+  EXPECT_EQ(Eval("V600"), "E:Expression nested too deeply: more than 1000 levels");
+  EXPECT_EQ(Eval("V400"), "I:401");
+  Env.Discard();
+}
+
 TEST_F(TEnvFixture, CountersChangeWithoutRecompiling) {
   Env.Define("PAGENUMBER", "0");
   Env.Define("REPORTTITLE", "''");

@@ -14,6 +14,8 @@ const TExprCase Cases[] = {
     {"IF(1, 2, 3)", "E:Wrong arguments for IF"},
     {"IF(TRUE, 1)", "E:Wrong arguments for IF"},
     {"IF(TRUE, 1/0, 2)", "E:Cannot divide by 0"},
+    {"IF(TRUE, -1, 1)", "I:-1"},
+    {"IF(FALSE,-1, - 1)", "I:-1"},
     {"TYPEOF(1)", "S:INTEGER"},
     {"TYPEOF(1.5)", "S:FLOAT"},
     {"TYPEOF('')", "S:STRING"},
@@ -25,6 +27,11 @@ const TExprCase Cases[] = {
     {"INT(7)", "I:7"},
     {"INT('7')", "E:Wrong arguments for INT"},
     {"INT(1, 2)", "E:Wrong arguments for INT"},
+    {"INT(2147483647.9)", "I:2147483647"},
+    {"INT(-2147483648.9)", "I:-2147483648"},
+    {"INT(2147483648.0)", "E:Wrong arguments for INT"},  // no wrap-around beyond 32 bits
+    {"INT(-3000000000.5)", "E:Wrong arguments for INT"},
+    {"INT(1E300)", "E:Wrong arguments for INT"},
     {"FRAC(-2.75)", "F:-0.75"},
     {"FRAC(3)", "F:0"},
     {"TYPEOF(FRAC(3))", "S:FLOAT"},
@@ -43,7 +50,10 @@ const TExprCase Cases[] = {
     {"DIV(1, 0.4)", "E:Division by Zero"},
     {"DIV('a', 1)", "E:Wrong arguments for DIV"},
     {"DIV(1)", "E:Wrong arguments for DIV"},
-    {"DIV(0-2147483647-1, 0-1)", "I:-2147483648"},
+    {"DIV(2147483647, -1)", "I:-2147483647"},
+    {"DIV(-2147483648, -1)", "E:Wrong arguments for DIV"},  // the quotient does not fit
+    {"DIV(3000000000, 7)", "E:Wrong arguments for DIV"},
+    {"DIV(1, 4294967296)", "E:Wrong arguments for DIV"},  // not a zero divisor
     {"STR(12)", "S:12"},
     {"STR(2.5)", "S:2.5", "S:2,5"},
     {"STR(1/3)", "S:0.333333333333333", "S:0,333333333333333"},
@@ -65,6 +75,8 @@ const TExprCase Cases[] = {
     {"COPY('abc', 2, 10)", "S:bc"},
     {"COPY('abc', 4, 1)", "S:"},
     {"COPY('abc', 1, 0-1)", "S:"},
+    {"COPY('abc', 1, -1)", "S:"},
+    {"COPY('abcdef', 2, - 1 + 3)", "S:bc"},
     {"COPY('abc', 1.0, 2)", "E:"},
     {"COPY('abc', 1)", "E:"},
     {"COPY('çãé', 2, 1)", "S:ã"},  // one byte per letter

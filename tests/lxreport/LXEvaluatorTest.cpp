@@ -20,6 +20,16 @@ const TExprCase Cases[] = {
     {"-(2+3)+1", "I:-4"},
     {"+4", "I:4"},
     {"2*-3", "E:Illegal character in numeric contant \"2*\""},
+    // a leading sign belongs to the first factor, blanks before it or not
+    {" -5", "I:-5"},
+    {"3 = -3", "B:False"},
+    {"-3 = - 3", "B:True"},
+    {"1 - -1", "I:2"},
+    {"1--1", "I:2"},  // the right side's own sign is not swapped with the operators
+    {"2 - -3 + 1", "I:6"},
+    {"2 - (-3) + 1", "I:6"},
+    {"1 + -1", "I:0"},
+    {"-", "E:Illegal character in numeric contant \"0-\""},
     {"1E5", "F:100000"},
     {"1E+5", "E:Illegal character in numeric contant \"1E\""},
     {"1.5", "F:1.5"},
@@ -27,6 +37,9 @@ const TExprCase Cases[] = {
     {"12a", "E:Illegal character in numeric contant \"12a\""},
     {"3000000000", "F:3000000000"},
     {"2147483647", "I:2147483647"},
+    {"2147483648", "F:2147483648"},
+    {"00000000042", "I:42"},  // more than ten digits, and it fits
+    {"0000000002147483647", "I:2147483647"},
     {"TRUE < b < c", "E:Unknown function : B < C"},
     {"TRUE or FALSE", "B:True"},
     {"FALSE OR FALSE", "B:False"},
@@ -144,10 +157,32 @@ TEST(LXEvaluatorTest, NotPreparedRaisesAndCompileReplaces) {
 }
 
 TEST(LXEvaluatorTest, SplittingHelpers) {
-  EXPECT_EQ(SwapTopLevel("a+b-(c+d)+'x-y'", '+', '-'), "a-b+(c+d)-'x-y'");
   EXPECT_EQ(FindArgumentSeparator("'a,b'+(1,2),3"), 12u);
   EXPECT_EQ(FindArgumentSeparator("abc,"), 0u);  // the last character never counts
   EXPECT_EQ(FindArgumentSeparator(""), 0u);
+}
+
+namespace {
+std::string Repeat(const std::string& S, int N) {
+  std::string R;
+  for (int I = 0; I < N; ++I) R += S;
+  return R;
+}
+}  // namespace
+
+TEST(LXEvaluatorTest, LongAndDeepExpressionsAreBounded) {
+  const std::string TooDeep = "E:Expression nested too deeply: more than 1000 levels";
+  // Every further term of a chain nests one level deeper when evaluated.
+  EXPECT_EQ(Describe(EvalText("1" + Repeat("+1", 999))), "I:1000");
+  EXPECT_EQ(Describe(EvalText("1000" + Repeat("-1", 999))), "I:1");
+  EXPECT_EQ(Describe(EvalText("2" + Repeat(" * 1", 999))), "I:2");
+  EXPECT_EQ(Describe(EvalText("1" + Repeat("+1", 14999))), TooDeep);
+  EXPECT_EQ(Describe(EvalText(Repeat("IF(TRUE, ", 300) + "7" + Repeat(", 0)", 300))), "I:7");
+  EXPECT_EQ(Describe(EvalText(Repeat("IF(TRUE, ", 5000) + "7" + Repeat(", 0)", 5000))), TooDeep);
+  EXPECT_EQ(Describe(EvalText(Repeat("(", 900) + "1" + Repeat(")", 900))), "I:1");
+  EXPECT_EQ(Describe(EvalText(Repeat("(", 10000) + "1" + Repeat(")", 10000))), TooDeep);
+  EXPECT_EQ(Describe(EvalText(Repeat("NOT ", 1100) + "TRUE")), TooDeep);
+  EXPECT_EQ(Describe(EvalText("1" + Repeat("+1", 200000))), "E:Expression too long: more than 65535 characters");
 }
 
 namespace {
