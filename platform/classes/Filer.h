@@ -265,8 +265,11 @@ private:
   int FLevel = 0;
 };
 
-// Ten-thousandths of V, rounded; false when V is not finite or out of the currency range.
+// Ten-thousandths of V, rounded; false when V is not finite or out of the currency range (the 64-bit
+// integers of ten-thousandths).
 bool CurrencyFromFloat(long double V, int64_t& TenThousandths);
+// The same for a value already counted in ten-thousandths (currency text).
+bool CurrencyFromTenThousandths(long double V, int64_t& TenThousandths);
 
 // Reads one root component from Stream into Instance (null: created by class name).
 TComponent* ReadComponentFromStream(TStream& Stream, TComponent* Instance);

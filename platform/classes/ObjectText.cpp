@@ -257,7 +257,7 @@ private:
           case 's': FW.WriteSingle(static_cast<float>(FFloat)); break;
           case 'c': {
             int64_t C = FInt;
-            if (!FFloatIsInt && !CurrencyFromFloat(FFloat / 10000.0L, C)) Error("valor de moeda inválido");
+            if (!FFloatIsInt && !CurrencyFromTenThousandths(FFloat, C)) Error("valor de moeda inválido");
             FW.WriteCurrency(C);
             break;
           }

@@ -2,6 +2,7 @@
 // one bounds-checked reader, every length is checked against what is left, and nesting
 // is bounded, so a damaged stream ends in EReadError.
 #include <algorithm>
+#include <cmath>
 
 #include "platform/classes/Collection.h"
 #include "platform/classes/Filer.h"
@@ -111,11 +112,16 @@ int64_t TReader::ReadCurrency() {
   return V;
 }
 
-bool CurrencyFromFloat(long double V, int64_t& TenThousandths) {
-  V *= 10000.0L;
-  if (!(V > -9.2e18L && V < 9.2e18L)) return false;  // also refuses NaN
-  TenThousandths = Round(V);
+bool CurrencyFromTenThousandths(long double V, int64_t& TenThousandths) {
+  // Rounded first, then held against the exact 64-bit limits (-2^63 and 2^63 are exact in long double).
+  long double R = std::nearbyintl(V);
+  if (!(R >= -0x1p63L && R < 0x1p63L)) return false;  // also refuses NaN and infinities
+  TenThousandths = static_cast<int64_t>(R);
   return true;
+}
+
+bool CurrencyFromFloat(long double V, int64_t& TenThousandths) {
+  return CurrencyFromTenThousandths(V * 10000.0L, TenThousandths);
 }
 
 std::string TReader::ReadWide(size_t Count) {

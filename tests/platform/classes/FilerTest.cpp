@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <memory>
 #include <thread>
 
@@ -355,6 +357,50 @@ TEST_F(FilerTest, HandWrittenTextConverts) {
                           "object F: TForm\n  X = {0A0}\nend", "object F: TForm\n  X = 99999999999999999999\nend",
                           "thing F: TForm end"})
     EXPECT_THROW(FromText(Bad), EReadError) << Bad;
+}
+
+TEST_F(FilerTest, CurrencyRangeIsTheWhole64BitRangeOfTenThousandths) {
+  // Values whose ten-thousandths are exact in long double, on both sides of each limit.
+  struct TCase {
+    long double Value;
+    bool Fits;
+    int64_t TenThousandths;
+  } Cases[] = {
+      {922000000000000.0L, true, 9220000000000000000},  // past 9.2e18 ten-thousandths: in range
+      {922337203685477.5L, true, 9223372036854775000},
+      {922337203685477.625L, false, 0},  // 9223372036854776250: past INT64_MAX
+      {-922337203685477.5L, true, -9223372036854775000},
+      {-922337203685477.625L, false, 0},
+      {1e30L, false, 0},
+      {std::numeric_limits<long double>::quiet_NaN(), false, 0},
+      {-std::numeric_limits<long double>::infinity(), false, 0},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(static_cast<double>(C.Value));
+    int64_t Got = 0;
+    EXPECT_EQ(CurrencyFromFloat(C.Value, Got), C.Fits);
+    if (C.Fits) EXPECT_EQ(Got, C.TenThousandths);
+    // Written as a currency property and read back, or refused by the writer.
+    TForm Root(nullptr);
+    auto* W = new TWidget(&Root);
+    W->SetName("W");
+    W->Money = C.Value;
+    if (!C.Fits) {
+      EXPECT_THROW(WriteBinary(&Root), EWriteError);
+      continue;
+    }
+    auto Copy = ReadBinary(WriteBinary(&Root));
+    EXPECT_EQ(static_cast<TWidget*>(Copy->FindComponent("W"))->Money * 10000, static_cast<long double>(Got));
+  }
+  // Currency text counts ten-thousandths: the exact limits hold, one past them does not.
+  auto MoneyText = [](const std::string& V) { return "object F: TForm\n object A: TWidget\n Money = " + V + "\n end\nend"; };
+  for (const char* V : {"9223372036854775807c", "-9223372036854775808c", "9223372036854775807.0c", "9.22e18c"})
+    EXPECT_NO_THROW(ReadBinary(FromText(MoneyText(V)))) << V;
+  for (const char* V : {"9223372036854775808.0c", "-9223372036854775809.0c", "9.23e18c"})
+    EXPECT_THROW(FromText(MoneyText(V)), EReadError) << V;
+  // A float read into a currency property: 9.22e14 used to be refused.
+  auto Root = ReadBinary(FromText(MoneyText("922000000000000.0")));
+  EXPECT_EQ(static_cast<TWidget*>(Root->FindComponent("A"))->Money, 922000000000000.0L);
 }
 
 TEST_F(FilerTest, HandAssembledBinaryLoads) {
