@@ -15,6 +15,52 @@ constexpr int64_t kMaxOffset = std::numeric_limits<int32_t>::max();
 [[noreturn]] void Damaged(const char* Why) { throw ELXError(std::string("Damaged report file: ") + Why); }
 }  // namespace
 
+int32_t TLXPageList::PageCount() const {
+  TLock Guard(FLock);
+  return FPageCount;
+}
+
+bool TLXPageList::Compression() const {
+  TLock Guard(FLock);
+  return FCompression;
+}
+
+void TLXPageList::SetCompression(bool V) {
+  TLock Guard(FLock);
+  FCompression = V;
+}
+
+TLXStream* TLXPageList::Stream() const {
+  TLock Guard(FLock);
+  return FStream.get();
+}
+
+void TLXPageList::SetStream(std::unique_ptr<TLXStream> S) {
+  TLock Guard(FLock);
+  FStream = std::move(S);
+  ForgetRecords();
+}
+
+std::unique_ptr<TLXStream> TLXPageList::ReleaseStream() {
+  TLock Guard(FLock);
+  ForgetRecords();
+  return std::move(FStream);
+}
+
+void TLXPageList::Clear() {
+  TLock Guard(FLock);
+  FPageCount = 0;
+  ForgetRecords();
+}
+
+void TLXPageList::ForgetRecords() {
+  FForward.clear();
+  FBackward.clear();
+  FForwardNext = 0;
+  FPrefixTried = FSuffixTried = false;
+  FForwardBlocked = FBackBlocked = false;
+}
+
 TStream& TLXPageList::S() {
   if (!FStream) throw ELXError("The page list has no page stream");
   return *FStream;
@@ -26,7 +72,17 @@ int32_t TLXPageList::ReadLink() {
   return V;  // little-endian host
 }
 
+// A record's page number and forward link, in one read.
+void TLXPageList::ReadRecordHead(int64_t At, int32_t& Number, int64_t& Next) {
+  int32_t V[2];
+  S().Seek(At, soBeginning);
+  if (S().Read(V, 8) != 8) Damaged("a page record is cut short");
+  Number = V[0];
+  Next = V[1];
+}
+
 void TLXPageList::WriteFileHeader() {
+  TLock Guard(FLock);
   uint8_t H[kHeaderSize] = {};
   auto Put16 = [&](int At, uint16_t V) { std::memcpy(H + At, &V, 2); };
   Put16(0, 3);
@@ -39,7 +95,10 @@ void TLXPageList::WriteFileHeader() {
   S().WriteBuffer(H, kHeaderSize);
 }
 
+void TLXPageList::Finish() { WriteFileHeader(); }
+
 void TLXPageList::ReadFileHeader() {
+  TLock Guard(FLock);
   uint8_t H[kHeaderSize];
   S().Seek(0, soBeginning);
   if (S().Read(H, kHeaderSize) != kHeaderSize) Damaged("the file is shorter than its 128-byte header");
@@ -50,54 +109,133 @@ void TLXPageList::ReadFileHeader() {
   if (Count > 0 && Count > (S().Size() - kHeaderSize) / kRecordOverhead)
     Damaged("the header gives more pages than the file can hold");
   FPageCount = Count;
-  // Pages written compressed say so in byte 25; honour it unless compression is already on.
-  if (!FCompression && H[25] == 1) FCompression = true;
+  // The file says how its pages were written, whatever the last file said.
+  FCompression = H[25] == 1;
+  ForgetRecords();
 }
 
-void TLXPageList::SeekToFirst() { S().Seek(kHeaderSize, soBeginning); }
+// ---- Finding records
+
+// Page 1 at the header's end starts the forward chain.
+bool TLXPageList::StartPrefix() {
+  if (!FPrefixTried && FForward.empty() && FPageCount > 0) {
+    FPrefixTried = true;
+    if (S().Size() < kHeaderSize + kRecordOverhead) return false;
+    int32_t Number;
+    int64_t Next;
+    ReadRecordHead(kHeaderSize, Number, Next);
+    if (Number != 1) return false;
+    FForward.push_back(static_cast<int32_t>(kHeaderSize));
+    FForwardNext = Next;
+  }
+  return !FForward.empty();
+}
+
+// The last four bytes of the file point at the last record, which starts the back chain.
+bool TLXPageList::StartSuffix() {
+  if (!FSuffixTried && FBackward.empty() && FPageCount > static_cast<int32_t>(FForward.size())) {
+    FSuffixTried = true;
+    int64_t Size = S().Size();
+    if (Size < kHeaderSize + kRecordOverhead) return false;
+    S().Seek(Size - 4, soBeginning);
+    int64_t Last = ReadLink();
+    int64_t Lowest = FForward.empty() ? kHeaderSize : FForward.back() + kRecordOverhead;
+    if (Last < Lowest || Last > Size - kRecordOverhead) return false;
+    S().Seek(Last, soBeginning);
+    if (ReadLink() != FPageCount) return false;
+    FBackward.push_back(static_cast<int32_t>(Last));
+  }
+  return !FBackward.empty();
+}
+
+// One record further along the forward chain: the link must move forward by a
+// whole record, stay short of the records known from the back, and land on
+// the next page number.
+void TLXPageList::StepForward() {
+  int64_t Ceiling = (FBackward.empty() ? S().Size() : FBackward.back()) - kRecordOverhead;
+  int64_t Next = FForwardNext;
+  if (Next < FForward.back() + kRecordOverhead || Next > Ceiling) Damaged("a forward link is out of order");
+  int32_t Number;
+  int64_t Link;
+  ReadRecordHead(Next, Number, Link);
+  if (Number != static_cast<int32_t>(FForward.size()) + 1) Damaged("page numbers are out of order");
+  FForward.push_back(static_cast<int32_t>(Next));
+  FForwardNext = Link;
+}
+
+// One record back: the back link just before the record must point at least a
+// whole record back, stay past the records known from the front, and land on
+// the previous page number.
+void TLXPageList::StepBack() {
+  int64_t Here = FBackward.back();
+  int64_t Floor = FForward.empty() ? kHeaderSize : FForward.back() + kRecordOverhead;
+  if (Here - kRecordOverhead < Floor) Damaged("a back link is out of order");
+  S().Seek(Here - 4, soBeginning);
+  int64_t Prev = ReadLink();
+  if (Prev < Floor || Prev > Here - kRecordOverhead) Damaged("a back link is out of order");
+  S().Seek(Prev, soBeginning);
+  int32_t Want = FPageCount - static_cast<int32_t>(FBackward.size());
+  if (ReadLink() != Want) Damaged("page numbers are out of order");
+  FBackward.push_back(static_cast<int32_t>(Prev));
+}
+
+int64_t TLXPageList::RecordStart(int32_t N) {
+  auto Front = [&] { return static_cast<int32_t>(FForward.size()); };       // pages 1..Front known
+  auto Back = [&] { return FPageCount - static_cast<int32_t>(FBackward.size()); };  // pages Back+1.. known
+  if (N > Front()) StartPrefix();
+  if (N > Front() && N <= Back()) StartSuffix();
+  if (N <= Front()) return FForward[N - 1];
+  if (N > Back()) return FBackward[FPageCount - N];
+  // A gap: walk into it from the nearer known end, in one direction only.
+  // A chain found damaged once is not walked again: the next seek tries the other one.
+  bool CanForward = !FForward.empty() && !FForwardBlocked, CanBack = !FBackward.empty() && !FBackBlocked;
+  if (!CanForward && !CanBack) Damaged("no page record can be reached");
+  int64_t ForwardSteps = CanForward ? N - Front() : kMaxOffset;
+  int64_t BackSteps = CanBack ? Back() + 1 - N : kMaxOffset;
+  bool Forward = ForwardSteps <= BackSteps;
+  try {
+    if (Forward) {
+      while (Front() < N) StepForward();
+      return FForward.back();
+    }
+    while (Back() >= N) StepBack();
+    return FBackward.back();
+  } catch (const ELXError&) {
+    (Forward ? FForwardBlocked : FBackBlocked) = true;
+    throw;
+  }
+}
+
+// Indexes the whole forward chain once, so that every later page is found at
+// once. A damaged link ends it quietly: the pages behind it are looked for
+// from the back when asked for, and only those that cannot be reached fail.
+void TLXPageList::IndexChain() {
+  if (!StartPrefix()) return;
+  try {
+    while (static_cast<int32_t>(FForward.size() + FBackward.size()) < FPageCount) StepForward();
+  } catch (const ELXError&) {
+    FForwardBlocked = true;
+  }
+}
+
+void TLXPageList::SeekToFirst() {
+  TLock Guard(FLock);
+  S().Seek(kHeaderSize, soBeginning);
+}
 
 void TLXPageList::SeekToLast() {
-  int64_t Size = S().Size();
-  if (Size < kHeaderSize + kRecordOverhead) Damaged("there is no page record");
-  S().Seek(Size - 4, soBeginning);
-  int64_t Last = ReadLink();
-  if (Last < kHeaderSize || Last > Size - kRecordOverhead) Damaged("the last back link points outside the file");
-  S().Seek(Last, soBeginning);
+  TLock Guard(FLock);
+  if (FPageCount < 1) Damaged("there is no page record");
+  S().Seek(RecordStart(FPageCount), soBeginning);
 }
 
 void TLXPageList::SeekToPage(int32_t N) {
-  if (N == 1) return SeekToFirst();
-  if (N == FPageCount) return SeekToLast();
-  int64_t Size = S().Size();
-  int64_t Pos = S().Position();
-  if (Pos == Size) {
-    SeekToLast();
-    Pos = S().Position();
-  }
-  if (Pos < kHeaderSize || Pos > Size - kRecordOverhead) Damaged("the page chain leaves the file");
-  int32_t P = ReadLink();
-  // Walk one record at a time; every link must stay in the file and move the
-  // walk strictly towards the wanted page, so a damaged chain cannot loop.
-  while (P != N) {
-    if (N > P) {
-      int64_t Next = ReadLink();
-      if (Next < Pos + kRecordOverhead || Next > Size - kRecordOverhead) Damaged("a forward link is out of order");
-      Pos = Next;
-    } else {
-      if (Pos - 4 < kHeaderSize + 8) Damaged("a back link is out of order");
-      S().Seek(Pos - 4, soBeginning);
-      int64_t Prev = ReadLink();
-      if (Prev < kHeaderSize || Prev > Pos - kRecordOverhead) Damaged("a back link is out of order");
-      Pos = Prev;
-    }
-    S().Seek(Pos, soBeginning);
-    int32_t Q = ReadLink();
-    // Page numbers must keep moving towards N from the side we came.
-    if ((N > P && Q <= P) || (N < P && Q >= P)) Damaged("page numbers are out of order");
-    P = Q;
-  }
-  S().Seek(Pos, soBeginning);
+  TLock Guard(FLock);
+  if (N < 1 || N > FPageCount) throw ELXError("There is no page " + std::to_string(N));
+  S().Seek(RecordStart(N), soBeginning);
 }
+
+// ---- Pages
 
 void TLXPageList::AddPage(const TMetafile& Metafile) {
   TLock Guard(FLock);
@@ -131,18 +269,31 @@ void TLXPageList::AddPage(const TMetafile& Metafile) {
   S().Seek(LinkAt, soBeginning);
   S().WriteInt32(static_cast<int32_t>(RecordEnd));
   S().Seek(RecordEnd, soBeginning);
+  // The record just written is known; what was known from the back counted from the old last page.
+  if (static_cast<int32_t>(FForward.size()) == FPageCount - 1) {
+    FForward.push_back(RecordStart);
+    FForwardNext = RecordEnd;
+  }
+  FBackward.clear();
+  FSuffixTried = false;
 }
 
 std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
-  if (N > FPageCount || N < 1) return nullptr;
   TLock Guard(FLock);
-  SeekToPage(N);
+  if (N > FPageCount || N < 1) return nullptr;
+  int64_t Start = RecordStart(N);
   int64_t Size = S().Size();
-  ReadLink();
-  int64_t Forward = ReadLink();
-  int64_t DataStart = S().Position();
+  int32_t Number;
+  int64_t Forward;
+  ReadRecordHead(Start, Number, Forward);
+  if (Number != N) Damaged("page numbers are out of order");
+  // The record ends at its forward link, which may not reach into the next known record.
+  int64_t NextStart = Size;
+  if (N < static_cast<int32_t>(FForward.size())) NextStart = FForward[N];
+  else if (N < FPageCount && N >= FPageCount - static_cast<int32_t>(FBackward.size())) NextStart = FBackward[FPageCount - N - 1];
+  int64_t DataStart = Start + 8;
   int64_t DataEnd = Forward - 4;  // the back link follows the data directly
-  if (DataEnd < DataStart || Forward > Size) Damaged("a forward link does not end its record");
+  if (DataEnd < DataStart || Forward > NextStart) Damaged("a forward link does not end its record");
   auto Page = std::make_unique<TMetafile>();
   if (FCompression) {
     int64_t Count = ReadLink();
@@ -168,25 +319,33 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
     S().Seek(DataStart, soBeginning);
     Page->LoadFromStream(S());
   }
-  ReadLink();  // back link: leaves the position on the next record
+  // The metafile may hold fewer bytes than its record: go to the record's end,
+  // not to wherever the page's own length stopped.
+  S().Seek(Forward, soBeginning);
   return Page;
 }
 
-void TLXPageList::LoadFromFile(const std::string& FileName) {
+// ---- Files
+
+void TLXPageList::LoadFromFile(const std::string& FileName) { LoadFromStream(TLXStream::CreateFromFile(FileName)); }
+
+void TLXPageList::LoadFromStream(std::unique_ptr<TLXStream> NewStream) {
+  // Read the new file in a list of its own, so a bad file loses nothing.
+  TLXPageList Fresh;
+  Fresh.FStream = std::move(NewStream);
+  Fresh.ReadFileHeader();
+  Fresh.IndexChain();
   TLock Guard(FLock);
-  // Read the new header before letting the old stream go, so a bad file loses nothing.
-  auto Old = std::move(FStream);
-  int32_t OldCount = FPageCount;
-  bool OldCompression = FCompression;
-  try {
-    FStream = TLXStream::CreateFromFile(FileName);
-    ReadFileHeader();
-  } catch (...) {
-    FStream = std::move(Old);
-    FPageCount = OldCount;
-    FCompression = OldCompression;
-    throw;
-  }
+  FStream = std::move(Fresh.FStream);
+  FPageCount = Fresh.FPageCount;
+  FCompression = Fresh.FCompression;
+  FForward = std::move(Fresh.FForward);
+  FForwardNext = Fresh.FForwardNext;
+  FBackward = std::move(Fresh.FBackward);
+  FPrefixTried = Fresh.FPrefixTried;
+  FSuffixTried = Fresh.FSuffixTried;
+  FForwardBlocked = Fresh.FForwardBlocked;
+  FBackBlocked = Fresh.FBackBlocked;
 }
 
 void TLXPageList::SaveToFile(const std::string& FileName) {

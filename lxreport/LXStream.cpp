@@ -23,6 +23,16 @@ TLXStream::~TLXStream() {
   if (!FFileName.empty()) DeleteFile(FFileName);
 }
 
+bool TLXStream::InMemory() const {
+  TLock Guard(FLock);
+  return FInMemory;
+}
+
+std::string TLXStream::FileName() const {
+  TLock Guard(FLock);
+  return FFileName;
+}
+
 TStream& TLXStream::Current() {
   if (FInMemory) return *FMemoryStream;
   return *FFileStream;

@@ -1,8 +1,11 @@
 #pragma once
 // The bytes of one stored report: the 128-byte header and the page records.
 // Kept in memory until they pass a size limit, then moved to a temporary file;
-// a saved report being viewed is wrapped read-only.
+// a saved report being viewed is wrapped read-only. Every member takes the
+// stream's re-entrant lock; LockStream hands out a scoped lock for a sequence
+// of calls (seek, then read) that must not be interleaved.
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/classes/Streams.h"
@@ -22,13 +25,14 @@ public:
 
   // Copies the whole stream to Dest in 10240-byte steps, whatever the position was.
   void SaveToStream(TStream& Dest);
-  void LockStream() { FLock.Enter(); }
-  void UnlockStream() { FLock.Leave(); }
+  [[nodiscard]] std::unique_lock<TCriticalSection> LockStream() const {
+    return std::unique_lock<TCriticalSection>(FLock);
+  }
 
   static constexpr int32_t HeaderSize() { return 128; }
-  bool InMemory() const { return FInMemory; }
+  bool InMemory() const;
   // Path of the spill file; empty while in memory and for an opened saved file.
-  const std::string& FileName() const { return FFileName; }
+  std::string FileName() const;
   int32_t MemoryLimit() const { return FMemoryLimit; }
 
 private:
@@ -40,5 +44,5 @@ private:
   std::unique_ptr<TFileStream> FFileStream;
   std::string FFileName;
   int32_t FMemoryLimit = 0;
-  TCriticalSection FLock;
+  mutable TCriticalSection FLock;
 };

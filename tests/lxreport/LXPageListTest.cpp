@@ -2,60 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <random>
+#include <thread>
 
-#include "lxreport/LXCompress.h"
 #include "lxreport/LXError.h"
 #include "platform/classes/TempFiles.h"
+#include "tests/lxreport/LXPageTestSupport.h"
+
+using namespace lxtest;
 
 namespace {
-// A minimal EMF: header record, a GDI comment of Extra bytes tagged with Tag, EOF.
-std::vector<uint8_t> Emf(uint8_t Tag, uint32_t Extra = 4) {
-  uint32_t CommentSize = 12 + Extra;
-  uint32_t Total = 88 + CommentSize + 20;
-  std::vector<uint8_t> B(Total, 0);
-  auto Put = [&](size_t At, uint32_t V) { std::memcpy(&B[At], &V, 4); };
-  Put(0, 1), Put(4, 88), Put(40, 0x464D4520), Put(44, 0x10000), Put(48, Total), Put(52, 3);
-  Put(88, 70), Put(92, CommentSize), Put(96, Extra);  // EMR_GDICOMMENT
-  for (uint32_t I = 0; I < Extra; ++I) B[100 + I] = static_cast<uint8_t>(Tag + I);
-  Put(88 + CommentSize, 14), Put(92 + CommentSize, 20), Put(Total - 4, 20);
-  return B;
-}
-
 TMetafile Page(uint8_t Tag, uint32_t Extra = 4) {
   TMetafile M;
   M.SetData(Emf(Tag, Extra));
   return M;
-}
-
-// Builds a report file byte by byte as the format lays it out.
-std::vector<uint8_t> ReportFile(const std::vector<std::vector<uint8_t>>& PageData, bool Compressed = false,
-                                int32_t HeaderCount = -1) {
-  std::vector<uint8_t> F(128, 0);
-  auto Put32 = [&](size_t At, int32_t V) { std::memcpy(&F[At], &V, 4); };
-  F[0] = 3, F[2] = 0x6A, F[3] = 0x01;  // 3, 362
-  Put32(8, HeaderCount >= 0 ? HeaderCount : static_cast<int32_t>(PageData.size()));
-  F[25] = Compressed ? 1 : 0;
-  for (size_t I = 0; I < PageData.size(); ++I) {
-    int32_t Start = static_cast<int32_t>(F.size());
-    F.resize(F.size() + 8);
-    Put32(Start, static_cast<int32_t>(I + 1));
-    F.insert(F.end(), PageData[I].begin(), PageData[I].end());
-    Put32(Start + 4, static_cast<int32_t>(F.size() + 4));
-    F.resize(F.size() + 4);
-    Put32(F.size() - 4, Start);
-  }
-  return F;
-}
-
-std::vector<uint8_t> Coded(const std::vector<uint8_t>& Bytes) {
-  TMemoryStream S;
-  S.WriteInt32(static_cast<int32_t>(Bytes.size()));
-  {
-    TLXCompress C(&S, true);
-    C.CompressBuffer(Bytes.data(), Bytes.size());
-  }
-  return S.Bytes();
 }
 
 struct TempFile {
@@ -143,7 +105,6 @@ TEST(LXPageListTest, SpilledStreamKeepsWorking) {
 }
 
 TEST(LXPageListTest, HostileFilesRaise) {
-  auto Put32 = [](std::vector<uint8_t>& B, size_t At, int32_t V) { std::memcpy(&B[At], &V, 4); };
   const std::vector<uint8_t> Good = ReportFile({Emf(1), Emf(2), Emf(3), Emf(4)});
   const size_t Rec = 8 + Emf(1).size() + 4;
   struct Case {
@@ -160,11 +121,14 @@ TEST(LXPageListTest, HostileFilesRaise) {
   Add("short header", [](auto& B) { B.resize(100); }, {1});
   Add("negative count", [&](auto& B) { Put32(B, 8, -5); }, {1});
   Add("huge count", [&](auto& B) { Put32(B, 8, 1 << 30); }, {1});
-  Add("cyclic forward link", [&](auto& B) { Put32(B, 128 + 4, 128); }, {3});
-  Add("forward link past end", [&](auto& B) { Put32(B, 128 + 4, 1 << 30); }, {3});
-  Add("last link outside", [&](auto& B) { Put32(B, B.size() - 4, 1 << 30); }, {4});
-  Add("cyclic back link", [&](auto& B) { Put32(B, 128 + 3 * Rec - 4, static_cast<int32_t>(128 + 3 * Rec)); }, {4, 2});
-  Add("page numbers repeat", [&](auto& B) { Put32(B, 128 + Rec, 1); }, {3});
+  // A damaged forward chain leaves the later pages to the back chain: only pages
+  // that neither chain reaches raise.
+  auto CutForward = [&](auto& B) { Put32(B, 128 + Rec, 1); };  // page 2 numbered 1
+  Add("cyclic forward link", [&](auto& B) { Put32(B, 128 + 4, 128); }, {1});
+  Add("forward link past end", [&](auto& B) { Put32(B, 128 + 4, 1 << 30); }, {1});
+  Add("page numbers repeat", CutForward, {2});
+  Add("last link outside", [&](auto& B) { CutForward(B), Put32(B, B.size() - 4, 1 << 30); }, {2, 3});
+  Add("cyclic back link", [&](auto& B) { CutForward(B), Put32(B, 128 + 3 * Rec - 4, static_cast<int32_t>(128 + 3 * Rec)); }, {3, 2});
   Add("EMF larger than record", [&](auto& B) { Put32(B, 128 + 8 + 48, 5000); }, {1});
   Add("not an EMF", [&](auto& B) { B[128 + 8 + 40] = 'X'; }, {1});
   Add("truncated file", [&](auto& B) { B.resize(B.size() - 30); }, {4});
@@ -174,10 +138,16 @@ TEST(LXPageListTest, HostileFilesRaise) {
     TLXPageList L;
     try {
       L.LoadFromFile(F.Path);
-      for (int32_t P : C.Pages) L.GetPage(P);
-      ADD_FAILURE() << C.Name << " loaded";
     } catch (const ELXError&) {
-    } catch (const EInvalidGraphic&) {
+      continue;
+    }
+    for (int32_t P : C.Pages) {
+      try {
+        L.GetPage(P);
+        ADD_FAILURE() << C.Name << ": page " << P << " loaded";
+      } catch (const ELXError&) {
+      } catch (const EInvalidGraphic&) {
+      }
     }
   }
 }
@@ -212,4 +182,181 @@ TEST(LXPageListTest, RefusesAPageThatWouldPass2GiB) {
   EXPECT_THROW(L.AddPage(Page(2)), ELXError);
   EXPECT_EQ(L.PageCount(), 1);
   EXPECT_EQ(L.Stream()->Size(), Size);  // nothing was written
+}
+
+namespace {
+std::vector<std::vector<uint8_t>> Pages(int Count, bool Compressed = false) {
+  std::vector<std::vector<uint8_t>> Data;
+  for (int N = 1; N <= Count; ++N) {
+    auto E = Emf(static_cast<uint8_t>(N * 10));
+    Data.push_back(Compressed ? Coded(E) : E);
+  }
+  return Data;
+}
+
+struct TCounted {
+  TLXPageList List;
+  TCountingStream* Stream;
+};
+
+// Opens File through a counting page stream; Reads then holds what the load read.
+std::unique_ptr<TCounted> Counted(const std::vector<uint8_t>& File, int64_t Budget = 1000000) {
+  auto C = std::make_unique<TCounted>();
+  auto S = std::make_unique<TCountingStream>(File, Budget);
+  C->Stream = S.get();
+  C->List.LoadFromStream(std::move(S));
+  return C;
+}
+}  // namespace
+
+// Page 3 links forward to page 7, whose back link returns to page 3: asking for
+// page 5 used to go back and forth for ever. Pages on either intact side still read.
+TEST(LXPageListTest, ALinkCycleEndsTheWalk) {
+  std::vector<int32_t> Starts;
+  auto B = ReportFile(Pages(8), false, -1, &Starts);
+  Put32(B, Starts[2] + 4, Starts[6]);
+  Put32(B, Starts[6] - 4, Starts[2]);
+  const std::vector<std::vector<int32_t>> Orders = {{5}, {3, 5}, {4, 5, 6}, {1, 2, 3, 4, 5, 6, 7, 8},
+                                                    {8, 7, 6, 5, 4, 3, 2, 1}, {3, 5, 7, 5, 6}};
+  for (const auto& Order : Orders) {
+    TempFile F;
+    auto L = Loaded(B, F);
+    for (int32_t N : Order) {
+      if (N >= 4 && N <= 6) {
+        EXPECT_THROW(L->GetPage(N), ELXError) << N;
+      } else {
+        auto P = L->GetPage(N);
+        ASSERT_TRUE(P) << N;
+        EXPECT_EQ(P->Data(), Emf(static_cast<uint8_t>(N * 10))) << N;
+      }
+    }
+  }
+}
+
+// Files whose numbers and links are shuffled at random: every fetch comes back
+// (with a page or an error) after at most one visit to each record.
+TEST(LXPageListTest, RandomLinkGraphsAreWalkedAtMostOnce) {
+  for (uint32_t Seed = 0; Seed < 400; ++Seed) {
+    std::mt19937 Rng(Seed);
+    int N = 1 + static_cast<int>(Rng() % 10);
+    bool Compressed = Rng() % 4 == 0;
+    std::vector<int32_t> Starts;
+    auto B = ReportFile(Pages(N, Compressed), Compressed, -1, &Starts);
+    auto Pick = [&](const std::vector<int32_t>& From) { return From[Rng() % From.size()]; };
+    std::vector<int32_t> Targets = Starts;
+    for (int32_t T : {128, static_cast<int32_t>(B.size()), static_cast<int32_t>(Rng() % B.size()), -1, 0})
+      Targets.push_back(T);
+    for (int M = 1 + static_cast<int>(Rng() % 4); M > 0; --M) {
+      size_t R = Rng() % Starts.size();
+      size_t End = R + 1 < Starts.size() ? static_cast<size_t>(Starts[R + 1]) : B.size();
+      switch (Rng() % 5) {
+        case 0: Put32(B, Starts[R], static_cast<int32_t>(Rng() % (N + 2))); break;  // page number
+        case 1: Put32(B, Starts[R] + 4, Pick(Targets)); break;                    // forward link
+        case 2: Put32(B, End - 4, Pick(Targets)); break;                          // back link
+        case 3: Put32(B, 8, static_cast<int32_t>(Rng() % (N + 3))); break;         // header count
+        case 4: Put32(B, B.size() - 4, Pick(Targets)); break;                     // last back link
+      }
+    }
+    std::unique_ptr<TCounted> C;
+    try {
+      C = Counted(B);
+    } catch (const ELXError&) {
+      continue;
+    }
+    int32_t Count = C->List.PageCount();
+    EXPECT_LE(C->Stream->Reads, Count + 2) << "seed " << Seed;  // the header, then one read per record
+    for (int I = 0; I < 3 * N; ++I) {
+      int32_t Want = static_cast<int32_t>(Rng() % (Count + 2));
+      int64_t Before = C->Stream->Reads;
+      try {
+        C->List.GetPage(Want);
+      } catch (const ELXError&) {
+      } catch (const EInvalidGraphic&) {
+      }
+      EXPECT_LE(C->Stream->Reads - Before, 2 * Count + 12) << "seed " << Seed << " page " << Want;
+    }
+  }
+}
+
+// A page's metafile may declare fewer bytes than its record holds; the next page
+// must not be looked for inside the rest of the record.
+TEST(LXPageListTest, AShortMetafileLeavesTheStreamAtItsRecordsEnd) {
+  auto Data = Pages(4);
+  Data[1].resize(Data[1].size() + 16, 0);
+  std::vector<int32_t> Starts;
+  auto B = ReportFile(Data, false, -1, &Starts);
+  TempFile F;
+  auto L = Loaded(B, F);
+  ASSERT_TRUE(L->GetPage(2));
+  EXPECT_EQ(L->Stream()->Position(), Starts[2]);
+  auto P = L->GetPage(3);
+  ASSERT_TRUE(P);
+  EXPECT_EQ(P->Data(), Emf(30));
+  EXPECT_EQ(L->GetPage(2)->Data(), Emf(20));
+}
+
+// Each file says whether its pages are coded; the last file's flag does not stay.
+TEST(LXPageListTest, CompressionFollowsEachFilesHeader) {
+  TempFile Coded3, Plain3;
+  Coded3.Write(ReportFile(Pages(3, true), true));
+  Plain3.Write(ReportFile(Pages(3), false));
+  TLXPageList L;
+  L.SetCompression(true);
+  for (const TempFile* F : {&Plain3, &Coded3, &Plain3}) {
+    L.LoadFromFile(F->Path);
+    EXPECT_EQ(L.Compression(), F == &Coded3);
+    for (int32_t N : {2, 1, 3}) EXPECT_EQ(L.GetPage(N)->Data(), Emf(static_cast<uint8_t>(N * 10))) << N;
+  }
+}
+
+// Once a file is open its pages are found through the index of record offsets,
+// in any order, without walking the chain again. The walk at opening reads each
+// record once; a damaged forward link hands the later pages to the back chain.
+TEST(LXPageListTest, PagesAreFoundWithoutWalking) {
+  const int Count = 300;
+  auto B = ReportFile(Pages(Count), false);
+  auto C = Counted(B);
+  EXPECT_EQ(C->Stream->Reads, Count + 1);
+  std::mt19937 Rng(7);
+  for (int I = 0; I < 200; ++I) {
+    int32_t N = 1 + static_cast<int32_t>(Rng() % Count);
+    int64_t Before = C->Stream->Reads;
+    EXPECT_EQ(C->List.GetPage(N)->Data(), Emf(static_cast<uint8_t>(N * 10))) << N;
+    EXPECT_LE(C->Stream->Reads - Before, 4) << N;
+  }
+
+  Put32(B, RecordOf(B, 100) + 4, 5);  // page 100's forward link is lost
+  auto D = Counted(B);
+  EXPECT_EQ(D->List.GetPage(99)->Data(), Emf(static_cast<uint8_t>(990)));
+  EXPECT_EQ(D->List.GetPage(250)->Data(), Emf(static_cast<uint8_t>(2500)));  // 50 steps back from the end
+  int64_t Before = D->Stream->Reads;
+  EXPECT_EQ(D->List.GetPage(101)->Data(), Emf(static_cast<uint8_t>(1010)));
+  EXPECT_LE(D->Stream->Reads - Before, 2 * 150 + 4);
+  Before = D->Stream->Reads;
+  EXPECT_EQ(D->List.GetPage(200)->Data(), Emf(static_cast<uint8_t>(2000)));
+  EXPECT_LE(D->Stream->Reads - Before, 4);
+}
+
+// A reader on another thread sees only whole pages while pages are added.
+TEST(LXPageListTest, FetchesWhilePagesAreAdded) {
+  TLXPageList L;
+  L.SetStream(std::make_unique<TLXStream>(100000));
+  std::atomic<bool> Done{false};
+  int Fetched = 0;
+  std::thread Reader([&] {
+    while (!Done) {
+      int32_t N = L.PageCount();
+      if (N == 0) continue;
+      auto P = L.GetPage(N);
+      if (!P || P->Data() != Emf(static_cast<uint8_t>(N), 2000)) {
+        ADD_FAILURE() << "page " << N;
+        return;
+      }
+      ++Fetched;
+    }
+  });
+  for (int I = 1; I <= 200; ++I) L.AddPage(Page(static_cast<uint8_t>(I), 2000));
+  Done = true;
+  Reader.join();
+  EXPECT_GT(Fetched, 0);
 }
