@@ -96,6 +96,11 @@ void TLXPrinter::SetPrinterIndex(int32_t I) {
   FPrinterSettings->ReadFromDriver();
 }
 
+void TLXPrinter::SetCompression(bool B) {
+  FCompression = B;
+  FPageList->SetCompression(B);
+}
+
 int32_t TLXPrinter::GetLeftWaste() const { return FDestination == lxdPrinter ? FPrinterSettings->LeftOffset() : 0; }
 int32_t TLXPrinter::GetTopWaste() const { return FDestination == lxdPrinter ? FPrinterSettings->TopOffset() : 0; }
 
@@ -125,6 +130,7 @@ void TLXPrinter::BeginDoc() {
   if (FDestination == lxdMetafile) {
     FPageList->SetStream(std::make_unique<TLXStream>(100000));
     FPageList->Clear();
+    FPageList->SetCompression(FCompression);
     FXFactor = FYFactor = ScreenFactor();
   } else {
     TDeviceCaps C = FPrinter->DeviceCaps();
@@ -246,45 +252,52 @@ void TLXPrinter::SetPageNumber(int32_t N) {
 }
 
 void TLXPrinter::Load(const std::string& FileName) {
+  // Everything that can fail happens on a list of its own; the pages held now
+  // stay until the new file has been opened and its first page read.
+  auto List = std::make_unique<TLXPageList>();
+  List->LoadFromFile(FileName);
+  long double Factor = ScreenFactor();
+  TPaperGuess Paper;
+  if (std::unique_ptr<TMetafile> First = List->GetPage(1)) Paper = GuessPaper(*First, Factor);  // may raise
+
   if (FStatus != lxsReady) Cleanup();
-  FPageList->LoadFromFile(FileName);
+  FPageList = std::move(List);
   FPageCount = FPageList->PageCount();
-  FXFactor = ScreenFactor();
-  FYFactor = FXFactor;
-  FStatus = lxsFinished;  // lets GetPage serve page 1 for the paper guess
-  if (FPageCount > 0) GuessPaper();
+  FPageNumber = 0;
+  FCurrentPage.reset();
+  FXFactor = FYFactor = Factor;
+  if (Paper.Found) {
+    FPrinterSettings->SetPaperSize(Paper.Size);
+    FPrinterSettings->SetOrientation(Paper.Landscape ? 1 : 0);
+  }
+  FStatus = lxsFinished;
   OnPrintSetup = nullptr;
   OnExportToFilter = nullptr;
   FPrepared = true;
 }
 
-// The paper and orientation of page 1, from its size. Rows are matched within
+// The paper and orientation of a page, from its size. Rows are matched within
 // 2 mm, the closest first; papers of the same size keep the first row (A4
 // rather than A4 Small, Letter rather than Note) and a square paper ends in
 // landscape. Counting in whole 4-mm steps instead misses sizes whose rounded
 // pixel width falls just short of a step (an A3 page measures 104 steps, not 105).
-void TLXPrinter::GuessPaper() {
-  std::unique_ptr<TMetafile> Page = GetPage(1);
-  if (!Page) return;
-  long double W = Page->Width() / FXFactor, H = Page->Height() / FXFactor;  // tenths of a millimetre
+TLXPrinter::TPaperGuess TLXPrinter::GuessPaper(const TMetafile& Page, long double Factor) {
+  long double W = Page.Width() / Factor, H = Page.Height() / Factor;  // tenths of a millimetre
   constexpr long double Tolerance = 20;
   long double Best = Tolerance;
-  int BestSize = -1;
-  bool BestLandscape = false;
+  TPaperGuess Guess;
   for (int S = static_cast<int>(TLXPaperSize::Letter); S <= static_cast<int>(TLXPaperSize::ESheet); ++S) {
     const TLXPaperDimensions& D = LXPaperDimensions(static_cast<TLXPaperSize>(S));
     long double Pw = 10 * D.Width, Pl = 10 * D.Length;
     long double Portrait = std::max(std::fabs(W - Pw), std::fabs(H - Pl));
     long double Landscape = std::max(std::fabs(W - Pl), std::fabs(H - Pw));
     if (Landscape <= Portrait && Landscape < Best) {
-      Best = Landscape, BestSize = S, BestLandscape = true;
+      Best = Landscape, Guess = {true, static_cast<TLXPaperSize>(S), true};
     } else if (Portrait < Best) {
-      Best = Portrait, BestSize = S, BestLandscape = false;
+      Best = Portrait, Guess = {true, static_cast<TLXPaperSize>(S), false};
     }
   }
-  if (BestSize < 0) return;
-  FPrinterSettings->SetPaperSize(static_cast<TLXPaperSize>(BestSize));
-  FPrinterSettings->SetOrientation(BestLandscape ? 1 : 0);
+  return Guess;
 }
 
 void TLXPrinter::Save(const std::string& FileName) {
@@ -297,21 +310,22 @@ bool TLXPrinter::Print() {
     return false;
   }
   if (FStatus != lxsFinished || !FPrintersAvailable) return false;
+  int32_t First = FFirstPage > 0 ? FFirstPage : 1;
+  // Past the last stored page there is nothing to print.
+  int32_t Last = FLastPage > 0 && FLastPage < FPageCount ? FLastPage : FPageCount;
+  if (First > Last) return false;  // no job, so no blank sheet
   FPrinter->SetTitle(FTitle);
   if (FPrinter->Printing()) FPrinter->Abort();
   FPrinterSettings->ApplyToDriver();
   FPrinter->BeginDoc();
   // A cancel belongs to one print; an earlier one must not stop this one.
   FCancelled = false;
-  int32_t First = FFirstPage > 0 ? FFirstPage : 1;
-  // Past the last stored page there is nothing to print.
-  int32_t Last = FLastPage > 0 && FLastPage < FPageCount ? FLastPage : FPageCount;
   try {
     for (int32_t I = First; I <= Last; ++I) {
       ProcessMessages();
-      SetPageNumber(I);
-      if (std::unique_ptr<TMetafile> Page = GetPage(I))
-        FPrinter->Canvas()->StretchDraw(Rect(0, 0, FPrinter->PageWidth(), FPrinter->PageHeight()), *Page);
+      SetPageNumber(I);  // the page is read and decoded once, into CurrentPage
+      if (FCurrentPage)
+        FPrinter->Canvas()->StretchDraw(Rect(0, 0, FPrinter->PageWidth(), FPrinter->PageHeight()), *FCurrentPage);
       if (I < Last) FPrinter->NewPage();
       if (FCancelled) {
         FPrinter->Abort();
@@ -319,7 +333,9 @@ bool TLXPrinter::Print() {
       }
     }
   } catch (...) {
-    if (FPrinter->Printing()) FPrinter->EndDoc();
+    // A page that cannot be read or drawn ends the job unprinted: a report
+    // missing its later pages must not reach the paper as if it were whole.
+    FPrinter->Abort();
     throw;
   }
   if (!FPrinter->Printing()) return false;

@@ -87,14 +87,16 @@ public:
   void SetCustomPaperCode(int32_t N) { FPrinterSettings->SetCustomPaperCode(N); }
   TLXPaperSize GetPaperSize() const { return FPrinterSettings->PaperSize(); }
   uint8_t GetOrientation() const { return FPrinterSettings->Orientation(); }
-  int32_t GetPaperWidth() const { return FPrinterSettings->PaperWidth(); }
-  int32_t GetPaperLength() const { return FPrinterSettings->PaperLength(); }
+  // The paper's size in tenths of a millimetre (the table's for a named paper), not as oriented.
+  int32_t GetPaperWidth() const { return FPrinterSettings->GetPaperWidth(); }
+  int32_t GetPaperLength() const { return FPrinterSettings->GetPaperLength(); }
   bool UseStandardPrinter() const { return FPrinterSettings->UseStandardPrinter(); }
   bool PrintMetafile() const { return FPrinterSettings->PrintMetafile(); }
   int32_t GetLeftWaste() const;
   int32_t GetTopWaste() const;
   void SetDestination(uint8_t D) { FDestination = D; }
-  void SetCompression(bool B) { FPageList->SetCompression(B); }
+  // The report's option for the pages of the next runs; a loaded file keeps its own.
+  void SetCompression(bool B);
   // Paper of the settings as oriented, tenths of a millimetre.
   int32_t PaperWidthValue() const;
   int32_t PaperLengthValue() const;
@@ -111,9 +113,12 @@ public:
   // Finished pages.
   std::unique_ptr<TMetafile> GetPage(int32_t N);
   void SetPageNumber(int32_t N);
+  // Replaces the pages with a saved report's. When the file cannot be opened
+  // or its first page read, the printer stays as it was.
   void Load(const std::string& FileName);
   void Save(const std::string& FileName);
-  // Prints the stored pages; answers whether a print job was ended.
+  // Prints the stored pages; answers whether a print job was ended. An empty
+  // page range opens no job; a page that fails throws the job away.
   bool Print();
   void Preview();
   void ExportToFilter(TLXExportFilter* Filter);
@@ -166,7 +171,13 @@ private:
   void CloseMetafilePage(bool Keep);
   void OpenPrinterPage();
   void ProcessMessages();
-  void GuessPaper();
+  // The paper and orientation a page of this size in pixels was made for, if any.
+  struct TPaperGuess {
+    bool Found = false;
+    TLXPaperSize Size = TLXPaperSize::Default;
+    bool Landscape = false;
+  };
+  static TPaperGuess GuessPaper(const TMetafile& Page, long double Factor);
 
   TPrinter* FPrinter = nullptr;
   std::unique_ptr<TPrinter> FOwnPrinter;
@@ -193,6 +204,7 @@ private:
   long double FXFactor = 1.0L, FYFactor = 1.0L;
   bool FPrepared = false;
   bool FUseStandardPrinter = false;
+  bool FCompression = false;
   TComponent* FOwnerReport = nullptr;
   bool FJobOpen = false;  // a printer job of this run is open
 };

@@ -11,9 +11,12 @@
 #include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
+#include "tests/lxreport/LXPageTestSupport.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
 #include "tests/platform/printing/VirtualPrinterFixture.h"
+
+using namespace lxtest;
 
 namespace {
 class TRecorder : public TMessageTarget {
@@ -438,4 +441,150 @@ TEST_F(LXPrinterTest, CancelDuringPrintAbortsTheJobAndTheNextPrintIsWhole) {
   EXPECT_TRUE(P.Print());
   EXPECT_EQ(V->Jobs()[1].PageCount, 3);
   EXPECT_TRUE(V->Jobs()[1].Ended);
+}
+
+namespace {
+std::vector<uint8_t> ReadBytes(const std::string& File) {
+  TMemoryStream M;
+  M.LoadFromFile(File);
+  return M.Bytes();
+}
+void WriteBytes(const std::string& File, const std::vector<uint8_t>& B) {
+  TFileStream F(File, fmCreate);
+  F.WriteBuffer(B.data(), static_cast<int64_t>(B.size()));
+}
+}  // namespace
+
+TEST_F(LXPrinterTest, PaperWidthAndLengthAreThePapersSize) {
+  struct Case {
+    TLXPaperSize Size;
+    uint8_t Orientation;
+    int32_t Width, Length, WantWidth, WantLength;
+  } Cases[] = {
+      {TLXPaperSize::A4, 0, 0, 0, 2100, 2970},
+      {TLXPaperSize::A4, 1, 0, 0, 2100, 2970},  // the paper, not as oriented
+      {TLXPaperSize::Letter, 0, 0, 0, 2159, 2794},
+      {TLXPaperSize::Custom, 0, 1234, 567, 1234, 567},
+  };
+  for (const Case& K : Cases) {
+    TLXPrinter P;
+    P.SetPaperSize(K.Size);
+    P.SetOrientation(K.Orientation);
+    P.SetPaperWidth(K.Width);
+    P.SetPaperLength(K.Length);
+    EXPECT_EQ(P.GetPaperWidth(), K.WantWidth) << int(K.Size);
+    EXPECT_EQ(P.GetPaperLength(), K.WantLength) << int(K.Size);
+  }
+}
+
+TEST_F(LXPrinterTest, NothingToPrintOpensNoJobAndAFailingPageThrowsTheJobAway) {
+  TVirtualPrinterConfig C;
+  C.PixelsPerInchX = C.PixelsPerInchY = 30;
+  auto V = Install("Virtual", C);
+  TLXPrinter P;
+  Run(P, 3);
+  for (int32_t First : {4, 9}) {
+    P.SetFirstPage(First);
+    EXPECT_FALSE(P.Print()) << First;
+  }
+  EXPECT_TRUE(V->Jobs().empty());
+
+  std::string File = Temp("spoilt-page-2.lxp");
+  P.Save(File);
+  auto B = ReadBytes(File);
+  SpoilPage(B, 2);
+  WriteBytes(File, B);
+  TLXPrinter Loaded;
+  Loaded.Load(File);
+  EXPECT_THROW(Loaded.Print(), EInvalidGraphic);
+  ASSERT_EQ(V->Jobs().size(), 1u);
+  EXPECT_TRUE(V->Jobs()[0].Aborted);
+  EXPECT_FALSE(V->Jobs()[0].Ended);
+  EXPECT_FALSE(Loaded.Printer()->Printing());
+  std::remove(File.c_str());
+}
+
+// A load that fails leaves the printer with what it held: pages of a run stay
+// unprepared (printing re-runs the report), a loaded file stays loaded.
+TEST_F(LXPrinterTest, AFailedLoadKeepsThePagesHeldBefore) {
+  std::string Good = Temp("good.lxp"), BadFirst = Temp("spoilt-page-1.lxp"), Missing = Temp("missing.lxp");
+  {
+    TLXPrinter Maker;
+    Run(Maker, 3);
+    Maker.Save(Good);
+    Maker.Save(BadFirst);
+  }
+  auto B = ReadBytes(BadFirst);
+  SpoilPage(B, 1);
+  WriteBytes(BadFirst, B);
+  std::remove(Missing.c_str());
+
+  TLXPrinter P;
+  Run(P, 2);
+  auto Expect = [&](int32_t Count, bool Prepared) {
+    EXPECT_EQ(P.Status(), lxsFinished);
+    EXPECT_EQ(P.PageCount(), Count);
+    EXPECT_EQ(P.Prepared(), Prepared);
+    EXPECT_TRUE(P.GetPage(Count));
+  };
+  EXPECT_THROW(P.Load(Missing), EFOpenError);
+  Expect(2, false);
+  EXPECT_THROW(P.Load(BadFirst), EInvalidGraphic);
+  Expect(2, false);
+  P.Load(Good);
+  Expect(3, true);
+  EXPECT_THROW(P.Load(BadFirst), EInvalidGraphic);
+  Expect(3, true);
+  std::remove(Good.c_str());
+  std::remove(BadFirst.c_str());
+}
+
+// Each file's header says whether its pages are coded; the report's own option
+// decides only the pages of its runs.
+TEST_F(LXPrinterTest, ACompressingPrinterLoadsPlainFiles) {
+  std::string CodedFile = Temp("coded.lxp"), PlainFile = Temp("plain.lxp");
+  {
+    TLXPrinter M;
+    M.SetCompression(true);
+    Run(M, 2);
+    M.Save(CodedFile);
+  }
+  {
+    TLXPrinter M;
+    Run(M, 2);
+    M.Save(PlainFile);
+  }
+  TLXPrinter P;
+  P.SetCompression(true);
+  Run(P, 1);
+  for (const std::string& F : {PlainFile, CodedFile, PlainFile}) {
+    P.Load(F);
+    EXPECT_TRUE(P.GetPage(2)) << F;
+  }
+  P.Cleanup();
+  Run(P, 1);
+  EXPECT_TRUE(P.PageList()->Compression());
+  TLXPrinter Q;
+  Q.Load(CodedFile);
+  Q.Cleanup();
+  Run(Q, 1);
+  EXPECT_FALSE(Q.PageList()->Compression());
+  std::remove(CodedFile.c_str());
+  std::remove(PlainFile.c_str());
+}
+
+TEST_F(LXPrinterTest, PrintingReadsEachStoredPageOnce) {
+  TVirtualPrinterConfig C;
+  C.PixelsPerInchX = C.PixelsPerInchY = 30;
+  Install("Virtual", C);
+  TLXPrinter P;
+  Run(P, 4);
+  TMemoryStream Copy;
+  P.Stream()->SaveToStream(Copy);
+  auto Counting = std::make_unique<TCountingStream>(Copy.Bytes());
+  TCountingStream* S = Counting.get();
+  P.PageList()->SetStream(std::move(Counting));
+  ASSERT_TRUE(P.Print());
+  // Each page: its record head, the metafile header looked at before reading, the metafile.
+  EXPECT_LE(S->BytesRead, S->Size() + 128 * 4);
 }
