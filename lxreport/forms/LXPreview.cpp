@@ -27,8 +27,12 @@ TLXPreviewImage::~TLXPreviewImage() = default;
 void TLXPreviewImage::SetPageNumber(int32_t N) {
   FPageNumber = N;
   FPageMetafile.reset();
-  if (FPrinter) FPageMetafile = FPrinter->GetPage(N);
-  FImageOK = FPageMetafile != nullptr;
+  try {
+    if (FPrinter) FPageMetafile = FPrinter->GetPage(N);
+  } catch (...) {
+    Repaint();  // the page shown before must not stay on screen
+    throw;
+  }
   Repaint();
 }
 
@@ -36,11 +40,12 @@ void TLXPreviewImage::PaintPage() {
   TCanvas& C = Canvas();
   int W = Width(), H = Height();
   bool Designing = HasState(csDesigning) || (Owner() && Owner()->HasState(csDesigning));
-  if (!FImageOK && !Designing) return;
+  bool HasPage = FPageMetafile != nullptr;
+  if (!HasPage && !Designing) return;
   C.Brush().SetColor(clWhite);
   C.Pen().SetColor(clWhite);
   C.Rectangle(1, 1, W - 3, H - 3);
-  if (FImageOK) C.StretchDraw(Rect(0, 0, W, H), *FPageMetafile);
+  if (HasPage) C.StretchDraw(Rect(0, 0, W, H), *FPageMetafile);
   C.Pen().SetColor(clBlack);
   C.Pen().SetWidth(1);
   // One closed outline: every corner is drawn, as line by line on the page's
@@ -99,10 +104,7 @@ void TLXPreview::SetLXPrinter(TLXPrinter* P) {
     P->SetStatusWindow(Handle());
     P->SetShowingPreview(true);
   }
-  SetPageNumber(1);
-  FPreviewImage->SetPageNumber(1);
-  Invalidate();
-  // Clicks on the page reach the owner's handlers.
+  // Clicks on the page reach the owner's handlers (set before fetching, which may raise).
   FPreviewImage->OnClick = OnClick;
   FPreviewImage->OnDblClick = OnDblClick;
   FPreviewImage->OnDragDrop = OnDragDrop;
@@ -111,6 +113,9 @@ void TLXPreview::SetLXPrinter(TLXPrinter* P) {
   FPreviewImage->OnMouseDown = OnMouseDown;
   FPreviewImage->OnMouseMove = OnMouseMove;
   FPreviewImage->OnMouseUp = OnMouseUp;
+  Invalidate();
+  SetPageNumber(1);
+  FPreviewImage->SetPageNumber(1);
 }
 
 void TLXPreview::SetPageNumber(int32_t N) {

@@ -21,7 +21,8 @@ public:
   explicit TLXPreviewImage(TComponent* AOwner);
   ~TLXPreviewImage() override;
 
-  // Fetches page N from the printer (none outside its finished range) and paints.
+  // Fetches page N from the printer (none outside its finished range) and
+  // paints. A page that cannot be fetched leaves the image empty and raises.
   void SetPageNumber(int32_t N);
   int32_t PageNumber() const { return FPageNumber; }
   int32_t Zoom() const { return FZoom; }
@@ -29,7 +30,7 @@ public:
   TLXPrinter* Printer() const { return FPrinter; }
   void SetPrinter(TLXPrinter* P) { FPrinter = P; }
   TMetafile* PageMetafile() const { return FPageMetafile.get(); }
-  bool ImageOK() const { return FImageOK; }
+  bool ImageOK() const { return FPageMetafile != nullptr; }
 
 protected:
   void Paint() override { PaintPage(); }
@@ -41,8 +42,7 @@ private:
   TLXPrinter* FPrinter = nullptr;
   int32_t FPageNumber = 1;
   int32_t FZoom = 100;
-  std::unique_ptr<TMetafile> FPageMetafile;
-  bool FImageOK = false;
+  std::unique_ptr<TMetafile> FPageMetafile;  // null: no page held
 };
 
 enum : uint8_t { lxzFitPage = 0, lxzFitWidth = 1, lxzNumeric = 2 };

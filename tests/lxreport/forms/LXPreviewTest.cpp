@@ -4,10 +4,12 @@
 
 #include <QImage>
 #include <QWidget>
+#include <cstdio>
 
 #include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
+#include "tests/lxreport/LXPageTestSupport.h"
 
 namespace {
 class LXPreviewTest : public ::testing::Test {
@@ -290,4 +292,37 @@ TEST_F(LXPreviewTest, PrinterPreviewUsesTheLibraryWideInterfaceClass) {
   FinalizeLXPreview();
   P.Preview();
   EXPECT_EQ(TRecordingPreviewInterface::Shown.size(), 1u);
+}
+
+TEST_F(LXPreviewTest, APageThatCannotBeFetchedLeavesTheImageEmpty) {
+  std::string File = ::testing::TempDir() + "preview-spoilt-page-2.lxp";
+  {
+    TLXPrinter Maker;
+    Run(Maker, 3);
+    Maker.Save(File);
+  }
+  TMemoryStream M;
+  M.LoadFromFile(File);
+  std::vector<uint8_t> B = M.Bytes();
+  lxtest::SpoilPage(B, 2);
+  {
+    TFileStream F(File, fmCreate);
+    F.WriteBuffer(B.data(), static_cast<int64_t>(B.size()));
+  }
+  TLXPrinter P;
+  P.Load(File);
+  TLXPreview V(nullptr);
+  V.SetLXPrinter(&P);
+  V.SetZoom(100);
+  ASSERT_TRUE(V.PreviewImage()->ImageOK());
+  EXPECT_ANY_THROW(V.SetPageNumber(2));
+  EXPECT_FALSE(V.PreviewImage()->ImageOK());
+  QImage Empty = Grab(V.PreviewImage());  // repainting shows nothing, not page 1
+  EXPECT_NE(Px(Empty, 0, 0), Black);
+  EXPECT_EQ(Px(Empty, 3, 3), Px(Empty, 0, 0));
+  V.SetPageNumber(3);
+  EXPECT_EQ(V.PageNumber(), 3);
+  ASSERT_TRUE(V.PreviewImage()->ImageOK());
+  EXPECT_EQ(Px(Grab(V.PreviewImage()), 3, 3), Black);
+  std::remove(File.c_str());
 }
