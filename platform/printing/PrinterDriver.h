@@ -9,7 +9,7 @@
 
 #include "platform/printing/DeviceMode.h"
 
-class QPainter;
+class TDeviceContext;
 
 struct TPaperInfo {
   int Code = 0;  // Windows paper code; driver-specific papers count from 257
@@ -36,12 +36,13 @@ struct TDeviceCaps {
   bool IsColor = true;
 };
 
-// An open print job. The painter draws the current page in device pixels,
-// with the origin at the top left of the printable area.
+// An open print job. Its device context draws the current page in device
+// pixels, with the origin at the top left of the printable area; it stands
+// until the next NewPage, End or Abort.
 class TPrintJob {
 public:
   virtual ~TPrintJob() = default;
-  virtual QPainter* Painter() = 0;
+  virtual TDeviceContext& DeviceContext() = 0;
   // Ends the current page and starts the next under Mode.
   virtual void NewPage(const TDeviceMode& Mode) = 0;
   // Ends the last page and hands the job to the spooler.

@@ -1,7 +1,6 @@
 #include "platform/printing/Printers.h"
 
 #include "platform/graphics/Canvas.h"
-#include "platform/graphics/QtPainterDC.h"
 #include "platform/printing/PrinterList.h"
 
 TPrinter::TPrinter() { Refresh(); }
@@ -109,23 +108,18 @@ void TPrinter::Abort() {
   Job->Abort();
 }
 
-QPainter* TPrinter::Painter() const { return FJob ? FJob->Painter() : nullptr; }
+TDeviceContext* TPrinter::DeviceContext() const { return FJob ? &FJob->DeviceContext() : nullptr; }
 
 TCanvas* TPrinter::Canvas() {
   if (!FCanvas) FCanvas = std::make_unique<TCanvas>();
   return FCanvas.get();
 }
 
-void TPrinter::AttachCanvas() {
-  TDeviceCaps C = DeviceCaps();
-  FDC = std::make_unique<TQtPainterDC>(FJob->Painter(), C.PixelsPerInchX, C.PixelsPerInchY);
-  Canvas()->SetHandle(FDC.get());
-}
+void TPrinter::AttachCanvas() { Canvas()->SetHandle(&FJob->DeviceContext()); }
 
-// The page's painter ends with the page: the canvas lets go of it first.
+// The page's device context ends with the page: the canvas lets go of it first.
 void TPrinter::DetachCanvas() {
   if (FCanvas) FCanvas->SetHandle(nullptr);
-  FDC.reset();
 }
 
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/rtl/SysUtils.h"
 
 class TCanvas;
-class TQtPainterDC;
+class TDeviceContext;
 
 DECLARE_EXCEPTION(EPrinter, Exception)
 
@@ -79,8 +79,8 @@ public:
   // left of the printable area. The same object serves every page and job
   // (its font, pen and brush carry over); outside a job it has no device.
   TCanvas* Canvas();
-  // The Qt painter under the canvas; nullptr outside a job.
-  QPainter* Painter() const;
+  // The open page's device context under the canvas; nullptr outside a job.
+  TDeviceContext* DeviceContext() const;
 
 private:
   void CheckPrinting() const;
@@ -97,7 +97,6 @@ private:
   bool FAborted = false;
   int FPageNumber = 0;
   std::unique_ptr<TCanvas> FCanvas;
-  std::unique_ptr<TQtPainterDC> FDC;
 };
 
 // The global printer; nullptr outside CreateGlobalPrinter/FreeGlobalPrinter.

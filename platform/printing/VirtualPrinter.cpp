@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/graphics/QtPainterDC.h"
 #include "platform/printing/PaperSizes.h"
 #include "platform/printing/Printers.h"
 
@@ -71,7 +72,7 @@ public:
     if (!FDone) Abort();
   }
 
-  QPainter* Painter() override { return &FPainter; }
+  TDeviceContext& DeviceContext() override { return *FDC; }
 
   void NewPage(const TDeviceMode& Mode) override {
     FinishPage();
@@ -87,6 +88,7 @@ public:
   }
 
   void Abort() override {
+    FDC.reset();
     if (FPainter.isActive()) FPainter.end();
     if (FPdfPainter.isActive()) FPdfPainter.end();
     if (FPdf) {
@@ -108,11 +110,13 @@ private:
     FPage.setDotsPerMeterX(qRound(FCaps.PixelsPerInchX / 0.0254));
     FPage.setDotsPerMeterY(qRound(FCaps.PixelsPerInchY / 0.0254));
     FPainter.begin(&FPage);
+    FDC = std::make_unique<TQtPainterDC>(&FPainter, FCaps.PixelsPerInchX, FCaps.PixelsPerInchY);
     Job().PageModes.push_back(Mode);
     ++Job().PageCount;
   }
 
   void FinishPage() {
+    FDC.reset();
     FPainter.end();
     if (!FPdf && !FPrinter.FConfig.KeepPageImages) return;  // nobody looks at the sheet
     QImage Sheet(FCaps.PhysicalWidth, FCaps.PhysicalHeight, QImage::Format_RGB32);
@@ -144,6 +148,7 @@ private:
   TDeviceCaps FCaps;
   QImage FPage;
   QPainter FPainter;
+  std::unique_ptr<TQtPainterDC> FDC;  // over FPainter, one per page
   std::unique_ptr<QPdfWriter> FPdf;
   QPainter FPdfPainter;
   bool FDone = false;

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <optional>
 
+#include "platform/graphics/QtPainterDC.h"
 #include "platform/printing/PaperSizes.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
@@ -203,25 +204,39 @@ public:
     FPrinter.setDocName(QString::fromStdString(Title));
     FPrinter.setFullPage(false);
     if (!FPainter.begin(&FPrinter)) throw EPrinter("Printer selected is not valid");
+    StartPage(Mode);
   }
   ~TCupsJob() override {
     if (FPainter.isActive()) Abort();
   }
-  QPainter* Painter() override { return &FPainter; }
+  TDeviceContext& DeviceContext() override { return *FDC; }
   void NewPage(const TDeviceMode& Mode) override {
+    FDC.reset();
     FDriver.Configure(FPrinter, Mode, true);
     FPrinter.newPage();
+    StartPage(Mode);
   }
-  void End() override { FPainter.end(); }
+  void End() override {
+    FDC.reset();
+    FPainter.end();
+  }
   void Abort() override {
+    FDC.reset();
     FPrinter.abort();
     if (FPainter.isActive()) FPainter.end();
   }
 
 private:
+  // Each page gets a device context of its own (GDI state does not carry over), at the mode's resolution.
+  void StartPage(const TDeviceMode& Mode) {
+    TDeviceCaps C = FDriver.DeviceCaps(Mode);
+    FDC = std::make_unique<TQtPainterDC>(&FPainter, C.PixelsPerInchX, C.PixelsPerInchY);
+  }
+
   TCupsPrinter& FDriver;
   QPrinter FPrinter;
   QPainter FPainter;
+  std::unique_ptr<TQtPainterDC> FDC;
 };
 
 std::unique_ptr<TPrintJob> TCupsPrinter::StartDoc(const TDeviceMode& Mode, const std::string& Title) {

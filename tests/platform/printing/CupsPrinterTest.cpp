@@ -3,11 +3,11 @@
 // the output says so.
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <cstdio>
 #include <memory>
 
 #include "platform/app/Application.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 #include "platform/printing/VirtualPrinter.h"
@@ -81,9 +81,10 @@ TEST_F(CupsPrinterTest, TheQueueReportsPapersAndMeasuresAndPrintsAPdf) {
 
   P.SetTitle(Token);
   P.BeginDoc();
-  P.Painter()->fillRect(0, 0, P.PageWidth(), P.PageHeight(), Qt::black);
+  P.Canvas()->Brush().SetColor(clBlack);
+  P.Canvas()->FillRect(Rect(0, 0, P.PageWidth(), P.PageHeight()));
   P.NewPage();
-  P.Painter()->fillRect(0, 0, 100, 100, Qt::black);
+  P.Canvas()->FillRect(Rect(0, 0, 100, 100));
   P.EndDoc();
 
   std::string Pdf = Cups ? WaitForCupsPdf(Token) : ::testing::TempDir() + Token + ".pdf";

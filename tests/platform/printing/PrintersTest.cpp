@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <cstdio>
 #include <memory>
 
@@ -37,7 +36,7 @@ TEST_F(PrintersTest, WithoutPrintersEverythingAnswersEmptyAndJobsRefuse) {
   EXPECT_THROW(P.EndDoc(), EPrinter);
   P.Abort();
   EXPECT_FALSE(P.Printing());
-  EXPECT_EQ(P.Painter(), nullptr);
+  EXPECT_EQ(P.DeviceContext(), nullptr);
 }
 
 TEST_F(PrintersTest, IndexMinusOneSelectsTheDefaultAndEachObjectHasItsOwnChoice) {
@@ -114,9 +113,12 @@ TEST_F(PrintersTest, AJobDrawsInThePrintableAreaPageByPageAndWritesAPdf) {
   EXPECT_EQ(P.PageNumber(), 1);
   EXPECT_THROW(P.BeginDoc(), EPrinter);
   EXPECT_THROW(P.SetPrinterIndex(0), EPrinter);
-  P.Painter()->fillRect(0, 0, 10, 10, Qt::black);
+  ASSERT_NE(P.DeviceContext(), nullptr);
+  EXPECT_EQ(P.DeviceContext()->PixelsPerInchX(), 72);  // the job's own device context, at its resolution
+  P.Canvas()->Brush().SetColor(clBlack);
+  P.Canvas()->FillRect(Rect(0, 0, 10, 10));
   P.NewPage();
-  P.Painter()->fillRect(0, 0, P.PageWidth(), P.PageHeight(), Qt::black);
+  P.Canvas()->FillRect(Rect(0, 0, P.PageWidth(), P.PageHeight()));
   TDeviceMode M = P.DeviceMode();
   M.Orientation = DMORIENT_LANDSCAPE;
   P.SetDeviceMode(M);  // from the next page on
