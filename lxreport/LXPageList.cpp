@@ -5,6 +5,7 @@
 
 #include "lxreport/LXCompress.h"
 #include "lxreport/LXError.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/DateTime.h"
 
 namespace {
@@ -193,17 +194,13 @@ int64_t TLXPageList::RecordStart(int32_t N) {
   int64_t ForwardSteps = CanForward ? N - Front() : kMaxOffset;
   int64_t BackSteps = CanBack ? Back() + 1 - N : kMaxOffset;
   bool Forward = ForwardSteps <= BackSteps;
-  try {
-    if (Forward) {
-      while (Front() < N) StepForward();
-      return FForward.back();
-    }
-    while (Back() >= N) StepBack();
-    return FBackward.back();
-  } catch (const ELXError&) {
-    (Forward ? FForwardBlocked : FBackBlocked) = true;
-    throw;
+  TOnException Block([&] { (Forward ? FForwardBlocked : FBackBlocked) = true; });
+  if (Forward) {
+    while (Front() < N) StepForward();
+    return FForward.back();
   }
+  while (Back() >= N) StepBack();
+  return FBackward.back();
 }
 
 // Indexes the whole forward chain once, so that every later page is found at

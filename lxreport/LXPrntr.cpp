@@ -5,6 +5,7 @@
 
 #include "lxreport/LXError.h"
 #include "platform/app/Application.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/RtlMath.h"
 
 std::function<void(TLXPrinter*)> LXPreviewInterface;
@@ -320,7 +321,10 @@ bool TLXPrinter::Print() {
   FPrinter->BeginDoc();
   // A cancel belongs to one print; an earlier one must not stop this one.
   FCancelled = false;
-  try {
+  {
+    // A page that cannot be read or drawn ends the job unprinted: a report
+    // missing its later pages must not reach the paper as if it were whole.
+    TOnException AbortJob([&] { FPrinter->Abort(); });
     for (int32_t I = First; I <= Last; ++I) {
       ProcessMessages();
       SetPageNumber(I);  // the page is read and decoded once, into CurrentPage
@@ -332,11 +336,6 @@ bool TLXPrinter::Print() {
         break;
       }
     }
-  } catch (...) {
-    // A page that cannot be read or drawn ends the job unprinted: a report
-    // missing its later pages must not reach the paper as if it were whole.
-    FPrinter->Abort();
-    throw;
   }
   if (!FPrinter->Printing()) return false;
   FPrinter->EndDoc();
@@ -362,11 +361,7 @@ void TLXPrinter::ClosePreview(TComponent*) {
 
 void TLXPrinter::SetShowingPreview(bool B) {
   bool Was = FShowingPreview;
-  struct TSetOnExit {
-    bool& Field;
-    bool Value;
-    ~TSetOnExit() { Field = Value; }
-  } Guard{FShowingPreview, B};
+  TFinally Set([&] { FShowingPreview = B; });  // also when AfterPreview raises
   if (Was && !B) {
     if (FStatus == lxsBusy) Cancel();
     if (AfterPreview) AfterPreview(this);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -54,13 +55,11 @@ int64_t TLXStream::Write(const void* Buffer, int64_t Count) {
   int64_t Written = FMemoryStream->Write(Buffer, Count);
   if (FMemoryStream->Size() > FMemoryLimit) {
     std::string Name = GetTempFileName(GetTempPath(), "LXP");
-    try {
+    {
+      TOnException Drop([&] { DeleteFile(Name); });  // the bytes stay in memory; nothing is lost
       auto File = std::make_unique<TFileStream>(Name, fmCreate);
       File->WriteBuffer(FMemoryStream->Memory(), FMemoryStream->Size());
       FFileStream = std::move(File);
-    } catch (...) {
-      DeleteFile(Name);  // the bytes stay in memory; nothing is lost
-      throw;
     }
     FFileName = Name;
     FMemoryStream.reset();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/RtlMath.h"
 
 const TClassInfo* LXPreviewInterfaceClass = nullptr;
@@ -27,13 +28,8 @@ TLXPreviewImage::~TLXPreviewImage() = default;
 void TLXPreviewImage::SetPageNumber(int32_t N) {
   FPageNumber = N;
   FPageMetafile.reset();
-  try {
-    if (FPrinter) FPageMetafile = FPrinter->GetPage(N);
-  } catch (...) {
-    Repaint();  // the page shown before must not stay on screen
-    throw;
-  }
-  Repaint();
+  TFinally Paint([&] { Repaint(); });  // also after a failed fetch: the old page must not stay on screen
+  if (FPrinter) FPageMetafile = FPrinter->GetPage(N);
 }
 
 void TLXPreviewImage::PaintPage() {

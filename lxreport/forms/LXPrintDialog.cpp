@@ -1,5 +1,6 @@
 #include "lxreport/forms/LXPrintDialog.h"
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/printing/Printers.h"
 
 // ---- TLXCommonDialog
@@ -21,15 +22,10 @@ const TClassInfo& TLXCommonDialog::StaticClassInfo() {
 // when it closes.
 bool TLXCommonDialog::TaskModalDialog(const std::function<bool()>& DialogFunction) {
   if (OnShow) OnShow(this);
-  bool Result;
-  try {
-    Result = DialogFunction();
-  } catch (...) {
+  TFinally Close([&] {
     if (OnClose) OnClose(this);
-    throw;
-  }
-  if (OnClose) OnClose(this);
-  return Result;
+  });
+  return DialogFunction();
 }
 
 // ---- TLXBasePrintDialog
