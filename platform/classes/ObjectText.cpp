@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <cmath>
+#include <limits>
 
 #include "platform/classes/Streams.h"
 #include "platform/rtl/RtlMath.h"
@@ -254,14 +255,21 @@ private:
       case TTok::Int: FW.WriteInteger(FInt); Next(); return;
       case TTok::Float:
         switch (FSuffix) {
-          case 's': FW.WriteSingle(static_cast<float>(FFloat)); break;
+          case 's':
+            // Beyond the single range the value would be written as an infinity.
+            if (std::fabs(FFloat) > std::numeric_limits<float>::max()) Error("valor fora do intervalo");
+            FW.WriteSingle(static_cast<float>(FFloat));
+            break;
           case 'c': {
             int64_t C = FInt;
             if (!FFloatIsInt && !CurrencyFromTenThousandths(FFloat, C)) Error("valor de moeda inválido");
             FW.WriteCurrency(C);
             break;
           }
-          case 'd': FW.WriteDate(static_cast<double>(FFloat)); break;
+          case 'd':
+            if (std::fabs(FFloat) > std::numeric_limits<double>::max()) Error("valor fora do intervalo");
+            FW.WriteDate(static_cast<double>(FFloat));
+            break;
           default: FW.WriteFloat(FFloat);
         }
         Next();

@@ -355,7 +355,9 @@ TEST_F(FilerTest, HandWrittenTextConverts) {
 
   for (const char* Bad : {"", "object", "object F: TForm\n  X = \n", "object F: TForm\n  X = 'open\nend",
                           "object F: TForm\n  X = {0A0}\nend", "object F: TForm\n  X = 99999999999999999999\nend",
-                          "thing F: TForm end"})
+                          "thing F: TForm end",
+                          // beyond the single and double ranges: never written as infinities
+                          "object F: TForm\n  X = -925e+38s\nend", "object F: TForm\n  X = 1e309d\nend"})
     EXPECT_THROW(FromText(Bad), EReadError) << Bad;
 }
 
