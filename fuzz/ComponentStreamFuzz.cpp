@@ -1,107 +1,14 @@
-// Feeds arbitrary bytes to the component stream reader (binary, with and without an
-// error hook that skips bad values) and to the text-form converter.
+// Feeds arbitrary bytes to the binary component stream reader (with and
+// without an error hook that skips bad values), writes back what was read, and
+// converts the bytes to the text form.
 #include <cstdint>
 #include <memory>
 
-#include "platform/classes/Collection.h"
-#include "platform/classes/Filer.h"
+#include "fuzz/ComponentFuzzClasses.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
-#include "platform/classes/StringList.h"
 
 namespace {
-enum TFzKind { fkA, fkB, fkC };
-}
-DEFINE_ENUM_INFO(TFzKind, "fkA", "fkB", "fkC")
-
-namespace {
-class TFzPen : public TPersistent {
-  DECLARE_CLASSINFO(TFzPen)
-public:
-  int Width = 1;
-  std::vector<uint8_t> Blob;
-  void DefineProperties(TFiler* Filer) override {
-    Filer->DefineBinaryProperty(
-        "Data", [this](TStream& S) { Blob.resize(static_cast<size_t>(S.Size())); S.ReadBuffer(Blob.data(), S.Size()); },
-        [this](TStream& S) { S.WriteBuffer(Blob.data(), static_cast<int64_t>(Blob.size())); }, !Blob.empty());
-  }
-};
-const TClassInfo& TFzPen::StaticClassInfo() {
-  static const TClassInfo Info =
-      TClassDef<TFzPen>("TFzPen", &TPersistent::StaticClassInfo()).Prop("Width", &TFzPen::Width, &TFzPen::Width);
-  return Info;
-}
-
-class TFzCell : public TCollectionItem {
-  DECLARE_CLASSINFO(TFzCell)
-public:
-  using TCollectionItem::TCollectionItem;
-  std::string Caption;
-  TComponent* Link = nullptr;
-};
-const TClassInfo& TFzCell::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TFzCell>("TFzCell", &TCollectionItem::StaticClassInfo())
-                                     .Prop("Caption", &TFzCell::Caption, &TFzCell::Caption)
-                                     .Prop("Link", &TFzCell::Link, &TFzCell::Link);
-  return Info;
-}
-
-class TFzItem : public TComponent {
-  DECLARE_CLASSINFO(TFzItem)
-public:
-  explicit TFzItem(TComponent* AOwner) : TComponent(AOwner), Cells(TCollection::ItemClass<TFzCell>(), this) {}
-  int Small = 0;
-  int64_t Huge = 0;
-  char Letter = 'A';
-  TFzKind Kind = fkA;
-  uint32_t Kinds = 0;
-  bool Flag = false;
-  long double Ext = 0;
-  float Single = 0;
-  double Date = 0;
-  long double Money = 0;
-  std::string Text;
-  TFzItem* Buddy = nullptr;
-  TFzPen Pen;
-  TCollection Cells;
-  TStringList Lines;
-  TNotifyEvent OnPing;
-};
-const TClassInfo& TFzItem::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TFzItem>("TFzItem", &TComponent::StaticClassInfo())
-                                     .Prop("Small", &TFzItem::Small, &TFzItem::Small)
-                                     .Prop("Huge", &TFzItem::Huge, &TFzItem::Huge)
-                                     .Prop("Letter", &TFzItem::Letter, &TFzItem::Letter)
-                                     .Prop("Kind", &TFzItem::Kind, &TFzItem::Kind)
-                                     .SetProp<TFzKind>("Kinds", &TFzItem::Kinds, &TFzItem::Kinds)
-                                     .Prop("Flag", &TFzItem::Flag, &TFzItem::Flag)
-                                     .Prop("Ext", &TFzItem::Ext, &TFzItem::Ext)
-                                     .Prop("Single", &TFzItem::Single, &TFzItem::Single)
-                                     .Prop("Date", &TFzItem::Date, &TFzItem::Date)
-                                     .AsFloat(TFloatType::Date)
-                                     .Prop("Money", &TFzItem::Money, &TFzItem::Money)
-                                     .AsFloat(TFloatType::Currency)
-                                     .Prop("Text", &TFzItem::Text, &TFzItem::Text)
-                                     .Prop("Buddy", &TFzItem::Buddy, &TFzItem::Buddy)
-                                     .Prop("Pen", [](const TFzItem& I) { return &I.Pen; })
-                                     .Prop("Cells", [](const TFzItem& I) { return &I.Cells; })
-                                     .Prop("Lines", [](const TFzItem& I) { return &I.Lines; })
-                                     .Event("OnPing", &TFzItem::OnPing);
-  return Info;
-}
-
-class TFzRoot : public TComponent {
-  DECLARE_CLASSINFO(TFzRoot)
-public:
-  using TComponent::TComponent;
-  void Ping(TObject*) {}
-};
-const TClassInfo& TFzRoot::StaticClassInfo() {
-  static const TClassInfo Info =
-      TClassDef<TFzRoot>("TFzRoot", &TComponent::StaticClassInfo()).Method("Ping", &TFzRoot::Ping);
-  return Info;
-}
-
 void Read(const uint8_t* Data, size_t Size, bool Hook) {
   TBytesStream S(Data, static_cast<int64_t>(Size));
   TReader R(S);
@@ -116,20 +23,9 @@ void Read(const uint8_t* Data, size_t Size, bool Hook) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  static bool Registered = [] {
-    RegisterClasses({&TFzRoot::StaticClassInfo(), &TFzItem::StaticClassInfo()});
-    return true;
-  }();
-  (void)Registered;
+  RegisterFuzzClasses();
   Read(Data, Size, false);
   Read(Data, Size, true);
-  try {
-    TBytesStream In(Data, static_cast<int64_t>(Size));
-    TMemoryStream Bin;
-    ObjectTextToBinary(In, Bin);
-    Read(Bin.Memory(), static_cast<size_t>(Bin.Size()), true);
-  } catch (const EReadError&) {
-  }
   try {
     TBytesStream In(Data, static_cast<int64_t>(Size));
     TMemoryStream Text;
