@@ -29,7 +29,7 @@ protected:
 
 class LXPrinterTest : public VirtualPrinterTest {
 protected:
-  static std::string Temp(const std::string& Name) { return ::testing::TempDir() + Name; }
+  std::string Temp(const std::string& Name) { return TempFiles.Path(Name); }
 
   // Runs Pages pages; page N is black over its first N x 10 mm of width.
   static void Run(TLXPrinter& P, int Pages) {
@@ -345,6 +345,7 @@ TEST_F(LXPrinterTest, ThreeStoredPagesThroughCups) {
   TDeviceCaps Caps = P.Printer()->DeviceCaps();
   std::string Pdf = V ? VirtualPdf : WaitForCupsPdf(Token);
   ASSERT_FALSE(Pdf.empty()) << "no PDF from the CUPS queue";
+  TempFiles.Adopt(Pdf);
   TPdfInfo Info = ReadPdfInfo(Pdf);
   EXPECT_EQ(Info.Pages, 3);
   // Render each page at 72 pixels per inch (one pixel a point) and look at the
@@ -365,7 +366,6 @@ TEST_F(LXPrinterTest, ThreeStoredPagesThroughCups) {
     EXPECT_GT(qGray(I.pixel(R + 1, B + 1)), 200) << Page;
     std::remove((Png + "-" + std::to_string(Page) + ".png").c_str());
   }
-  if (!V) std::remove(Pdf.c_str());
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // Finds the PDF that the CUPS PDF queue made for a job: cups-pdf writes to the
 // "Out" folder of /etc/cups/cups-pdf.conf (${HOME} is the submitting user's
 // home), or to its anonymous spool, naming the file after the job title.
+#include <cups/cups.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -40,29 +41,31 @@ inline std::string UniqueJobTitle(const std::string& Prefix) {
          std::to_string(std::chrono::steady_clock::now().time_since_epoch().count() % 100000000);
 }
 
-// Waits up to TimeoutSeconds for a finished PDF whose name contains Token.
+// Waits up to TimeoutSeconds for the job titled with Token on the PDF queue to
+// complete, then returns the PDF that cups-pdf wrote for it (its backend has
+// closed the file when the job completes). Empty when the job was cancelled or
+// aborted, did not complete in time, or left no file.
 inline std::string WaitForCupsPdf(const std::string& Token, int TimeoutSeconds = 60) {
   namespace fs = std::filesystem;
   auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(TimeoutSeconds);
-  std::string Found;
-  uintmax_t LastSize = 0;
+  ipp_jstate_t State = IPP_JSTATE_PENDING;
   while (std::chrono::steady_clock::now() < Deadline) {
-    for (const auto& Dir : CupsPdfFolders()) {
-      std::error_code Ec;
-      for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec)) {
-        std::string Name = It->path().filename().string();
-        if (Name.find(Token) != std::string::npos && Name.size() > 4 && Name.substr(Name.size() - 4) == ".pdf")
-          Found = It->path().string();
-      }
-    }
-    if (!Found.empty()) {
-      std::error_code Ec;
-      uintmax_t Size = fs::file_size(Found, Ec);
-      // cups-pdf writes the file in place: take it once its size holds still.
-      if (!Ec && Size > 0 && Size == LastSize) return Found;
-      LastSize = Ec ? 0 : Size;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    cups_job_t* Jobs = nullptr;
+    int N = cupsGetJobs2(CUPS_HTTP_DEFAULT, &Jobs, CupsPdfQueueName, 0, CUPS_WHICHJOBS_ALL);
+    for (int I = 0; I < N; ++I)
+      if (Jobs[I].title && std::string(Jobs[I].title).find(Token) != std::string::npos) State = Jobs[I].state;
+    cupsFreeJobs(N, Jobs);
+    if (State >= IPP_JSTATE_CANCELED) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  return Found;
+  if (State != IPP_JSTATE_COMPLETED) return {};
+  for (const auto& Dir : CupsPdfFolders()) {
+    std::error_code Ec;
+    for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec)) {
+      std::string Name = It->path().filename().string();
+      if (Name.find(Token) != std::string::npos && Name.size() > 4 && Name.substr(Name.size() - 4) == ".pdf")
+        return It->path().string();
+    }
+  }
+  return {};
 }

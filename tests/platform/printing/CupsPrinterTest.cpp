@@ -13,19 +13,17 @@
 #include "platform/printing/VirtualPrinter.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
+#include "tests/TestTemp.h"
 
 namespace {
 class CupsPrinterTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    InitializeApplication();
     SetSystemPrintersEnabled(true);
     RefreshPrinters();
   }
-  void TearDown() override {
-    UninstallAllPrinters();
-    FinalizeApplication();
-  }
+  void TearDown() override { UninstallAllPrinters(); }
+  TTestTempFiles TempFiles;
   // Selects the CUPS PDF queue, or installs and selects a virtual printer.
   bool SelectQueue(TPrinter& P, std::shared_ptr<TVirtualPrinter>& Virtual, const std::string& Pdf) {
     for (size_t I = 0; I < P.Printers().size(); ++I)
@@ -51,7 +49,8 @@ TEST_F(CupsPrinterTest, TheQueueReportsPapersAndMeasuresAndPrintsAPdf) {
   TPrinter P;
   std::shared_ptr<TVirtualPrinter> Virtual;
   std::string Token = UniqueJobTitle("MivoPlatform");
-  bool Cups = SelectQueue(P, Virtual, ::testing::TempDir() + Token + ".pdf");
+  std::string VirtualPdf = TempFiles.Path(Token + ".pdf");
+  bool Cups = SelectQueue(P, Virtual, VirtualPdf);
 
   TDeviceMode M = P.DeviceMode();
   EXPECT_TRUE(M.Has(DM_PAPERSIZE | DM_ORIENTATION | DM_COPIES));
@@ -87,14 +86,14 @@ TEST_F(CupsPrinterTest, TheQueueReportsPapersAndMeasuresAndPrintsAPdf) {
   P.Canvas()->FillRect(Rect(0, 0, 100, 100));
   P.EndDoc();
 
-  std::string Pdf = Cups ? WaitForCupsPdf(Token) : ::testing::TempDir() + Token + ".pdf";
+  std::string Pdf = Cups ? WaitForCupsPdf(Token) : VirtualPdf;
   ASSERT_FALSE(Pdf.empty()) << "no PDF from the CUPS queue";
+  TempFiles.Adopt(Pdf);
   TPdfInfo Info = ReadPdfInfo(Pdf);
   EXPECT_EQ(Info.Pages, 2);
   ASSERT_EQ(Info.PageSizes.size(), 2u);
   EXPECT_NEAR(Info.PageSizes[0].first, 595.3, 1.5);
   EXPECT_NEAR(Info.PageSizes[0].second, 841.9, 1.5);
-  if (Cups) std::remove(Pdf.c_str());
 }
 
 // Asking before the GUI application exists must not leave the system's list empty for good.

@@ -100,7 +100,7 @@ TEST_F(PrintersTest, CapabilitiesFollowResolutionMarginsAndTheDeviceMode) {
 }
 
 TEST_F(PrintersTest, AJobDrawsInThePrintableAreaPageByPageAndWritesAPdf) {
-  std::string Pdf = ::testing::TempDir() + "virtual_job.pdf";
+  std::string Pdf = TempFiles.Path("virtual_job.pdf");
   TVirtualPrinterConfig C;
   C.PixelsPerInchX = C.PixelsPerInchY = 72;
   C.MarginLeft = C.MarginTop = 127;  // 36 pixels
@@ -154,7 +154,7 @@ TEST_F(PrintersTest, AJobDrawsInThePrintableAreaPageByPageAndWritesAPdf) {
 }
 
 TEST_F(PrintersTest, AbortThrowsTheJobAway) {
-  std::string Pdf = ::testing::TempDir() + "aborted_job.pdf";
+  std::string Pdf = TempFiles.Path("aborted_job.pdf");
   TVirtualPrinterConfig C;
   C.PixelsPerInchX = C.PixelsPerInchY = 50;
   C.OutputFile = Pdf;
