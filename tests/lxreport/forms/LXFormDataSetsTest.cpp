@@ -3,18 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/data/MemDataSet.h"
-#include "platform/app/Application.h"
 #include "platform/app/DataModule.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/StdCtrls.h"
 
 namespace {
-class LXFormDataSetsTest : public ::testing::Test {
-protected:
-  void SetUp() override { InitializeApplication(); }
-  void TearDown() override { FinalizeApplication(); }
-};
+using LXFormDataSetsTest = ::testing::Test;  // the test main started the application
 
 TDataSet* NewDataSet(TComponent* Owner, const char* Name) {
   auto* D = new TMemoryDataSet(Owner);

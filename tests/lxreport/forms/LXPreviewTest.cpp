@@ -15,12 +15,10 @@ namespace {
 class LXPreviewTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    InitializeApplication();
     SetSystemPrintersEnabled(false);  // no printers: A4 portrait stored pages
   }
   void TearDown() override {
     FreeGlobalPrinter();
-    FinalizeApplication();
   }
 
   // Page N is black over its top left N x 10 mm by 10 mm.
@@ -280,18 +278,19 @@ TEST_F(LXPreviewTest, AttachingAndDetachingFollowTheStatusWindow) {
 }
 
 TEST_F(LXPreviewTest, PrinterPreviewUsesTheLibraryWideInterfaceClass) {
-  TLXPrinter P;
-  P.Preview();  // before the library starts: nothing
-  InitializeLXPreview();
+  // The test main's InitializeLXReportForms chose the standard window.
   EXPECT_EQ(LXPreviewInterfaceClass, &TLXStandardPreviewInterface::StaticClassInfo());
+  TLXPrinter P;
   P.Preview();  // the standard interface has no window yet
   LXPreviewInterfaceClass = &TRecordingPreviewInterface::StaticClassInfo();
   P.Preview();
   EXPECT_EQ(TRecordingPreviewInterface::Shown, std::vector<TLXPrinter*>{&P});
   EXPECT_EQ(TRecordingPreviewInterface::Alive, 0);  // made for the call and freed
   FinalizeLXPreview();
-  P.Preview();
+  P.Preview();  // once the library has ended: nothing
   EXPECT_EQ(TRecordingPreviewInterface::Shown.size(), 1u);
+  InitializeLXPreview();
+  EXPECT_EQ(LXPreviewInterfaceClass, &TLXStandardPreviewInterface::StaticClassInfo());
 }
 
 TEST_F(LXPreviewTest, APageThatCannotBeFetchedLeavesTheImageEmpty) {

@@ -23,11 +23,7 @@ protected:
   }
 };
 
-class MessagesTest : public ::testing::Test {
-protected:
-  void SetUp() override { InitializeApplication(); }
-  void TearDown() override { FinalizeApplication(); }
-};
+using MessagesTest = ::testing::Test;  // the test main started the application
 }  // namespace
 
 TEST_F(MessagesTest, PostedMessagesArriveInOrderOnlyThroughTheLoop) {

@@ -1,5 +1,5 @@
 #pragma once
-// Shared by the forms tests: an application per test and synthetic input.
+// Shared by the forms tests: the fixture and synthetic input.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,11 +12,8 @@
 #include "platform/app/Application.h"
 #include "platform/forms/Controls.h"
 
-class FormsTest : public ::testing::Test {
-protected:
-  void SetUp() override { InitializeApplication(); }
-  void TearDown() override { FinalizeApplication(); }
-};
+// The test main started the application (InitializeForms).
+class FormsTest : public ::testing::Test {};
 
 inline void SendMouse(TControl* C, QEvent::Type T, int X, int Y, Qt::MouseButton B = Qt::LeftButton,
                       Qt::KeyboardModifiers M = Qt::NoModifier) {
