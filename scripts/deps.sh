@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs with apt-get whatever of the build and test dependencies is missing.
+# Never waits for a password: without root or password-less sudo it names the
+# missing packages and fails.
 set -euo pipefail
 PKGS=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
       qt6-base-dev libgl-dev zlib1g-dev libjpeg-dev libsqlite3-dev
@@ -10,10 +12,18 @@ missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if ((${#missing[@]})); then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  echo "Installing: ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+((${#missing[@]})) || exit 0
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+    SUDO="sudo -n"
+  else
+    echo "deps: missing packages: ${missing[*]}" >&2
+    echo "deps: cannot install them without a password; run as root, or install them with:" >&2
+    echo "  sudo apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
 fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# JOBS caps the parallel build and test jobs (default: the number of cores). The
+# printing tests leave the CUPS scheduler running (see README.md).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 BUILD=${BUILD_DIR:-build/test}
+JOBS=${JOBS:-$(nproc)}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOR_SANITIZE=ON -DMOR_BENCH=OFF >/dev/null
-cmake --build "$BUILD" -j"$(nproc)"
+cmake --build "$BUILD" -j"$JOBS"
 bash scripts/cups-queue.sh
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
-cd "$BUILD" && ctest --output-on-failure -j"$(nproc)"
+cd "$BUILD" && ctest --output-on-failure -j"$JOBS"
