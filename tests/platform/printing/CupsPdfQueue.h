@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,7 +59,11 @@ inline std::string WaitForCupsPdf(const std::string& Token, int TimeoutSeconds =
     if (State >= IPP_JSTATE_CANCELED) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  if (State != IPP_JSTATE_COMPLETED) return {};
+  if (State != IPP_JSTATE_COMPLETED) {
+    std::fprintf(stderr, "CUPS job %s: state %d (%s) after waiting\n", Token.c_str(), static_cast<int>(State),
+                 State == IPP_JSTATE_PENDING ? "pending or not listed" : ippEnumString("job-state", State));
+    return {};
+  }
   for (const auto& Dir : CupsPdfFolders()) {
     std::error_code Ec;
     for (fs::directory_iterator It(Dir, Ec), End; !Ec && It != End; It.increment(Ec)) {
@@ -67,5 +72,8 @@ inline std::string WaitForCupsPdf(const std::string& Token, int TimeoutSeconds =
         return It->path().string();
     }
   }
+  std::fprintf(stderr, "CUPS job %s completed, but no PDF named after it in:", Token.c_str());
+  for (const auto& Dir : CupsPdfFolders()) std::fprintf(stderr, " %s", Dir.c_str());
+  std::fprintf(stderr, "\n");
   return {};
 }
