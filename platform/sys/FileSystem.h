@@ -1,0 +1,12 @@
+#pragma once
+// Folders: whether a program may write into one, making one, and the user's state folder.
+#include <string>
+
+bool DirectoryExists(const std::string& Dir);
+// True when Dir exists and this process may create files in it.
+bool DirectoryWritable(const std::string& Dir);
+// Makes Dir and every missing parent (mode 0700 for the new ones); true when Dir exists afterwards.
+bool ForceDirectories(const std::string& Dir);
+// Where a program keeps state that outlives a run (logs, traces): $XDG_STATE_HOME when it is an
+// absolute path, else $HOME/.local/state; empty when neither is known. No trailing '/'.
+std::string StateHomeDirectory();
