@@ -1,0 +1,58 @@
+#pragma once
+// Every text of the exception reporter, in one table: the defaults of the 71 customisable texts,
+// the log field identifiers, and the fixed texts of its option errors, internal errors and web
+// output. The reporter's texts are English.
+#include <array>
+
+inline constexpr int CustomizedTextCount = 71;
+inline constexpr int LogFieldCount = 23;
+
+// Index i is the default of customised text i; the report, dialogs and mail refer to them by index.
+extern const std::array<const char*, CustomizedTextCount> DefaultCustomizedTexts;
+// The general-section report items, in the order of the LogShowOptions bits ("Group|Item").
+extern const std::array<const char*, LogFieldCount> LogFieldIdentifiers;
+
+namespace TarvikText {
+// Options.
+inline constexpr const char* DefaultFreezeMessage = "The application seems to be frozen.";
+inline constexpr const char* DefaultMailSender = "reports@example.com";
+inline constexpr const char* AssignNil = "Impossible to assign nil as TTarvikModuleOptions.";
+inline constexpr const char* ReporterNotActive =
+    "Cannot use 'CurrentTarvikLogOptions' function without TarvikLog activate.";
+inline constexpr const char* ReporterUnit = "ExceptionLog";
+inline constexpr const char* TextIndexOutOfRange = "Customized text index out of range (%d).";
+// A damaged options stream: what was being read and where.
+inline constexpr const char* OptionsStreamEnds = "The options stream ends before its %s (at byte %d).";
+inline constexpr const char* OptionsStreamBadCount = "The options stream holds an impossible %s (%d at byte %d).";
+
+// Exceptions described in the "EXCEPT" virtual file and the report.
+inline constexpr const char* UnknownExceptionType = "Unknown exception type.";
+inline constexpr const char* UnknownErrorMessage = "Unknown error message.";
+
+// Internal errors and warnings.
+inline constexpr const char* InternalErrorFormat = "[ERROR] - Section: %s - Message: \"%s\"";
+inline constexpr const char* WarningFormat = "[WARNING] - Code: %s - Message: \"%s\"";
+inline constexpr const char* GeneralInternalError = "General internal error.";
+inline constexpr const char* SectionErrorFormat = "[%s] %s";
+inline constexpr const char* GeneralSectionError = "General '%s' error.";
+inline constexpr const char* MemoryDump = "Memory Dump: ";
+inline constexpr const char* InternalBugPrompt =
+    "Error: '%s'\r\n\r\nThis is an internal TarvikLog bug.\r\nDo you want to save the bug information to a file?";
+inline constexpr const char* InternalBugCaption = "Probably internal bug";
+inline constexpr const char* BugInformationSaved =
+    "The bug information was saved in the file \"%s\".\r\nPlease send this file to the developers of the program.";
+inline constexpr const char* BugInformationNotSaved = "The bug information could not be saved in the file \"%s\".";
+inline constexpr const char* InformationCaption = "Information";
+inline constexpr const char* ErrorCaption = "Error.";
+// Name of the saved copy: the trace file's name without ".log", this suffix and a time stamp.
+inline constexpr const char* BugFileSuffix = "-bug-";
+
+// Web output.
+inline constexpr const char* CgiStatusLine = "Status: 500 Error\r\n";
+inline constexpr const char* HttpErrorHeader =
+    "Content-Type: text/html\r\nContent-Length: %d\r\nContent:\r\n\r\n";
+inline constexpr const char* CgiCannotWrite = "CGI: Cannot write in the ouput file.";
+inline constexpr const char* HtmlPageStart = "<html><head><title>";
+inline constexpr const char* HtmlPageBody = "</title></head><body><p><small><font face=\"Lucida Console,Courier\">";
+inline constexpr const char* HtmlPageEnd = "</font></small></p></body></html>";
+}  // namespace TarvikText

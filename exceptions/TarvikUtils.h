@@ -1,0 +1,42 @@
+#pragma once
+// Small utilities the reporter's parts share.
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+bool IsDebuggerAttached();
+// Highest address of the calling thread's stack.
+uintptr_t GetStackBase();
+
+// Every non-overlapping occurrence of Find, left to right, case-sensitive; an empty Find changes nothing.
+std::string ReplaceText(std::string_view Text, std::string_view Find, std::string_view Replacement);
+// "&", "<", ">" and '"' as character references, so a text shows as text inside HTML.
+std::string HtmlEscape(std::string_view Text);
+// The HTML form of a report text: escaped, every CR LF a "<br>", every space a "&nbsp;".
+std::string HtmlEncode(std::string_view Text);
+std::string IfThenText(bool Condition, std::string_view Text1, std::string_view Text2);
+std::string IfText(bool Condition, std::string_view Text);
+// Character set of the reporter's texts at their boundaries: Windows-1252, the ANSI character set (0).
+int GetDefaultCharset();
+
+// The string rule of the reporter's streams and virtual files: a text of more than one character
+// whose first CR LF stands at its very end loses that CR LF.
+std::string DropLoneTrailingLineBreak(std::string_view Text);
+
+// Where the reporter writes a file it names beside the program (trace, log): Path itself when its
+// folder exists and is writable, else (also for a path without folder) the same file name in a
+// folder named after the program under the user's state folder ($XDG_STATE_HOME), which the
+// writer makes when missing. Path unchanged when there is no state folder.
+std::string WritableOutputPath(const std::string& Path);
+
+// The class name and message of an exception object as the reporter shows them. Exceptions of the
+// platform give their class name and message, other standard exceptions their type and what();
+// anything else its type with "Unknown error message."; no exception "Unknown exception type.".
+struct TExceptionDescription {
+  std::string ClassName;
+  std::string Message;
+};
+TExceptionDescription DescribeException(const std::exception_ptr& E);
+// The demangled name of a type as the C++ runtime reports it.
+std::string DemangledTypeName(const char* MangledName);

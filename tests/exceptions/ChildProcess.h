@@ -1,0 +1,22 @@
+#pragma once
+// Runs the helper program exceptions_child: another process that uses the reporter, for the
+// tests of what crosses process boundaries (virtual files, the trace file, CGI output).
+#include <string>
+#include <vector>
+
+struct TChildProcess {
+  int Pid = -1;
+  int In = -1;   // the child's standard input
+  int Out = -1;  // the child's standard output
+};
+
+// Starts the helper with Args; Env entries ("NAME=value") are added to the environment.
+TChildProcess StartChild(const std::vector<std::string>& Args, const std::vector<std::string>& Env = {});
+// One line of the child's output, without its line break.
+std::string ReadChildLine(TChildProcess& Child);
+// All the child's output up to its end.
+std::string ReadChildOutput(TChildProcess& Child);
+void WriteChildLine(TChildProcess& Child, const std::string& Line);
+// Waits for the child and returns its exit code (-1 when it did not exit normally).
+int WaitChild(TChildProcess& Child);
+std::string ChildProgramPath();

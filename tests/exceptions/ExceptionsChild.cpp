@@ -1,0 +1,40 @@
+// The helper program of the reporter's tests: another process that uses the reporter.
+//   publish            start the reporter, record an exception in "EXCEPT", print "<pid> <module>",
+//                      wait for a line on standard input, shut the reporter down
+//   read-except P M    print what process P's module M holds in "EXCEPT": "recorded|class|message"
+//   trace ... LAST     start the reporter (LAST holds the trace switches), write one trace line, shut down
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "exceptions/ExceptionLog.h"
+#include "exceptions/TarvikTrace.h"
+#include "exceptions/TarvikVirtualFiles.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/sys/Process.h"
+
+int main(int argc, char** argv) {
+  std::string Mode = argc > 1 ? argv[1] : "";
+  if (Mode == "publish") {
+    InitializeExceptions();
+    WriteExceptVirtualFile(std::make_exception_ptr(EConvertError("Valor inválido\r\n")));
+    std::cout << ProcessId() << " " << ReporterModuleHandle() << std::endl;
+    std::string Line;
+    std::getline(std::cin, Line);
+    FinalizeExceptions();
+    return 0;
+  }
+  if (Mode == "read-except" && argc == 4) {
+    auto C = ReadExceptVirtualFile(std::stoi(argv[2]), std::stoull(argv[3]));
+    if (!C) return 1;
+    std::cout << (C->Recorded ? "1" : "0") << "|" << C->ClassName << "|" << C->Message << std::endl;
+    return 0;
+  }
+  if (Mode == "trace") {
+    InitializeExceptions();
+    TraceEntry("ChildTrace", {TraceFileName()});
+    FinalizeExceptions();
+    return 0;
+  }
+  return 3;
+}
