@@ -2,6 +2,7 @@
 //   publish            start the reporter, record an exception in "EXCEPT", print "<pid> <module>",
 //                      wait for a line on standard input, shut the reporter down
 //   read-except P M    print what process P's module M holds in "EXCEPT": "recorded|class|message"
+//   cgi                answer as a CGI program would with an error page
 //   trace ... LAST     start the reporter (LAST holds the trace switches), write one trace line, shut down
 #include <cstdio>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/TarvikWeb.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"
 
@@ -29,6 +31,10 @@ int main(int argc, char** argv) {
     if (!C) return 1;
     std::cout << (C->Recorded ? "1" : "0") << "|" << C->ClassName << "|" << C->Message << std::endl;
     return 0;
+  }
+  if (Mode == "cgi") {
+    if (!IsCgiMode()) return 2;
+    return SendHttpErrorPage(BuildHtmlErrorPage("Error.", "Falha em <script>alert(1)</script>\r\nlinha 2")) ? 0 : 1;
   }
   if (Mode == "trace") {
     InitializeExceptions();
