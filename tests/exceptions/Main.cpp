@@ -1,12 +1,8 @@
-// The reporter as a program uses it: started before the tests, finalised after them.
-#include <gtest/gtest.h>
-
+// The reporter as a program uses it: started before the tests (its virtual files exist while they
+// run), finalised after them.
 #include "exceptions/ExceptionLog.h"
+#include "tests/TestMain.h"
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  InitializeExceptions();
-  int Result = RUN_ALL_TESTS();
-  FinalizeExceptions();
-  return Result;
+  return RunTestProgram(argc, argv, [](int, char**) { InitializeExceptions(); }, [] { FinalizeExceptions(); });
 }
