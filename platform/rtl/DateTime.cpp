@@ -88,7 +88,23 @@ int DayOfWeek(TDateTime D) {
   return static_cast<int>(W) + 1;
 }
 
+namespace {
+bool GClockFixed = false;
+TDateTime GFixedMoment = 0;
+}  // namespace
+
+TFixedClockScope::TFixedClockScope(TDateTime Moment) : FWasFixed(GClockFixed), FSaved(GFixedMoment) {
+  GClockFixed = true;
+  GFixedMoment = Moment;
+}
+
+TFixedClockScope::~TFixedClockScope() {
+  GClockFixed = FWasFixed;
+  GFixedMoment = FSaved;
+}
+
 TDateTime Now() {
+  if (GClockFixed) return GFixedMoment;
   auto Tp = std::chrono::system_clock::now();
   std::time_t T = std::chrono::system_clock::to_time_t(Tp);
   std::tm Tm{};

@@ -7,6 +7,20 @@ using TDateTime = double;
 // Local date and time now.
 TDateTime Now();
 TDateTime Date();
+
+// Stops the clock for a test: while it lives, Now() is the given moment
+// (and Date() its day), so texts made from the time are the same on every run.
+class TFixedClockScope {
+public:
+  explicit TFixedClockScope(TDateTime Moment);
+  ~TFixedClockScope();
+  TFixedClockScope(const TFixedClockScope&) = delete;
+  TFixedClockScope& operator=(const TFixedClockScope&) = delete;
+
+private:
+  bool FWasFixed;
+  TDateTime FSaved;
+};
 TDateTime EncodeDate(int Year, int Month, int Day);
 TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec);
 bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Result);

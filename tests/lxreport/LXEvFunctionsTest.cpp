@@ -117,32 +117,65 @@ TEST(LXEvFunctionsTest, ErrorsWithoutMessageLeaveNoStaleText) {
 }
 
 TEST(LXEvFunctionsTest, TimeAndDateUseTheLocaleFormats) {
-  TLXEvValue T = EvalText("TIME"), D = EvalText("DATE");
-  ASSERT_EQ(T.Kind, evString);
-  ASSERT_EQ(D.Kind, evString);
-  EXPECT_NO_THROW(StrToTime(T.Text()));
-  EXPECT_EQ(StrToDate(D.Text()), Date());
-  EXPECT_EQ(D.Text().size(), 10u);  // dd/mm/yyyy
+  TFixedClockScope Clock(EncodeDate(2024, 3, 6) + EncodeTime(14, 5, 9, 250));
+  EXPECT_EQ(Describe(EvalText("TIME")), "S:14:05:09");
+  EXPECT_EQ(Describe(EvalText("DATE")), "S:06/03/2024");
+  TFormatSettingsScope English(EnglishFormatSettings());
+  EXPECT_EQ(Describe(EvalText("TIME")), "S:2:05:09 PM");
+  EXPECT_EQ(Describe(EvalText("DATE")), "S:3/6/2024");
 }
 
 TEST(LXEvFunctionsTest, RegistryEntries) {
+  // The built-ins in registration order: name, argument code, description.
+  const struct {
+    const char* Name;
+    const char* Code;
+    const char* Description;
+  } BuiltIns[] = {
+      {"IF", "5BVV", "IF(<Exp>, <X>, <Y>)|Returns <X> or <Y> depending on the boolean expression <Exp>"},
+      {"STR", "7N", "STR(<X>)|Convert a numeric <X> to a string"},
+      {"UPPER", "7S", "UPPER(<X>)|Converts a string to upper case letters"},
+      {"LOWER", "7S", "LOWER(<X>)|Converts a string to lower case letters"},
+      {"PRETTY", "7S", "PRETTY(<X>)|Makes the first character upper case and the rest lower case"},
+      {"TIME", "1", "TIME|Return current time as a string"},
+      {"DATE", "1", "DATE|Return current date as a string"},
+      {"COPY", "7SNN", "COPY(<X>, <St>,<Len>)|Returns a substring of string X"},
+      {"SUM", "3N", "SUM(<X>)|Sums the numeric <X>"},
+      {"COUNT", "3", "COUNT|Increments for each iteration"},
+      {"MAX", "3V", "MAX(<X>)|Returns the highest <X>"},
+      {"MIN", "3V", "MIN(<X>)|Returns the lowest <X>"},
+      {"AVERAGE", "3N", "AVERAGE(<X>)|Returns the average of numeric <X>"},
+      {"TRUE", "5", "TRUE|boolean value"},
+      {"FALSE", "5", "FALSE|boolean value"},
+      {"INT", "2N", "INT(<X>)|Returns the integer part of <X>"},
+      {"FRAC", "2N", "FRAC(<X>)|Returns the fractional part of <X>"},
+      {"SQRT", "2N", "SQRT(<X>)|Returns square root of <X>"},
+      {"DIV", "2NN", "DIV(<X>, <Y>) | Integer division of <X> by <Y>"},
+      {"TYPEOF", "6N", "TYPEOF(<Exp>)|Returns the data type of <Exp>"},
+      {"FORMATNUMERIC", "7SN", "FORMATNUMERIC(<F>,<N>)|Formats numeric <N> using the mask in <F>"},
+  };
   TLXFunctionLibrary* L = ExpressionFunctions();
   ASSERT_NE(L, nullptr);
-  ASSERT_GE(L->Count(), 21);
-  EXPECT_EQ(L->EntryAt(0)->Name, "IF");
-  EXPECT_EQ(L->EntryAt(0)->ArgumentCode, "5BVV");
-  EXPECT_EQ(L->EntryAt(0)->Description, "IF(<Exp>, <X>, <Y>)|Returns <X> or <Y> depending on the boolean expression <Exp>");
-  EXPECT_EQ(L->EntryAt(18)->Description, "DIV(<X>, <Y>) | Integer division of <X> by <Y>");
-  EXPECT_EQ(L->EntryAt(20)->Name, "FORMATNUMERIC");
-  EXPECT_EQ(L->EntryAt(999), nullptr);
+  ASSERT_EQ(L->Count(), 21);
+  for (int I = 0; I < 21; ++I) {
+    TLXLibraryEntry* E = L->EntryAt(I);
+    EXPECT_EQ(E->Name, BuiltIns[I].Name);
+    EXPECT_EQ(E->ArgumentCode, BuiltIns[I].Code) << E->Name;
+    EXPECT_EQ(E->Description, BuiltIns[I].Description) << E->Name;
+    EXPECT_EQ(E->Vendor, "Mivo Open Report") << E->Name;
+  }
+  EXPECT_EQ(L->EntryAt(21), nullptr);
+  EXPECT_EQ(L->EntryAt(-1), nullptr);
   EXPECT_EQ(L->IndexOf("formatNumeric"), 20);
   auto E = L->NewFunctionElement("NOPE");
   auto* Err = dynamic_cast<TLXEvElementError*>(E.get());
   ASSERT_NE(Err, nullptr);
   EXPECT_EQ(Err->Message(), "Unknown function : NOPE");
-  // Each call site gets its own element.
-  EXPECT_NE(L->NewFunctionElement("SUM").get(), nullptr);
-  EXPECT_NE(dynamic_cast<TLXEvSumFunction*>(L->NewFunctionElement("sum").get()), nullptr);
+  // Each call site gets its own element of the registered class.
+  auto A = L->NewFunctionElement("sum"), B = L->NewFunctionElement("SUM");
+  EXPECT_NE(dynamic_cast<TLXEvSumFunction*>(A.get()), nullptr);
+  EXPECT_NE(A.get(), B.get());
+  EXPECT_NE(dynamic_cast<TLXEvAverageFunction*>(L->NewFunctionElement("AVERAGE").get()), nullptr);
 }
 
 namespace {

@@ -3,8 +3,6 @@
 #include "LXExprTestSupport.h"
 
 namespace {
-::testing::Environment* const LibraryEnv = ::testing::AddGlobalTestEnvironment(new TLXExprLibraryEnvironment);
-
 // Expression texts, their kind and value or message.
 const TExprCase Cases[] = {
     // grammar, precedence, associativity

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the expression tests: library start-up, an in-memory data set,
-// and a compact text form of values for tables.
+// Shared by the expression tests: an in-memory data set and a compact text
+// form of values for tables. The test program's main starts the library.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -24,13 +24,6 @@ inline std::string Describe(const TLXEvValue& V) {
     default: return "E:" + V.Text();
   }
 }
-
-// Starts the expression library once for the whole test program.
-class TLXExprLibraryEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override { InitializeLXExpressions("Relatórios"); }
-  void TearDown() override { FinalizeLXExpressions(); }
-};
 
 struct TMemField : TLXFieldAccess {
   std::string Name;

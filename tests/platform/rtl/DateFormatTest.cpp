@@ -50,13 +50,30 @@ TEST(StrToDateTest, OrderSeparatorsAndErrors) {
   EXPECT_EQ(StrToDate("06/03/2024", Br), EncodeDate(2024, 3, 6));
   EXPECT_EQ(StrToDate(" 6/3/2024 ", Br), EncodeDate(2024, 3, 6));
   EXPECT_EQ(StrToDate("3/6/2024", En), EncodeDate(2024, 3, 6));
-  int Y, M, D;
-  DecodeDate(Date(), Y, M, D);
-  EXPECT_EQ(StrToDate("6/3", Br), EncodeDate(Y, 3, 6));
-  // Two-digit years land within fifty years of now.
-  int Yy;
-  DecodeDate(StrToDate("1/1/05", Br), Yy, M, D);
-  EXPECT_EQ(Yy, (Y - 50) / 100 * 100 + 5 < Y - 50 ? (Y - 50) / 100 * 100 + 105 : (Y - 50) / 100 * 100 + 5);
+  {
+    TFixedClockScope Clock(EncodeDate(2026, 12, 10) + EncodeTime(9, 0, 0, 0));
+    EXPECT_EQ(StrToDate("6/3", Br), EncodeDate(2026, 3, 6));  // no year: this year
+  }
+  // Two-digit years: from fifty years before now to forty-nine after (the
+  // century window); a window of 0 keeps this century.
+  TFormatSettings NoWindow = Br;
+  NoWindow.TwoDigitYearCenturyWindow = 0;
+  const struct {
+    int Now;
+    const char* Text;
+    int Year;
+    const TFormatSettings* Settings;
+  } Years[] = {
+      {2026, "1/1/05", 2005, &Br},  {2026, "1/1/75", 2075, &Br},       {2026, "1/1/76", 1976, &Br},
+      {2026, "1/1/99", 1999, &Br},  {2026, "1/1/00", 2000, &Br},       {2026, "1/1/5", 2005, &Br},
+      {2070, "1/1/19", 2119, &Br},  {2070, "1/1/20", 2020, &Br},       {2070, "1/1/69", 2069, &Br},
+      {1999, "1/1/49", 1949, &Br},  {1999, "1/1/48", 2048, &Br},       {2026, "1/1/99", 2099, &NoWindow},
+      {2026, "1/1/05", 2005, &NoWindow}, {2026, "1/1/1905", 1905, &Br},
+  };
+  for (const auto& C : Years) {
+    TFixedClockScope Clock(EncodeDate(C.Now, 6, 15));
+    EXPECT_EQ(StrToDate(C.Text, *C.Settings), EncodeDate(C.Year, 1, 1)) << C.Text << " in " << C.Now;
+  }
   for (const char* Bad : {"", "31/02/2024", "06-03-2024", "6", "a/b/c", "06/03/2024x", "0/1/2024"}) {
     TDateTime T;
     EXPECT_FALSE(TryStrToDate(Bad, T, Br)) << Bad;
