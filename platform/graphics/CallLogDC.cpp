@@ -79,6 +79,10 @@ void TCallLogDC::SetWorldTransform(const TXForm& X) {
     << ")";
   Add(O.str());
 }
+void TCallLogDC::SetGraphicsMode(int Mode) {
+  FS.GraphicsMode = Mode;
+  Add(Format("SetGraphicsMode(%d)", {Mode}));
+}
 int TCallLogDC::SaveDC() {
   Add("SaveDC");
   return FStack.Push(FS);

@@ -32,11 +32,13 @@ public:
   void SetTextJustification(int Extra, int Count) override;
   void SetWorldTransform(const TXForm& XForm) override;
   TXForm WorldTransform() const override { return FS.World; }
+  void SetGraphicsMode(int Mode) override;
   int SaveDC() override;
   void RestoreDC(int Level) override;
   void IntersectClipRect(const TRect& R) override;
   void ExcludeClipRect(const TRect& R) override;
   void SelectClipRegion(const TRegion* Region, int Mode) override;
+  void SetMetaRgn() override { Add("SetMetaRgn"); }
   void MoveTo(int X, int Y) override;
   TPoint CurrentPosition() const override { return FS.Pos; }
   void LineTo(int X, int Y) override;

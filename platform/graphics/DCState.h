@@ -14,6 +14,7 @@ struct TDCState {
   uint32_t TextAlign = TA_LEFT | TA_TOP;
   int PolyFillMode = ALTERNATE, Rop2 = R2_COPYPEN, StretchMode = BLACKONWHITE;
   int JustExtra = 0, JustCount = 0;
+  int GraphicsMode = GM_COMPATIBLE;
   TXForm World;
   TPoint Pos;
 
@@ -22,11 +23,18 @@ struct TDCState {
   }
 };
 
+// GDI keeps each saved state as a device-context object under the process's
+// GDI object quota (10,000 by default), so saving fails beyond it. The same
+// bound keeps a file of nothing but saves from growing memory without limit.
+constexpr int MaxSavedDCs = 10000;
+
 // A stack of saved states with GDI's level numbering.
 template <class State>
 class TStateStack {
 public:
+  // The new level, or 0 when the stack is full.
   int Push(const State& S) {
+    if (FSaved.size() >= static_cast<size_t>(MaxSavedDCs)) return 0;
     FSaved.push_back(S);
     return static_cast<int>(FSaved.size());
   }

@@ -29,6 +29,8 @@ constexpr uint32_t SRCCOPY = 0x00CC0020, SRCAND = 0x008800C6, SRCPAINT = 0x00EE0
                    PATCOPY = 0x00F00021, BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062;
 // Region combination modes.
 constexpr int RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
+// Graphics modes: how text follows the transform (see SetGraphicsMode).
+constexpr int GM_COMPATIBLE = 1, GM_ADVANCED = 2;
 
 constexpr int FW_NORMAL = 400, FW_BOLD = 700;
 constexpr uint8_t DEFAULT_CHARSET = 1, ANSI_CHARSET = 0, SYMBOL_CHARSET = 2;
@@ -118,16 +120,28 @@ public:
   // Logical to device-logical transform (EMF's world transform).
   virtual void SetWorldTransform(const TXForm& XForm) = 0;
   virtual TXForm WorldTransform() const = 0;
-  // Returns the saved level (1 for the first save).
+  // GM_COMPATIBLE (the default): text stays upright and unmirrored whatever
+  // the transform; a mapping that flips one axis turns the escapement the
+  // other way on the device (outline fonts rotate with the handedness of the
+  // coordinate system). GM_ADVANCED: text follows the transform fully,
+  // escapement and orientation taken in logical space.
+  virtual void SetGraphicsMode(int Mode) = 0;
+  // Returns the saved level (1 for the first save), or 0 when MaxSavedDCs
+  // states are already saved (nothing is saved then).
   virtual int SaveDC() = 0;
   // Negative: relative to the current level; positive: that absolute level.
   virtual void RestoreDC(int Level) = 0;
 
-  // Clipping. Rectangles are logical; regions are in device pixels.
+  // Clipping. Rectangles are logical; regions are in device pixels. What is
+  // drawn is clipped to the clip and to the meta region; removing the clip
+  // (a region nullptr with RGN_COPY) goes back to the meta region alone.
   virtual void IntersectClipRect(const TRect& R) = 0;
   virtual void ExcludeClipRect(const TRect& R) = 0;
-  // Region nullptr with RGN_COPY removes the clip.
   virtual void SelectClipRegion(const TRegion* Region, int Mode) = 0;
+  // The meta region becomes its intersection with the clip, and the clip is
+  // removed. Saved and restored with the rest of the state. A player calls it
+  // first, so nothing a picture does to its clip reaches outside the caller's.
+  virtual void SetMetaRgn() = 0;
 
   // Drawing, logical coordinates.
   virtual void MoveTo(int X, int Y) = 0;

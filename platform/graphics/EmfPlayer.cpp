@@ -50,6 +50,8 @@ TEmfPlayResult PlayEnhMetaFile(TDeviceContext& Dc, const uint8_t* Data, size_t S
   TByteReader F(Data, Size);
   F = F.Slice(0, CheckedHeader(F));
   TDeviceGuard Guard(Dc);
+  // Whatever the picture does to its clip stays inside the caller's.
+  Dc.SetMetaRgn();
   TEmfPlayer Player(Dc, F, Dest);
   return Player.Play();
 }
@@ -61,12 +63,13 @@ TEmfPlayer::TEmfPlayer(TDeviceContext& Dc, const TByteReader& File, const TRect&
   double UmX = 0, UmY = 0;
   if (H.U32(4) >= 108) UmX = H.I32(100), UmY = H.I32(104);
   if (DevX > 0 && DevY > 0) {
-    if (UmX > 0 && UmY > 0) FPixPerMmX = DevX / (UmX / 1000), FPixPerMmY = DevY / (UmY / 1000);
-    else if (MmX > 0 && MmY > 0) FPixPerMmX = double(DevX) / MmX, FPixPerMmY = double(DevY) / MmY;
+    if (UmX > 0 && UmY > 0) FRefPxX = DevX, FRefPxY = DevY, FRefMmX = UmX / 1000, FRefMmY = UmY / 1000;
+    else if (MmX > 0 && MmY > 0) FRefPxX = DevX, FRefPxY = DevY, FRefMmX = MmX, FRefMmY = MmY;
   }
+  double PixPerMmX = FRefPxX / FRefMmX, PixPerMmY = FRefPxY / FRefMmY;
   // The frame (hundredths of a millimetre) in reference pixels goes onto Dest.
-  double Fl = H.I32(24) * FPixPerMmX / 100, Ft = H.I32(28) * FPixPerMmY / 100;
-  double Fr = H.I32(32) * FPixPerMmX / 100, Fb = H.I32(36) * FPixPerMmY / 100;
+  double Fl = H.I32(24) * PixPerMmX / 100, Ft = H.I32(28) * PixPerMmY / 100;
+  double Fr = H.I32(32) * PixPerMmX / 100, Fb = H.I32(36) * PixPerMmY / 100;
   if (Fr - Fl < 1e-6 || Fb - Ft < 1e-6) {  // no frame: the bounds, inclusive
     Fl = H.I32(8), Ft = H.I32(12), Fr = H.I32(16) + 1.0, Fb = H.I32(20) + 1.0;
   }
@@ -111,11 +114,12 @@ TEmfPlayResult TEmfPlayer::Play() {
 }
 
 void TEmfPlayer::Dispatch(uint32_t Type, const TByteReader& R) {
+  FRecordFailed = false;
   switch (static_cast<TEmr>(Type)) {
-#define EMF_CASE(Name, Id)   \
-  case TEmr::Name:           \
-    Play##Name(R);           \
-    ++FResult.Played;        \
+#define EMF_CASE(Name, Id)                               \
+  case TEmr::Name:                                       \
+    Play##Name(R);                                       \
+    ++(FRecordFailed ? FResult.Failed : FResult.Played); \
     return;
     EMF_RECORDS(EMF_CASE)
 #undef EMF_CASE
@@ -125,31 +129,25 @@ void TEmfPlayer::Dispatch(uint32_t Type, const TByteReader& R) {
 
 // Logical units to reference-device pixels.
 TXForm TEmfPlayer::PageTransform() const {
-  double Sx = 1, Sy = 1;
-  switch (FMap.MapMode) {
-    case MM_LOMETRIC: Sx = FPixPerMmX * 0.1, Sy = -FPixPerMmY * 0.1; break;
-    case MM_HIMETRIC: Sx = FPixPerMmX * 0.01, Sy = -FPixPerMmY * 0.01; break;
-    case MM_LOENGLISH: Sx = FPixPerMmX * 0.254, Sy = -FPixPerMmY * 0.254; break;
-    case MM_HIENGLISH: Sx = FPixPerMmX * 0.0254, Sy = -FPixPerMmY * 0.0254; break;
-    case MM_TWIPS: Sx = FPixPerMmX * 25.4 / 1440, Sy = -FPixPerMmY * 25.4 / 1440; break;
-    case MM_ISOTROPIC:
-    case MM_ANISOTROPIC:
-      Sx = FMap.WExtX ? FMap.VExtX / FMap.WExtX : 1;
-      Sy = FMap.WExtY ? FMap.VExtY / FMap.WExtY : 1;
-      if (FMap.MapMode == MM_ISOTROPIC) {
-        double M = std::min(std::abs(Sx), std::abs(Sy));
-        Sx = std::copysign(M, Sx);
-        Sy = std::copysign(M, Sy);
-      }
-      break;
-    default: break;
-  }
   TXForm P;
-  P.M11 = Sx;
-  P.M22 = Sy;
-  P.Dx = FMap.VOrgX - FMap.WOrgX * Sx;
-  P.Dy = FMap.VOrgY - FMap.WOrgY * Sy;
+  P.M11 = FMap.VExtX / FMap.WExtX;
+  P.M22 = FMap.VExtY / FMap.WExtY;
+  P.Dx = FMap.VOrgX - FMap.WOrgX * P.M11;
+  P.Dy = FMap.VOrgY - FMap.WOrgY * P.M22;
   return P;
+}
+
+void TEmfPlayer::SetExtents(double WX, double WY, double VX, double VY) {
+  for (double V : {WX, WY, VX, VY})
+    if (V == 0 || !std::isfinite(V) || std::abs(V) > 1e12 || std::abs(V) < 1e-12) return;
+  FMap.WExtX = WX, FMap.WExtY = WY, FMap.VExtX = VX, FMap.VExtY = VY;
+  if (FMap.MapMode == MM_ISOTROPIC) {
+    // The viewport shrinks on the axis whose scale is larger; signs stay.
+    double Sx = std::abs(VX / WX), Sy = std::abs(VY / WY);
+    if (Sx > Sy) FMap.VExtX = std::copysign(std::abs(WX) * Sy, VX);
+    else if (Sy > Sx) FMap.VExtY = std::copysign(std::abs(WY) * Sx, VY);
+  }
+  ApplyTransform();
 }
 
 void TEmfPlayer::ApplyTransform() { FDc.SetWorldTransform(FMap.World.Then(PageTransform()).Then(FBase).Then(FStart)); }

@@ -12,7 +12,7 @@
 struct TEmfPlayResult {
   int Played = 0;   // records handled
   int Skipped = 0;  // records of types the player does not know
-  int Failed = 0;   // records whose bytes were bad (cut short, out of range)
+  int Failed = 0;   // records whose bytes were bad (cut short, out of range) or the device refused
 };
 
 // Raises EInvalidGraphic ("Metafile inválido") when the header is not an EMF.

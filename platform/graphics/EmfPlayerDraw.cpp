@@ -115,9 +115,18 @@ PLAY(PolyPolyline) {
   for (const auto& P : ReadPolyPoly(R, true)) FDc.Polyline(P);
 }
 
+// Text records carry the graphics mode they were written in.
+void TEmfPlayer::UseGraphicsMode(uint32_t Mode) {
+  int M = Mode == GM_ADVANCED ? GM_ADVANCED : GM_COMPATIBLE;
+  if (M == FGraphicsMode) return;
+  FDc.SetGraphicsMode(M);
+  FGraphicsMode = M;
+}
+
 // EMR_EXTTEXTOUTW/A: offString and offDx count from the start of the record,
 // not of the text object.
 void TEmfPlayer::Text(const TByteReader& R, bool Wide) {
+  UseGraphicsMode(R.U32(24));
   int X = Coord(R, 36), Y = Coord(R, 40);
   uint32_t N = R.U32(44), OffString = R.U32(48), Options = R.U32(52), OffDx = R.U32(72);
   TRect Box = ReadRect(R, 56);
@@ -147,6 +156,7 @@ PLAY(ExtTextOutA) { Text(R, false); }
 // ETO_SMALL_CHARS (0x200) means 8-bit characters.
 PLAY(SmallTextOut) {
   uint32_t N = R.U32(16), Options = R.U32(20);
+  UseGraphicsMode(R.U32(24));
   bool HasBox = !(Options & ETO_NO_RECT), Small = Options & 0x200;
   TRect Box = HasBox ? ReadRect(R, 36) : TRect{};
   size_t At = HasBox ? 52 : 36;

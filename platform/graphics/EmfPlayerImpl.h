@@ -20,6 +20,8 @@ public:
   TEmfPlayResult Play();
 
 private:
+  // The page transform as GDI keeps it: window and viewport extents exist in
+  // every mode (each fixed mode sets its own), the viewport in reference pixels.
   struct TMapping {
     int MapMode = MM_TEXT;
     double WOrgX = 0, WOrgY = 0, WExtX = 1, WExtY = 1;
@@ -38,12 +40,18 @@ private:
 
   void ApplyTransform();
   TXForm PageTransform() const;
+  bool FreeExtents() const { return FMap.MapMode == MM_ISOTROPIC || FMap.MapMode == MM_ANISOTROPIC; }
+  // Takes new extents when they are usable (non-zero, finite) and keeps an
+  // isotropic mapping isotropic.
+  void SetExtents(double WX, double WY, double VX, double VY);
+  void FailRecord() { FRecordFailed = true; }
   void SelectStock(uint32_t Index);
   TObject& Slot(uint32_t Index);
   static int Coord(const TByteReader& R, size_t At) { return EmfCoord(R, At); }
   static TRect ReadRect(const TByteReader& R, size_t At);
   static std::vector<TPoint> ReadPoints16(const TByteReader& R, size_t At, uint32_t Count);
   void Text(const TByteReader& R, bool Wide);
+  void UseGraphicsMode(uint32_t Mode);
   // GDI draws arcs counter-clockwise unless the direction was set clockwise.
   void ArcPoints(const TByteReader& R, TPoint& Start, TPoint& End) const;
   void Blt(const TByteReader& R, const TRect& Dest, const TRect& Src, uint32_t Rop, uint32_t OffBmi, uint32_t CbBmi,
@@ -55,10 +63,13 @@ private:
   TRect FDest;
   TXForm FStart;  // the device's transform when playing began
   TXForm FBase;   // reference-device pixels to the destination rectangle
-  double FPixPerMmX = 96 / 25.4, FPixPerMmY = 96 / 25.4;
+  // The reference device: its size in pixels and in millimetres.
+  double FRefPxX = 96, FRefPxY = 96, FRefMmX = 25.4, FRefMmY = 25.4;
+  int FGraphicsMode = 0;  // last given to the device; 0 before any text
   TMapping FMap;
   std::vector<TMapping> FSaved;
   std::vector<TObject> FObjects;
   TEmfPlayResult FResult;
   bool FEof = false;
+  bool FRecordFailed = false;  // set by a handler that could not do what its record asks
 };

@@ -13,52 +13,51 @@ PLAY(GdiComment) {}
 PLAY(SelectPalette) {}
 PLAY(RealizePalette) {}
 
+// SetMapMode gives each fixed mode its extents on the reference device, starts
+// MM_ISOTROPIC as MM_LOMETRIC and leaves MM_ANISOTROPIC's as they were; the
+// origins stay. Extents can be set only in the two free modes.
 PLAY(SetMapMode) {
   int M = R.I32(8);
-  if (M < MM_TEXT || M > MM_ANISOTROPIC) return;
-  bool Free = M == MM_ISOTROPIC || M == MM_ANISOTROPIC;
-  bool WasFree = FMap.MapMode == MM_ISOTROPIC || FMap.MapMode == MM_ANISOTROPIC;
-  if (Free && !WasFree) {
-    // The extents start as the scale of the mode being left, as GDI's do.
-    TXForm P = PageTransform();
-    FMap.WExtX = FMap.WExtY = 1000;
-    FMap.VExtX = 1000 * P.M11;
-    FMap.VExtY = 1000 * P.M22;
-  }
+  if (M < MM_TEXT || M > MM_ANISOTROPIC) return FailRecord();
+  if (M == FMap.MapMode && FreeExtents()) return;
   FMap.MapMode = M;
+  double UnitsPerMm = 0;
+  switch (M) {
+    case MM_LOMETRIC:
+    case MM_ISOTROPIC: UnitsPerMm = 10; break;
+    case MM_HIMETRIC: UnitsPerMm = 100; break;
+    case MM_LOENGLISH: UnitsPerMm = 100 / 25.4; break;
+    case MM_HIENGLISH: UnitsPerMm = 1000 / 25.4; break;
+    case MM_TWIPS: UnitsPerMm = 1440 / 25.4; break;
+    default: break;
+  }
+  if (M == MM_TEXT) SetExtents(1, 1, 1, 1);
+  else if (UnitsPerMm > 0) SetExtents(FRefMmX * UnitsPerMm, FRefMmY * UnitsPerMm, FRefPxX, -FRefPxY);
   ApplyTransform();
 }
 PLAY(SetWindowExtEx) {
-  if (FMap.MapMode != MM_ISOTROPIC && FMap.MapMode != MM_ANISOTROPIC) return;  // GDI ignores it then
-  if (R.I32(8) == 0 || R.I32(12) == 0) return;
-  FMap.WExtX = R.I32(8), FMap.WExtY = R.I32(12);
-  ApplyTransform();
+  if (!FreeExtents()) return;  // GDI ignores it then
+  SetExtents(R.I32(8), R.I32(12), FMap.VExtX, FMap.VExtY);
 }
 PLAY(SetWindowOrgEx) {
   FMap.WOrgX = R.I32(8), FMap.WOrgY = R.I32(12);
   ApplyTransform();
 }
 PLAY(SetViewportExtEx) {
-  if (FMap.MapMode != MM_ISOTROPIC && FMap.MapMode != MM_ANISOTROPIC) return;
-  if (R.I32(8) == 0 || R.I32(12) == 0) return;
-  FMap.VExtX = R.I32(8), FMap.VExtY = R.I32(12);
-  ApplyTransform();
+  if (!FreeExtents()) return;
+  SetExtents(FMap.WExtX, FMap.WExtY, R.I32(8), R.I32(12));
 }
 PLAY(SetViewportOrgEx) {
   FMap.VOrgX = R.I32(8), FMap.VOrgY = R.I32(12);
   ApplyTransform();
 }
 PLAY(ScaleViewportExtEx) {
-  if (R.I32(12) == 0 || R.I32(20) == 0) return;
-  FMap.VExtX = FMap.VExtX * R.I32(8) / R.I32(12);
-  FMap.VExtY = FMap.VExtY * R.I32(16) / R.I32(20);
-  ApplyTransform();
+  if (!FreeExtents() || R.I32(12) == 0 || R.I32(20) == 0) return;
+  SetExtents(FMap.WExtX, FMap.WExtY, FMap.VExtX * R.I32(8) / R.I32(12), FMap.VExtY * R.I32(16) / R.I32(20));
 }
 PLAY(ScaleWindowExtEx) {
-  if (R.I32(12) == 0 || R.I32(20) == 0) return;
-  FMap.WExtX = FMap.WExtX * R.I32(8) / R.I32(12);
-  FMap.WExtY = FMap.WExtY * R.I32(16) / R.I32(20);
-  ApplyTransform();
+  if (!FreeExtents() || R.I32(12) == 0 || R.I32(20) == 0) return;
+  SetExtents(FMap.WExtX * R.I32(8) / R.I32(12), FMap.WExtY * R.I32(16) / R.I32(20), FMap.VExtX, FMap.VExtY);
 }
 
 static TXForm ReadXForm(const TByteReader& R, size_t At) {
@@ -86,8 +85,10 @@ PLAY(ModifyWorldTransform) {
 
 PLAY(SetArcDirection) { FMap.ArcClockwise = R.I32(8) == 2; }
 
+// A save the device refuses (its stack is full) saves nothing here either,
+// so both stacks stay paired.
 PLAY(SaveDC) {
-  FDc.SaveDC();
+  if (FDc.SaveDC() == 0) return FailRecord();
   FSaved.push_back(FMap);
 }
 PLAY(RestoreDC) {
@@ -165,8 +166,9 @@ PLAY(DeleteObject) {
 PLAY(IntersectClipRect) { FDc.IntersectClipRect(ReadRect(R, 8)); }
 PLAY(ExcludeClipRect) { FDc.ExcludeClipRect(ReadRect(R, 8)); }
 
-// Removing the clip goes back to no clip at the destination.
+// Removing the clip goes back to the meta region: the caller's clip.
 void TEmfPlayer::ClipReset() { FDc.SelectClipRegion(nullptr, RGN_COPY); }
+PLAY(SetMetaRgn) { FDc.SetMetaRgn(); }
 
 PLAY(ExtSelectClipRgn) {
   uint32_t Cb = R.U32(8);

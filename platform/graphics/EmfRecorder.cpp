@@ -227,7 +227,13 @@ void TEmfRecorderDC::SetWorldTransform(const TXForm& X) {
   End();
 }
 
+// EMF has no graphics-mode record: each text record carries the mode.
+void TEmfRecorderDC::SetGraphicsMode(int Mode) {
+  if (Mode == GM_COMPATIBLE || Mode == GM_ADVANCED) FS.GraphicsMode = Mode;
+}
+
 int TEmfRecorderDC::SaveDC() {
+  if (FSaved.size() >= static_cast<size_t>(MaxSavedDCs)) return 0;
   Begin(static_cast<uint32_t>(TEmr::SaveDC));
   End();
   FSaved.push_back(TSaved{FS, FSel});
@@ -288,6 +294,11 @@ void TEmfRecorderDC::SelectClipRegion(const TRegion* Region, int Mode) {
     RectL(B);
     for (const TRect& R : Region->Rects) RectL(R);
   }
+  End();
+}
+
+void TEmfRecorderDC::SetMetaRgn() {
+  Begin(static_cast<uint32_t>(TEmr::SetMetaRgn));
   End();
 }
 

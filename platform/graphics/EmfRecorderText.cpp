@@ -31,7 +31,7 @@ void TEmfRecorderDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, 
   uint32_t OffString = 76, StringBytes = (2 * N + 3) / 4 * 4, OffDx = OffString + StringBytes;
   Begin(static_cast<uint32_t>(TEmr::ExtTextOutW));
   RectL(Box.IsEmpty() ? TRect{0, 0, -1, -1} : Rect(Box.Left, Box.Top, Box.Right - 1, Box.Bottom - 1));
-  U32(1);  // GM_COMPATIBLE
+  U32(static_cast<uint32_t>(FS.GraphicsMode));
   F32(0);
   F32(0);
   I32(X);

@@ -27,6 +27,7 @@
   X(SetTextColor, 24)              \
   X(SetBkColor, 25)                \
   X(MoveToEx, 27)                  \
+  X(SetMetaRgn, 28)                \
   X(ExcludeClipRect, 29)           \
   X(IntersectClipRect, 30)         \
   X(ScaleViewportExtEx, 31)        \

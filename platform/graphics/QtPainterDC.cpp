@@ -28,6 +28,10 @@ TQtPainterDC::TQtPainterDC(QPainter* ActivePainter, int PpiX, int PpiY) : D(std:
   D->PpiY = PpiY;
   D->P->save();
   D->P->setRenderHint(QPainter::Antialiasing, false);
+  if (D->P->hasClipping()) {
+    D->Meta = D->P->clipRegion();
+    D->HasMeta = true;
+  }
 }
 
 TQtPainterDC::~TQtPainterDC() { End(); }
@@ -61,14 +65,20 @@ void TQtPainterDC::SetTextJustification(int Extra, int Count) {
 void TQtPainterDC::SetWorldTransform(const TXForm& XForm) { D->S.World = XForm; }
 TXForm TQtPainterDC::WorldTransform() const { return D->S.World; }
 
-int TQtPainterDC::SaveDC() { return D->Stack.Push(TQtSaved{D->S, D->Clip, D->HasClip}); }
+void TQtPainterDC::SetGraphicsMode(int Mode) {
+  if (Mode == GM_COMPATIBLE || Mode == GM_ADVANCED) D->S.GraphicsMode = Mode;
+}
+
+int TQtPainterDC::SaveDC() { return D->Stack.Push(D->Saved()); }
 
 void TQtPainterDC::RestoreDC(int Level) {
-  TQtSaved Saved{D->S, D->Clip, D->HasClip};
+  TQtSaved Saved = D->Saved();
   if (!D->Stack.Pop(Level, Saved)) return;
   D->S = Saved.S;
   D->Clip = Saved.Clip;
+  D->Meta = Saved.Meta;
   D->HasClip = Saved.HasClip;
+  D->HasMeta = Saved.HasMeta;
   D->ApplyClip();
 }
 
@@ -76,8 +86,18 @@ static const QRect kEverything(-(1 << 24), -(1 << 24), 1 << 25, 1 << 25);
 
 void TQtPainterDC::Impl::ApplyClip() {
   if (!P) return;
-  if (HasClip) P->setClipRegion(Clip);
+  if (HasClip && HasMeta) P->setClipRegion(Clip.intersected(Meta));
+  else if (HasClip || HasMeta) P->setClipRegion(HasClip ? Clip : Meta);
   else P->setClipping(false);
+}
+
+void TQtPainterDC::SetMetaRgn() {
+  if (!D->HasClip) return;  // no clip: the meta region stays as it is
+  D->Meta = D->HasMeta ? D->Meta.intersected(D->Clip) : D->Clip;
+  D->HasMeta = true;
+  D->Clip = QRegion();
+  D->HasClip = false;
+  D->ApplyClip();
 }
 
 void TQtPainterDC::IntersectClipRect(const TRect& R) {

@@ -12,7 +12,8 @@ class QPainter;
 class TQtPainterDC : public TDeviceContext {
 public:
   // Begins painting on Device (which must outlive this DC). A painter already
-  // active on Device may be passed instead, and is then left active at the end.
+  // active on Device may be passed instead, and is then left active at the end;
+  // the clip it has then is the DC's meta region.
   TQtPainterDC(QPaintDevice* Device, int PpiX, int PpiY);
   TQtPainterDC(QPainter* ActivePainter, int PpiX, int PpiY);
   ~TQtPainterDC() override;
@@ -37,11 +38,13 @@ public:
   void SetTextJustification(int Extra, int Count) override;
   void SetWorldTransform(const TXForm& XForm) override;
   TXForm WorldTransform() const override;
+  void SetGraphicsMode(int Mode) override;
   int SaveDC() override;
   void RestoreDC(int Level) override;
   void IntersectClipRect(const TRect& R) override;
   void ExcludeClipRect(const TRect& R) override;
   void SelectClipRegion(const TRegion* Region, int Mode) override;
+  void SetMetaRgn() override;
   void MoveTo(int X, int Y) override;
   TPoint CurrentPosition() const override;
   void LineTo(int X, int Y) override;

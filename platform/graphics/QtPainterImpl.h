@@ -12,8 +12,8 @@
 
 struct TQtSaved {
   TDCState S;
-  QRegion Clip;
-  bool HasClip;
+  QRegion Clip, Meta;
+  bool HasClip, HasMeta;
 };
 
 struct TQtPainterDC::Impl {
@@ -24,8 +24,9 @@ struct TQtPainterDC::Impl {
   int PpiX = 96, PpiY = 96;
   TDCState S;
   TStateStack<TQtSaved> Stack;
-  QRegion Clip;
-  bool HasClip = false;
+  // Both in device pixels; what is drawn is clipped to their intersection.
+  QRegion Clip, Meta;
+  bool HasClip = false, HasMeta = false;
   bool InPath = false;
   QPainterPath Path;
 
@@ -53,6 +54,7 @@ struct TQtPainterDC::Impl {
   bool Cosmetic() const { return S.Pen.Width <= 0 || S.Pen.Width * (ScaleX() + ScaleY()) / 2 < 1.5; }
   QPen MakePen() const;
   QBrush MakeBrush(const TLogBrush& B) const;
+  TQtSaved Saved() const { return TQtSaved{S, Clip, Meta, HasClip, HasMeta}; }
   void ApplyClip();
   void ApplyRop();
   // Fills then strokes a device-space path with the selected brush and pen,

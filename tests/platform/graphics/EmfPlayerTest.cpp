@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "EmfTestUtil.h"
 #include "platform/graphics/CallLogDC.h"
 #include "platform/graphics/EmfRecords.h"
@@ -324,4 +326,124 @@ TEST(EmfPlayerTest, MetricMappingModesTurnTheYAxisUp) {
   EXPECT_EQ(Img.pixel(10, 80), qRgb(255, 255, 255));
   EXPECT_EQ(Img.pixel(80, 80), qRgb(255, 0, 0));
   EXPECT_EQ(Img.pixel(80, 10), qRgb(255, 255, 255));
+}
+
+TEST(EmfPlayerTest, APictureNeverPaintsOutsideTheCallersClip) {
+  // A page that drops its clip, then clips to the whole page, and fills it.
+  TMetafile Page;
+  Page.SetWidth(200);
+  Page.SetHeight(200);
+  {
+    TMetafileCanvas C(Page);
+    C.SelectClipRect(nullptr);
+    TRegion All{{Rect(0, 0, 200, 200)}};
+    C.SelectClipRegion(&All);
+    C.Brush().SetColor(clBlack);
+    C.FillRect(Rect(0, 0, 200, 200));
+  }
+  QImage Img = WhiteImage(200, 200);
+  {
+    TQtPainterDC Dc(&Img, 96, 96);
+    TCanvas C(&Dc);
+    C.IntersectClipRect(Rect(0, 0, 50, 50));
+    C.StretchDraw(Rect(0, 0, 200, 200), Page);
+    C.Brush().SetColor(clRed);
+    C.FillRect(Rect(0, 100, 200, 200));  // the caller's clip still holds after playing
+    C.SelectClipRect(nullptr);
+    C.FillRect(Rect(100, 190, 200, 200));  // and is the caller's to remove
+  }
+  EXPECT_EQ(Img.pixel(25, 25), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(49, 49), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(50, 50), qRgb(255, 255, 255));
+  EXPECT_EQ(Img.pixel(150, 150), qRgb(255, 255, 255));
+  EXPECT_EQ(Img.pixel(150, 195), qRgb(255, 0, 0));
+
+  // Drawn into another picture, the page stays inside that picture's clip too.
+  TMetafile Outer;
+  Outer.SetWidth(200);
+  Outer.SetHeight(200);
+  {
+    TMetafileCanvas C(Outer);
+    C.IntersectClipRect(Rect(0, 0, 100, 100));
+    C.StretchDraw(Rect(0, 0, 200, 200), Page);
+  }
+  QImage Nested = StretchedInto(200, 200, Rect(0, 0, 200, 200), Outer);
+  EXPECT_EQ(Nested.pixel(99, 99), qRgb(0, 0, 0));
+  EXPECT_EQ(Nested.pixel(150, 150), qRgb(255, 255, 255));
+}
+
+TEST(EmfPlayerTest, SavedStatesStopWhereGdisDo) {
+  // 80 KB of saves would otherwise hold some 40 times that in saved states.
+  const int Saves = MaxSavedDCs + 500;
+  TEmfBuilder E(2540, 2540);
+  for (int I = 0; I < Saves; ++I) E.Rec(33, {});  // SAVEDC
+  E.Rec(39, {1, 0, 0x0000FF, 0});
+  E.Rec(37, {1});
+  E.Rec(43, {0, 0, 48, 48});
+  for (int I = 0; I < Saves; ++I) E.Rec(34, {uint32_t(-1)});  // RESTOREDC -1
+  std::vector<uint8_t> Emf = E.Done();
+  TCallLogDC Log;
+  TEmfPlayResult Res = PlayEnhMetaFile(Log, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
+  // The player's own save takes the first level; the file gets the others.
+  EXPECT_EQ(Res.Failed, Saves - (MaxSavedDCs - 1));
+  EXPECT_EQ(Log.Calls("RestoreDC").back(), "RestoreDC(1)");
+  QImage Img = WhiteImage(96, 96);
+  {
+    TQtPainterDC Dc(&Img, 96, 96);
+    PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
+  }
+  EXPECT_EQ(Img.pixel(10, 10), qRgb(255, 0, 0));
+}
+
+TEST(EmfPlayerTest, WindowAndViewportGoThroughTheReferenceDeviceOntoTheFrame) {
+  // Clip art as other programs write it: 1446 x 1420 logical units shown in
+  // 55 x 54 pixels of a 1024 x 768 screen of 270 x 203 mm, framed as
+  // 14.46 x 14.20 mm. Each case fills a square given in logical units.
+  using TRec = std::array<uint32_t, 3>;  // type and two fields
+  const uint32_t Neg54 = uint32_t(-54), Neg1420 = uint32_t(-1420);
+  struct Case {
+    const char* What;
+    std::vector<TRec> Mapping;
+    TRect Square;
+    QPoint Black, White;
+  };
+  const Case Cases[] = {
+      {"anisotropic", {{17, 8, 0}, {9, 1446, 1420}, {11, 55, 54}}, Rect(0, 0, 723, 710), {20, 20}, {80, 80}},
+      {"y up through the viewport",
+       {{17, 8, 0}, {9, 1446, 1420}, {12, 0, 54}, {11, 55, Neg54}},
+       Rect(0, 0, 723, 710),
+       {20, 80},
+       {20, 20}},
+      {"y up through the window",
+       {{17, 8, 0}, {10, 0, 1420}, {9, 1446, Neg1420}, {11, 55, 54}},
+       Rect(0, 0, 723, 710),
+       {20, 80},
+       {20, 20}},
+      {"viewport origin", {{17, 8, 0}, {9, 1446, 1420}, {12, 27, 27}, {11, 55, 54}}, Rect(0, 0, 723, 710),
+       {80, 80}, {20, 20}},
+      {"isotropic keeps the units square", {{17, 7, 0}, {9, 1446, 1420}, {11, 55, 108}}, Rect(0, 0, 723, 710),
+       {20, 20}, {20, 80}},
+      // The viewport set first is shrunk against MM_ISOTROPIC's starting window,
+      // then again against the window: the picture comes out smaller.
+      {"isotropic, viewport first", {{17, 7, 0}, {11, 55, 54}, {9, 1446, 1420}}, Rect(0, 0, 723, 710), {30, 30},
+       {45, 45}},
+      // MM_ANISOTROPIC starts from MM_TEXT's extents, one unit to one pixel.
+      {"viewport extent alone", {{17, 8, 0}, {11, 2, 2}}, Rect(0, 0, 7, 7), {20, 20}, {30, 30}},
+  };
+  for (const auto& C : Cases) {
+    TEmfBuilder E(Rect(0, 0, 1446, 1420), 1024, 768, 270, 203);
+    for (const TRec& R : C.Mapping) E.Rec(R[0], {R[1], R[2]});
+    E.Rec(39, {1, 0, 0, 0});  // black brush, no pen
+    E.Rec(37, {1});
+    E.Rec(37, {Stock | 8});
+    E.Rec(43, {uint32_t(C.Square.Left), uint32_t(C.Square.Top), uint32_t(C.Square.Right), uint32_t(C.Square.Bottom)});
+    std::vector<uint8_t> Emf = E.Done();
+    QImage Img = WhiteImage(100, 100);
+    {
+      TQtPainterDC Dc(&Img, 96, 96);
+      PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 100, 100));
+    }
+    EXPECT_EQ(Img.pixel(C.Black), qRgb(0, 0, 0)) << C.What;
+    EXPECT_EQ(Img.pixel(C.White), qRgb(255, 255, 255)) << C.What;
+  }
 }

@@ -19,6 +19,15 @@ public:
     Rec(1, {0, 0, 0, 0, 0, 0, uint32_t(FrameW), uint32_t(FrameH), 0x464D4520, 0x10000, 0, 0, 0, 0, 0, 0, 1920, 1080,
             508, 286, 0, 0, 0, 508000, 285750});
   }
+  // Header for a picture framed by Frame (hundredths of a millimetre, as stored)
+  // on a reference device of DevW x DevH pixels and MmW x MmH millimetres,
+  // without the micrometre extension (an 88-byte header, as older writers make).
+  TEmfBuilder(TRect Frame, int DevW, int DevH, int MmW, int MmH) {
+    auto Px = [](int Hmm, int Dev, int Mm) { return uint32_t(int64_t(Hmm) * Dev / (Mm * 100)); };
+    Rec(1, {Px(Frame.Left, DevW, MmW), Px(Frame.Top, DevH, MmH), Px(Frame.Right, DevW, MmW) - 1,
+            Px(Frame.Bottom, DevH, MmH) - 1, uint32_t(Frame.Left), uint32_t(Frame.Top), uint32_t(Frame.Right), uint32_t(Frame.Bottom),
+            0x464D4520, 0x10000, 0, 0, 0, 0, 0, 0, uint32_t(DevW), uint32_t(DevH), uint32_t(MmW), uint32_t(MmH)});
+  }
   std::vector<uint8_t>& Bytes() { return B; }
   // A record of 32-bit fields.
   void Rec(uint32_t Type, std::initializer_list<uint32_t> Fields) {
