@@ -1,13 +1,16 @@
 #include "platform/graphics/FontEngine.h"
 
 #include <QFont>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QMutex>
 #include <QString>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "platform/graphics/GraphicsInit.h"
@@ -30,6 +33,9 @@ std::map<std::tuple<std::string, int, bool>, double> CellRatioCache;
 
 int QtWeight(int W) { return W >= 600 ? QFont::Bold : QFont::Normal; }
 
+// The family Qt draws for a family name (a raw font's own name can be missing).
+QString UsedFamily(const std::string& Family) { return QFontInfo(QFont(QString::fromStdString(Family))).family(); }
+
 QRawFont MakeRaw(const std::string& Family, int Weight, bool Italic, double Px) {
   QFont F(QString::fromStdString(Family));
   F.setPixelSize(static_cast<int>(std::lround(std::clamp(Px, 1.0, 100000.0))));
@@ -40,6 +46,17 @@ QRawFont MakeRaw(const std::string& Family, int Weight, bool Italic, double Px) 
   F.setStyleStrategy(QFont::StyleStrategy(QFont::ForceOutline | QFont::NoFontMerging));
   QRawFont R = QRawFont::fromFont(F);
   R.setPixelSize(Px);
+  // Metrics and looks follow the face drawn: say once which one stood in.
+  // A damaged file can name any number of faces: a few dozen are told.
+  static std::set<std::string> Reported;  // under CacheLock, as every call here is
+  if (Reported.size() < 64 && !Reported.count(Family)) {
+    QString Used = UsedFamily(Family);
+    if (Used.compare(QString::fromStdString(Family), Qt::CaseInsensitive) != 0) {
+      Reported.insert(Family);
+      std::fprintf(stderr, "mor: font \"%s\" is not installed; \"%s\" is drawn in its place%s\n", Family.c_str(),
+                   Used.toStdString().c_str(), Family.rfind("Liberation", 0) == 0 ? " (install fonts-liberation)" : "");
+    }
+  }
   return R;
 }
 
@@ -117,6 +134,12 @@ std::string FontEngine::MapFaceName(const std::string& FaceName) {
   return FaceName;
 }
 
+bool FontEngine::FaceInstalled(const std::string& FaceName) {
+  QtSupport::RequireGraphics();
+  std::string Family = MapFaceName(FaceName);
+  return UsedFamily(Family).compare(QString::fromStdString(Family), Qt::CaseInsensitive) == 0;
+}
+
 double FontEngine::EmHeight(const TLogFont& Font) {
   if (Font.Height < 0) return -static_cast<double>(Font.Height);
   if (Font.Height == 0) return 12;  // GDI's default font height
@@ -163,24 +186,30 @@ TTextMetric FontEngine::Metrics(const TLogFont& Font) {
   return M;
 }
 
+std::vector<double> FontEngine::JustifiedAdvances(const TLogFont& Font, const std::u16string& Text, int JustExtra,
+                                                  int JustCount) {
+  std::vector<double> A = Advances(Font, Text);
+  if (JustCount <= 0) return A;
+  int BreakIndex = 0;
+  for (size_t I = 0; I < A.size(); ++I)
+    if (Text[I] == u' ') {
+      A[I] += JustExtra / JustCount + (BreakIndex < (JustExtra % JustCount) ? 1 : 0);
+      ++BreakIndex;
+    }
+  return A;
+}
+
 std::vector<int> FontEngine::IntAdvances(const TLogFont& Font, const std::u16string& Text, int JustExtra,
                                          int JustCount) {
-  std::vector<double> A = Advances(Font, Text);
+  std::vector<double> A = JustifiedAdvances(Font, Text, JustExtra, JustCount);
   std::vector<int> Out(A.size());
   double Sum = 0;
   long Prev = 0;
-  int BreakIndex = 0;
   for (size_t I = 0; I < A.size(); ++I) {
     Sum += A[I];
     long Now = std::lround(Sum);
     Out[I] = static_cast<int>(Now - Prev);
     Prev = Now;
-    if (JustCount > 0 && Text[I] == u' ') {
-      // GDI gives the remainder to the first break characters.
-      int Extra = JustExtra / JustCount + (BreakIndex < (JustExtra % JustCount) ? 1 : 0);
-      Out[I] += Extra;
-      ++BreakIndex;
-    }
   }
   return Out;
 }

@@ -10,12 +10,19 @@
 namespace FontEngine {
 // Windows face name to the installed metric-compatible family.
 std::string MapFaceName(const std::string& FaceName);
+// Whether the face a Windows name maps to is installed (rather than stood in
+// for by another). A stand-in is drawn, and reported once on stderr.
+bool FaceInstalled(const std::string& FaceName);
 // Em height in logical units of a font (cell heights converted).
 double EmHeight(const TLogFont& Font);
 // Unrounded advance of each UTF-16 unit in logical units.
 std::vector<double> Advances(const TLogFont& Font, const std::u16string& Text);
 TTextMetric Metrics(const TLogFont& Font);
+// Exact advances with justification: JustExtra logical units spread over the
+// first JustCount break characters, the remainder to the first ones (as GDI).
+std::vector<double> JustifiedAdvances(const TLogFont& Font, const std::u16string& Text, int JustExtra,
+                                      int JustCount);
 // Integer advances whose running sums are the rounded running sums of the
-// exact advances; justification adds Extra spread over Count break characters.
+// justified exact advances.
 std::vector<int> IntAdvances(const TLogFont& Font, const std::u16string& Text, int JustExtra, int JustCount);
 }  // namespace FontEngine

@@ -1,5 +1,8 @@
 // TQtPainterDC: text and bitmaps.
 #include <QGlyphRun>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QTransform>
 #include <QRawFont>
 #include <algorithm>
 #include <cmath>
@@ -13,6 +16,60 @@ std::vector<int> TQtPainterDC::CharAdvances(const std::u16string& Text) const { 
 
 TTextMetric TQtPainterDC::TextMetrics() const { return FontEngine::Metrics(D->S.Font); }
 
+namespace {
+constexpr double kDegree = std::numbers::pi / 1800;  // tenths of a degree to radians
+
+// How a line of text lies on the device. Logical offsets (A along the
+// baseline, B down across it, both from the reference point) map to device
+// offsets through Along and Across; glyphs are drawn in a frame whose unit is a
+// pixel of the font rasterised at the em size, mapped to the device by Glyph.
+struct TTextFrame {
+  QPointF Along, Across;  // device vector of one logical unit
+  QTransform Glyph;       // linear part only
+  QTransform ToGlyph;     // device offsets into the glyph frame
+  bool Valid = false;
+  QPointF Device(double A, double B) const { return A * Along + B * Across; }
+  QPointF InGlyph(double A, double B) const { return ToGlyph.map(Device(A, B)); }
+};
+
+QPointF Vec(double X, double Y) { return QPointF(X, Y); }
+
+// GM_COMPATIBLE: text stays upright and unmirrored; the escapement turns
+// counter-clockwise on the device unless the transform flips one axis, when it
+// turns the other way (outline fonts follow the coordinate system's
+// handedness). Only the escapement counts; glyphs turn with the baseline.
+// GM_ADVANCED: everything is in logical space (escapement for the baseline,
+// orientation for the glyphs) and then follows the transform, mirroring included.
+TTextFrame MakeFrame(const TDCState& S, double Sx, double Sy) {
+  const TXForm& W = S.World;
+  TTextFrame F;
+  if (!(Sy > 0) || !(Sx > 0)) return F;
+  if (S.GraphicsMode == GM_ADVANCED) {
+    auto Map = [&](double X, double Y) { return Vec(W.M11 * X + W.M21 * Y, W.M12 * X + W.M22 * Y); };
+    double E = S.Font.Escapement * kDegree, O = S.Font.Orientation * kDegree;
+    F.Along = Map(std::cos(E), -std::sin(E));
+    F.Across = Map(std::sin(E), std::cos(E));
+    QPointF Gx = Map(std::cos(O), -std::sin(O)) / Sy, Gy = Map(std::sin(O), std::cos(O)) / Sy;
+    F.Glyph = QTransform(Gx.x(), Gx.y(), Gy.x(), Gy.y(), 0, 0);
+  } else {
+    bool Flipped = W.M11 * W.M22 - W.M12 * W.M21 < 0;
+    double A = (Flipped ? -S.Font.Escapement : S.Font.Escapement) * kDegree;
+    QPointF U = Vec(std::cos(A), -std::sin(A)), V = Vec(std::sin(A), std::cos(A));
+    F.Along = U * Sx;
+    F.Across = V * Sy;
+    double Stretch = Sx / Sy;
+    F.Glyph = QTransform(U.x() * Stretch, U.y() * Stretch, V.x(), V.y(), 0, 0);
+  }
+  bool Invertible = false;
+  F.ToGlyph = F.Glyph.inverted(&Invertible);
+  // A glyph squeezed, stretched or sheared a hundredfold is no text any page has.
+  double Det = std::abs(F.Glyph.determinant());
+  F.Valid = Invertible && Det > 1e-4 && Det < 1e4 && std::abs(F.Glyph.m11()) < 100 &&
+            std::abs(F.Glyph.m12()) < 100 && std::abs(F.Glyph.m21()) < 100 && std::abs(F.Glyph.m22()) < 100;
+  return F;
+}
+}  // namespace
+
 void TQtPainterDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, const std::u16string& Text,
                               const int* Dx) {
   if (!D->P || D->InPath) return;
@@ -22,13 +79,19 @@ void TQtPainterDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, co
   if (R && (Options & ETO_OPAQUE)) P.fillRect(D->MapRect(*R), ToQColor(S.BkColor));
   if (Text.empty()) return;
 
-  std::vector<int> Own;
-  if (!Dx) {
-    Own = S.Advances(Text);
-    Dx = Own.data();
+  double Sx = D->ScaleX(), Sy = D->ScaleY();
+  TTextFrame F = MakeFrame(S, Sx, Sy);
+  // Where each character starts along the baseline, in logical units. Given
+  // advances are the writer's; without them glyphs go at the font's own
+  // advances, placed at whole device pixels rather than whole logical units.
+  std::vector<double> Start(Text.size() + 1, 0.0);
+  if (Dx) {
+    for (size_t I = 0; I < Text.size(); ++I) Start[I + 1] = Start[I] + Dx[I];
+  } else {
+    std::vector<double> A = FontEngine::JustifiedAdvances(S.Font, Text, S.JustExtra, S.JustCount);
+    for (size_t I = 0; I < Text.size(); ++I) Start[I + 1] = Start[I] + A[I];
   }
-  long Total = 0;
-  for (size_t I = 0; I < Text.size(); ++I) Total += Dx[I];
+  double Total = Start.back();
   bool UpdateCp = S.TextAlign & TA_UPDATECP;
   if (UpdateCp) {
     X = S.Pos.X;
@@ -46,60 +109,81 @@ void TQtPainterDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, co
     case TA_BOTTOM: Yoff = -M.Descent; break;
     default: Yoff = M.Ascent; break;
   }
-  double Sx = D->ScaleX(), Sy = D->ScaleY();
   double Em = FontEngine::EmHeight(S.Font) * Sy;
   if (!std::isfinite(Em)) Em = 0;
   const QRawFont& Raw = QtSupport::RawFont(S.Font, std::clamp(Em, 1.0, 4096.0));
   QPointF Origin = D->MapF(X, Y);
+  bool Placed = F.Valid && std::isfinite(Origin.x()) && std::isfinite(Origin.y()) && std::abs(Origin.x()) < 1e7 &&
+                std::abs(Origin.y()) < 1e7;
+  // As GDI does, the reference point and each glyph sit on whole device pixels
+  // (along the baseline), whatever the logical unit.
+  if (Placed) Origin = QPointF(std::round(Origin.x()), std::round(Origin.y()));
+  double Pitch = std::hypot(F.Along.x(), F.Along.y());  // device pixels per logical unit along the baseline
+  auto OnPixel = [Pitch](double A) {
+    double D = A * Pitch;
+    return Pitch > 1e-9 && std::abs(D) < 1e9 ? std::round(D) / Pitch : A;
+  };
 
-  P.save();
-  if (R && (Options & ETO_CLIPPED)) P.setClipRect(D->MapRect(*R), P.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-  // Text stays upright on the device; the escapement turns it counter-clockwise.
-  P.translate(Origin);
-  if (S.Font.Escapement % 3600 != 0) P.rotate(-S.Font.Escapement / 10.0);
-  double Stretch = Sy > 0 ? Sx / Sy : 1;
-  if (std::abs(Stretch - 1) > 1e-6) P.scale(Stretch, 1);
-  double Left = Xoff * Sy, Base = Yoff * Sy;
-  if (S.BkMode == OPAQUE)
-    P.fillRect(QRectF(Left, Base - M.Ascent * Sy, Total * Sy, (M.Ascent + M.Descent) * Sy), ToQColor(S.BkColor));
+  if (Placed) {
+    P.save();
+    if (R && (Options & ETO_CLIPPED))
+      P.setClipRect(D->MapRect(*R), P.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    P.setTransform(F.Glyph * QTransform::fromTranslate(Origin.x(), Origin.y()), true);
+    // A band across the text from B0 to B1 (logical units below the reference point).
+    auto Band = [&](double B0, double B1, const QColor& C) {
+      QPointF A = F.InGlyph(Xoff, B0), B = F.InGlyph(Xoff + Total, B1);
+      if (F.ToGlyph.type() <= QTransform::TxScale) {
+        P.fillRect(QRectF(A, B).normalized(), C);
+      } else {
+        QPainterPath Pp;
+        Pp.addPolygon(QPolygonF({A, F.InGlyph(Xoff + Total, B0), B, F.InGlyph(Xoff, B1)}));
+        P.fillPath(Pp, C);
+      }
+    };
+    if (S.BkMode == OPAQUE) Band(Yoff - M.Ascent, Yoff + M.Descent, ToQColor(S.BkColor));
 
-  // Outlines beyond this size overflow the rasteriser (and no page has them);
-  // neither does a glyph squeezed or stretched a hundredfold.
-  bool Drawable = Em > 0.2 && Em < 4096 && Em * Stretch < 4096 && Stretch > 0.01 && Stretch < 100 &&
-                  std::isfinite(Origin.x()) && std::isfinite(Origin.y()) && std::abs(Origin.x()) < 1e7 &&
-                  std::abs(Origin.y()) < 1e7;
-  if (Raw.isValid() && Drawable) {
-    QString Str = QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size()));
-    QList<quint32> Glyphs = Raw.glyphIndexesForString(Str);
-    QList<QPointF> Pos;
-    Pos.reserve(Glyphs.size());
-    double Cum = 0;
-    for (size_t I = 0; I < Text.size(); ++I) {
-      bool Low = (Text[I] & 0xFC00) == 0xDC00 && I > 0 && (Text[I - 1] & 0xFC00) == 0xD800;
-      double At = Left + Cum * Sy;
-      if (std::abs(At) > 1e7) break;  // the rasteriser's fixed point ends there
-      if (!Low) Pos.push_back(QPointF(At, Base));
-      Cum += Dx[I];
+    // Outlines beyond this size overflow the rasteriser (and no page has them).
+    double Reach = Em * std::max(std::hypot(F.Glyph.m11(), F.Glyph.m12()), std::hypot(F.Glyph.m21(), F.Glyph.m22()));
+    if (Raw.isValid() && Em > 0.2 && Reach < 4096) {
+      QString Str = QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size()));
+      QList<quint32> Glyphs = Raw.glyphIndexesForString(Str);
+      QList<QPointF> Pos;
+      Pos.reserve(Glyphs.size());
+      for (size_t I = 0; I < Text.size(); ++I) {
+        bool Low = (Text[I] & 0xFC00) == 0xDC00 && I > 0 && (Text[I - 1] & 0xFC00) == 0xD800;
+        QPointF At = F.InGlyph(OnPixel(Xoff + Start[I]), Yoff);
+        if (std::abs(At.x()) > 1e7 || std::abs(At.y()) > 1e7) break;  // the rasteriser's fixed point ends there
+        if (!Low) Pos.push_back(At);
+      }
+      Glyphs.resize(std::min(Glyphs.size(), Pos.size()));
+      Pos.resize(Glyphs.size());
+      QGlyphRun Run;
+      Run.setRawFont(Raw);
+      Run.setGlyphIndexes(Glyphs);
+      Run.setPositions(Pos);
+      P.setPen(ToQColor(S.TextColor));
+      P.drawGlyphRun(QPointF(0, 0), Run);
+      double Thick = std::max(1.0, Raw.lineThickness()) / Sy;
+      if (S.Font.Underline) {
+        double At = Yoff + Raw.underlinePosition() / Sy;
+        Band(At, At + Thick, ToQColor(S.TextColor));
+      }
+      if (S.Font.StrikeOut) {
+        double At = Yoff - Raw.xHeight() / 2 / Sy - Thick / 2;
+        Band(At, At + Thick, ToQColor(S.TextColor));
+      }
     }
-    Glyphs.resize(std::min(Glyphs.size(), Pos.size()));
-    Pos.resize(Glyphs.size());
-    QGlyphRun Run;
-    Run.setRawFont(Raw);
-    Run.setGlyphIndexes(Glyphs);
-    Run.setPositions(Pos);
-    P.setPen(ToQColor(S.TextColor));
-    P.drawGlyphRun(QPointF(0, 0), Run);
-    double Thick = std::max(1.0, Raw.lineThickness());
-    if (S.Font.Underline)
-      P.fillRect(QRectF(Left, Base + Raw.underlinePosition(), Total * Sy, Thick), ToQColor(S.TextColor));
-    if (S.Font.StrikeOut)
-      P.fillRect(QRectF(Left, Base - Raw.xHeight() / 2 - Thick / 2, Total * Sy, Thick), ToQColor(S.TextColor));
+    P.restore();
   }
-  P.restore();
   if (UpdateCp) {
-    double A = S.Font.Escapement / 10.0 * std::numbers::pi / 180;
-    S.Pos.X += static_cast<int>(std::lround(Total * std::cos(A)));
-    S.Pos.Y -= static_cast<int>(std::lround(Total * std::sin(A)));
+    // The current position moves along the baseline as drawn, back in logical units.
+    QPointF Step = F.Device(Total, 0);
+    const TXForm& W = S.World;
+    double Det = W.M11 * W.M22 - W.M12 * W.M21;
+    if (F.Valid && std::abs(Det) > 1e-12) {
+      S.Pos.X += static_cast<int>(std::lround((Step.x() * W.M22 - Step.y() * W.M21) / Det));
+      S.Pos.Y += static_cast<int>(std::lround((Step.y() * W.M11 - Step.x() * W.M12) / Det));
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FontTestUtil.h"
 #include "platform/graphics/CallLogDC.h"
 
 TEST(GraphicsTest, FontKeepsPointSizeAcrossResolutions) {
@@ -67,6 +68,7 @@ TEST(CanvasTest, SelectsToolsOnlyWhenChanged) {
 }
 
 TEST(CanvasTest, DrawTextBreaksWordsAndMeasures) {
+  REQUIRE_METRIC_FONTS();
   TCallLogDC Dc;
   TCanvas C(&Dc);
   C.Font().SetName("Courier New");
@@ -86,6 +88,7 @@ TEST(CanvasTest, DrawTextBreaksWordsAndMeasures) {
 }
 
 TEST(CanvasTest, TabbedTextGoesToTheStops) {
+  REQUIRE_METRIC_FONTS();
   TCallLogDC Dc;
   TCanvas C(&Dc);
   C.Font().SetName("Courier New");

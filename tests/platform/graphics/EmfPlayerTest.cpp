@@ -5,6 +5,7 @@
 #include <array>
 
 #include "EmfTestUtil.h"
+#include "FontTestUtil.h"
 #include "platform/graphics/CallLogDC.h"
 #include "platform/graphics/EmfRecords.h"
 #include "platform/graphics/Jpeg.h"
@@ -446,4 +447,114 @@ TEST(EmfPlayerTest, WindowAndViewportGoThroughTheReferenceDeviceOntoTheFrame) {
     EXPECT_EQ(Img.pixel(C.Black), qRgb(0, 0, 0)) << C.What;
     EXPECT_EQ(Img.pixel(C.White), qRgb(255, 255, 255)) << C.What;
   }
+}
+
+namespace {
+// The bounding box of what is not white, right/bottom excluded.
+TRect Inked(const QImage& I) {
+  TRect R{I.width(), I.height(), 0, 0};
+  for (int Y = 0; Y < I.height(); ++Y)
+    for (int X = 0; X < I.width(); ++X)
+      if (I.pixel(X, Y) != qRgb(255, 255, 255)) R = Rect(std::min(R.Left, X), std::min(R.Top, Y),
+                                                         std::max(R.Right, X + 1), std::max(R.Bottom, Y + 1));
+  return R;
+}
+}  // namespace
+
+TEST(EmfPlayerTest, TextAnglesFollowTheHandednessOfTheMapping) {
+  REQUIRE_METRIC_FONTS();
+  // A chart's axis title: 1000 logical units over 96 reference pixels and a
+  // font 200 units high.
+  struct Case {
+    const char* What;
+    uint32_t GraphicsMode;
+    bool FlipX;  // otherwise the y axis points up
+    int Escapement;
+    TRect Within;  // where all the ink is
+    int Reach;     // how far from the reference point the ink goes along the text
+  };
+  const Case Cases[] = {
+      // Outline fonts turn with the coordinate system's handedness: 270 degrees
+      // under a y-up mapping read upwards, the letters' tops to the left.
+      {"compatible, y up", GM_COMPATIBLE, false, 2700, Rect(28, 20, 52, 68), 30},
+      // Everything in logical space, then through the mapping: mirrored.
+      {"advanced, y up", GM_ADVANCED, false, 2700, Rect(6, 20, 30, 68), 30},
+      // Text is written left to right, however x runs.
+      {"compatible, x to the left", GM_COMPATIBLE, true, 0, Rect(47, 28, 90, 52), 30},
+      {"advanced, x to the left", GM_ADVANCED, true, 0, Rect(6, 28, 50, 52), 30},
+  };
+  for (const auto& C : Cases) {
+    TEmfBuilder E(2540, 2540);  // 96 x 96 reference pixels
+    E.Rec(17, {8});             // MM_ANISOTROPIC
+    if (C.FlipX) {
+      E.Rec(9, {uint32_t(-1000), 1000});
+      E.Rec(12, {96, 0});
+    } else {
+      E.Rec(9, {1000, uint32_t(-1000)});
+      E.Rec(12, {0, 96});
+    }
+    E.Rec(11, {96, 96});
+    size_t At = E.Start(82);  // EXTCREATEFONTINDIRECTW #1: Arial, -200, turned
+    for (uint32_t V : {1u, uint32_t(-200), 0u, uint32_t(C.Escapement), uint32_t(C.Escapement), 400u, 0u}) E.U32(V);
+    for (char Ch : std::string("Arial")) E.U16(uint16_t(Ch));
+    for (int I = 5; I < 32; ++I) E.U16(0);
+    E.Finish(At);
+    E.Rec(37, {1});
+    E.Rec(18, {1});  // TRANSPARENT
+    // EXTTEXTOUTW "Eixo" at logical (300, 300), or (500, 300) with x mirrored, no advances.
+    At = E.Start(84);
+    uint32_t X = C.FlipX ? 500 : 300;
+    for (uint32_t V : {0u, 0u, 0u, 0u, C.GraphicsMode, 0u, 0u, X, 300u, 4u, 76u, 0u, 0u, 0u, 0u, 0u, 0u}) E.U32(V);
+    for (char Ch : std::string("Eixo")) E.U16(uint16_t(Ch));
+    E.Finish(At);
+    std::vector<uint8_t> Emf = E.Done();
+    QImage Img = WhiteImage(96, 96);
+    {
+      TQtPainterDC Dc(&Img, 96, 96);
+      PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
+    }
+    TRect Ink = Inked(Img);
+    EXPECT_GE(Ink.Left, C.Within.Left) << C.What;
+    EXPECT_GE(Ink.Top, C.Within.Top) << C.What;
+    EXPECT_LE(Ink.Right, C.Within.Right) << C.What;
+    EXPECT_LE(Ink.Bottom, C.Within.Bottom) << C.What;
+    // The reference point is at (29, 67), or (48, 29): the ink runs from it.
+    int Run = C.Escapement ? 67 - Ink.Top : C.GraphicsMode == GM_ADVANCED ? 48 - Ink.Left : Ink.Right - 48;
+    EXPECT_GE(Run, C.Reach) << C.What;
+  }
+}
+
+TEST(EmfPlayerTest, TextWithoutAdvancesIsPlacedAtDeviceResolution) {
+  REQUIRE_METRIC_FONTS();
+  // "IIIIIIII" in 10-point Arial with no advances in the record, as other
+  // writers make it, played at 300 ppi: each "I" is 3.61 logical units wide,
+  // 11.3 device pixels.
+  TEmfBuilder E(2540, 2540);  // one inch
+  size_t At = E.Start(82);
+  for (uint32_t V : {1u, uint32_t(-13), 0u, 0u, 0u, 400u, 0u}) E.U32(V);
+  for (char Ch : std::string("Arial")) E.U16(uint16_t(Ch));
+  for (int I = 5; I < 32; ++I) E.U16(0);
+  E.Finish(At);
+  E.Rec(37, {1});
+  E.Rec(18, {1});
+  At = E.Start(84);
+  for (uint32_t V : {0u, 0u, 0u, 0u, 1u, 0u, 0u, 5u, 5u, 8u, 76u, 0u, 0u, 0u, 0u, 0u, 0u}) E.U32(V);
+  for (int I = 0; I < 8; ++I) E.U16('I');
+  E.Finish(At);
+  std::vector<uint8_t> Emf = E.Done();
+  QImage Img = WhiteImage(300, 100);
+  {
+    TQtPainterDC Dc(&Img, 300, 300);
+    PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 300, 300));
+  }
+  // Where each stem starts, across the middle of the capitals.
+  std::vector<int> Stems;
+  bool Ink = false;
+  for (int X = 0; X < Img.width(); ++X) {
+    bool Now = qRed(Img.pixel(X, 40)) < 128;
+    if (Now && !Ink) Stems.push_back(X);
+    Ink = Now;
+  }
+  ASSERT_EQ(Stems.size(), 8u);
+  for (size_t I = 1; I < Stems.size(); ++I) EXPECT_NEAR(Stems[I] - Stems[I - 1], 11.3, 0.8) << I;
 }

@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include "FontTestUtil.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/FontEngine.h"
 
@@ -164,6 +165,7 @@ TEST(QtPainterDCTest, TextAlignmentPlacesTheReferencePoint) {
 }
 
 TEST(QtPainterDCTest, WindowsFaceNamesMapToMetricCompatibleFonts) {
+  REQUIRE_METRIC_FONTS();
   EXPECT_EQ(FontEngine::MapFaceName("Arial"), "Liberation Sans");
   EXPECT_EQ(FontEngine::MapFaceName("times new roman"), "Liberation Serif");
   EXPECT_EQ(FontEngine::MapFaceName("Courier New"), "Liberation Mono");
@@ -186,6 +188,21 @@ TEST(QtPainterDCTest, WindowsFaceNamesMapToMetricCompatibleFonts) {
   std::vector<int> J = FontEngine::IntAdvances(F, u"a b c", 7, 2);
   EXPECT_EQ(J[1] - A[1], 4);
   EXPECT_EQ(J[3] - A[3], 3);
+}
+
+TEST(QtPainterDCTest, AFaceStoodInForIsToldOnce) {
+  EXPECT_FALSE(FontEngine::FaceInstalled("Nenhuma Fonte Assim"));
+  testing::internal::CaptureStderr();
+  TImageCanvas T(200, 60);
+  T.Canvas.Font().SetName("Nenhuma Fonte Assim");
+  T.Canvas.TextOut(2, 2, "um");
+  T.Canvas.Font().SetSize(20);
+  T.Canvas.TextOut(2, 20, "dois");
+  T.Dc.End();
+  std::string Err = testing::internal::GetCapturedStderr();
+  size_t First = Err.find("\"Nenhuma Fonte Assim\" is not installed");
+  EXPECT_NE(First, std::string::npos) << Err;
+  EXPECT_EQ(Err.find("Nenhuma Fonte Assim", First + 2), std::string::npos) << Err;
 }
 
 TEST(QtPainterDCTest, EscapementTurnsTextCounterClockwise) {
