@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "platform/classes/Classes.h"
-#include "platform/forms/Dialogs.h"
+#include "platform/app/Dialogs.h"
 
 class TPrinter;
 

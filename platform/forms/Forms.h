@@ -3,6 +3,7 @@
 // area that the bars move: a child's Left/Top are content coordinates and do
 // not change when the box scrolls. Scroll bars are 17 pixels, whatever the
 // style says, so sizes do not depend on the machine.
+#include "platform/app/ModalResult.h"
 #include "platform/forms/Controls.h"
 
 class QScrollBar;
@@ -26,9 +27,6 @@ enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 DEFINE_ENUM_INFO(TFormStyle, "fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop")
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
-using TModalResult = int;
-constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
-                       mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
 
 constexpr int ScrollBarSize = 17;
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "platform/app/QtArguments.h"
+#include "platform/forms/QtDialogs.h"
 #include "platform/printing/cups/CupsPrinter.h"
 
 namespace {
@@ -18,6 +19,7 @@ void InitializeForms(int argc, char** argv, TDisplayMode Mode) {
   InitializeCupsPrinters();
   try {
     InitializeApplication(argc, argv, Mode);
+    SetDefaultDialogService(CreateQtDialogService);
   } catch (...) {
     FinalizeCupsPrinters();
     delete OwnQtApp;
@@ -29,6 +31,7 @@ void InitializeForms(int argc, char** argv, TDisplayMode Mode) {
 
 void FinalizeForms() {
   if (InitCount == 0 || --InitCount > 0) return;
+  SetDefaultDialogService(nullptr);
   FinalizeApplication();
   FinalizeCupsPrinters();
   delete OwnQtApp;

@@ -64,3 +64,13 @@ struct TDeviceMode {
 // PaperWidth and PaperLength when both are flagged and positive, else the
 // table size of PaperSize; false when neither gives a size.
 bool DeviceModePaperSize(const TDeviceMode& Mode, int& Width, int& Length);
+
+// The paper fields, one choice: code, width, length and form name go together.
+constexpr uint32_t DM_PAPERFIELDS = DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_FORMNAME;
+
+// The fields B sets that A does not set to the same value (what a dialog that opened on A and
+// closed on B changed); a paper change gives all of B's paper bits.
+uint32_t DeviceModeDifferences(const TDeviceMode& A, const TDeviceMode& B);
+// Base with the fields named in Fields taken from From, as From flags them (a dialog's picks
+// carried onto another mode).
+TDeviceMode TakeDeviceModeFields(TDeviceMode Base, const TDeviceMode& From, uint32_t Fields);

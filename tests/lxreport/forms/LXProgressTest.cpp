@@ -110,15 +110,16 @@ TEST_F(LXProgressTest, PrintDialogHandsBackRangeAndCopiesOrChangesNothing) {
   EXPECT_EQ(Printer()->DeviceMode().Copies, 2);
 
   // Cancelled: every property and the printer stay as they were.
-  S->Answers.push_back([](TDialogCall& C) {
-    C.Print.Copies = 9;
-    C.Print.FromPage = 3;
-    C.Print.PrinterName = "Second";
+  S->Answers.push_back([](TDialogRequest& R) {
+    auto* P = R.As<TPrintDialogData>();
+    P->Copies = 9;
+    P->FromPage = 3;
+    P->PrinterName = "Second";
     return mrCancel;
   });
   EXPECT_FALSE(D.Execute());
   ASSERT_EQ(S->Calls.size(), 1u);
-  const TPrintDialogData& Asked = S->Calls[0].Print;
+  const TPrintDialogData& Asked = S->Call<TPrintDialogData>(0);
   EXPECT_EQ(Asked.MinPage, 1);
   EXPECT_EQ(Asked.MaxPage, 12);
   EXPECT_EQ(Asked.Copies, 2);
@@ -136,7 +137,7 @@ TEST_F(LXProgressTest, PrintDialogHandsBackRangeAndCopiesOrChangesNothing) {
   EXPECT_EQ(Closed, 1);
 
   // Confirmed: range, copies, collation, file and printer come back.
-  S->AcceptPrint([](TPrintDialogData& Data) {
+  S->Accept<TPrintDialogData>([](TPrintDialogData& Data) {
     Data.PrintRange = prPageNums;
     Data.FromPage = 3;
     Data.ToPage = 5;
@@ -159,14 +160,14 @@ TEST_F(LXProgressTest, PrintDialogHandsBackRangeAndCopiesOrChangesNothing) {
   EXPECT_EQ(Closed, 2);
 
   // An answer without a count keeps the printer's copies.
-  S->AcceptPrint([](TPrintDialogData& Data) { Data.Copies = 0; });
+  S->Accept<TPrintDialogData>([](TPrintDialogData& Data) { Data.Copies = 0; });
   EXPECT_TRUE(D.Execute());
   EXPECT_EQ(D.Copies(), 4);
 }
 
 TEST_F(LXProgressTest, PrintDialogWithoutPrintersStillAnswers) {
   auto Service = std::make_unique<TScriptedDialogService>();
-  Service->AcceptPrint([](TPrintDialogData& Data) { Data.Copies = 3; });
+  Service->Accept<TPrintDialogData>([](TPrintDialogData& Data) { Data.Copies = 3; });
   TDialogServiceScope Scope(std::move(Service));
   TLXPrintDialog D(nullptr);
   EXPECT_TRUE(D.Execute());

@@ -1,17 +1,14 @@
 #pragma once
-// Every dialog goes through one dialog service: message boxes, input boxes,
-// open and save, print and printer setup. The real service shows Qt dialogs;
-// tests install a TScriptedDialogService, which answers without a person.
-// Whatever a service does, a cancelled dialog leaves the caller's data as it was.
+// The standard dialogs as requests to the dialog service (DialogService.h): message boxes, input
+// boxes, open and save, print and printer setup, with the calls that ask for them. Whatever a service
+// does, a cancelled dialog leaves the caller's data as it was. No widgets.
 #include <cstdint>
-#include <deque>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/app/DialogService.h"
 #include "platform/classes/Classes.h"
-#include "platform/forms/Forms.h"
+#include "platform/printing/DeviceMode.h"
 
 class TPrinter;
 
@@ -39,7 +36,7 @@ constexpr uint32_t MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB
                    MB_TOPMOST = 0x40000;
 constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
 
-struct TMessageRequest {
+struct TMessageRequest : TDialogRequestOf<TMessageRequest> {
   std::string Caption;
   std::string Text;
   TMsgDlgType Type = mtCustom;
@@ -57,7 +54,7 @@ constexpr uint32_t ofReadOnly = 1u << 0, ofOverwritePrompt = 1u << 1, ofHideRead
                    ofFileMustExist = 1u << 9, ofCreatePrompt = 1u << 10, ofShareAware = 1u << 11,
                    ofEnableSizing = 1u << 19;
 
-struct TFileDialogData {
+struct TFileDialogData : TDialogRequestOf<TFileDialogData> {
   bool Save = false;
   std::string Title;
   // Windows style: "Description|*.a;*.b|Description|*.c"; a last description without a pattern shows all files.
@@ -88,7 +85,7 @@ constexpr uint32_t poPrintToFile = 1, poPageNums = 2, poSelection = 4, poWarning
 
 // What the print dialog shows and hands back; plain data, so that report
 // libraries can keep it in their own dialog objects.
-struct TPrintDialogData {
+struct TPrintDialogData : TDialogRequestOf<TPrintDialogData> {
   TPrintRange PrintRange = prAllPages;
   int FromPage = 0, ToPage = 0, MinPage = 0, MaxPage = 0;
   int Copies = 1;
@@ -98,42 +95,24 @@ struct TPrintDialogData {
   // The printer chosen; empty: the current one.
   std::string PrinterName;
   int HelpContext = 0;
+  // The printer's whole device mode: what the dialog opens with and, confirmed, everything the user
+  // picked (paper, orientation, copies, collation, duplex, colour, bin). No fields: the driver's.
+  TDeviceMode DeviceMode;
+  // The file printed to when PrintToFile; empty: the dialog did not name one.
+  std::string OutputFileName;
 };
 
-struct TPrinterSetupData {
+// The printer setup dialog: a printer and its device mode.
+struct TPrinterSetupData : TDialogRequestOf<TPrinterSetupData> {
   std::string PrinterName;
-  bool Landscape = false;
-  int Copies = 1;
+  TDeviceMode DeviceMode;
 };
 
-class TDialogService {
-public:
-  virtual ~TDialogService() = default;
-  // Answers the modal result of the button pressed (mrCancel when closed otherwise).
-  virtual TModalResult MessageDialog(const TMessageRequest& Request) = 0;
-  // These answer true when the user confirmed; Data then holds the answer.
-  virtual bool FileDialog(TFileDialogData& Data) = 0;
-  virtual bool PrintDialog(TPrintDialogData& Data) = 0;
-  virtual bool PrinterSetupDialog(TPrinterSetupData& Data) = 0;
-  virtual bool InputQuery(const std::string& Caption, const std::string& Prompt, std::string& Value) = 0;
-};
-
-// The service in use: the Qt one unless another was installed.
-TDialogService& DialogService();
-// Installs a service (null: back to the Qt one); answers the one it replaces.
-std::unique_ptr<TDialogService> SetDialogService(std::unique_ptr<TDialogService> Service);
-
-// Installs a service for the life of this object.
-class TDialogServiceScope {
-public:
-  explicit TDialogServiceScope(std::unique_ptr<TDialogService> Service)
-      : FPrevious(SetDialogService(std::move(Service))) {}
-  ~TDialogServiceScope() { SetDialogService(std::move(FPrevious)); }
-  TDialogServiceScope(const TDialogServiceScope&) = delete;
-  TDialogServiceScope& operator=(const TDialogServiceScope&) = delete;
-
-private:
-  std::unique_ptr<TDialogService> FPrevious;
+// An input box: a caption, a prompt and the text typed.
+struct TInputRequest : TDialogRequestOf<TInputRequest> {
+  std::string Caption;
+  std::string Prompt;
+  std::string Value;
 };
 
 TModalResult MessageDlg(const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons, int HelpCtx = 0);
@@ -145,7 +124,9 @@ int MessageBox(const std::string& Text, const std::string& Caption, uint32_t Fla
 bool InputQuery(const std::string& Caption, const std::string& Prompt, std::string& Value);
 // The text entered, or Default when cancelled.
 std::string InputBox(const std::string& Caption, const std::string& Prompt, const std::string& Default);
-// With a printer, a confirmed choice of another printer also selects it there.
+// With a printer, the dialog opens on its printer and device mode, and a confirmed choice is handed
+// back to it: the printer chosen is selected and the device mode picked becomes its mode (on another
+// printer: that printer's mode with the user's picks).
 bool ExecutePrintDialog(TPrintDialogData& Data, TPrinter* Printer = nullptr);
 bool ExecutePrinterSetupDialog(TPrinterSetupData& Data, TPrinter* Printer = nullptr);
 
@@ -181,42 +162,3 @@ class TSaveDialog : public TOpenDialog {
 public:
   explicit TSaveDialog(TComponent* AOwner);
 };
-
-// What a scripted service was asked, with the data as the dialog received it.
-struct TDialogCall {
-  enum TKind { dkMessage, dkFile, dkPrint, dkPrinterSetup, dkInput } Kind = dkMessage;
-  TMessageRequest Request;
-  TFileDialogData File;
-  TPrintDialogData Print;
-  TPrinterSetupData Setup;
-  std::string Caption, Prompt, Value;  // input boxes
-};
-
-// Answers dialogs from a script, in order. An answer may change the call's data
-// (the file chosen, the pages, the text typed) and gives a modal result: mrOk
-// confirms a file, print, setup or input dialog; anything else cancels it. With
-// no answer left, every dialog is cancelled (message dialogs answer mrCancel).
-class TScriptedDialogService : public TDialogService {
-public:
-  using TAnswer = std::function<TModalResult(TDialogCall& Call)>;
-  std::vector<TDialogCall> Calls;
-  std::deque<TAnswer> Answers;
-
-  void Answer(TModalResult Result);  // a message dialog's button, or confirm/cancel
-  void AcceptFile(const std::string& FileName, int FilterIndex = 0);  // 0 keeps the index
-  void AcceptInput(const std::string& Text);
-  void AcceptPrint(std::function<void(TPrintDialogData&)> Edit = nullptr);
-  void Cancel() { Answer(mrCancel); }
-
-  TModalResult MessageDialog(const TMessageRequest& Request) override;
-  bool FileDialog(TFileDialogData& Data) override;
-  bool PrintDialog(TPrintDialogData& Data) override;
-  bool PrinterSetupDialog(TPrinterSetupData& Data) override;
-  bool InputQuery(const std::string& Caption, const std::string& Prompt, std::string& Value) override;
-
-private:
-  TModalResult Next(TDialogCall& Call);
-};
-
-// The Qt service (made on first use of DialogService).
-std::unique_ptr<TDialogService> CreateQtDialogService();

@@ -1,25 +1,22 @@
-#include "platform/forms/Dialogs.h"
+#include "platform/app/Dialogs.h"
 
 #include <gtest/gtest.h>
 
-#include "FormsTestUtil.h"
+#include "platform/app/Application.h"
+#include "platform/printing/PaperSizes.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 #include "platform/printing/VirtualPrinter.h"
 
 namespace {
-class DialogsTest : public FormsTest {
+class DialogsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    FormsTest::SetUp();
     auto S = std::make_unique<TScriptedDialogService>();
     Script = S.get();
     Scope = std::make_unique<TDialogServiceScope>(std::move(S));
   }
-  void TearDown() override {
-    Scope.reset();
-    FormsTest::TearDown();
-  }
+  void TearDown() override { Scope.reset(); }
   TScriptedDialogService* Script = nullptr;
   std::unique_ptr<TDialogServiceScope> Scope;
 };
@@ -31,21 +28,19 @@ std::vector<std::string> Captions(const TMessageRequest& R) {
 }
 
 // A service that scribbles on the data of dialogs it then cancels.
-class TScribbler : public TScriptedDialogService {
+class TScribbler : public TDialogService {
 public:
-  bool FileDialog(TFileDialogData& Data) override {
-    Data.FileName = "scribbled";
-    Data.FilterIndex = 9;
-    return false;
-  }
-  bool PrintDialog(TPrintDialogData& Data) override {
-    Data.Copies = 99;
-    Data.PrintRange = prSelection;
-    return false;
-  }
-  bool InputQuery(const std::string&, const std::string&, std::string& Value) override {
-    Value = "scribbled";
-    return false;
+  TModalResult Execute(TDialogRequest& R) override {
+    if (auto* F = R.As<TFileDialogData>()) {
+      F->FileName = "scribbled";
+      F->FilterIndex = 9;
+    }
+    if (auto* P = R.As<TPrintDialogData>()) {
+      P->Copies = 99;
+      P->PrintRange = prSelection;
+    }
+    if (auto* I = R.As<TInputRequest>()) I->Value = "scribbled";
+    return mrCancel;
   }
 };
 }  // namespace
@@ -60,35 +55,36 @@ TEST_F(DialogsTest, MessageDialogsHavePortugueseCaptionsAndButtons) {
   for (auto [Type, Caption] : Types) {
     Script->Answer(mrYes);
     EXPECT_EQ(MessageDlg("Substituir?", Type, mbYesNoCancel), mrYes);
-    EXPECT_EQ(Script->Calls.back().Request.Caption, Caption);
+    EXPECT_EQ(Script->LastCall<TMessageRequest>().Caption, Caption);
   }
-  EXPECT_EQ(Captions(Script->Calls.back().Request), (std::vector<std::string>{"Sim", "Não", "Cancelar"}));
-  EXPECT_EQ(Script->Calls.back().Request.Text, "Substituir?");
+  EXPECT_EQ(Captions(Script->LastCall<TMessageRequest>()), (std::vector<std::string>{"Sim", "Não", "Cancelar"}));
+  EXPECT_EQ(Script->LastCall<TMessageRequest>().Text, "Substituir?");
   ShowMessage("File does not exist");  // no answer left: closed
-  EXPECT_EQ(Captions(Script->Calls.back().Request), std::vector<std::string>{"OK"});
-  EXPECT_EQ(Script->Calls.back().Request.Caption, "Mivo Open Report");
+  EXPECT_EQ(Captions(Script->LastCall<TMessageRequest>()), std::vector<std::string>{"OK"});
+  EXPECT_EQ(Script->LastCall<TMessageRequest>().Caption, "Mivo Open Report");
 }
 
 TEST_F(DialogsTest, MessageBoxTakesButtonsIconAndDefaultFromItsFlags) {
   Script->Answer(mrNo);
   EXPECT_EQ(MessageBox("Enviar?", "Probably internal bug", MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2), IDNO);
-  const TMessageRequest& R = Script->Calls.back().Request;
+  const TMessageRequest& R = Script->LastCall<TMessageRequest>();
   EXPECT_EQ(R.Caption, "Probably internal bug");
   EXPECT_EQ(R.Type, mtError);
   EXPECT_EQ(Captions(R), (std::vector<std::string>{"Sim", "Não"}));
   EXPECT_EQ(R.DefaultButton, mbNo);
   // Closed without choosing: a lone OK answers OK; Yes/No without Cancel answers IDCANCEL.
   EXPECT_EQ(MessageBox("x", "y", MB_OK | MB_ICONINFORMATION), IDOK);
-  EXPECT_EQ(Script->Calls.back().Request.Type, mtInformation);
+  EXPECT_EQ(Script->LastCall<TMessageRequest>().Type, mtInformation);
   EXPECT_EQ(MessageBox("x", "y", MB_YESNO), IDCANCEL);
 }
 
 TEST_F(DialogsTest, InputBoxAnswersTheDefaultWhenCancelled) {
-  Script->AcceptInput("7");
+  Script->Accept<TInputRequest>([](TInputRequest& R) { R.Value = "7"; });
   EXPECT_EQ(InputBox("Selecione pagina de 1 para 9", "Ir para pagina >>", "1"), "7");
-  EXPECT_EQ(Script->Calls[0].Caption, "Selecione pagina de 1 para 9");
-  EXPECT_EQ(Script->Calls[0].Prompt, "Ir para pagina >>");
-  EXPECT_EQ(Script->Calls[0].Value, "1");
+  const auto& Asked = Script->Call<TInputRequest>(0);
+  EXPECT_EQ(Asked.Caption, "Selecione pagina de 1 para 9");
+  EXPECT_EQ(Asked.Prompt, "Ir para pagina >>");
+  EXPECT_EQ(Asked.Value, "1");
   EXPECT_EQ(InputBox("c", "p", "1"), "1");
 
   SetDialogService(std::make_unique<TScribbler>());
@@ -103,9 +99,12 @@ TEST_F(DialogsTest, SaveDialogHandsOverFilterTitleAndDefaultExtension) {
   D.SetFilter("VexaReport file (*.LXP)|*.LXP|Texto|*.txt;*.pdf|Formato de Documento portavel (PDF)");
   D.SetDefaultExt("LXP");
   D.SetFilterIndex(1);
-  Script->AcceptFile("/tmp/relatorio", 3);
+  Script->Accept<TFileDialogData>([](TFileDialogData& F) {
+    F.FileName = "/tmp/relatorio";
+    F.FilterIndex = 3;
+  });
   ASSERT_TRUE(D.Execute());
-  const TFileDialogData& Asked = Script->Calls[0].File;
+  const TFileDialogData& Asked = Script->Call<TFileDialogData>(0);
   EXPECT_TRUE(Asked.Save);
   EXPECT_EQ(Asked.Title, "Save report");
   EXPECT_EQ(Asked.FilterIndex, 1);
@@ -148,7 +147,7 @@ TEST_F(DialogsTest, PrintDialogHandsBackRangeAndCopiesAndNothingOnCancel) {
   D.MinPage = 1;
   D.MaxPage = 12;
   D.Options = poPageNums;
-  Script->AcceptPrint([](TPrintDialogData& P) {
+  Script->Accept<TPrintDialogData>([](TPrintDialogData& P) {
     P.PrintRange = prPageNums;
     P.FromPage = 3;
     P.ToPage = 5;
@@ -156,7 +155,7 @@ TEST_F(DialogsTest, PrintDialogHandsBackRangeAndCopiesAndNothingOnCancel) {
     P.Collate = true;
   });
   ASSERT_TRUE(ExecutePrintDialog(D));
-  EXPECT_EQ(Script->Calls[0].Print.MaxPage, 12);
+  EXPECT_EQ(Script->Call<TPrintDialogData>(0).MaxPage, 12);
   EXPECT_EQ(D.PrintRange, prPageNums);
   EXPECT_EQ(D.FromPage, 3);
   EXPECT_EQ(D.ToPage, 5);
@@ -164,8 +163,8 @@ TEST_F(DialogsTest, PrintDialogHandsBackRangeAndCopiesAndNothingOnCancel) {
   EXPECT_TRUE(D.Collate);
 
   TPrintDialogData Before = D;
-  Script->Answers.push_back([](TDialogCall& C) {
-    C.Print.Copies = 50;  // edited, then cancelled
+  Script->Answers.push_back([](TDialogRequest& R) {
+    R.As<TPrintDialogData>()->Copies = 50;  // edited, then cancelled
     return mrCancel;
   });
   EXPECT_FALSE(ExecutePrintDialog(D));
@@ -176,35 +175,85 @@ TEST_F(DialogsTest, PrintDialogHandsBackRangeAndCopiesAndNothingOnCancel) {
   EXPECT_EQ(D.FromPage, Before.FromPage);
 }
 
-TEST_F(DialogsTest, PrinterChosenInTheDialogIsSelectedOnThePrinterObject) {
+TEST_F(DialogsTest, ThePrinterObjectGetsThePrinterAndTheWholeDeviceModeBack) {
   SetSystemPrintersEnabled(false);
+  TVirtualPrinterConfig Letter;
+  Letter.Defaults.PaperSize = DMPAPER_LETTER;
+  Letter.Defaults.Copies = 2;
   InstallPrinter(std::make_shared<TVirtualPrinter>("Primeira"), true);
-  InstallPrinter(std::make_shared<TVirtualPrinter>("Segunda"));
+  InstallPrinter(std::make_shared<TVirtualPrinter>("Segunda", Letter));
   {
     TPrinter P;
     ASSERT_EQ(P.PrinterName(), "Primeira");
-    Script->AcceptPrint([](TPrintDialogData& D) { D.PrinterName = "Segunda"; });
+    const TDeviceMode Opened = P.DeviceMode();
+    // Everything picked on the same printer comes back to it.
+    Script->Accept<TPrintDialogData>([](TPrintDialogData& D) {
+      D.DeviceMode.Orientation = DMORIENT_LANDSCAPE;
+      D.DeviceMode.PaperSize = DMPAPER_A5;
+      D.DeviceMode.Fields &= ~(DM_PAPERWIDTH | DM_PAPERLENGTH);
+      D.DeviceMode.Duplex = DMDUP_HORIZONTAL;
+      D.DeviceMode.Color = 1;
+      D.OutputFileName = "/tmp/out.pdf";
+      D.PrintToFile = true;
+    });
     TPrintDialogData D;
     ASSERT_TRUE(ExecutePrintDialog(D, &P));
-    EXPECT_EQ(Script->Calls[0].Print.PrinterName, "Primeira");  // the dialog opens on the current one
-    EXPECT_EQ(P.PrinterName(), "Segunda");
+    const auto& Asked = Script->Call<TPrintDialogData>(0);
+    EXPECT_EQ(Asked.PrinterName, "Primeira");  // the dialog opens on the current printer and its mode
+    EXPECT_EQ(Asked.DeviceMode, Opened);
+    EXPECT_EQ(P.DeviceMode().Orientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(P.DeviceMode().PaperSize, DMPAPER_A5);
+    EXPECT_EQ(P.DeviceMode().Duplex, DMDUP_HORIZONTAL);
+    EXPECT_EQ(P.DeviceMode().Color, 1);
+    EXPECT_EQ(D.OutputFileName, "/tmp/out.pdf");
+    EXPECT_TRUE(D.PrintToFile);
 
-    Script->Answers.push_back([](TDialogCall& C) {
-      C.Setup.PrinterName = "Primeira";
-      C.Setup.Landscape = true;
-      return mrOk;
+    // Another printer: its own mode (portrait Letter, 2 copies) with what the user changed (duplex),
+    // not the first printer's landscape A5, which the user did not touch.
+    Script->Accept<TPrinterSetupData>([](TPrinterSetupData& S) {
+      S.PrinterName = "Segunda";
+      S.DeviceMode.Duplex = DMDUP_VERTICAL;
     });
     TPrinterSetupData S;
     ASSERT_TRUE(ExecutePrinterSetupDialog(S, &P));
-    EXPECT_TRUE(S.Landscape);
-    EXPECT_EQ(P.PrinterName(), "Primeira");
+    EXPECT_EQ(P.PrinterName(), "Segunda");
+    EXPECT_EQ(P.DeviceMode().Duplex, DMDUP_VERTICAL);
+    EXPECT_EQ(P.DeviceMode().Orientation, DMORIENT_PORTRAIT);
+    EXPECT_EQ(P.DeviceMode().PaperSize, DMPAPER_LETTER);
+    EXPECT_EQ(P.DeviceMode().Copies, 2);
+    EXPECT_EQ(S.DeviceMode, P.DeviceMode());
+
+    // Cancelled: printer and mode stay.
+    Script->Cancel();
+    TPrinterSetupData Cancelled;
+    Cancelled.PrinterName = "Primeira";
+    EXPECT_FALSE(ExecutePrinterSetupDialog(Cancelled, &P));
+    EXPECT_EQ(P.PrinterName(), "Segunda");
+    EXPECT_EQ(P.DeviceMode().Duplex, DMDUP_VERTICAL);
   }
   UninstallAllPrinters();
   SetSystemPrintersEnabled(true);
 }
 
-TEST_F(DialogsTest, TheQtServiceCancelsAtOnceWhereNobodyCanAnswer) {
-  SetDialogService(nullptr);  // the Qt one, under the offscreen platform
+TEST_F(DialogsTest, AnyRequestTypeGoesThroughTheOneCall) {
+  // A dialog this library does not know: a request type of its own, nothing else to change.
+  struct TColourRequest : TDialogRequestOf<TColourRequest> {
+    uint32_t Colour = 0;
+  };
+  Script->Accept<TColourRequest>([](TColourRequest& R) { R.Colour = 0xFF0000; });
+  TColourRequest R;
+  R.Colour = 0x00FF00;
+  ASSERT_TRUE(ExecuteDialog(R));
+  EXPECT_EQ(R.Colour, 0xFF0000u);
+  EXPECT_EQ(Script->Call<TColourRequest>(0).Colour, 0x00FF00u);
+  // A script written for another dialog says so instead of answering the wrong one.
+  Script->Accept<TPrintDialogData>();
+  EXPECT_THROW(ExecuteDialog(R), EInvalidOperation);
+  EXPECT_THROW(Script->Call<TPrintDialogData>(0), EInvalidOperation);
+}
+
+TEST_F(DialogsTest, WithoutWindowsEveryDialogIsCancelled) {
+  SetDialogService(nullptr);  // the default one: no widget library has started here
   EXPECT_EQ(MessageDlg("?", mtConfirmation, mbYesNo), mrCancel);
   std::string V = "1";
   EXPECT_FALSE(InputQuery("c", "p", V));

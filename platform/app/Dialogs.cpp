@@ -1,14 +1,9 @@
-#include "platform/forms/Dialogs.h"
+#include "platform/app/Dialogs.h"
 
 #include "platform/app/Application.h"
 #include "platform/printing/Printers.h"
 
 namespace {
-std::unique_ptr<TDialogService>& Installed() {
-  static std::unique_ptr<TDialogService> S;
-  return S;
-}
-
 std::vector<std::string> Split(const std::string& S, char Sep) {
   std::vector<std::string> Parts;
   size_t Start = 0;
@@ -76,18 +71,6 @@ std::string ApplyDefaultExt(const std::string& FileName, const std::string& Defa
   return FileName + "." + Ext;
 }
 
-TDialogService& DialogService() {
-  auto& S = Installed();
-  if (!S) S = CreateQtDialogService();
-  return *S;
-}
-
-std::unique_ptr<TDialogService> SetDialogService(std::unique_ptr<TDialogService> Service) {
-  auto Old = std::move(Installed());
-  Installed() = std::move(Service);
-  return Old;
-}
-
 TModalResult MessageDlg(const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons, int HelpCtx) {
   TMessageRequest R;
   R.Caption = MsgDlgCaption(Type);
@@ -95,7 +78,7 @@ TModalResult MessageDlg(const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons
   R.Type = Type;
   R.Buttons = Buttons ? Buttons : MsgButton(mbOK);
   R.HelpContext = HelpCtx;
-  return DialogService().MessageDialog(R);
+  return DialogService().Execute(R);
 }
 
 void ShowMessage(const std::string& Msg) { MessageDlg(Msg, mtCustom, MsgButton(mbOK)); }
@@ -122,7 +105,7 @@ int MessageBox(const std::string& Text, const std::string& Caption, uint32_t Fla
   auto List = R.ButtonList();
   size_t Def = (Flags & 0xF00) >> 8;
   if (Def < List.size()) R.DefaultButton = List[Def];
-  TModalResult Res = DialogService().MessageDialog(R);
+  TModalResult Res = DialogService().Execute(R);
   // Closing a box without a Cancel button answers its only or first button.
   if (Res == mrNone || (Res == mrCancel && !(R.Buttons & MsgButton(mbCancel))))
     Res = List.size() == 1 ? MsgDlgButtonResult(List[0]) : IDCANCEL;
@@ -130,9 +113,12 @@ int MessageBox(const std::string& Text, const std::string& Caption, uint32_t Fla
 }
 
 bool InputQuery(const std::string& Caption, const std::string& Prompt, std::string& Value) {
-  std::string Copy = Value;
-  if (!DialogService().InputQuery(Caption, Prompt, Copy)) return false;
-  Value = Copy;
+  TInputRequest R;
+  R.Caption = Caption;
+  R.Prompt = Prompt;
+  R.Value = Value;
+  if (!ExecuteDialog(R)) return false;
+  Value = R.Value;
   return true;
 }
 
@@ -152,25 +138,35 @@ void SelectPrinter(TPrinter* Printer, const std::string& Name) {
       return;
     }
 }
+
+// A print or printer setup dialog on Printer: it opens on the printer's name and device mode (unless
+// the caller gave its own), and a confirmed answer goes back to the printer whole. When the user chose
+// another printer, that printer's own mode takes what the user changed in the dialog.
+template <class T>
+bool ExecuteOnPrinter(T& Data, TPrinter* Printer) {
+  T Copy = Data;
+  bool Printers = Printer && Printer->HasPrinter();
+  if (Printers && Copy.PrinterName.empty()) Copy.PrinterName = Printer->PrinterName();
+  if (Printers && Copy.PrinterName == Printer->PrinterName() && !Copy.DeviceMode.Fields)
+    Copy.DeviceMode = Printer->DeviceMode();
+  const std::string OpenedOn = Copy.PrinterName;
+  const TDeviceMode Shown = Copy.DeviceMode;
+  if (!ExecuteDialog(Copy)) return false;
+  if (Printers) {
+    SelectPrinter(Printer, Copy.PrinterName);
+    if (Printer->PrinterName() != OpenedOn)
+      Copy.DeviceMode = TakeDeviceModeFields(Printer->DeviceMode(), Copy.DeviceMode,
+                                             DeviceModeDifferences(Shown, Copy.DeviceMode));
+    if (Copy.DeviceMode.Fields) Printer->SetDeviceMode(Copy.DeviceMode);
+  }
+  Data = std::move(Copy);
+  return true;
+}
 }  // namespace
 
-bool ExecutePrintDialog(TPrintDialogData& Data, TPrinter* Printer) {
-  TPrintDialogData Copy = Data;
-  if (Printer && Copy.PrinterName.empty()) Copy.PrinterName = Printer->PrinterName();
-  if (!DialogService().PrintDialog(Copy)) return false;
-  SelectPrinter(Printer, Copy.PrinterName);
-  Data = Copy;
-  return true;
-}
+bool ExecutePrintDialog(TPrintDialogData& Data, TPrinter* Printer) { return ExecuteOnPrinter(Data, Printer); }
 
-bool ExecutePrinterSetupDialog(TPrinterSetupData& Data, TPrinter* Printer) {
-  TPrinterSetupData Copy = Data;
-  if (Printer && Copy.PrinterName.empty()) Copy.PrinterName = Printer->PrinterName();
-  if (!DialogService().PrinterSetupDialog(Copy)) return false;
-  SelectPrinter(Printer, Copy.PrinterName);
-  Data = Copy;
-  return true;
-}
+bool ExecutePrinterSetupDialog(TPrinterSetupData& Data, TPrinter* Printer) { return ExecuteOnPrinter(Data, Printer); }
 
 // ---- TOpenDialog, TSaveDialog
 
@@ -191,7 +187,7 @@ TOpenDialog::TOpenDialog(TComponent* AOwner) : TComponent(AOwner) {}
 bool TOpenDialog::Execute() {
   TFileDialogData Copy = FData;
   Copy.Files.clear();
-  if (!DialogService().FileDialog(Copy)) return false;
+  if (!ExecuteDialog(Copy)) return false;
   Copy.FileName = ApplyDefaultExt(Copy.FileName, Copy.DefaultExt);
   if (Copy.Files.empty() && !Copy.FileName.empty()) Copy.Files.push_back(Copy.FileName);
   FData = Copy;
@@ -204,84 +200,3 @@ const TClassInfo& TSaveDialog::StaticClassInfo() {
 }
 
 TSaveDialog::TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) { FData.Save = true; }
-
-// ---- TScriptedDialogService
-
-TModalResult TScriptedDialogService::Next(TDialogCall& Call) {
-  Calls.push_back(Call);  // as the dialog received it
-  if (Answers.empty()) return mrCancel;
-  TAnswer A = std::move(Answers.front());
-  Answers.pop_front();
-  return A(Call);
-}
-
-void TScriptedDialogService::Answer(TModalResult Result) {
-  Answers.push_back([Result](TDialogCall&) { return Result; });
-}
-
-void TScriptedDialogService::AcceptFile(const std::string& FileName, int FilterIndex) {
-  Answers.push_back([FileName, FilterIndex](TDialogCall& C) {
-    C.File.FileName = FileName;
-    if (FilterIndex) C.File.FilterIndex = FilterIndex;
-    return mrOk;
-  });
-}
-
-void TScriptedDialogService::AcceptInput(const std::string& Text) {
-  Answers.push_back([Text](TDialogCall& C) {
-    C.Value = Text;
-    return mrOk;
-  });
-}
-
-void TScriptedDialogService::AcceptPrint(std::function<void(TPrintDialogData&)> Edit) {
-  Answers.push_back([Edit](TDialogCall& C) {
-    if (Edit) Edit(C.Print);
-    return mrOk;
-  });
-}
-
-TModalResult TScriptedDialogService::MessageDialog(const TMessageRequest& Request) {
-  TDialogCall C;
-  C.Kind = TDialogCall::dkMessage;
-  C.Request = Request;
-  return Next(C);
-}
-
-bool TScriptedDialogService::FileDialog(TFileDialogData& Data) {
-  TDialogCall C;
-  C.Kind = TDialogCall::dkFile;
-  C.File = Data;
-  if (Next(C) != mrOk) return false;
-  Data = C.File;
-  return true;
-}
-
-bool TScriptedDialogService::PrintDialog(TPrintDialogData& Data) {
-  TDialogCall C;
-  C.Kind = TDialogCall::dkPrint;
-  C.Print = Data;
-  if (Next(C) != mrOk) return false;
-  Data = C.Print;
-  return true;
-}
-
-bool TScriptedDialogService::PrinterSetupDialog(TPrinterSetupData& Data) {
-  TDialogCall C;
-  C.Kind = TDialogCall::dkPrinterSetup;
-  C.Setup = Data;
-  if (Next(C) != mrOk) return false;
-  Data = C.Setup;
-  return true;
-}
-
-bool TScriptedDialogService::InputQuery(const std::string& Caption, const std::string& Prompt, std::string& Value) {
-  TDialogCall C;
-  C.Kind = TDialogCall::dkInput;
-  C.Caption = Caption;
-  C.Prompt = Prompt;
-  C.Value = Value;
-  if (Next(C) != mrOk) return false;
-  Value = C.Value;
-  return true;
-}
