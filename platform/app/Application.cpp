@@ -97,8 +97,7 @@ void InitializeApplication(int argc, char** argv, TDisplayMode Mode) {
 
 void FinalizeApplication() {
   if (InitCount == 0 || --InitCount > 0) return;
-  delete Application;
-  Application = nullptr;
+  FreeAndNil(Application);
   FreeMessageDispatcher();
   FinalizePrinting();
   FinalizeGraphics();
