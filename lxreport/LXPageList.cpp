@@ -12,8 +12,15 @@ namespace {
 constexpr int64_t kHeaderSize = TLXStream::HeaderSize();
 constexpr int64_t kRecordOverhead = 12;  // page number, forward link, back link
 constexpr int64_t kMaxOffset = std::numeric_limits<int32_t>::max();
+constexpr int64_t kWindow = 65536;  // read-ahead of a walk over small records
 
 [[noreturn]] void Damaged(const char* Why) { throw ELXError(std::string("Damaged report file: ") + Why); }
+
+uint32_t Get32(const std::vector<uint8_t>& B, size_t At) {
+  uint32_t V;
+  std::memcpy(&V, B.data() + At, 4);
+  return V;
+}
 }  // namespace
 
 int32_t TLXPageList::PageCount() const {
@@ -152,13 +159,31 @@ bool TLXPageList::StartSuffix() {
 // One record further along the forward chain: the link must move forward by a
 // whole record, stay short of the records known from the back, and land on
 // the next page number.
-void TLXPageList::StepForward() {
-  int64_t Ceiling = (FBackward.empty() ? S().Size() : FBackward.back()) - kRecordOverhead;
+void TLXPageList::StepForward(TWalk& W) {
+  int64_t Ceiling = (FBackward.empty() ? W.Size : FBackward.back()) - kRecordOverhead;
   int64_t Next = FForwardNext;
-  if (Next < FForward.back() + kRecordOverhead || Next > Ceiling) Damaged("a forward link is out of order");
+  int64_t Stride = Next - FForward.back();
+  if (Stride < kRecordOverhead || Next > Ceiling) Damaged("a forward link is out of order");
   int32_t Number;
   int64_t Link;
-  ReadRecordHead(Next, Number, Link);
+  if (Next < W.WindowStart || Next + 8 > W.WindowStart + static_cast<int64_t>(W.Window.size())) {
+    if (Stride > kWindow / 8) {
+      ReadRecordHead(Next, Number, Link);  // large records: only the head
+      W.Window.clear();
+    } else {
+      W.Window.resize(static_cast<size_t>(std::min(kWindow, W.Size - Next)));
+      S().Seek(Next, soBeginning);
+      W.Window.resize(static_cast<size_t>(std::max<int64_t>(S().Read(W.Window.data(), static_cast<int64_t>(W.Window.size())), 0)));
+      W.WindowStart = Next;
+    }
+  }
+  if (!W.Window.empty() && Next >= W.WindowStart) {
+    if (Next + 8 > W.WindowStart + static_cast<int64_t>(W.Window.size())) Damaged("a page record is cut short");
+    int32_t V[2];
+    std::memcpy(V, W.Window.data() + (Next - W.WindowStart), 8);
+    Number = V[0];
+    Link = V[1];
+  }
   if (Number != static_cast<int32_t>(FForward.size()) + 1) Damaged("page numbers are out of order");
   FForward.push_back(static_cast<int32_t>(Next));
   FForwardNext = Link;
@@ -196,7 +221,8 @@ int64_t TLXPageList::RecordStart(int32_t N) {
   bool Forward = ForwardSteps <= BackSteps;
   TOnException Block([&] { (Forward ? FForwardBlocked : FBackBlocked) = true; });
   if (Forward) {
-    while (Front() < N) StepForward();
+    TWalk W{S().Size()};
+    while (Front() < N) StepForward(W);
     return FForward.back();
   }
   while (Back() >= N) StepBack();
@@ -208,8 +234,9 @@ int64_t TLXPageList::RecordStart(int32_t N) {
 // from the back when asked for, and only those that cannot be reached fail.
 void TLXPageList::IndexChain() {
   if (!StartPrefix()) return;
+  TWalk W{S().Size()};
   try {
-    while (static_cast<int32_t>(FForward.size() + FBackward.size()) < FPageCount) StepForward();
+    while (static_cast<int32_t>(FForward.size() + FBackward.size()) < FPageCount) StepForward(W);
   } catch (const ELXError&) {
     FForwardBlocked = true;
   }
@@ -288,33 +315,32 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
   int64_t NextStart = Size;
   if (N < static_cast<int32_t>(FForward.size())) NextStart = FForward[N];
   else if (N < FPageCount && N >= FPageCount - static_cast<int32_t>(FBackward.size())) NextStart = FBackward[FPageCount - N - 1];
-  int64_t DataStart = Start + 8;
   int64_t DataEnd = Forward - 4;  // the back link follows the data directly
-  if (DataEnd < DataStart || Forward > NextStart) Damaged("a forward link does not end its record");
+  if (DataEnd < Start + 8 || Forward > NextStart) Damaged("a forward link does not end its record");
+  // The whole of the page's data in one read.
+  std::vector<uint8_t> Data(static_cast<size_t>(DataEnd - Start - 8));
+  if (S().Read(Data.data(), static_cast<int64_t>(Data.size())) != static_cast<int64_t>(Data.size()))
+    Damaged("a page record is cut short");
+  TBytesStream D(Data.data(), static_cast<int64_t>(Data.size()));
   auto Page = std::make_unique<TMetafile>();
   if (FCompression) {
-    int64_t Count = ReadLink();
-    int64_t Coded = DataEnd - S().Position();
+    int64_t Count = Data.size() >= 4 ? D.ReadInt32() : -1;
+    int64_t Coded = static_cast<int64_t>(Data.size()) - 4;
     // Every coded byte costs at least one bit.
-    if (Count < 0 || Coded < 0 || Count > Coded * 8) Damaged("a compressed page claims more bytes than it holds");
+    if (Count < 0 || Count > Coded * 8) Damaged("a compressed page claims more bytes than it holds");
     std::vector<uint8_t> Bytes(static_cast<size_t>(Count));
     {
-      TLXCompress Decoder(&S(), false);
+      TLXCompress Decoder(&D, false);
       Decoder.ExpandBuffer(Bytes.data(), Bytes.size());
       Decoder.Finish();
     }
-    if (S().Position() != DataEnd) Damaged("compressed page data does not fill its record");
+    if (D.Position() != static_cast<int64_t>(Data.size())) Damaged("compressed page data does not fill its record");
     TBytesStream M(Bytes.data(), static_cast<int64_t>(Bytes.size()));
     Page->LoadFromStream(M);
   } else {
-    uint8_t Head[TMetafile::MinHeaderSize];
-    if (S().Read(Head, sizeof Head) == sizeof Head) {
-      uint32_t Total;
-      std::memcpy(&Total, Head + 48, 4);
-      if (Total > static_cast<uint64_t>(DataEnd - DataStart)) Damaged("a page metafile is larger than its record");
-    }
-    S().Seek(DataStart, soBeginning);
-    Page->LoadFromStream(S());
+    if (Data.size() >= TMetafile::MinHeaderSize && Get32(Data, 48) > Data.size())
+      Damaged("a page metafile is larger than its record");
+    Page->LoadFromStream(D);
   }
   // The metafile may hold fewer bytes than its record: go to the record's end,
   // not to wherever the page's own length stopped.

@@ -73,7 +73,13 @@ private:
   int64_t RecordStart(int32_t N);
   bool StartPrefix();
   bool StartSuffix();
-  void StepForward();
+  // A walk along the forward chain reads small records through one window.
+  struct TWalk {
+    int64_t Size = 0;  // of the stream
+    int64_t WindowStart = 0;
+    std::vector<uint8_t> Window;
+  };
+  void StepForward(TWalk& W);
   void StepBack();
   void IndexChain();
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -311,12 +310,12 @@ TEST(LXPageListTest, CompressionFollowsEachFilesHeader) {
 
 // Once a file is open its pages are found through the index of record offsets,
 // in any order, without walking the chain again. The walk at opening reads each
-// record once; a damaged forward link hands the later pages to the back chain.
+// record at most once; a damaged forward link hands the later pages to the back chain.
 TEST(LXPageListTest, PagesAreFoundWithoutWalking) {
   const int Count = 300;
   auto B = ReportFile(Pages(Count), false);
   auto C = Counted(B);
-  EXPECT_EQ(C->Stream->Reads, Count + 1);
+  EXPECT_LE(C->Stream->Reads, Count + 1);
   std::mt19937 Rng(7);
   for (int I = 0; I < 200; ++I) {
     int32_t N = 1 + static_cast<int32_t>(Rng() % Count);
@@ -341,22 +340,17 @@ TEST(LXPageListTest, PagesAreFoundWithoutWalking) {
 TEST(LXPageListTest, FetchesWhilePagesAreAdded) {
   TLXPageList L;
   L.SetStream(std::make_unique<TLXStream>(100000));
-  std::atomic<bool> Done{false};
-  int Fetched = 0;
   std::thread Reader([&] {
-    while (!Done) {
-      int32_t N = L.PageCount();
+    for (int32_t N = 0; N < 200;) {  // until the last page has been read
+      N = L.PageCount();
       if (N == 0) continue;
       auto P = L.GetPage(N);
       if (!P || P->Data() != Emf(static_cast<uint8_t>(N), 2000)) {
         ADD_FAILURE() << "page " << N;
         return;
       }
-      ++Fetched;
     }
   });
   for (int I = 1; I <= 200; ++I) L.AddPage(Page(static_cast<uint8_t>(I), 2000));
-  Done = true;
   Reader.join();
-  EXPECT_GT(Fetched, 0);
 }

@@ -584,7 +584,8 @@ TEST_F(LXPrinterTest, PrintingReadsEachStoredPageOnce) {
   auto Counting = std::make_unique<TCountingStream>(Copy.Bytes());
   TCountingStream* S = Counting.get();
   P.PageList()->SetStream(std::move(Counting));
+  for (int32_t N = 1; N <= 4; ++N) ASSERT_TRUE(P.GetPage(N));  // the list finds its records again
+  S->BytesRead = 0;
   ASSERT_TRUE(P.Print());
-  // Each page: its record head, the metafile header looked at before reading, the metafile.
-  EXPECT_LE(S->BytesRead, S->Size() + 128 * 4);
+  EXPECT_LE(S->BytesRead, S->Size());  // each record's head and data, once
 }
