@@ -76,11 +76,26 @@ TLXPreview::TLXPreview(TComponent* AOwner) : TScrollBox(AOwner) {
   OnResize = [this](TObject*) { ApplyZoomState(); };
 }
 
-TLXPreview::~TLXPreview() {
-  // Detaching may run the printer's AfterPreview; nothing may leave a destructor.
+TLXPreview::~TLXPreview() { BeforeDestruction(); }
+
+// The printer is let go while the page image still exists (the children are
+// freed next); no page is fetched or painted on the way out.
+void TLXPreview::Destroying() {
   try {
-    SetLXPrinter(nullptr);
+    DetachPrinter();
   } catch (...) {
+    // a failing AfterPreview must not stop the freeing
+  }
+  TScrollBox::Destroying();
+}
+
+void TLXPreview::DetachPrinter() {
+  TLXPrinter* Old = FPrinter;
+  FPrinter = nullptr;
+  FPreviewImage->SetPrinter(nullptr);
+  if (Old && Old->StatusWindow() == Handle()) {
+    Old->SetStatusWindow(0);
+    Old->SetShowingPreview(false);
   }
 }
 
@@ -89,11 +104,7 @@ void TLXPreview::PrinterFreed(TLXPrinter* Printer) {
 }
 
 void TLXPreview::SetLXPrinter(TLXPrinter* P) {
-  if (FPrinter && FPrinter->StatusWindow() == Handle()) {
-    TLXPrinter* Old = FPrinter;
-    Old->SetStatusWindow(0);
-    Old->SetShowingPreview(false);
-  }
+  DetachPrinter();
   FPrinter = P;
   FPreviewImage->SetPrinter(P);
   if (P) {

@@ -84,8 +84,11 @@ public:
 
 protected:
   void WndProc(TMessage& Message) override;
+  void Destroying() override;
 
 private:
+  // Clears the printer's status window and showing-preview flag when they are this control's.
+  void DetachPrinter();
   // The page in device pixels at 100 % (Letter in millimetres without a printer).
   long double PageWidthPixels() const;
   long double PageHeightPixels() const;

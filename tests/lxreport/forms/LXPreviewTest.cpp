@@ -325,3 +325,25 @@ TEST_F(LXPreviewTest, APageThatCannotBeFetchedLeavesTheImageEmpty) {
   EXPECT_EQ(Px(Grab(V.PreviewImage()), 3, 3), Black);
   std::remove(File.c_str());
 }
+
+// A preview freed with its form lets go of the printer before its page image
+// goes, whichever of printer and form is freed first.
+TEST_F(LXPreviewTest, APreviewFreedWithItsFormLetsGoOfThePrinter) {
+  for (bool PrinterFirst : {false, true}) {
+    auto P = std::make_unique<TLXPrinter>();
+    Run(*P, 2);
+    int AfterPreview = 0;
+    P->AfterPreview = [&](TLXPrinter*) { ++AfterPreview; };
+    auto* Form = new TForm(nullptr);
+    auto* V = new TLXPreview(Form);
+    V->SetParent(Form);
+    V->SetLXPrinter(P.get());
+    if (PrinterFirst) P.reset();
+    Form->Free();
+    EXPECT_EQ(AfterPreview, 1) << PrinterFirst;
+    if (P) {
+      EXPECT_EQ(P->StatusWindow(), 0u);
+      EXPECT_FALSE(P->ShowingPreview());
+    }
+  }
+}
