@@ -184,15 +184,6 @@ TEST(LXPageListTest, RefusesAPageThatWouldPass2GiB) {
 }
 
 namespace {
-std::vector<std::vector<uint8_t>> Pages(int Count, bool Compressed = false) {
-  std::vector<std::vector<uint8_t>> Data;
-  for (int N = 1; N <= Count; ++N) {
-    auto E = Emf(static_cast<uint8_t>(N * 10));
-    Data.push_back(Compressed ? Coded(E) : E);
-  }
-  return Data;
-}
-
 struct TCounted {
   TLXPageList List;
   TCountingStream* Stream;
@@ -213,8 +204,7 @@ std::unique_ptr<TCounted> Counted(const std::vector<uint8_t>& File, int64_t Budg
 TEST(LXPageListTest, ALinkCycleEndsTheWalk) {
   std::vector<int32_t> Starts;
   auto B = ReportFile(Pages(8), false, -1, &Starts);
-  Put32(B, Starts[2] + 4, Starts[6]);
-  Put32(B, Starts[6] - 4, Starts[2]);
+  LinkCycle(B, Starts);
   const std::vector<std::vector<int32_t>> Orders = {{5}, {3, 5}, {4, 5, 6}, {1, 2, 3, 4, 5, 6, 7, 8},
                                                     {8, 7, 6, 5, 4, 3, 2, 1}, {3, 5, 7, 5, 6}};
   for (const auto& Order : Orders) {
@@ -241,21 +231,7 @@ TEST(LXPageListTest, RandomLinkGraphsAreWalkedAtMostOnce) {
     bool Compressed = Rng() % 4 == 0;
     std::vector<int32_t> Starts;
     auto B = ReportFile(Pages(N, Compressed), Compressed, -1, &Starts);
-    auto Pick = [&](const std::vector<int32_t>& From) { return From[Rng() % From.size()]; };
-    std::vector<int32_t> Targets = Starts;
-    for (int32_t T : {128, static_cast<int32_t>(B.size()), static_cast<int32_t>(Rng() % B.size()), -1, 0})
-      Targets.push_back(T);
-    for (int M = 1 + static_cast<int>(Rng() % 4); M > 0; --M) {
-      size_t R = Rng() % Starts.size();
-      size_t End = R + 1 < Starts.size() ? static_cast<size_t>(Starts[R + 1]) : B.size();
-      switch (Rng() % 5) {
-        case 0: Put32(B, Starts[R], static_cast<int32_t>(Rng() % (N + 2))); break;  // page number
-        case 1: Put32(B, Starts[R] + 4, Pick(Targets)); break;                    // forward link
-        case 2: Put32(B, End - 4, Pick(Targets)); break;                          // back link
-        case 3: Put32(B, 8, static_cast<int32_t>(Rng() % (N + 3))); break;         // header count
-        case 4: Put32(B, B.size() - 4, Pick(Targets)); break;                     // last back link
-      }
-    }
+    ShuffleLinks(B, Starts, Rng);
     std::unique_ptr<TCounted> C;
     try {
       C = Counted(B);

@@ -2,6 +2,7 @@
 // Report files built byte by byte, and a page stream that counts its reads.
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
@@ -62,11 +63,51 @@ inline std::vector<uint8_t> Coded(const std::vector<uint8_t>& Bytes) {
   return S.Bytes();
 }
 
+// Data of Count pages, page N tagged N x 10, plain or coded.
+inline std::vector<std::vector<uint8_t>> Pages(int Count, bool Compressed = false) {
+  std::vector<std::vector<uint8_t>> Data;
+  for (int N = 1; N <= Count; ++N) {
+    auto E = Emf(static_cast<uint8_t>(N * 10));
+    Data.push_back(Compressed ? Coded(E) : E);
+  }
+  return Data;
+}
+
 // Where page N's record starts in a well-formed file, along the forward links.
 inline size_t RecordOf(const std::vector<uint8_t>& File, int N) {
   size_t At = 128;
   for (int I = 1; I < N; ++I) At = static_cast<size_t>(Get32(File, At + 4));
   return At;
+}
+
+// Rewires a report file at random: 1 to 4 times, one record's page number,
+// forward link or back link, the header's page count or the last back link
+// takes a value that points at a record, the header's end, the file's end,
+// anywhere or nowhere. Starts holds the record offsets of the intact file.
+inline void ShuffleLinks(std::vector<uint8_t>& File, const std::vector<int32_t>& Starts, std::mt19937& Rng) {
+  int32_t Pages = static_cast<int32_t>(Starts.size());
+  std::vector<int32_t> Targets = Starts;
+  for (int32_t T : {128, static_cast<int32_t>(File.size()), static_cast<int32_t>(Rng() % File.size()), -1, 0})
+    Targets.push_back(T);
+  auto Pick = [&] { return Targets[Rng() % Targets.size()]; };
+  for (int M = 1 + static_cast<int>(Rng() % 4); M > 0; --M) {
+    size_t R = Rng() % Starts.size();
+    size_t End = R + 1 < Starts.size() ? static_cast<size_t>(Starts[R + 1]) : File.size();
+    switch (Rng() % 5) {
+      case 0: Put32(File, Starts[R], static_cast<int32_t>(Rng() % (Pages + 2))); break;
+      case 1: Put32(File, Starts[R] + 4, Pick()); break;
+      case 2: Put32(File, End - 4, Pick()); break;
+      case 3: Put32(File, 8, static_cast<int32_t>(Rng() % (Pages + 3))); break;
+      case 4: Put32(File, File.size() - 4, Pick()); break;
+    }
+  }
+}
+
+// The 3 -> 7 -> 3 loop: page 3 links forward to page 7, and the back link just
+// before page 7 returns to page 3 (an eight-page file).
+inline void LinkCycle(std::vector<uint8_t>& File, const std::vector<int32_t>& Starts) {
+  Put32(File, Starts[2] + 4, Starts[6]);
+  Put32(File, Starts[6] - 4, Starts[2]);
 }
 
 // Spoils the metafile signature of page N of a file of plain pages.
