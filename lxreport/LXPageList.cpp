@@ -321,9 +321,15 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
   std::vector<uint8_t> Data(static_cast<size_t>(DataEnd - Start - 8));
   if (S().Read(Data.data(), static_cast<int64_t>(Data.size())) != static_cast<int64_t>(Data.size()))
     Damaged("a page record is cut short");
-  TBytesStream D(Data.data(), static_cast<int64_t>(Data.size()));
+  // The metafile takes the bytes it is made of; its header says how many (the
+  // record may hold more).
   auto Page = std::make_unique<TMetafile>();
+  auto Take = [&Page](std::vector<uint8_t>& Bytes) {
+    if (Bytes.size() >= TMetafile::MinHeaderSize && Get32(Bytes, 48) <= Bytes.size()) Bytes.resize(Get32(Bytes, 48));
+    Page->SetData(std::move(Bytes));
+  };
   if (FCompression) {
+    TBytesStream D(Data.data(), static_cast<int64_t>(Data.size()));
     int64_t Count = Data.size() >= 4 ? D.ReadInt32() : -1;
     int64_t Coded = static_cast<int64_t>(Data.size()) - 4;
     // Every coded byte costs at least one bit.
@@ -335,12 +341,11 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
       Decoder.Finish();
     }
     if (D.Position() != static_cast<int64_t>(Data.size())) Damaged("compressed page data does not fill its record");
-    TBytesStream M(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-    Page->LoadFromStream(M);
+    Take(Bytes);
   } else {
     if (Data.size() >= TMetafile::MinHeaderSize && Get32(Data, 48) > Data.size())
       Damaged("a page metafile is larger than its record");
-    Page->LoadFromStream(D);
+    Take(Data);
   }
   // The metafile may hold fewer bytes than its record: go to the record's end,
   // not to wherever the page's own length stopped.

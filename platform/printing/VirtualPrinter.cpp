@@ -104,8 +104,10 @@ private:
 
   void StartPage(const TDeviceMode& Mode) {
     FCaps = FPrinter.DeviceCaps(Mode);
-    // The device is the printable area; the sheet around it is added when the page ends.
-    FPage = QImage(std::max(FCaps.PageWidth, 1), std::max(FCaps.PageHeight, 1), QImage::Format_RGB32);
+    // The device is the printable area; the sheet around it is added when the page ends. Pages of
+    // one size share the image (the sheet is a copy), so a long job does not map memory afresh per page.
+    QSize Size(std::max(FCaps.PageWidth, 1), std::max(FCaps.PageHeight, 1));
+    if (FPage.size() != Size) FPage = QImage(Size, QImage::Format_RGB32);
     FPage.fill(Qt::white);
     FPage.setDotsPerMeterX(qRound(FCaps.PixelsPerInchX / 0.0254));
     FPage.setDotsPerMeterY(qRound(FCaps.PixelsPerInchY / 0.0254));
