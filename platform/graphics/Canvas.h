@@ -121,16 +121,3 @@ private:
   uint32_t FTextAlign = TA_LEFT | TA_TOP;
   bool FFontValid = false, FPenValid = false, FBrushValid = false;
 };
-
-// Restores the device state (objects, clip, transform) when it leaves scope.
-class TDCStateGuard {
-public:
-  explicit TDCStateGuard(TCanvas& C) : FCanvas(C), FLevel(C.SaveDC()) {}
-  ~TDCStateGuard() { FCanvas.RestoreDC(FLevel); }
-  TDCStateGuard(const TDCStateGuard&) = delete;
-  TDCStateGuard& operator=(const TDCStateGuard&) = delete;
-
-private:
-  TCanvas& FCanvas;
-  int FLevel;
-};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/graphics/Types.h"
 
 // Pen styles (low bits of the GDI pen style).
@@ -186,3 +187,11 @@ public:
   // Text extent of the selected font, justification applied.
   TSize TextExtent(const std::u16string& Text) const;
 };
+
+// Saves the state of a canvas or device context (objects, clip, meta region,
+// transform) and restores it on every exit from the scope:
+//   auto Saved = SaveDCScope(Canvas);
+template <class T>
+[[nodiscard]] auto SaveDCScope(T& Target) {
+  return TFinally([&Target, Level = Target.SaveDC()] { Target.RestoreDC(Level); });
+}

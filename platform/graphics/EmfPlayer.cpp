@@ -9,19 +9,6 @@
 namespace {
 const char* kInvalid = "Metafile inválido";
 
-// Restores the device however playing ends.
-class TDeviceGuard {
-public:
-  explicit TDeviceGuard(TDeviceContext& Dc) : FDc(Dc), FLevel(Dc.SaveDC()) {}
-  ~TDeviceGuard() { FDc.RestoreDC(FLevel); }
-  TDeviceGuard(const TDeviceGuard&) = delete;
-  TDeviceGuard& operator=(const TDeviceGuard&) = delete;
-
-private:
-  TDeviceContext& FDc;
-  int FLevel;
-};
-
 uint32_t CheckedHeader(const TByteReader& F) {
   if (!F.Has(0, TMetafile::MinHeaderSize) || F.U32(0) != TMetafile::EmrHeader ||
       F.U32(40) != TMetafile::EmfSignature || F.U32(4) < TMetafile::MinHeaderSize || F.U32(4) > F.Size())
@@ -49,7 +36,11 @@ std::vector<TEmfRecordRef> ParseEnhMetaFile(const uint8_t* Data, size_t Size) {
 TEmfPlayResult PlayEnhMetaFile(TDeviceContext& Dc, const uint8_t* Data, size_t Size, const TRect& Dest) {
   TByteReader F(Data, Size);
   F = F.Slice(0, CheckedHeader(F));
-  TDeviceGuard Guard(Dc);
+  // The device gets its state back however playing ends; a device that can
+  // save no more could not, so nothing is played on it.
+  int Level = Dc.SaveDC();
+  if (Level == 0) return TEmfPlayResult{0, 0, 1};
+  TFinally Restore([&Dc, Level] { Dc.RestoreDC(Level); });
   // Whatever the picture does to its clip stays inside the caller's.
   Dc.SetMetaRgn();
   TEmfPlayer Player(Dc, F, Dest);

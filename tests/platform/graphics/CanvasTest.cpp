@@ -58,7 +58,7 @@ TEST(CanvasTest, SelectsToolsOnlyWhenChanged) {
   EXPECT_EQ(Dc.Log.back().rfind("MoveTo(", 0), 0u);
   EXPECT_EQ(Dc.Calls("ExtTextOut").back(), "ExtTextOut(3,4,0x0,\"olá\")");
   {
-    TDCStateGuard G(C);
+    auto Saved = SaveDCScope(C);
     C.IntersectClipRect(Rect(0, 0, 5, 5));
   }
   EXPECT_EQ(Dc.Log.back(), "RestoreDC(1)");

@@ -394,6 +394,15 @@ TEST(EmfPlayerTest, SavedStatesStopWhereGdisDo) {
     PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
   }
   EXPECT_EQ(Img.pixel(10, 10), qRgb(255, 0, 0));
+
+  // A device that can save no more cannot get its state back: nothing is played on it.
+  TCallLogDC Full;
+  for (int I = 0; I < MaxSavedDCs; ++I) Full.SaveDC();
+  Res = PlayEnhMetaFile(Full, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
+  EXPECT_EQ(Res.Played, 0);
+  EXPECT_EQ(Res.Failed, 1);
+  EXPECT_TRUE(Full.Calls("SetMetaRgn").empty());
+  EXPECT_TRUE(Full.Calls("Rectangle").empty());
 }
 
 TEST(EmfPlayerTest, WindowAndViewportGoThroughTheReferenceDeviceOntoTheFrame) {

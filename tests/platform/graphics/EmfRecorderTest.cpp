@@ -96,7 +96,7 @@ TEST(EmfRecorderTest, ObjectsAreDeletedWhenNoLongerSelected) {
     C.TextOut(0, 0, "x");
   }
   {
-    TDCStateGuard G(C);
+    auto Saved = SaveDCScope(C);
     C.Pen().SetColor(clRed);
     C.Rectangle(0, 0, 5, 5);
   }

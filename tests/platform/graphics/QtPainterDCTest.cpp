@@ -109,7 +109,7 @@ TEST(QtPainterDCTest, ClipRectLimitsDrawingAndRestoreDropsIt) {
   TImageCanvas T(40, 40);
   T.Canvas.Brush().SetColor(clBlack);
   {
-    TDCStateGuard G(T.Canvas);
+    auto Saved = SaveDCScope(T.Canvas);
     T.Canvas.IntersectClipRect(Rect(5, 5, 10, 10));
     T.Canvas.FillRect(Rect(0, 0, 40, 40));
   }
