@@ -381,7 +381,9 @@ TEST_F(FilerTest, CurrencyRangeIsTheWhole64BitRangeOfTenThousandths) {
     SCOPED_TRACE(static_cast<double>(C.Value));
     int64_t Got = 0;
     EXPECT_EQ(CurrencyFromFloat(C.Value, Got), C.Fits);
-    if (C.Fits) EXPECT_EQ(Got, C.TenThousandths);
+    if (C.Fits) {
+      EXPECT_EQ(Got, C.TenThousandths);
+    }
     // Written as a currency property and read back, or refused by the writer.
     TForm Root(nullptr);
     auto* W = new TWidget(&Root);
