@@ -5,6 +5,7 @@
 
 #include "lxreport/LXCompress.h"
 #include "lxreport/LXError.h"
+#include "platform/classes/ByteReader.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/DateTime.h"
 
@@ -16,10 +17,10 @@ constexpr int64_t kWindow = 65536;  // read-ahead of a walk over small records
 
 [[noreturn]] void Damaged(const char* Why) { throw ELXError(std::string("Damaged report file: ") + Why); }
 
-uint32_t Get32(const std::vector<uint8_t>& B, size_t At) {
-  uint32_t V;
-  std::memcpy(&V, B.data() + At, 4);
-  return V;
+// The length an EMF's header gives (its bytes from offset 48), or 0 when there is no header.
+uint32_t EmfLength(const std::vector<uint8_t>& B) {
+  TByteReader R(B.data(), B.size());
+  return R.Has(0, TMetafile::MinHeaderSize) ? R.U32(48) : 0;
 }
 }  // namespace
 
@@ -75,18 +76,19 @@ TStream& TLXPageList::S() {
 }
 
 int32_t TLXPageList::ReadLink() {
-  int32_t V;
-  if (S().Read(&V, 4) != 4) Damaged("a page record is cut short");
-  return V;  // little-endian host
+  uint8_t B[4];
+  if (S().Read(B, 4) != 4) Damaged("a page record is cut short");
+  return TByteReader(B, 4).I32(0);
 }
 
 // A record's page number and forward link, in one read.
 void TLXPageList::ReadRecordHead(int64_t At, int32_t& Number, int64_t& Next) {
-  int32_t V[2];
+  uint8_t B[8];
   S().Seek(At, soBeginning);
-  if (S().Read(V, 8) != 8) Damaged("a page record is cut short");
-  Number = V[0];
-  Next = V[1];
+  if (S().Read(B, 8) != 8) Damaged("a page record is cut short");
+  TByteReader R(B, 8);
+  Number = R.I32(0);
+  Next = R.I32(4);
 }
 
 void TLXPageList::WriteFileHeader() {
@@ -110,15 +112,15 @@ void TLXPageList::ReadFileHeader() {
   uint8_t H[kHeaderSize];
   S().Seek(0, soBeginning);
   if (S().Read(H, kHeaderSize) != kHeaderSize) Damaged("the file is shorter than its 128-byte header");
-  int32_t Count;
-  std::memcpy(&Count, H + 8, 4);
+  TByteReader R(H, kHeaderSize);
+  int32_t Count = R.I32(8);
   if (Count < 0) Damaged("the header gives a negative page count");
   // Every record takes at least its 12 bytes of numbers and links.
   if (Count > 0 && Count > (S().Size() - kHeaderSize) / kRecordOverhead)
     Damaged("the header gives more pages than the file can hold");
   FPageCount = Count;
   // The file says how its pages were written, whatever the last file said.
-  FCompression = H[25] == 1;
+  FCompression = R.U8(25) == 1;
   ForgetRecords();
 }
 
@@ -166,23 +168,21 @@ void TLXPageList::StepForward(TWalk& W) {
   if (Stride < kRecordOverhead || Next > Ceiling) Damaged("a forward link is out of order");
   int32_t Number;
   int64_t Link;
-  if (Next < W.WindowStart || Next + 8 > W.WindowStart + static_cast<int64_t>(W.Window.size())) {
-    if (Stride > kWindow / 8) {
-      ReadRecordHead(Next, Number, Link);  // large records: only the head
-      W.Window.clear();
-    } else {
+  bool InWindow = Next >= W.WindowStart && Next + 8 <= W.WindowStart + static_cast<int64_t>(W.Window.size());
+  if (!InWindow && Stride > kWindow / 8) {
+    ReadRecordHead(Next, Number, Link);  // large records: only the head
+  } else {
+    if (!InWindow) {
       W.Window.resize(static_cast<size_t>(std::min(kWindow, W.Size - Next)));
       S().Seek(Next, soBeginning);
-      W.Window.resize(static_cast<size_t>(std::max<int64_t>(S().Read(W.Window.data(), static_cast<int64_t>(W.Window.size())), 0)));
+      int64_t Got = S().Read(W.Window.data(), static_cast<int64_t>(W.Window.size()));
+      if (Got < 8) Damaged("a page record is cut short");
+      W.Window.resize(static_cast<size_t>(Got));
       W.WindowStart = Next;
     }
-  }
-  if (!W.Window.empty() && Next >= W.WindowStart) {
-    if (Next + 8 > W.WindowStart + static_cast<int64_t>(W.Window.size())) Damaged("a page record is cut short");
-    int32_t V[2];
-    std::memcpy(V, W.Window.data() + (Next - W.WindowStart), 8);
-    Number = V[0];
-    Link = V[1];
+    TByteReader R(W.Window.data(), W.Window.size());
+    Number = R.I32(static_cast<size_t>(Next - W.WindowStart));
+    Link = R.I32(static_cast<size_t>(Next - W.WindowStart) + 4);
   }
   if (Number != static_cast<int32_t>(FForward.size()) + 1) Damaged("page numbers are out of order");
   FForward.push_back(static_cast<int32_t>(Next));
@@ -314,7 +314,8 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
   // The record ends at its forward link, which may not reach into the next known record.
   int64_t NextStart = Size;
   if (N < static_cast<int32_t>(FForward.size())) NextStart = FForward[N];
-  else if (N < FPageCount && N >= FPageCount - static_cast<int32_t>(FBackward.size())) NextStart = FBackward[FPageCount - N - 1];
+  else if (N < FPageCount && N >= FPageCount - static_cast<int32_t>(FBackward.size()))
+    NextStart = FBackward[FPageCount - N - 1];
   int64_t DataEnd = Forward - 4;  // the back link follows the data directly
   if (DataEnd < Start + 8 || Forward > NextStart) Damaged("a forward link does not end its record");
   // The whole of the page's data in one read.
@@ -325,7 +326,7 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
   // record may hold more).
   auto Page = std::make_unique<TMetafile>();
   auto Take = [&Page](std::vector<uint8_t>& Bytes) {
-    if (Bytes.size() >= TMetafile::MinHeaderSize && Get32(Bytes, 48) <= Bytes.size()) Bytes.resize(Get32(Bytes, 48));
+    if (uint32_t Length = EmfLength(Bytes); Length > 0 && Length <= Bytes.size()) Bytes.resize(Length);
     Page->SetData(std::move(Bytes));
   };
   if (FCompression) {
@@ -343,8 +344,7 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
     if (D.Position() != static_cast<int64_t>(Data.size())) Damaged("compressed page data does not fill its record");
     Take(Bytes);
   } else {
-    if (Data.size() >= TMetafile::MinHeaderSize && Get32(Data, 48) > Data.size())
-      Damaged("a page metafile is larger than its record");
+    if (EmfLength(Data) > Data.size()) Damaged("a page metafile is larger than its record");
     Take(Data);
   }
   // The metafile may hold fewer bytes than its record: go to the record's end,

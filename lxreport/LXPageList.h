@@ -75,7 +75,8 @@ private:
   bool StartSuffix();
   // A walk along the forward chain reads small records through one window.
   struct TWalk {
-    int64_t Size = 0;  // of the stream
+    explicit TWalk(int64_t StreamSize) : Size(StreamSize) {}
+    int64_t Size;  // of the stream
     int64_t WindowStart = 0;
     std::vector<uint8_t> Window;
   };

@@ -127,7 +127,8 @@ TEST(LXPageListTest, HostileFilesRaise) {
   Add("forward link past end", [&](auto& B) { Put32(B, 128 + 4, 1 << 30); }, {1});
   Add("page numbers repeat", CutForward, {2});
   Add("last link outside", [&](auto& B) { CutForward(B), Put32(B, B.size() - 4, 1 << 30); }, {2, 3});
-  Add("cyclic back link", [&](auto& B) { CutForward(B), Put32(B, 128 + 3 * Rec - 4, static_cast<int32_t>(128 + 3 * Rec)); }, {3, 2});
+  auto BackLinkLoop = [&](auto& B) { Put32(B, 128 + 3 * Rec - 4, static_cast<int32_t>(128 + 3 * Rec)); };
+  Add("cyclic back link", [&](auto& B) { CutForward(B), BackLinkLoop(B); }, {3, 2});
   Add("EMF larger than record", [&](auto& B) { Put32(B, 128 + 8 + 48, 5000); }, {1});
   Add("not an EMF", [&](auto& B) { B[128 + 8 + 40] = 'X'; }, {1});
   Add("truncated file", [&](auto& B) { B.resize(B.size() - 30); }, {4});
