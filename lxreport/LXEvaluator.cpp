@@ -100,6 +100,7 @@ TFormatSettings PeriodSettings() {
 
 // 1-based position of the first argument separator; see FindArgumentSeparator.
 size_t FindSeparator(const char* B, const char* E) {
+  if (B == E) return 0;  // a call without parentheses has no text at all
   bool Quote = false;
   int Depth = 0;
   for (const char* C = B; C + 1 < E; ++C) {
@@ -375,12 +376,12 @@ void TLXEvaluator::ParseNumber(const std::string& Text) {
 void TLXEvaluator::ParseCall(TPart P, int Depth) {
   FDepth = Depth;
   char* Open = std::find(P.B, P.E, '(');
-  if (Open == P.E) return CompileFunction(std::string(P.B, P.E), "");
-  if (P.E[-1] == ')') return CompileFunction(std::string(P.B, Open), std::string(Open + 1, P.E - 1));
-  CompileFunction("", "");
+  if (Open == P.E) return CompileFunction(std::string(P.B, P.E), {});
+  if (P.E[-1] == ')') return CompileFunction(std::string(P.B, Open), {Open + 1, P.E - 1});
+  CompileFunction("", {});
 }
 
-void TLXEvaluator::CompileFunction(const std::string& Name, std::string Arguments) {
+void TLXEvaluator::CompileFunction(const std::string& Name, std::span<char> Arguments) {
   int Depth = FDepth;
   std::string Upper = AnsiUpperCase(Name);
   std::unique_ptr<TLXEvElement> E;
@@ -393,7 +394,7 @@ void TLXEvaluator::CompileFunction(const std::string& Name, std::string Argument
     return;
   }
   Append(std::move(E));
-  // Each argument between separators; the arguments are compiled in place.
+  // Each argument between separators.
   char* B = Arguments.data();
   char* End = B + Arguments.size();
   for (;;) {

@@ -8,6 +8,7 @@
 // than MaxLength, or a part nested deeper than MaxDepth (parentheses, calls
 // and every further term of a chain count), compiles to an error instead.
 #include <memory>
+#include <span>
 #include <string>
 
 #include "lxreport/LXDataAccess.h"
@@ -17,8 +18,9 @@ class TLXEvEnvironment;
 
 class TLXEvaluator {
 public:
-  static constexpr size_t MaxLength = 65535;
-  static constexpr int MaxDepth = 1000;
+  // Far beyond any real expression; their product bounds the compile time.
+  static constexpr size_t MaxLength = 32767;
+  static constexpr int MaxDepth = 256;
 
   TLXEvaluator();
   virtual ~TLXEvaluator();
@@ -60,8 +62,9 @@ public:
 
 protected:
   // Name lookup; override to add names. Append what they compile to the
-  // queue. CompileFunction compiles the argument text it is given.
-  virtual void CompileFunction(const std::string& Name, std::string Arguments);
+  // queue. Arguments is the text between the call's parentheses, inside the
+  // text being compiled: it is compiled in place (no copy per nested call).
+  virtual void CompileFunction(const std::string& Name, std::span<char> Arguments);
   virtual void CompileName(const std::string& Name);
   void Append(std::unique_ptr<TLXEvElement> E) { FQueue->Append(std::move(E)); }
 

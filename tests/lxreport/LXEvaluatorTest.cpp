@@ -169,18 +169,18 @@ std::string Repeat(const std::string& S, int N) {
 }  // namespace
 
 TEST(LXEvaluatorTest, LongAndDeepExpressionsAreBounded) {
-  const std::string TooDeep = "E:Expression nested too deeply: more than 1000 levels";
+  const std::string TooDeep = "E:Expression nested too deeply: more than 256 levels";
   // Every further term of a chain nests one level deeper when evaluated.
-  EXPECT_EQ(Describe(EvalText("1" + Repeat("+1", 999))), "I:1000");
-  EXPECT_EQ(Describe(EvalText("1000" + Repeat("-1", 999))), "I:1");
-  EXPECT_EQ(Describe(EvalText("2" + Repeat(" * 1", 999))), "I:2");
+  EXPECT_EQ(Describe(EvalText("1" + Repeat("+1", 255))), "I:256");
+  EXPECT_EQ(Describe(EvalText("256" + Repeat("-1", 255))), "I:1");
+  EXPECT_EQ(Describe(EvalText("2" + Repeat(" * 1", 255))), "I:2");
   EXPECT_EQ(Describe(EvalText("1" + Repeat("+1", 14999))), TooDeep);
-  EXPECT_EQ(Describe(EvalText(Repeat("IF(TRUE, ", 300) + "7" + Repeat(", 0)", 300))), "I:7");
-  EXPECT_EQ(Describe(EvalText(Repeat("IF(TRUE, ", 5000) + "7" + Repeat(", 0)", 5000))), TooDeep);
-  EXPECT_EQ(Describe(EvalText(Repeat("(", 900) + "1" + Repeat(")", 900))), "I:1");
+  EXPECT_EQ(Describe(EvalText(Repeat("IF(TRUE, ", 200) + "7" + Repeat(", 0)", 200))), "I:7");
+  EXPECT_EQ(Describe(EvalText(Repeat("IF(TRUE, ", 2000) + "7" + Repeat(", 0)", 2000))), TooDeep);
+  EXPECT_EQ(Describe(EvalText(Repeat("(", 250) + "1" + Repeat(")", 250))), "I:1");
   EXPECT_EQ(Describe(EvalText(Repeat("(", 10000) + "1" + Repeat(")", 10000))), TooDeep);
-  EXPECT_EQ(Describe(EvalText(Repeat("NOT ", 1100) + "TRUE")), TooDeep);
-  EXPECT_EQ(Describe(EvalText("1" + Repeat("+1", 200000))), "E:Expression too long: more than 65535 characters");
+  EXPECT_EQ(Describe(EvalText(Repeat("NOT ", 300) + "TRUE")), TooDeep);
+  EXPECT_EQ(Describe(EvalText("1" + Repeat("+1", 200000))), "E:Expression too long: more than 32767 characters");
 }
 
 namespace {
