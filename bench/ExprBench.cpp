@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   // Compiling: a report compiles each expression once per run, so this is
   // only a guard against a compiler that grows with the square of the text.
   std::string Long = "1000";
-  for (int I = 0; I < 60; ++I) Long += " - [PRICE] + QTY * 2 - STR(QTY) + IF(QTY > 1, PRICE / 2, 0)";
+  for (int I = 0; I < 60; ++I) Long += " - [PRICE] + QTY * 2 - INT(PRICE) + IF(QTY > 1, PRICE / 2, 0)";
   const int Compiles = 200;
   T0 = std::chrono::steady_clock::now();
   for (int I = 0; I < Compiles; ++I) E.Compile(Long);
