@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/rtl/SysUtils.h"
 
 class TByteReader {
@@ -66,7 +67,7 @@ public:
   const uint8_t* Data() const { return FData; }
   bool Has(size_t Offset, size_t Count) const { return Offset <= FSize && Count <= FSize - Offset; }
   void Check(size_t Offset, size_t Count) const {
-    if (!Has(Offset, Count)) throw EReadError("Leitura além do fim dos dados");
+    if (!Has(Offset, Count)) throw EReadError(SReadPastEnd);
   }
   // A reader over Count bytes at Offset.
   TByteReader Slice(size_t Offset, size_t Count) const {
@@ -88,7 +89,7 @@ public:
     return F;
   }
 
-  [[noreturn]] void Fail(const std::string& Message = "Erro de leitura do stream") {
+  [[noreturn]] void Fail(const std::string& Message = SReadError) {
     FFailed = true;
     throw EReadError(Message);
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/Filer.h"
 
 const TClassInfo& TPersistent::StaticClassInfo() {
@@ -21,7 +22,7 @@ void TPersistent::Assign(const TPersistent* Source) {
 
 void TPersistent::AssignTo(TPersistent* Dest) const {
   std::string Src = Dest == this ? "nil" : ClassName();
-  throw EConvertError("Não é possível atribuir " + Src + " a " + Dest->ClassName());
+  throw EConvertError(Format(SAssignError, {Src, Dest->ClassName()}));
 }
 
 void TPersistent::DefineProperties(TFiler*) {}
@@ -110,14 +111,14 @@ bool IsValidIdent(const std::string& S) {
 void TComponent::ValidateRename(TComponent* C, const std::string& CurName, const std::string& NewName) const {
   if (!NewName.empty() && !SameTextAscii(CurName, NewName)) {
     TComponent* Other = FindComponent(NewName);
-    if (Other && Other != C) throw EComponentError("Já existe um componente com o nome " + NewName);
+    if (Other && Other != C) throw EComponentError(Format(SDuplicateName, {NewName}));
   }
 }
 
 void TComponent::SetName(const std::string& NewName) {
   if (NewName == FName) return;
   if (!NewName.empty() && !IsValidIdent(NewName))
-    throw EComponentError("\"" + NewName + "\" não é um nome de componente válido");
+    throw EComponentError(Format(SInvalidName, {NewName}));
   if (FOwner) FOwner->ValidateRename(this, FName, NewName);
   if (FOwner) FOwner->IndexName(this, false);
   FName = NewName;

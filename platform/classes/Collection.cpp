@@ -1,5 +1,6 @@
 #include "platform/classes/Collection.h"
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/ScopeGuard.h"
 
 #include <algorithm>
@@ -55,7 +56,7 @@ TCollection::~TCollection() {
 
 TCollectionItem* TCollection::Items(int Index) const {
   if (Index < 0 || Index >= Count())
-    throw EListError(Format("Índice da lista fora dos limites (%d)", {Index}));
+    throw EListError(Format(SListIndexError, {Index}));
   return FItems[static_cast<size_t>(Index)];
 }
 

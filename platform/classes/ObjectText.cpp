@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/Win1252.h"
@@ -74,7 +75,7 @@ public:
 
 private:
   void Check(int Level) {
-    if (Level > MaxDepth) throw EReadError("Formato de stream inválido");
+    if (Level > MaxDepth) throw EReadError(SInvalidStreamFormat);
   }
   void Indent(int Level) { FOut.append(static_cast<size_t>(Level) * 2, ' '); }
 
@@ -159,7 +160,7 @@ private:
         FR.ReadListEnd();
         FOut += '>';
         break;
-      default: throw EReadError("Formato de stream inválido");
+      default: throw EReadError(SInvalidStreamFormat);
     }
   }
 
@@ -185,7 +186,7 @@ public:
     else if (IsIdent("inline"))
       Flags = ffInline;
     else if (!IsIdent("object"))
-      Error("'object' esperado");
+      Error(Format(SParseExpected, {"'object'"}));
     Next();
     std::string Name, ClassName = Ident();
     if (IsSymbol(':')) {
@@ -218,25 +219,25 @@ private:
     int Line = 1;
     for (size_t I = 0; I < FStart && I < FText.size(); ++I)
       if (FText[I] == '\n') ++Line;
-    throw EParserError(Format("Linha %d: %s", {Line, What}));
+    throw EParserError(Format(SParseError, {Line, What}));
   }
   void Check(int Depth) {
-    if (Depth > MaxDepth) Error("aninhamento profundo demais");
+    if (Depth > MaxDepth) Error(SParseTooDeep);
   }
   bool IsIdent(const char* S) const { return FTok == TTok::Ident && SameTextAscii(FValue, S); }
   bool IsSymbol(char C) const { return FTok == TTok::Symbol && FValue[0] == C; }
   void Expect(char C) {
-    if (!IsSymbol(C)) Error(std::string("'") + C + "' esperado");
+    if (!IsSymbol(C)) Error(Format(SParseExpected, {std::string("'") + C + "'"}));
     Next();
   }
   std::string Ident() {
-    if (FTok != TTok::Ident) Error("identificador esperado");
+    if (FTok != TTok::Ident) Error(Format(SParseExpected, {SParseIdentifier}));
     std::string S = FValue;
     Next();
     return S;
   }
   int64_t Integer() {
-    if (FTok != TTok::Int) Error("número inteiro esperado");
+    if (FTok != TTok::Int) Error(Format(SParseExpected, {SParseInteger}));
     int64_t V = FInt;
     Next();
     return V;
@@ -257,17 +258,17 @@ private:
         switch (FSuffix) {
           case 's':
             // Beyond the single range the value would be written as an infinity.
-            if (std::fabs(FFloat) > std::numeric_limits<float>::max()) Error("valor fora do intervalo");
+            if (std::fabs(FFloat) > std::numeric_limits<float>::max()) Error(SParseOutOfRange);
             FW.WriteSingle(static_cast<float>(FFloat));
             break;
           case 'c': {
             int64_t C = FInt;
-            if (!FFloatIsInt && !CurrencyFromTenThousandths(FFloat, C)) Error("valor de moeda inválido");
+            if (!FFloatIsInt && !CurrencyFromTenThousandths(FFloat, C)) Error(SParseInvalidCurrency);
             FW.WriteCurrency(C);
             break;
           }
           case 'd':
-            if (std::fabs(FFloat) > std::numeric_limits<double>::max()) Error("valor fora do intervalo");
+            if (std::fabs(FFloat) > std::numeric_limits<double>::max()) Error(SParseOutOfRange);
             FW.WriteDate(static_cast<double>(FFloat));
             break;
           default: FW.WriteFloat(FFloat);
@@ -279,7 +280,7 @@ private:
         Next();
         while (IsSymbol('+')) {
           Next();
-          if (FTok != TTok::String) Error("texto esperado");
+          if (FTok != TTok::String) Error(Format(SParseExpected, {SParseText}));
           S += FValue;
           Next();
         }
@@ -288,7 +289,7 @@ private:
       }
       case TTok::Ident: FW.WriteIdent(FValue); Next(); return;
       case TTok::Symbol: break;
-      case TTok::End: Error("valor esperado");
+      case TTok::End: Error(Format(SParseExpected, {SParseValue}));
     }
     switch (FValue[0]) {
       case '[':
@@ -299,7 +300,7 @@ private:
           if (IsSymbol(','))
             Next();
           else if (!IsSymbol(']'))
-            Error("']' esperado");
+            Error(Format(SParseExpected, {"']'"}));
         }
         Next();
         FW.WriteStr("");
@@ -316,7 +317,7 @@ private:
         Next();
         FW.WriteValue(vaCollection);
         while (!IsSymbol('>')) {
-          if (!IsIdent("item")) Error("'item' esperado");
+          if (!IsIdent("item")) Error(Format(SParseExpected, {"'item'"}));
           Next();
           if (IsSymbol('[')) {
             Next();
@@ -331,7 +332,7 @@ private:
         Next();
         FW.WriteListEnd();
         return;
-      default: Error("valor esperado");
+      default: Error(Format(SParseExpected, {SParseValue}));
     }
   }
 
@@ -341,12 +342,12 @@ private:
     int High = -1;
     size_t P = FPos;
     for (;; ++P) {
-      if (P >= FText.size()) Error("'}' esperado");
+      if (P >= FText.size()) Error(Format(SParseExpected, {"'}'"}));
       char C = FText[P];
       if (C == '}') break;
       if (static_cast<unsigned char>(C) <= ' ') continue;
       int D = C >= '0' && C <= '9' ? C - '0' : C >= 'A' && C <= 'F' ? C - 'A' + 10 : C >= 'a' && C <= 'f' ? C - 'a' + 10 : -1;
-      if (D < 0) Error("dígito hexadecimal esperado");
+      if (D < 0) Error(Format(SParseExpected, {SParseHexDigit}));
       if (High < 0) {
         High = D;
       } else {
@@ -354,7 +355,7 @@ private:
         High = -1;
       }
     }
-    if (High >= 0) Error("número ímpar de dígitos hexadecimais");
+    if (High >= 0) Error(SParseOddHexDigits);
     FPos = P + 1;
     FW.WriteBinary(Bytes.data(), Bytes.size());
     Next();
@@ -376,7 +377,7 @@ private:
     char C = FText[FPos];
     if (IdentStart(C)) {
       while (FPos < N && IdentChar(FText[FPos])) ++FPos;
-      if (FPos - FStart > 255) Error("identificador longo demais");
+      if (FPos - FStart > 255) Error(SParseIdentifierTooLong);
       FValue = std::string(FText.substr(FStart, FPos - FStart));
       FTok = TTok::Ident;
     } else if (C == '\'' || C == '#') {
@@ -386,7 +387,7 @@ private:
       while (FPos < N && std::isxdigit(static_cast<unsigned char>(FText[FPos]))) ++FPos;
       uint64_t V = 0;
       auto R = std::from_chars(FText.data() + B, FText.data() + FPos, V, 16);
-      if (B == FPos || R.ec != std::errc()) Error("número inválido");
+      if (B == FPos || R.ec != std::errc()) Error(SParseInvalidNumber);
       FInt = static_cast<int64_t>(V);
       FTok = TTok::Int;
     } else if (Digit(C) || ((C == '-' || C == '+') && FPos + 1 < N && Digit(FText[FPos + 1]))) {
@@ -432,12 +433,12 @@ private:
     FFloatIsInt = !IsFloat;
     if (!IsFloat) {
       auto R = std::from_chars(First, FText.data() + End, FInt);
-      if (R.ec != std::errc() || R.ptr != FText.data() + End) Error("número inválido");
+      if (R.ec != std::errc() || R.ptr != FText.data() + End) Error(SParseInvalidNumber);
       FFloat = static_cast<long double>(FInt);
       FTok = FSuffix ? TTok::Float : TTok::Int;
     } else {
       auto R = std::from_chars(First, FText.data() + End, FFloat);
-      if (R.ec != std::errc() || R.ptr != FText.data() + End) Error("número inválido");
+      if (R.ec != std::errc() || R.ptr != FText.data() + End) Error(SParseInvalidNumber);
       FTok = TTok::Float;
     }
   }
@@ -451,7 +452,7 @@ private:
         ++FPos;
         std::string Raw;
         for (;;) {
-          if (FPos >= N || FText[FPos] == '\r' || FText[FPos] == '\n') Error("texto não terminado");
+          if (FPos >= N || FText[FPos] == '\r' || FText[FPos] == '\n') Error(SParseUnterminatedText);
           if (FText[FPos] == '\'') {
             if (FPos + 1 < N && FText[FPos + 1] == '\'') {
               Raw += '\'';
@@ -476,7 +477,7 @@ private:
           while (FPos < N && Digit(FText[FPos])) ++FPos;
           R = std::from_chars(FText.data() + B, FText.data() + FPos, V);
         }
-        if (B == FPos || R.ec != std::errc() || V > 0x10FFFF) Error("caractere inválido");
+        if (B == FPos || R.ec != std::errc() || V > 0x10FFFF) Error(SParseInvalidCharacter);
         AppendUtf8(S, V);
       } else {
         break;

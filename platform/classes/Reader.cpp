@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/Collection.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
@@ -23,7 +24,7 @@ namespace {
 // Deeper than any real report tree; keeps hostile nesting off the machine stack.
 constexpr int MaxDepth = 400;
 
-[[noreturn]] void InvalidValue() { throw EReadError("Valor de propriedade inválido"); }
+[[noreturn]] void InvalidValue() { throw EReadError(SInvalidPropertyValue); }
 
 std::vector<uint8_t> ReadRest(TStream& Stream) {
   std::vector<uint8_t> Data;
@@ -51,12 +52,12 @@ TReader::~TReader() {
 
 void TReader::SetPosition(int64_t Value) {
   if (Value < FStart || Value - FStart > static_cast<int64_t>(FData.size()))
-    throw EReadError("Posição fora do stream");
+    throw EReadError(SPositionOutOfStream);
   FIn.Seek(static_cast<size_t>(Value - FStart));
 }
 
 void TReader::Nest() {
-  if (FDepth >= MaxDepth) FIn.Fail("Formato de stream inválido");
+  if (FDepth >= MaxDepth) FIn.Fail(SInvalidStreamFormat);
 }
 
 // ---- values
@@ -221,7 +222,7 @@ void TReader::SkipProperties(int Depth) {
 }
 
 void TReader::SkipValueAt(int Depth) {
-  if (Depth > MaxDepth) FIn.Fail("Formato de stream inválido");
+  if (Depth > MaxDepth) FIn.Fail(SInvalidStreamFormat);
   switch (ReadValue()) {
     case vaNull:
     case vaFalse:
@@ -251,12 +252,12 @@ void TReader::SkipValueAt(int Depth) {
     case vaCollection:
       while (!EndOfList()) {
         if (IsIntTag(NextValue())) SkipValueAt(Depth + 1);
-        if (ReadValue() != vaList) FIn.Fail("Formato de stream inválido");
+        if (ReadValue() != vaList) FIn.Fail(SInvalidStreamFormat);
         SkipProperties(Depth + 1);
       }
       ReadListEnd();
       break;
-    default: FIn.Fail("Formato de stream inválido");
+    default: FIn.Fail(SInvalidStreamFormat);
   }
 }
 
@@ -270,7 +271,7 @@ void TReader::ReadProperty(TPersistent* Instance) {
     size_t Begin = 0;
     for (size_t Dot; (Dot = Path.find('.', Begin)) != std::string::npos; Begin = Dot + 1) {
       const TPropInfo* P = Obj->ClassInfo()->FindProp(std::string_view(Path).substr(Begin, Dot - Begin));
-      if (!P || P->Kind != TPropKind::Class) throw EReadError(Format("A propriedade %s não existe", {Path}));
+      if (!P || P->Kind != TPropKind::Class) throw EReadError(Format(SUnknownProperty, {Path}));
       Obj = P->GetObj(Obj);
       if (!Obj) InvalidValue();
     }
@@ -282,14 +283,14 @@ void TReader::ReadProperty(TPersistent* Instance) {
       Obj->DefineProperties(this);
       if (!FPropName.empty()) {
         FPropName.clear();
-        throw EReadError(Format("A propriedade %s não existe", {Path}));
+        throw EReadError(Format(SUnknownProperty, {Path}));
       }
     }
   } catch (Exception& E) {
     if (HandleError(E, ValueStart)) return;
     if (dynamic_cast<EStreamError*>(&E) || dynamic_cast<EAbort*>(&E)) throw;
     // A setter refused the value: for the caller it is still a stream that did not read.
-    throw EReadError(Format("Erro lendo %s: %s", {Path, E.Message()}));
+    throw EReadError(Format(SPropertyReadError, {Path, E.Message()}));
   }
 }
 
@@ -305,7 +306,7 @@ bool TReader::HandleError(Exception& E, size_t ValueStart) {
 }
 
 void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
-  auto ReadOnly = [&]() { throw EReadError(Format("A propriedade %s é somente leitura", {Prop.Name})); };
+  auto ReadOnly = [&]() { throw EReadError(Format(SReadOnlyProperty, {Prop.Name})); };
   auto SetOrd = [&](int64_t V) {
     if (!Prop.SetOrd) ReadOnly();
     Prop.SetOrd(Instance, V);
@@ -379,7 +380,7 @@ void TReader::ReadMethodValue(TPersistent* Instance, const TPropInfo& Prop) {
       Error = false;
     }
   if (Error && OnFindMethod) OnFindMethod(*this, Name, Code, Error);
-  if (Error) throw EReadError(Format("Método %s não encontrado", {Name}));
+  if (Error) throw EReadError(Format(SMethodNotFound, {Name}));
   if (Code.has_value()) Prop.SetMethod(Instance, TMethod{Name, std::move(Code)});
 }
 
@@ -405,7 +406,7 @@ void TReader::DefineBinaryProperty(const std::string& Name, const TStreamProc& R
 
 void TReader::ReadSignature() {
   const uint8_t* P = FIn.Bytes(4);
-  if (!std::equal(P, P + 4, FilerSignature)) throw EReadError("Formato de stream inválido");
+  if (!std::equal(P, P + 4, FilerSignature)) throw EReadError(SInvalidStreamFormat);
 }
 
 void TReader::ReadPrefix(uint8_t& Flags, int& ChildPos) {
@@ -420,7 +421,7 @@ void TReader::ReadPrefix(uint8_t& Flags, int& ChildPos) {
 const TClassInfo& TReader::FindComponentClass(const std::string& ClassName) {
   const TClassInfo* Info = GetClass(ClassName);
   if (!Info && OnFindComponentClass) OnFindComponentClass(*this, ClassName, Info);
-  if (!Info) throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+  if (!Info) throw EReadError(Format(SClassNotFound, {ClassName}));
   return *Info;
 }
 
@@ -452,19 +453,19 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   if (!Result) {
     if (Flags & ffInherited) {
       Result = FOwner ? FOwner->FindComponent(Name) : nullptr;
-      if (!Result) throw EReadError(Format("Ancestral de '%s' não encontrado", {Name}));
+      if (!Result) throw EReadError(Format(SAncestorNotFound, {Name}));
     } else {
       const TClassInfo& Info = FindComponentClass(ClassName);
-      if (++FCreated > MaxComponents) FIn.Fail("Componentes demais no stream");
+      if (++FCreated > MaxComponents) FIn.Fail(STooManyComponents);
       if (OnCreateComponent) OnCreateComponent(*this, Info, Result);
       if (!Result) {
         if (!Info.Create || !Info.InheritsFrom(&TComponent::StaticClassInfo()))
-          throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+          throw EReadError(Format(SClassNotFound, {ClassName}));
         TPersistent* Made = Info.Create(FOwner);
         Result = dynamic_cast<TComponent*>(Made);
         if (!Result) {
           delete Made;
-          throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+          throw EReadError(Format(SClassNotFound, {ClassName}));
         }
       }
       Created = true;
@@ -566,7 +567,7 @@ TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
     Result = dynamic_cast<TComponent*>(Made);
     if (!Result) {
       delete Made;
-      throw EReadError(Format("Classe %s não encontrada", {ClassName}));
+      throw EReadError(Format(SClassNotFound, {ClassName}));
     }
     Created = true;
   }

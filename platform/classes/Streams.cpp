@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/rtl/SysUtils.h"
 
 int64_t TStream::Size() {
@@ -16,14 +17,14 @@ int64_t TStream::Size() {
   return End;
 }
 
-void TStream::SetSize(int64_t) { throw EStreamError("Stream não suporta mudança de tamanho"); }
+void TStream::SetSize(int64_t) { throw EStreamError(SSetSizeUnsupported); }
 
 void TStream::ReadBuffer(void* Buffer, int64_t Count) {
-  if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError("Erro de leitura do stream");
+  if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError(SReadError);
 }
 
 void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
-  if (Count != 0 && Write(Buffer, Count) != Count) throw EWriteError("Erro de escrita no stream");
+  if (Count != 0 && Write(Buffer, Count) != Count) throw EWriteError(SWriteError);
 }
 
 int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
@@ -205,7 +206,7 @@ int64_t THandleStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 
 void THandleStream::SetSize(int64_t NewSize) {
   int64_t Pos = Position();
-  if (::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0) throw EStreamError("Erro ao mudar o tamanho do stream");
+  if (::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0) throw EStreamError(SSetSizeError);
   if (Pos > NewSize) Seek(NewSize, soBeginning);
 }
 
@@ -222,8 +223,8 @@ TFileStream::TFileStream(const std::string& FileName, uint16_t Mode)
   if (FHandle < 0) {
     std::string Why = std::strerror(errno);
     if ((Mode & 0xFF00) == fmCreate)
-      throw EFCreateError("Não foi possível criar o arquivo " + FileName + " (" + Why + ")");
-    throw EFOpenError("Não foi possível abrir o arquivo " + FileName + " (" + Why + ")");
+      throw EFCreateError(Format(SFCreateError, {FileName, Why}));
+    throw EFOpenError(Format(SFOpenError, {FileName, Why}));
   }
 }
 

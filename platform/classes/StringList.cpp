@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"
@@ -319,7 +320,7 @@ TStringList::~TStringList() {
 }
 
 void TStringList::CheckIndex(int Index) const {
-  if (Index < 0 || Index >= Count()) Error("Índice da lista fora dos limites (%d)", Index);
+  if (Index < 0 || Index >= Count()) Error(SListIndexError, Index);
 }
 
 std::string TStringList::Get(int Index) const {
@@ -328,7 +329,7 @@ std::string TStringList::Get(int Index) const {
 }
 
 void TStringList::Put(int Index, const std::string& S) {
-  if (FSorted) throw EListError("Operação não permitida em lista ordenada");
+  if (FSorted) throw EListError(SSortedListError);
   CheckIndex(Index);
   Changing();
   FList[static_cast<size_t>(Index)].S = S;
@@ -353,15 +354,15 @@ int TStringList::AddObject(const std::string& S, TObject* AObject) {
   int Index = Count();
   if (FSorted && Find(S, Index)) {
     if (FDuplicates == dupIgnore) return Index;
-    if (FDuplicates == dupError) throw EListError("A lista de strings não permite duplicatas");
+    if (FDuplicates == dupError) throw EListError(SDuplicateString);
   }
   InsertItem(Index, S, AObject);
   return Index;
 }
 
 void TStringList::Insert(int Index, const std::string& S) {
-  if (FSorted) throw EListError("Operação não permitida em lista ordenada");
-  if (Index < 0 || Index > Count()) Error("Índice da lista fora dos limites (%d)", Index);
+  if (FSorted) throw EListError(SSortedListError);
+  if (Index < 0 || Index > Count()) Error(SListIndexError, Index);
   InsertItem(Index, S, nullptr);
 }
 

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/classes/Classes.h"
+#include "platform/classes/ClassesConsts.h"
 
 int TEnumInfo::IndexOf(std::string_view Value) const {
   for (size_t I = 0; I < Values.size(); ++I)
@@ -38,7 +39,7 @@ std::vector<const TPropInfo*> TClassInfo::AllProps() const {
   return Result;
 }
 
-void typinfo_detail::InvalidPropertyValue() { throw EReadError("Valor de propriedade inválido"); }
+void typinfo_detail::InvalidPropertyValue() { throw EReadError(SInvalidPropertyValue); }
 
 // ---- registry
 
@@ -62,7 +63,7 @@ void RegisterClass(const TClassInfo& Info) {
   std::lock_guard<std::mutex> Guard(RegistryLock());
   const TClassInfo* Found = Lookup(Info.Name);
   if (Found == &Info) return;
-  if (Found) throw EFilerError(Format("Uma classe chamada %s já existe", {Info.Name}));
+  if (Found) throw EFilerError(Format(SDuplicateClass, {Info.Name}));
   Registry().push_back(&Info);
 }
 
@@ -83,6 +84,6 @@ const TClassInfo* GetClass(std::string_view ClassName) {
 
 const TClassInfo& FindClass(std::string_view ClassName) {
   const TClassInfo* C = GetClass(ClassName);
-  if (!C) throw EClassNotFound(Format("Classe %s não encontrada", {ClassName}));
+  if (!C) throw EClassNotFound(Format(SClassNotFound, {ClassName}));
   return *C;
 }

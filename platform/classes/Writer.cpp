@@ -1,6 +1,7 @@
 // TWriter: the binary component stream written from the class tables.
 #include <cstring>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/Collection.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
@@ -118,7 +119,7 @@ void TWriter::WriteString(const std::string& Value) {
 
 void TWriter::WriteStr(const std::string& Value) {
   std::string B = Utf8ToWin1252(Value);
-  if (B.size() > 255) throw EWriteError(Format("Nome longo demais para o stream: %s", {Value.substr(0, 40)}));
+  if (B.size() > 255) throw EWriteError(Format(SNameTooLong, {Value.substr(0, 40)}));
   WriteLE(B.size(), 1);
   Write(B.data(), B.size());
 }
@@ -146,7 +147,7 @@ void TWriter::WriteSet(uint64_t Bits, const TEnumInfo& Enum) {
 }
 
 void TWriter::WriteBinary(const void* Data, size_t Size) {
-  if (Size > UINT32_MAX) throw EWriteError("Dados binários grandes demais para o stream");
+  if (Size > UINT32_MAX) throw EWriteError(SBinaryTooLarge);
   WriteValue(vaBinary);
   WriteLE(Size, 4);
   Write(Data, Size);
@@ -236,7 +237,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
         case TFloatType::Single: WriteSingle(static_cast<float>(V)); break;
         case TFloatType::Currency: {
           int64_t C;
-          if (!CurrencyFromFloat(V, C)) throw EWriteError("Valor fora do intervalo de moeda");
+          if (!CurrencyFromFloat(V, C)) throw EWriteError(SCurrencyOutOfRange);
           WriteCurrency(C);
           break;
         }
@@ -288,7 +289,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
 
 void TWriter::WriteProperties(TPersistent* Instance) {
   // Deeper than any real object graph: a persistent that reaches itself would never end.
-  if (FPropPath.size() > 1024) throw EWriteError("Propriedades aninhadas demais");
+  if (FPropPath.size() > 1024) throw EWriteError(STooDeeplyNested);
   for (const TPropInfo* P : Instance->ClassInfo()->AllProps())
     if (P->IsStored(Instance) && (P->Writable() || P->Kind == TPropKind::Class)) WriteProperty(Instance, *P);
   Instance->DefineProperties(this);

@@ -2,6 +2,7 @@
 
 #include "platform/data/DBFormat.h"
 #include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/RtlMath.h"
 
 namespace dbconv {
@@ -42,7 +43,7 @@ double Float(const TDbCell& C) {
       double R;
       if (TryDbTextToFloat(C.Bytes, R)) return R;
       if (TryStrToFloat(C.Bytes, R)) return R;  // as the user writes it ("1,5")
-      throw EConvertError("'" + std::string(C.Bytes) + "' não é um valor de ponto flutuante válido");
+      throw EConvertError(Format(SInvalidFloat, {C.Bytes}));
     }
   }
 }
@@ -56,7 +57,7 @@ bool Boolean(const TDbCell& C) {
       std::string S = LowerCaseAscii(Trim(C.Bytes));
       if (S == "true" || S == "t" || S == "yes" || S == "y" || S == "1") return true;
       if (S == "false" || S == "f" || S == "no" || S == "n" || S == "0") return false;
-      throw EConvertError("'" + std::string(C.Bytes) + "' não é um valor booleano válido");
+      throw EConvertError(Format(SInvalidBoolean, {C.Bytes}));
     }
   }
 }
@@ -69,7 +70,7 @@ TDateTime DateTime(const TDbCell& C) {
     default: {
       TDateTime R;
       if (TryIsoToDateTime(C.Bytes, R)) return R;
-      throw EConvertError("'" + std::string(C.Bytes) + "' não é uma data e hora válida");
+      throw EConvertError(Format(SInvalidDateTime, {C.Bytes}));
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -310,14 +311,14 @@ bool TryStrToTime(std::string_view S, TDateTime& Value, const TFormatSettings& F
 
 TDateTime StrToDate(std::string_view S, const TFormatSettings& FS) {
   TDateTime D;
-  if (!TryStrToDate(S, D, FS)) throw EConvertError("'" + std::string(S) + "' não é uma data válida");
+  if (!TryStrToDate(S, D, FS)) throw EConvertError(Format(SInvalidDate, {S}));
   return D;
 }
 TDateTime StrToDate(std::string_view S) { return StrToDate(S, FormatSettings()); }
 
 TDateTime StrToTime(std::string_view S, const TFormatSettings& FS) {
   TDateTime T;
-  if (!TryStrToTime(S, T, FS)) throw EConvertError("'" + std::string(S) + "' não é um horário válido");
+  if (!TryStrToTime(S, T, FS)) throw EConvertError(Format(SInvalidTime, {S}));
   return T;
 }
 TDateTime StrToTime(std::string_view S) { return StrToTime(S, FormatSettings()); }
@@ -327,7 +328,7 @@ TDateTime StrToDateTime(std::string_view S, const TFormatSettings& FS) {
   TDateTime D, T = 0;
   bool Ok = ScanDate(S, I, D, FS);
   if (Ok && !AtEnd(S, I)) Ok = ScanTime(S, I, T, FS) && AtEnd(S, I);
-  if (!Ok) throw EConvertError("'" + std::string(S) + "' não é uma data e hora válida");
+  if (!Ok) throw EConvertError(Format(SInvalidDateTime, {S}));
   // Before 1899-12-30 the time fraction counts away from zero.
   return D < 0 ? D - T : D + T;
 }

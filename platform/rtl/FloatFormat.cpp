@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -354,7 +355,7 @@ bool TryStrToFloat(std::string_view S, double& Value) { return TryStrToFloat(S, 
 double StrToFloat(std::string_view S, const TFormatSettings& FS) {
   double V;
   if (!ParseFloat(S, V, FS.DecimalSeparator))
-    throw EConvertError("'" + std::string(S) + "' não é um valor de ponto flutuante válido");
+    throw EConvertError(Format(SInvalidFloat, {S}));
   return V;
 }
 double StrToFloat(std::string_view S) { return StrToFloat(S, FormatSettings()); }

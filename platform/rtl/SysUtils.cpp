@@ -6,7 +6,9 @@
 #include <cctype>
 #include <charconv>
 
-void Abort() { throw EAbort("Operation aborted"); }
+#include "platform/rtl/RtlConsts.h"
+
+void Abort() { throw EAbort(SOperationAborted); }
 
 std::string IntToStr(int64_t Value) { return std::to_string(Value); }
 
@@ -55,7 +57,7 @@ static bool ParseInt(std::string_view S, int64_t& Out) {
 int64_t StrToInt(std::string_view S) {
   int64_t R;
   if (!ParseInt(S, R))
-    throw EConvertError("'" + std::string(S) + "' não é um valor inteiro válido");
+    throw EConvertError(Format(SInvalidInteger, {S}));
   return R;
 }
 
@@ -69,7 +71,8 @@ std::string Format(std::string_view Fmt, std::initializer_list<FormatArg> Args) 
   auto It = Args.begin();
   size_t I = 0;
   auto Bad = [&]() -> EConvertError {
-    return EConvertError("Formato '" + std::string(Fmt) + "' inválido ou incompatível com o argumento");
+    std::string Text = SInvalidFormat;  // not through Format, which is what failed
+    return EConvertError(Text.replace(Text.find("%s"), 2, Fmt));
   };
   while (I < Fmt.size()) {
     char C = Fmt[I++];

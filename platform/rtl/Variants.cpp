@@ -4,9 +4,10 @@
 
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/RtlMath.h"
 
-static EVariantError CannotConvert() { return EVariantError("Não foi possível converter o tipo variant"); }
+static EVariantError CannotConvert() { return EVariantError(SInvalidVariantType); }
 
 Variant Variant::Null() {
   Variant V;

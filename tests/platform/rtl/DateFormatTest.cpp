@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -82,7 +83,7 @@ TEST(StrToDateTest, OrderSeparatorsAndErrors) {
     StrToDate("32/01/2024", Br);
     FAIL();
   } catch (const EConvertError& E) {
-    EXPECT_EQ(E.Message(), "'32/01/2024' não é uma data válida");
+    EXPECT_EQ(E.Message(), Format(SInvalidDate, {"32/01/2024"}));
   }
 }
 

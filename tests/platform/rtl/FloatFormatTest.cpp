@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/rtl/RtlConsts.h"
 #include "platform/rtl/SysUtils.h"
 
 TEST(FloatToStrTest, GeneralFormatFifteenDigits) {
@@ -114,6 +115,6 @@ TEST(StrToFloatTest, ParsesWithTheSettingsSeparator) {
     StrToFloat("x1", Br);
     FAIL();
   } catch (const EConvertError& E) {
-    EXPECT_EQ(E.Message(), "'x1' não é um valor de ponto flutuante válido");
+    EXPECT_EQ(E.Message(), Format(SInvalidFloat, {"x1"}));
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/RtlConsts.h"
 
 TEST(FormatTest, IntegerAndStringForms) {
   struct Case {
@@ -46,7 +47,7 @@ TEST(StrToIntTest, ParsesAndRejects) {
   try {
     StrToInt("abc");
   } catch (const EConvertError& E) {
-    EXPECT_EQ(E.Message(), "'abc' não é um valor inteiro válido");
+    EXPECT_EQ(E.Message(), Format(SInvalidInteger, {"abc"}));
     EXPECT_STREQ(E.ClassName(), "EConvertError");
   }
 }
