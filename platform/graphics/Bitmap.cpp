@@ -6,10 +6,9 @@
 #include "platform/classes/ByteReader.h"
 #include "platform/graphics/EmfDib.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/graphics/QtPainterDC.h"
 #include "platform/rtl/SysUtils.h"
-
-static const char* kInvalidBitmap = "Imagem bitmap inválida";
 
 // The canvas paints into a QImage that shares the bitmap's pixel buffer.
 struct TBitmap::TCanvasHost {
@@ -84,7 +83,7 @@ TCanvas& TBitmap::Canvas() {
 }
 
 uint32_t* TBitmap::ScanLine(int Y) {
-  if (Y < 0 || Y >= FHeight) throw EInvalidGraphicOperation("Índice da linha de varredura fora do intervalo");
+  if (Y < 0 || Y >= FHeight) throw EInvalidGraphicOperation(SScanLineIndexError);
   return &FPixels[static_cast<size_t>(Y) * FWidth];
 }
 
@@ -97,13 +96,13 @@ void TBitmap::Draw(TCanvas& Canvas, const TRect& R) {
 
 void TBitmap::LoadFromStream(TStream& Stream) {
   uint8_t Head[14];
-  if (Stream.Read(Head, 14) != 14 || Head[0] != 'B' || Head[1] != 'M') throw EInvalidGraphic(kInvalidBitmap);
+  if (Stream.Read(Head, 14) != 14 || Head[0] != 'B' || Head[1] != 'M') throw EInvalidGraphic(SInvalidBitmap);
   TByteReader H(Head, 14);
   uint32_t FileSize = H.U32(2), OffBits = H.U32(10);
   int64_t Left = Stream.Size() - Stream.Position();
   // Some writers leave the size at 0: the rest of the stream is the bitmap then.
   int64_t Body = FileSize >= 14 ? static_cast<int64_t>(FileSize) - 14 : Left;
-  if (Body > Left || Body < 12 || OffBits < 14 + 12) throw EInvalidGraphic(kInvalidBitmap);
+  if (Body > Left || Body < 12 || OffBits < 14 + 12) throw EInvalidGraphic(SInvalidBitmap);
   std::vector<uint8_t> B(static_cast<size_t>(Body));
   Stream.ReadBuffer(B.data(), Body);
   TByteReader R(B.data(), B.size());
@@ -116,7 +115,7 @@ void TBitmap::LoadFromStream(TStream& Stream) {
     FPixels = std::move(Img.Pixels);
     FPixelFormat = R.U16(14) == 1 ? pf1bit : R.U16(14) == 32 ? pf32bit : pf24bit;
   } catch (const EReadError&) {
-    throw EInvalidGraphic(kInvalidBitmap);
+    throw EInvalidGraphic(SInvalidBitmap);
   }
 }
 

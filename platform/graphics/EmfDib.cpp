@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -29,7 +30,7 @@ TDibImage DecodeDib(const TByteReader& Info, const TByteReader& Bits) {
     H = Info.I16(6);
     Bpp = Info.U16(10);
   } else {
-    if (HeaderSize < 40) throw EInvalidGraphic("Bitmap inválido");
+    if (HeaderSize < 40) throw EInvalidGraphic(SInvalidDib);
     W = Info.I32(4);
     H = Info.I32(8);
     Bpp = Info.U16(14);
@@ -39,8 +40,8 @@ TDibImage DecodeDib(const TByteReader& Info, const TByteReader& Bits) {
   bool TopDown = H < 0;
   long long AbsH = std::llabs(static_cast<long long>(H));
   if (W <= 0 || AbsH == 0 || static_cast<long long>(W) * AbsH > (1LL << 26))
-    throw EInvalidGraphic("Bitmap inválido");
-  if (Compression != 0 && Compression != 3) throw EInvalidGraphic("Bitmap inválido");
+    throw EInvalidGraphic(SInvalidDib);
+  if (Compression != 0 && Compression != 3) throw EInvalidGraphic(SInvalidDib);
   // Colour table for palette formats.
   std::vector<uint32_t> Palette;
   size_t EntrySize = HeaderSize == 12 ? 3 : 4;
@@ -60,7 +61,7 @@ TDibImage DecodeDib(const TByteReader& Info, const TByteReader& Bits) {
     for (int I = 0; I < 3; ++I) Masks[I] = Info.U32(40 + 4 * I);
   }
   if (Bpp != 1 && Bpp != 4 && Bpp != 8 && Bpp != 16 && Bpp != 24 && Bpp != 32)
-    throw EInvalidGraphic("Bitmap inválido");
+    throw EInvalidGraphic(SInvalidDib);
   size_t Stride = (static_cast<size_t>(W) * Bpp + 31) / 32 * 4;
   Bits.Check(0, Stride * static_cast<size_t>(AbsH));
   TDibImage Img;

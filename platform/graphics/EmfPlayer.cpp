@@ -3,16 +3,15 @@
 #include <cmath>
 
 #include "platform/graphics/EmfPlayerImpl.h"
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
-const char* kInvalid = "Metafile inválido";
-
 uint32_t CheckedHeader(const TByteReader& F) {
   if (!F.Has(0, TMetafile::MinHeaderSize) || F.U32(0) != TMetafile::EmrHeader ||
       F.U32(40) != TMetafile::EmfSignature || F.U32(4) < TMetafile::MinHeaderSize || F.U32(4) > F.Size())
-    throw EInvalidGraphic(kInvalid);
+    throw EInvalidGraphic(SInvalidMetafile);
   uint32_t Total = F.U32(48);
   return Total < F.Size() ? Total : static_cast<uint32_t>(F.Size());
 }
@@ -145,7 +144,7 @@ void TEmfPlayer::ApplyTransform() { FDc.SetWorldTransform(FMap.World.Then(PageTr
 
 TEmfPlayer::TObject& TEmfPlayer::Slot(uint32_t Index) {
   if (Index >= FObjects.size()) {
-    if (Index > 0xFFFF) throw EReadError("Objeto fora da tabela");
+    if (Index > 0xFFFF) throw EReadError(SEmfObjectOutOfTable);
     FObjects.resize(Index + 1);
   }
   return FObjects[Index];

@@ -3,6 +3,7 @@
 
 #include "platform/graphics/EmfDib.h"
 #include "platform/graphics/EmfPlayerImpl.h"
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/rtl/Win1252.h"
 
 #define PLAY(Name) void TEmfPlayer::Play##Name([[maybe_unused]] const TByteReader& R)
@@ -96,7 +97,7 @@ static std::vector<std::vector<TPoint>> ReadPolyPoly(const TByteReader& R, bool 
   uint32_t Used = 0;
   for (uint32_t I = 0; I < Polys; ++I) {
     uint32_t N = R.U32(32 + 4 * size_t(I));
-    if (N > Total - Used) throw EReadError("Contagem de pontos inválida");
+    if (N > Total - Used) throw EReadError(SEmfInvalidPointCount);
     std::vector<TPoint> P(N);
     for (uint32_t K = 0; K < N; ++K, ++Used)
       P[K] = Wide ? TPoint{EmfCoord(R, At + 8 * size_t(Used)), EmfCoord(R, At + 8 * size_t(Used) + 4)}

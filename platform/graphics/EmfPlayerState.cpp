@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/graphics/EmfPlayerImpl.h"
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/rtl/Win1252.h"
 
 #define PLAY(Name) void TEmfPlayer::Play##Name([[maybe_unused]] const TByteReader& R)
@@ -63,7 +64,7 @@ PLAY(ScaleWindowExtEx) {
 static TXForm ReadXForm(const TByteReader& R, size_t At) {
   TXForm X{R.F32(At), R.F32(At + 4), R.F32(At + 8), R.F32(At + 12), R.F32(At + 16), R.F32(At + 20)};
   for (double V : {X.M11, X.M12, X.M21, X.M22, X.Dx, X.Dy})
-    if (!std::isfinite(V)) throw EReadError("Transformação inválida");
+    if (!std::isfinite(V)) throw EReadError(SEmfInvalidTransform);
   return X;
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/graphics/EmfRecords.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 
@@ -30,7 +31,7 @@ TEmfRecorderDC::TEmfRecorderDC(const TRect& Frame, int Ppi)
 }
 
 void TEmfRecorderDC::Begin(uint32_t Type) {
-  if (FFinished) throw EInvalidOperation("Metafile já terminado");
+  if (FFinished) throw EInvalidOperation(SMetafileFinished);
   FRecordStart = FBytes.size();
   U32(Type);
   U32(0);

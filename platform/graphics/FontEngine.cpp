@@ -13,6 +13,7 @@
 #include <set>
 #include <tuple>
 
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/graphics/GraphicsInit.h"
 #include "platform/graphics/QtSupport.h"
 #include "platform/rtl/SysUtils.h"
@@ -84,7 +85,7 @@ std::atomic<bool> Initialized{false};
 
 void InitializeGraphics() {
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-    throw EInvalidOperation("InitializeGraphics sem aplicação gráfica do Qt: chame InitializeApplication");
+    throw EInvalidOperation(SGraphicsWithoutQtApplication);
   Initialized = true;
 }
 
@@ -99,7 +100,7 @@ bool GraphicsInitialized() { return Initialized; }
 
 void QtSupport::RequireGraphics() {
   if (!Initialized)
-    throw EInvalidOperation("Gráficos usados antes de InitializeGraphics: chame InitializeApplication no início do programa");
+    throw EInvalidOperation(SGraphicsNotInitialized);
 }
 
 QRawFont QtSupport::RawFont(const TLogFont& Font, double PixelEm) {

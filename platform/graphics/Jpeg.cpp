@@ -5,11 +5,10 @@
 
 #include <jpeglib.h>
 
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
-const char* kInvalidJpeg = "JPEG inválido";
-
 // libjpeg reports errors by calling error_exit, which must not return: it
 // jumps back to the call below, where only plain data is alive.
 struct TJpegError {
@@ -85,7 +84,7 @@ void TJPEGImage::SetData(std::vector<uint8_t> Bytes) {
   TDecoded Info;
   if (Bytes.size() < 4 || Bytes[0] != 0xFF || Bytes[1] != 0xD8 || !Decode(Bytes, Info, nullptr) || Info.Width <= 0 ||
       Info.Height <= 0)
-    throw EInvalidGraphic(kInvalidJpeg);
+    throw EInvalidGraphic(SInvalidJpeg);
   FData = std::move(Bytes);
   FWidth = Info.Width;
   FHeight = Info.Height;
@@ -117,7 +116,7 @@ void TJPEGImage::Draw(TCanvas& Canvas, const TRect& R) {
 
 void TJPEGImage::LoadFromStream(TStream& Stream) {
   int64_t Left = Stream.Size() - Stream.Position();
-  if (Left <= 0) throw EInvalidGraphic(kInvalidJpeg);
+  if (Left <= 0) throw EInvalidGraphic(SInvalidJpeg);
   std::vector<uint8_t> B(static_cast<size_t>(Left));
   Stream.ReadBuffer(B.data(), Left);
   SetData(std::move(B));
@@ -128,7 +127,7 @@ void TJPEGImage::SaveToStream(TStream& Stream) const {
 }
 
 void TJPEGImage::CompressFrom(const TBitmap& Bitmap, int Quality) {
-  if (Bitmap.Empty()) throw EInvalidGraphic(kInvalidJpeg);
+  if (Bitmap.Empty()) throw EInvalidGraphic(SInvalidJpeg);
   jpeg_compress_struct Cinfo;
   TJpegError Err;
   unsigned char* Mem = nullptr;
@@ -139,7 +138,7 @@ void TJPEGImage::CompressFrom(const TBitmap& Bitmap, int Quality) {
   if (setjmp(Err.Jump)) {
     jpeg_destroy_compress(&Cinfo);
     std::free(Mem);
-    throw EInvalidGraphic(kInvalidJpeg);
+    throw EInvalidGraphic(SInvalidJpeg);
   }
   jpeg_create_compress(&Cinfo);
   jpeg_mem_dest(&Cinfo, &Mem, &MemSize);

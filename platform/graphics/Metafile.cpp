@@ -9,9 +9,8 @@
 #include "platform/graphics/EmfPlayer.h"
 #include "platform/graphics/EmfRecorder.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/rtl/SysUtils.h"
-
-static const char* kInvalid = "Metafile inválido";
 
 // Checks the fixed part of an EMF header and returns the file's byte count.
 static uint32_t CheckedTotalSize(const uint8_t* Head) {
@@ -20,21 +19,21 @@ static uint32_t CheckedTotalSize(const uint8_t* Head) {
   uint32_t Sig = R.U32(40), Total = R.U32(48);
   if (Type != TMetafile::EmrHeader || Sig != TMetafile::EmfSignature || HeaderSize < TMetafile::MinHeaderSize ||
       Total < HeaderSize)
-    throw EInvalidGraphic(kInvalid);
+    throw EInvalidGraphic(SInvalidMetafile);
   return Total;
 }
 
 void TMetafile::LoadFromStream(TStream& Stream) {
   uint8_t Head[MinHeaderSize];
-  if (Stream.Read(Head, sizeof Head) != static_cast<int64_t>(sizeof Head)) throw EInvalidGraphic(kInvalid);
+  if (Stream.Read(Head, sizeof Head) != static_cast<int64_t>(sizeof Head)) throw EInvalidGraphic(SInvalidMetafile);
   uint32_t Total = CheckedTotalSize(Head);
   // Never allocate more than the stream can still give.
   int64_t Left = Stream.Size() - Stream.Position();
-  if (static_cast<int64_t>(Total) - MinHeaderSize > Left) throw EInvalidGraphic(kInvalid);
+  if (static_cast<int64_t>(Total) - MinHeaderSize > Left) throw EInvalidGraphic(SInvalidMetafile);
   std::vector<uint8_t> Bytes(Total);
   std::memcpy(Bytes.data(), Head, sizeof Head);
   if (Stream.Read(Bytes.data() + sizeof Head, Total - sizeof Head) != static_cast<int64_t>(Total - sizeof Head))
-    throw EInvalidGraphic(kInvalid);
+    throw EInvalidGraphic(SInvalidMetafile);
   FData = std::move(Bytes);
   TakeFrame();
 }
@@ -44,7 +43,7 @@ void TMetafile::SaveToStream(TStream& Stream) const {
 }
 
 void TMetafile::SetData(std::vector<uint8_t> Bytes) {
-  if (Bytes.size() < MinHeaderSize || CheckedTotalSize(Bytes.data()) != Bytes.size()) throw EInvalidGraphic(kInvalid);
+  if (Bytes.size() < MinHeaderSize || CheckedTotalSize(Bytes.data()) != Bytes.size()) throw EInvalidGraphic(SInvalidMetafile);
   FData = std::move(Bytes);
   TakeFrame();
 }

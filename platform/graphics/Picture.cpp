@@ -4,14 +4,13 @@
 #include <QImage>
 #include <mutex>
 
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/QtSupport.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
-const char* kUnsupported = "Formato de imagem não suportado";
-
 std::vector<uint8_t> ReadRest(TStream& Stream) {
   int64_t Left = Stream.Size() - Stream.Position();
   std::vector<uint8_t> B(static_cast<size_t>(std::max<int64_t>(Left, 0)));
@@ -95,7 +94,7 @@ void TIcon::LoadFromStream(TStream& Stream) {
   QImage Img;
   if (B.size() < 6 || B[0] || B[1] || B[2] != 1 || B[3] ||
       !Img.loadFromData(reinterpret_cast<const uchar*>(B.data()), static_cast<int>(B.size()), "ICO"))
-    throw EInvalidGraphic("Ícone inválido");
+    throw EInvalidGraphic(SInvalidIcon);
   Img = Img.convertToFormat(QImage::Format_ARGB32);
   TBitmap Pixels(Img.width(), Img.height());
   for (int Y = 0; Y < Img.height(); ++Y) {
@@ -136,7 +135,7 @@ void TPicture::LoadFromStream(TStream& Stream) {
   int64_t Got = Stream.Read(Head, sizeof Head);
   Stream.SetPosition(Start);
   const TGraphicClass* C = GraphicClasses::Recognise(Head, static_cast<size_t>(std::max<int64_t>(Got, 0)));
-  if (!C) throw EInvalidGraphic(kUnsupported);
+  if (!C) throw EInvalidGraphic(SUnknownPictureFormat);
   std::unique_ptr<TGraphic> G = C->Create();
   G->LoadFromStream(Stream);
   SetGraphic(std::move(G));
@@ -149,7 +148,7 @@ void TPicture::SaveToStream(TStream& Stream) const {
 void TPicture::LoadFromFile(const std::string& FileName) {
   std::string Ext = ExtractFileExt(FileName);
   const TGraphicClass* C = GraphicClasses::FindByExtension(Ext);
-  if (!C) throw EInvalidGraphic(Format("Extensão de arquivo de imagem desconhecida (%s)", {Ext}));
+  if (!C) throw EInvalidGraphic(Format(SUnknownExtension, {Ext}));
   std::unique_ptr<TGraphic> G = C->Create();
   G->LoadFromFile(FileName);
   SetGraphic(std::move(G));

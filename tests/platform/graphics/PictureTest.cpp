@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImage>
 
+#include "platform/graphics/GraphicsConsts.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/rtl/SysUtils.h"
@@ -104,7 +105,7 @@ TEST(PictureTest, RecognisesGraphicsByTheirFirstBytes) {
     Load(Unknown);
     ADD_FAILURE();
   } catch (const EInvalidGraphic& E) {
-    EXPECT_EQ(E.Message(), "Formato de imagem não suportado");
+    EXPECT_EQ(E.Message(), SUnknownPictureFormat);
   }
   std::vector<uint8_t> Cut = Bytes(Bmp);
   Cut.resize(60);

@@ -1,0 +1,20 @@
+#pragma once
+// The texts the graphics library shows, each written once. Format patterns
+// take their arguments through Format (platform/rtl/SysUtils.h).
+
+inline constexpr char SInvalidMetafile[] = "Metafile inválido";
+inline constexpr char SInvalidBitmap[] = "Imagem bitmap inválida";
+inline constexpr char SInvalidDib[] = "Bitmap inválido";
+inline constexpr char SInvalidJpeg[] = "JPEG inválido";
+inline constexpr char SInvalidIcon[] = "Ícone inválido";
+inline constexpr char SUnknownPictureFormat[] = "Formato de imagem não suportado";
+inline constexpr char SUnknownExtension[] = "Extensão de arquivo de imagem desconhecida (%s)";
+inline constexpr char SScanLineIndexError[] = "Índice da linha de varredura fora do intervalo";
+inline constexpr char SMetafileFinished[] = "Metafile já terminado";
+inline constexpr char SEmfObjectOutOfTable[] = "Objeto fora da tabela";
+inline constexpr char SEmfInvalidPointCount[] = "Contagem de pontos inválida";
+inline constexpr char SEmfInvalidTransform[] = "Transformação inválida";
+inline constexpr char SGraphicsWithoutQtApplication[] =
+    "InitializeGraphics sem aplicação gráfica do Qt: chame InitializeApplication";
+inline constexpr char SGraphicsNotInitialized[] =
+    "Gráficos usados antes de InitializeGraphics: chame InitializeApplication no início do programa";
