@@ -3,7 +3,9 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/ScopeGuard.h"
+#include "platform/data/DBConsts.h"
 #include "platform/data/DBConvert.h"
 #include "platform/rtl/LocaleCase.h"
 
@@ -53,7 +55,7 @@ void TRecordStore::PutFloat(double V) {
 }
 
 void TRecordStore::PutBytes(TDbValueKind Kind, const void* Data, size_t Size) {
-  if (Size > UINT32_MAX) throw EDatabaseError("Valor grande demais para um campo");
+  if (Size > UINT32_MAX) throw EDatabaseError(SValueTooLarge);
   int64_t Off = static_cast<int64_t>(FBytes.size());
   if (Size) FBytes.append(static_cast<const char*>(Data), Size);
   FCells.push_back({Off, static_cast<uint32_t>(Size), Kind});
@@ -71,7 +73,7 @@ void TRecordStore::Put(const TDbValue& V) {
 // ---- TFields
 
 TField* TFields::Fields(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError("Índice da lista fora dos limites (" + IntToStr(Index) + ")");
+  if (Index < 0 || Index >= Count()) throw EListError(Format(SListIndexError, {Index}));
   return FList[static_cast<size_t>(Index)];
 }
 
@@ -83,7 +85,7 @@ TField* TFields::FindField(std::string_view Name) const {
 
 TField* TFields::FieldByName(std::string_view Name) const {
   TField* F = FindField(Name);
-  if (!F) throw EDatabaseError("Campo '" + std::string(Name) + "' não encontrado");
+  if (!F) throw EDatabaseError(Format(SFieldNotFound, {Name}));
   return F;
 }
 
@@ -116,11 +118,11 @@ void TDataSet::Destroying() {
 }
 
 void TDataSet::CheckActive() const {
-  if (!FActive) throw EDatabaseError("Não é possível executar esta operação em um conjunto de dados fechado");
+  if (!FActive) throw EDatabaseError(SDataSetClosed);
 }
 
 void TDataSet::CheckInactive() const {
-  if (FActive) throw EDatabaseError("Não é possível executar esta operação em um conjunto de dados aberto");
+  if (FActive) throw EDatabaseError(SDataSetOpen);
 }
 
 void TDataSet::SetActive(bool Value) {
@@ -155,7 +157,7 @@ void TDataSet::DoOpen() {
     if (!KeepRecordsOnClose()) FRecords.Reset(0);
     InternalOpen();
     if (FRecords.Columns() != FFieldDefs.Count()) {
-      if (FRecords.Count() != 0) throw EDatabaseError("Os registros não correspondem às definições de campo");
+      if (FRecords.Count() != 0) throw EDatabaseError(SRecordsMismatch);
       FRecords.Reset(FFieldDefs.Count());
     }
     CreateFields();
@@ -275,7 +277,7 @@ bool TDataSet::BookmarkValid(const TBookmark& B) const {
 void TDataSet::GotoBookmark(const TBookmark& B) {
   CheckActive();
   if (!B.Assigned()) return;
-  if (!BookmarkValid(B)) throw EDatabaseError("Registro não encontrado");
+  if (!BookmarkValid(B)) throw EDatabaseError(SRecordNotFound);
   FCurrent = B.Record;
   FBOF = FEOF = false;
 }
@@ -287,7 +289,7 @@ int TDataSet::CompareBookmarks(const TBookmark& A, const TBookmark& B) const {
 
 std::unique_ptr<TStream> TDataSet::CreateBlobStream(TField* Field) const {
   if (!Field || Field->DataSet() != this || !Field->IsBlob())
-    throw EDatabaseError("Campo '" + (Field ? Field->FieldName() : std::string()) + "' não é um campo BLOB");
+    throw EDatabaseError(Format(SNotBlobField, {Field ? Field->FieldName() : std::string()}));
   auto S = std::make_unique<TMemoryStream>();
   static_cast<TBlobField*>(Field)->SaveToStream(*S);
   S->SetPosition(0);
@@ -315,7 +317,7 @@ TParam* TParams::FindParam(std::string_view Name) const {
 
 TParam* TParams::ParamByName(std::string_view Name) const {
   TParam* P = FindParam(Name);
-  if (!P) throw EDatabaseError("Parâmetro '" + std::string(Name) + "' não encontrado");
+  if (!P) throw EDatabaseError(Format(SParamNotFound, {Name}));
   return P;
 }
 

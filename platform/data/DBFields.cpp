@@ -1,5 +1,6 @@
 // The field class tree: how each kind of field reads the stored value.
 #include "platform/data/DB.h"
+#include "platform/data/DBConsts.h"
 #include "platform/data/DBConvert.h"
 #include "platform/data/DBFormat.h"
 #include "platform/rtl/DateFormat.h"
@@ -47,7 +48,7 @@ const TClassInfo& FieldClassOf(TFieldType DataType) {
     case ftGraphic: return TGraphicField::StaticClassInfo();
     case ftUnknown: break;
   }
-  throw EDatabaseError("Tipo de campo desconhecido");
+  throw EDatabaseError(SUnknownFieldType);
 }
 
 const char* FieldTypeName(TFieldType DataType) {
@@ -66,7 +67,7 @@ TDbCell TField::Cell() const { return FDataSet ? FDataSet->CurrentCell(FFieldNo)
 bool TField::IsNull() const { return Cell().Kind == TDbValueKind::Null; }
 
 void TField::AccessError(const char* TypeName) const {
-  throw EDatabaseError("Não é possível acessar o campo '" + FFieldName + "' como tipo " + TypeName);
+  throw EDatabaseError(Format(SFieldAccessError, {FFieldName, TypeName}));
 }
 
 Variant TField::AsVariant() const {

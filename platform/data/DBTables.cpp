@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "platform/data/DBConsts.h"
 #include "platform/data/DBFormat.h"
 #include "platform/rtl/LocaleCase.h"
 
@@ -111,17 +112,17 @@ void TDBDataSet::SetDatabaseName(const std::string& V) {
 }
 
 void TDBDataSet::RaiseSQLite(sqlite3* Db, const std::string& Context) {
-  throw EDatabaseError(Context + ": " + (Db ? sqlite3_errmsg(Db) : "sem memória"));
+  throw EDatabaseError(Format(SSQLiteError, {Context, Db ? sqlite3_errmsg(Db) : SOutOfMemory}));
 }
 
 sqlite3* TDBDataSet::OpenDatabase(const std::string& Path, bool Write) {
-  if (Path.empty()) throw EDatabaseError("Nome do banco de dados não informado");
+  if (Path.empty()) throw EDatabaseError(SDatabaseNameMissing);
   sqlite3* Db = nullptr;
   int Flags = Write ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
   if (sqlite3_open_v2(Path.c_str(), &Db, Flags, nullptr) != SQLITE_OK) {
-    std::string Msg = Db ? sqlite3_errmsg(Db) : "sem memória";
+    std::string Msg = Db ? sqlite3_errmsg(Db) : SOutOfMemory;
     sqlite3_close(Db);
-    throw EDatabaseError("Não foi possível abrir o banco de dados '" + Path + "': " + Msg);
+    throw EDatabaseError(Format(SDatabaseOpenError, {Path, Msg}));
   }
   sqlite3_busy_timeout(Db, 5000);
   return Db;
@@ -132,10 +133,10 @@ void TDBDataSet::InternalOpen() {
   std::string SQL = SelectSQL();
   const char* Tail = nullptr;
   if (sqlite3_prepare_v2(FDb, SQL.c_str(), static_cast<int>(SQL.size()), &FStmt, &Tail) != SQLITE_OK)
-    RaiseSQLite(FDb, "Erro no SQL");
-  if (!FStmt) throw EDatabaseError("O texto SQL está vazio");
+    RaiseSQLite(FDb, SSQLErrorInSQL);
+  if (!FStmt) throw EDatabaseError(SEmptySQL);
   int Cols = sqlite3_column_count(FStmt);
-  if (Cols == 0) throw EDatabaseError("O comando SQL não retorna um conjunto de registros");
+  if (Cols == 0) throw EDatabaseError(SNoResultSet);
   BindParams(FStmt);
 
   // Names and declared types before the first step: a statement that has no
@@ -183,7 +184,7 @@ bool TDBDataSet::StepRow() {
     FStmt = nullptr;
     return false;
   }
-  if (Rc != SQLITE_ROW) RaiseSQLite(FDb, "Erro ao ler registros");
+  if (Rc != SQLITE_ROW) RaiseSQLite(FDb, SSQLErrorReading);
   TRecordStore& R = Records();
   int Cols = R.Columns();
   for (int I = 0; I < Cols; ++I) {
@@ -224,7 +225,7 @@ void TTable::SetTableName(const std::string& V) {
 }
 
 std::string TTable::SelectSQL() const {
-  if (FTableName.empty()) throw EDatabaseError("Nome da tabela não informado");
+  if (FTableName.empty()) throw EDatabaseError(STableNameMissing);
   std::string Quoted = "\"";
   for (char C : FTableName) {
     if (C == '"') Quoted += '"';
@@ -279,7 +280,7 @@ void TQuery::BindParams(sqlite3_stmt* Stmt) const {
   int N = sqlite3_bind_parameter_count(Stmt);
   for (int I = 1; I <= N; ++I) {
     const char* Raw = sqlite3_bind_parameter_name(Stmt, I);
-    if (!Raw || Raw[0] != ':') throw EDatabaseError("Parâmetro sem nome no SQL: use :Nome");
+    if (!Raw || Raw[0] != ':') throw EDatabaseError(SUnnamedParam);
     TParam* P = FParams.ParamByName(Raw + 1);
     const TDbValue& V = P->Value();
     int Rc;
@@ -336,7 +337,7 @@ void TQuery::BindParams(sqlite3_stmt* Stmt) const {
       }
       if (AsText) Rc = sqlite3_bind_text64(Stmt, I, Text.data(), Text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     }
-    if (Rc != SQLITE_OK) RaiseSQLite(sqlite3_db_handle(Stmt), "Erro no parâmetro '" + P->Name() + "'");
+    if (Rc != SQLITE_OK) RaiseSQLite(sqlite3_db_handle(Stmt), Format(SSQLErrorInParam, {P->Name()}));
   }
 }
 
@@ -358,14 +359,14 @@ void TQuery::ExecSQL() {
   FRowsAffected = 0;
   while (P < End) {
     const char* Tail = nullptr;
-    if (sqlite3_prepare_v2(Db, P, static_cast<int>(End - P), &Stmt, &Tail) != SQLITE_OK) RaiseSQLite(Db, "Erro no SQL");
+    if (sqlite3_prepare_v2(Db, P, static_cast<int>(End - P), &Stmt, &Tail) != SQLITE_OK) RaiseSQLite(Db, SSQLErrorInSQL);
     P = Tail;
     if (!Stmt) continue;  // only blanks or comments left
     BindParams(Stmt);
     int Rc;
     while ((Rc = sqlite3_step(Stmt)) == SQLITE_ROW) {
     }
-    if (Rc != SQLITE_DONE) RaiseSQLite(Db, "Erro ao executar o SQL");
+    if (Rc != SQLITE_DONE) RaiseSQLite(Db, SSQLErrorExecuting);
     FRowsAffected = sqlite3_changes64(Db);
     sqlite3_finalize(Stmt);
     Stmt = nullptr;

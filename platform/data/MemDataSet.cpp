@@ -1,5 +1,7 @@
 #include "platform/data/MemDataSet.h"
 
+#include "platform/data/DBConsts.h"
+
 const TClassInfo& TMemoryDataSet::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TMemoryDataSet>("TMemoryDataSet", &TDataSet::StaticClassInfo());
   return Info;
@@ -11,11 +13,10 @@ TMemoryDataSet::~TMemoryDataSet() { Close(); }
 
 void TMemoryDataSet::AppendRecord(const std::vector<TDbValue>& Values) {
   if (static_cast<int>(Values.size()) != FieldDefs().Count())
-    throw EDatabaseError("O registro tem " + IntToStr(static_cast<int64_t>(Values.size())) + " valores para " +
-                         IntToStr(FieldDefs().Count()) + " campos");
+    throw EDatabaseError(Format(SRecordValueCount, {Values.size(), FieldDefs().Count()}));
   TRecordStore& R = Records();
   if (R.Columns() != FieldDefs().Count()) {
-    if (R.Count() != 0) throw EDatabaseError("Os registros não correspondem às definições de campo");
+    if (R.Count() != 0) throw EDatabaseError(SRecordsMismatch);
     R.Reset(FieldDefs().Count());
   }
   for (const TDbValue& V : Values) R.Put(V);
@@ -28,5 +29,5 @@ void TMemoryDataSet::EmptyDataSet() {
 }
 
 void TMemoryDataSet::InternalOpen() {
-  if (FieldDefs().Count() == 0) throw EDatabaseError("O conjunto de dados não tem campos");
+  if (FieldDefs().Count() == 0) throw EDatabaseError(SDataSetNoFields);
 }

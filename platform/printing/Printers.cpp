@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Canvas.h"
 #include "platform/printing/PrinterList.h"
+#include "platform/printing/PrintingConsts.h"
 
 TPrinter::TPrinter() { Refresh(); }
 
@@ -26,8 +27,8 @@ int TPrinter::PrinterIndex() const {
 }
 
 void TPrinter::SetPrinterIndex(int Index) {
-  if (FJob) throw EPrinter("Printing in progress");
-  if (Index < -1 || Index >= static_cast<int>(FDrivers.size())) throw EPrinter("Printer index out of range");
+  if (FJob) throw EPrinter(SPrinting);
+  if (Index < -1 || Index >= static_cast<int>(FDrivers.size())) throw EPrinter(SPrinterIndexError);
   std::shared_ptr<TPrinterDriver> D;
   if (Index >= 0) {
     D = FDrivers[static_cast<size_t>(Index)];
@@ -60,7 +61,7 @@ void TPrinter::SetDeviceMode(const TDeviceMode& Mode) {
 }
 
 void TPrinter::ResetDeviceMode() {
-  if (FJob) throw EPrinter("Printing in progress");
+  if (FJob) throw EPrinter(SPrinting);
   FModeValid = false;
 }
 
@@ -71,12 +72,12 @@ std::vector<TPaperInfo> TPrinter::Papers() { return FDriver ? FDriver->Papers() 
 std::vector<TBinInfo> TPrinter::Bins() { return FDriver ? FDriver->Bins() : std::vector<TBinInfo>{}; }
 
 void TPrinter::CheckPrinting() const {
-  if (!FJob) throw EPrinter("Printer is not currently printing");
+  if (!FJob) throw EPrinter(SNotPrinting);
 }
 
 void TPrinter::BeginDoc() {
-  if (FJob) throw EPrinter("Printing in progress");
-  if (!FDriver) throw EPrinter("There is no default printer currently selected");
+  if (FJob) throw EPrinter(SPrinting);
+  if (!FDriver) throw EPrinter(SNoDefaultPrinter);
   FAborted = false;
   FJob = FDriver->StartDoc(DeviceMode(), FTitle);
   FPageNumber = 1;

@@ -33,8 +33,8 @@ public:
   // The selected printer's index: after SetPrinterIndex(-1) the default
   // printer's; -1 only when there are no printers.
   int PrinterIndex() const;
-  // -1 selects the default printer. Raises EPrinter "Printer index out of
-  // range" past the list and "Printing in progress" during a job.
+  // -1 selects the default printer. Raises EPrinter (SPrinterIndexError) past
+  // the list and (SPrinting) during a job.
   void SetPrinterIndex(int Index);
   std::string PrinterName() const;
   // The selected printer's driver and port; empty without printers.
@@ -62,12 +62,12 @@ public:
   void SetTitle(const std::string& Value) { FTitle = Value; }
 
   // Opens a job on the selected printer, named Title, with page 1 open.
-  // Raises EPrinter "Printing in progress" during a job and "There is no
-  // default printer currently selected" without printers.
+  // Raises EPrinter (SPrinting) during a job and (SNoDefaultPrinter) without
+  // printers.
   void BeginDoc();
-  // Ends the page and opens the next. Raises "Printer is not currently printing".
+  // Ends the page and opens the next. Raises EPrinter (SNotPrinting) outside a job.
   void NewPage();
-  // Ends the job and hands it to the spooler. Raises "Printer is not currently printing".
+  // Ends the job and hands it to the spooler. Raises EPrinter (SNotPrinting) outside a job.
   void EndDoc();
   // Throws the job away; does nothing outside a job.
   void Abort();

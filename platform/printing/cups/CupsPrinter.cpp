@@ -15,6 +15,7 @@
 #include "platform/printing/PaperSizes.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
+#include "platform/printing/PrintingConsts.h"
 
 namespace {
 struct TDestGuard {
@@ -203,7 +204,7 @@ public:
     FDriver.Configure(FPrinter, Mode);
     FPrinter.setDocName(QString::fromStdString(Title));
     FPrinter.setFullPage(false);
-    if (!FPainter.begin(&FPrinter)) throw EPrinter("Printer selected is not valid");
+    if (!FPainter.begin(&FPrinter)) throw EPrinter(SInvalidPrinter);
     StartPage(Mode);
   }
   ~TCupsJob() override {

@@ -4,6 +4,7 @@
 
 #include <charconv>
 
+#include "platform/data/DBConsts.h"
 #include "platform/data/DBFormat.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/rtl/FormatSettings.h"
@@ -150,7 +151,7 @@ TEST(DataSetTest, FieldLookupIgnoresCase) {
     D.FieldByName("Missing");
     FAIL();
   } catch (const EDatabaseError& E) {
-    EXPECT_EQ(E.Message(), "Campo 'Missing' não encontrado");
+    EXPECT_EQ(E.Message(), Format(SFieldNotFound, {"Missing"}));
   }
   EXPECT_EQ(F->DisplayLabel(), "Name");
   F->SetDisplayLabel("Nome");
@@ -413,7 +414,7 @@ TEST(FieldTest, AccessErrorNamesFieldAndType) {
     D.FieldByName("Flag")->AsDateTime();
     FAIL();
   } catch (const EDatabaseError& E) {
-    EXPECT_EQ(E.Message(), "Não é possível acessar o campo 'Flag' como tipo DateTime");
+    EXPECT_EQ(E.Message(), Format(SFieldAccessError, {"Flag", "DateTime"}));
   }
 }
 
@@ -462,6 +463,6 @@ TEST(ParamTest, TypedSettersSetTheTypeAndLookupIgnoresCase) {
     P.ParamByName("x");
     FAIL();
   } catch (const EDatabaseError& E) {
-    EXPECT_EQ(E.Message(), "Parâmetro 'x' não encontrado");
+    EXPECT_EQ(E.Message(), Format(SParamNotFound, {"x"}));
   }
 }

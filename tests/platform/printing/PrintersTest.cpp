@@ -8,6 +8,7 @@
 #include "platform/app/Application.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/printing/PrinterList.h"
+#include "platform/printing/PrintingConsts.h"
 #include "platform/printing/VirtualPrinter.h"
 #include "tests/platform/printing/PdfProbe.h"
 #include "tests/platform/printing/VirtualPrinterFixture.h"
@@ -30,7 +31,7 @@ TEST_F(PrintersTest, WithoutPrintersEverythingAnswersEmptyAndJobsRefuse) {
     P.BeginDoc();
     FAIL();
   } catch (const EPrinter& E) {
-    EXPECT_EQ(E.Message(), "There is no default printer currently selected");
+    EXPECT_EQ(E.Message(), SNoDefaultPrinter);
   }
   EXPECT_THROW(P.NewPage(), EPrinter);
   EXPECT_THROW(P.EndDoc(), EPrinter);
@@ -57,7 +58,7 @@ TEST_F(PrintersTest, IndexMinusOneSelectsTheDefaultAndEachObjectHasItsOwnChoice)
     Private.SetPrinterIndex(2);
     FAIL();
   } catch (const EPrinter& E) {
-    EXPECT_EQ(E.Message(), "Printer index out of range");
+    EXPECT_EQ(E.Message(), SPrinterIndexError);
   }
 }
 

@@ -1,0 +1,8 @@
+#pragma once
+// The texts the printing library shows, each written once.
+
+inline constexpr char SPrinting[] = "Impressão em andamento";
+inline constexpr char SNotPrinting[] = "A impressora não está imprimindo";
+inline constexpr char SPrinterIndexError[] = "Índice da impressora fora do intervalo";
+inline constexpr char SNoDefaultPrinter[] = "Não há nenhuma impressora padrão selecionada";
+inline constexpr char SInvalidPrinter[] = "A impressora selecionada não é válida";
