@@ -13,6 +13,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "platform/app/AppConsts.h"
 #include "platform/app/ModalResult.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -96,7 +97,7 @@ public:
   template <class T>
   const T& Call(size_t Index) const {
     const T* R = Index < Calls.size() ? Calls[Index]->template As<T>() : nullptr;
-    if (!R) throw EInvalidOperation("O diálogo " + std::to_string(Index) + " não é " + typeid(T).name());
+    if (!R) throw EInvalidOperation(Format(SDialogCallType, {Index, typeid(T).name()}));
     return *R;
   }
   template <class T>
@@ -114,7 +115,7 @@ public:
   void Accept(std::function<void(T&)> Edit = nullptr) {
     Answers.push_back([Edit](TDialogRequest& Request) {
       T* R = Request.As<T>();
-      if (!R) throw EInvalidOperation(std::string("O diálogo pedido não é ") + typeid(T).name());
+      if (!R) throw EInvalidOperation(Format(SDialogRequestType, {typeid(T).name()}));
       if (Edit) Edit(*R);
       return mrOk;
     });

@@ -1,5 +1,6 @@
 #include "platform/app/Dialogs.h"
 
+#include "platform/app/AppConsts.h"
 #include "platform/app/Application.h"
 #include "platform/printing/Printers.h"
 
@@ -19,17 +20,17 @@ std::vector<std::string> Split(const std::string& S, char Sep) {
 
 std::string MsgDlgCaption(TMsgDlgType Type) {
   switch (Type) {
-    case mtWarning: return "Aviso";
-    case mtError: return "Erro";
-    case mtInformation: return "Informação";
-    case mtConfirmation: return "Confirmação";
+    case mtWarning: return SMsgDlgWarning;
+    case mtError: return SMsgDlgError;
+    case mtInformation: return SMsgDlgInformation;
+    case mtConfirmation: return SMsgDlgConfirm;
     default: return Application ? Application->Title() : std::string();
   }
 }
 
 std::string MsgDlgButtonCaption(TMsgDlgBtn B) {
-  static const char* const Texts[] = {"Sim",     "Não",   "OK",             "Cancelar",       "Abortar", "Repetir",
-                                      "Ignorar", "Todos", "Não para todos", "Sim para todos", "Ajuda"};
+  static const char* const Texts[] = {SMsgDlgYes,    SMsgDlgNo,  SMsgDlgOK,      SMsgDlgCancel,   SMsgDlgAbort, SMsgDlgRetry,
+                                      SMsgDlgIgnore, SMsgDlgAll, SMsgDlgNoToAll, SMsgDlgYesToAll, SMsgDlgHelp};
   return Texts[B];
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/forms/Forms.h"
+#include "platform/forms/FormsConsts.h"
 #include "platform/forms/WidgetBridge.h"
 #include "platform/graphics/FontEngine.h"
 
@@ -181,7 +182,7 @@ void TControl::SetAlign(TAlign V) {
 void TControl::SetParent(TWinControl* AParent) {
   if (AParent == FParent) return;
   for (const TControl* P = AParent; P; P = P->FParent)
-    if (P == this) throw EInvalidOperation("Um controle não pode ser pai de si mesmo");
+    if (P == this) throw EInvalidOperation(SControlParentSetToSelf);
   if (FParent) FParent->RemoveControl(this);
   if (AParent) AParent->InsertControl(this);
 }

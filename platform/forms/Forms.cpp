@@ -9,6 +9,7 @@
 
 #include "platform/app/Application.h"
 #include "platform/classes/ScopeGuard.h"
+#include "platform/forms/FormsConsts.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/forms/WidgetBridge.h"
 
@@ -173,8 +174,8 @@ void TForm::Show() {
 }
 
 TModalResult TForm::ShowModal() {
-  if (!Application) throw EInvalidOperation("ShowModal sem aplicação: chame InitializeForms");
-  if (Visible() || FModal) throw EInvalidOperation("Não é possível tornar modal uma janela visível");
+  if (!Application) throw EInvalidOperation(SShowModalWithoutApplication);
+  if (Visible() || FModal) throw EInvalidOperation(SCannotShowModal);
   FModal = true;
   FModalResult = mrNone;
   Widget()->setWindowModality(Qt::ApplicationModal);

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "platform/app/AppConsts.h"
+#include "platform/forms/FormsConsts.h"
 #include "platform/printing/cups/QtPrinterMode.h"
 
 namespace {
@@ -91,8 +93,8 @@ TModalResult ShowInputBox(TInputRequest& R) {
   D.setWindowTitle(Q(R.Caption));
   D.setLabelText(Q(R.Prompt));
   D.setTextValue(Q(R.Value));
-  D.setOkButtonText("OK");
-  D.setCancelButtonText("Cancelar");
+  D.setOkButtonText(SMsgDlgOK);
+  D.setCancelButtonText(SMsgDlgCancel);
   if (D.exec() != QDialog::Accepted) return mrCancel;
   R.Value = D.textValue().toStdString();
   return mrOk;
@@ -135,7 +137,7 @@ public:
   TModalResult Execute(TDialogRequest& Request) override {
     auto It = Handlers().find(typeid(Request));
     if (It == Handlers().end())
-      throw EInvalidOperation(std::string("Nenhum diálogo Qt para ") + typeid(Request).name());
+      throw EInvalidOperation(Format(SNoQtDialog, {typeid(Request).name()}));
     if (Headless(Request)) return mrCancel;
     return It->second(Request);
   }
@@ -187,7 +189,7 @@ bool RunQtPrinterSetupDialog(TPrinterSetupData& Data, const TQtPrintDialogExec& 
   PreparePrinter(P, Data.PrinterName, Data.DeviceMode);
   QPrintDialog D(&P);
   D.setOptions(QAbstractPrintDialog::PrintShowPageSize);
-  D.setWindowTitle(QString::fromUtf8("Configurar impressão"));
+  D.setWindowTitle(QString::fromUtf8(SPrinterSetupCaption));
   TDeviceMode Shown = DeviceModeOfQPrinter(P);
   if (!Exec(D, P)) return false;
   if (!P.printerName().isEmpty()) Data.PrinterName = P.printerName().toStdString();

@@ -1,0 +1,24 @@
+#pragma once
+// The texts the application library shows, each written once: the captions and
+// buttons of message dialogs, and its errors. Format patterns take their
+// arguments through Format (platform/rtl/SysUtils.h).
+
+inline constexpr char SMsgDlgWarning[] = "Aviso";
+inline constexpr char SMsgDlgError[] = "Erro";
+inline constexpr char SMsgDlgInformation[] = "Informação";
+inline constexpr char SMsgDlgConfirm[] = "Confirmação";
+inline constexpr char SMsgDlgYes[] = "Sim";
+inline constexpr char SMsgDlgNo[] = "Não";
+inline constexpr char SMsgDlgOK[] = "OK";
+inline constexpr char SMsgDlgCancel[] = "Cancelar";
+inline constexpr char SMsgDlgAbort[] = "Abortar";
+inline constexpr char SMsgDlgRetry[] = "Repetir";
+inline constexpr char SMsgDlgIgnore[] = "Ignorar";
+inline constexpr char SMsgDlgAll[] = "Todos";
+inline constexpr char SMsgDlgNoToAll[] = "Não para todos";
+inline constexpr char SMsgDlgYesToAll[] = "Sim para todos";
+inline constexpr char SMsgDlgHelp[] = "Ajuda";
+
+// The scripted dialog service
+inline constexpr char SDialogCallType[] = "O diálogo %d não é %s";
+inline constexpr char SDialogRequestType[] = "O diálogo pedido não é %s";
