@@ -1,5 +1,6 @@
 #include "lxreport/LXCompress.h"
 
+#include "lxreport/LXConsts.h"
 #include "lxreport/LXError.h"
 
 static constexpr size_t kBlock = 4096;
@@ -76,7 +77,7 @@ bool TLXCompress::NextBit() {
       int64_t Got = FStream->Read(FBuf.data(), static_cast<int64_t>(kBlock));
       FBuf.resize(Got > 0 ? static_cast<size_t>(Got) : 0);
       FBufPos = 0;
-      if (FBuf.empty()) throw ELXError("Compressed page data ends inside a code");
+      if (FBuf.empty()) throw ELXError(SLXCodeCutShort);
     }
     FInByte = FBuf[FBufPos++];
     FBitPos = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "lxreport/LXEvFunctions.h"
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/LocaleCase.h"
@@ -48,7 +49,7 @@ TLXEvEnvironment::TLXEvEnvironment() {}
 TLXEvEnvironment::~TLXEvEnvironment() { TLXEvEnvironment::Clear(); }
 
 TLXEvEmbeddedFunction* TLXEvEnvironment::Entries(int Index) const {
-  if (Index < 0 || Index >= Count()) Error("List index out of bounds (%d)", Index);
+  if (Index < 0 || Index >= Count()) Error(SListIndexError, Index);
   return FEntries[static_cast<size_t>(Index)].get();
 }
 
@@ -172,9 +173,6 @@ void TLXEvEnvironment::Clear() {
 // ---- stream properties ----
 
 namespace {
-// The reader's own message for bytes that do not form a valid stream.
-constexpr const char* InvalidStream = "Formato de stream inválido";
-
 bool IsDataProperty(const std::string& Path) {
   size_t Dot = Path.rfind('.');
   return SameTextAscii(Dot == std::string::npos ? Path : Path.substr(Dot + 1), "DATA");
@@ -207,7 +205,7 @@ void TLXEvEnvironment::ReadNames(TReader& R) {
   int64_t At = R.Position();
   bool DataFollows = !R.EndOfList() && IsDataProperty(R.ReadStr());
   R.SetPosition(At);
-  if (!Names.empty() && !DataFollows) throw EReadError(InvalidStream);
+  if (!Names.empty() && !DataFollows) throw EReadError(SInvalidStreamFormat);
   TUpdateScope<TStrings> Update(*this);
   Clear();
   for (const std::string& N : Names) Add(N);
@@ -223,7 +221,7 @@ void TLXEvEnvironment::ReadData(TReader& R) {
   bool Complete = std::all_of(FEntries.begin(), FEntries.end(), [](const auto& E) { return E != nullptr; });
   if (Exprs.empty() && Complete) return;
   // The names came first; expression k belongs to name k.
-  if (Exprs.size() != static_cast<size_t>(Count())) throw EReadError(InvalidStream);
+  if (Exprs.size() != static_cast<size_t>(Count())) throw EReadError(SInvalidStreamFormat);
   for (size_t K = 0; K < Exprs.size(); ++K) FEntries[K] = TLXEvEmbeddedFunction::CreateWithExpression(Exprs[K]);
   if (IsCompiled())
     for (auto& E : FEntries) CompileEntry(*E);

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "lxreport/LXConsts.h"
+
 enum TLXEvKind : uint8_t { evInteger = 0, evFloat = 1, evString = 2, evBoolean = 3, evError = 4 };
 
 // Fixed-size and copied by value; no heap data. The text (of a string, or the
@@ -73,32 +75,3 @@ std::string ValueToBytes(const TLXEvValue& Value);
 // Unsigned byte order; a prefix is the lower.
 int CompareBytes(std::string_view A, std::string_view B);
 
-// Texts of the expression language (its string table).
-namespace LXExprText {
-inline constexpr const char* True = "True";
-inline constexpr const char* False = "False";
-inline constexpr const char* OperatorNotCompatible = "Operator %s is not compatible with %s expressions";
-inline constexpr const char* CannotOperate = "Cannot %s %s expressions";
-inline constexpr const char* DivideByZero = "Cannot divide by 0";
-inline constexpr const char* UnknownFieldType = "Field %s is of unknown type";
-inline constexpr const char* TooManyArguments = "Too many arguments";
-inline constexpr const char* WrongArguments = "Wrong arguments for %s";
-inline constexpr const char* UnknownType = "Unknown type";
-inline constexpr const char* InvalidSqrt = "Invalid argument to SQRT function";
-inline constexpr const char* DivisionByZero = "Division by Zero";
-inline constexpr const char* ConversionError = "Conversion error";
-inline constexpr const char* MissingArgument = "Missing argument for %s";
-inline constexpr const char* InvalidFormat = "Invalid format or value specified";
-inline constexpr const char* CountPrefix = "COUNT - ";
-inline constexpr const char* UnknownFunction = "Unknown function : %s";
-inline constexpr const char* Missing = "Missing %s";
-inline constexpr const char* ErrorInExpression = "Error in expression : %s";
-inline constexpr const char* IllegalNumeric = "Illegal character in numeric contant ";
-inline constexpr const char* InvalidNot = "Invalid use of NOT";
-inline constexpr const char* NotPrepared = "Evaluator not prepared";
-inline constexpr const char* Recursive = "Recursive calls not allowed";
-inline constexpr const char* TooLong = "Expression too long: more than %d characters";
-inline constexpr const char* TooDeep = "Expression nested too deeply: more than %d levels";
-inline constexpr const char* FieldGone = "Field %s is no longer available";
-inline constexpr const char* Vendor = "Mivo Open Report";
-}  // namespace LXExprText

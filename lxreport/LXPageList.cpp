@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "lxreport/LXCompress.h"
+#include "lxreport/LXConsts.h"
 #include "lxreport/LXError.h"
 #include "platform/classes/ByteReader.h"
 #include "platform/classes/ScopeGuard.h"
@@ -15,7 +16,7 @@ constexpr int64_t kRecordOverhead = 12;  // page number, forward link, back link
 constexpr int64_t kMaxOffset = std::numeric_limits<int32_t>::max();
 constexpr int64_t kWindow = 65536;  // read-ahead of a walk over small records
 
-[[noreturn]] void Damaged(const char* Why) { throw ELXError(std::string("Damaged report file: ") + Why); }
+[[noreturn]] void Damaged(const char* Why) { throw ELXError(Format(SLXDamagedFile, {Why})); }
 
 // The length an EMF's header gives (its bytes from offset 48), or 0 when there is no header.
 uint32_t EmfLength(const std::vector<uint8_t>& B) {
@@ -71,13 +72,13 @@ void TLXPageList::ForgetRecords() {
 }
 
 TStream& TLXPageList::S() {
-  if (!FStream) throw ELXError("The page list has no page stream");
+  if (!FStream) throw ELXError(SLXNoPageStream);
   return *FStream;
 }
 
 int32_t TLXPageList::ReadLink() {
   uint8_t B[4];
-  if (S().Read(B, 4) != 4) Damaged("a page record is cut short");
+  if (S().Read(B, 4) != 4) Damaged(SLXRecordCutShort);
   return TByteReader(B, 4).I32(0);
 }
 
@@ -85,7 +86,7 @@ int32_t TLXPageList::ReadLink() {
 void TLXPageList::ReadRecordHead(int64_t At, int32_t& Number, int64_t& Next) {
   uint8_t B[8];
   S().Seek(At, soBeginning);
-  if (S().Read(B, 8) != 8) Damaged("a page record is cut short");
+  if (S().Read(B, 8) != 8) Damaged(SLXRecordCutShort);
   TByteReader R(B, 8);
   Number = R.I32(0);
   Next = R.I32(4);
@@ -111,13 +112,13 @@ void TLXPageList::ReadFileHeader() {
   TLock Guard(FLock);
   uint8_t H[kHeaderSize];
   S().Seek(0, soBeginning);
-  if (S().Read(H, kHeaderSize) != kHeaderSize) Damaged("the file is shorter than its 128-byte header");
+  if (S().Read(H, kHeaderSize) != kHeaderSize) Damaged(SLXHeaderCutShort);
   TByteReader R(H, kHeaderSize);
   int32_t Count = R.I32(8);
-  if (Count < 0) Damaged("the header gives a negative page count");
+  if (Count < 0) Damaged(SLXNegativePageCount);
   // Every record takes at least its 12 bytes of numbers and links.
   if (Count > 0 && Count > (S().Size() - kHeaderSize) / kRecordOverhead)
-    Damaged("the header gives more pages than the file can hold");
+    Damaged(SLXTooManyPagesForFile);
   FPageCount = Count;
   // The file says how its pages were written, whatever the last file said.
   FCompression = R.U8(25) == 1;
@@ -165,7 +166,7 @@ void TLXPageList::StepForward(TWalk& W) {
   int64_t Ceiling = (FBackward.empty() ? W.Size : FBackward.back()) - kRecordOverhead;
   int64_t Next = FForwardNext;
   int64_t Stride = Next - FForward.back();
-  if (Stride < kRecordOverhead || Next > Ceiling) Damaged("a forward link is out of order");
+  if (Stride < kRecordOverhead || Next > Ceiling) Damaged(SLXForwardLinkOrder);
   int32_t Number;
   int64_t Link;
   bool InWindow = Next >= W.WindowStart && Next + 8 <= W.WindowStart + static_cast<int64_t>(W.Window.size());
@@ -176,7 +177,7 @@ void TLXPageList::StepForward(TWalk& W) {
       W.Window.resize(static_cast<size_t>(std::min(kWindow, W.Size - Next)));
       S().Seek(Next, soBeginning);
       int64_t Got = S().Read(W.Window.data(), static_cast<int64_t>(W.Window.size()));
-      if (Got < 8) Damaged("a page record is cut short");
+      if (Got < 8) Damaged(SLXRecordCutShort);
       W.Window.resize(static_cast<size_t>(Got));
       W.WindowStart = Next;
     }
@@ -184,7 +185,7 @@ void TLXPageList::StepForward(TWalk& W) {
     Number = R.I32(static_cast<size_t>(Next - W.WindowStart));
     Link = R.I32(static_cast<size_t>(Next - W.WindowStart) + 4);
   }
-  if (Number != static_cast<int32_t>(FForward.size()) + 1) Damaged("page numbers are out of order");
+  if (Number != static_cast<int32_t>(FForward.size()) + 1) Damaged(SLXPageNumberOrder);
   FForward.push_back(static_cast<int32_t>(Next));
   FForwardNext = Link;
 }
@@ -195,13 +196,13 @@ void TLXPageList::StepForward(TWalk& W) {
 void TLXPageList::StepBack() {
   int64_t Here = FBackward.back();
   int64_t Floor = FForward.empty() ? kHeaderSize : FForward.back() + kRecordOverhead;
-  if (Here - kRecordOverhead < Floor) Damaged("a back link is out of order");
+  if (Here - kRecordOverhead < Floor) Damaged(SLXBackLinkOrder);
   S().Seek(Here - 4, soBeginning);
   int64_t Prev = ReadLink();
-  if (Prev < Floor || Prev > Here - kRecordOverhead) Damaged("a back link is out of order");
+  if (Prev < Floor || Prev > Here - kRecordOverhead) Damaged(SLXBackLinkOrder);
   S().Seek(Prev, soBeginning);
   int32_t Want = FPageCount - static_cast<int32_t>(FBackward.size());
-  if (ReadLink() != Want) Damaged("page numbers are out of order");
+  if (ReadLink() != Want) Damaged(SLXPageNumberOrder);
   FBackward.push_back(static_cast<int32_t>(Prev));
 }
 
@@ -215,7 +216,7 @@ int64_t TLXPageList::RecordStart(int32_t N) {
   // A gap: walk into it from the nearer known end, in one direction only.
   // A chain found damaged once is not walked again: the next seek tries the other one.
   bool CanForward = !FForward.empty() && !FForwardBlocked, CanBack = !FBackward.empty() && !FBackBlocked;
-  if (!CanForward && !CanBack) Damaged("no page record can be reached");
+  if (!CanForward && !CanBack) Damaged(SLXNoReachableRecord);
   int64_t ForwardSteps = CanForward ? N - Front() : kMaxOffset;
   int64_t BackSteps = CanBack ? Back() + 1 - N : kMaxOffset;
   bool Forward = ForwardSteps <= BackSteps;
@@ -249,13 +250,13 @@ void TLXPageList::SeekToFirst() {
 
 void TLXPageList::SeekToLast() {
   TLock Guard(FLock);
-  if (FPageCount < 1) Damaged("there is no page record");
+  if (FPageCount < 1) Damaged(SLXNoPageRecord);
   S().Seek(RecordStart(FPageCount), soBeginning);
 }
 
 void TLXPageList::SeekToPage(int32_t N) {
   TLock Guard(FLock);
-  if (N < 1 || N > FPageCount) throw ELXError("There is no page " + std::to_string(N));
+  if (N < 1 || N > FPageCount) throw ELXError(Format(SLXNoSuchPage, {N}));
   S().Seek(RecordStart(N), soBeginning);
 }
 
@@ -267,7 +268,7 @@ void TLXPageList::AddPage(const TMetafile& Metafile) {
   TMemoryStream Data;
   if (FCompression) {
     const auto& Bytes = Metafile.Data();
-    if (Bytes.size() > static_cast<size_t>(kMaxOffset)) throw ELXError("A page is too large to store");
+    if (Bytes.size() > static_cast<size_t>(kMaxOffset)) throw ELXError(SLXPageTooLarge);
     Data.WriteInt32(static_cast<int32_t>(Bytes.size()));
     TLXCompress Encoder(&Data, true);
     Encoder.CompressBuffer(Bytes.data(), Bytes.size());
@@ -276,10 +277,10 @@ void TLXPageList::AddPage(const TMetafile& Metafile) {
     Metafile.SaveToStream(Data);
   }
   int64_t Start = FStream ? S().Size() : kHeaderSize;
-  if (FPageCount > 0 && Start < kHeaderSize) Damaged("the page stream lost its header");
+  if (FPageCount > 0 && Start < kHeaderSize) Damaged(SLXHeaderLost);
   int64_t End = std::max(Start, kHeaderSize) + kRecordOverhead + Data.Size();
-  if (End > kMaxOffset) throw ELXError("The report is too large: stored pages cannot pass 2 GiB");
-  if (FPageCount == std::numeric_limits<int32_t>::max()) throw ELXError("Too many pages");
+  if (End > kMaxOffset) throw ELXError(SLXReportTooLarge);
+  if (FPageCount == std::numeric_limits<int32_t>::max()) throw ELXError(SLXTooManyPages);
 
   ++FPageCount;
   if (FPageCount == 1) WriteFileHeader();
@@ -310,18 +311,18 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
   int32_t Number;
   int64_t Forward;
   ReadRecordHead(Start, Number, Forward);
-  if (Number != N) Damaged("page numbers are out of order");
+  if (Number != N) Damaged(SLXPageNumberOrder);
   // The record ends at its forward link, which may not reach into the next known record.
   int64_t NextStart = Size;
   if (N < static_cast<int32_t>(FForward.size())) NextStart = FForward[N];
   else if (N < FPageCount && N >= FPageCount - static_cast<int32_t>(FBackward.size()))
     NextStart = FBackward[FPageCount - N - 1];
   int64_t DataEnd = Forward - 4;  // the back link follows the data directly
-  if (DataEnd < Start + 8 || Forward > NextStart) Damaged("a forward link does not end its record");
+  if (DataEnd < Start + 8 || Forward > NextStart) Damaged(SLXForwardLinkInsideRecord);
   // The whole of the page's data in one read.
   std::vector<uint8_t> Data(static_cast<size_t>(DataEnd - Start - 8));
   if (S().Read(Data.data(), static_cast<int64_t>(Data.size())) != static_cast<int64_t>(Data.size()))
-    Damaged("a page record is cut short");
+    Damaged(SLXRecordCutShort);
   // The metafile takes the bytes it is made of; its header says how many (the
   // record may hold more).
   auto Page = std::make_unique<TMetafile>();
@@ -334,17 +335,17 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
     int64_t Count = Data.size() >= 4 ? D.ReadInt32() : -1;
     int64_t Coded = static_cast<int64_t>(Data.size()) - 4;
     // Every coded byte costs at least one bit.
-    if (Count < 0 || Count > Coded * 8) Damaged("a compressed page claims more bytes than it holds");
+    if (Count < 0 || Count > Coded * 8) Damaged(SLXCompressedCountTooLarge);
     std::vector<uint8_t> Bytes(static_cast<size_t>(Count));
     {
       TLXCompress Decoder(&D, false);
       Decoder.ExpandBuffer(Bytes.data(), Bytes.size());
       Decoder.Finish();
     }
-    if (D.Position() != static_cast<int64_t>(Data.size())) Damaged("compressed page data does not fill its record");
+    if (D.Position() != static_cast<int64_t>(Data.size())) Damaged(SLXCompressedDataShort);
     Take(Bytes);
   } else {
-    if (EmfLength(Data) > Data.size()) Damaged("a page metafile is larger than its record");
+    if (EmfLength(Data) > Data.size()) Damaged(SLXMetafileTooLarge);
     Take(Data);
   }
   // The metafile may hold fewer bytes than its record: go to the record's end,
@@ -378,7 +379,7 @@ void TLXPageList::LoadFromStream(std::unique_ptr<TLXStream> NewStream) {
 
 void TLXPageList::SaveToFile(const std::string& FileName) {
   TLock Guard(FLock);
-  if (!FStream) throw ELXError("There are no pages to save");
+  if (!FStream) throw ELXError(SLXNoPagesToSave);
   TFileStream F(FileName, fmCreate);
   FStream->SaveToStream(F);
 }

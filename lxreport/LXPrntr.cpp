@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "lxreport/LXConsts.h"
 #include "lxreport/LXError.h"
 #include "platform/app/Application.h"
 #include "platform/classes/ScopeGuard.h"
@@ -118,7 +119,7 @@ int32_t TLXPrinter::PaperLengthValue() const {
 // ---- Generation run
 
 void TLXPrinter::BeginDoc() {
-  if (FStatus != lxsReady) throw ELXError("LXPrinter not ready");
+  if (FStatus != lxsReady) throw ELXError(SLXPrinterNotReady);
   FPageMetafile.reset();
   FAvailablePages = 0;
   FCancelled = false;
@@ -179,7 +180,7 @@ void TLXPrinter::OpenPrinterPage() {
 }
 
 void TLXPrinter::NewPage() {
-  if (FStatus != lxsBusy) throw ELXError("Illegal call to NewPage");
+  if (FStatus != lxsBusy) throw ELXError(SLXIllegalNewPage);
   if (FPageNumber > 0) {
     if (FDestination == lxdMetafile) CloseMetafilePage(true);
     else if (FPageMetafile) CloseMetafilePage(false);

@@ -1,5 +1,6 @@
 #include "lxreport/forms/LXProgress.h"
 
+#include "lxreport/LXConsts.h"
 #include "platform/app/Application.h"
 
 const TClassInfo& TLXProgressForm::StaticClassInfo() {
@@ -8,7 +9,7 @@ const TClassInfo& TLXProgressForm::StaticClassInfo() {
 }
 
 TLXProgressForm::TLXProgressForm(TComponent* AOwner) : TForm(AOwner) {
-  SetCaption("Printing progress");
+  SetCaption(SLXProgressCaption);
   SetBorderStyle(bsDialog);
   SetFormStyle(fsStayOnTop);
   SetPosition(poScreenCenter);
@@ -26,7 +27,7 @@ TLXProgressForm::TLXProgressForm(TComponent* AOwner) : TForm(AOwner) {
   CancelButton->SetName("CancelButton");
   CancelButton->SetParent(this);
   CancelButton->SetBounds(36, 60, 75, 25);
-  CancelButton->SetCaption("Cancel");
+  CancelButton->SetCaption(SLXCancel);
   CancelButton->OnClick = [this](TObject* Sender) { CancelButtonClick(Sender); };
 
   Gauge = new TProgressBar(this);

@@ -1,0 +1,69 @@
+#pragma once
+// The texts of the band report library, each written once: its errors (English,
+// as the library raises them), the texts of its windows, and the expression
+// language's texts. Format patterns take their arguments through Format
+// (platform/rtl/SysUtils.h).
+
+// Stored pages: "Damaged report file: <why>"
+inline constexpr char SLXDamagedFile[] = "Damaged report file: %s";
+inline constexpr char SLXRecordCutShort[] = "a page record is cut short";
+inline constexpr char SLXHeaderCutShort[] = "the file is shorter than its 128-byte header";
+inline constexpr char SLXNegativePageCount[] = "the header gives a negative page count";
+inline constexpr char SLXTooManyPagesForFile[] = "the header gives more pages than the file can hold";
+inline constexpr char SLXForwardLinkOrder[] = "a forward link is out of order";
+inline constexpr char SLXBackLinkOrder[] = "a back link is out of order";
+inline constexpr char SLXPageNumberOrder[] = "page numbers are out of order";
+inline constexpr char SLXNoReachableRecord[] = "no page record can be reached";
+inline constexpr char SLXNoPageRecord[] = "there is no page record";
+inline constexpr char SLXHeaderLost[] = "the page stream lost its header";
+inline constexpr char SLXForwardLinkInsideRecord[] = "a forward link does not end its record";
+inline constexpr char SLXCompressedCountTooLarge[] = "a compressed page claims more bytes than it holds";
+inline constexpr char SLXCompressedDataShort[] = "compressed page data does not fill its record";
+inline constexpr char SLXMetafileTooLarge[] = "a page metafile is larger than its record";
+
+// Stored pages: other errors
+inline constexpr char SLXNoPageStream[] = "The page list has no page stream";
+inline constexpr char SLXNoSuchPage[] = "There is no page %d";
+inline constexpr char SLXPageTooLarge[] = "A page is too large to store";
+inline constexpr char SLXReportTooLarge[] = "The report is too large: stored pages cannot pass 2 GiB";
+inline constexpr char SLXTooManyPages[] = "Too many pages";
+inline constexpr char SLXNoPagesToSave[] = "There are no pages to save";
+inline constexpr char SLXCodeCutShort[] = "Compressed page data ends inside a code";
+
+// Report printer
+inline constexpr char SLXPrinterNotReady[] = "LXPrinter not ready";
+inline constexpr char SLXIllegalNewPage[] = "Illegal call to NewPage";
+
+// Windows
+inline constexpr char SLXProgressCaption[] = "Printing progress";
+inline constexpr char SLXCancel[] = "Cancel";
+
+// Texts of the expression language (its string table).
+namespace LXExprText {
+inline constexpr const char* True = "True";
+inline constexpr const char* False = "False";
+inline constexpr const char* OperatorNotCompatible = "Operator %s is not compatible with %s expressions";
+inline constexpr const char* CannotOperate = "Cannot %s %s expressions";
+inline constexpr const char* DivideByZero = "Cannot divide by 0";
+inline constexpr const char* UnknownFieldType = "Field %s is of unknown type";
+inline constexpr const char* TooManyArguments = "Too many arguments";
+inline constexpr const char* WrongArguments = "Wrong arguments for %s";
+inline constexpr const char* UnknownType = "Unknown type";
+inline constexpr const char* InvalidSqrt = "Invalid argument to SQRT function";
+inline constexpr const char* DivisionByZero = "Division by Zero";
+inline constexpr const char* ConversionError = "Conversion error";
+inline constexpr const char* MissingArgument = "Missing argument for %s";
+inline constexpr const char* InvalidFormat = "Invalid format or value specified";
+inline constexpr const char* CountPrefix = "COUNT - ";
+inline constexpr const char* UnknownFunction = "Unknown function : %s";
+inline constexpr const char* Missing = "Missing %s";
+inline constexpr const char* ErrorInExpression = "Error in expression : %s";
+inline constexpr const char* IllegalNumeric = "Illegal character in numeric contant ";
+inline constexpr const char* InvalidNot = "Invalid use of NOT";
+inline constexpr const char* NotPrepared = "Evaluator not prepared";
+inline constexpr const char* Recursive = "Recursive calls not allowed";
+inline constexpr const char* TooLong = "Expression too long: more than %d characters";
+inline constexpr const char* TooDeep = "Expression nested too deeply: more than %d levels";
+inline constexpr const char* FieldGone = "Field %s is no longer available";
+inline constexpr const char* Vendor = "Mivo Open Report";
+}  // namespace LXExprText
