@@ -74,4 +74,3 @@ std::string ValueToText(const TLXEvValue& Value);
 std::string ValueToBytes(const TLXEvValue& Value);
 // Unsigned byte order; a prefix is the lower.
 int CompareBytes(std::string_view A, std::string_view B);
-
