@@ -3,6 +3,7 @@
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/app/Application.h"
@@ -14,6 +15,9 @@
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   InitializeApplication(*argc, *argv, TDisplayMode::Offscreen);
+  // Qt and fontconfig are taken down before the leak check at exit, which
+  // would otherwise count fontconfig's caches as leaked.
+  std::atexit([] { FinalizeApplication(); });
   return 0;
 }
 

@@ -180,9 +180,14 @@ void TQtPainterDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, co
     QPointF Step = F.Device(Total, 0);
     const TXForm& W = S.World;
     double Det = W.M11 * W.M22 - W.M12 * W.M21;
+    // Kept within GDI's 27-bit coordinates, however far a damaged record moves it.
+    auto Moved = [](int From, double By) {
+      double To = std::round(From + By);
+      return static_cast<int>(std::isfinite(To) ? std::clamp(To, -134217728.0, 134217728.0) : From);
+    };
     if (F.Valid && std::abs(Det) > 1e-12) {
-      S.Pos.X += static_cast<int>(std::lround((Step.x() * W.M22 - Step.y() * W.M21) / Det));
-      S.Pos.Y += static_cast<int>(std::lround((Step.y() * W.M11 - Step.x() * W.M12) / Det));
+      S.Pos.X = Moved(S.Pos.X, (Step.x() * W.M22 - Step.y() * W.M21) / Det);
+      S.Pos.Y = Moved(S.Pos.Y, (Step.y() * W.M11 - Step.x() * W.M12) / Det);
     }
   }
 }

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <QPainter>
 
-#include "EmfTestUtil.h"
+#include "EmfFixtures.h"
 #include "FontTestUtil.h"
 #include "platform/graphics/CallLogDC.h"
 #include "platform/graphics/EmfRecords.h"
@@ -13,54 +13,9 @@
 #include "platform/graphics/QtPainterDC.h"
 #include "platform/rtl/SysUtils.h"
 
+using namespace emftest;
+
 namespace {
-constexpr uint32_t Stock = 0x80000000;
-
-// A file as another program writes it: an anisotropic mapping of 1000 logical
-// units onto 96 pixels, an ANSI text record and a bottom-up 2 x 2 DIB.
-std::vector<uint8_t> ForeignEmf() {
-  TEmfBuilder E(2540, 2540);  // one inch: 96 reference pixels
-  E.Rec(70, {4, 0x12345678});                  // GDICOMMENT, skipped
-  E.Rec(17, {8});                              // SETMAPMODE MM_ANISOTROPIC
-  E.Rec(9, {1000, 1000});                      // SETWINDOWEXTEX
-  E.Rec(11, {96, 96});                         // SETVIEWPORTEXTEX
-  E.Rec(39, {1, 0, 0x000000, 0});              // CREATEBRUSHINDIRECT #1 solid black
-  E.Rec(37, {1});                              // SELECTOBJECT #1
-  E.Rec(37, {Stock | 8});                      // SELECTOBJECT NULL_PEN
-  E.Rec(43, {0, 0, 251, 251});                 // RECTANGLE: pixels (0,0)-(24,24), pen-less so 0..22
-  E.Rec(250, {1, 2, 3});                       // a record type nobody knows
-  E.Rec(48, {Stock | 15});                     // SELECTPALETTE DEFAULT_PALETTE
-  E.Rec(52, {});                               // REALIZEPALETTE
-  // BITBLT with PATCOPY and no bitmap, as GDI records FillRect: logical (0,800)-(200,1000).
-  E.Rec(76, {0, 0, 0, 0, 0, 800, 200, 200, 0x00F00021, 0, 0, 0x3F800000, 0, 0, 0x3F800000, 0, 0, 0, 0, 0, 0, 0, 0});
-  // STRETCHDIBITS into logical (500,0)-(1000,500): pixels (48,0)-(96,48).
-  size_t At = E.Start(81);
-  for (uint32_t V : {0u, 0u, 0u, 0u, 500u, 0u, 0u, 0u, 2u, 2u, 80u, 40u, 120u, 16u, 0u, 0x00CC0020u, 500u, 500u})
-    E.U32(V);
-  for (uint32_t V : {40u, 2u, 2u}) E.U32(V);  // BITMAPINFOHEADER: size, width, height (bottom-up)
-  E.U16(1);
-  E.U16(24);
-  for (uint32_t V : {0u, 16u, 0u, 0u, 0u, 0u}) E.U32(V);
-  // Bottom row first: red, green; then the top row: blue, white. Rows padded to 4 bytes.
-  for (uint8_t Byte : {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0}) E.Bytes().push_back(Byte);
-  E.Finish(At);
-  // EXTCREATEFONTINDIRECTW #2: Arial, height -200 logical (19 pixels).
-  At = E.Start(82);
-  for (uint32_t V : {2u, uint32_t(-200), 0u, 0u, 0u, 400u, 0u}) E.U32(V);
-  for (char C : std::string("Arial")) E.U16(uint16_t(C));
-  for (int I = 5; I < 32; ++I) E.U16(0);
-  E.Finish(At);
-  E.Rec(37, {2});
-  E.Rec(24, {0x0000FF});  // SETTEXTCOLOR red
-  E.Rec(18, {1});         // SETBKMODE TRANSPARENT
-  // EXTTEXTOUTA "Hi" at logical (0, 600) without advances.
-  At = E.Start(83);
-  for (uint32_t V : {0u, 0u, 0u, 0u, 1u, 0u, 0u, 0u, 600u, 2u, 76u, 0u, 0u, 0u, 0u, 0u, 0u}) E.U32(V);
-  E.Raw("Hi");
-  E.Finish(At);
-  return E.Done();
-}
-
 int CountColour(const QImage& I, QRgb C, QRect Area) {
   int N = 0;
   for (int Y = Area.top(); Y <= Area.bottom(); ++Y)
@@ -160,64 +115,6 @@ TEST(EmfPlayerTest, BadBytesNeverCrash) {
   EXPECT_THROW(PlayEnhMetaFile(Log, Bad.data(), Bad.size(), Rect(0, 0, 10, 10)), EInvalidGraphic);
 }
 
-namespace {
-// A page with text in several fonts and alignments, lines, shapes, a bitmap and a JPEG.
-void DrawFixturePage(TCanvas& C, TBitmap& Bmp, TJPEGImage& Jpg) {
-  C.Brush().SetColor(clWhite);
-  C.Font().SetName("Arial");
-  C.Font().SetSize(10);
-  C.Font().SetStyle(fsBold);
-  C.TextOut(10, 10, "Relatório de Vendas");
-  C.Font().SetName("Times New Roman");
-  C.Font().SetSize(12);
-  C.Font().SetStyle(fsItalic);
-  C.Brush().SetStyle(bsClear);
-  C.SetTextAlign(TA_RIGHT | TA_TOP);
-  C.TextOut(390, 10, "Página 1 de 3");
-  C.SetTextAlign(TA_CENTER | TA_BASELINE);
-  C.Font().SetStyle(fsUnderline);
-  C.TextOut(200, 60, "Título centrado");
-  C.SetTextAlign(TA_LEFT | TA_TOP);
-  C.Font().SetName("Courier New");
-  C.Font().SetSize(9);
-  C.Font().SetStyle(0);
-  C.Font().SetColor(clNavy);
-  C.Brush().SetColor(clYellow);
-  C.TextRect(Rect(10, 70, 120, 85), 12, 71, "Total: 1.234,56 recortado");
-  C.Brush().SetStyle(bsClear);
-  TRect Box = Rect(10, 95, 150, 160);
-  C.DrawText("Um texto longo que quebra em várias linhas dentro da caixa", Box, DT_WORDBREAK | DT_CENTER);
-  C.Pen().SetWidth(1);
-  C.MoveTo(10, 170);
-  C.LineTo(390, 170);
-  C.Pen().SetWidth(3);
-  C.Pen().SetColor(clMaroon);
-  C.MoveTo(10, 180);
-  C.LineTo(200, 220);
-  C.Pen().SetWidth(1);
-  C.Pen().SetStyle(psDash);
-  C.Pen().SetColor(clBlack);
-  C.Rectangle(160, 90, 260, 160);
-  C.Pen().SetStyle(psSolid);
-  C.Brush().SetColor(clAqua);
-  C.Ellipse(270, 90, 390, 160);
-  C.Brush().SetColor(clLime);
-  C.RoundRect(220, 180, 300, 230, 20, 20);
-  C.Polygon({Point(310, 180), Point(390, 230), Point(310, 230)});
-  C.StretchDraw(Rect(10, 230, 74, 262), Bmp);
-  C.StretchDraw(Rect(90, 230, 170, 290), Jpg);
-}
-
-void FixtureGraphics(TBitmap& Bmp, TJPEGImage& Jpg) {
-  Bmp.SetSize(16, 8);
-  for (int Y = 0; Y < 8; ++Y)
-    for (int X = 0; X < 16; ++X) Bmp.ScanLine(Y)[X] = 0xFF000000u | ((X * 16) << 16) | ((Y * 32) << 8) | 0x40;
-  TBitmap Src(40, 30);
-  for (int Y = 0; Y < 30; ++Y)
-    for (int X = 0; X < 40; ++X) Src.ScanLine(Y)[X] = 0xFF000000u | ((X * 6) << 16) | ((255 - Y * 8) << 8) | 0x80;
-  Jpg.CompressFrom(Src, 92);
-}
-}  // namespace
 
 TEST(EmfPlayerTest, RecordedPageMatchesDirectDrawing) {
   TBitmap Bmp;
@@ -359,6 +256,17 @@ TEST(EmfPlayerTest, APictureNeverPaintsOutsideTheCallersClip) {
   EXPECT_EQ(Img.pixel(150, 150), qRgb(255, 255, 255));
   EXPECT_EQ(Img.pixel(150, 195), qRgb(255, 0, 0));
 
+  // A clip set on the painter the device is given counts as the caller's too.
+  QImage Painted = WhiteImage(200, 200);
+  {
+    QPainter P(&Painted);
+    P.setClipRect(0, 0, 50, 50);
+    TQtPainterDC Dc(&P, 96, 96);
+    PlayEnhMetaFile(Dc, Page.Data().data(), Page.Data().size(), Rect(0, 0, 200, 200));
+  }
+  EXPECT_EQ(Painted.pixel(25, 25), qRgb(0, 0, 0));
+  EXPECT_EQ(Painted.pixel(150, 150), qRgb(255, 255, 255));
+
   // Drawn into another picture, the page stays inside that picture's clip too.
   TMetafile Outer;
   Outer.SetWidth(200);
@@ -406,10 +314,7 @@ TEST(EmfPlayerTest, SavedStatesStopWhereGdisDo) {
 }
 
 TEST(EmfPlayerTest, WindowAndViewportGoThroughTheReferenceDeviceOntoTheFrame) {
-  // Clip art as other programs write it: 1446 x 1420 logical units shown in
-  // 55 x 54 pixels of a 1024 x 768 screen of 270 x 203 mm, framed as
-  // 14.46 x 14.20 mm. Each case fills a square given in logical units.
-  using TRec = std::array<uint32_t, 3>;  // type and two fields
+  // Clip art: 1446 x 1420 logical units shown in 55 x 54 reference pixels.
   const uint32_t Neg54 = uint32_t(-54), Neg1420 = uint32_t(-1420);
   struct Case {
     const char* What;
@@ -441,13 +346,7 @@ TEST(EmfPlayerTest, WindowAndViewportGoThroughTheReferenceDeviceOntoTheFrame) {
       {"viewport extent alone", {{17, 8, 0}, {11, 2, 2}}, Rect(0, 0, 7, 7), {20, 20}, {30, 30}},
   };
   for (const auto& C : Cases) {
-    TEmfBuilder E(Rect(0, 0, 1446, 1420), 1024, 768, 270, 203);
-    for (const TRec& R : C.Mapping) E.Rec(R[0], {R[1], R[2]});
-    E.Rec(39, {1, 0, 0, 0});  // black brush, no pen
-    E.Rec(37, {1});
-    E.Rec(37, {Stock | 8});
-    E.Rec(43, {uint32_t(C.Square.Left), uint32_t(C.Square.Top), uint32_t(C.Square.Right), uint32_t(C.Square.Bottom)});
-    std::vector<uint8_t> Emf = E.Done();
+    std::vector<uint8_t> Emf = ClipArtEmf(C.Mapping, C.Square);
     QImage Img = WhiteImage(100, 100);
     {
       TQtPainterDC Dc(&Img, 96, 96);
@@ -472,51 +371,26 @@ TRect Inked(const QImage& I) {
 
 TEST(EmfPlayerTest, TextAnglesFollowTheHandednessOfTheMapping) {
   REQUIRE_METRIC_FONTS();
-  // A chart's axis title: 1000 logical units over 96 reference pixels and a
-  // font 200 units high.
+  // A chart's axis title, 96 reference pixels for 1000 logical units.
   struct Case {
     const char* What;
     uint32_t GraphicsMode;
     bool FlipX;  // otherwise the y axis points up
     int Escapement;
     TRect Within;  // where all the ink is
-    int Reach;     // how far from the reference point the ink goes along the text
   };
   const Case Cases[] = {
       // Outline fonts turn with the coordinate system's handedness: 270 degrees
       // under a y-up mapping read upwards, the letters' tops to the left.
-      {"compatible, y up", GM_COMPATIBLE, false, 2700, Rect(28, 20, 52, 68), 30},
+      {"compatible, y up", GM_COMPATIBLE, false, 2700, Rect(28, 20, 52, 68)},
       // Everything in logical space, then through the mapping: mirrored.
-      {"advanced, y up", GM_ADVANCED, false, 2700, Rect(6, 20, 30, 68), 30},
+      {"advanced, y up", GM_ADVANCED, false, 2700, Rect(6, 20, 30, 68)},
       // Text is written left to right, however x runs.
-      {"compatible, x to the left", GM_COMPATIBLE, true, 0, Rect(47, 28, 90, 52), 30},
-      {"advanced, x to the left", GM_ADVANCED, true, 0, Rect(6, 28, 50, 52), 30},
+      {"compatible, x to the left", GM_COMPATIBLE, true, 0, Rect(47, 28, 90, 52)},
+      {"advanced, x to the left", GM_ADVANCED, true, 0, Rect(6, 28, 50, 52)},
   };
   for (const auto& C : Cases) {
-    TEmfBuilder E(2540, 2540);  // 96 x 96 reference pixels
-    E.Rec(17, {8});             // MM_ANISOTROPIC
-    if (C.FlipX) {
-      E.Rec(9, {uint32_t(-1000), 1000});
-      E.Rec(12, {96, 0});
-    } else {
-      E.Rec(9, {1000, uint32_t(-1000)});
-      E.Rec(12, {0, 96});
-    }
-    E.Rec(11, {96, 96});
-    size_t At = E.Start(82);  // EXTCREATEFONTINDIRECTW #1: Arial, -200, turned
-    for (uint32_t V : {1u, uint32_t(-200), 0u, uint32_t(C.Escapement), uint32_t(C.Escapement), 400u, 0u}) E.U32(V);
-    for (char Ch : std::string("Arial")) E.U16(uint16_t(Ch));
-    for (int I = 5; I < 32; ++I) E.U16(0);
-    E.Finish(At);
-    E.Rec(37, {1});
-    E.Rec(18, {1});  // TRANSPARENT
-    // EXTTEXTOUTW "Eixo" at logical (300, 300), or (500, 300) with x mirrored, no advances.
-    At = E.Start(84);
-    uint32_t X = C.FlipX ? 500 : 300;
-    for (uint32_t V : {0u, 0u, 0u, 0u, C.GraphicsMode, 0u, 0u, X, 300u, 4u, 76u, 0u, 0u, 0u, 0u, 0u, 0u}) E.U32(V);
-    for (char Ch : std::string("Eixo")) E.U16(uint16_t(Ch));
-    E.Finish(At);
-    std::vector<uint8_t> Emf = E.Done();
+    std::vector<uint8_t> Emf = TurnedTextEmf(C.GraphicsMode, C.FlipX, C.Escapement);
     QImage Img = WhiteImage(96, 96);
     {
       TQtPainterDC Dc(&Img, 96, 96);
@@ -527,30 +401,16 @@ TEST(EmfPlayerTest, TextAnglesFollowTheHandednessOfTheMapping) {
     EXPECT_GE(Ink.Top, C.Within.Top) << C.What;
     EXPECT_LE(Ink.Right, C.Within.Right) << C.What;
     EXPECT_LE(Ink.Bottom, C.Within.Bottom) << C.What;
-    // The reference point is at (29, 67), or (48, 29): the ink runs from it.
+    // The reference point is at (29, 67), or (48, 29): the text runs 30 pixels and more from it.
     int Run = C.Escapement ? 67 - Ink.Top : C.GraphicsMode == GM_ADVANCED ? 48 - Ink.Left : Ink.Right - 48;
-    EXPECT_GE(Run, C.Reach) << C.What;
+    EXPECT_GE(Run, 30) << C.What;
   }
 }
 
 TEST(EmfPlayerTest, TextWithoutAdvancesIsPlacedAtDeviceResolution) {
   REQUIRE_METRIC_FONTS();
-  // "IIIIIIII" in 10-point Arial with no advances in the record, as other
-  // writers make it, played at 300 ppi: each "I" is 3.61 logical units wide,
-  // 11.3 device pixels.
-  TEmfBuilder E(2540, 2540);  // one inch
-  size_t At = E.Start(82);
-  for (uint32_t V : {1u, uint32_t(-13), 0u, 0u, 0u, 400u, 0u}) E.U32(V);
-  for (char Ch : std::string("Arial")) E.U16(uint16_t(Ch));
-  for (int I = 5; I < 32; ++I) E.U16(0);
-  E.Finish(At);
-  E.Rec(37, {1});
-  E.Rec(18, {1});
-  At = E.Start(84);
-  for (uint32_t V : {0u, 0u, 0u, 0u, 1u, 0u, 0u, 5u, 5u, 8u, 76u, 0u, 0u, 0u, 0u, 0u, 0u}) E.U32(V);
-  for (int I = 0; I < 8; ++I) E.U16('I');
-  E.Finish(At);
-  std::vector<uint8_t> Emf = E.Done();
+  // Each "I" is 3.61 logical units wide: 11.3 device pixels at 300 ppi.
+  std::vector<uint8_t> Emf = PlainTextEmf();
   QImage Img = WhiteImage(300, 100);
   {
     TQtPainterDC Dc(&Img, 300, 300);
