@@ -65,9 +65,10 @@ TLXEvEnvironment* SharedEnvironment();
 void DeclareExpressionFunction(TLXFunctionClass ElementClass, const std::string& Name, const std::string& Description,
                                const std::string& ArgumentCode, const std::string& Vendor);
 
-// Library start-up: registers the 21 built-ins and defines the shared
-// environment's variables (start time and date fixed now, the application's
-// title). Counted: only the first call works, the matching last finalise frees.
+// The expression library's start-up, run by InitializeLXReport (LXReport.h):
+// registers the 21 built-ins and defines the shared environment's variables
+// (start time and date fixed now, the application's title). Counted: only the
+// first call works, the matching last finalise frees.
 void InitializeLXExpressions(const std::string& ApplicationTitle);
 void FinalizeLXExpressions();
 
