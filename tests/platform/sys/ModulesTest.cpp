@@ -22,3 +22,20 @@ TEST(ModulesTest, ModulesOfAddresses) {
 }
 
 }  // namespace
+
+namespace {
+TEST(ModulesTest, LoadedModulesStartWithTheProgram) {
+  std::vector<TLoadedModule> List = LoadedModules();
+  ASSERT_GE(List.size(), 2u);
+  EXPECT_EQ(List[0].Handle, MainModuleHandle());
+  EXPECT_EQ(List[0].FileName, ProgramPath());
+  TModuleHandle Libc = ModuleOfAddress(reinterpret_cast<const void*>(&::getpid));
+  bool Found = false;
+  for (const TLoadedModule& M : List) {
+    if (M.Handle != Libc) continue;
+    Found = true;
+    EXPECT_EQ(M.FileName, ModuleFileName(Libc));
+  }
+  EXPECT_TRUE(Found);
+}
+}  // namespace
