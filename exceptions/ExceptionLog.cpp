@@ -4,15 +4,20 @@
 #include <mutex>
 
 #include "exceptions/TarvikErrors.h"
+#include "exceptions/TarvikModules.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikUtils.h"
 #include "exceptions/TarvikVirtualFiles.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/sys/Modules.h"
 #include "platform/sys/Process.h"
 #include "platform/sys/SysInit.h"
 
 namespace {
 int InitCount = 0;
+bool Installed = false;
+bool Defer = false;
 std::atomic<TTarvikModuleOptionsEx*> ModuleOptions{nullptr};
 std::mutex SwitchLock;
 std::function<void(bool)> FreezeSwitch;
@@ -25,12 +30,32 @@ void InitializeExceptions() {
   InitializeTrace(Params);
   if (IsDebuggerAttached()) ActivateTrace();
   ClearInternalError();
+  TModuleHandle Own = ReporterModuleHandle(), Main = MainModuleHandle();
+  Defer = Own != Main && (IsTarvikLogModule_Old(Main) || IsTarvikLogModule(Main));
+  Installed = true;
   CreateReporterVirtualFiles();
+  CreateReporterModules();
+  if (IsDesignHostMode()) return;
+  TTarvikModuleInfo* Record = FindModuleRecord(Own);
+  if (!Record || !Record->DebugData) {
+    TraceEntry(Format(TarvikText::ReporterPassive, {ReporterModuleFileName()}));
+    FreeReporterModules();
+    Installed = false;
+    // Shared-memory names outlive the process: a passive reporter leaves none behind.
+    DeleteReporterVirtualFiles();
+    return;
+  }
+  SetReporterModuleOptions(Record->Options.get());
 }
 
 void FinalizeExceptions() {
   if (InitCount == 0 || --InitCount > 0) return;
-  DeleteReporterVirtualFiles();
+  if (Installed) {
+    DeleteReporterVirtualFiles();
+    SetReporterModuleOptions(nullptr);
+    FreeReporterModules();
+    Installed = false;
+  }
   SaveTraceFile();
   FinalizeTrace();
   ModuleOptions.store(nullptr);
@@ -38,6 +63,10 @@ void FinalizeExceptions() {
 }
 
 bool ExceptionsInitialized() { return InitCount > 0; }
+
+bool ReporterInstalled() { return Installed; }
+
+bool DeferToMainModule() { return Defer; }
 
 void SetReporterModuleOptions(TTarvikModuleOptionsEx* Options) { ModuleOptions.store(Options); }
 

@@ -25,6 +25,24 @@ inline constexpr const char* TextIndexOutOfRange = "Customized text index out of
 inline constexpr const char* OptionsStreamEnds = "The options stream ends before its %s (at byte %d).";
 inline constexpr const char* OptionsStreamBadCount = "The options stream holds an impossible %s (%d at byte %d).";
 
+// Reporter data and debug data that cannot be read: the module, then what is wrong.
+inline constexpr const char* DamagedDebugData = "The debug data of \"%s\" is damaged: %s.";
+inline constexpr const char* DataBlockTooShort = "the reporter data block is shorter than its header";
+inline constexpr const char* DataBlockBadMagic = "the reporter data block does not start with its signature";
+inline constexpr const char* DataBlockBadSize = "the appended reporter data block has an impossible size (%d)";
+inline constexpr const char* DataBlockInflate = "its compressed payload cannot be inflated (%s)";
+inline constexpr const char* DataBlockTooLarge = "its compressed payload inflates to more than %d bytes";
+inline constexpr const char* PayloadEnds = "the payload ends inside its debug data (%d bytes announced, %d left)";
+inline constexpr const char* NameIndexEnds = "the name index runs past the end of the data (at byte %d)";
+inline constexpr const char* NameIndexEntryEnds = "an entry of the name index runs past the index (at byte %d)";
+inline constexpr const char* UnitCountImpossible = "the unit count %d is more than its %d bytes can hold";
+inline constexpr const char* UnitEnds = "unit %d runs past the end of the data (at byte %d)";
+inline constexpr const char* LineRecordEnds = "a line record of unit \"%s\" runs past its line data (at byte %d)";
+inline constexpr const char* LineRecordsLeaveUnit =
+    "the line records of unit \"%s\" leave its code range (at byte %d, offset %s past the end)";
+// The reporter stays passive when its own module carries no debug data.
+inline constexpr const char* ReporterPassive = "TarvikLog stays passive: \"%s\" carries no debug data.";
+
 // Exceptions described in the "EXCEPT" virtual file and the report.
 inline constexpr const char* UnknownExceptionType = "Unknown exception type.";
 inline constexpr const char* UnknownErrorMessage = "Unknown error message.";

@@ -13,13 +13,18 @@ extern char** environ;
 std::string ChildProgramPath() { return MOR_EXCEPTIONS_CHILD; }
 
 TChildProcess StartChild(const std::vector<std::string>& Args, const std::vector<std::string>& Env) {
+  return StartProgram(ChildProgramPath(), Args, Env);
+}
+
+TChildProcess StartProgram(const std::string& Path, const std::vector<std::string>& Args,
+                           const std::vector<std::string>& Env) {
   int ToChild[2], FromChild[2];
   if (::pipe2(ToChild, O_CLOEXEC) != 0 || ::pipe2(FromChild, O_CLOEXEC) != 0) return {};
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
   posix_spawn_file_actions_adddup2(&Actions, ToChild[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&Actions, FromChild[1], STDOUT_FILENO);
-  std::string Program = ChildProgramPath();
+  std::string Program = Path;
   std::vector<char*> Argv{Program.data()};
   std::vector<std::string> ArgCopy = Args;
   for (std::string& A : ArgCopy) Argv.push_back(A.data());

@@ -12,6 +12,9 @@ struct TChildProcess {
 
 // Starts the helper with Args; Env entries ("NAME=value") are added to the environment.
 TChildProcess StartChild(const std::vector<std::string>& Args, const std::vector<std::string>& Env = {});
+// The same with another program.
+TChildProcess StartProgram(const std::string& Path, const std::vector<std::string>& Args,
+                           const std::vector<std::string>& Env = {});
 // One line of the child's output, without its line break.
 std::string ReadChildLine(TChildProcess& Child);
 // All the child's output up to its end.

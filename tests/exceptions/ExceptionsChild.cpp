@@ -4,11 +4,13 @@
 //   read-except P M    print what process P's module M holds in "EXCEPT": "recorded|class|message"
 //   cgi                answer as a CGI program would with an error page
 //   trace ... LAST     start the reporter (LAST holds the trace switches), write one trace line, shut down
+//   startup ... LAST   start the reporter and print "installed=<0|1> files=<0|1> options=<own|raises>"
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "exceptions/ExceptionLog.h"
+#include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikVirtualFiles.h"
 #include "exceptions/TarvikWeb.h"
@@ -39,6 +41,19 @@ int main(int argc, char** argv) {
   if (Mode == "trace") {
     InitializeExceptions();
     TraceEntry("ChildTrace", {TraceFileName()});
+    FinalizeExceptions();
+    return 0;
+  }
+  if (Mode == "startup") {
+    InitializeExceptions();
+    std::string Options = "own";
+    try {
+      CurrentTarvikLogOptions();
+    } catch (const EAssertionFailed&) {
+      Options = "raises";
+    }
+    std::cout << "installed=" << ReporterInstalled() << " files=" << ReporterVirtualFilesExist()
+              << " options=" << Options << std::endl;
     FinalizeExceptions();
     return 0;
   }

@@ -410,6 +410,8 @@ TEST(TarvikOptionsTest, TheReporterModulesOptionsArePublished) {
 TEST(TarvikOptionsTest, ActiveAndFreezeActiveOfTheReportersOwnOptionsSwitchTheFreezeDetector) {
   std::vector<bool> Switched;
   SetFreezeDetectorSwitch([&](bool Run) { Switched.push_back(Run); });
+  TTarvikModuleOptionsEx* Installed = ReporterModuleOptions();
+  SetReporterModuleOptions(nullptr);
   EXPECT_THROW(CurrentTarvikLogOptions(), EAssertionFailed);
   TTarvikModuleOptionsEx Own("", 0), Other("", 0);
   SetReporterModuleOptions(&Own);
@@ -423,7 +425,7 @@ TEST(TarvikOptionsTest, ActiveAndFreezeActiveOfTheReportersOwnOptionsSwitchTheFr
   Other.SetActive(false);
   EXPECT_EQ(Switched, (std::vector<bool>{true, false, false, false}));
   EXPECT_FALSE(Other.Active());
-  SetReporterModuleOptions(nullptr);
+  SetReporterModuleOptions(Installed);
   SetFreezeDetectorSwitch(nullptr);
 }
 }  // namespace

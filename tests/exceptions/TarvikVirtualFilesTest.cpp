@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "exceptions/TarvikOptions.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"
@@ -138,11 +139,15 @@ TEST(TarvikVirtualFilesTest, AnotherProcessesFilesLiveUntilItsShutdown) {
   EXPECT_TRUE(Got->Recorded);
   EXPECT_EQ(Got->ClassName, "EConvertError");
   EXPECT_EQ(Got->Message, "Valor inválido");
+  // The child's reporter published the options of its reporter data when it read them.
   auto Options = OpenVirtualFile(Pid, Module, "MODULE");
   ASSERT_NE(Options, nullptr);
-  EXPECT_EQ(Options->DataSize(), 1u);
-  EXPECT_EQ(Options->Data()[0], 0);  // nothing published
+  EXPECT_EQ(Options->Data()[0], 1);
   DeleteVirtualFile(Options);
+  TTarvikModuleOptions Published("", 0);
+  Published.SetMaxReportsInLog(5);
+  EXPECT_TRUE(LoadPublishedOptions(Published, Pid, Module));
+  EXPECT_EQ(Published.MaxReportsInLog(), 32);
 
   WriteChildLine(Child, "quit");
   EXPECT_EQ(WaitChild(Child), 0);
