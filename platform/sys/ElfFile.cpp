@@ -70,7 +70,8 @@ std::unique_ptr<TElfFile> TElfFile::FromBytes(const uint8_t* Data, size_t Size) 
 }
 
 void TElfFile::ReadExact(uint64_t Offset, void* Buffer, size_t Count) const {
-  if (Offset > FFileSize || Count > FFileSize - Offset || FReadAt(Offset, Buffer, Count) != Count)
+  bool Inside = Offset <= FFileSize && Count <= FFileSize - Offset;
+  if (!Inside || (Count > 0 && FReadAt(Offset, Buffer, Count) != Count))
     Damaged("bytes " + std::to_string(Offset) + "+" + std::to_string(Count) + " lie outside the file");
 }
 
