@@ -83,23 +83,21 @@ public:
     if (!FRoot.empty() && FRoot.back() != '/') FRoot += '/';
   }
 
+  // Function symbols of the file's symbol table by address: the names of functions that the DWARF
+  // gives no linkage name (internal linkage: anonymous namespaces, lambdas).
+  std::unordered_map<uint64_t, std::string>& FunctionSymbols() { return FSymbols; }
   void ReadCu(Dwarf_Die* Cu);
   void Finish(TDwarfModel& Result, const std::vector<std::pair<uint64_t, uint64_t>>& Code, uint64_t ImageBase);
 
 private:
   void Walk(Dwarf_Die* Parent, int ParentTag, int Function, Dwarf_Files* Files);
-  void AddFunction(Dwarf_Die* Die, int ParentTag, Dwarf_Files* Files);
+  void AddFunction(Dwarf_Die* Die, int ParentTag);
   uint32_t FileId(const char* Path);
   std::string UnitNameOf(uint32_t File);
   const std::string& ProjectPath(uint32_t File);
 
-public:
-  // Function symbols of the file's symbol table by address: names of functions that the DWARF
-  // gives no linkage name (internal linkage: anonymous namespaces, lambdas).
-  std::unordered_map<uint64_t, std::string> FSymbols;
-
-private:
   std::string FRoot;
+  std::unordered_map<uint64_t, std::string> FSymbols;
   TInterner FFiles, FProcs;
   std::unordered_map<const char*, uint32_t> FFileByPointer;
   std::vector<std::optional<std::string>> FProjectPaths;
@@ -156,7 +154,7 @@ const std::string& TReader::ProjectPath(uint32_t File) {
   return *P;
 }
 
-void TReader::AddFunction(Dwarf_Die* Die, int ParentTag, Dwarf_Files*) {
+void TReader::AddFunction(Dwarf_Die* Die, int ParentTag) {
   TFunction F;
   F.Offset = dwarf_dieoffset(Die);
   if (IsClassTag(ParentTag)) FMemberDecls.insert(F.Offset);
@@ -202,7 +200,7 @@ void TReader::Walk(Dwarf_Die* Parent, int ParentTag, int Function, Dwarf_Files* 
         int Own = -1;
         if (dwarf_hasattr(&Child, DW_AT_low_pc) || dwarf_hasattr(&Child, DW_AT_ranges)) {
           Own = static_cast<int>(FFunctions.size());
-          AddFunction(&Child, ParentTag, Files);
+          AddFunction(&Child, ParentTag);
         } else if (IsClassTag(ParentTag)) {
           FMemberDecls.insert(dwarf_dieoffset(&Child));
         }
@@ -425,7 +423,7 @@ TDwarfModel ReadDwarfModel(const std::string& FileName, const std::string& Sourc
 
   TDwarfModel Result;
   TReader R(SourceRoot.empty() ? std::string() : std::filesystem::path(SourceRoot).lexically_normal().string());
-  ReadFunctionSymbols(E, R.FSymbols);
+  ReadFunctionSymbols(E, R.FunctionSymbols());
   Dwarf* Dw = dwarf_begin_elf(E, DWARF_C_READ, nullptr);
   if (!Dw) return Result;  // no DWARF: built without -g
   std::unique_ptr<Dwarf, int (*)(Dwarf*)> EndDwarf(Dw, dwarf_end);

@@ -128,7 +128,7 @@ TEST(TarvikModulesTest, TheTestProgramResolvesItsOwnAddresses) {
   EXPECT_EQ(FindProcedureByName("probe::TProbe.Nowhere"), 0u);
 }
 
-TEST(TarvikModulesTest, SampleAddressesResolveAsAddr2LineSaysInTheSourceAndOnlyThere) {
+TEST(TarvikModulesTest, SampleAddressesResolveAsAddr2LineSays) {
   TSample S(MOR_DEBUG_SAMPLE);
   ASSERT_TRUE(S.Loaded()) << ::dlerror();
   ASSERT_GE(S.Addresses().size(), 12u);
