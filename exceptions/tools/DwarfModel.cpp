@@ -211,6 +211,15 @@ void TReader::Walk(Dwarf_Die* Parent, int ParentTag, int Function, Dwarf_Files* 
         // Only the outermost inlined calls of a function: their call site is in the function.
         if (Function < 0) break;
         Dwarf_Attribute A;
+        Dwarf_Die Origin;
+        // The compiler may inline a function into itself (a split function's part put back):
+        // that code is the function's own, and what is inlined into it counts as outermost.
+        const std::vector<Dwarf_Off>& Own = FFunctions[static_cast<size_t>(Function)].Origins;
+        if (!Own.empty() && dwarf_attr(&Child, DW_AT_abstract_origin, &A) && dwarf_formref_die(&A, &Origin) &&
+            dwarf_dieoffset(&Origin) == Own.front()) {
+          Walk(&Child, ParentTag, Function, Files);
+          break;
+        }
         Dwarf_Word FileIndex = 0, Line = 0;
         const char* Path = nullptr;
         if (dwarf_attr(&Child, DW_AT_call_file, &A) && dwarf_formudata(&A, &FileIndex) == 0 && Files)
@@ -270,9 +279,10 @@ void TReader::ReadCu(Dwarf_Die* Cu) {
     return nullptr;
   };
 
-  // The CU's code ranges. libdw sorts the rows of all sequences by address, and an end of
-  // sequence before any row at its address: a sequence's last row that covers nothing then seems
-  // to reach the next sequence's first row. A row counts only inside a range of its CU.
+  // libdw sorts the rows of all sequences by address, and an end of sequence before any row at
+  // its address: a sequence's last row that covers nothing then follows its own end and seems to
+  // reach the next sequence's first row. A row right after an end at its address is therefore
+  // taken only inside a code range of its CU, and up to that range's end.
   std::vector<std::pair<uint64_t, uint64_t>> CuRanges = RangesOf(Cu);
   std::sort(CuRanges.begin(), CuRanges.end());
   auto Clip = [&](uint64_t Lo, uint64_t& Hi) {
@@ -283,16 +293,19 @@ void TReader::ReadCu(Dwarf_Die* Cu) {
     return true;
   };
 
+  uint64_t EndAt = UINT64_MAX;  // address of the row before when it ended a sequence
   for (size_t I = 0; I + 1 < Count; ++I) {
     Dwarf_Line* L = dwarf_onesrcline(Lines, I);
     bool End = false;
-    dwarf_lineendsequence(L, &End);
-    if (End) continue;
     Dwarf_Addr Lo, Hi;
+    dwarf_lineendsequence(L, &End);
     dwarf_lineaddr(L, &Lo);
+    uint64_t AfterEndAt = EndAt;
+    EndAt = End ? Lo : UINT64_MAX;
+    if (End) continue;
     dwarf_lineaddr(dwarf_onesrcline(Lines, I + 1), &Hi);
     if (Hi <= Lo) continue;  // several rows at one address: the last one describes the code
-    if (!Clip(Lo, Hi)) continue;
+    if (AfterEndAt == Lo && !Clip(Lo, Hi)) continue;
     ++FRows;
     int LineNo = 0;
     dwarf_lineno(L, &LineNo);
