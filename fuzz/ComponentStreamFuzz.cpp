@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "fuzz/ComponentFuzzClasses.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
+#include "tests/platform/classes/FilerTestClasses.h"
 
 namespace {
 void Read(const uint8_t* Data, size_t Size, bool Hook) {
@@ -14,7 +14,7 @@ void Read(const uint8_t* Data, size_t Size, bool Hook) {
   TReader R(S);
   if (Hook) R.OnError = [](TReader&, const std::string&, bool& Handled) { Handled = true; };
   try {
-    std::unique_ptr<TComponent> Root(R.ReadRootComponent(nullptr));
+    std::unique_ptr<TComponent, TComponentDeleter> Root(R.ReadRootComponent(nullptr));
     TMemoryStream Out;
     WriteComponentToStream(Out, Root.get());
   } catch (const EStreamError&) {
@@ -22,8 +22,13 @@ void Read(const uint8_t* Data, size_t Size, bool Hook) {
 }
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  RegisterFilerClasses();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  RegisterFuzzClasses();
+  LoadedLog.clear();
   Read(Data, Size, false);
   Read(Data, Size, true);
   try {

@@ -6,12 +6,17 @@
 #include <cstdlib>
 #include <memory>
 
-#include "fuzz/ComponentFuzzClasses.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
+#include "tests/platform/classes/FilerTestClasses.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  RegisterFilerClasses();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  RegisterFuzzClasses();
+  LoadedLog.clear();
   TMemoryStream Bin;
   try {
     TBytesStream In(Data, static_cast<int64_t>(Size));
@@ -23,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     TBytesStream S(Bin.Memory(), Bin.Size());
     TReader R(S);
     R.OnError = [](TReader&, const std::string&, bool& Handled) { Handled = true; };
-    std::unique_ptr<TComponent> Root(R.ReadRootComponent(nullptr));
+    std::unique_ptr<TComponent, TComponentDeleter> Root(R.ReadRootComponent(nullptr));
   } catch (const EStreamError&) {
   }
   // What the converter wrote, it reads back.
