@@ -6,42 +6,19 @@
 #include <cstdlib>
 #include <string>
 
-#include "lxreport/LXDataAccess.h"
 #include "lxreport/LXEvEnvironment.h"
 #include "lxreport/LXEvaluator.h"
 #include "lxreport/LXReport.h"
 #include "platform/app/Application.h"
-#include "platform/rtl/DateFormat.h"
+#include "tests/lxreport/LXMemDataSet.h"
 
 namespace {
-struct TFzField : TLXFieldAccess {
-  std::string Name;
-  TLXFieldKind FKind;
-  std::string Text;
-  int32_t Int = 0;
-  double Real = 0;
-  bool Bool = false;
-  TFzField(std::string N, TLXFieldKind K) : Name(std::move(N)), FKind(K) {}
-  std::string FieldName() const override { return Name; }
-  TLXFieldKind Kind() const override { return FKind; }
-  bool IsNull() const override { return false; }
-  std::string AsString() const override { return Text; }
-  int32_t AsInteger() const override { return Int; }
-  double AsFloat() const override { return Real; }
-  bool AsBoolean() const override { return Bool; }
-  TDateTime AsDateTime() const override { return Real; }
-  std::string DisplayText() const override { return FKind == TLXFieldKind::fkString ? Text : DateToStr(Real); }
-};
-
-struct TFzDataSet : TLXDataSetAccess {
-  TFzField Price{"PRICE", TLXFieldKind::fkFloat}, Qty{"QTY", TLXFieldKind::fkInteger},
-      Name_{"NAME", TLXFieldKind::fkString}, Paid{"PAID", TLXFieldKind::fkBoolean},
-      Day{"DAY", TLXFieldKind::fkDate}, Notes{"NOTES", TLXFieldKind::fkOther};
-  TFzField* All[6] = {&Price, &Qty, &Name_, &Paid, &Day, &Notes};
-  std::string Name() const override { return "Items"; }
-  int FieldCount() const override { return 6; }
-  TLXFieldAccess* Fields(int I) const override { return I >= 0 && I < 6 ? All[I] : nullptr; }
-  bool DefaultFields() const override { return false; }
+// Three records of a data set with a field of every kind.
+struct TItems : TMemDataSet {
+  TMemField &Price = Add("PRICE", TLXFieldKind::fkFloat), &Qty = Add("QTY", TLXFieldKind::fkInteger),
+            &Name_ = Add("NAME", TLXFieldKind::fkString), &Paid = Add("PAID", TLXFieldKind::fkBoolean),
+            &Day = Add("DAY", TLXFieldKind::fkDate), &Notes = Add("NOTES", TLXFieldKind::fkOther);
+  TItems() : TMemDataSet("Items") {}
 
   void Record(int R) {
     Price.Real = 0.5 + R * 1.25;
@@ -52,7 +29,7 @@ struct TFzDataSet : TLXDataSetAccess {
   }
 };
 
-TFzDataSet* DataSet;
+TItems* DataSet;
 TLXDataSetList* DataSets;
 TLXEvEnvironment* Variables;
 
@@ -64,7 +41,7 @@ void Check(const TLXEvValue& V) {
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   InitializeApplication(*argc, *argv, TDisplayMode::Offscreen);
   InitializeLXReport();
-  DataSet = new TFzDataSet;
+  DataSet = new TItems;
   DataSets = new TLXDataSetList{DataSet};
   Variables = new TLXEvEnvironment;
   Variables->AssignDataSets(DataSets);

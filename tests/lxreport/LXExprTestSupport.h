@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the expression tests: an in-memory data set and a compact text
-// form of values for tables. The test program's main starts the library.
+// Shared by the expression tests: a compact text form of values for tables and
+// the in-memory data set. The test program's main starts the library.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,6 +13,7 @@
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/SysUtils.h"
+#include "tests/lxreport/LXMemDataSet.h"
 
 // "I:7", "F:3.5" (period), "S:abc", "B:True", "E:message".
 inline std::string Describe(const TLXEvValue& V) {
@@ -24,47 +25,6 @@ inline std::string Describe(const TLXEvValue& V) {
     default: return "E:" + V.Text();
   }
 }
-
-struct TMemField : TLXFieldAccess {
-  std::string Name;
-  TLXFieldKind FKind;
-  std::string Text;
-  int32_t Int = 0;
-  double Real = 0;
-  bool Bool = false;
-  bool Null = false;
-  TMemField(std::string N, TLXFieldKind K) : Name(std::move(N)), FKind(K) {}
-  std::string FieldName() const override { return Name; }
-  TLXFieldKind Kind() const override { return FKind; }
-  bool IsNull() const override { return Null; }
-  std::string AsString() const override { return Null ? "" : Text; }
-  int32_t AsInteger() const override { return Null ? 0 : Int; }
-  double AsFloat() const override { return Null ? 0 : Real; }
-  bool AsBoolean() const override { return !Null && Bool; }
-  TDateTime AsDateTime() const override { return Null ? 0 : Real; }
-  std::string DisplayText() const override {
-    if (Null) return "";
-    return FKind == TLXFieldKind::fkDate ? DateToStr(Real) : DateTimeToStr(Real);
-  }
-};
-
-struct TMemDataSet : TLXDataSetAccess {
-  std::string FName;
-  std::vector<std::unique_ptr<TMemField>> FFields;
-  bool Defaults = false;
-  explicit TMemDataSet(std::string N) : FName(std::move(N)) {}
-  TMemField& Add(const std::string& N, TLXFieldKind K) {
-    FFields.push_back(std::make_unique<TMemField>(N, K));
-    return *FFields.back();
-  }
-  TMemField& F(const std::string& N) { return *FFields[static_cast<size_t>(FindFieldIndex(N))]; }
-  std::string Name() const override { return FName; }
-  int FieldCount() const override { return static_cast<int>(FFields.size()); }
-  TLXFieldAccess* Fields(int I) const override {
-    return I >= 0 && I < FieldCount() ? FFields[static_cast<size_t>(I)].get() : nullptr;
-  }
-  bool DefaultFields() const override { return Defaults; }
-};
 
 // Compiles and evaluates once.
 inline TLXEvValue EvalText(const std::string& Text, TLXDataSetList* DataSets = nullptr,
