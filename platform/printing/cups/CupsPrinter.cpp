@@ -16,6 +16,7 @@
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 #include "platform/printing/PrintingConsts.h"
+#include "platform/printing/cups/QtPrinterMode.h"
 
 namespace {
 struct TDestGuard {
@@ -126,35 +127,20 @@ public:
 
   std::unique_ptr<TPrintJob> StartDoc(const TDeviceMode& Mode, const std::string& Title) override;
 
-  // Applies a device mode to a Qt printer set up for this queue; between
-  // pages only the sheet can change.
+  // Applies a device mode to a Qt printer set up for this queue: the sheet as this queue resolves
+  // it (its papers, its defaults) and the mode's other fields; between pages only the sheet.
   void Configure(QPrinter& P, const TDeviceMode& Mode, bool SheetOnly = false) {
     TDeviceMode Defaults = DefaultDeviceMode();
-    auto L = Papers();
     int W, H;
-    ResolveSheet(Mode, L, Defaults, W, H);
-    bool Landscape = (Mode.Has(DM_ORIENTATION) ? Mode.Orientation : Defaults.Orientation) == DMORIENT_LANDSCAPE;
-    if (Landscape) std::swap(W, H);
-    QPageSize::PageSizeId Id = QPageSize::Custom;
-    if (Mode.Has(DM_PAPERSIZE) && Mode.PaperSize > 0 && Mode.PaperSize < DMPAPER_USER)
-      Id = QPageSize::id(Mode.PaperSize);
-    QPageSize Size = Id != QPageSize::Custom ? QPageSize(Id) : QPageSize(QSizeF(W / 10.0, H / 10.0), QPageSize::Millimeter);
-    // A mode's own width and length win over its code, as on the driver side.
-    if (Id != QPageSize::Custom) {
-      QSizeF Mm = Size.size(QPageSize::Millimeter);
-      if (std::abs(Tenths(Mm.width()) - W) > 10 || std::abs(Tenths(Mm.height()) - H) > 10)
-        Size = QPageSize(QSizeF(W / 10.0, H / 10.0), QPageSize::Millimeter);
-    }
-    P.setPageSize(Size);
-    P.setPageOrientation(Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    if (SheetOnly) return;
-    if (Mode.Has(DM_COPIES)) P.setCopyCount(std::max<int>(1, Mode.Copies));
-    if (Mode.Has(DM_COLLATE)) P.setCollateCopies(Mode.Collate != 0);
-    if (Mode.Has(DM_COLOR)) P.setColorMode(Mode.Color == 1 ? QPrinter::GrayScale : QPrinter::Color);
-    if (Mode.Has(DM_DUPLEX))
-      P.setDuplex(Mode.Duplex == DMDUP_VERTICAL     ? QPrinter::DuplexLongSide
-                  : Mode.Duplex == DMDUP_HORIZONTAL ? QPrinter::DuplexShortSide
-                                                    : QPrinter::DuplexNone);
+    ResolveSheet(Mode, Papers(), Defaults, W, H);
+    TDeviceMode Sheet = Mode;
+    Sheet.Orientation = Mode.Has(DM_ORIENTATION) ? Mode.Orientation : Defaults.Orientation;
+    if (Sheet.Orientation == DMORIENT_LANDSCAPE) std::swap(W, H);  // the paper itself, portrait
+    Sheet.PaperWidth = static_cast<int16_t>(W);
+    Sheet.PaperLength = static_cast<int16_t>(H);
+    Sheet.Fields |= DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH;
+    if (SheetOnly) Sheet.Fields &= DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH;
+    DeviceModeToQPrinter(Sheet, P);
   }
 
 private:
