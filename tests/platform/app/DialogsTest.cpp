@@ -7,6 +7,7 @@
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 #include "platform/printing/VirtualPrinter.h"
+#include "tests/platform/app/DialogsTestUtil.h"
 
 namespace {
 class DialogsTest : public ::testing::Test {
@@ -254,11 +255,5 @@ TEST_F(DialogsTest, AnyRequestTypeGoesThroughTheOneCall) {
 
 TEST_F(DialogsTest, WithoutWindowsEveryDialogIsCancelled) {
   SetDialogService(nullptr);  // the default one: no widget library has started here
-  EXPECT_EQ(MessageDlg("?", mtConfirmation, mbYesNo), mrCancel);
-  std::string V = "1";
-  EXPECT_FALSE(InputQuery("c", "p", V));
-  TOpenDialog D(nullptr);
-  EXPECT_FALSE(D.Execute());
-  TPrintDialogData P;
-  EXPECT_FALSE(ExecutePrintDialog(P));
+  ExpectEveryDialogCancelled();
 }

@@ -7,6 +7,7 @@
 #include <QPrinter>
 
 #include "platform/printing/PaperSizes.h"
+#include "tests/platform/app/DialogsTestUtil.h"
 
 namespace {
 // A device mode as a printer object hands it to the dialog.
@@ -25,13 +26,7 @@ TDeviceMode DriverMode() {
 
 TEST(QtDialogsTest, TheQtServiceCancelsAtOnceWhereNobodyCanAnswer) {
   auto Previous = SetDialogService(nullptr);  // the default: the Qt one once the forms have started
-  EXPECT_EQ(MessageDlg("?", mtConfirmation, mbYesNo), mrCancel);
-  std::string V = "1";
-  EXPECT_FALSE(InputQuery("c", "p", V));
-  TOpenDialog D(nullptr);
-  EXPECT_FALSE(D.Execute());
-  TPrintDialogData P;
-  EXPECT_FALSE(ExecutePrintDialog(P));
+  ExpectEveryDialogCancelled();
   // A request type without a Qt handler is a program error, said at once.
   struct TUnknownRequest : TDialogRequestOf<TUnknownRequest> {};
   TUnknownRequest U;
