@@ -29,23 +29,11 @@ class TOptionsReader {
 public:
   explicit TOptionsReader(TStream& S) : FS(S), FEnd(S.Size()) {}
 
-  uint8_t Byte(const char* Item) {
-    uint8_t B;
-    Read(&B, 1, Item);
-    return B;
-  }
+  uint8_t Byte(const char* Item) { return static_cast<uint8_t>(Unsigned(1, Item)); }
   bool Bool(const char* Item) { return Byte(Item) != 0; }
-  uint16_t Word(const char* Item) {
-    uint8_t B[2];
-    Read(B, 2, Item);
-    return static_cast<uint16_t>(B[0] | B[1] << 8);
-  }
+  uint16_t Word(const char* Item) { return static_cast<uint16_t>(Unsigned(2, Item)); }
   int32_t Int(const char* Item) { return static_cast<int32_t>(DWord(Item)); }
-  uint32_t DWord(const char* Item) {
-    uint8_t B[4];
-    Read(B, 4, Item);
-    return B[0] | B[1] << 8 | B[2] << 16 | static_cast<uint32_t>(B[3]) << 24;
-  }
+  uint32_t DWord(const char* Item) { return Unsigned(4, Item); }
   std::string Masked(const char* Item) {
     int32_t Count = Int(Item);
     if (Count <= 0) return std::string();
@@ -64,6 +52,14 @@ public:
   }
 
 private:
+  // Size bytes (at most 4), little-endian.
+  uint32_t Unsigned(int Size, const char* Item) {
+    uint8_t B[4];
+    Read(B, Size, Item);
+    uint32_t V = 0;
+    for (int I = Size - 1; I >= 0; --I) V = V << 8 | B[I];
+    return V;
+  }
   int64_t Left() { return FEnd - FS.Position(); }
   size_t Checked(int64_t N, const char* Item) {
     if (N > Left()) throw EReadError(Format(TarvikText::OptionsStreamEnds, {Item, FS.Position()}));
