@@ -245,7 +245,7 @@ void InitializeLXPreview() {
   LXPreviewInterface = [](TLXPrinter* Printer) {
     const TClassInfo* Class = LXPreviewInterfaceClass;
     if (!Class || !Class->Create || !Class->InheritsFrom(&TLXPreviewInterface::StaticClassInfo())) return;
-    std::unique_ptr<TLXPreviewInterface> Interface(static_cast<TLXPreviewInterface*>(Class->Create(nullptr)));
+    std::unique_ptr<TLXPreviewInterface, TComponentDeleter> Interface(static_cast<TLXPreviewInterface*>(Class->Create(nullptr)));
     Interface->Show(Printer);
   };
 }
