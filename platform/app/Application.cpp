@@ -8,6 +8,7 @@
 
 #include "platform/app/MessageDispatch.h"
 #include "platform/app/QtArguments.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/graphics/GraphicsInit.h"
 #include "platform/printing/PrinterList.h"
 
@@ -80,15 +81,15 @@ bool DisplayAvailable() {
 void InitializeApplication(int argc, char** argv, TDisplayMode Mode) {
   if (InitCount++ > 0) return;
   if (!QCoreApplication::instance()) OwnQtApp = new QGuiApplication(QtArgc(Mode), QtArgv());
-  try {
+  {
+    TOnException Undo([] {
+      FinalizeGraphics();
+      delete OwnQtApp;
+      OwnQtApp = nullptr;
+      InitCount = 0;
+    });
     InitializeGraphics();
     InitializePrinting();
-  } catch (...) {
-    FinalizeGraphics();
-    delete OwnQtApp;
-    OwnQtApp = nullptr;
-    InitCount = 0;
-    throw;
   }
   CreateMessageDispatcher();
   Application = new TApplication(nullptr);

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/data/DBConsts.h"
 #include "platform/data/DBFormat.h"
 #include "platform/rtl/LocaleCase.h"
@@ -344,15 +345,11 @@ void TQuery::BindParams(sqlite3_stmt* Stmt) const {
 void TQuery::ExecSQL() {
   sqlite3* Db = OpenDatabase(DatabaseName(), true);
   sqlite3_stmt* Stmt = nullptr;
-  // One guard for both handles, whatever raises.
-  struct TGuard {
-    sqlite3*& Db;
-    sqlite3_stmt*& Stmt;
-    ~TGuard() {
-      sqlite3_finalize(Stmt);
-      sqlite3_close(Db);
-    }
-  } Guard{Db, Stmt};
+  // Both handles go, whatever raises.
+  TFinally Close([&] {
+    sqlite3_finalize(Stmt);
+    sqlite3_close(Db);
+  });
   std::string SQL = SQLText();
   const char* P = SQL.c_str();
   const char* End = P + SQL.size();

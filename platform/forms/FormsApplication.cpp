@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "platform/app/QtArguments.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/forms/QtDialogs.h"
 #include "platform/printing/cups/CupsPrinter.h"
 
@@ -17,16 +18,14 @@ void InitializeForms(int argc, char** argv, TDisplayMode Mode) {
   // graphics and printing need, so it comes before InitializeApplication.
   if (!QCoreApplication::instance()) OwnQtApp = new QApplication(QtArgc(Mode), QtArgv());
   InitializeCupsPrinters();
-  try {
-    InitializeApplication(argc, argv, Mode);
-    SetDefaultDialogService(CreateQtDialogService);
-  } catch (...) {
+  TOnException Undo([] {
     FinalizeCupsPrinters();
     delete OwnQtApp;
     OwnQtApp = nullptr;
     InitCount = 0;
-    throw;
-  }
+  });
+  InitializeApplication(argc, argv, Mode);
+  SetDefaultDialogService(CreateQtDialogService);
 }
 
 void FinalizeForms() {

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/classes/ByteReader.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/UninitializedBytes.h"
 
@@ -48,13 +49,8 @@ std::unique_ptr<TElfFile> TElfFile::Open(const std::string& FileName) {
     }
     return Done;
   };
-  std::unique_ptr<TElfFile> F;
-  try {
-    F = std::make_unique<TElfFile>(ReadAt, static_cast<uint64_t>(St.st_size));
-  } catch (...) {
-    ::close(Fd);
-    throw;
-  }
+  TOnException Close([Fd] { ::close(Fd); });
+  auto F = std::make_unique<TElfFile>(ReadAt, static_cast<uint64_t>(St.st_size));
   F->FClose = [Fd] { ::close(Fd); };
   return F;
 }

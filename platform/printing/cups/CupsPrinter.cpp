@@ -11,6 +11,7 @@
 #include <cmath>
 #include <optional>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/graphics/QtPainterDC.h"
 #include "platform/printing/PaperSizes.h"
 #include "platform/printing/PrinterList.h"
@@ -19,15 +20,6 @@
 #include "platform/printing/cups/QtPrinterMode.h"
 
 namespace {
-struct TDestGuard {
-  cups_dest_t* Dest = nullptr;
-  cups_dinfo_t* Info = nullptr;
-  ~TDestGuard() {
-    if (Info) cupsFreeDestInfo(Info);
-    if (Dest) cupsFreeDests(1, Dest);
-  }
-};
-
 int BinCodeForKeyword(const std::string& K, int& NextUser) {
   if (K == "auto") return DMBIN_AUTO;
   if (K == "manual") return DMBIN_MANUAL;
@@ -87,11 +79,14 @@ public:
   std::vector<TBinInfo> Bins() override {
     if (FBins) return *FBins;
     std::vector<TBinInfo> L;
-    TDestGuard G;
-    G.Dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, FName.c_str(), nullptr);
-    if (G.Dest) G.Info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, G.Dest);
-    if (G.Info) {
-      if (ipp_attribute_t* A = cupsFindDestSupported(CUPS_HTTP_DEFAULT, G.Dest, G.Info, "media-source")) {
+    cups_dest_t* Dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, FName.c_str(), nullptr);
+    cups_dinfo_t* Info = Dest ? cupsCopyDestInfo(CUPS_HTTP_DEFAULT, Dest) : nullptr;
+    TFinally Free([&] {
+      if (Info) cupsFreeDestInfo(Info);
+      if (Dest) cupsFreeDests(1, Dest);
+    });
+    if (Info) {
+      if (ipp_attribute_t* A = cupsFindDestSupported(CUPS_HTTP_DEFAULT, Dest, Info, "media-source")) {
         int NextUser = DMBIN_USER + 1;
         for (int I = 0; I < ippGetCount(A); ++I) {
           const char* K = ippGetString(A, I, nullptr);
