@@ -36,6 +36,7 @@ inline constexpr char SLXIllegalNewPage[] = "Illegal call to NewPage";
 
 // Windows
 inline constexpr char SLXProgressCaption[] = "Printing progress";
+inline constexpr char SLXProgressCompleted[] = "%d%%  Completed";
 inline constexpr char SLXCancel[] = "Cancel";
 
 // Texts of the expression language (its string table).
@@ -44,6 +45,14 @@ inline constexpr const char* True = "True";
 inline constexpr const char* False = "False";
 inline constexpr const char* OperatorNotCompatible = "Operator %s is not compatible with %s expressions";
 inline constexpr const char* CannotOperate = "Cannot %s %s expressions";
+// The verbs and kinds those two messages name.
+inline constexpr const char* VerbAdd = "add";
+inline constexpr const char* VerbSubtract = "subtract";
+inline constexpr const char* VerbMultiply = "multiply";
+inline constexpr const char* VerbDivide = "divide";
+inline constexpr const char* KindNumeric = "numeric";
+inline constexpr const char* KindBoolean = "boolean";
+inline constexpr const char* KindString = "string";
 inline constexpr const char* DivideByZero = "Cannot divide by 0";
 inline constexpr const char* UnknownFieldType = "Field %s is of unknown type";
 inline constexpr const char* TooManyArguments = "Too many arguments";

@@ -34,10 +34,10 @@ const char* OperatorText(TLXEvOpCode Op) {
 
 const char* Verb(TLXEvOpCode Op) {
   switch (Op) {
-    case ocAdd: return "add";
-    case ocSubtract: return "subtract";
-    case ocMultiply: return "multiply";
-    default: return "divide";
+    case ocAdd: return LXExprText::VerbAdd;
+    case ocSubtract: return LXExprText::VerbSubtract;
+    case ocMultiply: return LXExprText::VerbMultiply;
+    default: return LXExprText::VerbDivide;
   }
 }
 
@@ -112,7 +112,7 @@ void TLXEvElementOperator::Apply(TLXEvOpCode Op, TLXEvValue& A, TLXEvValue& B, T
         case ocDivide:
           if (B.Float == 0) return MakeErrorValue(LXExprText::DivideByZero, R);
           return R.SetFloat(A.Float / B.Float);
-        default: return NotCompatible(Op, "numeric", R);
+        default: return NotCompatible(Op, LXExprText::KindNumeric, R);
       }
     case evString:
       if (IsComparison(Op)) return R.SetBoolean(Compare(Op, CompareBytes(A.Bytes(), B.Bytes()), 0));
@@ -127,8 +127,8 @@ void TLXEvElementOperator::Apply(TLXEvOpCode Op, TLXEvValue& A, TLXEvValue& B, T
           return;
         }
         case ocOr:
-        case ocAnd: return NotCompatible(Op, "string", R);
-        default: return Cannot(Op, "string", R);
+        case ocAnd: return NotCompatible(Op, LXExprText::KindString, R);
+        default: return Cannot(Op, LXExprText::KindString, R);
       }
     default:  // evBoolean
       switch (Op) {
@@ -139,8 +139,8 @@ void TLXEvElementOperator::Apply(TLXEvOpCode Op, TLXEvValue& A, TLXEvValue& B, T
         case ocLess:
         case ocLessEqual:
         case ocGreater:
-        case ocGreaterEqual: return NotCompatible(Op, "boolean", R);
-        default: return Cannot(Op, "boolean", R);
+        case ocGreaterEqual: return NotCompatible(Op, LXExprText::KindBoolean, R);
+        default: return Cannot(Op, LXExprText::KindBoolean, R);
       }
   }
 }

@@ -53,6 +53,6 @@ void TLXProgressForm::WndProc(TMessage& Message) {
   int32_t V = FPrinter->Progress();
   if (V % 5 != 0) return;
   Gauge->SetPosition(V);
-  Info->SetCaption(IntToStr(V) + "% " + " Completed");
+  Info->SetCaption(Format(SLXProgressCompleted, {V}));
   if (Application) Application->ProcessMessages();
 }

@@ -300,7 +300,7 @@ std::unique_ptr<TStream> TDataSet::CreateBlobStream(TField* Field) const {
 
 std::string TParam::AsString() const {
   if (FValue.Kind == TDbValueKind::Null) return "";
-  if (FDataType == ftBoolean) return AsBoolean() ? "True" : "False";
+  if (FDataType == ftBoolean) return AsBoolean() ? STextTrue : STextFalse;
   return dbconv::Text(dbconv::CellOf(FValue));
 }
 

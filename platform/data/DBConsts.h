@@ -14,6 +14,9 @@ inline constexpr char SRecordsMismatch[] = "Os registros não correspondem às d
 inline constexpr char SRecordNotFound[] = "Registro não encontrado";
 inline constexpr char SRecordValueCount[] = "O registro tem %d valores para %d campos";
 inline constexpr char SDataSetNoFields[] = "O conjunto de dados não tem campos";
+// A boolean field's or parameter's value as text.
+inline constexpr char STextTrue[] = "True";
+inline constexpr char STextFalse[] = "False";
 
 // SQLite
 inline constexpr char SSQLiteError[] = "%s: %s";  // what was being done: SQLite's message

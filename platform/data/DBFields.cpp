@@ -152,7 +152,7 @@ double TBCDField::AsFloat() const {
 
 std::string TBooleanField::AsString() const {
   if (IsNull()) return "";
-  return AsBoolean() ? "True" : "False";
+  return AsBoolean() ? STextTrue : STextFalse;
 }
 bool TBooleanField::AsBoolean() const { return dbconv::Boolean(Cell()); }
 

@@ -9,6 +9,11 @@ inline constexpr char SInvalidJpeg[] = "JPEG inválido";
 inline constexpr char SInvalidIcon[] = "Ícone inválido";
 inline constexpr char SUnknownPictureFormat[] = "Formato de imagem não suportado";
 inline constexpr char SUnknownExtension[] = "Extensão de arquivo de imagem desconhecida (%s)";
+// What the file dialogs' filters call each picture format.
+inline constexpr char SVBitmaps[] = "Bitmaps";
+inline constexpr char SVJpegImageFile[] = "JPEG Image File";
+inline constexpr char SVEnhMetafiles[] = "Enhanced Metafiles";
+inline constexpr char SVIcons[] = "Icons";
 inline constexpr char SScanLineIndexError[] = "Índice da linha de varredura fora do intervalo";
 inline constexpr char SMetafileFinished[] = "Metafile já terminado";
 inline constexpr char SEmfObjectOutOfTable[] = "Objeto fora da tabela";

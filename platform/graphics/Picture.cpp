@@ -27,16 +27,16 @@ std::vector<TGraphicClass>& Registry() {
     auto Sig = [](std::vector<uint8_t> S) {
       return [S](const uint8_t* H, size_t N) { return N >= S.size() && std::equal(S.begin(), S.end(), H); };
     };
-    List.push_back({"TBitmap", "bmp", "Bitmaps", [] { return std::make_unique<TBitmap>(); }, Sig({'B', 'M'})});
-    List.push_back({"TJPEGImage", "jpg", "JPEG Image File", [] { return std::make_unique<TJPEGImage>(); },
+    List.push_back({"TBitmap", "bmp", SVBitmaps, [] { return std::make_unique<TBitmap>(); }, Sig({'B', 'M'})});
+    List.push_back({"TJPEGImage", "jpg", SVJpegImageFile, [] { return std::make_unique<TJPEGImage>(); },
                     Sig({0xFF, 0xD8, 0xFF})});
-    List.push_back({"TJPEGImage", "jpeg", "JPEG Image File", [] { return std::make_unique<TJPEGImage>(); }, {}});
-    List.push_back({"TMetafile", "emf", "Enhanced Metafiles", [] { return std::make_unique<TMetafile>(); },
+    List.push_back({"TJPEGImage", "jpeg", SVJpegImageFile, [] { return std::make_unique<TJPEGImage>(); }, {}});
+    List.push_back({"TMetafile", "emf", SVEnhMetafiles, [] { return std::make_unique<TMetafile>(); },
                     [](const uint8_t* H, size_t N) {
                       return N >= 44 && H[0] == 1 && H[1] == 0 && H[2] == 0 && H[3] == 0 && H[40] == ' ' &&
                              H[41] == 'E' && H[42] == 'M' && H[43] == 'F';
                     }});
-    List.push_back({"TIcon", "ico", "Icons", [] { return std::make_unique<TIcon>(); }, Sig({0, 0, 1, 0})});
+    List.push_back({"TIcon", "ico", SVIcons, [] { return std::make_unique<TIcon>(); }, Sig({0, 0, 1, 0})});
   }
   return List;
 }
