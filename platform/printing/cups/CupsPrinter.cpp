@@ -123,7 +123,8 @@ public:
   std::unique_ptr<TPrintJob> StartDoc(const TDeviceMode& Mode, const std::string& Title) override;
 
   // Applies a device mode to a Qt printer set up for this queue: the sheet as this queue resolves
-  // it (its papers, its defaults) and the mode's other fields; between pages only the sheet.
+  // it (its papers, its defaults) and the mode's other fields but the bin, which is not passed to
+  // CUPS jobs (README); between pages only the sheet.
   void Configure(QPrinter& P, const TDeviceMode& Mode, bool SheetOnly = false) {
     TDeviceMode Defaults = DefaultDeviceMode();
     int W, H;
@@ -134,6 +135,7 @@ public:
     Sheet.PaperWidth = static_cast<int16_t>(W);
     Sheet.PaperLength = static_cast<int16_t>(H);
     Sheet.Fields |= DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH;
+    Sheet.Fields &= ~DM_DEFAULTSOURCE;
     if (SheetOnly) Sheet.Fields &= DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH;
     DeviceModeToQPrinter(Sheet, P);
   }
