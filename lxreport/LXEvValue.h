@@ -1,5 +1,5 @@
 #pragma once
-// The value record of the expression language and the texts of its errors.
+// The value record of the expression language (its texts are in LXConsts.h).
 #include <cstdint>
 #include <cstring>
 #include <string>
