@@ -22,3 +22,6 @@ inline constexpr char SMsgDlgHelp[] = "Ajuda";
 // The scripted dialog service
 inline constexpr char SDialogCallType[] = "O diálogo %d não é %s";
 inline constexpr char SDialogRequestType[] = "O diálogo pedido não é %s";
+
+// Control trees (the widget controls of platform/forms and the headless ones)
+inline constexpr char SControlParentSetToSelf[] = "Um controle não pode ser pai de si mesmo";

@@ -108,6 +108,13 @@ bool IsValidIdent(const std::string& S) {
   return true;
 }
 
+std::string FreeComponentName(const TComponent* Owner, const std::string& Prefix) {
+  for (int N = 1;; ++N) {
+    std::string Name = Prefix + std::to_string(N);
+    if (!Owner || !Owner->FindComponent(Name)) return Name;
+  }
+}
+
 void TComponent::ValidateRename(TComponent* C, const std::string& CurName, const std::string& NewName) const {
   if (!NewName.empty() && !SameTextAscii(CurName, NewName)) {
     TComponent* Other = FindComponent(NewName);
@@ -151,6 +158,12 @@ void TComponent::SetState(TComponentStateFlag F, bool On) {
     FComponentState &= ~static_cast<uint32_t>(F);
 }
 
+void TComponent::SetDesigning(bool Value, bool SetChildren) {
+  SetState(csDesigning, Value);
+  if (SetChildren)
+    for (TComponent* C : FComponents) C->SetDesigning(Value);
+}
+
 void TComponent::InsertComponent(TComponent* C) {
   if (!C || C->FOwner == this) return;
   if (C->FOwner) C->FOwner->RemoveComponent(C);
@@ -158,6 +171,7 @@ void TComponent::InsertComponent(TComponent* C) {
   FComponents.push_back(C);
   C->FOwner = this;
   IndexName(C, true);
+  if (HasState(csDesigning)) C->SetDesigning(true);
   Notification(C, opInsert);
 }
 

@@ -46,6 +46,10 @@ protected:
 
 enum TOperation { opInsert, opRemove };
 
+// How a text sits across its box (labels, panels, printables).
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+DEFINE_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
+
 enum TComponentStateFlag : uint32_t {
   csLoading = 1 << 0,
   csReading = 1 << 1,
@@ -97,6 +101,9 @@ public:
   TComponentState ComponentState() const { return FComponentState; }
   bool HasState(TComponentStateFlag F) const { return (FComponentState & F) != 0; }
   void SetState(TComponentStateFlag F, bool On);
+  // Puts the component (and, with SetChildren, everything it owns) in or out of design mode;
+  // a component inserted into a designing owner becomes designing too.
+  void SetDesigning(bool Value, bool SetChildren = true);
 
   void InsertComponent(TComponent* C);
   void RemoveComponent(TComponent* C);
@@ -169,3 +176,7 @@ struct TComponentDeleter {
 };
 
 bool IsValidIdent(const std::string& S);
+
+// Prefix followed by the smallest number from 1 up that names no component of Owner
+// ("DetailBand1", then "DetailBand2"...). Without an owner: the prefix and 1.
+std::string FreeComponentName(const TComponent* Owner, const std::string& Prefix);

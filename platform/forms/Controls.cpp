@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/app/AppConsts.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/FormsConsts.h"
 #include "platform/forms/WidgetBridge.h"

@@ -20,8 +20,6 @@ class TWidgetBridge;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 DEFINE_ENUM_INFO(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom")
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-DEFINE_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 

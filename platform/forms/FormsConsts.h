@@ -1,9 +1,9 @@
 #pragma once
 // The texts the forms library shows, each written once (the message dialogs'
-// captions and buttons are in platform/app/AppConsts.h). Format patterns take
-// their arguments through Format (platform/rtl/SysUtils.h).
+// captions and buttons, and the control tree's errors, are in
+// platform/app/AppConsts.h). Format patterns take their arguments through
+// Format (platform/rtl/SysUtils.h).
 
-inline constexpr char SControlParentSetToSelf[] = "Um controle não pode ser pai de si mesmo";
 inline constexpr char SShowModalWithoutApplication[] = "ShowModal sem aplicação: chame InitializeForms";
 inline constexpr char SCannotShowModal[] = "Não é possível tornar modal uma janela visível";
 inline constexpr char SPrinterSetupCaption[] = "Configurar impressão";

@@ -57,6 +57,27 @@ void TFont::Assign(const TFont& Source) {
   Changed();
 }
 
+void TFont::Assign(const TPersistent* Source) {
+  if (auto* F = dynamic_cast<const TFont*>(Source)) {
+    Assign(*F);
+    return;
+  }
+  TPersistent::Assign(Source);
+}
+
+const TClassInfo& TFont::StaticClassInfo() {
+  static const TClassInfo Info =
+      TClassDef<TFont>("TFont", &TPersistent::StaticClassInfo())
+          .Prop("Charset", &TFont::Charset, &TFont::SetCharset).Default(DEFAULT_CHARSET)
+          .Prop("Color", &TFont::Color, &TFont::SetColor).Default(clWindowText)
+          .Prop("Height", &TFont::Height, &TFont::SetHeight).Stored(false)
+          .Prop("Name", &TFont::Name, &TFont::SetName)
+          .Prop("Pitch", &TFont::Pitch, &TFont::SetPitch).Default(fpDefault)
+          .Prop("Size", &TFont::Size, &TFont::SetSize)
+          .SetProp<TFontStyle>("Style", &TFont::Style, &TFont::SetStyle).Default(0);
+  return Info;
+}
+
 void TFont::SetName(const std::string& V) {
   if (V.empty() || V == FName) return;
   FName = V;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/classes/Classes.h"
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/Types.h"
 
@@ -13,9 +14,8 @@
 int ScreenPixelsPerInch();
 
 // Base of the drawing tools: announces changes so a canvas reselects them.
-class TGraphicsObject {
+class TGraphicsObject : public TPersistent {
 public:
-  virtual ~TGraphicsObject() = default;
   std::function<void(TGraphicsObject*)> OnChange;
 
 protected:
@@ -25,10 +25,16 @@ protected:
 };
 
 enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+// Set members by bit position, as a stream names them.
+DEFINE_ENUM_INFO(TFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut")
 using TFontStyles = uint8_t;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
+DEFINE_ENUM_INFO(TFontPitch, "fpDefault", "fpVariable", "fpFixed")
 
+// Streams as a nested persistent ("Font.Name", "Font.Size"...): the size in points, so a
+// font read on a screen of another resolution keeps its size.
 class TFont : public TGraphicsObject {
+  DECLARE_CLASSINFO(TFont)
 public:
   TFont() = default;
   TFont(const TFont& F) : TGraphicsObject() { CopyData(F); }
@@ -39,6 +45,7 @@ public:
 
   // Copies the font; a source of another resolution keeps its point size.
   void Assign(const TFont& Source);
+  void Assign(const TPersistent* Source) override;
 
   const std::string& Name() const { return FName; }
   void SetName(const std::string& V);
@@ -78,6 +85,7 @@ private:
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+DEFINE_ENUM_INFO(TPenStyle, "psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame")
 enum TPenMode { pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmXor };
 
 class TPen : public TGraphicsObject {
@@ -88,6 +96,7 @@ public:
     Assign(P);
     return *this;
   }
+  using TPersistent::Assign;
   void Assign(const TPen& Source);
   TColor Color() const { return FColor; }
   void SetColor(TColor V);
@@ -117,6 +126,7 @@ public:
     Assign(B);
     return *this;
   }
+  using TPersistent::Assign;
   void Assign(const TBrush& Source);
   TColor Color() const { return FColor; }
   // Setting a colour makes a clear brush solid, as the class library does.

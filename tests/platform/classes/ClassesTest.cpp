@@ -192,3 +192,33 @@ TEST(ComponentTest, ManySiblingsKeepNameLookupsRight) {
   EXPECT_EQ(Root.FindComponent("C56"), Late);
   EXPECT_EQ(Root.ComponentCount(), 99);
 }
+
+TEST(ComponentTest, FreeComponentNameTakesTheSmallestFreeNumber) {
+  TComponent Root(nullptr);
+  EXPECT_EQ(FreeComponentName(&Root, "DetailBand"), "DetailBand1");
+  auto* A = new TComponent(&Root);
+  A->SetName("DetailBand1");
+  auto* B = new TComponent(&Root);
+  B->SetName("detailband3");  // names compare without case
+  EXPECT_EQ(FreeComponentName(&Root, "DetailBand"), "DetailBand2");
+  A->SetName("Other");
+  EXPECT_EQ(FreeComponentName(&Root, "DetailBand"), "DetailBand1");
+  B->SetName("DetailBand2");
+  new TComponent(&Root);  // unnamed components take no number
+  EXPECT_EQ(FreeComponentName(&Root, "DetailBand"), "DetailBand1");
+  EXPECT_EQ(FreeComponentName(nullptr, "TitleBand"), "TitleBand1");
+}
+
+TEST(ComponentTest, DesigningGoesDownToOwnedAndInsertedComponents) {
+  TComponent Root(nullptr);
+  auto* Early = new TComponent(&Root);
+  auto* Grand = new TComponent(Early);
+  Root.SetDesigning(true);
+  EXPECT_TRUE(Early->HasState(csDesigning));
+  EXPECT_TRUE(Grand->HasState(csDesigning));
+  auto* Late = new TComponent(&Root);
+  EXPECT_TRUE(Late->HasState(csDesigning));
+  Root.SetDesigning(false, false);
+  EXPECT_FALSE(Root.HasState(csDesigning));
+  EXPECT_TRUE(Late->HasState(csDesigning));
+}
