@@ -116,8 +116,8 @@ double Ms(std::chrono::steady_clock::time_point Start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count();
 }
 
-std::unique_ptr<TBenchRoot> MakeTemplate(int Components) {
-  auto Root = std::make_unique<TBenchRoot>(nullptr);
+std::unique_ptr<TBenchRoot, TComponentDeleter> MakeTemplate(int Components) {
+  std::unique_ptr<TBenchRoot, TComponentDeleter> Root(new TBenchRoot(nullptr));
   Root->SetName("Form1");
   auto* Pipeline = new TComponent(Root.get());
   Pipeline->SetName("Pipeline1");
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
 
   const int Runs = 10;
   // Reading only: freeing the components read is not timed.
-  std::vector<std::unique_ptr<TComponent>> Keep;
+  std::vector<std::unique_ptr<TComponent, TComponentDeleter>> Keep;
   double Read = Best(Runs, [&] {
     TBytesStream S(Binary.Memory(), Binary.Size());
     Keep.emplace_back(ReadComponentFromStream(S, nullptr));

@@ -152,7 +152,8 @@ TEST(TypInfoTest, RegistryFindsClassesByName) {
   RegisterClass(TSample::StaticClassInfo());
   RegisterClass(TSample::StaticClassInfo());
   EXPECT_EQ(GetClass("tsample"), &TSample::StaticClassInfo());
-  std::unique_ptr<TPersistent> Made(FindClass("TSample").Create(nullptr));
+  std::unique_ptr<TComponent, TComponentDeleter> Made(dynamic_cast<TComponent*>(FindClass("TSample").Create(nullptr)));
+  ASSERT_NE(Made, nullptr);
   EXPECT_EQ(Made->ClassName(), "TSample");
   UnRegisterClass(TSample::StaticClassInfo());
   EXPECT_THROW(FindClass("TSample"), EClassNotFound);
