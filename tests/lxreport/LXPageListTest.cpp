@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "lxreport/LXError.h"
-#include "platform/classes/TempFiles.h"
+#include "tests/TestTemp.h"
 #include "tests/lxreport/LXPageTestSupport.h"
 
 using namespace lxtest;
@@ -20,8 +20,8 @@ TMetafile Page(uint8_t Tag, uint32_t Extra = 4) {
 }
 
 struct TempFile {
-  std::string Path = GetTempFileName(GetTempPath(), "tst");
-  ~TempFile() { DeleteFile(Path); }
+  TTestTempFiles Temp;
+  std::string Path = Temp.Path("pages.lxp");
   void Write(const std::vector<uint8_t>& B) {
     TFileStream F(Path, fmCreate);
     F.WriteBuffer(B.data(), static_cast<int64_t>(B.size()));

@@ -4,11 +4,11 @@
 
 #include <QImage>
 #include <QWidget>
-#include <cstdio>
 
 #include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
+#include "tests/TestTemp.h"
 #include "tests/lxreport/LXPageTestSupport.h"
 
 namespace {
@@ -294,7 +294,8 @@ TEST_F(LXPreviewTest, PrinterPreviewUsesTheLibraryWideInterfaceClass) {
 }
 
 TEST_F(LXPreviewTest, APageThatCannotBeFetchedLeavesTheImageEmpty) {
-  std::string File = ::testing::TempDir() + "preview-spoilt-page-2.lxp";
+  TTestTempFiles Temp;
+  std::string File = Temp.Path("preview-spoilt-page-2.lxp");
   {
     TLXPrinter Maker;
     Run(Maker, 3);
@@ -323,7 +324,6 @@ TEST_F(LXPreviewTest, APageThatCannotBeFetchedLeavesTheImageEmpty) {
   EXPECT_EQ(V.PageNumber(), 3);
   ASSERT_TRUE(V.PreviewImage()->ImageOK());
   EXPECT_EQ(Px(Grab(V.PreviewImage()), 3, 3), Black);
-  std::remove(File.c_str());
 }
 
 // A preview freed with its form lets go of the printer before its page image
