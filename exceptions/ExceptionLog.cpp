@@ -1,8 +1,13 @@
 #include "exceptions/ExceptionLog.h"
 
+#include <dlfcn.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 
+#include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikModules.h"
 #include "exceptions/TarvikTexts.h"
@@ -18,13 +23,52 @@ namespace {
 int InitCount = 0;
 bool Installed = false;
 bool Defer = false;
+std::atomic<bool> InitRunning{false};
+std::atomic<bool> FinRunning{false};
+bool ExitHandlerRegistered = false;
 std::atomic<TTarvikModuleOptionsEx*> ModuleOptions{nullptr};
 std::mutex SwitchLock;
 std::function<void(bool)> FreezeSwitch;
+
+// The file of the reporter's own module, found without the process facts of platform/sys: this
+// runs before their static objects are made.
+std::string OwnModuleFileEarly() {
+  TModuleHandle Own = ReporterModuleHandle();
+  if (Own == MainModuleHandle()) {
+    char Path[4096];
+    ssize_t N = ::readlink("/proc/self/exe", Path, sizeof Path - 1);
+    return N > 0 ? std::string(Path, static_cast<size_t>(N)) : std::string();
+  }
+  Dl_info Info;
+  if (::dladdr(reinterpret_cast<const void*>(Own), &Info) == 0 || !Info.dli_fname) return std::string();
+  return Info.dli_fname;
+}
+
+// Before main: only what needs no static object of the program (TarvikCapture.cpp keeps to plain
+// values for this). A program without reporter data gets nothing installed.
+__attribute__((constructor(101))) void StartBeforeMain() {
+  if (IsDesignHostMode() || !IsTarvikLogFile(OwnModuleFileEarly())) return;
+  InitRunning.store(true);
+  StartCapture();
+}
+
+// exit() without the last FinalizeExceptions: shut down while the program's static objects exist
+// (registered after they were made, so it runs before they are destroyed).
+void ShutdownAtExit() {
+  FinRunning.store(true);
+  if (InitCount > 0) {
+    InitCount = 1;
+    FinalizeExceptions();
+  }
+  StopCapture();
+}
 }  // namespace
 
 void InitializeExceptions() {
   if (InitCount++ > 0) return;
+  InitRunning.store(false);
+  FinRunning.store(false);
+  if (!ExitHandlerRegistered) ExitHandlerRegistered = std::atexit(ShutdownAtExit) == 0;
   InitializeSys();
   std::vector<std::string> Params(CommandLine().begin() + (CommandLine().empty() ? 0 : 1), CommandLine().end());
   InitializeTrace(Params);
@@ -43,13 +87,17 @@ void InitializeExceptions() {
     Installed = false;
     // Shared-memory names outlive the process: a passive reporter leaves none behind.
     DeleteReporterVirtualFiles();
+    StopCapture();
     return;
   }
   SetReporterModuleOptions(Record->Options.get());
+  StartCapture();
 }
 
 void FinalizeExceptions() {
   if (InitCount == 0 || --InitCount > 0) return;
+  FinRunning.store(true);
+  StopCapture();
   if (Installed) {
     DeleteReporterVirtualFiles();
     SetReporterModuleOptions(nullptr);
@@ -67,6 +115,10 @@ bool ExceptionsInitialized() { return InitCount > 0; }
 bool ReporterInstalled() { return Installed; }
 
 bool DeferToMainModule() { return Defer; }
+
+bool InitialisationRunning() { return InitRunning.load(); }
+
+bool FinalisationRunning() { return FinRunning.load(); }
 
 void SetReporterModuleOptions(TTarvikModuleOptionsEx* Options) { ModuleOptions.store(Options); }
 

@@ -7,6 +7,14 @@
 // module. Without debug data there the reporter stays passive: it removes what it made, says so
 // in the trace and does nothing more. FinalizeExceptions undoes the start-up and saves the trace.
 // Each call is matched by one FinalizeExceptions; the last one undoes it. Main thread.
+//
+// The capture of exceptions (TarvikCapture.h) starts earlier: a constructor of this library runs
+// before the program's static initialisation (the one piece of work this project does in a static
+// constructor, so that an exception raised there is seen too) and, when the program carries
+// reporter data, installs the raise, thread, signal and terminate hooks. InitializeExceptions then
+// completes the start-up, or removes the hooks again when the data turns out unusable. The
+// shutdown runs at the last FinalizeExceptions or, for a program that ends through exit() first,
+// at exit; either restores everything the start-up replaced.
 #include <functional>
 
 #include "platform/rtl/SysUtils.h"
@@ -23,6 +31,11 @@ bool ReporterInstalled();
 // This reporter lives in a library while the program's main module carries reporter data of its
 // own: the main module's reporter is the one that reports.
 bool DeferToMainModule();
+// True from the capture's start before main until the program's first InitializeExceptions (step 0
+// of its start-up, when every static initialiser has run).
+bool InitialisationRunning();
+// True once the shutdown has begun (the last FinalizeExceptions, or exit).
+bool FinalisationRunning();
 
 // The options of the reporter's own module record, which the module list registers once that
 // record exists; null while the reporter is passive.

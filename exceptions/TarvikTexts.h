@@ -65,6 +65,16 @@ inline constexpr const char* ErrorCaption = "Error.";
 // Name of the saved copy: the trace file's name without ".log", this suffix and a time stamp.
 inline constexpr const char* BugFileSuffix = "-bug-";
 
+// Hooks.
+inline constexpr const char* HookNullProcedure = "Cannot hook a null procedure (\"%s\").";
+inline constexpr const char* HookSharedArea = "Cannot hook the module \"%s\" located into the shared-area.";
+inline constexpr const char* HookFailed = "Cannot hook the procedure \"%s\".";
+// A fault signal as a captured exception: its message, with the faulting address.
+inline constexpr const char* SignalFault = "Fault at address %s.";
+// The capture's own report, until a program installs the pipeline's.
+inline constexpr const char* CapturedHeader = "Unhandled exception in thread %d: %s: %s";
+inline constexpr const char* CapturedFrame = "  %s %s";
+
 // Web output.
 inline constexpr const char* CgiStatusLine = "Status: 500 Error\r\n";
 inline constexpr const char* HttpErrorHeader =

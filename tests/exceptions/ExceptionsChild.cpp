@@ -4,12 +4,14 @@
 //   read-except P M    print what process P's module M holds in "EXCEPT": "recorded|class|message"
 //   cgi                answer as a CGI program would with an error page
 //   trace ... LAST     start the reporter (LAST holds the trace switches), write one trace line, shut down
-//   startup ... LAST   start the reporter and print "installed=<0|1> files=<0|1> options=<own|raises>"
+//   startup ... LAST   start the reporter and print "installed=<0|1> files=<0|1> options=<own|raises>
+//                      hooks=<what the capture installed: 0 when nothing>"
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "exceptions/ExceptionLog.h"
+#include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikVirtualFiles.h"
@@ -52,8 +54,10 @@ int main(int argc, char** argv) {
     } catch (const EAssertionFailed&) {
       Options = "raises";
     }
+    TCaptureState Hooks = CurrentCaptureState();
     std::cout << "installed=" << ReporterInstalled() << " files=" << ReporterVirtualFilesExist()
-              << " options=" << Options << std::endl;
+              << " options=" << Options
+              << " hooks=" << Hooks.RaiseSlots + Hooks.ThreadSlots + Hooks.Signals + Hooks.Terminate << std::endl;
     FinalizeExceptions();
     return 0;
   }

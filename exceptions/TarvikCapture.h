@@ -1,0 +1,77 @@
+#pragma once
+// Where exceptions are caught in the act: every C++ raise in any thread (the unwinder's raise and
+// rethrow entries, hooked in every module's import slots), the fault signals (SIGSEGV, SIGBUS,
+// SIGFPE, SIGILL, SIGABRT) and std::terminate. Each exception that no handler will catch is
+// captured once, with its frames and registers, and handed to one sink.
+//
+// A raise is captured in the raising thread before anything unwinds: the handler search is run
+// ahead (IsExceptionHandled), and only an exception that nothing catches goes on. A rethrow of an
+// exception already captured is recognised by its object and not captured again. A fault is
+// captured by the signal handler on the thread's alternate stack into a record prepared at start,
+// without allocating or locking; a worker thread made at start hands it to the sink while the
+// faulting thread waits, and the program then ends with exit code 1. An uncaught exception ends
+// the program with exit code 1 (in a thread that the reporter wraps it ends only the thread).
+#include <cstdint>
+#include <typeinfo>
+
+#include "exceptions/TarvikStack.h"
+#include "exceptions/TarvikUtils.h"
+
+enum class TCaptureKind : uint8_t {
+  Raise,      // a C++ (or foreign) exception that no handler will catch
+  Signal,     // a fault signal
+  Terminate,  // std::terminate without a captured exception (called directly, or a nested failure)
+};
+
+struct TCapturedException {
+  TCaptureKind Kind = TCaptureKind::Raise;
+  int ThreadId = 0;
+  bool MainThread = false;
+  // Raise: the thrown object and its type, valid while the sink runs; nulls for a foreign
+  // exception. IsAbort: the object is an EAbort, the silent exception.
+  void* Object = nullptr;
+  const std::type_info* Type = nullptr;
+  bool IsAbort = false;
+  // Signal: the signal, its si_code and the faulting address (si_addr).
+  int Signal = 0;
+  int SignalCode = 0;
+  uintptr_t FaultAddress = 0;
+  // Where it happened: the call site of the throw (inside the call instruction), or the faulting
+  // instruction.
+  uintptr_t ExceptionAddress = 0;
+  TTarvikContext Context;
+  TTarvikRawStack Stack;  // innermost first; frame 0 holds ExceptionAddress's call
+};
+
+// The sink: called once per captured exception. A raise and std::terminate call it in the thread
+// of the exception, before unwinding; a fault calls it in the reporter's crash worker while the
+// faulting thread waits. It may allocate, lock and resolve frames (BuildCallStack); exceptions it
+// lets out become internal errors. Returns the previous sink; null restores the default, which
+// writes a short report to the diagnostic output.
+using TCaptureSink = void (*)(const TCapturedException& Captured);
+TCaptureSink SetCaptureSink(TCaptureSink Sink);
+
+// The class name and message of a captured exception (DescribeException's rules): a signal gives
+// its name ("SIGSEGV") and the fault address.
+TExceptionDescription DescribeCaptured(const TCapturedException& Captured);
+// The thrown object as T (a base class works), or null.
+template <class T>
+T* CapturedAs(const TCapturedException& C) {
+  void* Object = C.Object;
+  if (!Object || !C.Type || !typeid(T).__do_catch(C.Type, &Object, 1)) return nullptr;
+  return static_cast<T*>(Object);
+}
+
+// Installs and removes the raise, thread, signal and terminate hooks, leaving everything as it
+// was found. Called by the reporter's start-up and shutdown.
+void StartCapture();
+void StopCapture();
+bool CaptureStarted();
+// What StartCapture installed, for tests and the trace.
+struct TCaptureState {
+  int RaiseSlots = 0;    // import slots of the unwinder's raise and rethrow entries
+  int ThreadSlots = 0;   // import slots of pthread_create
+  int Signals = 0;       // fault signals whose handler is the reporter's
+  bool Terminate = false;
+};
+TCaptureState CurrentCaptureState();

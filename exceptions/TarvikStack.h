@@ -1,0 +1,88 @@
+#pragma once
+// The call stack of an exception and the test whether a handler further up will catch it.
+//
+// Frames come from the unwinder (the call-frame information every module carries), so each frame
+// is a real frame of the thread: no stale return addresses left on the stack are taken for calls,
+// and no frame without a frame pointer is missed. Capturing only records addresses; resolving them
+// to units, procedures and lines (GetDebugInfo reads files, allocates and locks) is a later step
+// that never runs in a signal handler.
+#include <cstdint>
+
+#include "exceptions/TarvikStackFrame.h"
+
+struct _Unwind_Exception;
+
+// One frame as the unwinder gave it: a return address (the call lies just before it), or, for the
+// frame a fault interrupted, the exact address of the faulting instruction.
+struct TTarvikRawFrame {
+  uintptr_t Address = 0;
+  bool ReturnAddress = true;
+};
+
+// The registers of the thread at an exception (x86-64). A raise gives the callee-saved registers
+// of the throwing frame, its stack pointer, the call site and the thrown object (in Rax); a fault
+// gives every register. Valid says which.
+struct TTarvikContext {
+  uint64_t Rax = 0, Rbx = 0, Rcx = 0, Rdx = 0, Rsi = 0, Rdi = 0, Rbp = 0, Rsp = 0;
+  uint64_t R8 = 0, R9 = 0, R10 = 0, R11 = 0, R12 = 0, R13 = 0, R14 = 0, R15 = 0;
+  uint64_t Rip = 0, EFlags = 0;
+  enum : uint8_t { None = 0, Raise = 1, Full = 2 } Valid = None;
+};
+
+// A fixed-size record of frames, innermost first, so that a crash handler can fill it.
+struct TTarvikRawStack {
+  static constexpr int Capacity = 128;
+  int Count = 0;
+  TTarvikRawFrame Frames[Capacity];
+  void Add(uintptr_t Address, bool ReturnAddress) {
+    if (Count < Capacity) Frames[Count++] = {Address, ReturnAddress};
+  }
+};
+
+// The calling thread's frames, starting with the frame whose return address is From (the caller
+// of the function that took From with __builtin_return_address(0)); from the caller of
+// CaptureStack when From is 0. Allocates nothing and takes no lock of its own (the loader's
+// lookup of unwind tables is lock-free from glibc 2.35 on), so a signal handler may call it.
+void CaptureStack(TTarvikRawStack& Stack, uintptr_t From = 0);
+// The frames of a thread interrupted by a signal, from the interrupted instruction (Pc) on,
+// walked from inside the handler; Sp is the interrupted stack pointer. When the unwinder cannot
+// pass the interrupted frame (a jump to a bad address), the return address at Sp follows Pc.
+void CaptureSignalStack(TTarvikRawStack& Stack, uintptr_t Pc, uintptr_t Sp);
+
+// The address a frame is resolved at: a return address less 1, which lies inside the call
+// instruction (x86-64 calls are 2 to 7 bytes long, so going back a fixed length would miss the
+// call); an exact address as it is.
+uintptr_t CallSite(const TTarvikRawFrame& Frame);
+
+// Resolves the frames: ExceptionAddress first when it is not 0 and is not already the first
+// frame's call site, then every frame at its call site. Not in a signal handler.
+TTarvikStackList BuildCallStack(uintptr_t ExceptionAddress, const TTarvikRawStack& Stack);
+
+// The C++ thrown object and its type for an exception being raised (a dependent exception of
+// std::rethrow_exception gives its primary's); nulls for a foreign exception.
+struct TThrownObject {
+  void* Object = nullptr;
+  const std::type_info* Type = nullptr;
+};
+TThrownObject ThrownObjectOf(_Unwind_Exception* Exception);
+// True for a C++ exception raised by a fresh throw (not a rethrow, not std::rethrow_exception).
+bool IsFreshThrow(_Unwind_Exception* Exception);
+
+// Whether an outer handler will catch Exception, raised from the frame whose return address is
+// From: the unwinder's search phase is run ahead, asking each frame's personality routine
+// (_UA_SEARCH_PHASE) whether it has a handler, and the handlers are counted:
+//   - a frame whose search ends the program (a noexcept boundary) ends the count: not handled;
+//   - in a thread started through the reporter's thread wrapper, which catches everything, one
+//     handler is the wrapper itself: handled only when count > 1; elsewhere count > 0;
+//   - when the reporter defers to the main module's reporter, always handled.
+// Call it in the raising thread before the real raise. HandlerCount, when given, gets the count.
+// With HandlerCount the search counts every handler up to the thread's first frame; without, it
+// stops once the answer is known. With Stack and Context, the frames above From's frame and the
+// throwing frame's registers are captured in the same walk (complete when the answer is "not
+// handled").
+bool IsExceptionHandled(_Unwind_Exception* Exception, uintptr_t From, int* HandlerCount = nullptr,
+                        TTarvikRawStack* Stack = nullptr, TTarvikContext* Context = nullptr);
+
+// The calling thread runs inside the reporter's thread wrapper (its outermost handler).
+void SetThreadWrapped(bool Wrapped);
+bool ThreadWrapped();
