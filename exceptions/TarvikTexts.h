@@ -47,6 +47,14 @@ inline constexpr const char* ReporterPassive = "TarvikLog stays passive: \"%s\" 
 inline constexpr const char* UnknownExceptionType = "Unknown exception type.";
 inline constexpr const char* UnknownErrorMessage = "Unknown error message.";
 
+// The report and its log file. A stored report begins with LogReportMark at the start of a line.
+inline constexpr const char* ReportHeader = "TarvikLog 4.5.4";
+inline constexpr const char* LogReportMark = "TarvikLog ";
+inline constexpr const char* NoDesktopClipboard = "No desktop: the report was not copied to the clipboard.";
+inline constexpr const char* ClipboardRefused = "The desktop did not take the report on its clipboard.";
+inline constexpr const char* LogNotLocked = "The log file \"%s\" is in use by another process: the report was not stored.";
+inline constexpr const char* LogWithoutLock = "The log file \"%s\" cannot be locked on its file system: used without a lock.";
+
 // Internal errors and warnings.
 inline constexpr const char* InternalErrorFormat = "[ERROR] - Section: %s - Message: \"%s\"";
 inline constexpr const char* WarningFormat = "[WARNING] - Code: %s - Message: \"%s\"";

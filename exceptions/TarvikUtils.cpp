@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 #include <memory>
-#include <typeinfo>
 
+#include "exceptions/TarvikClassInfo.h"
 #include "exceptions/TarvikTexts.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/FileSystem.h"
@@ -79,17 +79,4 @@ std::string DemangledTypeName(const char* MangledName) {
   return Status == 0 && Name ? std::string(Name.get()) : std::string(MangledName);
 }
 
-TExceptionDescription DescribeException(const std::exception_ptr& E) {
-  if (!E) return {TarvikText::UnknownExceptionType, TarvikText::UnknownErrorMessage};
-  try {
-    std::rethrow_exception(E);
-  } catch (const Exception& X) {
-    return {X.ClassName(), X.Message()};
-  } catch (const std::exception& X) {
-    return {DemangledTypeName(typeid(X).name()), X.what()};
-  } catch (...) {
-    const std::type_info* T = abi::__cxa_current_exception_type();
-    return {T ? DemangledTypeName(T->name()) : std::string(TarvikText::UnknownExceptionType),
-            TarvikText::UnknownErrorMessage};
-  }
-}
+TExceptionDescription DescribeException(const std::exception_ptr& E) { return DescribeThrown(ThrownObjectOf(E)); }

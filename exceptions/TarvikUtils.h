@@ -30,9 +30,10 @@ std::string DropLoneTrailingLineBreak(std::string_view Text);
 // writer makes when missing. Path unchanged when there is no state folder.
 std::string WritableOutputPath(const std::string& Path);
 
-// The class name and message of an exception object as the reporter shows them. Exceptions of the
-// platform give their class name and message, other standard exceptions their type and what();
-// anything else its type with "Unknown error message."; no exception "Unknown exception type.".
+// The class name and message of an exception object as the reporter shows them: the demangled
+// class name (ExceptionClassName) and the message, what() for standard exceptions; a class that
+// is no standard exception gives "Unknown error message."; a thrown non-class value, or no
+// exception, "Unknown exception type." and "Unknown error message.".
 struct TExceptionDescription {
   std::string ClassName;
   std::string Message;

@@ -147,9 +147,13 @@ std::optional<TExceptFileContents> ReadExceptVirtualFile(int ProcessId, TModuleH
   // A copy first: the writer may rewrite the block while it is read.
   std::vector<uint8_t> Bytes(File->Data(), File->Data() + File->DataSize());
   DeleteVirtualFile(File);
+  return ParseExceptFileContents(Bytes.data(), Bytes.size());
+}
+
+std::optional<TExceptFileContents> ParseExceptFileContents(const uint8_t* Data, size_t Size) {
   TExceptFileContents R;
   try {
-    TBytesStream S(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    TBytesStream S(Data, static_cast<int64_t>(Size));
     R.Recorded = S.ReadByte() != 0;
     if (R.Recorded) {
       R.ClassName = ReadVirtualString(S);

@@ -73,3 +73,5 @@ struct TExceptFileContents {
   std::string Message;
 };
 std::optional<TExceptFileContents> ReadExceptVirtualFile(int ProcessId, TModuleHandle Module);
+// The same from the bytes of such a file (another module wrote them: every length is checked).
+std::optional<TExceptFileContents> ParseExceptFileContents(const uint8_t* Data, size_t Size);

@@ -6,13 +6,16 @@
 //   trace ... LAST     start the reporter (LAST holds the trace switches), write one trace line, shut down
 //   startup ... LAST   start the reporter and print "installed=<0|1> files=<0|1> options=<own|raises>
 //                      hooks=<what the capture installed: 0 when nothing>"
+//   log-append F N TAG  wait for a line on standard input, then store N reports "TAG i" in log file F
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikCapture.h"
+#include "exceptions/TarvikLogFile.h"
 #include "exceptions/TarvikOptions.h"
+#include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikVirtualFiles.h"
 #include "exceptions/TarvikWeb.h"
@@ -59,6 +62,21 @@ int main(int argc, char** argv) {
               << " options=" << Options
               << " hooks=" << Hooks.RaiseSlots + Hooks.ThreadSlots + Hooks.Signals + Hooks.Terminate << std::endl;
     FinalizeExceptions();
+    return 0;
+  }
+  if (Mode == "log-append" && argc == 5) {
+    TTarvikModuleOptions Options("", 0);
+    Options.SetOutputPath(argv[2]);
+    Options.SetMaxReportsInLog(100000);
+    std::string Line;
+    std::getline(std::cin, Line);
+    int Stored = 0;
+    for (int I = 0; I < std::stoi(argv[3]); ++I) {
+      TTarvikReport Report;
+      Report.Text = std::string("TarvikLog 4.5.4\r\n\r\n") + argv[4] + " " + std::to_string(I);
+      Stored += SaveReportToLog(Options, Report) ? 1 : 0;
+    }
+    std::cout << Stored << std::endl;
     return 0;
   }
   return 3;

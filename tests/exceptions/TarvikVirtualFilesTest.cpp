@@ -109,7 +109,7 @@ TEST(TarvikVirtualFilesTest, TheReportersExceptFileDescribesTheLastException) {
   } Cases[] = {
       {std::make_exception_ptr(EConvertError("Valor inválido\r\n")), "EConvertError", "Valor inválido"},
       {std::make_exception_ptr(std::runtime_error("disco cheio")), "std::runtime_error", "disco cheio"},
-      {std::make_exception_ptr(42), "int", "Unknown error message."},
+      {std::make_exception_ptr(42), "Unknown exception type.", "Unknown error message."},  // no class
       {nullptr, "Unknown exception type.", "Unknown error message."},
   };
   for (const auto& C : Cases) {
