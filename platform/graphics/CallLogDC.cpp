@@ -127,6 +127,14 @@ void TCallLogDC::PolyPolygon(const std::vector<std::vector<TPoint>>& Ps) {
   Add("PolyPolygon(" + S + ")");
 }
 void TCallLogDC::PolyBezier(const std::vector<TPoint>& P) { Add("PolyBezier(" + Pts(P) + ")"); }
+void TCallLogDC::PolylineTo(const std::vector<TPoint>& P) {
+  if (!P.empty()) FS.Pos = P.back();
+  Add("PolylineTo(" + Pts(P) + ")");
+}
+void TCallLogDC::PolyBezierTo(const std::vector<TPoint>& P) {
+  if (!P.empty()) FS.Pos = P.back();
+  Add("PolyBezierTo(" + Pts(P) + ")");
+}
 void TCallLogDC::FillRect(const TRect& R, const TLogBrush& B) { Add("FillRect(" + R4(R) + "," + Hex(B.Color) + ")"); }
 void TCallLogDC::SetPixel(int X, int Y, TColorRef C) { Add(Format("SetPixel(%d,%d,%s)", {X, Y, Hex(C)})); }
 void TCallLogDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, const std::u16string& Text,
@@ -140,6 +148,7 @@ void TCallLogDC::StretchDIBits(const TRect& Dest, const TRect& Src, const TDibVi
 }
 void TCallLogDC::BeginPath() { Add("BeginPath"); }
 void TCallLogDC::EndPath() { Add("EndPath"); }
+void TCallLogDC::CloseFigure() { Add("CloseFigure"); }
 void TCallLogDC::FillPath() { Add("FillPath"); }
 void TCallLogDC::StrokePath() { Add("StrokePath"); }
 void TCallLogDC::StrokeAndFillPath() { Add("StrokeAndFillPath"); }

@@ -158,6 +158,11 @@ public:
   virtual void Polyline(const std::vector<TPoint>& Points) = 0;
   virtual void PolyPolygon(const std::vector<std::vector<TPoint>>& Polygons) = 0;
   virtual void PolyBezier(const std::vector<TPoint>& Points) = 0;
+  // From the current position through Points (lines, or Bézier segments of
+  // three points each), which ends at the last point. In a path they continue
+  // the open figure; the figure ends with MoveTo, CloseFigure or a closed shape.
+  virtual void PolylineTo(const std::vector<TPoint>& Points) = 0;
+  virtual void PolyBezierTo(const std::vector<TPoint>& Points) = 0;
   // Fills with the given brush, pen and selection untouched (GDI FillRect).
   virtual void FillRect(const TRect& R, const TLogBrush& Brush) = 0;
   virtual void SetPixel(int X, int Y, TColorRef Color) = 0;
@@ -179,6 +184,8 @@ public:
   // Paths: between BeginPath and EndPath shapes are collected, not drawn.
   virtual void BeginPath() = 0;
   virtual void EndPath() = 0;
+  // Closes the open figure of the path with a line back to its start.
+  virtual void CloseFigure() = 0;
   virtual void FillPath() = 0;
   virtual void StrokePath() = 0;
   virtual void StrokeAndFillPath() = 0;

@@ -57,35 +57,12 @@ PLAY(Polygon) { FDc.Polygon(ReadPoints32(R, 28, R.U32(24))); }
 PLAY(Polyline) { FDc.Polyline(ReadPoints32(R, 28, R.U32(24))); }
 PLAY(PolyBezier) { FDc.PolyBezier(ReadPoints32(R, 28, R.U32(24))); }
 
-// The ...To forms start at the current position and leave it at their last point.
-PLAY(PolylineTo16) {
-  std::vector<TPoint> P = ReadPoints16(R, 28, R.U32(24));
-  if (P.empty()) return;
-  P.insert(P.begin(), FDc.CurrentPosition());
-  FDc.Polyline(P);
-  FDc.MoveTo(P.back().X, P.back().Y);
-}
-PLAY(PolylineTo) {
-  std::vector<TPoint> P = ReadPoints32(R, 28, R.U32(24));
-  if (P.empty()) return;
-  P.insert(P.begin(), FDc.CurrentPosition());
-  FDc.Polyline(P);
-  FDc.MoveTo(P.back().X, P.back().Y);
-}
-PLAY(PolyBezierTo) {
-  std::vector<TPoint> P = ReadPoints32(R, 28, R.U32(24));
-  if (P.empty()) return;
-  P.insert(P.begin(), FDc.CurrentPosition());
-  FDc.PolyBezier(P);
-  FDc.MoveTo(P.back().X, P.back().Y);
-}
-PLAY(PolyBezierTo16) {
-  std::vector<TPoint> P = ReadPoints16(R, 28, R.U32(24));
-  if (P.empty()) return;
-  P.insert(P.begin(), FDc.CurrentPosition());
-  FDc.PolyBezier(P);
-  FDc.MoveTo(P.back().X, P.back().Y);
-}
+// The ...To forms start at the current position and leave it at their last
+// point; in a path they go on with the open figure.
+PLAY(PolylineTo16) { FDc.PolylineTo(ReadPoints16(R, 28, R.U32(24))); }
+PLAY(PolylineTo) { FDc.PolylineTo(ReadPoints32(R, 28, R.U32(24))); }
+PLAY(PolyBezierTo16) { FDc.PolyBezierTo(ReadPoints16(R, 28, R.U32(24))); }
+PLAY(PolyBezierTo) { FDc.PolyBezierTo(ReadPoints32(R, 28, R.U32(24))); }
 
 static std::vector<std::vector<TPoint>> ReadPolyPoly(const TByteReader& R, bool Wide) {
   uint32_t Polys = R.U32(24), Total = R.U32(28);

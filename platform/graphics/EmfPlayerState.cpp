@@ -194,7 +194,7 @@ PLAY(ExtSelectClipRgn) {
 
 PLAY(BeginPath) { FDc.BeginPath(); }
 PLAY(EndPath) { FDc.EndPath(); }
-PLAY(CloseFigure) {}
+PLAY(CloseFigure) { FDc.CloseFigure(); }
 PLAY(FillPath) { FDc.FillPath(); }
 PLAY(StrokePath) { FDc.StrokePath(); }
 PLAY(StrokeAndFillPath) { FDc.StrokeAndFillPath(); }

@@ -411,6 +411,19 @@ void TEmfRecorderDC::Polyline(const std::vector<TPoint>& P) {
 void TEmfRecorderDC::PolyBezier(const std::vector<TPoint>& P) {
   Poly(static_cast<uint32_t>(TEmr::PolyBezier16), static_cast<uint32_t>(TEmr::PolyBezier), P);
 }
+// The ...To forms start at the current position, which ends at their last point.
+void TEmfRecorderDC::PolylineTo(const std::vector<TPoint>& P) {
+  if (P.empty()) return;
+  TouchRect(Rect(FS.Pos.X, FS.Pos.Y, FS.Pos.X + 1, FS.Pos.Y + 1), FS.Pen.Width / 2);
+  Poly(static_cast<uint32_t>(TEmr::PolylineTo16), static_cast<uint32_t>(TEmr::PolylineTo), P);
+  FS.Pos = P.back();
+}
+void TEmfRecorderDC::PolyBezierTo(const std::vector<TPoint>& P) {
+  if (P.empty()) return;
+  TouchRect(Rect(FS.Pos.X, FS.Pos.Y, FS.Pos.X + 1, FS.Pos.Y + 1), FS.Pen.Width / 2);
+  Poly(static_cast<uint32_t>(TEmr::PolyBezierTo16), static_cast<uint32_t>(TEmr::PolyBezierTo), P);
+  FS.Pos = P.back();
+}
 
 void TEmfRecorderDC::PolyPolygon(const std::vector<std::vector<TPoint>>& Polygons) {
   std::vector<TPoint> All;
@@ -464,6 +477,10 @@ void TEmfRecorderDC::BeginPath() {
 void TEmfRecorderDC::EndPath() {
   FInPath = false;
   Begin(static_cast<uint32_t>(TEmr::EndPath));
+  End();
+}
+void TEmfRecorderDC::CloseFigure() {
+  Begin(static_cast<uint32_t>(TEmr::CloseFigure));
   End();
 }
 static const TRect NoBounds{0, 0, -1, -1};

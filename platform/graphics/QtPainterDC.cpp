@@ -196,6 +196,7 @@ void TQtPainterDC::Impl::ApplyRop() {
 void TQtPainterDC::Impl::Shape(const QPainterPath& Shape, bool Fill) {
   if (InPath) {
     Path.addPath(Shape);
+    FigureOpen = false;  // a shape is a figure of its own
     return;
   }
   if (!P) return;
@@ -209,17 +210,26 @@ void TQtPainterDC::Impl::Shape(const QPainterPath& Shape, bool Fill) {
   if (!NullPen()) P->strokePath(Shape, MakePen());
 }
 
-void TQtPainterDC::MoveTo(int X, int Y) { D->S.Pos = TPoint{X, Y}; }
+void TQtPainterDC::MoveTo(int X, int Y) {
+  D->S.Pos = TPoint{X, Y};
+  D->FigureOpen = false;
+}
+
+void TQtPainterDC::Impl::ContinueFigure() {
+  if (!FigureOpen) Path.moveTo(MapF(S.Pos.X, S.Pos.Y));
+  FigureOpen = true;
+}
 TPoint TQtPainterDC::CurrentPosition() const { return D->S.Pos; }
 
 void TQtPainterDC::LineTo(int X, int Y) {
   QPoint A = D->Map(D->S.Pos.X, D->S.Pos.Y), B = D->Map(X, Y);
-  D->S.Pos = TPoint{X, Y};
   if (D->InPath) {
-    if (D->Path.elementCount() == 0 || D->Path.currentPosition() != QPointF(A)) D->Path.moveTo(A);
+    D->ContinueFigure();
     D->Path.lineTo(B);
+    D->S.Pos = TPoint{X, Y};
     return;
   }
+  D->S.Pos = TPoint{X, Y};
   if (D->NullPen() || !D->P) return;
   D->ApplyRop();
   QPen Pen = D->MakePen();
@@ -362,6 +372,33 @@ void TQtPainterDC::PolyBezier(const std::vector<TPoint>& Points) {
   D->Shape(Pp, false);
 }
 
+void TQtPainterDC::PolylineTo(const std::vector<TPoint>& Points) {
+  if (Points.empty()) return;
+  if (D->InPath) {
+    D->ContinueFigure();
+    for (const TPoint& Pt : Points) D->Path.lineTo(D->Map(Pt.X, Pt.Y));
+  } else {
+    std::vector<TPoint> All{D->S.Pos};
+    All.insert(All.end(), Points.begin(), Points.end());
+    Polyline(All);
+  }
+  D->S.Pos = Points.back();
+}
+
+void TQtPainterDC::PolyBezierTo(const std::vector<TPoint>& Points) {
+  if (Points.size() < 3) return;
+  QPainterPath Own;
+  QPainterPath& Pp = D->InPath ? D->Path : Own;
+  if (D->InPath) D->ContinueFigure();
+  else Own.moveTo(D->MapF(D->S.Pos.X, D->S.Pos.Y));
+  size_t I = 0;
+  for (; I + 2 < Points.size(); I += 3)
+    Pp.cubicTo(D->MapF(Points[I].X, Points[I].Y), D->MapF(Points[I + 1].X, Points[I + 1].Y),
+               D->MapF(Points[I + 2].X, Points[I + 2].Y));
+  D->S.Pos = Points[I - 1];
+  if (!D->InPath) D->Shape(Own, false);
+}
+
 void TQtPainterDC::FillRect(const TRect& R, const TLogBrush& Brush) {
   if (!D->P || Brush.Style == BS_NULL) return;
   D->P->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -384,9 +421,15 @@ TColorRef TQtPainterDC::GetPixel(int X, int Y) const {
 
 void TQtPainterDC::BeginPath() {
   D->InPath = true;
+  D->FigureOpen = false;
   D->Path = QPainterPath();
 }
 void TQtPainterDC::EndPath() { D->InPath = false; }
+void TQtPainterDC::CloseFigure() {
+  if (!D->InPath || !D->FigureOpen) return;
+  D->Path.closeSubpath();
+  D->FigureOpen = false;
+}
 
 void TQtPainterDC::FillPath() {
   QPainterPath Pp = D->Path;

@@ -58,6 +58,8 @@ public:
   void Polyline(const std::vector<TPoint>& Points) override;
   void PolyPolygon(const std::vector<std::vector<TPoint>>& Polygons) override;
   void PolyBezier(const std::vector<TPoint>& Points) override;
+  void PolylineTo(const std::vector<TPoint>& Points) override;
+  void PolyBezierTo(const std::vector<TPoint>& Points) override;
   void FillRect(const TRect& R, const TLogBrush& Brush) override;
   void SetPixel(int X, int Y, TColorRef Color) override;
   TColorRef GetPixel(int X, int Y) const override;
@@ -68,6 +70,7 @@ public:
   void StretchDIBits(const TRect& Dest, const TRect& Src, const TDibView& Dib, uint32_t Rop) override;
   void BeginPath() override;
   void EndPath() override;
+  void CloseFigure() override;
   void FillPath() override;
   void StrokePath() override;
   void StrokeAndFillPath() override;

@@ -29,6 +29,8 @@ struct TQtPainterDC::Impl {
   bool HasClip = false, HasMeta = false;
   bool InPath = false;
   QPainterPath Path;
+  // A figure of the path that lines and curves from the current position extend.
+  bool FigureOpen = false;
 
   double MapX(double X, double Y) const { return S.World.MapX(X, Y); }
   double MapY(double X, double Y) const { return S.World.MapY(X, Y); }
@@ -60,6 +62,8 @@ struct TQtPainterDC::Impl {
   // Fills then strokes a device-space path with the selected brush and pen,
   // or adds it to the path being collected.
   void Shape(const QPainterPath& Path, bool Fill);
+  // Starts the figure that a line or curve from the current position extends.
+  void ContinueFigure();
   QPainterPath Ellipse(const QRect& R) const;
   QPainterPath ArcPath(const TRect& R, TPoint Start, TPoint End, int Kind) const;
 };

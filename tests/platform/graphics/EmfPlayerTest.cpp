@@ -427,3 +427,49 @@ TEST(EmfPlayerTest, TextWithoutAdvancesIsPlacedAtDeviceResolution) {
   ASSERT_EQ(Stems.size(), 8u);
   for (size_t I = 1; I < Stems.size(); ++I) EXPECT_NEAR(Stems[I] - Stems[I - 1], 11.3, 0.8) << I;
 }
+
+TEST(EmfPlayerTest, PathRecordsGoOnWithTheOpenFigure) {
+  // Drawing programs write a curved outline as one MoveToEx and a POLYBEZIERTO16
+  // per segment, closed by CLOSEFIGURE: one figure, not a figure per record.
+  auto Pt = [](int X, int Y) { return uint32_t(uint16_t(X)) | uint32_t(uint16_t(Y)) << 16; };
+  auto Bezier = [&](TEmfBuilder& E, std::array<int, 6> P) {
+    E.Rec(88, {0, 0, 0, 0, 3, Pt(P[0], P[1]), Pt(P[2], P[3]), Pt(P[4], P[5])});  // POLYBEZIERTO16
+  };
+  TEmfBuilder E(2540, 2540);
+  E.Rec(39, {1, 0, 0, 0});  // black brush
+  E.Rec(37, {1});
+  E.Rec(59, {});            // BEGINPATH
+  E.Rec(27, {55, 30});      // MOVETOEX: a circle of radius 25 round (30, 30)
+  Bezier(E, {55, 44, 44, 55, 30, 55});
+  Bezier(E, {16, 55, 5, 44, 5, 30});
+  Bezier(E, {5, 16, 16, 5, 30, 5});
+  Bezier(E, {44, 5, 55, 16, 55, 30});
+  E.Rec(61, {});                                  // CLOSEFIGURE
+  E.Rec(60, {});                                  // ENDPATH
+  E.Rec(62, {0, 0, uint32_t(-1), uint32_t(-1)});  // FILLPATH
+  // A triangle's outline: its last side comes from CLOSEFIGURE alone.
+  E.Rec(59, {});
+  E.Rec(27, {60, 5});
+  E.Rec(89, {0, 0, 0, 0, 2, Pt(94, 5), Pt(60, 90)});  // POLYLINETO16
+  E.Rec(61, {});
+  E.Rec(60, {});
+  E.Rec(64, {0, 0, uint32_t(-1), uint32_t(-1)});  // STROKEPATH
+  std::vector<uint8_t> Emf = E.Done();
+  QImage Img = WhiteImage(96, 96);
+  TEmfPlayResult Res;
+  {
+    TQtPainterDC Dc(&Img, 96, 96);
+    Res = PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
+  }
+  EXPECT_EQ(Res.Failed, 0);
+  EXPECT_EQ(Img.pixel(30, 30), qRgb(0, 0, 0));  // the middle of the disc is filled
+  EXPECT_EQ(Img.pixel(30, 50), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(8, 8), qRgb(255, 255, 255));
+  EXPECT_GT(CountColour(Img, qRgb(0, 0, 0), QRect(59, 40, 3, 10)), 5);  // the side from (60, 90) back up
+  EXPECT_EQ(Img.pixel(70, 20), qRgb(255, 255, 255));                    // an outline, not filled
+
+  TCallLogDC Log;
+  PlayEnhMetaFile(Log, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
+  EXPECT_EQ(Log.Calls("PolylineTo").back(), "PolylineTo(94,5;60,90)");
+  EXPECT_EQ(Log.Calls("CloseFigure").size(), 2u);
+}
