@@ -71,6 +71,9 @@ int main(int argc, char** argv) {
   Save("clip-art-anisotropic.emf", ClipArtEmf({{17, 8, 0}, {9, 1446, 1420}, {11, 55, 54}}, Rect(0, 0, 723, 710)));
   Save("clip-art-y-up.emf",
        ClipArtEmf({{17, 8, 0}, {9, 1446, 1420}, {12, 0, 54}, {11, 55, Neg54}}, Rect(0, 0, 723, 710)));
+  Save("clip-art-described.emf", WithDescription(ClipArtEmf({{17, 8, 0}, {9, 1446, 1420}, {11, 55, 54}},
+                                                             Rect(0, 0, 723, 710)),
+                                                  u"Galeria de imagens\0Desenho 7\0\0"));
   Save("clip-art-isotropic.emf", ClipArtEmf({{17, 7, 0}, {11, 55, 54}, {9, 1446, 1420}}, Rect(0, 0, 723, 710)));
   Save("axis-title-compatible.emf", TurnedTextEmf(1, false, 2700));
   Save("axis-title-advanced.emf", TurnedTextEmf(2, true, 2700));

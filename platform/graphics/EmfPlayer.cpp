@@ -1,5 +1,6 @@
 #include "platform/graphics/EmfPlayer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/graphics/EmfPlayerImpl.h"
@@ -16,6 +17,22 @@ uint32_t CheckedHeader(const TByteReader& F) {
   return Total < F.Size() ? Total : static_cast<uint32_t>(F.Size());
 }
 }  // namespace
+
+// The header's fixed part ends where its extensions end: 88 bytes, 100 with
+// the pixel format fields, 108 with the size in micrometres. A record may be
+// longer only because its description or pixel format follows, and older
+// writers put the description straight after the 88 bytes: those bytes are
+// text, not extension fields.
+uint32_t HeaderFixedSize(const TByteReader& H) {
+  uint32_t End = H.U32(4);
+  auto Before = [&End](uint32_t Count, uint32_t Offset) {
+    if (Count && Offset >= 88) End = std::min(End, Offset);
+  };
+  Before(H.U32(60), H.U32(64));  // nDescription, offDescription
+  if (End < 100) return 88;
+  Before(H.U32(88), H.U32(92));  // cbPixelFormat, offPixelFormat
+  return End < 108 ? 100 : 108;
+}
 
 std::vector<TEmfRecordRef> ParseEnhMetaFile(const uint8_t* Data, size_t Size) {
   TByteReader F(Data, Size);
@@ -51,7 +68,7 @@ TEmfPlayer::TEmfPlayer(TDeviceContext& Dc, const TByteReader& File, const TRect&
   const TByteReader& H = FFile;
   int DevX = H.I32(72), DevY = H.I32(76), MmX = H.I32(80), MmY = H.I32(84);
   double UmX = 0, UmY = 0;
-  if (H.U32(4) >= 108) UmX = H.I32(100), UmY = H.I32(104);
+  if (HeaderFixedSize(H) >= 108) UmX = H.I32(100), UmY = H.I32(104);
   if (DevX > 0 && DevY > 0) {
     if (UmX > 0 && UmY > 0) FRefPxX = DevX, FRefPxY = DevY, FRefMmX = UmX / 1000, FRefMmY = UmY / 1000;
     else if (MmX > 0 && MmY > 0) FRefPxX = DevX, FRefPxY = DevY, FRefMmX = MmX, FRefMmY = MmY;

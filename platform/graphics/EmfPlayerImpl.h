@@ -14,6 +14,10 @@ inline int EmfCoord(const TByteReader& R, size_t At) {
   return V < -Limit ? -Limit : V > Limit ? Limit : V;
 }
 
+// 88, 100 or 108: which extensions the header record H (checked to be an EMF
+// header) carries.
+uint32_t HeaderFixedSize(const TByteReader& H);
+
 class TEmfPlayer {
 public:
   TEmfPlayer(TDeviceContext& Dc, const TByteReader& File, const TRect& Dest);

@@ -85,6 +85,22 @@ inline std::vector<uint8_t> ClipArtEmf(const std::vector<TRec>& Mapping, const T
   return E.Done();
 }
 
+// Emf with a description straight after the 88-byte header, as older writers
+// put it: the header record grows past 108 bytes with text where the
+// extensions' fields would be.
+inline std::vector<uint8_t> WithDescription(std::vector<uint8_t> Emf, const std::u16string& Text) {
+  std::vector<uint8_t> Desc;
+  for (char16_t C : Text) Desc.insert(Desc.end(), {uint8_t(C), uint8_t(C >> 8)});
+  while (Desc.size() % 4) Desc.push_back(0);
+  Emf.insert(Emf.begin() + 88, Desc.begin(), Desc.end());
+  auto Put = [&Emf](size_t At, uint32_t V) { std::memcpy(&Emf[At], &V, 4); };
+  Put(4, uint32_t(88 + Desc.size()));  // the header record's size
+  Put(48, uint32_t(Emf.size()));       // the file's
+  Put(60, uint32_t(Text.size()));      // nDescription
+  Put(64, 88);                         // offDescription
+  return Emf;
+}
+
 // A chart's axis title: 1000 logical units over 96 reference pixels with the y
 // axis up (or the x axis to the left), "Eixo" in Arial 200 units high, turned
 // by Escapement, from logical (300, 300) (with x to the left, (500, 300)).

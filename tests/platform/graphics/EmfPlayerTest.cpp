@@ -14,6 +14,7 @@
 #include "platform/rtl/SysUtils.h"
 
 using namespace emftest;
+using namespace std::string_literals;
 
 namespace {
 int CountColour(const QImage& I, QRgb C, QRect Area) {
@@ -355,6 +356,25 @@ TEST(EmfPlayerTest, WindowAndViewportGoThroughTheReferenceDeviceOntoTheFrame) {
     EXPECT_EQ(Img.pixel(C.Black), qRgb(0, 0, 0)) << C.What;
     EXPECT_EQ(Img.pixel(C.White), qRgb(255, 255, 255)) << C.What;
   }
+}
+
+TEST(EmfPlayerTest, AHeaderDescriptionIsNotTakenForTheSizeInMicrometres) {
+  // Clip art with its description where a longer header keeps the reference
+  // device's size in micrometres; that text read as a size magnified the picture.
+  std::vector<uint8_t> Emf = WithDescription(
+      ClipArtEmf({{17, 8, 0}, {9, 1446, 1420}, {11, 55, 54}}, Rect(0, 0, 723, 710)), u"Galeria de imagens\0Desenho 7\0\0"s);
+  QImage Img = WhiteImage(100, 100);
+  {
+    TQtPainterDC Dc(&Img, 96, 96);
+    PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 100, 100));
+  }
+  EXPECT_EQ(Img.pixel(20, 20), qRgb(0, 0, 0));  // the top-left quarter, as without the description
+  EXPECT_EQ(Img.pixel(45, 45), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(55, 55), qRgb(255, 255, 255));
+  EXPECT_EQ(Img.pixel(80, 80), qRgb(255, 255, 255));
+  TMetafile M;
+  M.SetData(Emf);
+  EXPECT_EQ(M.MMWidth(), 1446);
 }
 
 namespace {
