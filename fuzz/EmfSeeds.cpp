@@ -78,5 +78,6 @@ int main(int argc, char** argv) {
   Save("axis-title-compatible.emf", TurnedTextEmf(1, false, 2700));
   Save("axis-title-advanced.emf", TurnedTextEmf(2, true, 2700));
   Save("text-without-advances.emf", PlainTextEmf());
+  Save("pattern-brushes.emf", PatternBrushEmf());
   return 0;
 }

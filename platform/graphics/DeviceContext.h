@@ -4,6 +4,7 @@
 // alignment flags, background mode, clip regions, save/restore of state).
 // Backends: the EMF recorder, the Qt painter and the call log.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@
 // Pen styles (low bits of the GDI pen style).
 constexpr uint32_t PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5,
                    PS_INSIDEFRAME = 6;
-constexpr uint32_t BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2;
+constexpr uint32_t BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2, BS_PATTERN = 3;
 constexpr int TRANSPARENT = 1, OPAQUE = 2;
 constexpr int ALTERNATE = 1, WINDING = 2;
 constexpr int R2_BLACK = 1, R2_NOT = 6, R2_XORPEN = 7, R2_COPYPEN = 13, R2_WHITE = 16;
@@ -44,10 +45,20 @@ struct TLogPen {
   bool operator==(const TLogPen&) const = default;
 };
 
+// A pattern brush's picture: 0xAARRGGBB pixels, top row first, repeated from
+// the device's origin. A monochrome pattern paints its black pixels in the
+// text colour and the others in the background colour of the moment.
+struct TBrushPattern {
+  int Width = 0, Height = 0;
+  std::vector<uint32_t> Pixels;
+  bool Mono = false;
+};
+
 struct TLogBrush {
   uint32_t Style = BS_SOLID;
   TColorRef Color = 0xFFFFFF;
   uint32_t Hatch = 0;
+  std::shared_ptr<const TBrushPattern> Pattern;  // BS_PATTERN; shared, so brushes stay cheap to copy
   bool operator==(const TLogBrush&) const = default;
 };
 

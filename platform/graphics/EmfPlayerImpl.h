@@ -61,6 +61,7 @@ private:
   void Blt(const TByteReader& R, const TRect& Dest, const TRect& Src, uint32_t Rop, uint32_t OffBmi, uint32_t CbBmi,
            uint32_t OffBits, uint32_t CbBits, bool BottomUpSource);
   void ClipReset();
+  void PatternBrush(const TByteReader& R, bool Mono);
 
   TDeviceContext& FDc;
   TByteReader FFile;

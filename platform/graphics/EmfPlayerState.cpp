@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/graphics/EmfDib.h"
 #include "platform/graphics/EmfPlayerImpl.h"
 #include "platform/graphics/GraphicsConsts.h"
 #include "platform/rtl/Win1252.h"
@@ -127,6 +128,22 @@ PLAY(CreateBrushIndirect) {
               R.U32(20)};
   Slot(R.U32(8)) = B;
 }
+// EMR_CREATEMONOBRUSH and EMR_CREATEDIBPATTERNBRUSHPT: ihBrush, iUsage, then
+// the DIB as offBmi, cbBmi, offBits, cbBits from the start of the record.
+void TEmfPlayer::PatternBrush(const TByteReader& R, bool Mono) {
+  TDibImage Img = DecodeDib(R.Slice(R.U32(16), R.U32(20)), R.Slice(R.U32(24), R.U32(28)));
+  if (Img.Width > 256 || Img.Height > 256) return FailRecord();  // a pattern, not a picture
+  auto P = std::make_shared<TBrushPattern>();
+  P->Width = Img.Width;
+  P->Height = Img.Height;
+  P->Pixels = std::move(Img.Pixels);
+  P->Mono = Mono;
+  TLogBrush B{BS_PATTERN, 0, 0, std::move(P)};
+  Slot(R.U32(8)) = B;
+}
+PLAY(CreateMonoBrush) { PatternBrush(R, true); }
+PLAY(CreateDIBPatternBrushPt) { PatternBrush(R, false); }
+
 PLAY(ExtCreateFontIndirectW) {
   TLogFont F;
   F.Height = Coord(R, 12);

@@ -141,6 +141,9 @@ void TEmfRecorderDC::SelectBrush(const TLogBrush& Brush) {
   uint32_t Old = FSel.Brush, H;
   if (Brush.Style == BS_NULL) {
     H = Stock(NULL_BRUSH);
+  } else if (Brush.Style == BS_PATTERN && Brush.Pattern) {
+    H = NewHandle();
+    PatternBrush(H, *Brush.Pattern);
   } else {
     H = NewHandle();
     Begin(static_cast<uint32_t>(TEmr::CreateBrushIndirect));
@@ -153,6 +156,36 @@ void TEmfRecorderDC::SelectBrush(const TLogBrush& Brush) {
   Select(H);
   FSel.Brush = H;
   Release(Old);
+}
+
+// A pattern as GDI records it: a bottom-up DIB after the record's fields, in
+// 32 bits, or for a monochrome pattern in one bit with black first.
+void TEmfRecorderDC::PatternBrush(uint32_t H, const TBrushPattern& P) {
+  uint32_t Bpp = P.Mono ? 1 : 32, W = uint32_t(P.Width), Rows = uint32_t(P.Height);
+  uint32_t Stride = (W * Bpp + 31) / 32 * 4, CbBmi = 40 + (P.Mono ? 8 : 0);
+  Begin(static_cast<uint32_t>(P.Mono ? TEmr::CreateMonoBrush : TEmr::CreateDIBPatternBrushPt));
+  for (uint32_t V : {H, 0u /* DIB_RGB_COLORS */, 32u, CbBmi, 32u + CbBmi, Stride * Rows}) U32(V);
+  for (uint32_t V : {40u, W, Rows}) U32(V);
+  U16(1);
+  U16(static_cast<uint16_t>(Bpp));
+  for (uint32_t V : {0u, Stride * Rows, 0u, 0u, P.Mono ? 2u : 0u, 0u}) U32(V);
+  if (P.Mono) {
+    U32(0);  // black, then white
+    U32(0xFFFFFF);
+  }
+  for (uint32_t Y = Rows; Y-- > 0;) {
+    const uint32_t* Row = &P.Pixels[size_t(Y) * W];
+    if (P.Mono) {
+      std::vector<uint8_t> Bits(Stride);
+      for (uint32_t X = 0; X < W; ++X)
+        if (Row[X] & 0xFFFFFF) Bits[X >> 3] |= uint8_t(0x80 >> (X & 7));
+      for (size_t I = 0; I < Stride; I += 4)
+        U32(uint32_t(Bits[I]) | uint32_t(Bits[I + 1]) << 8 | uint32_t(Bits[I + 2]) << 16 | uint32_t(Bits[I + 3]) << 24);
+    } else {
+      for (uint32_t X = 0; X < W; ++X) U32(Row[X] & 0xFFFFFF);
+    }
+  }
+  End();
 }
 
 void TEmfRecorderDC::SelectFont(const TLogFont& Font) {

@@ -98,6 +98,7 @@ private:
   void Touch(double X, double Y);
   void TouchRect(const TRect& R, int Grow = 0);
   void Poly(uint32_t Type16, uint32_t Type32, const std::vector<TPoint>& Points);
+  void PatternBrush(uint32_t Handle, const TBrushPattern& Pattern);
   TRect PointsBounds(const std::vector<TPoint>& Points) const;
 
   std::vector<uint8_t> FBytes;

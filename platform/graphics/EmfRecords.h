@@ -72,6 +72,8 @@
   X(PolyPolyline16, 90)            \
   X(PolyPolygon16, 91)             \
   X(RealizePalette, 52)            \
+  X(CreateMonoBrush, 93)           \
+  X(CreateDIBPatternBrushPt, 94)   \
   X(ExtCreatePen, 95)              \
   X(SmallTextOut, 108)             \
   X(SetTextJustification, 120)

@@ -176,6 +176,19 @@ QPen TQtPainterDC::Impl::MakePen() const {
 
 QBrush TQtPainterDC::Impl::MakeBrush(const TLogBrush& B) const {
   if (B.Style == BS_NULL) return QBrush(Qt::NoBrush);
+  if (B.Style == BS_PATTERN && B.Pattern && B.Pattern->Width > 0 && B.Pattern->Height > 0) {
+    const TBrushPattern& Pt = *B.Pattern;
+    QImage Img(Pt.Width, Pt.Height, QImage::Format_RGB32);
+    for (int Y = 0; Y < Pt.Height; ++Y) {
+      auto* Row = reinterpret_cast<QRgb*>(Img.scanLine(Y));
+      for (int X = 0; X < Pt.Width; ++X) {
+        uint32_t C = Pt.Pixels[size_t(Y) * Pt.Width + X];
+        if (Pt.Mono) C = (C & 0xFFFFFF) == 0 ? ToQColor(S.TextColor).rgb() : ToQColor(S.BkColor).rgb();
+        Row[X] = C | 0xFF000000u;
+      }
+    }
+    return QBrush(Img);
+  }
   if (B.Style == BS_HATCHED) {
     static const Qt::BrushStyle H[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
                                        Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};

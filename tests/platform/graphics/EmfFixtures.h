@@ -122,6 +122,37 @@ inline std::vector<uint8_t> TurnedTextEmf(uint32_t GraphicsMode, bool FlipX, int
   return E.Done();
 }
 
+// Pattern brushes as drawing programs write them: a 2 x 2 DIB checker of blue
+// and red over (0, 0)-(40, 40), and an 8 x 8 monochrome pattern, its left half
+// black (the text colour, green) and its right half white (the background
+// colour, yellow), over (48, 0)-(88, 40). Pen-less rectangles.
+inline std::vector<uint8_t> PatternBrushEmf() {
+  TEmfBuilder E(2540, 2540);
+  size_t At = E.Start(94);  // CREATEDIBPATTERNBRUSHPT: handle, usage, offBmi, cbBmi, offBits, cbBits
+  for (uint32_t V : {1u, 0u, 32u, 40u, 72u, 16u, 40u, 2u, 2u}) E.U32(V);
+  E.U16(1);
+  E.U16(24);
+  for (uint32_t V : {0u, 16u, 0u, 0u, 0u, 0u}) E.U32(V);
+  // Bottom row first: red, blue; then the top row: blue, red.
+  for (uint8_t Byte : {0, 0, 255, 255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0}) E.Bytes().push_back(Byte);
+  E.Finish(At);
+  At = E.Start(93);  // CREATEMONOBRUSH, the same fields
+  for (uint32_t V : {2u, 0u, 32u, 48u, 80u, 32u, 40u, 8u, 8u}) E.U32(V);
+  E.U16(1);
+  E.U16(1);
+  for (uint32_t V : {0u, 32u, 0u, 0u, 2u, 0u, 0x000000u, 0xFFFFFFu}) E.U32(V);
+  for (int Row = 0; Row < 8; ++Row) E.U32(0x0F);  // 0000 1111: black on the left
+  E.Finish(At);
+  E.Rec(37, {Stock | 8});  // NULL_PEN
+  E.Rec(37, {1});
+  E.Rec(43, {0, 0, 41, 41});
+  E.Rec(24, {0x00FF00});  // SETTEXTCOLOR green
+  E.Rec(25, {0x00FFFF});  // SETBKCOLOR yellow
+  E.Rec(37, {2});
+  E.Rec(43, {48, 0, 89, 41});
+  return E.Done();
+}
+
 // "IIIIIIII" in 10-point Arial at (5, 5) on a one-inch picture, no advances.
 inline std::vector<uint8_t> PlainTextEmf() {
   TEmfBuilder E(2540, 2540);

@@ -493,3 +493,31 @@ TEST(EmfPlayerTest, PathRecordsGoOnWithTheOpenFigure) {
   EXPECT_EQ(Log.Calls("PolylineTo").back(), "PolylineTo(94,5;60,90)");
   EXPECT_EQ(Log.Calls("CloseFigure").size(), 2u);
 }
+
+TEST(EmfPlayerTest, PatternBrushesRepeatFromTheDeviceOrigin) {
+  TMetafile Foreign;
+  Foreign.SetData(PatternBrushEmf());
+  // Played straight, and recorded into another page first (as a report page
+  // holding the picture is), then played.
+  TMetafile Page;
+  Page.SetWidth(96);
+  Page.SetHeight(96);
+  {
+    TMetafileCanvas C(Page);
+    C.StretchDraw(Rect(0, 0, 96, 96), Foreign);
+  }
+  for (TMetafile* M : {&Foreign, &Page}) {
+    QImage Img = StretchedInto(96, 96, Rect(0, 0, 96, 96), *M);
+    const char* What = M == &Foreign ? "played" : "recorded";
+    EXPECT_EQ(Img.pixel(10, 10), qRgb(0, 0, 255)) << What;
+    EXPECT_EQ(Img.pixel(11, 10), qRgb(255, 0, 0)) << What;
+    EXPECT_EQ(Img.pixel(10, 11), qRgb(255, 0, 0)) << What;
+    EXPECT_EQ(Img.pixel(11, 11), qRgb(0, 0, 255)) << What;
+    EXPECT_EQ(Img.pixel(50, 10), qRgb(0, 255, 0)) << What;    // x mod 8 below 4: the text colour
+    EXPECT_EQ(Img.pixel(51, 30), qRgb(0, 255, 0)) << What;
+    EXPECT_EQ(Img.pixel(54, 10), qRgb(255, 255, 0)) << What;  // the background colour
+    EXPECT_EQ(Img.pixel(57, 30), qRgb(0, 255, 0)) << What;
+    EXPECT_EQ(Img.pixel(60, 30), qRgb(255, 255, 0)) << What;
+    EXPECT_EQ(Img.pixel(45, 10), qRgb(255, 255, 255)) << What;
+  }
+}
