@@ -1,10 +1,10 @@
 #include "platform/sys/CodePatch.h"
 
-#include <fcntl.h>
+#include "platform/sys/Process.h"
+
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -13,24 +13,9 @@
 namespace {
 uintptr_t PageSize() { return static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE)); }
 
-std::string ReadSmallFile(const char* Path) {
-  std::string R;
-  int H = ::open(Path, O_RDONLY | O_CLOEXEC);
-  if (H < 0) return R;
-  char Buf[4096];
-  for (;;) {
-    ssize_t N = ::read(H, Buf, sizeof Buf);
-    if (N < 0 && errno == EINTR) continue;
-    if (N <= 0) break;
-    R.append(Buf, static_cast<size_t>(N));
-  }
-  ::close(H);
-  return R;
-}
-
 // The protection of the mapping that holds Address, from /proc/self/maps; -1 when none does.
 int ProtectionOf(uintptr_t Address) {
-  std::string Maps = ReadSmallFile("/proc/self/maps");
+  std::string Maps = ReadSystemFile("/proc/self/maps");
   size_t Pos = 0;
   while (Pos < Maps.size()) {
     size_t End = Maps.find('\n', Pos);
@@ -64,7 +49,7 @@ bool WriteCode(void* Address, const void* Source, size_t Count) {
 
 bool ControlFlowEnforced() {
   // The kernel lists the enabled user-space features of the thread ("shstk", "wrss", "ibt").
-  std::string Status = ReadSmallFile("/proc/self/status");
+  std::string Status = ReadSystemFile("/proc/self/status");
   size_t P = Status.find("x86_Thread_features:");
   if (P == std::string::npos) return false;
   std::string Line = Status.substr(P, Status.find('\n', P) - P);

@@ -19,8 +19,9 @@ std::vector<std::string> CachedCommandLine;
 bool Cached = false;
 std::atomic<bool> ConsoleProgram{true};
 TDebugOutputHook DebugHook;
+}  // namespace
 
-std::string ReadWholeFile(const char* Path) {
+std::string ReadSystemFile(const char* Path) {
   std::string R;
   int H = ::open(Path, O_RDONLY | O_CLOEXEC);
   if (H < 0) return R;
@@ -35,6 +36,7 @@ std::string ReadWholeFile(const char* Path) {
   return R;
 }
 
+namespace {
 std::string ReadProgramPath() {
   std::string R(256, '\0');
   for (;;) {
@@ -50,7 +52,7 @@ std::string ReadProgramPath() {
 
 std::vector<std::string> ReadCommandLine() {
   std::vector<std::string> R;
-  std::string Raw = ReadWholeFile("/proc/self/cmdline");
+  std::string Raw = ReadSystemFile("/proc/self/cmdline");
   size_t I = 0;
   while (I < Raw.size()) {
     size_t End = Raw.find('\0', I);

@@ -9,6 +9,8 @@
 #include <vector>
 
 int ProcessId();
+// A small system file (/proc) read whole with plain system calls; empty when it cannot be read.
+std::string ReadSystemFile(const char* Path);
 // Full path of the running program (/proc/self/exe), taken at InitializeSys so that it still holds
 // when the file has been replaced or the process is crashing.
 std::string ProgramPath();

@@ -2,11 +2,13 @@
 // Its sink prints each captured exception as one line:
 //   captured kind=<raise|signal|terminate> main=<0|1> class=<name> message=<text> signal=<n>
 //   fault=<hex> regs=<0|1|2> frames=<Procedure:line>...
-// and the scenario prints "line <Procedure> <n>" for the lines the frames must name.
+// and the scenario prints "line <Procedure> <n>" for the lines the frames must name. With
+// MOR_THROW_IN_STATIC set, a static initialiser throws before main.
 #include <pthread.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <stdexcept>
@@ -116,6 +118,11 @@ void RunRawThread(const char* What) {
   pthread_join(T, nullptr);
 }
 
+// Static initialisation runs after the capture's early start: the phase flag is set here, and an
+// exception raised here is captured (before the program's main could install anything).
+const bool InitialisationRunningInStatic = InitialisationRunning();
+const int ThrowsInStatic = std::getenv("MOR_THROW_IN_STATIC") ? (SetCaptureSink(Sink), ThrowDeep(), 1) : 0;
+
 std::string HookState() {
   TCaptureState S = CurrentCaptureState();
   return "raise=" + std::to_string(S.RaiseSlots) + " thread=" + std::to_string(S.ThreadSlots) +
@@ -127,7 +134,9 @@ int main(int argc, char** argv) {
   std::string Mode = argc > 1 ? argv[1] : "";
   InitializeExceptions();
   SetCaptureSink(Sink);
-  if (Mode == "caught") {
+  if (Mode == "phases") {
+    std::printf("static=%d main=%d\n", InitialisationRunningInStatic, InitialisationRunning());
+  } else if (Mode == "caught") {
     try {
       CallsThrowDeep();
     } catch (const EConvertError&) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikHooks.h"
 #include "platform/sys/ImportSlots.h"
@@ -152,6 +153,18 @@ TEST(TarvikCaptureTest, ShutdownRemovesEveryHook) {
   EXPECT_EQ(Installed.find("raise=0"), std::string::npos) << Installed;
   EXPECT_EQ(Installed.find("thread=0"), std::string::npos) << Installed;
   EXPECT_EQ(Removed, "raise=0 thread=0 signals=0 terminate=0");
+}
+
+TEST(TarvikCaptureTest, TheCaptureStartsBeforeStaticInitialisation) {
+  TChildProcess Child = StartProgram(MOR_CAPTURE_CHILD, {"phases"});
+  EXPECT_EQ(ReadChildLine(Child), "static=1 main=0");
+  EXPECT_EQ(WaitChild(Child), 0);
+  Child = StartProgram(MOR_CAPTURE_CHILD, {"caught"}, {"MOR_THROW_IN_STATIC=1", "ASAN_OPTIONS=detect_leaks=0"});
+  std::string Output = ReadChildOutput(Child);
+  EXPECT_EQ(WaitChild(Child), 1);
+  EXPECT_NE(Output.find("captured kind=raise main=1 class=EConvertError"), std::string::npos) << Output;
+  EXPECT_FALSE(InitialisationRunning());
+  EXPECT_FALSE(FinalisationRunning());
 }
 
 TEST(TarvikCaptureTest, ImportSlotsHoldTheHookAndGetTheirValueBack) {
