@@ -147,8 +147,21 @@ void TQtPainterDC::SelectClipRegion(const TRegion* Region, int Mode) {
 }
 
 void TQtPainterDC::SelectClipPath(int Mode) {
-  QRegion New(D->Path.toFillPolygon().toPolygon(), D->S.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+  // A region is built scan line by scan line: a path reaching far beyond the
+  // device (a damaged file's) would take seconds and gigabytes. Only what lies
+  // near the device can be painted, so the path is cut to that first.
+  QPainterPath Path = D->Path;
   D->Path = QPainterPath();
+  TSize Size = DeviceSize();
+  int W = std::max(Size.cx, 1), H = std::max(Size.cy, 1);
+  QRectF Near(-W, -H, 3.0 * W, 3.0 * H);
+  Path.setFillRule(D->S.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+  if (!Near.contains(Path.boundingRect())) {
+    QPainterPath Bound;
+    Bound.addRect(Near);
+    Path = Path.intersected(Bound);
+  }
+  QRegion New(Path.toFillPolygon().toPolygon(), Path.fillRule());
   D->Clip = Combine(D->Clip, D->HasClip, New, Mode, D->HasClip);
   D->ApplyClip();
 }

@@ -521,3 +521,35 @@ TEST(EmfPlayerTest, PatternBrushesRepeatFromTheDeviceOrigin) {
     EXPECT_EQ(Img.pixel(45, 10), qRgb(255, 255, 255)) << What;
   }
 }
+
+TEST(EmfPlayerTest, AClipPathFarBeyondThePictureClipsOnlyWhatIsNear) {
+  // A clip path a hundred million units across, with a square hole: made into a
+  // region scan line by scan line it would take seconds and gigabytes.
+  const uint32_t Far = 100000000;
+  TEmfBuilder E(2540, 2540);
+  E.Rec(59, {});  // BEGINPATH
+  E.Rec(27, {0, 0});
+  E.Rec(54, {Far, 0});
+  E.Rec(54, {0, Far});
+  E.Rec(61, {});  // CLOSEFIGURE
+  E.Rec(27, {20, 20});
+  E.Rec(54, {40, 20});
+  E.Rec(54, {40, 40});
+  E.Rec(54, {20, 40});
+  E.Rec(61, {});
+  E.Rec(60, {});      // ENDPATH
+  E.Rec(67, {5});     // SELECTCLIPPATH RGN_COPY (ALTERNATE: the square is a hole)
+  E.Rec(39, {1, 0, 0, 0});
+  E.Rec(37, {1});
+  E.Rec(37, {Stock | 8});
+  E.Rec(43, {0, 0, 97, 97});
+  std::vector<uint8_t> Emf = E.Done();
+  QImage Img = WhiteImage(96, 96);
+  {
+    TQtPainterDC Dc(&Img, 96, 96);
+    PlayEnhMetaFile(Dc, Emf.data(), Emf.size(), Rect(0, 0, 96, 96));
+  }
+  EXPECT_EQ(Img.pixel(10, 10), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(90, 90), qRgb(0, 0, 0));
+  EXPECT_EQ(Img.pixel(30, 30), qRgb(255, 255, 255));
+}
