@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <vector>
 
@@ -128,14 +129,27 @@ std::string SystemLanguageName() {
       Name = V;
       break;
     }
-  if (locale_t L = ::newlocale(LC_ALL_MASK, Name.c_str(), static_cast<locale_t>(nullptr))) {
-    std::string Language = ::nl_langinfo_l(_NL_IDENTIFICATION_LANGUAGE, L);
-    std::string Territory = ::nl_langinfo_l(_NL_IDENTIFICATION_TERRITORY, L);
-    ::freelocale(L);
-    if (!Language.empty()) return Territory.empty() ? Language : Language + " (" + Territory + ")";
+  // Loading a locale takes about a millisecond: the answer is kept for the locale last asked.
+  static std::mutex Lock;
+  static std::string LastName, LastAnswer;
+  static bool Known = false;
+  std::lock_guard<std::mutex> L(Lock);
+  if (Known && Name == LastName) return LastAnswer;
+  std::string Answer;
+  if (locale_t Loc = ::newlocale(LC_ALL_MASK, Name.c_str(), static_cast<locale_t>(nullptr))) {
+    std::string Language = ::nl_langinfo_l(_NL_IDENTIFICATION_LANGUAGE, Loc);
+    std::string Territory = ::nl_langinfo_l(_NL_IDENTIFICATION_TERRITORY, Loc);
+    ::freelocale(Loc);
+    if (!Language.empty()) Answer = Territory.empty() ? Language : Language + " (" + Territory + ")";
   }
-  Name = Name.substr(0, Name.find_first_of(".@"));
-  return Name == "C" || Name == "POSIX" ? std::string() : Name;
+  if (Answer.empty()) {
+    std::string Bare = Name.substr(0, Name.find_first_of(".@"));
+    if (Bare != "C" && Bare != "POSIX") Answer = Bare;
+  }
+  LastName = Name;
+  LastAnswer = Answer;
+  Known = true;
+  return Answer;
 }
 
 TDateTime ProcessStartTime() {
