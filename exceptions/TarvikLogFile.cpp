@@ -80,23 +80,22 @@ void TLogFile::AddReport(const std::string& Text, int Limit) {
   FReports.push_back(Utf8ToWin1252(WithoutSeparator(Text)) + std::string(Separator));
 }
 
-bool TLogFile::FindReport(const std::vector<std::string>& Items, const std::vector<std::string>& Values) const {
-  for (const std::string& Report : FReports) {
-    bool All = true;
-    for (size_t K = 0; K < Items.size() && All; ++K) {
-      std::string Key = std::string(CRLF) + "  " + Items[K] + " ";
-      size_t At = Report.find(Key);
-      size_t Colon = At == std::string::npos ? At : Report.find(": ", At + Key.size());
-      if (Colon == std::string::npos) {
-        All = false;
-        break;
-      }
-      size_t Start = Colon + 2, End = Report.find(CRLF, Start);
-      std::string_view Value = std::string_view(Report).substr(Start, End == std::string::npos ? End : End - Start);
-      All = K < Values.size() && Value == Utf8ToWin1252(Values[K]);
-    }
-    if (All) return true;
+bool LogReportHolds(std::string_view Report, const std::vector<std::string>& Items, const std::vector<std::string>& Values) {
+  if (Values.size() < Items.size()) return false;
+  for (size_t K = 0; K < Items.size(); ++K) {
+    std::string Key = std::string(CRLF) + "  " + Items[K] + " ";
+    size_t At = Report.find(Key);
+    size_t Colon = At == std::string_view::npos ? At : Report.find(": ", At + Key.size());
+    if (Colon == std::string_view::npos) return false;
+    size_t Start = Colon + 2, End = Report.find(CRLF, Start);
+    if (Report.substr(Start, End == std::string_view::npos ? End : End - Start) != Utf8ToWin1252(Values[K])) return false;
   }
+  return true;
+}
+
+bool TLogFile::FindReport(const std::vector<std::string>& Items, const std::vector<std::string>& Values) const {
+  for (const std::string& Report : FReports)
+    if (LogReportHolds(Report, Items, Values)) return true;
   return false;
 }
 

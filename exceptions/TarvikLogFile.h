@@ -27,6 +27,11 @@ void SetLogLockTimeoutMs(int Ms);
 // including the first three CR LF pairs of the four that end it.
 std::vector<std::string> SplitLogReports(std::string_view Data);
 
+// Whether one stored report (Windows-1252 bytes) holds every item ("2.2": its line CR LF, two
+// spaces, the number and a space) with exactly the given value (UTF-8): the text after the first
+// ": " that follows, up to the next CR LF.
+bool LogReportHolds(std::string_view Report, const std::vector<std::string>& Items, const std::vector<std::string>& Values);
+
 class TLogFile : public TObject {
 public:
   // Reads FileName into its reports. lmRead takes a shared lock and finds no reports in a missing
