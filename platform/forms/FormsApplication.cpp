@@ -4,6 +4,7 @@
 
 #include "platform/app/QtArguments.h"
 #include "platform/classes/ScopeGuard.h"
+#include "platform/forms/DesktopFacts.h"
 #include "platform/forms/QtDialogs.h"
 #include "platform/printing/cups/CupsPrinter.h"
 
@@ -26,10 +27,14 @@ void InitializeForms(int argc, char** argv, TDisplayMode Mode) {
   });
   InitializeApplication(argc, argv, Mode);
   SetDefaultDialogService(CreateQtDialogService);
+  // A crash report asks the widgets for the active form and the focused control.
+  SetDesktopHooks(QtDesktopHooks(QGuiApplication::platformName() != "offscreen" &&
+                                 QGuiApplication::platformName() != "minimal"));
 }
 
 void FinalizeForms() {
   if (InitCount == 0 || --InitCount > 0) return;
+  SetDesktopHooks({});
   SetDefaultDialogService(nullptr);
   FinalizeApplication();
   FinalizeCupsPrinters();
