@@ -284,14 +284,20 @@ TReportSources GatherReportSources(const TTarvikNotifyRecord& Record) {
     S.ExceptionModule = ModuleFileName(ModuleOfAddress(reinterpret_cast<const void*>(Record.ExceptionAddress)));
   if (TTarvikModulesList* List = ReporterModules()) {
     std::lock_guard<std::recursive_mutex> L(List->Lock());
-    if (TTarvikModuleInfo* Main = FindModuleRecord(MainModuleHandle())) {
-      S.ProgramDescription = Main->Description;
-      S.ProgramVersion = Main->Version;
+    // A bare record of the enumeration has its version texts already; completing it would move it.
+    int Main = List->IndexOfHandle(MainModuleHandle());
+    if (const TTarvikModuleInfo* M = Main >= 0 ? List->Items(Main) : FindModuleRecord(MainModuleHandle())) {
+      S.ProgramDescription = M->Description;
+      S.ProgramVersion = M->Version;
     }
     for (int I = 0; I < List->Count(); ++I) {
       const TTarvikModuleInfo* M = List->Items(I);
       S.Modules.push_back({M->Handle, M->FileName, M->Description, M->Version, M->Size});
     }
+    // In the order of their addresses, as the enumeration left them: records completed later went
+    // to the end.
+    std::stable_sort(S.Modules.begin(), S.Modules.end(),
+                     [](const TReportModule& A, const TReportModule& B) { return A.Handle < B.Handle; });
   } else {
     GetFileVersionTexts(S.ProgramFileName, S.ProgramDescription, S.ProgramVersion);
     for (const TLoadedModule& M : LoadedModules()) {

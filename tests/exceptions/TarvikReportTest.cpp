@@ -531,6 +531,8 @@ TEST(TarvikReport, SourcesOfTheRunningSystem) {
   EXPECT_GT(S.StartTime, Now() - 1);
   ASSERT_FALSE(S.Modules.empty());
   EXPECT_TRUE(std::any_of(S.Modules.begin(), S.Modules.end(), [](const TReportModule& M) { return M.FileName == ProgramPath(); }));
+  EXPECT_TRUE(std::is_sorted(S.Modules.begin(), S.Modules.end(),
+                             [](const TReportModule& A, const TReportModule& B) { return A.Handle < B.Handle; }));
   // The program carries a version from the build.
   EXPECT_FALSE(S.ProgramVersion.empty());
   TTarvikModuleOptions O("", 0);
