@@ -8,25 +8,16 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <vector>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/sys/Process.h"
 
 namespace {
-std::string ReadTextFile(const char* Path) {
-  std::ifstream F(Path, std::ios::binary);
-  if (!F) return std::string();
-  std::ostringstream S;
-  S << F.rdbuf();
-  return S.str();
-}
-
 // The value of "Key=Value" in an os-release text, its quotes removed.
 std::string OsReleaseValue(const std::string& Text, const std::string& Key) {
   std::istringstream In(Text);
@@ -81,7 +72,7 @@ TMemoryStatus MemoryStatus() {
     R.Total = static_cast<uint64_t>(Si.totalram) * Si.mem_unit;
     R.Available = static_cast<uint64_t>(Si.freeram) * Si.mem_unit;
   }
-  std::istringstream In(ReadTextFile("/proc/meminfo"));
+  std::istringstream In(ReadSystemFile("/proc/meminfo"));
   std::string Key;
   uint64_t Kb;
   while (In >> Key >> Kb) {
@@ -116,8 +107,8 @@ TOsVersion OsVersion() {
     R.KernelRelease = U.release;
     R.KernelVersion = Trim(U.version);
   }
-  std::string Text = ReadTextFile("/etc/os-release");
-  if (Text.empty()) Text = ReadTextFile("/usr/lib/os-release");
+  std::string Text = ReadSystemFile("/etc/os-release");
+  if (Text.empty()) Text = ReadSystemFile("/usr/lib/os-release");
   R.Name = OsReleaseName(Text, Kernel);
   return R;
 }
@@ -154,7 +145,7 @@ std::string SystemLanguageName() {
 
 TDateTime ProcessStartTime() {
   // Field 22 of /proc/self/stat: clock ticks from boot; "btime" of /proc/stat: the boot in seconds.
-  std::string Stat = ReadTextFile("/proc/self/stat");
+  std::string Stat = ReadSystemFile("/proc/self/stat");
   size_t Close = Stat.rfind(')');
   std::istringstream Fields(Close == std::string::npos ? std::string() : Stat.substr(Close + 2));
   std::string Field;
@@ -164,7 +155,7 @@ TDateTime ProcessStartTime() {
       Ticks = std::strtoull(Field.c_str(), nullptr, 10);
       break;
     }
-  std::istringstream Sys(ReadTextFile("/proc/stat"));
+  std::istringstream Sys(ReadSystemFile("/proc/stat"));
   std::string Key;
   unsigned long long Boot = 0;
   while (Sys >> Key) {
