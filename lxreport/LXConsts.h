@@ -34,6 +34,22 @@ inline constexpr char SLXCodeCutShort[] = "Compressed page data ends inside a co
 inline constexpr char SLXPrinterNotReady[] = "LXPrinter not ready";
 inline constexpr char SLXIllegalNewPage[] = "Illegal call to NewPage";
 
+// Report geometry, bands and printables
+inline constexpr char SLXTooManyValues[] = "%s: \"Values\" holds more than %d lengths";
+inline constexpr char SLXValueOutOfRange[] = "%s: a stored length is not a number or out of range";
+inline constexpr char SLXCircularLinking[] = "Circular linking not allowed";
+inline constexpr char SLXAbstractError[] = "Abstract Error";
+
+// Band types: the titles the design surface shows and the prefixes of new bands' names, by type.
+namespace LXBandText {
+inline constexpr const char* Titles[] = {"Title",         "Page Header",   "Detail", "Page Footer",
+                                         "Summary",       "Group Header",  "Group Footer", "Sub Detail",
+                                         "Column Header", "Overlay",       "Child"};
+inline constexpr const char* NamePrefixes[] = {
+    "TitleBand",       "PageHeaderBand",  "DetailBand",       "PageFooterBand", "SummaryBand", "GroupHeaderBand",
+    "GroupFooterBand", "SubDetailBand",   "ColumnHeaderBand", "OverlayBand",    "ChildBand"};
+}  // namespace LXBandText
+
 // Windows
 inline constexpr char SLXProgressCaption[] = "Printing progress";
 inline constexpr char SLXProgressCompleted[] = "%d%%  Completed";

@@ -1,12 +1,16 @@
 #include "lxreport/LXRegister.h"
 
+#include "lxreport/LXController.h"
+#include "lxreport/LXPrintable.h"
+#include "lxreport/VexaRpt.h"
 #include "platform/data/DBTables.h"
 
 namespace {
-// In the registration order of the report library. The band, group, sub-detail,
-// printable and child-band classes join this list as they are built.
+// In the registration order of the report library. The printables join this list as they
+// are built.
 const TClassInfo* const kClasses[] = {
-    &TTable::StaticClassInfo(),
+    &TVexaRep::StaticClassInfo(),    &TLXBand::StaticClassInfo(),      &TLXGroup::StaticClassInfo(),
+    &TLXSubDetail::StaticClassInfo(), &TLXChildBand::StaticClassInfo(), &TTable::StaticClassInfo(),
     &TQuery::StaticClassInfo(),
 };
 }  // namespace

@@ -1,7 +1,9 @@
 #include "lxreport/LXReport.h"
 
+#include "lxreport/LXDesign.h"
 #include "lxreport/LXEvFunctions.h"
 #include "lxreport/LXRegister.h"
+#include "lxreport/LXUnits.h"
 #include "platform/app/Application.h"
 
 namespace {
@@ -11,6 +13,9 @@ int InitCount = 0;
 void InitializeLXReport() {
   if (InitCount++ > 0) return;
   InitializeLXExpressions(Application ? Application->Title() : std::string());
+  // The platform's screen is true colour (its colour count reads -1, as on any deep display).
+  ChooseColourScheme(-1);
+  SetLocaleUsesInches(SystemMeasuresInInches());
   RegisterLXReportClasses();
 }
 
