@@ -5,6 +5,10 @@
 #include <QLineEdit>
 #include <QThread>
 #include <QWidget>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
 
 #include "platform/forms/Forms.h"
 
@@ -55,6 +59,57 @@ bool CopyToClipboard(const std::string& Text) {
   Clip->setText(QString::fromStdString(Text));
   return true;
 }
+// The call is posted to the application's event loop; a call not taken in time is cancelled, so it
+// never runs after its caller has given up on it.
+bool PostToWidgetThread(const std::function<void()>& Call, int TimeoutMs) {
+  QCoreApplication* App = QCoreApplication::instance();
+  if (!App) return false;
+  if (OnWidgetThread()) {
+    Call();
+    return true;
+  }
+  struct TState {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Taken = false, Done = false, Cancelled = false;
+    std::exception_ptr Error;
+  };
+  auto S = std::make_shared<TState>();
+  const std::function<void()>* C = &Call;  // lives while the caller waits, which it does once taken
+  QMetaObject::invokeMethod(
+      App,
+      [S, C] {
+        {
+          std::lock_guard<std::mutex> L(S->Lock);
+          if (S->Cancelled) return;
+          S->Taken = true;
+        }
+        std::exception_ptr Error;
+        try {
+          (*C)();
+        } catch (...) {
+          Error = std::current_exception();
+        }
+        std::lock_guard<std::mutex> L(S->Lock);
+        S->Error = Error;
+        S->Done = true;
+        S->Changed.notify_all();
+      },
+      Qt::QueuedConnection);
+  std::unique_lock<std::mutex> L(S->Lock);
+  if (!S->Changed.wait_for(L, std::chrono::milliseconds(TimeoutMs), [&S] { return S->Taken; })) {
+    S->Cancelled = true;
+    return false;
+  }
+  S->Changed.wait(L, [&S] { return S->Done; });
+  if (S->Error) std::rethrow_exception(S->Error);
+  return true;
+}
+
+// Windows repaint and posted calls run; user input is held back until the loop runs freely again.
+void PumpPaint() {
+  if (OnWidgetThread()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 }  // namespace
 
 TDesktopHooks QtDesktopHooks(bool Clipboard) {
@@ -62,5 +117,7 @@ TDesktopHooks QtDesktopHooks(bool Clipboard) {
   H.ActiveWindow = ActiveWindowFacts;
   H.FocusedControl = FocusedControlFacts;
   if (Clipboard) H.CopyText = CopyToClipboard;
+  H.RunOnWindowThread = PostToWidgetThread;
+  H.PumpPaintMessages = PumpPaint;
   return H;
 }

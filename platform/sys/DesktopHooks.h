@@ -17,6 +17,12 @@ struct TDesktopHooks {
   std::function<std::optional<TWindowFacts>()> FocusedControl;
   // Puts the text (UTF-8) on the clipboard; false when that failed.
   std::function<bool(const std::string& Text)> CopyText;
+  // These two run on any thread. RunOnWindowThread posts Call to the window thread's event loop and
+  // waits at most TimeoutMs for the loop to take it, then until it ends; false when it was not
+  // taken in time (it then never runs). An exception from Call is passed on to the caller.
+  std::function<bool(const std::function<void()>& Call, int TimeoutMs)> RunOnWindowThread;
+  // One pass of a restricted event loop on the window thread: windows repaint, user input waits.
+  std::function<void()> PumpPaintMessages;
 };
 
 // Returns the previous hooks; empty hooks remove them.
