@@ -426,13 +426,26 @@ const TClassInfo& TReader::FindComponentClass(const std::string& ClassName) {
 }
 
 void TReader::Forget(TComponent* C) {
-  auto OwnedBy = [C](TComponent* X) {
-    for (TComponent* O = X; O; O = O->Owner())
-      if (O == C) return true;
+  // Freeing C frees what it owns and what sits on it (a parent frees its children), at any depth,
+  // through either link: X goes with C when C is above it by owners and parents.
+  auto GoesWith = [C](TComponent* X) {
+    std::vector<TComponent*> Above{X}, Seen;
+    while (!Above.empty()) {
+      TComponent* A = Above.back();
+      Above.pop_back();
+      if (!A || std::find(Seen.begin(), Seen.end(), A) != Seen.end()) continue;
+      if (A == C) return true;
+      Seen.push_back(A);
+      Above.push_back(A->Owner());
+      Above.push_back(A->GetParentComponent());
+    }
     return false;
   };
-  std::erase_if(FLoaded, OwnedBy);
-  std::erase_if(FFixups, [C](const TFixup& F) { return F.Instance == C; });
+  std::erase_if(FLoaded, GoesWith);
+  std::erase_if(FFixups, [&](const TFixup& F) {
+    auto* X = dynamic_cast<TComponent*>(F.Instance);
+    return F.Instance == C || (X && GoesWith(X));
+  });
 }
 
 TComponent* TReader::ReadComponent(TComponent* Component) {

@@ -439,6 +439,42 @@ TEST_F(FilerTest, DamagedStreamsRaiseReadErrorsAndNeverCrash) {
   }
 }
 
+namespace {
+// A widget that frees the widgets sitting on it when it goes, as a parent control does.
+class TParentWidget : public TWidget {
+  DECLARE_CLASSINFO(TParentWidget)
+public:
+  using TWidget::TWidget;
+
+protected:
+  void Destroying() override {
+    for (int I = Owner() ? Owner()->ComponentCount() - 1 : -1; I >= 0; --I)
+      if (auto* W = dynamic_cast<TWidget*>(Owner()->Components(I)); W && W->ParentWidget == this) W->Free();
+    TWidget::Destroying();
+  }
+};
+const TClassInfo& TParentWidget::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TParentWidget>("TParentWidget", &TWidget::StaticClassInfo());
+  return Info;
+}
+}  // namespace
+
+TEST_F(FilerTest, AFailedReadForgetsTheChildrenAParentFreedWithIt) {
+  RegisterClass(TParentWidget::StaticClassInfo());
+  // C is read, then D fails: P goes, and with P the C the root owns but P holds.
+  const std::string Text =
+      "object Form1: TForm\r\n  object P: TParentWidget\r\n    object C: TWidget\r\n      Small = 1\r\n    end\r\n"
+      "    object D: TWidget\r\n      Small = 'bad'\r\n    end\r\n  end\r\nend\r\n";
+  EXPECT_THROW(ReadBinary(FromText(Text)), EReadError);
+  TForm Into(nullptr);
+  std::vector<uint8_t> Bytes = FromText(Text);
+  TBytesStream In(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+  EXPECT_THROW(ReadComponentFromStream(In, &Into), EReadError);
+  EXPECT_EQ(Into.ComponentCount(), 0);
+  EXPECT_FALSE(Into.HasState(csLoading));
+  UnRegisterClass(TParentWidget::StaticClassInfo());
+}
+
 TEST_F(FilerTest, HostileLengthsAndNestingAreBounded) {
   auto Head = [] {
     return std::vector<uint8_t>{'T', 'P', 'F', '0', 5, 'T', 'F', 'o', 'r', 'm', 1, 'F', 3, 'T', 'a', 'g'};
