@@ -22,6 +22,15 @@ namespace {
 // Far more links than any report has: a chain this long can only be a loop.
 constexpr int MaxChain = 1 << 20;
 
+// Whether the chain from From (Next gives each link, null ends it) reaches Target.
+template <class T, class F>
+bool ChainReaches(const T* From, const void* Target, F Next) {
+  int Steps = 0;
+  for (const T* X = From; X; X = Next(X))
+    if (X == Target || ++Steps > MaxChain) return true;
+  return false;
+}
+
 void Reorder(TCustomVexaRep* Report) {
   if (!Report || Report->HasState(csDestroying)) return;
   Report->OrderBands();
@@ -103,12 +112,10 @@ bool TLXCustomBand::RefuseCircular() const {
 }
 
 void TLXCustomBand::SetLinkBand(TLXCustomBand* Value) {
-  int Steps = 0;
-  for (const TLXCustomBand* B = Value; B; B = B->FLinkBand)
-    if (B == this || ++Steps > MaxChain) {
-      RefuseCircular();
-      return;
-    }
+  if (ChainReaches<TLXCustomBand>(Value, this, [](const TLXCustomBand* B) { return B->FLinkBand; })) {
+    RefuseCircular();
+    return;
+  }
   FLinkBand = Value;
   if (Value) FreeNotification(Value);
 }
@@ -232,14 +239,13 @@ const TClassInfo& TLXChildBand::StaticClassInfo() {
 TLXChildBand::TLXChildBand(TComponent* AOwner) : TLXCustomBand(AOwner) { SetBandType(rbChild); }
 
 void TLXChildBand::SetParentBand(TLXCustomBand* Value) {
-  int Steps = 0;
-  for (const TLXCustomBand* B = Value; B;) {
-    if (B == this || ++Steps > MaxChain) {
-      RefuseCircular();
-      return;
-    }
+  auto Up = [](const TLXCustomBand* B) -> const TLXCustomBand* {
     auto* C = dynamic_cast<const TLXChildBand*>(B);
-    B = C ? C->FParentBand : nullptr;
+    return C ? C->FParentBand : nullptr;
+  };
+  if (ChainReaches<TLXCustomBand>(Value, this, Up)) {
+    RefuseCircular();
+    return;
   }
   // A parent band means something only among a report's bands; letting go always works.
   if (Value && !Report()) return;
@@ -277,14 +283,13 @@ void TLXControllerBand::Destroying() {
 
 void TLXControllerBand::SetMaster(TComponent* Value) {
   if (Value == this) return;
-  int Steps = 0;
-  for (const TComponent* M = Value; M;) {
-    if (M == this || ++Steps > MaxChain) {
-      RefuseCircular();
-      return;
-    }
+  auto Up = [](const TComponent* M) -> const TComponent* {
     auto* B = dynamic_cast<const TLXControllerBand*>(M);
-    M = B ? B->FMaster : nullptr;
+    return B ? B->FMaster : nullptr;
+  };
+  if (ChainReaches<TComponent>(Value, this, Up)) {
+    RefuseCircular();
+    return;
   }
   FMaster = Value;
   FController->AttachMaster(Value);

@@ -62,33 +62,31 @@ void TLXBasePanel::SetFrame(const TLXFrame* V) {
   Invalidate();
 }
 
+namespace {
+// Calls OnPrintable for each printable on Panel and OnPanel for each panel on it.
+template <class P, class Q>
+void EachChild(TLXBasePanel& Panel, P OnPrintable, Q OnPanel) {
+  for (int I = 0; I < Panel.ControlCount(); ++I) {
+    if (auto* X = dynamic_cast<TLXPrintable*>(Panel.Controls(I)))
+      OnPrintable(*X);
+    else if (auto* Y = dynamic_cast<TLXBasePanel*>(Panel.Controls(I)))
+      OnPanel(*Y);
+  }
+}
+}  // namespace
+
 void TLXBasePanel::SetZoom(int32_t Z) {
   if (Z == 0) return;
   FZoom = Z;
-  for (int I = 0; I < ControlCount(); ++I) {
-    if (auto* P = dynamic_cast<TLXPrintable*>(Controls(I)))
-      P->SetZoom(Z);
-    else if (auto* Panel = dynamic_cast<TLXBasePanel*>(Controls(I)))
-      Panel->SetZoom(Z);
-  }
+  EachChild(*this, [Z](TLXPrintable& P) { P.SetZoom(Z); }, [Z](TLXBasePanel& P) { P.SetZoom(Z); });
 }
 
 void TLXBasePanel::PrepareContents() {
-  for (int I = 0; I < ControlCount(); ++I) {
-    if (auto* P = dynamic_cast<TLXPrintable*>(Controls(I)))
-      P->BeginPrinting();
-    else if (auto* Panel = dynamic_cast<TLXBasePanel*>(Controls(I)))
-      Panel->PrepareContents();
-  }
+  EachChild(*this, [](TLXPrintable& P) { P.BeginPrinting(); }, [](TLXBasePanel& P) { P.PrepareContents(); });
 }
 
 void TLXBasePanel::UnprepareContents() {
-  for (int I = 0; I < ControlCount(); ++I) {
-    if (auto* P = dynamic_cast<TLXPrintable*>(Controls(I)))
-      P->EndPrinting();
-    else if (auto* Panel = dynamic_cast<TLXBasePanel*>(Controls(I)))
-      Panel->UnprepareContents();
-  }
+  EachChild(*this, [](TLXPrintable& P) { P.EndPrinting(); }, [](TLXBasePanel& P) { P.UnprepareContents(); });
 }
 
 void TLXBasePanel::Paint() {

@@ -5,6 +5,7 @@
 #include "lxreport/LXController.h"
 #include "lxreport/LXEvEnvironment.h"
 #include "lxreport/LXPrintable.h"
+#include "lxreport/LXPrntr.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/data/DB.h"
 
@@ -240,6 +241,14 @@ void TCustomVexaRep::InvalidateThumbnail() {
   FThumbnailStale = true;
   FThumbnail.reset();
   Invalidate();
+}
+
+void TCustomVexaRep::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_LXPAGEAVAILABLE) {
+    if ((Message.WParam & 0xFFFF) == 1 && FActivePrinter) SetThumbnail(FActivePrinter->GetPage(1));
+    return;
+  }
+  TLXBasePanel::WndProc(Message);
 }
 
 void TCustomVexaRep::Paint() {

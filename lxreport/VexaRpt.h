@@ -91,6 +91,9 @@ protected:
   void Paint() override;
   bool ShowsRulerNumbers() const override { return true; }
   void Destroying() override;
+  // 0x401 (page available) with 1 in the low word of wParam: page 1 of the printer becomes the
+  // thumbnail.
+  void WndProc(TMessage& Message) override;
 
 private:
   bool AnythingLoading() const;

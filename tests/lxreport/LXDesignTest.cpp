@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "lxreport/LXBands.h"
+#include "lxreport/LXPrntr.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/CallLogDC.h"
 #include "tests/lxreport/LXReportTestSupport.h"
+#include "tests/platform/printing/VirtualPrinterFixture.h"
 
 using namespace lxtest;
 
@@ -46,7 +48,7 @@ std::vector<std::string> Texts(const TCallLogDC& Dc) {
   return Out;
 }
 
-class LXDesignTest : public ::testing::Test {
+class LXDesignTest : public VirtualPrinterTest {
 protected:
   LXDesignTest() { UseHighColourScheme(); }
   TGeometryScope Geometry;
@@ -171,10 +173,20 @@ TEST_F(LXDesignTest, TheSurfaceDrawnIntoAnImage) {
   EXPECT_LT(Dark, 30);
 }
 
-TEST_F(LXDesignTest, MovingABandDropsTheThumbnail) {
+TEST_F(LXDesignTest, PageOneBecomesTheThumbnailAndMovingABandDropsIt) {
   auto R = NewReport();
   TLXBand* Band = R->NewBand(rbDetail);
-  R->SetThumbnail(std::make_unique<TMetafile>());
+  TLXPrinter Printer;
+  Printer.BeginDoc();
+  Printer.NewPage();
+  Printer.EndDoc();
+  R->SetActivePrinter(&Printer);
+  R->Perform(WM_LXPAGEAVAILABLE, 2, 0);  // only the first page is wanted
+  EXPECT_EQ(R->Thumbnail(), nullptr);
+  R->Perform(WM_LXPAGEAVAILABLE, 0x10001, 0);
+  ASSERT_NE(R->Thumbnail(), nullptr);
+  EXPECT_EQ(R->Thumbnail()->Width(), Printer.GetPage(1)->Width());
+  R->SetActivePrinter(nullptr);
   TCallLogDC Dc;
   R->PaintTo(Dc, 0, 0);
   EXPECT_FALSE(R->ThumbnailStale());

@@ -90,8 +90,14 @@ TEST(LXUnitsTest, PaperOrientationColumnsAndUnits) {
   P.SetPageLength(300);
   EXPECT_EQ(P.Length(), 300);
   EXPECT_EQ(P.Native(TLXPage::LengthIndex), 3000);
+  // A Custom paper resized on the design surface takes the control's size; a named one does not.
+  Report->SetBounds(0, 0, 480, 960);
+  EXPECT_EQ(P.Native(TLXPage::WidthIndex), 1270);
+  EXPECT_EQ(P.Native(TLXPage::LengthIndex), 2540);
   P.SetPaperSize(TLXPaperSize::Default);  // keeps the lengths
-  EXPECT_EQ(P.Length(), 300);
+  EXPECT_EQ(P.Length(), 254);
+  Report->SetBounds(0, 0, 100, 100);
+  EXPECT_EQ(P.Native(TLXPage::WidthIndex), 1270);
 
   P.SetColumns(3);
   P.SetColumns(0);
