@@ -349,25 +349,20 @@ const TClassInfo& TLXSubDetailGroupBands::StaticClassInfo() {
 bool TLXSubDetailGroupBands::HasHeader() const { return FSubDetail && FSubDetail->HeaderBand(); }
 bool TLXSubDetailGroupBands::HasFooter() const { return FSubDetail && FSubDetail->FooterBand(); }
 
-void TLXSubDetailGroupBands::SetHasHeader(bool Value) {
-  if (!FSubDetail || !FSubDetail->Report() || FSubDetail->HasState(csLoading) || Value == HasHeader()) return;
-  if (Value) {
-    FSubDetail->SetHeaderBand(FSubDetail->Report()->NewBand(rbGroupHeader));
-  } else {
-    TLXCustomBand* Header = FSubDetail->HeaderBand();
-    FSubDetail->SetHeaderBand(nullptr);
-    Header->Free();
-  }
-}
+void TLXSubDetailGroupBands::SetHasHeader(bool Value) { Switch(Value, rbGroupHeader); }
+void TLXSubDetailGroupBands::SetHasFooter(bool Value) { Switch(Value, rbGroupFooter); }
 
-void TLXSubDetailGroupBands::SetHasFooter(bool Value) {
-  if (!FSubDetail || !FSubDetail->Report() || FSubDetail->HasState(csLoading) || Value == HasFooter()) return;
+void TLXSubDetailGroupBands::Switch(bool Value, TLXBandType Type) {
+  bool Header = Type == rbGroupHeader;
+  TLXSubDetail* S = FSubDetail;
+  if (!S || !S->Report() || S->HasState(csLoading) || Value == (Header ? HasHeader() : HasFooter())) return;
+  auto Set = [S, Header](TLXCustomBand* B) { Header ? S->SetHeaderBand(B) : S->SetFooterBand(B); };
   if (Value) {
-    FSubDetail->SetFooterBand(FSubDetail->Report()->NewBand(rbGroupFooter));
+    Set(S->Report()->NewBand(Type));
   } else {
-    TLXCustomBand* Footer = FSubDetail->FooterBand();
-    FSubDetail->SetFooterBand(nullptr);
-    Footer->Free();
+    TLXCustomBand* Old = Header ? S->HeaderBand() : S->FooterBand();
+    Set(nullptr);
+    Old->Free();
   }
 }
 

@@ -178,6 +178,8 @@ public:
   void SetHasFooter(bool Value);
 
 private:
+  // Makes or frees the group header (footer) band.
+  void Switch(bool Value, TLXBandType Type);
   TLXSubDetail* FSubDetail;
 };
 
