@@ -10,6 +10,8 @@
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikModules.h"
+#include "exceptions/TarvikPipeline.h"
+#include "exceptions/TarvikThreads.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikUtils.h"
@@ -29,6 +31,13 @@ bool ExitHandlerRegistered = false;
 std::atomic<TTarvikModuleOptionsEx*> ModuleOptions{nullptr};
 std::mutex SwitchLock;
 std::function<void(bool)> FreezeSwitch;
+// Plain values: taken before the program's static initialisation.
+char StartDir[4096] = "";
+uintptr_t MainStackTop = 0;
+
+void TakeStartDirectory() {
+  if (StartDir[0] == 0 && !::getcwd(StartDir, sizeof StartDir)) StartDir[0] = 0;
+}
 
 // The file of the reporter's own module, found without the process facts of platform/sys: this
 // runs before their static objects are made.
@@ -48,6 +57,7 @@ std::string OwnModuleFileEarly() {
 // values for this). A program without reporter data gets nothing installed.
 __attribute__((constructor(101))) void StartBeforeMain() {
   if (IsDesignHostMode() || !IsTarvikLogFile(OwnModuleFileEarly())) return;
+  TakeStartDirectory();
   InitRunning.store(true);
   StartCapture();
 }
@@ -70,6 +80,8 @@ void InitializeExceptions() {
   FinRunning.store(false);
   if (!ExitHandlerRegistered) ExitHandlerRegistered = std::atexit(ShutdownAtExit) == 0;
   InitializeSys();
+  TakeStartDirectory();
+  if (IsMainThread()) MainStackTop = GetStackBase();
   std::vector<std::string> Params(CommandLine().begin() + (CommandLine().empty() ? 0 : 1), CommandLine().end());
   InitializeTrace(Params);
   if (IsDebuggerAttached()) ActivateTrace();
@@ -92,11 +104,13 @@ void InitializeExceptions() {
   }
   SetReporterModuleOptions(Record->Options.get());
   StartCapture();
+  InstallPipeline();
 }
 
 void FinalizeExceptions() {
   if (InitCount == 0 || --InitCount > 0) return;
   FinRunning.store(true);
+  RemovePipeline();
   StopCapture();
   if (Installed) {
     DeleteReporterVirtualFiles();
@@ -111,6 +125,10 @@ void FinalizeExceptions() {
 }
 
 bool ExceptionsInitialized() { return InitCount > 0; }
+
+std::string StartDirectory() { return StartDir; }
+
+uintptr_t MainThreadStackTop() { return MainStackTop; }
 
 bool ReporterInstalled() { return Installed; }
 

@@ -15,7 +15,9 @@
 // completes the start-up, or removes the hooks again when the data turns out unusable. The
 // shutdown runs at the last FinalizeExceptions or, for a program that ends through exit() first,
 // at exit; either restores everything the start-up replaced.
+#include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/rtl/SysUtils.h"
 
@@ -36,6 +38,11 @@ bool DeferToMainModule();
 bool InitialisationRunning();
 // True once the shutdown has begun (the last FinalizeExceptions, or exit).
 bool FinalisationRunning();
+
+// The directory that was current when the reporter started (a restart starts the new copy there),
+// and the top of the main thread's stack.
+std::string StartDirectory();
+uintptr_t MainThreadStackTop();
 
 // The options of the reporter's own module record, which the module list registers once that
 // record exists; null while the reporter is passive.

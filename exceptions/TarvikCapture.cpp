@@ -14,6 +14,7 @@
 #include <exception>
 
 #include "exceptions/ExceptionLog.h"
+#include "exceptions/TarvikClassInfo.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikHooks.h"
 #include "exceptions/TarvikModules.h"
@@ -31,6 +32,9 @@ using TRaise = _Unwind_Reason_Code (*)(_Unwind_Exception*);
 
 std::atomic<bool> Started{false};
 std::atomic<TCaptureSink> Sink{nullptr};
+std::atomic<bool> SinkGetsHandled{false};
+// The thread's last raise: filled by the handler search of every raise.
+thread_local TCapturedException LastRaise;
 void* RealRaise = nullptr;
 void* RealRethrow = nullptr;
 thread_local bool InsideCapture = false;
@@ -102,10 +106,20 @@ void Fill(TCapturedException& C, TCaptureKind Kind, const TThrownObject& T) {
     InsideCapture = false;
     return;
   }
-  TCapturedException C;
-  if (!IsExceptionHandled(E, From, nullptr, &C.Stack, &C.Context)) {
-    Remember(Identity);
+  TCapturedException& C = LastRaise;
+  ++C.Sequence;
+  bool All = SinkGetsHandled.load(std::memory_order_relaxed);
+  int Handlers = 0;
+  C.Handled = IsExceptionHandled(E, From, All ? &Handlers : nullptr, &C.Stack, &C.Context);
+  if (C.Handled && !All) {
+    // Kept for a framework handler that reports it later (LastRaiseOf); nothing more is paid here.
+    C.Kind = TCaptureKind::Raise;
+    C.Object = T.Object;
+    C.Type = T.Type;
+    C.ExceptionAddress = C.Stack.Count > 0 ? CallSite(C.Stack.Frames[0]) : 0;
+  } else {
     Fill(C, TCaptureKind::Raise, T);
+    if (!C.Handled) Remember(Identity);
     CallSink(C);
   }
   InsideCapture = false;
@@ -206,15 +220,8 @@ void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
     return;
   }
   TCapturedException& R = Crash->Record;
-  const auto* U = static_cast<const ucontext_t*>(Context);
-  const greg_t* G = U->uc_mcontext.gregs;
   TTarvikContext& X = R.Context;
-  X.Rax = G[REG_RAX], X.Rbx = G[REG_RBX], X.Rcx = G[REG_RCX], X.Rdx = G[REG_RDX];
-  X.Rsi = G[REG_RSI], X.Rdi = G[REG_RDI], X.Rbp = G[REG_RBP], X.Rsp = G[REG_RSP];
-  X.R8 = G[REG_R8], X.R9 = G[REG_R9], X.R10 = G[REG_R10], X.R11 = G[REG_R11];
-  X.R12 = G[REG_R12], X.R13 = G[REG_R13], X.R14 = G[REG_R14], X.R15 = G[REG_R15];
-  X.Rip = G[REG_RIP], X.EFlags = G[REG_EFL];
-  X.Valid = TTarvikContext::Full;
+  ReadSignalContext(Context, X);
   CaptureSignalStack(R.Stack, X.Rip, X.Rsp);
   R.Kind = TCaptureKind::Signal;
   R.ThreadId = CurrentThreadId();
@@ -258,16 +265,31 @@ int CountSlots(void* Hook) {
 
 TCaptureSink SetCaptureSink(TCaptureSink S) { return Sink.exchange(S); }
 
+void SetCaptureHandled(bool All) { SinkGetsHandled.store(All); }
+
+bool CaptureHandled() { return SinkGetsHandled.load(); }
+
+const TCapturedException* LastRaiseOf(const void* Object) {
+  return Object && LastRaise.Kind == TCaptureKind::Raise && LastRaise.Object == Object ? &LastRaise : nullptr;
+}
+
+void ReadSignalContext(const void* UContext, TTarvikContext& X) {
+  const greg_t* G = static_cast<const ucontext_t*>(UContext)->uc_mcontext.gregs;
+  X.Rax = G[REG_RAX], X.Rbx = G[REG_RBX], X.Rcx = G[REG_RCX], X.Rdx = G[REG_RDX];
+  X.Rsi = G[REG_RSI], X.Rdi = G[REG_RDI], X.Rbp = G[REG_RBP], X.Rsp = G[REG_RSP];
+  X.R8 = G[REG_R8], X.R9 = G[REG_R9], X.R10 = G[REG_R10], X.R11 = G[REG_R11];
+  X.R12 = G[REG_R12], X.R13 = G[REG_R13], X.R14 = G[REG_R14], X.R15 = G[REG_R15];
+  X.Rip = G[REG_RIP], X.EFlags = G[REG_EFL];
+  X.Valid = TTarvikContext::Full;
+}
+
 TExceptionDescription DescribeCaptured(const TCapturedException& C) {
   if (C.Kind == TCaptureKind::Signal) {
     const char* Name = ::sigabbrev_np(C.Signal);
     return {std::string("SIG") + (Name ? Name : std::to_string(C.Signal).c_str()),
             Format(TarvikText::SignalFault, {AddressText(C.FaultAddress)})};
   }
-  if (const Exception* X = CapturedAs<Exception>(C)) return {X->ClassName(), X->Message()};
-  if (const std::exception* X = CapturedAs<std::exception>(C)) return {DemangledTypeName(C.Type->name()), X->what()};
-  return {C.Type ? DemangledTypeName(C.Type->name()) : std::string(TarvikText::UnknownExceptionType),
-          TarvikText::UnknownErrorMessage};
+  return DescribeThrown({C.Object, C.Type});
 }
 
 void StartCapture() {

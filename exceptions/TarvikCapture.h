@@ -32,6 +32,12 @@ struct TCapturedException {
   void* Object = nullptr;
   const std::type_info* Type = nullptr;
   bool IsAbort = false;
+  // Raise: a handler will catch it (given to the sink only while SetCaptureHandled is on); the
+  // frames then end at the handler's frame.
+  bool Handled = false;
+  // Raise: counts the thread's raises, so that one raise is told from a later one of an object at
+  // the same address.
+  uint64_t Sequence = 0;
   // Signal: the signal, its si_code and the faulting address (si_addr).
   int Signal = 0;
   int SignalCode = 0;
@@ -51,9 +57,21 @@ struct TCapturedException {
 using TCaptureSink = void (*)(const TCapturedException& Captured);
 TCaptureSink SetCaptureSink(TCaptureSink Sink);
 
-// The class name and message of a captured exception (DescribeException's rules): a signal gives
-// its name ("SIGSEGV") and the fault address.
+// Whether the sink also gets the exceptions a handler will catch (Handled set). Off by default:
+// a handled raise then costs only the handler search.
+void SetCaptureHandled(bool All);
+bool CaptureHandled();
+
+// The calling thread's last C++ raise (what was thrown, its frames up to the handler, registers),
+// when its object is Object; null otherwise. Valid until the thread raises again. A framework
+// handler that caught the exception reports it with the frames of its raise.
+const TCapturedException* LastRaiseOf(const void* Object);
+
+// The class name and message of a captured exception (DescribeThrown's rules, the report's): a
+// signal gives its name ("SIGSEGV") and the fault address.
 TExceptionDescription DescribeCaptured(const TCapturedException& Captured);
+// The registers of a thread interrupted by a signal, from the handler's ucontext_t.
+void ReadSignalContext(const void* UContext, TTarvikContext& Context);
 // The thrown object as T (a base class works), or null.
 template <class T>
 T* CapturedAs(const TCapturedException& C) {

@@ -183,3 +183,8 @@ bool RunPendingWindowCalls() {
   CallChanged.notify_all();
   return true;
 }
+
+bool MainThreadWaiting() {
+  std::lock_guard<std::mutex> L(CallLock);
+  return MainWaiting > 0;
+}

@@ -135,3 +135,5 @@ public:
 };
 // Runs the call handed over, if any; main thread only. True when one ran.
 bool RunPendingWindowCalls();
+// Whether a TMainThreadWaitScope lives.
+bool MainThreadWaiting();

@@ -83,6 +83,23 @@ inline constexpr const char* SignalFault = "Fault at address %s.";
 inline constexpr const char* CapturedHeader = "Unhandled exception in thread %d: %s: %s";
 inline constexpr const char* CapturedFrame = "  %s %s";
 
+// The pipeline and the freeze detector: waits that ran out, failures it goes on after.
+inline constexpr const char* GateWaitRanOut =
+    "The exception of thread %d was not reported: the report of another exception did not end in time.";
+inline constexpr const char* WorkerWaitRanOut =
+    "The reporter's worker did not end in time: the main thread goes on without it.";
+inline constexpr const char* MainThreadCallRanOut =
+    "The main thread did not take the reporter's call in time: the call was skipped.";
+inline constexpr const char* ReporterFaulted = "A fault inside the reporter while it reported (%s): the program ends.";
+inline constexpr const char* ConsoleSection = "Console";
+inline constexpr const char* GuiSection = "GUI";
+inline constexpr const char* ScreenshotSection = "Screenshot";
+inline constexpr const char* PipelineSection = "InternalExceptNotify.%d";
+inline constexpr const char* RestartFailed = "The program could not be started again: %s.";
+inline constexpr const char* FreezeNoAnswer =
+    "The frozen main thread did not answer the request for its stack in time: this freeze is not reported.";
+inline constexpr const char* FreezeStopRanOut = "The freeze detector did not end in time: it is left behind.";
+
 // Web output.
 inline constexpr const char* CgiStatusLine = "Status: 500 Error\r\n";
 inline constexpr const char* HttpErrorHeader =

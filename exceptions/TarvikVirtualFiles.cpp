@@ -125,10 +125,14 @@ bool ReporterVirtualFilesExist() {
 
 void WriteExceptVirtualFile(const std::exception_ptr& E) {
   TExceptionDescription D = DescribeException(E);
+  WriteExceptVirtualFile(D.ClassName, D.Message);
+}
+
+void WriteExceptVirtualFile(const std::string& ClassName, const std::string& Message) {
   TMemoryStream S;
   S.WriteByte(1);
-  WriteVirtualString(S, D.ClassName);
-  WriteVirtualString(S, D.Message);
+  WriteVirtualString(S, ClassName);
+  WriteVirtualString(S, Message);
   std::lock_guard<std::mutex> L(ReporterFilesLock);
   if (ReporterFilesMade) Rewrite(ExceptFile, "EXCEPT", S.Memory(), static_cast<size_t>(S.Size()));
 }

@@ -63,6 +63,8 @@ void DeleteReporterVirtualFiles();
 bool ReporterVirtualFilesExist();
 // Rewrites "EXCEPT": byte 1, the exception's class name and message (DescribeException).
 void WriteExceptVirtualFile(const std::exception_ptr& E);
+// The same with the class name and message given.
+void WriteExceptVirtualFile(const std::string& ClassName, const std::string& Message);
 // Rewrites "MODULE": byte 1, then the options stream. Nothing before start-up.
 void WriteModuleVirtualFile(const void* OptionsStream, size_t Size);
 

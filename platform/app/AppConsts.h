@@ -25,3 +25,6 @@ inline constexpr char SDialogRequestType[] = "O diálogo pedido não é %s";
 
 // Control trees (the widget controls of platform/forms and the headless ones)
 inline constexpr char SControlParentSetToSelf[] = "Um controle não pode ser pai de si mesmo";
+
+// The application's handler of exceptions its event loop caught
+inline constexpr char SUnknownException[] = "Exceção desconhecida";

@@ -6,11 +6,15 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/app/AppConsts.h"
+#include "platform/app/Dialogs.h"
+#include "platform/app/GuardedApplication.h"
 #include "platform/app/MessageDispatch.h"
 #include "platform/app/QtArguments.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/graphics/GraphicsInit.h"
 #include "platform/printing/PrinterList.h"
+#include "platform/sys/FrameworkHooks.h"
 
 TApplication* Application = nullptr;
 
@@ -70,6 +74,46 @@ void TApplication::Terminate() {
     if (auto* D = QAbstractEventDispatcher::instance(App->thread())) D->wakeUp();
 }
 
+void TApplication::HandleException(TObject* Sender) {
+  if (!FrameworkShowsException()) return;
+  std::exception_ptr P = std::current_exception();
+  if (!P) return;
+  try {
+    std::rethrow_exception(P);
+  } catch (const EAbort&) {
+  } catch (const Exception& E) {
+    if (OnException)
+      OnException(Sender, E);
+    else
+      ShowException(E);
+  } catch (const std::exception& E) {
+    Exception X(E.what());
+    if (OnException)
+      OnException(Sender, X);
+    else
+      ShowException(X);
+  } catch (...) {
+    Exception X(SUnknownException);
+    if (OnException)
+      OnException(Sender, X);
+    else
+      ShowException(X);
+  }
+}
+
+void TApplication::ShowException(const Exception& E) {
+  std::string Msg = E.Message();
+  if (!Msg.empty() && Msg.back() != '.') Msg += '.';
+  MessageBox(Msg, FTitle, MB_OK | MB_ICONERROR);
+}
+
+void HandleEventLoopException() {
+  if (Application)
+    Application->HandleException(Application);
+  else
+    FrameworkShowsException();
+}
+
 bool DisplayAvailable() {
   auto Set = [](const char* Name) {
     const char* V = std::getenv(Name);
@@ -80,7 +124,7 @@ bool DisplayAvailable() {
 
 void InitializeApplication(int argc, char** argv, TDisplayMode Mode) {
   if (InitCount++ > 0) return;
-  if (!QCoreApplication::instance()) OwnQtApp = new QGuiApplication(QtArgc(Mode), QtArgv());
+  if (!QCoreApplication::instance()) OwnQtApp = new TGuardedApplication<QGuiApplication>(QtArgc(Mode), QtArgv());
   {
     TOnException Undo([] {
       FinalizeGraphics();

@@ -8,12 +8,16 @@
 #include <vector>
 
 #include "platform/classes/Classes.h"
+#include "platform/rtl/SysUtils.h"
 
 // How the program reaches the window system.
 enum class TDisplayMode {
   Screen,     // Qt's platform: QT_QPA_PLATFORM, else the session's display
   Offscreen,  // no window system (Qt's offscreen platform) unless QT_QPA_PLATFORM names one
 };
+
+// The handler an application gives for the exceptions its event loop catches.
+using TExceptionEvent = TEvent<void(TObject* Sender, const Exception& E)>;
 
 class TApplication : public TComponent {
 public:
@@ -37,6 +41,15 @@ public:
   // Asks the loop to end; wakes a HandleMessage that is waiting. Any thread.
   void Terminate();
   bool Terminated() const { return FTerminated; }
+
+  // Runs instead of ShowException when set.
+  TExceptionEvent OnException;
+  // The handler of an exception the event loop caught: call it inside the catch block. The
+  // exception reporter is asked first (platform/sys/FrameworkHooks.h); only when it did not report
+  // the exception, OnException runs, else ShowException. An EAbort is silent.
+  void HandleException(TObject* Sender);
+  // The exception's message (with a final ".") in an error box captioned with the title.
+  void ShowException(const Exception& E);
 
 private:
   friend void InitializeApplication(int, char**, TDisplayMode);

@@ -106,6 +106,13 @@ bool PostToWidgetThread(const std::function<void()>& Call, int TimeoutMs) {
   return true;
 }
 
+bool PostCall(std::function<void()> Call) {
+  QCoreApplication* App = QCoreApplication::instance();
+  if (!App) return false;
+  QMetaObject::invokeMethod(App, std::move(Call), Qt::QueuedConnection);
+  return true;
+}
+
 // Windows repaint and posted calls run; user input is held back until the loop runs freely again.
 void PumpPaint() {
   if (OnWidgetThread()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -119,5 +126,6 @@ TDesktopHooks QtDesktopHooks(bool Clipboard) {
   if (Clipboard) H.CopyText = CopyToClipboard;
   H.RunOnWindowThread = PostToWidgetThread;
   H.PumpPaintMessages = PumpPaint;
+  H.PostToWindowThread = PostCall;
   return H;
 }

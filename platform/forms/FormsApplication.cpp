@@ -2,11 +2,13 @@
 
 #include <QApplication>
 
+#include "platform/app/GuardedApplication.h"
 #include "platform/app/QtArguments.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/forms/DesktopFacts.h"
 #include "platform/forms/QtDialogs.h"
 #include "platform/printing/cups/CupsPrinter.h"
+#include "platform/sys/Process.h"
 
 namespace {
 int InitCount = 0;
@@ -17,7 +19,9 @@ void InitializeForms(int argc, char** argv, TDisplayMode Mode) {
   if (InitCount++ > 0) return;
   // Widgets need a QApplication; it is also the QGuiApplication that the
   // graphics and printing need, so it comes before InitializeApplication.
-  if (!QCoreApplication::instance()) OwnQtApp = new QApplication(QtArgc(Mode), QtArgv());
+  if (!QCoreApplication::instance()) OwnQtApp = new TGuardedApplication<QApplication>(QtArgc(Mode), QtArgv());
+  // A program with windows: the exception reporter shows its dialog instead of writing to the console.
+  SetIsConsole(false);
   InitializeCupsPrinters();
   TOnException Undo([] {
     FinalizeCupsPrinters();

@@ -23,6 +23,8 @@ struct TDesktopHooks {
   std::function<bool(const std::function<void()>& Call, int TimeoutMs)> RunOnWindowThread;
   // One pass of a restricted event loop on the window thread: windows repaint, user input waits.
   std::function<void()> PumpPaintMessages;
+  // Posts Call to the window thread's event loop without waiting; false when there is no loop.
+  std::function<bool(std::function<void()> Call)> PostToWindowThread;
 };
 
 // Returns the previous hooks; empty hooks remove them.

@@ -505,7 +505,7 @@ TEST(TarvikReport, ClipboardThroughTheDesktop) {
 // The sources of the running system: the values a report of this test program would show.
 TEST(TarvikReport, SourcesOfTheRunningSystem) {
   TDesktopHooks Saved = SetDesktopHooks({[] { return std::optional<TWindowFacts>({"TMains", "Janela"}); },
-                                         [] { return std::optional<TWindowFacts>({"TEdit", "***"}); }, nullptr, nullptr, nullptr});
+                                         [] { return std::optional<TWindowFacts>({"TEdit", "***"}); }, nullptr, nullptr, nullptr, nullptr});
   TTarvikNotifyRecord R;
   CaptureDesktopFacts(R);
   SetDesktopHooks(Saved);

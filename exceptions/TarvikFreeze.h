@@ -1,0 +1,31 @@
+#pragma once
+// Freeze detection: while option FreezeActive is on, a background thread posts a heartbeat to the
+// main thread's event loop (the desktop hooks' PostToWindowThread) and checks every 50 ms whether
+// it was answered. When the main thread has not answered for FreezeTimeout seconds, its registers
+// and frames are taken by a real-time signal to it (its handler records them and returns at once:
+// the main thread is never held, so a lock it holds cannot block the report) and an
+// EFrozenApplication with FreezeMessage goes through the pipeline. One report per freeze: the next
+// one needs the main thread to have answered in between.
+#include <cstdint>
+
+#include "exceptions/TarvikStack.h"
+#include "platform/rtl/SysUtils.h"
+
+DECLARE_EXCEPTION(EFrozenApplication, Exception)
+
+// Starts the detector when FreezeActive of the reporter's options is on and none runs; stops it.
+// Stopping waits a bounded time for the thread.
+void StartFreezeDetection();
+void StopFreezeDetection();
+bool FreezeDetectionRunning();
+// Freeze reports made since start-up.
+int FreezeReportCount();
+
+// The pipeline's start-up and shutdown: the options' switch and, when FreezeActive is on, the
+// detector.
+void InstallFreezeDetector();
+void RemoveFreezeDetector();
+
+// The main thread's registers and frames, recorded by its handler of a real-time signal. False
+// when it did not answer within TimeoutMs (the signal blocked, the thread in the kernel for good).
+bool CaptureMainThread(TTarvikContext& Context, TTarvikRawStack& Stack, int TimeoutMs);

@@ -1,0 +1,209 @@
+// The exception pipeline end to end, in the helper program exceptions_pipeline_child (each run
+// ends as the scenario makes it end: exit codes, restarts and faults cannot touch the runner).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "exceptions/TarvikLogFile.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Win1252.h"
+#include "tests/exceptions/ChildProcess.h"
+#include "tests/exceptions/ReporterTestSupport.h"
+
+namespace {
+struct TRun {
+  int Exit = -1;
+  std::string Output;
+  std::vector<std::string> Reports;  // the log's, UTF-8
+  std::map<std::string, std::string> Lines;  // procedure -> line its frame must name
+};
+
+TRun RunPipeline(const std::vector<std::string>& Args, const std::vector<std::string>& Env = {}) {
+  TTempName Log(Args.at(0) + ".tvl");
+  std::vector<std::string> All{Args.at(0), Log.Path()};
+  All.insert(All.end(), Args.begin() + 1, Args.end());
+  std::vector<std::string> Environment{"ASAN_OPTIONS=detect_leaks=0"};
+  Environment.insert(Environment.end(), Env.begin(), Env.end());
+  TChildProcess Child = StartProgram(MOR_PIPELINE_CHILD, All, Environment);
+  TRun R;
+  R.Output = ReadChildOutput(Child);
+  R.Exit = WaitChild(Child);
+  for (const std::string& Report : SplitLogReports(ReadFileBytes(Log.Path())))
+    R.Reports.push_back(Win1252ToUtf8(Report));
+  std::istringstream In(R.Output);
+  for (std::string L; std::getline(In, L);)
+    if (L.rfind("line ", 0) == 0) {
+      std::istringstream W(L.substr(5));
+      std::string Name, N;
+      W >> Name >> N;
+      R.Lines[Name] = N;
+    }
+  return R;
+}
+
+// "Procedure:line" of each row of the report's call-stack table, in order.
+std::vector<std::string> StackRows(const std::string& Report) {
+  std::vector<std::string> Rows;
+  std::istringstream In(Report);
+  bool InTable = false;
+  for (std::string L; std::getline(In, L);) {
+    if (!L.empty() && L.back() == '\r') L.pop_back();
+    if (L == "Call Stack Information:") InTable = true;
+    else if (L == "Modules Information:") break;
+    if (!InTable || L.empty() || L[0] != '|') continue;
+    std::vector<std::string> Cells;
+    std::istringstream C(L.substr(1));
+    for (std::string Cell; std::getline(C, Cell, '|');) Cells.push_back(Trim(Cell));
+    if (Cells.size() == 6) Rows.push_back(Cells[4] + ":" + Cells[5]);
+  }
+  return Rows;
+}
+
+// Each procedure names a row after the previous one's, at the line the child printed.
+void ExpectFrames(const TRun& R, const std::string& Report, const std::vector<std::string>& Procedures) {
+  std::vector<std::string> Rows = StackRows(Report);
+  size_t At = 0;
+  for (const std::string& P : Procedures) {
+    bool Found = false;
+    for (; At < Rows.size() && !Found; ++At) {
+      std::string Name = Rows[At].substr(0, Rows[At].rfind(':'));
+      if (Name != P && (Name.size() < P.size() + 2 || Name.compare(Name.size() - P.size() - 2, P.size() + 2, "::" + P) != 0))
+        continue;
+      Found = true;
+      auto L = R.Lines.find(P);
+      if (L != R.Lines.end()) EXPECT_EQ(Rows[At].substr(Rows[At].rfind(':') + 1), L->second) << P;
+    }
+    EXPECT_TRUE(Found) << P << " in\n" << Report;
+  }
+}
+
+size_t Count(const std::string& Text, const std::string& What) {
+  size_t N = 0;
+  for (size_t At = Text.find(What); At != std::string::npos; At = Text.find(What, At + 1)) ++N;
+  return N;
+}
+}  // namespace
+
+TEST(TarvikPipeline, UncaughtExceptionIsLoggedShownOnTheConsoleAndEndsTheProgram) {
+  TRun R = RunPipeline({"uncaught"});
+  EXPECT_EQ(R.Exit, 1);
+  ASSERT_EQ(R.Reports.size(), 1u) << R.Output;
+  const std::string& Report = R.Reports[0];
+  EXPECT_NE(Report.find("Valor inválido <b>&."), std::string::npos) << Report;
+  EXPECT_NE(Report.find("EConvertError"), std::string::npos);
+  ExpectFrames(R, Report, {"ThrowDeep", "CallsThrowDeep", "main"});
+  // The console gets the intro and the report as one text.
+  std::string Intro = "An error has occurred during program execution.\r\nPlease read the following information for "
+                      "further details.\r\n\r\n";
+  size_t At = R.Output.find(Intro);
+  ASSERT_NE(At, std::string::npos) << R.Output;
+  EXPECT_EQ(R.Output.compare(At + Intro.size(), 15, "TarvikLog 4.5.4"), 0);
+  EXPECT_EQ(Count(R.Output, "TarvikLog 4.5.4"), 1u);
+}
+
+TEST(TarvikPipeline, HandledExceptionsAreReportedOnlyWhenAskedFor) {
+  TRun R = RunPipeline({"handled"});
+  EXPECT_EQ(R.Exit, 0);
+  EXPECT_TRUE(R.Reports.empty());
+  EXPECT_NE(R.Output.find("caught\n"), std::string::npos);
+  R = RunPipeline({"handled", "all"});
+  EXPECT_EQ(R.Exit, 0);
+  ASSERT_EQ(R.Reports.size(), 1u) << R.Output;
+  ExpectFrames(R, R.Reports[0], {"ThrowDeep", "CallsThrowDeep", "main"});
+  // Reported at the raise; then the program's own handler runs.
+  EXPECT_LT(R.Output.find("TarvikLog 4.5.4"), R.Output.find("caught\n"));
+}
+
+TEST(TarvikPipeline, DuplicatesAreProcessedButStoredOnce) {
+  TRun R = RunPipeline({"duplicate"});
+  EXPECT_EQ(R.Exit, 0);
+  EXPECT_EQ(R.Reports.size(), 1u);
+  EXPECT_NE(R.Output.find("reports=2"), std::string::npos) << R.Output;
+}
+
+// The terminate button shows from the fourth report of a run; the user presses it there.
+TEST(TarvikPipeline, TerminateEndsTheProgramInsideItsReport) {
+  TRun R = RunPipeline({"terminate"});
+  EXPECT_EQ(R.Exit, 1);
+  EXPECT_EQ(R.Reports.size(), 4u);
+  for (int I = 1; I <= 4; ++I) EXPECT_NE(R.Output.find("dialog " + std::to_string(I) + "\n"), std::string::npos);
+  EXPECT_NE(R.Output.find("caught 3\n"), std::string::npos);
+  EXPECT_EQ(R.Output.find("caught 4\n"), std::string::npos) << R.Output;
+}
+
+TEST(TarvikPipeline, RestartStartsTheSameProgramWhereItStarted) {
+  TTempName Marker("restart.marker");
+  TTempName Run("restart.marker.run");
+  TRun R = RunPipeline({"restart", Marker.Path()});
+  EXPECT_EQ(R.Exit, 1);
+  EXPECT_EQ(R.Reports.size(), 1u);
+  // The new copy runs on its own; it writes its marker and ends.
+  std::string Text;
+  for (int I = 0; I < 200 && Text.find("inherited=") == std::string::npos; ++I) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Text = ReadFileBytes(Marker.Path());
+  }
+  char Dir[4096];
+  ASSERT_TRUE(::getcwd(Dir, sizeof Dir));
+  std::string LogPath = GetTempPath() + "mor-exc-" + std::to_string(ProcessId()) + "-restart.tvl";
+  EXPECT_EQ(Text, std::string("dir=") + Dir + "\nargs=restart " + LogPath + " " + Marker.Path() +
+                      "\npgroup=1\ninherited=0\n");
+}
+
+TEST(TarvikPipeline, CgiRequestGetsTheErrorPage) {
+  TRun R = RunPipeline({"uncaught"}, {"REQUEST_METHOD=GET"});
+  EXPECT_EQ(R.Exit, 1);
+  EXPECT_EQ(R.Reports.size(), 1u);
+  size_t Head = R.Output.find("Status: 500 Error\r\nContent-Type: text/html\r\nContent-Length: ");
+  ASSERT_NE(Head, std::string::npos) << R.Output;
+  size_t LengthAt = R.Output.find("Content-Length: ", Head) + 16;
+  size_t Length = std::stoul(R.Output.substr(LengthAt));
+  size_t Body = R.Output.find("\r\n\r\n", LengthAt) + 4;
+  std::string Page = R.Output.substr(Body, Length);
+  EXPECT_EQ(Page.rfind("<html><head><title>Error.</title></head>", 0), 0u) << Page;
+  EXPECT_EQ(Page.substr(Page.size() - 7), "</html>");
+  EXPECT_NE(Page.find(Utf8ToWin1252("Valor&nbsp;inválido&nbsp;&lt;b&gt;&amp;.")), std::string::npos) << Page;
+}
+
+TEST(TarvikPipeline, ThreadsThrowingAtOnceAreReportedOneAfterTheOther) {
+  TRun R = RunPipeline({"threads"});
+  EXPECT_EQ(R.Exit, 0);
+  EXPECT_NE(R.Output.find("reports=2 overlaps=0"), std::string::npos) << R.Output;
+  ASSERT_EQ(R.Reports.size(), 2u);
+  EXPECT_NE(R.Reports[0].find("Thread "), std::string::npos);
+  EXPECT_NE(R.Reports[0].substr(R.Reports[0].find("Thread ") + 7, 1), R.Reports[1].substr(R.Reports[1].find("Thread ") + 7, 1));
+}
+
+// After a fault the program does not go on, whatever the user answered.
+TEST(TarvikPipeline, FaultIsReportedAndEndsTheProgram) {
+  TRun R = RunPipeline({"fault"});
+  EXPECT_EQ(R.Exit, 1);
+  ASSERT_EQ(R.Reports.size(), 1u);
+  EXPECT_NE(R.Reports[0].find("SIGSEGV"), std::string::npos);
+  ExpectFrames(R, R.Reports[0], {"Segv", "main"});
+  EXPECT_NE(R.Output.find("dialog 1\n"), std::string::npos);
+  EXPECT_EQ(R.Output.find("went on"), std::string::npos);
+}
+
+// What the viewer does with a file it cannot open: the report names the error and where.
+TEST(TarvikPipeline, FileThatCannotBeOpenedIsReportedWithItsLines) {
+  TRun R = RunPipeline({"open-missing", "/no/such.lxp"});
+  EXPECT_EQ(R.Exit, 1);
+  ASSERT_EQ(R.Reports.size(), 1u);
+  EXPECT_NE(R.Reports[0].find("EFOpenError"), std::string::npos) << R.Reports[0];
+  EXPECT_NE(R.Reports[0].find("/no/such.lxp"), std::string::npos);
+  ExpectFrames(R, R.Reports[0], {"OpenReport", "main"});
+}
+
+TEST(TarvikPipeline, NotifyHandlerThatClearsContinueStopsTheReport) {
+  TRun R = RunPipeline({"notify-clears"});
+  EXPECT_EQ(R.Exit, 0);
+  EXPECT_TRUE(R.Reports.empty());
+  EXPECT_NE(R.Output.find("notified 1\n"), std::string::npos);
+  EXPECT_NE(R.Output.find("reports=0"), std::string::npos);
+  EXPECT_EQ(R.Output.find("TarvikLog 4.5.4"), std::string::npos);
+}
