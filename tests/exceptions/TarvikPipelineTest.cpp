@@ -22,13 +22,14 @@ struct TRun {
   std::map<std::string, std::string> Lines;  // procedure -> line its frame must name
 };
 
-TRun RunPipeline(const std::vector<std::string>& Args, const std::vector<std::string>& Env = {}) {
+TRun RunPipeline(const std::vector<std::string>& Args, const std::vector<std::string>& Env = {},
+                 const char* Program = MOR_PIPELINE_CHILD) {
   TTempName Log(Args.at(0) + ".tvl");
   std::vector<std::string> All{Args.at(0), Log.Path()};
   All.insert(All.end(), Args.begin() + 1, Args.end());
-  std::vector<std::string> Environment{"ASAN_OPTIONS=detect_leaks=0"};
+  std::vector<std::string> Environment{"ASAN_OPTIONS=detect_leaks=0", "QT_QPA_PLATFORM=offscreen"};
   Environment.insert(Environment.end(), Env.begin(), Env.end());
-  TChildProcess Child = StartProgram(MOR_PIPELINE_CHILD, All, Environment);
+  TChildProcess Child = StartProgram(Program, All, Environment);
   TRun R;
   R.Output = ReadChildOutput(Child);
   R.Exit = WaitChild(Child);
@@ -206,4 +207,29 @@ TEST(TarvikPipeline, NotifyHandlerThatClearsContinueStopsTheReport) {
   EXPECT_NE(R.Output.find("notified 1\n"), std::string::npos);
   EXPECT_NE(R.Output.find("reports=0"), std::string::npos);
   EXPECT_EQ(R.Output.find("TarvikLog 4.5.4"), std::string::npos);
+}
+
+// The application's own handler asks the reporter first and shows its message only when told to.
+TEST(TarvikPipeline, ExceptionInAnEventHandlerGoesToTheReporterFirst) {
+  TRun R = RunPipeline({"event"}, {}, MOR_GUI_CHILD);
+  EXPECT_EQ(R.Exit, 0) << R.Output;
+  ASSERT_EQ(R.Reports.size(), 1u) << R.Output;
+  ExpectFrames(R, R.Reports[0], {"ThrowInHandler"});
+  EXPECT_NE(R.Output.find("dialog 1\n"), std::string::npos) << R.Output;
+  EXPECT_EQ(R.Output.find("own message"), std::string::npos);
+  R = RunPipeline({"event", "clears"}, {}, MOR_GUI_CHILD);
+  EXPECT_EQ(R.Exit, 0) << R.Output;
+  EXPECT_TRUE(R.Reports.empty());
+  EXPECT_NE(R.Output.find("own message: Falha no evento\n"), std::string::npos) << R.Output;
+}
+
+// A main thread that sleeps past the time-out gives one report, with its stack at the sleep.
+TEST(TarvikPipeline, FrozenMainThreadIsReportedOnce) {
+  TRun R = RunPipeline({"freeze"}, {}, MOR_GUI_CHILD);
+  EXPECT_EQ(R.Exit, 0) << R.Output;
+  ASSERT_EQ(R.Reports.size(), 1u) << R.Output;
+  EXPECT_NE(R.Reports[0].find("The application seems to be frozen."), std::string::npos) << R.Reports[0];
+  EXPECT_NE(R.Reports[0].find("EFrozenApplication"), std::string::npos);
+  ExpectFrames(R, R.Reports[0], {"SleepsInMain"});
+  EXPECT_NE(R.Output.find("freezes=1\n"), std::string::npos) << R.Output;
 }
