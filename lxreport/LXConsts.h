@@ -34,6 +34,13 @@ inline constexpr char SLXCodeCutShort[] = "Compressed page data ends inside a co
 inline constexpr char SLXPrinterNotReady[] = "LXPrinter not ready";
 inline constexpr char SLXIllegalNewPage[] = "Illegal call to NewPage";
 
+// Export filters
+inline constexpr char SLXAbstractFilterDescription[] = "Abstract non-working export filter";
+inline constexpr char SLXAbstractFilterName[] = "Abstract filter";
+inline constexpr char SLXFilterVendor[] = "Mivo Sistemas";
+inline constexpr char SLXReportFileFilterName[] = "VexaReport file";
+inline constexpr char SLXReportFileExtension[] = "LXP";
+
 // Report geometry, bands and printables
 inline constexpr char SLXTooManyValues[] = "%s: \"Values\" holds more than %d lengths";
 inline constexpr char SLXValueOutOfRange[] = "%s: a stored length is not a number or out of range";

@@ -2,6 +2,7 @@
 
 #include "lxreport/LXDesign.h"
 #include "lxreport/LXEvFunctions.h"
+#include "lxreport/LXExport.h"
 #include "lxreport/LXRegister.h"
 #include "lxreport/LXUnits.h"
 #include "platform/app/Application.h"
@@ -17,10 +18,13 @@ void InitializeLXReport() {
   ChooseColourScheme(-1);
   SetLocaleUsesInches(SystemMeasuresInInches());
   RegisterLXReportClasses();
+  ExportFilterLibrary = new TLXExportFilterLibrary;
 }
 
 void FinalizeLXReport() {
   if (InitCount == 0 || --InitCount > 0) return;
+  delete ExportFilterLibrary;
+  ExportFilterLibrary = nullptr;
   UnRegisterLXReportClasses();
   FinalizeLXExpressions();
 }
