@@ -40,6 +40,8 @@ inline constexpr char SLXAbstractFilterName[] = "Abstract filter";
 inline constexpr char SLXFilterVendor[] = "Mivo Sistemas";
 inline constexpr char SLXReportFileFilterName[] = "VexaReport file";
 inline constexpr char SLXReportFileExtension[] = "LXP";
+inline constexpr char SLXWritingXLS[] = "Writing XLS file...";
+inline constexpr char SLXSheetFull[] = "The spreadsheet is full: a sheet holds at most %d rows";
 
 // Report geometry, bands and printables
 inline constexpr char SLXTooManyValues[] = "%s: \"Values\" holds more than %d lengths";

@@ -3,6 +3,7 @@
 // text and graphics to the filter and the engine tells it where pages begin and end
 // (Start, EndPage/NewPage at every page start, TextOut/AcceptGraphic/AcceptBand, EndPage,
 // Finish). The filter library lists the filter classes the save dialog offers.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,6 +95,9 @@ public:
 private:
   std::vector<TLXExportFilterLibraryEntry> FFilterList;
 };
+
+// Captions the newest open progress form; set by the progress form's unit, null without one.
+extern std::function<void(const std::string&)> LXProgressCaption;
 
 // Made by InitializeLXReport, freed by the last FinalizeLXReport; null outside.
 extern TLXExportFilterLibrary* ExportFilterLibrary;

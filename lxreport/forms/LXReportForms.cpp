@@ -1,20 +1,33 @@
 #include "lxreport/forms/LXReportForms.h"
 
+#include "lxreport/LXExport.h"
 #include "lxreport/LXReport.h"
+#include "lxreport/forms/LXProgress.h"
 #include "lxreport/forms/LXPreview.h"
 
 namespace {
 int InitCount = 0;
+
+// The newest open progress form takes the caption.
+void CaptionProgressForm(const std::string& Caption) {
+  for (int I = Screen().FormCount() - 1; I >= 0; --I)
+    if (auto* F = dynamic_cast<TLXProgressForm*>(Screen().Forms(I))) {
+      F->SetCaption(Caption);
+      return;
+    }
+}
 }  // namespace
 
 void InitializeLXReportForms() {
   if (InitCount++ > 0) return;
   InitializeLXReport();
   InitializeLXPreview();
+  LXProgressCaption = CaptionProgressForm;
 }
 
 void FinalizeLXReportForms() {
   if (InitCount == 0 || --InitCount > 0) return;
+  LXProgressCaption = nullptr;
   FinalizeLXPreview();
   FinalizeLXReport();
 }

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include "lxreport/LXExport.h"
 #include "lxreport/forms/LXPrintDialog.h"
 #include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
@@ -172,4 +173,12 @@ TEST_F(LXProgressTest, PrintDialogWithoutPrintersStillAnswers) {
   TLXPrintDialog D(nullptr);
   EXPECT_TRUE(D.Execute());
   EXPECT_EQ(D.Copies(), 3);
+}
+
+TEST_F(LXProgressTest, ExportCaptionGoesToTheNewestProgressForm) {
+  ASSERT_TRUE(LXProgressCaption);
+  TLXProgressForm Older(nullptr), Newer(nullptr);
+  LXProgressCaption("Writing XLS file...");
+  EXPECT_EQ(Newer.Caption(), "Writing XLS file...");
+  EXPECT_EQ(Older.Caption(), "Printing progress");
 }

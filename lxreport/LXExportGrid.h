@@ -1,0 +1,99 @@
+#pragma once
+// The text-grid export base: the free-positioned text lines of a page are ranked into
+// columns (by distinct X) and lines (by distinct Y) when the page ends, and the concrete
+// filter writes the page cell by cell. Graphics are ignored.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lxreport/LXExport.h"
+#include "platform/classes/Streams.h"
+
+// One collected text line. X and Y hold the position in tenths of a millimetre until the
+// page is numbered, then the column and line number.
+struct TTextEntry {
+  std::string Text;
+  long double X = 0, Y = 0;
+  uint8_t Alignment = 0;
+  TFont Font;
+};
+
+struct TLXPositionEntry {
+  long double ExactPosition = 0;
+  int32_t NewPosition = 0;
+  int32_t Clients = 1;
+  bool Stored = false;
+};
+
+// Distinct positions (equal when they round to the same whole tenth of a millimetre,
+// halves to even) numbered from 1 in ascending order. Positions at 0 or below, or at
+// 9999999 or above, keep number 0 and are never written.
+class TLXPositions {
+public:
+  void BeginUpdate() { FUpdating = true; }
+  // Only while updating.
+  void AddPosition(long double P);
+  void EndUpdate();
+  // 0 when the position is unknown.
+  int32_t GetPosition(long double P) const;
+  const std::vector<TLXPositionEntry>& List() const { return FList; }
+
+private:
+  const TLXPositionEntry* Find(long double P) const;
+  std::vector<TLXPositionEntry> FList;
+  bool FUpdating = false;
+};
+
+class TLXAbstractExportFilter : public TLXExportFilter {
+public:
+  using TLXExportFilter::TLXExportFilter;
+  ~TLXAbstractExportFilter() override;
+
+  std::string GetDescription() const override { return {}; }
+  std::string GetExtension() const override { return {}; }
+  std::string GetFilterName() const override;
+  void Start(int PaperWidth, int PaperHeight, const TFont* Font) override;
+  void TextOut(long double X, long double Y, const TFont* Font, TColor BackgroundColor, TAlignment Alignment,
+               const std::string& Text) override;
+  void EndPage() override;
+  void NewPage() override;
+  void Finish() override;
+
+  // Opens Stream on the file (an existing one is replaced); raises EFCreateError.
+  virtual void CreateStream(const std::string& FileName);
+  virtual void CloseStream();
+  virtual void ProcessPage();
+  virtual void StorePage() {}
+
+  // The first collected entry in that cell (its text and font), or an empty text and no font.
+  std::string GetText(int Line, int Column, const TFont** Font = nullptr) const;
+  // Buffered; the buffer reaches the stream at every page end and when the stream closes.
+  void WriteString(std::string_view S);
+  void WriteLine(std::string_view S);
+  void Flush();
+
+  int32_t LineCount() const { return FLineCount; }
+  int32_t ColCount() const { return FColCount; }
+  long double CharWidth() const { return FCharWidth; }
+  long double CharHeight() const { return FCharHeight; }
+  long double PaperWidth() const { return FPaperWidth; }
+  long double PaperHeight() const { return FPaperHeight; }
+  const TFont* Font() const { return FFont.get(); }
+  const std::vector<TTextEntry>& Entries() const { return FEntries; }
+  TStream* Stream() const { return FStream.get(); }
+
+protected:
+  void CalcColumns();
+  void CalcLines();
+  std::unique_ptr<TStream> FStream;
+
+private:
+  std::vector<TTextEntry> FEntries;
+  // Cell -> first entry, built once per page so that a page reads in linear time.
+  std::vector<int32_t> FCellIndex;
+  std::string FBuffer;
+  long double FCharWidth = 0, FCharHeight = 0, FPaperWidth = 0, FPaperHeight = 0;
+  int32_t FLineCount = 0, FColCount = 0;
+  std::unique_ptr<TFont> FFont;
+};
