@@ -9,6 +9,7 @@
 #include "lxreport/VexaRpt.h"
 #include "platform/app/Dialogs.h"
 #include "platform/data/DB.h"
+#include "platform/rtl/RtlMath.h"
 
 std::string LXBandTypeTitle(TLXBandType Type) {
   return Type < LXBandTypeCount ? LXBandText::Titles[Type] : std::string();
@@ -466,4 +467,22 @@ void TVexaRepBands::SetHas(TLXBandType Type, bool Value) {
     FReport->NewBand(Type);
   else if (!Value && Band)
     Band->Free();
+}
+
+bool TLXCustomBand::HasRoomFor(long double Amount) const {
+  if (!FReport) return false;
+  return static_cast<int64_t>(Round(FSize->Native(TLXBandSize::LengthIndex) + Expanded + Amount)) <= FReport->RoomLeft();
+}
+
+bool TLXCustomBand::GrowBy(long double& NewExpanded, bool& HasGrown, long double Amount) {
+  if (!HasRoomFor(Amount)) return false;
+  if (!HasGrown && Amount < Expanded) {
+    NewExpanded = Expanded;
+    HasGrown = true;
+    return true;
+  }
+  Expanded += Amount;
+  NewExpanded = Expanded;
+  HasGrown = true;
+  return false;
 }

@@ -78,6 +78,9 @@ public:
   // During a run: extra height from stretching printables, and the band as last drawn.
   long double Expanded = 0;
   TRect OutputRect;
+  // Stretching printables: whether the band can grow by Amount on this page, and growing it.
+  bool HasRoomFor(long double Amount) const;
+  bool GrowBy(long double& NewExpanded, bool& HasGrown, long double Amount);
 
   TLXBandBeforePrintEvent BeforePrint;
   TLXBandAfterPrintEvent AfterPrint;

@@ -48,6 +48,8 @@ inline constexpr char SLXTooManyValues[] = "%s: \"Values\" holds more than %d le
 inline constexpr char SLXValueOutOfRange[] = "%s: a stored length is not a number or out of range";
 inline constexpr char SLXCircularLinking[] = "Circular linking not allowed";
 inline constexpr char SLXAbstractError[] = "Abstract Error";
+// An expression printable without expression shows "(none)".
+inline constexpr char SLXNone[] = "none";
 
 // Band types: the titles the design surface shows and the prefixes of new bands' names, by type.
 namespace LXBandText {

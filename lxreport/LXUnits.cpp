@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "lxreport/LXBands.h"
@@ -13,6 +14,7 @@
 #include "lxreport/VexaRpt.h"
 #include "platform/app/HeadlessControls.h"
 #include "platform/classes/Filer.h"
+#include "platform/graphics/CallLogDC.h"
 #include "platform/rtl/RtlMath.h"
 
 namespace {
@@ -57,6 +59,24 @@ bool SystemMeasuresInInches(const std::string& LocaleName) {
 
 int LXScreenPixelsPerInch() { return ScreenPpi > 0 ? ScreenPpi : ScreenPixelsPerInch(); }
 void SetLXScreenPixelsPerInch(int Ppi) { ScreenPpi = Ppi; }
+
+TSize LXScreenTextExtent(const TFont& Font, const std::string& Text) {
+  // One measuring device per thread and resolution; it records the fonts selected, so its log
+  // is emptied after every measure.
+  thread_local int Ppi = 0;
+  thread_local std::unique_ptr<TCallLogDC> Dc;
+  thread_local std::unique_ptr<TCanvas> Canvas;
+  if (!Dc || Ppi != LXScreenPixelsPerInch()) {
+    Ppi = LXScreenPixelsPerInch();
+    Canvas.reset();
+    Dc = std::make_unique<TCallLogDC>(Ppi);
+    Canvas = std::make_unique<TCanvas>(Dc.get());
+  }
+  Canvas->SetFont(Font);
+  TSize S = Canvas->TextExtent(Text);
+  Dc->Log.clear();
+  return S;
+}
 
 long double CharactersPerCm(long double FontSize) { return 80 / FontSize / 2.54L; }
 long double LinesPerCm(long double FontSize) { return 145.3L / FontSize / 2.54L; }

@@ -40,6 +40,8 @@ bool SystemMeasuresInInches(const std::string& LocaleName = {});
 // MOR_SCREEN_PPI), unless set (tests; 0 goes back to the platform's).
 int LXScreenPixelsPerInch();
 void SetLXScreenPixelsPerInch(int Ppi);
+// Text extent in Font on a measuring device at that resolution (no drawing).
+TSize LXScreenTextExtent(const TFont& Font, const std::string& Text);
 
 // Character units follow the report font's size in points.
 long double CharactersPerCm(long double FontSize);

@@ -350,3 +350,13 @@ void TVexaRep::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && !HasState(csDestroying) && AComponent && AComponent == static_cast<TComponent*>(DataSet()))
     SetDataSet(nullptr);
 }
+
+int TCustomVexaRep::MeasureTextWidth(const TFont* Font, const std::string& Text) {
+  return LXScreenTextExtent(*Font, Text).cx + 1;
+}
+
+int TCustomVexaRep::MeasureTextHeight(const TFont* Font, const std::string& Text) {
+  return LXScreenTextExtent(*Font, Text).cy;
+}
+
+int32_t TCustomVexaRep::RoomLeft() const { return 0; }

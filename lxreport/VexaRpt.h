@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lxreport/LXBands.h"
+#include "lxreport/LXDataAccess.h"
 #include "lxreport/LXDesign.h"
 #include "lxreport/LXUnits.h"
 #include "platform/graphics/Metafile.h"
@@ -81,6 +82,15 @@ public:
   bool Rendering() const { return FRendering; }
   void SetRendering(bool V) { FRendering = V; }
 
+  // Text extent in Font at the screen's resolution, for the text printables' layout: the width
+  // plus 1, and the height.
+  int MeasureTextWidth(const TFont* Font, const std::string& Text);
+  int MeasureTextHeight(const TFont* Font, const std::string& Text);
+  // The data sets of the report's form during a run (null outside one), as expressions see them.
+  TLXDataSetList* DataSets() const { return FDataSets.get(); }
+  // Room left on the page for bands; 0 outside a run.
+  int32_t RoomLeft() const;
+
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Loaded() override;
   void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
@@ -106,6 +116,7 @@ private:
   bool FThumbnailStale = false;
   TLXPrinter* FActivePrinter = nullptr;
   bool FRendering = true;
+  std::unique_ptr<TLXDataSetList> FDataSets;
   // The new order while OrderBands builds it.
   std::vector<TLXCustomBand*> FNewOrder;
   std::unordered_set<TLXCustomBand*> FPlaced;
