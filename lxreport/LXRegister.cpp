@@ -1,17 +1,22 @@
 #include "lxreport/LXRegister.h"
 
 #include "lxreport/LXController.h"
+#include "lxreport/LXExpr.h"
+#include "lxreport/LXGraphics.h"
+#include "lxreport/LXLabel.h"
 #include "lxreport/LXPrintable.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/data/DBTables.h"
 
 namespace {
-// In the registration order of the report library. The printables join this list as they
-// are built.
+// In the registration order of the report library, then the other printables, so that every
+// stored report that uses them loads.
 const TClassInfo* const kClasses[] = {
-    &TVexaRep::StaticClassInfo(),    &TLXBand::StaticClassInfo(),      &TLXGroup::StaticClassInfo(),
-    &TLXSubDetail::StaticClassInfo(), &TLXChildBand::StaticClassInfo(), &TTable::StaticClassInfo(),
-    &TQuery::StaticClassInfo(),
+    &TVexaRep::StaticClassInfo(),  &TLXBand::StaticClassInfo(),    &TLXGroup::StaticClassInfo(),
+    &TLXSubDetail::StaticClassInfo(), &TLXExpr::StaticClassInfo(),   &TLXShape::StaticClassInfo(),
+    &TTable::StaticClassInfo(),    &TQuery::StaticClassInfo(),     &TLXChildBand::StaticClassInfo(),
+    &TLXLabel::StaticClassInfo(),  &TLXHRule::StaticClassInfo(),   &TLXPDFShape::StaticClassInfo(),
+    &TLXDBImage::StaticClassInfo(), &TLXGrDBImage::StaticClassInfo(),
 };
 }  // namespace
 

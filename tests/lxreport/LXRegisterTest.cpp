@@ -13,3 +13,8 @@ TEST(LXRegisterTest, RegistersDataSetClassesForStreams) {
   RegisterLXReportClasses();
   EXPECT_EQ(GetClass("TQuery"), &TQuery::StaticClassInfo());
 }
+
+TEST(LXRegisterTest, EveryPrintableLoadsByName) {
+  for (const char* Name : {"TLXExpr", "TLXShape", "TLXLabel", "TLXHRule", "TLXPDFShape", "TLXDBImage", "TLXGrDBImage"})
+    EXPECT_NE(GetClass(Name), nullptr) << Name;
+}
