@@ -5,6 +5,7 @@
 #include <exception>
 #include <mutex>
 
+#include "exceptions/TarvikMail.h"
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikThreads.h"
@@ -112,7 +113,7 @@ TTakeScreenshot SetTakeScreenshot(TTakeScreenshot Take) { return Swap(Screenshot
 
 bool SendReportByMail(const TMailRequest& Request) {
   TSendReportByMail H = Get(MailHook);
-  return H && H(Request);
+  return H ? H(Request) : MailReport(Request);
 }
 
 TSendReportByMail SetSendReportByMail(TSendReportByMail Send) { return Swap(MailHook, std::move(Send)); }

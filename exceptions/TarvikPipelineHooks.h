@@ -4,7 +4,7 @@
 // SMTP progress window. Each is a replaceable function: the parts that show windows or send mail
 // install theirs at their start-up (Set...) and remove them at their end (Set...(nullptr)); the
 // defaults do without a user interface: the report goes to the diagnostic output, no screenshot
-// is taken, nothing is mailed and no progress is shown.
+// is taken, the mail goes out without a window and no progress is shown.
 //
 // Threads: the pipeline calls every hook on its own thread. For an exception of the main thread
 // that is the reporter's worker, while the main thread waits for it and keeps repainting; for a
@@ -90,7 +90,7 @@ struct TMailRequest {
 };
 // Mails the report (called when MailSendMode is not 0, the report is no duplicate and the send box
 // stayed ticked); true when it was sent. Failures are internal errors of the mail part, never
-// exceptions. Default: sends nothing, returns false.
+// exceptions. Default: MailReport (TarvikMail.h), the reporter's own mail.
 using TSendReportByMail = std::function<bool(const TMailRequest& Request)>;
 bool SendReportByMail(const TMailRequest& Request);
 TSendReportByMail SetSendReportByMail(TSendReportByMail Send);

@@ -100,6 +100,29 @@ inline constexpr const char* FreezeNoAnswer =
     "The frozen main thread did not answer the request for its stack in time: this freeze is not reported.";
 inline constexpr const char* FreezeStopRanOut = "The freeze detector did not end in time: it is left behind.";
 
+// Mail: the desktop's mail program, the socket, the DNS lookup and SMTP.
+inline constexpr const char* MailProgram = "xdg-email";
+inline constexpr const char* UrlOpener = "xdg-open";
+inline constexpr const char* MailProgramNotStarted = "Cannot start the mail program \"%s\": %s.";
+inline constexpr const char* MailProgramFailed = "The mail program \"%s\" ended with code %d.";
+inline constexpr const char* SocketInvalid = "Invalid socket: \"%s\".";
+inline constexpr const char* SocketNoAddress = "Cannot find the address of \"%s\": \"%s\".";
+inline constexpr const char* SocketConnectError = "Connection error: \"%s\"";
+inline constexpr const char* SocketCloseError = "Cannot close the socket: \"%s\"";
+inline constexpr const char* SocketSendError = "Error into \"send\": \"%s\"";
+inline constexpr const char* SocketRecvError = "Error into \"recv\": \"%s\"";
+inline constexpr const char* SocketTimeout = "Socket timeout.";
+inline constexpr const char* SocketClosedByPeer = "Connection closed by the peer.";
+inline constexpr const char* SocketConnectedLog = "Connected to %d.%d.%d.%d port %d\r\n";
+inline constexpr const char* MxNotResolved = "Cannot resolve the \"%s\" MX record.";
+inline constexpr const char* SmtpSection = "SMTP";
+inline constexpr const char* SmtpReplyTooLong = "The SMTP reply is longer than %d bytes.";
+inline constexpr const char* SmtpNoReplyCode = "\"%s\" is not an SMTP reply.";
+inline constexpr const char* SmtpBadAddress = "\"%s\" is not a mail address that can be sent to.";
+inline constexpr const char* SmtpRecipientFailed = "The report did not reach \"%s\": %s";
+inline constexpr const char* SmtpLoggedMessage = "[message of %d bytes]\r\n";
+inline constexpr const char* MailBoundary = "=_xcjvnxkbhvfkxzhfdbvzldjhfv";
+
 // Web output.
 inline constexpr const char* CgiStatusLine = "Status: 500 Error\r\n";
 inline constexpr const char* HttpErrorHeader =

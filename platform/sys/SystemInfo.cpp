@@ -1,5 +1,6 @@
 #include "platform/sys/SystemInfo.h"
 
+#include <arpa/inet.h>
 #include <langinfo.h>
 #include <locale.h>
 #include <pwd.h>
@@ -201,3 +202,21 @@ int LocalUtcOffsetMinutes(TDateTime Local) {
   if (T == static_cast<std::time_t>(-1)) return 0;
   return static_cast<int>(LocalTm(T).tm_gmtoff / 60);
 }
+
+std::vector<std::string> ParseResolvConf(const std::string& Text) {
+  std::vector<std::string> Servers;
+  std::istringstream In(Text);
+  std::string Line;
+  while (std::getline(In, Line)) {
+    std::istringstream Words(Line);
+    std::string Key, Value;
+    if (!(Words >> Key >> Value) || Key != "nameserver") continue;
+    in_addr A;
+    // Only IPv4: the reporter's socket speaks nothing else.
+    if (inet_pton(AF_INET, Value.c_str(), &A) != 1 || A.s_addr == 0) continue;
+    Servers.push_back(Value);
+  }
+  return Servers;
+}
+
+std::vector<std::string> SystemDnsServers() { return ParseResolvConf(ReadSystemFile("/etc/resolv.conf")); }

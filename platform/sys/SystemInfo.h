@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/rtl/DateTime.h"
 
@@ -52,3 +53,8 @@ TDateTime ProcessStartTime();
 // (+330 in India, -180 in Brazil), daylight saving included; the zone is the one TZ names when
 // set. In the hour that repeats when clocks go back, the earlier (daylight) offset is taken.
 int LocalUtcOffsetMinutes(TDateTime Local);
+
+// The IPv4 name servers of a resolv.conf text ("nameserver" lines), in order, "0.0.0.0" left out.
+std::vector<std::string> ParseResolvConf(const std::string& Text);
+// Those of /etc/resolv.conf; empty when it cannot be read.
+std::vector<std::string> SystemDnsServers();
