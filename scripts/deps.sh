@@ -8,7 +8,7 @@ PKGS=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
       fonts-liberation fontconfig poppler-utils emf2svg
       cups printer-driver-cups-pdf libcups2-dev
       libdw-dev libelf-dev binutils
-      python3-xlrd unrtf libwmf-bin)
+      python3-xlrd unrtf libwmf-bin python3-aiosmtpd)
 PKGS+=("$@")
 missing=()
 for p in "${PKGS[@]}"; do
