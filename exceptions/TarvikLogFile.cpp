@@ -7,6 +7,7 @@
 #include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
+#include "exceptions/TarvikUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 
@@ -22,22 +23,6 @@ std::string WithoutSeparator(std::string Text) {
   return Text;
 }
 
-// Every line break as CR LF.
-std::string CrLfLines(std::string_view Text) {
-  std::string R;
-  R.reserve(Text.size());
-  for (size_t I = 0; I < Text.size(); ++I) {
-    if (Text[I] == '\r') {
-      if (I + 1 < Text.size() && Text[I + 1] == '\n') ++I;
-      R += CRLF;
-    } else if (Text[I] == '\n') {
-      R += CRLF;
-    } else {
-      R += Text[I];
-    }
-  }
-  return R;
-}
 }  // namespace
 
 int LogLockTimeoutMs() { return LockTimeout.load(); }

@@ -15,17 +15,13 @@
 #include "exceptions/TarvikSmtp.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
+#include "exceptions/TarvikUtils.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/sys/Spawn.h"
 
 namespace {
 const char* const ThreeLineBreaks = "\r\n\r\n\r\n";
-
-std::string SystemErrorText(int Code) {
-  char Buffer[256];
-  return strerror_r(Code, Buffer, sizeof Buffer);
-}
 
 // The temporary copy of the report lives in a folder of its own: a fixed name in a shared
 // temporary folder could be a link planted by someone else.
@@ -47,16 +43,7 @@ void WriteTemporaryReportCopy(const TTarvikModuleOptions& O, const std::string& 
   if (!F) return;
   Copy.Path = Path;
   // Lines, each ended by CR LF.
-  std::string Text;
-  for (size_t I = 0; I < MailText.size(); ++I) {
-    char C = MailText[I];
-    if (C == '\r' || C == '\n') {
-      if (C == '\r' && I + 1 < MailText.size() && MailText[I + 1] == '\n') ++I;
-      Text += "\r\n";
-    } else {
-      Text += C;
-    }
-  }
+  std::string Text = CrLfLines(MailText);
   if (!Text.empty() && Text.back() != '\n') Text += "\r\n";
   F << Text;
 }
@@ -95,19 +82,6 @@ std::string PercentEncode(const std::string& Text, const char* AlsoKept) {
   return R;
 }
 
-std::string CrLfText(const std::string& Text) {
-  std::string R;
-  for (size_t I = 0; I < Text.size(); ++I) {
-    char C = Text[I];
-    if (C == '\r' || C == '\n') {
-      if (C == '\r' && I + 1 < Text.size() && Text[I + 1] == '\n') ++I;
-      R += "\r\n";
-    } else {
-      R += C;
-    }
-  }
-  return R;
-}
 }  // namespace
 
 std::vector<std::string> SplitMailRecipients(const std::string& Text) {
@@ -143,7 +117,7 @@ std::string MailtoUrl(const std::string& Recipients, const std::string& Subject,
     if (!To.empty()) To += ',';
     To += PercentEncode(R, "@");
   }
-  return "mailto:" + To + "?Subject=" + PercentEncode(Subject, "") + "&Body=" + PercentEncode(CrLfText(Body), "");
+  return "mailto:" + To + "?Subject=" + PercentEncode(Subject, "") + "&Body=" + PercentEncode(CrLfLines(Body), "");
 }
 
 bool MailtoSendMail(const std::string& Recipients, const std::string& Subject, const std::string& Body) {

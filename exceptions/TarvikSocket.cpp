@@ -16,15 +16,11 @@
 
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
+#include "exceptions/TarvikUtils.h"
 #include "platform/sys/SystemInfo.h"
 
 namespace {
 using TClock = std::chrono::steady_clock;
-
-std::string SystemErrorText(int Code) {
-  char Buffer[256];
-  return strerror_r(Code, Buffer, sizeof Buffer);
-}
 
 int MsLeft(TClock::time_point Deadline) {
   auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - TClock::now()).count();

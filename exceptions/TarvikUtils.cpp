@@ -3,6 +3,7 @@
 #include <cxxabi.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "exceptions/TarvikClassInfo.h"
@@ -80,3 +81,22 @@ std::string DemangledTypeName(const char* MangledName) {
 }
 
 TExceptionDescription DescribeException(const std::exception_ptr& E) { return DescribeThrown(ThrownObjectOf(E)); }
+
+std::string CrLfLines(std::string_view Text) {
+  std::string R;
+  R.reserve(Text.size());
+  for (size_t I = 0; I < Text.size(); ++I) {
+    if (Text[I] == '\r' || Text[I] == '\n') {
+      if (Text[I] == '\r' && I + 1 < Text.size() && Text[I + 1] == '\n') ++I;
+      R += "\r\n";
+    } else {
+      R += Text[I];
+    }
+  }
+  return R;
+}
+
+std::string SystemErrorText(int Code) {
+  char Buffer[256];
+  return strerror_r(Code, Buffer, sizeof Buffer);
+}

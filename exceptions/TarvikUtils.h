@@ -20,6 +20,11 @@ std::string IfText(bool Condition, std::string_view Text);
 // Character set of the reporter's texts at their boundaries: Windows-1252, the ANSI character set (0).
 int GetDefaultCharset();
 
+// Every line break (CR LF, CR or LF) as CR LF.
+std::string CrLfLines(std::string_view Text);
+// The system's text for an errno value.
+std::string SystemErrorText(int Code);
+
 // The string rule of the reporter's streams and virtual files: a text of more than one character
 // whose first CR LF stands at its very end loses that CR LF.
 std::string DropLoneTrailingLineBreak(std::string_view Text);
