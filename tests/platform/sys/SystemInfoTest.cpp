@@ -94,4 +94,10 @@ TEST(DesktopHooksTest, InstalledAndRemoved) {
   SetDesktopHooks(Before);
   EXPECT_FALSE(DesktopHooks().CopyText);
 }
+
+TEST(SystemInfo, ResolvConfNameServers) {
+  EXPECT_EQ(ParseResolvConf("# comment\nsearch lan\nnameserver 192.168.0.1\n  nameserver\t10.0.0.2 # x\n"
+                            "nameserver 0.0.0.0\nnameserver ::1\nnameserver not-an-address\nnameserver\n"),
+            (std::vector<std::string>{"192.168.0.1", "10.0.0.2"}));
+}
 }  // namespace
