@@ -276,15 +276,15 @@ TEST(TarvikSocket, TextEndsAtAPause) {
     int C = ::accept(Listener, nullptr, nullptr);
     auto Send = [C](const char* T) { ::send(C, T, strlen(T), MSG_NOSIGNAL); };
     Send("one ");
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     Send("piece");
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    std::this_thread::sleep_for(std::chrono::milliseconds(900));
     Send("two");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ::close(C);
   });
   TTarvikClientSocket S("127.0.0.1", 2000, true, ntohs(A.sin_port));
-  S.IdleGapMs = 200;
+  S.IdleGapMs = 300;
   S.Connect();
   EXPECT_EQ(S.Log, Format("Connected to 127.0.0.1 port %d\r\n", {int(ntohs(A.sin_port))}));
   EXPECT_EQ(S.ReceiveReply(), "one piece");
@@ -292,7 +292,7 @@ TEST(TarvikSocket, TextEndsAtAPause) {
   // The peer closed: no wait for the time-out.
   auto Start = std::chrono::steady_clock::now();
   EXPECT_THROW(S.ReceiveReply(), ETarvikSocketError);
-  EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::milliseconds(1500));
+  EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::milliseconds(1800));
   Peer.join();
   ::close(Listener);
   EXPECT_EQ(S.Log.substr(S.Log.find('\n') + 1), "one piecetwo");
