@@ -266,3 +266,25 @@ TEST_F(LXGraphicsTest, AnUnknownBlobPrintsOnlyTheFrame) {
   EXPECT_EQ(I->DataSet(), nullptr);
   Data = nullptr;
 }
+
+TEST_F(LXGraphicsTest, DesignSurfaceShowsTheImagesNameAndTheShape) {
+  auto* I = new TLXDBImage(&Form);
+  I->SetName("Photo");
+  I->SetParent(Band);
+  auto* S = new TLXShape(&Form);
+  S->SetParent(Band);
+  S->SetShape(lxsTopAndBottom);
+  S->SetBounds(0, 0, 10, 4);
+  TCallLogDC Dc;
+  I->PaintTo(Dc, 0, 0);
+  bool Named = false;
+  for (const std::string& C : Dc.Log) Named |= C.find("\"(Photo)\"") != std::string::npos;
+  EXPECT_TRUE(Named);
+  Dc.Log.clear();
+  S->PaintTo(Dc, 0, 0);
+  // Rows 0 and 3 of a shape 4 pixels high.
+  auto Lines = CallsOf(Dc.Log, "LineTo");
+  ASSERT_GE(Lines.size(), 2u);
+  EXPECT_EQ(Lines[Lines.size() - 2], "LineTo(10,0)");
+  EXPECT_EQ(Lines.back(), "LineTo(10,3)");
+}
