@@ -1,6 +1,7 @@
 #include "lxreport/LXGraphics.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "lxreport/LXPrntr.h"
 #include "lxreport/VexaRpt.h"
@@ -10,6 +11,23 @@
 #include "platform/graphics/Jpeg.h"
 
 // ---- Pictures from blobs
+
+namespace {
+// A header may claim any size; a picture is decoded only up to this many pixels (100 MB).
+constexpr int64_t MaxBlobPicturePixels = 25'000'000;
+
+void CheckPictureSize(int64_t W, int64_t H) {
+  if (W < 0) W = -W;
+  if (H < 0) H = -H;
+  if (W * H > MaxBlobPicturePixels) throw EInvalidGraphic(SUnknownPictureFormat);
+}
+
+int32_t LittleEndian32(const std::string& B, size_t At) {
+  uint32_t V = 0;
+  for (size_t I = 0; I < 4; ++I) V |= uint32_t(static_cast<unsigned char>(B[At + I])) << (8 * I);
+  return static_cast<int32_t>(V);
+}
+}  // namespace
 
 void LXLoadBlobPicture(TPicture& Picture, const std::string& Bytes) {
   if (Bytes.empty()) {
@@ -21,12 +39,16 @@ void LXLoadBlobPicture(TPicture& Picture, const std::string& Bytes) {
   S.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
   S.SetPosition(0);
   if (Starts("BM")) {
+    // Width and height of the info header (a core header's are 16-bit, always within bounds).
+    if (Bytes.size() >= 26 && LittleEndian32(Bytes, 14) >= 40)
+      CheckPictureSize(LittleEndian32(Bytes, 18), LittleEndian32(Bytes, 22));
     auto B = std::make_unique<TBitmap>();
     B->LoadFromStream(S);
     Picture.SetGraphic(std::move(B));
   } else if (Starts("\xFF\xD8\xFF")) {
     auto J = std::make_unique<TJPEGImage>();
     J->LoadFromStream(S);
+    CheckPictureSize(J->Width(), J->Height());
     J->Bitmap();  // decoded here, so a damaged image fails now rather than while drawing
     Picture.SetGraphic(std::move(J));
   } else {

@@ -109,8 +109,13 @@ TEST_F(LXGraphicsTest, BlobPicturesByTheirFirstBytes) {
   LXLoadBlobPicture(P, "");
   EXPECT_TRUE(P.Empty());
   std::string Jpeg = JpegBytes(8, 6);
+  // A header that claims 10,000 x 10,000 pixels is not decoded.
+  std::string Huge = Jpeg;
+  size_t Sof = Huge.find("\xFF\xC0");
+  ASSERT_NE(Sof, std::string::npos);
+  Huge.replace(Sof + 5, 4, "\x27\x10\x27\x10");
   for (const std::string& Bad : {std::string("GIF89a\x01\x00"), std::string("\xFF\xD8\xFF\xE0 not a jpeg"),
-                                 std::string("BM\x10"), Jpeg.substr(0, Jpeg.size() / 2)})
+                                 std::string("BM\x10"), Jpeg.substr(0, Jpeg.size() / 2), Huge})
     EXPECT_THROW(LXLoadBlobPicture(P, Bad), EInvalidGraphic) << Bad.size();
 }
 
