@@ -383,7 +383,7 @@ const TClassInfo& TLXDBImage::StaticClassInfo() {
   return Info;
 }
 
-void TLXDBImage::PrintAt(int32_t X, int32_t Y) {
+void TLXCustomDBImage::PrintAt(int32_t X, int32_t Y) {
   TLXPrinter* P = OutputPrinter();
   if (!P || !P->Canvas()) return;
   TCanvas& C = *P->Canvas();
@@ -393,22 +393,26 @@ void TLXDBImage::PrintAt(int32_t X, int32_t Y) {
     TPicture Picture;
     LXLoadFieldPicture(Picture, Field());
     TRect Box = DeviceBox(*P, *Size(), X, Y);
-    if (Stretch()) {
-      if (Picture.Empty())
-        C.FillRect(Box);
-      else
-        C.StretchDraw(Box, *Picture.Graphic());
-    } else if (!Picture.Empty()) {
-      TSize N = NaturalSize(Picture);
-      TRect R = Rect(Box.Left, Box.Top, Box.Left + N.cx, Box.Top + N.cy);
-      if (Center()) {
-        int DX = (Box.Right - Box.Left - N.cx) / 2, DY = (Box.Bottom - Box.Top - N.cy) / 2;
-        R = Rect(R.Left + DX, R.Top + DY, R.Right + DX, R.Bottom + DY);
-      }
-      DrawClipped(C, Box, R, *Picture.Graphic());
+    // An empty picture has no proportions: Stretch fills the box, otherwise nothing is drawn.
+    if (Picture.Empty()) {
+      if (Stretch()) C.FillRect(Box);
+    } else if (Stretch()) {
+      C.StretchDraw(Box, *Picture.Graphic());
+    } else {
+      DrawUnstretched(C, Box, Picture, X, Y);
     }
   }
   TLXPrintable::PrintAt(X, Y);
+}
+
+void TLXDBImage::DrawUnstretched(TCanvas& C, const TRect& Box, TPicture& Picture, int32_t, int32_t) {
+  TSize N = NaturalSize(Picture);
+  TRect R = Rect(Box.Left, Box.Top, Box.Left + N.cx, Box.Top + N.cy);
+  if (Center()) {
+    int DX = (Box.Right - Box.Left - N.cx) / 2, DY = (Box.Bottom - Box.Top - N.cy) / 2;
+    R = Rect(R.Left + DX, R.Top + DY, R.Right + DX, R.Bottom + DY);
+  }
+  DrawClipped(C, Box, R, *Picture.Graphic());
 }
 
 // ---- TLXGrDBImage
@@ -463,37 +467,20 @@ TRect TLXGrDBImage::FitBox(const TRect& Box, int PW, int PH, long double L, long
   return R;
 }
 
-void TLXGrDBImage::PrintAt(int32_t X, int32_t Y) {
-  TLXPrinter* P = OutputPrinter();
-  if (!P || !P->Canvas()) return;
-  TCanvas& C = *P->Canvas();
-  C.Brush().SetColor(Color());
-  C.Brush().SetStyle(bsSolid);
-  if (HasBlobField()) {
-    TPicture Picture;
-    LXLoadFieldPicture(Picture, Field());
-    TRect Box = DeviceBox(*P, *Size(), X, Y);
-    // An empty picture has no proportions: Stretch fills the box, otherwise nothing is drawn.
-    if (Picture.Empty()) {
-      if (Stretch()) C.FillRect(Box);
-    } else if (Stretch()) {
-      C.StretchDraw(Box, *Picture.Graphic());
-    } else {
-      const TLXPrintableSize& S = *Size();
-      TRect R = FitBox(Box, Picture.Width(), Picture.Height(), X + S.Native(TLXPrintableSize::LeftIndex),
-                       Y + S.Native(TLXPrintableSize::TopIndex));
-      TRect Clip = R;
-      if (FClipImage) {
-        TSize N = NaturalSize(Picture);
-        R = Rect(R.Left, R.Top, R.Left + N.cx, R.Top + N.cy);
-        if (Center()) {
-          int DX = (P->XSize(S.Native(TLXPrintableSize::WidthIndex)) - N.cx) / 2;
-          int DY = (P->YSize(S.Native(TLXPrintableSize::HeightIndex)) - N.cy) / 2;
-          R = Rect(R.Left + DX, R.Top + DY, R.Right + DX, R.Bottom + DY);
-        }
-      }
-      DrawClipped(C, Clip, R, *Picture.Graphic());
+void TLXGrDBImage::DrawUnstretched(TCanvas& C, const TRect& Box, TPicture& Picture, int32_t X, int32_t Y) {
+  const TLXPrinter& P = *OutputPrinter();
+  const TLXPrintableSize& S = *Size();
+  TRect R = FitBox(Box, Picture.Width(), Picture.Height(), X + S.Native(TLXPrintableSize::LeftIndex),
+                   Y + S.Native(TLXPrintableSize::TopIndex));
+  TRect Clip = R;
+  if (FClipImage) {
+    TSize N = NaturalSize(Picture);
+    R = Rect(R.Left, R.Top, R.Left + N.cx, R.Top + N.cy);
+    if (Center()) {
+      int DX = (P.XSize(S.Native(TLXPrintableSize::WidthIndex)) - N.cx) / 2;
+      int DY = (P.YSize(S.Native(TLXPrintableSize::HeightIndex)) - N.cy) / 2;
+      R = Rect(R.Left + DX, R.Top + DY, R.Right + DX, R.Bottom + DY);
     }
   }
-  TLXPrintable::PrintAt(X, Y);
+  DrawClipped(C, Clip, R, *Picture.Graphic());
 }

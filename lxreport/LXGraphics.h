@@ -123,9 +123,14 @@ public:
   TField* Field() const { return FField; }
 
   void BeginPrinting() override;
+  // The record's picture: stretched over the box (an empty one fills the box with Color), or
+  // placed by DrawUnstretched; then the frame. Drawn also when not rendering.
+  void PrintAt(int32_t X, int32_t Y) override;
   void EndPrinting() override;
 
 protected:
+  // Draws a picture that is not stretched, clipped to its box.
+  virtual void DrawUnstretched(TCanvas& C, const TRect& Box, TPicture& Picture, int32_t X, int32_t Y) = 0;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // The field's name in parentheses, or the component's.
   void Paint() override;
@@ -145,7 +150,10 @@ class TLXDBImage : public TLXCustomDBImage {
   DECLARE_CLASSINFO(TLXDBImage)
 public:
   using TLXCustomDBImage::TLXCustomDBImage;
-  void PrintAt(int32_t X, int32_t Y) override;
+
+protected:
+  // At its natural size, from the corner or centred.
+  void DrawUnstretched(TCanvas& C, const TRect& Box, TPicture& Picture, int32_t X, int32_t Y) override;
 };
 
 // A picture fitted into its box by FitMode: covering it (fmProportional), keeping the box's
@@ -158,10 +166,12 @@ public:
   void SetClipImage(bool V) { FClipImage = V; }
   TFitMode FitMode() const { return FFitMode; }
   void SetFitMode(TFitMode V) { FFitMode = V; }
-  void PrintAt(int32_t X, int32_t Y) override;
   // The device box a picture of PW x PH pixels is drawn into, for a box Box (device pixels) of
   // the printable's Width x Height (tenths of a millimetre) at L, T; empty pictures excluded.
   TRect FitBox(const TRect& Box, int PW, int PH, long double L, long double T) const;
+
+protected:
+  void DrawUnstretched(TCanvas& C, const TRect& Box, TPicture& Picture, int32_t X, int32_t Y) override;
 
 private:
   bool FClipImage = false;

@@ -254,6 +254,16 @@ TEST_F(LXGraphicsTest, PictureBoxesAt96And600Dpi) {
   }
 }
 
+TEST_F(LXGraphicsTest, ADataImageKeepsItsNaturalSizeCentred) {
+  // 48 pixels at 96 ppi are half an inch: centred in the inch box at (38, 38)-(134, 134).
+  TLXDBImage* I = NewImage<TLXDBImage>(BmpBytes(48, 48));
+  StartRun();
+  I->PrintAt(0, 0);
+  auto Log = EndRunLog();
+  EXPECT_TRUE(HasCall(Log, "IntersectClipRect(38,38,134,134)")) << ::testing::PrintToString(Log);
+  EXPECT_EQ(CallsOf(Log, "StretchDIBits(62,62,110,110,").size(), 1u);
+}
+
 TEST_F(LXGraphicsTest, AnUnknownBlobPrintsOnlyTheFrame) {
   TLXDBImage* I = NewImage<TLXDBImage>("GIF89a not taken");
   I->SetStretch(true);
