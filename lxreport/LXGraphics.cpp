@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "lxreport/LXExport.h"
 #include "lxreport/LXPrntr.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/classes/ScopeGuard.h"
@@ -108,7 +109,17 @@ TCanvas* TLXPenBrushPrintable::PrinterCanvas() {
   return C;
 }
 
-void TLXPenBrushPrintable::HandToFilter(int32_t, int32_t) {}
+bool LXHandToFilter(TLXPrintable* Printable, int32_t X, int32_t Y, bool PDFOnly) {
+  TCustomVexaRep* R = Printable->Report();
+  TLXPrinter* P = Printable->OutputPrinter();
+  if (!R || !R->Exporting() || !R->ExportFilter() || !P) return false;
+  TLXExportFilter* F = R->ExportFilter();
+  if (PDFOnly && F->GetFilterName() != LXPDFDocumentFilterName) return false;
+  const TLXPrintableSize& S = *Printable->Size();
+  F->AcceptGraphic(P->XPos(X + S.Native(TLXPrintableSize::LeftIndex)), P->YPos(Y + S.Native(TLXPrintableSize::TopIndex)),
+                   Printable);
+  return true;
+}
 
 void TLXPenBrushPrintable::PrintShape(TLXShapeType Type, int32_t X, int32_t Y, int32_t Corner) {
   TCanvas* C = PrinterCanvas();
@@ -208,7 +219,7 @@ void TLXHRule::Paint() {
 }
 
 void TLXHRule::PrintAt(int32_t X, int32_t Y) {
-  HandToFilter(X, Y);
+  LXHandToFilter(this, X, Y, true);
   PrintShape(lxsHorLine, X, Y, 0);
 }
 
@@ -238,7 +249,7 @@ void TLXPDFShape::Paint() {
 }
 
 void TLXPDFShape::PrintAt(int32_t X, int32_t Y) {
-  HandToFilter(X, Y);
+  LXHandToFilter(this, X, Y, true);
   if (FShapeType != lxsRoundRect) PrintShape(FShapeType, X, Y, 0);
 }
 
@@ -276,7 +287,7 @@ void TLXShape::Paint() {
 }
 
 void TLXShape::PrintAt(int32_t X, int32_t Y) {
-  HandToFilter(X, Y);
+  LXHandToFilter(this, X, Y, false);
   PrintShape(FShape, X, Y, Corner());
 }
 
@@ -384,6 +395,13 @@ const TClassInfo& TLXDBImage::StaticClassInfo() {
 }
 
 void TLXCustomDBImage::PrintAt(int32_t X, int32_t Y) {
+  // The data image goes to any filter before it draws; the graphic image to the PDF filter after.
+  if (!ExportsToPDFOnly()) LXHandToFilter(this, X, Y, false);
+  PrintPicture(X, Y);
+  if (ExportsToPDFOnly()) LXHandToFilter(this, X, Y, true);
+}
+
+void TLXCustomDBImage::PrintPicture(int32_t X, int32_t Y) {
   TLXPrinter* P = OutputPrinter();
   if (!P || !P->Canvas()) return;
   TCanvas& C = *P->Canvas();

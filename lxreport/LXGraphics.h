@@ -28,6 +28,13 @@ void LXLoadBlobPicture(TPicture& Picture, const std::string& Bytes);
 // run goes on.
 void LXLoadFieldPicture(TPicture& Picture, const TField* Field);
 
+// The name the PDF document filter gives itself: rules, PDF shapes and graphic images hand
+// themselves only to it.
+inline constexpr char LXPDFDocumentFilterName[] = "PDF document";
+// When the report exports: the filter's AcceptGraphic with the printable's device position (only
+// a PDF document filter when PDFOnly). Answers whether it was handed over.
+bool LXHandToFilter(TLXPrintable* Printable, int32_t X, int32_t Y, bool PDFOnly);
+
 // A printable drawn with its own pen and brush (rules and shapes); their changes repaint it.
 class TLXPenBrushPrintable : public TLXPrintable {
   DECLARE_CLASSINFO(TLXPenBrushPrintable)
@@ -46,8 +53,6 @@ public:
 protected:
   // The printer canvas with the pen and brush, when rendering and the output is enabled.
   TCanvas* PrinterCanvas();
-  // Hands the printable to an export filter, at its device position.
-  void HandToFilter(int32_t X, int32_t Y);
   // Draws Type in the device rectangle of (X, Y) + Size; R is a round rectangle's corner.
   void PrintShape(TLXShapeType Type, int32_t X, int32_t Y, int32_t Corner);
   void PaintShape(TLXShapeType Type, int Inset, int Corner);
@@ -123,12 +128,15 @@ public:
   TField* Field() const { return FField; }
 
   void BeginPrinting() override;
-  // The record's picture: stretched over the box (an empty one fills the box with Color), or
-  // placed by DrawUnstretched; then the frame. Drawn also when not rendering.
+  // The hand-over to an export filter and the picture (drawn also when not rendering).
   void PrintAt(int32_t X, int32_t Y) override;
   void EndPrinting() override;
 
 protected:
+  // The record's picture: stretched over the box (an empty one fills the box with Color), or
+  // placed by DrawUnstretched; then the frame.
+  void PrintPicture(int32_t X, int32_t Y);
+  virtual bool ExportsToPDFOnly() const { return false; }
   // Draws a picture that is not stretched, clipped to its box.
   virtual void DrawUnstretched(TCanvas& C, const TRect& Box, TPicture& Picture, int32_t X, int32_t Y) = 0;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -172,6 +180,7 @@ public:
 
 protected:
   void DrawUnstretched(TCanvas& C, const TRect& Box, TPicture& Picture, int32_t X, int32_t Y) override;
+  bool ExportsToPDFOnly() const override { return true; }
 
 private:
   bool FClipImage = false;

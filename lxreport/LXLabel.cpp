@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "lxreport/LXBands.h"
+#include "lxreport/LXExport.h"
 #include "lxreport/LXPrntr.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/classes/Filer.h"
@@ -425,6 +426,8 @@ void TLXCustomLabel::PrintLines(long double Left, long double Top, long double W
   while (FNextLine < Count && RoomForLine()) {
     const std::string& Line = FWrappedLines[static_cast<size_t>(FNextLine)];
     if (Rendering && !Line.empty()) C.ExtTextOut(P.XPos(TextX), P.YPos(Y), Options, &OutRect, Line);
+    if (Report()->Exporting() && Report()->ExportFilter())
+      Report()->ExportFilter()->TextOut(XLeft, Y, Font(), Color(), EffectiveAlignment(), Line);
     Y += LineHeight;
     ++FNextLine;
   }

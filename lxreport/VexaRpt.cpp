@@ -360,3 +360,8 @@ int TCustomVexaRep::MeasureTextHeight(const TFont* Font, const std::string& Text
 }
 
 int32_t TCustomVexaRep::RoomLeft() const { return 0; }
+
+void TCustomVexaRep::SetExportFilter(TLXExportFilter* Filter) {
+  FExportFilter = Filter;
+  FExporting = Filter != nullptr;
+}

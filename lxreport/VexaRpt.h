@@ -21,6 +21,7 @@ class TLXCustomController;
 class TLXController;
 class TLXEvEnvironment;
 class TLXPrinter;
+class TLXExportFilter;
 class TLXPrintable;
 class TDataSet;
 
@@ -86,6 +87,9 @@ public:
   // plus 1, and the height.
   int MeasureTextWidth(const TFont* Font, const std::string& Text);
   int MeasureTextHeight(const TFont* Font, const std::string& Text);
+  bool Exporting() const { return FExporting; }
+  TLXExportFilter* ExportFilter() const { return FExportFilter; }
+  void SetExportFilter(TLXExportFilter* Filter);
   // The data sets of the report's form during a run (null outside one), as expressions see them.
   TLXDataSetList* DataSets() const { return FDataSets.get(); }
   // Room left on the page for bands; 0 outside a run.
@@ -117,6 +121,8 @@ private:
   TLXPrinter* FActivePrinter = nullptr;
   bool FRendering = true;
   std::unique_ptr<TLXDataSetList> FDataSets;
+  TLXExportFilter* FExportFilter = nullptr;
+  bool FExporting = false;
   // The new order while OrderBands builds it.
   std::vector<TLXCustomBand*> FNewOrder;
   std::unordered_set<TLXCustomBand*> FPlaced;

@@ -6,6 +6,8 @@
 
 #include <QImage>
 
+#include "lxreport/LXExport.h"
+#include "lxreport/LXLabel.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Jpeg.h"
@@ -302,4 +304,74 @@ TEST_F(LXGraphicsTest, DesignSurfaceShowsTheImagesNameAndTheShape) {
   ASSERT_GE(Lines.size(), 2u);
   EXPECT_EQ(Lines[Lines.size() - 2], "LineTo(10,0)");
   EXPECT_EQ(Lines.back(), "LineTo(10,3)");
+}
+
+namespace {
+// Writes down what the printables hand over.
+class TRecordingFilter : public TLXExportFilter {
+public:
+  TRecordingFilter(std::string Name) : TLXExportFilter("out"), FName(std::move(Name)) {}
+  std::string GetFilterName() const override { return FName; }
+  void AcceptGraphic(long double X, long double Y, TLXPrintable* Control) override {
+    Calls.push_back(Control->ClassName() + " " + std::to_string(int(X)) + "," + std::to_string(int(Y)));
+  }
+  void TextOut(long double X, long double Y, const TFont*, TColor, TAlignment Alignment,
+               const std::string& Text) override {
+    Calls.push_back("Text " + std::to_string(int(X)) + "," + std::to_string(int(Y)) + " " +
+                    std::to_string(Alignment) + " " + Text);
+  }
+  std::vector<std::string> Calls;
+
+private:
+  std::string FName;
+};
+}  // namespace
+
+TEST_F(LXGraphicsTest, ExportFiltersGetGraphicsAndLines) {
+  // Shapes and data images go to any filter; rules, PDF shapes and graphic images only to the
+  // PDF document filter. Device position XPos(100), YPos(100) is (38, 38).
+  auto Place = [&](TLXPrintable* P) {
+    P->SetParent(Band);
+    P->Size()->SetLeft(100);
+    P->Size()->SetTop(100);
+    P->Size()->SetWidth(254);
+    P->Size()->SetHeight(254);
+    return P;
+  };
+  std::vector<TLXPrintable*> All = {Place(new TLXShape(&Form)), Place(new TLXHRule(&Form)),
+                                    Place(new TLXPDFShape(&Form)), NewImage<TLXDBImage>(BmpBytes(4, 4)),
+                                    NewImage<TLXGrDBImage>(BmpBytes(4, 4))};
+  auto* L = new TLXLabel(&Form);
+  L->SetParent(Band);
+  L->SetAutoSize(false);
+  L->SetAlignment(taRightJustify);
+  L->SetCaption("a\r\rb");
+  L->Size()->SetLeft(100);
+  L->Size()->SetTop(100);
+  L->Size()->SetWidth(500);
+  L->Size()->SetHeight(500);
+  for (const char* Name : {"CSV", LXPDFDocumentFilterName}) {
+    TRecordingFilter F(Name);
+    Report->SetExportFilter(&F);
+    Report->SetRendering(false);
+    StartRun();
+    for (TLXPrintable* P : All) P->PrintAt(0, 0);
+    L->PrintAt(0, 0);
+    auto Log = EndRunLog();
+    Report->SetExportFilter(nullptr);
+    Report->SetRendering(true);
+    long double LH = LineHeightOf(*L->Font());
+    std::vector<std::string> Lines = {"Text 100,100 1 a", "Text 100," + std::to_string(int(100 + LH)) + " 1 ",
+                                      "Text 100," + std::to_string(int(100 + 2 * LH)) + " 1 b"};
+    std::vector<std::string> Want = {"TLXShape 38,38", "TLXDBImage 38,38"};
+    if (std::string(Name) == LXPDFDocumentFilterName)
+      Want = {"TLXShape 38,38", "TLXHRule 38,38", "TLXPDFShape 38,38", "TLXDBImage 38,38", "TLXGrDBImage 38,38"};
+    Want.insert(Want.end(), Lines.begin(), Lines.end());
+    EXPECT_EQ(F.Calls, Want) << Name;
+    // Not rendering: no text and no shapes on the page; the pictures still draw.
+    EXPECT_TRUE(TextCalls(Log).empty());
+    EXPECT_TRUE(CallsOf(Log, "Rectangle").empty());
+    EXPECT_EQ(CallsOf(Log, "StretchDIBits(84,84,88,88,").size(), 1u);   // natural size, centred
+    EXPECT_EQ(CallsOf(Log, "StretchDIBits(38,38,134,134,").size(), 1u);  // fitted to the box
+  }
 }
