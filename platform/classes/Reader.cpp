@@ -3,6 +3,9 @@
 // is bounded, so a damaged stream ends in EReadError.
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/classes/ClassesConsts.h"
 #include "platform/classes/Collection.h"
@@ -427,19 +430,25 @@ const TClassInfo& TReader::FindComponentClass(const std::string& ClassName) {
 
 void TReader::Forget(TComponent* C) {
   // Freeing C frees what it owns and what sits on it (a parent frees its children), at any depth,
-  // through either link: X goes with C when C is above it by owners and parents.
-  auto GoesWith = [C](TComponent* X) {
-    std::vector<TComponent*> Above{X}, Seen;
-    while (!Above.empty()) {
-      TComponent* A = Above.back();
-      Above.pop_back();
-      if (!A || std::find(Seen.begin(), Seen.end(), A) != Seen.end()) continue;
-      if (A == C) return true;
-      Seen.push_back(A);
-      Above.push_back(A->Owner());
-      Above.push_back(A->GetParentComponent());
+  // through either link: X goes with C when C is above it by owners and parents. Each component's
+  // answer is worked out once, so a failure deep in a nested stream stays linear per level.
+  std::unordered_map<TComponent*, bool> GoesWithC{{C, true}, {nullptr, false}};
+  auto GoesWith = [&GoesWithC](TComponent* X) {
+    std::vector<std::pair<TComponent*, bool>> Work{{X, false}};
+    while (!Work.empty()) {
+      auto [A, Expanded] = Work.back();
+      Work.pop_back();
+      if (Expanded) {
+        GoesWithC[A] = GoesWithC[A->Owner()] || GoesWithC[A->GetParentComponent()];
+        continue;
+      }
+      // Known, or on the way already (a cycle counts as not going with C).
+      if (!GoesWithC.emplace(A, false).second) continue;
+      Work.push_back({A, true});
+      Work.push_back({A->Owner(), false});
+      Work.push_back({A->GetParentComponent(), false});
     }
-    return false;
+    return GoesWithC[X];
   };
   std::erase_if(FLoaded, GoesWith);
   std::erase_if(FFixups, [&](const TFixup& F) {
