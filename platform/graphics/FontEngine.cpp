@@ -1,6 +1,7 @@
 #include "platform/graphics/FontEngine.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QMutex>
@@ -213,4 +214,27 @@ std::vector<int> FontEngine::IntAdvances(const TLogFont& Font, const std::u16str
     Prev = Now;
   }
   return Out;
+}
+
+std::vector<FontEngine::TFontFamily> FontEngine::InstalledFamilies() {
+  QtSupport::RequireGraphics();
+  std::vector<TFontFamily> R;
+  for (const QString& Family : QFontDatabase::families()) {
+    const QString L = Family.toLower();
+    int Code = 0;
+    if (QFontDatabase::isFixedPitch(Family) || L.contains("mono") || L.contains("courier"))
+      Code = 3;
+    else if (L.contains("script") || L.contains("hand") || L.contains("chancery") || L.contains("brush"))
+      Code = 4;
+    else if (L.contains("symbol") || L.contains("dingbat") || L.contains("emoji") || L.contains("ornament"))
+      Code = 5;
+    else if (L.contains("sans"))
+      Code = 2;
+    else if (L.contains("serif") || L.contains("roman") || L.contains("times"))
+      Code = 1;
+    else if (QFont(Family).styleHint() == QFont::Serif)
+      Code = 1;
+    R.push_back({Family.toStdString(), Code});
+  }
+  return R;
 }
