@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the metafile loader and the EMF player (into a small
-// image and into the call log). Anything but EInvalidGraphic is a finding.
+// image, into the call log and through the WMF converter). Anything but
+// EInvalidGraphic is a finding.
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "platform/graphics/EmfPlayer.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/QtPainterDC.h"
+#include "platform/graphics/WmfRecorder.h"
 #include "platform/rtl/SysUtils.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -36,5 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   }
   TCallLogDC Log;
   PlayEnhMetaFile(Log, M.Data().data(), M.Data().size(), Rect(0, 0, 48, 48));
+  EmfToWmf(M.Data(), M.MMWidth(), M.MMHeight());
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "platform/classes/ByteReader.h"
 #include "platform/graphics/EmfPlayer.h"
 #include "platform/graphics/EmfRecorder.h"
+#include "platform/graphics/WmfRecorder.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/GraphicsConsts.h"
 #include "platform/rtl/SysUtils.h"
@@ -39,7 +40,13 @@ void TMetafile::LoadFromStream(TStream& Stream) {
 }
 
 void TMetafile::SaveToStream(TStream& Stream) const {
-  if (!FData.empty()) Stream.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
+  if (FData.empty()) return;
+  if (!FEnhanced) {
+    const std::vector<uint8_t> Wmf = EmfToWmf(FData, FMMWidth, FMMHeight);
+    Stream.WriteBuffer(Wmf.data(), static_cast<int64_t>(Wmf.size()));
+    return;
+  }
+  Stream.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
 }
 
 void TMetafile::SetData(std::vector<uint8_t> Bytes) {

@@ -1,5 +1,6 @@
 #pragma once
-// An enhanced metafile held as its bytes. Saving writes exactly those bytes;
+// An enhanced metafile held as its bytes. Saving writes exactly those bytes, or
+// with Enhanced false a placeable Windows metafile converted from them;
 // loading consumes exactly the byte count its header gives.
 #include <cstdint>
 #include <memory>
@@ -37,7 +38,7 @@ public:
   int MMHeight() const;
   void SetMMWidth(int V) { FMMWidth = V; }
   void SetMMHeight(int V) { FMMHeight = V; }
-  // Always written as an enhanced metafile; kept for callers that ask.
+  // False: SaveToStream writes a WMF (EmfToWmf over the frame).
   bool Enhanced() const { return FEnhanced; }
   void SetEnhanced(bool V) { FEnhanced = V; }
 
