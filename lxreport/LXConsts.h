@@ -103,3 +103,11 @@ inline constexpr const char* TooDeep = "Expression nested too deeply: more than 
 inline constexpr const char* FieldGone = "Field %s is no longer available";
 inline constexpr const char* Vendor = "Mivo Open Report";
 }  // namespace LXExprText
+
+// PDF export: the PDF writer component (a shared library loaded by name) and its messages.
+inline constexpr char SLXPDFLibraryName[] = "REZivIdu.dll";
+inline constexpr char SLXPDFLibraryMissing[] =
+    "Não foi possível encontrar a biblioteca REZivIdu.dll necessária para \rexecutar este procedimento favor "
+    "contacte o Mivo Sistemas ";
+inline constexpr char SLXPDFEntryMissing[] = "impossivel localizar funcao ";
+inline constexpr char SLXPDFNotWritten[] = "The PDF document %s could not be written";

@@ -1,0 +1,45 @@
+#pragma once
+// The calls of the PDF export filter to the PDF writer component, a shared
+// library of its own. Each call loads the library by name and looks its entry
+// up by name again, so a program installed without the component runs and
+// says so when a PDF is asked for.
+#include <cstdint>
+#include <string>
+
+#include "platform/sys/DynamicLibrary.h"
+
+class TComponent;
+
+class TLXPDFLibrary {
+public:
+  explicit TLXPDFLibrary(std::string Name);
+  ~TLXPDFLibrary();
+  TLXPDFLibrary(const TLXPDFLibrary&) = delete;
+  TLXPDFLibrary& operator=(const TLXPDFLibrary&) = delete;
+
+  // The component stays loaded from InitLib to CloseDownLib, as it keeps the
+  // document between the calls.
+  void InitLib(TComponent* Owner);
+  void SetPageParams(long double PaperWidth, long double PaperHeight, long double TopMargin, long double A,
+                     long double B);
+  // Block: the item record and the texts it names (LXPDFItem.h).
+  void AddPDFItem(const uint8_t* Block);
+  // Answers false when the component could not read the picture.
+  bool AddImageItem(const uint8_t* Block, int32_t Reserved);
+  // Answers whether the document was written (false when no call was made).
+  bool FinishDoc(const std::string& FileName);
+  void CloseDownLib();
+
+  const std::string& Name() const { return FName; }
+  // Whether a call found the library missing (it is said once, not at every call).
+  bool Missing() const { return FMissing; }
+
+private:
+  // The entry Name of a freshly loaded library, or nullptr after saying why.
+  template <class F>
+  bool Call(const char* Entry, F&& Invoke);
+
+  std::string FName;
+  TLibraryHandle FHeld = nullptr;
+  bool FMissing = false;
+};

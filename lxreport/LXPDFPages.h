@@ -1,0 +1,13 @@
+#pragma once
+// A report's stored pages as a PDF document: each page's metafile is played
+// into the PDF at the page's own size, so text stays text (fonts embedded)
+// and lines stay lines. This is how a loaded report file becomes PDF, as it
+// cannot run its printables again.
+#include <string>
+
+class TLXPrinter;
+
+// Writes every stored page of Printer to FileName. Raises ELXError when the
+// printer holds no finished pages, and the class library's file exceptions
+// when the file cannot be written; a file left half-written is removed.
+void ExportPagesToPDF(TLXPrinter& Printer, const std::string& FileName);

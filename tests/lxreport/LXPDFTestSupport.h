@@ -1,0 +1,71 @@
+#pragma once
+// What poppler reads from a PDF: its text, its fonts, a page as pixels.
+#include <QImage>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/TestTemp.h"
+#include "tests/platform/printing/PdfProbe.h"
+
+namespace lxtest {
+
+// The text of page N, lines trimmed at the end, blank lines and form feeds dropped.
+inline std::string PdfText(const std::string& Pdf, int Page) {
+  std::string N = std::to_string(Page);
+  std::string Raw = RunCommand("pdftotext -enc UTF-8 -layout -f " + N + " -l " + N + " '" + Pdf + "' - 2>/dev/null");
+  std::istringstream In(Raw);
+  std::string Line, Out;
+  while (std::getline(In, Line)) {
+    size_t Start = Line.find_first_not_of(" \f");
+    if (Start == std::string::npos) continue;
+    size_t End = Line.find_last_not_of(' ');
+    if (!Out.empty()) Out += '\n';
+    Out += Line.substr(Start, End - Start + 1);
+  }
+  return Out;
+}
+
+struct TPdfFont {
+  std::string Name;
+  bool Embedded = false;
+};
+
+// pdffonts' table: name, type..., then "emb sub uni" as yes/no.
+inline std::vector<TPdfFont> PdfFonts(const std::string& Pdf) {
+  std::istringstream In(RunCommand("pdffonts '" + Pdf + "' 2>/dev/null"));
+  std::string Line;
+  std::vector<TPdfFont> Fonts;
+  int Row = 0;
+  while (std::getline(In, Line)) {
+    if (++Row <= 2) continue;  // heading and rule
+    std::istringstream Words(Line);
+    std::vector<std::string> W;
+    for (std::string S; Words >> S;) W.push_back(S);
+    if (W.size() < 6) continue;
+    // From the end: object number, generation, uni, sub, emb.
+    size_t Emb = W.size() - 5;
+    Fonts.push_back({W[0], W[Emb] == "yes"});
+  }
+  return Fonts;
+}
+
+// Page N rendered at Ppi by pdftoppm.
+inline QImage RenderPdfPage(const std::string& Pdf, int Page, int Ppi, TTestTempFiles& Temp) {
+  std::string Base = Temp.Path("render"), N = std::to_string(Page);
+  RunCommand("pdftoppm -r " + std::to_string(Ppi) + " -f " + N + " -l " + N + " -singlefile -png '" + Pdf + "' '" +
+             Base + "'");
+  Temp.Adopt(Base + ".png");
+  return QImage(QString::fromStdString(Base + ".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// Dark pixels inside R.
+inline int InkIn(const QImage& Image, const QRect& R) {
+  int Ink = 0;
+  for (int Y = R.top(); Y <= R.bottom(); ++Y)
+    for (int X = R.left(); X <= R.right(); ++X)
+      if (Image.valid(X, Y) && qGray(Image.pixel(X, Y)) < 128) ++Ink;
+  return Ink;
+}
+}  // namespace lxtest
