@@ -1,0 +1,239 @@
+#include "lxreport/LXPDFFilter.h"
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "lxreport/LXError.h"
+#include "lxreport/LXPrntr.h"
+#include "lxreport/VexaRpt.h"
+#include "platform/classes/ClassesConsts.h"
+#include "platform/classes/ScopeGuard.h"
+#include "platform/classes/TempFiles.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/rtl/RtlConsts.h"
+
+using namespace LXPDFItem;
+
+namespace {
+// PDF points per millimetre.
+constexpr long double PointsPerMM = 2.8346456692913385826L;
+}  // namespace
+
+// ---- TLXPAbstractExportFilter
+
+std::string TLXPAbstractExportFilter::GetFilterName() const { return SLXPAbstractFilterName; }
+void TLXPAbstractExportFilter::TextOut(long double, long double, const TFont*, TColor, TAlignment,
+                                       const std::string&) {}
+void TLXPAbstractExportFilter::AcceptGraphic(long double, long double, TLXPrintable*) {}
+void TLXPAbstractExportFilter::NewPage() {}
+void TLXPAbstractExportFilter::EndPage() {}
+void TLXPAbstractExportFilter::CreateStream(const std::string&) {}
+void TLXPAbstractExportFilter::CloseStream() {}
+void TLXPAbstractExportFilter::ProcessPage() { FPageProcessed = true; }
+void TLXPAbstractExportFilter::StorePage() {}
+
+// ---- Fitting pictures
+
+TLXPictureFit FitPictureInside(int PictureWidth, int PictureHeight, int W, int H) {
+  TLXPictureFit Fit{W, H};
+  if (PictureWidth <= 0 || PictureHeight <= 0 || W <= 0 || H <= 0) return Fit;
+  long double XRatio = static_cast<long double>(PictureWidth) / W, YRatio = static_cast<long double>(PictureHeight) / H;
+  if (XRatio >= YRatio) {
+    Fit.H = static_cast<int>(Round(PictureHeight / XRatio));
+    Fit.DY = (H - Fit.H) / 2;
+  } else {
+    Fit.W = static_cast<int>(Round(PictureWidth / YRatio));
+    Fit.DX = (W - Fit.W) / 2;
+  }
+  return Fit;
+}
+
+// ---- TLXPDFDocumentFilter
+
+TLXPDFDocumentFilter::TLXPDFDocumentFilter(const std::string& FileName, const std::string& LibraryName)
+    : TLXPAbstractExportFilter(FileName), FLibrary(LibraryName) {
+  SetFloat(FItem.data(), ScaleX, 1.0L);
+  SetFloat(FItem.data(), ScaleY, 1.0L);
+  FLibrary.InitLib(Owner());
+}
+
+TLXPDFDocumentFilter::~TLXPDFDocumentFilter() {
+  FLibrary.CloseDownLib();
+  RemovePictureFolder();
+}
+
+std::string TLXPDFDocumentFilter::GetFilterName() const { return SLXPDFFilterName; }
+std::string TLXPDFDocumentFilter::GetExtension() const { return SLXPDFFilterExtension; }
+bool TLXPDFDocumentFilter::GetStreaming() const { return false; }
+
+TLXPrinter* TLXPDFDocumentFilter::ReportPrinter() const {
+  if (auto* Report = dynamic_cast<TCustomVexaRep*>(Owner()))
+    if (Report->ActivePrinter()) return Report->ActivePrinter();
+  if (SourcePrinter()) return SourcePrinter();
+  throw ELXError(SLXPDFNoPrinter);
+}
+
+void TLXPDFDocumentFilter::Start(int PaperWidth, int PaperHeight, const TFont* Font) {
+  TLXPAbstractExportFilter::Start(PaperWidth, PaperHeight, Font);
+  TLXPrinter* Printer = ReportPrinter();
+  FXPoints = 1 / (Printer->XFactor() * 10) * PointsPerMM;
+  FYPoints = 1 / (Printer->YFactor() * 10) * PointsPerMM;
+  long double TopMargin = 0;
+  if (auto* Report = dynamic_cast<TCustomVexaRep*>(Owner())) TopMargin = Report->Page()->Native(TLXPage::TopMarginIndex);
+  FLibrary.SetPageParams(PaperWidth * 0.1L * PointsPerMM, PaperHeight * 0.1L * PointsPerMM,
+                         TopMargin * 0.1L * PointsPerMM, 0, 0);
+}
+
+void TLXPDFDocumentFilter::NewPage() {
+  if (FFirstPage) {
+    FFirstPage = false;
+    return;
+  }
+  FItem[Kind] = KindPageBreak;
+  SetFloat(FItem.data(), ScaleX, 1.0L);
+  SetFloat(FItem.data(), ScaleY, 1.0L);
+  FLibrary.AddPDFItem(Block().data());
+  ++FPageCount;
+}
+
+void TLXPDFDocumentFilter::EndPage() {}
+
+void TLXPDFDocumentFilter::SetRGB(size_t At, TColor Color) { LXPDFItem::SetRGB(FItem.data(), At, ColorToRGB(Color)); }
+
+void TLXPDFDocumentFilter::TextOut(long double X, long double Y, const TFont* Font, TColor, TAlignment Alignment,
+                                   const std::string& Text) {
+  TLXPrinter* Printer = ReportPrinter();
+  long double Px = Printer->XPos(X), Py = Printer->YPos(Y);
+  if (Alignment != taLeftJustify) {
+    TBitmap Scratch(1, 1);
+    Scratch.Canvas().Font().Assign(*Font);
+    int Width = Scratch.Canvas().TextWidth(Text);
+    Px -= Alignment == taRightJustify ? Width : Width / 2;
+  }
+  FItem[Kind] = KindText;
+  SetFloat(FItem.data(), LXPDFItem::X, Px * FXPoints);
+  SetFloat(FItem.data(), LXPDFItem::Y, Font->Size() + Py * FYPoints);
+  FFontName = Font->Name();
+  FText = Text;
+  SetInt(FItem.data(), FontSize, Font->Size());
+  FItem[Bold] = (Font->Style() & fsBold) ? 1 : 0;
+  FItem[Italic] = (Font->Style() & fsItalic) ? 1 : 0;
+  SetRGB(Color, Font->Color());
+  SetFloat(FItem.data(), ScaleX, 1.0L);
+  SetFloat(FItem.data(), ScaleY, 1.0L);
+  FLibrary.AddPDFItem(Block().data());
+}
+
+void TLXPDFDocumentFilter::AcceptGraphic(long double, long double, TLXPrintable*) {
+  SetFloat(FItem.data(), ScaleX, 1.0L);
+  SetFloat(FItem.data(), ScaleY, 1.0L);
+}
+
+void TLXPDFDocumentFilter::SetPen(const TPen& Pen) {
+  SetFloat(FItem.data(), PenWidth, Pen.Width());
+  SetRGB(PenColor, Pen.Color());
+}
+
+void TLXPDFDocumentFilter::SendRule(long double X, long double Y, const TPen& Pen, long double Width,
+                                    long double Height) {
+  FItem[Kind] = KindShape;
+  FItem[ShapeKind] = ShapeHorLine;
+  SetFloat(FItem.data(), LXPDFItem::X, X * FXPoints);
+  SetFloat(FItem.data(), LXPDFItem::Y, Y * FYPoints);
+  SetPen(Pen);
+  SetFloat(FItem.data(), LXPDFItem::Width, Width * FXPoints);
+  SetFloat(FItem.data(), LXPDFItem::Height, Height * FYPoints);
+  FItem[Filled] = 0;
+  FFontName.clear(), FText.clear();
+  FLibrary.AddPDFItem(Block().data());
+}
+
+void TLXPDFDocumentFilter::SendShape(long double X, long double Y, uint8_t Shape, const TPen& Pen,
+                                     const TBrush& Brush, long double Width, long double Height) {
+  FItem[Kind] = KindShape;
+  FItem[ShapeKind] = Shape;
+  SetFloat(FItem.data(), LXPDFItem::X, X * FXPoints);
+  SetFloat(FItem.data(), LXPDFItem::Y, Y * FYPoints);
+  SetPen(Pen);
+  SetRGB(Color, Brush.Color());
+  SetFloat(FItem.data(), LXPDFItem::Width, Width * FXPoints);
+  SetFloat(FItem.data(), LXPDFItem::Height, Height * FYPoints);
+  FItem[Filled] = Brush.Style() == bsClear ? 0 : 1;
+  FFontName.clear(), FText.clear();
+  FLibrary.AddPDFItem(Block().data());
+}
+
+std::string TLXPDFDocumentFilter::WritePictureFile(const TBitmap& Bitmap) {
+  if (FPictureFolder.empty()) {
+    std::string Pattern = GetTempPath() + "lxpdf-XXXXXX";
+    if (!mkdtemp(Pattern.data())) throw EInOutError(Format(SLXPDFNoPictureFolder, {GetTempPath()}));
+    FPictureFolder = Pattern;
+  }
+  char Name[32];
+  std::snprintf(Name, sizeof Name, "TF%-6.6d.tmp", FImageCount);
+  std::string Path = FPictureFolder + "/" + Name;
+  std::vector<uint32_t> Pixels;
+  Pixels.reserve(size_t(Bitmap.Width()) * Bitmap.Height());
+  for (int Row = 0; Row < Bitmap.Height(); ++Row) {
+    const uint32_t* Line = Bitmap.ScanLine(Row);
+    for (int Col = 0; Col < Bitmap.Width(); ++Col) Pixels.push_back(Line[Col] & 0xFFFFFF);
+  }
+  std::string Text = LXPDFPicture::Encode(Pixels.data(), Pixels.size());
+  FILE* F = std::fopen(Path.c_str(), "wb");
+  if (!F) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path}));
+  bool Written = std::fwrite(Text.data(), 1, Text.size(), F) == Text.size();
+  Written = std::fclose(F) == 0 && Written;
+  if (!Written) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path}));
+  ++FImageCount;
+  FPictureFile = Path;
+  return Path;
+}
+
+void TLXPDFDocumentFilter::SendPicture(long double X, long double Y, const TBitmap& Bitmap, int W, int H,
+                                       bool Written) {
+  if (Bitmap.Width() <= 0 || Bitmap.Height() <= 0) return;
+  FItem[Kind] = KindImage;
+  if (!Written) FPictureFile.clear();
+  SetFloat(FItem.data(), LXPDFItem::X, X * FXPoints);
+  SetFloat(FItem.data(), LXPDFItem::Y, (Y + H) * FYPoints);
+  SetFloat(FItem.data(), LXPDFItem::Width, Bitmap.Width() * FXPoints);
+  SetFloat(FItem.data(), LXPDFItem::Height, Bitmap.Height() * FYPoints);
+  SetInt(FItem.data(), PictureWidth, Bitmap.Width());
+  SetInt(FItem.data(), PictureHeight, Bitmap.Height());
+  SetFloat(FItem.data(), ScaleX, static_cast<long double>(W) / Bitmap.Width());
+  SetFloat(FItem.data(), ScaleY, static_cast<long double>(H) / Bitmap.Height());
+  FLibrary.AddImageItem(Block().data(), 0);
+}
+
+std::vector<uint8_t> TLXPDFDocumentFilter::Block() const {
+  std::vector<uint8_t> B(FItem.begin(), FItem.end());
+  auto Put = [&](size_t Slot, const std::string& S) {
+    if (S.empty()) return SetInt(B.data(), Slot, 0);
+    SetInt(B.data(), Slot, static_cast<int32_t>(B.size()));
+    B.insert(B.end(), S.begin(), S.end());
+    B.push_back(0);
+  };
+  Put(FontName, FFontName);
+  Put(LXPDFItem::Text, FText);
+  Put(PictureFile, FPictureFile);
+  SetInt(B.data(), BlockSize, static_cast<int32_t>(B.size()));
+  return B;
+}
+
+void TLXPDFDocumentFilter::Finish() {
+  TFinally BaseFinish([&] {
+    RemovePictureFolder();
+    TLXPAbstractExportFilter::Finish();
+  });
+  if (!FLibrary.FinishDoc(FileName()) && !FLibrary.Missing())
+    throw EFCreateError(Format(SLXPDFNotWritten, {FileName()}));
+}
+
+void TLXPDFDocumentFilter::RemovePictureFolder() {
+  if (FPictureFolder.empty()) return;
+  std::error_code Ec;
+  std::filesystem::remove_all(FPictureFolder, Ec);
+  FPictureFolder.clear();
+}

@@ -1,0 +1,114 @@
+#pragma once
+// PDF export of a report run: every text, shape, rule and picture the
+// printables hand over becomes a 136-byte item record in PDF points
+// (LXPDFItem.h) passed to the PDF writer component (LXPDFLibrary.h), which
+// keeps them and writes the document at Finish. Pictures travel as text files
+// of hexadecimal pixels in a folder made for the export and removed with it.
+// The standard preview window creates this filter for its PDF entry; it is
+// not in the export filter library.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lxreport/LXConsts.h"
+#include "lxreport/LXExport.h"
+#include "lxreport/LXPDFItem.h"
+#include "lxreport/LXPDFLibrary.h"
+
+class TBitmap;
+class TBrush;
+class TPen;
+class TPicture;
+
+// A filter with the text-grid base's slots but no grid: it draws nothing itself.
+class TLXPAbstractExportFilter : public TLXExportFilter {
+public:
+  using TLXExportFilter::TLXExportFilter;
+  std::string GetFilterName() const override;
+  void TextOut(long double X, long double Y, const TFont* Font, TColor BackgroundColor, TAlignment Alignment,
+               const std::string& Text) override;
+  void AcceptGraphic(long double X, long double Y, TLXPrintable* Control) override;
+  void NewPage() override;
+  void EndPage() override;
+  virtual void CreateStream(const std::string& FileName);
+  virtual void CloseStream();
+  // Only records that the page was processed.
+  virtual void ProcessPage();
+  virtual void StorePage();
+  bool PageProcessed() const { return FPageProcessed; }
+
+private:
+  bool FPageProcessed = false;
+};
+
+// How a picture fits its printable's box (W x H pixels) unless stretched: the
+// drawn box and how far it moves right and down to stay centred.
+struct TLXPictureFit {
+  int W, H;
+  int DX = 0, DY = 0;
+};
+// Inside the box keeping the picture's proportions (centred on the axis that shrinks).
+TLXPictureFit FitPictureInside(int PictureWidth, int PictureHeight, int W, int H);
+
+class TLXPDFDocumentFilter : public TLXPAbstractExportFilter {
+public:
+  // Calls "InitLib". LibraryName names the writer component (tests name a stand-in).
+  explicit TLXPDFDocumentFilter(const std::string& FileName, const std::string& LibraryName = SLXPDFLibraryName);
+  // Calls "CloseDownLib"; the picture folder goes too if an export failed.
+  ~TLXPDFDocumentFilter() override;
+
+  std::string GetFilterName() const override;
+  std::string GetExtension() const override;
+  bool GetStreaming() const override;
+  // The conversion factors from the report's printer, then "SetPageParams".
+  void Start(int PaperWidth, int PaperHeight, const TFont* Font) override;
+  // The first call only clears FirstPage; every later one sends a page break.
+  void NewPage() override;
+  void EndPage() override;
+  void TextOut(long double X, long double Y, const TFont* Font, TColor BackgroundColor, TAlignment Alignment,
+               const std::string& Text) override;
+  void AcceptGraphic(long double X, long double Y, TLXPrintable* Control) override;
+  // "FinishDoc", then the base's. Raises EFCreateError when the document was not written.
+  void Finish() override;
+
+  // The items of AcceptGraphic; positions and sizes in device pixels.
+  // A rule: shape kind 2 (a horizontal line), never filled.
+  void SendRule(long double X, long double Y, const TPen& Pen, long double Width, long double Height);
+  void SendShape(long double X, long double Y, uint8_t ShapeKind, const TPen& Pen, const TBrush& Brush,
+                 long double Width, long double Height);
+  // A picture printable drawn as Bitmap for a box of W x H pixels (after fitting);
+  // Written: whether Bitmap was written as a picture file in this call.
+  void SendPicture(long double X, long double Y, const TBitmap& Bitmap, int W, int H, bool Written);
+  // Writes the bitmap as the next picture file; answers its path.
+  std::string WritePictureFile(const TBitmap& Bitmap);
+
+  bool FirstPage() const { return FFirstPage; }
+  int32_t PageCount() const { return FPageCount; }
+  int32_t ImageCount() const { return FImageCount; }
+  // PDF points per device pixel of the report's printer.
+  long double XPoints() const { return FXPoints; }
+  long double YPoints() const { return FYPoints; }
+  const std::array<uint8_t, LXPDFItem::RecordSize>& Item() const { return FItem; }
+  // The folder of this export's picture files; empty until the first one.
+  const std::string& PictureFolder() const { return FPictureFolder; }
+  TLXPDFLibrary& Library() { return FLibrary; }
+
+private:
+  TLXPrinter* ReportPrinter() const;
+  void SetRGB(size_t At, TColor Color);
+  void SetPen(const TPen& Pen);
+  // The record and the texts it names, as the component receives them.
+  std::vector<uint8_t> Block() const;
+  void RemovePictureFolder();
+
+  TLXPDFLibrary FLibrary;
+  bool FFirstPage = true;
+  int32_t FPageCount = 1;
+  int32_t FImageCount = 0;
+  long double FXPoints = 0, FYPoints = 0;
+  std::array<uint8_t, LXPDFItem::RecordSize> FItem{};
+  // What the record's text slots name; a slot keeps its text until an item sets it.
+  std::string FFontName, FText, FPictureFile;
+  std::string FPictureFolder;
+};
