@@ -72,6 +72,8 @@ QImage ReadPicture(const std::string& File, int Width, int Height) {
   QFile F(QString::fromStdString(File));
   if (!F.open(QIODevice::ReadOnly)) return {};
   QByteArray Text = F.readAll();
+  // Six digits a pixel: a file too short for its picture was cut and is not drawn.
+  if (Text.size() < int64_t(Width) * Height * 6) return {};
   QImage Image(Width, Height, QImage::Format_RGB32);
   if (Image.isNull()) return {};
   std::vector<uint32_t> Pixels(size_t(Width) * Height);
