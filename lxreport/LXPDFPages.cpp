@@ -4,6 +4,7 @@
 
 #include "lxreport/LXConsts.h"
 #include "lxreport/LXError.h"
+#include "lxreport/LXPDFFilter.h"
 #include "lxreport/LXPrntr.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/graphics/EmfPlayer.h"
@@ -21,4 +22,10 @@ void ExportPagesToPDF(TLXPrinter& Printer, const std::string& FileName) {
     PlayEnhMetaFile(Dc, Bytes.data(), Bytes.size(), Rect(0, 0, Pdf.PageWidth(), Pdf.PageHeight()));
   }
   Pdf.End();
+}
+
+void ExportToPDF(TLXPrinter& Printer, const std::string& FileName) {
+  if (!Printer.OnExportToFilter) return ExportPagesToPDF(Printer, FileName);
+  TLXPDFDocumentFilter Filter(FileName);
+  Printer.ExportToFilter(&Filter);
 }

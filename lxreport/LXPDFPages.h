@@ -11,3 +11,8 @@ class TLXPrinter;
 // printer holds no finished pages, and the class library's file exceptions
 // when the file cannot be written; a file left half-written is removed.
 void ExportPagesToPDF(TLXPrinter& Printer, const std::string& FileName);
+
+// The PDF entry of a preview: a report that can run again (its printer has an
+// export hook) runs with a TLXPDFDocumentFilter, so its printables become PDF
+// items; a loaded report file has its stored pages played (ExportPagesToPDF).
+void ExportToPDF(TLXPrinter& Printer, const std::string& FileName);

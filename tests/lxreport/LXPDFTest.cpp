@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "lxreport/LXError.h"
+#include "lxreport/LXPDFFilter.h"
 #include "lxreport/LXPDFPages.h"
 #include "lxreport/LXPrntr.h"
 #include "platform/graphics/EmfPlayer.h"
@@ -56,7 +57,7 @@ TEST_F(LXPDFPagesTest, ALoadedReportFileBecomesAPdfOfItsPagesWithTextAndEmbedded
     }
     TLXPrinter P;
     P.Load(Report);
-    ExportPagesToPDF(P, Pdf);
+    ExportToPDF(P, Pdf);  // a loaded file cannot run again: its pages are played
 
     TPdfInfo Info = ReadPdfInfo(Pdf);
     ASSERT_EQ(Info.Pages, 3);
@@ -117,4 +118,15 @@ TEST_F(LXPDFPagesTest, WithoutFinishedPagesOrAWritableFileNothingIsLeftBehind) {
   TLXPrinter P;
   Run(P, 1);
   EXPECT_THROW(ExportPagesToPDF(P, "/nonexistent-folder/x.pdf"), EFCreateError);
+}
+
+TEST_F(LXPDFPagesTest, AReportThatCanRunAgainExportsThroughThePdfFilter) {
+  TLXPrinter P;
+  Run(P, 1);
+  std::string Pdf = TempFiles.Path("again.pdf"), Got;
+  P.OnExportToFilter = [&](TLXExportFilter* Filter) {
+    if (dynamic_cast<TLXPDFDocumentFilter*>(Filter)) Got = Filter->FileName();
+  };
+  ExportToPDF(P, Pdf);
+  EXPECT_EQ(Got, Pdf);
 }
