@@ -6,12 +6,14 @@
 #include <filesystem>
 
 #include "lxreport/LXError.h"
+#include "lxreport/LXGraphics.h"
 #include "lxreport/LXPrntr.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/classes/ClassesConsts.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Picture.h"
 #include "platform/rtl/RtlConsts.h"
 
 using namespace LXPDFItem;
@@ -47,6 +49,17 @@ TLXPictureFit FitPictureInside(int PictureWidth, int PictureHeight, int W, int H
     Fit.W = static_cast<int>(Round(PictureWidth / YRatio));
     Fit.DX = (W - Fit.W) / 2;
   }
+  return Fit;
+}
+
+TLXPictureFit FitPicture(TFitMode Mode, int PictureWidth, int PictureHeight, int W, int H) {
+  if (Mode == fmInsideProp) return FitPictureInside(PictureWidth, PictureHeight, W, H);
+  TLXPictureFit Fit{W, H};
+  if (PictureWidth <= 0 || PictureHeight <= 0 || W <= 0 || H <= 0) return Fit;
+  long double Aspect = static_cast<long double>(PictureWidth) / PictureHeight;
+  bool Wider = static_cast<long double>(PictureWidth) / W >= static_cast<long double>(PictureHeight) / H;
+  if (Mode == fmKeepWidth || (Mode == fmProportional && !Wider)) Fit.H = static_cast<int>(Trunc(W / Aspect));
+  else Fit.W = static_cast<int>(Trunc(H * Aspect));
   return Fit;
 }
 
@@ -126,9 +139,57 @@ void TLXPDFDocumentFilter::TextOut(long double X, long double Y, const TFont* Fo
   FLibrary.AddPDFItem(Block().data());
 }
 
-void TLXPDFDocumentFilter::AcceptGraphic(long double, long double, TLXPrintable*) {
+uint8_t LXPDFShapeKind(TLXShapeType Type) {
+  switch (Type) {
+    case lxsCircle: return ShapeEllipse;
+    case lxsVertLine: return ShapeVertLine;
+    case lxsHorLine: return ShapeHorLine;
+    case lxsTopAndBottom: return ShapeTopAndBottom;
+    case lxsRightAndLeft: return ShapeRightAndLeft;
+    case lxsRoundRect: return ShapeRoundRect;
+    default: return ShapeRectangle;
+  }
+}
+
+void TLXPDFDocumentFilter::AcceptGraphic(long double X, long double Y, TLXPrintable* Control) {
   SetFloat(FItem.data(), ScaleX, 1.0L);
   SetFloat(FItem.data(), ScaleY, 1.0L);
+  if (!Control) return;
+  // Sizes in device pixels of the report's printer, as the positions are.
+  TLXPrinter& Printer = *ReportPrinter();
+  const TLXPrintableSize& Size = *Control->Size();
+  int W = Printer.XSize(Size.Native(TLXPrintableSize::WidthIndex));
+  int H = Printer.YSize(Size.Native(TLXPrintableSize::HeightIndex));
+  if (auto* Rule = dynamic_cast<TLXHRule*>(Control)) return SendRule(X, Y, *Rule->Pen(), W, H);
+  if (auto* S = dynamic_cast<TLXPDFShape*>(Control))
+    return SendShape(X, Y, LXPDFShapeKind(S->ShapeType()), *S->Pen(), *S->Brush(), W, H);
+  if (auto* S = dynamic_cast<TLXShape*>(Control))
+    return SendShape(X, Y, LXPDFShapeKind(S->Shape()), *S->Pen(), *S->Brush(), W, H);
+  auto* Image = dynamic_cast<TLXCustomDBImage*>(Control);
+  if (!Image || !Image->Field()) return;
+  TPicture Picture;
+  LXLoadFieldPicture(Picture, Image->Field());
+  if (Picture.Empty()) return;
+  // The picture travels at its own pixels and the item's scales draw it into
+  // the box the printed page fits it in, so the PDF shows what paper does.
+  TRect Box = Rect(0, 0, W, H);
+  auto* GrImage = dynamic_cast<TLXGrDBImage*>(Control);
+  if (!Image->Stretch()) {
+    TLXPictureFit Fit = GrImage ? FitPicture(GrImage->FitMode(), Picture.Width(), Picture.Height(), W, H)
+                                : FitPictureInside(Picture.Width(), Picture.Height(), W, H);
+    Box = Rect(Fit.DX, Fit.DY, Fit.DX + Fit.W, Fit.DY + Fit.H);
+  }
+  TBitmap Bitmap(Picture.Width(), Picture.Height());
+  if (GrImage && GrImage->ClipImage() && !GrImage->Stretch()) {
+    // Unscaled, cut to the box.
+    Bitmap.SetSize(Box.Right - Box.Left, Box.Bottom - Box.Top);
+    Bitmap.Canvas().Draw(0, 0, *Picture.Graphic());
+  } else {
+    Bitmap.Canvas().StretchDraw(Rect(0, 0, Bitmap.Width(), Bitmap.Height()), *Picture.Graphic());
+  }
+  if (Bitmap.Empty()) return;
+  WritePictureFile(Bitmap);
+  SendPicture(X + Box.Left, Y + Box.Top, Bitmap, Box.Right - Box.Left, Box.Bottom - Box.Top, true);
 }
 
 void TLXPDFDocumentFilter::SetPen(const TPen& Pen) {

@@ -13,6 +13,7 @@
 
 #include "lxreport/LXConsts.h"
 #include "lxreport/LXExport.h"
+#include "lxreport/LXGraphics.h"
 #include "lxreport/LXPDFItem.h"
 #include "lxreport/LXPDFLibrary.h"
 
@@ -50,6 +51,11 @@ struct TLXPictureFit {
 };
 // Inside the box keeping the picture's proportions (centred on the axis that shrinks).
 TLXPictureFit FitPictureInside(int PictureWidth, int PictureHeight, int W, int H);
+// A graphic picture's box by its fit mode: fmInsideProp as above, fmKeepWidth and fmKeepHeight keep
+// that side and follow the picture's aspect, fmProportional covers the box.
+TLXPictureFit FitPicture(TFitMode Mode, int PictureWidth, int PictureHeight, int W, int H);
+// The writer's shape kind of a shape printable's type.
+uint8_t LXPDFShapeKind(TLXShapeType Type);
 
 class TLXPDFDocumentFilter : public TLXPAbstractExportFilter {
 public:

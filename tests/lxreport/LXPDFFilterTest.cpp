@@ -330,3 +330,51 @@ TEST_F(LXPDFFilterTest, TheWriterComponentMakesAPdfOfTheItems) {
   EXPECT_GT(qBlue(Pic), 200);
   EXPECT_GT(InkIn(Page, QRect(200, 200, 600, 60)), 200);  // the text's line
 }
+
+TEST_F(LXPDFFilterTest, ShapeAndRulePrintablesBecomeShapeItemsOfTheirKind) {
+  auto Filter = NewFilter();
+  TFont Font;
+  Filter->Start(2100, 2970, &Font);
+  TComponent Owner(nullptr);
+  auto* Round = new TLXPDFShape(&Owner);
+  Round->SetShapeType(lxsRoundRect);
+  auto* Circle = new TLXShape(&Owner);
+  Circle->SetShape(lxsCircle);
+  Circle->Brush()->SetStyle(bsClear);
+  auto* Rule = new TLXHRule(&Owner);
+  for (TLXPrintable* P : std::initializer_list<TLXPrintable*>{Round, Circle, Rule}) Filter->AcceptGraphic(40, 80, P);
+  auto Items = Calls("AddPDFItem");
+  ASSERT_EQ(Items.size(), 3u);
+  const uint8_t Kinds[] = {ShapeRoundRect, ShapeEllipse, ShapeHorLine}, Fills[] = {1, 0, 0};
+  for (size_t I = 0; I < 3; ++I) {
+    EXPECT_EQ(Items[I]->Record[Kind], KindShape);
+    EXPECT_EQ(Items[I]->Record[ShapeKind], Kinds[I]);
+    EXPECT_EQ(Items[I]->Record[Filled], Fills[I]);
+    EXPECT_NEAR(double(F(Items[I], X)), 30, 1e-9);
+    EXPECT_NEAR(double(F(Items[I], Y)), 60, 1e-9);
+  }
+  long double WantW = Printer->XSize(Round->Size()->Native(TLXPrintableSize::WidthIndex)) * Filter->XPoints();
+  EXPECT_NEAR(double(F(Items[0], LXPDFItem::Width)), double(WantW), 1e-9);
+  const std::pair<TLXShapeType, uint8_t> Table[] = {{lxsRectangle, 0}, {lxsCircle, 1}, {lxsHorLine, 2}, {lxsVertLine, 3},
+                                                    {lxsRoundRect, 4}, {lxsTopAndBottom, 5}, {lxsRightAndLeft, 6}};
+  for (const auto& [Type, Want] : Table) EXPECT_EQ(LXPDFShapeKind(Type), Want);
+}
+
+TEST_F(LXPDFFilterTest, GraphicPicturesFitByTheirMode) {
+  struct Case {
+    TFitMode Mode;
+    int PW, PH, W, H;
+    TLXPictureFit Want;
+  } Cases[] = {
+      {fmKeepWidth, 200, 100, 100, 100, {100, 50}},
+      {fmKeepHeight, 200, 100, 100, 100, {200, 100}},
+      {fmProportional, 200, 100, 100, 100, {200, 100}},  // wider: covers the height
+      {fmProportional, 100, 200, 100, 100, {100, 200}},  // taller: covers the width
+      {fmInsideProp, 200, 100, 100, 100, {100, 50, 0, 25}},
+  };
+  for (const Case& K : Cases) {
+    TLXPictureFit Fit = FitPicture(K.Mode, K.PW, K.PH, K.W, K.H);
+    EXPECT_EQ(std::vector<int>({Fit.W, Fit.H, Fit.DX, Fit.DY}), std::vector<int>({K.Want.W, K.Want.H, K.Want.DX, K.Want.DY}))
+        << int(K.Mode) << " " << K.PW << "x" << K.PH;
+  }
+}
