@@ -112,7 +112,6 @@ inline constexpr char SLXPDFLibraryMissing[] =
 inline constexpr char SLXPDFEntryMissing[] = "impossivel localizar funcao ";
 inline constexpr char SLXPDFNotWritten[] = "The PDF document %s could not be written";
 inline constexpr char SLXPAbstractFilterName[] = "LXAbstract";
-inline constexpr char SLXPDFFilterName[] = "PDF document";
 inline constexpr char SLXPDFFilterExtension[] = "PDF";
 inline constexpr char SLXPDFNoPrinter[] = "The PDF export has no report printer";
 inline constexpr char SLXPDFNoPictureFolder[] = "No folder for the PDF export's pictures could be made in %s";

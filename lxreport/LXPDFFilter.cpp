@@ -77,7 +77,7 @@ TLXPDFDocumentFilter::~TLXPDFDocumentFilter() {
   RemovePictureFolder();
 }
 
-std::string TLXPDFDocumentFilter::GetFilterName() const { return SLXPDFFilterName; }
+std::string TLXPDFDocumentFilter::GetFilterName() const { return LXPDFDocumentFilterName; }
 std::string TLXPDFDocumentFilter::GetExtension() const { return SLXPDFFilterExtension; }
 bool TLXPDFDocumentFilter::GetStreaming() const { return false; }
 
