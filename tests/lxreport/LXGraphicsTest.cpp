@@ -8,10 +8,13 @@
 
 #include "lxreport/LXExport.h"
 #include "lxreport/LXLabel.h"
+#include "lxreport/LXPDFFilter.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Jpeg.h"
+#include "tests/lxreport/LXPDFTestSupport.h"
 #include "tests/lxreport/LXPrintTestSupport.h"
+#include "tests/platform/graphics/FontTestUtil.h"
 
 using namespace lxtest;
 
@@ -374,4 +377,50 @@ TEST_F(LXGraphicsTest, ExportFiltersGetGraphicsAndLines) {
     EXPECT_EQ(CallsOf(Log, "StretchDIBits(84,84,88,88,").size(), 1u);   // natural size, centred
     EXPECT_EQ(CallsOf(Log, "StretchDIBits(38,38,134,134,").size(), 1u);  // fitted to the box
   }
+}
+
+TEST_F(LXGraphicsTest, PrintablesExportedToThePdfWriterComeOutInThePdf) {
+  REQUIRE_METRIC_FONTS();
+  auto* Rule = new TLXHRule(&Form);
+  auto* Round = new TLXPDFShape(&Form);
+  Round->SetShapeType(lxsRoundRect);
+  for (TLXPrintable* P : std::initializer_list<TLXPrintable*>{Rule, Round}) {
+    P->SetParent(Band);
+    P->Size()->SetLeft(100);
+    P->Size()->SetTop(500);
+    P->Size()->SetWidth(1000);
+    P->Size()->SetHeight(100);
+  }
+  auto* Image = NewImage<TLXGrDBImage>(BmpBytes(4, 4, clBlue));
+  auto* L = new TLXLabel(&Form);
+  L->SetParent(Band);
+  L->SetCaption("Relatório");
+  L->Size()->SetLeft(100);
+  L->Size()->SetTop(800);
+  std::string Pdf = TempFiles.Path("printables.pdf");
+  {
+    TLXPDFDocumentFilter Filter(Pdf);
+    Filter.SetSourcePrinter(&Printer());
+    Report->SetExportFilter(&Filter);
+    Report->SetRendering(false);
+    StartRun();
+    TFont Font;
+    Filter.Start(2100, 2970, &Font);
+    Filter.NewPage();
+    for (TLXPrintable* P : std::initializer_list<TLXPrintable*>{Rule, Round, Image, L}) P->PrintAt(0, 0);
+    Filter.EndPage();
+    Filter.Finish();
+    EndRun();
+    Report->SetExportFilter(nullptr);
+    Report->SetRendering(true);
+  }
+  EXPECT_EQ(ReadPdfInfo(Pdf).Pages, 1);
+  EXPECT_EQ(PdfText(Pdf, 1), "Relatório");
+  // The picture travels at its own 4 x 4 pixels.
+  EXPECT_NE(RunCommand("pdfimages -list '" + Pdf + "'").find("4     4"), std::string::npos);
+  QImage Page = RenderPdfPage(Pdf, 1, 254, TempFiles);  // a pixel a tenth of a millimetre
+  ASSERT_FALSE(Page.isNull());
+  EXPECT_GT(qBlue(Page.pixel(220, 220)), 200);  // inside the picture
+  EXPECT_LT(qRed(Page.pixel(220, 220)), 60);
+  EXPECT_GT(InkIn(Page, QRect(100, 495, 1000, 110)), 1000);  // the rule and the round rectangle
 }
