@@ -116,3 +116,73 @@ inline constexpr char SLXPDFFilterExtension[] = "PDF";
 inline constexpr char SLXPDFNoPrinter[] = "The PDF export has no report printer";
 inline constexpr char SLXPDFNoPictureFolder[] = "No folder for the PDF export's pictures could be made in %s";
 inline constexpr char SLXPDFPictureNotWritten[] = "The picture file %s could not be written";
+
+// Design-time dialogs: the expression builder, the variables dialog and the
+// text settings of labels and expressions.
+namespace LXEditorText {
+inline constexpr const char* BuilderCaption = "Expression Wizard";
+inline constexpr const char* Heading = "Enter expression:";
+inline constexpr const char* InsertGroup = "Insert at cursor position";
+inline constexpr const char* DatabaseField = "&Database field";
+inline constexpr const char* Function = "&Function";
+inline constexpr const char* Variable = "&Variable";
+inline constexpr const char* Validate = "Valida&te";
+inline constexpr const char* Clear = "&Clear";
+inline constexpr const char* OK = "OK";
+inline constexpr const char* Cancel = "Cancel";
+inline constexpr const char* DataFieldGroup = "Insert database field in expression";
+inline constexpr const char* SelectDataset = "Select dataset";
+inline constexpr const char* AvailableFields = "Available fields";
+// A closed data set offers no fields; the library's own addition, in Portuguese.
+inline constexpr const char* ClosedDataSet = "%s (fechado)";
+inline constexpr const char* FunctionGroup = "Select function";
+inline constexpr const char* Category = "Category";
+inline constexpr const char* Categories[] = {"All",      "Date & time", "Math & trig", "Statistical",
+                                             "Database", "Logical",     "Information", "Other"};
+inline constexpr const char* AvailableFunctions = "Available functions";
+inline constexpr const char* Continue = "Continue";
+inline constexpr const char* ParamsGroup = "Enter parameters for function";
+inline constexpr const char* ArgumentLogical = "Argument %d - logical value";
+inline constexpr const char* ArgumentNumeric = "Argument %d - numeric value";
+inline constexpr const char* ArgumentText = "Argument %d - text Value";
+inline constexpr const char* ArgumentValue = "Argument %d - value";
+inline constexpr const char* ParameterHeading = "Enter %d. parameter for %s";
+inline constexpr const char* Ellipsis = "...";
+inline constexpr const char* VariableGroup = "Select variable";
+inline constexpr const char* ValueLabel = "Value :";
+inline constexpr const char* ModifyVariables = "&Modify variables";
+inline constexpr const char* NoErrors = "There are no errors. The result is : ";
+inline constexpr const char* ErrorPrefix = "ERROR: ";
+// A failure the expression language does not turn into a value (a data set that cannot be read).
+inline constexpr const char* ReadFailed = "ERROR: %s";
+
+inline constexpr const char* EnvironmentCaption = "User Defined Functions Edtor";
+inline constexpr const char* NewEntryGroup = "New entry";
+inline constexpr const char* NameLabel = "Name :";
+inline constexpr const char* ExpressionLabel = "Expression :";
+inline constexpr const char* EntryOK = "&OK";
+inline constexpr const char* EntryCancel = "&Cancel";
+inline constexpr const char* AvailableGroup = "Available User Defined Functions";
+inline constexpr const char* LocalDefines = "&Local defines";
+inline constexpr const char* GlobalDefines = "&Global defines";
+inline constexpr const char* Close = "Close";
+inline constexpr const char* Delete = "&Delete";
+inline constexpr const char* Edit = "&Edit";
+inline constexpr const char* Add = "&Add";
+inline constexpr const char* NameHeader = "Name";
+inline constexpr const char* ExpressionHeader = "Expression";
+
+inline constexpr const char* TextSettingsCaption = "Text Settings";
+inline constexpr const char* ExpressionSettingsCaption = "Expression settings";
+inline constexpr const char* PropertiesGroup = "Properties";
+inline constexpr const char* TextLabel = "Text";
+inline constexpr const char* ExpressionCaption = "Expression";
+inline constexpr const char* WidthLabel = "Width";
+inline constexpr const char* HeightLabel = "Height";
+inline constexpr const char* FormatMask = "Format mask";
+inline constexpr const char* AutoSize = "Autosize";
+inline constexpr const char* Stretch = "Stretch";
+inline constexpr const char* Transparent = "Transparent";
+inline constexpr const char* LabelTitle = "Text Control";
+inline constexpr const char* ExprTitle = "Expression Control";
+}  // namespace LXEditorText

@@ -2,8 +2,10 @@
 
 #include "lxreport/LXExport.h"
 #include "lxreport/LXReport.h"
-#include "lxreport/forms/LXProgress.h"
+#include "lxreport/forms/LXExprBuilder.h"
 #include "lxreport/forms/LXPreview.h"
+#include "lxreport/forms/LXProgress.h"
+#include "platform/forms/QtDialogs.h"
 
 namespace {
 int InitCount = 0;
@@ -23,6 +25,7 @@ void InitializeLXReportForms() {
   InitializeLXReport();
   InitializeLXPreview();
   LXProgressCaption = CaptionProgressForm;
+  RegisterQtDialog<TLXExpressionRequest>(ShowExpressionBuilder);
 }
 
 void FinalizeLXReportForms() {

@@ -1,7 +1,12 @@
 #include "platform/forms/StdCtrls.h"
+#include <algorithm>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QLabel>
 #include <QRadioButton>
 #include <QLineEdit>
@@ -154,6 +159,19 @@ void TEdit::SetReadOnly(bool V) {
 
 void TEdit::SelectAll() { FEdit->selectAll(); }
 
+int TEdit::SelStart() const { return FEdit->hasSelectedText() ? FEdit->selectionStart() : FEdit->cursorPosition(); }
+
+void TEdit::SetSelStart(int V) { FEdit->setCursorPosition(std::clamp(V, 0, static_cast<int>(FEdit->text().size()))); }
+
+int TEdit::SelLength() const { return FEdit->hasSelectedText() ? static_cast<int>(FEdit->selectedText().size()) : 0; }
+
+void TEdit::SetSelLength(int V) {
+  int S = SelStart();
+  FEdit->setSelection(S, std::clamp(V, 0, static_cast<int>(FEdit->text().size()) - S));
+}
+
+void TEdit::SetSelText(const std::string& V) { FEdit->insert(QString::fromStdString(V)); }
+
 // ---- TCheckBox
 
 const TClassInfo& TCheckBox::StaticClassInfo() {
@@ -273,3 +291,121 @@ void TComboBox::TextChanged() {
   else
     FCombo->setEditText(QString::fromStdString(FText));
 }
+
+// ---- TGroupBox
+
+const TClassInfo& TGroupBox::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TGroupBox>("TGroupBox", &TWinControl::StaticClassInfo())
+                                     .Prop("Caption", &TGroupBox::Caption, &TGroupBox::SetCaption);
+  return Info;
+}
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner, new QGroupBox), FBox(static_cast<QGroupBox*>(Widget())) {
+  SetBounds(0, 0, 185, 105);
+}
+
+void TGroupBox::TextChanged() { FBox->setTitle(QString::fromStdString(FText)); }
+
+// ---- TListBox
+
+const TClassInfo& TListBox::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TListBox>("TListBox", &TWinControl::StaticClassInfo())
+                                     .Prop("ItemIndex", &TListBox::ItemIndex, &TListBox::SetItemIndex);
+  return Info;
+}
+
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner, new QListWidget), FList(static_cast<QListWidget*>(Widget())) {
+  SetNativeInput(true);
+  SetTabStop(true);
+  FItems.OnChange = [this](TObject*) { ItemsChanged(); };
+  // The list's items live in its viewport, so its own signals report the user's picks.
+  QObject::connect(FList, &QListWidget::currentRowChanged, FList, [this](int) {
+    if (!FSyncing) Click();
+  });
+  QObject::connect(FList, &QListWidget::itemDoubleClicked, FList, [this](QListWidgetItem*) { DblClick(); });
+  SetBounds(0, 0, 121, 97);
+}
+
+void TListBox::ItemsChanged() {
+  TRestore<bool> Busy(FSyncing, true);
+  FList->clear();
+  for (int I = 0; I < FItems.Count(); ++I) FList->addItem(QString::fromStdString(FItems.Get(I)));
+  FList->setCurrentRow(-1);
+}
+
+int TListBox::ItemIndex() const { return FList->currentRow(); }
+
+void TListBox::SetItemIndex(int V) {
+  TRestore<bool> Busy(FSyncing, true);
+  FList->setCurrentRow(V >= 0 && V < FItems.Count() ? V : -1);
+}
+
+// ---- TMemo
+
+const TClassInfo& TMemo::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TMemo>("TMemo", &TWinControl::StaticClassInfo())
+                                     .Prop("Text", &TMemo::Text, &TMemo::SetText)
+                                     .Prop("WordWrap", &TMemo::WordWrap, &TMemo::SetWordWrap).Default(1)
+                                     .Event("OnChange", &TMemo::OnChange);
+  return Info;
+}
+
+TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner, new QPlainTextEdit), FEdit(static_cast<QPlainTextEdit*>(Widget())) {
+  SetNativeInput(true);
+  SetTabStop(true);
+  FEdit->setTabChangesFocus(true);
+  QObject::connect(FEdit, &QPlainTextEdit::textChanged, FEdit, [this] {
+    if (OnChange) OnChange(this);
+  });
+  SetWordWrap(true);
+  SetBounds(0, 0, 185, 89);
+}
+
+void TMemo::SetWordWrap(bool V) {
+  FWordWrap = V;
+  FEdit->setLineWrapMode(V ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  FEdit->setHorizontalScrollBarPolicy(V ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+}
+
+// The class library's memo writes a line break as CR LF; the text keeps the breaks typed.
+std::string TMemo::GetText() const {
+  std::string S = FEdit->toPlainText().toStdString();
+  std::string R;
+  for (char C : S) {
+    if (C == '\n') R += '\r';
+    R += C;
+  }
+  return R;
+}
+
+void TMemo::TextChanged() {
+  std::string S;
+  for (char C : FText)
+    if (C != '\r') S += C;
+  FEdit->setPlainText(QString::fromStdString(S));
+}
+
+int TMemo::SelStart() const { return FEdit->textCursor().selectionStart(); }
+
+void TMemo::SetSelStart(int V) {
+  QTextCursor C = FEdit->textCursor();
+  C.setPosition(std::clamp(V, 0, static_cast<int>(FEdit->toPlainText().size())));
+  FEdit->setTextCursor(C);
+}
+
+int TMemo::SelLength() const {
+  QTextCursor C = FEdit->textCursor();
+  return C.selectionEnd() - C.selectionStart();
+}
+
+void TMemo::SetSelLength(int V) {
+  QTextCursor C = FEdit->textCursor();
+  int S = C.selectionStart();
+  C.setPosition(S);
+  C.setPosition(std::clamp(S + V, S, static_cast<int>(FEdit->toPlainText().size())), QTextCursor::KeepAnchor);
+  FEdit->setTextCursor(C);
+}
+
+void TMemo::SetSelText(const std::string& V) { FEdit->insertPlainText(QString::fromStdString(V)); }
+
+void TMemo::SelectAll() { FEdit->selectAll(); }

@@ -10,6 +10,9 @@ class QLineEdit;
 class QCheckBox;
 class QRadioButton;
 class QComboBox;
+class QGroupBox;
+class QListWidget;
+class QPlainTextEdit;
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 DEFINE_ENUM_INFO(TTextLayout, "tlTop", "tlCenter", "tlBottom")
@@ -80,6 +83,12 @@ public:
   void SetReadOnly(bool V);
   void SelectAll();
   void Clear() { SetText(""); }
+  // The caret (in characters) and the selection after it; SetSelText replaces the selection.
+  int SelStart() const;
+  void SetSelStart(int V);
+  int SelLength() const;
+  void SetSelLength(int V);
+  void SetSelText(const std::string& V);
 
   // Fires on every change of the text, typed or set.
   TNotifyEvent OnChange;
@@ -156,4 +165,63 @@ private:
   TStringList FItems;
   TComboBoxStyle FStyle = csDropDown;
   bool FSyncing = false;
+};
+
+// A frame with a caption around other controls.
+class TGroupBox : public TWinControl {
+  DECLARE_CLASSINFO(TGroupBox)
+public:
+  explicit TGroupBox(TComponent* AOwner);
+
+protected:
+  void TextChanged() override;
+
+private:
+  QGroupBox* FBox;
+};
+
+// A list of texts, one selectable; Items may carry objects. OnClick fires when the user
+// selects an item, OnDblClick when an item is double-clicked.
+class TListBox : public TWinControl {
+  DECLARE_CLASSINFO(TListBox)
+public:
+  explicit TListBox(TComponent* AOwner);
+  TStringList& Items() { return FItems; }
+  const TStringList& Items() const { return FItems; }
+  // -1: nothing selected.
+  int ItemIndex() const;
+  void SetItemIndex(int V);
+
+private:
+  void ItemsChanged();
+  QListWidget* FList;
+  TStringList FItems;
+  bool FSyncing = false;
+};
+
+// A text of several lines; with WordWrap (the default) long lines wrap at the edge.
+class TMemo : public TWinControl {
+  DECLARE_CLASSINFO(TMemo)
+public:
+  explicit TMemo(TComponent* AOwner);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool V);
+  // As TEdit's, in characters of the shown text (a line break counts as one).
+  int SelStart() const;
+  void SetSelStart(int V);
+  int SelLength() const;
+  void SetSelLength(int V);
+  void SetSelText(const std::string& V);
+  void SelectAll();
+  void Clear() { SetText(""); }
+
+  TNotifyEvent OnChange;
+
+protected:
+  std::string GetText() const override;
+  void TextChanged() override;
+
+private:
+  QPlainTextEdit* FEdit;
+  bool FWordWrap = true;
 };
