@@ -83,6 +83,13 @@ void TLXEvEnvironment::Undefine(const std::string& Name) {
   if (I >= 0) Delete(I);
 }
 
+void TLXEvEnvironment::ReplaceEntry(int Index, const std::string& Expression) {
+  if (Index < 0 || Index >= Count()) return;
+  auto E = TLXEvEmbeddedFunction::CreateWithExpression(Expression);
+  FEntries[static_cast<size_t>(Index)] = E;
+  if (IsCompiled()) CompileEntry(*E);
+}
+
 int TLXEvEnvironment::AddObject(const std::string& S, TObject* AObject) {
   int Before = Count();
   int I = TStringList::AddObject(S, AObject);

@@ -57,6 +57,9 @@ public:
   // While the environment is compiled the new entry is compiled at once.
   void Define(const std::string& Name, const std::string& Expression);
   void Undefine(const std::string& Name);
+  // A new entry for the k-th name holding Expression, in place of the old one
+  // (the variables dialog's edits); compiled at once while the environment is.
+  void ReplaceEntry(int Index, const std::string& Expression);
   // A wrapper for the entry, or an error element "Unknown function : NAME"
   // with the name as passed. The caller owns it.
   std::unique_ptr<TLXEvElement> ElementFor(const std::string& Name);

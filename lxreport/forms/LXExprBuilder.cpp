@@ -59,7 +59,7 @@ TPanel* TLXExpressionBuilder::NewPage() {
 }
 
 TButton* TLXExpressionBuilder::NewButton(TWinControl* Parent, const char* Caption, int Left, int Top, int Width,
-                                         TAnswer* Answer, TAnswer Value) {
+                                         TLXStepAnswer* Answer, TLXStepAnswer Value) {
   auto* B = new TButton(this);
   B->SetParent(Parent);
   B->SetCaption(Caption);
@@ -103,9 +103,9 @@ void TLXExpressionBuilder::BuildMainPage() {
   Expr->SetParent(MainPage);
   Expr->SetBounds(20, 36, 341, 91);
   TGroupBox* G = NewGroup(this, MainPage, T::InsertGroup, 20, 134, 341, 115);
-  InsertDataFieldBtn = NewButton(G, T::DatabaseField, 8, 20, 105, nullptr, aWaiting);
-  InsertFunctionBtn = NewButton(G, T::Function, 118, 20, 105, nullptr, aWaiting);
-  InsertVariableBtn = NewButton(G, T::Variable, 228, 20, 105, nullptr, aWaiting);
+  InsertDataFieldBtn = NewButton(G, T::DatabaseField, 8, 20, 105, nullptr, saWaiting);
+  InsertFunctionBtn = NewButton(G, T::Function, 118, 20, 105, nullptr, saWaiting);
+  InsertVariableBtn = NewButton(G, T::Variable, 228, 20, 105, nullptr, saWaiting);
   InsertDataFieldBtn->OnClick = [this](TObject*) { RunInsert(&TLXExpressionBuilder::PickDataField, true); };
   InsertFunctionBtn->OnClick = [this](TObject*) { RunInsert(&TLXExpressionBuilder::PickFunction, true); };
   InsertVariableBtn->OnClick = [this](TObject*) { RunInsert(&TLXExpressionBuilder::PickVariable, false); };
@@ -119,20 +119,20 @@ void TLXExpressionBuilder::BuildMainPage() {
                      {&AddOr, "Or"}};
   int I = 0;
   for (const TOp& Op : Ops) {
-    TButton* B = NewButton(G, Op.Caption, 8 + (I % 7) * 47, 52 + (I / 7) * 29, 43, nullptr, aWaiting);
+    TButton* B = NewButton(G, Op.Caption, 8 + (I % 7) * 47, 52 + (I / 7) * 29, 43, nullptr, saWaiting);
     std::string Text = std::string(" ") + Op.Caption + " ";
     B->OnClick = [this, Text](TObject*) { InsertAtCaret(Text); };
     *Op.Button = B;
     ++I;
   }
-  ValidateBtn = NewButton(MainPage, T::Validate, 20, 262, 80, nullptr, aWaiting);
+  ValidateBtn = NewButton(MainPage, T::Validate, 20, 262, 80, nullptr, saWaiting);
   ValidateBtn->OnClick = [this](TObject*) { Validate(); };
-  Clear = NewButton(MainPage, T::Clear, 106, 262, 80, nullptr, aWaiting);
+  Clear = NewButton(MainPage, T::Clear, 106, 262, 80, nullptr, saWaiting);
   Clear->OnClick = [this](TObject*) { Expr->Clear(); };
-  OK = NewButton(MainPage, T::OK, 200, 262, 75, &FExprAnswer, aOk);
+  OK = NewButton(MainPage, T::OK, 200, 262, 75, &FExprAnswer, saOk);
   OK->SetDefault(true);
   OK->SetModalResult(mrOk);
-  Cancel = NewButton(MainPage, T::Cancel, 286, 262, 75, &FExprAnswer, aCancelled);
+  Cancel = NewButton(MainPage, T::Cancel, 286, 262, 75, &FExprAnswer, saCancelled);
   Cancel->SetCancel(true);
   Cancel->SetModalResult(mrCancel);
 }
@@ -145,9 +145,9 @@ void TLXExpressionBuilder::BuildDataFieldPage() {
   AvailableDatasets = NewList(this, G, 10, 38, 155, 188);
   AvailableFields = NewList(this, G, 172, 38, 159, 188);
   AvailableDatasets->OnClick = [this](TObject*) { ListFields(); };
-  AvailableFields->OnDblClick = [this](TObject*) { FDataFieldAnswer = aOk; };
-  DataFieldOKBtn = NewButton(DataFieldPage, T::OK, 200, 262, 75, &FDataFieldAnswer, aOk);
-  DataFieldCancelBtn = NewButton(DataFieldPage, T::Cancel, 286, 262, 75, &FDataFieldAnswer, aCancelled);
+  AvailableFields->OnDblClick = [this](TObject*) { FDataFieldAnswer = saOk; };
+  DataFieldOKBtn = NewButton(DataFieldPage, T::OK, 200, 262, 75, &FDataFieldAnswer, saOk);
+  DataFieldCancelBtn = NewButton(DataFieldPage, T::Cancel, 286, 262, 75, &FDataFieldAnswer, saCancelled);
 }
 
 void TLXExpressionBuilder::BuildFunctionPage() {
@@ -165,9 +165,9 @@ void TLXExpressionBuilder::BuildFunctionPage() {
   FuncDescription->SetBounds(10, 184, 321, 46);
   Categories->OnClick = [this](TObject*) { ListFunctions(Categories->ItemIndex()); };
   AvailableFunc->OnClick = [this](TObject*) { ShowFunctionInfo(AvailableFunc->ItemIndex()); };
-  AvailableFunc->OnDblClick = [this](TObject*) { FFunctionAnswer = aOk; };
-  FunctionOKBtn = NewButton(FunctionPage, T::Continue, 200, 262, 75, &FFunctionAnswer, aOk);
-  FunctionCancelBtn = NewButton(FunctionPage, T::Cancel, 286, 262, 75, &FFunctionAnswer, aCancelled);
+  AvailableFunc->OnDblClick = [this](TObject*) { FFunctionAnswer = saOk; };
+  FunctionOKBtn = NewButton(FunctionPage, T::Continue, 200, 262, 75, &FFunctionAnswer, saOk);
+  FunctionCancelBtn = NewButton(FunctionPage, T::Cancel, 286, 262, 75, &FFunctionAnswer, saCancelled);
 }
 
 void TLXExpressionBuilder::BuildParamsPage() {
@@ -182,8 +182,8 @@ void TLXExpressionBuilder::BuildParamsPage() {
   FuncParamSB->SetParent(G);
   FuncParamSB->SetBorderStyle(bsNone);
   FuncParamSB->SetBounds(10, 88, 321, 140);
-  FuncParamOkBtn = NewButton(FuncParamsPage, T::OK, 200, 262, 75, &FParamsAnswer, aOk);
-  FuncArgCancelBtn = NewButton(FuncParamsPage, T::Cancel, 286, 262, 75, &FParamsAnswer, aCancelled);
+  FuncParamOkBtn = NewButton(FuncParamsPage, T::OK, 200, 262, 75, &FParamsAnswer, saOk);
+  FuncArgCancelBtn = NewButton(FuncParamsPage, T::Cancel, 286, 262, 75, &FParamsAnswer, saCancelled);
 }
 
 void TLXExpressionBuilder::BuildVariablePage() {
@@ -196,10 +196,10 @@ void TLXExpressionBuilder::BuildVariablePage() {
   VariableValue->SetWordWrap(true);
   VariableValue->SetBounds(60, 178, 271, 50);
   AvailableVariables->OnClick = [this](TObject*) { ShowVariableValue(); };
-  AvailableVariables->OnDblClick = [this](TObject*) { FVariableAnswer = aOk; };
-  VariableOKBtn = NewButton(VariablePage, T::OK, 200, 262, 75, &FVariableAnswer, aOk);
-  VariableCancelBtn = NewButton(VariablePage, T::Cancel, 286, 262, 75, &FVariableAnswer, aCancelled);
-  ModifyVariables = NewButton(VariablePage, T::ModifyVariables, 20, 262, 120, nullptr, aWaiting);
+  AvailableVariables->OnDblClick = [this](TObject*) { FVariableAnswer = saOk; };
+  VariableOKBtn = NewButton(VariablePage, T::OK, 200, 262, 75, &FVariableAnswer, saOk);
+  VariableCancelBtn = NewButton(VariablePage, T::Cancel, 286, 262, 75, &FVariableAnswer, saCancelled);
+  ModifyVariables = NewButton(VariablePage, T::ModifyVariables, 20, 262, 120, nullptr, saWaiting);
   ModifyVariables->OnClick = [this](TObject*) {
     EditEnvironment(FLocal, true, this);
     LoadVariables();
@@ -225,34 +225,26 @@ bool TLXExpressionBuilder::Execute(TLXExpressionRequest& Request) {
   if (!Request.Heading.empty()) Heading->SetCaption(Request.Heading);
   Expr->SetText(Request.Expression);
   Expr->SelectAll();
-  FExprAnswer = aWaiting;
+  FExprAnswer = saWaiting;
   ShowPage(MainPage);
   if (Host) {
     Show();
     BringToFront();
     Expr->SetFocus();
-    WaitFor(FExprAnswer);
+    WaitForAnswer(this, FExprAnswer);
   } else {
     LoadLists();
     ShowModal();
   }
-  if (FExprAnswer != aOk) return false;
+  if (FExprAnswer != saOk) return false;
   Request.Expression = StripLineBreaks(Expr->Text());
   return true;
 }
 
-void TLXExpressionBuilder::WaitFor(TAnswer& Answer) {
-  HWND Self = Handle();
-  while (Answer == aWaiting) {
-    Application->HandleMessage();
-    if (!IsWindow(Self) || Application->Terminated()) return;
-  }
-}
-
 void TLXExpressionBuilder::DoClose(TCloseAction& Action) {
   // Closing in any way ends every page still waiting; an expression already confirmed stays so.
-  if (FExprAnswer != aOk) FExprAnswer = aCancelled;
-  FFunctionAnswer = FParamsAnswer = FDataFieldAnswer = FVariableAnswer = aCancelled;
+  if (FExprAnswer != saOk) FExprAnswer = saCancelled;
+  FFunctionAnswer = FParamsAnswer = FDataFieldAnswer = FVariableAnswer = saCancelled;
   TForm::DoClose(Action);
 }
 
@@ -314,14 +306,12 @@ void TLXExpressionBuilder::ListFields() {
 }
 
 void TLXExpressionBuilder::PickDataField() {
-  FDataFieldAnswer = aWaiting;
+  FDataFieldAnswer = saWaiting;
   ShowPage(DataFieldPage);
-  HWND Self = Handle();
-  WaitFor(FDataFieldAnswer);
-  if (!IsWindow(Self)) return;
+  if (!WaitForAnswer(this, FDataFieldAnswer)) return;
   DataFieldPage->SetEnabled(false);
   int D = AvailableDatasets->ItemIndex(), F = AvailableFields->ItemIndex();
-  if (FDataFieldAnswer != aOk || D < 0 || F < 0 || D >= static_cast<int>(FDataSets.size())) return;
+  if (FDataFieldAnswer != saOk || D < 0 || F < 0 || D >= static_cast<int>(FDataSets.size())) return;
   InsertAtCaret(FDataSets[static_cast<size_t>(D)].ListName + "." + AvailableFields->Items().Strings(F));
 }
 
@@ -355,13 +345,11 @@ void TLXExpressionBuilder::ShowFunctionInfo(int Index) {
 }
 
 void TLXExpressionBuilder::PickFunction() {
-  FFunctionAnswer = aWaiting;
+  FFunctionAnswer = saWaiting;
   ShowPage(FunctionPage);
-  HWND Self = Handle();
-  WaitFor(FFunctionAnswer);
-  if (!IsWindow(Self)) return;
+  if (!WaitForAnswer(this, FFunctionAnswer)) return;
   int I = AvailableFunc->ItemIndex();
-  if (FFunctionAnswer != aOk || I < 0 || I >= static_cast<int>(FFunctions.size())) {
+  if (FFunctionAnswer != saOk || I < 0 || I >= static_cast<int>(FFunctions.size())) {
     FunctionPage->SetEnabled(false);
     return;
   }
@@ -378,7 +366,7 @@ void TLXExpressionBuilder::PickFunction() {
 }
 
 bool TLXExpressionBuilder::AskArguments(const std::string& Letters, std::string& Joined) {
-  FParamsAnswer = aWaiting;
+  FParamsAnswer = saWaiting;
   ShowPage(FuncParamsPage);
   CopyFuncName->SetCaption(FuncName->Caption());
   CopyFuncDescription->SetCaption(FuncDescription->Caption());
@@ -408,10 +396,8 @@ bool TLXExpressionBuilder::AskArguments(const std::string& Letters, std::string&
   }
   FuncParamSB->VertScrollBar()->SetRange(40 * static_cast<int>(Letters.size()));
   FuncParamSB->VertScrollBar()->SetIncrement(40);
-  HWND Self = Handle();
-  WaitFor(FParamsAnswer);
-  if (!IsWindow(Self)) return false;
-  bool Ok = FParamsAnswer == aOk;
+  if (!WaitForAnswer(this, FParamsAnswer)) return false;
+  bool Ok = FParamsAnswer == saOk;
   if (Ok) {
     Joined.clear();
     for (size_t I = 0; I < FArgEdits.size(); ++I) Joined += (I ? "," : "") + FArgEdits[I]->Text();
@@ -465,14 +451,12 @@ void TLXExpressionBuilder::ShowVariableValue() {
 }
 
 void TLXExpressionBuilder::PickVariable() {
-  FVariableAnswer = aWaiting;
+  FVariableAnswer = saWaiting;
   ShowPage(VariablePage);
-  HWND Self = Handle();
-  WaitFor(FVariableAnswer);
-  if (!IsWindow(Self)) return;
+  if (!WaitForAnswer(this, FVariableAnswer)) return;
   VariablePage->SetEnabled(false);
   int I = AvailableVariables->ItemIndex();
-  if (FVariableAnswer == aOk && I >= 0) InsertAtCaret(AvailableVariables->Items().Strings(I));
+  if (FVariableAnswer == saOk && I >= 0) InsertAtCaret(AvailableVariables->Items().Strings(I));
 }
 
 // ---- validation

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lxreport/LXExprDialogs.h"
+#include "lxreport/forms/LXFormSteps.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
@@ -28,9 +29,6 @@ public:
 class TLXExpressionBuilder : public TForm {
   DECLARE_CLASSINFO(TLXExpressionBuilder)
 public:
-  // How a page was left: still waiting, confirmed or cancelled.
-  enum TAnswer { aWaiting = 0, aOk = 1, aCancelled = 2 };
-
   explicit TLXExpressionBuilder(TComponent* AOwner);
 
   // Steps 2 to 6 of EditExpression on a new builder: true on OK, Request's
@@ -79,12 +77,10 @@ private:
   void BuildFunctionPage();
   void BuildParamsPage();
   void BuildVariablePage();
-  TButton* NewButton(TWinControl* Parent, const char* Caption, int Left, int Top, int Width, TAnswer* Answer,
-                     TAnswer Value);
+  TButton* NewButton(TWinControl* Parent, const char* Caption, int Left, int Top, int Width, TLXStepAnswer* Answer,
+                     TLXStepAnswer Value);
   TPanel* NewPage();
   void ShowPage(TPanel* Page);
-  // Runs messages until Answer is set (closing the builder cancels every page).
-  void WaitFor(TAnswer& Answer);
   // Disables the main page around one of its insert steps.
   void RunInsert(void (TLXExpressionBuilder::*Step)(), bool FocusExpr);
   void PickDataField();
@@ -102,8 +98,9 @@ private:
   std::vector<TDataSetItem> FDataSets;
   std::vector<TLXLibraryEntry*> FFunctions;
   std::vector<TEdit*> FArgEdits;
-  TAnswer FExprAnswer = aWaiting, FFunctionAnswer = aWaiting, FParamsAnswer = aWaiting,
-          FDataFieldAnswer = aWaiting, FVariableAnswer = aWaiting;
+  // Closing the builder cancels every page still waiting.
+  TLXStepAnswer FExprAnswer = saWaiting, FFunctionAnswer = saWaiting, FParamsAnswer = saWaiting,
+                FDataFieldAnswer = saWaiting, FVariableAnswer = saWaiting;
 };
 
 // The Qt dialog service's handler of the builder (InitializeLXReportForms registers it).

@@ -2,6 +2,7 @@
 
 #include "lxreport/LXExport.h"
 #include "lxreport/LXReport.h"
+#include "lxreport/forms/LXEnvEditor.h"
 #include "lxreport/forms/LXExprBuilder.h"
 #include "lxreport/forms/LXPreview.h"
 #include "lxreport/forms/LXProgress.h"
@@ -26,6 +27,7 @@ void InitializeLXReportForms() {
   InitializeLXPreview();
   LXProgressCaption = CaptionProgressForm;
   RegisterQtDialog<TLXExpressionRequest>(ShowExpressionBuilder);
+  RegisterQtDialog<TLXEnvironmentRequest>(ShowEnvironmentEditor);
 }
 
 void FinalizeLXReportForms() {

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "lxreport/LXExprDialogs.h"
+#include "lxreport/forms/LXEnvEditor.h"
 #include "lxreport/forms/LXExprBuilder.h"
 #include "platform/forms/Forms.h"
 
@@ -22,6 +23,10 @@ public:
     if (auto* E = Request.As<TLXExpressionRequest>()) {
       Calls.push_back(Request.Clone());
       return ShowExpressionBuilder(*E);
+    }
+    if (auto* E = Request.As<TLXEnvironmentRequest>()) {
+      Calls.push_back(Request.Clone());
+      return ShowEnvironmentEditor(*E);
     }
     return TScriptedDialogService::Execute(Request);
   }
