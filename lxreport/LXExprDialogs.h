@@ -1,6 +1,6 @@
 #pragma once
-// The design-time dialogs of expressions and variables as requests to the
-// dialog service: the library has no widgets, lxreport/forms shows them (and
+// The design-time dialogs of expressions, variables and text printables as
+// requests to the dialog service: the library has no widgets, lxreport/forms shows them (and
 // tests answer them). Pointers in a request are the caller's and outlive it.
 #include <string>
 
@@ -29,6 +29,19 @@ struct TLXEnvironmentRequest : TDialogRequestOf<TLXEnvironmentRequest> {
   TLXEvEnvironment* LocalEnvironment = nullptr;
   bool AllowGlobal = false;
   TComponent* Owner = nullptr;
+};
+
+// "Text Settings" of a label, or "Expression settings" of an expression
+// printable with its format mask and the builder for its expression. The
+// sizes travel as the texts of their masked edits.
+struct TLXTextSettingsRequest : TDialogRequestOf<TLXTextSettingsRequest> {
+  bool ExpressionSettings = false;
+  std::string Value;
+  std::string Width, Height;
+  bool AutoSize = false, Stretch = false, Transparent = false;
+  std::string Mask;
+  // Whose data sets the builder offers (expression settings only); may be null.
+  TComponent* DataSetForm = nullptr;
 };
 
 // True when the builder was closed with OK; Expression then holds the edited

@@ -6,6 +6,7 @@
 #include "lxreport/forms/LXExprBuilder.h"
 #include "lxreport/forms/LXPreview.h"
 #include "lxreport/forms/LXProgress.h"
+#include "lxreport/forms/LXTextEditorForms.h"
 #include "platform/forms/QtDialogs.h"
 
 namespace {
@@ -28,6 +29,7 @@ void InitializeLXReportForms() {
   LXProgressCaption = CaptionProgressForm;
   RegisterQtDialog<TLXExpressionRequest>(ShowExpressionBuilder);
   RegisterQtDialog<TLXEnvironmentRequest>(ShowEnvironmentEditor);
+  RegisterQtDialog<TLXTextSettingsRequest>(ShowTextSettings);
 }
 
 void FinalizeLXReportForms() {

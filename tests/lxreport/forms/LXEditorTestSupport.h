@@ -15,6 +15,7 @@
 #include "lxreport/LXExprDialogs.h"
 #include "lxreport/forms/LXEnvEditor.h"
 #include "lxreport/forms/LXExprBuilder.h"
+#include "lxreport/forms/LXTextEditorForms.h"
 #include "platform/forms/Forms.h"
 
 class TFormsDialogService : public TScriptedDialogService {
@@ -27,6 +28,10 @@ public:
     if (auto* E = Request.As<TLXEnvironmentRequest>()) {
       Calls.push_back(Request.Clone());
       return ShowEnvironmentEditor(*E);
+    }
+    if (auto* E = Request.As<TLXTextSettingsRequest>()) {
+      Calls.push_back(Request.Clone());
+      return ShowTextSettings(*E);
     }
     return TScriptedDialogService::Execute(Request);
   }
