@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QListWidget>
+#include <QTableWidget>
 #include <QLineEdit>
 
 #include "FormsTestUtil.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Grids.h"
 
 using StdCtrlsTest = FormsTest;
 
@@ -128,4 +131,66 @@ TEST_F(StdCtrlsTest, ComboBoxItemsCarryObjectsAndKeepTheirOrder) {
   EXPECT_EQ(C.ItemIndex(), -1);
   C.Items().Delete(0);
   EXPECT_EQ(static_cast<int>(C.Items().Count()), 1);
+}
+
+TEST_F(StdCtrlsTest, MemoKeepsLineBreaksAsCrLfAndReplacesItsSelection) {
+  TMemo M(nullptr);
+  M.SetText("ab\r\ncd");
+  EXPECT_EQ(M.Text(), "ab\r\ncd");
+  M.SetSelStart(4);  // after "c": the break counts as one character
+  M.SetSelLength(1);
+  M.SetSelText("X Y");
+  EXPECT_EQ(M.Text(), "ab\r\ncX Y");
+  EXPECT_EQ(M.SelStart(), 7);
+  EXPECT_EQ(M.SelLength(), 0);
+
+  TEdit E(nullptr);
+  E.SetText("x");
+  E.SetSelStart(1);
+  E.SetSelText(" <= ");
+  EXPECT_EQ(E.Text(), "x <= ");
+  EXPECT_EQ(E.SelStart(), 5);
+}
+
+TEST_F(StdCtrlsTest, ListBoxReportsUserPicksNotItsOwnChanges) {
+  TListBox L(nullptr);
+  int Clicks = 0, Doubles = 0;
+  L.OnClick = [&](TObject*) { ++Clicks; };
+  L.OnDblClick = [&](TObject*) { ++Doubles; };
+  L.Items().Add("a");
+  L.Items().Add("b");
+  L.SetItemIndex(1);
+  EXPECT_EQ(L.ItemIndex(), 1);
+  L.Items().Clear();
+  EXPECT_EQ(L.ItemIndex(), -1);
+  EXPECT_EQ(Clicks, 0);
+  L.Items().Add("c");
+  auto* Q = static_cast<QListWidget*>(L.Widget());
+  Q->setCurrentRow(0);  // as the user's click does
+  emit Q->itemDoubleClicked(Q->item(0));
+  EXPECT_EQ(Clicks, 1);
+  EXPECT_EQ(Doubles, 1);
+}
+
+TEST_F(StdCtrlsTest, StringGridFixedCellsAreHeadersAndEditsAreReported) {
+  TStringGrid G(nullptr);
+  G.SetColCount(2);
+  G.SetFixedCols(0);
+  G.SetRowCount(3);
+  G.SetEditing(true);
+  G.SetCells(0, 0, "Name");
+  G.SetCells(1, 2, "x");
+  EXPECT_EQ(G.Cells(1, 2), "x");
+  EXPECT_EQ(G.Cells(5, 9), "");
+  auto* Q = static_cast<QTableWidget*>(G.Widget());
+  EXPECT_FALSE(Q->item(0, 0)->flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(Q->item(1, 0)->flags() & Qt::ItemIsEditable);
+  std::vector<std::string> Edits;
+  G.OnSetEditText = [&](TObject*, int C, int R, const std::string& V) {
+    Edits.push_back(std::to_string(C) + "," + std::to_string(R) + "=" + V);
+  };
+  G.SetCells(0, 1, "by code");  // not reported
+  Q->item(1, 1)->setText("typed");
+  G.EditCell(0, 2, "y");
+  EXPECT_EQ(Edits, (std::vector<std::string>{"1,1=typed", "0,2=y"}));
 }
