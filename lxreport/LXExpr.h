@@ -30,7 +30,7 @@ public:
   TLXEvaluator* Evaluator() const { return FEvaluator.get(); }
   void ResetTotals();
 
-  TLXPrintableEditorClass EditorClass() const override { return {"TLXExprEditor", nullptr}; }
+  TLXPrintableEditorClass EditorClass() const override;
   void BeginPrinting() override;
   void PrintAt(int32_t X, int32_t Y) override;
   void ControllerNotify(TComponent* Sender, int32_t Code) override;

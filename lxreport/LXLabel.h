@@ -133,5 +133,5 @@ class TLXLabel : public TLXCustomLabel {
   DECLARE_CLASSINFO(TLXLabel)
 public:
   using TLXCustomLabel::TLXCustomLabel;
-  TLXPrintableEditorClass EditorClass() const override { return {"TLXLabelEditor", nullptr}; }
+  TLXPrintableEditorClass EditorClass() const override;
 };
