@@ -10,23 +10,6 @@
 
 namespace T = LXEditorText;
 
-namespace {
-TButton* NewButton(TComponent* Owner, TWinControl* Parent, const char* Caption, int Left, int Top, int Width) {
-  auto* B = new TButton(Owner);
-  B->SetParent(Parent);
-  B->SetCaption(Caption);
-  B->SetBounds(Left, Top, Width, 25);
-  return B;
-}
-
-void NewLabel(TComponent* Owner, TWinControl* Parent, const char* Caption, int Left, int Top) {
-  auto* L = new TLabel(Owner);
-  L->SetParent(Parent);
-  L->SetCaption(Caption);
-  L->SetLeft(Left);
-  L->SetTop(Top);
-}
-}  // namespace
 
 const TClassInfo& TLXEnvironmentEditor::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TLXEnvironmentEditor>("TLXEnvironmentEditor", &TForm::StaticClassInfo());
@@ -34,24 +17,15 @@ const TClassInfo& TLXEnvironmentEditor::StaticClassInfo() {
 }
 
 TLXEnvironmentEditor::TLXEnvironmentEditor(TComponent* AOwner) : TForm(AOwner) {
-  SetCaption(T::EnvironmentCaption);
-  SetBorderStyle(bsDialog);
-  SetBorderIcons(biSystemMenu);
-  SetPosition(poScreenCenter);
-  SetAutoScroll(false);
   // Room for the expression builder, which runs inside this dialog.
-  SetClientWidth(381);
-  SetClientHeight(300);
+  SetupFixedDialog(this, T::EnvironmentCaption, 381, 300);
 
-  NewEntryGB = new TGroupBox(this);
-  NewEntryGB->SetParent(this);
-  NewEntryGB->SetCaption(T::NewEntryGroup);
-  NewEntryGB->SetBounds(8, 8, 365, 245);
-  NewLabel(this, NewEntryGB, T::NameLabel, 12, 24);
+  NewEntryGB = PlaceCaptioned<TGroupBox>(this, this, T::NewEntryGroup, 8, 8, 365, 245);
+  PlaceLabel(this, NewEntryGB, T::NameLabel, 12, 24);
   Name = new TEdit(this);
   Name->SetParent(NewEntryGB);
   Name->SetBounds(12, 42, 200, 21);
-  NewLabel(this, NewEntryGB, T::ExpressionLabel, 12, 72);
+  PlaceLabel(this, NewEntryGB, T::ExpressionLabel, 12, 72);
   Expression = new TEdit(this);
   Expression->SetParent(NewEntryGB);
   Expression->SetBounds(12, 90, 315, 21);
@@ -63,15 +37,12 @@ TLXEnvironmentEditor::TLXEnvironmentEditor(TComponent* AOwner) : TForm(AOwner) {
     std::string E = Expression->Text();
     if (EditExpression(Name->Text(), E, this, FLocal, this)) Expression->SetText(E);
   };
-  NewOKBtn = NewButton(this, NewEntryGB, T::EntryOK, 196, 208, 75);
+  NewOKBtn = PlaceCaptioned<TButton>(this, NewEntryGB, T::EntryOK, 196, 208, 75);
   NewOKBtn->OnClick = [this](TObject*) { FNewAnswer = saOk; };
-  NewCancelBtn = NewButton(this, NewEntryGB, T::EntryCancel, 278, 208, 75);
+  NewCancelBtn = PlaceCaptioned<TButton>(this, NewEntryGB, T::EntryCancel, 278, 208, 75);
   NewCancelBtn->OnClick = [this](TObject*) { FNewAnswer = saCancelled; };
 
-  AvailableGB = new TGroupBox(this);
-  AvailableGB->SetParent(this);
-  AvailableGB->SetCaption(T::AvailableGroup);
-  AvailableGB->SetBounds(8, 8, 365, 245);
+  AvailableGB = PlaceCaptioned<TGroupBox>(this, this, T::AvailableGroup, 8, 8, 365, 245);
   UDFGrid = new TStringGrid(this);
   UDFGrid->SetParent(AvailableGB);
   UDFGrid->SetBounds(12, 22, 341, 180);
@@ -98,13 +69,13 @@ TLXEnvironmentEditor::TLXEnvironmentEditor(TComponent* AOwner) : TForm(AOwner) {
   LocalCB->OnClick = [this](TObject*) { FillGrid(); };
   GlobalCB->OnClick = [this](TObject*) { FillGrid(); };
 
-  AddBtn = NewButton(this, this, T::Add, 8, 265, 75);
+  AddBtn = PlaceCaptioned<TButton>(this, this, T::Add, 8, 265, 75);
   AddBtn->OnClick = [this](TObject*) { AddEntry(); };
-  EditBtn = NewButton(this, this, T::Edit, 90, 265, 75);
+  EditBtn = PlaceCaptioned<TButton>(this, this, T::Edit, 90, 265, 75);
   EditBtn->OnClick = [this](TObject*) { EditCurrent(); };
-  DeleteBtn = NewButton(this, this, T::Delete, 172, 265, 75);
+  DeleteBtn = PlaceCaptioned<TButton>(this, this, T::Delete, 172, 265, 75);
   DeleteBtn->OnClick = [this](TObject*) { DeleteCurrent(); };
-  VariableOKBtn = NewButton(this, this, T::Close, 298, 265, 75);
+  VariableOKBtn = PlaceCaptioned<TButton>(this, this, T::Close, 298, 265, 75);
   VariableOKBtn->SetDefault(true);
   VariableOKBtn->SetModalResult(mrOk);
   DoCreate();

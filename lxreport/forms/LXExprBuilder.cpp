@@ -32,13 +32,7 @@ const TClassInfo& TLXExpressionBuilder::StaticClassInfo() {
 }
 
 TLXExpressionBuilder::TLXExpressionBuilder(TComponent* AOwner) : TForm(AOwner) {
-  SetCaption(T::BuilderCaption);
-  SetBorderStyle(bsDialog);
-  SetBorderIcons(biSystemMenu);
-  SetPosition(poScreenCenter);
-  SetAutoScroll(false);
-  SetClientWidth(381);
-  SetClientHeight(300);
+  SetupFixedDialog(this, T::BuilderCaption, 381, 300);
   // The main page last, so that it starts in front.
   BuildDataFieldPage();
   BuildFunctionPage();
@@ -60,49 +54,25 @@ TPanel* TLXExpressionBuilder::NewPage() {
 
 TButton* TLXExpressionBuilder::NewButton(TWinControl* Parent, const char* Caption, int Left, int Top, int Width,
                                          TLXStepAnswer* Answer, TLXStepAnswer Value) {
-  auto* B = new TButton(this);
-  B->SetParent(Parent);
-  B->SetCaption(Caption);
-  B->SetBounds(Left, Top, Width, 25);
+  auto* B = PlaceCaptioned<TButton>(this, Parent, Caption, Left, Top, Width);
   if (Answer) B->OnClick = [Answer, Value](TObject*) { *Answer = Value; };
   return B;
 }
 
 namespace {
-TLabel* NewLabel(TComponent* Owner, TWinControl* Parent, const std::string& Caption, int Left, int Top) {
-  auto* L = new TLabel(Owner);
-  L->SetParent(Parent);
-  L->SetCaption(Caption);
-  L->SetLeft(Left);
-  L->SetTop(Top);
-  return L;
-}
-
-TGroupBox* NewGroup(TComponent* Owner, TWinControl* Parent, const char* Caption, int Left, int Top, int Width,
-                    int Height) {
-  auto* G = new TGroupBox(Owner);
-  G->SetParent(Parent);
-  G->SetCaption(Caption);
-  G->SetBounds(Left, Top, Width, Height);
-  return G;
-}
-
 TListBox* NewList(TComponent* Owner, TWinControl* Parent, int Left, int Top, int Width, int Height) {
-  auto* L = new TListBox(Owner);
-  L->SetParent(Parent);
-  L->SetBounds(Left, Top, Width, Height);
-  return L;
+  return PlaceControl<TListBox>(Owner, Parent, Left, Top, Width, Height);
 }
 }  // namespace
 
 void TLXExpressionBuilder::BuildMainPage() {
   MainPage = NewPage();
   MainPage->SetEnabled(true);
-  Heading = NewLabel(this, MainPage, T::Heading, 20, 16);
+  Heading = PlaceLabel(this, MainPage, T::Heading, 20, 16);
   Expr = new TWordWrapEdit(this);
   Expr->SetParent(MainPage);
   Expr->SetBounds(20, 36, 341, 91);
-  TGroupBox* G = NewGroup(this, MainPage, T::InsertGroup, 20, 134, 341, 115);
+  TGroupBox* G = PlaceCaptioned<TGroupBox>(this, MainPage, T::InsertGroup, 20, 134, 341, 115);
   InsertDataFieldBtn = NewButton(G, T::DatabaseField, 8, 20, 105, nullptr, saWaiting);
   InsertFunctionBtn = NewButton(G, T::Function, 118, 20, 105, nullptr, saWaiting);
   InsertVariableBtn = NewButton(G, T::Variable, 228, 20, 105, nullptr, saWaiting);
@@ -139,9 +109,9 @@ void TLXExpressionBuilder::BuildMainPage() {
 
 void TLXExpressionBuilder::BuildDataFieldPage() {
   DataFieldPage = NewPage();
-  TGroupBox* G = NewGroup(this, DataFieldPage, T::DataFieldGroup, 20, 12, 341, 237);
-  NewLabel(this, G, T::SelectDataset, 10, 20);
-  NewLabel(this, G, T::AvailableFields, 172, 20);
+  TGroupBox* G = PlaceCaptioned<TGroupBox>(this, DataFieldPage, T::DataFieldGroup, 20, 12, 341, 237);
+  PlaceLabel(this, G, T::SelectDataset, 10, 20);
+  PlaceLabel(this, G, T::AvailableFields, 172, 20);
   AvailableDatasets = NewList(this, G, 10, 38, 155, 188);
   AvailableFields = NewList(this, G, 172, 38, 159, 188);
   AvailableDatasets->OnClick = [this](TObject*) { ListFields(); };
@@ -152,14 +122,14 @@ void TLXExpressionBuilder::BuildDataFieldPage() {
 
 void TLXExpressionBuilder::BuildFunctionPage() {
   FunctionPage = NewPage();
-  TGroupBox* G = NewGroup(this, FunctionPage, T::FunctionGroup, 20, 12, 341, 237);
-  NewLabel(this, G, T::Category, 10, 20);
-  NewLabel(this, G, T::AvailableFunctions, 132, 20);
+  TGroupBox* G = PlaceCaptioned<TGroupBox>(this, FunctionPage, T::FunctionGroup, 20, 12, 341, 237);
+  PlaceLabel(this, G, T::Category, 10, 20);
+  PlaceLabel(this, G, T::AvailableFunctions, 132, 20);
   Categories = NewList(this, G, 10, 38, 115, 120);
   for (const char* C : T::Categories) Categories->Items().Add(C);
   AvailableFunc = NewList(this, G, 132, 38, 199, 120);
-  FuncName = NewLabel(this, G, "", 10, 166);
-  FuncDescription = NewLabel(this, G, "", 10, 184);
+  FuncName = PlaceLabel(this, G, "", 10, 166);
+  FuncDescription = PlaceLabel(this, G, "", 10, 184);
   FuncDescription->SetAutoSize(false);
   FuncDescription->SetWordWrap(true);
   FuncDescription->SetBounds(10, 184, 321, 46);
@@ -172,9 +142,9 @@ void TLXExpressionBuilder::BuildFunctionPage() {
 
 void TLXExpressionBuilder::BuildParamsPage() {
   FuncParamsPage = NewPage();
-  TGroupBox* G = NewGroup(this, FuncParamsPage, T::ParamsGroup, 20, 12, 341, 237);
-  CopyFuncName = NewLabel(this, G, "", 10, 20);
-  CopyFuncDescription = NewLabel(this, G, "", 10, 38);
+  TGroupBox* G = PlaceCaptioned<TGroupBox>(this, FuncParamsPage, T::ParamsGroup, 20, 12, 341, 237);
+  CopyFuncName = PlaceLabel(this, G, "", 10, 20);
+  CopyFuncDescription = PlaceLabel(this, G, "", 10, 38);
   CopyFuncDescription->SetAutoSize(false);
   CopyFuncDescription->SetWordWrap(true);
   CopyFuncDescription->SetBounds(10, 38, 321, 46);
@@ -188,10 +158,10 @@ void TLXExpressionBuilder::BuildParamsPage() {
 
 void TLXExpressionBuilder::BuildVariablePage() {
   VariablePage = NewPage();
-  TGroupBox* G = NewGroup(this, VariablePage, T::VariableGroup, 20, 12, 341, 237);
+  TGroupBox* G = PlaceCaptioned<TGroupBox>(this, VariablePage, T::VariableGroup, 20, 12, 341, 237);
   AvailableVariables = NewList(this, G, 10, 20, 321, 150);
-  NewLabel(this, G, T::ValueLabel, 10, 178);
-  VariableValue = NewLabel(this, G, "", 60, 178);
+  PlaceLabel(this, G, T::ValueLabel, 10, 178);
+  VariableValue = PlaceLabel(this, G, "", 60, 178);
   VariableValue->SetAutoSize(false);
   VariableValue->SetWordWrap(true);
   VariableValue->SetBounds(60, 178, 271, 50);

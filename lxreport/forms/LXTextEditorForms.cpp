@@ -3,24 +3,10 @@
 #include <memory>
 
 #include "lxreport/LXConsts.h"
+#include "lxreport/forms/LXFormSteps.h"
 
 namespace T = LXEditorText;
 
-namespace {
-template <class C>
-C* Place(TComponent* Owner, TWinControl* Parent, int Left, int Top, int Width, int Height) {
-  auto* X = new C(Owner);
-  X->SetParent(Parent);
-  X->SetBounds(Left, Top, Width, Height);
-  return X;
-}
-
-TLabel* NewLabel(TComponent* Owner, TWinControl* Parent, const char* Caption, int Left, int Top) {
-  auto* L = Place<TLabel>(Owner, Parent, Left, Top, 60, 17);
-  L->SetCaption(Caption);
-  return L;
-}
-}  // namespace
 
 // ---- TLXLabelEditorForm
 
@@ -30,36 +16,30 @@ const TClassInfo& TLXLabelEditorForm::StaticClassInfo() {
 }
 
 TLXLabelEditorForm::TLXLabelEditorForm(TComponent* AOwner) : TForm(AOwner) {
-  SetCaption(T::TextSettingsCaption);
-  SetBorderStyle(bsDialog);
-  SetBorderIcons(biSystemMenu);
-  SetPosition(poScreenCenter);
-  SetAutoScroll(false);
-  SetClientWidth(330);
-  SetClientHeight(205);
-  Properties = Place<TGroupBox>(this, this, 8, 8, 314, 155);
+  SetupFixedDialog(this, T::TextSettingsCaption, 330, 205);
+  Properties = PlaceControl<TGroupBox>(this, this, 8, 8, 314, 155);
   Properties->SetCaption(T::PropertiesGroup);
-  ValueLabel = NewLabel(this, Properties, T::TextLabel, 12, 24);
-  Value = Place<TEdit>(this, Properties, 90, 20, 212, 21);
-  WidthLabel = NewLabel(this, Properties, T::WidthLabel, 12, 56);
-  Width = Place<TMaskEdit>(this, Properties, 90, 52, 50, 21);
-  HeightLabel = NewLabel(this, Properties, T::HeightLabel, 160, 56);
-  Height = Place<TMaskEdit>(this, Properties, 230, 52, 50, 21);
+  ValueLabel = PlaceLabel(this, Properties, T::TextLabel, 12, 24);
+  Value = PlaceControl<TEdit>(this, Properties, 90, 20, 212, 21);
+  WidthLabel = PlaceLabel(this, Properties, T::WidthLabel, 12, 56);
+  Width = PlaceControl<TMaskEdit>(this, Properties, 90, 52, 50, 21);
+  HeightLabel = PlaceLabel(this, Properties, T::HeightLabel, 160, 56);
+  Height = PlaceControl<TMaskEdit>(this, Properties, 230, 52, 50, 21);
   for (TMaskEdit* M : {Width, Height}) {
     M->SetEditMask("9999");
     M->SetMaxLength(4);
   }
-  AutoSize = Place<TCheckBox>(this, Properties, 12, 120, 90, 17);
+  AutoSize = PlaceControl<TCheckBox>(this, Properties, 12, 120, 90, 17);
   AutoSize->SetCaption(T::AutoSize);
-  Stretch = Place<TCheckBox>(this, Properties, 110, 120, 90, 17);
+  Stretch = PlaceControl<TCheckBox>(this, Properties, 110, 120, 90, 17);
   Stretch->SetCaption(T::Stretch);
-  Transparent = Place<TCheckBox>(this, Properties, 208, 120, 100, 17);
+  Transparent = PlaceControl<TCheckBox>(this, Properties, 208, 120, 100, 17);
   Transparent->SetCaption(T::Transparent);
-  OK = Place<TButton>(this, this, 166, 172, 75, 25);
+  OK = PlaceControl<TButton>(this, this, 166, 172, 75, 25);
   OK->SetCaption(T::OK);
   OK->SetDefault(true);
   OK->SetModalResult(mrOk);
-  Cancel = Place<TButton>(this, this, 247, 172, 75, 25);
+  Cancel = PlaceControl<TButton>(this, this, 247, 172, 75, 25);
   Cancel->SetCaption(T::Cancel);
   Cancel->SetCancel(true);
   Cancel->SetModalResult(mrCancel);
@@ -102,14 +82,14 @@ TLXExprEditorForm::TLXExprEditorForm(TComponent* AOwner) : TLXLabelEditorForm(AO
   SetCaption(T::ExpressionSettingsCaption);
   ValueLabel->SetCaption(T::ExpressionCaption);
   Value->SetWidth(186);
-  ShowExprBuilder = Place<TSpeedButton>(this, Properties, 281, 20, 21, 21);
+  ShowExprBuilder = PlaceControl<TSpeedButton>(this, Properties, 281, 20, 21, 21);
   ShowExprBuilder->SetCaption(T::Ellipsis);
   ShowExprBuilder->OnClick = [this](TObject*) {
     std::string E = Value->Text();
     if (EditExpression("", E, FDataSetForm, nullptr, nullptr)) Value->SetText(E);
   };
-  NewLabel(this, Properties, T::FormatMask, 12, 88);
-  Mask = Place<TComboBox>(this, Properties, 90, 84, 212, 21);
+  PlaceLabel(this, Properties, T::FormatMask, 12, 88);
+  Mask = PlaceControl<TComboBox>(this, Properties, 90, 84, 212, 21);
 }
 
 void TLXExprEditorForm::Fill(const TLXTextSettingsRequest& R) {
