@@ -31,21 +31,6 @@ std::string ReplaceText(std::string_view Text, std::string_view Find, std::strin
   return R;
 }
 
-std::string HtmlEscape(std::string_view Text) {
-  std::string R;
-  R.reserve(Text.size());
-  for (char C : Text) {
-    switch (C) {
-      case '&': R += "&amp;"; break;
-      case '<': R += "&lt;"; break;
-      case '>': R += "&gt;"; break;
-      case '"': R += "&quot;"; break;
-      default: R += C;
-    }
-  }
-  return R;
-}
-
 std::string HtmlEncode(std::string_view Text) {
   return ReplaceText(ReplaceText(HtmlEscape(Text), "\r\n", "<br>"), " ", "&nbsp;");
 }

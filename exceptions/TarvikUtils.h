@@ -11,8 +11,6 @@ uintptr_t GetStackBase();
 
 // Every non-overlapping occurrence of Find, left to right, case-sensitive; an empty Find changes nothing.
 std::string ReplaceText(std::string_view Text, std::string_view Find, std::string_view Replacement);
-// "&", "<", ">" and '"' as character references, so a text shows as text inside HTML.
-std::string HtmlEscape(std::string_view Text);
 // The HTML form of a report text: escaped, every CR LF a "<br>", every space a "&nbsp;".
 std::string HtmlEncode(std::string_view Text);
 std::string IfThenText(bool Condition, std::string_view Text1, std::string_view Text2);

@@ -42,19 +42,6 @@ void SetReportInteger(TCustomVexaRep* Report, const char* Name, int32_t N) {
   Report->Functions()->Undefine(Name);
   Report->Functions()->Define(Name, std::to_string(N));
 }
-
-std::string HTMLEscape(const std::string& S) {
-  std::string R;
-  R.reserve(S.size());
-  for (char C : S) switch (C) {
-      case '&': R += "&amp;"; break;
-      case '<': R += "&lt;"; break;
-      case '>': R += "&gt;"; break;
-      case '"': R += "&quot;"; break;
-      default: R += C;
-    }
-  return R;
-}
 }  // namespace
 
 // Comma-separated
@@ -124,7 +111,7 @@ void TLXHTMLDocumentFilter::StorePage() {
       const TFont* CellFont = nullptr;
       std::string Text = GetText(L, C, &CellFont);
       if (!Text.empty()) {
-        Text = HTMLEscape(Text);
+        Text = HtmlEscape(Text);
         std::string Attr;
         if (CellFont && ReportFont) {
           if (CellFont->Color() != ReportFont->Color()) {

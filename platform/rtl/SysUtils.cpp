@@ -173,6 +173,21 @@ std::string LowerCaseAscii(std::string_view S) {
   return R;
 }
 
+std::string HtmlEscape(std::string_view Text) {
+  std::string R;
+  R.reserve(Text.size());
+  for (char C : Text) {
+    switch (C) {
+      case '&': R += "&amp;"; break;
+      case '<': R += "&lt;"; break;
+      case '>': R += "&gt;"; break;
+      case '"': R += "&quot;"; break;
+      default: R += C;
+    }
+  }
+  return R;
+}
+
 bool SameTextAscii(std::string_view A, std::string_view B) {
   // No temporaries: name look-ups in component and property tables call this a lot.
   if (A.size() != B.size()) return false;

@@ -74,6 +74,8 @@ std::string TrimRight(std::string_view S);
 std::string UpperCaseAscii(std::string_view S);
 std::string LowerCaseAscii(std::string_view S);
 bool SameTextAscii(std::string_view A, std::string_view B);
+// "&", "<", ">" and '"' as character references, so a text shows as text inside HTML.
+std::string HtmlEscape(std::string_view Text);
 
 bool FileExists(const std::string& FileName);
 bool DeleteFile(const std::string& FileName);
