@@ -468,21 +468,3 @@ void TVexaRepBands::SetHas(TLXBandType Type, bool Value) {
   else if (!Value && Band)
     Band->Free();
 }
-
-bool TLXCustomBand::HasRoomFor(long double Amount) const {
-  if (!FReport) return false;
-  return static_cast<int64_t>(Round(FSize->Native(TLXBandSize::LengthIndex) + Expanded + Amount)) <= FReport->RoomLeft();
-}
-
-bool TLXCustomBand::GrowBy(long double& NewExpanded, bool& HasGrown, long double Amount) {
-  if (!HasRoomFor(Amount)) return false;
-  if (!HasGrown && Amount < Expanded) {
-    NewExpanded = Expanded;
-    HasGrown = true;
-    return true;
-  }
-  Expanded += Amount;
-  NewExpanded = Expanded;
-  HasGrown = true;
-  return false;
-}

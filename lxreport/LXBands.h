@@ -78,7 +78,18 @@ public:
   // During a run: extra height from stretching printables, and the band as last drawn.
   long double Expanded = 0;
   TRect OutputRect;
-  // Stretching printables: whether the band can grow by Amount on this page, and growing it.
+
+  // ---- Printing during a run (tenths of a millimetre)
+  // Events, breaks, background, printables (again on the next column while any is unfinished),
+  // frame, the export filter's AcceptBand, then the child band.
+  void Render();
+  // The fit test: a band that does not fit (or the first band of a run) starts a new column.
+  void EnsureRoom();
+  // The band's height with the bands it links to (which must share its page).
+  long double HeightWithLinks() const;
+  // Moves the report's cursor below the band.
+  void Advance(long double Saved);
+  // Stretching printables: whether Amount more fits, and taking it.
   bool HasRoomFor(long double Amount) const;
   bool GrowBy(long double& NewExpanded, bool& HasGrown, long double Amount);
 

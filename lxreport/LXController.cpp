@@ -2,9 +2,16 @@
 
 #include <algorithm>
 
+#include "lxreport/LXEvEnvironment.h"
+#include "lxreport/LXEvaluator.h"
 #include "lxreport/LXPrintable.h"
+#include "lxreport/LXPrntr.h"
 #include "lxreport/VexaRpt.h"
+#include "platform/app/Application.h"
 #include "platform/data/DB.h"
+#include "platform/data/DBTables.h"
+#include "platform/rtl/DateFormat.h"
+#include "platform/rtl/LocaleCase.h"
 
 namespace {
 // Masters never loop (their setters refuse it); deeper than this, a tree is damaged.
@@ -15,6 +22,8 @@ void Forget(std::vector<T*>& List, const TComponent* C) {
   std::erase_if(List, [C](T* X) { return static_cast<const TComponent*>(X) == C; });
 }
 }  // namespace
+
+bool DataSetReady(const TDataSet* D) { return D && D->Active(); }
 
 // ---- TLXCustomController
 
@@ -50,6 +59,7 @@ void TLXCustomController::CollectChildren() {
     Root = FSelfCheck->Owner();
   CollectFrom(Root, 0);
   if (FSelfCheck != Root) CollectFrom(FSelfCheck, 0);
+  ListDataSets();
 }
 
 void TLXCustomController::CollectFrom(TComponent* Owner, int Depth) {
@@ -68,6 +78,105 @@ void TLXCustomController::CollectFrom(TComponent* Owner, int Depth) {
       if (FParentReport) G->SetReport(FParentReport);
     }
   }
+}
+
+// ---- A run
+
+void TLXCustomController::ProcessMessages() {
+  if (Application) Application->ProcessMessages();
+}
+
+bool TLXCustomController::RunCancelled() const {
+  // Either side may cancel: the report (a closed preview) or its printer (the progress window).
+  TCustomVexaRep* R = FParentReport;
+  return R && (R->Cancelled() || (R->ActivePrinter() && R->ActivePrinter()->Cancelled()));
+}
+
+void TLXCustomController::PrepareRun() {
+  ClearNotifyTargets();
+  for (TLXCustomController* C : FBeforeList) C->PrepareRun();
+  for (TLXCustomController* C : FAfterList) C->PrepareRun();
+  for (TLXGroup* G : FGroupList) G->PrepareGroup();
+  FLocalEntry = nullptr;
+  if (FParentReport && FNamingOwner)
+    FLocalEntry = FParentReport->Functions()->FirstElementOf(FNamingOwner->Name());
+}
+
+void TLXCustomController::UnprepareRun() {
+  for (TLXCustomController* C : FBeforeList) C->UnprepareRun();
+  for (TLXCustomController* C : FAfterList) C->UnprepareRun();
+  for (TLXGroup* G : FGroupList) G->UnprepareGroup();
+  FLocalEntry = nullptr;
+}
+
+void TLXCustomController::Run() {
+  if (FPrintIfEmpty) RunEmpty();
+}
+
+void TLXCustomController::RunEmpty() {
+  RunBeforeControllers();
+  RunAfterControllers();
+}
+
+// By index: a list may change under a band's events.
+void TLXCustomController::RunBeforeControllers() {
+  for (size_t I = 0; I < FBeforeList.size(); ++I) FBeforeList[I]->Run();
+}
+
+void TLXCustomController::RunAfterControllers() {
+  for (size_t I = 0; I < FAfterList.size(); ++I) FAfterList[I]->Run();
+}
+
+void TLXCustomController::UpdateLocalValue() {
+  TLXEvValue V;
+  LocalValue(V);
+  TLXEvEnvironment::StoreValue(FLocalEntry, V);
+}
+
+void TLXCustomController::BreakGroupsAfter(size_t Index) {
+  for (size_t J = Index + 1; J < FGroupList.size(); ++J) FGroupList[J]->ForceBreak();
+}
+
+bool TLXCustomController::DetectGroupBreaks() {
+  for (size_t I = 0; I < FGroupList.size(); ++I) {
+    FGroupList[I]->EvaluateBreak();
+    if (FGroupList[I]->Broken()) {
+      BreakGroupsAfter(I);
+      return true;
+    }
+  }
+  return false;
+}
+
+void TLXCustomController::ReprintGroupHeaders() {
+  for (TLXGroup* G : FGroupList)
+    if (G->Broken()) return;  // a group change is being printed
+  for (size_t I = 0; I < FBeforeList.size(); ++I) FBeforeList[I]->ReprintGroupHeaders();
+  bool Any = false;
+  for (size_t I = 0; I < FGroupList.size(); ++I) {
+    FGroupList[I]->CheckReprint();
+    if (FGroupList[I]->Broken()) {
+      BreakGroupsAfter(I);
+      Any = true;
+      break;
+    }
+  }
+  if (Any) PrintGroupHeaders();
+  for (size_t I = 0; I < FAfterList.size(); ++I) FAfterList[I]->ReprintGroupHeaders();
+}
+
+void TLXCustomController::PrintGroupHeaders() {
+  for (size_t I = 0; I < FGroupList.size(); ++I)
+    if (FGroupList[I]->Broken()) FGroupList[I]->PrintGroupHeader();
+}
+
+void TLXCustomController::PrintGroupFooters() {
+  for (size_t I = FGroupList.size(); I-- > 0;)
+    if (FGroupList[I]->Broken()) FGroupList[I]->PrintGroupFooter();
+}
+
+void TLXCustomController::InvertGroupBreaks() {
+  for (TLXGroup* G : FGroupList) G->SetBroken(!G->Broken());
 }
 
 void TLXCustomController::AddNotifyTarget(TLXPrintable* P) {
@@ -136,6 +245,151 @@ void TLXController::ListBands() {
   Append(FFooterBand);
 }
 
+void TLXController::ListDataSets() {
+  if (TCustomVexaRep* R = ParentReport(); R && DataSetReady(FDataSet)) R->AddRunDataSet(FDataSet);
+}
+
+void TLXController::PrepareRun() {
+  TLXCustomController::PrepareRun();
+  // A sub-detail's record source, when it has one.
+  if (auto* S = dynamic_cast<TLXSubDetail*>(SelfCheck()); S && S->OnNeedData) OnNeedData = S->OnNeedData;
+  FPushParameters = false;
+  auto* Q = dynamic_cast<TQuery*>(FDataSet);
+  TCustomVexaRep* R = ParentReport();
+  if (!Q || !R) return;
+  for (int I = 0; I < Q->ParamCount(); ++I)
+    if (R->Functions()->IndexOf(AnsiUpperCase(Q->Params()[I]->Name())) >= 0) FPushParameters = true;
+}
+
+void TLXController::RunEmpty() {
+  TCustomVexaRep* R = ParentReport();
+  if (!R) return;
+  R->PlaceBand(FHeaderBand);
+  RunBeforeControllers();
+  R->PlaceBand(FDetailBand);
+  RunAfterControllers();
+  R->PlaceBand(FFooterBand);
+}
+
+void TLXController::Run() {
+  for (TLXGroup* G : GroupList()) G->SetHasValue(false);
+  TCustomVexaRep* R = ParentReport();
+  bool Designing = SelfCheck() && SelfCheck()->HasState(csDesigning);
+  if (!R || (!DataSetReady(FDataSet) && !OnNeedData)) {
+    if (PrintIfEmpty()) RunEmpty();
+    return;
+  }
+  bool MoreData = true;
+  bool UseDataSet = DataSetReady(FDataSet);
+  int64_t Count = 1;
+  auto* Rep = dynamic_cast<TVexaRep*>(R);
+  if (UseDataSet) {
+    if (FPushParameters) PushReportVariablesToQuery(dynamic_cast<TQuery*>(FDataSet), R->Functions());
+    FDataSet->First();
+    MoreData = !FDataSet->Eof();
+    if (Rep) Count = Rep->DataSetRecordCount();
+    if (!MoreData && PrintIfEmpty()) RunEmpty();
+  } else if (OnNeedData && !Designing) {
+    OnNeedData(SelfCheck(), MoreData);
+  }
+  FDetailNumber = 0;
+  if (FDetailBand) FDetailBand->SetController(this);
+  if (!MoreData) return;
+  ProcessMessages();
+  if (RunCancelled()) return;
+  auto* ReportSelf = dynamic_cast<TCustomVexaRep*>(SelfCheck());
+  if (FHeaderBand) {
+    R->PlaceBand(FHeaderBand);
+    if (ReportSelf) R->SetSkipNextPageBreak(true);
+  }
+  if ((R->PageNumber() <= 1 || R->AppendRun()) && ReportSelf)
+    if (TLXCustomBand* ColumnHeader = R->BandOfType(rbColumnHeader); ColumnHeader && ColumnHeader->Enabled()) {
+      R->PlaceBand(ColumnHeader);
+      R->SetSkipNextPageBreak(true);
+    }
+  DetectGroupBreaks();
+  bool Progress = Rep && UseDataSet && Rep->DataSet() == FDataSet && Count != 0;
+  while (MoreData) {
+    ProcessMessages();
+    if (RunCancelled()) return;  // no footers
+    ++FDetailNumber;
+    PrintGroupHeaders();
+    RunBeforeControllers();
+    R->PlaceBand(FDetailBand);
+    RunAfterControllers();
+    if (UseDataSet) {
+      FDataSet->Next();
+      MoreData = !FDataSet->Eof();
+    } else {
+      MoreData = false;
+      if (OnNeedData && !Designing) OnNeedData(SelfCheck(), MoreData);
+    }
+    if (DetectGroupBreaks()) {
+      // The footers see the last record of the group that closes.
+      if (UseDataSet) FDataSet->Prior();
+      PrintGroupFooters();
+      if (UseDataSet) FDataSet->Next();
+    }
+    if (Progress && R->ActivePrinter())
+      R->ActivePrinter()->SetProgress(static_cast<int32_t>(int64_t(FDetailNumber) * 100 / Count));
+  }
+  if (RunCancelled()) return;
+  InvertGroupBreaks();
+  PrintGroupFooters();
+  if (FFooterBand) {
+    if (R->PageNumber() == 0) R->AdvancePage();
+    R->PlaceBand(FFooterBand);
+  }
+}
+
+void PushReportVariablesToQuery(TQuery* Query, TLXEvEnvironment* Environment) {
+  if (!Query || !Environment) return;
+  Query->Close();
+  for (int I = 0; I < Query->ParamCount(); ++I) {
+    TParam* P = Query->Params()[I];
+    if (Environment->IndexOf(P->Name()) < 0) continue;
+    TLXEvValue V;
+    Environment->ValueOf(P->Name(), V);
+    switch (P->DataType()) {
+      case ftString:
+        if (V.Kind == evString) P->SetAsString(V.Text());
+        break;
+      case ftSmallint:
+      case ftInteger:
+      case ftWord:
+        if (V.Kind == evInteger) {
+          TFieldType T = P->DataType();
+          P->SetAsInteger(V.Integer);
+          P->SetDataType(T);
+        }
+        break;
+      case ftBoolean:
+        if (V.Kind == evBoolean) P->SetAsBoolean(V.Boolean);
+        break;
+      case ftFloat:
+      case ftCurrency:
+      case ftBCD:
+        if (V.Kind == evFloat) {
+          TFieldType T = P->DataType();
+          P->SetAsFloat(V.Float);
+          P->SetDataType(T);
+        }
+        break;
+      case ftDate:
+        if (V.Kind == evString) P->SetAsDate(StrToDate(V.Text()));
+        break;
+      case ftTime:
+        if (V.Kind == evString) P->SetAsTime(StrToTime(V.Text()));
+        break;
+      case ftDateTime:
+        if (V.Kind == evString) P->SetAsDateTime(StrToDateTime(V.Text()));
+        break;
+      default: break;
+    }
+  }
+  Query->Open();
+}
+
 void TLXController::Notification(TComponent* AComponent, TOperation Operation) {
   TLXCustomController::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
@@ -158,7 +412,72 @@ const TClassInfo& TLXGroup::StaticClassInfo() {
   return Info;
 }
 
-TLXGroup::TLXGroup(TComponent* AOwner) : TLXCustomBand(AOwner) { SetBandType(rbGroupHeader); }
+TLXGroup::TLXGroup(TComponent* AOwner) : TLXCustomBand(AOwner), FEvaluator(std::make_unique<TLXEvaluator>()) {
+  SetBandType(rbGroupHeader);
+}
+
+TLXGroup::~TLXGroup() = default;
+
+void TLXGroup::PrepareGroup() {
+  TCustomVexaRep* R = Report();
+  if (R) {
+    FEvaluator->AssignDataSets(R->DataSets());
+    FEvaluator->SetEnvironment(R->Functions());
+  }
+  FEvaluator->Compile(FExpression);
+  FHasValue = false;
+  FHeaderPage = 1;
+}
+
+void TLXGroup::UnprepareGroup() { FEvaluator->Discard(); }
+
+void TLXGroup::PrintGroupHeader() {
+  if (Report()) Report()->PlaceBand(this);
+  FOpen = true;
+  if (Report()) FHeaderPage = Report()->PageNumber();
+}
+
+void TLXGroup::PrintGroupFooter() {
+  if (FFooterBand && Report()) Report()->PlaceBand(FFooterBand);
+  FOpen = false;
+}
+
+namespace {
+bool SameValue(const TLXEvValue& A, const TLXEvValue& B) {
+  if (A.Kind != B.Kind) return false;
+  switch (A.Kind) {
+    case evInteger: return A.Integer == B.Integer;
+    case evFloat: return A.Float == B.Float;
+    case evString: return A.Bytes() == B.Bytes();
+    case evBoolean: return A.Boolean == B.Boolean;
+    default: return true;  // two errors never break
+  }
+}
+}  // namespace
+
+void TLXGroup::EvaluateBreak() {
+  FBroken = false;
+  if (!FHasValue) {
+    ForceBreak();
+    return;
+  }
+  TLXEvValue V;
+  FEvaluator->CurrentValue(V);
+  FBroken = !SameValue(V, FLastValue);
+  if (FBroken) FLastValue = V;
+}
+
+void TLXGroup::ForceBreak() {
+  FEvaluator->CurrentValue(FLastValue);
+  FBroken = true;
+  FHasValue = true;
+}
+
+void TLXGroup::CheckReprint() {
+  int32_t Page = Report() ? Report()->PageNumber() : 0;
+  FBroken = FReprintOnNewPage && FOpen && Page != FHeaderPage;
+  if (FBroken) FHeaderPage = Page;
+}
 
 void TLXGroup::SetFooterBand(TLXBand* Value) {
   FFooterBand = Value;

@@ -5,18 +5,29 @@
 // CollectChildren rebuilds the tree from the masters; ListBands gives the bands in the order a
 // run meets them, which is the report's band order (OrderBands).
 //
-// Here: the tree and the band order. The record walk (Run, PrepareRun, group breaks) builds on it.
+// A run: PrepareRun (groups compile their expressions), Run (the record walk: header, group
+// headers, controllers printed before the detail, the detail, those after it, group footers when
+// a group expression changes value, the footer), UnprepareRun.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "lxreport/LXBands.h"
+#include "lxreport/LXEvValue.h"
 #include "platform/classes/Classes.h"
 
 class TCustomVexaRep;
 class TDataSet;
 class TLXGroup;
 class TLXPrintable;
+class TLXEvaluator;
+class TLXEvElement;
+class TLXEvEnvironment;
+class TQuery;
+
+// The data set is assigned and open.
+bool DataSetReady(const TDataSet* D);
 
 class TLXCustomController : public TComponent {
   DECLARE_CLASSINFO(TLXCustomController)
@@ -50,6 +61,30 @@ public:
   virtual void CollectChildren();
   // Appends this controller's bands, each with its child chain, to the report's new band order.
   virtual void ListBands() {}
+  // Adds the data set it walks to the report's run list (nothing here).
+  virtual void ListDataSets() {}
+
+  // ---- A run
+  virtual void LocalValue(TLXEvValue& V) { V.Kind = evError; }
+  // Clears the notify targets, prepares the child controllers and compiles the groups.
+  virtual void PrepareRun();
+  virtual void UnprepareRun();
+  // Here: RunEmpty when PrintIfEmpty.
+  virtual void Run();
+  virtual void RunEmpty();
+  virtual void RunBeforeControllers();
+  virtual void RunAfterControllers();
+  virtual void UpdateLocalValue();
+  TLXEvElement* LocalEntry() const { return FLocalEntry; }
+
+  // Groups: whether one broke (an outer break breaks every inner group); their headers (first
+  // to last) and footers (last to first) of those that broke.
+  bool DetectGroupBreaks();
+  // At a new column or page: the open groups that ask for it print their headers again.
+  void ReprintGroupHeaders();
+  void PrintGroupHeaders();
+  void PrintGroupFooters();
+  void InvertGroupBreaks();
 
   // Printables told when the detail advances (code 0).
   const std::vector<TLXPrintable*>& NotifyList() const { return FNotifyList; }
@@ -60,8 +95,16 @@ public:
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
+  // The run was cancelled, from the report's side or the printer's.
+  bool RunCancelled() const;
+  // Lets the preview, the progress window and a cancel through during a run.
+  static void ProcessMessages();
+
 private:
   void CollectFrom(TComponent* Owner, int Depth);
+  // Every group after Index takes its current value and breaks.
+  void BreakGroupsAfter(size_t Index);
+  TLXEvElement* FLocalEntry = nullptr;
   TComponent* FNamingOwner;
   TComponent* FMaster = nullptr;
   TCustomVexaRep* FParentReport = nullptr;
@@ -93,6 +136,11 @@ public:
   // Header; groups; the bands of the controllers printed before the detail; the detail; those
   // printed after it; the group footers from the innermost out; the footer.
   void ListBands() override;
+  void ListDataSets() override;
+  void PrepareRun() override;
+  void RunEmpty() override;
+  // The record walk.
+  void Run() override;
 
   TLXOnNeedDataEvent OnNeedData;
 
@@ -128,16 +176,44 @@ public:
   void SetReprintOnNewPage(bool V) { FReprintOnNewPage = V; }
   // Its header has printed and its footer not yet.
   bool Open() const { return FOpen; }
+  ~TLXGroup() override;
 
   void SetParent(THeadlessWinControl* AParent) override;
+
+  // ---- A run
+  void PrepareGroup();
+  void UnprepareGroup();
+  void PrintGroupHeader();
+  void PrintGroupFooter();
+  // Broken := the value differs from the last one (always at the first test).
+  void EvaluateBreak();
+  // Broken := it reprints on a new page, is open and its header is on another page.
+  void CheckReprint();
+  // Takes the current value and breaks.
+  void ForceBreak();
+  bool Broken() const { return FBroken; }
+  void SetBroken(bool V) { FBroken = V; }
+  bool HasValue() const { return FHasValue; }
+  void SetHasValue(bool V) { FHasValue = V; }
+  const TLXEvValue& LastValue() const { return FLastValue; }
+  int32_t HeaderPage() const { return FHeaderPage; }
+  TLXEvaluator* GroupEvaluator() const { return FEvaluator.get(); }
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   bool FOpen = false;
 
 private:
+  std::unique_ptr<TLXEvaluator> FEvaluator;
+  TLXEvValue FLastValue;
+  bool FHasValue = false, FBroken = false;
+  int32_t FHeaderPage = 1;
   std::string FExpression;
   TLXBand* FFooterBand = nullptr;
   TComponent* FMaster = nullptr;
   bool FReprintOnNewPage = false;
 };
+
+// Fills the query's parameters named like entries of the environment (letter case ignored) with
+// their values, by the parameter's type; reopens the query.
+void PushReportVariablesToQuery(TQuery* Query, TLXEvEnvironment* Environment);

@@ -123,6 +123,7 @@ public:
   TPrinterSettings& operator=(const TPrinterSettings&) = delete;
 
   TComponent* Owner() const { return FOwner; }
+  void SetOwner(TComponent* V) { FOwner = V; }
   // The report's events, which the report printer forwards here.
   TLXPrinterEvent OnGetPrinterSettings;
   TLXPrinterEvent OnApplyPrinterSettings;

@@ -59,8 +59,22 @@ TLXPrinter::TLXPrinter(TComponent* Owner) {
 }
 
 TLXPrinter::~TLXPrinter() {
+  if (auto* Report = dynamic_cast<ILXPrinterOwner*>(FOwnerReport)) Report->PrinterFreed(this);
   if (FStatus != lxsReady) Cleanup();
   if (auto* View = dynamic_cast<ILXPrinterView*>(FindMessageTarget(FStatusWindow))) View->PrinterFreed(this);
+}
+
+void TLXPrinter::DetachReport() {
+  FOwnerReport = nullptr;
+  FParentReport = 0;
+  AfterPrint = nullptr;
+  AfterPreview = nullptr;
+  OnExportToFilter = nullptr;
+  OnPreview = nullptr;
+  OnPrintSetup = nullptr;
+  FPrinterSettings->OnGetPrinterSettings = nullptr;
+  FPrinterSettings->OnApplyPrinterSettings = nullptr;
+  FPrinterSettings->SetOwner(nullptr);
 }
 
 void TLXPrinter::Cleanup() {

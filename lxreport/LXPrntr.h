@@ -36,6 +36,8 @@ public:
   // Hooked into the printer's driver settings.
   virtual void GetPrinterSettings(TPrinterSettings* Sender, bool& Cancel, TDeviceMode* DevMode) = 0;
   virtual void ApplyPrinterSettings(TPrinterSettings* Sender, bool& Cancel, TDeviceMode* DevMode) = 0;
+  // A printer the owner made is being freed.
+  virtual void PrinterFreed(TLXPrinter*) {}
 };
 
 // A window that shows a printer's pages (the preview control) and must let go
@@ -62,6 +64,9 @@ public:
   TLXPrinter& operator=(const TLXPrinter&) = delete;
 
   void Cleanup();
+  // The report that made the printer is going: the printer forgets it and every hook into it,
+  // so that it can outlive the report.
+  void DetachReport();
 
   // Report coordinates (tenths of a millimetre) to device pixels, halves to even.
   int32_t XPos(long double X) const;

@@ -180,6 +180,8 @@ public:
   void SetLeftMargin(long double V) { SetLength(LeftMarginIndex, V); }
   void SetRightMargin(long double V) { SetLength(RightMarginIndex, V); }
   void SetColumnSpace(long double V) { SetLength(ColumnSpaceIndex, V); }
+  // Native, not applied (a run's temporary margins).
+  void SetNative(size_t Index, long double V) { NativeRef(Index) = V; }
 
   int32_t Columns() const { return FColumns; }
   // Ignored when 0 or less.

@@ -3,11 +3,21 @@
 #include <cstdlib>
 
 #include "lxreport/LXController.h"
+#include "lxreport/LXDataSetAdapter.h"
 #include "lxreport/LXEvEnvironment.h"
+#include "lxreport/LXEvFunctions.h"
+#include "lxreport/LXExport.h"
 #include "lxreport/LXPrintable.h"
 #include "lxreport/LXPrntr.h"
+#include "lxreport/forms/LXPrintDialog.h"
+#include "platform/app/Application.h"
+#include "platform/app/DataModule.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/data/DB.h"
+#include "platform/printing/Printers.h"
+#include "platform/rtl/RtlMath.h"
+
+TLXProgressWindowFactory LXProgressWindowFactory;
 
 namespace {
 // Far more steps than any chain of child bands has: longer can only be a loop.
@@ -34,10 +44,34 @@ const TClassInfo& TCustomVexaRep::StaticClassInfo() {
   using T = TCustomVexaRep;
   static const TClassInfo Info =
       TClassDef<T>("TCustomVexaRep", &TLXBasePanel::StaticClassInfo())
+          .Event("AfterPrint", &T::AfterPrint)
+          .Event("AfterPreview", &T::AfterPreview)
           .Prop("Bands", &T::Bands)
+          .Event("BeforePrint", &T::BeforePrint)
+          .Event("DepoisEnviarImprimir", &T::DepoisEnviarImprimir)
+          .Prop("Description", [](const T& R) { return R.Description(); },
+                [](T& R, TStringList* V) { R.SetDescription(V); })
           .Prop("Font", [](const T& R) { return const_cast<TFont*>(R.Font()); }, [](T& R, TFont* F) { R.SetFont(F); })
           .Prop("Functions", &T::Functions)
+          .Event("OnEndPage", &T::OnEndPage)
+          .Event("OnNeedData", &T::OnNeedData)
+          .Event("OnPreview", &T::OnPreview)
+          .Event("OnStartPage", &T::OnStartPage)
+          .SetProp<TVexaReportOption>("Options", &T::Options, &T::SetOptions)
           .Prop("Page", &T::Page)
+          .Prop("PreviewHeight", &T::PreviewHeight, &T::SetPreviewHeight)
+          .Default(500)
+          .Prop("PreviewWidth", &T::PreviewWidth, &T::SetPreviewWidth)
+          .Default(500)
+          .Prop("PrinterSettings", [](const T& R) { return R.PrinterSettings(); },
+                [](T& R, TVexaRepPrinterSettings* V) { R.SetPrinterSettings(V); })
+          .Prop("PrintIfEmpty", &T::PrintIfEmpty, &T::SetPrintIfEmpty)
+          .Default(1)
+          .Prop("ReportTitle", &T::ReportTitle, &T::SetReportTitle)
+          .Prop("ShowProgress", &T::ShowProgress, &T::SetShowProgress)
+          .Default(1)
+          .Prop("SnapToGrid", &T::SnapToGrid, &T::SetSnapToGrid)
+          .Default(1)
           .Prop("Units", &T::Units, &T::SetUnits)
           .Prop("Zoom", &T::Zoom, &T::SetZoom)
           .Default(100);
@@ -53,15 +87,22 @@ TCustomVexaRep::TCustomVexaRep(TComponent* AOwner) : TLXBasePanel(AOwner) {
   FFunctions->Define("PAGENUMBER", "0");
   FFunctions->Define("COLUMNNUMBER", "0");
   FFunctions->Define("REPORTTITLE", "''");
+  FDescription = std::make_unique<TStringList>();
   FBands = std::make_unique<TVexaRepBands>(this);
   FPage = std::make_unique<TLXPage>(this);
+  FPrinterSettings = std::make_unique<TVexaRepPrinterSettings>();
   SetColor(clWhite);
   Font()->SetName("Arial");
   Font()->SetSize(10);
   FPage->ApplyToParent();  // as large as the paper
 }
 
-TCustomVexaRep::~TCustomVexaRep() { BeforeDestruction(); }
+TCustomVexaRep::~TCustomVexaRep() {
+  BeforeDestruction();
+  // A printer outlives its report (a preview or viewer holds it): it must not call back here.
+  for (TLXPrinter* P : std::vector<TLXPrinter*>(FPrinters)) P->DetachReport();
+  FPrinters.clear();
+}
 
 void TCustomVexaRep::Destroying() {
   // The bands go with the report (a parent frees its children): nothing to list or lay out.
@@ -244,9 +285,22 @@ void TCustomVexaRep::InvalidateThumbnail() {
 }
 
 void TCustomVexaRep::WndProc(TMessage& Message) {
-  if (Message.Msg == WM_LXPAGEAVAILABLE) {
-    if ((Message.WParam & 0xFFFF) == 1 && FActivePrinter) SetThumbnail(FActivePrinter->GetPage(1));
-    return;
+  switch (Message.Msg) {
+    case WM_LXPAGEAVAILABLE:
+      if ((Message.WParam & 0xFFFF) == 1 && FActivePrinter) SetThumbnail(FActivePrinter->GetPage(1));
+      return;
+    case WM_LXPRINT:
+      PrintRun();
+      return;
+    case WM_LXPREVIEWCLOSED:
+      if (!FIdle) {
+        CancelRun();
+      } else if (TLXPrinter* P = FActivePrinter) {
+        if (P->ShowingPreview()) P->SetShowingPreview(false);
+        FActivePrinter = nullptr;
+        FreePrinter(P);
+      }
+      return;
   }
   TLXBasePanel::WndProc(Message);
 }
@@ -314,6 +368,363 @@ void TCustomVexaRep::PaintColumns() {
   C.Pen().SetStyle(psSolid);
 }
 
+// ---- Running
+
+void TCustomVexaRep::SetDescription(const TStringList* V) {
+  if (V) FDescription->Assign(V);
+}
+
+void TCustomVexaRep::SetPrinterSettings(const TVexaRepPrinterSettings* V) {
+  if (V) FPrinterSettings->Assign(V);
+}
+
+bool TCustomVexaRep::PrintIfEmpty() const { return FController->PrintIfEmpty(); }
+void TCustomVexaRep::SetPrintIfEmpty(bool Value) { FController->SetPrintIfEmpty(Value); }
+
+void TCustomVexaRep::GetPrinterSettings(TPrinterSettings* Sender, bool& Cancel, TDeviceMode* DevMode) {
+  if (OnGetPrinterSettings) OnGetPrinterSettings(Sender, Cancel, DevMode);
+}
+
+void TCustomVexaRep::ApplyPrinterSettings(TPrinterSettings* Sender, bool& Cancel, TDeviceMode* DevMode) {
+  if (OnApplyPrinterSettings) OnApplyPrinterSettings(Sender, Cancel, DevMode);
+}
+
+void TCustomVexaRep::PrinterFreed(TLXPrinter* Printer) {
+  std::erase(FPrinters, Printer);
+  if (FActivePrinter == Printer) FActivePrinter = nullptr;
+}
+
+void TCustomVexaRep::FreePrinter(TLXPrinter* P) { delete P; }
+
+void TCustomVexaRep::HookPrinter(TLXPrinter* P) {
+  P->SetParentReport(Handle());
+  P->OnPrintSetup = [this] { PrintSetupDialog(); };
+  P->OnExportToFilter = [this](TLXExportFilter* Filter) { ExportRun(Filter); };
+  P->SetTitle(FReportTitle);
+  if (OnPreview) P->OnPreview = [this](TLXPrinter*) { OnPreview(this); };
+}
+
+bool TCustomVexaRep::NewPrinter() {
+  if (!FIdle) return false;
+  HWND Status = FActivePrinter ? FActivePrinter->StatusWindow() : 0;
+  auto* P = new TLXPrinter(this);
+  FPrinters.push_back(P);
+  P->SetStatusWindow(Status);
+  P->AfterPreview = [this](TLXPrinter*) {
+    if (AfterPreview) AfterPreview(this);
+  };
+  P->AfterPrint = [this](TLXPrinter*) {
+    if (AfterPrint) AfterPrint(this);
+  };
+  FActivePrinter = P;
+  return true;
+}
+
+void TCustomVexaRep::CancelRun() {
+  if (FIdle) return;
+  FCancelled = true;
+  if (FActivePrinter) FActivePrinter->Cancel();
+}
+
+void TCustomVexaRep::SetExportFilter(TLXExportFilter* Filter) {
+  FExportFilter = Filter;
+  FExporting = Filter != nullptr;
+}
+
+void TCustomVexaRep::Prepare() {
+  if (!NewPrinter() || FActivePrinter->ShowingPreview()) return;
+  FActivePrinter->SetDestination(lxdMetafile);
+  HookPrinter(FActivePrinter);
+  Generate(false);
+  if (FActivePrinter) FActivePrinter->SetPrepared(true);
+}
+
+void TCustomVexaRep::Preview() {
+  if (Application) Application->ProcessMessages();
+  if (!NewPrinter() || FActivePrinter->ShowingPreview()) return;
+  FActivePrinter->SetDestination(lxdMetafile);
+  HookPrinter(FActivePrinter);
+  FActivePrinter->Preview();
+  Generate(false);
+  if (FCancelled) {
+    if (FActivePrinter) FreePrinter(FActivePrinter);
+    FActivePrinter = nullptr;
+    return;
+  }
+  while (FActivePrinter && FActivePrinter->ShowingPreview() && Application && !Application->Terminated())
+    Application->HandleMessage();
+}
+
+void TCustomVexaRep::RunWithTemporaryPrinter(TLXPrinter* P) {
+  HWND Status = 0;
+  TComponent* Progress = LXProgressWindowFactory ? LXProgressWindowFactory(P, FShowProgress, Status) : nullptr;
+  TFinally FreeProgress([Progress] {
+    if (Progress) Progress->Free();
+  });
+  // Without a progress window the run's messages go nowhere (not to a preview of other pages).
+  P->SetStatusWindow(Status);
+  Generate(false);
+}
+
+void TCustomVexaRep::PrintRun() {
+  TLXPrinter* Previous = FActivePrinter;
+  if (!NewPrinter()) return;
+  TLXPrinter* P = FActivePrinter;
+  TFinally Restore([&] {
+    FreePrinter(P);
+    FActivePrinter = Previous;
+  });
+  if (!P->PrintersAvailable()) return;
+  P->SetDestination(lxdPrinter);
+  RunWithTemporaryPrinter(P);
+}
+
+void TCustomVexaRep::ExportRun(TLXExportFilter* Filter) {
+  if (!FIdle || !Filter) return;
+  SetExportFilter(Filter);
+  Filter->SetOwner(this);
+  Filter->SetSourcePrinter(FActivePrinter);
+  FRendering = false;
+  TLXPrinter* Previous = FActivePrinter;
+  auto* P = new TLXPrinter(this);
+  FPrinters.push_back(P);
+  FActivePrinter = P;
+  TFinally Restore([&] {
+    FreePrinter(P);
+    SetExportFilter(nullptr);
+    FRendering = true;
+    FActivePrinter = Previous;
+  });
+  P->SetDestination(lxdMetafile);
+  RunWithTemporaryPrinter(P);
+}
+
+void TCustomVexaRep::PrintSetupDialog() {
+  TLXPrintDialog Dialog(Application);
+  CreateGlobalPrinter();
+  TPrinter* Global = ::Printer();
+  if (Global && Global->HasPrinter()) {
+    int Index = FPrinterSettings->PrinterIndex();
+    if (Index >= 0 && Index < static_cast<int>(Global->Printers().size())) Global->SetPrinterIndex(Index);
+  }
+  Dialog.SetMinPage(0);
+  Dialog.SetMaxPage(9999);
+  if (FActivePrinter && FActivePrinter->Status() == lxsFinished) {
+    Dialog.SetMinPage(1);
+    Dialog.SetMaxPage(FActivePrinter->PageCount());
+    Dialog.SetFromPage(1);
+    Dialog.SetToPage(Dialog.MaxPage());
+  }
+  Dialog.SetOptions(poPageNums | poWarning);
+  if (Global && Global->HasPrinter()) {
+    TDeviceMode M = Global->DeviceMode();
+    M.Fields |= DM_ORIENTATION;
+    M.Orientation = FPage->Orientation() == poLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+    Global->SetDeviceMode(M);
+  }
+  Dialog.SetCopies(FPrinterSettings->Copies());
+  if (!Dialog.Execute()) {
+    SetTag(1);
+    return;
+  }
+  FPrinterSettings->SetCopies(Dialog.Copies());
+  if (Global && Global->HasPrinter()) {
+    FPrinterSettings->SetPrinterIndex(Global->PrinterIndex());
+    FPage->SetOrientation(Global->DeviceMode().Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait);
+  }
+  if (Dialog.PrintRange() == prPageNums) {
+    FPrinterSettings->SetFirstPage(Dialog.FromPage());
+    FPrinterSettings->SetLastPage(Dialog.ToPage());
+  } else {
+    FPrinterSettings->SetFirstPage(0);
+    FPrinterSettings->SetLastPage(0);
+  }
+  SetTag(0);
+}
+
+void TCustomVexaRep::ApplyPrinterSettingsToPrinter() {
+  TLXPrinter* P = FActivePrinter;
+  const TVexaRepPrinterSettings* S = FPrinterSettings.get();
+  P->SetPrinterIndex(S->PrinterIndex());
+  P->SetPaperSize(FPage->PaperSize());
+  if (P->GetPaperSize() == TLXPaperSize::Custom) {
+    P->SetPaperWidth(static_cast<int32_t>(Round(FPage->Width())));
+    P->SetPaperLength(static_cast<int32_t>(Round(FPage->Length())));
+  }
+  P->SetOrientation(FPage->Orientation());
+  P->SetCopies(S->Copies());
+  P->SetOutputBin(S->OutputBin());
+  P->SetFirstPage(S->FirstPage());
+  P->SetLastPage(S->LastPage());
+  P->SetDuplex(S->Duplex());
+  P->SetExtendedDuplex(S->ExtendedDuplex());
+  P->SetUseStandardPrinter(S->UseStandardprinter());
+  P->SetPrintMetafile(S->PrintMetaFile());
+  P->SetUseCustomBinCode(S->UseCustomBinCode());
+  P->SetCustomBinCode(S->CustomBinCode());
+  P->SetUseCustomPaperCode(S->UseCustomPaperCode());
+  P->SetCustomPaperCode(S->CustomPaperCode());
+}
+
+void TCustomVexaRep::AddRunDataSet(TDataSet* D) {
+  if (!FDataSets || !D) return;
+  for (const auto& A : FDataSetAdapters)
+    if (A->DataSet() == D) return;
+  FDataSetAdapters.push_back(std::make_unique<TLXDataSetAdapter>(D));
+  FDataSets->push_back(FDataSetAdapters.back().get());
+}
+
+void TCustomVexaRep::GatherDataSets() {
+  // The form the report sits on (headless: the component that owns it), else the report.
+  TComponent* Root = Owner() ? Owner() : this;
+  std::function<void(TComponent*, int)> Walk = [&](TComponent* Owner, int Depth) {
+    if (Depth > 64) return;
+    for (int I = 0; I < Owner->ComponentCount(); ++I) {
+      TComponent* C = Owner->Components(I);
+      if (auto* D = dynamic_cast<TDataSet*>(C)) AddRunDataSet(D);
+      else if (dynamic_cast<THeadlessWinControl*>(C)) Walk(C, Depth + 1);
+    }
+  };
+  Walk(Root, 0);
+  if (Root != this) Walk(this, 0);
+  for (int I = 0; I < DataModuleCount(); ++I)
+    if (TDataModule* M = DataModules(I))
+      for (int J = 0; J < M->ComponentCount(); ++J)
+        if (auto* D = dynamic_cast<TDataSet*>(M->Components(J))) AddRunDataSet(D);
+}
+
+void TCustomVexaRep::AttachChildren() {
+  for (int I = 0; I < ControlCount(); ++I) {
+    if (auto* B = dynamic_cast<TLXCustomBand*>(Controls(I))) B->SetReport(this);
+    else if (auto* P = dynamic_cast<TLXPrintable*>(Controls(I))) P->SetParent(this);
+  }
+}
+
+namespace {
+template <class F>
+void ForEachPrintable(THeadlessWinControl* Parent, const F& Fn) {
+  for (int I = 0; I < Parent->ControlCount(); ++I) {
+    if (auto* P = dynamic_cast<TLXPrintable*>(Parent->Controls(I))) Fn(P);
+    else if (auto* W = dynamic_cast<TLXBasePanel*>(Parent->Controls(I))) ForEachPrintable(W, Fn);
+  }
+}
+}  // namespace
+
+void TCustomVexaRep::PrepareContents() {
+  ForEachPrintable(this, [](TLXPrintable* P) { P->BeginPrinting(); });
+}
+
+void TCustomVexaRep::UnprepareContents() {
+  ForEachPrintable(this, [](TLXPrintable* P) { P->EndPrinting(); });
+}
+
+void TCustomVexaRep::Execute() { FController->Run(); }
+
+void TCustomVexaRep::Generate(bool AppendRun) {
+  if (!FIdle) return;
+  bool WasVisible = Visible();
+  FThumbnail.reset();
+  // Margins that leave no room are zeroed for this run only: the user's values come back.
+  long double Margins[4] = {FPage->Native(TLXPage::LeftMarginIndex), FPage->Native(TLXPage::RightMarginIndex),
+                            FPage->Native(TLXPage::TopMarginIndex), FPage->Native(TLXPage::BottomMarginIndex)};
+  bool ZeroSides = FPage->Native(TLXPage::WidthIndex) - Margins[0] - Margins[1] < 0;
+  bool ZeroEnds = FPage->Native(TLXPage::LengthIndex) - Margins[2] - Margins[3] < 0;
+  auto SetMargins = [this](long double L, long double R, long double T, long double B) {
+    FPage->SetNative(TLXPage::LeftMarginIndex, L);
+    FPage->SetNative(TLXPage::RightMarginIndex, R);
+    FPage->SetNative(TLXPage::TopMarginIndex, T);
+    FPage->SetNative(TLXPage::BottomMarginIndex, B);
+  };
+  SetMargins(ZeroSides ? 0 : Margins[0], ZeroSides ? 0 : Margins[1], ZeroEnds ? 0 : Margins[2],
+             ZeroEnds ? 0 : Margins[3]);
+  FIdle = false;
+  FCancelled = FFinalPage = FSkipNextPageBreak = FColumnBreakArmed = FBreakInProgress = false;
+  TFinally Done([&] {
+    FDataSets.reset();
+    FDataSetAdapters.clear();
+    SetMargins(Margins[0], Margins[1], Margins[2], Margins[3]);
+    SetVisible(WasVisible);
+    FIdle = true;
+  });
+  FDataSets = std::make_unique<TLXDataSetList>();
+  GatherDataSets();
+
+  bool PrintReport = true;
+  if (BeforePrint && !HasState(csDesigning)) BeforePrint(this, PrintReport);
+  if (!PrintReport) return;
+
+  TLXPrinter* P = FActivePrinter;
+  if (!P) return;
+  bool JobBegun = false;
+  TFinally EndJob([&] {
+    if (!JobBegun) return;
+    if (FCancelled) P->AbortDoc();
+    else if (!AppendRun) {
+      if (FRendering) P->EndDoc();
+      else P->AbortDoc();
+    }
+  });
+  TLXUnit OldUnits = Units();
+  bool Compiled = false, ControllerPrepared = false, ContentsPrepared = false;
+  TFinally Unprepare([&] {
+    // Also when the run fails: the report is left as it was before the run.
+    SetUnits(OldUnits);
+    if (ContentsPrepared) UnprepareContents();
+    if (ControllerPrepared) FController->UnprepareRun();
+    if (Compiled) {
+      FFunctions->Discard();
+      SharedEnvironment()->Discard();
+    }
+    FPageNumberEntry = FColumnNumberEntry = FTitleEntry = nullptr;
+  });
+  SetUnits(TLXUnit::Native);
+  FAppendRun = AppendRun;
+  if (!AppendRun) {
+    ApplyPrinterSettingsToPrinter();
+    P->SetTitle(FReportTitle);
+    P->SetCompression(HasOption(Compression));
+    P->BeginDoc();
+    JobBegun = true;
+    FCurrentY = -1;
+    FPageNumber = 0;
+    FColumnNumber = FPage->Columns();
+  } else {
+    JobBegun = true;
+    FPage->SetPaperSize(P->GetPaperSize());
+    FPage->SetOrientation(static_cast<TPrinterOrientation>(P->GetOrientation()));
+    FColumnNumber = 1;
+  }
+  if (FExporting && !FExportFilter->Active())
+    FExportFilter->Start(static_cast<int32_t>(Round(FPage->Width())),
+                  static_cast<int32_t>(Round(FPage->Length())), Font());
+  MeasurePageFooter();
+  AttachChildren();
+  FCurrentX = static_cast<int32_t>(Round(FPage->LeftMargin()));
+  FController->CollectChildren();
+  SharedEnvironment()->Compile();
+  FFunctions->AssignDataSets(FDataSets.get());
+  FFunctions->Compile();
+  Compiled = true;
+  FPageNumberEntry = FFunctions->FirstElementOf("PAGENUMBER");
+  FColumnNumberEntry = FFunctions->FirstElementOf("COLUMNNUMBER");
+  FTitleEntry = FFunctions->FirstElementOf("REPORTTITLE");
+  TLXEvEnvironment::StoreText(FTitleEntry, FReportTitle);
+  ControllerPrepared = true;
+  FController->PrepareRun();
+  ContentsPrepared = true;
+  PrepareContents();
+  Execute();
+  if (!AppendRun) {
+    FCurrentX = static_cast<int32_t>(Round(FPage->LeftMargin()));
+    FFinalPage = true;
+    if (!FCancelled) ClosePage();
+    if (FExporting) FExportFilter->Finish();
+  } else if (Tag() == 999) {
+    FFinalPage = true;
+    ClosePage();
+  }
+}
+
 // ---- TVexaRep
 
 const TClassInfo& TVexaRep::StaticClassInfo() {
@@ -338,6 +749,22 @@ void TVexaRep::SetDataSet(TDataSet* Value) {
   if (Value) FreeNotification(Value);
 }
 
+int64_t TVexaRep::DataSetRecordCount() const {
+  TDataSet* D = DataSet();
+  if (!DataSetReady(D)) return 1;
+  try {
+    return D->RecordCount();
+  } catch (...) {
+    return 1;  // a count that cannot be read must not stop the run
+  }
+}
+
+void TVexaRep::Execute() {
+  AssignControllerBands();
+  Controller()->OnNeedData = OnNeedData;
+  TCustomVexaRep::Execute();
+}
+
 void TVexaRep::AssignControllerBands() {
   TLXController* C = Controller();
   C->SetHeaderBand(BandOfType(rbTitle));
@@ -357,11 +784,4 @@ int TCustomVexaRep::MeasureTextWidth(const TFont* Font, const std::string& Text)
 
 int TCustomVexaRep::MeasureTextHeight(const TFont* Font, const std::string& Text) {
   return LXScreenTextExtent(*Font, Text).cy;
-}
-
-int32_t TCustomVexaRep::RoomLeft() const { return 0; }
-
-void TCustomVexaRep::SetExportFilter(TLXExportFilter* Filter) {
-  FExportFilter = Filter;
-  FExporting = Filter != nullptr;
 }
