@@ -344,6 +344,12 @@ void TLXController::Run() {
 
 void PushReportVariablesToQuery(TQuery* Query, TLXEvEnvironment* Environment) {
   if (!Query || !Environment) return;
+  // A small integer or currency parameter stays one when it takes its value.
+  auto KeepingType = [](TParam* P, const auto& Set) {
+    TFieldType T = P->DataType();
+    Set();
+    P->SetDataType(T);
+  };
   Query->Close();
   for (int I = 0; I < Query->ParamCount(); ++I) {
     TParam* P = Query->Params()[I];
@@ -357,11 +363,7 @@ void PushReportVariablesToQuery(TQuery* Query, TLXEvEnvironment* Environment) {
       case ftSmallint:
       case ftInteger:
       case ftWord:
-        if (V.Kind == evInteger) {
-          TFieldType T = P->DataType();
-          P->SetAsInteger(V.Integer);
-          P->SetDataType(T);
-        }
+        if (V.Kind == evInteger) KeepingType(P, [&] { P->SetAsInteger(V.Integer); });
         break;
       case ftBoolean:
         if (V.Kind == evBoolean) P->SetAsBoolean(V.Boolean);
@@ -369,11 +371,7 @@ void PushReportVariablesToQuery(TQuery* Query, TLXEvEnvironment* Environment) {
       case ftFloat:
       case ftCurrency:
       case ftBCD:
-        if (V.Kind == evFloat) {
-          TFieldType T = P->DataType();
-          P->SetAsFloat(V.Float);
-          P->SetDataType(T);
-        }
+        if (V.Kind == evFloat) KeepingType(P, [&] { P->SetAsFloat(V.Float); });
         break;
       case ftDate:
         if (V.Kind == evString) P->SetAsDate(StrToDate(V.Text()));

@@ -11,12 +11,15 @@
 #include "lxreport/LXPrntr.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/app/Application.h"
+#include "platform/app/DialogService.h"
+#include "platform/app/Dialogs.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"
 #include "platform/data/MemDataSet.h"
 #include "tests/lxreport/LXEngineTestSupport.h"
+#include "tests/platform/printing/VirtualPrinterFixture.h"
 
 using namespace lxtest;
 
@@ -446,4 +449,75 @@ TEST_F(LXEngineTest, AnExportRunCallsTheFilterAtEveryPageAndBandAndKeepsOneScrat
       "TextOut 120,1420 rec 3", "AcceptGraphic 38,529", "AcceptBand Detail 100,1400,0", "EndPage", "Finish"};
   EXPECT_EQ(Filter.Calls, Expected);
   EXPECT_EQ(ScratchPages, (std::vector<int32_t>{1, 1}));
+}
+
+namespace {
+class LXEnginePrinterTest : public VirtualPrinterTest, public TEngineScope {};
+}  // namespace
+
+TEST_F(LXEnginePrinterTest, PrintSetupOffersThePagesOfAFinishedRunAndTakesTheChoice) {
+  Install("First", {}, true);
+  Install("Second");
+  auto Service = std::make_unique<TScriptedDialogService>();
+  TScriptedDialogService* S = Service.get();
+  TDialogServiceScope Scope(std::move(Service));
+  Band(rbDetail, 1000, "D");
+  Records(5);
+  // Before any run the range is open; a cancel sets Tag 1 and changes nothing.
+  S->Cancel();
+  Report->PrintSetupDialog();
+  EXPECT_EQ(S->Call<TPrintDialogData>(0).MinPage, 0);
+  EXPECT_EQ(S->Call<TPrintDialogData>(0).MaxPage, 9999);
+  EXPECT_EQ(Report->Tag(), 1);
+  EXPECT_EQ(Report->PrinterSettings()->Copies(), 1);
+
+  Report->Prepare();
+  ASSERT_EQ(Report->ActivePrinter()->PageCount(), 3);
+  S->Accept<TPrintDialogData>([](TPrintDialogData& D) {
+    D.PrintRange = prPageNums;
+    D.FromPage = 2;
+    D.ToPage = 3;
+    D.Copies = 4;
+  });
+  Report->ActivePrinter()->PrintSetup();  // the printer's hook
+  const TPrintDialogData& Asked = S->Call<TPrintDialogData>(1);
+  EXPECT_EQ(Asked.MinPage, 1);
+  EXPECT_EQ(Asked.MaxPage, 3);
+  EXPECT_EQ(Asked.FromPage, 1);
+  EXPECT_EQ(Asked.ToPage, 3);
+  EXPECT_EQ(Asked.Options, poPageNums | poWarning);
+  EXPECT_EQ(Report->Tag(), 0);
+  EXPECT_EQ(Report->PrinterSettings()->Copies(), 4);
+  EXPECT_EQ(Report->PrinterSettings()->FirstPage(), 2);
+  EXPECT_EQ(Report->PrinterSettings()->LastPage(), 3);
+}
+
+TEST_F(LXEnginePrinterTest, ThePrintMessageRunsOntoThePrinterAndGivesThePreviewsPrinterBack) {
+  auto V = Install("First", {}, true);
+  Band(rbDetail, 1000, "D");
+  Records(5);
+  Report->Prepare();
+  TLXPrinter* Shown = Report->ActivePrinter();
+  Record = 0;
+  Log.clear();
+  Report->PrinterSettings()->SetFirstPage(2);
+  SendMessage(Report->Handle(), WM_LXPRINT, 0, 0);
+  EXPECT_EQ(Report->ActivePrinter(), Shown);
+  EXPECT_EQ(Report->Printers().size(), 1u);
+  ASSERT_EQ(V->Jobs().size(), 1u);
+  EXPECT_EQ(V->Jobs()[0].PageCount, 2);  // pages 2 and 3
+  EXPECT_EQ(Log.size(), 5u);
+}
+
+TEST_F(LXEngineTest, PreviewSizeReadsAs500UntilSetAndZoomStaysInRange) {
+  EXPECT_EQ(Report->PreviewWidth(), 500);
+  Report->SetPreviewWidth(0);
+  EXPECT_EQ(Report->PreviewWidth(), 500);
+  Report->SetPreviewHeight(640);
+  EXPECT_EQ(Report->PreviewHeight(), 640);
+  Report->SetZoom(150);
+  for (int Z : {0, 301}) {
+    Report->SetZoom(Z);
+    EXPECT_EQ(Report->Zoom(), 150);
+  }
 }
