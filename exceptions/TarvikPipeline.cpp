@@ -637,15 +637,17 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
         Progress();
         S.ErrorMessageText = ErrorMessageOf(S);
         ShotPath = GetScreenshotPath(O);
-        TFinally DeleteShot([&ShotPath] {
-          if (!ShotPath.empty()) DeleteFile(ShotPath);
-        });
+        TFinally DeleteShot([&ShotPath] { DeleteScreenshot(ShotPath); });
         try {
           TakeScreenshot(ShotPath);
+          if (!ShotPath.empty() && !FileExists(ShotPath)) {  // no screen to take
+            DeleteScreenshot(ShotPath);
+            ShotPath.clear();
+          }
         } catch (...) {
           // A report without its picture is still a report.
           RecordSectionError(eeShowError, TarvikText::ScreenshotSection);
-          DeleteFile(ShotPath);
+          DeleteScreenshot(ShotPath);
           ShotPath.clear();
         }
 

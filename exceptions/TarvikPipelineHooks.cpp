@@ -5,6 +5,8 @@
 #include <exception>
 #include <mutex>
 
+#include <unistd.h>
+
 #include "exceptions/TarvikMail.h"
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
@@ -101,7 +103,16 @@ std::string ShowRequestDialog(const TTarvikModuleOptions& Options) {
 TShowRequestDialog SetShowRequestDialog(TShowRequestDialog Show) { return Swap(RequestHook, std::move(Show)); }
 
 std::string GetScreenshotPath(const TTarvikModuleOptions& Options) {
-  return Options.AttachScreenshot() ? GetTempPath() + "Screenshot.png" : std::string();
+  if (!Options.AttachScreenshot()) return std::string();
+  std::string Folder = GetTempPath() + "TarvikLog-XXXXXX";
+  if (!::mkdtemp(Folder.data())) return std::string();
+  return Folder + "/Screenshot.png";
+}
+
+void DeleteScreenshot(const std::string& Path) {
+  if (Path.empty()) return;
+  DeleteFile(Path);
+  ::rmdir(ExtractFilePath(Path).c_str());
 }
 
 void TakeScreenshot(const std::string& Path) {

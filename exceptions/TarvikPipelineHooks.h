@@ -68,10 +68,15 @@ TShowRequestDialog SetShowRequestDialog(TShowRequestDialog Show);
 
 // ---- The screenshot ----
 
-// The temporary folder + "Screenshot.png" when option AttachScreenshot is on, else "".
+// "Screenshot.png" in a new private folder (mode 0700) of the temporary folder when option
+// AttachScreenshot is on, else "" (also when no folder can be made). A fixed name in the shared
+// temporary folder would collide between processes and could be planted by another user.
 std::string GetScreenshotPath(const TTarvikModuleOptions& Options);
-// Writes the screen as a PNG file to Path (replacing it); nothing for an empty Path. Raises when
-// the screen cannot be taken or the file written. The pipeline deletes the file when it has
+// Removes the screenshot and its private folder; nothing for "".
+void DeleteScreenshot(const std::string& Path);
+// Writes the screen as a PNG file to Path (replacing it); nothing for an empty Path. Without a
+// screen it writes no file (the pipeline then goes on without a picture); raises when the file
+// cannot be written. The pipeline deletes the file when it has
 // handled the exception. Default: writes nothing.
 using TTakeScreenshot = std::function<void(const std::string& Path)>;
 void TakeScreenshot(const std::string& Path);

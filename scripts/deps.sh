@@ -8,7 +8,8 @@ PKGS=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
       fonts-liberation fontconfig poppler-utils emf2svg
       cups printer-driver-cups-pdf libcups2-dev
       libdw-dev libelf-dev binutils xvfb xauth
-      python3-xlrd unrtf libwmf-bin python3-aiosmtpd)
+      python3-xlrd unrtf libwmf-bin python3-aiosmtpd
+      libx11-dev libxfixes-dev python3)
 PKGS+=("$@")
 missing=()
 for p in "${PKGS[@]}"; do

@@ -1,6 +1,7 @@
 #include "exceptions/TarvikPipelineHooks.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -29,7 +30,16 @@ TEST(TarvikPipelineHooks, DefaultsDoWithoutUserInterface) {
   EXPECT_EQ(Lines, (std::vector<std::string>{"Falhou.", "report"}));
   EXPECT_EQ(ShowRequestDialog(Options), "");
   EXPECT_FALSE(SendReportByMail({}));
-  EXPECT_EQ(ExtractFileName(GetScreenshotPath(Options)), "Screenshot.png");
+  // Each report gets its own private folder for the picture, removed with it.
+  std::string Shot = GetScreenshotPath(Options), Other = GetScreenshotPath(Options);
+  EXPECT_EQ(ExtractFileName(Shot), "Screenshot.png");
+  EXPECT_NE(ExtractFilePath(Shot), ExtractFilePath(Other));
+  struct stat Folder {};
+  ASSERT_EQ(::stat(ExtractFilePath(Shot).c_str(), &Folder), 0);
+  EXPECT_EQ(Folder.st_mode & 0777, 0700u);
+  DeleteScreenshot(Shot);
+  DeleteScreenshot(Other);
+  EXPECT_NE(::stat(ExtractFilePath(Shot).c_str(), &Folder), 0);
   Options.SetAttachScreenshot(false);
   EXPECT_EQ(GetScreenshotPath(Options), "");
 
