@@ -25,15 +25,22 @@ bool ForceDirectories(const std::string& Dir) {
   return ::mkdir(Path.c_str(), 0700) == 0 || errno == EEXIST ? DirectoryExists(Path) : false;
 }
 
-std::string StateHomeDirectory() {
+namespace {
+// An XDG base folder: the variable when it is an absolute path, else $HOME + Fallback.
+std::string XdgDirectory(const char* Variable, const char* Fallback) {
   std::string R;
-  if (const char* X = std::getenv("XDG_STATE_HOME"); X && X[0] == '/') {
+  if (const char* X = std::getenv(Variable); X && X[0] == '/') {
     R = X;
   } else if (const char* H = std::getenv("HOME"); H && H[0] == '/') {
     R = H;
     while (R.size() > 1 && R.back() == '/') R.pop_back();
-    R += "/.local/state";
+    R += Fallback;
   }
   while (R.size() > 1 && R.back() == '/') R.pop_back();
   return R;
 }
+}  // namespace
+
+std::string StateHomeDirectory() { return XdgDirectory("XDG_STATE_HOME", "/.local/state"); }
+
+std::string ConfigHomeDirectory() { return XdgDirectory("XDG_CONFIG_HOME", "/.config"); }

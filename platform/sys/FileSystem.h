@@ -10,3 +10,6 @@ bool ForceDirectories(const std::string& Dir);
 // Where a program keeps state that outlives a run (logs, traces): $XDG_STATE_HOME when it is an
 // absolute path, else $HOME/.local/state; empty when neither is known. No trailing '/'.
 std::string StateHomeDirectory();
+// Where a program keeps the user's settings: $XDG_CONFIG_HOME when it is an absolute path, else
+// $HOME/.config; empty when neither is known. No trailing '/'.
+std::string ConfigHomeDirectory();
