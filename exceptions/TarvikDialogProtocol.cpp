@@ -50,7 +50,8 @@ TDialogParse ParseDialogMessage(std::string_view Bytes, TDialogMessage& Out, siz
       ++Digits;
     }
     if (P == Bytes.size()) return TDialogParse::NeedMore;
-    if (Digits == 0 || Bytes[P] != '\n' || Count > DialogMessageLimit) {
+    // One spelling per count: no leading zeros.
+    if (Digits == 0 || (Digits > 1 && Bytes[NameEnd + 1] == '0') || Bytes[P] != '\n' || Count > DialogMessageLimit) {
       Error = "a byte count is damaged at byte " + std::to_string(P);
       return TDialogParse::Damaged;
     }

@@ -105,6 +105,7 @@ TEST(TarvikDialogProtocol, HostileRepliesAreRefused) {
       {"shown 1\n12", TDialogParse::Damaged},              // value not ended
       {"shown 99999999\n", TDialogParse::Damaged},         // over the limit
       {"shown 1234567890\n", TDialogParse::Damaged},       // too many digits
+      {"shown 01\n1\n", TDialogParse::Damaged},          // a leading zero
       {"end 3\nabc\n", TDialogParse::Damaged},             // the end with a value
       {std::string(40, 'a') + " 0\n\n", TDialogParse::Damaged},  // a name too long
       {"shown 1\n1\n", TDialogParse::NeedMore},           // no end yet
