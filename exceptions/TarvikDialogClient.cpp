@@ -52,14 +52,8 @@ void AddTexts(TDialogMessage& M, const TTarvikModuleOptions& O) {
 
 // The report where a developer finds it when no window can show it.
 void ReportToStandardError(const std::string& Message, const std::string& Report) {
-  std::string All = Message + "\n" + Report + "\n";
-  size_t Done = 0;
-  while (Done < All.size()) {
-    ssize_t W = ::write(STDERR_FILENO, All.data() + Done, All.size() - Done);
-    if (W < 0 && errno == EINTR) continue;
-    if (W <= 0) break;
-    Done += static_cast<size_t>(W);
-  }
+  OutputDebugString(Message);
+  OutputDebugString(Report);
 }
 
 // The one reply of a dialog that runs until it is closed.

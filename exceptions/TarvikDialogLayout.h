@@ -48,8 +48,9 @@ struct TDialogCoordinates {
   int Left = 0, Top = 0, Width = 640, Height = 385;
   int WindowState = 1;  // 1 normal, 3 maximized, 6 minimized
 };
-inline constexpr std::array<int, 6> DefaultStackColumns = {80, 102, 105, 118, 137, 48};
-inline constexpr std::array<int, 6> DefaultModuleColumns = {80, 100, 130, 65, 65, 150};
+// The first columns hold 16 hexadecimal digits (and the icon), not 8: wider than the classic 80.
+inline constexpr std::array<int, 6> DefaultStackColumns = {140, 102, 105, 118, 137, 48};
+inline constexpr std::array<int, 6> DefaultModuleColumns = {140, 100, 130, 65, 65, 150};
 
 // "TarvikLog.ini" in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config).
 std::string DialogIniPath();

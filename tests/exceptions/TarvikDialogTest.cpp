@@ -208,7 +208,7 @@ TEST(TarvikDialogLayout, IniGeometryRoundTripsAndStaysOnScreen) {
   WriteWhole(Ini, std::string("[Coordinates]\r\nWidth=abc\r\nHeight=\r\nLeft=\x01\x02\r\nCol2=-5\r\nCol3=77\r\n\xff\xfe garbage"));
   Back = ReadDialogCoordinates(Ini, 20, M);
   EXPECT_EQ(std::tie(Back.Width, Back.Height, Back.Left), std::make_tuple(640, 385, (1024 - 640) / 2));
-  EXPECT_EQ(ReadColumnWidths(Ini, false), (std::array<int, 6>{80, 102, 105, 77, 137, 48}));
+  EXPECT_EQ(ReadColumnWidths(Ini, false), (std::array<int, 6>{140, 102, 105, 77, 137, 48}));
 }
 
 TEST(TarvikDialogLayout, ListRows) {
