@@ -23,6 +23,29 @@ struct TTextCall {
   bool operator==(const TTextCall&) const = default;
 };
 
+inline std::vector<TTextCall> TextCalls(const std::vector<std::string>& Log) {
+  std::vector<TTextCall> Out;
+  for (const std::string& L : Log) {
+    TTextCall T;
+    if (std::sscanf(L.c_str(), "ExtTextOut(%d,%d,", &T.X, &T.Y) != 2) continue;
+    size_t Q = L.find('"');
+    T.Text = L.substr(Q + 1, L.size() - Q - 3);
+    Out.push_back(T);
+  }
+  return Out;
+}
+inline bool HasCall(const std::vector<std::string>& Log, const std::string& Call) {
+  for (const std::string& L : Log)
+    if (L == Call) return true;
+  return false;
+}
+inline std::vector<std::string> CallsOf(const std::vector<std::string>& Log, const std::string& Prefix) {
+  std::vector<std::string> Out;
+  for (const std::string& L : Log)
+    if (L.rfind(Prefix, 0) == 0) Out.push_back(L);
+  return Out;
+}
+
 class LXPrintTest : public VirtualPrinterTest {
 protected:
   TGeometryScope Geometry;
@@ -62,28 +85,6 @@ protected:
     TCanvas C(&Dc);
     C.Draw(0, 0, *Page);
     return Dc.Log;
-  }
-  static std::vector<TTextCall> TextCalls(const std::vector<std::string>& Log) {
-    std::vector<TTextCall> Out;
-    for (const std::string& L : Log) {
-      TTextCall T;
-      if (std::sscanf(L.c_str(), "ExtTextOut(%d,%d,", &T.X, &T.Y) != 2) continue;
-      size_t Q = L.find('"');
-      T.Text = L.substr(Q + 1, L.size() - Q - 3);
-      Out.push_back(T);
-    }
-    return Out;
-  }
-  static bool HasCall(const std::vector<std::string>& Log, const std::string& Call) {
-    for (const std::string& L : Log)
-      if (L == Call) return true;
-    return false;
-  }
-  static std::vector<std::string> CallsOf(const std::vector<std::string>& Log, const std::string& Prefix) {
-    std::vector<std::string> Out;
-    for (const std::string& L : Log)
-      if (L.rfind(Prefix, 0) == 0) Out.push_back(L);
-    return Out;
   }
   // One line's height in tenths of a millimetre on the stored pages.
   long double LineHeightOf(const TFont& Font) {
