@@ -1,0 +1,126 @@
+// Generates a customer list into stored pages: A4 portrait, 10 mm margins, a page header with a
+// 14 pt bold title, a 5 mm detail band with four expressions in 9 pt (an id, a name, a date and
+// a money value with mask #,##0.00), a page footer with "Página " + PAGENUMBER; 50 records a
+// page, read from a SQLite table the benchmark makes. Prints the time of each run and the peak
+// resident memory.
+//   bench_lxgenerate [records...]   (default 10000 100000)
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "lxreport/LXBands.h"
+#include "lxreport/LXExpr.h"
+#include "lxreport/LXLabel.h"
+#include "lxreport/LXPrntr.h"
+#include "lxreport/LXReport.h"
+#include "lxreport/VexaRpt.h"
+#include "platform/app/Application.h"
+#include "platform/data/DBTables.h"
+
+namespace {
+using TClock = std::chrono::steady_clock;
+
+long PeakRssKiB() {
+  rusage U{};
+  getrusage(RUSAGE_SELF, &U);
+  return U.ru_maxrss;
+}
+
+void MakeTable(const std::string& Path, int Records) {
+  std::filesystem::remove(Path);
+  TQuery Q(nullptr);
+  Q.SetDatabaseName(Path);
+  Q.SetSQL({"CREATE TABLE Customers (Id INTEGER, Name VARCHAR(40), Since DATE, Balance REAL)"});
+  Q.ExecSQL();
+  Q.SetSQL({
+      "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < " + std::to_string(Records) +
+      ") INSERT INTO Customers SELECT I, 'Cliente número ' || I, date('2000-01-01', '+' || (I % 9000) || ' days'),"
+      " (I * 37 % 100000) / 7.0 FROM N"});
+  Q.ExecSQL();
+}
+
+TLXExpr* Expr(TComponent* Owner, TLXBand* Band, const std::string& Text, long double Left, long double Width) {
+  auto* E = new TLXExpr(Owner);
+  E->SetParent(Band);
+  E->SetAutoSize(false);
+  E->Font()->SetName("Liberation Sans");
+  E->Font()->SetSize(9);
+  E->Size()->SetLeft(Left);
+  E->Size()->SetTop(5);
+  E->Size()->SetWidth(Width);
+  E->Size()->SetHeight(40);
+  E->SetExpression(Text);
+  return E;
+}
+
+double Run(const std::string& Path, int Records) {
+  TComponent Form(nullptr);
+  auto* Data = new TQuery(&Form);
+  Data->SetName("Customers");
+  Data->SetDatabaseName(Path);
+  Data->SetSQL({"SELECT Id, Name, Since, Balance FROM Customers ORDER BY Id"});
+  auto* R = new TVexaRep(&Form);
+  R->SetName("Report");
+  R->SetUnits(TLXUnit::Native);
+  TLXPage& P = *R->Page();
+  P.SetPaperSize(TLXPaperSize::A4);
+  P.SetTopMargin(100);
+  P.SetBottomMargin(100);
+  P.SetLeftMargin(100);
+  P.SetRightMargin(100);
+  auto NewBand = [&](TLXBandType Type, long double Height) {
+    TLXBand* B = R->NewBand(Type);
+    B->Size()->SetUnits(TLXUnit::Native);
+    B->Size()->SetHeight(Height);
+    return B;
+  };
+  TLXBand* Header = NewBand(rbPageHeader, 150);
+  auto* Title = new TLXLabel(&Form);
+  Title->SetParent(Header);
+  Title->Font()->SetName("Liberation Sans");
+  Title->Font()->SetSize(14);
+  Title->Font()->SetStyle(fsBold);
+  Title->SetCaption("Lista de clientes");
+  TLXBand* Detail = NewBand(rbDetail, 50);
+  Expr(&Form, Detail, "Id", 0, 150);
+  Expr(&Form, Detail, "Name", 200, 900);
+  Expr(&Form, Detail, "Since", 1150, 300);
+  Expr(&Form, Detail, "Balance", 1500, 400)->SetMask("#,##0.00");
+  TLXBand* Footer = NewBand(rbPageFooter, 100);
+  Expr(&Form, Footer, "'Página ' + PAGENUMBER", 0, 400);
+  Data->Open();
+  R->SetDataSet(Data);
+  R->SetShowProgress(false);
+
+  auto T0 = TClock::now();
+  R->Prepare();
+  double Seconds = std::chrono::duration<double>(TClock::now() - T0).count();
+  TLXPrinter* Out = R->ActivePrinter();
+  std::printf("%d records: %d pages in %.3f s (%.1f us a record), peak RSS %.1f MiB\n", Records,
+              Out ? Out->PageCount() : 0, Seconds, Seconds * 1e6 / Records, PeakRssKiB() / 1024.0);
+  for (TLXPrinter* Pr : std::vector<TLXPrinter*>(R->Printers())) delete Pr;
+  return Seconds;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  InitializeApplication(argc, argv, TDisplayMode::Offscreen);
+  InitializeLXReport();
+  std::vector<int> Counts;
+  for (int I = 1; I < argc; ++I) Counts.push_back(std::atoi(argv[I]));
+  if (Counts.empty()) Counts = {10000, 100000};
+  std::string Path = (std::filesystem::temp_directory_path() / "bench_lxgenerate.db").string();
+  for (int N : Counts) {
+    MakeTable(Path, N);
+    Run(Path, N);
+  }
+  std::filesystem::remove(Path);
+  FinalizeLXReport();
+  FinalizeApplication();
+  return 0;
+}
