@@ -709,6 +709,8 @@ void TCustomVexaRep::Generate(bool AppendRun) {
   FColumnNumberEntry = FFunctions->FirstElementOf("COLUMNNUMBER");
   FTitleEntry = FFunctions->FirstElementOf("REPORTTITLE");
   TLXEvEnvironment::StoreText(FTitleEntry, FReportTitle);
+  // A run that goes on with a composite's page goes on with its page number too.
+  if (AppendRun) TLXEvEnvironment::StoreInteger(FPageNumberEntry, FPageNumber);
   ControllerPrepared = true;
   FController->PrepareRun();
   ContentsPrepared = true;
