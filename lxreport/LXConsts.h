@@ -66,6 +66,31 @@ inline constexpr char SLXProgressCaption[] = "Printing progress";
 inline constexpr char SLXProgressCompleted[] = "%d%%  Completed";
 inline constexpr char SLXCancel[] = "Cancel";
 
+// The standard preview window
+inline constexpr char SLXPreviewCaption[] = "Pré Visualizar Impressão";
+inline constexpr char SLXPageText[] = "Page";
+inline constexpr char SLXPageOf[] = "of";
+inline constexpr char SLXProgressStart[] = "0%";
+inline constexpr char SLXGoToCaption[] = "Selecione pagina de 1 para %d";
+inline constexpr char SLXGoToPrompt[] = "Ir para pagina >>";
+inline constexpr char SLXSaveTitle[] = "Save report";
+inline constexpr char SLXLoadTitle[] = "Load report";
+inline constexpr char SLXReportFileFilter[] = "VexaReport file";
+inline constexpr char SLXReportExtension[] = "LXP";
+inline constexpr char SLXPDFFilterEntry[] = "Formato de Documento portavel (PDF)";
+inline constexpr char SLXFileDoesNotExist[] = "File does not exist";
+inline constexpr char SLXExportNeedsReport[] =
+    "Este formato é gerado pelo relatório que fez as páginas; um arquivo aberto não o contém. Nada foi gravado.";
+// Caption, hint of each tool button, in the window's order.
+inline constexpr const char* LXPreviewButtons[][2] = {
+    {"Ajustar", "Ajustar"},           {"100%", "100%"},
+    {"Largura", "Largura"},           {"&1º Pagina", "1 pagina"},
+    {"&Anterior", "Pagina Anterior"}, {"&Próxima", "Proxima Pagina"},
+    {"&Ultima", "Ultima Pagina"},     {"Ir Para", "ir para pagina"},
+    {"Configurar", "Configurar Impressão"}, {"&Imprimir", "Imprimir"},
+    {"&Salvar", "Salvar/Exportar Relatorio"}, {"Abrir", "Abrir "},
+    {"&Fechar", "Fechar"}};
+
 // Texts of the expression language (its string table).
 namespace LXExprText {
 inline constexpr const char* True = "True";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "lxreport/forms/LXPrev.h"
+#include "platform/app/Application.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/RtlMath.h"
 
@@ -236,9 +238,19 @@ const TClassInfo& TLXStandardPreviewInterface::StaticClassInfo() {
   return Info;
 }
 
-// The standard preview window is not part of the library yet.
-TForm* TLXStandardPreviewInterface::Show(TLXPrinter*) { return nullptr; }
-TForm* TLXStandardPreviewInterface::ShowModal(TLXPrinter*) { return nullptr; }
+TForm* TLXStandardPreviewInterface::Show(TLXPrinter* Printer) {
+  auto* Form = new TLXStandardPreview(Application, Printer);
+  Form->ShowAndUpdate();
+  return Form;
+}
+
+// The window frees itself when it closes; a pointer to it is not kept past this call's caller.
+TForm* TLXStandardPreviewInterface::ShowModal(TLXPrinter* Printer) {
+  auto* Form = new TLXStandardPreview(Application, Printer);
+  Form->UpdateStatus();
+  Form->ShowModal();
+  return Form;
+}
 
 void InitializeLXPreview() {
   LXPreviewInterfaceClass = &TLXStandardPreviewInterface::StaticClassInfo();

@@ -28,3 +28,8 @@ inline constexpr char SControlParentSetToSelf[] = "Um controle não pode ser pai
 
 // The application's handler of exceptions its event loop caught
 inline constexpr char SUnknownException[] = "Exceção desconhecida";
+
+// The registry store and the desktop's file types
+inline constexpr char SRegNoConfigFolder[] = "A pasta de configurações do usuário não é conhecida";
+inline constexpr char SRegWriteFailed[] = "Não foi possível gravar o registro em %s";
+inline constexpr char SRegNoKeyOpen[] = "Nenhuma chave do registro está aberta";

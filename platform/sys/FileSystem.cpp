@@ -26,15 +26,15 @@ bool ForceDirectories(const std::string& Dir) {
 }
 
 namespace {
-// An XDG base folder: the variable when it is an absolute path, else $HOME + Fallback.
-std::string XdgDirectory(const char* Variable, const char* Fallback) {
+// An XDG base folder: the variable when it is an absolute path, else $HOME + UnderHome.
+std::string XdgDirectory(const char* Variable, const char* UnderHome) {
   std::string R;
   if (const char* X = std::getenv(Variable); X && X[0] == '/') {
     R = X;
   } else if (const char* H = std::getenv("HOME"); H && H[0] == '/') {
     R = H;
     while (R.size() > 1 && R.back() == '/') R.pop_back();
-    R += Fallback;
+    R += UnderHome;
   }
   while (R.size() > 1 && R.back() == '/') R.pop_back();
   return R;
@@ -42,5 +42,5 @@ std::string XdgDirectory(const char* Variable, const char* Fallback) {
 }  // namespace
 
 std::string StateHomeDirectory() { return XdgDirectory("XDG_STATE_HOME", "/.local/state"); }
-
 std::string ConfigHomeDirectory() { return XdgDirectory("XDG_CONFIG_HOME", "/.config"); }
+std::string DataHomeDirectory() { return XdgDirectory("XDG_DATA_HOME", "/.local/share"); }

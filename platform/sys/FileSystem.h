@@ -10,6 +10,7 @@ bool ForceDirectories(const std::string& Dir);
 // Where a program keeps state that outlives a run (logs, traces): $XDG_STATE_HOME when it is an
 // absolute path, else $HOME/.local/state; empty when neither is known. No trailing '/'.
 std::string StateHomeDirectory();
-// Where a program keeps the user's settings: $XDG_CONFIG_HOME when it is an absolute path, else
-// $HOME/.config; empty when neither is known. No trailing '/'.
+// The same for settings ($XDG_CONFIG_HOME, else $HOME/.config) and for data the desktop reads
+// ($XDG_DATA_HOME, else $HOME/.local/share).
 std::string ConfigHomeDirectory();
+std::string DataHomeDirectory();

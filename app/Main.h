@@ -1,0 +1,42 @@
+#pragma once
+// TMains: the viewer's main window when it shows a saved report file: the page preview with a
+// button panel for last, first, previous and next page and print, and the page labels. Its
+// creation registers the program as the handler of ".lxp" files.
+#include <string>
+
+#include "lxreport/forms/LXPreview.h"
+#include "platform/forms/Buttons.h"
+#include "platform/forms/ExtCtrls.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/StdCtrls.h"
+
+// Removes every "." from Extension and adds one leading "."; nothing is registered when that
+// leaves nothing or Command is empty. Writes the four default values under HKEY_CLASSES_ROOT of
+// the registry store (TypeName empty: the extension and "_auto_file"), then the desktop's MIME
+// type and entry for the user. Registry failures raise ERegistryException; the desktop part
+// never fails.
+void RegisterFileType(std::string Extension, std::string TypeName, const std::string& Description,
+                      const std::string& Command, const std::string& Icon);
+
+class TMains : public TForm {
+  DECLARE_CLASSINFO(TMains)
+public:
+  explicit TMains(TComponent* AOwner);
+
+  void FormCreate(TObject* Sender);
+  void UpdatePageLabels();
+  void SpeedButton1Click(TObject* Sender);  // last page
+  void SpeedButton2Click(TObject* Sender);  // first page
+  void SpeedButton3Click(TObject* Sender);  // previous page
+  void SpeedButton4Click(TObject* Sender);  // next page
+  void SpeedButton5Click(TObject* Sender);  // print
+
+  TLXPreview* LXPreview1;
+  TPanel* Panel1;
+  TSpeedButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *SpeedButton4;
+  TLabel *LPage, *LPageTotal;
+  TSpeedButton* SpeedButton5;
+
+private:
+  int32_t PageCount() const;
+};

@@ -1,0 +1,120 @@
+#include "platform/app/DesktopFileTypes.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/sys/FileSystem.h"
+
+extern char** environ;
+
+namespace {
+std::string XmlEscape(const std::string& S) {
+  std::string R;
+  for (char C : S) {
+    switch (C) {
+      case '&': R += "&amp;"; break;
+      case '<': R += "&lt;"; break;
+      case '>': R += "&gt;"; break;
+      case '"': R += "&quot;"; break;
+      default: R += C;
+    }
+  }
+  return R;
+}
+
+// A desktop-entry string value: no line breaks, backslashes doubled.
+std::string EntryValue(const std::string& S) {
+  std::string R;
+  for (char C : S) {
+    if (C == '\\') R += "\\\\";
+    else if (C == '\n') R += "\\n";
+    else if (C == '\r') R += "\\r";
+    else if (C == '\t') R += "\\t";
+    else R += C;
+  }
+  return R;
+}
+
+bool WriteWhole(const std::string& FileName, const std::string& Text) {
+  std::string Temp = FileName + ".new";
+  {
+    std::ofstream Out(Temp, std::ios::binary | std::ios::trunc);
+    Out << Text;
+    Out.close();
+    if (!Out) {
+      std::remove(Temp.c_str());
+      return false;
+    }
+  }
+  if (std::rename(Temp.c_str(), FileName.c_str()) == 0) return true;
+  std::remove(Temp.c_str());
+  return false;
+}
+
+// Runs Program (looked up on PATH) with one argument, its output discarded, and waits for it.
+void RunTool(const char* Program, const std::string& Arg) {
+  posix_spawn_file_actions_t Actions;
+  posix_spawn_file_actions_init(&Actions);
+  posix_spawn_file_actions_addopen(&Actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&Actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&Actions, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> Argv{const_cast<char*>(Program), const_cast<char*>(Arg.c_str()), nullptr};
+  pid_t Pid;
+  if (posix_spawnp(&Pid, Program, &Actions, nullptr, Argv.data(), environ) == 0) {
+    int Status;
+    while (::waitpid(Pid, &Status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  posix_spawn_file_actions_destroy(&Actions);
+}
+}  // namespace
+
+std::string DesktopExecArgument(const std::string& Arg) {
+  bool Quote = Arg.empty() || Arg.find_first_of(" \t\n\"'\\><~|&;$*?#()`=%") != std::string::npos;
+  std::string R;
+  for (char C : Arg) {
+    if (C == '%') {
+      R += "%%";
+    } else if (Quote && (C == '"' || C == '`' || C == '$' || C == '\\')) {
+      R += '\\', R += C;
+    } else {
+      R += C;
+    }
+  }
+  return EntryValue(Quote ? '"' + R + '"' : R);
+}
+
+bool RegisterDesktopFileType(const TDesktopFileType& Type) {
+  std::string Data = DataHomeDirectory();
+  if (Data.empty() || Type.Id.empty() || Type.MimeType.empty()) return false;
+  std::string Ext = Type.Extension;
+  while (!Ext.empty() && Ext.front() == '.') Ext.erase(0, 1);
+  std::string MimeDir = Data + "/mime", Packages = MimeDir + "/packages", Apps = Data + "/applications";
+  if (!ForceDirectories(Packages) || !ForceDirectories(Apps)) return false;
+
+  std::string Xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                    "  <mime-type type=\"" + XmlEscape(Type.MimeType) + "\">\n"
+                    "    <comment>" + XmlEscape(Type.Description) + "</comment>\n";
+  if (!Ext.empty()) Xml += "    <glob pattern=\"*." + XmlEscape(Ext) + "\"/>\n";
+  Xml += "  </mime-type>\n</mime-info>\n";
+
+  std::string Entry = "[Desktop Entry]\nType=Application\nName=" + EntryValue(Type.Description) +
+                      "\nExec=" + DesktopExecArgument(Type.Command) + " %f\nMimeType=" +
+                      EntryValue(Type.MimeType) + ";\n";
+  if (!Type.Icon.empty()) Entry += "Icon=" + EntryValue(Type.Icon) + "\n";
+  Entry += "Terminal=false\nNoDisplay=true\n";
+
+  if (!WriteWhole(Packages + "/" + Type.Id + ".xml", Xml)) return false;
+  if (!WriteWhole(Apps + "/" + Type.Id + ".desktop", Entry)) return false;
+  RunTool("update-mime-database", MimeDir);
+  RunTool("update-desktop-database", Apps);
+  return true;
+}
