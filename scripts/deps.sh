@@ -9,7 +9,8 @@ PKGS=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
       cups printer-driver-cups-pdf libcups2-dev
       libdw-dev libelf-dev binutils xvfb xauth
       python3-xlrd unrtf libwmf-bin python3-aiosmtpd
-      libx11-dev libxfixes-dev python3)
+      libx11-dev libxfixes-dev python3
+      xdotool x11-apps shared-mime-info desktop-file-utils)
 PKGS+=("$@")
 missing=()
 for p in "${PKGS[@]}"; do

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and opens the viewer on a sample report.
+# Installs what is missing, builds, and opens the viewer on the sample report (made by the build),
+# or on the report file given as first argument.
 # JOBS caps the parallel build jobs (default: the number of cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,7 +9,9 @@ BUILD=${BUILD_DIR:-build/release}
 JOBS=${JOBS:-$(nproc)}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMOR_TESTS=OFF >/dev/null
 cmake --build "$BUILD" -j"$JOBS"
-if [ -x "$BUILD/app/mivoreport" ]; then
-  exec "$BUILD/app/mivoreport" "${1:-resources/samples/sample.lxp}"
+REPORT=${1:-$BUILD/app/sample.lxp}
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "The viewer needs a desktop session; without one run: xvfb-run -a $BUILD/app/mivoreport '$REPORT'" >&2
+  exit 1
 fi
-echo "The libraries are built; the viewer program does not exist yet."
+exec "$BUILD/app/mivoreport" "$REPORT"

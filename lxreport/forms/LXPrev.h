@@ -60,12 +60,14 @@ public:
   bool WheelPresent() const { return FWheelPresent; }
   int32_t ScrollLines() const { return FScrollLines; }
 
-  TStatusBar* StatusBar;
-  TToolBar* ToolBar1;
-  TToolButton *ZoomFit, *Zoom100, *ZoomToWidth, *FirstPage, *PreviousPage, *ToolButton2, *LastPage, *ToolButton3,
-      *PrintSetup, *Print, *SaveReport, *LoadReport, *ToolButton1;
-  TImageList* Images;
-  TLXPreview* LXPreview;
+  TStatusBar* StatusBar = nullptr;
+  TToolBar* ToolBar1 = nullptr;
+  TToolButton *ZoomFit = nullptr, *Zoom100 = nullptr, *ZoomToWidth = nullptr, *FirstPage = nullptr,
+              *PreviousPage = nullptr, *ToolButton2 = nullptr, *LastPage = nullptr, *ToolButton3 = nullptr,
+              *PrintSetup = nullptr, *Print = nullptr, *SaveReport = nullptr, *LoadReport = nullptr,
+              *ToolButton1 = nullptr;
+  TImageList* Images = nullptr;
+  TLXPreview* LXPreview = nullptr;
   // The six filter components; null while their class is not part of the library.
   TComponent *LXExcelFilter1 = nullptr, *LXRTFFilter1 = nullptr, *LXWMFFilter1 = nullptr, *LXCSVFilter1 = nullptr,
              *LXTextFilter1 = nullptr, *LXHTMLFilter1 = nullptr;

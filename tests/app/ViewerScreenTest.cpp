@@ -1,0 +1,80 @@
+// The real program on a real (virtual) X display: the window must show page 1 of the sample.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "tests/TestTemp.h"
+
+namespace {
+uint32_t Be32(const std::vector<uint8_t>& B, size_t At) {
+  return uint32_t(B[At]) << 24 | uint32_t(B[At + 1]) << 16 | uint32_t(B[At + 2]) << 8 | B[At + 3];
+}
+
+// A 24-bit TrueColor screen dump of xwd, as 0xRRGGBB rows.
+struct TScreen {
+  int Width = 0, Height = 0;
+  std::vector<uint32_t> Pixels;
+  uint32_t At(int X, int Y) const { return Pixels[size_t(Y) * Width + X]; }
+};
+
+TScreen ReadXwd(const std::string& File) {
+  std::ifstream In(File, std::ios::binary);
+  std::vector<uint8_t> B{std::istreambuf_iterator<char>(In), {}};
+  TScreen S;
+  if (B.size() < 100) return S;
+  uint32_t Header = Be32(B, 0), LineBytes = Be32(B, 48), Colors = Be32(B, 76);
+  bool LsbFirst = Be32(B, 28) == 0;
+  S.Width = int(Be32(B, 16)), S.Height = int(Be32(B, 20));
+  // Xvfb's depth 24 says 24 bits per pixel but stores four bytes a pixel; the line length tells.
+  if (S.Width <= 0 || LineBytes < uint32_t(S.Width) * 4) return {};
+  size_t Data = Header + size_t(Colors) * 12;
+  if (B.size() < Data + size_t(LineBytes) * S.Height) return {};
+  for (int Y = 0; Y < S.Height; ++Y)
+    for (int X = 0; X < S.Width; ++X) {
+      const uint8_t* P = &B[Data + size_t(Y) * LineBytes + size_t(X) * 4];
+      S.Pixels.push_back(LsbFirst ? uint32_t(P[2]) << 16 | P[1] << 8 | P[0] : uint32_t(P[1]) << 16 | P[2] << 8 | P[3]);
+    }
+  return S;
+}
+}  // namespace
+
+TEST(ViewerScreenTest, TheWindowShowsPageOneOfTheSample) {
+  ASSERT_EQ(std::system("bash '" MOR_SOURCE_DIR "/scripts/deps.sh' >/dev/null"), 0) << "xvfb-run, xdotool and xwd";
+  TTestTempFiles Temp;
+  std::string Shot = Temp.Path("screen.xwd");
+  std::string Home = Temp.Path("home");
+  std::string Cmd = "env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME='" + Home + "/config' XDG_DATA_HOME='" +
+                    Home + "/data' xvfb-run -a -s '-screen 0 1024x768x24' sh '" MOR_SOURCE_DIR
+                    "/tests/app/screenshot.sh' '" MOR_VIEWER "' '" MOR_SAMPLE "' '" + Shot + "'";
+  ASSERT_EQ(std::system(Cmd.c_str()), 0) << Cmd;
+  std::system(("rm -rf '" + Home + "'").c_str());
+  TScreen S = ReadXwd(Shot);
+  ASSERT_GT(S.Width, 0) << "no screen dump";
+  // The sheet: rows with a long run of pure white; the page drawn on it: dark pixels inside.
+  int Top = -1, Bottom = -1, Left = S.Width, Right = -1;
+  for (int Y = 0; Y < S.Height; ++Y) {
+    int Run = 0;
+    for (int X = 0; X < S.Width; ++X) {
+      Run = S.At(X, Y) == 0xFFFFFF ? Run + 1 : 0;
+      if (Run == 100) {
+        if (Top < 0) Top = Y;
+        Bottom = Y;
+        Left = std::min(Left, X - 99);
+      }
+      if (Run >= 100) Right = std::max(Right, X);
+    }
+  }
+  ASSERT_GE(Top, 0) << "no white sheet on the screen";
+  EXPECT_GT(Bottom - Top, 200);
+  int Dark = 0;
+  for (int Y = Top + 4; Y < Bottom - 4; ++Y)
+    for (int X = Left + 4; X < Right - 4; ++X) {
+      uint32_t P = S.At(X, Y);
+      if (((P >> 16 & 0xFF) + (P >> 8 & 0xFF) + (P & 0xFF)) / 3 < 100) ++Dark;
+    }
+  EXPECT_GT(Dark, 300) << "the sheet is blank";
+}

@@ -1,0 +1,243 @@
+#include "lxreport/forms/LXPrev.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "lxreport/LXConsts.h"
+#include "platform/app/Application.h"
+#include "platform/app/Dialogs.h"
+#include "platform/printing/PrinterList.h"
+#include "platform/printing/Printers.h"
+#include "tests/TestTemp.h"
+#include "tests/platform/forms/FormsTestUtil.h"
+
+namespace {
+std::vector<char> ReadAll(const std::string& F) {
+  std::ifstream In(F, std::ios::binary);
+  return {std::istreambuf_iterator<char>(In), {}};
+}
+
+class LXStandardPreviewTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    SetSystemPrintersEnabled(false);
+    auto Service = std::make_unique<TScriptedDialogService>();
+    Dialogs = Service.get();
+    Scope = std::make_unique<TDialogServiceScope>(std::move(Service));
+  }
+  void TearDown() override {
+    Window.reset();
+    Scope.reset();
+    FreeGlobalPrinter();
+  }
+  // A finished printer of Pages pages (page N black over N cm at the top), and a window on it.
+  void Open(int Pages) {
+    Printer.BeginDoc();
+    for (int N = 1; N <= Pages; ++N) {
+      Printer.NewPage();
+      Printer.Canvas()->Brush().SetColor(clBlack);
+      Printer.Canvas()->FillRect(Rect(0, 0, Printer.XPos(N * 100), Printer.YPos(100)));
+    }
+    Printer.EndDoc();
+    Window.reset(new TLXStandardPreview(nullptr, &Printer));
+    Window->UpdateStatus();
+  }
+  std::string StatusText() const { return Window->StatusBar->Panels()[1]->Text(); }
+  std::string SaveFile(int Pages, const std::string& Name) {
+    TLXPrinter P;
+    P.BeginDoc();
+    for (int N = 0; N < Pages; ++N) P.NewPage();
+    P.EndDoc();
+    std::string F = Temp.Path(Name);
+    P.Save(F);
+    return F;
+  }
+
+  TTestTempFiles Temp;
+  TScriptedDialogService* Dialogs = nullptr;
+  std::unique_ptr<TDialogServiceScope> Scope;
+  TLXPrinter Printer;
+  std::unique_ptr<TLXStandardPreview, TComponentDeleter> Window;
+};
+}  // namespace
+
+TEST_F(LXStandardPreviewTest, BuildsTheToolBarStatusAndZoomAsCreated) {
+  Open(3);
+  EXPECT_EQ(Window->Caption(), SLXPreviewCaption);
+  EXPECT_EQ(Window->ToolBar1->ButtonCount(), 13);
+  EXPECT_EQ(Window->ZoomFit->Caption(), "Ajustar");
+  EXPECT_EQ(Window->LoadReport->Hint(), "Abrir ");
+  EXPECT_EQ(Window->ToolButton1->ImageIndex(), -1);
+  EXPECT_EQ(Window->Images->Count(), 12) << "every button but Fechar has its picture";
+  EXPECT_TRUE(Window->ZoomToWidth->Down());
+  EXPECT_EQ(Window->LXPreview->ZoomState(), lxzFitPage) << "fits the page while Largura shows pressed";
+  EXPECT_FALSE(Window->PrintSetup->Enabled());
+  EXPECT_TRUE(Window->Print->Enabled());
+  EXPECT_EQ(Window->StatusBar->Panels()[0]->Text(), "0%");
+  EXPECT_EQ(StatusText(), "Page 1 of 3");
+  EXPECT_EQ(Window->WindowState(), wsMaximized);
+  Printer.SetTitle("Vendas");
+  std::unique_ptr<TLXStandardPreview, TComponentDeleter> Titled(new TLXStandardPreview(nullptr, &Printer));
+  EXPECT_EQ(Titled->Caption(), "Vendas");
+}
+
+TEST_F(LXStandardPreviewTest, KeysAndButtonsNavigate) {
+  Open(5);
+  struct Step {
+    int Key;
+    Qt::KeyboardModifiers Mods;
+    int Page;
+  } Steps[] = {{Qt::Key_PageDown, Qt::ControlModifier, 5},
+               {Qt::Key_Home, Qt::NoModifier, 1},
+               {Qt::Key_PageDown, Qt::ControlModifier | Qt::ShiftModifier, 2},  // not Ctrl alone: next
+               {Qt::Key_End, Qt::NoModifier, 5},
+               {Qt::Key_PageDown, Qt::NoModifier, 5},  // past the end: stays
+               {Qt::Key_PageUp, Qt::NoModifier, 4},
+               {Qt::Key_PageUp, Qt::ControlModifier, 1},
+               {Qt::Key_PageUp, Qt::NoModifier, 1}};
+  for (const Step& S : Steps) {
+    SendKey(Window.get(), S.Key, S.Mods);
+    EXPECT_EQ(Window->LXPreview->PageNumber(), S.Page) << S.Key;
+    EXPECT_EQ(StatusText(), "Page " + std::to_string(S.Page) + " of 5");
+  }
+  Window->ToolButton2->Click();
+  Window->ToolButton2->Click();
+  EXPECT_EQ(Window->LXPreview->PageNumber(), 3);
+  Window->PreviousPage->Click();
+  Window->LastPage->Click();
+  EXPECT_EQ(Window->LXPreview->PageNumber(), 5);
+  Window->FirstPage->Click();
+  EXPECT_EQ(Window->LXPreview->PageNumber(), 1);
+
+  // Esc closes the window, which tells the printer and frees itself.
+  Window->Show();
+  HWND H = Window->Handle();
+  SendKey(Window.get(), Qt::Key_Escape);
+  Application->ProcessMessages();
+  EXPECT_FALSE(IsWindow(H));
+  Window.release();
+  EXPECT_FALSE(Printer.ShowingPreview());
+}
+
+TEST_F(LXStandardPreviewTest, GoToPromptTakesOnlyPagesOfTheReport) {
+  Open(4);
+  struct Case {
+    const char* Typed;  // null: cancelled
+    int Page;
+  } Cases[] = {{"3", 3}, {"0", 1}, {"5", 1}, {nullptr, 1}, {"abc", 1}, {" 4 ", 4}};
+  for (const Case& C : Cases) {
+    Window->GoToPage(2);
+    if (C.Typed)
+      Dialogs->Accept<TInputRequest>([&](TInputRequest& R) { R.Value = C.Typed; });
+    else
+      Dialogs->Cancel();
+    Window->ToolButton3->Click();
+    EXPECT_EQ(Window->LXPreview->PageNumber(), C.Page) << (C.Typed ? C.Typed : "cancelled");
+  }
+  const auto& R = Dialogs->LastCall<TInputRequest>();
+  EXPECT_EQ(R.Caption, "Selecione pagina de 1 para 4");
+  EXPECT_EQ(R.Prompt, "Ir para pagina >>");
+  EXPECT_EQ(R.Value, "1");
+}
+
+TEST_F(LXStandardPreviewTest, ProgressPanelAndWheel) {
+  Open(2);
+  TStatusPanel* P = Window->StatusBar->Panels()[0];
+  std::vector<std::pair<int, std::string>> Steps = {{3, "0%"}, {4, "0%"}, {5, "5%"}, {9, "5%"}, {12, "12%"}, {100, ""}};
+  for (auto& [Progress, Text] : Steps) {
+    PostMessage(Window->LXPreview->Handle(), WM_LXPROGRESS, static_cast<WPARAM>(Progress), 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(P->Text(), Text) << Progress;
+  }
+  EXPECT_EQ(Window->LastProgress(), 100);
+
+  Window->SetBounds(0, 0, 500, 400);
+  Window->LXPreview->SetZoom(200);
+  TControlScrollBar* Bar = Window->LXPreview->VertScrollBar();
+  Bar->SetPosition(500);
+  int Step = Window->ScrollLines() * 3;
+  struct Case {
+    int Delta, Moved;
+  } Cases[] = {{240, -2 * Step}, {100, 0}, {-120, Step}, {-359, 2 * Step}};
+  for (const Case& C : Cases) {
+    int Before = Bar->Position();
+    SendWheel(Window->LXPreview, C.Delta);
+    EXPECT_EQ(Bar->Position() - Before, C.Moved) << C.Delta;
+  }
+}
+
+TEST_F(LXStandardPreviewTest, SavesTheReportFileOnceAndByteForByte) {
+  std::string Source = SaveFile(3, "source.lxp");
+  Open(1);
+  Printer.Load(Source);
+  std::string Copy = Temp.Path("copy.LXP");
+  Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) {
+    D.FileName = Copy;
+    D.FilterIndex = 1;
+  });
+  Window->SaveReport->Click();
+  EXPECT_EQ(ReadAll(Copy), ReadAll(Source));
+  const auto& D = Dialogs->LastCall<TFileDialogData>();
+  EXPECT_TRUE(D.Save);
+  EXPECT_EQ(D.Title, "Save report");
+  EXPECT_EQ(D.DefaultExt, "LXP");
+  EXPECT_EQ(D.Filter.rfind("VexaReport file(*.LXP)|*.LXP", 0), 0u);
+}
+
+TEST_F(LXStandardPreviewTest, OpensASavedFileAtTheZoomModeChosen) {
+  std::string Landscape;
+  {
+    TLXPrinter P;
+    P.SetPaperSize(TLXPaperSize::A4);
+    P.SetOrientation(1);
+    P.BeginDoc();
+    P.NewPage();
+    P.NewPage();
+    P.EndDoc();
+    Landscape = Temp.Path("landscape.lxp");
+    P.Save(Landscape);
+  }
+  Open(3);
+  Window->SetBounds(0, 0, 700, 500);
+  Window->ZoomToWidth->Click();
+  Window->GoToPage(3);
+  int PortraitZoom = Window->LXPreview->Zoom();
+  Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) { D.FileName = Landscape; });
+  Window->LoadReport->Click();
+  EXPECT_EQ(Dialogs->LastCall<TFileDialogData>().Filter, "VexaReport file (*.LXP)|*.LXP");
+  EXPECT_EQ(Window->LXPreview->PageNumber(), 1);
+  EXPECT_TRUE(Window->LXPreview->PreviewImage()->ImageOK());
+  EXPECT_EQ(StatusText(), "Page 1 of 2");
+  EXPECT_FALSE(Window->PrintSetup->Enabled());
+  EXPECT_TRUE(Window->Print->Enabled());
+  EXPECT_EQ(Window->LXPreview->ZoomState(), lxzFitWidth);
+  EXPECT_LT(Window->LXPreview->Zoom(), PortraitZoom) << "the wider paper is fitted again";
+
+  Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) { D.FileName = Temp.Path("none.lxp"); });
+  Dialogs->Answer(mrOk);
+  Window->LoadReport->Click();
+  EXPECT_EQ(Dialogs->LastCall<TMessageRequest>().Text, "File does not exist");
+  EXPECT_EQ(StatusText(), "Page 1 of 2");
+}
+
+// The window attached while the report runs: pages and progress arrive as the printer posts them.
+TEST_F(LXStandardPreviewTest, FollowsAReportWhileItIsGenerated) {
+  Window.reset(new TLXStandardPreview(nullptr, &Printer));
+  EXPECT_FALSE(Window->Print->Enabled());
+  Printer.BeginDoc();
+  Printer.NewPage();
+  Printer.NewPage();  // page 1 finished
+  Printer.SetProgress(40);
+  Application->ProcessMessages();
+  EXPECT_EQ(Window->StatusBar->Panels()[0]->Text(), "40%");
+  EXPECT_TRUE(Window->LXPreview->PreviewImage()->ImageOK()) << "page 1 shows as soon as it is there";
+  EXPECT_FALSE(Window->Print->Enabled());
+  EXPECT_FALSE(Window->PrintSetup->Enabled());
+  Printer.EndDoc();
+  Application->ProcessMessages();
+  EXPECT_TRUE(Window->Print->Enabled());
+  EXPECT_TRUE(Window->PrintSetup->Enabled());
+  EXPECT_EQ(StatusText(), "Page 1 of 2");
+}
