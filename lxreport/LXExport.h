@@ -104,3 +104,14 @@ extern TLXExportFilterLibrary* ExportFilterLibrary;
 // What registering components call: the library's AddFilter/RemoveFilter, nothing before start-up.
 void AddExportFilter(TLXExportFilterClass FilterClass);
 void RemoveExportFilter(TLXExportFilterClass FilterClass);
+
+// A filter that can write a report's stored pages as they are, without the report that made them
+// (a loaded report file has no report to run again).
+class ILXStoredPagesExport {
+public:
+  virtual ~ILXStoredPagesExport() = default;
+  virtual void ExportStoredPages(TLXPrinter* Printer) = 0;
+};
+
+// The PDF document filter's class, set by its unit when it starts; null: the save dialog offers no PDF.
+extern TLXExportFilterClass PDFExportFilterClass;

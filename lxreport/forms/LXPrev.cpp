@@ -5,6 +5,8 @@
 #include <QStyleHints>
 
 #include "lxreport/LXConsts.h"
+#include "lxreport/LXExport.h"
+#include "lxreport/LXGridFilters.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
@@ -171,23 +173,40 @@ TLXStandardPreview::TLXStandardPreview(TComponent* AOwner, TLXPrinter* APrinter)
   DoCreate();
 }
 
-// The filter classes of the library that put themselves into the export filter library while a
-// component of theirs exists; each joins the window once its unit registers the class.
+namespace {
+template <class T>
+TComponent* MakeComponent(TComponent* Owner) {
+  return new T(Owner);
+}
+}  // namespace
+
+// The filter components put their filter class into the export filter library while they exist.
+// A filter not built yet has no factory here: it joins by its class name once its unit registers
+// the class.
 void TLXStandardPreview::CreateFilterComponents() {
   struct Filter {
     TComponent** Field;
     const char* Name;
     const char* ClassName;
+    TComponent* (*Make)(TComponent* Owner);
   };
   const Filter Filters[] = {
-      {&LXExcelFilter1, "LXExcelFilter1", "TLXExcelFilter"}, {&LXRTFFilter1, "LXRTFFilter1", "TLXRTFFilter"},
-      {&LXWMFFilter1, "LXWMFFilter1", "TLXWMFFilter"},       {&LXCSVFilter1, "LXCSVFilter1", "TLXCSVFilter"},
-      {&LXTextFilter1, "LXTextFilter1", "TLXTextFilter"},    {&LXHTMLFilter1, "LXHTMLFilter1", "TLXHTMLFilter"},
+      {&LXExcelFilter1, "LXExcelFilter1", "TLXExcelFilter", &MakeComponent<TLXExcelFilter>},
+      {&LXRTFFilter1, "LXRTFFilter1", "TLXRTFFilter", nullptr},
+      {&LXWMFFilter1, "LXWMFFilter1", "TLXWMFFilter", nullptr},
+      {&LXCSVFilter1, "LXCSVFilter1", "TLXCSVFilter", &MakeComponent<TLXCSVFilter>},
+      {&LXTextFilter1, "LXTextFilter1", "TLXTextFilter", nullptr},
+      {&LXHTMLFilter1, "LXHTMLFilter1", "TLXHTMLFilter", &MakeComponent<TLXHTMLFilter>},
   };
   for (const Filter& F : Filters) {
-    const TClassInfo* Class = GetClass(F.ClassName);
-    if (!Class || !Class->Create || !Class->InheritsFrom(&TComponent::StaticClassInfo())) continue;
-    auto* C = static_cast<TComponent*>(Class->Create(this));
+    TComponent* C = nullptr;
+    if (F.Make) {
+      C = F.Make(this);
+    } else if (const TClassInfo* Class = GetClass(F.ClassName);
+               Class && Class->Create && Class->InheritsFrom(&TComponent::StaticClassInfo())) {
+      C = static_cast<TComponent*>(Class->Create(this));
+    }
+    if (!C) continue;
     C->SetName(F.Name);
     *F.Field = C;
   }
@@ -327,8 +346,26 @@ void TLXStandardPreview::BoundsChanged() {
 }
 
 std::string TLXStandardPreview::SaveDialogFilter(int& PDFIndex) const {
+  const std::string Ext = SLXReportFileExtension;
+  std::string F = ExportFilterLibrary ? ExportFilterLibrary->GetSaveDialogFilter()
+                                      : std::string(SLXReportFileFilterName) + "(*." + Ext + ")|*." + Ext;
   PDFIndex = 0;
-  return std::string(SLXReportFileFilter) + "(*." + SLXReportExtension + ")|*." + SLXReportExtension;
+  if (PDFExportFilterClass) {
+    F += std::string(";*.pdf|") + SLXPDFFilterEntry;
+    // The last entry of the text as shown, however many filters the library holds.
+    PDFIndex = static_cast<int>(ParseFileFilter(F).size());
+  }
+  return F;
+}
+
+void TLXStandardPreview::ExportThrough(TLXExportFilter* Filter) {
+  if (FPrinter->OnExportToFilter) {
+    FPrinter->ExportToFilter(Filter);
+  } else if (auto* Stored = dynamic_cast<ILXStoredPagesExport*>(Filter)) {
+    Stored->ExportStoredPages(FPrinter);
+  } else {
+    MessageDlg(SLXExportNeedsReport, mtWarning, MsgButton(mbOK));
+  }
 }
 
 void TLXStandardPreview::SaveClick(TObject*) {
@@ -337,17 +374,30 @@ void TLXStandardPreview::SaveClick(TObject*) {
   Dialog.SetTitle(SLXSaveTitle);
   int PDFIndex = 0;
   Dialog.SetFilter(SaveDialogFilter(PDFIndex));
-  Dialog.SetDefaultExt(SLXReportExtension);
+  Dialog.SetDefaultExt(SLXReportFileExtension);
   if (!Dialog.Execute()) return;
   // One writer per file: the entry the user picked.
-  if (Dialog.FilterIndex() <= 1) FPrinter->Save(Dialog.FileName());
+  int Index = Dialog.FilterIndex();
+  const std::string& Name = Dialog.FileName();
+  if (PDFIndex && Index == PDFIndex) {
+    std::unique_ptr<TLXExportFilter> Filter = PDFExportFilterClass->Create(ChangeFileExt(Name, ".pdf"));
+    ExportThrough(Filter.get());
+    return;
+  }
+  size_t Entry = static_cast<size_t>(Index - 2);
+  if (Index >= 2 && ExportFilterLibrary && Entry < ExportFilterLibrary->FilterList().size()) {
+    std::unique_ptr<TLXExportFilter> Filter = ExportFilterLibrary->FilterList()[Entry].ExportFilterClass->Create(Name);
+    ExportThrough(Filter.get());
+    return;
+  }
+  FPrinter->Save(Name);
 }
 
 void TLXStandardPreview::LoadClick(TObject*) {
   if (!FPrinter) return;
   TOpenDialog Dialog(nullptr);
   Dialog.SetTitle(SLXLoadTitle);
-  Dialog.SetFilter(std::string(SLXReportFileFilter) + " (*." + SLXReportExtension + ")|*." + SLXReportExtension);
+  Dialog.SetFilter(std::string(SLXReportFileFilterName) + " (*." + SLXReportFileExtension + ")|*." + SLXReportFileExtension);
   if (!Dialog.Execute()) return;
   if (!FileExists(Dialog.FileName())) {
     ShowMessage(SLXFileDoesNotExist);

@@ -6,6 +6,9 @@
 #include <iterator>
 
 #include "lxreport/LXConsts.h"
+#include "lxreport/LXExport.h"
+#include "lxreport/LXGridFilters.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
 #include "platform/printing/PrinterList.h"
@@ -81,6 +84,20 @@ TEST_F(LXStandardPreviewTest, BuildsTheToolBarStatusAndZoomAsCreated) {
   Printer.SetTitle("Vendas");
   std::unique_ptr<TLXStandardPreview, TComponentDeleter> Titled(new TLXStandardPreview(nullptr, &Printer));
   EXPECT_EQ(Titled->Caption(), "Vendas");
+}
+
+TEST_F(LXStandardPreviewTest, FilterComponentsJoinTheLibraryWhileTheWindowExists) {
+  size_t Before = ExportFilterLibrary->FilterList().size();
+  Open(1);
+  std::vector<std::string> Names;
+  for (size_t I = Before; I < ExportFilterLibrary->FilterList().size(); ++I)
+    Names.push_back(ExportFilterLibrary->FilterList()[I].Extension);
+  // Spreadsheet, comma-separated and HTML so far, in the window's order.
+  EXPECT_EQ(Names, (std::vector<std::string>{"XLS", "CSV", "HTM"}));
+  ASSERT_TRUE(Window->LXCSVFilter1);
+  EXPECT_EQ(static_cast<TLXCSVFilter*>(Window->LXCSVFilter1)->Separator(), ',');
+  Window.reset();
+  EXPECT_EQ(ExportFilterLibrary->FilterList().size(), Before);
 }
 
 TEST_F(LXStandardPreviewTest, KeysAndButtonsNavigate) {
@@ -240,4 +257,94 @@ TEST_F(LXStandardPreviewTest, FollowsAReportWhileItIsGenerated) {
   EXPECT_TRUE(Window->Print->Enabled());
   EXPECT_TRUE(Window->PrintSetup->Enabled());
   EXPECT_EQ(StatusText(), "Page 1 of 2");
+}
+
+namespace {
+// Filters that only record what happened to them.
+struct TExportLog {
+  static inline std::vector<std::string> Events;
+};
+class TAlphaFilter : public TLXExportFilter {
+public:
+  using TLXExportFilter::TLXExportFilter;
+  std::string GetFilterName() const override { return "Alpha"; }
+  std::string GetExtension() const override { return "aaa"; }
+};
+class TBetaFilter : public TLXExportFilter, public ILXStoredPagesExport {
+public:
+  using TLXExportFilter::TLXExportFilter;
+  std::string GetFilterName() const override { return "Beta"; }
+  std::string GetExtension() const override { return "bbb"; }
+  void ExportStoredPages(TLXPrinter* P) override {
+    TExportLog::Events.push_back("stored " + std::to_string(P->PageCount()) + " " + FileName());
+  }
+};
+class TFakePdfFilter : public TLXExportFilter {
+public:
+  using TLXExportFilter::TLXExportFilter;
+  std::string GetFilterName() const override { return "PDF"; }
+  std::string GetExtension() const override { return "pdf"; }
+};
+}  // namespace
+
+// Each file is written once, by the entry picked; the PDF entry is wherever the text puts it; a loaded
+// file is exported only by filters that can write stored pages.
+TEST_F(LXStandardPreviewTest, ExportsThroughTheEntryPickedOnce) {
+  AddExportFilter(ExportFilterClassOf<TAlphaFilter>());
+  AddExportFilter(ExportFilterClassOf<TBetaFilter>());
+  TRestore<TLXExportFilterClass> Pdf(PDFExportFilterClass, ExportFilterClassOf<TFakePdfFilter>());
+  TFinally Remove([] {
+    RemoveExportFilter(ExportFilterClassOf<TAlphaFilter>());
+    RemoveExportFilter(ExportFilterClassOf<TBetaFilter>());
+  });
+  TExportLog::Events.clear();
+  Open(2);
+  Printer.OnExportToFilter = [](TLXExportFilter* F) {
+    TExportLog::Events.push_back("run " + F->GetFilterName() + " " + F->FileName());
+  };
+  int PDFIndex = 0;
+  std::string Filter = Window->SaveDialogFilter(PDFIndex);
+  EXPECT_EQ(Filter.rfind("VexaReport file(*.LXP)|*.LXP|Alpha (*.aaa)|*.aaa|Beta (*.bbb)|*.bbb|", 0), 0u) << Filter;
+  const std::string PdfTail = ";*.pdf|Formato de Documento portavel (PDF)";
+  EXPECT_EQ(Filter.substr(Filter.size() - PdfTail.size()), PdfTail);
+  // The report file, every library entry (the window's filter components among them), then PDF.
+  EXPECT_EQ(PDFIndex, 2 + static_cast<int>(ExportFilterLibrary->FilterList().size()));
+  std::string Dir = Temp.Path("out");
+  struct Case {
+    int Index;
+    std::string Name, Event;
+  } Cases[] = {{2, Dir + ".bbb", "run Alpha " + Dir + ".bbb"},  // the index decides, not the extension
+               {3, Dir + ".bbb", "run Beta " + Dir + ".bbb"},
+               {PDFIndex, Dir + ".LXP", "run PDF " + Dir + ".pdf"}};
+  for (const Case& C : Cases) {
+    TExportLog::Events.clear();
+    Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) {
+      D.FileName = C.Name;
+      D.FilterIndex = C.Index;
+    });
+    Window->SaveReport->Click();
+    EXPECT_EQ(TExportLog::Events, std::vector<std::string>{C.Event}) << C.Index;
+    EXPECT_FALSE(FileExists(C.Name)) << "no report file besides the export";
+  }
+
+  // A loaded file: its report is not there to run again.
+  std::string Loaded = SaveFile(3, "loaded.lxp");
+  Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) { D.FileName = Loaded; });
+  Window->LoadReport->Click();
+  ASSERT_FALSE(Printer.OnExportToFilter);
+  TExportLog::Events.clear();
+  Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) {
+    D.FileName = Dir + ".aaa";
+    D.FilterIndex = 2;
+  });
+  Dialogs->Answer(mrOk);
+  Window->SaveReport->Click();
+  EXPECT_EQ(Dialogs->LastCall<TMessageRequest>().Text, SLXExportNeedsReport);
+  EXPECT_FALSE(FileExists(Dir + ".aaa"));
+  Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) {
+    D.FileName = Dir + ".bbb";
+    D.FilterIndex = 3;
+  });
+  Window->SaveReport->Click();
+  EXPECT_EQ(TExportLog::Events, std::vector<std::string>{"stored 3 " + Dir + ".bbb"});
 }
