@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <QWidget>
+
 #include "app/Main.h"
 #include "app/Viewer.h"
 #include "lxreport/forms/LXReportForms.h"

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,7 +43,16 @@ std::string EntryValue(const std::string& S) {
   return R;
 }
 
-bool WriteWhole(const std::string& FileName, const std::string& Text) {
+// Writes Text unless the file holds it already; Changed tells whether it wrote.
+bool WriteWhole(const std::string& FileName, const std::string& Text, bool& Changed) {
+  {
+    std::ifstream In(FileName, std::ios::binary);
+    std::string Old{std::istreambuf_iterator<char>(In), {}};
+    if (In.good() || In.eof()) {
+      if (Old == Text) return true;
+    }
+  }
+  Changed = true;
   std::string Temp = FileName + ".new";
   {
     std::ofstream Out(Temp, std::ios::binary | std::ios::trunc);
@@ -112,9 +122,11 @@ bool RegisterDesktopFileType(const TDesktopFileType& Type) {
   if (!Type.Icon.empty()) Entry += "Icon=" + EntryValue(Type.Icon) + "\n";
   Entry += "Terminal=false\nNoDisplay=true\n";
 
-  if (!WriteWhole(Packages + "/" + Type.Id + ".xml", Xml)) return false;
-  if (!WriteWhole(Apps + "/" + Type.Id + ".desktop", Entry)) return false;
-  RunTool("update-mime-database", MimeDir);
-  RunTool("update-desktop-database", Apps);
+  // The caches are rebuilt only when an entry changed: the tools take long, and this runs at every start.
+  bool MimeChanged = false, EntryChanged = false;
+  if (!WriteWhole(Packages + "/" + Type.Id + ".xml", Xml, MimeChanged)) return false;
+  if (!WriteWhole(Apps + "/" + Type.Id + ".desktop", Entry, EntryChanged)) return false;
+  if (MimeChanged) RunTool("update-mime-database", MimeDir);
+  if (EntryChanged) RunTool("update-desktop-database", Apps);
   return true;
 }

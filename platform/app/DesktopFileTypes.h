@@ -3,7 +3,8 @@
 // the extension's glob (mime/packages/<Id>.xml) and a desktop entry that opens such files
 // (applications/<Id>.desktop, Exec=<command> %f), both under $XDG_DATA_HOME; then the desktop's
 // caches are refreshed with update-mime-database and update-desktop-database when those programs
-// exist. Nothing is written to system folders, and nothing fails when the tools are missing.
+// exist and an entry changed. Nothing is written to system folders, and nothing fails when the
+// tools are missing.
 #include <string>
 
 struct TDesktopFileType {
