@@ -7,6 +7,8 @@
 #include "lxreport/LXConsts.h"
 #include "lxreport/LXExport.h"
 #include "lxreport/LXGridFilters.h"
+#include "lxreport/LXMetafileFilter.h"
+#include "lxreport/LXTextFilters.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
@@ -28,11 +30,8 @@ TPixelImage LXIcon(const std::string& Name) {
 }
 
 namespace {
-// A published property of another unit's component, set by name: the filter components and the
-// report's preview settings join this window without it knowing their classes.
-void SetOrdProp(TPersistent* Obj, std::string_view Name, int64_t Value) {
-  if (const TPropInfo* P = Obj->ClassInfo()->FindProp(Name); P && P->SetOrd) P->SetOrd(Obj, Value);
-}
+// A published property of the report, read by name: its preview settings join this window
+// once the report publishes them.
 bool GetOrdProp(const TPersistent* Obj, std::string_view Name, int64_t& Value) {
   const TPropInfo* P = Obj->ClassInfo()->FindProp(Name);
   if (!P || !P->GetOrd) return false;
@@ -173,50 +172,22 @@ TLXStandardPreview::TLXStandardPreview(TComponent* AOwner, TLXPrinter* APrinter)
   DoCreate();
 }
 
-namespace {
-template <class T>
-TComponent* MakeComponent(TComponent* Owner) {
-  return new T(Owner);
-}
-}  // namespace
-
 // The filter components put their filter class into the export filter library while they exist.
-// A filter not built yet has no factory here: it joins by its class name once its unit registers
-// the class.
 void TLXStandardPreview::CreateFilterComponents() {
-  struct Filter {
-    TComponent** Field;
-    const char* Name;
-    const char* ClassName;
-    TComponent* (*Make)(TComponent* Owner);
+  auto Named = [this](TComponent* C, const char* Name) {
+    C->SetName(Name);
+    return C;
   };
-  const Filter Filters[] = {
-      {&LXExcelFilter1, "LXExcelFilter1", "TLXExcelFilter", &MakeComponent<TLXExcelFilter>},
-      {&LXRTFFilter1, "LXRTFFilter1", "TLXRTFFilter", nullptr},
-      {&LXWMFFilter1, "LXWMFFilter1", "TLXWMFFilter", nullptr},
-      {&LXCSVFilter1, "LXCSVFilter1", "TLXCSVFilter", &MakeComponent<TLXCSVFilter>},
-      {&LXTextFilter1, "LXTextFilter1", "TLXTextFilter", nullptr},
-      {&LXHTMLFilter1, "LXHTMLFilter1", "TLXHTMLFilter", &MakeComponent<TLXHTMLFilter>},
-  };
-  for (const Filter& F : Filters) {
-    TComponent* C = nullptr;
-    if (F.Make) {
-      C = F.Make(this);
-    } else if (const TClassInfo* Class = GetClass(F.ClassName);
-               Class && Class->Create && Class->InheritsFrom(&TComponent::StaticClassInfo())) {
-      C = static_cast<TComponent*>(Class->Create(this));
-    }
-    if (!C) continue;
-    C->SetName(F.Name);
-    *F.Field = C;
-  }
-  if (LXWMFFilter1) SetOrdProp(LXWMFFilter1, "Enhanced", 0);
-  if (LXCSVFilter1) {
-    if (const TPropInfo* P = LXCSVFilter1->ClassInfo()->FindProp("Separator")) {
-      if (P->SetStr) P->SetStr(LXCSVFilter1, ",");
-      else if (P->SetOrd) P->SetOrd(LXCSVFilter1, ',');
-    }
-  }
+  LXExcelFilter1 = Named(new TLXExcelFilter(this), "LXExcelFilter1");
+  LXRTFFilter1 = Named(new TLXRTFFilter(this), "LXRTFFilter1");
+  auto* Wmf = new TLXWMFFilter(this);
+  Wmf->SetEnhanced(false);
+  LXWMFFilter1 = Named(Wmf, "LXWMFFilter1");
+  auto* Csv = new TLXCSVFilter(this);
+  Csv->SetSeparator(',');
+  LXCSVFilter1 = Named(Csv, "LXCSVFilter1");
+  LXTextFilter1 = Named(new TLXTextFilter(this), "LXTextFilter1");
+  LXHTMLFilter1 = Named(new TLXHTMLFilter(this), "LXHTMLFilter1");
 }
 
 void TLXStandardPreview::ShowAndUpdate() {

@@ -68,7 +68,7 @@ public:
               *ToolButton1 = nullptr;
   TImageList* Images = nullptr;
   TLXPreview* LXPreview = nullptr;
-  // The six filter components; null while their class is not part of the library.
+  // The six filter components.
   TComponent *LXExcelFilter1 = nullptr, *LXRTFFilter1 = nullptr, *LXWMFFilter1 = nullptr, *LXCSVFilter1 = nullptr,
              *LXTextFilter1 = nullptr, *LXHTMLFilter1 = nullptr;
 

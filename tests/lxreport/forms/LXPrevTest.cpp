@@ -92,8 +92,7 @@ TEST_F(LXStandardPreviewTest, FilterComponentsJoinTheLibraryWhileTheWindowExists
   std::vector<std::string> Names;
   for (size_t I = Before; I < ExportFilterLibrary->FilterList().size(); ++I)
     Names.push_back(ExportFilterLibrary->FilterList()[I].Extension);
-  // Spreadsheet, comma-separated and HTML so far, in the window's order.
-  EXPECT_EQ(Names, (std::vector<std::string>{"XLS", "CSV", "HTM"}));
+  EXPECT_EQ(Names, (std::vector<std::string>{"XLS", "RTF", "WMF", "CSV", "TXT", "HTM"}));
   ASSERT_TRUE(Window->LXCSVFilter1);
   EXPECT_EQ(static_cast<TLXCSVFilter*>(Window->LXCSVFilter1)->Separator(), ',');
   Window.reset();
