@@ -3,7 +3,6 @@
 #include "lxreport/LXConsts.h"
 
 TLXExportFilterLibrary* ExportFilterLibrary = nullptr;
-TLXExportFilterClass PDFExportFilterClass = nullptr;
 std::function<void(const std::string&)> LXProgressCaption;
 
 std::string TLXExportFilter::GetDescription() const { return SLXAbstractFilterDescription; }

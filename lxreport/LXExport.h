@@ -112,6 +112,3 @@ public:
   virtual ~ILXStoredPagesExport() = default;
   virtual void ExportStoredPages(TLXPrinter* Printer) = 0;
 };
-
-// The PDF document filter's class, set by its unit when it starts; null: the save dialog offers no PDF.
-extern TLXExportFilterClass PDFExportFilterClass;

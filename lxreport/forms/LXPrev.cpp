@@ -8,6 +8,7 @@
 #include "lxreport/LXExport.h"
 #include "lxreport/LXGridFilters.h"
 #include "lxreport/LXMetafileFilter.h"
+#include "lxreport/LXPDFPages.h"
 #include "lxreport/LXTextFilters.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/app/Application.h"
@@ -320,12 +321,9 @@ std::string TLXStandardPreview::SaveDialogFilter(int& PDFIndex) const {
   const std::string Ext = SLXReportFileExtension;
   std::string F = ExportFilterLibrary ? ExportFilterLibrary->GetSaveDialogFilter()
                                       : std::string(SLXReportFileFilterName) + "(*." + Ext + ")|*." + Ext;
-  PDFIndex = 0;
-  if (PDFExportFilterClass) {
-    F += std::string(";*.pdf|") + SLXPDFFilterEntry;
-    // The last entry of the text as shown, however many filters the library holds.
-    PDFIndex = static_cast<int>(ParseFileFilter(F).size());
-  }
+  F += std::string(";*.pdf|") + SLXPDFFilterEntry;
+  // The last entry of the text as shown, however many filters the library holds.
+  PDFIndex = static_cast<int>(ParseFileFilter(F).size());
   return F;
 }
 
@@ -350,9 +348,9 @@ void TLXStandardPreview::SaveClick(TObject*) {
   // One writer per file: the entry the user picked.
   int Index = Dialog.FilterIndex();
   const std::string& Name = Dialog.FileName();
-  if (PDFIndex && Index == PDFIndex) {
-    std::unique_ptr<TLXExportFilter> Filter = PDFExportFilterClass->Create(ChangeFileExt(Name, ".pdf"));
-    ExportThrough(Filter.get());
+  if (Index == PDFIndex) {
+    // A report that can run again goes through the PDF filter; a loaded file plays its pages.
+    ExportToPDF(*FPrinter, ChangeFileExt(Name, ".pdf"));
     return;
   }
   size_t Entry = static_cast<size_t>(Index - 2);

@@ -50,9 +50,8 @@ public:
   // Scrolls the preview for a wheel delta (positive: up), ScrollLines x 3 pixels per 120.
   void MouseWheel(int Delta);
 
-  // The save dialog's filter text: the report file, the export filter library's entries
-  // and, when a PDF filter exists, the PDF entry; PDFIndex receives that entry's 1-based
-  // filter index (0: none).
+  // The save dialog's filter text: the report file, the export filter library's entries and
+  // the PDF entry; PDFIndex receives that entry's 1-based filter index.
   std::string SaveDialogFilter(int& PDFIndex) const;
 
   TLXPrinter* Printer() const { return FPrinter; }

@@ -8,6 +8,7 @@
 #include "lxreport/LXConsts.h"
 #include "lxreport/LXExport.h"
 #include "lxreport/LXGridFilters.h"
+#include "lxreport/LXPDFFilter.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
@@ -278,12 +279,6 @@ public:
     TExportLog::Events.push_back("stored " + std::to_string(P->PageCount()) + " " + FileName());
   }
 };
-class TFakePdfFilter : public TLXExportFilter {
-public:
-  using TLXExportFilter::TLXExportFilter;
-  std::string GetFilterName() const override { return "PDF"; }
-  std::string GetExtension() const override { return "pdf"; }
-};
 }  // namespace
 
 // Each file is written once, by the entry picked; the PDF entry is wherever the text puts it; a loaded
@@ -291,7 +286,6 @@ public:
 TEST_F(LXStandardPreviewTest, ExportsThroughTheEntryPickedOnce) {
   AddExportFilter(ExportFilterClassOf<TAlphaFilter>());
   AddExportFilter(ExportFilterClassOf<TBetaFilter>());
-  TRestore<TLXExportFilterClass> Pdf(PDFExportFilterClass, ExportFilterClassOf<TFakePdfFilter>());
   TFinally Remove([] {
     RemoveExportFilter(ExportFilterClassOf<TAlphaFilter>());
     RemoveExportFilter(ExportFilterClassOf<TBetaFilter>());
@@ -314,7 +308,7 @@ TEST_F(LXStandardPreviewTest, ExportsThroughTheEntryPickedOnce) {
     std::string Name, Event;
   } Cases[] = {{2, Dir + ".bbb", "run Alpha " + Dir + ".bbb"},  // the index decides, not the extension
                {3, Dir + ".bbb", "run Beta " + Dir + ".bbb"},
-               {PDFIndex, Dir + ".LXP", "run PDF " + Dir + ".pdf"}};
+               {PDFIndex, Dir + ".LXP", "run " + TLXPDFDocumentFilter("").GetFilterName() + " " + Dir + ".pdf"}};
   for (const Case& C : Cases) {
     TExportLog::Events.clear();
     Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) {
@@ -346,4 +340,11 @@ TEST_F(LXStandardPreviewTest, ExportsThroughTheEntryPickedOnce) {
   });
   Window->SaveReport->Click();
   EXPECT_EQ(TExportLog::Events, std::vector<std::string>{"stored 3 " + Dir + ".bbb"});
+  Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) {
+    D.FileName = Dir + ".LXP";
+    D.FilterIndex = PDFIndex;
+  });
+  Window->SaveReport->Click();
+  Temp.Adopt(Dir + ".pdf");
+  EXPECT_TRUE(FileExists(Dir + ".pdf")) << "the loaded file's pages played into the PDF";
 }
