@@ -52,9 +52,9 @@ void TVisualizars::Preview() {
 }
 
 std::unique_ptr<TLXPrinter> TVisualizars::TakePrinter() {
+  // The printer outlives the report: it must not call back into it.
   if (FPrinter) {
-    FPrinter->SetParentReport(0);
-    FPrinter->AfterPrint = nullptr;
+    FPrinter->DetachReport();
     FPrinter->AfterPreview = nullptr;
   }
   return std::move(FPrinter);
