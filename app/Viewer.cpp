@@ -12,6 +12,7 @@
 #include "platform/app/Dialogs.h"
 #include "platform/app/Messages.h"
 #include "platform/classes/ScopeGuard.h"
+#include "platform/sys/FrameworkHooks.h"
 
 int RunViewer(const std::vector<std::string>& Args, const std::function<void(TMains*)>& OnShown) {
   Application->SetTitle(SViewerTitle);
@@ -33,7 +34,9 @@ int RunViewer(const std::vector<std::string>& Args, const std::function<void(TMa
     try {
       P->Load(Args[0]);
     } catch (const std::exception& E) {
-      MessageDlg(Format(SCannotOpenReport, {Args[0], std::string(E.what())}), mtError, MsgButton(mbOK));
+      // The exception reporter sees it first; the program's own message only when it says so.
+      if (FrameworkShowsException())
+        MessageDlg(Format(SCannotOpenReport, {Args[0], std::string(E.what())}), mtError, MsgButton(mbOK));
       return 1;
     }
     Mains->LXPreview1->SetLXPrinter(P);
