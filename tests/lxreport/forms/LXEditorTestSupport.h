@@ -47,6 +47,9 @@ public:
   // Steps not run by then are dropped.
   ~TUserSteps() { FState->Steps.clear(); }
   bool Done() const { return FState->Steps.empty(); }
+  // Called by a step that finds the windows not yet as the previous step left them (a form
+  // closing is finished by its loop, which a busy machine may not have reached): run it again.
+  static void Again() { RetryStep() = true; }
 
 private:
   struct TState {
@@ -60,8 +63,18 @@ private:
       TStep S = std::move(State->Steps.front());
       State->Steps.pop_front();
       if (!State->Steps.empty()) Next(State);
+      RetryStep() = false;
       S();
+      if (RetryStep()) {
+        RetryStep() = false;
+        State->Steps.push_front(std::move(S));
+        if (State->Steps.size() == 1) Next(State);
+      }
     });
+  }
+  static bool& RetryStep() {
+    static bool Retry = false;
+    return Retry;
   }
   std::shared_ptr<TState> FState;
 };
