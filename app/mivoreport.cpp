@@ -7,6 +7,7 @@
 #include "app/Viewer.h"
 #include "app/ViewerConsts.h"
 #include "exceptions/ExceptionLog.h"
+#include "exceptions/TarvikDialogClient.h"
 #include "lxreport/forms/LXReportForms.h"
 #include "platform/forms/FormsApplication.h"
 
@@ -18,9 +19,11 @@ int main(int argc, char** argv) {
   }
   InitializeForms(argc, argv, TDisplayMode::Screen);
   InitializeLXReportForms();
+  InstallDialogProgramHooks();
   std::vector<std::string> Args;
   for (int I = 1; I < argc; ++I) Args.emplace_back(argv[I]);
   int Status = RunViewer(Args);
+  RemoveDialogProgramHooks();
   FinalizeLXReportForms();
   FinalizeForms();
   FinalizeExceptions();

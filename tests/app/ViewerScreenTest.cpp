@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <sys/wait.h>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -77,4 +78,23 @@ TEST(ViewerScreenTest, TheWindowShowsPageOneOfTheSample) {
       if (((P >> 16 & 0xFF) + (P >> 8 & 0xFF) + (P & 0xFF)) / 3 < 100) ++Dark;
     }
   EXPECT_GT(Dark, 300) << "the sheet is blank";
+}
+
+// A file the viewer cannot open ends in the exception reporter's report, whose stack names the
+// viewer's own source lines; the program ends with status 1.
+TEST(ViewerScreenTest, AFileThatCannotBeOpenedEndsInTheReportersReport) {
+  TTestTempFiles Temp;
+  std::string Out = Temp.Path("out.txt");
+  std::string Cmd = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 XDG_STATE_HOME='" +
+                    Temp.Path("state") + "' XDG_CONFIG_HOME='" + Temp.Path("config") + "' '" MOR_VIEWER "' /no/such.lxp >'" + Out +
+                    "' 2>&1";
+  int Status = std::system(Cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(Status));
+  EXPECT_EQ(WEXITSTATUS(Status), 1);
+  std::ifstream In(Out);
+  std::string Text{std::istreambuf_iterator<char>(In), {}};
+  EXPECT_NE(Text.find("2.4 Type   : EFOpenError"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("/no/such.lxp"), std::string::npos);
+  EXPECT_NE(Text.find("|app/Viewer.cpp"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("|RunViewer"), std::string::npos);
 }
