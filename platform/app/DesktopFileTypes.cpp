@@ -11,25 +11,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/sys/FileSystem.h"
 
 extern char** environ;
 
 namespace {
-std::string XmlEscape(const std::string& S) {
-  std::string R;
-  for (char C : S) {
-    switch (C) {
-      case '&': R += "&amp;"; break;
-      case '<': R += "&lt;"; break;
-      case '>': R += "&gt;"; break;
-      case '"': R += "&quot;"; break;
-      default: R += C;
-    }
-  }
-  return R;
-}
-
 // A desktop-entry string value: no line breaks, backslashes doubled.
 std::string EntryValue(const std::string& S) {
   std::string R;
@@ -111,9 +98,9 @@ bool RegisterDesktopFileType(const TDesktopFileType& Type) {
 
   std::string Xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                     "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-                    "  <mime-type type=\"" + XmlEscape(Type.MimeType) + "\">\n"
-                    "    <comment>" + XmlEscape(Type.Description) + "</comment>\n";
-  if (!Ext.empty()) Xml += "    <glob pattern=\"*." + XmlEscape(Ext) + "\"/>\n";
+                    "  <mime-type type=\"" + HtmlEscape(Type.MimeType) + "\">\n"
+                    "    <comment>" + HtmlEscape(Type.Description) + "</comment>\n";
+  if (!Ext.empty()) Xml += "    <glob pattern=\"*." + HtmlEscape(Ext) + "\"/>\n";
   Xml += "  </mime-type>\n</mime-info>\n";
 
   std::string Entry = "[Desktop Entry]\nType=Application\nName=" + EntryValue(Type.Description) +

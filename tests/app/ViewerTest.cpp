@@ -14,24 +14,12 @@
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
 #include "platform/rtl/DateTime.h"
+#include "tests/TestEnv.h"
 #include "tests/TestTemp.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
 
 namespace {
-class TEnvScope {
-public:
-  TEnvScope(const char* Name, const std::string& Value) : FName(Name) {
-    if (const char* Old = std::getenv(Name)) FOld = Old, FHad = true;
-    ::setenv(Name, Value.c_str(), 1);
-  }
-  ~TEnvScope() { FHad ? (void)::setenv(FName, FOld.c_str(), 1) : (void)::unsetenv(FName); }
-
-private:
-  const char* FName;
-  std::string FOld;
-  bool FHad = false;
-};
 
 class ViewerTest : public ::testing::Test {
 protected:

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "platform/app/DesktopFileTypes.h"
+#include "tests/TestEnv.h"
 #include "tests/TestTemp.h"
 
 namespace {
@@ -18,20 +19,6 @@ std::string ReadText(const std::string& F) {
   return S.str();
 }
 
-// Points an XDG variable at a folder of the test and puts the old value back.
-class TEnvScope {
-public:
-  TEnvScope(const char* Name, const std::string& Value) : FName(Name) {
-    if (const char* Old = std::getenv(Name)) FOld = Old, FHad = true;
-    ::setenv(Name, Value.c_str(), 1);
-  }
-  ~TEnvScope() { FHad ? (void)::setenv(FName, FOld.c_str(), 1) : (void)::unsetenv(FName); }
-
-private:
-  const char* FName;
-  std::string FOld;
-  bool FHad = false;
-};
 }  // namespace
 
 TEST(RegistryTest, TextFormRoundTripsAndSkipsWhatItCannotRead) {
