@@ -7,6 +7,30 @@
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/RtlMath.h"
 
+namespace {
+// A member's paper as its designer left it: while it runs in the job it takes the job's paper.
+struct TPaperSetup {
+  explicit TPaperSetup(const TLXPage* P)
+      : Paper(P->PaperSize()),
+        Orientation(P->Orientation()),
+        Width(P->Native(TLXPage::WidthIndex)),
+        Length(P->Native(TLXPage::LengthIndex)) {}
+  void GiveBack(TCustomVexaRep* R) const {
+    TLXPage* P = R->Page();
+    P->SetOrientation(Orientation);
+    P->SetPaperSize(Paper);
+    // A custom (or default) paper keeps its own lengths; a named one has them from its table.
+    P->SetNative(TLXPage::WidthIndex, Width);
+    P->SetNative(TLXPage::LengthIndex, Length);
+    P->ApplyToParent();
+    R->LayoutBands();
+  }
+  TLXPaperSize Paper;
+  TPrinterOrientation Orientation;
+  long double Width, Length;
+};
+}  // namespace
+
 // ---- TLXCompositeWinControl
 
 const TClassInfo& TLXCompositeWinControl::StaticClassInfo() {
@@ -147,7 +171,12 @@ void TLXCompositeReport::Build() {
       {
         // The last member's run closes the last page.
         intptr_t Tag = R->Tag();
-        TFinally RestoreTag([&] { R->SetTag(Tag); });
+        TPaperSetup Paper(R->Page());
+        TFinally RestoreTag([&] {
+          if (std::find(FReports.begin(), FReports.end(), R) == FReports.end()) return;
+          R->SetTag(Tag);
+          Paper.GiveBack(R);
+        });
         if (I + 1 == Members.size()) R->SetTag(999);
         R->Generate(true);
       }

@@ -8,6 +8,7 @@
 #include "lxreport/LXPrntr.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/app/Application.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/data/DB.h"
 #include "platform/data/DBTables.h"
 #include "platform/rtl/DateFormat.h"
@@ -149,28 +150,40 @@ bool TLXCustomController::DetectGroupBreaks() {
 }
 
 void TLXCustomController::ReprintGroupHeaders() {
-  for (TLXGroup* G : FGroupList)
-    if (G->Broken()) return;  // a group change is being printed
+  // During a change the groups from the first broken one on are being printed (or closed)
+  // anyway; the ones outside them go on and may need their headers on the new page.
+  size_t Limit = FGroupList.size();
+  if (FChangingGroups)
+    for (size_t I = 0; I < FGroupList.size(); ++I)
+      if (FGroupList[I]->Broken()) {
+        Limit = I;
+        break;
+      }
   for (size_t I = 0; I < FBeforeList.size(); ++I) FBeforeList[I]->ReprintGroupHeaders();
-  bool Any = false;
-  for (size_t I = 0; I < FGroupList.size(); ++I) {
+  // The marks of the change in progress (or of the last test) stay as they were.
+  std::vector<bool> Marks;
+  for (TLXGroup* G : FGroupList) Marks.push_back(G->Broken());
+  TFinally Restore([&] {
+    for (size_t I = 0; I < FGroupList.size() && I < Marks.size(); ++I) FGroupList[I]->SetBroken(Marks[I]);
+  });
+  for (size_t I = 0; I < Limit; ++I) {
     FGroupList[I]->CheckReprint();
-    if (FGroupList[I]->Broken()) {
-      BreakGroupsAfter(I);
-      Any = true;
-      break;
-    }
+    if (!FGroupList[I]->Broken()) continue;
+    // The first group to reprint brings every group inside it up to the changing ones.
+    for (size_t J = I; J < Limit && J < FGroupList.size(); ++J) FGroupList[J]->PrintGroupHeader();
+    break;
   }
-  if (Any) PrintGroupHeaders();
   for (size_t I = 0; I < FAfterList.size(); ++I) FAfterList[I]->ReprintGroupHeaders();
 }
 
 void TLXCustomController::PrintGroupHeaders() {
+  TRestore<bool> Changing(FChangingGroups, true);
   for (size_t I = 0; I < FGroupList.size(); ++I)
     if (FGroupList[I]->Broken()) FGroupList[I]->PrintGroupHeader();
 }
 
 void TLXCustomController::PrintGroupFooters() {
+  TRestore<bool> Changing(FChangingGroups, true);
   for (size_t I = FGroupList.size(); I-- > 0;)
     if (FGroupList[I]->Broken()) FGroupList[I]->PrintGroupFooter();
 }

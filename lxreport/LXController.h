@@ -80,7 +80,9 @@ public:
   // Groups: whether one broke (an outer break breaks every inner group); their headers (first
   // to last) and footers (last to first) of those that broke.
   bool DetectGroupBreaks();
-  // At a new column or page: the open groups that ask for it print their headers again.
+  // At a new column or page: the open groups that ask for it print their headers again, and
+  // every open group inside them. While group headers or footers are being printed, only the
+  // groups outside the changing ones (those that go on) are reprinted.
   void ReprintGroupHeaders();
   void PrintGroupHeaders();
   void PrintGroupFooters();
@@ -114,6 +116,8 @@ private:
   std::vector<TLXPrintable*> FNotifyList;
   bool FPrintIfEmpty = true;
   bool FPrintBefore = false;
+  // Group headers or footers of a change are being printed.
+  bool FChangingGroups = false;
 };
 
 // A controller over a data set (or OnNeedData) with a header, a detail and a footer band.

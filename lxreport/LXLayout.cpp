@@ -35,38 +35,60 @@ void TCustomVexaRep::MeasurePageFooter() {
     for (TLXCustomBand* C = B->FindChild(); C && Steps < MaxLinks; C = C->FindChild(), ++Steps)
       FFooterSpace += C->Size()->Height();
   }
+  FFooterHeight = FFooterSpace;
+}
+
+int32_t TCustomVexaRep::RunPaperLength() const {
+  // The printer holds every paper, a custom one too, as it stands in portrait.
+  const TLXPrinter* P = FActivePrinter;
+  return P->GetOrientation() == poLandscape ? P->GetPaperWidth() : P->GetPaperLength();
 }
 
 int32_t TCustomVexaRep::RoomLeft() const {
   if (FIdle || FCurrentY == -1 || !FActivePrinter) return 0;
-  const TLXPrinter* P = FActivePrinter;
-  if (FExporting && FExportFilter->GetStreaming()) return R32(P->GetPaperLength());
-  long double L = P->GetOrientation() == poLandscape && P->GetPaperSize() != TLXPaperSize::Custom
-                      ? P->GetPaperWidth()
-                      : P->GetPaperLength();
-  return R32(L - FPage->BottomMargin() - FFooterSpace - FCurrentY);
+  if (FExporting && FExportFilter->GetStreaming()) return R32(FActivePrinter->GetPaperLength());
+  return R32(RunPaperLength() - FPage->BottomMargin() - FFooterSpace - FCurrentY);
 }
 
 void TCustomVexaRep::PlaceBand(TLXCustomBand* Band) {
   if (!Band) return;
-  if (Band->AlignToBottom()) {
-    // Without a footer on the last page the summary may sit on the bottom margin.
-    if (Band->BandType() == rbSummary && !HasOption(LastPageFooter)) FFooterSpace = 0;
-    const TLXPrinter* P = FActivePrinter;
-    long double H = Band->Size()->Height();
-    int64_t Need = Round(H + FPage->BottomMargin() + FFooterSpace);
-    int64_t Paper = Round(P->GetOrientation() == poLandscape ? P->GetPaperWidth() : P->GetPaperLength());
-    if (Need <= Paper - FCurrentY)
-      FCurrentY = static_cast<int32_t>(Paper - Round(H) - Round(FPage->BottomMargin() + FFooterSpace));
+  // A band as wide as the margins comes after the columns: at the left margin, below them all.
+  TLXBandType T = Band->BandType();
+  if (FPage->Columns() > 1 && FPageNumber > 0 && T != rbPageHeader && T != rbPageFooter && FullWidthBand(Band)) {
+    FCurrentX = R32(FPage->LeftMargin());
+    FCurrentY = std::max(FCurrentY, FColumnsBottom);
   }
   Band->Render();
+}
+
+void TCustomVexaRep::ReserveBottomBand(TLXCustomBand* Band) {
+  // Without a footer on the last page the summary may use the footer's room, so it is the
+  // last page when the summary fits there. The footer of a page closed before still prints
+  // in its own place (ClosePage), whatever room is left to the summary.
+  if (Band->BandType() == rbSummary && !HasOption(LastPageFooter)) FFooterSpace = 0;
+}
+
+void TCustomVexaRep::BandPlaced(TLXCustomBand* Band) {
+  FStartPending = false;
+  // Only the band right after the title or column header absorbs a forced page break.
+  FSkipNextPageBreak = false;
+  if (!Band->AlignToBottom()) return;
+  // On the page the band has landed on, as low as the bottom margin and the footers allow.
+  long double H = Band->Size()->Height();
+  int64_t Need = Round(H + FPage->BottomMargin() + FFooterSpace);
+  int64_t Paper = RunPaperLength();
+  if (Need <= Paper - FCurrentY)
+    FCurrentY = static_cast<int32_t>(Paper - Round(H) - Round(FPage->BottomMargin() + FFooterSpace));
 }
 
 void TCustomVexaRep::StoreColumnNumber() { TLXEvEnvironment::StoreInteger(FColumnNumberEntry, FColumnNumber); }
 
 void TCustomVexaRep::AdvanceColumn() {
   int32_t Columns = FPage->Columns();
-  if (FColumnNumber >= Columns) {
+  // The run's first band begins a page: a column needs a page, and a run that goes on with
+  // another's page has no column of its own above it to move beside.
+  bool Start = FStartPending || FPageNumber == 0;
+  if (FColumnNumber >= Columns || Start) {
     FColumnNumber = 1;
     FCurrentX = R32(FPage->LeftMargin());
     AdvancePage();
@@ -83,13 +105,15 @@ void TCustomVexaRep::AdvanceColumn() {
     ++FColumnNumber;
   }
   StoreColumnNumber();
-  if (FColumnNumber != 1 || FPageNumber != 1) {
+  // On the run's first page the controller prints the column header itself, after the title.
+  if (!Start) {
     PlaceBand(BandOfType(rbColumnHeader));
     FController->ReprintGroupHeaders();
   }
 }
 
 void TCustomVexaRep::AdvancePage() {
+  bool Start = FStartPending;
   ClosePage();
   if (FExporting) FExportFilter->NewPage();
   ++FPageNumber;
@@ -98,14 +122,15 @@ void TCustomVexaRep::AdvancePage() {
   FCurrentY = R32(FPage->TopMargin());
   if (OnStartPage && !Designing(this)) OnStartPage(this);
   if (FPageNumber > 1 || HasOption(FirstPageHeader)) PlaceBand(BandOfType(rbPageHeader));
-  FColumnTop = FCurrentY;
-  if (FPageNumber == 1)
+  FColumnTop = FColumnsBottom = FCurrentY;
+  // The title prints on the run's first page before the columns start.
+  if (Start)
     if (TLXCustomBand* Title = BandOfType(rbTitle)) FColumnTop += R32(Title->Size()->Height());
 }
 
 void TCustomVexaRep::ClosePage() {
   if (FPageNumber > 0) {
-    FCurrentY = R32(FPage->Length() - FPage->BottomMargin() - FFooterSpace);
+    FCurrentY = R32(FPage->Length() - FPage->BottomMargin() - FFooterHeight);
     FCurrentX = R32(FPage->LeftMargin());
     if (!FFinalPage || HasOption(LastPageFooter)) PlaceBand(BandOfType(rbPageFooter));
     DrawPageFrame();
@@ -133,6 +158,11 @@ void TCustomVexaRep::ForcedPageBreak() {
   while (FColumnNumber != 1);
 }
 
+void TCustomVexaRep::BreakToNewPage() {
+  FColumnNumber = FPage->Columns();
+  AdvanceColumn();
+}
+
 void TCustomVexaRep::ForcedColumnBreak() {
   if (FColumnBreakArmed || FColumnNumber > 1) AdvanceColumn();
   else FColumnBreakArmed = true;  // the first one met in column 1 is absorbed
@@ -141,13 +171,11 @@ void TCustomVexaRep::ForcedColumnBreak() {
 // ---- TLXCustomBand
 
 long double TLXCustomBand::HeightWithLinks() const {
+  // Each band of the chain once: the control's pixels are the same height again.
   long double H = FSize->Height();
   int Steps = 0;
-  // The linked band's height with its own links, and its drawn height again, converted from the
-  // screen's pixels (as laid out) to the run's units.
   for (const TLXCustomBand* L = FLinkBand; L && L != this && Steps < MaxLinks; L = L->FLinkBand, ++Steps)
-    H += L->FSize->Height() + L->FSize->FromNative(L->FSize->Units(), false,
-                                                   L->FSize->ToNative(TLXUnit::Pixels, false, L->Height()));
+    H += L->FSize->Height();
   return H;
 }
 
@@ -162,12 +190,15 @@ void TLXCustomBand::EnsureRoom() {
     return;
   }
   R->SetBreakInProgress(FBandType == rbDetail);
-  R->AdvanceColumn();
+  // A band across the columns cannot move beside them: it goes to the next page.
+  if (R->Page()->Columns() > 1 && TCustomVexaRep::FullWidthBand(this)) R->BreakToNewPage();
+  else R->AdvanceColumn();
 }
 
 void TLXCustomBand::Advance(long double Saved) {
   TCustomVexaRep* R = FReport;
   R->SetCurrentY(static_cast<int32_t>(R->CurrentY() + Round(FSize->Height() + Expanded)));
+  R->NoteBandBottom(R->CurrentY());
   if (FSize->Height() != Saved) FSize->SetHeight(Saved);
 }
 
@@ -198,6 +229,7 @@ void TLXCustomBand::Render() {
   if (!Print) {
     if (FController && !Enabled()) FController->NotifyTargets(0);
   } else {
+    if (FAlignToBottom) R->ReserveBottomBand(this);
     if (FForceNewPage && !R->BreakInProgress() && !NeverBreaks(FBandType) && R->PageNumber() > 0) {
       R->ForcedPageBreak();
       R->SetBreakInProgress(false);
@@ -206,6 +238,7 @@ void TLXCustomBand::Render() {
     } else {
       EnsureRoom();
     }
+    R->BandPlaced(this);
     if (FController) FController->NotifyTargets(0);
     TLXPrinter* P = R->ActivePrinter();
     auto Place = [&](long double Height) {

@@ -38,6 +38,8 @@ TLXBandType LayoutType(const TLXCustomBand* B) {
 }
 }  // namespace
 
+bool TCustomVexaRep::FullWidthBand(const TLXCustomBand* Band) { return FullWidthType(LayoutType(Band)); }
+
 // ---- TCustomVexaRep
 
 const TClassInfo& TCustomVexaRep::StaticClassInfo() {
@@ -240,7 +242,7 @@ void TCustomVexaRep::LayoutBands() {
       B->SetLaying(true);
       TFinally Laid([B] { B->SetLaying(false); });
       B->SetBounds(Left, Y, B->Width(), B->Height());
-      B->Size()->SetNative(TLXBandSize::WidthIndex, FullWidthType(LayoutType(B)) ? Full : Column);
+      B->Size()->SetNative(TLXBandSize::WidthIndex, FullWidthBand(B) ? Full : Column);
       B->Size()->ApplyToParent();
     }
     Y += B->Height();
@@ -548,8 +550,12 @@ void TCustomVexaRep::ApplyPrinterSettingsToPrinter() {
   P->SetPrinterIndex(S->PrinterIndex());
   P->SetPaperSize(FPage->PaperSize());
   if (P->GetPaperSize() == TLXPaperSize::Custom) {
-    P->SetPaperWidth(static_cast<int32_t>(Round(FPage->Width())));
-    P->SetPaperLength(static_cast<int32_t>(Round(FPage->Length())));
+    // The printer holds a paper as it stands in portrait, as the table sizes are, and turns it
+    // for landscape: the page's width and length change places.
+    bool Landscape = FPage->Orientation() == poLandscape;
+    int32_t W = static_cast<int32_t>(Round(FPage->Width())), L = static_cast<int32_t>(Round(FPage->Length()));
+    P->SetPaperWidth(Landscape ? L : W);
+    P->SetPaperLength(Landscape ? W : L);
   }
   P->SetOrientation(FPage->Orientation());
   P->SetCopies(S->Copies());
@@ -639,6 +645,7 @@ void TCustomVexaRep::Generate(bool AppendRun) {
              ZeroEnds ? 0 : Margins[3]);
   FIdle = false;
   FCancelled = FFinalPage = FSkipNextPageBreak = FColumnBreakArmed = FBreakInProgress = false;
+  FStartPending = true;
   TFinally Done([&] {
     FDataSets.reset();
     FDataSetAdapters.clear();
@@ -693,6 +700,10 @@ void TCustomVexaRep::Generate(bool AppendRun) {
     FPage->SetPaperSize(P->GetPaperSize());
     FPage->SetOrientation(static_cast<TPrinterOrientation>(P->GetOrientation()));
     FColumnNumber = 1;
+    // This run's columns start where it starts, below its title; the page above is another's.
+    FColumnsBottom = FCurrentY;
+    FColumnTop = FCurrentY;
+    if (TLXCustomBand* Title = BandOfType(rbTitle)) FColumnTop += static_cast<int32_t>(Round(Title->Size()->Height()));
   }
   if (FExporting && !FExportFilter->Active())
     FExportFilter->Start(static_cast<int32_t>(Round(FPage->Width())),
@@ -710,7 +721,10 @@ void TCustomVexaRep::Generate(bool AppendRun) {
   FTitleEntry = FFunctions->FirstElementOf("REPORTTITLE");
   TLXEvEnvironment::StoreText(FTitleEntry, FReportTitle);
   // A run that goes on with a composite's page goes on with its page number too.
-  if (AppendRun) TLXEvEnvironment::StoreInteger(FPageNumberEntry, FPageNumber);
+  if (AppendRun) {
+    TLXEvEnvironment::StoreInteger(FPageNumberEntry, FPageNumber);
+    StoreColumnNumber();
+  }
   ControllerPrepared = true;
   FController->PrepareRun();
   ContentsPrepared = true;
@@ -724,6 +738,10 @@ void TCustomVexaRep::Generate(bool AppendRun) {
   } else if (Tag() == 999) {
     FFinalPage = true;
     ClosePage();
+  } else {
+    // The next member goes on below every column of this one.
+    FCurrentX = static_cast<int32_t>(Round(FPage->LeftMargin()));
+    FCurrentY = std::max(FCurrentY, FColumnsBottom);
   }
 }
 

@@ -9,6 +9,7 @@
 // A run (Generate) walks the data through the controllers and lays the bands out on pages of
 // a TLXPrinter: Prepare keeps the pages, Preview shows them as they come, PrintRun sends them
 // to the printer, ExportRun into an export filter. The layout of a run is in LXLayout.cpp.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -142,6 +143,21 @@ public:
   void MeasurePageFooter();
   void ForcedColumnBreak();
   void ForcedPageBreak();
+  // Ends the columns of the page: the next band starts a new page.
+  void BreakToNewPage();
+  // The paper's length as the pages are laid out (its width in landscape).
+  int32_t RunPaperLength() const;
+  // Called by a printing band between its break and its drawing: the band has its place.
+  void BandPlaced(TLXCustomBand* Band);
+  // A bottom-aligned band about to take its place: a summary on a last page without footer
+  // may use the footer's room.
+  void ReserveBottomBand(TLXCustomBand* Band);
+  // Title, page header, page footer, summary and overlay bands (and their children) span the
+  // margins; the others are a column wide.
+  static bool FullWidthBand(const TLXCustomBand* Band);
+  // The lowest y the bands of the page have reached (below every column).
+  int32_t ColumnsBottom() const { return FColumnsBottom; }
+  void NoteBandBottom(int32_t Y) { FColumnsBottom = std::max(FColumnsBottom, Y); }
   int32_t PageNumber() const { return FPageNumber; }
   int32_t ColumnNumber() const { return FColumnNumber; }
   int32_t CurrentX() const { return FCurrentX; }
@@ -257,7 +273,13 @@ private:
   // Layout state of a run.
   int32_t FPageNumber = 0, FColumnNumber = 1, FCurrentX = 0, FCurrentY = -1, FColumnTop = 0;
   long double FFooterSpace = 0;
+  // The page footers' height: where a footer prints even when a last page gave its room away.
+  long double FFooterHeight = 0;
+  int32_t FColumnsBottom = 0;
   bool FColumnBreakArmed = false, FSkipNextPageBreak = false, FBreakInProgress = false;
+  // No band of the run has its place yet: its first break begins a page (never a column), and
+  // that page's columns start below the title.
+  bool FStartPending = false;
   TLXEvElement* FPageNumberEntry = nullptr;
   TLXEvElement* FColumnNumberEntry = nullptr;
   TLXEvElement* FTitleEntry = nullptr;

@@ -152,3 +152,51 @@ TEST_F(LXCompositeTest, APrintJobHoldsEveryMemberAndTheEarlierPrinterComesBack) 
   SendMessage(Composite.MessageWindow()->Handle(), WM_LXPREVIEWCLOSED, 0, 0);
   EXPECT_EQ(Composite.ActivePrinter(), nullptr);
 }
+
+TEST_F(LXCompositeTest, MembersWithColumnsStartTheirColumnsWhereTheyStart) {
+  // K: two columns, three details of 1000: two fill column 1, the third opens column 2.
+  TMember Two{&Form, &Log, "K", 3, 1000};
+  // M: two columns with a column header, four details of 300, starting below K's column 1.
+  TMember Next{&Form, &Log, "M", 4, 300};
+  Next.Add(rbColumnHeader, 50, "MC", &Log);
+  for (TMember* M : {&Two, &Next}) {
+    M->Report->Page()->SetColumns(2);
+    M->Report->Page()->SetColumnSpace(50);
+  }
+  Composite.PrinterSettings()->SetPaperSize(TLXPaperSize::A4);  // the job's paper is the members'
+  Composite.OnAddReports = [&](TObject*) {
+    Composite.Reports().push_back(Two.Report.get());
+    Composite.Reports().push_back(Next.Report.get());
+  };
+  Composite.Prepare();
+  std::vector<std::string> Expected = {
+      "KT p1 100,100 #1",  "KD p1 100,200 #1",   "KD p1 100,1200 #1", "KD p1 1075,200 #1",
+      "MT p1 100,2200 #1", "MC p1 100,2300 #1",  "MD p1 100,2350 #1", "MC p1 1075,2300 #1",
+      "MD p1 1075,2350 #1", "MC p2 100,100 #2", "MD p2 100,150 #2",  "MD p2 100,450 #2"};
+  EXPECT_EQ(Log, Expected);
+  ASSERT_NE(Composite.ActivePrinter(), nullptr);
+  EXPECT_EQ(Composite.ActivePrinter()->PageCount(), 2);
+}
+
+TEST_F(LXCompositeTest, MembersGetTheirPageSetupBack) {
+  TLXPage* PA = A.Report->Page();
+  TLXPage* PB = B.Report->Page();
+  PB->SetPaperSize(TLXPaperSize::Custom);
+  PB->SetWidth(1500);
+  PB->SetPageLength(2000);
+  Composite.PrinterSettings()->SetPaperSize(TLXPaperSize::Letter);
+  Composite.PrinterSettings()->SetOrientation(poLandscape);
+  Composite.Prepare();
+  ASSERT_EQ(Log.size(), 8u);
+  EXPECT_EQ(PA->PaperSize(), TLXPaperSize::A4);
+  EXPECT_EQ(PA->Orientation(), poPortrait);
+  EXPECT_EQ(PA->Width(), 2100);
+  EXPECT_EQ(PA->Length(), 2970);
+  EXPECT_EQ(PB->PaperSize(), TLXPaperSize::Custom);
+  EXPECT_EQ(PB->Orientation(), poPortrait);
+  EXPECT_EQ(PB->Width(), 1500);
+  EXPECT_EQ(PB->Length(), 2000);
+  // The bands are laid out for the member's own paper again.
+  EXPECT_EQ(A.Report->BandOfType(rbTitle)->Size()->Width(), 1900);
+  EXPECT_EQ(B.Report->BandOfType(rbTitle)->Size()->Width(), 1300);
+}

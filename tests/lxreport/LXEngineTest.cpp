@@ -64,19 +64,6 @@ TEST_F(LXEngineTest, TwoColumnsOnA4WithTitleHeadersAndFooters) {
   EXPECT_TRUE(Report->Idle());
 }
 
-namespace {
-// A memory data set of (Country, Town) records owned by Owner, open.
-TMemoryDataSet* Places(TComponent* Owner, const std::vector<std::pair<std::string, std::string>>& Rows) {
-  auto* D = new TMemoryDataSet(Owner);
-  D->SetName("Places");
-  D->FieldDefs().Add("Country", ftString, 20);
-  D->FieldDefs().Add("Town", ftString, 20);
-  for (const auto& [C, T] : Rows) D->AppendRecord({C, T});
-  D->Open();
-  return D;
-}
-}  // namespace
-
 TEST_F(LXEngineTest, NestedGroupsReprintTheOuterHeaderAndTheInnerBelowItOnANewPage) {
   std::vector<std::pair<std::string, std::string>> Rows(6, {"FR", "Paris"});
   Rows.push_back({"FR", "Lyon"});
@@ -295,13 +282,16 @@ TEST_F(LXEngineTest, AnExceptionInARunRestoresTheReportAndEndsTheJob) {
   EXPECT_EQ(Log.size(), 3u);
 }
 
-TEST_F(LXEngineTest, HeightWithLinksCountsTheLinkedBandInTenthsOfAMillimetre) {
+TEST_F(LXEngineTest, HeightWithLinksCountsEachLinkedBandOnce) {
   auto* A = Band(rbDetail, 100, "A");
   auto* B = Band(rbSummary, 200, "B");
+  auto* C = Band(rbPageFooter, 50, "C");
   A->SetLinkBand(B);
-  // The linked band's height, and its laid-out height again (76 pixels at 96 ppi).
-  EXPECT_EQ(B->Height(), 76);
-  EXPECT_NEAR(static_cast<double>(A->HeightWithLinks()), 100 + 200 + 76 * 254.0 / 96, 1e-9);
+  EXPECT_EQ(A->HeightWithLinks(), 300);
+  B->SetLinkBand(C);
+  EXPECT_EQ(A->HeightWithLinks(), 350);
+  Report->SetUnits(TLXUnit::MM);
+  EXPECT_EQ(A->HeightWithLinks(), 35);
 }
 
 TEST_F(LXEngineTest, ChildBandsPrintWithTheirParentAndAPageFootersChildNeverBreaks) {

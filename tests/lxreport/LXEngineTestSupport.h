@@ -9,6 +9,7 @@
 #include "lxreport/LXController.h"
 #include "lxreport/LXPrintable.h"
 #include "lxreport/VexaRpt.h"
+#include "platform/data/MemDataSet.h"
 #include "tests/lxreport/LXReportTestSupport.h"
 
 namespace lxtest {
@@ -34,6 +35,17 @@ public:
 private:
   std::vector<std::string>* FLog;
 };
+
+// A memory data set of (Country, Town) records owned by Owner, open.
+inline TMemoryDataSet* Places(TComponent* Owner, const std::vector<std::pair<std::string, std::string>>& Rows) {
+  auto* D = new TMemoryDataSet(Owner);
+  D->SetName("Places");
+  D->FieldDefs().Add("Country", ftString, 20);
+  D->FieldDefs().Add("Town", ftString, 20);
+  for (const auto& [C, T] : Rows) D->AppendRecord({C, T});
+  D->Open();
+  return D;
+}
 
 class TEngineScope {
 public:
