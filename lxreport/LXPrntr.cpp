@@ -217,6 +217,8 @@ void TLXPrinter::EndDoc() {
     FCanvas = nullptr;
     if (FJobOpen) {
       FJobOpen = false;
+      // A job the spooler refuses ends the run all the same; the error goes to the caller.
+      TOnException Finished([this] { FStatus = lxsFinished; });
       FPrinter->EndDoc();
     }
   }
