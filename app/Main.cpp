@@ -160,3 +160,13 @@ void TMains::SpeedButton4Click(TObject*) {
 void TMains::SpeedButton5Click(TObject*) {
   if (TLXPrinter* P = LXPreview1->LXPrinter()) P->Print();
 }
+
+void TMains::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_MOUSEWHEEL) {
+    LXPreview1->WheelScroll(static_cast<int16_t>(static_cast<uint16_t>(Message.WParam >> 16)),
+                            TLXPreview::DesktopScrollLines());
+    Message.Result = 1;
+    return;
+  }
+  TForm::WndProc(Message);
+}

@@ -37,6 +37,10 @@ public:
   TLabel *LPage, *LPageTotal;
   TSpeedButton* SpeedButton5;
 
+protected:
+  // The wheel scrolls the page, wherever the pointer is on the form.
+  void WndProc(TMessage& Message) override;
+
 private:
   int32_t PageCount() const;
 };

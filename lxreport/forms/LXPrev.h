@@ -5,6 +5,7 @@
 // report file and closing. It follows a report still being generated: page count, progress and
 // the print buttons come from the printer's messages.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "lxreport/forms/LXPreview.h"
@@ -80,6 +81,8 @@ private:
   // Runs the export through the printer; a loaded file has no report to run, so only filters that
   // write stored pages work then, and the others say so and write nothing.
   void ExportThrough(TLXExportFilter* Filter);
+  // Runs an export that walks the stored pages with the progress form and its cancel.
+  void WithPageProgress(const std::function<void()>& Export);
   TLXPrinter* FPrinter;  // not owned
   int32_t FLastProgress = 0;
   bool FWheelPresent = false;

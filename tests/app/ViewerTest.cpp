@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -8,7 +9,10 @@
 #include "app/Main.h"
 #include "app/Message.h"
 #include "app/Viewer.h"
+#include "app/Visualizar.h"
+#include "lxreport/forms/LXPrev.h"
 #include "app/ViewerConsts.h"
+#include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
 #include "platform/app/Registry.h"
 #include "platform/printing/PrinterList.h"
@@ -16,6 +20,7 @@
 #include "platform/rtl/DateTime.h"
 #include "tests/TestEnv.h"
 #include "tests/TestTemp.h"
+#include "tests/platform/forms/FormsTestUtil.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
 
@@ -24,6 +29,11 @@ namespace {
 class ViewerTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    // RunViewer ends by telling the application to terminate: a fresh start-up for this test.
+    if (Application->Terminated()) {
+      FinalizeApplication();
+      InitializeApplication(0, nullptr, TDisplayMode::Offscreen);
+    }
     SetSystemPrintersEnabled(false);
     auto Service = std::make_unique<TScriptedDialogService>();
     Dialogs = Service.get();
@@ -196,4 +206,79 @@ TEST_F(ViewerTest, PrintButtonPrintsEveryStoredPage) {
   if (V) UninstallPrinter(V);
   SetSystemPrintersEnabled(false);
   RefreshPrinters();
+}
+
+// The hidden form's report prepares itself through the band engine (a report without bands: its
+// run begins no page), and hands the printer over so that it outlives the form.
+TEST_F(ViewerTest, TheHiddenReportPreparesItselfThroughTheEngine) {
+  std::string File = ReportFile(2, "after-prepare.lxp");
+  std::unique_ptr<TLXPrinter> Printer;
+  {
+    std::unique_ptr<TVisualizars, TComponentDeleter> V(new TVisualizars(nullptr));
+    int Runs = 0;
+    V->VexaRep1->BeforePrint = [&](TObject*, bool&) { ++Runs; };
+    TLXPrinter* P = V->Prepare();
+    ASSERT_NE(P, nullptr);
+    EXPECT_EQ(Runs, 1) << "the report ran";
+    EXPECT_EQ(P->Status(), lxsFinished);
+    EXPECT_TRUE(P->Prepared());
+    EXPECT_EQ(P->PageCount(), 0);
+    EXPECT_EQ(P->GetPaperSize(), TLXPaperSize::Letter);
+    Printer = V->TakePrinter();
+    EXPECT_TRUE(V->VexaRep1->Printers().empty()) << "the report no longer counts it as its own";
+  }
+  EXPECT_EQ(Printer->OwnerReport(), nullptr);
+  Printer->Load(File);
+  EXPECT_TRUE(Printer->GetPage(2));
+}
+
+// Without a file the report previews itself: the standard window follows its run, so once the empty
+// report has finished both "Imprimir" and "Configurar" are enabled; closing the window ends the run.
+TEST_F(ViewerTest, WithoutAFileTheStandardWindowOffersPrintAndPrintSetup) {
+  Dialogs->Answer(mrOk);  // the information box
+  bool Seen = false, PrintOn = false, SetupOn = false;
+  int32_t Pages = -1;
+  QTimer Watch;
+  QObject::connect(&Watch, &QTimer::timeout, [&] {
+    for (int I = 0; I < Screen().FormCount(); ++I) {
+      auto* W = dynamic_cast<TLXStandardPreview*>(Screen().Forms(I));
+      // The run has ended once it has announced its last page (after its status went to finished).
+      if (!W || !W->Printer() || W->Printer()->Status() != lxsFinished || W->Printer()->AvailablePages() < 1) continue;
+      Application->ProcessMessages();  // that announcement
+      Seen = true;
+      PrintOn = W->Print->Enabled();
+      SetupOn = W->PrintSetup->Enabled();
+      Pages = W->Printer()->PageCount();
+      Watch.stop();
+      W->Close();
+      return;
+    }
+  });
+  Watch.start(10);
+  EXPECT_EQ(RunViewer({}), 0);
+  ASSERT_TRUE(Seen) << "no standard preview window on a finished report";
+  EXPECT_TRUE(PrintOn);
+  EXPECT_TRUE(SetupOn);
+  EXPECT_EQ(Pages, 0) << "a report without bands";
+}
+
+// The main form scrolls its page with the wheel, wherever the pointer is on it, by the desktop's
+// scroll lines.
+TEST_F(ViewerTest, TheMainFormScrollsWithTheWheel) {
+  std::unique_ptr<TMains, TComponentDeleter> Mains(new TMains(nullptr));
+  TLXPrinter P;
+  P.Load(ReportFile(2, "wheel.lxp"));
+  Mains->SetBounds(0, 0, 600, 400);
+  Mains->LXPreview1->SetLXPrinter(&P);
+  Mains->LXPreview1->SetZoom(200);
+  TControlScrollBar* Bar = Mains->LXPreview1->VertScrollBar();
+  int Notch = TLXPreview::DesktopScrollLines() * Bar->Increment();
+  for (TWinControl* Target : {static_cast<TWinControl*>(Mains->LXPreview1), static_cast<TWinControl*>(Mains->Panel1)}) {
+    Bar->SetPosition(0);
+    SendWheel(Target, -240);
+    EXPECT_EQ(Bar->Position(), 2 * Notch) << Target->Name();
+    SendWheel(Target, 120);
+    EXPECT_EQ(Bar->Position(), Notch) << Target->Name();
+  }
+  Mains->LXPreview1->SetLXPrinter(nullptr);
 }
