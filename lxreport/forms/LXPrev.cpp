@@ -1,5 +1,6 @@
 #include "lxreport/forms/LXPrev.h"
 
+#include <QFile>
 #include <QImage>
 
 #include "lxreport/LXConsts.h"
@@ -26,6 +27,16 @@ TPixelImage LXIcon(const std::string& Name) {
     std::copy(Row, Row + P.Width, P.Pixels.begin() + static_cast<ptrdiff_t>(Y) * P.Width);
   }
   return P;
+}
+
+std::vector<uint8_t> LXIconPng(const std::string& Name, int& Width) {
+  QString Path = QString::fromStdString(":/mivo/icons/" + Name + ".png");
+  QFile F(Path);
+  QImage I(Path);
+  Width = I.isNull() ? 0 : I.width();
+  if (I.isNull() || !F.open(QIODevice::ReadOnly)) return {};
+  QByteArray B = F.readAll();
+  return {B.begin(), B.end()};
 }
 
 namespace {

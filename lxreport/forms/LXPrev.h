@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "lxreport/forms/LXPreview.h"
 #include "platform/forms/ComCtrls.h"
@@ -18,6 +19,8 @@ class TLXExportFilter;
 // The picture Name ("print", "next-page"...) of the band report library's icon set; empty
 // when there is none.
 TPixelImage LXIcon(const std::string& Name);
+// The same picture as its PNG file's bytes, and its width in pixels; empty when there is none.
+std::vector<uint8_t> LXIconPng(const std::string& Name, int& Width);
 
 class TLXStandardPreview : public TForm {
   DECLARE_CLASSINFO(TLXStandardPreview)

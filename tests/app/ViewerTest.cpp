@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "app/Main.h"
 #include "app/Message.h"
@@ -15,6 +16,7 @@
 #include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
 #include "platform/app/Registry.h"
+#include "platform/classes/ClassesConsts.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
 #include "platform/rtl/DateTime.h"
@@ -133,6 +135,33 @@ TEST_F(ViewerTest, RegistersTheFileTypeInTheStoreAndWithTheDesktop) {
   EXPECT_TRUE(std::filesystem::exists(Home + "/data/applications/mivoreport-lxp.desktop"));
 }
 
+// The main form registers the file type: the registry keeps its joined description, while the
+// desktop's entry carries the program's one name and its picture from the user's icon folder.
+TEST_F(ViewerTest, TheDesktopEntryHasOneNameAndTheProgramsIcon) {
+  Application->SetTitle(SViewerTitle);
+  std::unique_ptr<TMains, TComponentDeleter> Mains(new TMains(nullptr));
+  std::ifstream In(Home + "/data/applications/mivoreport-lxp.desktop");
+  std::vector<std::string> Names, Icons;
+  for (std::string Line; std::getline(In, Line);) {
+    if (Line.rfind("Name=", 0) == 0) Names.push_back(Line.substr(5));
+    if (Line.rfind("Icon=", 0) == 0) Icons.push_back(Line.substr(5));
+  }
+  EXPECT_EQ(Names, std::vector<std::string>{SViewerTitle});
+  EXPECT_EQ(Icons, std::vector<std::string>{SProgramIcon});
+  std::string Installed = Home + "/data/icons/hicolor/32x32/apps/mivoreport.png";
+  std::ifstream A(Installed, std::ios::binary), B(MOR_SOURCE_DIR "/resources/icons/mivoreport.png", std::ios::binary);
+  std::string Got{std::istreambuf_iterator<char>(A), {}}, Want{std::istreambuf_iterator<char>(B), {}};
+  EXPECT_FALSE(Want.empty());
+  EXPECT_EQ(Got, Want) << Installed;
+  std::ifstream Mime(Home + "/data/mime/packages/mivoreport-lxp.xml");
+  std::string Xml{std::istreambuf_iterator<char>(Mime), {}};
+  EXPECT_NE(Xml.find(std::string("<comment>") + SReportFileDescription + "</comment>"), std::string::npos) << Xml;
+  TRegistry Reg;
+  Reg.SetRootKey(HKEY_CLASSES_ROOT);
+  ASSERT_TRUE(Reg.OpenKey("\\lxp_auto_file", false));
+  EXPECT_EQ(Reg.ReadString(""), std::string(SReportFileDescription) + SViewerTitle);
+}
+
 // The whole main block on a file whose path has blanks: the information box first, then the main
 // form on page 1; it exits with 0 and nothing refers to the freed report at shutdown.
 TEST_F(ViewerTest, OpensTheFileNamedOnTheCommandLine) {
@@ -157,7 +186,9 @@ TEST_F(ViewerTest, OpensTheFileNamedOnTheCommandLine) {
 TEST_F(ViewerTest, AMissingOrDamagedFileEndsWithAMessageAndStatusOne) {
   std::string Damaged = Temp.Path("damaged.lxp");
   std::ofstream(Damaged) << "not a report";
-  for (const std::string& F : {Temp.Path("missing.lxp"), Damaged}) {
+  std::string Folder = Temp.Path("folder.lxp");
+  std::filesystem::create_directory(Folder);
+  for (const std::string& F : {Temp.Path("missing.lxp"), Damaged, Folder}) {
     Dialogs->Answer(mrOk);
     Dialogs->Answer(mrOk);
     bool Shown = false;
@@ -167,6 +198,7 @@ TEST_F(ViewerTest, AMissingOrDamagedFileEndsWithAMessageAndStatusOne) {
     EXPECT_EQ(M.Type, mtError);
     EXPECT_NE(M.Text.find(F), std::string::npos) << M.Text;
     EXPECT_GT(M.Text.size(), F.size() + 40) << "and the reason";
+    if (F == Folder) EXPECT_NE(M.Text.find(SIsAFolder), std::string::npos) << M.Text;
   }
 }
 
