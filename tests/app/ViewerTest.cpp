@@ -11,6 +11,7 @@
 #include "app/Message.h"
 #include "app/Viewer.h"
 #include "app/Visualizar.h"
+#include "lxreport/LXPDFPages.h"
 #include "lxreport/forms/LXPrev.h"
 #include "app/ViewerConsts.h"
 #include "platform/app/Application.h"
@@ -20,6 +21,7 @@
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/FloatFormat.h"
 #include "tests/TestEnv.h"
 #include "tests/TestTemp.h"
 #include "tests/platform/forms/FormsTestUtil.h"
@@ -313,4 +315,32 @@ TEST_F(ViewerTest, TheMainFormScrollsWithTheWheel) {
     EXPECT_EQ(Bar->Position(), Notch) << Target->Name();
   }
   Mains->LXPreview1->SetLXPrinter(nullptr);
+}
+
+// The sample report the build makes is the band engine's run over the products table: every page
+// numbered by the engine's PAGENUMBER, a total per category, and the grand total summed by the
+// engine from the records (as poppler reads the pages).
+TEST_F(ViewerTest, TheSampleIsTheEnginesRunOverTheProductsTable) {
+  TLXPrinter P;
+  P.Load(MOR_SAMPLE);
+  ASSERT_GT(P.PageCount(), 1);
+  std::string Pdf = Temp.Path("sample.pdf");
+  ExportPagesToPDF(P, Pdf);
+  std::string Text = RunCommand("pdftotext -layout '" + Pdf + "' - 2>/dev/null");
+  std::vector<std::string> Pages;
+  for (size_t From = 0, FF; (FF = Text.find('\f', From)) != std::string::npos; From = FF + 1)
+    Pages.push_back(Text.substr(From, FF - From));
+  ASSERT_EQ(static_cast<int>(Pages.size()), P.PageCount());
+  for (size_t I = 0; I < Pages.size(); ++I)
+    EXPECT_NE(Pages[I].find("Página " + std::to_string(I + 1)), std::string::npos) << "page " << I + 1;
+  size_t Groups = 0;
+  for (size_t At = 0; (At = Text.find("Total da categoria", At)) != std::string::npos; ++At) ++Groups;
+  EXPECT_EQ(Groups, 6u);
+  // The maker's 240 products: quantity 1 + 7i mod 23, price 1.5 + (13i mod 97) / 4.
+  double Sum = 0;
+  for (int I = 0; I < 240; ++I) Sum += (1 + (I * 7) % 23) * (1.5 + (I * 13) % 97 / 4.0);
+  std::string Total = FormatFloat("#,##0.00", Sum);
+  size_t Grand = Pages.back().find("Total geral");
+  ASSERT_NE(Grand, std::string::npos);
+  EXPECT_NE(Pages.back().find(Total, Grand), std::string::npos) << Total << "\n" << Pages.back();
 }
