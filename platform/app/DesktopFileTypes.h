@@ -14,9 +14,9 @@ struct TDesktopFileType {
   std::string Extension;    // with or without its leading "."
   std::string MimeType;     // e.g. "application/x-lxp"
   std::string Description;  // the MIME type's comment (and the entry's name when Name is empty)
-  std::string Name;         // the entry's name: the program's, as menus and "open with" show it
   std::string Command;      // the program's full path
   std::string Icon;         // an image file or a theme icon name; empty: none
+  std::string Name;         // the entry's name: the program's, as menus and "open with" show it
 };
 
 // Puts a program's square PNG picture of Size pixels into the user's icon theme folder
