@@ -15,7 +15,7 @@ bool IsImageFile(const std::string& Path) {
 }  // namespace
 
 void RegisterFileType(std::string Extension, std::string TypeName, const std::string& Description,
-                      const std::string& Command, const std::string& Icon) {
+                      const std::string& Command, const std::string& Icon, const TDesktopNames& Names) {
   std::erase(Extension, '.');
   if (Extension.empty() || Command.empty()) return;
   std::string Bare = Extension;
@@ -39,9 +39,11 @@ void RegisterFileType(std::string Extension, std::string TypeName, const std::st
   Desktop.Id = "mivoreport-" + Bare;
   Desktop.Extension = Extension;
   Desktop.MimeType = "application/x-" + Bare;
-  Desktop.Description = Description;
+  Desktop.Description = Names.Comment.empty() ? Description : Names.Comment;
+  Desktop.Name = Names.Name;
   Desktop.Command = Command;
-  if (IsImageFile(Icon)) Desktop.Icon = Icon;
+  if (!Names.Icon.empty()) Desktop.Icon = Names.Icon;
+  else if (IsImageFile(Icon)) Desktop.Icon = Icon;
   RegisterDesktopFileType(Desktop);
 }
 
@@ -118,10 +120,16 @@ TMains::TMains(TComponent* AOwner) : TForm(AOwner) {
   DoCreate();
 }
 
+// The registry keeps its description as ever ("Mivo Report File" and the title joined); the desktop
+// shows the program under its one name, the file type under its own, and the program's picture
+// installed in the user's icon folder.
 void TMains::FormCreate(TObject*) {
   std::string Program = Application ? Application->ExeName() : std::string();
-  RegisterFileType(SReportFileExtension, "", std::string(SReportFileDescription) + (Application ? Application->Title() : ""),
-                   Program, Program);
+  std::string Title = Application ? Application->Title() : std::string();
+  int Size = 0;
+  std::vector<uint8_t> Png = LXIconPng(SProgramIcon, Size);
+  TDesktopNames Desktop{Title, SReportFileDescription, InstallDesktopIcon(SProgramIcon, Png, Size)};
+  RegisterFileType(SReportFileExtension, "", std::string(SReportFileDescription) + Title, Program, Program, Desktop);
 }
 
 int32_t TMains::PageCount() const {
@@ -159,4 +167,14 @@ void TMains::SpeedButton4Click(TObject*) {
 
 void TMains::SpeedButton5Click(TObject*) {
   if (TLXPrinter* P = LXPreview1->LXPrinter()) P->Print();
+}
+
+void TMains::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_MOUSEWHEEL) {
+    LXPreview1->WheelScroll(static_cast<int16_t>(static_cast<uint16_t>(Message.WParam >> 16)),
+                            TLXPreview::DesktopScrollLines());
+    Message.Result = 1;
+    return;
+  }
+  TForm::WndProc(Message);
 }

@@ -39,6 +39,8 @@ inline constexpr const char* SMainsButtons[][2] = {{"Ultima", "Ultima Página"},
 inline constexpr char SReportFileDescription[] = "Mivo Report File";
 inline constexpr char SReportFileExtension[] = ".lxp";
 inline constexpr char SAutoFileSuffix[] = "_auto_file";
+// The program's picture (of the band report library's icons) and its name in the desktop's icon theme.
+inline constexpr char SProgramIcon[] = "mivoreport";
 
 // A file named on the command line that cannot be shown
 inline constexpr char SCannotOpenReport[] = "Não foi possível abrir o relatório \"%s\":\n%s";

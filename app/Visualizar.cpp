@@ -21,6 +21,8 @@ TVisualizars::TVisualizars(TComponent* AOwner) : TForm(AOwner) {
   VexaRep1->Page()->SetColumns(1);
   VexaRep1->Font()->SetName("Arial");
   VexaRep1->Font()->SetHeight(-13);
+  VexaRep1->SetOptions(LXOption(FirstPageHeader) | LXOption(LastPageFooter));
+  VexaRep1->SetPrintIfEmpty(true);
   VexaRep1->Functions()->Define("PAGENUMBER", "0");
   VexaRep1->Functions()->Define("COLUMNNUMBER", "0");
   VexaRep1->Functions()->Define("REPORTTITLE", "''");
@@ -28,32 +30,34 @@ TVisualizars::TVisualizars(TComponent* AOwner) : TForm(AOwner) {
   DoCreate();
 }
 
-TVisualizars::~TVisualizars() {
-  BeforeDestruction();
-  TakePrinter();  // freed here, before the report goes
+TVisualizars::~TVisualizars() { BeforeDestruction(); }
+
+// The printer still held goes while the report is whole (owned components are freed next).
+void TVisualizars::Destroying() {
+  TakePrinter();
+  TForm::Destroying();
 }
 
-// The empty report: one blank page, as a report that prints when empty makes it.
+// The report prepares itself (the band engine generates its empty report into stored pages); the
+// printer it made becomes this form's until it is taken.
 TLXPrinter* TVisualizars::Prepare() {
   TakePrinter();
-  FPrinter = std::make_unique<TLXPrinter>(VexaRep1);
-  FPrinter->SetParentReport(VexaRep1->Handle());
-  FPrinter->BeginDoc();
-  FPrinter->NewPage();
-  FPrinter->EndDoc();
-  FPrinter->SetPrepared(true);
-  return FPrinter.get();
+  TLXPrinter* Before = VexaRep1->ActivePrinter();
+  VexaRep1->Prepare();
+  TLXPrinter* Made = VexaRep1->ActivePrinter();
+  if (!Made || Made == Before) return nullptr;  // the report was busy: nothing was made
+  FPrinter.reset(Made);
+  return Made;
 }
 
-void TVisualizars::Preview() {
-  TLXPrinter* P = Prepare();
-  P->Preview();
-  while (P->ShowingPreview() && Application && !Application->Terminated()) Application->HandleMessage();
-}
+// The report previews itself: its printer opens the standard preview window, the engine generates
+// into it and the report processes messages until the window has closed (and freed the printer).
+void TVisualizars::Preview() { VexaRep1->Preview(); }
 
 std::unique_ptr<TLXPrinter> TVisualizars::TakePrinter() {
-  // The printer outlives the report: it must not call back into it.
+  // The printer outlives the report: the report forgets it, and it must not call back into the report.
   if (FPrinter) {
+    VexaRep1->PrinterFreed(FPrinter.get());
     FPrinter->DetachReport();
     FPrinter->AfterPreview = nullptr;
   }

@@ -13,11 +13,12 @@ public:
   explicit TVisualizars(TComponent* AOwner);
   ~TVisualizars() override;
 
-  // Makes a new report printer and generates the empty report into its stored pages; the printer
-  // is then finished and prepared.
+  // The report prepares itself: a new report printer with the empty report generated into its
+  // stored pages by the band engine, finished and prepared; the form holds it. Null when the
+  // report was busy.
   TLXPrinter* Prepare();
-  // Prepare, then the library's standard preview window on the printer; messages are processed
-  // until that window has closed.
+  // The report previews itself: the library's standard preview window on a new printer, the
+  // report generated into it; messages are processed until that window has closed.
   void Preview();
   // The printer made last, now the caller's. The report's references are cleared first: nothing
   // may call into the report once this form is gone.
@@ -27,6 +28,9 @@ public:
   void FormClose(TObject* Sender, TCloseAction& Action);
 
   TVexaRep* VexaRep1;
+
+protected:
+  void Destroying() override;
 
 private:
   std::unique_ptr<TLXPrinter> FPrinter;

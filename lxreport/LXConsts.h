@@ -77,6 +77,9 @@ inline constexpr char SLXSaveTitle[] = "Save report";
 inline constexpr char SLXLoadTitle[] = "Load report";
 inline constexpr char SLXPDFFilterEntry[] = "Formato de Documento portavel (PDF)";
 inline constexpr char SLXFileDoesNotExist[] = "File does not exist";
+inline constexpr char SLXDamagedFromPage[] =
+    "O arquivo do relatório está danificado a partir da página %d; as páginas que não puderem ser lidas "
+    "aparecem em branco.\n\n%s";
 inline constexpr char SLXExportNeedsReport[] =
     "Este formato é gerado pelo relatório que fez as páginas; um arquivo aberto não o contém. Nada foi gravado.";
 // Caption, hint of each tool button, in the window's order.

@@ -217,6 +217,8 @@ void TLXPrinter::EndDoc() {
     FCanvas = nullptr;
     if (FJobOpen) {
       FJobOpen = false;
+      // A job the spooler refuses ends the run all the same; the error goes to the caller.
+      TOnException Finished([this] { FStatus = lxsFinished; });
       FPrinter->EndDoc();
     }
   }
@@ -256,7 +258,19 @@ void TLXPrinter::SetAvailablePages(int32_t N) {
 
 std::unique_ptr<TMetafile> TLXPrinter::GetPage(int32_t N) {
   if ((FStatus != lxsBusy && FStatus != lxsFinished) || N < 1 || N > FPageCount) return nullptr;
+  if (FPageWalk) {
+    ProcessMessages();  // the progress window's cancel button
+    if (FCancelled) ::Abort();
+    auto Percent = static_cast<int32_t>(static_cast<int64_t>(N) * 100 / FPageCount);
+    if (Percent != FProgress) SetProgress(Percent);
+  }
   return FPageList->GetPage(N);
+}
+
+void TLXPrinter::BeginPageWalk() {
+  FPageWalk = true;
+  FCancelled = false;
+  FProgress = 0;
 }
 
 void TLXPrinter::SetPageNumber(int32_t N) {

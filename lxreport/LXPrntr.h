@@ -115,8 +115,14 @@ public:
   void SetProgress(int32_t P);
   void SetAvailablePages(int32_t N);
 
-  // Finished pages.
+  // Finished pages. During a page walk (below) each page fetched is a step of it.
   std::unique_ptr<TMetafile> GetPage(int32_t N);
+  // A walk over the stored pages that no run drives (a loaded file exported page by page) shows
+  // progress as a run does: between BeginPageWalk and EndPageWalk, every page fetched sets
+  // Progress (page x 100 / PageCount, message 0x400 to the status window when it changes) after
+  // pending messages are processed, and once Cancel has been called the next fetch raises EAbort.
+  void BeginPageWalk();
+  void EndPageWalk() { FPageWalk = false; }
   void SetPageNumber(int32_t N);
   // Replaces the pages with a saved report's. When the file cannot be opened
   // or its first page read, the printer stays as it was.
@@ -212,4 +218,5 @@ private:
   bool FCompression = false;
   TComponent* FOwnerReport = nullptr;
   bool FJobOpen = false;  // a printer job of this run is open
+  bool FPageWalk = false;
 };

@@ -1,8 +1,7 @@
 #include "lxreport/forms/LXPrev.h"
 
-#include <QGuiApplication>
+#include <QFile>
 #include <QImage>
-#include <QStyleHints>
 
 #include "lxreport/LXConsts.h"
 #include "lxreport/LXExport.h"
@@ -28,6 +27,16 @@ TPixelImage LXIcon(const std::string& Name) {
     std::copy(Row, Row + P.Width, P.Pixels.begin() + static_cast<ptrdiff_t>(Y) * P.Width);
   }
   return P;
+}
+
+std::vector<uint8_t> LXIconPng(const std::string& Name, int& Width) {
+  QString Path = QString::fromStdString(":/mivo/icons/" + Name + ".png");
+  QFile F(Path);
+  QImage I(Path);
+  Width = I.isNull() ? 0 : I.width();
+  if (I.isNull() || !F.open(QIODevice::ReadOnly)) return {};
+  QByteArray B = F.readAll();
+  return {B.begin(), B.end()};
 }
 
 namespace {
@@ -147,8 +156,7 @@ TLXStandardPreview::TLXStandardPreview(TComponent* AOwner, TLXPrinter* APrinter)
   VertScrollBar()->SetTracking(true);
   FWheelPresent = true;
   FWheelMessage = WM_MOUSEWHEEL;
-  FScrollLines = QGuiApplication::styleHints() ? QGuiApplication::styleHints()->wheelScrollLines() : 3;
-  if (FScrollLines < 0 || FScrollLines > 100) FScrollLines = 3;
+  FScrollLines = TLXPreview::DesktopScrollLines();
 
   // The report's preview settings, when the printer belongs to a report that has them.
   if (TComponent* Report = FPrinter ? FPrinter->OwnerReport() : nullptr) {
@@ -169,7 +177,11 @@ TLXStandardPreview::TLXStandardPreview(TComponent* AOwner, TLXPrinter* APrinter)
   // Fits the page while ZoomToWidth shows pressed, until the user picks a zoom.
   LXPreview->ZoomToFit();
   LXPreview->UpdateZoom();
-  Print->SetEnabled(FPrinter && FPrinter->Status() == lxsFinished);
+  // Pages finished before the window opened announce nothing more: the buttons follow the
+  // finished printer now, print setup where there is a report to set up.
+  bool Finished = FPrinter && FPrinter->Status() == lxsFinished;
+  Print->SetEnabled(Finished);
+  PrintSetup->SetEnabled(Finished && FPrinter->OnPrintSetup);
   DoCreate();
 }
 
@@ -295,13 +307,7 @@ void TLXStandardPreview::FormClose(TObject*, TCloseAction& Action) {
   Action = caFree;
 }
 
-void TLXStandardPreview::MouseWheel(int Delta) {
-  TControlScrollBar* Bar = LXPreview->VertScrollBar();
-  while (Delta >= 120 || Delta <= -120) {
-    for (int32_t I = 0; I < FScrollLines; ++I) Bar->SetPosition(Bar->Position() + (Delta < 0 ? 3 : -3));
-    Delta += Delta < 0 ? 120 : -120;
-  }
-}
+void TLXStandardPreview::MouseWheel(int Delta) { LXPreview->WheelScroll(Delta, FScrollLines); }
 
 void TLXStandardPreview::WndProc(TMessage& Message) {
   if (Message.Msg == WM_MOUSEWHEEL && FWheelPresent) {
@@ -331,9 +337,29 @@ void TLXStandardPreview::ExportThrough(TLXExportFilter* Filter) {
   if (FPrinter->OnExportToFilter) {
     FPrinter->ExportToFilter(Filter);
   } else if (auto* Stored = dynamic_cast<ILXStoredPagesExport*>(Filter)) {
-    Stored->ExportStoredPages(FPrinter);
+    WithPageProgress([&] { Stored->ExportStoredPages(FPrinter); });
   } else {
     MessageDlg(SLXExportNeedsReport, mtWarning, MsgButton(mbOK));
+  }
+}
+
+// The report's own runs show the progress form; a loaded file's pages are walked by the export
+// itself, so the printer follows that walk with the same form and its cancel. A cancel leaves no
+// file (the exports remove what they had begun) and is no error.
+void TLXStandardPreview::WithPageProgress(const std::function<void()>& Export) {
+  HWND Status = 0;
+  TComponent* Progress = LXProgressWindowFactory ? LXProgressWindowFactory(FPrinter, true, Status) : nullptr;
+  TFinally FreeProgress([Progress] {
+    if (Progress) Progress->Free();
+  });
+  HWND Previous = FPrinter->StatusWindow();
+  FPrinter->SetStatusWindow(Status);
+  TFinally Back([&] { FPrinter->SetStatusWindow(Previous); });
+  FPrinter->BeginPageWalk();
+  TFinally End([this] { FPrinter->EndPageWalk(); });
+  try {
+    Export();
+  } catch (const EAbort&) {
   }
 }
 
@@ -350,7 +376,9 @@ void TLXStandardPreview::SaveClick(TObject*) {
   const std::string& Name = Dialog.FileName();
   if (Index == PDFIndex) {
     // A report that can run again goes through the PDF filter; a loaded file plays its pages.
-    ExportToPDF(*FPrinter, ChangeFileExt(Name, ".pdf"));
+    std::string Pdf = ChangeFileExt(Name, ".pdf");
+    if (FPrinter->OnExportToFilter) ExportToPDF(*FPrinter, Pdf);
+    else WithPageProgress([&] { ExportToPDF(*FPrinter, Pdf); });
     return;
   }
   size_t Entry = static_cast<size_t>(Index - 2);
@@ -374,9 +402,7 @@ void TLXStandardPreview::LoadClick(TObject*) {
   }
   FPrinter->Load(Dialog.FileName());
   // Page 1 of the new file, on its paper at the zoom mode chosen before.
-  LXPreview->PreviewImage()->SetPageNumber(1);
-  LXPreview->SetPageNumber(1);
-  LXPreview->ApplyZoomState();
+  LXPreview->PagesReplaced();
   UpdateStatus();
   PrintSetup->SetEnabled(false);
   Print->SetEnabled(true);

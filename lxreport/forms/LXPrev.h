@@ -5,7 +5,9 @@
 // report file and closing. It follows a report still being generated: page count, progress and
 // the print buttons come from the printer's messages.
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "lxreport/forms/LXPreview.h"
 #include "platform/forms/ComCtrls.h"
@@ -17,6 +19,8 @@ class TLXExportFilter;
 // The picture Name ("print", "next-page"...) of the band report library's icon set; empty
 // when there is none.
 TPixelImage LXIcon(const std::string& Name);
+// The same picture as its PNG file's bytes, and its width in pixels; empty when there is none.
+std::vector<uint8_t> LXIconPng(const std::string& Name, int& Width);
 
 class TLXStandardPreview : public TForm {
   DECLARE_CLASSINFO(TLXStandardPreview)
@@ -80,6 +84,8 @@ private:
   // Runs the export through the printer; a loaded file has no report to run, so only filters that
   // write stored pages work then, and the others say so and write nothing.
   void ExportThrough(TLXExportFilter* Filter);
+  // Runs an export that walks the stored pages with the progress form and its cancel.
+  void WithPageProgress(const std::function<void()>& Export);
   TLXPrinter* FPrinter;  // not owned
   int32_t FLastProgress = 0;
   bool FWheelPresent = false;

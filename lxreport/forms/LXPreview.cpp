@@ -1,9 +1,13 @@
 #include "lxreport/forms/LXPreview.h"
 
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <algorithm>
 
+#include "lxreport/LXConsts.h"
 #include "lxreport/forms/LXPrev.h"
 #include "platform/app/Application.h"
+#include "platform/app/Dialogs.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/RtlMath.h"
 
@@ -12,6 +16,7 @@ const TClassInfo* LXPreviewInterfaceClass = nullptr;
 namespace {
 // Letter in millimetres, taken as pixels, when no printer is attached.
 constexpr long double LetterWidth = 215.9L, LetterLength = 279.4L;
+constexpr int WheelLinePixels = 20;
 
 int32_t RoundInt(long double V) { return static_cast<int32_t>(Round(V)); }
 }  // namespace
@@ -30,7 +35,9 @@ TLXPreviewImage::~TLXPreviewImage() = default;
 void TLXPreviewImage::SetPageNumber(int32_t N) {
   FPageNumber = N;
   FPageMetafile.reset();
+  FUnreadable = false;
   TFinally Paint([&] { Repaint(); });  // also after a failed fetch: the old page must not stay on screen
+  TOnException Blank([&] { FUnreadable = true; });
   if (FPrinter) FPageMetafile = FPrinter->GetPage(N);
 }
 
@@ -39,7 +46,7 @@ void TLXPreviewImage::PaintPage() {
   int W = Width(), H = Height();
   bool Designing = HasState(csDesigning) || (Owner() && Owner()->HasState(csDesigning));
   bool HasPage = FPageMetafile != nullptr;
-  if (!HasPage && !Designing) return;
+  if (!HasPage && !FUnreadable && !Designing) return;
   C.Brush().SetColor(clWhite);
   C.Pen().SetColor(clWhite);
   C.Rectangle(1, 1, W - 3, H - 3);
@@ -72,6 +79,9 @@ TLXPreview::TLXPreview(TComponent* AOwner) : TScrollBox(AOwner) {
   SetBounds(Left(), Top(), 250, 250);
   HorzScrollBar()->SetTracking(true);
   VertScrollBar()->SetTracking(true);
+  // A line as Qt's scroll areas scroll it, for the arrows and the wheel.
+  HorzScrollBar()->SetIncrement(WheelLinePixels);
+  VertScrollBar()->SetIncrement(WheelLinePixels);
   FPreviewImage = new TLXPreviewImage(this);
   FPreviewImage->SetParent(this);
   FPreviewImage->SetBounds(0, 0, FPreviewImage->Width(), FPreviewImage->Height());
@@ -123,17 +133,69 @@ void TLXPreview::SetLXPrinter(TLXPrinter* P) {
   FPreviewImage->OnMouseMove = OnMouseMove;
   FPreviewImage->OnMouseUp = OnMouseUp;
   Invalidate();
+  PagesReplaced();
+}
+
+void TLXPreview::PagesReplaced() {
+  FDamageReported = false;
+  // The page is sized for the printer's paper now, not at the next resize (which a window
+  // without a window manager never gets).
+  ApplyZoomState();
   SetPageNumber(1);
-  FPreviewImage->SetPageNumber(1);
+  FetchPage(1);  // also when page 1 was the number already
 }
 
 void TLXPreview::SetPageNumber(int32_t N) {
   if (N == FPageNumber && FPreviewImage->ImageOK()) return;
   if (N <= 0 || !FPrinter || N > FPrinter->PageCount()) return;
-  FPreviewImage->SetPageNumber(N);
+  FetchPage(N);
   FPageNumber = N;
   HorzScrollBar()->SetPosition(0);
   VertScrollBar()->SetPosition(0);
+}
+
+void TLXPreview::FetchPage(int32_t N) {
+  try {
+    FPreviewImage->SetPageNumber(N);
+  } catch (const Exception& E) {
+    ReportDamage(N, E.what());
+  }
+}
+
+void TLXPreview::ReportDamage(int32_t Page, const std::string& Why) {
+  if (FDamageReported || !FPrinter) return;
+  FDamageReported = true;
+  MessageDlg(Format(SLXDamagedFromPage, {FirstUnreadablePage(Page), Why}), mtWarning, MsgButton(mbOK));
+}
+
+int32_t TLXPreview::FirstUnreadablePage(int32_t Failed) {
+  auto Readable = [this](int32_t N) {
+    try {
+      return FPrinter->GetPage(N) != nullptr;
+    } catch (const Exception&) {
+      return false;
+    }
+  };
+  // Page Low is readable (0 stands for "before page 1"), page High is not.
+  int32_t Low = 0, High = Failed;
+  while (High - Low > 1) {
+    int32_t Mid = Low + (High - Low) / 2;
+    (Readable(Mid) ? Low : High) = Mid;
+  }
+  return High;
+}
+
+int TLXPreview::DesktopScrollLines() {
+  int Lines = QGuiApplication::styleHints() ? QGuiApplication::styleHints()->wheelScrollLines() : 3;
+  return Lines < 0 || Lines > 100 ? 3 : Lines;
+}
+
+void TLXPreview::WheelScroll(int Delta, int Lines) {
+  TControlScrollBar* Bar = VertScrollBar();
+  while (Delta >= 120 || Delta <= -120) {
+    Bar->SetPosition(Bar->Position() + (Delta < 0 ? 1 : -1) * Lines * Bar->Increment());
+    Delta += Delta < 0 ? 120 : -120;
+  }
 }
 
 void TLXPreview::SetZoom(int32_t Z) {
@@ -202,7 +264,7 @@ void TLXPreview::UpdateImage() {
   if (!FPrinter || FPreviewImage->ImageOK()) return;
   if (FPrinter->AvailablePages() < FPreviewImage->PageNumber()) return;
   ZoomToWidth();
-  FPreviewImage->SetPageNumber(FPreviewImage->PageNumber());
+  FetchPage(FPreviewImage->PageNumber());
 }
 
 void TLXPreview::WndProc(TMessage& Message) {

@@ -22,7 +22,8 @@ public:
   ~TLXPreviewImage() override;
 
   // Fetches page N from the printer (none outside its finished range) and
-  // paints. A page that cannot be fetched leaves the image empty and raises.
+  // paints. A page that cannot be fetched leaves the image empty, shown as a
+  // blank sheet (Unreadable), and raises.
   void SetPageNumber(int32_t N);
   int32_t PageNumber() const { return FPageNumber; }
   int32_t Zoom() const { return FZoom; }
@@ -31,6 +32,7 @@ public:
   void SetPrinter(TLXPrinter* P) { FPrinter = P; }
   TMetafile* PageMetafile() const { return FPageMetafile.get(); }
   bool ImageOK() const { return FPageMetafile != nullptr; }
+  bool Unreadable() const { return FUnreadable; }
 
 protected:
   void Paint() override { PaintPage(); }
@@ -43,6 +45,7 @@ private:
   int32_t FPageNumber = 1;
   int32_t FZoom = 100;
   std::unique_ptr<TMetafile> FPageMetafile;  // null: no page held
+  bool FUnreadable = false;                   // the last fetch failed
 };
 
 enum : uint8_t { lxzFitPage = 0, lxzFitWidth = 1, lxzNumeric = 2 };
@@ -56,13 +59,18 @@ public:
   explicit TLXPreview(TComponent* AOwner);
   ~TLXPreview() override;
 
-  // Attaches a printer (null detaches): the preview becomes its status window.
+  // Attaches a printer (null detaches): the preview becomes its status window,
+  // the zoom mode is applied to the printer's paper and page 1 is shown.
   void SetLXPrinter(TLXPrinter* P);
+  // The attached printer has loaded other pages: page 1 of them, on their paper.
+  void PagesReplaced();
   TLXPrinter* LXPrinter() const { return FPrinter; }
   TLXPreviewImage* PreviewImage() const { return FPreviewImage; }
 
   int32_t PageNumber() const { return FPageNumber; }
-  // Out-of-range numbers are ignored.
+  // Out-of-range numbers are ignored. A page that cannot be read shows as a
+  // blank sheet; the first of a file is reported once in a message, which
+  // names the page from which the file is damaged, and later ones quietly.
   void SetPageNumber(int32_t N);
   int32_t Zoom() const { return FZoom; }
   // Ignored outside 2..2000.
@@ -76,6 +84,12 @@ public:
   void UpdateImage();
   // On every resize: fit page or width again, then place the page.
   void ApplyZoomState();
+  // Scrolls for a wheel delta (positive: up): per whole notch of 120, Lines
+  // lines of the vertical bar (its Increment, a line as the desktop's scroll
+  // areas count it).
+  void WheelScroll(int Delta, int Lines);
+  // The desktop's wheel scroll lines (3 where it gives none, or nonsense).
+  static int DesktopScrollLines();
 
   TLXPageAvailableEvent OnPageAvailable;
   TLXProgressUpdateEvent OnProgressUpdate;
@@ -89,6 +103,12 @@ protected:
 private:
   // Clears the printer's status window and showing-preview flag when they are this control's.
   void DetachPrinter();
+  // The image fetches page N; a failure is reported (once) instead of raised.
+  void FetchPage(int32_t N);
+  void ReportDamage(int32_t Page, const std::string& Why);
+  // The first page up to Failed that cannot be read, found by halving (a damaged file is
+  // usually cut or spoilt from some page on).
+  int32_t FirstUnreadablePage(int32_t Failed);
   // The page in device pixels at 100 % (Letter in millimetres without a printer).
   long double PageWidthPixels() const;
   long double PageHeightPixels() const;
@@ -98,6 +118,7 @@ private:
   int32_t FPageNumber = 1;
   int32_t FZoom = 100;
   uint8_t FZoomState = lxzNumeric;
+  bool FDamageReported = false;  // for the pages attached now
 };
 
 // Decides the window a printer's Preview opens. Show and ShowModal answer the

@@ -103,7 +103,8 @@ bool RegisterDesktopFileType(const TDesktopFileType& Type) {
   if (!Ext.empty()) Xml += "    <glob pattern=\"*." + HtmlEscape(Ext) + "\"/>\n";
   Xml += "  </mime-type>\n</mime-info>\n";
 
-  std::string Entry = "[Desktop Entry]\nType=Application\nName=" + EntryValue(Type.Description) +
+  std::string Entry = "[Desktop Entry]\nType=Application\nName=" +
+                      EntryValue(Type.Name.empty() ? Type.Description : Type.Name) +
                       "\nExec=" + DesktopExecArgument(Type.Command) + " %f\nMimeType=" +
                       EntryValue(Type.MimeType) + ";\n";
   if (!Type.Icon.empty()) Entry += "Icon=" + EntryValue(Type.Icon) + "\n";
@@ -116,4 +117,14 @@ bool RegisterDesktopFileType(const TDesktopFileType& Type) {
   if (MimeChanged) RunTool("update-mime-database", MimeDir);
   if (EntryChanged) RunTool("update-desktop-database", Apps);
   return true;
+}
+
+std::string InstallDesktopIcon(const std::string& Name, const std::vector<uint8_t>& Png, int Size) {
+  std::string Data = DataHomeDirectory();
+  if (Data.empty() || Name.empty() || Png.empty() || Size <= 0) return {};
+  std::string Dir = Data + "/icons/hicolor/" + std::to_string(Size) + "x" + std::to_string(Size) + "/apps";
+  if (!ForceDirectories(Dir)) return {};
+  bool Changed = false;
+  if (!WriteWhole(Dir + "/" + Name + ".png", std::string(Png.begin(), Png.end()), Changed)) return {};
+  return Name;
 }

@@ -1,6 +1,7 @@
 #include "platform/classes/Streams.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -215,13 +216,21 @@ static int OpenFile(const std::string& FileName, uint16_t Mode) {
     return ::open(FileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   static const int Access[3] = {O_RDONLY, O_WRONLY, O_RDWR};
   int A = Mode & 3;
-  return ::open(FileName.c_str(), (A < 3 ? Access[A] : O_RDONLY) | O_CLOEXEC);
+  int Fd = ::open(FileName.c_str(), (A < 3 ? Access[A] : O_RDONLY) | O_CLOEXEC);
+  // A folder opens for reading on Linux and then reads as nothing: it is not a file.
+  struct stat St;
+  if (Fd >= 0 && ::fstat(Fd, &St) == 0 && S_ISDIR(St.st_mode)) {
+    ::close(Fd);
+    errno = EISDIR;
+    return -1;
+  }
+  return Fd;
 }
 
 TFileStream::TFileStream(const std::string& FileName, uint16_t Mode)
     : THandleStream(OpenFile(FileName, Mode)), FFileName(FileName) {
   if (FHandle < 0) {
-    std::string Why = std::strerror(errno);
+    std::string Why = errno == EISDIR ? std::string(SIsAFolder) : std::strerror(errno);
     if ((Mode & 0xFF00) == fmCreate)
       throw EFCreateError(Format(SFCreateError, {FileName, Why}));
     throw EFOpenError(Format(SFOpenError, {FileName, Why}));

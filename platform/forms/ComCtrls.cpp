@@ -1,5 +1,6 @@
 #include "platform/forms/ComCtrls.h"
 
+#include <QFontMetrics>
 #include <QProgressBar>
 #include <QToolButton>
 #include <algorithm>
@@ -218,6 +219,14 @@ void TToolBar::ControlsChanged() {
   UpdateButtons();
 }
 
+// A caption under a picture needs the picture, the 4 pixels Qt's styles keep around it and a whole
+// line of text; a smaller ButtonHeight grows to that, as the system's tool bars grow, so that no
+// caption loses its descenders.
+int TToolBar::RowHeight() const {
+  if (!FShowCaptions || !FImages) return FButtonHeight;
+  return std::max(FButtonHeight, FImages->Height() + 4 + QFontMetrics(Widget()->font()).height());
+}
+
 void TToolBar::UpdateButtons() {
   if (FLayingOut || HasState(csDestroying)) return;
   TRestore<bool> Busy(FLayingOut, true);
@@ -228,9 +237,10 @@ void TToolBar::UpdateButtons() {
     Widths.push_back(Separator ? B->Width() : FButtonWidth);
     Wraps.push_back(B->FWrap);
   }
-  auto Pos = LayoutToolButtons(ClientWidth(), FButtonHeight, Widths, Wraps, FWrapable);
+  int Height = RowHeight();
+  auto Pos = LayoutToolButtons(ClientWidth(), Height, Widths, Wraps, FWrapable);
   for (size_t I = 0; I < FButtons.size(); ++I) {
-    FButtons[I]->SetBounds(Pos[I].first, Pos[I].second, Widths[I], FButtonHeight);
+    FButtons[I]->SetBounds(Pos[I].first, Pos[I].second, Widths[I], Height);
     FButtons[I]->UpdateLook();
   }
 }

@@ -83,6 +83,8 @@ public:
   void SetFlat(bool V);
   bool Wrapable() const { return FWrapable; }
   void SetWrapable(bool V);
+  // The height of each row of buttons: ButtonHeight, or more where the captions need it.
+  int RowHeight() const;
   // Places the buttons again (after the images or the captions changed).
   void UpdateButtons();
 

@@ -52,7 +52,8 @@ public:
   void SetVisible(bool V);
   bool IsScrollBarVisible() const { return FShown; }
   int Increment() const { return FIncrement; }
-  void SetIncrement(int V) { FIncrement = V; }
+  // A line: what the bar's arrows move.
+  void SetIncrement(int V);
 
 private:
   friend class TScrollingWinControl;

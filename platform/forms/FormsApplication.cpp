@@ -1,6 +1,8 @@
 #include "platform/forms/FormsApplication.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "platform/app/GuardedApplication.h"
 #include "platform/app/QtArguments.h"
@@ -13,7 +15,29 @@
 namespace {
 int InitCount = 0;
 QApplication* OwnQtApp = nullptr;
+QTranslator* QtTexts = nullptr;
+
+// Qt's own dialogs speak the program's language (Brazilian Portuguese) where Qt's translations are
+// installed, whatever the process's locale; without them they stay in English.
+void LoadQtTranslations() {
+  auto* T = new QTranslator;
+  if (T->load("qtbase_pt_BR", QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(T)) {
+    QtTexts = T;
+    return;
+  }
+  delete T;
+}
+
+void UnloadQtTranslations() {
+  if (!QtTexts) return;
+  QCoreApplication::removeTranslator(QtTexts);
+  delete QtTexts;
+  QtTexts = nullptr;
+}
 }  // namespace
+
+bool QtTranslationsLoaded() { return QtTexts != nullptr; }
 
 void InitializeForms(int argc, char** argv, TDisplayMode Mode) {
   if (InitCount++ > 0) return;
@@ -22,9 +46,11 @@ void InitializeForms(int argc, char** argv, TDisplayMode Mode) {
   if (!QCoreApplication::instance()) OwnQtApp = new TGuardedApplication<QApplication>(QtArgc(Mode), QtArgv());
   // A program with windows: the exception reporter shows its dialog instead of writing to the console.
   SetIsConsole(false);
+  LoadQtTranslations();
   InitializeCupsPrinters();
   TOnException Undo([] {
     FinalizeCupsPrinters();
+    UnloadQtTranslations();
     delete OwnQtApp;
     OwnQtApp = nullptr;
     InitCount = 0;
@@ -42,6 +68,7 @@ void FinalizeForms() {
   SetDefaultDialogService(nullptr);
   FinalizeApplication();
   FinalizeCupsPrinters();
+  UnloadQtTranslations();
   delete OwnQtApp;
   OwnQtApp = nullptr;
 }

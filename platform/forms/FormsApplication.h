@@ -4,8 +4,11 @@
 // application start-up of platform/app.
 #include "platform/app/Application.h"
 
-// Creates the Qt widget application when no Qt application exists, installs
-// the CUPS printers and calls InitializeApplication. Each call is matched by
+// Creates the Qt widget application when no Qt application exists, loads Qt's
+// Brazilian Portuguese translations where installed, installs the CUPS
+// printers and calls InitializeApplication. Each call is matched by
 // one FinalizeForms; the last one undoes it in reverse.
 void InitializeForms(int argc = 0, char** argv = nullptr, TDisplayMode Mode = TDisplayMode::Screen);
 void FinalizeForms();
+// Whether Qt's own texts (dialog buttons, file dialogs) were translated at start-up.
+bool QtTranslationsLoaded();

@@ -8,6 +8,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <unordered_map>
@@ -28,15 +29,6 @@ bool Headless(const TDialogRequest& Request) {
   return true;
 }
 
-QStringList QtNameFilters(const std::string& Filter) {
-  QStringList L;
-  for (const TFileFilter& F : ParseFileFilter(Filter)) {
-    QStringList Pats;
-    for (const std::string& P : F.Patterns) Pats << (P == "*.*" ? QString("*") : Q(P));
-    L << Q(F.Description) + " (" + Pats.join(' ') + ")";
-  }
-  return L;
-}
 
 TModalResult ShowMessageBox(TMessageRequest& R) {
   QMessageBox Box;
@@ -143,6 +135,25 @@ public:
   }
 };
 }  // namespace
+
+QStringList QtNameFilters(const std::string& Filter) {
+  QStringList L;
+  for (const TFileFilter& F : ParseFileFilter(Filter)) {
+    QStringList Pats;
+    for (const std::string& P : F.Patterns) Pats << (P == "*.*" ? QString("*") : Q(P));
+    // A description that shows its patterns already ("Report (*.LXP)") gets them once: Qt adds
+    // no text of its own, it reads the patterns from the last parentheses.
+    QString Description = Q(F.Description).trimmed(), Shown = Pats.join(' ');
+    if (Description.endsWith(")")) {
+      qsizetype Open = Description.lastIndexOf('(');
+      QStringList Own = Description.mid(Open + 1, Description.size() - Open - 2)
+                            .split(QRegularExpression("[ ;,]+"), Qt::SkipEmptyParts);
+      if (Open >= 0 && Own.join(' ') == Shown) Description = Description.left(Open).trimmed();
+    }
+    L << Description + " (" + Shown + ")";
+  }
+  return L;
+}
 
 std::unique_ptr<TDialogService> CreateQtDialogService() { return std::make_unique<TQtDialogService>(); }
 

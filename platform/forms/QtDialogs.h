@@ -5,12 +5,18 @@
 #include <memory>
 #include <typeindex>
 
+#include <QStringList>
+
 #include "platform/app/Dialogs.h"
 
 class QPrintDialog;
 class QPrinter;
 
 std::unique_ptr<TDialogService> CreateQtDialogService();
+
+// A dialog filter text ("Report file (*.LXP)|*.LXP|...") as Qt's name filters, one per entry, each
+// showing its patterns once.
+QStringList QtNameFilters(const std::string& Filter);
 
 // Shows a request of one type with Qt widgets. The standard dialogs (Dialogs.h) are registered
 // from the start; another request type needs one before it is asked for (the Qt service raises

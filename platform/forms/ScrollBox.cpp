@@ -23,6 +23,11 @@ void TControlScrollBar::SetRange(int V) {
   FControl->UpdateScrollBars();
 }
 
+void TControlScrollBar::SetIncrement(int V) {
+  FIncrement = std::max(V, 1);
+  FBar->setSingleStep(FIncrement);
+}
+
 void TControlScrollBar::SetTracking(bool V) {
   FTracking = V;
   FBar->setTracking(V);
@@ -57,6 +62,7 @@ void TScrollingWinControl::Init() {
   for (TControlScrollBar* B : {&FHorz, &FVert}) {
     B->FBar = new QScrollBar(B->FKind == sbHorizontal ? Qt::Horizontal : Qt::Vertical, Widget());
     B->FBar->setTracking(false);
+    B->FBar->setSingleStep(B->FIncrement);
     B->FBar->hide();
     QObject::connect(B->FBar, &QScrollBar::valueChanged, B->FBar, [this, B](int V) { BarMoved(*B, V); });
   }

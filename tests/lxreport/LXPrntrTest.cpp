@@ -10,6 +10,7 @@
 #include "lxreport/LXError.h"
 #include "platform/app/Application.h"
 #include "platform/printing/PrinterList.h"
+#include "platform/printing/PrintingConsts.h"
 #include "platform/printing/VirtualPrinter.h"
 #include "tests/lxreport/LXPageTestSupport.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
@@ -588,4 +589,75 @@ TEST_F(LXPrinterTest, PrintingReadsEachStoredPageOnce) {
   S->BytesRead = 0;
   ASSERT_TRUE(P.Print());
   EXPECT_LE(S->BytesRead, S->Size());  // each record's head and data, once
+}
+
+// On the real queue: a print that fails half-way or is cancelled sends nothing to CUPS, a whole one
+// does, and a queue that refuses jobs makes Print raise the printing error instead of answering true.
+TEST_F(LXPrinterTest, OnlyAWholeJobReachesCupsAndARefusingQueueRaises) {
+  SetSystemPrintersEnabled(true);
+  RefreshPrinters();
+  std::string Good = Temp("cups-good.lxp"), Spoilt = Temp("cups-spoilt.lxp");
+  {
+    TLXPrinter Maker;
+    Maker.SetPaperSize(TLXPaperSize::A4);
+    Run(Maker, 3);
+    Maker.Save(Good);
+  }
+  auto B = ReadBytes(Good);
+  SpoilPage(B, 3);
+  WriteBytes(Spoilt, B);
+  TLXPrinter P;
+  auto QueueIndex = [&P](const std::string& Name) {
+    P.Printer()->Refresh();
+    for (size_t I = 0; I < P.Printer()->Printers().size(); ++I)
+      if (P.Printer()->Printers()[I] == Name) return static_cast<int>(I);
+    return -1;
+  };
+  int Queue = QueueIndex(CupsPdfQueueName);
+  if (Queue < 0) GTEST_SKIP() << "CUPS queue " << CupsPdfQueueName << " not reachable (the virtual printer's abort is tested above)";
+  P.SetPrinterIndex(Queue);
+
+  std::string Failed = UniqueJobTitle("MivoFailed");
+  P.Load(Spoilt);
+  P.SetTitle(Failed);
+  EXPECT_THROW(P.Print(), EInvalidGraphic);  // pages 1 and 2 were drawn
+
+  std::string Cancelled = UniqueJobTitle("MivoCancelled");
+  P.Load(Good);
+  P.SetTitle(Cancelled);
+  struct TCanceller : TMessageTarget {
+    TLXPrinter* Printer = nullptr;
+    void WndProc(TMessage&) override { Printer->Cancel(); }
+  } Canceller;
+  Canceller.Printer = &P;
+  PostMessage(Canceller.Handle(), WM_USER + 100, 0, 0);  // handled while page 1 prints
+  EXPECT_FALSE(P.Print());
+
+  std::string Whole = UniqueJobTitle("MivoWhole");
+  P.SetTitle(Whole);
+  ASSERT_TRUE(P.Print());
+  EXPECT_TRUE(CupsJobExists(Whole));
+  EXPECT_FALSE(CupsJobExists(Failed));
+  EXPECT_FALSE(CupsJobExists(Cancelled));
+  std::string Pdf = WaitForCupsPdf(Whole);
+  if (!Pdf.empty()) TempFiles.Adopt(Pdf);
+  EXPECT_EQ(ReadPdfInfo(Pdf).Pages, 3);
+
+  TCupsTestQueue Refusing("MivoRefusing" + std::to_string(getpid()));
+  if (!Refusing.Ok() || !Refusing.Reject()) GTEST_SKIP() << "no rights to add a CUPS queue for the refused job";
+  RefreshPrinters();
+  int R = QueueIndex(Refusing.Name());
+  ASSERT_GE(R, 0);
+  P.SetPrinterIndex(R);
+  std::string Refused = UniqueJobTitle("MivoRefused");
+  P.SetTitle(Refused);
+  try {
+    P.Print();
+    ADD_FAILURE() << "a refused job was reported as printed";
+  } catch (const EPrinter& E) {
+    EXPECT_NE(std::string(E.what()).find(Refusing.Name()), std::string::npos) << E.what();
+    EXPECT_GT(std::string(E.what()).size(), std::string(SPrintJobRefused).size() + Refusing.Name().size()) << "with CUPS's reason";
+  }
+  EXPECT_FALSE(CupsJobExists(Refused));
+  EXPECT_FALSE(P.Printer()->Printing());
 }

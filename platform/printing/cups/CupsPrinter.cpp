@@ -8,10 +8,15 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
+#include <string_view>
+#include <utility>
 
 #include "platform/classes/ScopeGuard.h"
+#include "platform/classes/TempFiles.h"
 #include "platform/graphics/QtPainterDC.h"
 #include "platform/printing/PaperSizes.h"
 #include "platform/printing/PrinterList.h"
@@ -180,18 +185,28 @@ private:
   TDeviceCaps FCaps;
 };
 
+// A job is drawn into a spool file of its own and handed to CUPS only when it has ended whole:
+// Qt's CUPS engine cannot abort a job, and ending its painter would send whatever was drawn.
+// So a job that fails or is cancelled half-way never reaches the queue.
 class TCupsJob : public TPrintJob {
 public:
   TCupsJob(TCupsPrinter& Driver, const QPrinterInfo& Info, const TDeviceMode& Mode, const std::string& Title)
-      : FDriver(Driver), FPrinter(Info, QPrinter::HighResolution) {
+      : FDriver(Driver), FPrinter(Info, QPrinter::HighResolution), FQueue(Info.printerName().toStdString()),
+        FTitle(Title) {
     FDriver.Configure(FPrinter, Mode);
     FPrinter.setDocName(QString::fromStdString(Title));
     FPrinter.setFullPage(false);
+    // A name without ".pdf" keeps Qt's CUPS engine (the queue's margins and papers), writing to the file.
+    FSpool = GetTempFileName(GetTempPath(), "mivo-print-");
+    TOnException Drop([this] { std::remove(FSpool.c_str()); });
+    FPrinter.setOutputFileName(QString::fromStdString(FSpool));
+    FOptions = JobOptions(FPrinter);
     if (!FPainter.begin(&FPrinter)) throw EPrinter(SInvalidPrinter);
     StartPage(Mode);
   }
   ~TCupsJob() override {
     if (FPainter.isActive()) Abort();
+    if (!FSpool.empty()) std::remove(FSpool.c_str());
   }
   TDeviceContext& DeviceContext() override { return *FDC; }
   void NewPage(const TDeviceMode& Mode) override {
@@ -202,15 +217,75 @@ public:
   }
   void End() override {
     FDC.reset();
-    FPainter.end();
+    TFinally Drop([this] {
+      std::remove(FSpool.c_str());
+      FSpool.clear();
+    });
+    bool Ended = FPainter.end();
+    if (!Ended || !SpoolComplete()) throw EPrinter(Format(SPrintSpoolFailed, {FQueue}));
+    Submit();
   }
   void Abort() override {
     FDC.reset();
-    FPrinter.abort();
-    if (FPainter.isActive()) FPainter.end();
+    if (FPainter.isActive()) FPainter.end();  // only closes the spool file
+    std::remove(FSpool.c_str());
+    FSpool.clear();
   }
 
 private:
+  // The options Qt's CUPS engine would give the job, taken from the job's first page.
+  static std::vector<std::pair<std::string, std::string>> JobOptions(const QPrinter& P) {
+    std::vector<std::pair<std::string, std::string>> O;
+    QPageLayout Layout = P.pageLayout();
+    O.emplace_back("media", Layout.pageSize().key().toStdString());
+    if (P.copyCount() > 1) {
+      O.emplace_back("copies", std::to_string(P.copyCount()));
+      if (P.collateCopies()) O.emplace_back("Collate", "True");
+    }
+    switch (P.duplex()) {
+      case QPrinter::DuplexLongSide: O.emplace_back("sides", "two-sided-long-edge"); break;
+      case QPrinter::DuplexShortSide: O.emplace_back("sides", "two-sided-short-edge"); break;
+      case QPrinter::DuplexAuto:
+        O.emplace_back("sides", Layout.orientation() == QPageLayout::Portrait ? "two-sided-long-edge"
+                                                                               : "two-sided-short-edge");
+        break;
+      default: O.emplace_back("sides", "one-sided"); break;
+    }
+    if (Layout.orientation() == QPageLayout::Landscape) O.emplace_back("landscape", "");
+    return O;
+  }
+
+  // A PDF cut short (a full disk) has no end-of-file mark in its last bytes.
+  bool SpoolComplete() const {
+    std::FILE* F = std::fopen(FSpool.c_str(), "rb");
+    if (!F) return false;
+    TFinally Close([F] { std::fclose(F); });
+    char Tail[1024];
+    if (std::fseek(F, 0, SEEK_END) != 0) return false;
+    long Size = std::ftell(F);
+    if (Size <= 0) return false;
+    long From = std::max(0L, Size - static_cast<long>(sizeof Tail));
+    if (std::fseek(F, From, SEEK_SET) != 0) return false;
+    size_t N = std::fread(Tail, 1, static_cast<size_t>(Size - From), F);
+    return std::string_view(Tail, N).find("%%EOF") != std::string_view::npos;
+  }
+
+  // Hands the spool file to CUPS. A queue that refuses it (not accepting jobs, gone, no
+  // rights) leaves no job; that is the caller's error, with CUPS's reason.
+  void Submit() {
+    std::vector<cups_option_t> Options;
+    for (auto& [Name, Value] : FOptions)
+      Options.push_back({const_cast<char*>(Name.c_str()), const_cast<char*>(Value.c_str())});
+    // CUPS takes the queue's own name; an instance ("queue/instance") only chose the options.
+    std::string Queue = FQueue.substr(0, FQueue.find('/'));
+    int Id = cupsPrintFile2(CUPS_HTTP_DEFAULT, Queue.c_str(), FSpool.c_str(), FTitle.c_str(),
+                            static_cast<int>(Options.size()), Options.empty() ? nullptr : Options.data());
+    if (Id <= 0) {
+      const char* Why = cupsLastErrorString();
+      throw EPrinter(Format(SPrintJobRefused, {FQueue, std::string(Why ? Why : "")}));
+    }
+  }
+
   // Each page gets a device context of its own (GDI state does not carry over), at the mode's resolution.
   void StartPage(const TDeviceMode& Mode) {
     TDeviceCaps C = FDriver.DeviceCaps(Mode);
@@ -221,6 +296,8 @@ private:
   QPrinter FPrinter;
   QPainter FPainter;
   std::unique_ptr<TQtPainterDC> FDC;
+  std::string FQueue, FTitle, FSpool;
+  std::vector<std::pair<std::string, std::string>> FOptions;
 };
 
 std::unique_ptr<TPrintJob> TCupsPrinter::StartDoc(const TDeviceMode& Mode, const std::string& Title) {

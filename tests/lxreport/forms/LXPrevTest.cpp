@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -9,6 +10,7 @@
 #include "lxreport/LXExport.h"
 #include "lxreport/LXGridFilters.h"
 #include "lxreport/LXPDFFilter.h"
+#include "lxreport/forms/LXProgress.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
@@ -85,6 +87,12 @@ TEST_F(LXStandardPreviewTest, BuildsTheToolBarStatusAndZoomAsCreated) {
   Printer.SetTitle("Vendas");
   std::unique_ptr<TLXStandardPreview, TComponentDeleter> Titled(new TLXStandardPreview(nullptr, &Printer));
   EXPECT_EQ(Titled->Caption(), "Vendas");
+  // A report's pages finished before the window opened: no page will be announced any more, so
+  // "Configurar" comes with "Imprimir" at once.
+  Printer.OnPrintSetup = [] {};
+  std::unique_ptr<TLXStandardPreview, TComponentDeleter> OfAReport(new TLXStandardPreview(nullptr, &Printer));
+  EXPECT_TRUE(OfAReport->Print->Enabled());
+  EXPECT_TRUE(OfAReport->PrintSetup->Enabled());
 }
 
 TEST_F(LXStandardPreviewTest, FilterComponentsJoinTheLibraryWhileTheWindowExists) {
@@ -174,7 +182,10 @@ TEST_F(LXStandardPreviewTest, ProgressPanelAndWheel) {
   Window->LXPreview->SetZoom(200);
   TControlScrollBar* Bar = Window->LXPreview->VertScrollBar();
   Bar->SetPosition(500);
-  int Step = Window->ScrollLines() * 3;
+  // A notch: the desktop's scroll lines, each a line of the bar as the desktop counts it.
+  int Step = Window->ScrollLines() * Bar->Increment();
+  EXPECT_EQ(Window->ScrollLines(), TLXPreview::DesktopScrollLines());
+  EXPECT_GE(Step, 3 * 20);
   struct Case {
     int Delta, Moved;
   } Cases[] = {{240, -2 * Step}, {100, 0}, {-120, Step}, {-359, 2 * Step}};
@@ -347,4 +358,60 @@ TEST_F(LXStandardPreviewTest, ExportsThroughTheEntryPickedOnce) {
   Window->SaveReport->Click();
   Temp.Adopt(Dir + ".pdf");
   EXPECT_TRUE(FileExists(Dir + ".pdf")) << "the loaded file's pages played into the PDF";
+}
+
+namespace {
+// Looks at the open progress form whenever the export processes messages (it posts itself again),
+// and presses its cancel button when asked to.
+class TProgressWatcher : public TMessageTarget {
+public:
+  TLXPrinter* Printer = nullptr;
+  bool CancelIt = false, Seen = false;
+  int Highest = -1;
+  void Start() { PostMessage(Handle(), WM_USER + 7, 0, 0); }
+
+protected:
+  void WndProc(TMessage&) override {
+    for (int I = 0; I < Screen().FormCount(); ++I)
+      if (auto* F = dynamic_cast<TLXProgressForm*>(Screen().Forms(I)); F && F->Printer() == Printer) {
+        Seen = true;
+        Highest = std::max(Highest, F->Gauge->Position());
+        if (CancelIt) {
+          F->CancelButton->Click();
+          return;
+        }
+      }
+    Start();
+  }
+};
+}  // namespace
+
+// A loaded file's pages played into a PDF show the progress form with its cancel, as the report's
+// runs do; a cancel leaves no file and no message.
+TEST_F(LXStandardPreviewTest, ExportingALoadedFileShowsProgressAndCanBeCancelled) {
+  std::string Loaded = SaveFile(40, "forty.lxp");
+  Open(1);
+  Printer.Load(Loaded);
+  int PDFIndex = 0;
+  Window->SaveDialogFilter(PDFIndex);
+  std::string Pdf = Temp.Path("forty.pdf");
+  for (bool Cancel : {true, false}) {
+    Dialogs->Calls.clear();
+    Dialogs->Accept<TFileDialogData>([&](TFileDialogData& D) {
+      D.FileName = Pdf;
+      D.FilterIndex = PDFIndex;
+    });
+    TProgressWatcher Watcher;
+    Watcher.Printer = &Printer;
+    Watcher.CancelIt = Cancel;
+    Watcher.Start();
+    Window->SaveReport->Click();
+    EXPECT_TRUE(Watcher.Seen) << Cancel;
+    EXPECT_EQ(Dialogs->Calls.size(), 1u) << "the save dialog only: a cancel is no error";
+    EXPECT_EQ(FileExists(Pdf), !Cancel);
+    if (!Cancel) EXPECT_GE(Watcher.Highest, 50);
+    EXPECT_EQ(Printer.StatusWindow(), Window->LXPreview->Handle()) << "the preview hears the printer again";
+    for (int I = 0; I < Screen().FormCount(); ++I)
+      EXPECT_EQ(dynamic_cast<TLXProgressForm*>(Screen().Forms(I)), nullptr) << "the progress form is gone";
+  }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -47,6 +48,13 @@ TEST(FileStreamTest, CreateReplaceAndShareReaders) {
   DeleteFile(Path);
   EXPECT_THROW(TFileStream("/nonexistent-dir-xyz/a", fmCreate), EFCreateError);
   EXPECT_THROW(TFileStream("/nonexistent-dir-xyz/a", fmOpenRead), EFOpenError);
+  // A folder is no file to read, and the message says which it is.
+  try {
+    TFileStream Folder(GetTempPath(), fmOpenRead);
+    ADD_FAILURE() << "a folder opened as a file";
+  } catch (const EFOpenError& E) {
+    EXPECT_NE(std::string(E.what()).find(SIsAFolder), std::string::npos) << E.what();
+  }
 }
 
 TEST(StreamTest, CopyFromWholeStream) {

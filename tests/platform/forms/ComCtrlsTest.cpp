@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QToolButton>
+#include <algorithm>
 
 #include "FormsTestUtil.h"
 #include "platform/forms/Forms.h"
@@ -71,6 +73,24 @@ TEST_F(ComCtrlsTest, ToolBarPlacesButtonsWithCaptionsUnderImages) {
   EXPECT_EQ(ToolOf(Bar->Buttons(0))->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
   EXPECT_EQ(ToolOf(Bar->Buttons(2))->toolButtonStyle(), Qt::ToolButtonTextOnly);  // no picture
   EXPECT_EQ(ToolOf(Bar->Buttons(1))->text(), "100%");
+
+  // Pictures of 22 pixels leave a 36-pixel button too little room for a line of caption
+  // ("Ajustar" would lose its "j"): the rows grow to fit, every row alike.
+  auto* Large = new TImageList(&Form);
+  Large->SetWidth(22);
+  Large->SetHeight(22);
+  Large->Add(Solid(22, 22, 0xFF00FF00));
+  Bar->SetImages(Large);
+  int Line = QFontMetrics(Bar->Widget()->font()).height();
+  EXPECT_EQ(Bar->RowHeight(), std::max(36, 22 + 4 + Line));
+  EXPECT_GT(Bar->RowHeight(), 36) << "a caption line is taller than 10 pixels";
+  for (int I = 0; I < 3; ++I) {
+    EXPECT_EQ(Bar->Buttons(I)->Height(), Bar->RowHeight());
+    EXPECT_EQ(Bar->Buttons(I)->Top(), Bar->RowHeight() * I);
+  }
+  EXPECT_EQ(Bar->ButtonHeight(), 36);
+  delete Large;
+  EXPECT_EQ(Bar->Buttons(1)->Height(), 36);
 
   delete Images;  // the bar forgets the freed list
   EXPECT_EQ(Bar->Images(), nullptr);

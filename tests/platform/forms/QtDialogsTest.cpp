@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "platform/forms/FormsApplication.h"
 #include "platform/printing/PaperSizes.h"
 #include "tests/platform/app/DialogsTestUtil.h"
 
@@ -118,4 +120,20 @@ TEST(QtDialogsTest, PrinterSetupDialogHandsBackPaperAndOrientation) {
   EXPECT_EQ(Data.DeviceMode.PaperLength, 1500);
   EXPECT_EQ(Data.DeviceMode.Copies, 3);  // untouched fields stay the driver's
   EXPECT_EQ(Data.DeviceMode.DefaultSource, DMBIN_MANUAL);
+}
+
+// Qt reads an entry's patterns from its last parentheses and shows the description as it is: a
+// description that names its patterns already must not show them twice.
+TEST(QtDialogsTest, NameFiltersShowEachEntrysPatternsOnce) {
+  QStringList F = QtNameFilters("VexaReport file(*.LXP)|*.LXP|VexaReport file (*.LXP)|*.LXP|Texto (*.txt; *.TXT)|*.txt;*.TXT|"
+                                "Comma Separated (*.CSV)|*.TXT|Formato de Documento portavel (PDF)");
+  EXPECT_EQ(F, (QStringList{"VexaReport file (*.LXP)", "VexaReport file (*.LXP)", "Texto (*.txt *.TXT)",
+                            "Comma Separated (*.CSV) (*.TXT)", "Formato de Documento portavel (PDF) (*)"}));
+}
+
+// Qt's own texts in its dialogs are Brazilian Portuguese (qt6-translations-l10n, scripts/deps.sh).
+TEST(QtDialogsTest, QtsOwnTextsArePortuguese) {
+  ASSERT_TRUE(QtTranslationsLoaded()) << "Qt's translations are installed by scripts/deps.sh";
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancelar");
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), "&Nome do arquivo:");
 }

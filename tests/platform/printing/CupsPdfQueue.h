@@ -77,3 +77,37 @@ inline std::string WaitForCupsPdf(const std::string& Token, int TimeoutSeconds =
   std::fprintf(stderr, "\n");
   return {};
 }
+
+// Whether CUPS holds a job, in any state on any queue, whose title contains Token.
+inline bool CupsJobExists(const std::string& Token) {
+  cups_job_t* Jobs = nullptr;
+  int N = cupsGetJobs2(CUPS_HTTP_DEFAULT, &Jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
+  bool Found = false;
+  for (int I = 0; I < N; ++I) Found = Found || (Jobs[I].title && std::string(Jobs[I].title).find(Token) != std::string::npos);
+  cupsFreeJobs(N, Jobs);
+  return Found;
+}
+
+// A cups-pdf queue of the test's own, removed again at the end; Ok() is false where the test may
+// not add queues (no CUPS, no rights). Reject() makes it refuse new jobs, as `cupsreject` does.
+class TCupsTestQueue {
+public:
+  explicit TCupsTestQueue(const std::string& Name) : FName(Name) {
+    FOk = Admin("lpadmin -p '" + FName + "' -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -E") &&
+          Admin("cupsenable '" + FName + "'") && Admin("cupsaccept '" + FName + "'");
+  }
+  ~TCupsTestQueue() { Admin("lpadmin -x '" + FName + "'"); }
+  TCupsTestQueue(const TCupsTestQueue&) = delete;
+  TCupsTestQueue& operator=(const TCupsTestQueue&) = delete;
+  bool Ok() const { return FOk; }
+  const std::string& Name() const { return FName; }
+  bool Reject() { return Admin("cupsreject '" + FName + "'"); }
+
+private:
+  static bool Admin(const std::string& Cmd) {
+    std::string Sudo = getuid() == 0 ? "" : "sudo -n ";
+    return std::system((Sudo + Cmd + " >/dev/null 2>&1").c_str()) == 0;
+  }
+  std::string FName;
+  bool FOk = false;
+};
