@@ -15,6 +15,7 @@
 
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikClassInfo.h"
+#include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikFreeze.h"
 #include "exceptions/TarvikLogFile.h"
@@ -58,7 +59,10 @@ int64_t NowMs() {
       .count();
 }
 
-void Progress() { LastProgressMs.store(NowMs()); }
+void Progress() {
+  LastProgressMs.store(NowMs());
+  MarkCrashProgress();  // a crashed thread waits while the report moves
+}
 
 // A wait on the pipeline runs out when the pipeline has made no progress for the time-out and
 // is not waiting for the user.
@@ -67,9 +71,13 @@ bool Stalled() { return Interactive.load() == 0 && NowMs() - LastProgressMs.load
 // The user is in control: a dialog, the request, the mail with its progress window.
 class TInteractiveScope {
 public:
-  TInteractiveScope() { ++Interactive; }
+  TInteractiveScope() {
+    ++Interactive;
+    EnterCrashDialog();
+  }
   ~TInteractiveScope() {
     Progress();
+    LeaveCrashDialog();
     --Interactive;
   }
 };
@@ -395,6 +403,7 @@ void InstallPipeline() {
   // A reporter that defers to the program's records every raise in "EXCEPT" for it.
   SetCaptureHandled(ReportHandled.load() || DeferToMainModule());
   SetFrameworkExceptionHandler(ExceptionManager);
+  PrepareCrashReport(ReporterModuleOptions());
   PipelineInstalled.store(true);
   InstallFreezeDetector();
 }
