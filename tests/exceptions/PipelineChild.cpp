@@ -10,8 +10,10 @@
 //                          process group and whether it got a descriptor to MARKER and ends
 //   threads LOG            two threads throw at the same moment
 //   fault LOG              a segmentation fault (the report asks to go on: the program still ends)
+//   dlopen-fault LOG       the same in a library's constructor, inside dlopen
 //   open-missing LOG FILE  opening a file that does not exist
 //   notify-clears LOG      an exception-notify handler clears ContinueProcessing
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -143,6 +145,11 @@ int main(int argc, char** argv) {
   } else if (Mode == "fault") {
     AnswerDialogs(1000);
     Segv();
+    std::puts("went on");
+  } else if (Mode == "dlopen-fault") {
+    AnswerDialogs(1000);
+    setenv("MOR_CTOR_FAULT", "1", 1);
+    dlopen(MOR_CTOR_FAULT, RTLD_NOW);
     std::puts("went on");
   } else if (Mode == "open-missing" && argc > 3) {
     OpenReport(argv[3]);
