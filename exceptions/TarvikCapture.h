@@ -10,7 +10,7 @@
 // captured by the signal handler on the thread's alternate stack into a record prepared at start,
 // without allocating or locking; a worker thread made at start hands it to the sink while the
 // faulting thread waits, and the program then ends with exit code 1. An uncaught exception ends
-// the program with exit code 1 (in a thread that the reporter wraps it ends only the thread).
+// the program with exit code 1 (in a thread too: the reporter's thread wrapper calls std::terminate).
 #include <cstdint>
 #include <typeinfo>
 

@@ -8,7 +8,8 @@
 //   terminate LOG          handled exceptions reported one after another until the user terminates
 //   restart LOG MARKER     the user restarts; the new copy writes its start directory, arguments,
 //                          process group and whether it got a descriptor to MARKER and ends
-//   threads LOG            two threads throw at the same moment
+//   threads LOG            two threads throw at the same moment (handled exceptions reported)
+//   thread-leaves LOG      an exception leaves a std::thread
 //   fault LOG              a segmentation fault (the report asks to go on: the program still ends)
 //   dlopen-fault LOG       the same in a library's constructor, inside dlopen
 //   open-missing LOG FILE  opening a file that does not exist
@@ -132,16 +133,25 @@ int main(int argc, char** argv) {
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
       Inside.fetch_sub(1);
     });
+    // Caught in the thread and reported as handled: an exception leaving a thread would end the
+    // program after its report.
+    SetReportHandledExceptions(true);
     auto Body = [&](int N) {
       ++Ready;
       while (Ready.load() < 2) {
       }
-      CallsThrowDeep("Thread " + std::to_string(N));
+      try {
+        CallsThrowDeep("Thread " + std::to_string(N));
+      } catch (const EConvertError&) {
+      }
     };
     std::thread A(Body, 1), B(Body, 2);
     A.join();
     B.join();
     std::printf("reports=%d overlaps=%d\n", ReportCount(), Overlaps.load());
+  } else if (Mode == "thread-leaves") {
+    std::thread([] { CallsThrowDeep("Thread"); }).join();
+    std::puts("joined");
   } else if (Mode == "fault") {
     AnswerDialogs(1000);
     Segv();

@@ -179,6 +179,15 @@ TEST(TarvikPipeline, ThreadsThrowingAtOnceAreReportedOneAfterTheOther) {
   EXPECT_NE(R.Reports[0].substr(R.Reports[0].find("Thread ") + 7, 1), R.Reports[1].substr(R.Reports[1].find("Thread ") + 7, 1));
 }
 
+// The report, then the end that the language gives an exception leaving a thread.
+TEST(TarvikPipeline, ExceptionLeavingAThreadEndsTheProgramAfterItsReport) {
+  TRun R = RunPipeline({"thread-leaves"});
+  EXPECT_EQ(R.Exit, 1) << R.Output;
+  EXPECT_EQ(R.Output.find("joined"), std::string::npos) << R.Output;
+  ASSERT_EQ(R.Reports.size(), 1u) << R.Output;
+  ExpectFrames(R, R.Reports[0], {"ThrowDeep", "CallsThrowDeep"});
+}
+
 // After a fault the program does not go on, whatever the user answered.
 // A fault in a library's constructor happens while the loader holds its lock: the report needs
 // nothing of that lock.
