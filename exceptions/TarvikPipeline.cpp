@@ -627,8 +627,7 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
       S.Record.ThreadID = P.ThreadID;
       S.Current = true;
       RefreshReport();
-      CheckDuplicateReport(S.Notify.AddressText, S.Notify.ModuleText, S.Notify.TypeText, S.Notify.MessageText, O,
-                           Report);
+      CheckDuplicateReport(S.Notify, O, Report);
       ClearInternalError();
       if (TExceptionNotifyHandler H = Handler(ExceptionNotifyHandler)) {
         RunInMainThread([&] { H(S.Record, S.ContinueProcessing); });

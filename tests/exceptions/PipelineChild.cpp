@@ -12,6 +12,7 @@
 //   thread-leaves LOG      an exception leaves a std::thread
 //   fault LOG              a segmentation fault (the report asks to go on: the program still ends)
 //   dlopen-fault LOG       the same in a library's constructor, inside dlopen
+//   fault-once LOG         a segmentation fault with duplicates skipped; prints where Segv is
 //   open-missing LOG FILE  opening a file that does not exist
 //   notify-clears LOG      an exception-notify handler clears ContinueProcessing
 #include <dlfcn.h>
@@ -156,6 +157,11 @@ int main(int argc, char** argv) {
     AnswerDialogs(1000);
     Segv();
     std::puts("went on");
+  } else if (Mode == "fault-once") {
+    O.SetLogFlags(lfSkipDuplicateReports);
+    std::printf("at %p\n", reinterpret_cast<void*>(&Segv));
+    std::fflush(stdout);
+    Segv();
   } else if (Mode == "dlopen-fault") {
     AnswerDialogs(1000);
     setenv("MOR_CTOR_FAULT", "1", 1);

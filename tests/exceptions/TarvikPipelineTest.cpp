@@ -179,6 +179,24 @@ TEST(TarvikPipeline, ThreadsThrowingAtOnceAreReportedOneAfterTheOther) {
   EXPECT_NE(R.Reports[0].substr(R.Reports[0].find("Thread ") + 7, 1), R.Reports[1].substr(R.Reports[1].find("Thread ") + 7, 1));
 }
 
+// One fault in two runs, each with the program somewhere else: the second is a duplicate.
+TEST(TarvikPipeline, TheSameFaultInAnotherRunIsADuplicate) {
+  std::string Randomise = Trim(ReadFileBytes("/proc/sys/kernel/randomize_va_space"));
+  if (Randomise == "0") GTEST_SKIP() << "address-space randomisation is off on this machine";
+  TTempName Log("fault-once.tvl");
+  std::vector<std::string> At;
+  for (int Run = 0; Run < 2; ++Run) {
+    TChildProcess Child = StartProgram(MOR_PIPELINE_CHILD, {"fault-once", Log.Path()}, {"ASAN_OPTIONS=detect_leaks=0"});
+    std::string Output = ReadChildOutputFor(Child, 120000);
+    EXPECT_EQ(WaitChild(Child), 1) << Output;
+    At.push_back(Output.substr(0, Output.find('\n')));
+  }
+  EXPECT_NE(At[0], At[1]);  // the program was loaded elsewhere
+  std::vector<std::string> Reports = SplitLogReports(ReadFileBytes(Log.Path()));
+  ASSERT_EQ(Reports.size(), 1u);
+  EXPECT_NE(Reports[0].find("SIGSEGV"), std::string::npos);
+}
+
 // The report, then the end that the language gives an exception leaving a thread.
 TEST(TarvikPipeline, ExceptionLeavingAThreadEndsTheProgramAfterItsReport) {
   TRun R = RunPipeline({"thread-leaves"});
