@@ -125,6 +125,22 @@ std::optional<uintptr_t> StoredModuleHandle(std::string_view Report, const std::
 }
 }  // namespace
 
+bool TLogFile::ReplaceReport(const std::string& Old, const std::string& New) {
+  // The file keeps a report up to the first run of four CR LF pairs, so the line breaks at its end
+  // are not kept as they were given: compare without them.
+  auto Bare = [](std::string_view T) {
+    while (T.size() >= 2 && T.substr(T.size() - 2) == CRLF) T.remove_suffix(2);
+    return T;
+  };
+  std::string Wanted = Utf8ToWin1252(WithoutSeparator(Old));
+  for (size_t I = FReports.size(); I-- > 0;)
+    if (Bare(FReports[I]) == Bare(Wanted)) {
+      FReports[I] = Utf8ToWin1252(WithoutSeparator(New)) + std::string(Separator);
+      return true;
+    }
+  return false;
+}
+
 bool LogReportHolds(std::string_view Report, const std::vector<std::string>& Items, const std::vector<std::string>& Values) {
   if (Values.size() < Items.size()) return false;
   for (size_t K = 0; K < Items.size(); ++K) {
@@ -211,6 +227,35 @@ bool CheckDuplicateReport(const TTarvikNotifyRecord& R, const TTarvikModuleOptio
   return Report.IsDuplicate;
 }
 
+bool UpdateReportInLog(const TTarvikModuleOptions& O, TTarvikReport& Report) {
+  if (Report.IsDuplicate) return false;
+  // The mail has the block even when the log cannot be rewritten.
+  if ((O.LogFlags() & lfAskReproduceText) && !Report.ReproduceText.empty()) {
+    Report.Text += RequestBlock(O, Report.ReproduceText);
+    Report.MailText = Report.Text;
+  }
+  if (Report.LoggedText.empty() || Report.Text == Report.LoggedText) return false;
+  TraceEntry("UpdateReportInLog", {}, 2);
+  bool Written = false;
+  ClearInternalError();
+  std::string FileName = O.OutputLogFile();
+  try {
+    TLogFile Log(FileName);
+    if (!Log.ReplaceReport(Report.LoggedText, Report.Text)) Log.AddReport(Report.Text, O.MaxReportsInLog());
+    if (O.MailWholeLog()) Report.MailText = Log.GetText();
+    Log.Save();
+    Report.LoggedText = Report.Text;
+    Written = true;
+  } catch (const EFileLocked&) {
+    TraceEntry(Format(TarvikText::LogNotLocked, {FileName}));
+    RecordSectionError(eeLogError, "Log");
+  } catch (...) {
+    RecordSectionError(eeLogError, "Log");
+  }
+  TraceEntry("UpdateReportInLog=", {Written}, -2);
+  return Written;
+}
+
 std::string RequestBlock(const TTarvikModuleOptions& O, const std::string& ReproduceText) {
   return std::string(CRLF) + O.GetText(59) + ":" + std::string(CRLF) + std::string(40, '-') + std::string(CRLF) +
          CrLfLines(ReproduceText);
@@ -236,6 +281,7 @@ bool SaveReportToLog(const TTarvikModuleOptions& O, TTarvikReport& Report, const
       if (Continue) {
         Log.Save();
         Written = true;
+        if (!Report.IsDuplicate) Report.LoggedText = Report.Text;
       }
     } catch (const EFileLocked&) {
       TraceEntry(Format(TarvikText::LogNotLocked, {FileName}));

@@ -64,6 +64,9 @@ public:
   const std::vector<std::string>& Reports() const { return FReports; }
   // Appends a report (UTF-8), first dropping the oldest so that at most Limit remain (at least 1).
   void AddReport(const std::string& Text, int Limit);
+  // Replaces the last stored report whose text is Old (UTF-8, as AddReport took it) with New;
+  // false when none is.
+  bool ReplaceReport(const std::string& Old, const std::string& New);
   // True when one stored report holds every item ("2.2") with exactly the given value (UTF-8).
   bool FindReport(const std::vector<std::string>& Items, const std::vector<std::string>& Values) const;
   // True when one stored report is of an exception of this type and message (items 2.4, 2.5) at
@@ -100,5 +103,11 @@ struct TLogSaveHooks {
 // (not added; the file is still rewritten), MailWholeLog. A failure is recorded as eeLogError
 // ("Log"). True when the file was written.
 bool SaveReportToLog(const TTarvikModuleOptions& Options, TTarvikReport& Report, const TLogSaveHooks& Hooks = {});
+// After the dialog: the report gets what the user added (the request block of the reproduce
+// text), and the stored report becomes the report as it is now, in place; when the log no longer
+// holds it (another process's reports pushed it out) it is added again. The file is left alone
+// when SaveReportToLog did not store the report or nothing changed. A failure is recorded as
+// eeLogError ("Log"). True when the file was rewritten.
+bool UpdateReportInLog(const TTarvikModuleOptions& Options, TTarvikReport& Report);
 // CR LF, text 59, ":", CR LF, 40 "-", CR LF and the typed text with CR LF line breaks.
 std::string RequestBlock(const TTarvikModuleOptions& Options, const std::string& ReproduceText);

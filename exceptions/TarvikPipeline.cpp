@@ -554,6 +554,7 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
     Progress();
     TTarvikReport& Report = CurrentReport();
     Report.ReproduceText.clear();
+    Report.LoggedText.clear();
     S.Notify = TTarvikNotifyRecord{};
     S.Notify.Thrown = E;
     S.Notify.ExceptionAddress = A;
@@ -659,6 +660,16 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
           ShotPath.clear();
         }
 
+        // Stored before anything waits for the user: a program ended while its dialog is open
+        // (a signal, the session's end) keeps its report. What the user adds comes later.
+        Progress();
+        if (O.SaveLogFile()) {
+          TLogSaveHooks Hooks;
+          Hooks.Action = ActionNotifier(Handler(ActionHandler));
+          Hooks.ActionError = ActionNotifier(Handler(ActionErrorHandler));
+          SaveReportToLog(O, Report, Hooks);
+        }
+
         Counter = 11;
         if (O.ShowExceptionDialog()) {
           Counter = 12;
@@ -679,12 +690,7 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
 
         Counter = 15;
         Progress();
-        if (O.SaveLogFile()) {
-          TLogSaveHooks Hooks;
-          Hooks.Action = ActionNotifier(Handler(ActionHandler));
-          Hooks.ActionError = ActionNotifier(Handler(ActionErrorHandler));
-          SaveReportToLog(O, Report, Hooks);
-        }
+        if (O.SaveLogFile()) UpdateReportInLog(O, Report);
         if (S.CopyToClipboardChecked) {
           const std::string Text = Report.Text;
           RunOnWindowThread([&Text] { CopyTextToClipboard(Text); });

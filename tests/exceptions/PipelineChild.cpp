@@ -12,6 +12,8 @@
 //   thread-leaves LOG      an exception leaves a std::thread
 //   fault LOG              a segmentation fault (the report asks to go on: the program still ends)
 //   dlopen-fault LOG       the same in a library's constructor, inside dlopen
+//   slow-dialog LOG        an uncaught exception whose dialog waits for a line on standard input;
+//                          the reproduce request then gives two steps
 //   fault-once LOG         a segmentation fault with duplicates skipped; prints where Segv is
 //   open-missing LOG FILE  opening a file that does not exist
 //   notify-clears LOG      an exception-notify handler clears ContinueProcessing
@@ -72,6 +74,20 @@ void AnswerDialogs(int TerminateAt) {
     D.TerminateRequested = R.ReportCount >= TerminateAt;
     return D;
   });
+}
+
+// A dialog the user takes time over: it says "dialog" and waits for a line on standard input; the
+// reproduce request then answers with two steps.
+void AnswerDialogsFromInput() {
+  SetIsConsole(false);
+  SetShowDialog([](const TExceptionDialogRequest&) {
+    std::puts("dialog");
+    std::fflush(stdout);
+    char Line[64];
+    if (!std::fgets(Line, sizeof Line, stdin)) std::_Exit(4);
+    return TExceptionDialogResult();
+  });
+  SetShowRequestDialog([](const TTarvikModuleOptions&) { return std::string("passo 1\npasso 2"); });
 }
 
 // The descriptor the first copy leaves open on purpose (without close-on-exec).
@@ -157,6 +173,10 @@ int main(int argc, char** argv) {
     AnswerDialogs(1000);
     Segv();
     std::puts("went on");
+  } else if (Mode == "slow-dialog") {
+    O.SetLogFlags(lfAskReproduceText);
+    AnswerDialogsFromInput();
+    CallsThrowDeep();
   } else if (Mode == "fault-once") {
     O.SetLogFlags(lfSkipDuplicateReports);
     std::printf("at %p\n", reinterpret_cast<void*>(&Segv));

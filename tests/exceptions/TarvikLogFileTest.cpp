@@ -287,6 +287,48 @@ TEST(TarvikLogFile, SaveWithRequestBlockRetryAndNotifications) {
   std::filesystem::remove_all(Blocker);
 }
 
+// Stored before the dialog, completed after it: the entry is replaced where it stands, reports that
+// other writers added meanwhile stay, and an entry pushed out by the limit comes back.
+TEST(TarvikLogFile, UpdateCompletesTheStoredReportInPlace) {
+  TTestTempFiles Temp;
+  std::string Path = Temp.Path("update.tvl");
+  WriteBytes(Path, LogOf(1));
+  TLogOptions O(Path);
+  O.SetLogFlags(lfAskReproduceText);
+  O.SetMaxReportsInLog(3);
+  TTarvikReport Report;
+  Report.Text = Stored("Agora");
+  ASSERT_TRUE(SaveReportToLog(O, Report));
+  // Nothing added yet: the file is left alone.
+  EXPECT_FALSE(UpdateReportInLog(O, Report));
+  {
+    TLogFile Other(Path);  // another process's report, after ours
+    Other.AddReport(Stored("Outro"), 3);
+    Other.Save();
+  }
+  Report.ReproduceText = "Cliquei em imprimir";
+  ASSERT_TRUE(UpdateReportInLog(O, Report));
+  std::string Completed = Stored("Agora") + "\r\nRequest:\r\n" + std::string(40, '-') + "\r\nCliquei em imprimir";
+  EXPECT_EQ(Report.Text, Completed);
+  EXPECT_EQ(SplitLogReports(ReadFileBytes(Path)),
+            (std::vector<std::string>{Stored("R0") + Three, Completed + Three, Stored("Outro") + Three}));
+
+  // Pushed out by other writers before the update: added again.
+  TTarvikReport Late;
+  Late.Text = Stored("Tarde");
+  ASSERT_TRUE(SaveReportToLog(O, Late));
+  for (const char* Tag : {"X", "Y", "Z"}) {
+    TLogFile Other(Path);
+    Other.AddReport(Stored(Tag), 3);
+    Other.Save();
+  }
+  Late.ReproduceText = "Passo";
+  ASSERT_TRUE(UpdateReportInLog(O, Late));
+  std::vector<std::string> After = SplitLogReports(ReadFileBytes(Path));
+  ASSERT_EQ(After.size(), 3u);
+  EXPECT_EQ(After.back(), Late.Text + Three);
+}
+
 // A log that another process keeps locked past the time-out is left alone; the trace says why.
 TEST(TarvikLogFile, LockedLogIsLeftAlone) {
   TTestTempFiles Temp;

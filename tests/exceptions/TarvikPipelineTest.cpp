@@ -1,6 +1,8 @@
 // The exception pipeline end to end, in the helper program exceptions_pipeline_child (each run
 // ends as the scenario makes it end: exit codes, restarts and faults cannot touch the runner).
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -177,6 +179,38 @@ TEST(TarvikPipeline, ThreadsThrowingAtOnceAreReportedOneAfterTheOther) {
   ASSERT_EQ(R.Reports.size(), 2u);
   EXPECT_NE(R.Reports[0].find("Thread "), std::string::npos);
   EXPECT_NE(R.Reports[0].substr(R.Reports[0].find("Thread ") + 7, 1), R.Reports[1].substr(R.Reports[1].find("Thread ") + 7, 1));
+}
+
+// The report is in the log while the dialog is open, so a program ended then (SIGTERM, the
+// session's end) keeps it; what the user adds afterwards goes into the same entry.
+TEST(TarvikPipeline, TheLogHoldsTheReportWhileTheDialogIsOpen) {
+  for (bool Answer : {false, true}) {
+    SCOPED_TRACE(Answer ? "answered" : "SIGTERM");
+    TTempName Log("slow-dialog.tvl");
+    TChildProcess Child = StartProgram(MOR_PIPELINE_CHILD, {"slow-dialog", Log.Path()}, {"ASAN_OPTIONS=detect_leaks=0"});
+    std::string Line;
+    while ((Line = ReadChildLine(Child)).rfind("line ", 0) == 0) {
+    }
+    ASSERT_EQ(Line, "dialog");
+    std::vector<std::string> Reports = SplitLogReports(ReadFileBytes(Log.Path()));
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_NE(Reports[0].find("EConvertError"), std::string::npos);
+    if (Answer)
+      WriteChildLine(Child, "ok");
+    else
+      ::kill(Child.Pid, SIGTERM);
+    ReadChildOutputFor(Child, 60000);
+    int Status = WaitChildStatus(Child);
+    Reports = SplitLogReports(ReadFileBytes(Log.Path()));
+    ASSERT_EQ(Reports.size(), 1u);
+    if (Answer) {
+      EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 1);
+      EXPECT_NE(Reports[0].find("\r\npasso 1\r\npasso 2"), std::string::npos) << Reports[0];
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(Status) && WTERMSIG(Status) == SIGTERM);
+      EXPECT_EQ(Reports[0].find("passo 1"), std::string::npos);
+    }
+  }
 }
 
 // One fault in two runs, each with the program somewhere else: the second is a duplicate.
