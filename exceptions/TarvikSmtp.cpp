@@ -1,5 +1,8 @@
 #include "exceptions/TarvikSmtp.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 
@@ -14,6 +17,8 @@
 
 namespace {
 constexpr int SmtpTimeoutMs = 30000;
+// The whole delivery, every recipient together: a crashed program waits for it.
+std::atomic<int> DeliveryTimeoutMs{15000};
 // RFC 5321's line limit, CR LF not counted.
 constexpr size_t MaxLineLength = 998;
 
@@ -80,6 +85,7 @@ std::string LocalHostName() {
 }
 
 struct TSmtpJob {
+  std::chrono::steady_clock::time_point Deadline;
   bool Direct;
   std::string Sender, Host;
   const std::vector<std::string>& Attachments;
@@ -93,6 +99,7 @@ void SendSmtpMessage(const TSmtpJob& J, const std::string& Host, const std::stri
     if (!SendableAddress(A)) throw ETarvikSocketError(Format(TarvikText::SmtpBadAddress, {A}));
   SetSmtpStatus(Index, Count, Text(J.Options, 56));
   TTarvikClientSMTP S(Host, SmtpTimeoutMs, J.Port);
+  S.Deadline = J.Deadline;
   S.Connect();
   SetSmtpStatus(Index, Count, Text(J.Options, 57));
   auto Command = [&S](const std::string& C, std::initializer_list<int> Codes) {
@@ -142,11 +149,11 @@ void TTarvikClientSMTP::Connect() {
 }
 
 bool TTarvikClientSMTP::CheckReply(std::initializer_list<int> Codes) {
-  auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Timeout);
+  auto Until = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitLimitMs());
   std::string Reply;
   while (!SmtpReplyComplete(Reply)) {
     if (Reply.size() > SmtpReplyMax) RaiseError(Format(TarvikText::SmtpReplyTooLong, {int(SmtpReplyMax)}));
-    auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - std::chrono::steady_clock::now());
+    auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Until - std::chrono::steady_clock::now());
     if (Left.count() <= 0 || !WaitReadable(int(Left.count()))) RaiseError(TarvikText::SocketTimeout);
     if (!ReadWaiting(Reply)) RaiseError(TarvikText::SocketClosedByPeer);
   }
@@ -274,12 +281,17 @@ std::string BuildMailMessage(const TMailMessage& M) {
 
 // ---- Sending ----
 
+int SmtpDeliveryTimeoutMs() { return DeliveryTimeoutMs.load(); }
+
+void SetSmtpDeliveryTimeoutMs(int Ms) { DeliveryTimeoutMs.store(Ms < 1 ? 1 : Ms); }
+
 bool SmtpSendMail(bool Direct, const std::string& Sender, const std::string& Host,
                   const std::vector<std::string>& Attachments, const std::string& Body, const std::string& Subject,
                   const std::string& Recipients, const std::string& Password, const std::string& UserName, int Port,
                   const TTarvikModuleOptions* Options) {
   TraceEntry("SmtpSendMail", {Host, Recipients});
-  TSmtpJob J{Direct, Sender, Host, Attachments, Body, Subject, Password, UserName, Port, Options};
+  auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(DeliveryTimeoutMs.load());
+  TSmtpJob J{Deadline, Direct, Sender, Host, Attachments, Body, Subject, Password, UserName, Port, Options};
   std::vector<std::string> List;
   for (std::string& R : SplitMailRecipients(Recipients))
     if (!R.empty()) List.push_back(std::move(R));
@@ -290,7 +302,9 @@ bool SmtpSendMail(bool Direct, const std::string& Sender, const std::string& Hos
       std::string Target = Host;
       if (Direct) {
         SetSmtpStatus(I + 1, Count, Text(Options, 55));
-        Target = ResolveMxHost(List[size_t(I)]);
+        auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - std::chrono::steady_clock::now());
+        if (Left.count() <= 0) throw ETarvikSocketError(TarvikText::SocketTimeout);
+        Target = ResolveMxHost(List[size_t(I)], int(std::min<int64_t>(Left.count(), SmtpTimeoutMs)));
       }
       try {
         SendSmtpMessage(J, Target, List[size_t(I)], I + 1, Count);

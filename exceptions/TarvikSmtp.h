@@ -46,6 +46,12 @@ struct TMailMessage {
 // The message text after DATA, before dot-stuffing and the final ".".
 std::string BuildMailMessage(const TMailMessage& Message);
 
+// How long one SmtpSendMail may take, all recipients and lookups together (15 s unless set): a
+// server that accepts and never answers holds the crashed program no longer. Past it, the
+// recipients not yet served fail ("Socket timeout.").
+int SmtpDeliveryTimeoutMs();
+void SetSmtpDeliveryTimeoutMs(int Ms);
+
 // Sends the message to every recipient (split as the mail does; empty entries are no recipients),
 // each on its own connection: through Host, or, with Direct, through the mail exchanger of the
 // recipient's domain (a failed lookup ends the sending). Each failed recipient is an internal

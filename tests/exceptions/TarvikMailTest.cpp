@@ -536,6 +536,32 @@ TEST_F(TarvikSmtp, EachFailedRecipientIsReported) {
   EXPECT_FALSE(Send(" , ", "s", "b"));
 }
 
+// A server that accepts and never answers: the whole delivery, every recipient together, ends
+// within its bound (the connection's own time-out is 30 s per recipient).
+TEST_F(TarvikSmtp, ASilentServerHoldsTheDeliveryNoLongerThanItsBound) {
+  EXPECT_EQ(SmtpDeliveryTimeoutMs(), 15000);
+  int Listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(Listener, 0);
+  TFinally Close([Listener] { ::close(Listener); });
+  sockaddr_in A{};
+  A.sin_family = AF_INET;
+  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t Len = sizeof A;
+  ASSERT_EQ(::bind(Listener, reinterpret_cast<sockaddr*>(&A), sizeof A), 0);
+  ASSERT_EQ(::listen(Listener, 8), 0);  // the kernel completes the connections; nobody speaks
+  ASSERT_EQ(::getsockname(Listener, reinterpret_cast<sockaddr*>(&A), &Len), 0);
+  int Saved = SmtpDeliveryTimeoutMs();
+  SetSmtpDeliveryTimeoutMs(1500);
+  TFinally Restore([Saved] { SetSmtpDeliveryTimeoutMs(Saved); });
+  auto Start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(SmtpSendMail(false, "reporter@app.example", "127.0.0.1", {}, "b", "s", "a@x.example; b@x.example", "",
+                            "", ntohs(A.sin_port)));
+  auto Took = std::chrono::steady_clock::now() - Start;
+  EXPECT_LT(Took, std::chrono::seconds(10));
+  EXPECT_EQ(LastErrorCode(), eeEmailSMTPError);
+  EXPECT_NE(LastErrorMessage().find("Socket timeout."), std::string::npos) << LastErrorMessage();
+}
+
 TEST_F(TarvikSmtp, DirectToTheMailExchanger) {
   TFakeDnsServer Dns([](unsigned Id, const std::string&) {
     return MxReply(Id, "dest.example", {{5, "localhost"}});
