@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cctype>
 #include <fstream>
+#include <mutex>
+#include <random>
 #include <iterator>
 
 #include "exceptions/TarvikErrors.h"
@@ -124,7 +127,7 @@ void SendSmtpMessage(const TSmtpJob& J, const std::string& Host, const std::stri
   }
   Command("MAIL FROM:<" + J.Sender + ">", {250});
   SetSmtpStatus(Index, Count, Text(J.Options, 58));
-  TMailMessage M{J.Sender, Recipient, J.Subject, J.Body, J.Attachments, Now()};
+  TMailMessage M{J.Sender, Recipient, J.Subject, J.Body, J.Attachments, Now(), {}};
   std::string Data = DotStuff(BuildMailMessage(M)) + ".";
   Command("RCPT TO:<" + Recipient + ">", {250, 251});
   Command("DATA", {354});
@@ -261,9 +264,29 @@ std::string DotStuff(std::string_view Text) {
   return R;
 }
 
+std::string NewMessageId(const std::string& Sender) {
+  static std::mutex Lock;
+  static std::mt19937_64 Random{std::random_device{}()};
+  uint64_t A, B;
+  {
+    std::lock_guard<std::mutex> L(Lock);
+    A = Random();
+    B = Random();
+  }
+  // The sender's domain when it is one, else this machine's name.
+  size_t At = Sender.rfind('@');
+  std::string Domain = At == std::string::npos ? std::string() : Sender.substr(At + 1);
+  bool Usable = !Domain.empty();
+  for (char C : Domain) Usable &= std::isalnum(static_cast<unsigned char>(C)) || C == '.' || C == '-';
+  if (!Usable) Domain = LocalHostName();
+  if (Domain.empty()) Domain = "localhost";
+  return "<" + IntToHex(A, 16) + "." + IntToHex(B, 16) + "@" + Domain + ">";
+}
+
 std::string BuildMailMessage(const TMailMessage& M) {
   const std::string Boundary = TarvikText::MailBoundary;
-  std::string R = "Date: " + FormatRfc822Date(M.Date) + "\r\nFrom: <" + M.Sender + ">\r\nSubject: " +
+  std::string R = "Date: " + FormatRfc822Date(M.Date) + "\r\nMessage-ID: " +
+                  (M.MessageId.empty() ? NewMessageId(M.Sender) : M.MessageId) + "\r\nFrom: <" + M.Sender + ">\r\nSubject: " +
                   EncodeHeaderText(M.Subject) + "\r\nTo: <" + M.Recipient +
                   ">\r\nContent-Type: multipart/mixed; boundary=\"" + Boundary +
                   "\";\r\nMIME-Version: 1.0\r\nX-Priority: 1\r\nX-Library: " + TarvikText::ReportHeader +

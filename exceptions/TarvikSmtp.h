@@ -42,9 +42,13 @@ struct TMailMessage {
   std::string Sender, Recipient, Subject, Body;
   std::vector<std::string> Attachments;  // paths; empty ones and missing files are left out
   TDateTime Date = 0;
+  std::string MessageId;  // "<...@...>"; empty: a new one (NewMessageId)
 };
 // The message text after DATA, before dot-stuffing and the final ".".
 std::string BuildMailMessage(const TMailMessage& Message);
+// A message identifier no other message has: "<" 32 random hexadecimal digits in two halves "@"
+// the sender's domain (this machine's name when the sender has none) ">".
+std::string NewMessageId(const std::string& Sender);
 
 // How long one SmtpSendMail may take, all recipients and lookups together (15 s unless set): a
 // server that accepts and never answers holds the crashed program no longer. Past it, the

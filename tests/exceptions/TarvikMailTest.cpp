@@ -225,9 +225,16 @@ TEST(TarvikMail, MessageLayout) {
   std::string Png = Temp.Path("Screenshot.png"), Log = Temp.Path("App.tvl");
   WriteFile(Png, BinaryBytes(61));
   WriteFile(Log, "report");
-  TMailMessage M{"from@x.com", "to@y.com", "Assunto", "Body", {Png, "", Temp.Path("missing.bin"), Log}, 46000.5};
+  TMailMessage M{"from@x.com", "to@y.com", "Assunto", "Body", {Png, "", Temp.Path("missing.bin"), Log}, 46000.5, {}};
   std::string Text = BuildMailMessage(M);
   EXPECT_NE(Text.find("\r\nFrom: <from@x.com>\r\nSubject: Assunto\r\nTo: <to@y.com>\r\n"), std::string::npos);
+  // Every message its own identifier, in the sender's domain.
+  size_t Id = Text.find("\r\nMessage-ID: <");
+  ASSERT_NE(Id, std::string::npos);
+  std::string First = Text.substr(Id, Text.find("\r\n", Id + 2) - Id);
+  EXPECT_EQ(First.size(), 2 + 12 + 33 + 7 + 1u) << First;
+  EXPECT_EQ(First.substr(First.size() - 7), "@x.com>");
+  EXPECT_EQ(BuildMailMessage(M).find(First), std::string::npos);
   EXPECT_NE(Text.find("Content-Type: multipart/mixed; boundary=\"=_xcjvnxkbhvfkxzhfdbvzldjhfv\";\r\n"
                       "MIME-Version: 1.0\r\nX-Priority: 1\r\nX-Library: TarvikLog 4.5.4\r\n\r\n"),
             std::string::npos);
@@ -483,6 +490,8 @@ TEST_F(TarvikSmtp, WholeDialogueWithAuthAndAttachments) {
   EXPECT_EQ(One(M[1], "To"), "b@y.example");
   EXPECT_EQ(One(M[0], "Subject"), Subject);
   EXPECT_EQ(One(M[0], "X-Library"), "TarvikLog 4.5.4");
+  EXPECT_EQ(One(M[0], "Message-ID").rfind("<", 0), 0u);
+  EXPECT_EQ(One(M[0], "Message-ID").substr(One(M[0], "Message-ID").size() - 13), "@app.example>");
   EXPECT_EQ(One(M[0], "content_type"), "multipart/mixed");
   EXPECT_EQ(One(M[0], "body_charset"), "utf-8");
   EXPECT_EQ(LfLines(One(M[0], "body")), LfLines(Body));
