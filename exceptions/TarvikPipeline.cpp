@@ -212,6 +212,28 @@ bool WriteToConsole(const std::string& Text, std::string& Error) {
   return true;
 }
 
+// The console's question before mailing, on the terminal the program runs in: standard input and
+// standard error both a terminal. Without one, no.
+bool AskConsoleToMail(const TTarvikModuleOptions& O) {
+  if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
+    TraceEntry(TarvikText::ConsoleMailNoTerminal);
+    return false;
+  }
+  std::string Question = Format(TarvikText::ConsoleMailQuestion, {O.MailRecipients()});
+  if (::write(STDERR_FILENO, Question.data(), Question.size()) < 0) return false;
+  std::string Answer;
+  char C;
+  for (;;) {
+    ssize_t N = ::read(STDIN_FILENO, &C, 1);
+    if (N < 0 && errno == EINTR) continue;
+    if (N <= 0 || C == '\n' || Answer.size() > 80) break;
+    Answer += C;
+  }
+  Answer = LowerCaseAscii(Trim(Answer));
+  // English and Portuguese.
+  return Answer == "y" || Answer == "yes" || Answer == "s" || Answer == "sim";
+}
+
 void ShowOutput(TProcessing& S) {
   TTarvikReport& Report = CurrentReport();
   std::string Whole = S.Notify.IntroText + Report.Text;
@@ -222,6 +244,12 @@ void ShowOutput(TProcessing& S) {
     if (!WriteToConsole(Whole + "\n", Error)) {
       S.ShowSucceeded = false;
       RecordWarning(eeShowError, Format(TarvikText::SectionErrorFormat, {TarvikText::ConsoleSection, Error}));
+    }
+    // The dialog's send box, asked on the terminal. (With ShowExceptionDialog off the options
+    // alone decide, as they do for a program with windows.)
+    if (S.SendMailChecked && S.Options.MailSendMode() != msNone && !Report.IsDuplicate) {
+      TInteractiveScope User;
+      S.SendMailChecked = AskConsoleToMail(S.Options);
     }
   } else {
     try {

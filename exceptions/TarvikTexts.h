@@ -98,6 +98,10 @@ inline constexpr const char* MainThreadCallRanOut =
     "The main thread did not take the reporter's call in time: the call was skipped.";
 inline constexpr const char* ReporterFaulted = "A fault inside the reporter while it reported (%s): the program ends.";
 inline constexpr const char* ConsoleSection = "Console";
+// A console program has no dialog with its send box: the user is asked on the terminal.
+inline constexpr const char* ConsoleMailQuestion = "Send this error report by mail to %s? [y/N] ";
+inline constexpr const char* ConsoleMailNoTerminal =
+    "No terminal to ask whether to mail the report: it is not mailed.";
 inline constexpr const char* GuiSection = "GUI";
 inline constexpr const char* ScreenshotSection = "Screenshot";
 inline constexpr const char* PipelineSection = "InternalExceptNotify.%d";

@@ -12,6 +12,8 @@
 //   thread-leaves LOG      an exception leaves a std::thread
 //   fault LOG              a segmentation fault (the report asks to go on: the program still ends)
 //   dlopen-fault LOG       the same in a library's constructor, inside dlopen
+//   console-mail LOG [quiet]  an uncaught exception in a console program that mails its reports
+//                          (a hook prints "mailed"); with "quiet" it shows no report
 //   slow-dialog LOG        an uncaught exception whose dialog waits for a line on standard input;
 //                          the reproduce request then gives two steps
 //   fault-once LOG         a segmentation fault with duplicates skipped; prints where Segv is
@@ -173,6 +175,16 @@ int main(int argc, char** argv) {
     AnswerDialogs(1000);
     Segv();
     std::puts("went on");
+  } else if (Mode == "console-mail") {
+    O.SetMailSendMode(msMailClient);
+    O.SetMailRecipients("suporte@exemplo.com.br");
+    if (argc > 3) O.SetShowExceptionDialog(false);
+    SetSendReportByMail([](const TMailRequest&) {
+      std::puts("mailed");
+      std::fflush(stdout);
+      return true;
+    });
+    CallsThrowDeep();
   } else if (Mode == "slow-dialog") {
     O.SetLogFlags(lfAskReproduceText);
     AnswerDialogsFromInput();
