@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "exceptions/TarvikTexts.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/sys/Process.h"
+#include "tests/TestEnv.h"
 #include "tests/TestTemp.h"
 #include "tests/exceptions/ChildProcess.h"
 #include "tests/exceptions/DnsReplies.h"
@@ -630,19 +632,30 @@ TEST_F(TarvikSmtp, ReportByMailThroughTheServer) {
 
 // ---- The desktop's mail program ----
 
+// The desktop programs that exist are the test's stubs and nothing else: the path holds the stubs'
+// folder and a folder of links to the few tools the stubs use, so a mail program or browser
+// installed on the machine is never found, and the desktop's settings are private folders.
 class TarvikMailClient : public ::testing::Test {
 protected:
   void SetUp() override {
     Dir = Temp.Path("bin");
+    Tools = Temp.Path("tools");
+    Home = Temp.Path("xdg");
     fs::create_directories(Dir);
-    SavedPath = EnvironmentVariable("PATH").value_or("");
-    // Tools the stubs use, found where the system keeps them.
-    ::setenv("PATH", (Dir + ":/usr/bin:/bin").c_str(), 1);
+    fs::create_directories(Tools);
+    for (const char* Tool : {"sh", "od", "tr", "cat"})
+      for (const char* Folder : {"/usr/bin/", "/bin/"})
+        if (fs::exists(std::string(Folder) + Tool) && !fs::exists(Tools + "/" + Tool))
+          fs::create_symlink(std::string(Folder) + Tool, Tools + "/" + Tool);
+    Env.push_back(std::make_unique<TEnvScope>("PATH", Dir + ":" + Tools));
+    for (const char* Name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS", "XDG_STATE_HOME"})
+      Env.push_back(std::make_unique<TEnvScope>(Name, Home + "/" + Name));
+    Env.push_back(std::make_unique<TEnvScope>("BROWSER", Dir + "/no-browser"));
     ClearInternalError();
   }
   void TearDown() override {
-    ::setenv("PATH", SavedPath.c_str(), 1);
-    fs::remove_all(Dir);
+    Env.clear();
+    for (const std::string& F : {Dir, Tools, Home}) fs::remove_all(F);
   }
   // A program that records its arguments (one per line, in hex), copies the file after each
   // --attach and ends with Code.
@@ -673,7 +686,8 @@ protected:
     return R;
   }
   TTestTempFiles Temp;
-  std::string Dir, SavedPath;
+  std::string Dir, Tools, Home;
+  std::vector<std::unique_ptr<TEnvScope>> Env;
   TTarvikModuleOptions O{"", 0};
   TTarvikReport Report;
   TQuietScope Quiet;
