@@ -1,6 +1,5 @@
 #include "exceptions/ExceptionLog.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -48,9 +47,7 @@ std::string OwnModuleFileEarly() {
     ssize_t N = ::readlink("/proc/self/exe", Path, sizeof Path - 1);
     return N > 0 ? std::string(Path, static_cast<size_t>(N)) : std::string();
   }
-  Dl_info Info;
-  if (::dladdr(reinterpret_cast<const void*>(Own), &Info) == 0 || !Info.dli_fname) return std::string();
-  return Info.dli_fname;
+  return ModuleFileName(Own);
 }
 
 // Before main: only what needs no static object of the program (TarvikCapture.cpp keeps to plain

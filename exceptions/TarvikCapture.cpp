@@ -3,7 +3,11 @@
 #include <cxxabi.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <setjmp.h>
 #include <signal.h>
+#include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 #include <unwind.h>
 
@@ -15,6 +19,7 @@
 
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikClassInfo.h"
+#include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikHooks.h"
 #include "exceptions/TarvikModules.h"
@@ -23,6 +28,7 @@
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikVirtualFiles.h"
 #include "platform/sys/Process.h"
+#include "platform/sys/SafeMemory.h"
 #include "platform/sys/SignalStack.h"
 
 // Everything here is a plain value or pointer: the capture starts before the program's static
@@ -181,12 +187,31 @@ struct TCrash {
   int Reply[2] = {-1, -1};
   pthread_t Worker{};
   std::atomic<int> WorkerTid{0};
+  std::atomic<int> CrashTid{0};
+  // The thread walking its frames; a fault inside the walk jumps back to WalkJump.
+  std::atomic<int> WalkingTid{0};
+  sigjmp_buf WalkJump;
   int Pid = 0;
   struct sigaction Previous[FaultSignalCount];
   bool Installed[FaultSignalCount] = {};
 };
 TCrash* Crash = nullptr;
 std::atomic<int> CrashFlag{0};
+
+std::atomic<int64_t> CrashProgressMs{0};
+std::atomic<int> CrashDialogs{0};
+std::atomic<int> CrashStallMs{15000};
+
+// CLOCK_MONOTONIC through the system call's wrapper: async-signal-safe.
+int64_t MonotonicMs() {
+  timespec T{};
+  ::clock_gettime(CLOCK_MONOTONIC, &T);
+  return static_cast<int64_t>(T.tv_sec) * 1000 + T.tv_nsec / 1000000;
+}
+
+bool CrashReportStalled() {
+  return CrashDialogs.load() == 0 && MonotonicMs() - CrashProgressMs.load() > CrashStallMs.load();
+}
 
 void* CrashWorker(void*) {
   Crash->WorkerTid.store(CurrentThreadId());
@@ -197,6 +222,9 @@ void* CrashWorker(void*) {
     if (N < 0 && errno == EINTR) continue;
     if (N != 1) break;
     InsideCapture = true;
+    // A library being loaded when it crashed is not in the table yet.
+    PrepareCrashModules();
+    MarkCrashProgress();
     CallSink(Crash->Record);
     // Shared-memory names outlive the process: the program is about to end.
     DeleteReporterVirtualFiles();
@@ -207,11 +235,58 @@ void* CrashWorker(void*) {
   return nullptr;
 }
 
+// The signal's default action (a core file where the system keeps them): a fault the kernel
+// raised happens again when the handler returns; any other signal is sent again.
+void EndWithDefaultAction(int Signal, const siginfo_t* Info) {
+  struct sigaction D {};
+  D.sa_handler = SIG_DFL;
+  sigemptyset(&D.sa_mask);
+  ::sigaction(Signal, &D, nullptr);
+  sigset_t Set;
+  sigemptyset(&Set);
+  sigaddset(&Set, Signal);
+  ::pthread_sigmask(SIG_UNBLOCK, &Set, nullptr);
+  if (Info->si_code > 0 && Signal != SIGABRT) return;
+  ::syscall(SYS_tgkill, ::getpid(), CurrentThreadId(), Signal);
+  ::_exit(128 + Signal);
+}
+
+// The frames of the interrupted thread. A stack pointer that points at nothing is not walked; a
+// fault inside the walk (a damaged stack) ends it with the frames walked so far.
+void WalkFaultingStack(TCapturedException& R) {
+  TTarvikContext& X = R.Context;
+  R.WalkFaulted = false;
+  if (!IsReadableMemory(reinterpret_cast<const void*>(X.Rsp), sizeof(uintptr_t))) {
+    R.Stack.Count = 0;
+    R.Stack.Add(X.Rip, false);
+    R.WalkFaulted = true;
+    return;
+  }
+  sigset_t Faults, Old;
+  sigemptyset(&Faults);
+  for (int S : FaultSignals) sigaddset(&Faults, S);
+  ::pthread_sigmask(SIG_UNBLOCK, &Faults, &Old);
+  Crash->WalkingTid.store(CurrentThreadId());
+  if (sigsetjmp(Crash->WalkJump, 1) == 0)
+    CaptureSignalStack(R.Stack, X.Rip, X.Rsp);
+  else
+    R.WalkFaulted = true;
+  Crash->WalkingTid.store(0);
+  ::pthread_sigmask(SIG_SETMASK, &Old, nullptr);
+  if (R.Stack.Count == 0) R.Stack.Add(X.Rip, false);
+}
+
 void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
+  int Tid = CurrentThreadId();
+  if (Crash->WalkingTid.load() == Tid) siglongjmp(Crash->WalkJump, 1);
   if (CrashFlag.exchange(1) != 0) {
-    // A fault while the first is being reported: the worker's own ends the program, any other
-    // thread waits for the end.
-    if (CurrentThreadId() == Crash->WorkerTid.load()) ::_exit(1);
+    // A fault while the first is being reported: the worker's own ends the program, one in the
+    // handler of the first ends it with the default action, any other thread waits for the end.
+    if (Tid == Crash->WorkerTid.load()) ::_exit(1);
+    if (Tid == Crash->CrashTid.load()) {
+      EndWithDefaultAction(Signal, Info);
+      return;
+    }
     for (;;) ::pause();
   }
   if (Crash->Pid != ::getpid()) {
@@ -219,21 +294,34 @@ void FaultHandler(int Signal, siginfo_t* Info, void* Context) {
     ::signal(Signal, SIG_DFL);
     return;
   }
+  Crash->CrashTid.store(Tid);
   TCapturedException& R = Crash->Record;
   TTarvikContext& X = R.Context;
   ReadSignalContext(Context, X);
-  CaptureSignalStack(R.Stack, X.Rip, X.Rsp);
+  WalkFaultingStack(R);
   R.Kind = TCaptureKind::Signal;
-  R.ThreadId = CurrentThreadId();
+  R.ThreadId = Tid;
   R.MainThread = R.ThreadId == ::getpid();
   R.Signal = Signal;
   R.SignalCode = Info->si_code;
-  R.FaultAddress = reinterpret_cast<uintptr_t>(Info->si_addr);
+  // si_addr is the faulting address only for a fault the kernel raised; for a signal sent by
+  // kill, raise or abort the same bytes hold the sender's process id.
+  bool Kernel = Info->si_code > 0 && Signal != SIGABRT;
+  R.FaultAddress = Kernel ? reinterpret_cast<uintptr_t>(Info->si_addr) : 0;
+  R.SenderPid = Kernel ? 0 : Info->si_pid;
   R.ExceptionAddress = X.Rip;
   char B = 1;
+  CrashProgressMs.store(MonotonicMs());
   if (::write(Crash->Request[1], &B, 1) == 1) {
     pollfd P{Crash->Reply[0], POLLIN, 0};
-    while (::poll(&P, 1, -1) < 0 && errno == EINTR) {
+    for (;;) {
+      int N = ::poll(&P, 1, 100);
+      if (N > 0 || (N < 0 && errno != EINTR)) break;
+      if (CrashReportStalled()) {
+        WriteCrashFallback(R);
+        EndWithDefaultAction(Signal, Info);
+        return;
+      }
     }
   }
   ::_exit(1);
@@ -265,6 +353,15 @@ int CountSlots(void* Hook) {
 
 TCaptureSink SetCaptureSink(TCaptureSink S) { return Sink.exchange(S); }
 
+void MarkCrashProgress() { CrashProgressMs.store(MonotonicMs()); }
+void EnterCrashDialog() { ++CrashDialogs; }
+void LeaveCrashDialog() {
+  MarkCrashProgress();
+  --CrashDialogs;
+}
+int CrashStallTimeoutMs() { return CrashStallMs.load(); }
+void SetCrashStallTimeoutMs(int Ms) { CrashStallMs.store(Ms < 0 ? 0 : Ms); }
+
 void SetCaptureHandled(bool All) { SinkGetsHandled.store(All); }
 
 bool CaptureHandled() { return SinkGetsHandled.load(); }
@@ -286,8 +383,10 @@ void ReadSignalContext(const void* UContext, TTarvikContext& X) {
 TExceptionDescription DescribeCaptured(const TCapturedException& C) {
   if (C.Kind == TCaptureKind::Signal) {
     const char* Name = ::sigabbrev_np(C.Signal);
-    return {std::string("SIG") + (Name ? Name : std::to_string(C.Signal).c_str()),
-            Format(TarvikText::SignalFault, {AddressText(C.FaultAddress)})};
+    std::string Class = std::string("SIG") + (Name ? Name : std::to_string(C.Signal).c_str());
+    if (C.SignalCode > 0 && C.Signal != SIGABRT) return {Class, Format(TarvikText::SignalFault, {AddressText(C.FaultAddress)})};
+    if (C.SenderPid == ::getpid()) return {Class, TarvikText::SignalRaised};
+    return {Class, Format(TarvikText::SignalSent, {C.SenderPid})};
   }
   return DescribeThrown({C.Object, C.Type});
 }
@@ -296,6 +395,13 @@ void StartCapture() {
   if (Started.load()) return;
   TraceEntry("StartCapture");
   CrashFlag.store(0);
+  // What the crash path needs of the loader, asked now: the module table, and the unwinder's
+  // first use (it looks up its tables once).
+  PrepareCrashModules();
+  {
+    static TTarvikRawStack Warm;
+    CaptureStack(Warm);
+  }
   bool Worker = StartCrashWorker();
   StartThreadTracking();
   HookImport({}, "_Unwind_RaiseException", true, RealRaise, reinterpret_cast<void*>(&HookedRaise));

@@ -10,7 +10,7 @@
 // captured by the signal handler on the thread's alternate stack into a record prepared at start,
 // without allocating or locking; a worker thread made at start hands it to the sink while the
 // faulting thread waits, and the program then ends with exit code 1. An uncaught exception ends
-// the program with exit code 1 (in a thread that the reporter wraps it ends only the thread).
+// the program with exit code 1 (in a thread too: the reporter's thread wrapper calls std::terminate).
 #include <cstdint>
 #include <typeinfo>
 
@@ -38,10 +38,14 @@ struct TCapturedException {
   // Raise: counts the thread's raises, so that one raise is told from a later one of an object at
   // the same address.
   uint64_t Sequence = 0;
-  // Signal: the signal, its si_code and the faulting address (si_addr).
+  // Signal: the signal and its si_code. A fault the kernel raised (si_code > 0) has its faulting
+  // address (si_addr); a signal sent by kill, raise or abort has the sender's process id instead.
   int Signal = 0;
   int SignalCode = 0;
   uintptr_t FaultAddress = 0;
+  int SenderPid = 0;
+  // Signal: the walk of the frames faulted itself (a damaged stack); Stack holds what was walked.
+  bool WalkFaulted = false;
   // Where it happened: the call site of the throw (inside the call instruction), or the faulting
   // instruction.
   uintptr_t ExceptionAddress = 0;
@@ -79,6 +83,16 @@ T* CapturedAs(const TCapturedException& C) {
   if (!Object || !C.Type || !typeid(T).__do_catch(C.Type, &Object, 1)) return nullptr;
   return static_cast<T*>(Object);
 }
+
+// The faulting thread waits for the crash's report while the report makes progress: the sink (and
+// whatever it calls) marks progress, and a dialog the user is in suspends the count. After
+// CrashStallTimeoutMs without progress outside a dialog, the faulting thread writes the short
+// report itself (TarvikCrashFallback.h) and ends with the signal's default action.
+void MarkCrashProgress();
+void EnterCrashDialog();
+void LeaveCrashDialog();
+int CrashStallTimeoutMs();
+void SetCrashStallTimeoutMs(int Ms);
 
 // Installs and removes the raise, thread, signal and terminate hooks, leaving everything as it
 // was found. Called by the reporter's start-up and shutdown.

@@ -313,6 +313,7 @@ void InstallDialogProgramHooks() {
   SetShowDialog(ShowDialogProgram);
   SetShowRequestDialog(ShowRequestDialogProgram);
   SetTakeScreenshot(WriteScreenshot);
+  PrepareScreenshot();
   SetSmtpProgressHooks(SmtpProgressProgramHooks());
 }
 

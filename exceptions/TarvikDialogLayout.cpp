@@ -120,7 +120,9 @@ void WriteColumnWidths(const std::string& Ini, bool Modules, const std::array<in
 std::vector<TDialogRow> CallStackRows(const std::vector<TTarvikStackFrame>& Stack) {
   std::vector<TDialogRow> Rows;
   for (const TTarvikStackFrame& F : Stack) {
-    if (!F.NamesProcedure() || (F.Kind == dkExportSplit && F.ModuleKind == mkProgram)) continue;
+    // The program's own exports stay out (its debug data names them better); a frame nothing
+    // names shows its module and address.
+    if (F.Kind == dkExportSplit && F.ModuleKind == mkProgram) continue;
     TDialogRow R;
     // All 64 bits: eight digits would cut a Linux address in half.
     R.Cells = {AddressText(F.Address), ExtractFileName(F.ModuleFileName), F.UnitName, F.ClassName, F.ProcedureName,

@@ -1,6 +1,7 @@
 #include "exceptions/TarvikOptions.h"
 
 #include "exceptions/ExceptionLog.h"
+#include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikUtils.h"
 #include "exceptions/TarvikVirtualFiles.h"
@@ -155,6 +156,8 @@ std::string TTarvikModuleOptions::OutputLogFile() const {
 }
 
 void TTarvikModuleOptionsEx::OptionsChanged() {
+  // The crash path's short report uses the log file and texts in force, prepared now.
+  if (this == ReporterModuleOptions()) PrepareCrashReport(this);
   TMemoryStream S;
   SaveToStream(S);
   WriteModuleVirtualFile(S.Memory(), static_cast<size_t>(S.Size()));

@@ -15,6 +15,7 @@
 
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikClassInfo.h"
+#include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikFreeze.h"
 #include "exceptions/TarvikLogFile.h"
@@ -58,7 +59,10 @@ int64_t NowMs() {
       .count();
 }
 
-void Progress() { LastProgressMs.store(NowMs()); }
+void Progress() {
+  LastProgressMs.store(NowMs());
+  MarkCrashProgress();  // a crashed thread waits while the report moves
+}
 
 // A wait on the pipeline runs out when the pipeline has made no progress for the time-out and
 // is not waiting for the user.
@@ -67,9 +71,13 @@ bool Stalled() { return Interactive.load() == 0 && NowMs() - LastProgressMs.load
 // The user is in control: a dialog, the request, the mail with its progress window.
 class TInteractiveScope {
 public:
-  TInteractiveScope() { ++Interactive; }
+  TInteractiveScope() {
+    ++Interactive;
+    EnterCrashDialog();
+  }
   ~TInteractiveScope() {
     Progress();
+    LeaveCrashDialog();
     --Interactive;
   }
 };
@@ -204,6 +212,28 @@ bool WriteToConsole(const std::string& Text, std::string& Error) {
   return true;
 }
 
+// The console's question before mailing, on the terminal the program runs in: standard input and
+// standard error both a terminal. Without one, no.
+bool AskConsoleToMail(const TTarvikModuleOptions& O) {
+  if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
+    TraceEntry(TarvikText::ConsoleMailNoTerminal);
+    return false;
+  }
+  std::string Question = Format(TarvikText::ConsoleMailQuestion, {O.MailRecipients()});
+  if (::write(STDERR_FILENO, Question.data(), Question.size()) < 0) return false;
+  std::string Answer;
+  char C;
+  for (;;) {
+    ssize_t N = ::read(STDIN_FILENO, &C, 1);
+    if (N < 0 && errno == EINTR) continue;
+    if (N <= 0 || C == '\n' || Answer.size() > 80) break;
+    Answer += C;
+  }
+  Answer = LowerCaseAscii(Trim(Answer));
+  // English and Portuguese.
+  return Answer == "y" || Answer == "yes" || Answer == "s" || Answer == "sim";
+}
+
 void ShowOutput(TProcessing& S) {
   TTarvikReport& Report = CurrentReport();
   std::string Whole = S.Notify.IntroText + Report.Text;
@@ -214,6 +244,12 @@ void ShowOutput(TProcessing& S) {
     if (!WriteToConsole(Whole + "\n", Error)) {
       S.ShowSucceeded = false;
       RecordWarning(eeShowError, Format(TarvikText::SectionErrorFormat, {TarvikText::ConsoleSection, Error}));
+    }
+    // The dialog's send box, asked on the terminal. (With ShowExceptionDialog off the options
+    // alone decide, as they do for a program with windows.)
+    if (S.SendMailChecked && S.Options.MailSendMode() != msNone && !Report.IsDuplicate) {
+      TInteractiveScope User;
+      S.SendMailChecked = AskConsoleToMail(S.Options);
     }
   } else {
     try {
@@ -395,6 +431,7 @@ void InstallPipeline() {
   // A reporter that defers to the program's records every raise in "EXCEPT" for it.
   SetCaptureHandled(ReportHandled.load() || DeferToMainModule());
   SetFrameworkExceptionHandler(ExceptionManager);
+  PrepareCrashReport(ReporterModuleOptions());
   PipelineInstalled.store(true);
   InstallFreezeDetector();
 }
@@ -545,6 +582,7 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
     Progress();
     TTarvikReport& Report = CurrentReport();
     Report.ReproduceText.clear();
+    Report.LoggedText.clear();
     S.Notify = TTarvikNotifyRecord{};
     S.Notify.Thrown = E;
     S.Notify.ExceptionAddress = A;
@@ -618,8 +656,7 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
       S.Record.ThreadID = P.ThreadID;
       S.Current = true;
       RefreshReport();
-      CheckDuplicateReport(S.Notify.AddressText, S.Notify.ModuleText, S.Notify.TypeText, S.Notify.MessageText, O,
-                           Report);
+      CheckDuplicateReport(S.Notify, O, Report);
       ClearInternalError();
       if (TExceptionNotifyHandler H = Handler(ExceptionNotifyHandler)) {
         RunInMainThread([&] { H(S.Record, S.ContinueProcessing); });
@@ -651,6 +688,16 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
           ShotPath.clear();
         }
 
+        // Stored before anything waits for the user: a program ended while its dialog is open
+        // (a signal, the session's end) keeps its report. What the user adds comes later.
+        Progress();
+        if (O.SaveLogFile()) {
+          TLogSaveHooks Hooks;
+          Hooks.Action = ActionNotifier(Handler(ActionHandler));
+          Hooks.ActionError = ActionNotifier(Handler(ActionErrorHandler));
+          SaveReportToLog(O, Report, Hooks);
+        }
+
         Counter = 11;
         if (O.ShowExceptionDialog()) {
           Counter = 12;
@@ -671,12 +718,7 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
 
         Counter = 15;
         Progress();
-        if (O.SaveLogFile()) {
-          TLogSaveHooks Hooks;
-          Hooks.Action = ActionNotifier(Handler(ActionHandler));
-          Hooks.ActionError = ActionNotifier(Handler(ActionErrorHandler));
-          SaveReportToLog(O, Report, Hooks);
-        }
+        if (O.SaveLogFile()) UpdateReportInLog(O, Report);
         if (S.CopyToClipboardChecked) {
           const std::string Text = Report.Text;
           RunOnWindowThread([&Text] { CopyTextToClipboard(Text); });

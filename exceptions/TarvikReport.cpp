@@ -372,8 +372,8 @@ std::string BuildCallStackTables(const TTarvikStackList& Stack, const std::vecto
                                  const TTarvikModuleOptions& O) {
   TTable Calls;
   for (int T = 47; T <= 52; ++T) Calls.Titles.push_back(O.GetText(T));
+  // Every frame: one the debug data and exports cannot name shows its module and address.
   for (const TTarvikStackFrame& F : Stack) {
-    if (!F.NamesProcedure()) continue;
     Calls.Rows.push_back({AddressText(F.Address), OneLine(ExtractFileName(F.ModuleFileName)), OneLine(F.UnitName),
                           OneLine(F.ClassName), OneLine(F.ProcedureName), F.Line ? IntToStr(F.Line) : std::string()});
   }

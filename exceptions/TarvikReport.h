@@ -105,6 +105,7 @@ struct TTarvikReport {
   std::string MailText;     // what is mailed; the log writer may replace it
   bool IsDuplicate = false;  // set by CheckDuplicateReport
   std::string ReproduceText;  // typed by the user in the request dialog
+  std::string LoggedText;     // the text as SaveReportToLog stored it; empty when not stored
   TReportSources Sources;     // those of the last BuildReportText, used again by RebuildReportText
 };
 TTarvikReport& CurrentReport();

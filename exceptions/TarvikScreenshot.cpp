@@ -1,10 +1,14 @@
 #include "exceptions/TarvikScreenshot.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #include <dlfcn.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -25,6 +29,10 @@ struct TXLib {
   int (*Free)(void*) = nullptr;
   XErrorHandler (*SetErrorHandler)(XErrorHandler) = nullptr;
   int (*Sync)(Display*, Bool) = nullptr;
+  Status (*QueryTree)(Display*, Window, Window*, Window*, Window**, unsigned*) = nullptr;
+  Atom (*InternAtom)(Display*, const char*, Bool) = nullptr;
+  int (*GetProperty)(Display*, Window, Atom, long, long, Bool, Atom, Atom*, int*, unsigned long*, unsigned long*,
+                     unsigned char**) = nullptr;
   Bool (*FixesQuery)(Display*, int*, int*) = nullptr;
   XFixesCursorImage* (*FixesCursor)(Display*) = nullptr;
 };
@@ -45,7 +53,8 @@ const TXLib* XLib() {
               Bind(L.X11, "XDefaultRootWindow", L.RootOf) &&
               Bind(L.X11, "XGetWindowAttributes", L.GetWindowAttributes) && Bind(L.X11, "XGetImage", L.GetImage) &&
               Bind(L.X11, "XFree", L.Free) && Bind(L.X11, "XSetErrorHandler", L.SetErrorHandler) &&
-              Bind(L.X11, "XSync", L.Sync);
+              Bind(L.X11, "XSync", L.Sync) && Bind(L.X11, "XQueryTree", L.QueryTree) &&
+              Bind(L.X11, "XInternAtom", L.InternAtom) && Bind(L.X11, "XGetWindowProperty", L.GetProperty);
     if (!Ok) return nullptr;
     // The cursor is a bonus: without XFixes the picture has none.
     L.Fixes = dlopen("libXfixes.so.3", RTLD_NOW | RTLD_LOCAL);
@@ -140,6 +149,85 @@ void DrawCursor(const XFixesCursorImage& C, int W, int H, std::vector<uint32_t>&
 }
 }  // namespace
 
+namespace {
+// A top-level window on the screen, in the stacking order (lowest first).
+struct TTopLevel {
+  int X, Y, W, H;
+  bool Own;
+};
+
+// The process id a window says it belongs to (_NET_WM_PID), 0 when it says none.
+long WindowPid(const TXLib* L, Display* D, Window Win, Atom PidAtom) {
+  Atom Type = 0;
+  int Format = 0;
+  unsigned long Count = 0, After = 0;
+  unsigned char* Data = nullptr;
+  long Pid = 0;
+  if (L->GetProperty(D, Win, PidAtom, 0, 1, False, XA_CARDINAL, &Type, &Format, &Count, &After, &Data) == Success &&
+      Data && Format == 32 && Count == 1)
+    Pid = *reinterpret_cast<long*>(Data);
+  if (Data) L->Free(Data);
+  return Pid;
+}
+
+// Whether a top-level window, or the client window a window manager framed in it, is this
+// process's.
+bool IsOwnWindow(const TXLib* L, Display* D, Window Win, Atom PidAtom) {
+  long Me = ::getpid();
+  if (WindowPid(L, D, Win, PidAtom) == Me) return true;
+  Window Root = 0, Parent = 0, *Children = nullptr;
+  unsigned Count = 0;
+  bool Own = false;
+  if (L->QueryTree(D, Win, &Root, &Parent, &Children, &Count))
+    for (unsigned I = 0; I < Count && !Own; ++I) Own = WindowPid(L, D, Children[I], PidAtom) == Me;
+  if (Children) L->Free(Children);
+  return Own;
+}
+
+std::vector<TTopLevel> TopLevels(const TXLib* L, Display* D, Window Root) {
+  std::vector<TTopLevel> R;
+  Atom PidAtom = L->InternAtom(D, "_NET_WM_PID", True);
+  Window RootOut = 0, Parent = 0, *Children = nullptr;
+  unsigned Count = 0;
+  if (!L->QueryTree(D, Root, &RootOut, &Parent, &Children, &Count)) return R;
+  for (unsigned I = 0; I < Count; ++I) {
+    XWindowAttributes A{};
+    if (!L->GetWindowAttributes(D, Children[I], &A) || A.map_state != IsViewable || A.c_class == InputOnly) continue;
+    R.push_back({A.x, A.y, A.width + 2 * A.border_width, A.height + 2 * A.border_width,
+                 PidAtom != 0 && IsOwnWindow(L, D, Children[I], PidAtom)});
+  }
+  if (Children) L->Free(Children);
+  return R;
+}
+}  // namespace
+
+TOwnArea OwnVisibleArea(const std::vector<TScreenWindow>& Windows, int ScreenW, int ScreenH) {
+  TOwnArea A;
+  std::vector<uint8_t> Mask(static_cast<size_t>(ScreenW) * ScreenH, 0);
+  // Painted from the lowest window up: a window of another program hides what is below it.
+  for (const TScreenWindow& W : Windows) {
+    int X0 = std::max(W.X, 0), Y0 = std::max(W.Y, 0);
+    int X1 = std::min(W.X + W.Width, ScreenW), Y1 = std::min(W.Y + W.Height, ScreenH);
+    for (int Y = Y0; Y < Y1; ++Y)
+      std::fill(Mask.begin() + static_cast<ptrdiff_t>(Y) * ScreenW + X0,
+                Mask.begin() + static_cast<ptrdiff_t>(Y) * ScreenW + X1, W.Own ? 1 : 0);
+  }
+  int MinX = ScreenW, MinY = ScreenH, MaxX = -1, MaxY = -1;
+  for (int Y = 0; Y < ScreenH; ++Y)
+    for (int X = 0; X < ScreenW; ++X)
+      if (Mask[static_cast<size_t>(Y) * ScreenW + X]) {
+        MinX = std::min(MinX, X), MaxX = std::max(MaxX, X);
+        MinY = std::min(MinY, Y), MaxY = std::max(MaxY, Y);
+      }
+  if (MaxX < 0) return A;
+  A.X = MinX, A.Y = MinY, A.Width = MaxX - MinX + 1, A.Height = MaxY - MinY + 1;
+  A.Mask.resize(static_cast<size_t>(A.Width) * A.Height);
+  for (int Y = 0; Y < A.Height; ++Y)
+    std::copy_n(Mask.begin() + static_cast<ptrdiff_t>(Y + A.Y) * ScreenW + A.X, A.Width,
+                A.Mask.begin() + static_cast<ptrdiff_t>(Y) * A.Width);
+  return A;
+}
+
 std::optional<TPalettedImage> CaptureScreen() {
   const char* Name = std::getenv("DISPLAY");
   if (!Name || !*Name) {
@@ -168,8 +256,16 @@ std::optional<TPalettedImage> CaptureScreen() {
     TraceEntry("Screenshot: the root window has no size");
     return std::nullopt;
   }
-  XImage* Image = L->GetImage(D, Root, 0, 0, static_cast<unsigned>(A.width), static_cast<unsigned>(A.height),
-                              AllPlanes, ZPixmap);
+  // Only what the program itself shows: its own windows, less what other programs' windows hide.
+  std::vector<TScreenWindow> Windows;
+  for (const TTopLevel& T : TopLevels(L, D, Root)) Windows.push_back({T.X, T.Y, T.W, T.H, T.Own});
+  TOwnArea Area = OwnVisibleArea(Windows, A.width, A.height);
+  if (Area.Width == 0) {
+    TraceEntry("Screenshot: the program shows no window");
+    return std::nullopt;
+  }
+  XImage* Image = L->GetImage(D, Root, Area.X, Area.Y, static_cast<unsigned>(Area.Width),
+                              static_cast<unsigned>(Area.Height), AllPlanes, ZPixmap);
   L->Sync(D, False);
   if (!Image || XErrors) {
     if (Image) Image->f.destroy_image(Image);
@@ -187,12 +283,18 @@ std::optional<TPalettedImage> CaptureScreen() {
   int Event = 0, Error = 0;
   if (L->FixesQuery && L->FixesQuery(D, &Event, &Error)) {
     if (XFixesCursorImage* C = L->FixesCursor(D)) {
+      C->x = static_cast<short>(C->x - Area.X);
+      C->y = static_cast<short>(C->y - Area.Y);
       DrawCursor(*C, W, H, Rgb);
       L->Free(C);
     }
   }
+  for (size_t I = 0; I < Rgb.size() && I < Area.Mask.size(); ++I)
+    if (!Area.Mask[I]) Rgb[I] = HiddenColour;
   return QuantizeToScreenPalette(Rgb.data(), W, H, static_cast<size_t>(W));
 }
+
+void PrepareScreenshot() { XLib(); }
 
 void WriteScreenshot(const std::string& Path) {
   if (Path.empty()) return;

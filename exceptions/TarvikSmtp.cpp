@@ -1,6 +1,12 @@
 #include "exceptions/TarvikSmtp.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cctype>
 #include <fstream>
+#include <mutex>
+#include <random>
 #include <iterator>
 
 #include "exceptions/TarvikErrors.h"
@@ -14,6 +20,8 @@
 
 namespace {
 constexpr int SmtpTimeoutMs = 30000;
+// The whole delivery, every recipient together: a crashed program waits for it.
+std::atomic<int> DeliveryTimeoutMs{15000};
 // RFC 5321's line limit, CR LF not counted.
 constexpr size_t MaxLineLength = 998;
 
@@ -80,6 +88,7 @@ std::string LocalHostName() {
 }
 
 struct TSmtpJob {
+  std::chrono::steady_clock::time_point Deadline;
   bool Direct;
   std::string Sender, Host;
   const std::vector<std::string>& Attachments;
@@ -93,6 +102,7 @@ void SendSmtpMessage(const TSmtpJob& J, const std::string& Host, const std::stri
     if (!SendableAddress(A)) throw ETarvikSocketError(Format(TarvikText::SmtpBadAddress, {A}));
   SetSmtpStatus(Index, Count, Text(J.Options, 56));
   TTarvikClientSMTP S(Host, SmtpTimeoutMs, J.Port);
+  S.Deadline = J.Deadline;
   S.Connect();
   SetSmtpStatus(Index, Count, Text(J.Options, 57));
   auto Command = [&S](const std::string& C, std::initializer_list<int> Codes) {
@@ -117,7 +127,7 @@ void SendSmtpMessage(const TSmtpJob& J, const std::string& Host, const std::stri
   }
   Command("MAIL FROM:<" + J.Sender + ">", {250});
   SetSmtpStatus(Index, Count, Text(J.Options, 58));
-  TMailMessage M{J.Sender, Recipient, J.Subject, J.Body, J.Attachments, Now()};
+  TMailMessage M{J.Sender, Recipient, J.Subject, J.Body, J.Attachments, Now(), {}};
   std::string Data = DotStuff(BuildMailMessage(M)) + ".";
   Command("RCPT TO:<" + Recipient + ">", {250, 251});
   Command("DATA", {354});
@@ -142,11 +152,11 @@ void TTarvikClientSMTP::Connect() {
 }
 
 bool TTarvikClientSMTP::CheckReply(std::initializer_list<int> Codes) {
-  auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Timeout);
+  auto Until = std::chrono::steady_clock::now() + std::chrono::milliseconds(WaitLimitMs());
   std::string Reply;
   while (!SmtpReplyComplete(Reply)) {
     if (Reply.size() > SmtpReplyMax) RaiseError(Format(TarvikText::SmtpReplyTooLong, {int(SmtpReplyMax)}));
-    auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - std::chrono::steady_clock::now());
+    auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Until - std::chrono::steady_clock::now());
     if (Left.count() <= 0 || !WaitReadable(int(Left.count()))) RaiseError(TarvikText::SocketTimeout);
     if (!ReadWaiting(Reply)) RaiseError(TarvikText::SocketClosedByPeer);
   }
@@ -254,9 +264,29 @@ std::string DotStuff(std::string_view Text) {
   return R;
 }
 
+std::string NewMessageId(const std::string& Sender) {
+  static std::mutex Lock;
+  static std::mt19937_64 Random{std::random_device{}()};
+  uint64_t A, B;
+  {
+    std::lock_guard<std::mutex> L(Lock);
+    A = Random();
+    B = Random();
+  }
+  // The sender's domain when it is one, else this machine's name.
+  size_t At = Sender.rfind('@');
+  std::string Domain = At == std::string::npos ? std::string() : Sender.substr(At + 1);
+  bool Usable = !Domain.empty();
+  for (char C : Domain) Usable &= std::isalnum(static_cast<unsigned char>(C)) || C == '.' || C == '-';
+  if (!Usable) Domain = LocalHostName();
+  if (Domain.empty()) Domain = "localhost";
+  return "<" + IntToHex(A, 16) + "." + IntToHex(B, 16) + "@" + Domain + ">";
+}
+
 std::string BuildMailMessage(const TMailMessage& M) {
   const std::string Boundary = TarvikText::MailBoundary;
-  std::string R = "Date: " + FormatRfc822Date(M.Date) + "\r\nFrom: <" + M.Sender + ">\r\nSubject: " +
+  std::string R = "Date: " + FormatRfc822Date(M.Date) + "\r\nMessage-ID: " +
+                  (M.MessageId.empty() ? NewMessageId(M.Sender) : M.MessageId) + "\r\nFrom: <" + M.Sender + ">\r\nSubject: " +
                   EncodeHeaderText(M.Subject) + "\r\nTo: <" + M.Recipient +
                   ">\r\nContent-Type: multipart/mixed; boundary=\"" + Boundary +
                   "\";\r\nMIME-Version: 1.0\r\nX-Priority: 1\r\nX-Library: " + TarvikText::ReportHeader +
@@ -274,12 +304,17 @@ std::string BuildMailMessage(const TMailMessage& M) {
 
 // ---- Sending ----
 
+int SmtpDeliveryTimeoutMs() { return DeliveryTimeoutMs.load(); }
+
+void SetSmtpDeliveryTimeoutMs(int Ms) { DeliveryTimeoutMs.store(Ms < 1 ? 1 : Ms); }
+
 bool SmtpSendMail(bool Direct, const std::string& Sender, const std::string& Host,
                   const std::vector<std::string>& Attachments, const std::string& Body, const std::string& Subject,
                   const std::string& Recipients, const std::string& Password, const std::string& UserName, int Port,
                   const TTarvikModuleOptions* Options) {
   TraceEntry("SmtpSendMail", {Host, Recipients});
-  TSmtpJob J{Direct, Sender, Host, Attachments, Body, Subject, Password, UserName, Port, Options};
+  auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(DeliveryTimeoutMs.load());
+  TSmtpJob J{Deadline, Direct, Sender, Host, Attachments, Body, Subject, Password, UserName, Port, Options};
   std::vector<std::string> List;
   for (std::string& R : SplitMailRecipients(Recipients))
     if (!R.empty()) List.push_back(std::move(R));
@@ -290,7 +325,9 @@ bool SmtpSendMail(bool Direct, const std::string& Sender, const std::string& Hos
       std::string Target = Host;
       if (Direct) {
         SetSmtpStatus(I + 1, Count, Text(Options, 55));
-        Target = ResolveMxHost(List[size_t(I)]);
+        auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - std::chrono::steady_clock::now());
+        if (Left.count() <= 0) throw ETarvikSocketError(TarvikText::SocketTimeout);
+        Target = ResolveMxHost(List[size_t(I)], int(std::min<int64_t>(Left.count(), SmtpTimeoutMs)));
       }
       try {
         SendSmtpMessage(J, Target, List[size_t(I)], I + 1, Count);

@@ -42,9 +42,19 @@ struct TMailMessage {
   std::string Sender, Recipient, Subject, Body;
   std::vector<std::string> Attachments;  // paths; empty ones and missing files are left out
   TDateTime Date = 0;
+  std::string MessageId;  // "<...@...>"; empty: a new one (NewMessageId)
 };
 // The message text after DATA, before dot-stuffing and the final ".".
 std::string BuildMailMessage(const TMailMessage& Message);
+// A message identifier no other message has: "<" 32 random hexadecimal digits in two halves "@"
+// the sender's domain (this machine's name when the sender has none) ">".
+std::string NewMessageId(const std::string& Sender);
+
+// How long one SmtpSendMail may take, all recipients and lookups together (15 s unless set): a
+// server that accepts and never answers holds the crashed program no longer. Past it, the
+// recipients not yet served fail ("Socket timeout.").
+int SmtpDeliveryTimeoutMs();
+void SetSmtpDeliveryTimeoutMs(int Ms);
 
 // Sends the message to every recipient (split as the mail does; empty entries are no recipients),
 // each on its own connection: through Host, or, with Direct, through the mail exchanger of the

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -44,6 +45,13 @@ void TTarvikClientSocket::RaiseError(const std::string& Message) {
   throw ETarvikSocketError(Message);
 }
 
+int TTarvikClientSocket::WaitLimitMs() {
+  if (Deadline == TClock::time_point::max()) return Timeout;
+  int Left = MsLeft(Deadline);
+  if (Left <= 0) RaiseError(TarvikText::SocketTimeout);
+  return Left < Timeout ? Left : Timeout;
+}
+
 void TTarvikClientSocket::Connect() {
   if (Connected) return;
   addrinfo Hints{};
@@ -73,7 +81,8 @@ void TTarvikClientSocket::Connect() {
     if (Error == EINPROGRESS) {
       pollfd P{Handle, POLLOUT, 0};
       int N;
-      while ((N = ::poll(&P, 1, Timeout)) < 0 && errno == EINTR) {
+      int Limit = Deadline == TClock::time_point::max() ? Timeout : std::min(Timeout, MsLeft(Deadline));
+      while ((N = ::poll(&P, 1, Limit)) < 0 && errno == EINTR) {
       }
       socklen_t Len = sizeof Error;
       if (N == 0)
@@ -114,6 +123,12 @@ void TTarvikClientSocket::Disconnect() {
 
 int TTarvikClientSocket::SendBuffer(const void* Buffer, int Length) {
   if (!Connected) return 0;
+  if (Deadline != TClock::time_point::max()) {
+    // A peer that takes nothing blocks the send: no longer than the deadline allows.
+    int Limit = WaitLimitMs();
+    timeval Tv{Limit / 1000, (Limit % 1000) * 1000};
+    ::setsockopt(Handle, SOL_SOCKET, SO_SNDTIMEO, &Tv, sizeof Tv);
+  }
   ssize_t N;
   while ((N = ::send(Handle, Buffer, size_t(Length), MSG_NOSIGNAL)) < 0 && errno == EINTR) {
   }
@@ -209,12 +224,12 @@ std::string TTarvikClientSocket::ReceiveText() {
 }
 
 std::string TTarvikClientSocket::ReceiveReply() {
-  auto Deadline = TClock::now() + std::chrono::milliseconds(Timeout);
+  auto Until = TClock::now() + std::chrono::milliseconds(WaitLimitMs());
   for (;;) {
     std::string Text = ReceiveText();
     if (!Text.empty()) return Text;
     if (PeerClosed) RaiseError(TarvikText::SocketClosedByPeer);
-    if (!Connected || MsLeft(Deadline) == 0 || !WaitReadable(MsLeft(Deadline))) break;
+    if (!Connected || MsLeft(Until) == 0 || !WaitReadable(MsLeft(Until))) break;
   }
   RaiseError(TarvikText::SocketTimeout);
 }
@@ -356,6 +371,7 @@ std::string ResolveMxHost(const std::string& Address, int TimeoutMs) {
   TraceEntry("ResolveMxHost", {Domain});
   static std::mutex RandomLock;
   static std::mt19937 Random{std::random_device{}()};
+  auto Deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
   for (const TDnsServer& Server : DnsServers()) {
     uint16_t Id;
     {
@@ -364,6 +380,7 @@ std::string ResolveMxHost(const std::string& Address, int TimeoutMs) {
     }
     std::string Query = BuildMxQuery(Domain, Id);
     TTarvikClientSocket Socket(Server.Host, TimeoutMs, false, Server.Port);
+    Socket.Deadline = Deadline;
     Socket.Connect();
     if (Socket.SendText(Query) != int(Query.size())) continue;
     std::string Reply = Socket.ReceiveReply();

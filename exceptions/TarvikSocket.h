@@ -4,6 +4,7 @@
 // mail library of the system.
 #include <netinet/in.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -48,6 +49,9 @@ public:
   int Port = 0;
   int SocketType = SOCK_TYPE_STREAM;
   int Timeout = 0;
+  // The end of the whole exchange: every wait (connecting, sending, each reply) ends by it, even
+  // when Timeout would allow more. None by default.
+  std::chrono::steady_clock::time_point Deadline = std::chrono::steady_clock::time_point::max();
   bool Connected = false;
   int Handle = -1;
   std::string Log;
@@ -59,6 +63,9 @@ public:
 
 protected:
   [[noreturn]] void RaiseError(const std::string& Message);
+  // The time one wait may take: Timeout, cut by the Deadline; "Socket timeout." once the Deadline
+  // has passed.
+  int WaitLimitMs();
   // Waits up to Ms for bytes (or the peer's close); false when none came.
   bool WaitReadable(int Ms);
   // Appends what is waiting to Text and Log; false when the peer has closed.
@@ -84,5 +91,6 @@ std::string BuildMxQuery(const std::string& Domain, uint16_t Id);
 // reply, follows at most a fixed number of compression pointers per name.
 std::string ParseMxReply(const void* Reply, size_t Size, uint16_t Id);
 // The mail exchanger of the domain after the first "@" of Address (the whole text without one).
-// Each server is asked once, with TimeoutMs for its answer; a socket error ends the lookup.
+// Each server is asked once, all of them within TimeoutMs; a socket error (a server that does not
+// answer in time among them) ends the lookup.
 std::string ResolveMxHost(const std::string& Address, int TimeoutMs = 30000);

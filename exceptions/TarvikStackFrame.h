@@ -17,7 +17,7 @@ struct TTarvikStackFrame {
   std::string UnitName, ClassName, ProcedureName;
   uint32_t Line = 0;  // 0 when unknown
 
-  // Kinds that name a procedure (from exports or debug data): the frames the report lists.
+  // Kinds that name a procedure (from exports or debug data).
   bool NamesProcedure() const { return Kind == dkExportName || Kind == dkExportSplit || Kind == dkDebugData; }
 };
 

@@ -79,6 +79,12 @@ inline constexpr const char* HookSharedArea = "Cannot hook the module \"%s\" loc
 inline constexpr const char* HookFailed = "Cannot hook the procedure \"%s\".";
 // A fault signal as a captured exception: its message, with the faulting address.
 inline constexpr const char* SignalFault = "Fault at address %s.";
+// A fault signal that no fault raised: sent by another process, or raised by the program itself
+// (abort, raise).
+inline constexpr const char* SignalSent = "Signal sent by process %d.";
+inline constexpr const char* SignalRaised = "Signal raised by the program itself.";
+// The crashed thread gave up waiting for the report and wrote the short one itself.
+inline constexpr const char* CrashReportStalled = "The report could not be made in time; the short report follows.";
 // The capture's own report, until a program installs the pipeline's.
 inline constexpr const char* CapturedHeader = "Unhandled exception in thread %d: %s: %s";
 inline constexpr const char* CapturedFrame = "  %s %s";
@@ -92,6 +98,10 @@ inline constexpr const char* MainThreadCallRanOut =
     "The main thread did not take the reporter's call in time: the call was skipped.";
 inline constexpr const char* ReporterFaulted = "A fault inside the reporter while it reported (%s): the program ends.";
 inline constexpr const char* ConsoleSection = "Console";
+// A console program has no dialog with its send box: the user is asked on the terminal.
+inline constexpr const char* ConsoleMailQuestion = "Send this error report by mail to %s? [y/N] ";
+inline constexpr const char* ConsoleMailNoTerminal =
+    "No terminal to ask whether to mail the report: it is not mailed.";
 inline constexpr const char* GuiSection = "GUI";
 inline constexpr const char* ScreenshotSection = "Screenshot";
 inline constexpr const char* PipelineSection = "InternalExceptNotify.%d";

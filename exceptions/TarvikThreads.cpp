@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <exception>
 
 #include "exceptions/TarvikHooks.h"
 #include "exceptions/TarvikTrace.h"
@@ -48,8 +49,10 @@ void* HookedThreadProc(void* Data) {
   } catch (const abi::__forced_unwind&) {
     throw;  // pthread_exit and cancellation unwind through here and must go on
   } catch (...) {
-    // Reported when it was raised; the thread ends here instead of the program.
-    return nullptr;
+    // Reported when it was raised. An exception leaving a thread ends the program, as the
+    // language has it: std::terminate, inside this handler, so that the terminate handler knows
+    // the exception and does not report it again.
+    std::terminate();
   }
 }
 }  // namespace

@@ -4,8 +4,9 @@
 // alike: the calls go through the hooked import slots) gets a record with a snapshot of its
 // creator's call stack, so that an exception in the thread can be reported with the place where
 // the thread was started. The thread runs inside the reporter's thread wrapper: it gets an
-// alternate signal stack, and an exception that leaves its start routine ends the thread there,
-// after the raise-time report, instead of ending the program.
+// alternate signal stack, and an exception that leaves its start routine, reported when it was
+// raised, then ends the program through std::terminate (exit code 1), as it would without the
+// reporter.
 #include <pthread.h>
 
 #include <cstdint>

@@ -1,10 +1,12 @@
 // The helper program of the capture tests: one scenario per run, chosen by the first argument.
 // Its sink prints each captured exception as one line:
 //   captured kind=<raise|signal|terminate> main=<0|1> class=<name> message=<text> signal=<n>
-//   fault=<hex> regs=<0|1|2> frames=<Procedure:line>...
+//   fault=<hex> regs=<0|1|2> walk=<0|1> frames=<Procedure:line>...
 // and the scenario prints "line <Procedure> <n>" for the lines the frames must name. With
 // MOR_THROW_IN_STATIC set, a static initialiser throws before main.
+#include <dlfcn.h>
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikHooks.h"
+#include "exceptions/TarvikOptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/ImportSlots.h"
 
@@ -31,9 +34,10 @@ void Sink(const TCapturedException& C) {
     if (F.Kind != dkDebugData) continue;
     Frames += " " + (F.ClassName.empty() ? "" : F.ClassName + ".") + F.ProcedureName + ":" + std::to_string(F.Line);
   }
-  std::printf("captured kind=%s main=%d class=%s message=%s signal=%d fault=%lx regs=%d frames=%s\n",
+  std::printf("captured kind=%s main=%d class=%s message=%s signal=%d fault=%lx regs=%d walk=%d frames=%s\n",
               Kinds[static_cast<int>(C.Kind)], C.MainThread, D.ClassName.c_str(), D.Message.c_str(), C.Signal,
-              static_cast<unsigned long>(C.FaultAddress), static_cast<int>(C.Context.Valid), Frames.c_str());
+              static_cast<unsigned long>(C.FaultAddress), static_cast<int>(C.Context.Valid), C.WalkFaulted,
+              Frames.c_str());
   std::fflush(stdout);
 }
 
@@ -104,6 +108,19 @@ struct B : std::runtime_error {
   std::printf("%d\n", R);
 }
 
+// The stack pointer (and the frame pointer) point at nothing when the fault happens.
+[[gnu::noinline]] void BadStackPointer() {
+  Line("BadStackPointer", __LINE__ + 1);
+  asm volatile("mov $0x10, %%rsp\n\tmov $0x10, %%rbp\n\tpushq $0" ::: "memory");
+}
+
+// The frame pointer points at nothing: the stack pointer is sound, but the walk, which finds this
+// frame's caller through the frame pointer, reads at a bad address.
+[[gnu::noinline]] void BadFramePointer() {
+  Line("BadFramePointer", __LINE__ + 1);
+  asm volatile("mov $0x10, %%rbp\n\tmovl $1, 0x10" ::: "memory");
+}
+
 void* RawThread(void* What) {
   std::string W = static_cast<const char*>(What);
   if (W == "throw") CallsThrowDeep();
@@ -122,6 +139,14 @@ void RunRawThread(const char* What) {
 // exception raised here is captured (before the program's main could install anything).
 const bool InitialisationRunningInStatic = InitialisationRunning();
 const int ThrowsInStatic = std::getenv("MOR_THROW_IN_STATIC") ? (SetCaptureSink(Sink), ThrowDeep(), 1) : 0;
+
+// A sink that asks the loader about the crash: inside dlopen it waits for the loader's lock for
+// ever, so the crashed thread must stop waiting for it.
+void LoaderSink(const TCapturedException& C) {
+  Dl_info Info;
+  dladdr(reinterpret_cast<void*>(C.ExceptionAddress), &Info);
+  Sink(C);
+}
 
 std::string HookState() {
   TCaptureState S = CurrentCaptureState();
@@ -175,6 +200,31 @@ int main(int argc, char** argv) {
     Segv();
   } else if (Mode == "fpe") {
     Fpe();
+  } else if (Mode == "dlopen-fault" || Mode == "dlopen-stall") {
+    if (Mode == "dlopen-stall") {
+      SetCaptureSink(LoaderSink);
+      SetCrashStallTimeoutMs(1000);
+      if (argc > 2) {
+        TTarvikModuleOptionsEx& O = CurrentTarvikLogOptions();
+        O.SetOutputPath(argv[2]);
+      }
+    }
+    setenv("MOR_CTOR_FAULT", "1", 1);
+    void* Library = dlopen(MOR_CTOR_FAULT, RTLD_NOW);
+    std::printf("loaded %d\n", Library != nullptr);
+  } else if (Mode == "bad-sp") {
+    BadStackPointer();
+  } else if (Mode == "bad-fp") {
+    BadFramePointer();
+  } else if (Mode == "abort") {
+    std::abort();
+  } else if (Mode == "raise") {
+    raise(SIGSEGV);
+  } else if (Mode == "wait-kill") {
+    // Not through stdio: a signal that comes while the stream's lock is held would hold up the
+    // sink's own printing.
+    if (::write(STDOUT_FILENO, "waiting\n", 8) != 8) return 3;
+    for (;;) pause();
   } else if (Mode == "hooks") {
     std::puts(HookState().c_str());
     std::fflush(stdout);

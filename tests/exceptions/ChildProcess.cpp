@@ -1,11 +1,14 @@
 #include "tests/exceptions/ChildProcess.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 extern char** environ;
@@ -17,13 +20,14 @@ TChildProcess StartChild(const std::vector<std::string>& Args, const std::vector
 }
 
 TChildProcess StartProgram(const std::string& Path, const std::vector<std::string>& Args,
-                           const std::vector<std::string>& Env) {
+                           const std::vector<std::string>& Env, bool MergeStderr) {
   int ToChild[2], FromChild[2];
   if (::pipe2(ToChild, O_CLOEXEC) != 0 || ::pipe2(FromChild, O_CLOEXEC) != 0) return {};
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
   posix_spawn_file_actions_adddup2(&Actions, ToChild[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&Actions, FromChild[1], STDOUT_FILENO);
+  if (MergeStderr) posix_spawn_file_actions_adddup2(&Actions, FromChild[1], STDERR_FILENO);
   std::string Program = Path;
   std::vector<char*> Argv{Program.data()};
   std::vector<std::string> ArgCopy = Args;
@@ -70,6 +74,28 @@ std::string ReadChildOutput(TChildProcess& Child) {
   return R;
 }
 
+std::string ReadChildOutputFor(TChildProcess& Child, int TimeoutMs) {
+  std::string R;
+  char Buf[4096];
+  auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+  for (;;) {
+    auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(End - std::chrono::steady_clock::now()).count();
+    pollfd P{Child.Out, POLLIN, 0};
+    int N = Left > 0 ? ::poll(&P, 1, static_cast<int>(Left)) : 0;
+    if (N < 0 && errno == EINTR) continue;
+    if (N == 0) {
+      ::kill(Child.Pid, SIGKILL);
+      R += "\n[killed after " + std::to_string(TimeoutMs) + " ms]\n";
+      break;
+    }
+    ssize_t Got = ::read(Child.Out, Buf, sizeof Buf);
+    if (Got < 0 && errno == EINTR) continue;
+    if (Got <= 0) break;
+    R.append(Buf, static_cast<size_t>(Got));
+  }
+  return R;
+}
+
 void WriteChildLine(TChildProcess& Child, const std::string& Line) {
   std::string L = Line + "\n";
   if (::write(Child.In, L.data(), L.size()) < 0) return;
@@ -82,4 +108,13 @@ int WaitChild(TChildProcess& Child) {
   int Status = 0;
   if (Child.Pid < 0 || ::waitpid(Child.Pid, &Status, 0) != Child.Pid) return -1;
   return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
+
+int WaitChildStatus(TChildProcess& Child) {
+  if (Child.In >= 0) ::close(Child.In);
+  if (Child.Out >= 0) ::close(Child.Out);
+  Child.In = Child.Out = -1;
+  int Status = 0;
+  if (Child.Pid < 0 || ::waitpid(Child.Pid, &Status, 0) != Child.Pid) return -1;
+  return Status;
 }

@@ -12,14 +12,19 @@ struct TChildProcess {
 
 // Starts the helper with Args; Env entries ("NAME=value") are added to the environment.
 TChildProcess StartChild(const std::vector<std::string>& Args, const std::vector<std::string>& Env = {});
-// The same with another program.
+// The same with another program; with MergeStderr its standard error goes to Out as well.
 TChildProcess StartProgram(const std::string& Path, const std::vector<std::string>& Args,
-                           const std::vector<std::string>& Env = {});
+                           const std::vector<std::string>& Env = {}, bool MergeStderr = false);
 // One line of the child's output, without its line break.
 std::string ReadChildLine(TChildProcess& Child);
 // All the child's output up to its end.
 std::string ReadChildOutput(TChildProcess& Child);
+// All the child's output up to its end, or up to TimeoutMs, after which the child is killed
+// (SIGKILL): a hanging child ends the test's wait instead of the test run.
+std::string ReadChildOutputFor(TChildProcess& Child, int TimeoutMs);
 void WriteChildLine(TChildProcess& Child, const std::string& Line);
 // Waits for the child and returns its exit code (-1 when it did not exit normally).
 int WaitChild(TChildProcess& Child);
+// Waits for the child and returns its raw wait status (-1 when the wait failed).
+int WaitChildStatus(TChildProcess& Child);
 std::string ChildProgramPath();

@@ -8,10 +8,18 @@
 //   terminate LOG          handled exceptions reported one after another until the user terminates
 //   restart LOG MARKER     the user restarts; the new copy writes its start directory, arguments,
 //                          process group and whether it got a descriptor to MARKER and ends
-//   threads LOG            two threads throw at the same moment
+//   threads LOG            two threads throw at the same moment (handled exceptions reported)
+//   thread-leaves LOG      an exception leaves a std::thread
 //   fault LOG              a segmentation fault (the report asks to go on: the program still ends)
+//   dlopen-fault LOG       the same in a library's constructor, inside dlopen
+//   console-mail LOG [quiet]  an uncaught exception in a console program that mails its reports
+//                          (a hook prints "mailed"); with "quiet" it shows no report
+//   slow-dialog LOG        an uncaught exception whose dialog waits for a line on standard input;
+//                          the reproduce request then gives two steps
+//   fault-once LOG         a segmentation fault with duplicates skipped; prints where Segv is
 //   open-missing LOG FILE  opening a file that does not exist
 //   notify-clears LOG      an exception-notify handler clears ContinueProcessing
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -68,6 +76,20 @@ void AnswerDialogs(int TerminateAt) {
     D.TerminateRequested = R.ReportCount >= TerminateAt;
     return D;
   });
+}
+
+// A dialog the user takes time over: it says "dialog" and waits for a line on standard input; the
+// reproduce request then answers with two steps.
+void AnswerDialogsFromInput() {
+  SetIsConsole(false);
+  SetShowDialog([](const TExceptionDialogRequest&) {
+    std::puts("dialog");
+    std::fflush(stdout);
+    char Line[64];
+    if (!std::fgets(Line, sizeof Line, stdin)) std::_Exit(4);
+    return TExceptionDialogResult();
+  });
+  SetShowRequestDialog([](const TTarvikModuleOptions&) { return std::string("passo 1\npasso 2"); });
 }
 
 // The descriptor the first copy leaves open on purpose (without close-on-exec).
@@ -130,19 +152,52 @@ int main(int argc, char** argv) {
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
       Inside.fetch_sub(1);
     });
+    // Caught in the thread and reported as handled: an exception leaving a thread would end the
+    // program after its report.
+    SetReportHandledExceptions(true);
     auto Body = [&](int N) {
       ++Ready;
       while (Ready.load() < 2) {
       }
-      CallsThrowDeep("Thread " + std::to_string(N));
+      try {
+        CallsThrowDeep("Thread " + std::to_string(N));
+      } catch (const EConvertError&) {
+      }
     };
     std::thread A(Body, 1), B(Body, 2);
     A.join();
     B.join();
     std::printf("reports=%d overlaps=%d\n", ReportCount(), Overlaps.load());
+  } else if (Mode == "thread-leaves") {
+    std::thread([] { CallsThrowDeep("Thread"); }).join();
+    std::puts("joined");
   } else if (Mode == "fault") {
     AnswerDialogs(1000);
     Segv();
+    std::puts("went on");
+  } else if (Mode == "console-mail") {
+    O.SetMailSendMode(msMailClient);
+    O.SetMailRecipients("suporte@exemplo.com.br");
+    if (argc > 3) O.SetShowExceptionDialog(false);
+    SetSendReportByMail([](const TMailRequest&) {
+      std::puts("mailed");
+      std::fflush(stdout);
+      return true;
+    });
+    CallsThrowDeep();
+  } else if (Mode == "slow-dialog") {
+    O.SetLogFlags(lfAskReproduceText);
+    AnswerDialogsFromInput();
+    CallsThrowDeep();
+  } else if (Mode == "fault-once") {
+    O.SetLogFlags(lfSkipDuplicateReports);
+    std::printf("at %p\n", reinterpret_cast<void*>(&Segv));
+    std::fflush(stdout);
+    Segv();
+  } else if (Mode == "dlopen-fault") {
+    AnswerDialogs(1000);
+    setenv("MOR_CTOR_FAULT", "1", 1);
+    dlopen(MOR_CTOR_FAULT, RTLD_NOW);
     std::puts("went on");
   } else if (Mode == "open-missing" && argc > 3) {
     OpenReport(argv[3]);

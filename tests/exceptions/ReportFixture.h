@@ -83,7 +83,7 @@ inline TTarvikStackFrame FixedFrame(uint8_t Kind, uintptr_t Address, const std::
   return F;
 }
 
-// Frames of each kind: debug data, an export's signature, a bare module address (not listed),
+// Frames of each kind: debug data, an export's signature, a bare module address (listed with its module),
 // debug data without a line.
 inline TTarvikStackList FixedStack(int ExtraFrames = 0) {
   TTarvikStackList S = {

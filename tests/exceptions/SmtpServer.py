@@ -64,7 +64,7 @@ class Handler:
         lines = []
         field(lines, "mail_from", envelope.mail_from)
         field(lines, "rcpt_to", ",".join(envelope.rcpt_tos))
-        for key in ("From", "To", "Subject", "Date", "X-Priority", "X-Library", "MIME-Version"):
+        for key in ("From", "To", "Subject", "Date", "Message-ID", "X-Priority", "X-Library", "MIME-Version"):
             field(lines, key, str(msg.get(key, "")))
         field(lines, "content_type", msg.get_content_type())
         for part in msg.iter_parts():

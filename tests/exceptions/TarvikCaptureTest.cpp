@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include <map>
 #include <sstream>
@@ -10,8 +12,11 @@
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikHooks.h"
+#include "exceptions/TarvikLogFile.h"
+#include "exceptions/TarvikTexts.h"
 #include "platform/sys/ImportSlots.h"
 #include "tests/exceptions/ChildProcess.h"
+#include "tests/exceptions/ReporterTestSupport.h"
 
 namespace {
 struct TCapture {
@@ -30,7 +35,7 @@ TRun RunScenario(const std::string& Mode) {
   // A program ended by a fault or std::terminate leaves its exception object to the leak checker.
   TChildProcess Child = StartProgram(MOR_CAPTURE_CHILD, {Mode}, {"ASAN_OPTIONS=detect_leaks=0"});
   TRun R;
-  R.Output = ReadChildOutput(Child);
+  R.Output = ReadChildOutputFor(Child, 60000);
   R.Exit = WaitChild(Child);
   std::istringstream In(R.Output);
   std::string L;
@@ -48,12 +53,12 @@ TRun RunScenario(const std::string& Mode) {
     for (std::string Frame; F >> Frame;) C.Frames.push_back(Frame);
     std::string Head = L.substr(9, FramesAt - 9);
     // "key=value" pairs; a message may hold spaces, so each value runs to the next " key=".
-    for (const char* Key : {"kind", "main", "class", "message", "signal", "fault", "regs"}) {
+    for (const char* Key : {"kind", "main", "class", "message", "signal", "fault", "regs", "walk"}) {
       size_t P = Head.find(std::string(Key) + "=");
       if (P == std::string::npos) continue;
       P += std::string(Key).size() + 1;
       size_t E = Head.size();
-      for (const char* Next : {" main=", " class=", " message=", " signal=", " fault=", " regs="}) {
+      for (const char* Next : {" main=", " class=", " message=", " signal=", " fault=", " regs=", " walk="}) {
         size_t Q = Head.find(Next, P);
         if (Q != std::string::npos && Q < E) E = Q;
       }
@@ -101,9 +106,9 @@ TEST(TarvikCaptureTest, ThrowScenarios) {
       // Caught two frames up: handled, not captured.
       {"caught", 0, 0, "", "", "", {}, "", "caught"},
       {"main", 1, 1, "raise", "1", "EConvertError", {"ThrowDeep", "CallsThrowDeep", "main"}, "1", ""},
-      // In a thread the reporter's wrapper ends the thread, not the program.
-      {"std-thread", 0, 1, "raise", "0", "EConvertError", {"ThrowDeep", "CallsThrowDeep"}, "1", "joined"},
-      {"raw-thread", 0, 1, "raise", "0", "EConvertError", {"ThrowDeep", "CallsThrowDeep", "RawThread"}, "1", "joined"},
+      // Leaving a thread ends the program after the report, as std::terminate would.
+      {"std-thread", 1, 1, "raise", "0", "EConvertError", {"ThrowDeep", "CallsThrowDeep"}, "1", ""},
+      {"raw-thread", 1, 1, "raise", "0", "EConvertError", {"ThrowDeep", "CallsThrowDeep", "RawThread"}, "1", ""},
       {"vector-at", 1, 1, "raise", "1", "std::out_of_range", {"OutOfRange", "main"}, "1", ""},
       // Caught by catch (...) and rethrown: captured once, at the rethrow.
       {"rethrow", 1, 1, "raise", "1", "EConvertError", {"Rethrows", "main"}, "1", ""},
@@ -111,7 +116,7 @@ TEST(TarvikCaptureTest, ThrowScenarios) {
       {"rethrow-ptr", 1, 1, "raise", "1", "EConvertError", {"main"}, "1", "stored"},
       // catch (A) over catch (B) counts one handler, catch (B) alone none: in a thread, whose
       // wrapper is a handler of its own, the first is handled and the second is not.
-      {"nested-thread", 0, 1, "raise", "0", "(anonymous namespace)::A", {"InnerOnly", "RawThread"}, "1", "caught A"},
+      {"nested-thread", 1, 1, "raise", "0", "(anonymous namespace)::A", {"InnerOnly", "RawThread"}, "1", "caught A"},
       {"segv", 1, 1, "signal", "1", "SIGSEGV", {"Segv", "main"}, "2", ""},
       {"fpe", 1, 1, "signal", "1", "SIGFPE", {"Fpe", "main"}, "2", ""},
   };
@@ -121,6 +126,7 @@ TEST(TarvikCaptureTest, ThrowScenarios) {
     EXPECT_EQ(R.Exit, S.Exit) << R.Output;
     ASSERT_EQ(static_cast<int>(R.Captures.size()), S.Captures) << R.Output;
     if (*S.Printed) EXPECT_NE(R.Output.find(std::string(S.Printed) + "\n"), std::string::npos) << R.Output;
+    EXPECT_EQ(R.Output.find("joined"), std::string::npos) << R.Output;
     if (S.Captures == 0) continue;
     const TCapture& C = R.Captures[0];
     EXPECT_EQ(C.Fields.at("kind"), S.Kind);
@@ -141,6 +147,78 @@ TEST(TarvikCaptureTest, FaultsCarryTheirAddress) {
   ASSERT_EQ(R.Captures.size(), 1u);
   EXPECT_EQ(R.Captures[0].Fields.at("signal"), "8");
   EXPECT_NE(R.Captures[0].Fields.at("fault"), "0");  // the dividing instruction
+}
+
+// Faults the handler must survive, and signals that no fault raised: each is reported once and
+// the program ends with exit code 1.
+TEST(TarvikCaptureTest, FaultScenarios) {
+  struct TFault {
+    const char* Mode;
+    const char* Class;
+    const char* Message;
+    const char* Walk;  // "1": the walk of the frames met a damaged stack
+    std::vector<std::string> Frames;
+  };
+  const TFault Table[] = {
+      // A library's constructor faults inside dlopen, while the loader holds its lock.
+      {"dlopen-fault", "SIGSEGV", "Fault at address 0000000000000018.", "0", {"main"}},
+      // The stack pointer points at nothing: not walked.
+      {"bad-sp", "SIGSEGV", "Fault at address 0000000000000008.", "1", {"BadStackPointer"}},
+      // The frame pointer points at nothing: the walk faults and keeps what it walked.
+      {"bad-fp", "SIGSEGV", "Fault at address 0000000000000010.", "1", {"BadFramePointer"}},
+      // Signals the program sent itself carry no fault address.
+      {"abort", "SIGABRT", "Signal raised by the program itself.", "0", {"main"}},
+      {"raise", "SIGSEGV", "Signal raised by the program itself.", "0", {"main"}},
+  };
+  for (const TFault& F : Table) {
+    SCOPED_TRACE(F.Mode);
+    TRun R = RunScenario(F.Mode);
+    EXPECT_EQ(R.Exit, 1) << R.Output;
+    ASSERT_EQ(R.Captures.size(), 1u) << R.Output;
+    const TCapture& C = R.Captures[0];
+    EXPECT_EQ(C.Fields.at("kind"), "signal");
+    EXPECT_EQ(C.Fields.at("class"), F.Class);
+    EXPECT_EQ(C.Fields.at("message"), F.Message);
+    EXPECT_EQ(C.Fields.at("walk"), F.Walk);
+    if (std::string(F.Message).rfind("Signal", 0) == 0) EXPECT_EQ(C.Fields.at("fault"), "0");
+    ExpectFrames(R, C, F.Frames);
+  }
+}
+
+TEST(TarvikCaptureTest, ASignalSentByAnotherProcessNamesItsSender) {
+  TChildProcess Child = StartProgram(MOR_CAPTURE_CHILD, {"wait-kill"}, {"ASAN_OPTIONS=detect_leaks=0"});
+  ASSERT_EQ(ReadChildLine(Child), "waiting");
+  ASSERT_EQ(::kill(Child.Pid, SIGBUS), 0);
+  std::string Output = ReadChildOutputFor(Child, 60000);
+  EXPECT_EQ(WaitChild(Child), 1);
+  EXPECT_NE(Output.find("class=SIGBUS message=Signal sent by process " + std::to_string(::getpid()) +
+                        ". signal=7 fault=0 "),
+            std::string::npos)
+      << Output;
+}
+
+// The report waits for the loader's lock, which the crashed thread holds inside dlopen: the
+// crashed thread stops waiting, writes the short report from what was prepared (standard error
+// and the log) and ends with the signal's default action.
+TEST(TarvikCaptureTest, AStalledCrashReportEndsWithTheShortReport) {
+  TTempName Log("stall.tvl");
+  TChildProcess Child =
+      StartProgram(MOR_CAPTURE_CHILD, {"dlopen-stall", Log.Path()}, {"ASAN_OPTIONS=detect_leaks=0"}, true);
+  std::string Output = ReadChildOutputFor(Child, 60000);
+  int Status = WaitChildStatus(Child);
+  ASSERT_TRUE(WIFSIGNALED(Status)) << Output;
+  EXPECT_EQ(WTERMSIG(Status), SIGSEGV);
+  EXPECT_EQ(Output.find("captured "), std::string::npos) << Output;
+  EXPECT_NE(Output.find(TarvikText::CrashReportStalled), std::string::npos) << Output;
+  std::vector<std::string> Reports = SplitLogReports(ReadFileBytes(Log.Path()));
+  ASSERT_EQ(Reports.size(), 1u) << ReadFileBytes(Log.Path());
+  EXPECT_TRUE(LogReportHolds(Reports[0], {"2.3", "2.4", "2.5"},
+                             {"libexceptions_ctor_fault.so", "SIGSEGV", "Fault at address 0000000000000018."}))
+      << Reports[0];
+  // The frame of the constructor and the program's own frames, by module.
+  EXPECT_NE(Reports[0].find("|libexceptions_ctor_fault.so|\r\n"), std::string::npos);
+  EXPECT_NE(Reports[0].find("|exceptions_capture_child|\r\n"), std::string::npos);
+  EXPECT_NE(Output.find(Reports[0].substr(0, Reports[0].size() - 6)), std::string::npos) << Output;
 }
 
 TEST(TarvikCaptureTest, ShutdownRemovesEveryHook) {

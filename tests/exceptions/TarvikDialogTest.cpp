@@ -52,7 +52,8 @@ private:
   std::optional<std::string> FOld;
 };
 
-// A stack of three frames: one with a line, an export of the program (left out), an address.
+// A stack of four frames: one with a line, an export of the program (left out), an export of a
+// library, an address in no module.
 TTarvikNotifyRecord SampleRecord() {
   TTarvikNotifyRecord R;
   TTarvikStackFrame A;
@@ -63,8 +64,8 @@ TTarvikNotifyRecord SampleRecord() {
   TTarvikStackFrame C = A;
   C.Kind = dkExportName, C.ModuleFileName = "/usr/lib/libc.so.6", C.ModuleKind = mkLibrary, C.UnitName = "",
   C.ClassName = "", C.ProcedureName = "abort", C.Line = 0;
-  TTarvikStackFrame D = A;
-  D.Kind = dkAddress;
+  TTarvikStackFrame D;
+  D.Kind = dkAddress, D.Address = 0x7F00DEAD0000;
   R.CallStack = {A, B, C, D};
   return R;
 }
@@ -213,12 +214,14 @@ TEST(TarvikDialogLayout, IniGeometryRoundTripsAndStaysOnScreen) {
 
 TEST(TarvikDialogLayout, ListRows) {
   std::vector<TDialogRow> Stack = CallStackRows(SampleRecord().CallStack);
-  ASSERT_EQ(Stack.size(), 2u);  // the program's own export and the bare address are left out
+  ASSERT_EQ(Stack.size(), 3u);  // the program's own export is left out
   EXPECT_EQ(Stack[0].Cells, (std::array<std::string, 6>{AddressText(0x401234), "Relatorio", "Orders.cpp", "TOrders", "Print", "42"}));
   EXPECT_EQ(Stack[0].Icon, "PAS");
   EXPECT_EQ(Stack[1].Cells[1], "libc.so.6");
   EXPECT_EQ(Stack[1].Cells[5], "");  // no line
   EXPECT_EQ(Stack[1].Icon, "DLL");
+  // Nothing names it: its address stays in the list.
+  EXPECT_EQ(Stack[2].Cells, (std::array<std::string, 6>{AddressText(0x7F00DEAD0000), "", "", "", "", ""}));
 
   TReportModule A{0x7f0000001000, "/opt/app/Relatorio", "Relatório", "4.5.4.12", 1535};
   TReportModule B{0x7f0000002000, "/opt/app/Pacote.bpl", "", "1.2", 511};
@@ -311,7 +314,7 @@ TEST(TarvikDialogClient, ScriptedProgramGetsTextsAndGivesStates) {
   EXPECT_EQ(DialogField(Sent, "general"), "general section");
   EXPECT_EQ(DialogFields(Sent, "text").size(), size_t(CustomizedTextCount));
   EXPECT_EQ(DialogFields(Sent, "text")[2], "Error.");
-  ASSERT_EQ(DialogFields(Sent, "frame").size(), 2u);
+  ASSERT_EQ(DialogFields(Sent, "frame").size(), 3u);
   EXPECT_EQ(DialogFields(Sent, "frame")[0], AddressText(0x401234) + "\tRelatorio\tOrders.cpp\tTOrders\tPrint\t42\tPAS");
   EXPECT_EQ(DialogFields(Sent, "module").size(), 1u);
 

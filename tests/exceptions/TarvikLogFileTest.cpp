@@ -165,11 +165,66 @@ TEST(TarvikLogFile, SkipsDuplicateReportsWhenAsked) {
         TZoneScope Zone("BRT3");
         BuildReportText(R, O, FixedSources(), Report);
       }
-      EXPECT_EQ(CheckDuplicateReport(R.AddressText, R.ModuleText, R.TypeText, R.MessageText, O, Report), Skip && Run == 1);
+      EXPECT_EQ(CheckDuplicateReport(R, O, Report), Skip && Run == 1);
       EXPECT_TRUE(SaveReportToLog(O, Report));
     }
     EXPECT_EQ(SplitLogReports(ReadFileBytes(Path)).size(), Skip ? 1u : 2u);
   }
+}
+
+// The same fault in another run has another address (the module was loaded elsewhere): a
+// duplicate is the same type and message at the same offset inside the same module.
+TEST(TarvikLogFile, DuplicatesAreTheSameModuleAndOffset) {
+  TTestTempFiles Temp;
+  struct TCase {
+    const char* Name;
+    uintptr_t Moved;   // how far the program's module moved
+    uintptr_t Offset;  // the exception's offset from where it was
+    const char* Message;
+    bool Duplicate;
+  };
+  const TCase Cases[] = {
+      {"same run", 0, 0, nullptr, true},
+      {"module moved", 0x1234000, 0, nullptr, true},
+      {"module moved, other place", 0x1234000, 0x10, nullptr, false},
+      {"module moved, other message", 0x1234000, 0, "Outra mensagem", false},
+  };
+  auto Build = [](uintptr_t Moved, uintptr_t Offset, const char* Message, TTarvikNotifyRecord& R,
+                  TTarvikReport& Report, const TTarvikModuleOptions& O) {
+    R = FixedRecord();
+    if (Message) R.SetException(std::make_exception_ptr(EConvertError(Message)));
+    R.ExceptionAddress += Moved + Offset;
+    TReportSources S = FixedSources();
+    S.Modules[0].Handle += Moved;
+    TZoneScope Zone("BRT3");
+    BuildReportText(R, O, S, Report);
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    std::string Path = Temp.Path(std::string("moved-") + C.Name + ".tvl");
+    TLogOptions O(Path);
+    O.SetLogFlags(lfSkipDuplicateReports);
+    TTarvikNotifyRecord R;
+    TTarvikReport First, Second;
+    Build(0, 0, nullptr, R, First, O);
+    ASSERT_FALSE(CheckDuplicateReport(R, O, First));
+    ASSERT_TRUE(SaveReportToLog(O, First));
+    Build(C.Moved, C.Offset, C.Message, R, Second, O);
+    EXPECT_EQ(CheckDuplicateReport(R, O, Second), C.Duplicate);
+  }
+
+  // A stored report without its modules table gives no offset: its address must be the same.
+  std::string Path = Temp.Path("no-table.tvl");
+  TLogOptions O(Path);
+  O.SetLogFlags(lfSkipDuplicateReports);
+  TTarvikNotifyRecord R;
+  TTarvikReport Report;
+  Build(0, 0, nullptr, R, Report, O);
+  std::string Bare = Utf8ToWin1252(Report.Text.substr(0, Report.Text.find("Modules Information:")));
+  WriteBytes(Path, Bare + Sep + "\r\n");
+  EXPECT_TRUE(CheckDuplicateReport(R, O, Report));
+  Build(0x1234000, 0, nullptr, R, Report, O);
+  EXPECT_FALSE(CheckDuplicateReport(R, O, Report));
 }
 
 // The file holds the report's Windows-1252 bytes and its separator, nothing else.
@@ -230,6 +285,48 @@ TEST(TarvikLogFile, SaveWithRequestBlockRetryAndNotifications) {
   EXPECT_EQ(Calls, (std::vector<std::string>{"action 2+", "error 3", "action 3-"}));
   EXPECT_EQ(SplitLogReports(ReadFileBytes(Path)).size(), 1u);
   std::filesystem::remove_all(Blocker);
+}
+
+// Stored before the dialog, completed after it: the entry is replaced where it stands, reports that
+// other writers added meanwhile stay, and an entry pushed out by the limit comes back.
+TEST(TarvikLogFile, UpdateCompletesTheStoredReportInPlace) {
+  TTestTempFiles Temp;
+  std::string Path = Temp.Path("update.tvl");
+  WriteBytes(Path, LogOf(1));
+  TLogOptions O(Path);
+  O.SetLogFlags(lfAskReproduceText);
+  O.SetMaxReportsInLog(3);
+  TTarvikReport Report;
+  Report.Text = Stored("Agora");
+  ASSERT_TRUE(SaveReportToLog(O, Report));
+  // Nothing added yet: the file is left alone.
+  EXPECT_FALSE(UpdateReportInLog(O, Report));
+  {
+    TLogFile Other(Path);  // another process's report, after ours
+    Other.AddReport(Stored("Outro"), 3);
+    Other.Save();
+  }
+  Report.ReproduceText = "Cliquei em imprimir";
+  ASSERT_TRUE(UpdateReportInLog(O, Report));
+  std::string Completed = Stored("Agora") + "\r\nRequest:\r\n" + std::string(40, '-') + "\r\nCliquei em imprimir";
+  EXPECT_EQ(Report.Text, Completed);
+  EXPECT_EQ(SplitLogReports(ReadFileBytes(Path)),
+            (std::vector<std::string>{Stored("R0") + Three, Completed + Three, Stored("Outro") + Three}));
+
+  // Pushed out by other writers before the update: added again.
+  TTarvikReport Late;
+  Late.Text = Stored("Tarde");
+  ASSERT_TRUE(SaveReportToLog(O, Late));
+  for (const char* Tag : {"X", "Y", "Z"}) {
+    TLogFile Other(Path);
+    Other.AddReport(Stored(Tag), 3);
+    Other.Save();
+  }
+  Late.ReproduceText = "Passo";
+  ASSERT_TRUE(UpdateReportInLog(O, Late));
+  std::vector<std::string> After = SplitLogReports(ReadFileBytes(Path));
+  ASSERT_EQ(After.size(), 3u);
+  EXPECT_EQ(After.back(), Late.Text + Three);
 }
 
 // A log that another process keeps locked past the time-out is left alone; the trace says why.

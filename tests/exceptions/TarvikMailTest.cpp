@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "exceptions/TarvikTexts.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/sys/Process.h"
+#include "tests/TestEnv.h"
 #include "tests/TestTemp.h"
 #include "tests/exceptions/ChildProcess.h"
 #include "tests/exceptions/DnsReplies.h"
@@ -225,9 +227,16 @@ TEST(TarvikMail, MessageLayout) {
   std::string Png = Temp.Path("Screenshot.png"), Log = Temp.Path("App.tvl");
   WriteFile(Png, BinaryBytes(61));
   WriteFile(Log, "report");
-  TMailMessage M{"from@x.com", "to@y.com", "Assunto", "Body", {Png, "", Temp.Path("missing.bin"), Log}, 46000.5};
+  TMailMessage M{"from@x.com", "to@y.com", "Assunto", "Body", {Png, "", Temp.Path("missing.bin"), Log}, 46000.5, {}};
   std::string Text = BuildMailMessage(M);
   EXPECT_NE(Text.find("\r\nFrom: <from@x.com>\r\nSubject: Assunto\r\nTo: <to@y.com>\r\n"), std::string::npos);
+  // Every message its own identifier, in the sender's domain.
+  size_t Id = Text.find("\r\nMessage-ID: <");
+  ASSERT_NE(Id, std::string::npos);
+  std::string First = Text.substr(Id, Text.find("\r\n", Id + 2) - Id);
+  EXPECT_EQ(First.size(), 2 + 12 + 33 + 7 + 1u) << First;
+  EXPECT_EQ(First.substr(First.size() - 7), "@x.com>");
+  EXPECT_EQ(BuildMailMessage(M).find(First), std::string::npos);
   EXPECT_NE(Text.find("Content-Type: multipart/mixed; boundary=\"=_xcjvnxkbhvfkxzhfdbvzldjhfv\";\r\n"
                       "MIME-Version: 1.0\r\nX-Priority: 1\r\nX-Library: TarvikLog 4.5.4\r\n\r\n"),
             std::string::npos);
@@ -483,6 +492,8 @@ TEST_F(TarvikSmtp, WholeDialogueWithAuthAndAttachments) {
   EXPECT_EQ(One(M[1], "To"), "b@y.example");
   EXPECT_EQ(One(M[0], "Subject"), Subject);
   EXPECT_EQ(One(M[0], "X-Library"), "TarvikLog 4.5.4");
+  EXPECT_EQ(One(M[0], "Message-ID").rfind("<", 0), 0u);
+  EXPECT_EQ(One(M[0], "Message-ID").substr(One(M[0], "Message-ID").size() - 13), "@app.example>");
   EXPECT_EQ(One(M[0], "content_type"), "multipart/mixed");
   EXPECT_EQ(One(M[0], "body_charset"), "utf-8");
   EXPECT_EQ(LfLines(One(M[0], "body")), LfLines(Body));
@@ -534,6 +545,32 @@ TEST_F(TarvikSmtp, EachFailedRecipientIsReported) {
   EXPECT_EQ(Messages().size(), 1u);
   // No recipient at all is no success.
   EXPECT_FALSE(Send(" , ", "s", "b"));
+}
+
+// A server that accepts and never answers: the whole delivery, every recipient together, ends
+// within its bound (the connection's own time-out is 30 s per recipient).
+TEST_F(TarvikSmtp, ASilentServerHoldsTheDeliveryNoLongerThanItsBound) {
+  EXPECT_EQ(SmtpDeliveryTimeoutMs(), 15000);
+  int Listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(Listener, 0);
+  TFinally Close([Listener] { ::close(Listener); });
+  sockaddr_in A{};
+  A.sin_family = AF_INET;
+  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t Len = sizeof A;
+  ASSERT_EQ(::bind(Listener, reinterpret_cast<sockaddr*>(&A), sizeof A), 0);
+  ASSERT_EQ(::listen(Listener, 8), 0);  // the kernel completes the connections; nobody speaks
+  ASSERT_EQ(::getsockname(Listener, reinterpret_cast<sockaddr*>(&A), &Len), 0);
+  int Saved = SmtpDeliveryTimeoutMs();
+  SetSmtpDeliveryTimeoutMs(1500);
+  TFinally Restore([Saved] { SetSmtpDeliveryTimeoutMs(Saved); });
+  auto Start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(SmtpSendMail(false, "reporter@app.example", "127.0.0.1", {}, "b", "s", "a@x.example; b@x.example", "",
+                            "", ntohs(A.sin_port)));
+  auto Took = std::chrono::steady_clock::now() - Start;
+  EXPECT_LT(Took, std::chrono::seconds(10));
+  EXPECT_EQ(LastErrorCode(), eeEmailSMTPError);
+  EXPECT_NE(LastErrorMessage().find("Socket timeout."), std::string::npos) << LastErrorMessage();
 }
 
 TEST_F(TarvikSmtp, DirectToTheMailExchanger) {
@@ -595,19 +632,30 @@ TEST_F(TarvikSmtp, ReportByMailThroughTheServer) {
 
 // ---- The desktop's mail program ----
 
+// The desktop programs that exist are the test's stubs and nothing else: the path holds the stubs'
+// folder and a folder of links to the few tools the stubs use, so a mail program or browser
+// installed on the machine is never found, and the desktop's settings are private folders.
 class TarvikMailClient : public ::testing::Test {
 protected:
   void SetUp() override {
     Dir = Temp.Path("bin");
+    Tools = Temp.Path("tools");
+    Home = Temp.Path("xdg");
     fs::create_directories(Dir);
-    SavedPath = EnvironmentVariable("PATH").value_or("");
-    // Tools the stubs use, found where the system keeps them.
-    ::setenv("PATH", (Dir + ":/usr/bin:/bin").c_str(), 1);
+    fs::create_directories(Tools);
+    for (const char* Tool : {"sh", "od", "tr", "cat"})
+      for (const char* Folder : {"/usr/bin/", "/bin/"})
+        if (fs::exists(std::string(Folder) + Tool) && !fs::exists(Tools + "/" + Tool))
+          fs::create_symlink(std::string(Folder) + Tool, Tools + "/" + Tool);
+    Env.push_back(std::make_unique<TEnvScope>("PATH", Dir + ":" + Tools));
+    for (const char* Name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS", "XDG_STATE_HOME"})
+      Env.push_back(std::make_unique<TEnvScope>(Name, Home + "/" + Name));
+    Env.push_back(std::make_unique<TEnvScope>("BROWSER", Dir + "/no-browser"));
     ClearInternalError();
   }
   void TearDown() override {
-    ::setenv("PATH", SavedPath.c_str(), 1);
-    fs::remove_all(Dir);
+    Env.clear();
+    for (const std::string& F : {Dir, Tools, Home}) fs::remove_all(F);
   }
   // A program that records its arguments (one per line, in hex), copies the file after each
   // --attach and ends with Code.
@@ -638,7 +686,8 @@ protected:
     return R;
   }
   TTestTempFiles Temp;
-  std::string Dir, SavedPath;
+  std::string Dir, Tools, Home;
+  std::vector<std::unique_ptr<TEnvScope>> Env;
   TTarvikModuleOptions O{"", 0};
   TTarvikReport Report;
   TQuietScope Quiet;

@@ -1,6 +1,12 @@
 // The exception pipeline end to end, in the helper program exceptions_pipeline_child (each run
 // ends as the scenario makes it end: exit codes, restarts and faults cannot touch the runner).
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,6 +19,8 @@
 #include "platform/rtl/Win1252.h"
 #include "tests/exceptions/ChildProcess.h"
 #include "tests/exceptions/ReporterTestSupport.h"
+
+extern char** environ;
 
 namespace {
 struct TRun {
@@ -31,7 +39,7 @@ TRun RunPipeline(const std::vector<std::string>& Args, const std::vector<std::st
   Environment.insert(Environment.end(), Env.begin(), Env.end());
   TChildProcess Child = StartProgram(Program, All, Environment);
   TRun R;
-  R.Output = ReadChildOutput(Child);
+  R.Output = ReadChildOutputFor(Child, 120000);
   R.Exit = WaitChild(Child);
   for (const std::string& Report : SplitLogReports(ReadFileBytes(Log.Path())))
     R.Reports.push_back(Win1252ToUtf8(Report));
@@ -179,15 +187,166 @@ TEST(TarvikPipeline, ThreadsThrowingAtOnceAreReportedOneAfterTheOther) {
   EXPECT_NE(R.Reports[0].substr(R.Reports[0].find("Thread ") + 7, 1), R.Reports[1].substr(R.Reports[1].find("Thread ") + 7, 1));
 }
 
+namespace {
+// Runs the pipeline child with its standard input and error on a pseudo-terminal whose other side
+// answers Answer to the first question; its output and the terminal's text come back.
+struct TTerminalRun {
+  std::string Output, Terminal;
+  int Exit = -1;
+};
+TTerminalRun RunOnTerminal(const std::vector<std::string>& Args, const std::string& Answer) {
+  TTerminalRun R;
+  int Master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (Master < 0 || ::grantpt(Master) != 0 || ::unlockpt(Master) != 0) return R;
+  int Slave = ::open(::ptsname(Master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  int Out[2];
+  if (Slave < 0 || ::pipe2(Out, O_CLOEXEC) != 0) return R;
+  posix_spawn_file_actions_t A;
+  posix_spawn_file_actions_init(&A);
+  posix_spawn_file_actions_adddup2(&A, Slave, STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&A, Out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&A, Slave, STDERR_FILENO);
+  std::vector<std::string> All = {MOR_PIPELINE_CHILD};
+  All.insert(All.end(), Args.begin(), Args.end());
+  std::vector<char*> Argv;
+  for (std::string& S : All) Argv.push_back(S.data());
+  Argv.push_back(nullptr);
+  std::vector<std::string> Env;
+  for (char** E = environ; *E; ++E) Env.emplace_back(*E);
+  Env.emplace_back("ASAN_OPTIONS=detect_leaks=0");
+  std::vector<char*> Envp;
+  for (std::string& E : Env) Envp.push_back(E.data());
+  Envp.push_back(nullptr);
+  pid_t Pid = -1;
+  int Rc = posix_spawn(&Pid, All[0].c_str(), &A, nullptr, Argv.data(), Envp.data());
+  posix_spawn_file_actions_destroy(&A);
+  ::close(Slave);
+  ::close(Out[1]);
+  if (Rc == 0) {
+    // The question ends with "] "; the answer follows it.
+    auto Until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (R.Terminal.find("[y/N] ") == std::string::npos && std::chrono::steady_clock::now() < Until) {
+      pollfd P{Master, POLLIN, 0};
+      char B[256];
+      ssize_t N = ::poll(&P, 1, 200) > 0 ? ::read(Master, B, sizeof B) : 0;
+      if (N > 0) R.Terminal.append(B, static_cast<size_t>(N));
+      if (N < 0) break;
+    }
+    std::string Line = Answer + "\n";
+    if (::write(Master, Line.data(), Line.size()) < 0) R.Terminal += "[not answered]";
+    TChildProcess Child;
+    Child.Pid = Pid;
+    Child.Out = Out[0];
+    R.Output = ReadChildOutputFor(Child, 60000);
+    R.Exit = WaitChild(Child);
+  } else {
+    ::close(Out[0]);
+  }
+  ::close(Master);
+  return R;
+}
+}  // namespace
+
+// A console program has no dialog with a send box: it asks on its terminal before mailing, and
+// without a terminal it mails only when the options show no report at all (their explicit word).
+TEST(TarvikPipeline, AConsoleProgramAsksBeforeMailing) {
+  for (const char* Answer : {"s", "n"}) {
+    SCOPED_TRACE(Answer);
+    TTempName Log("console-mail.tvl");
+    TTerminalRun R = RunOnTerminal({"console-mail", Log.Path()}, Answer);
+    EXPECT_EQ(R.Exit, 1) << R.Output;
+    EXPECT_NE(R.Terminal.find("Send this error report by mail to suporte@exemplo.com.br? [y/N] "), std::string::npos)
+        << R.Terminal;
+    EXPECT_EQ(R.Output.find("mailed\n") != std::string::npos, std::string(Answer) == "s") << R.Output;
+  }
+  // No terminal: not mailed, unless the options say to show nothing.
+  TRun Piped = RunPipeline({"console-mail"});
+  EXPECT_EQ(Piped.Exit, 1);
+  EXPECT_EQ(Piped.Output.find("mailed"), std::string::npos) << Piped.Output;
+  TRun Quiet = RunPipeline({"console-mail", "quiet"});
+  EXPECT_NE(Quiet.Output.find("mailed\n"), std::string::npos) << Quiet.Output;
+}
+
+// The report is in the log while the dialog is open, so a program ended then (SIGTERM, the
+// session's end) keeps it; what the user adds afterwards goes into the same entry.
+TEST(TarvikPipeline, TheLogHoldsTheReportWhileTheDialogIsOpen) {
+  for (bool Answer : {false, true}) {
+    SCOPED_TRACE(Answer ? "answered" : "SIGTERM");
+    TTempName Log("slow-dialog.tvl");
+    TChildProcess Child = StartProgram(MOR_PIPELINE_CHILD, {"slow-dialog", Log.Path()}, {"ASAN_OPTIONS=detect_leaks=0"});
+    std::string Line;
+    while ((Line = ReadChildLine(Child)).rfind("line ", 0) == 0) {
+    }
+    ASSERT_EQ(Line, "dialog");
+    std::vector<std::string> Reports = SplitLogReports(ReadFileBytes(Log.Path()));
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_NE(Reports[0].find("EConvertError"), std::string::npos);
+    if (Answer)
+      WriteChildLine(Child, "ok");
+    else
+      ::kill(Child.Pid, SIGTERM);
+    ReadChildOutputFor(Child, 60000);
+    int Status = WaitChildStatus(Child);
+    Reports = SplitLogReports(ReadFileBytes(Log.Path()));
+    ASSERT_EQ(Reports.size(), 1u);
+    if (Answer) {
+      EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 1);
+      EXPECT_NE(Reports[0].find("\r\npasso 1\r\npasso 2"), std::string::npos) << Reports[0];
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(Status) && WTERMSIG(Status) == SIGTERM);
+      EXPECT_EQ(Reports[0].find("passo 1"), std::string::npos);
+    }
+  }
+}
+
+// One fault in two runs, each with the program somewhere else: the second is a duplicate.
+TEST(TarvikPipeline, TheSameFaultInAnotherRunIsADuplicate) {
+  std::string Randomise = Trim(ReadFileBytes("/proc/sys/kernel/randomize_va_space"));
+  if (Randomise == "0") GTEST_SKIP() << "address-space randomisation is off on this machine";
+  TTempName Log("fault-once.tvl");
+  std::vector<std::string> At;
+  for (int Run = 0; Run < 2; ++Run) {
+    TChildProcess Child = StartProgram(MOR_PIPELINE_CHILD, {"fault-once", Log.Path()}, {"ASAN_OPTIONS=detect_leaks=0"});
+    std::string Output = ReadChildOutputFor(Child, 120000);
+    EXPECT_EQ(WaitChild(Child), 1) << Output;
+    At.push_back(Output.substr(0, Output.find('\n')));
+  }
+  EXPECT_NE(At[0], At[1]);  // the program was loaded elsewhere
+  std::vector<std::string> Reports = SplitLogReports(ReadFileBytes(Log.Path()));
+  ASSERT_EQ(Reports.size(), 1u);
+  EXPECT_NE(Reports[0].find("SIGSEGV"), std::string::npos);
+}
+
+// The report, then the end that the language gives an exception leaving a thread.
+TEST(TarvikPipeline, ExceptionLeavingAThreadEndsTheProgramAfterItsReport) {
+  TRun R = RunPipeline({"thread-leaves"});
+  EXPECT_EQ(R.Exit, 1) << R.Output;
+  EXPECT_EQ(R.Output.find("joined"), std::string::npos) << R.Output;
+  ASSERT_EQ(R.Reports.size(), 1u) << R.Output;
+  ExpectFrames(R, R.Reports[0], {"ThrowDeep", "CallsThrowDeep"});
+}
+
 // After a fault the program does not go on, whatever the user answered.
+// A fault in a library's constructor happens while the loader holds its lock: the report needs
+// nothing of that lock.
 TEST(TarvikPipeline, FaultIsReportedAndEndsTheProgram) {
-  TRun R = RunPipeline({"fault"});
-  EXPECT_EQ(R.Exit, 1);
-  ASSERT_EQ(R.Reports.size(), 1u);
-  EXPECT_NE(R.Reports[0].find("SIGSEGV"), std::string::npos);
-  ExpectFrames(R, R.Reports[0], {"Segv", "main"});
-  EXPECT_NE(R.Output.find("dialog 1\n"), std::string::npos);
-  EXPECT_EQ(R.Output.find("went on"), std::string::npos);
+  struct TCase {
+    const char* Mode;
+    const char* Module;
+    std::vector<std::string> Frames;
+  } Cases[] = {{"fault", "exceptions_pipeline_child", {"Segv", "main"}},
+               {"dlopen-fault", "libexceptions_ctor_fault.so", {"main"}}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Mode);
+    TRun R = RunPipeline({C.Mode});
+    EXPECT_EQ(R.Exit, 1) << R.Output;
+    ASSERT_EQ(R.Reports.size(), 1u) << R.Output;
+    EXPECT_NE(R.Reports[0].find("SIGSEGV"), std::string::npos);
+    EXPECT_NE(R.Reports[0].find(std::string(": ") + C.Module + "\r\n"), std::string::npos) << R.Reports[0];
+    ExpectFrames(R, R.Reports[0], C.Frames);
+    EXPECT_NE(R.Output.find("dialog 1\n"), std::string::npos);
+    EXPECT_EQ(R.Output.find("went on"), std::string::npos);
+  }
 }
 
 // What the viewer does with a file it cannot open: the report names the error and where.

@@ -1,14 +1,17 @@
 #include "exceptions/TarvikPng.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 #include "exceptions/TarvikScreenshot.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/TestTemp.h"
 #include "tests/exceptions/XvfbServer.h"
@@ -151,25 +154,73 @@ TEST(TarvikScreenshot, WithoutDisplayNoFileAndNoError) {
   if (Old) setenv("DISPLAY", Saved.c_str(), 1);
 }
 
-// Colours drawn on the virtual screen come back within the palette's error.
-TEST(TarvikScreenshot, XvfbRootWindowDecodesToTheDrawnPattern) {
+// The program's windows less what others cover, as a mask over their bounding rectangle.
+TEST(TarvikScreenshot, OwnVisibleAreaLeavesOthersOut) {
+  struct TCase {
+    const char* Name;
+    std::vector<TScreenWindow> Windows;
+    int X, Y, W, H;
+    std::vector<std::pair<int, int>> Hidden, Shown;  // screen points
+  };
+  const TCase Cases[] = {
+      {"none of ours", {{0, 0, 10, 10, false}}, 0, 0, 0, 0, {}, {}},
+      {"one of ours", {{2, 3, 4, 5, true}}, 2, 3, 4, 5, {}, {{2, 3}, {5, 7}}},
+      {"another program's on top", {{0, 0, 10, 10, true}, {5, 0, 10, 10, false}}, 0, 0, 5, 10, {}, {{4, 9}}},
+      {"ours on top of another's", {{5, 0, 10, 10, false}, {0, 0, 10, 10, true}}, 0, 0, 10, 10, {}, {{9, 9}}},
+      {"two of ours apart", {{0, 0, 2, 2, true}, {8, 8, 2, 2, true}}, 0, 0, 10, 10, {{5, 5}}, {{0, 0}, {9, 9}}},
+      {"hole in ours", {{0, 0, 10, 10, true}, {4, 4, 2, 2, false}}, 0, 0, 10, 10, {{4, 4}, {5, 5}}, {{3, 3}, {6, 6}}},
+      {"off the screen", {{-5, -5, 8, 8, true}}, 0, 0, 3, 3, {}, {{0, 0}, {2, 2}}},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TOwnArea A = OwnVisibleArea(C.Windows, 20, 20);
+    EXPECT_EQ(std::make_tuple(A.X, A.Y, A.Width, A.Height), std::make_tuple(C.X, C.Y, C.W, C.H));
+    auto At = [&](std::pair<int, int> P) { return A.Mask.at(static_cast<size_t>(P.second - A.Y) * A.Width + P.first - A.X); };
+    for (auto P : C.Hidden) EXPECT_EQ(At(P), 0) << P.first << "," << P.second;
+    for (auto P : C.Shown) EXPECT_EQ(At(P), 1) << P.first << "," << P.second;
+  }
+}
+
+// On a real X server: the picture holds the program's window, with another program's window on
+// top of it blanked and nothing of the desktop or the other programs around it.
+TEST(TarvikScreenshot, OnlyTheProgramsOwnWindowsUnderXvfb) {
   std::string Name = XvfbDisplay();
   ASSERT_FALSE(Name.empty());
-  const std::vector<uint32_t> Colours = {0xFF0000, 0x00CC66, 0x3355AA, 0x777777};
-  const int Band = XvfbWidth / 4;
-  ASSERT_TRUE(PaintRootBands(Name, Colours));
+  const uint32_t Desktop = 0x777777, Ours = 0xFF0000, Theirs = 0x3355AA, Elsewhere = 0x00CC66;
+  ASSERT_TRUE(PaintRootBands(Name, {Desktop}));
   TTestTempFiles T;
   std::string File = T.Path("screen.png");
   const char* Old = std::getenv("DISPLAY");
   std::string Saved = Old ? Old : "";
   setenv("DISPLAY", Name.c_str(), 1);
-  WriteScreenshot(File);
-  if (Old) setenv("DISPLAY", Saved.c_str(), 1); else unsetenv("DISPLAY");
+  TFinally RestoreDisplay([&] {
+    if (Old)
+      setenv("DISPLAY", Saved.c_str(), 1);
+    else
+      unsetenv("DISPLAY");
+  });
+  {
+    TTestWindows Windows(Name);
+    ASSERT_TRUE(Windows.Add(700, 500, 100, 80, Elsewhere, ::getpid() + 1));
+    WriteScreenshot(File);
+    EXPECT_FALSE(FileExists(File));  // no window of ours: no picture at all
+    ASSERT_TRUE(Windows.Add(100, 100, 200, 150, Ours, ::getpid()));
+    ASSERT_TRUE(Windows.Add(250, 160, 200, 150, Theirs, ::getpid() + 1));
+    WriteScreenshot(File);
+  }
   ASSERT_TRUE(FileExists(File));
   TDecoded Dec = Decode(File);
-  ASSERT_EQ(Dec.Width, XvfbWidth);
-  ASSERT_EQ(Dec.Height, XvfbHeight);
-  for (int K = 0; K < 4; ++K)
-    for (int Y : {5, XvfbHeight - 5})  // away from the cursor in the middle
-      EXPECT_LE(Distance(ColourAt(Dec, K * Band + 10, Y), Colours[K]), PaletteError) << K;
+  ASSERT_EQ(Dec.Width, 200);  // our window's rectangle
+  ASSERT_EQ(Dec.Height, 150);
+  EXPECT_LE(Distance(ColourAt(Dec, 10, 10), Ours), PaletteError);
+  EXPECT_LE(Distance(ColourAt(Dec, 140, 140), Ours), PaletteError);
+  // The part under the other program's window.
+  EXPECT_EQ(ColourAt(Dec, 190, 100), HiddenColour);
+  EXPECT_EQ(ColourAt(Dec, 160, 70), HiddenColour);
+  for (int Y = 0; Y < Dec.Height; ++Y)
+    for (int X = 0; X < Dec.Width; ++X) {
+      uint32_t C = ColourAt(Dec, X, Y);
+      ASSERT_GT(Distance(C, Theirs), PaletteError) << X << "," << Y;
+      ASSERT_GT(Distance(C, Desktop), PaletteError) << X << "," << Y;
+    }
 }

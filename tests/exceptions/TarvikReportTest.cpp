@@ -62,6 +62,7 @@ Call Stack Information:
 ------------------------------------------------------------------------------------------------------------------
 |000055D0C0DE1234|mivo-viewer     |app/Visualizar.cpp|app::TVisualizars|AbrirArquivo                        |212 |
 |00007F3A10004321|libmivoreport.so|                  |                 |TLXPrinter::Load(std::string const&)|    |
+|00007F3A20001111|libc.so.6       |                  |                 |                                    |    |
 |000055D0C0DE2040|mivo-viewer     |app/Main.cpp      |                 |main                                |    |
 ------------------------------------------------------------------------------------------------------------------
 
@@ -212,10 +213,10 @@ TEST(TarvikReport, TableRulesAreTheColumnsPlusTheirBars) {
   size_t M = std::find(L.begin(), L.end(), "Modules Information:") - L.begin();
   EXPECT_EQ(L[M + 1].size(), 16u + 16 + 19 + 7 + 7 + 25 + 7);
 
-  // No modules and no listed frames: the headings, titles and rules stay.
+  // No modules and no frames: the headings, titles and rules stay.
   TBuilt Empty = Build([](TTarvikModuleOptions&, TTarvikNotifyRecord& R, TReportSources& S) {
     S.Modules.clear();
-    R.CallStack = {FixedFrame(dkModule, 0x1000, "/lib/x.so", "", "", "", 0), FixedFrame(dkAddress, 0x2000, "", "", "", "", 0)};
+    R.CallStack.clear();
   });
   // 16 + 6 + 4 + 5 + 16 + 4 and 16 + 4 + 11 + 7 + 4 + 4, each with 7 bars.
   std::string CallRule(58, '-'), ModuleRule(53, '-');
@@ -223,6 +224,23 @@ TEST(TarvikReport, TableRulesAreTheColumnsPlusTheirBars) {
             "Call Stack Information:\r\n" + CallRule + "\r\n|Address         |Module|Unit|Class|Procedure/Method|Line|\r\n" +
                 CallRule + "\r\n" + CallRule + "\r\n\r\nModules Information:\r\n" + ModuleRule +
                 "\r\n|Handle          |Name|Description|Version|Size|Path|\r\n" + ModuleRule + "\r\n" + ModuleRule);
+}
+
+// A frame that neither debug data nor exports name keeps its place in the table, with its module
+// (when it has one) and its address.
+TEST(TarvikReport, FramesWithoutAProcedureShowTheirModuleAndAddress) {
+  TBuilt B = Build([](TTarvikModuleOptions&, TTarvikNotifyRecord& R, TReportSources&) {
+    R.CallStack = {FixedFrame(dkDebugData, 0x1000, "/opt/app/prog", "a.cpp", "", "Inner", 7),
+                   FixedFrame(dkModule, 0x7F0000001234, "/lib/x.so", "", "", "", 0),
+                   FixedFrame(dkAddress, 0x2000, "", "", "", "", 0),
+                   FixedFrame(dkDebugData, 0x1100, "/opt/app/prog", "a.cpp", "", "Outer", 9)};
+  });
+  std::vector<std::string> L = Lines(B.Record.CallStackText);
+  ASSERT_GE(L.size(), 8u);
+  EXPECT_EQ(L[4].substr(0, 25), "|0000000000001000|prog  |");
+  EXPECT_EQ(L[5], "|00007F0000001234|x.so  |     |     |                |    |");
+  EXPECT_EQ(L[6], "|0000000000002000|      |     |     |                |    |");
+  EXPECT_EQ(L[7].substr(0, 25), "|0000000000001100|prog  |");
 }
 
 // An item hidden by LogShowOptions keeps its number; a section with nothing shown goes with its

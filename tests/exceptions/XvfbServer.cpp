@@ -90,3 +90,23 @@ bool PaintRootBands(const std::string& Name, const std::vector<uint32_t>& Colour
   XCloseDisplay(D);
   return true;
 }
+
+#include <X11/Xatom.h>
+
+TTestWindows::TTestWindows(const std::string& Name) : FDisplay(XOpenDisplay(Name.c_str())) {}
+
+TTestWindows::~TTestWindows() {
+  if (FDisplay) XCloseDisplay(static_cast<::Display*>(FDisplay));
+}
+
+bool TTestWindows::Add(int X, int Y, int Width, int Height, uint32_t Colour, long Pid) {
+  auto* D = static_cast<::Display*>(FDisplay);
+  if (!D) return false;
+  Window W = XCreateSimpleWindow(D, DefaultRootWindow(D), X, Y, static_cast<unsigned>(Width),
+                                 static_cast<unsigned>(Height), 0, 0, Colour);
+  Atom PidAtom = XInternAtom(D, "_NET_WM_PID", False);
+  XChangeProperty(D, W, PidAtom, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&Pid), 1);
+  XMapRaised(D, W);
+  XSync(D, False);
+  return true;
+}
