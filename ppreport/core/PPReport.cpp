@@ -18,6 +18,10 @@ struct TppUnit {
 // here and its two functions to ppUnits.h.
 constexpr TppUnit Units[] = {
     {"ppTypes", InitializeTypesUnit, FinalizeTypesUnit},
+    {"ppRTTI", InitializeRTTIUnit, FinalizeRTTIUnit},
+    {"ppComm", InitializeCommUnit, FinalizeCommUnit},
+    {"ppRelatv", InitializeRelativeUnit, FinalizeRelativeUnit},
+    {"ppTreeNode", InitializeTreeNodeUnit, FinalizeTreeNodeUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

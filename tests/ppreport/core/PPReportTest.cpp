@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/classes/TypInfo.h"
+#include "ppreport/core/ppRTTI.h"
 #include "ppreport/core/ppTypes.h"
 
 namespace {
@@ -26,14 +28,20 @@ TEST(PPReportTest, StartUpIsCounted) {
 TEST(PPReportTest, ShutdownLeavesEveryRegistryEmpty) {
   std::vector<std::string> ClassNames;
   for (const TClassInfo* C : RegisteredPPClasses()) ClassNames.push_back(C->Name);
+  const int Descriptors = TraRTTIClassRegistry::Count();
+  ASSERT_GE(Descriptors, 5);
+  EXPECT_NE(ClassNames.end(), std::find(ClassNames.begin(), ClassNames.end(), "TraTppTreeNodeRTTI"));
 
   FinalizePPReport();
   EXPECT_TRUE(GetEnumTypeList().empty());
   EXPECT_TRUE(RegisteredPPClasses().empty());
+  EXPECT_EQ(0, TraRTTIClassRegistry::Count());
+  EXPECT_EQ(nullptr, TraRTTIClassRegistry::GetRTTIClass(TComponent::StaticClassInfo()));
   for (const std::string& Name : ClassNames) EXPECT_EQ(nullptr, GetClass(Name)) << Name;
 
   InitializePPReport();
   EXPECT_EQ(30u, GetEnumTypeList().size());
+  EXPECT_EQ(Descriptors, TraRTTIClassRegistry::Count());
   for (const std::string& Name : ClassNames) EXPECT_NE(nullptr, GetClass(Name)) << Name;
 }
 
