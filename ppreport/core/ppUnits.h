@@ -1,0 +1,23 @@
+#pragma once
+// The start-up and shutdown of each unit of the core library (internal: PPReport.cpp runs them
+// in the order of its unit table). A unit's Initialize registers what it brings (streaming
+// classes, descriptors, enumerations, palette entries); its Finalize removes exactly that.
+#include <initializer_list>
+
+struct TClassInfo;
+
+void InitializeTypesUnit();  // ppTypes: the enumeration registry and the library's 30 types
+void FinalizeTypesUnit();
+void InitializeRTTIUnit();  // ppRTTI: the descriptor registry with the TObject and TComponent descriptors
+void FinalizeRTTIUnit();
+void InitializeCommUnit();  // ppComm: TppCommunicator and its descriptor
+void FinalizeCommUnit();
+void InitializeRelativeUnit();  // ppRelatv: TppRelative and its descriptor
+void FinalizeRelativeUnit();
+void InitializeTreeNodeUnit();  // ppTreeNode: TppTreeNode and its descriptor
+void FinalizeTreeNodeUnit();
+
+// Streaming classes of a unit, registered with the class library and remembered, so that the
+// library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
+void RegisterPPClasses(std::initializer_list<const TClassInfo*> Classes);
+void UnregisterPPClasses(std::initializer_list<const TClassInfo*> Classes);
