@@ -18,6 +18,7 @@ struct TppUnit {
 // here and its two functions to ppUnits.h.
 constexpr TppUnit Units[] = {
     {"ppTypes", InitializeTypesUnit, FinalizeTypesUnit},
+    {"ppLanguage", InitializeLanguageUnit, FinalizeLanguageUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

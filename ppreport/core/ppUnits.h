@@ -8,6 +8,8 @@ struct TClassInfo;
 
 void InitializeTypesUnit();  // ppTypes: the enumeration registry and the library's 30 types
 void FinalizeTypesUnit();
+void InitializeLanguageUnit();  // ppLanguage: nothing (the resource manager is made on first use)
+void FinalizeLanguageUnit();    // frees the resource manager and its modules
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).

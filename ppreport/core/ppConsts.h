@@ -1,0 +1,12 @@
+#pragma once
+// The texts of the pp library's own errors, each written once (English, as programmer errors
+// read: the class and operation come first through ppErrorText). Texts users see are language
+// strings. Patterns take their arguments through Format (platform/rtl/SysUtils.h).
+
+// Language module files (why a file is refused; the program's own texts answer instead)
+inline constexpr char SppLanguageModuleHeader[] = "Not a language module: wrong signature or version.";
+inline constexpr char SppLanguageModuleCount[] = "Language module count larger than the file.";
+inline constexpr char SppLanguageModuleText[] = "Language module text is not valid UTF-8.";
+inline constexpr char SppLanguageModuleRepeated[] = "Language module entry repeated.";
+inline constexpr char SppLanguageModuleTrailing[] = "Bytes after the end of the language module.";
+inline constexpr char SppLanguageModuleTooLong[] = "Language module entry too long for the format.";
