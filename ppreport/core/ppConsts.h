@@ -7,6 +7,7 @@
 inline constexpr char SppLanguageModuleHeader[] = "Not a language module: wrong signature or version.";
 inline constexpr char SppLanguageModuleCount[] = "Language module count larger than the file.";
 inline constexpr char SppLanguageModuleText[] = "Language module text is not valid UTF-8.";
+inline constexpr char SppLanguageModuleName[] = "Language module picture name is not ASCII.";
 inline constexpr char SppLanguageModuleRepeated[] = "Language module entry repeated.";
 inline constexpr char SppLanguageModuleTrailing[] = "Bytes after the end of the language module.";
 inline constexpr char SppLanguageModuleTooLong[] = "Language module entry too long for the format.";

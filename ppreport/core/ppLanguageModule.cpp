@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <set>
 
 #include "platform/classes/ByteReader.h"
 #include "platform/classes/Streams.h"
@@ -53,10 +54,12 @@ TppLanguageModuleData ReadLanguageModule(const uint8_t* Data, size_t Size) {
   }
   uint32_t Bitmaps = R.U32();
   if (Bitmaps > R.Remaining() / 5) R.Fail(SppLanguageModuleCount);
+  std::set<std::string> Names;
   for (uint32_t I = 0; I < Bitmaps; ++I) {
     std::string Name = R.String(R.U8());
-    for (const auto& [Other, Bytes] : M.Bitmaps)
-      if (SameTextAscii(Other, Name)) R.Fail(SppLanguageModuleRepeated);
+    for (char C : Name)
+      if (static_cast<unsigned char>(C) >= 0x80) R.Fail(SppLanguageModuleName);
+    if (!Names.insert(LowerCaseAscii(Name)).second) R.Fail(SppLanguageModuleRepeated);
     uint32_t Length = R.U32();
     const uint8_t* P = R.Bytes(Length);
     M.Bitmaps.emplace_back(std::move(Name), std::vector<uint8_t>(P, P + Length));
@@ -72,7 +75,7 @@ void WriteLanguageModule(const TppLanguageModuleData& Module, TStream& Stream) {
     if (Name.size() > std::numeric_limits<uint8_t>::max() || Bytes.size() > std::numeric_limits<uint32_t>::max())
       throw EWriteError(SppLanguageModuleTooLong);
     for (char C : Name)
-      if (static_cast<unsigned char>(C) >= 0x80) throw EWriteError(SppLanguageModuleTooLong);
+      if (static_cast<unsigned char>(C) >= 0x80) throw EWriteError(SppLanguageModuleName);
   }
   Put(Stream, Signature, 4);
   PutLe<uint16_t>(Stream, Version);

@@ -28,7 +28,7 @@ struct TppLanguageModuleData {
 };
 
 // Reads a whole module. Raises EReadError when the bytes are not a module (wrong signature or
-// version, cut short, bytes left over, invalid UTF-8, a repeated id or name); a text longer than
+// version, cut short, bytes left over, invalid UTF-8, a name not ASCII, a repeated id or name); a text longer than
 // ppMaxLanguageStringLength characters is cut.
 TppLanguageModuleData ReadLanguageModule(const uint8_t* Data, size_t Size);
 // Writes Module in the format above. Raises EWriteError for what the format cannot hold (a text

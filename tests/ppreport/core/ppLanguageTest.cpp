@@ -190,6 +190,19 @@ TEST(ppLanguageModuleTest, RoundTripAndDamage) {
   B[8] = 2;
   B.insert(B.begin() + 12, {5, 0, 0, 0, 1, 0, 'b'});
   EXPECT_THROW(ReadLanguageModule(B.data(), B.size()), EReadError);
+  // Picture names are ASCII and unique ignoring case.
+  TppLanguageModuleData Pictures;
+  Pictures.Bitmaps = {{"ab", {1}}, {"AB", {2}}};
+  TMemoryStream Same;
+  WriteLanguageModule(Pictures, Same);
+  EXPECT_THROW(ReadLanguageModule(Same.Memory(), static_cast<size_t>(Same.Size())), EReadError);
+  Pictures.Bitmaps = {{"a\xC3\xA9", {1}}};
+  TMemoryStream Accented;
+  EXPECT_THROW(WriteLanguageModule(Pictures, Accented), EWriteError);
+  Pictures.Bitmaps = {{"ab", {1}}};
+  WriteLanguageModule(Pictures, Accented);
+  Accented.Memory()[17] = 0xC3;  // the name's first byte (header 8, text count 4, picture count 4, length 1)
+  EXPECT_THROW(ReadLanguageModule(Accented.Memory(), static_cast<size_t>(Accented.Size())), EReadError);
 }
 
 }  // namespace
