@@ -19,6 +19,7 @@ struct TppUnit {
 constexpr TppUnit Units[] = {
     {"ppTypes", InitializeTypesUnit, FinalizeTypesUnit},
     {"ppLanguage", InitializeLanguageUnit, FinalizeLanguageUnit},
+    {"ppUtils", InitializeUtilsUnit, FinalizeUtilsUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

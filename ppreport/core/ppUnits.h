@@ -10,6 +10,8 @@ void InitializeTypesUnit();  // ppTypes: the enumeration registry and the librar
 void FinalizeTypesUnit();
 void InitializeLanguageUnit();  // ppLanguage: nothing (the resource manager is made on first use)
 void FinalizeLanguageUnit();    // frees the resource manager and its modules
+void InitializeUtilsUnit();  // ppUtils: the thread that starts the library is the main thread
+void FinalizeUtilsUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
