@@ -20,6 +20,7 @@ constexpr TppUnit Units[] = {
     {"ppTypes", InitializeTypesUnit, FinalizeTypesUnit},
     {"ppLanguage", InitializeLanguageUnit, FinalizeLanguageUnit},
     {"ppUtils", InitializeUtilsUnit, FinalizeUtilsUnit},
+    {"ppPalette", InitializePaletteUnit, FinalizePaletteUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -12,6 +12,8 @@ void InitializeLanguageUnit();  // ppLanguage: nothing (the resource manager is 
 void FinalizeLanguageUnit();    // frees the resource manager and its modules
 void InitializeUtilsUnit();  // ppUtils: the thread that starts the library is the main thread
 void FinalizeUtilsUnit();
+void InitializePaletteUnit();  // ppPalette: installs the register and unregister component hooks
+void FinalizePaletteUnit();    // clears them; frees the registry and what it still holds
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
