@@ -21,6 +21,8 @@ constexpr TppUnit Units[] = {
     {"ppLanguage", InitializeLanguageUnit, FinalizeLanguageUnit},
     {"ppUtils", InitializeUtilsUnit, FinalizeUtilsUnit},
     {"ppPalette", InitializePaletteUnit, FinalizePaletteUnit},
+    {"ppDisplayFormat", InitializeDisplayFormatUnit, FinalizeDisplayFormatUnit},
+    {"ppGraphics", InitializeGraphicsUnit, FinalizeGraphicsUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -126,6 +126,8 @@ int32_t PointsToMicrons(float Points) {
   return ConvertToMicrons(utInches, ppHorizontal, nullptr, static_cast<float>(Points / ppPointsPerInch));
 }
 
-int32_t PointsToScreenPixels(float Points) {
-  return std::max(1, Nearest(ScreenPPI() * Points / ppPointsPerInch));
+int32_t PointsToPixels(float Points, int PixelsPerInch) {
+  return Nearest(static_cast<long double>(PixelsPerInch) * Points / ppPointsPerInch);
 }
+
+int32_t PointsToScreenPixels(float Points) { return std::max(1, PointsToPixels(Points, ScreenPixelsPerInch())); }

@@ -47,6 +47,8 @@ void ConvertListToMicrons(TStrings& List, TppUnitType Unit, int Axis, const IppP
 // The largest scale at which a box of BoxWidth x BoxHeight fits Width x Height; 0 for an empty box.
 float CalcFitScale(float Width, float Height, float BoxWidth, float BoxHeight);
 
-// A border or line weight in points: in microns, and in screen pixels (at least 1).
+// A border or line weight in points: in microns, in pixels at a resolution, and in screen pixels
+// (at least 1).
 int32_t PointsToMicrons(float Points);
+int32_t PointsToPixels(float Points, int PixelsPerInch);
 int32_t PointsToScreenPixels(float Points);

@@ -14,6 +14,10 @@ void InitializeUtilsUnit();  // ppUtils: the thread that starts the library is t
 void FinalizeUtilsUnit();
 void InitializePaletteUnit();  // ppPalette: installs the register and unregister component hooks
 void FinalizePaletteUnit();    // clears them; frees the registry and what it still holds
+void InitializeDisplayFormatUnit();  // ppDisplayFormat: the base class formats values
+void FinalizeDisplayFormatUnit();    // no class formats values
+void InitializeGraphicsUnit();  // ppGraphics: TppFont for streaming
+void FinalizeGraphicsUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/classes/Streams.h"
+#include "ppreport/core/ppDrawing.h"
 #include "ppreport/core/ppLanguageModule.h"
 #include "tests/TestTemp.h"
 
@@ -126,6 +127,27 @@ TEST_F(ppLanguageTest, DamagedModuleLoadsNothing) {
   EXPECT_FALSE(M.SetLanguage(lgFrench));
   EXPECT_EQ(0, M.LoadedCount());
   EXPECT_EQ("de", LanguageString(16));
+}
+
+// Pictures come from the loaded modules, the first that has one of that name.
+TEST_F(ppLanguageTest, BitmapResourcesFromModules) {
+  TBitmap B(3, 2);
+  B.ScanLine(1)[2] = 0xFFFF0000u;
+  TMemoryStream Bmp;
+  B.SaveToStream(Bmp);
+  TppLanguageModuleData D;
+  D.Bitmaps = {{"PPPRINT", std::vector<uint8_t>(Bmp.Memory(), Bmp.Memory() + Bmp.Size())}, {"PPBROKEN", {'B', 'M'}}};
+  WriteModule("tlPrint.ita", D);
+  TppResourceManager& M = ppResourceManager();
+  M.AddModule("tlPrint");
+  EXPECT_EQ(nullptr, LoadBitmapResource("ppPrint"));  // not loaded for lgDefault
+  ASSERT_TRUE(M.SetLanguage(lgItalian));
+  std::unique_ptr<TBitmap> Got = LoadBitmapResource("ppPrint");
+  ASSERT_NE(nullptr, Got);
+  EXPECT_EQ(3, Got->Width());
+  EXPECT_EQ(0xFF0000u, Got->ScanLine(1)[2] & 0xFFFFFF);
+  EXPECT_EQ(nullptr, LoadBitmapResource("PPBROKEN"));
+  EXPECT_EQ(nullptr, LoadBitmapResource("PPMISSING"));
 }
 
 // Lookups on a worker thread (background printing) while the main thread switches languages.

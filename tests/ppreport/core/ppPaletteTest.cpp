@@ -4,6 +4,8 @@
 
 #include "platform/classes/TypInfo.h"
 #include "ppreport/core/PPReport.h"
+#include "ppreport/core/ppDisplayFormat.h"
+#include "ppreport/core/ppUtils.h"
 
 namespace {
 
@@ -72,7 +74,8 @@ TEST(ppPaletteTest, RegisterTwiceKeepsTheLaterRegistration) {
 }
 
 // Shutdown clears the hooks and frees the registry with what a component unit left in it, its
-// streaming registration included; the next start-up installs the hooks again.
+// streaming registration included; the other service units let go too. The next start-up installs
+// everything again.
 TEST(ppPaletteTest, ShutdownClearsHooksAndRegistry) {
   ppRegisterComponentHook()(TppPaletteProbe::StaticClassInfo(), "Standard", 1, 0, "");
   FinalizePPReport();
@@ -80,9 +83,15 @@ TEST(ppPaletteTest, ShutdownClearsHooksAndRegistry) {
   EXPECT_EQ(nullptr, ppUnregisterComponentHook());
   EXPECT_FALSE(RegListAssigned());
   EXPECT_EQ(nullptr, GetClass("TppPaletteProbe"));
+  EXPECT_EQ(nullptr, GetClass("TppFont"));
+  EXPECT_EQ(nullptr, DisplayFormatClass());
+  EXPECT_FALSE(IsMainThreadContext());  // no main thread while the library is down
   EXPECT_TRUE(RegisteredPPClasses().empty());
   InitializePPReport();
   EXPECT_NE(nullptr, ppRegisterComponentHook());
+  EXPECT_NE(nullptr, DisplayFormatClass());
+  EXPECT_NE(nullptr, GetClass("TppFont"));
+  EXPECT_TRUE(IsMainThreadContext());
 }
 
 }  // namespace
