@@ -7,7 +7,7 @@
 
 namespace {
 
-class TFakePrinter : public IppPrinterResolution {
+class TBorderPrinter : public IppPrinterResolution {
 public:
   TPoint GetPixelsPerInch() const override { return {600, 300}; }
 };
@@ -103,7 +103,7 @@ TEST(ppGraphicsTest, TextOriginInsideTheBorder) {
   // Only the sides that are set count; a printer gives each axis its own resolution (8 and 4 pixels).
   TppBorder LeftTop;
   LeftTop.SetBorderPositions(ppSetBit(bpLeft) | ppSetBit(bpTop));
-  const TFakePrinter Printer;
+  const TBorderPrinter Printer;
   EXPECT_EQ((TPoint{108, 54}), TppBorder::AdjustTextOrigin(LeftTop, 0, &Printer, 50, 100));
   EXPECT_EQ((TPoint{100, 50}), TppBorder::AdjustTextOrigin(LeftTop, 135, &Printer, 50, 100));  // right, bottom
   LeftTop.SetWeight(1e30f);
