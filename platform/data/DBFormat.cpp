@@ -63,41 +63,7 @@ bool ParseTime(std::string_view S, size_t& Pos, TDateTime& T) {
 
 std::string DBCurrToStr(double V) {
   const TFormatSettings& FS = FormatSettings();
-  std::string Fmt = "#,##0";
-  if (FS.CurrencyDecimals > 0) {
-    Fmt += '.';
-    Fmt.append(static_cast<size_t>(FS.CurrencyDecimals), '0');
-  }
-  std::string N = FormatFloat(Fmt, std::fabs(V), FS);
-  const std::string& C = FS.CurrencyString;
-  bool Negative = V < 0 && N.find_first_of("123456789") != std::string::npos;  // not when it rounds to 0
-  if (!Negative) {
-    switch (FS.CurrencyFormat) {
-      case 1: return N + C;
-      case 2: return C + " " + N;
-      case 3: return N + " " + C;
-      default: return C + N;
-    }
-  }
-  // The class library's sixteen negative forms.
-  switch (FS.NegCurrFormat) {
-    case 0: return "(" + C + N + ")";
-    case 1: return "-" + C + N;
-    case 2: return C + "-" + N;
-    case 3: return C + N + "-";
-    case 4: return "(" + N + C + ")";
-    case 5: return "-" + N + C;
-    case 6: return N + "-" + C;
-    case 7: return N + C + "-";
-    case 8: return "-" + N + " " + C;
-    case 10: return N + " " + C + "-";
-    case 11: return C + " " + N + "-";
-    case 12: return C + " -" + N;
-    case 13: return N + "- " + C;
-    case 14: return "(" + C + " " + N + ")";
-    case 15: return "(" + N + " " + C + ")";
-    default: return "-" + C + " " + N;  // 9
-  }
+  return FloatToCurrencyStr(V, FS.CurrencyDecimals, FS);
 }
 
 bool TryIsoToDateTime(std::string_view S, TDateTime& Result) {

@@ -160,3 +160,20 @@ void TBitmap::SaveToStream(TStream& Stream) const {
     Stream.WriteBuffer(Row.data(), Stride);
   }
 }
+
+namespace {
+// The image a DC paints on must exist before the DC and outlive it: a base constructed first.
+struct TImageHolder {
+  QImage Image;
+};
+struct TBitmapDC : private TImageHolder, public TQtPainterDC {
+  TBitmapDC(uint32_t* Pixels, int W, int H, int PpiX, int PpiY)
+      : TImageHolder{QImage(reinterpret_cast<uchar*>(Pixels), W, H, W * 4, QImage::Format_RGB32)},
+        TQtPainterDC(&Image, PpiX, PpiY) {}
+};
+}  // namespace
+
+std::unique_ptr<TDeviceContext> CreateBitmapDC(TBitmap& Bitmap, int PpiX, int PpiY) {
+  if (Bitmap.Empty()) throw EInvalidGraphicOperation(SInvalidBitmapDC);
+  return std::make_unique<TBitmapDC>(Bitmap.ScanLine(0), Bitmap.Width(), Bitmap.Height(), PpiX, PpiY);
+}

@@ -56,3 +56,7 @@ private:
   struct TCanvasHost;
   std::unique_ptr<TCanvasHost> FCanvas;
 };
+
+// A device context drawing straight into Bitmap's pixels at the given resolution (a memory device
+// compatible with a device of that resolution). The bitmap must keep its size while it lives.
+std::unique_ptr<TDeviceContext> CreateBitmapDC(TBitmap& Bitmap, int PpiX, int PpiY);

@@ -19,6 +19,13 @@ public:
   int PixelsPerInchX() const override { return FPpi; }
   int PixelsPerInchY() const override { return FPpi; }
   TSize DeviceSize() const override { return FSize; }
+  int BitsPerPixel() const override { return FBitsPerPixel; }
+  bool CanStretchBlt() const override { return FCanStretchBlt; }
+  // Makes the device answer like one with fewer colours or without stretched bit blocks.
+  void SetDeviceCaps(int BitsPerPixel, bool CanStretchBlt) {
+    FBitsPerPixel = BitsPerPixel;
+    FCanStretchBlt = CanStretchBlt;
+  }
   void SelectPen(const TLogPen& Pen) override;
   void SelectBrush(const TLogBrush& Brush) override;
   void SelectFont(const TLogFont& Font) override;
@@ -74,6 +81,8 @@ private:
   void Add(const std::string& S) { Log.push_back(S); }
   int FPpi;
   TSize FSize;
+  int FBitsPerPixel = 32;
+  bool FCanStretchBlt = true;
   TDCState FS;
   TStateStack<TDCState> FStack;
 };

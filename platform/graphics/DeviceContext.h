@@ -114,6 +114,11 @@ public:
   virtual int PixelsPerInchX() const = 0;
   virtual int PixelsPerInchY() const = 0;
   virtual TSize DeviceSize() const = 0;
+  // Colour bits per pixel (planes included) and whether bit blocks can be stretched with raster
+  // operations, as GetDeviceCaps answers them. Every backend here draws in 32-bit colour and
+  // stretches; the call log can be told otherwise.
+  virtual int BitsPerPixel() const { return 32; }
+  virtual bool CanStretchBlt() const { return true; }
 
   // State. Objects are passed by value: a backend creates, selects and deletes
   // whatever handles it needs.

@@ -23,3 +23,4 @@ inline constexpr char SGraphicsWithoutQtApplication[] =
     "InitializeGraphics sem aplicação gráfica do Qt: chame InitializeApplication";
 inline constexpr char SGraphicsNotInitialized[] =
     "Gráficos usados antes de InitializeGraphics: chame InitializeApplication no início do programa";
+inline constexpr char SInvalidBitmapDC[] = "Um bitmap vazio não tem contexto de dispositivo";

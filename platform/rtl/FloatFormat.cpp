@@ -1,5 +1,6 @@
 #include "platform/rtl/FloatFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -280,15 +281,18 @@ bool ParseFloat(std::string_view S, double& Value, char DecimalSeparator) {
 
 }  // namespace
 
-std::string FloatToStr(double Value, const TFormatSettings& FS) {
+std::string FloatToStr(double Value, const TFormatSettings& FS) { return FloatToStrGeneral(Value, 15, FS); }
+
+std::string FloatToStrGeneral(double Value, int Precision, const TFormatSettings& FS) {
   if (!std::isfinite(Value)) return NonFinite(Value);
+  Precision = std::clamp(Precision, 1, 18);
   TDecimal D = ToDecimal(Value);
-  RoundDigits(D, 15);
+  RoundDigits(D, Precision);
   if (D.Digits.empty()) return "0";
   std::string Out;
   if (D.Negative) Out += '-';
   const int N = static_cast<int>(D.Digits.size());
-  if (D.Exponent > 15 || D.Exponent < -3) {
+  if (D.Exponent > Precision || D.Exponent < -3) {
     Out += D.Digits[0];
     if (N > 1) {
       Out += FS.DecimalSeparator;
@@ -359,3 +363,43 @@ double StrToFloat(std::string_view S, const TFormatSettings& FS) {
   return V;
 }
 double StrToFloat(std::string_view S) { return StrToFloat(S, FormatSettings()); }
+
+std::string FloatToCurrencyStr(double Value, int Digits, const TFormatSettings& FS) {
+  if (!std::isfinite(Value)) return NonFinite(Value);
+  std::string Fmt = "#,##0";
+  Digits = std::clamp(Digits, 0, 18);
+  if (Digits > 0) {
+    Fmt += '.';
+    Fmt.append(static_cast<size_t>(Digits), '0');
+  }
+  std::string N = FormatFloat(Fmt, std::fabs(Value), FS);
+  const std::string& C = FS.CurrencyString;
+  bool Negative = Value < 0 && N.find_first_of("123456789") != std::string::npos;  // not when it rounds to 0
+  if (!Negative) {
+    switch (FS.CurrencyFormat) {
+      case 1: return N + C;
+      case 2: return C + " " + N;
+      case 3: return N + " " + C;
+      default: return C + N;
+    }
+  }
+  // The class library's sixteen negative forms.
+  switch (FS.NegCurrFormat) {
+    case 0: return "(" + C + N + ")";
+    case 1: return "-" + C + N;
+    case 2: return C + "-" + N;
+    case 3: return C + N + "-";
+    case 4: return "(" + N + C + ")";
+    case 5: return "-" + N + C;
+    case 6: return N + "-" + C;
+    case 7: return N + C + "-";
+    case 8: return "-" + N + " " + C;
+    case 10: return N + " " + C + "-";
+    case 11: return C + " " + N + "-";
+    case 12: return C + " -" + N;
+    case 13: return N + "- " + C;
+    case 14: return "(" + C + " " + N + ")";
+    case 15: return "(" + N + " " + C + ")";
+    default: return "-" + C + " " + N;  // 9
+  }
+}

@@ -10,6 +10,12 @@
 // 0.00001 is "1E-5", 1E15 is "1E15"), trailing zeros dropped.
 std::string FloatToStr(double Value, const TFormatSettings& FS);
 std::string FloatToStr(double Value);
+// General format with Precision (1 to 18) significant digits: fixed notation while the decimal
+// exponent lies between -4 and Precision.
+std::string FloatToStrGeneral(double Value, int Precision, const TFormatSettings& FS);
+// Money in the settings' currency format with Digits decimals: "R$ 1.234,56", "-R$ 0,50" under
+// the default settings (a negative value that rounds to zero shows no sign).
+std::string FloatToCurrencyStr(double Value, int Digits, const TFormatSettings& FS);
 
 // Format text with up to three sections "positive;negative;zero". In a
 // section: 0 digit or zero, # digit or nothing, . decimal separator,

@@ -22,6 +22,11 @@ constexpr TppUnit Units[] = {
     {"ppComm", InitializeCommUnit, FinalizeCommUnit},
     {"ppRelatv", InitializeRelativeUnit, FinalizeRelativeUnit},
     {"ppTreeNode", InitializeTreeNodeUnit, FinalizeTreeNodeUnit},
+    {"ppLanguage", InitializeLanguageUnit, FinalizeLanguageUnit},
+    {"ppUtils", InitializeUtilsUnit, FinalizeUtilsUnit},
+    {"ppPalette", InitializePaletteUnit, FinalizePaletteUnit},
+    {"ppDisplayFormat", InitializeDisplayFormatUnit, FinalizeDisplayFormatUnit},
+    {"ppGraphics", InitializeGraphicsUnit, FinalizeGraphicsUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -9,3 +9,12 @@ inline constexpr char SppParamNamesMismatch[] = "The parameter names of %s do no
 
 // Relative trees
 inline constexpr char SppParentCycle[] = "A relative cannot become a child of itself or of its own descendant.";
+
+// Language module files (why a file is refused; the program's own texts answer instead)
+inline constexpr char SppLanguageModuleHeader[] = "Not a language module: wrong signature or version.";
+inline constexpr char SppLanguageModuleCount[] = "Language module count larger than the file.";
+inline constexpr char SppLanguageModuleText[] = "Language module text is not valid UTF-8.";
+inline constexpr char SppLanguageModuleName[] = "Language module picture name is not ASCII.";
+inline constexpr char SppLanguageModuleRepeated[] = "Language module entry repeated.";
+inline constexpr char SppLanguageModuleTrailing[] = "Bytes after the end of the language module.";
+inline constexpr char SppLanguageModuleTooLong[] = "Language module entry too long for the format.";

@@ -17,6 +17,17 @@ void FinalizeRelativeUnit();
 void InitializeTreeNodeUnit();  // ppTreeNode: TppTreeNode and its descriptor
 void FinalizeTreeNodeUnit();
 
+void InitializeLanguageUnit();  // ppLanguage: nothing (the resource manager is made on first use)
+void FinalizeLanguageUnit();    // frees the resource manager and its modules
+void InitializeUtilsUnit();  // ppUtils: the thread that starts the library is the main thread
+void FinalizeUtilsUnit();
+void InitializePaletteUnit();  // ppPalette: installs the register and unregister component hooks
+void FinalizePaletteUnit();    // clears them; frees the registry and what it still holds
+void InitializeDisplayFormatUnit();  // ppDisplayFormat: the base class formats values
+void FinalizeDisplayFormatUnit();    // no class formats values
+void InitializeGraphicsUnit();  // ppGraphics: TppFont for streaming
+void FinalizeGraphicsUnit();
+
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
 void RegisterPPClasses(std::initializer_list<const TClassInfo*> Classes);

@@ -118,3 +118,19 @@ TEST(StrToFloatTest, ParsesWithTheSettingsSeparator) {
     EXPECT_EQ(E.Message(), Format(SInvalidFloat, {"x1"}));
   }
 }
+
+TEST(FloatToStrTest, GeneralFormatWithAChosenPrecision) {
+  const TFormatSettings FS = EnglishFormatSettings();
+  EXPECT_EQ("12.345", FloatToStrGeneral(12.345f, 7, FS));  // the float's 12.3450002670
+  EXPECT_EQ("1234568", FloatToStrGeneral(1234567.5, 7, FS));
+  EXPECT_EQ("1.234568E7", FloatToStrGeneral(12345675, 7, FS));
+  EXPECT_EQ("0.5", FloatToStrGeneral(0.5, 1, FS));
+}
+
+TEST(FloatToStrTest, CurrencyWithChosenDecimals) {
+  const TFormatSettings BR = BrazilianFormatSettings(), EN = EnglishFormatSettings();
+  EXPECT_EQ("R$ 1.234,50", FloatToCurrencyStr(1234.5, 2, BR));
+  EXPECT_EQ("-R$ 1.235", FloatToCurrencyStr(-1234.5, 0, BR));  // halves away from zero
+  EXPECT_EQ("($1,234.400)", FloatToCurrencyStr(-1234.4, 3, EN));
+  EXPECT_EQ("R$ 0,00", FloatToCurrencyStr(-0.001, 2, BR));  // rounds to zero: no sign
+}

@@ -1,0 +1,39 @@
+#include "ppreport/core/ppReaderUtils.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "platform/classes/Filer.h"
+#include "platform/classes/ScopeGuard.h"
+
+bool TppHReaderUtils::FindProperty(TReader& Reader, std::string_view Name) {
+  while (!Reader.EndOfList()) {
+    if (Reader.ReadStr() == Name) return true;
+    Reader.SkipValue();
+  }
+  return false;
+}
+
+std::string TppHReaderUtils::PeekIdentProperty(TReader& Reader, std::string_view Name) {
+  TFinally Back([&Reader, Start = Reader.Position()] { Reader.SetPosition(Start); });
+  if (!FindProperty(Reader, Name) || Reader.NextValue() != vaIdent) return {};
+  std::string Ident = Reader.ReadIdent();
+  size_t Dot = Ident.rfind('.');
+  return Dot == std::string::npos ? Ident : Ident.substr(Dot + 1);
+}
+
+int32_t TppHReaderUtils::ReadIntegerOrFloat(TReader& Reader) {
+  switch (Reader.NextValue()) {
+    case vaExtended:
+    case vaSingle:
+    case vaCurrency:
+    case vaDate: {
+      long double V = std::truncl(Reader.ReadFloat());
+      if (std::isnan(V)) return 0;
+      return static_cast<int32_t>(std::clamp<long double>(V, std::numeric_limits<int32_t>::min(),
+                                                          std::numeric_limits<int32_t>::max()));
+    }
+    default: return Reader.ReadInteger();
+  }
+}
