@@ -164,10 +164,17 @@ public:
   std::function<void(TReader& Reader, const TClassInfo& Info, TComponent*& Component)> OnCreateComponent;
 
 private:
+  // Holder: the component whose freeing takes Instance with it, found while Instance is alive, so
+  // undoing a failed component never has to look at an object that may be gone.
   struct TFixup {
     TPersistent* Instance;
     const TPropInfo* Prop;
     std::string Name;
+    TComponent* Holder;
+  };
+  struct TCollectionRead {
+    TCollection* Collection;
+    TComponent* Holder;
   };
   void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop);
   void ReadMethodValue(TPersistent* Instance, const TPropInfo& Prop);
@@ -181,6 +188,7 @@ private:
   void DoFixups();
   void EndRead(bool Ok);
   void Forget(TComponent* C);
+  TComponent* HolderOf(TPersistent* Instance) const;
 
   TStream& FStream;
   int64_t FStart;
@@ -193,7 +201,8 @@ private:
   int FCreated = 0;
   std::vector<TComponent*> FLoaded;
   std::vector<TFixup> FFixups;
-  std::vector<TCollection*> FCollectionsRead;
+  std::vector<TCollectionRead> FCollectionsRead;
+  TComponent* FReading = nullptr;  // the component whose properties are being read
 };
 
 class TWriter : public TFiler {

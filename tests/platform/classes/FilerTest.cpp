@@ -513,3 +513,19 @@ TEST_F(FilerTest, HostileLengthsAndNestingAreBounded) {
   for (int I = 0; I < 100000; ++I) T += "object TWidget ";
   EXPECT_THROW(FromText(T), EReadError);
 }
+
+// An inner component fails after its collection item asked for a reference: the item goes with
+// it, and undoing the outer components must not look at the item again.
+TEST_F(FilerTest, AFailedReadForgetsTheReferencesOfItemsFreedEarlier) {
+  const std::string Text =
+      "object Form1: TForm\n  object A: TWidget\n    object B: TWidget\n      Cells = <\n        item\n"
+      "          Link = A\n        end>\n      object A: TWidget\n      end\n    end\n  end\nend\n";
+  for (bool Hook : {false, true}) {
+    const std::vector<uint8_t> Bytes = FromText(Text);
+    TBytesStream S(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    TReader R(S);
+    if (Hook) R.OnError = [](TReader&, const std::string&, bool& Handled) { Handled = true; };
+    EXPECT_THROW(TOwnedComponent(R.ReadRootComponent(nullptr)), EReadError) << Hook;
+  }
+}
+
