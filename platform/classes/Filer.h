@@ -44,6 +44,9 @@ enum TValueType : uint8_t {
 
 // Header flags of a component (a prefix byte 0xF0 | flags before the class name).
 enum TFilerFlag : uint8_t { ffInherited = 1, ffChildPos = 2, ffInline = 4 };
+// The class name's length byte follows where a prefix may stand, and a reader takes any byte from
+// 0xF0 up for the prefix: the longest class name a stream can hold is one below.
+inline constexpr size_t MaxClassNameBytes = 0xEF;
 
 extern const char FilerSignature[4];  // "TPF0"
 
@@ -245,6 +248,8 @@ public:
   void WriteBinary(const void* Data, size_t Size);
   // A length-prefixed 8-bit string without tag; raises EWriteError beyond 255 bytes.
   void WriteStr(const std::string& Value);
+  // The class name after the prefix; a name longer than MaxClassNameBytes raises EWriteError.
+  void WriteClassName(const std::string& Value);
   void WritePropName(const std::string& Name);
   void Write(const void* Data, size_t Size);
   void FlushBuffer();

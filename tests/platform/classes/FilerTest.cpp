@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/RtlMath.h"
@@ -529,3 +530,39 @@ TEST_F(FilerTest, AFailedReadForgetsTheReferencesOfItemsFreedEarlier) {
   }
 }
 
+namespace {
+// A component whose class name is as long as the test asks (set before the class is used).
+std::string LongClassName;
+class TLongNamed : public TComponent {
+  DECLARE_CLASSINFO(TLongNamed)
+public:
+  using TComponent::TComponent;
+};
+const TClassInfo& TLongNamed::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TLongNamed>(LongClassName.c_str(), &TComponent::StaticClassInfo());
+  return Info;
+}
+}  // namespace
+
+// The class name's length byte stands where a prefix (0xF0 | flags) may: a name of 240 bytes or
+// more would read as a prefix, so neither the writer nor the text converter writes one.
+TEST_F(FilerTest, ClassNamesTheBinaryFormCannotHoldAreRefused) {
+  for (size_t Length : {239u, 240u, 251u, 255u}) {
+    const std::string Name = "T" + std::string(Length - 1, 'x');
+    const std::string Text = "object Root: " + Name + "\r\nend\r\n";
+    if (Length <= MaxClassNameBytes) {
+      EXPECT_EQ(ToText(FromText(Text)), Text) << Length;
+      continue;
+    }
+    try {
+      FromText("object Root: TForm\r\n  object A:\r\n    " + Name + "\r\n  end\r\nend\r\n");
+      ADD_FAILURE() << Length;
+    } catch (const EParserError& E) {
+      EXPECT_EQ(E.Message(), Format(SParseError, {3, SParseClassNameTooLong})) << Length;
+    }
+  }
+  LongClassName = "T" + std::string(250, 'L');
+  TLongNamed C(nullptr);
+  TMemoryStream M;
+  EXPECT_THROW(WriteComponentToStream(M, &C), EWriteError);
+}
