@@ -53,6 +53,7 @@ public:
   TCollection(const TCollection&) = delete;
   TCollection& operator=(const TCollection&) = delete;
 
+  TPersistent* Owner() const { return FOwner; }
   int Count() const { return static_cast<int>(FItems.size()); }
   TCollectionItem* Items(int Index) const;
   TCollectionItem* Add();

@@ -44,6 +44,9 @@ enum TValueType : uint8_t {
 
 // Header flags of a component (a prefix byte 0xF0 | flags before the class name).
 enum TFilerFlag : uint8_t { ffInherited = 1, ffChildPos = 2, ffInline = 4 };
+// The class name's length byte follows where a prefix may stand, and a reader takes any byte from
+// 0xF0 up for the prefix: the longest class name a stream can hold is one below.
+inline constexpr size_t MaxClassNameBytes = 0xEF;
 
 extern const char FilerSignature[4];  // "TPF0"
 
@@ -164,10 +167,17 @@ public:
   std::function<void(TReader& Reader, const TClassInfo& Info, TComponent*& Component)> OnCreateComponent;
 
 private:
+  // Holder: the component whose freeing takes Instance with it, found while Instance is alive, so
+  // undoing a failed component never has to look at an object that may be gone.
   struct TFixup {
     TPersistent* Instance;
     const TPropInfo* Prop;
     std::string Name;
+    TComponent* Holder;
+  };
+  struct TCollectionRead {
+    TCollection* Collection;
+    TComponent* Holder;
   };
   void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop);
   void ReadMethodValue(TPersistent* Instance, const TPropInfo& Prop);
@@ -181,6 +191,7 @@ private:
   void DoFixups();
   void EndRead(bool Ok);
   void Forget(TComponent* C);
+  TComponent* HolderOf(TPersistent* Instance) const;
 
   TStream& FStream;
   int64_t FStart;
@@ -193,7 +204,8 @@ private:
   int FCreated = 0;
   std::vector<TComponent*> FLoaded;
   std::vector<TFixup> FFixups;
-  std::vector<TCollection*> FCollectionsRead;
+  std::vector<TCollectionRead> FCollectionsRead;
+  TComponent* FReading = nullptr;  // the component whose properties are being read
 };
 
 class TWriter : public TFiler {
@@ -236,6 +248,8 @@ public:
   void WriteBinary(const void* Data, size_t Size);
   // A length-prefixed 8-bit string without tag; raises EWriteError beyond 255 bytes.
   void WriteStr(const std::string& Value);
+  // The class name after the prefix; a name longer than MaxClassNameBytes raises EWriteError.
+  void WriteClassName(const std::string& Value);
   void WritePropName(const std::string& Name);
   void Write(const void* Data, size_t Size);
   void FlushBuffer();

@@ -188,11 +188,17 @@ public:
     else if (!IsIdent("object"))
       Error(Format(SParseExpected, {"'object'"}));
     Next();
+    size_t ClassAt = FStart;
     std::string Name, ClassName = Ident();
     if (IsSymbol(':')) {
       Next();
       Name = ClassName;
+      ClassAt = FStart;
       ClassName = Ident();
+    }
+    if (Utf8ToWin1252(ClassName).size() > MaxClassNameBytes) {
+      FStart = ClassAt;
+      Error(SParseClassNameTooLong);
     }
     int Pos = 0;
     if (IsSymbol('[')) {
@@ -202,7 +208,7 @@ public:
       Flags |= ffChildPos;
     }
     FW.WritePrefix(Flags, Pos);
-    FW.WriteStr(ClassName);
+    FW.WriteClassName(ClassName);
     FW.WriteStr(Name);
     while (!IsIdent("end") && !IsIdent("object") && !IsIdent("inherited") && !IsIdent("inline")) Property(Depth);
     FW.WriteListEnd();

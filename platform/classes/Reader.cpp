@@ -199,9 +199,10 @@ void TReader::ReadCollection(TCollection* Collection) {
   TRestore<int> Depth(FDepth, FDepth + 1);
   CheckValue(vaCollection);
   // Reading one collection twice would free items that pending fix-ups point into.
-  if (std::find(FCollectionsRead.begin(), FCollectionsRead.end(), Collection) != FCollectionsRead.end())
+  if (std::any_of(FCollectionsRead.begin(), FCollectionsRead.end(),
+                  [Collection](const TCollectionRead& R) { return R.Collection == Collection; }))
     InvalidValue();
-  FCollectionsRead.push_back(Collection);
+  FCollectionsRead.push_back({Collection, HolderOf(Collection)});
   TUpdateScope Update(*Collection);
   if (!EndOfList()) Collection->Clear();
   while (!EndOfList()) {
@@ -352,7 +353,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
         case vaIdent: {
           std::string Name = ReadIdent();
           if (!Prop.SetObj) ReadOnly();
-          FFixups.push_back({Instance, &Prop, std::move(Name)});
+          FFixups.push_back({Instance, &Prop, std::move(Name), HolderOf(Instance)});
           break;
         }
         case vaCollection: {
@@ -451,10 +452,20 @@ void TReader::Forget(TComponent* C) {
     return GoesWithC[X];
   };
   std::erase_if(FLoaded, GoesWith);
-  std::erase_if(FFixups, [&](const TFixup& F) {
-    auto* X = dynamic_cast<TComponent*>(F.Instance);
-    return F.Instance == C || (X && GoesWith(X));
-  });
+  // Only the holders are looked at: the instances of an inner component forgotten earlier are
+  // gone already (its collection items, its nested objects).
+  std::erase_if(FFixups, [&](const TFixup& F) { return GoesWith(F.Holder); });
+  std::erase_if(FCollectionsRead, [&](const TCollectionRead& R) { return GoesWith(R.Holder); });
+}
+
+TComponent* TReader::HolderOf(TPersistent* Instance) const {
+  // Collection items and collections lead to their component by their owners; a nested object
+  // without one lives in the component being read.
+  TPersistent* P = Instance;
+  if (auto* Item = dynamic_cast<TCollectionItem*>(P)) P = Item->Collection();
+  if (auto* Collection = dynamic_cast<TCollection*>(P)) P = Collection->Owner();
+  if (auto* C = dynamic_cast<TComponent*>(P)) return C;
+  return FReading;
 }
 
 TComponent* TReader::ReadComponent(TComponent* Component) {
@@ -506,7 +517,10 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   // Loaded runs in creation order, parents before their children.
   if (std::find(FLoaded.begin(), FLoaded.end(), Result) == FLoaded.end()) FLoaded.push_back(Result);
   Result->SetState(csReading, true);
-  Result->ReadState(*this);
+  {
+    TRestore<TComponent*> Reading(FReading, Result);
+    Result->ReadState(*this);
+  }
   Result->SetState(csReading, false);
   if ((Flags & ffChildPos) && FParent) FParent->SetChildOrder(Result, ChildPos);
   return Result;
@@ -605,7 +619,10 @@ TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
   } catch (EComponentError& E) {
     throw EReadError(E.Message());
   }
-  Result->ReadState(*this);
+  {
+    TRestore<TComponent*> Reading(FReading, Result);
+    Result->ReadState(*this);
+  }
   Result->SetState(csReading, false);
   EndRead(true);
   return Result;

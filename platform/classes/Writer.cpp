@@ -124,6 +124,11 @@ void TWriter::WriteStr(const std::string& Value) {
   Write(B.data(), B.size());
 }
 
+void TWriter::WriteClassName(const std::string& Value) {
+  if (Utf8ToWin1252(Value).size() > MaxClassNameBytes) throw EWriteError(Format(SClassNameTooLong, {Value.substr(0, 40)}));
+  WriteStr(Value);
+}
+
 void TWriter::WriteIdent(const std::string& Ident) {
   if (SameTextAscii(Ident, "False"))
     WriteValue(vaFalse);
@@ -307,7 +312,7 @@ void TWriter::WritePrefix(uint8_t Flags, int ChildPos) {
 
 void TWriter::WriteData(TComponent* Instance) {
   WritePrefix(FRootAncestor && FAncestor ? ffInherited : 0, 0);
-  WriteStr(Instance->ClassName());
+  WriteClassName(Instance->ClassName());
   WriteStr(Instance->Name());
   WriteProperties(Instance);
   WriteListEnd();

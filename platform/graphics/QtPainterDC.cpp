@@ -1,5 +1,6 @@
 #include "platform/graphics/QtPainterDC.h"
 
+#include <QPainterPath>
 #include <QPolygon>
 #include <algorithm>
 #include <cmath>
@@ -146,22 +147,59 @@ void TQtPainterDC::SelectClipRegion(const TRegion* Region, int Mode) {
   D->ApplyClip();
 }
 
+namespace {
+// One polygon cut to a rectangle, edge by edge (Sutherland-Hodgman) in doubles: inside the
+// rectangle every point keeps its winding number, so either fill rule gives the same area there.
+QPolygonF ClipToRect(const QPolygonF& In, const QRectF& R) {
+  QPolygonF Out;
+  for (const QPointF& P : In)
+    if (std::isfinite(P.x()) && std::isfinite(P.y())) Out << P;
+  auto Side = [&Out](auto Inside, auto Cross) {
+    QPolygonF Kept;
+    for (qsizetype I = 0, N = Out.size(); I < N; ++I) {
+      const QPointF A = Out[(I + N - 1) % N], B = Out[I];
+      const bool InA = Inside(A), InB = Inside(B);
+      if (InA != InB) Kept << Cross(A, B);
+      if (InB) Kept << B;
+    }
+    Out.swap(Kept);
+  };
+  auto AtX = [](double X) {
+    return [X](QPointF A, QPointF B) { return QPointF(X, A.y() + (B.y() - A.y()) * ((X - A.x()) / (B.x() - A.x()))); };
+  };
+  auto AtY = [](double Y) {
+    return [Y](QPointF A, QPointF B) { return QPointF(A.x() + (B.x() - A.x()) * ((Y - A.y()) / (B.y() - A.y())), Y); };
+  };
+  Side([&](QPointF P) { return P.x() >= R.left(); }, AtX(R.left()));
+  Side([&](QPointF P) { return P.x() <= R.right(); }, AtX(R.right()));
+  Side([&](QPointF P) { return P.y() >= R.top(); }, AtY(R.top()));
+  Side([&](QPointF P) { return P.y() <= R.bottom(); }, AtY(R.bottom()));
+  return Out;
+}
+}  // namespace
+
 void TQtPainterDC::SelectClipPath(int Mode) {
-  // A region is built scan line by scan line: a path reaching far beyond the
-  // device (a damaged file's) would take seconds and gigabytes. Only what lies
-  // near the device can be painted, so the path is cut to that first.
+  // A region is built scan line by scan line: a path reaching far beyond the device (a damaged
+  // file's) would take seconds and gigabytes, and the path's own intersection loses itself in
+  // coordinates of 1e15. Only what lies near the device can be painted, so each figure is cut to
+  // that first, then joined as QPainterPath::toFillPolygon joins them (back and forth to the first
+  // point, which cancels out).
   QPainterPath Path = D->Path;
   D->Path = QPainterPath();
   TSize Size = DeviceSize();
   int W = std::max(Size.cx, 1), H = std::max(Size.cy, 1);
-  QRectF Near(-W, -H, 3.0 * W, 3.0 * H);
-  Path.setFillRule(D->S.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-  if (!Near.contains(Path.boundingRect())) {
-    QPainterPath Bound;
-    Bound.addRect(Near);
-    Path = Path.intersected(Bound);
+  const QRectF Near(-W, -H, 3.0 * W, 3.0 * H);
+  QPolygonF Fill;
+  for (const QPolygonF& Figure : Path.toSubpathPolygons()) {
+    QPolygonF Cut = ClipToRect(Figure, Near);
+    if (Cut.isEmpty()) continue;
+    const QPointF First = Fill.isEmpty() ? Cut.first() : Fill.first();
+    const bool Joined = !Fill.isEmpty();
+    Fill += Cut;
+    Fill << Cut.first();
+    if (Joined) Fill << First;
   }
-  QRegion New(Path.toFillPolygon().toPolygon(), Path.fillRule());
+  QRegion New(Fill.toPolygon(), D->S.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
   D->Clip = Combine(D->Clip, D->HasClip, New, Mode, D->HasClip);
   D->ApplyClip();
 }

@@ -62,10 +62,16 @@ TTextFrame MakeFrame(const TDCState& S, double Sx, double Sy) {
   }
   bool Invertible = false;
   F.ToGlyph = F.Glyph.inverted(&Invertible);
-  // A glyph squeezed, stretched or sheared a hundredfold is no text any page has.
+  // A glyph squeezed, stretched or sheared a hundredfold is no text any page has (and the
+  // rasteriser fails on glyphs squeezed to a pixel or two across): the frame's longest axis is
+  // at most a hundred times its shortest.
   double Det = std::abs(F.Glyph.determinant());
+  double Sq = F.Glyph.m11() * F.Glyph.m11() + F.Glyph.m12() * F.Glyph.m12() + F.Glyph.m21() * F.Glyph.m21() +
+              F.Glyph.m22() * F.Glyph.m22();
+  double Longest2 = (Sq + std::sqrt(std::max(0.0, Sq * Sq - 4 * Det * Det))) / 2;  // squared
   F.Valid = Invertible && Det > 1e-4 && Det < 1e4 && std::abs(F.Glyph.m11()) < 100 &&
-            std::abs(F.Glyph.m12()) < 100 && std::abs(F.Glyph.m21()) < 100 && std::abs(F.Glyph.m22()) < 100;
+            std::abs(F.Glyph.m12()) < 100 && std::abs(F.Glyph.m21()) < 100 && std::abs(F.Glyph.m22()) < 100 &&
+            Longest2 <= 100 * Det;
   return F;
 }
 }  // namespace

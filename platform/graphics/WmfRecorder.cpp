@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/graphics/EmfPlayer.h"
 #include "platform/rtl/Win1252.h"
@@ -23,7 +24,11 @@ enum : uint16_t {
 constexpr int MM_ANISOTROPIC = 8;
 constexpr int HeaderBytes = 22 + 18;  // placeable header, then the metafile header
 
-int16_t Clamp16(double V) { return static_cast<int16_t>(std::clamp(std::lround(V), -32768L, 32767L)); }
+// Clamped before rounding: lround of a value beyond long (a hostile transform) has no defined result.
+int16_t Clamp16(double V) {
+  if (std::isnan(V)) return 0;
+  return static_cast<int16_t>(std::lround(std::clamp(V, -32768.0, 32767.0)));
+}
 
 // A cubic Bézier as 16 chords per segment.
 std::vector<TPoint> Flatten(TPoint From, const std::vector<TPoint>& Controls) {
@@ -437,20 +442,21 @@ void TWmfRecorderDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, 
   }
   FBytes.insert(FBytes.end(), Bytes.begin(), Bytes.end());
   if (Bytes.size() & 1) FBytes.push_back(0);
-  // Advances through the transform, rounded on their running sums so the line does not drift.
-  double Sum = 0;
-  int Placed = 0;
+  // Advances through the transform, rounded on their running sums so the line does not drift. Each
+  // is one 16-bit word: a step beyond it is clamped, and the next ones count from where the glyph
+  // was really placed.
+  double Sum = 0, Placed = 0;
   for (int A : Adv) {
     Sum += A * FS.World.M11;
-    const int Next = static_cast<int>(std::lround(Sum));
-    W16(Next - Placed);
-    Placed = Next;
+    const int16_t Step = Clamp16(std::round(Sum) - Placed);
+    W16(Step);
+    Placed += Step;
   }
   End();
   if (FS.TextAlign & TA_UPDATECP) {
-    long Total = 0;
+    int64_t Total = FS.Pos.X;
     for (int A : Adv) Total += A;
-    FS.Pos.X += static_cast<int>(Total);
+    FS.Pos.X = static_cast<int>(std::clamp<int64_t>(Total, INT32_MIN, INT32_MAX));
   }
 }
 

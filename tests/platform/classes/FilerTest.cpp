@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/classes/ClassesConsts.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/RtlMath.h"
@@ -512,4 +513,56 @@ TEST_F(FilerTest, HostileLengthsAndNestingAreBounded) {
   std::string T;
   for (int I = 0; I < 100000; ++I) T += "object TWidget ";
   EXPECT_THROW(FromText(T), EReadError);
+}
+
+// An inner component fails after its collection item asked for a reference: the item goes with
+// it, and undoing the outer components must not look at the item again.
+TEST_F(FilerTest, AFailedReadForgetsTheReferencesOfItemsFreedEarlier) {
+  const std::string Text =
+      "object Form1: TForm\n  object A: TWidget\n    object B: TWidget\n      Cells = <\n        item\n"
+      "          Link = A\n        end>\n      object A: TWidget\n      end\n    end\n  end\nend\n";
+  for (bool Hook : {false, true}) {
+    const std::vector<uint8_t> Bytes = FromText(Text);
+    TBytesStream S(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    TReader R(S);
+    if (Hook) R.OnError = [](TReader&, const std::string&, bool& Handled) { Handled = true; };
+    EXPECT_THROW(TOwnedComponent(R.ReadRootComponent(nullptr)), EReadError) << Hook;
+  }
+}
+
+namespace {
+// A component whose class name is as long as the test asks (set before the class is used).
+std::string LongClassName;
+class TLongNamed : public TComponent {
+  DECLARE_CLASSINFO(TLongNamed)
+public:
+  using TComponent::TComponent;
+};
+const TClassInfo& TLongNamed::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TLongNamed>(LongClassName.c_str(), &TComponent::StaticClassInfo());
+  return Info;
+}
+}  // namespace
+
+// The class name's length byte stands where a prefix (0xF0 | flags) may: a name of 240 bytes or
+// more would read as a prefix, so neither the writer nor the text converter writes one.
+TEST_F(FilerTest, ClassNamesTheBinaryFormCannotHoldAreRefused) {
+  for (size_t Length : {239u, 240u, 251u, 255u}) {
+    const std::string Name = "T" + std::string(Length - 1, 'x');
+    const std::string Text = "object Root: " + Name + "\r\nend\r\n";
+    if (Length <= MaxClassNameBytes) {
+      EXPECT_EQ(ToText(FromText(Text)), Text) << Length;
+      continue;
+    }
+    try {
+      FromText("object Root: TForm\r\n  object A:\r\n    " + Name + "\r\n  end\r\nend\r\n");
+      ADD_FAILURE() << Length;
+    } catch (const EParserError& E) {
+      EXPECT_EQ(E.Message(), Format(SParseError, {3, SParseClassNameTooLong})) << Length;
+    }
+  }
+  LongClassName = "T" + std::string(250, 'L');
+  TLongNamed C(nullptr);
+  TMemoryStream M;
+  EXPECT_THROW(WriteComponentToStream(M, &C), EWriteError);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <memory>
 
 #include "FontTestUtil.h"
 #include "platform/graphics/Canvas.h"
@@ -282,4 +283,61 @@ TEST(QtPainterDCTest, SrcAndKeepsWhatWhitePixelsCover) {
   EXPECT_EQ(T.Img.pixel(5, 5), qRgb(0, 0, 0));
   EXPECT_EQ(T.Img.pixel(35, 5), qRgb(255, 0, 0));
   EXPECT_EQ(T.Img.pixel(35, 17), qRgb(255, 255, 255));
+}
+
+// A damaged file's clip path may reach 1e34 pixels off the page, where cutting curves to the page
+// in floats leaves spikes of 1e27 pixels and the region would take gigabytes: it is cut to the
+// page's neighbourhood in time and memory, and what lies on the page still clips.
+TEST(QtPainterDCTest, AClipPathReachingFarOffThePageStillClipsOnIt) {
+  auto Clipped = [](int Rule, const TXForm& World, auto Figure) {
+    auto T = std::make_unique<TImageCanvas>(48, 48);
+    T->Dc.SetPolyFillMode(Rule);
+    T->Dc.SetWorldTransform(World);
+    T->Dc.BeginPath();
+    Figure(T->Dc);
+    T->Dc.CloseFigure();
+    T->Dc.EndPath();
+    T->Dc.SelectClipPath(RGN_COPY);
+    T->Dc.SetWorldTransform(TXForm{});
+    T->Dc.FillRect(Rect(0, 0, 48, 48), TLogBrush{BS_SOLID, 0, 0, nullptr});
+    T->Dc.End();
+    return T;
+  };
+  for (int Rule : {ALTERNATE, WINDING}) {
+    // A band from row 40 up to 2e34 pixels above the page (logical y 0 is device row 40).
+    auto T = Clipped(Rule, TXForm{1, 0, 0, 1e25, 0, 40}, [](TDeviceContext& Dc) {
+      Dc.MoveTo(10, 0);
+      Dc.PolylineTo({{30, 0}, {30, -2000000000}, {10, -2000000000}});
+    });
+    EXPECT_TRUE(T->Black(10, 0) && T->Black(29, 39) && T->Black(20, 20)) << Rule;
+    EXPECT_FALSE(T->Black(9, 20) || T->Black(30, 20) || T->Black(20, 40)) << Rule;
+    // What the fuzzer found: an ellipse squashed to a sliver 1e34 pixels high.
+    T = Clipped(Rule, TXForm{0.01, 0, 0, 1e28, 0, 0}, [](TDeviceContext& Dc) {
+      Dc.MoveTo(4093, -2622297);
+      Dc.PolyBezierTo({{4093, -2622297}, {3348, -2138452}, {2429, -1542297}, {1511, -946143}, {766, -462950},
+                       {766, -462950}, {766, -462950}, {1511, -946143}, {2429, -1542297}, {3348, -2138452},
+                       {4093, -2622297}, {-3633, 2392455}});
+    });
+    int Inked = 0;
+    for (int Y = 0; Y < 48; ++Y)
+      for (int X = 0; X < 48; ++X) Inked += T->Black(X, Y);
+    EXPECT_LE(Inked, 2 * 48) << Rule;  // a sliver at most
+  }
+}
+
+// Glyphs squeezed a thousandfold (a damaged transform) make the rasteriser read a glyph image it
+// never made: such text is left out, as any squeezed beyond a hundredfold.
+TEST(QtPainterDCTest, TextSqueezedAThousandfoldIsLeftOut) {
+  for (int Escapement : {0, 900}) {
+    TImageCanvas T(48, 48);
+    TLogFont F;
+    F.FaceName = "Times New Roman";
+    F.Height = -11;
+    F.Escapement = F.Orientation = Escapement;
+    T.Dc.SelectFont(F);
+    T.Dc.SetWorldTransform(TXForm{0.12, 0, 0, 150, 24, 24});
+    T.Dc.ExtTextOut(0, 0, 0, nullptr, u"Relat\u00f3rio Mensal", nullptr);
+    T.Dc.End();
+    EXPECT_EQ(T.Inked().Right, 0) << Escapement;
+  }
 }

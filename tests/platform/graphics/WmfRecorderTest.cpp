@@ -98,3 +98,29 @@ TEST(WmfRecorderTest, APageBeyondSixteenBitsGetsFewerUnitsPerInch) {
   EXPECT_EQ(R.I16(10), 32755);
   EXPECT_EQ(R.I16(12), 16377);
 }
+
+// Each advance is one signed 16-bit word: a larger step (a damaged file's, or one through a large
+// transform) is clamped, and the glyphs after it still land where their running sum puts them.
+TEST(WmfRecorderTest, TextAdvancesBeyondSixteenBitsAreClamped) {
+  struct TCase {
+    std::vector<int> Dx;
+    std::vector<int16_t> Words;
+  };
+  const TCase Cases[] = {
+      {{100000, -99990, 7}, {32767, -32757, 7}},
+      {{2000000000, 2000000000, 2000000000}, {32767, 32767, 32767}},
+      {{-2000000000, -2000000000, 5}, {-32768, -32768, -32768}},
+  };
+  for (const TCase& C : Cases) {
+    TWmfRecorderDC Dc(TSize{1000, 1000}, 1440);
+    Dc.ExtTextOut(0, 0, 0, nullptr, u"abc", C.Dx.data());
+    const std::vector<uint8_t> B = Dc.Finish();
+    TByteReader R(B.data(), B.size());
+    // The text record: size, function, y, x, length, options, the bytes (padded), the advances.
+    size_t At = 40;
+    while (At + 6 <= B.size() && R.U16(At + 4) != 0x0A32) At += R.U32(At) * 2;
+    ASSERT_LT(At + 6, B.size());
+    EXPECT_EQ(R.U16(At + 10), 3);
+    for (size_t I = 0; I < 3; ++I) EXPECT_EQ(R.I16(At + 14 + 4 + 2 * I), C.Words[I]) << C.Dx[0] << " " << I;
+  }
+}
