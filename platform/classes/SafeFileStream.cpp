@@ -109,15 +109,30 @@ int64_t TSafeFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   return R < 0 ? -1 : static_cast<int64_t>(R);
 }
 
+void TSafeFileStream::Close() {
+  if (FHandle < 0) {
+    if (FError || FTempName.empty()) Fail(FError ? FError : EBADF);
+    return;
+  }
+  TOnException Drop([this] { Discard(); });
+  FlushBuffer();
+  const int Handle = FHandle;
+  FHandle = -1;
+  // Network folders report a full disk only here.
+  if (::close(Handle) != 0 && errno != EINTR) Fail(errno);
+}
+
 void TSafeFileStream::Commit() {
   if (FCommitted) return;
   TOnException Drop([this] { Discard(); });
-  FlushBuffer();
-  // Some file systems report a full disk only here (delayed allocation, network folders).
-  if (::fsync(FHandle) != 0 && errno != EINVAL) Fail(errno);
-  const int Handle = FHandle;
-  FHandle = -1;
-  if (::close(Handle) != 0 && errno != EINTR) Fail(errno);
+  if (FHandle >= 0) {
+    FlushBuffer();
+    // Some file systems report a full disk only here (delayed allocation).
+    if (::fsync(FHandle) != 0 && errno != EINVAL) Fail(errno);
+    Close();
+  } else if (FError || FTempName.empty()) {
+    Fail(FError ? FError : EBADF);
+  }
   if (::rename(FTempName.c_str(), FTarget.c_str()) != 0) Fail(errno);
   FTempName.clear();
   FCommitted = true;

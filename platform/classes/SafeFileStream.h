@@ -27,6 +27,9 @@ public:
   // Writes what is buffered, makes it durable and renames the file into place, keeping an earlier
   // file's permissions. Raises EWriteError (name and reason) and then leaves nothing behind.
   void Commit();
+  // Writes what is buffered and closes the file under its temporary name, for a writer of many
+  // files that puts them all in place at the end (Commit then only renames, without syncing).
+  void Close();
   // Drops the temporary file now; nothing was put in place.
   void Discard();
 
@@ -34,6 +37,8 @@ public:
   const std::string& FileName() const { return FFileName; }
   const std::string& TempFileName() const { return FTempName; }
   bool Committed() const { return FCommitted; }
+  // The system's error number of the write that failed, 0 while none has.
+  int Error() const { return FError; }
 
 private:
   void FlushBuffer();
