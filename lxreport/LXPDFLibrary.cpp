@@ -12,6 +12,7 @@ using TAddPDFItem = void (*)(const uint8_t*);
 using TAddImageItem = int (*)(const uint8_t*, int32_t);
 using TFinishDoc = int (*)(const char*);
 using TCloseDownLib = void (*)();
+using TSetOutput = void (*)(void*, TLXPDFLibrary::TWriteOutput);
 }  // namespace
 
 TLXPDFLibrary::TLXPDFLibrary(std::string Name) : FName(std::move(Name)) {}
@@ -62,6 +63,14 @@ bool TLXPDFLibrary::FinishDoc(const std::string& FileName) {
   int Written = 0;
   Call("FinishDoc", [&](void* E) { Written = reinterpret_cast<TFinishDoc>(E)(FileName.c_str()); });
   return Written != 0;
+}
+
+bool TLXPDFLibrary::SetOutput(void* Context, TWriteOutput Write) {
+  if (FMissing || !FHeld) return false;
+  void* Entry = GetProcAddress(FHeld, "SetOutput");
+  if (!Entry) return false;
+  reinterpret_cast<TSetOutput>(Entry)(Context, Write);
+  return true;
 }
 
 void TLXPDFLibrary::CloseDownLib() {
