@@ -21,7 +21,9 @@ TLXPDFLibrary::~TLXPDFLibrary() { FreeLibrary(FHeld); }
 
 template <class F>
 bool TLXPDFLibrary::Call(const char* Entry, F&& Invoke) {
-  TLibraryHandle H = LoadLibrary(FName);
+  // Found once, the component is loaded again from its file: a million items must not search
+  // the folders a million times.
+  TLibraryHandle H = LoadLibrary(FPath.empty() ? FName : FPath);
   if (!H) {
     // One box per export: every later call would raise the same one.
     if (!FMissing) MessageDlg(SLXPDFLibraryMissing, mtError, MsgButton(mbOK));
@@ -41,6 +43,7 @@ bool TLXPDFLibrary::Call(const char* Entry, F&& Invoke) {
 void TLXPDFLibrary::InitLib(TComponent* Owner) {
   Call("InitLib", [&](void* A) { reinterpret_cast<TInitLib>(A)(Owner); });
   if (!FHeld) FHeld = LoadLibrary(FName);
+  FPath = LibraryFileName(FHeld);
 }
 
 void TLXPDFLibrary::SetPageParams(long double PaperWidth, long double PaperHeight, long double TopMargin,
@@ -77,4 +80,5 @@ void TLXPDFLibrary::CloseDownLib() {
   Call("CloseDownLib", [&](void* E) { reinterpret_cast<TCloseDownLib>(E)(); });
   FreeLibrary(FHeld);
   FHeld = nullptr;
+  FPath.clear();
 }

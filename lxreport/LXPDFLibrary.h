@@ -46,6 +46,7 @@ private:
   bool Call(const char* Entry, F&& Invoke);
 
   std::string FName;
+  std::string FPath;  // the file the held library came from
   TLibraryHandle FHeld = nullptr;
   bool FMissing = false;
 };
