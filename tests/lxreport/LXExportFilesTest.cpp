@@ -21,6 +21,7 @@
 #include "tests/TinyDisk.h"
 #include "tests/lxreport/LXEngineTestSupport.h"
 #include "tests/lxreport/LXExportTestSupport.h"
+#include "tests/lxreport/LXPDFTestSupport.h"
 #include "tests/platform/printing/VirtualPrinterFixture.h"
 
 using namespace lxtest;
@@ -201,4 +202,38 @@ TEST_F(LXExportFilesTest, ACancelledExportRunLeavesTheEarlierFile) {
   EXPECT_EQ(ReadAll(File), "earlier");
   for (const auto& N : Names(fs::path(File).parent_path().string()))
     EXPECT_EQ(N.find(fs::path(File).filename().string() + "."), std::string::npos) << N;
+}
+
+TEST_F(LXExportFilesTest, ThePdfWriterWritesEachPageAsTheNextBeginsAndNamesTheFileAtTheEnd) {
+  const std::string File = TempFiles.Path("stream.pdf");
+  const std::string Dir = fs::path(File).parent_path().string(), Name = fs::path(File).filename().string();
+  auto Beside = [&] {
+    uintmax_t Size = 0;
+    for (const auto& E : fs::directory_iterator(Dir))
+      if (E.path().filename().string().rfind("." + Name + ".", 0) == 0) Size += E.file_size();
+    return Size;
+  };
+  TLXPrinter Source;
+  Source.BeginDoc();
+  TLXPDFDocumentFilter F(File);
+  F.SetSourcePrinter(&Source);
+  const TFont Font = MakeFont(12);
+  F.Start(2100, 2970, &Font);
+  uintmax_t Before = 0;
+  const auto Texts = Pages(60, 30);
+  for (int Page = 1; Page <= 60; ++Page) {
+    F.EndPage();
+    F.NewPage();
+    if (Page == 60) Before = Beside();
+    F.TextOut(200, 100, &Font, clWhite, taLeftJustify, "Página " + std::to_string(Page));
+    for (const auto& T : Texts[Page - 1]) F.TextOut(T.X, T.Y + 100, &Font, clWhite, taLeftJustify, T.Text);
+  }
+  EXPECT_GT(Before, 0u);  // earlier pages are on disk before the document ends
+  EXPECT_FALSE(fs::exists(File));
+  F.EndPage();
+  F.Finish();
+  EXPECT_EQ(Beside(), 0u);
+  EXPECT_EQ(ReadPdfInfo(File).Pages, 60);
+  EXPECT_EQ(QpdfProblems(File), "");
+  EXPECT_EQ(PdfText(File, 60).substr(0, 10), "Página 60");
 }
