@@ -1,6 +1,6 @@
 #pragma once
 // The texts of the band report library, each written once: its errors (English,
-// as the library raises them), the texts of its windows, and the expression
+// as the library raises them; those of exports, which users meet, in Portuguese), the texts of its windows, and the expression
 // language's texts. Format patterns take their arguments through Format
 // (platform/rtl/SysUtils.h).
 
@@ -41,7 +41,10 @@ inline constexpr char SLXFilterVendor[] = "Mivo Sistemas";
 inline constexpr char SLXReportFileFilterName[] = "VexaReport file";
 inline constexpr char SLXReportFileExtension[] = "LXP";
 inline constexpr char SLXWritingXLS[] = "Writing XLS file...";
-inline constexpr char SLXSheetFull[] = "The spreadsheet is full: a sheet holds at most %d rows";
+// Exports: what users meet when a file is not written.
+inline constexpr char SLXSheetFull[] = "Não foi possível gravar a planilha %s: uma planilha comporta no máximo %d linhas";
+inline constexpr char SLXExportNoPreparedPages[] =
+    "O relatório não tem páginas prontas para exportar: gere-o antes (Prepare ou Preview)";
 
 // Report geometry, bands and printables
 inline constexpr char SLXTooManyValues[] = "%s: \"Values\" holds more than %d lengths";
@@ -136,12 +139,14 @@ inline constexpr char SLXPDFLibraryMissing[] =
     "Não foi possível encontrar a biblioteca REZivIdu.dll necessária para \rexecutar este procedimento favor "
     "contacte o Mivo Sistemas ";
 inline constexpr char SLXPDFEntryMissing[] = "impossivel localizar funcao ";
-inline constexpr char SLXPDFNotWritten[] = "The PDF document %s could not be written";
+inline constexpr char SLXPDFNotWritten[] = "Não foi possível gravar o documento PDF %s (%s)";
+// The reason when the writer component says only that it failed.
+inline constexpr char SLXPDFWriterFailed[] = "o componente de PDF não conseguiu gerar o documento";
 inline constexpr char SLXPAbstractFilterName[] = "LXAbstract";
 inline constexpr char SLXPDFFilterExtension[] = "PDF";
-inline constexpr char SLXPDFNoPrinter[] = "The PDF export has no report printer";
-inline constexpr char SLXPDFNoPictureFolder[] = "No folder for the PDF export's pictures could be made in %s";
-inline constexpr char SLXPDFPictureNotWritten[] = "The picture file %s could not be written";
+inline constexpr char SLXPDFNoPrinter[] = "A exportação para PDF não tem impressora de relatório";
+inline constexpr char SLXPDFNoPictureFolder[] = "Não foi possível criar a pasta das imagens do PDF em %s (%s)";
+inline constexpr char SLXPDFPictureNotWritten[] = "Não foi possível gravar o arquivo de imagem %s (%s)";
 
 // Design-time dialogs: the expression builder, the variables dialog and the
 // text settings of labels and expressions.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/classes/SafeFileStream.h"
+
 namespace {
 // The runtime's Round: halves go to the even neighbour (the default rounding mode).
 long long RoundHalfEven(long double V) { return std::llrintl(V); }
@@ -59,11 +61,14 @@ void TLXAbstractExportFilter::Start(int PaperWidth, int PaperHeight, const TFont
 }
 
 void TLXAbstractExportFilter::CreateStream(const std::string& FileName) {
-  FStream = std::make_unique<TFileStream>(FileName, fmCreate);
+  FStream.reset();
+  FStream = std::make_unique<TSafeFileStream>(FileName);
 }
 
 void TLXAbstractExportFilter::CloseStream() {
   Flush();
+  // The file takes its name only now: a run that fails before leaves an earlier file as it was.
+  if (auto* File = dynamic_cast<TSafeFileStream*>(FStream.get())) File->Commit();
   FStream.reset();
 }
 

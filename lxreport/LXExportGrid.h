@@ -60,8 +60,10 @@ public:
   void NewPage() override;
   void Finish() override;
 
-  // Opens Stream on the file (an existing one is replaced); raises EFCreateError.
+  // Opens Stream on a temporary file beside FileName (TSafeFileStream); raises EFCreateError.
   virtual void CreateStream(const std::string& FileName);
+  // Writes what is buffered and puts the file in place (an existing one is replaced). A filter
+  // freed without it leaves nothing, and an earlier file of that name stays as it was.
   virtual void CloseStream();
   virtual void ProcessPage();
   virtual void StorePage() {}

@@ -240,7 +240,7 @@ void TLXXLSFilter::StorePage() {
 
 void TLXXLSFilter::WriteCell(int CellType, int32_t Row, int32_t Column, const std::string& Text) {
   if (CellType < 1 || CellType > 3) return;
-  if (Row > XLSMaxRow) throw ELXError(Format(SLXSheetFull, {XLSMaxRow + 1}));
+  if (Row > XLSMaxRow) throw ELXError(Format(SLXSheetFull, {FileName(), XLSMaxRow + 1}));
   std::string B;
   auto Head = [&](uint32_t Type, uint32_t Length) {
     Put16(B, Type), Put16(B, Length), Put16(B, static_cast<uint32_t>(Row)), Put16(B, static_cast<uint32_t>(Column));

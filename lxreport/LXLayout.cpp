@@ -119,6 +119,9 @@ void TCustomVexaRep::AdvancePage() {
   ++FPageNumber;
   TLXEvEnvironment::StoreInteger(FPageNumberEntry, FPageNumber);
   if (FRendering || FPageNumber == 1) FActivePrinter->NewPage();
+  // An export run draws every page on one scratch page: it starts empty again, or what it
+  // records grows with the page count.
+  else FActivePrinter->RestartScratchPage();
   FCurrentY = R32(FPage->TopMargin());
   if (OnStartPage && !Designing(this)) OnStartPage(this);
   if (FPageNumber > 1 || HasOption(FirstPageHeader)) PlaceBand(BandOfType(rbPageHeader));

@@ -6,6 +6,9 @@
 
 #include "lxreport/LXExport.h"
 
+// The file name without its extension (the whole name when the file's own name has no dot).
+std::string MetafileExportBase(const std::string& FileName);
+
 // Shared by every metafile filter; a TLXWMFFilter sets it to false.
 extern bool LXWMFEnhanced;
 
@@ -15,7 +18,9 @@ public:
   std::string GetDescription() const override;
   std::string GetExtension() const override;
   std::string GetFilterName() const override;
+  // Raises ELXError when the owning report holds no finished pages (it was never prepared).
   void Start(int PaperWidth, int PaperHeight, const TFont* Font) override;
+  // Every page's file is written beside its name; they take their names only when all are written.
   void Finish() override;
   const std::string& Base() const { return FBase; }
 

@@ -2,7 +2,9 @@
 
 #include <stdlib.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "lxreport/LXError.h"
@@ -10,6 +12,7 @@
 #include "lxreport/LXPrntr.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/classes/ClassesConsts.h"
+#include "platform/classes/SafeFileStream.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/graphics/Bitmap.h"
@@ -21,6 +24,17 @@ using namespace LXPDFItem;
 namespace {
 // PDF points per millimetre.
 constexpr long double PointsPerMM = 2.8346456692913385826L;
+
+// The component's bytes into the output file; a failure stays in the stream (its Error) for the
+// filter to raise, as no exception may cross into the component.
+int WriteOutput(void* Context, const char* Data, int64_t Size) {
+  try {
+    static_cast<TSafeFileStream*>(Context)->WriteBuffer(Data, Size);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
 }  // namespace
 
 // ---- TLXPAbstractExportFilter
@@ -97,6 +111,24 @@ void TLXPDFDocumentFilter::Start(int PaperWidth, int PaperHeight, const TFont* F
   if (auto* Report = dynamic_cast<TCustomVexaRep*>(Owner())) TopMargin = Report->Page()->Native(TLXPage::TopMarginIndex);
   FLibrary.SetPageParams(PaperWidth * 0.1L * PointsPerMM, PaperHeight * 0.1L * PointsPerMM,
                          TopMargin * 0.1L * PointsPerMM, 0, 0);
+  OpenOutput();
+}
+
+void TLXPDFDocumentFilter::OpenOutput() {
+  // Without the component nothing is written, and that was said already.
+  if (FLibrary.Missing()) return;
+  FOutput = std::make_unique<TSafeFileStream>(FileName());
+  FStreamed = FLibrary.SetOutput(FOutput.get(), WriteOutput);
+}
+
+void TLXPDFDocumentFilter::NotWritten(int Error) {
+  // Dropped, not freed: the component may hold the stream until CloseDownLib.
+  FOutput->Discard();
+  throw EWriteError(Format(SLXPDFNotWritten, {FileName(), Error ? std::strerror(Error) : SLXPDFWriterFailed}));
+}
+
+void TLXPDFDocumentFilter::CheckOutput() {
+  if (FOutput && FOutput->Error()) NotWritten(FOutput->Error());
 }
 
 void TLXPDFDocumentFilter::NewPage() {
@@ -109,6 +141,8 @@ void TLXPDFDocumentFilter::NewPage() {
   SetFloat(FItem.data(), ScaleY, 1.0L);
   FLibrary.AddPDFItem(Block().data());
   ++FPageCount;
+  // The page before went out now: a full disk stops the run here, not thousands of pages later.
+  CheckOutput();
 }
 
 void TLXPDFDocumentFilter::EndPage() {}
@@ -229,7 +263,8 @@ void TLXPDFDocumentFilter::SendShape(long double X, long double Y, uint8_t Shape
 std::string TLXPDFDocumentFilter::WritePictureFile(const TBitmap& Bitmap) {
   if (FPictureFolder.empty()) {
     std::string Pattern = GetTempPath() + "lxpdf-XXXXXX";
-    if (!mkdtemp(Pattern.data())) throw EInOutError(Format(SLXPDFNoPictureFolder, {GetTempPath()}));
+    if (!mkdtemp(Pattern.data()))
+      throw EInOutError(Format(SLXPDFNoPictureFolder, {GetTempPath(), std::strerror(errno)}));
     FPictureFolder = Pattern;
   }
   char Name[32];
@@ -243,10 +278,12 @@ std::string TLXPDFDocumentFilter::WritePictureFile(const TBitmap& Bitmap) {
   }
   std::string Text = LXPDFPicture::Encode(Pixels.data(), Pixels.size());
   FILE* F = std::fopen(Path.c_str(), "wb");
-  if (!F) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path}));
+  if (!F) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path, std::strerror(errno)}));
+  errno = 0;
   bool Written = std::fwrite(Text.data(), 1, Text.size(), F) == Text.size();
+  int Error = errno;
   Written = std::fclose(F) == 0 && Written;
-  if (!Written) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path}));
+  if (!Written) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path, std::strerror(Error ? Error : errno ? errno : EIO)}));
   ++FImageCount;
   FPictureFile = Path;
   return Path;
@@ -288,8 +325,17 @@ void TLXPDFDocumentFilter::Finish() {
     RemovePictureFolder();
     TLXPAbstractExportFilter::Finish();
   });
-  if (!FLibrary.FinishDoc(FileName()) && !FLibrary.Missing())
-    throw EFCreateError(Format(SLXPDFNotWritten, {FileName()}));
+  if (!FOutput) OpenOutput();
+  const bool Written = FLibrary.FinishDoc(FStreamed || !FOutput ? FileName() : FOutput->TempFileName());
+  if (!FOutput) return;
+  if (!Written) NotWritten(FOutput->Error());
+  try {
+    FOutput->Commit();
+  } catch (const EWriteError&) {
+    NotWritten(FOutput->Error());
+  }
+  // The component let go of it with FinishDoc.
+  FOutput.reset();
 }
 
 void TLXPDFDocumentFilter::RemovePictureFolder() {

@@ -2,12 +2,14 @@
 // PDF export of a report run: every text, shape, rule and picture the
 // printables hand over becomes a 136-byte item record in PDF points
 // (LXPDFItem.h) passed to the PDF writer component (LXPDFLibrary.h), which
-// keeps them and writes the document at Finish. Pictures travel as text files
+// writes each page as it is finished into a file beside the one asked for, which
+// takes its name at Finish only. Pictures travel as text files
 // of hexadecimal pixels in a folder made for the export and removed with it.
 // The standard preview window creates this filter for its PDF entry; it is
 // not in the export filter library.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "lxreport/LXPDFLibrary.h"
 
 class TBitmap;
+class TSafeFileStream;
 class TBrush;
 class TPen;
 class TPicture;
@@ -67,15 +70,18 @@ public:
   std::string GetFilterName() const override;
   std::string GetExtension() const override;
   bool GetStreaming() const override;
-  // The conversion factors from the report's printer, then "SetPageParams".
+  // The conversion factors from the report's printer, then "SetPageParams"; makes the output file
+  // beside FileName (raises EFCreateError) and hands it to the component.
   void Start(int PaperWidth, int PaperHeight, const TFont* Font) override;
-  // The first call only clears FirstPage; every later one sends a page break.
+  // The first call only clears FirstPage; every later one sends a page break. Raises EWriteError
+  // as soon as the component could not write a finished page.
   void NewPage() override;
   void EndPage() override;
   void TextOut(long double X, long double Y, const TFont* Font, TColor BackgroundColor, TAlignment Alignment,
                const std::string& Text) override;
   void AcceptGraphic(long double X, long double Y, TLXPrintable* Control) override;
-  // "FinishDoc", then the base's. Raises EFCreateError when the document was not written.
+  // "FinishDoc", then the base's; the document takes its name only now. Raises EWriteError with
+  // the reason when it was not written, leaving nothing (and an earlier file as it was).
   void Finish() override;
 
   // The items of AcceptGraphic; positions and sizes in device pixels.
@@ -107,6 +113,10 @@ private:
   // The record and the texts it names, as the component receives them.
   std::vector<uint8_t> Block() const;
   void RemovePictureFolder();
+  void OpenOutput();
+  // Raises EWriteError when the output has failed.
+  void CheckOutput();
+  [[noreturn]] void NotWritten(int Error);
 
   TLXPDFLibrary FLibrary;
   bool FFirstPage = true;
@@ -117,4 +127,7 @@ private:
   // What the record's text slots name; a slot keeps its text until an item sets it.
   std::string FFontName, FText, FPictureFile;
   std::string FPictureFolder;
+  std::unique_ptr<TSafeFileStream> FOutput;
+  // The component writes through FOutput itself; otherwise it writes the temporary file by name.
+  bool FStreamed = false;
 };

@@ -12,6 +12,7 @@ using TAddPDFItem = void (*)(const uint8_t*);
 using TAddImageItem = int (*)(const uint8_t*, int32_t);
 using TFinishDoc = int (*)(const char*);
 using TCloseDownLib = void (*)();
+using TSetOutput = void (*)(void*, TLXPDFLibrary::TWriteOutput);
 }  // namespace
 
 TLXPDFLibrary::TLXPDFLibrary(std::string Name) : FName(std::move(Name)) {}
@@ -20,7 +21,9 @@ TLXPDFLibrary::~TLXPDFLibrary() { FreeLibrary(FHeld); }
 
 template <class F>
 bool TLXPDFLibrary::Call(const char* Entry, F&& Invoke) {
-  TLibraryHandle H = LoadLibrary(FName);
+  // Found once, the component is loaded again from its file: a million items must not search
+  // the folders a million times.
+  TLibraryHandle H = LoadLibrary(FPath.empty() ? FName : FPath);
   if (!H) {
     // One box per export: every later call would raise the same one.
     if (!FMissing) MessageDlg(SLXPDFLibraryMissing, mtError, MsgButton(mbOK));
@@ -40,6 +43,7 @@ bool TLXPDFLibrary::Call(const char* Entry, F&& Invoke) {
 void TLXPDFLibrary::InitLib(TComponent* Owner) {
   Call("InitLib", [&](void* A) { reinterpret_cast<TInitLib>(A)(Owner); });
   if (!FHeld) FHeld = LoadLibrary(FName);
+  FPath = LibraryFileName(FHeld);
 }
 
 void TLXPDFLibrary::SetPageParams(long double PaperWidth, long double PaperHeight, long double TopMargin,
@@ -64,8 +68,17 @@ bool TLXPDFLibrary::FinishDoc(const std::string& FileName) {
   return Written != 0;
 }
 
+bool TLXPDFLibrary::SetOutput(void* Context, TWriteOutput Write) {
+  if (FMissing || !FHeld) return false;
+  void* Entry = GetProcAddress(FHeld, "SetOutput");
+  if (!Entry) return false;
+  reinterpret_cast<TSetOutput>(Entry)(Context, Write);
+  return true;
+}
+
 void TLXPDFLibrary::CloseDownLib() {
   Call("CloseDownLib", [&](void* E) { reinterpret_cast<TCloseDownLib>(E)(); });
   FreeLibrary(FHeld);
   FHeld = nullptr;
+  FPath.clear();
 }

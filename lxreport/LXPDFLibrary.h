@@ -28,6 +28,12 @@ public:
   bool AddImageItem(const uint8_t* Block, int32_t Reserved);
   // Answers whether the document was written (false when no call was made).
   bool FinishDoc(const std::string& FileName);
+  // The document's bytes go to Write(Context, Data, Size) as each page is finished (Write answers
+  // 1 when it took them, 0 to stop), instead of to the file FinishDoc names at the end. An entry
+  // of this system's writer that others may lack: answers whether the component has it, and says
+  // nothing when it does not.
+  using TWriteOutput = int (*)(void* Context, const char* Data, int64_t Size);
+  bool SetOutput(void* Context, TWriteOutput Write);
   void CloseDownLib();
 
   const std::string& Name() const { return FName; }
@@ -40,6 +46,7 @@ private:
   bool Call(const char* Entry, F&& Invoke);
 
   std::string FName;
+  std::string FPath;  // the file the held library came from
   TLibraryHandle FHeld = nullptr;
   bool FMissing = false;
 };

@@ -208,6 +208,12 @@ void TLXPrinter::NewPage() {
   else OpenMetafilePage();
 }
 
+void TLXPrinter::RestartScratchPage() {
+  if (FStatus != lxsBusy || !FPageMetafile) return;
+  CloseMetafilePage(false);
+  OpenMetafilePage();
+}
+
 void TLXPrinter::EndDoc() {
   if (FStatus != lxsBusy) return;
   if (FDestination == lxdMetafile) {

@@ -109,6 +109,9 @@ public:
   // A generation run: BeginDoc, NewPage before every page, drawing on Canvas, EndDoc or AbortDoc.
   void BeginDoc();
   void NewPage();
+  // Drops what the page being recorded holds and records it afresh, without a new page: the
+  // scratch page of a run that does not render.
+  void RestartScratchPage();
   void EndDoc();
   void AbortDoc();
   void Cancel() { FCancelled = true; }

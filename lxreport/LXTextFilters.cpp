@@ -23,7 +23,7 @@ bool SameText(const std::string& A, const std::string& B) { return AnsiSameText(
 
 // Text file
 
-TLXTextFile::TLXTextFile(const std::string& FileName) : FStream(std::make_unique<TFileStream>(FileName, fmCreate)) {}
+TLXTextFile::TLXTextFile(const std::string& FileName) : FStream(std::make_unique<TSafeFileStream>(FileName)) {}
 TLXTextFile::~TLXTextFile() = default;
 
 void TLXTextFile::Write(std::string_view S) {
@@ -43,6 +43,7 @@ void TLXTextFile::Close() {
   if (!FStream) return;
   FStream->WriteBuffer(FBuffer.data(), static_cast<int64_t>(FBuffer.size()));
   FBuffer.clear();
+  FStream->Commit();
   FStream.reset();
 }
 

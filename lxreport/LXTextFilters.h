@@ -9,20 +9,22 @@
 #include <vector>
 
 #include "lxreport/LXExport.h"
-#include "platform/classes/Streams.h"
+#include "platform/classes/SafeFileStream.h"
 
-// A text file written through a buffer; lines end in CR LF.
+// A text file written through a buffer; lines end in CR LF. It is written beside its name and
+// replaces an existing file only at Close; freed without Close it leaves nothing.
 class TLXTextFile {
 public:
-  // Replaces an existing file; raises EFCreateError.
+  // Raises EFCreateError.
   explicit TLXTextFile(const std::string& FileName);
   ~TLXTextFile();
   void Write(std::string_view S);
   void WriteLine(std::string_view S);
+  // Raises EWriteError (the file and the reason) when it cannot be written.
   void Close();
 
 private:
-  std::unique_ptr<TFileStream> FStream;
+  std::unique_ptr<TSafeFileStream> FStream;
   std::string FBuffer;
 };
 

@@ -734,7 +734,8 @@ void TCustomVexaRep::Generate(bool AppendRun) {
     FCurrentX = static_cast<int32_t>(Round(FPage->LeftMargin()));
     FFinalPage = true;
     if (!FCancelled) ClosePage();
-    if (FExporting) FExportFilter->Finish();
+    // Only a completed run puts its file in place; a cancelled one leaves an earlier file as it was.
+    if (FExporting && !FCancelled) FExportFilter->Finish();
   } else if (Tag() == 999) {
     FFinalPage = true;
     ClosePage();

@@ -5,7 +5,7 @@
 set -euo pipefail
 PKGS=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
       qt6-base-dev libgl-dev zlib1g-dev libjpeg-dev libsqlite3-dev
-      fonts-liberation fontconfig poppler-utils emf2svg
+      fonts-liberation fontconfig poppler-utils qpdf emf2svg
       cups printer-driver-cups-pdf libcups2-dev
       libdw-dev libelf-dev binutils xvfb xauth
       python3-xlrd unrtf libwmf-bin python3-aiosmtpd

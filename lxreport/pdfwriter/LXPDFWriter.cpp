@@ -1,12 +1,15 @@
 // The PDF writer component: a shared library of its own, loaded by the PDF
-// export filter by name at run time. It keeps every item it is given until
-// FinishDoc and then writes the document through Qt's PDF engine (embedded,
-// subset fonts; compressed content; text stays selectable).
+// export filter by name at run time. It writes the document through Qt's PDF
+// engine (embedded, subset fonts; compressed content; text stays selectable).
+// Given an output (SetOutput), it writes each page as soon as the next begins
+// and keeps only the page in progress, so its memory does not grow with the
+// page count; without one it keeps every item until FinishDoc names the file.
 //
 // Items are placed at their own coordinates on pages of the size SetPageParams
 // gives; the top margin is part of those coordinates already.
 #include <QColor>
 #include <QFile>
+#include <QIODevice>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
@@ -44,10 +47,53 @@ struct TPage {
   std::vector<TItem> Items;
 };
 
+using TWriteOutput = int (*)(void* Context, const char* Data, int64_t Size);
+
+// The document's bytes to the filter's output; once it refuses, nothing more is written.
+class TOutputDevice : public QIODevice {
+public:
+  TOutputDevice(void* Context, TWriteOutput Write) : FContext(Context), FWrite(Write) {}
+  bool Failed() const { return FFailed; }
+  void Stop() { FFailed = true; }
+
+protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* Data, qint64 Size) override {
+    if (FFailed || !FWrite(FContext, Data, Size)) {
+      FFailed = true;
+      return -1;
+    }
+    return Size;
+  }
+
+private:
+  void* FContext;
+  TWriteOutput FWrite;
+  bool FFailed = false;
+};
+
+class TPainter;
+
+// A PDF being written page by page onto a device.
+struct TPdfOut {
+  QIODevice* Device = nullptr;
+  std::unique_ptr<QPdfWriter> Writer;
+  QPainter Painter;
+  std::unique_ptr<TPainter> Draw;
+  bool Failed = false;
+  ~TPdfOut();
+  void Page(const TPage& P);
+  // Ends the document; whether it was all written.
+  bool End();
+};
+
 // One document at a time, as the calls carry no handle.
 struct TDocument {
   double PaperWidth = 595.2756, PaperHeight = 841.8898;  // A4 until told
+  // The pages not written yet: the one in progress when streaming, all of them otherwise.
   std::vector<TPage> Pages;
+  std::unique_ptr<TOutputDevice> Device;
+  std::unique_ptr<TPdfOut> Out;
   TPage& Current() {
     if (Pages.empty()) Pages.push_back({PaperWidth, PaperHeight, {}});
     return Pages.back();
@@ -62,7 +108,11 @@ TDocument& Document() {
   return *Doc;
 }
 
-void Forget() { Doc.reset(); }
+// A document given up: nothing more reaches the output, whose owner may be gone.
+void Forget() {
+  if (Doc && Doc->Device) Doc->Device->Stop();
+  Doc.reset();
+}
 
 QColor Rgb(const uint8_t* R, size_t At) { return QColor(R[At], R[At + 1], R[At + 2]); }
 
@@ -190,31 +240,68 @@ private:
   double K;
 };
 
-bool Write(const TDocument& D, const std::string& FileName) {
-  constexpr int Dpi = 1200;
-  QPdfWriter Writer(QString::fromStdString(FileName));
-  Writer.setResolution(Dpi);
-  Writer.setCreator(QStringLiteral("Mivo Open Report"));
-  Writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  auto SizeOf = [](const TPage& P) {
-    return QPageSize(QSizeF(std::clamp(P.Width, 1.0, 14400.0), std::clamp(P.Height, 1.0, 14400.0)),
-                     QPageSize::Point, QString(), QPageSize::ExactMatch);
-  };
-  std::vector<TPage> Blank;
-  const std::vector<TPage>& Pages = D.Pages.empty() ? Blank : D.Pages;
-  if (Pages.empty()) Blank.push_back({D.PaperWidth, D.PaperHeight, {}});
-  Writer.setPageSize(SizeOf(Pages.front()));
-  QPainter P;
-  if (!P.begin(&Writer)) return false;
-  TPainter Draw(P, Dpi);
-  for (size_t N = 0; N < Pages.size(); ++N) {
-    if (N > 0) {
-      Writer.setPageSize(SizeOf(Pages[N]));
-      if (!Writer.newPage()) return false;
+QPageSize SizeOf(const TPage& P) {
+  return QPageSize(QSizeF(std::clamp(P.Width, 1.0, 14400.0), std::clamp(P.Height, 1.0, 14400.0)), QPageSize::Point,
+                   QString(), QPageSize::ExactMatch);
+}
+
+constexpr int Dpi = 1200;
+
+TPdfOut::~TPdfOut() {
+  Draw.reset();
+  if (Painter.isActive()) Painter.end();
+}
+
+void TPdfOut::Page(const TPage& P) {
+  if (Failed) return;
+  if (!Writer) {
+    Writer = std::make_unique<QPdfWriter>(Device);
+    Writer->setResolution(Dpi);
+    Writer->setCreator(QStringLiteral("Mivo Open Report"));
+    Writer->setPageMargins(QMarginsF(0, 0, 0, 0));
+    Writer->setPageSize(SizeOf(P));
+    if (!Painter.begin(Writer.get())) {
+      Failed = true;
+      return;
     }
-    for (const TItem& I : Pages[N].Items) Draw.Draw(I);
+    Draw = std::make_unique<TPainter>(Painter, Dpi);
+  } else {
+    Writer->setPageSize(SizeOf(P));
+    if (!Writer->newPage()) {
+      Failed = true;
+      return;
+    }
   }
-  return P.end();
+  for (const TItem& I : P.Items) Draw->Draw(I);
+}
+
+bool TPdfOut::End() {
+  Draw.reset();
+  return Writer && Painter.end() && !Failed;
+}
+
+// Writes the pages kept and ends the document (one blank page when there is none).
+bool WriteRest(TDocument& D, TPdfOut& Out) {
+  if (D.Pages.empty() && !Out.Writer) D.Pages.push_back({D.PaperWidth, D.PaperHeight, {}});
+  for (const TPage& P : D.Pages) Out.Page(P);
+  D.Pages.clear();
+  return Out.End();
+}
+
+// Without an output: the whole document to the file named at the end.
+bool WriteFile(TDocument& D, const std::string& FileName) {
+  QFile File(QString::fromStdString(FileName));
+  if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  bool Ok;
+  {
+    TPdfOut Out;
+    Out.Device = &File;
+    Ok = WriteRest(D, Out);
+  }
+  Ok = File.flush() && Ok;
+  Ok = File.error() == QFileDevice::NoError && Ok;
+  File.close();
+  return Ok && File.error() == QFileDevice::NoError;
 }
 }  // namespace
 
@@ -237,12 +324,31 @@ LXPDF_EXPORT void SetPageParams(long double PaperWidth, long double PaperHeight,
     D.Pages.back().Width = D.PaperWidth, D.Pages.back().Height = D.PaperHeight;
 }
 
+// The filter's output for the document's bytes: each page is written as the next begins.
+LXPDF_EXPORT void SetOutput(void* Context, TWriteOutput Write) {
+  std::lock_guard<std::mutex> G(Lock);
+  TDocument& D = Document();
+  if (D.Device) D.Device->Stop();
+  D.Out.reset();
+  D.Device.reset();
+  if (!Write) return;
+  D.Device = std::make_unique<TOutputDevice>(Context, Write);
+  D.Device->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+  D.Out = std::make_unique<TPdfOut>();
+  D.Out->Device = D.Device.get();
+}
+
 LXPDF_EXPORT void AddPDFItem(const uint8_t* Item) {
   if (!Item) return;
   std::lock_guard<std::mutex> G(Lock);
   TDocument& D = Document();
   D.Current();
   if (Item[Kind] == KindPageBreak) {
+    if (D.Out) {
+      // The page is finished: out it goes, and its items with it.
+      D.Out->Page(D.Pages.back());
+      D.Pages.clear();
+    }
     D.Pages.push_back({D.PaperWidth, D.PaperHeight, {}});
     return;
   }
@@ -262,10 +368,13 @@ LXPDF_EXPORT int AddImageItem(const uint8_t* Item, int32_t) {
   return Read ? 1 : 0;
 }
 
-// Writes the document and forgets it. Answers 1 when the file was written, 0 otherwise.
+// Writes the document and forgets it: to the output when one was given (FileName is then not
+// used), else to FileName. Answers 1 when all of it was written, 0 otherwise.
 LXPDF_EXPORT int FinishDoc(const char* FileName) {
   std::lock_guard<std::mutex> G(Lock);
-  bool Ok = FileName && *FileName && Write(Document(), FileName);
+  TDocument& D = Document();
+  bool Ok = D.Out ? WriteRest(D, *D.Out) && !D.Device->Failed()
+                  : FileName && *FileName && WriteFile(D, FileName);
   Forget();
   Document();
   return Ok ? 1 : 0;

@@ -20,6 +20,7 @@ inline constexpr char SWriteError[] = "Erro de escrita no stream";
 inline constexpr char SSetSizeUnsupported[] = "Stream não suporta mudança de tamanho";
 inline constexpr char SSetSizeError[] = "Erro ao mudar o tamanho do stream";
 inline constexpr char SFCreateError[] = "Não foi possível criar o arquivo %s (%s)";
+inline constexpr char SFWriteError[] = "Não foi possível gravar o arquivo %s (%s)";
 inline constexpr char SFOpenError[] = "Não foi possível abrir o arquivo %s (%s)";
 inline constexpr char SIsAFolder[] = "é uma pasta, não um arquivo";
 inline constexpr char STempFileError[] = "Não foi possível criar arquivo temporário em %s (%s)";

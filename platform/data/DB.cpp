@@ -1,5 +1,6 @@
 #include "platform/data/DB.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -70,6 +71,23 @@ void TRecordStore::Put(const TDbValue& V) {
   }
 }
 
+void TRecordStore::DropFirst(int64_t N) {
+  if (N <= 0 || FColumns == 0) return;
+  N = std::min(N, Count());
+  const auto Cut = FCells.begin() + static_cast<ptrdiff_t>(N * FColumns);
+  // Texts are appended in record order: the first text left marks where the kept bytes begin.
+  int64_t Start = static_cast<int64_t>(FBytes.size());
+  for (auto It = Cut; It != FCells.end(); ++It)
+    if (It->Kind == TDbValueKind::Text || It->Kind == TDbValueKind::Blob) {
+      Start = It->Value;
+      break;
+    }
+  FCells.erase(FCells.begin(), Cut);
+  FBytes.erase(0, static_cast<size_t>(Start));
+  for (auto& C : FCells)
+    if (C.Kind == TDbValueKind::Text || C.Kind == TDbValueKind::Blob) C.Value -= Start;
+}
+
 // ---- TFields
 
 TField* TFields::Fields(int Index) const {
@@ -94,6 +112,10 @@ TField* TFields::FieldByName(std::string_view Name) const {
 namespace {
 // Unique over the whole program, so a bookmark never matches a later opening.
 std::atomic<uint64_t> GOpenings{0};
+// The window of a source that can read again: at least this many records behind the newest,
+// and no more than twice as many, or the bytes below (blobs), before the oldest go.
+constexpr int64_t WindowRecords = 512;
+constexpr size_t WindowBytes = 8u << 20;
 }  // namespace
 
 const TClassInfo& TDataSet::StaticClassInfo() {
@@ -148,6 +170,7 @@ void TDataSet::Loaded() {
 void TDataSet::DoOpen() {
   FGeneration = ++GOpenings;
   FFetchDone = false;
+  FFirst = 0;
   {
     TOnException Undo([this] {
       InternalClose();
@@ -174,6 +197,7 @@ void TDataSet::DoClose() {
   DestroyFields();
   if (!KeepRecordsOnClose()) FRecords.Reset(0);
   FCurrent = -1;
+  FFirst = 0;
   FBOF = FEOF = true;
 }
 
@@ -197,14 +221,41 @@ void TDataSet::DestroyFields() {
 }
 
 bool TDataSet::Fetched(int64_t Rec) {
-  while (FRecords.Count() <= Rec && !FFetchDone)
-    if (!FetchRecord()) FFetchDone = true;
-  return Rec < FRecords.Count();
+  if (Rec < FFirst) {
+    // Before the window: read again from the first record.
+    FRecords.Reset(FRecords.Columns());
+    FFirst = 0;
+    FFetchDone = false;
+    Refetch();
+  }
+  while (Known() <= Rec && !FFetchDone) {
+    if (FetchRecord())
+      Trim();
+    else
+      FFetchDone = true;
+  }
+  return Rec >= FFirst && Rec < Known();
 }
 
 void TDataSet::FetchAll() {
-  while (!FFetchDone)
-    if (!FetchRecord()) FFetchDone = true;
+  while (!FFetchDone) {
+    if (FetchRecord())
+      Trim();
+    else
+      FFetchDone = true;
+  }
+}
+
+void TDataSet::Trim() {
+  if (!CanRefetch()) return;
+  const int64_t Count = FRecords.Count();
+  const bool Full = FRecords.MemoryUsed() > WindowBytes;
+  if (Count < 2 * WindowRecords && !(Full && Count > 2)) return;
+  int64_t Drop = Full ? Count - 2 : Count - WindowRecords;
+  if (!FLoose && FCurrent >= FFirst && FCurrent < Known()) Drop = std::min(Drop, FCurrent - 1 - FFirst);
+  if (Drop <= 0) return;
+  FRecords.DropFirst(Drop);
+  FFirst += Drop;
 }
 
 void TDataSet::RecordsAppended() {
@@ -236,7 +287,7 @@ void TDataSet::Prior() {
   CheckActive();
   if (FBOF) return;
   FEOF = false;
-  if (FCurrent > 0)
+  if (FCurrent > 0 && Fetched(FCurrent - 1))
     --FCurrent;
   else
     FBOF = true;
@@ -244,8 +295,11 @@ void TDataSet::Prior() {
 
 void TDataSet::Last() {
   CheckActive();
-  FetchAll();
-  FCurrent = FRecords.Count() - 1;
+  {
+    TRestore<bool> Loose(FLoose, true);
+    FetchAll();
+  }
+  FCurrent = Known() - 1;
   FEOF = true;
   FBOF = FCurrent < 0;
 }
@@ -254,15 +308,18 @@ bool TDataSet::IsEmpty() const { return !FActive || FCurrent < 0; }
 
 int64_t TDataSet::RecordCount() {
   CheckActive();
+  if (FFetchDone) return Known();
+  if (CanRefetch())
+    if (int64_t N = CountRecords(); N >= 0) return N;
   FetchAll();
-  return FRecords.Count();
+  return Known();
 }
 
 int64_t TDataSet::RecNo() const { return FActive && FCurrent >= 0 ? FCurrent + 1 : 0; }
 
 TDbCell TDataSet::CurrentCell(int FieldNo) const {
-  if (FCurrent < 0 || FieldNo < 1 || FieldNo > FRecords.Columns()) return TDbCell();
-  return FRecords.Cell(FCurrent, FieldNo - 1);
+  if (FCurrent < FFirst || FCurrent >= Known() || FieldNo < 1 || FieldNo > FRecords.Columns()) return TDbCell();
+  return FRecords.Cell(FCurrent - FFirst, FieldNo - 1);
 }
 
 TBookmark TDataSet::GetBookmark() const {
@@ -271,13 +328,14 @@ TBookmark TDataSet::GetBookmark() const {
 }
 
 bool TDataSet::BookmarkValid(const TBookmark& B) const {
-  return FActive && B.DataSet == this && B.Generation == FGeneration && B.Record >= 0 && B.Record < FRecords.Count();
+  // A record before the window was seen and can be read again.
+  return FActive && B.DataSet == this && B.Generation == FGeneration && B.Record >= 0 && B.Record < Known();
 }
 
 void TDataSet::GotoBookmark(const TBookmark& B) {
   CheckActive();
   if (!B.Assigned()) return;
-  if (!BookmarkValid(B)) throw EDatabaseError(SRecordNotFound);
+  if (!BookmarkValid(B) || !Fetched(B.Record)) throw EDatabaseError(SRecordNotFound);
   FCurrent = B.Record;
   FBOF = FEOF = false;
 }

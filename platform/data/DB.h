@@ -1,7 +1,10 @@
 #pragma once
 // Data sets as reports walk them: a cursor over records, typed fields, bookmarks,
 // query parameters. Records are cached as they are fetched, so Prior and
-// bookmarks work on sources that can only be read forward.
+// bookmarks work on sources that can only be read forward. A source that can
+// read its records again from the start (a query) keeps only a window of the
+// latest records: walking forward takes the same memory for a million records
+// as for a thousand, and a step back beyond the window reads again up to there.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -83,6 +86,10 @@ public:
   void PutFloat(double V);
   void PutBytes(TDbValueKind Kind, const void* Data, size_t Size);
   void Put(const TDbValue& V);
+  // Forgets the first N records (the rest move to the front).
+  void DropFirst(int64_t N);
+  // Bytes held, cells and texts.
+  size_t MemoryUsed() const { return FCells.size() * sizeof(TStoredCell) + FBytes.size(); }
 
 private:
   struct TStoredCell {
@@ -331,7 +338,8 @@ public:
   bool Eof() const { return FEOF; }
   bool Bof() const { return FBOF; }
   bool IsEmpty() const;
-  // Fetches every remaining record to count them.
+  // Asks the source (a query counts without reading its records here), else fetches every
+  // remaining record to count them.
   int64_t RecordCount();
   // 1-based number of the current record, 0 when there is none.
   int64_t RecNo() const;
@@ -378,6 +386,12 @@ protected:
   virtual bool FetchRecord() { return false; }
   // A source whose records outlive Close keeps them (the in-memory data set).
   virtual bool KeepRecordsOnClose() const { return false; }
+  // A source that can start again from its first record (the next FetchRecord gives it) keeps
+  // only a window of records: Refetch is called when a record before the window is wanted.
+  virtual bool CanRefetch() const { return false; }
+  virtual void Refetch() {}
+  // The number of records without fetching them here; -1 when the source cannot tell.
+  virtual int64_t CountRecords() { return -1; }
   TRecordStore& Records() { return FRecords; }
   void CheckActive() const;
   void CheckInactive() const;
@@ -387,6 +401,9 @@ protected:
 private:
   bool Fetched(int64_t Rec);
   void FetchAll();
+  // Drops records from the front of the window, keeping the current record and the one before.
+  void Trim();
+  int64_t Known() const { return FFirst + FRecords.Count(); }
   void DoOpen();
   void DoClose();
   void CreateFields();
@@ -400,6 +417,10 @@ private:
   bool FBOF = true;
   bool FEOF = true;
   int64_t FCurrent = -1;
+  // The number of the window's first record.
+  int64_t FFirst = 0;
+  // While walking to the end (Last), the current record does not hold the window.
+  bool FLoose = false;
   uint64_t FGeneration = 0;
   int FDisableCount = 0;
   bool FFetchDone = false;

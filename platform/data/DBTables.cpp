@@ -129,16 +129,62 @@ sqlite3* TDBDataSet::OpenDatabase(const std::string& Path, bool Write) {
   return Db;
 }
 
-void TDBDataSet::InternalOpen() {
-  FDb = OpenDatabase(FDatabaseName, false);
+void TDBDataSet::PrepareSelect() {
   std::string SQL = SelectSQL();
   const char* Tail = nullptr;
   if (sqlite3_prepare_v2(FDb, SQL.c_str(), static_cast<int>(SQL.size()), &FStmt, &Tail) != SQLITE_OK)
     RaiseSQLite(FDb, SSQLErrorInSQL);
   if (!FStmt) throw EDatabaseError(SEmptySQL);
-  int Cols = sqlite3_column_count(FStmt);
-  if (Cols == 0) throw EDatabaseError(SNoResultSet);
+  if (sqlite3_column_count(FStmt) == 0) throw EDatabaseError(SNoResultSet);
   BindParams(FStmt);
+}
+
+void TDBDataSet::Refetch() {
+  // The statement went when it was done; a fresh one reads from the first row.
+  if (FStmt) {
+    sqlite3_reset(FStmt);
+    return;
+  }
+  if (!FDb) return;
+  PrepareSelect();
+  if (sqlite3_column_count(FStmt) != Records().Columns()) throw EDatabaseError(SRecordsMismatch);
+}
+
+int64_t TDBDataSet::CountRecords() {
+  if (FCount >= 0 || !FDb) return FCount;
+  // SQLite counts the rows of the statement itself, without handing them over; a statement it
+  // will not take as a subquery is stepped through as a second statement instead.
+  const char* Text = FStmt ? sqlite3_sql(FStmt) : nullptr;
+  std::string SQL = Text ? Text : SelectSQL();
+  while (!SQL.empty() && (SQL.back() == ';' || static_cast<unsigned char>(SQL.back()) <= ' ')) SQL.pop_back();
+  sqlite3_stmt* Count = nullptr;
+  TFinally Free([&] { sqlite3_finalize(Count); });
+  const std::string Wrapped = "SELECT COUNT(*) FROM (" + SQL + "\n)";
+  if (sqlite3_prepare_v2(FDb, Wrapped.c_str(), static_cast<int>(Wrapped.size()), &Count, nullptr) == SQLITE_OK &&
+      Count) {
+    BindParams(Count);
+    if (sqlite3_step(Count) != SQLITE_ROW) RaiseSQLite(FDb, SSQLErrorReading);
+    FCount = sqlite3_column_int64(Count, 0);
+    return FCount;
+  }
+  sqlite3_finalize(Count);
+  Count = nullptr;
+  if (sqlite3_prepare_v2(FDb, SQL.c_str(), static_cast<int>(SQL.size()), &Count, nullptr) != SQLITE_OK || !Count)
+    RaiseSQLite(FDb, SSQLErrorInSQL);
+  BindParams(Count);
+  int64_t N = 0;
+  int Rc;
+  while ((Rc = sqlite3_step(Count)) == SQLITE_ROW) ++N;
+  if (Rc != SQLITE_DONE) RaiseSQLite(FDb, SSQLErrorReading);
+  FCount = N;
+  return FCount;
+}
+
+void TDBDataSet::InternalOpen() {
+  FCount = -1;
+  FDb = OpenDatabase(FDatabaseName, false);
+  PrepareSelect();
+  int Cols = sqlite3_column_count(FStmt);
 
   // Names and declared types before the first step: a statement that has no
   // records is released by that step.
@@ -170,6 +216,7 @@ void TDBDataSet::InternalOpen() {
 }
 
 void TDBDataSet::InternalClose() {
+  FCount = -1;
   sqlite3_finalize(FStmt);
   FStmt = nullptr;
   sqlite3_close(FDb);

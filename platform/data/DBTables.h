@@ -25,6 +25,10 @@
 // "2024-03-05 14:30:00", 'T' and a trailing 'Z' accepted) or a number of days
 // since 1899-12-30 with the time as fraction. Date, time and date-time
 // parameters are bound as ISO text, booleans as 0 and 1.
+//
+// An open data set keeps only a window of the latest records it read (DB.h): a step back
+// beyond it runs the statement again from the start, and RecordCount asks SQLite to count.
+// Both see the database as it is then.
 #include <string>
 #include <vector>
 
@@ -48,15 +52,21 @@ protected:
   void InternalOpen() override;
   void InternalClose() override;
   bool FetchRecord() override;
+  bool CanRefetch() const override { return true; }
+  void Refetch() override;
+  int64_t CountRecords() override;
   // Raises EDatabaseError with SQLite's message.
   [[noreturn]] static void RaiseSQLite(sqlite3* Db, const std::string& Context);
   static sqlite3* OpenDatabase(const std::string& Path, bool Write);
 
 private:
+  // Prepares the select statement with its parameters bound.
+  void PrepareSelect();
   bool StepRow();
   std::string FDatabaseName;
   sqlite3* FDb = nullptr;
   sqlite3_stmt* FStmt = nullptr;
+  int64_t FCount = -1;  // counted once an opening
 };
 
 class TTable : public TDBDataSet {

@@ -1,6 +1,7 @@
 #include "platform/sys/DynamicLibrary.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include <vector>
 
@@ -48,6 +49,12 @@ void* GetProcAddress(TLibraryHandle Library, const std::string& Name) {
   if (!Library) return nullptr;
   ::dlerror();
   return ::dlsym(Library, Name.c_str());
+}
+
+std::string LibraryFileName(TLibraryHandle Library) {
+  link_map* Map = nullptr;
+  if (!Library || ::dlinfo(Library, RTLD_DI_LINKMAP, &Map) != 0 || !Map || !Map->l_name) return {};
+  return Map->l_name;
 }
 
 void FreeLibrary(TLibraryHandle Library) {

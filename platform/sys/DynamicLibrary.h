@@ -12,6 +12,9 @@ using TLibraryHandle = void*;
 TLibraryHandle LoadLibrary(const std::string& Name);
 // The address of an exported entry, nullptr when the library has none of that name.
 void* GetProcAddress(TLibraryHandle Library, const std::string& Name);
+// The file a loaded library was found in (empty when unknown): loading that path again finds the
+// loaded library without searching the folders once more.
+std::string LibraryFileName(TLibraryHandle Library);
 // Drops one load of the library (the system unloads it with its last).
 void FreeLibrary(TLibraryHandle Library);
 // Why the last LoadLibrary or GetProcAddress of this thread failed, for a developer.

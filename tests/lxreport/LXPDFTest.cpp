@@ -45,7 +45,7 @@ TEST_F(LXPDFPagesTest, ALoadedReportFileBecomesAPdfOfItsPagesWithTextAndEmbedded
   struct Case {
     uint8_t Orientation;
     double Width, Height;  // points
-  } Cases[] = {{0, 595.3, 841.9}, {1, 841.9, 595.3}};
+  } Cases[] = {{0, 595, 842}, {1, 842, 595}};  // A4 in whole points, as PDF readers name it
   for (const Case& K : Cases) {
     std::string Report = TempFiles.Path("pages.lxp"), Pdf = TempFiles.Path("pages.pdf");
     {
@@ -62,9 +62,10 @@ TEST_F(LXPDFPagesTest, ALoadedReportFileBecomesAPdfOfItsPagesWithTextAndEmbedded
     TPdfInfo Info = ReadPdfInfo(Pdf);
     ASSERT_EQ(Info.Pages, 3);
     for (const auto& [W, H] : Info.PageSizes) {
-      EXPECT_NEAR(W, K.Width, 1.5);
-      EXPECT_NEAR(H, K.Height, 1.5);
+      EXPECT_EQ(W, K.Width);
+      EXPECT_EQ(H, K.Height);
     }
+    EXPECT_EQ(QpdfProblems(Pdf), "");
     EXPECT_EQ(PdfText(Pdf, 1), "Página 1\nRelatório de São João");
     EXPECT_EQ(PdfText(Pdf, 3), "Página 3\nRelatório de São João");
     std::vector<TPdfFont> Fonts = PdfFonts(Pdf);
@@ -73,6 +74,12 @@ TEST_F(LXPDFPagesTest, ALoadedReportFileBecomesAPdfOfItsPagesWithTextAndEmbedded
     // Only the glyphs used travel (a whole face is some 400 KB; Qt does not mark subsets by name).
     EXPECT_LT(std::filesystem::file_size(Pdf), 64u * 1024);
   }
+}
+
+TEST(LXPDFPaperTest, AStoredPageFrameStandsForTheWholeMillimetresThatGiveItsPixels) {
+  // A4 (794 x 1123 screen pixels), letter's 11 inches (1056 pixels, no whole millimetre gives them).
+  const int Cases[][2] = {{21008, 21000}, {29713, 29700}, {27940, 27940}, {0, 0}};
+  for (const auto& C : Cases) EXPECT_EQ(StoredPagePaperHmm(C[0]), C[1]) << C[0];
 }
 
 TEST_F(LXPDFPagesTest, ThePdfPageLooksLikeThePagePlayedFromItsMetafile) {

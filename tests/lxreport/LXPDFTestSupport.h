@@ -27,6 +27,14 @@ inline std::string PdfText(const std::string& Pdf, int Page) {
   return Out;
 }
 
+// qpdf's structural check: answers its report when it finds anything wrong, empty when the file is sound.
+inline std::string QpdfProblems(const std::string& Pdf) {
+  std::string Out = RunCommand("qpdf --check '" + Pdf + "' 2>&1; echo \"exit $?\"");
+  bool Sound = Out.find("No syntax or stream encoding errors found") != std::string::npos &&
+               Out.find("exit 0") != std::string::npos;
+  return Sound ? std::string() : Out;
+}
+
 struct TPdfFont {
   std::string Name;
   bool Embedded = false;

@@ -661,3 +661,24 @@ TEST_F(LXPrinterTest, OnlyAWholeJobReachesCupsAndARefusingQueueRaises) {
   EXPECT_FALSE(CupsJobExists(Refused));
   EXPECT_FALSE(P.Printer()->Printing());
 }
+
+TEST_F(LXPrinterTest, AScratchPageStartsEmptyAgainWithoutANewPage) {
+  // An export run draws all its pages on one scratch page: restarting it keeps it one page long.
+  auto Utf16 = [](const std::string& S) {
+    std::string R;
+    for (char C : S) R += C, R += '\0';
+    return R;
+  };
+  TLXPrinter P;
+  P.BeginDoc();
+  P.NewPage();
+  P.Canvas()->TextOut(10, 10, "primeira");
+  P.RestartScratchPage();
+  P.Canvas()->TextOut(10, 10, "segunda");
+  P.EndDoc();
+  ASSERT_EQ(P.PageCount(), 1);
+  const auto Page = P.GetPage(1);
+  const std::string Bytes(Page->Data().begin(), Page->Data().end());
+  EXPECT_EQ(Bytes.find(Utf16("primeira")), std::string::npos);
+  EXPECT_NE(Bytes.find(Utf16("segunda")), std::string::npos);
+}

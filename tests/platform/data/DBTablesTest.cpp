@@ -204,3 +204,57 @@ TEST(SQLParamTest, NamesSkipQuotesAndComments) {
   };
   for (auto& C : Cases) EXPECT_EQ(ParseSQLParamNames(C.SQL), C.Names) << C.SQL;
 }
+
+namespace {
+// How many records the query holds.
+class TWindowQuery : public TQuery {
+public:
+  using TQuery::TQuery;
+  int64_t Held() { return Records().Count(); }
+};
+}  // namespace
+
+TEST_F(SQLiteFile, AQueryHoldsAWindowOfRecordsYetStepsBackCountsAndReturnsToBookmarks) {
+  Exec(
+      "CREATE TABLE N (I INTEGER, Pad BLOB);\n"
+      "WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C WHERE X < 5000)\n"
+      "INSERT INTO N SELECT X, CASE WHEN X <= 60 THEN zeroblob(300000) END FROM C;");
+  TWindowQuery Q(nullptr);
+  Q.SetDatabaseName(Path);
+  Q.SetSQLText("SELECT I, Pad FROM N WHERE I <= :Last ORDER BY I;");
+  Q.ParamByName("Last")->SetAsInteger(4990);
+  Q.Open();
+  TField* I = Q.FieldByName("I");
+  // Counted by the database: nothing read ahead, the current record stays.
+  EXPECT_EQ(Q.RecordCount(), 4990);
+  EXPECT_EQ(Q.Held(), 1);
+  EXPECT_EQ(I->AsInteger(), 1);
+  // The engine's walk: forward, and one back and forth again at every group break.
+  TBookmark At10;
+  int64_t Expected = 1, MostHeld = 0;
+  for (; !Q.Eof(); Q.Next(), ++Expected) {
+    ASSERT_EQ(I->AsInteger(), Expected);
+    if (Expected == 10) At10 = Q.GetBookmark();
+    if (Expected % 7 == 0) {
+      Q.Prior();
+      ASSERT_EQ(I->AsInteger(), Expected - 1);
+      Q.Next();
+    }
+    // The first records are 300 KB each: the window holds fewer of them.
+    if (Expected == 60) EXPECT_LE(Q.Held() * 300000, 20 << 20);
+    MostHeld = std::max(MostHeld, Q.Held());
+  }
+  EXPECT_EQ(Expected, 4991);
+  EXPECT_LE(MostHeld, 1024);
+  // Back beyond the window: read again up to there.
+  Q.GotoBookmark(At10);
+  EXPECT_EQ(I->AsInteger(), 10);
+  Q.Prior();
+  EXPECT_EQ(I->AsInteger(), 9);
+  Q.Last();
+  EXPECT_EQ(I->AsInteger(), 4990);
+  EXPECT_LE(Q.Held(), 1024);
+  Q.First();
+  EXPECT_EQ(I->AsInteger(), 1);
+  EXPECT_EQ(Q.RecordCount(), 4990);
+}
