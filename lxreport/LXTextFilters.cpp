@@ -259,7 +259,9 @@ void TLXAsciiExportFilter::TextOut(long double X, long double Y, const TFont*, T
   for (size_t I = 0; I < Text.size();) T += NextUtf8(Text, I);
   long double Column = X / FCharWidth * 1.7L;
   const long double Row = Y / FCharHeight;
+  // X is the anchor: a right-aligned text ends there, a centred one is centred on it.
   if (Alignment == taRightJustify) Column -= static_cast<long double>(T.size());
+  else if (Alignment == taCenter) Column -= static_cast<long double>(T.size()) / 2;
   const long double Index = std::trunc(Row + 0.5L);
   if (!(Index >= 0 && Index <= MaxLine)) return;
   std::u32string& Line = FLines[static_cast<size_t>(Index)];

@@ -106,23 +106,24 @@ TEST_F(LXPDFFilterTest, TextItemsInPointsWithTheirFontAndAlignedByTheirWidth) {
   Font.SetSize(12);
   Font.SetStyle(fsBold | fsItalic);
   Font.SetColor(TColor(0x336699));
-  TBitmap Scratch(1, 1);
-  Scratch.Canvas().Font().Assign(Font);
-  int Width = Scratch.Canvas().TextWidth("Conceição");
-  ASSERT_GT(Width, 20);
+  // The width in points at the font's own size: "Conceição" in 12 pt bold italic Arial (Liberation
+  // Sans) is about 60 points.
+  const long double Width = LXPDFTextWidth(Font, "Conceição");
+  EXPECT_NEAR(double(Width), 60, 3);
   long double At500 = 500 / Printer->XFactor();  // tenths of a millimetre at pixel 500
   ASSERT_EQ(Printer->XPos(At500), 500);
   struct Case {
     TAlignment Alignment;
-    int Pixel;
-  } Cases[] = {{taLeftJustify, 500}, {taRightJustify, 500 - Width}, {taCenter, 500 - Width / 2}};
+    long double Points;
+  } Cases[] = {{taLeftJustify, 500 * XPoints}, {taRightJustify, 500 * XPoints - Width},
+               {taCenter, 500 * XPoints - Width / 2}};
   for (const Case& K : Cases) Filter->TextOut(At500, 1000, &Font, clWhite, K.Alignment, "Conceição");
   auto Items = Calls("AddPDFItem");
   ASSERT_EQ(Items.size(), 3u);
   for (size_t I = 0; I < 3; ++I) {
     const auto* C = Items[I];
     EXPECT_EQ(C->Record[Kind], KindText);
-    EXPECT_NEAR(double(F(C, X)), double(Cases[I].Pixel * XPoints), 1e-9) << I;
+    EXPECT_NEAR(double(F(C, X)), double(Cases[I].Points), 1e-9) << I;
     EXPECT_NEAR(double(F(C, Y)), double(12 + Printer->YPos(1000) * Filter->YPoints()), 1e-9);
     EXPECT_EQ(C->Text, "Conceição");
     EXPECT_EQ(C->FontName, "Arial");

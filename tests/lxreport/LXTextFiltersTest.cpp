@@ -132,12 +132,14 @@ TEST(LXAsciiExportFilterTest, CharacterGridLines) {
   // Column = X / C x 1.7; line = Y / C rounded.
   RunPages(F,
            {{{20 * C / 1.7L, 3 * C, "left"},
+             {21 * C / 1.7L, 5 * C, "mid", taCenter},  // X is its middle: column 21 - 1.5
              {20 * C / 1.7L, 7 * C, "right", taRightJustify},
              {10 * C / 1.7L, 250 * C, "past line 200"}},
             {{0, 0, "page two é"}}},
            Font, 2100, 2970);
   EXPECT_EQ(ReadAll(File),
             "                   left\r\n"
+            "                   mid\r\n"
             "              right\r\n"
             "page two é\r\n");
 }
