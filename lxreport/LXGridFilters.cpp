@@ -50,13 +50,23 @@ std::string TLXCommaSeparatedFilter::GetDescription() const { return "Comma sepa
 std::string TLXCommaSeparatedFilter::GetExtension() const { return "CSV"; }
 std::string TLXCommaSeparatedFilter::GetFilterName() const { return "Comma Separated"; }
 
+bool CSVTextNeedsGuard(const std::string& Text) {
+  if (Text.empty() || (Text[0] != '=' && Text[0] != '+' && Text[0] != '-' && Text[0] != '@')) return false;
+  // A signed amount stays a number, in the locale's notation or with a decimal point.
+  double Number = 0;
+  static const TFormatSettings Point = EnglishFormatSettings();
+  return !CellTextIsNumber(Text, FormatSettings(), Number) && !CellTextIsNumber(Text, Point, Number);
+}
+
 void TLXCommaSeparatedFilter::StorePage() {
   std::string Row;
   for (int L = 1; L <= LineCount(); ++L) {
     Row.clear();
     for (int C = 1; C <= ColCount(); ++C) {
       Row += '"';
-      for (char Ch : GetText(L, C)) {
+      const std::string Text = GetText(L, C);
+      if (CSVTextNeedsGuard(Text)) Row += '\'';
+      for (char Ch : Text) {
         if (Ch == '"') Row += '"';
         Row += Ch;
       }

@@ -12,7 +12,8 @@
 extern char LXCSVSeparator;
 
 // Every cell quoted; quotes inside a text are doubled (RFC 4180) so each file reads back to
-// the same cells. Text as UTF-8.
+// the same cells. Text as UTF-8. A text a spreadsheet program would take for a formula gets a
+// leading single quote (CSVTextNeedsGuard).
 class TLXCommaSeparatedFilter : public TLXAbstractExportFilter {
 public:
   using TLXAbstractExportFilter::TLXAbstractExportFilter;
@@ -61,6 +62,11 @@ public:
   // Raises ELXError past the last row a sheet holds.
   virtual void WriteCell(int CellType, int32_t Row, int32_t Column, const std::string& Text);
 };
+
+// Whether a comma-separated cell gets a leading single quote: a text that starts with "=", "+",
+// "-" or "@" and is not a number (under the format settings or with a decimal point) opens as a
+// formula in spreadsheet programs.
+bool CSVTextNeedsGuard(const std::string& Text);
 
 // The number a cell text stands for under the format settings, read as a whole: an optional
 // sign, digits with thousands separators only between groups of three, an optional decimal

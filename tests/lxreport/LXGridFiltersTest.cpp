@@ -87,6 +87,31 @@ TEST(LXGridFiltersTest, CommaSeparatedReadsBackToTheSameCells) {
             "[[\"Nome\", \"Cidade, UF\", \"A\\u00e7\\u00e3o\"], [\"Diz \\\"ol\\u00e1\\\"\", \"\", \"3\"], [\"p2\"]]\n");
 }
 
+// Texts that open as formulas in a spreadsheet program get a leading single quote; numbers,
+// signed ones too, and other texts stay as they are.
+TEST(LXGridFiltersTest, CommaSeparatedGuardsTextsThatWouldBeFormulas) {
+  const struct {
+    const char* Text;
+    bool Guarded;
+  } Cases[] = {{"=SUM(A1:A9)", true}, {"+55 11 5555-0000", true}, {"-", true},    {"@cmd", true},
+               {"-1+1", true},        {"=1", true},               {"-12,50", false}, {"-1.234,56", false},
+               {"+7", false},         {"-12.5", false},           {"a=b", false},  {"", false}};
+  TTestTempFiles Temp;
+  const std::string File = Temp.Path("guard.csv");
+  TLXCommaSeparatedFilter F(File);
+  TPageTexts Page;
+  for (size_t I = 0; I < std::size(Cases); ++I) {
+    EXPECT_EQ(CSVTextNeedsGuard(Cases[I].Text), Cases[I].Guarded) << Cases[I].Text;
+    Page.push_back({100, 50.0L + 40 * I, Cases[I].Text});
+  }
+  RunPages(F, {Page}, MakeFont(10));
+  std::string Want = "[";
+  for (size_t I = 0; I < std::size(Cases); ++I) {
+    Want += std::string(I ? ", " : "") + "[\"" + (Cases[I].Guarded ? "'" : "") + Cases[I].Text + "\"]";
+  }
+  EXPECT_EQ(RunPython(Temp, CsvReader, File), Want + "]\n");
+}
+
 TEST(LXGridFiltersTest, CommaSeparatedUsesTheSharedSeparator) {
   TTestTempFiles Temp;
   const std::string File = Temp.Path("out.csv");
