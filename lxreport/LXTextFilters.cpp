@@ -81,6 +81,12 @@ std::string RTFEscape(const std::string& Text) {
     if (C == '\\' || C == '{' || C == '}') {
       R += '\\';
       R += static_cast<char>(C);
+    } else if (C == '\t') {
+      // Every RTF reader takes a tab, written or escaped, for a jump to the next tab stop, and
+      // the line's items sit on tab stops: the data's tab is the blank the report measured.
+      R += ' ';
+    } else if (C < 0x20) {
+      R += Format("\\'%.2x", {static_cast<int>(C)});
     } else if (C < 0x80) {
       R += static_cast<char>(C);
     } else if (int B = CodePointToWin1252(C); B >= 0) {
@@ -256,7 +262,11 @@ void TLXAsciiExportFilter::TextOut(long double X, long double Y, const TFont*, T
                                    const std::string& Text) {
   if (FCharWidth <= 0) return;
   std::u32string T;
-  for (size_t I = 0; I < Text.size();) T += NextUtf8(Text, I);
+  // A tab of the data is a character of the line: a blank, not a jump to a column.
+  for (size_t I = 0; I < Text.size();) {
+    const char32_t Ch = NextUtf8(Text, I);
+    T += Ch == U'\t' ? U' ' : Ch;
+  }
   long double Column = X / FCharWidth * 1.7L;
   const long double Row = Y / FCharHeight;
   // X is the anchor: a right-aligned text ends there, a centred one is centred on it.

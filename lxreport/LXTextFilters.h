@@ -54,7 +54,8 @@ void RefillRTFFontList();
 // Windows face name next; -1 when absent.
 int32_t RTFFontIndex(const std::string& FaceName);
 // A text as RTF: "\", "{" and "}" escaped, other characters beyond ASCII as Windows-1252
-// bytes ("\'e9") or, outside that code page, as Unicode ("\u8364?").
+// bytes ("\'e9") or, outside that code page, as Unicode ("\u8364?"); a tab as a blank (readers
+// take any tab for a jump to a tab stop), other control characters as "\'xx".
 std::string RTFEscape(const std::string& Text);
 // The 18 colours of the colour table, as TColor values (0x00BBGGRR).
 extern const std::array<TColor, 18> RTFColors;

@@ -3,7 +3,6 @@
 // processor, PDF through poppler.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
 
 #include "lxreport/LXBands.h"
@@ -82,27 +81,6 @@ std::vector<std::string> Lines(const std::string& S) {
   return R;
 }
 
-struct TPdfWord {
-  int Page;
-  double XMin, YMin, XMax, YMax;
-  std::string Text;
-};
-
-// Every word of a PDF with its page and its box in points (pdftotext -bbox).
-std::vector<TPdfWord> PdfWords(const std::string& Pdf) {
-  const std::string Html = RunCommand("pdftotext -enc UTF-8 -bbox '" + Pdf + "' - 2>/dev/null");
-  static const std::regex Word(
-      "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
-  std::vector<TPdfWord> R;
-  int Page = 0;
-  for (size_t At = Html.find("<page "); At != std::string::npos; At = Html.find("<page ", At + 1)) {
-    ++Page;
-    const size_t End = std::min(Html.find("</page>", At), Html.size());
-    for (std::sregex_iterator I(Html.begin() + At, Html.begin() + End, Word), E; I != E; ++I)
-      R.push_back({Page, std::stod((*I)[1]), std::stod((*I)[2]), std::stod((*I)[3]), std::stod((*I)[4]), (*I)[5]});
-  }
-  return R;
-}
 }  // namespace
 
 // The filters get a right-aligned line where it is drawn, its box's right edge, so amounts end in

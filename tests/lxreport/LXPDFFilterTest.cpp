@@ -332,6 +332,29 @@ TEST_F(LXPDFFilterTest, TheWriterComponentMakesAPdfOfTheItems) {
   EXPECT_GT(InkIn(Page, QRect(200, 200, 600, 60)), 200);  // the text's line
 }
 
+// A tab in the data is a character of the line, as wide as the report measured it (a blank),
+// not a jump to a tab stop of the writer's; a right-aligned line with one still ends at its X.
+TEST_F(LXPDFFilterTest, ATabInTheDataIsDrawnAsACharacter) {
+  REQUIRE_METRIC_FONTS();
+  auto Filter = NewFilter(SLXPDFLibraryName);
+  const std::string Pdf = Filter->FileName();
+  TFont Font;
+  Font.SetName("Arial");
+  Font.SetSize(14);
+  Filter->Start(2100, 2970, &Font);
+  Filter->NewPage();
+  Filter->TextOut(200, 200, &Font, clWhite, taLeftJustify, "Valor\tTotal");
+  Filter->TextOut(1800, 400, &Font, clWhite, taRightJustify, "Soma\tFinal");
+  Filter->Finish();
+  const auto Words = PdfWords(Pdf);
+  ASSERT_EQ(Words.size(), 4u);
+  const double Blank = double(LXPDFTextWidth(Font, " "));
+  const double Right = Printer->XPos(1800) * double(Filter->XPoints());
+  EXPECT_NEAR(Words[1].XMin - Words[0].XMax, Blank, 0.5) << Words[1].Text;
+  EXPECT_NEAR(Words[3].XMin - Words[2].XMax, Blank, 0.5) << Words[3].Text;
+  EXPECT_NEAR(Words[3].XMax, Right, 0.5);
+}
+
 TEST_F(LXPDFFilterTest, ShapeAndRulePrintablesBecomeShapeItemsOfTheirKind) {
   auto Filter = NewFilter();
   TFont Font;

@@ -70,6 +70,30 @@ TEST(LXRTFExportFilterTest, LinesBecomeParagraphsWithTabsAndPageBreaks) {
   EXPECT_LT(Text.find("fim"), Text.find("segunda"));
 }
 
+// A tab inside the data stays part of its text: a blank, never a jump to the next item's tab
+// stop (which would move every later item of the line).
+TEST(LXTextFiltersTest, ATabInTheDataIsABlankOfItsText) {
+  TTestTempFiles Temp;
+  const std::string Rtf = Temp.Path("tab.rtf"), Txt = Temp.Path("tab.txt");
+  const long double C = 35.277777777777777778L;
+  const TPageTexts Page = {{200, 100 * Pt, "Nome\tSobrenome"}, {1200, 100 * Pt, "fim\x01"}};
+  TLXRTFExportFilter R(Rtf);
+  RunPages(R, {Page}, MakeFont(10));
+  const std::string Out = ReadAll(Rtf);
+  EXPECT_EQ(Out.find('\t'), std::string::npos);
+  EXPECT_NE(Out.find(" Nome Sobrenome\\tab"), std::string::npos) << Out;
+  EXPECT_NE(Out.find(" fim\\'01{"), std::string::npos) << Out;
+  size_t Tabs = 0;
+  for (size_t P = Out.find("\\tab"); P != std::string::npos; P = Out.find("\\tab", P + 1)) ++Tabs;
+  EXPECT_EQ(Tabs, 2u);  // one per item
+  ASSERT_TRUE(HaveTool("unrtf"));
+  EXPECT_NE(Unrtf(Rtf).find("Nome Sobrenome"), std::string::npos) << Unrtf(Rtf);
+
+  TLXAsciiExportFilter T(Txt);
+  RunPages(T, {{{0, 0, "a\tb"}, {10 * C / 1.7L, 0, "c"}}}, MakeFont(10));
+  EXPECT_EQ(ReadAll(Txt), "a b      c\r\n");
+}
+
 TEST(LXRTFExportFilterTest, PageSetupOfTheOwningReportGivesPaperAndMargins) {
   TGeometryScope Geometry;
   TTestTempFiles Temp;
