@@ -1,5 +1,6 @@
 #include "lxreport/LXExportGrid.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -10,32 +11,36 @@ constexpr long double TenthsPerPoint = 3.5277777777777777778L;
 }  // namespace
 
 const TLXPositionEntry* TLXPositions::Find(long double P) const {
-  const long long R = RoundHalfEven(P);
-  for (const auto& E : FList)
-    if (RoundHalfEven(E.ExactPosition) == R) return &E;
-  return nullptr;
+  const auto It = FIndex.find(RoundHalfEven(P));
+  return It == FIndex.end() ? nullptr : &FList[It->second];
 }
 
 void TLXPositions::AddPosition(long double P) {
   if (!FUpdating) return;
-  if (auto* E = const_cast<TLXPositionEntry*>(Find(P)))
-    ++E->Clients;
-  else
+  const auto [It, Added] = FIndex.try_emplace(RoundHalfEven(P), FList.size());
+  if (Added)
     FList.push_back(TLXPositionEntry{P});
+  else
+    ++FList[It->second].Clients;
 }
 
 void TLXPositions::EndUpdate() {
   FUpdating = false;
+  // Distinct entries round to distinct whole numbers, so their exact positions never tie and
+  // ascending order numbers them as picking the least one again and again would.
+  std::vector<size_t> Order;
+  for (size_t I = 0; I < FList.size(); ++I) {
+    const long double E = FList[I].ExactPosition;
+    if (!FList[I].Stored && E > 0 && E < 9999999) Order.push_back(I);
+  }
+  std::stable_sort(Order.begin(), Order.end(),
+                   [this](size_t A, size_t B) { return FList[A].ExactPosition < FList[B].ExactPosition; });
   int32_t Next = 0;
-  for (size_t Pass = 0; Pass < FList.size(); ++Pass) {
-    TLXPositionEntry* Least = nullptr;
-    for (auto& E : FList)
-      if (!E.Stored && E.ExactPosition > 0 && E.ExactPosition < 9999999 &&
-          (!Least || E.ExactPosition < Least->ExactPosition))
-        Least = &E;
-    if (!Least) break;
-    Least->NewPosition = ++Next;
-    Least->Stored = true;
+  for (const auto& E : FList)
+    if (E.Stored) Next = std::max(Next, E.NewPosition);
+  for (size_t I : Order) {
+    FList[I].NewPosition = ++Next;
+    FList[I].Stored = true;
   }
 }
 

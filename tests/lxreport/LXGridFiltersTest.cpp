@@ -32,6 +32,21 @@ TEST(LXPositionsTest, RanksRoundedPositions) {
   }
 }
 
+// A streaming export's one long page: many positions, added in any order, numbered by rank.
+TEST(LXPositionsTest, RanksManyPositionsInAscendingOrder) {
+  constexpr int N = 50000;
+  std::vector<long double> In;
+  for (int I = 0; I < N; ++I) In.push_back(10 + static_cast<long double>((I * 7919L) % N) * 2 + 0.3L);
+  TLXPositions P;
+  P.BeginUpdate();
+  for (auto X : In) P.AddPosition(X);
+  for (auto X : In) P.AddPosition(X + 0.1L);  // the same whole tenths: shared
+  P.EndUpdate();
+  ASSERT_EQ(P.List().size(), static_cast<size_t>(N));
+  for (auto X : In) ASSERT_EQ(P.GetPosition(X), static_cast<int>((X - 10) / 2) + 1) << X;
+  EXPECT_EQ(P.List()[0].Clients, 2);
+}
+
 namespace {
 // Keeps what the grid looked like when the page was stored.
 class TGridProbe : public TLXAbstractExportFilter {
