@@ -1,7 +1,13 @@
 #include "lxreport/LXExportGrid.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#include "platform/classes/ClassesConsts.h"
+#include "platform/classes/TempFiles.h"
 
 namespace {
 // The runtime's Round: halves go to the even neighbour (the default rounding mode).
@@ -49,6 +55,95 @@ int32_t TLXPositions::GetPosition(long double P) const {
   return E ? E->NewPosition : 0;
 }
 
+// Pages waiting for the export's columns, in a temporary file that is unlinked once open, so
+// nothing is left behind whatever happens to the export. Per page: the number of entries, then
+// each entry's line, rounded X and text.
+class TLXGridSpill {
+public:
+  TLXGridSpill() {
+    const std::string Name = GetTempFileName(GetTempPath(), "mor-grid-");
+    FFile = std::make_unique<TFileStream>(Name, fmCreate);
+    ::unlink(Name.c_str());
+  }
+
+  void WritePage(const std::vector<TTextEntry>& Entries) {
+    Put(static_cast<uint32_t>(Entries.size()));
+    for (const auto& E : Entries) {
+      Put(static_cast<int32_t>(E.Y));
+      Put(static_cast<int64_t>(RoundHalfEven(E.X)));
+      Put(static_cast<uint32_t>(E.Text.size()));
+      FBuffer.append(E.Text);
+    }
+    if (FBuffer.size() >= 1 << 16) FlushBuffer();
+  }
+
+  void Rewind() {
+    FlushBuffer();
+    FFile->SetPosition(0);
+    FAt = 0;
+  }
+
+  // The next page's entries, X the rounded position and Y the line; false after the last page.
+  bool ReadPage(std::vector<TTextEntry>& Entries) {
+    Entries.clear();
+    uint32_t Count = 0;
+    if (!Get(Count)) return false;
+    Entries.resize(Count);
+    for (auto& E : Entries) {
+      int32_t Line = 0;
+      int64_t X = 0;
+      uint32_t Length = 0;
+      Get(Line), Get(X), Get(Length);
+      E.Y = Line;
+      E.X = static_cast<long double>(X);
+      Fill(Length);
+      E.Text.assign(FBuffer, FAt, Length);
+      FAt += Length;
+    }
+    return true;
+  }
+
+private:
+  template <class T>
+  void Put(T V) {
+    FBuffer.append(reinterpret_cast<const char*>(&V), sizeof V);
+  }
+  template <class T>
+  bool Get(T& V) {
+    if (!Fill(sizeof V)) return false;
+    std::memcpy(&V, FBuffer.data() + FAt, sizeof V);
+    FAt += sizeof V;
+    return true;
+  }
+  // At least N unread bytes in the buffer; false when the file ends before any of them.
+  bool Fill(size_t N) {
+    if (FBuffer.size() - FAt >= N) return true;
+    FBuffer.erase(0, FAt);
+    FAt = 0;
+    const size_t Had = FBuffer.size(), Want = std::max<size_t>(N, 1 << 16);
+    FBuffer.resize(Had + Want);
+    size_t Got = 0;
+    while (Got < Want) {
+      const int64_t R = FFile->Read(FBuffer.data() + Had + Got, static_cast<int64_t>(Want - Got));
+      if (R <= 0) break;
+      Got += static_cast<size_t>(R);
+    }
+    FBuffer.resize(Had + Got);
+    if (FBuffer.empty()) return false;
+    if (FBuffer.size() < N) throw EReadError(SReadError);  // cut short under the filter
+    return true;
+  }
+  void FlushBuffer() {
+    if (!FBuffer.empty()) FFile->WriteBuffer(FBuffer.data(), static_cast<int64_t>(FBuffer.size()));
+    FBuffer.clear();
+  }
+
+  std::unique_ptr<TFileStream> FFile;
+  std::string FBuffer;
+  size_t FAt = 0;
+};
+
+TLXAbstractExportFilter::TLXAbstractExportFilter(const std::string& FileName) : TLXExportFilter(FileName) {}
 TLXAbstractExportFilter::~TLXAbstractExportFilter() = default;
 
 std::string TLXAbstractExportFilter::GetFilterName() const { return "LXAbstract"; }
@@ -60,6 +155,11 @@ void TLXAbstractExportFilter::Start(int PaperWidth, int PaperHeight, const TFont
   FCharWidth = FCharHeight = FFont->Size() * TenthsPerPoint;
   FPaperWidth = PaperWidth;
   FPaperHeight = PaperHeight;
+  if (RanksColumnsOverExport()) {
+    FExportColumns = TLXPositions();
+    FExportColumns.BeginUpdate();
+    FSpill = std::make_unique<TLXGridSpill>();
+  }
   TLXExportFilter::Start(PaperWidth, PaperHeight, Font);
 }
 
@@ -91,6 +191,8 @@ void TLXAbstractExportFilter::NewPage() {
 }
 
 void TLXAbstractExportFilter::Finish() {
+  if (FSpill) StoreSpilledPages();
+  FSpill.reset();
   FEntries.clear();
   FFont.reset();
   CloseStream();
@@ -98,14 +200,43 @@ void TLXAbstractExportFilter::Finish() {
 }
 
 void TLXAbstractExportFilter::ProcessPage() {
+  if (FSpill) {
+    CalcLines();
+    for (const auto& E : FEntries) FExportColumns.AddPosition(E.X);
+    if (!FEntries.empty()) FSpill->WritePage(FEntries);
+    return;
+  }
   CalcColumns();
   CalcLines();
+  IndexCells();
+  StorePage();
+}
+
+void TLXAbstractExportFilter::IndexCells() {
   FCellIndex.assign(static_cast<size_t>(FLineCount) * static_cast<size_t>(FColCount), -1);
   for (size_t I = FEntries.size(); I-- > 0;) {
     const auto L = static_cast<int32_t>(FEntries[I].Y), C = static_cast<int32_t>(FEntries[I].X);
     if (L >= 1 && C >= 1) FCellIndex[static_cast<size_t>(L - 1) * FColCount + (C - 1)] = static_cast<int32_t>(I);
   }
-  StorePage();
+}
+
+void TLXAbstractExportFilter::StoreSpilledPages() {
+  FExportColumns.EndUpdate();
+  FColCount = 0;
+  for (const auto& E : FExportColumns.List()) FColCount = std::max(FColCount, E.NewPosition);
+  FSpill->Rewind();
+  while (FSpill->ReadPage(FEntries)) {
+    FLineCount = 0;
+    for (auto& E : FEntries) {
+      E.X = FExportColumns.GetPosition(E.X);
+      FLineCount = std::max<int32_t>(FLineCount, static_cast<int32_t>(E.Y));
+    }
+    IndexCells();
+    StorePage();
+    Flush();
+  }
+  FEntries.clear();
+  FCellIndex.clear();
 }
 
 void TLXAbstractExportFilter::CalcColumns() {

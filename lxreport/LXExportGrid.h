@@ -48,9 +48,11 @@ private:
   bool FUpdating = false;
 };
 
+class TLXGridSpill;
+
 class TLXAbstractExportFilter : public TLXExportFilter {
 public:
-  using TLXExportFilter::TLXExportFilter;
+  explicit TLXAbstractExportFilter(const std::string& FileName);
   ~TLXAbstractExportFilter() override;
 
   std::string GetDescription() const override { return {}; }
@@ -66,8 +68,14 @@ public:
   // Opens Stream on the file (an existing one is replaced); raises EFCreateError.
   virtual void CreateStream(const std::string& FileName);
   virtual void CloseStream();
+  // Ranks the page and lets StorePage write it; with RanksColumnsOverExport the page waits,
+  // its lines ranked, until Finish has seen every column of the export.
   virtual void ProcessPage();
   virtual void StorePage() {}
+  // True for formats whose columns must mean the same in the whole file (one sheet, one table
+  // of comma-separated rows): columns are then ranked over every page of the export, and the
+  // pages are written at Finish, in order, from a temporary file.
+  virtual bool RanksColumnsOverExport() const { return false; }
 
   // The first collected entry in that cell (its text and font), or an empty text and no font.
   std::string GetText(int Line, int Column, const TFont** Font = nullptr) const;
@@ -92,7 +100,12 @@ protected:
   std::unique_ptr<TStream> FStream;
 
 private:
+  void IndexCells();
+  void StoreSpilledPages();
   std::vector<TTextEntry> FEntries;
+  // The export's columns and its waiting pages, with RanksColumnsOverExport.
+  TLXPositions FExportColumns;
+  std::unique_ptr<TLXGridSpill> FSpill;
   // Cell -> first entry, built once per page so that a page reads in linear time.
   std::vector<int32_t> FCellIndex;
   std::string FBuffer;

@@ -167,6 +167,7 @@ void TLXXLSFilter::CreateStream(const std::string& FileName) {
   Put16(B, 0x0200), Put16(B, 10);                                                // dimensions, counts 0
   for (int I = 0; I < 5; ++I) Put16(B, 0);
   WriteString(B);
+  FRow = 0;
   SetReportInteger(OwnerReport(*this), XLGlobRow, 0);
 }
 
@@ -224,6 +225,8 @@ void TLXXLSFilter::StorePage() {
   TCustomVexaRep* Report = OwnerReport(*this);
   bool Found = false;
   int32_t Row = ReportInteger(Report, XLGlobRow, Found);
+  // Without a report to keep it the running row is the filter's own.
+  if (!Found) Row = FRow;
   if (Row < 0) Row = 0;
   const bool Continued = Row > 0;
   if (!Continued && LineCount() > 0 && LXProgressCaption) LXProgressCaption(SLXWritingXLS);
@@ -245,6 +248,7 @@ void TLXXLSFilter::StorePage() {
     }
     ++Row;
   }
+  FRow = Row;
   SetReportInteger(Report, XLGlobRow, Row);
 }
 

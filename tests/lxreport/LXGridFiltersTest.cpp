@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "lxreport/LXError.h"
 #include "lxreport/LXEvEnvironment.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/rtl/FormatSettings.h"
 #include "tests/lxreport/LXExportTestSupport.h"
+#include "tests/TestEnv.h"
 #include "tests/lxreport/LXReportTestSupport.h"
 
 using namespace lxtest;
@@ -99,7 +102,7 @@ TEST(LXGridFiltersTest, CommaSeparatedReadsBackToTheSameCells) {
   const std::string Bytes = ReadAll(File);
   EXPECT_NE(Bytes.find("\"Diz \"\"olá\"\"\",\"\",\"3\"\r\n"), std::string::npos) << Bytes;
   EXPECT_EQ(RunPython(Temp, CsvReader, File),
-            "[[\"Nome\", \"Cidade, UF\", \"A\\u00e7\\u00e3o\"], [\"Diz \\\"ol\\u00e1\\\"\", \"\", \"3\"], [\"p2\"]]\n");
+            "[[\"Nome\", \"Cidade, UF\", \"A\\u00e7\\u00e3o\"], [\"Diz \\\"ol\\u00e1\\\"\", \"\", \"3\"], [\"p2\", \"\", \"\"]]\n");
 }
 
 // Texts that open as formulas in a spreadsheet program get a leading single quote; numbers,
@@ -259,6 +262,35 @@ TEST(LXGridFiltersTest, SpreadsheetNumbersTextsAndRowsAcrossPages) {
             "[(2, 1234.56), (1, '12 kg')]\n"
             "[(1, '3.14'), (1, 'Ação')]\n"
             "[(1, '007'), (2, -2.0)]\n");
+}
+
+// A column means one field in the whole file: a column that appears on a later page only does
+// not move the ones after it, on the pages before or after. Nothing is left in the temporary
+// folder where the pages wait.
+TEST(LXGridFiltersTest, ColumnsAreRankedOverTheWholeExport) {
+  TFormatSettingsScope Brazil(BrazilianFormatSettings());
+  TTestTempFiles Temp;
+  const std::string Folder = Temp.Path("tmp");
+  std::filesystem::create_directory(Folder);
+  const std::string Csv = Temp.Path("cols.csv"), Xls = Temp.Path("cols.xls");
+  TEnvScope Tmp("TMPDIR", Folder);
+  const std::vector<TPageTexts> Pages = {{{100, 50, "1"}, {1400, 50, "10"}},
+                                         {{100, 50, "2"}, {700, 50, "obs"}, {1400, 50, "20"}},
+                                         {{1400, 50, "30"}}};
+  {
+    TLXCommaSeparatedFilter F(Csv);
+    RunPages(F, Pages, MakeFont(10));
+  }
+  {
+    TLXXLSFilter F(Xls);
+    RunPages(F, Pages, MakeFont(10));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(Folder));
+  EXPECT_EQ(RunPython(Temp, CsvReader, Csv), "[[\"1\", \"\", \"10\"], [\"2\", \"obs\", \"20\"], [\"\", \"\", \"30\"]]\n");
+  EXPECT_EQ(RunPython(Temp, XlsReader, Xls),
+            "[(2, 1.0), (0, ''), (2, 10.0)]\n"
+            "[(2, 2.0), (1, 'obs'), (2, 20.0)]\n"
+            "[(0, ''), (0, ''), (2, 30.0)]\n");
 }
 
 TEST(LXGridFiltersTest, SpreadsheetStopsAtTheLastRowInsteadOfWrapping) {
