@@ -1,13 +1,11 @@
 #include "lxreport/LXExportGrid.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "lxreport/LXSpillFile.h"
 #include "platform/classes/ClassesConsts.h"
-#include "platform/classes/TempFiles.h"
 
 namespace {
 // The runtime's Round: halves go to the even neighbour (the default rounding mode).
@@ -55,18 +53,12 @@ int32_t TLXPositions::GetPosition(long double P) const {
   return E ? E->NewPosition : 0;
 }
 
-// Pages waiting for the export's columns, in a temporary file that is unlinked once open, so
-// nothing is left behind whatever happens to the export. Per page: the number of entries, then
-// each entry's line, rounded X and text.
+// Pages waiting for the export's columns. Per page: the number of entries, then each entry's
+// line, rounded X and text.
 class TLXGridSpill {
 public:
-  TLXGridSpill() {
-    const std::string Name = GetTempFileName(GetTempPath(), "mor-grid-");
-    FFile = std::make_unique<TFileStream>(Name, fmCreate);
-    ::unlink(Name.c_str());
-  }
-
   void WritePage(const std::vector<TTextEntry>& Entries) {
+    FBuffer.clear();
     Put(static_cast<uint32_t>(Entries.size()));
     for (const auto& E : Entries) {
       Put(static_cast<int32_t>(E.Y));
@@ -74,12 +66,12 @@ public:
       Put(static_cast<uint32_t>(E.Text.size()));
       FBuffer.append(E.Text);
     }
-    if (FBuffer.size() >= 1 << 16) FlushBuffer();
+    FFile.Write(FBuffer);
   }
 
   void Rewind() {
-    FlushBuffer();
-    FFile->SetPosition(0);
+    FFile.Rewind();
+    FBuffer.clear();
     FAt = 0;
   }
 
@@ -93,10 +85,9 @@ public:
       int32_t Line = 0;
       int64_t X = 0;
       uint32_t Length = 0;
-      Get(Line), Get(X), Get(Length);
+      if (!Get(Line) || !Get(X) || !Get(Length) || !Fill(Length)) throw EReadError(SReadError);
       E.Y = Line;
       E.X = static_cast<long double>(X);
-      Fill(Length);
       E.Text.assign(FBuffer, FAt, Length);
       FAt += Length;
     }
@@ -115,30 +106,16 @@ private:
     FAt += sizeof V;
     return true;
   }
-  // At least N unread bytes in the buffer; false when the file ends before any of them.
+  // At least N unread bytes in the buffer, unless the file ends first.
   bool Fill(size_t N) {
     if (FBuffer.size() - FAt >= N) return true;
     FBuffer.erase(0, FAt);
     FAt = 0;
-    const size_t Had = FBuffer.size(), Want = std::max<size_t>(N, 1 << 16);
-    FBuffer.resize(Had + Want);
-    size_t Got = 0;
-    while (Got < Want) {
-      const int64_t R = FFile->Read(FBuffer.data() + Had + Got, static_cast<int64_t>(Want - Got));
-      if (R <= 0) break;
-      Got += static_cast<size_t>(R);
-    }
-    FBuffer.resize(Had + Got);
-    if (FBuffer.empty()) return false;
-    if (FBuffer.size() < N) throw EReadError(SReadError);  // cut short under the filter
-    return true;
-  }
-  void FlushBuffer() {
-    if (!FBuffer.empty()) FFile->WriteBuffer(FBuffer.data(), static_cast<int64_t>(FBuffer.size()));
-    FBuffer.clear();
+    FFile.Read(FBuffer, std::max<size_t>(N, 1 << 16));
+    return FBuffer.size() >= N;
   }
 
-  std::unique_ptr<TFileStream> FFile;
+  TLXSpillFile FFile;
   std::string FBuffer;
   size_t FAt = 0;
 };
