@@ -3,6 +3,7 @@
 // processor, PDF through poppler.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "lxreport/LXBands.h"
@@ -135,4 +136,34 @@ TEST_F(LXExportRunTest, RightAlignedTextsEndAtTheirBoxInTextRtfAndPdf) {
     }
     EXPECT_EQ(Amounts, 60);
   }
+}
+
+namespace {
+// The RTF opened by a word processor (LibreOffice, headless, with a profile of its own) and
+// saved as PDF: the number of pages it lays the document out on.
+int WordProcessorPages(const std::string& Rtf, TTestTempFiles& Temp) {
+  const std::filesystem::path Dir = Temp.Path("office");
+  std::filesystem::create_directories(Dir);
+  RunCommand("cd '" + Dir.string() + "' && HOME='" + Dir.string() + "' timeout 300 soffice -env:UserInstallation=file://" +
+             Dir.string() + "/profile --headless --convert-to pdf --outdir '" + Dir.string() + "' '" + Rtf +
+             "' >/dev/null 2>&1");
+  const int Pages = ReadPdfInfo((Dir / std::filesystem::path(Rtf).stem()).string() + ".pdf").Pages;
+  std::filesystem::remove_all(Dir);
+  return Pages;
+}
+}  // namespace
+
+// A word processor lays the RTF out on as many pages as the report has: every line is as tall as
+// its own font (the tab before each text too), and the font table names fonts it knows.
+TEST_F(LXExportRunTest, AWordProcessorOpensTheRtfOnTheReportsPages) {
+  REQUIRE_METRIC_FONTS();
+  ASSERT_TRUE(HaveTool("soffice")) << "LibreOffice is installed by scripts/deps.sh";
+  this->Records(8 * 54);
+  Report->Prepare();
+  const int ReportPages = Report->ActivePrinter()->PageCount();
+  ASSERT_GE(ReportPages, 8);
+  const std::string File = Temp.Path("list.rtf");
+  TLXRTFExportFilter F(File);
+  Export(F, 8 * 54);
+  EXPECT_EQ(WordProcessorPages(File, Temp), ReportPages);
 }
