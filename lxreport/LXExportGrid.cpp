@@ -151,7 +151,16 @@ void TLXAbstractExportFilter::CloseStream() {
 
 void TLXAbstractExportFilter::TextOut(long double X, long double Y, const TFont* Font, TColor, TAlignment Alignment,
                                       const std::string& Text) {
-  FEntries.push_back(TTextEntry{Text, X, Y, static_cast<uint8_t>(Alignment), Font ? *Font : TFont()});
+  static const TFont Default;
+  FEntries.push_back(TTextEntry{Text, X, Y, static_cast<uint8_t>(Alignment), KeptFont(Font ? *Font : Default)});
+}
+
+const TFont* TLXAbstractExportFilter::KeptFont(const TFont& Font) {
+  // A report has few distinct fonts; the latest is the likeliest.
+  for (auto I = FKeptFonts.rbegin(); I != FKeptFonts.rend(); ++I)
+    if (**I == Font) return I->get();
+  FKeptFonts.push_back(std::make_unique<TFont>(Font));
+  return FKeptFonts.back().get();
 }
 
 void TLXAbstractExportFilter::EndPage() {
@@ -171,6 +180,7 @@ void TLXAbstractExportFilter::Finish() {
   if (FSpill) StoreSpilledPages();
   FSpill.reset();
   FEntries.clear();
+  FKeptFonts.clear();
   FFont.reset();
   CloseStream();
   TLXExportFilter::Finish();
@@ -246,7 +256,7 @@ std::string TLXAbstractExportFilter::GetText(int Line, int Column, const TFont**
   const size_t Cell = static_cast<size_t>(Line - 1) * FColCount + (Column - 1);
   if (Cell >= FCellIndex.size() || FCellIndex[Cell] < 0) return {};
   const auto& E = FEntries[static_cast<size_t>(FCellIndex[Cell])];
-  if (Font) *Font = &E.Font;
+  if (Font) *Font = E.Font;
   return E.Text;
 }
 

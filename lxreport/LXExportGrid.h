@@ -12,12 +12,13 @@
 #include "platform/classes/Streams.h"
 
 // One collected text line. X and Y hold the position in tenths of a millimetre until the
-// page is numbered, then the column and line number.
+// page is numbered, then the column and line number. Font is a copy of the printable's font
+// the filter keeps (one per distinct font), null for entries without one.
 struct TTextEntry {
   std::string Text;
   long double X = 0, Y = 0;
   uint8_t Alignment = 0;
-  TFont Font;
+  const TFont* Font = nullptr;
 };
 
 struct TLXPositionEntry {
@@ -102,7 +103,10 @@ protected:
 private:
   void IndexCells();
   void StoreSpilledPages();
+  // The filter's copy of a font, made at its first use.
+  const TFont* KeptFont(const TFont& Font);
   std::vector<TTextEntry> FEntries;
+  std::vector<std::unique_ptr<TFont>> FKeptFonts;
   // The export's columns and its waiting pages, with RanksColumnsOverExport.
   TLXPositions FExportColumns;
   std::unique_ptr<TLXGridSpill> FSpill;

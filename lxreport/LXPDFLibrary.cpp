@@ -20,14 +20,18 @@ TLXPDFLibrary::~TLXPDFLibrary() { FreeLibrary(FHeld); }
 
 template <class F>
 bool TLXPDFLibrary::Call(const char* Entry, F&& Invoke) {
-  TLibraryHandle H = LoadLibrary(FName);
+  // While the component is held (InitLib to CloseDownLib) it is there: loading it again by
+  // name searches the folders with a file system call each, for every item of the export.
+  TLibraryHandle H = FHeld ? FHeld : LoadLibrary(FName);
   if (!H) {
     // One box per export: every later call would raise the same one.
     if (!FMissing) MessageDlg(SLXPDFLibraryMissing, mtError, MsgButton(mbOK));
     FMissing = true;
     return false;
   }
-  TFinally Free([&] { FreeLibrary(H); });
+  TFinally Free([&] {
+    if (H != FHeld) FreeLibrary(H);
+  });
   void* Address = GetProcAddress(H, Entry);
   if (!Address) {
     ShowMessage(std::string(SLXPDFEntryMissing) + Entry);
