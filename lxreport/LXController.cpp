@@ -459,7 +459,7 @@ bool SameValue(const TLXEvValue& A, const TLXEvValue& B) {
   switch (A.Kind) {
     case evInteger: return A.Integer == B.Integer;
     case evFloat: return A.Float == B.Float;
-    case evString: return A.Bytes() == B.Bytes();
+    case evString: return A.Text() == B.Text();
     case evBoolean: return A.Boolean == B.Boolean;
     default: return true;  // two errors never break
   }

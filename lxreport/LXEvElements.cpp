@@ -75,8 +75,8 @@ void TLXEvElementOperator::PromoteOperands(TLXEvValue& First, TLXEvValue& Second
   } else if (First.Kind == evFloat && Second.Kind == evInteger) {
     Second.SetFloat(Second.Integer);
   } else {
-    First.SetStringBytes(ValueToBytes(First));
-    Second.SetStringBytes(ValueToBytes(Second));
+    First.SetString(ValueToText(First));
+    Second.SetString(ValueToText(Second));
   }
 }
 
@@ -115,17 +115,12 @@ void TLXEvElementOperator::Apply(TLXEvOpCode Op, TLXEvValue& A, TLXEvValue& B, T
         default: return NotCompatible(Op, LXExprText::KindNumeric, R);
       }
     case evString:
-      if (IsComparison(Op)) return R.SetBoolean(Compare(Op, CompareBytes(A.Bytes(), B.Bytes()), 0));
+      if (IsComparison(Op)) return R.SetBoolean(Compare(Op, CompareTexts(A.Text(), B.Text()), 0));
       switch (Op) {
-        case ocAdd: {
-          TLXEvValue Sum = A;
-          size_t Room = TLXEvValue::MaxText - Sum.TextLength;
-          size_t N = B.TextLength < Room ? B.TextLength : Room;
-          std::memcpy(Sum.TextBytes + Sum.TextLength, B.TextBytes, N);
-          Sum.TextLength = static_cast<uint8_t>(Sum.TextLength + N);
-          R = Sum;
+        case ocAdd:
+          R = A;
+          R.Append(B.Text());
           return;
-        }
         case ocOr:
         case ocAnd: return NotCompatible(Op, LXExprText::KindString, R);
         default: return Cannot(Op, LXExprText::KindString, R);

@@ -96,7 +96,6 @@ public:
   void Produce(TLXFiFo&, TLXEvValue& Value) override { Value = FValue; }
   std::string Text() const { return FValue.Text(); }
   void SetText(std::string_view Utf8) { FValue.SetString(Utf8); }
-  void SetBytes(std::string_view Bytes) { FValue.SetStringBytes(Bytes); }
 
 private:
   TLXEvValue FValue;

@@ -140,7 +140,7 @@ void TLXEvEnvironment::StoreText(TLXEvElement* Element, const std::string& Text)
 
 void TLXEvEnvironment::StoreValue(TLXEvElement* Element, const TLXEvValue& Value) {
   if (auto* C = dynamic_cast<TLXEvElementConstant*>(Element)) C->SetValue(Value);
-  else if (auto* S = dynamic_cast<TLXEvElementString*>(Element); S && Value.Kind == evString) S->SetBytes(Value.Bytes());
+  else if (auto* S = dynamic_cast<TLXEvElementString*>(Element); S && Value.Kind == evString) S->SetText(Value.Text());
 }
 
 void TLXEvEnvironment::Compile() {

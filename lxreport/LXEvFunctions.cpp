@@ -9,6 +9,7 @@
 #include "platform/rtl/LocaleCase.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Win1252.h"
 
 using namespace LXExprText;
 
@@ -221,19 +222,20 @@ bool OneString(const TLXEvElementFunction& F, const char* Name, TLXEvValue& V) {
 }  // namespace
 
 void TLXEvUpperFunction::Compute(TLXEvValue& V) {
-  if (OneString(*this, "UPPER", V)) V.SetStringBytes(UpperCase1252(Argument(0).Bytes()));
+  if (OneString(*this, "UPPER", V)) V.SetString(AnsiUpperCase(Argument(0).Text()));
 }
 
 void TLXEvLowerFunction::Compute(TLXEvValue& V) {
-  if (OneString(*this, "LOWER", V)) V.SetStringBytes(LowerCase1252(Argument(0).Bytes()));
+  if (OneString(*this, "LOWER", V)) V.SetString(AnsiLowerCase(Argument(0).Text()));
 }
 
 void TLXEvPrettyFunction::Compute(TLXEvValue& V) {
   if (!OneString(*this, "PRETTY", V)) return;
-  // Texts are single-byte Windows-1252: no lead bytes to keep together.
-  std::string B = LowerCase1252(Argument(0).Bytes());
-  if (!B.empty()) B[0] = static_cast<char>(UpperCase1252(static_cast<unsigned char>(B[0])));
-  V.SetStringBytes(B);
+  const std::string Lower = AnsiLowerCase(Argument(0).Text());
+  // The first character, not the first byte: an accented letter is two bytes of UTF-8.
+  size_t First = 0;
+  if (!Lower.empty()) NextUtf8(Lower, First);
+  V.SetString(AnsiUpperCase(std::string_view(Lower).substr(0, First)) + Lower.substr(First));
 }
 
 void TLXEvTimeFunction::Compute(TLXEvValue& V) {
@@ -250,12 +252,16 @@ void TLXEvCopyFunction::Compute(TLXEvValue& V) {
   if (ArgumentCount() != 3 || Argument(0).Kind != evString || Argument(1).Kind != evInteger ||
       Argument(2).Kind != evInteger)
     return MakeErrorValue("", V);
-  // Windows-1252 is single-byte: the double-byte adjustments never apply.
-  std::string_view S = Argument(0).Bytes();
-  int64_t Start = Argument(1).Integer < 1 ? 1 : Argument(1).Integer;
-  int64_t Len = Argument(2).Integer;
-  if (Start > static_cast<int64_t>(S.size()) || Len <= 0) return V.SetStringBytes("");
-  V.SetStringBytes(S.substr(static_cast<size_t>(Start - 1), static_cast<size_t>(Len)));
+  // Positions and lengths count characters, not the bytes of their UTF-8.
+  const std::string& S = Argument(0).Text();
+  const int64_t Start = Argument(1).Integer < 1 ? 1 : Argument(1).Integer;
+  const int64_t Len = Argument(2).Integer;
+  if (Len <= 0) return V.SetString("");
+  size_t From = 0;
+  for (int64_t N = 1; N < Start && From < S.size(); ++N) NextUtf8(S, From);
+  size_t To = From;
+  for (int64_t N = 0; N < Len && To < S.size(); ++N) NextUtf8(S, To);
+  V.SetString(std::string_view(S).substr(From, To - From));
 }
 
 void TLXEvFormatNumericFunction::Compute(TLXEvValue& V) {
@@ -312,7 +318,7 @@ bool TLXEvMaxFunction::Better(const TLXEvValue& A) const {
       if (A.Kind == evInteger) return A.Integer > FValue.Integer;
       return A.Kind == evFloat && A.Float > FValue.Integer;
     case evFloat: return IsNumber(A) && NumberOf(A) > FValue.Float;
-    case evString: return A.Kind == evString && CompareBytes(A.Bytes(), FValue.Bytes()) > 0;
+    case evString: return A.Kind == evString && CompareTexts(A.Text(), FValue.Text()) > 0;
     case evBoolean: return A.Kind == evBoolean && A.Boolean && !FValue.Boolean;
     default: return false;
   }
@@ -324,7 +330,7 @@ bool TLXEvMinFunction::Better(const TLXEvValue& A) const {
       if (A.Kind == evInteger) return A.Integer < FValue.Integer;
       return A.Kind == evFloat && A.Float < FValue.Integer;
     case evFloat: return IsNumber(A) && NumberOf(A) < FValue.Float;
-    case evString: return A.Kind == evString && CompareBytes(A.Bytes(), FValue.Bytes()) < 0;
+    case evString: return A.Kind == evString && CompareTexts(A.Text(), FValue.Text()) < 0;
     case evBoolean: return A.Kind == evBoolean && !A.Boolean && FValue.Boolean;
     default: return false;
   }

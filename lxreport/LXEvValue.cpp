@@ -3,21 +3,6 @@
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/Win1252.h"
 
-std::string TLXEvValue::Text() const { return Win1252ToUtf8(Bytes()); }
-
-void TLXEvValue::SetBytes(std::string_view B) {
-  if (B.size() > MaxText) B = B.substr(0, MaxText);
-  std::memcpy(TextBytes, B.data(), B.size());
-  TextLength = static_cast<uint8_t>(B.size());
-}
-
-void TLXEvValue::SetText(std::string_view Utf8) {
-  bool Ascii = true;
-  for (char C : Utf8) Ascii = Ascii && static_cast<unsigned char>(C) < 0x80;
-  if (Ascii) SetBytes(Utf8);
-  else SetBytes(Utf8ToWin1252(Utf8));
-}
-
 void MakeErrorValue(std::string_view Message, TLXEvValue& Value) {
   Value.Kind = evError;
   Value.SetText(Message);
@@ -32,14 +17,31 @@ std::string ValueToText(const TLXEvValue& Value) {
   }
 }
 
-std::string ValueToBytes(const TLXEvValue& Value) {
-  if (Value.Kind == evString || Value.Kind == evError) return std::string(Value.Bytes());
-  return Utf8ToWin1252(ValueToText(Value));
+namespace {
+// The place of the character at S[I] in the order, advancing I: its Windows-1252 byte, else
+// past all of them. A byte that is not UTF-8 counts as the Windows-1252 byte it is.
+uint64_t NextOrderKey(std::string_view S, size_t& I) {
+  const size_t At = I;
+  const char32_t C = NextUtf8(S, I);
+  if (C == 0xFFFFFFFF) return static_cast<unsigned char>(S[At]);
+  const int B = CodePointToWin1252(C);
+  return B >= 0 ? static_cast<uint64_t>(B) : 0x100u + static_cast<uint64_t>(C);
 }
+}  // namespace
 
-int CompareBytes(std::string_view A, std::string_view B) {
-  size_t N = A.size() < B.size() ? A.size() : B.size();
-  int R = N ? std::memcmp(A.data(), B.data(), N) : 0;  // memcmp compares as unsigned char
-  if (R != 0) return R < 0 ? -1 : 1;
-  return A.size() < B.size() ? -1 : (A.size() > B.size() ? 1 : 0);
+int CompareTexts(std::string_view A, std::string_view B) {
+  size_t I = 0, J = 0;
+  while (I < A.size() && J < B.size()) {
+    // ASCII runs compare as bytes.
+    const auto Ca = static_cast<unsigned char>(A[I]), Cb = static_cast<unsigned char>(B[J]);
+    if (Ca < 0x80 && Cb < 0x80) {
+      if (Ca != Cb) return Ca < Cb ? -1 : 1;
+      ++I, ++J;
+      continue;
+    }
+    const uint64_t Ka = NextOrderKey(A, I), Kb = NextOrderKey(B, J);
+    if (Ka != Kb) return Ka < Kb ? -1 : 1;
+  }
+  const bool EndA = I >= A.size(), EndB = J >= B.size();
+  return EndA == EndB ? 0 : EndA ? -1 : 1;
 }

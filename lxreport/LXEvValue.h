@@ -1,7 +1,6 @@
 #pragma once
 // The value record of the expression language (its texts are in LXConsts.h).
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -9,45 +8,25 @@
 
 enum TLXEvKind : uint8_t { evInteger = 0, evFloat = 1, evString = 2, evBoolean = 3, evError = 4 };
 
-// Fixed-size and copied by value; no heap data. The text (of a string, or the
-// message of an error) is held as at most 255 Windows-1252 bytes, so length
-// limits and byte-wise comparisons work on the same bytes a stored report has.
+// Copied by value. The text (of a string, or the message of an error) is UTF-8 and kept
+// whole: every character of a field or a literal reaches the printed page and the exports,
+// which alone decide what their format cannot hold. Short texts stay inside the record.
 struct TLXEvValue {
-  static constexpr size_t MaxText = 255;
-
   TLXEvKind Kind = evInteger;
   bool Boolean = false;
-  uint8_t TextLength = 0;
   int32_t Integer = 0;
   double Float = 0;
-  char TextBytes[MaxText];
 
-  TLXEvValue() = default;
-  TLXEvValue(const TLXEvValue& O) { *this = O; }
-  TLXEvValue& operator=(const TLXEvValue& O) {
-    Kind = O.Kind;
-    Boolean = O.Boolean;
-    TextLength = O.TextLength;
-    Integer = O.Integer;
-    Float = O.Float;
-    std::memcpy(TextBytes, O.TextBytes, TextLength);  // only the used bytes
-    return *this;
-  }
-
-  std::string_view Bytes() const { return {TextBytes, TextLength}; }
-  // The text as UTF-8.
-  std::string Text() const;
-  // Cut to 255 bytes.
-  void SetBytes(std::string_view B);
-  // UTF-8 in; stored as Windows-1252, cut to 255 bytes.
-  void SetText(std::string_view Utf8);
+  const std::string& Text() const { return FText; }
+  void SetText(std::string_view Utf8) { FText.assign(Utf8); }
 
   // Each setter gives the kind and clears the other payloads.
   void SetInteger(int32_t V) { Clear(evInteger); Integer = V; }
   void SetFloat(double V) { Clear(evFloat); Float = V; }
   void SetBoolean(bool V) { Clear(evBoolean); Boolean = V; }
   void SetString(std::string_view Utf8) { Clear(evString); SetText(Utf8); }
-  void SetStringBytes(std::string_view B) { Clear(evString); SetBytes(B); }
+  // Appends to the text of a string.
+  void Append(std::string_view Utf8) { FText.append(Utf8); }
 
   static TLXEvValue OfInteger(int32_t V) { TLXEvValue R; R.SetInteger(V); return R; }
   static TLXEvValue OfFloat(double V) { TLXEvValue R; R.SetFloat(V); return R; }
@@ -60,17 +39,17 @@ private:
     Integer = 0;
     Float = 0;
     Boolean = false;
-    TextLength = 0;
+    FText.clear();
   }
+  std::string FText;
 };
 
-// Kind evError with the message (UTF-8), cut to 255 bytes; an empty message
-// leaves no earlier text behind.
+// Kind evError with the message (UTF-8); an empty message leaves no earlier text behind.
 void MakeErrorValue(std::string_view Message, TLXEvValue& Value);
 // Integer digits, float in the general format with 15 digits and the
 // locale's decimal separator, string unchanged, boolean "True"/"False". UTF-8.
 std::string ValueToText(const TLXEvValue& Value);
-// The same as Windows-1252 bytes.
-std::string ValueToBytes(const TLXEvValue& Value);
-// Unsigned byte order; a prefix is the lower.
-int CompareBytes(std::string_view A, std::string_view B);
+// Texts in the order of their characters' Windows-1252 bytes, as stored reports have always
+// compared them; a character that code page lacks sorts after all of its characters, by its
+// code point. A prefix is the lower.
+int CompareTexts(std::string_view A, std::string_view B);

@@ -352,7 +352,7 @@ void TLXEvaluator::ParseNumber(const std::string& Text) {
   size_t Digits = 0;
   while (Digits < Text.size() && Text[Digits] >= '0' && Text[Digits] <= '9') ++Digits;
   auto Illegal = [&] {
-    AppendError(std::string(IllegalNumeric) + "\"" + Text.substr(0, TLXEvValue::MaxText) + "\"");
+    AppendError(std::string(IllegalNumeric) + "\"" + Text + "\"");
   };
   if (Digits == Text.size()) {
     // Digits only: a 32-bit integer when it fits, leading zeros or not; else a float.

@@ -56,7 +56,8 @@ public:
   // A band that has just printed: the cursor at the start of its printing and its extra
   // height from stretching.
   virtual void AcceptBand(TLXCustomBand* Band, long double X, long double Y, long double Expanded);
-  // One printed line: left edge and top in tenths of a millimetre on the paper.
+  // One printed line in tenths of a millimetre on the paper: X is where the text is anchored
+  // (the left edge, the right edge of a right-aligned line, the middle of a centred one), Y its top.
   virtual void TextOut(long double X, long double Y, const TFont* Font, TColor BackgroundColor,
                        TAlignment Alignment, const std::string& Text);
 

@@ -5,18 +5,20 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "lxreport/LXExport.h"
 #include "platform/classes/Streams.h"
 
 // One collected text line. X and Y hold the position in tenths of a millimetre until the
-// page is numbered, then the column and line number.
+// page is numbered, then the column and line number. Font is a copy of the printable's font
+// the filter keeps (one per distinct font), null for entries without one.
 struct TTextEntry {
   std::string Text;
   long double X = 0, Y = 0;
   uint8_t Alignment = 0;
-  TFont Font;
+  const TFont* Font = nullptr;
 };
 
 struct TLXPositionEntry {
@@ -28,7 +30,8 @@ struct TLXPositionEntry {
 
 // Distinct positions (equal when they round to the same whole tenth of a millimetre,
 // halves to even) numbered from 1 in ascending order. Positions at 0 or below, or at
-// 9999999 or above, keep number 0 and are never written.
+// 9999999 or above, keep number 0 and are never written. Adding and looking up take constant
+// time and numbering sorts once, so a streaming export's one long page ranks in n log n.
 class TLXPositions {
 public:
   void BeginUpdate() { FUpdating = true; }
@@ -42,12 +45,15 @@ public:
 private:
   const TLXPositionEntry* Find(long double P) const;
   std::vector<TLXPositionEntry> FList;
+  std::unordered_map<long long, size_t> FIndex;  // rounded position -> entry
   bool FUpdating = false;
 };
 
+class TLXGridSpill;
+
 class TLXAbstractExportFilter : public TLXExportFilter {
 public:
-  using TLXExportFilter::TLXExportFilter;
+  explicit TLXAbstractExportFilter(const std::string& FileName);
   ~TLXAbstractExportFilter() override;
 
   std::string GetDescription() const override { return {}; }
@@ -65,8 +71,14 @@ public:
   // Writes what is buffered and puts the file in place (an existing one is replaced). A filter
   // freed without it leaves nothing, and an earlier file of that name stays as it was.
   virtual void CloseStream();
+  // Ranks the page and lets StorePage write it; with RanksColumnsOverExport the page waits,
+  // its lines ranked, until Finish has seen every column of the export.
   virtual void ProcessPage();
   virtual void StorePage() {}
+  // True for formats whose columns must mean the same in the whole file (one sheet, one table
+  // of comma-separated rows): columns are then ranked over every page of the export, and the
+  // pages are written at Finish, in order, from a temporary file.
+  virtual bool RanksColumnsOverExport() const { return false; }
 
   // The first collected entry in that cell (its text and font), or an empty text and no font.
   std::string GetText(int Line, int Column, const TFont** Font = nullptr) const;
@@ -91,7 +103,15 @@ protected:
   std::unique_ptr<TStream> FStream;
 
 private:
+  void IndexCells();
+  void StoreSpilledPages();
+  // The filter's copy of a font, made at its first use.
+  const TFont* KeptFont(const TFont& Font);
   std::vector<TTextEntry> FEntries;
+  std::vector<std::unique_ptr<TFont>> FKeptFonts;
+  // The export's columns and its waiting pages, with RanksColumnsOverExport.
+  TLXPositions FExportColumns;
+  std::unique_ptr<TLXGridSpill> FSpill;
   // Cell -> first entry, built once per page so that a page reads in linear time.
   std::vector<int32_t> FCellIndex;
   std::string FBuffer;

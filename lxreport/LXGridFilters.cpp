@@ -50,13 +50,23 @@ std::string TLXCommaSeparatedFilter::GetDescription() const { return "Comma sepa
 std::string TLXCommaSeparatedFilter::GetExtension() const { return "CSV"; }
 std::string TLXCommaSeparatedFilter::GetFilterName() const { return "Comma Separated"; }
 
+bool CSVTextNeedsGuard(const std::string& Text) {
+  if (Text.empty() || (Text[0] != '=' && Text[0] != '+' && Text[0] != '-' && Text[0] != '@')) return false;
+  // A signed amount stays a number, in the locale's notation or with a decimal point.
+  double Number = 0;
+  static const TFormatSettings Point = EnglishFormatSettings();
+  return !CellTextIsNumber(Text, FormatSettings(), Number) && !CellTextIsNumber(Text, Point, Number);
+}
+
 void TLXCommaSeparatedFilter::StorePage() {
   std::string Row;
   for (int L = 1; L <= LineCount(); ++L) {
     Row.clear();
     for (int C = 1; C <= ColCount(); ++C) {
       Row += '"';
-      for (char Ch : GetText(L, C)) {
+      const std::string Text = GetText(L, C);
+      if (CSVTextNeedsGuard(Text)) Row += '\'';
+      for (char Ch : Text) {
         if (Ch == '"') Row += '"';
         Row += Ch;
       }
@@ -157,6 +167,7 @@ void TLXXLSFilter::CreateStream(const std::string& FileName) {
   Put16(B, 0x0200), Put16(B, 10);                                                // dimensions, counts 0
   for (int I = 0; I < 5; ++I) Put16(B, 0);
   WriteString(B);
+  FRow = 0;
   SetReportInteger(OwnerReport(*this), XLGlobRow, 0);
 }
 
@@ -214,6 +225,8 @@ void TLXXLSFilter::StorePage() {
   TCustomVexaRep* Report = OwnerReport(*this);
   bool Found = false;
   int32_t Row = ReportInteger(Report, XLGlobRow, Found);
+  // Without a report to keep it the running row is the filter's own.
+  if (!Found) Row = FRow;
   if (Row < 0) Row = 0;
   const bool Continued = Row > 0;
   if (!Continued && LineCount() > 0 && LXProgressCaption) LXProgressCaption(SLXWritingXLS);
@@ -235,6 +248,7 @@ void TLXXLSFilter::StorePage() {
     }
     ++Row;
   }
+  FRow = Row;
   SetReportInteger(Report, XLGlobRow, Row);
 }
 

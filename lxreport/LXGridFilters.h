@@ -12,7 +12,8 @@
 extern char LXCSVSeparator;
 
 // Every cell quoted; quotes inside a text are doubled (RFC 4180) so each file reads back to
-// the same cells. Text as UTF-8.
+// the same cells. Text as UTF-8. A text a spreadsheet program would take for a formula gets a
+// leading single quote (CSVTextNeedsGuard). Columns are ranked over the whole export.
 class TLXCommaSeparatedFilter : public TLXAbstractExportFilter {
 public:
   using TLXAbstractExportFilter::TLXAbstractExportFilter;
@@ -20,6 +21,7 @@ public:
   std::string GetExtension() const override;
   std::string GetFilterName() const override;
   bool GetStreaming() const override { return false; }
+  bool RanksColumnsOverExport() const override { return true; }
   void StorePage() override;
 };
 
@@ -46,7 +48,8 @@ private:
 int HTMLFontStep(int Points);
 
 // BIFF2 worksheet. The running row lives in the owning report's Functions as the integer
-// variable "___XLGlobRow", so rows go on from page to page of one export.
+// variable "___XLGlobRow", so rows go on from page to page of one export. Columns are ranked
+// over the whole export, so a column holds one field on every page.
 class TLXXLSFilter : public TLXAbstractExportFilter {
 public:
   using TLXAbstractExportFilter::TLXAbstractExportFilter;
@@ -54,13 +57,22 @@ public:
   std::string GetExtension() const override;
   std::string GetFilterName() const override;
   bool GetStreaming() const override { return true; }
+  bool RanksColumnsOverExport() const override { return true; }
   void CreateStream(const std::string& FileName) override;
   void CloseStream() override;
   void StorePage() override;
   // 1 integer, 2 number, 3 label (Windows-1252, at most 255 bytes); other types write nothing.
   // Raises ELXError past the last row a sheet holds.
   virtual void WriteCell(int CellType, int32_t Row, int32_t Column, const std::string& Text);
+
+private:
+  int32_t FRow = 0;
 };
+
+// Whether a comma-separated cell gets a leading single quote: a text that starts with "=", "+",
+// "-" or "@" and is not a number (under the format settings or with a decimal point) opens as a
+// formula in spreadsheet programs.
+bool CSVTextNeedsGuard(const std::string& Text);
 
 // The number a cell text stands for under the format settings, read as a whole: an optional
 // sign, digits with thousands separators only between groups of three, an optional decimal

@@ -426,8 +426,10 @@ void TLXCustomLabel::PrintLines(long double Left, long double Top, long double W
   while (FNextLine < Count && RoomForLine()) {
     const std::string& Line = FWrappedLines[static_cast<size_t>(FNextLine)];
     if (Rendering && !Line.empty()) C.ExtTextOut(P.XPos(TextX), P.YPos(Y), Options, &OutRect, Line);
+    // The filters get the anchor the text is drawn at: the right edge of a right-aligned
+    // line, the middle of a centred one.
     if (Report()->Exporting() && Report()->ExportFilter())
-      Report()->ExportFilter()->TextOut(XLeft, Y, Font(), Color(), EffectiveAlignment(), Line);
+      Report()->ExportFilter()->TextOut(TextX, Y, Font(), Color(), EffectiveAlignment(), Line);
     Y += LineHeight;
     ++FNextLine;
   }

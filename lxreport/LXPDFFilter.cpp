@@ -16,8 +16,10 @@
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/FontEngine.h"
 #include "platform/graphics/Picture.h"
 #include "platform/rtl/RtlConsts.h"
+#include "platform/rtl/Win1252.h"
 
 using namespace LXPDFItem;
 
@@ -153,14 +155,15 @@ void TLXPDFDocumentFilter::TextOut(long double X, long double Y, const TFont* Fo
                                    const std::string& Text) {
   TLXPrinter* Printer = ReportPrinter();
   long double Px = Printer->XPos(X), Py = Printer->YPos(Y);
-  if (Alignment != taLeftJustify) {
-    TBitmap Scratch(1, 1);
-    Scratch.Canvas().Font().Assign(*Font);
-    int Width = Scratch.Canvas().TextWidth(Text);
-    Px -= Alignment == taRightJustify ? Width : Width / 2;
-  }
+  long double Left = Px * FXPoints;
+  // Measured in points, at the size the writer draws: whole pixels of a screen-sized font run
+  // a few percent short and a right-aligned line would overshoot its edge.
+  if (Alignment == taRightJustify)
+    Left -= LXPDFTextWidth(*Font, Text);
+  else if (Alignment == taCenter)
+    Left -= LXPDFTextWidth(*Font, Text) / 2;
   FItem[Kind] = KindText;
-  SetFloat(FItem.data(), LXPDFItem::X, Px * FXPoints);
+  SetFloat(FItem.data(), LXPDFItem::X, Left);
   SetFloat(FItem.data(), LXPDFItem::Y, Font->Size() + Py * FYPoints);
   FFontName = Font->Name();
   FText = Text;
@@ -171,6 +174,15 @@ void TLXPDFDocumentFilter::TextOut(long double X, long double Y, const TFont* Fo
   SetFloat(FItem.data(), ScaleX, 1.0L);
   SetFloat(FItem.data(), ScaleY, 1.0L);
   FLibrary.AddPDFItem(Block().data());
+}
+
+long double LXPDFTextWidth(const TFont& Font, const std::string& Text) {
+  // Hundredths of a point as logical units keep the advances' fractions.
+  TLogFont L = Font.LogFont();
+  L.Height = -Font.Size() * 100;
+  long double Sum = 0;
+  for (double A : FontEngine::Advances(L, Utf8ToUtf16(Text))) Sum += A;
+  return Sum / 100;
 }
 
 uint8_t LXPDFShapeKind(TLXShapeType Type) {

@@ -57,6 +57,8 @@ TLXPictureFit FitPictureInside(int PictureWidth, int PictureHeight, int W, int H
 // A graphic picture's box by its fit mode: fmInsideProp as above, fmKeepWidth and fmKeepHeight keep
 // that side and follow the picture's aspect, fmProportional covers the box.
 TLXPictureFit FitPicture(TFitMode Mode, int PictureWidth, int PictureHeight, int W, int H);
+// The width in points of a text line drawn in Font at its point size, as the writer draws it.
+long double LXPDFTextWidth(const TFont& Font, const std::string& Text);
 // The writer's shape kind of a shape printable's type.
 uint8_t LXPDFShapeKind(TLXShapeType Type);
 

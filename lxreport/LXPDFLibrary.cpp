@@ -21,16 +21,18 @@ TLXPDFLibrary::~TLXPDFLibrary() { FreeLibrary(FHeld); }
 
 template <class F>
 bool TLXPDFLibrary::Call(const char* Entry, F&& Invoke) {
-  // Found once, the component is loaded again from its file: a million items must not search
-  // the folders a million times.
-  TLibraryHandle H = LoadLibrary(FPath.empty() ? FName : FPath);
+  // While the component is held (InitLib to CloseDownLib) it is there; found once, it is loaded
+  // again from its file: a million items must not search the folders a million times.
+  TLibraryHandle H = FHeld ? FHeld : LoadLibrary(FPath.empty() ? FName : FPath);
   if (!H) {
     // One box per export: every later call would raise the same one.
     if (!FMissing) MessageDlg(SLXPDFLibraryMissing, mtError, MsgButton(mbOK));
     FMissing = true;
     return false;
   }
-  TFinally Free([&] { FreeLibrary(H); });
+  TFinally Free([&] {
+    if (H != FHeld) FreeLibrary(H);
+  });
   void* Address = GetProcAddress(H, Entry);
   if (!Address) {
     ShowMessage(std::string(SLXPDFEntryMissing) + Entry);

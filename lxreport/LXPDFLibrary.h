@@ -1,8 +1,8 @@
 #pragma once
 // The calls of the PDF export filter to the PDF writer component, a shared
-// library of its own. Each call loads the library by name and looks its entry
-// up by name again, so a program installed without the component runs and
-// says so when a PDF is asked for.
+// library of its own. Each call looks its entry up by name; a call while the
+// component is not held loads it by name, so a program installed without the
+// component runs and says so when a PDF is asked for.
 #include <cstdint>
 #include <string>
 

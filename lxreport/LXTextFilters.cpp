@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "lxreport/LXSpillFile.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/graphics/FontEngine.h"
 #include "platform/rtl/LocaleCase.h"
@@ -82,6 +83,12 @@ std::string RTFEscape(const std::string& Text) {
     if (C == '\\' || C == '{' || C == '}') {
       R += '\\';
       R += static_cast<char>(C);
+    } else if (C == '\t') {
+      // Every RTF reader takes a tab, written or escaped, for a jump to the next tab stop, and
+      // the line's items sit on tab stops: the data's tab is the blank the report measured.
+      R += ' ';
+    } else if (C < 0x20) {
+      R += Format("\\'%.2x", {static_cast<int>(C)});
     } else if (C < 0x80) {
       R += static_cast<char>(C);
     } else if (int B = CodePointToWin1252(C); B >= 0) {
@@ -93,6 +100,14 @@ std::string RTFEscape(const std::string& Text) {
     }
   }
   return R;
+}
+
+std::string RTFFamilyName(const std::string& FaceName) {
+  std::string Name = FaceName;
+  // The font database tells families of several foundries apart as "Family [Foundry]".
+  if (const size_t Open = Name.rfind(" ["); Open != std::string::npos && !Name.empty() && Name.back() == ']')
+    Name.erase(Open);
+  return Name.empty() ? std::string("Arial") : Name;
 }
 
 void TLXRTFLineItem::Add(TLXRTFItem Item) {
@@ -139,23 +154,18 @@ void TLXRTFExportFilter::Start(int PaperWidth, int PaperHeight, const TFont* Fon
              std::to_string(Round(FTop)) + "\\margb" + std::to_string(Round(FBottom));
   if (Landscape) FHeader += "\\landscape";
 
-  static const char* const FamilyWords[] = {"\\fnil",   "\\froman", "\\fswiss", "\\fmodern",
-                                            "\\fscript", "\\fdecor", "\\ftech",  "\\fbidi"};
-  FFontTable = "{\\fonttbl";
-  for (size_t I = 0; I < FontList.size(); ++I)
-    FFontTable += "{\\f" + std::to_string(I) + FamilyWords[FontList[I].Family & 7] + " " +
-                  RTFEscape(FontList[I].Name) + ";}";
-  FFontTable += "}";
-
   FColorTable = "{\\colortbl";
   for (TColor C : RTFColors)
     FColorTable += Format("\\red%.1d\\green%.1d\\blue%.1d;", {C & 0xFF, (C >> 8) & 0xFF, (C >> 16) & 0xFF});
   FColorTable += "}";
   FDefaultLanguage = "\\deflang1033";
 
-  FFile->WriteLine(FHeader + FFontTable);
-  FFile->WriteLine(FColorTable);
-  FFile->WriteLine(FDefaultLanguage);
+  // The font table lists the fonts the body uses, known only at Finish: the body waits.
+  FUsedFonts.clear();
+  FUsedFontIndex.clear();
+  FFontTable.clear();
+  FBody = std::make_unique<TLXSpillFile>();
+  UsedFontIndex(Font ? Font->Name() : std::string());  // the report's font is the default, \f0
   TLXExportFilter::Start(PaperWidth, PaperHeight, Font);
 }
 
@@ -172,7 +182,7 @@ void TLXRTFExportFilter::TextOut(long double X, long double Y, const TFont* Font
   Item.Alignment = static_cast<uint8_t>(Alignment);
   Item.Text = RTFEscape(Text);
   if (Font) {
-    Item.FontIndex = RTFFontIndex(Font->Name());
+    Item.FontIndex = UsedFontIndex(Font->Name());
     Item.FontColor = Font->Color();
     Item.FontStyle = Font->Style();
     Item.FontSize = Font->Size() * 2;
@@ -180,9 +190,25 @@ void TLXRTFExportFilter::TextOut(long double X, long double Y, const TFont* Font
   FRTFLines[static_cast<size_t>(Line)].Add(std::move(Item));
 }
 
+int32_t TLXRTFExportFilter::UsedFontIndex(const std::string& FaceName) {
+  const std::string Name = RTFFamilyName(FaceName);
+  const std::string Key = AnsiUpperCase(Name);
+  const auto [It, Added] = FUsedFontIndex.try_emplace(Key, static_cast<int32_t>(FUsedFonts.size()));
+  if (Added) {
+    const int32_t Installed = RTFFontIndex(Name);
+    FUsedFonts.push_back({Name, Installed >= 0 ? FontList[static_cast<size_t>(Installed)].Family : 0});
+  }
+  return It->second;
+}
+
+void TLXRTFExportFilter::BodyLine(std::string_view S) {
+  FBody->Write(S);
+  FBody->Write("\r\n");
+}
+
 void TLXRTFExportFilter::EndPage() {
-  if (!FFile) return;
-  if (FPendingPageBreak) FFile->WriteLine("{\\page }");
+  if (!FFile || !FBody) return;
+  if (FPendingPageBreak) BodyLine("{\\page }");
   if (FRTFLines.empty()) return;
   long double LastY = FTop * TenthsPerTwip;
   int32_t MaxSize = 0;
@@ -201,7 +227,9 @@ void TLXRTFExportFilter::EndPage() {
       LastY = std::max(LastY, Item.Y);
       Tabs += Item.Alignment == 1 ? "\\tqr" : Item.Alignment == 2 ? "\\tqc" : "\\tql";
       Tabs += "\\tx" + std::to_string(Round(Item.X * TwipsPerTenth - FLeft) + 20);
-      Texts += "\\tab\\plain";
+      // The tab before the text is in the item's font too: in the paragraph's default font it
+      // would make every line as tall as that font.
+      Texts += "\\plain";
       if (Item.FontIndex >= 0) Texts += "\\f" + std::to_string(Item.FontIndex);
       Texts += "\\fs" + std::to_string(Item.FontSize);
       if (Item.FontStyle & fsBold) Texts += "\\b";
@@ -211,26 +239,43 @@ void TLXRTFExportFilter::EndPage() {
       const TColorRef Rgb = ColorToRGB(Item.FontColor);
       for (size_t N = 1; N < RTFColors.size(); ++N)
         if (static_cast<TColorRef>(RTFColors[N]) == Rgb) {
-          // The blank after a control word is its delimiter: the one before the text serves.
           Texts += "\\cf" + std::to_string(N);
           break;
         }
-      Texts += " " + Item.Text;
+      // The blank after a control word is its delimiter.
+      Texts += "\\tab " + Item.Text;
     }
     if (!Texts.empty()) {
-      FFile->WriteLine(Tabs);
-      FFile->WriteLine("{\\plain" + Texts + "{\\fs1\\par}}");
+      BodyLine(Tabs);
+      BodyLine("{" + Texts + "{\\fs1\\par}}");
       FPendingPageBreak = true;
     }
   }
 }
 
 void TLXRTFExportFilter::Finish() {
-  if (FFile) {
+  if (FFile && FBody) {
+    static const char* const FamilyWords[] = {"\\fnil",   "\\froman", "\\fswiss", "\\fmodern",
+                                              "\\fscript", "\\fdecor", "\\ftech",  "\\fbidi"};
+    FFontTable = "{\\fonttbl";
+    for (size_t I = 0; I < FUsedFonts.size(); ++I)
+      FFontTable += "{\\f" + std::to_string(I) + FamilyWords[FUsedFonts[I].Family & 7] + " " +
+                    RTFEscape(FUsedFonts[I].Name) + ";}";
+    FFontTable += "}";
+    FFile->WriteLine(FHeader + FFontTable);
+    FFile->WriteLine(FColorTable);
+    FFile->WriteLine(FDefaultLanguage);
+    FBody->Rewind();
+    std::string Chunk;
+    while (FBody->Read(Chunk, 1 << 16) > 0) {
+      FFile->Write(Chunk);
+      Chunk.clear();
+    }
     FFile->WriteLine("\\par }");
     FFile->Close();
     FFile.reset();
   }
+  FBody.reset();
   FRTFLines.clear();
   TLXExportFilter::Finish();
 }
@@ -257,10 +302,16 @@ void TLXAsciiExportFilter::TextOut(long double X, long double Y, const TFont*, T
                                    const std::string& Text) {
   if (FCharWidth <= 0) return;
   std::u32string T;
-  for (size_t I = 0; I < Text.size();) T += NextUtf8(Text, I);
+  // A tab of the data is a character of the line: a blank, not a jump to a column.
+  for (size_t I = 0; I < Text.size();) {
+    const char32_t Ch = NextUtf8(Text, I);
+    T += Ch == U'\t' ? U' ' : Ch;
+  }
   long double Column = X / FCharWidth * 1.7L;
   const long double Row = Y / FCharHeight;
+  // X is the anchor: a right-aligned text ends there, a centred one is centred on it.
   if (Alignment == taRightJustify) Column -= static_cast<long double>(T.size());
+  else if (Alignment == taCenter) Column -= static_cast<long double>(T.size()) / 2;
   const long double Index = std::trunc(Row + 0.5L);
   if (!(Index >= 0 && Index <= MaxLine)) return;
   std::u32string& Line = FLines[static_cast<size_t>(Index)];

@@ -6,10 +6,13 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "lxreport/LXExport.h"
+#include "lxreport/LXSpillFile.h"
 #include "platform/classes/SafeFileStream.h"
+#include "platform/classes/Streams.h"
 
 // A text file written through a buffer; lines end in CR LF. It is written beside its name and
 // replaces an existing file only at Close; freed without Close it leaves nothing.
@@ -45,7 +48,8 @@ struct TLXRTFLineItem {
 };
 
 // The library-wide font list: installed families sorted ignoring case, each with its
-// family code (0 to 7). Refilled at every RTF Start.
+// family code (0 to 7). Refilled at every RTF Start; a document's own font table lists only
+// the fonts it uses, and takes their family codes from here.
 struct TLXRTFFont {
   std::string Name;
   int Family = 0;
@@ -55,8 +59,12 @@ void RefillRTFFontList();
 // Index of a face in the list (ignoring case), trying the family the platform draws for a
 // Windows face name next; -1 when absent.
 int32_t RTFFontIndex(const std::string& FaceName);
+// The name a face is listed under in a document's font table: its family name, without the
+// " [Foundry]" the font database adds to tell foundries apart.
+std::string RTFFamilyName(const std::string& FaceName);
 // A text as RTF: "\", "{" and "}" escaped, other characters beyond ASCII as Windows-1252
-// bytes ("\'e9") or, outside that code page, as Unicode ("\u8364?").
+// bytes ("\'e9") or, outside that code page, as Unicode ("\u8364?"); a tab as a blank (readers
+// take any tab for a jump to a tab stop), other control characters as "\'xx".
 std::string RTFEscape(const std::string& Text);
 // The 18 colours of the colour table, as TColor values (0x00BBGGRR).
 extern const std::array<TColor, 18> RTFColors;
@@ -77,11 +85,19 @@ public:
 
   int32_t LineCount() const { return FLineCount; }
   const std::string& Header() const { return FHeader; }
+  // The fonts the document used, the report's first; complete after Finish.
   const std::string& FontTable() const { return FFontTable; }
   const std::string& ColorTable() const { return FColorTable; }
 
 private:
+  // Index of a face in the document's font table, added at its first use.
+  int32_t UsedFontIndex(const std::string& FaceName);
+  void BodyLine(std::string_view S);
   std::unique_ptr<TLXTextFile> FFile;
+  // The document's body until Finish writes the header with the font table before it.
+  std::unique_ptr<TLXSpillFile> FBody;
+  std::vector<TLXRTFFont> FUsedFonts;
+  std::unordered_map<std::string, int32_t> FUsedFontIndex;  // upper-case name -> index
   std::vector<TLXRTFLineItem> FRTFLines;
   int32_t FLineCount = 0;
   long double FXFactor = 0, FYFactor = 0;

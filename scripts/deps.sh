@@ -8,7 +8,7 @@ PKGS=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
       fonts-liberation fontconfig poppler-utils qpdf emf2svg
       cups printer-driver-cups-pdf libcups2-dev
       libdw-dev libelf-dev binutils xvfb xauth
-      python3-xlrd unrtf libwmf-bin python3-aiosmtpd
+      python3-xlrd unrtf libwmf-bin python3-aiosmtpd libreoffice-writer-nogui
       libx11-dev libxfixes-dev python3
       xdotool x11-apps shared-mime-info desktop-file-utils qt6-translations-l10n)
 PKGS+=("$@")

@@ -193,7 +193,11 @@ private:
     // Y is the line's top plus the font size; the baseline lies one ascent below the top.
     QFontMetricsF M(F, FP.device());
     double Top = (I.Y - I.FontSize) * K;
-    FP.drawText(QPointF(I.X * K, Top + M.ascent()), I.Text);
+    // A tab in the data is one character the report measured as a blank; Qt would move the
+    // rest of the line to its next tab stop.
+    QString Text = I.Text;
+    Text.replace(QChar(u'\t'), QChar(u' '));
+    FP.drawText(QPointF(I.X * K, Top + M.ascent()), Text);
   }
 
   void Shape(const TItem& I) {

@@ -79,7 +79,12 @@ const TExprCase Cases[] = {
     {"COPY('abcdef', 2, - 1 + 3)", "S:bc"},
     {"COPY('abc', 1.0, 2)", "E:"},
     {"COPY('abc', 1)", "E:"},
-    {"COPY('çãé', 2, 1)", "S:ã"},  // one byte per letter
+    {"COPY('çãé', 2, 1)", "S:ã"},  // positions count characters
+    {"COPY('日本語です', 2, 2)", "S:本語"},
+    {"COPY('Ωμέγα', 5, 9)", "S:α"},
+    {"UPPER('ωμεγα ção')", "S:ΩΜΕΓΑ ÇÃO"},
+    {"PRETTY('ωμέγα')", "S:Ωμέγα"},
+    {"PRETTY('日本')", "S:日本"},
     {"FORMATNUMERIC('#,##0.00', 1234.5)", "S:1,234.50", "S:1.234,50"},
     {"FORMATNUMERIC('000', 7)", "S:007"},
     {"FORMATNUMERIC('0.0', 'x')", "E:"},

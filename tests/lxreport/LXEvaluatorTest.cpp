@@ -94,6 +94,10 @@ const TExprCase Cases[] = {
     {"'ab' >= 'abc'", "B:False"},
     {"'a' = 'A'", "B:False"},
     {"'ç' > 'z'", "B:True"},  // Windows-1252 byte order
+    {"'Ω' > 'ÿ'", "B:True"},  // past every Windows-1252 character
+    {"'€' < 'ÿ'", "B:True"},  // € is 0x80 in that code page
+    {"'日本' = '日本'", "B:True"},
+    {"'日本' = '日木'", "B:False"},
     {"5 = '5'", "B:True"},
     {"TRUE = 'True'", "B:True"},
     {"TRUE <> FALSE", "B:True"},
@@ -125,16 +129,18 @@ TEST(LXEvaluatorTest, ExpressionTablePeriodDecimal) {
   RunTable();
 }
 
-TEST(LXEvaluatorTest, TextsAreCutTo255Bytes) {
+// Texts are kept whole, whatever their length and whatever characters they hold.
+TEST(LXEvaluatorTest, TextsAreKeptWhole) {
   std::string A(200, 'a'), B(100, 'b');
   TLXEvValue V = EvalText("'" + A + "' + '" + B + "'");
   ASSERT_EQ(V.Kind, evString);
-  EXPECT_EQ(V.Text(), A + std::string(55, 'b'));
+  EXPECT_EQ(V.Text(), A + B);
   V = EvalText("'" + std::string(300, 'x') + "'");
-  EXPECT_EQ(V.Bytes().size(), 255u);
-  // Accented letters count one byte each, as in a stored report.
-  V = EvalText("'" + std::string(254, 'x') + "' + 'çã'");
-  EXPECT_EQ(V.Text(), std::string(254, 'x') + "ç");
+  EXPECT_EQ(V.Text(), std::string(300, 'x'));
+  V = EvalText("'" + std::string(254, 'x') + "' + 'çã Ωμέγα 日本 €'");
+  EXPECT_EQ(V.Text(), std::string(254, 'x') + "çã Ωμέγα 日本 €");
+  V = EvalText("1" + std::string(300, 'x'));
+  EXPECT_EQ(V.Text(), "Illegal character in numeric contant \"1" + std::string(300, 'x') + "\"");
 }
 
 TEST(LXEvaluatorTest, NotPreparedRaisesAndCompileReplaces) {

@@ -364,8 +364,9 @@ TEST_F(LXGraphicsTest, ExportFiltersGetGraphicsAndLines) {
     Report->SetExportFilter(nullptr);
     Report->SetRendering(true);
     long double LH = LineHeightOf(*L->Font());
-    std::vector<std::string> Lines = {"Text 100,100 1 a", "Text 100," + std::to_string(int(100 + LH)) + " 1 ",
-                                      "Text 100," + std::to_string(int(100 + 2 * LH)) + " 1 b"};
+    // A right-aligned line goes at its box's right edge, where it is drawn.
+    std::vector<std::string> Lines = {"Text 600,100 1 a", "Text 600," + std::to_string(int(100 + LH)) + " 1 ",
+                                      "Text 600," + std::to_string(int(100 + 2 * LH)) + " 1 b"};
     std::vector<std::string> Want = {"TLXShape 38,38", "TLXDBImage 38,38"};
     if (std::string(Name) == LXPDFDocumentFilterName)
       Want = {"TLXShape 38,38", "TLXHRule 38,38", "TLXPDFShape 38,38", "TLXDBImage 38,38", "TLXGrDBImage 38,38"};

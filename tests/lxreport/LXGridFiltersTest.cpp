@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "lxreport/LXError.h"
 #include "lxreport/LXEvEnvironment.h"
 #include "lxreport/VexaRpt.h"
 #include "platform/rtl/FormatSettings.h"
 #include "tests/lxreport/LXExportTestSupport.h"
+#include "tests/TestEnv.h"
 #include "tests/lxreport/LXReportTestSupport.h"
 
 using namespace lxtest;
@@ -30,6 +33,21 @@ TEST(LXPositionsTest, RanksRoundedPositions) {
     for (size_t I = 0; I < C.In.size(); ++I) EXPECT_EQ(P.GetPosition(C.In[I]), C.Out[I]) << C.In[I];
     EXPECT_EQ(P.GetPosition(7), 0);
   }
+}
+
+// A streaming export's one long page: many positions, added in any order, numbered by rank.
+TEST(LXPositionsTest, RanksManyPositionsInAscendingOrder) {
+  constexpr int N = 50000;
+  std::vector<long double> In;
+  for (int I = 0; I < N; ++I) In.push_back(10 + static_cast<long double>((I * 7919L) % N) * 2 + 0.3L);
+  TLXPositions P;
+  P.BeginUpdate();
+  for (auto X : In) P.AddPosition(X);
+  for (auto X : In) P.AddPosition(X + 0.1L);  // the same whole tenths: shared
+  P.EndUpdate();
+  ASSERT_EQ(P.List().size(), static_cast<size_t>(N));
+  for (auto X : In) ASSERT_EQ(P.GetPosition(X), static_cast<int>((X - 10) / 2) + 1) << X;
+  EXPECT_EQ(P.List()[0].Clients, 2);
 }
 
 namespace {
@@ -84,7 +102,32 @@ TEST(LXGridFiltersTest, CommaSeparatedReadsBackToTheSameCells) {
   const std::string Bytes = ReadAll(File);
   EXPECT_NE(Bytes.find("\"Diz \"\"olá\"\"\",\"\",\"3\"\r\n"), std::string::npos) << Bytes;
   EXPECT_EQ(RunPython(Temp, CsvReader, File),
-            "[[\"Nome\", \"Cidade, UF\", \"A\\u00e7\\u00e3o\"], [\"Diz \\\"ol\\u00e1\\\"\", \"\", \"3\"], [\"p2\"]]\n");
+            "[[\"Nome\", \"Cidade, UF\", \"A\\u00e7\\u00e3o\"], [\"Diz \\\"ol\\u00e1\\\"\", \"\", \"3\"], [\"p2\", \"\", \"\"]]\n");
+}
+
+// Texts that open as formulas in a spreadsheet program get a leading single quote; numbers,
+// signed ones too, and other texts stay as they are.
+TEST(LXGridFiltersTest, CommaSeparatedGuardsTextsThatWouldBeFormulas) {
+  const struct {
+    const char* Text;
+    bool Guarded;
+  } Cases[] = {{"=SUM(A1:A9)", true}, {"+55 11 5555-0000", true}, {"-", true},    {"@cmd", true},
+               {"-1+1", true},        {"=1", true},               {"-12,50", false}, {"-1.234,56", false},
+               {"+7", false},         {"-12.5", false},           {"a=b", false},  {"", false}};
+  TTestTempFiles Temp;
+  const std::string File = Temp.Path("guard.csv");
+  TLXCommaSeparatedFilter F(File);
+  TPageTexts Page;
+  for (size_t I = 0; I < std::size(Cases); ++I) {
+    EXPECT_EQ(CSVTextNeedsGuard(Cases[I].Text), Cases[I].Guarded) << Cases[I].Text;
+    Page.push_back({100, 50.0L + 40 * I, Cases[I].Text});
+  }
+  RunPages(F, {Page}, MakeFont(10));
+  std::string Want = "[";
+  for (size_t I = 0; I < std::size(Cases); ++I) {
+    Want += std::string(I ? ", " : "") + "[\"" + (Cases[I].Guarded ? "'" : "") + Cases[I].Text + "\"]";
+  }
+  EXPECT_EQ(RunPython(Temp, CsvReader, File), Want + "]\n");
 }
 
 TEST(LXGridFiltersTest, CommaSeparatedUsesTheSharedSeparator) {
@@ -219,6 +262,35 @@ TEST(LXGridFiltersTest, SpreadsheetNumbersTextsAndRowsAcrossPages) {
             "[(2, 1234.56), (1, '12 kg')]\n"
             "[(1, '3.14'), (1, 'Ação')]\n"
             "[(1, '007'), (2, -2.0)]\n");
+}
+
+// A column means one field in the whole file: a column that appears on a later page only does
+// not move the ones after it, on the pages before or after. Nothing is left in the temporary
+// folder where the pages wait.
+TEST(LXGridFiltersTest, ColumnsAreRankedOverTheWholeExport) {
+  TFormatSettingsScope Brazil(BrazilianFormatSettings());
+  TTestTempFiles Temp;
+  const std::string Folder = Temp.Path("tmp");
+  std::filesystem::create_directory(Folder);
+  const std::string Csv = Temp.Path("cols.csv"), Xls = Temp.Path("cols.xls");
+  TEnvScope Tmp("TMPDIR", Folder);
+  const std::vector<TPageTexts> Pages = {{{100, 50, "1"}, {1400, 50, "10"}},
+                                         {{100, 50, "2"}, {700, 50, "obs"}, {1400, 50, "20"}},
+                                         {{1400, 50, "30"}}};
+  {
+    TLXCommaSeparatedFilter F(Csv);
+    RunPages(F, Pages, MakeFont(10));
+  }
+  {
+    TLXXLSFilter F(Xls);
+    RunPages(F, Pages, MakeFont(10));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(Folder));
+  EXPECT_EQ(RunPython(Temp, CsvReader, Csv), "[[\"1\", \"\", \"10\"], [\"2\", \"obs\", \"20\"], [\"\", \"\", \"30\"]]\n");
+  EXPECT_EQ(RunPython(Temp, XlsReader, Xls),
+            "[(2, 1.0), (0, ''), (2, 10.0)]\n"
+            "[(2, 2.0), (1, 'obs'), (2, 20.0)]\n"
+            "[(0, ''), (0, ''), (2, 30.0)]\n");
 }
 
 TEST(LXGridFiltersTest, SpreadsheetStopsAtTheLastRowInsteadOfWrapping) {

@@ -112,23 +112,24 @@ TEST_F(LXPDFFilterTest, TextItemsInPointsWithTheirFontAndAlignedByTheirWidth) {
   Font.SetSize(12);
   Font.SetStyle(fsBold | fsItalic);
   Font.SetColor(TColor(0x336699));
-  TBitmap Scratch(1, 1);
-  Scratch.Canvas().Font().Assign(Font);
-  int Width = Scratch.Canvas().TextWidth("Conceição");
-  ASSERT_GT(Width, 20);
+  // The width in points at the font's own size: "Conceição" in 12 pt bold italic Arial (Liberation
+  // Sans) is about 60 points.
+  const long double Width = LXPDFTextWidth(Font, "Conceição");
+  EXPECT_NEAR(double(Width), 60, 3);
   long double At500 = 500 / Printer->XFactor();  // tenths of a millimetre at pixel 500
   ASSERT_EQ(Printer->XPos(At500), 500);
   struct Case {
     TAlignment Alignment;
-    int Pixel;
-  } Cases[] = {{taLeftJustify, 500}, {taRightJustify, 500 - Width}, {taCenter, 500 - Width / 2}};
+    long double Points;
+  } Cases[] = {{taLeftJustify, 500 * XPoints}, {taRightJustify, 500 * XPoints - Width},
+               {taCenter, 500 * XPoints - Width / 2}};
   for (const Case& K : Cases) Filter->TextOut(At500, 1000, &Font, clWhite, K.Alignment, "Conceição");
   auto Items = Calls("AddPDFItem");
   ASSERT_EQ(Items.size(), 3u);
   for (size_t I = 0; I < 3; ++I) {
     const auto* C = Items[I];
     EXPECT_EQ(C->Record[Kind], KindText);
-    EXPECT_NEAR(double(F(C, X)), double(Cases[I].Pixel * XPoints), 1e-9) << I;
+    EXPECT_NEAR(double(F(C, X)), double(Cases[I].Points), 1e-9) << I;
     EXPECT_NEAR(double(F(C, Y)), double(12 + Printer->YPos(1000) * Filter->YPoints()), 1e-9);
     EXPECT_EQ(C->Text, "Conceição");
     EXPECT_EQ(C->FontName, "Arial");
@@ -336,6 +337,29 @@ TEST_F(LXPDFFilterTest, TheWriterComponentMakesAPdfOfTheItems) {
   EXPECT_LT(qRed(Pic), 60);
   EXPECT_GT(qBlue(Pic), 200);
   EXPECT_GT(InkIn(Page, QRect(200, 200, 600, 60)), 200);  // the text's line
+}
+
+// A tab in the data is a character of the line, as wide as the report measured it (a blank),
+// not a jump to a tab stop of the writer's; a right-aligned line with one still ends at its X.
+TEST_F(LXPDFFilterTest, ATabInTheDataIsDrawnAsACharacter) {
+  REQUIRE_METRIC_FONTS();
+  auto Filter = NewFilter(SLXPDFLibraryName);
+  const std::string Pdf = Filter->FileName();
+  TFont Font;
+  Font.SetName("Arial");
+  Font.SetSize(14);
+  Filter->Start(2100, 2970, &Font);
+  Filter->NewPage();
+  Filter->TextOut(200, 200, &Font, clWhite, taLeftJustify, "Valor\tTotal");
+  Filter->TextOut(1800, 400, &Font, clWhite, taRightJustify, "Soma\tFinal");
+  Filter->Finish();
+  const auto Words = PdfWords(Pdf);
+  ASSERT_EQ(Words.size(), 4u);
+  const double Blank = double(LXPDFTextWidth(Font, " "));
+  const double Right = Printer->XPos(1800) * double(Filter->XPoints());
+  EXPECT_NEAR(Words[1].XMin - Words[0].XMax, Blank, 0.5) << Words[1].Text;
+  EXPECT_NEAR(Words[3].XMin - Words[2].XMax, Blank, 0.5) << Words[3].Text;
+  EXPECT_NEAR(Words[3].XMax, Right, 0.5);
 }
 
 TEST_F(LXPDFFilterTest, ShapeAndRulePrintablesBecomeShapeItemsOfTheirKind) {

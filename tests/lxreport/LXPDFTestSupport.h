@@ -2,6 +2,7 @@
 // What poppler reads from a PDF: its text, its fonts, a page as pixels.
 #include <QImage>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -75,5 +76,27 @@ inline int InkIn(const QImage& Image, const QRect& R) {
     for (int X = R.left(); X <= R.right(); ++X)
       if (Image.valid(X, Y) && qGray(Image.pixel(X, Y)) < 128) ++Ink;
   return Ink;
+}
+
+struct TPdfWord {
+  int Page;
+  double XMin, YMin, XMax, YMax;
+  std::string Text;
+};
+
+// Every word of a PDF with its page and its box in points (pdftotext -bbox).
+inline std::vector<TPdfWord> PdfWords(const std::string& Pdf) {
+  const std::string Html = RunCommand("pdftotext -enc UTF-8 -bbox '" + Pdf + "' - 2>/dev/null");
+  static const std::regex Word(
+      "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
+  std::vector<TPdfWord> R;
+  int Page = 0;
+  for (size_t At = Html.find("<page "); At != std::string::npos; At = Html.find("<page ", At + 1)) {
+    ++Page;
+    const size_t End = std::min(Html.find("</page>", At), Html.size());
+    for (std::sregex_iterator I(Html.begin() + At, Html.begin() + End, Word), E; I != E; ++I)
+      R.push_back({Page, std::stod((*I)[1]), std::stod((*I)[2]), std::stod((*I)[3]), std::stod((*I)[4]), (*I)[5]});
+  }
+  return R;
 }
 }  // namespace lxtest

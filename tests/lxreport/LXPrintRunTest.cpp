@@ -8,10 +8,13 @@
 
 #include "lxreport/LXController.h"
 #include "lxreport/LXExpr.h"
+#include "lxreport/LXGridFilters.h"
 #include "lxreport/LXLabel.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/Win1252.h"
+#include "tests/lxreport/LXExportTestSupport.h"
 #include "tests/lxreport/LXPrintTestSupport.h"
 
 using namespace lxtest;
@@ -181,4 +184,51 @@ TEST_F(LXPrintRunTest, ACustomerListPage) {
   EXPECT_FALSE(DarkIn(100, 450, 1900, 2700));  // nothing below the three records
   EXPECT_TRUE(DarkIn(100, 2770, 600, 2870));   // the footer
   EXPECT_FALSE(DarkIn(0, 0, 2100, 99));        // the top margin
+}
+
+// A field's text with characters beyond Windows-1252 and longer than 255 bytes reaches the
+// stored page (UTF-16 text records), comma-separated text and HTML whole; the spreadsheet, whose
+// labels are 255 Windows-1252 bytes by definition, alone replaces and cuts.
+TEST_F(LXPrintRunTest, TextsAreKeptWholeOnThePageAndInTheExports) {
+  const std::string Name = "日本 São Paulo € Ωμέγα " + std::string(300, 'x');
+  auto* D = new TMemoryDataSet(&Form);
+  D->SetName("Customers");
+  D->FieldDefs().Add("Name", ftString, 400);
+  D->AppendRecord({Name});
+  D->Open();
+  static_cast<TVexaRep*>(Report.get())->SetDataSet(D);
+  auto* E = On<TLXExpr>(Band(rbDetail, 50));
+  E->SetExpression("Name + ' ✓'");
+  const std::string Text = Name + " ✓";
+  Report->Prepare();
+  ASSERT_EQ(Pages(), 1);
+  EXPECT_EQ(Strings(TextsOf(1)), std::vector<std::string>{Text});
+
+  TTestTempFiles Temp;
+  const std::string Base = Temp.Path("whole");
+  Temp.Adopt(Base + ".csv"), Temp.Adopt(Base + ".htm"), Temp.Adopt(Base + ".xls");
+  TLXCommaSeparatedFilter Csv(Base + ".csv");
+  TLXHTMLDocumentFilter Html(Base + ".htm");
+  TLXXLSFilter Xls(Base + ".xls");
+  for (TLXExportFilter* F : std::initializer_list<TLXExportFilter*>{&Csv, &Html, &Xls}) {
+    D->First();
+    Report->ExportRun(F);
+  }
+  const std::string Got = RunPython(Temp, R"(import sys, csv, xlrd
+from html.parser import HTMLParser
+b = sys.argv[1]
+with open(b + '.csv', newline='', encoding='utf-8') as f:
+    c = list(csv.reader(f))[0][0]
+class P(HTMLParser):
+    cells = []
+    def handle_data(s, d):
+        if d.strip(): s.cells.append(d)
+p = P()
+p.feed(open(b + '.htm', encoding='utf-8').read())
+x = xlrd.open_workbook(b + '.xls').sheet_by_index(0).cell_value(0, 0)
+sys.stdout.buffer.write('\n'.join([c, p.cells[0], x]).encode('utf-8'))
+)", Base);
+  const std::string Sheet = Win1252ToUtf8(Utf8ToWin1252(Text).substr(0, 255));
+  EXPECT_EQ(Got, Text + "\n" + Text + "\n" + Sheet);
+  EXPECT_EQ(Sheet.rfind("?? São Paulo € ????? xxx", 0), 0u) << Sheet;
 }

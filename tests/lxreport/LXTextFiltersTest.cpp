@@ -7,6 +7,7 @@
 #include "platform/rtl/LocaleCase.h"
 #include "tests/lxreport/LXExportTestSupport.h"
 #include "tests/lxreport/LXReportTestSupport.h"
+#include "tests/platform/graphics/FontTestUtil.h"
 
 using namespace lxtest;
 
@@ -50,9 +51,10 @@ TEST(LXRTFExportFilterTest, LinesBecomeParagraphsWithTabsAndPageBreaks) {
   EXPECT_NE(Rtf.find("\r\n\\deflang1033\r\n"), std::string::npos);
   // Tab stops: left at 200 tenths less the 720-twip margin, plus 20; right-aligned at 800.
   EXPECT_NE(Rtf.find("\\tql\\tx434\\tqr\\tx3835\r\n"), std::string::npos) << Rtf;
-  EXPECT_NE(Rtf.find("\\fs20\\b Nome\\tab\\plain"), std::string::npos);
-  // Red is colour 9, with no blank of its own before the text; braces escaped.
-  EXPECT_NE(Rtf.find("\\fs24\\cf9 Valor \\{x\\}{\\fs1\\par}}"), std::string::npos) << Rtf;
+  EXPECT_NE(Rtf.find("{\\plain\\f0\\fs20\\b\\tab Nome\\plain"), std::string::npos) << Rtf;
+  // Red is colour 9; the tab in the item's font, with no blank of its own before the text;
+  // braces escaped.
+  EXPECT_NE(Rtf.find("\\fs24\\cf9\\tab Valor \\{x\\}{\\fs1\\par}}"), std::string::npos) << Rtf;
   EXPECT_NE(Rtf.find("A\\'e7\\'e3o \\\\ fim"), std::string::npos);
   // One break before each later page, none for the first; the empty last page still gets one.
   size_t Breaks = 0;
@@ -68,6 +70,30 @@ TEST(LXRTFExportFilterTest, LinesBecomeParagraphsWithTabsAndPageBreaks) {
   // unrtf writes Latin-1.
   EXPECT_NE(Text.find("A\xE7\xE3o \\ fim"), std::string::npos) << Text;
   EXPECT_LT(Text.find("fim"), Text.find("segunda"));
+}
+
+// A tab inside the data stays part of its text: a blank, never a jump to the next item's tab
+// stop (which would move every later item of the line).
+TEST(LXTextFiltersTest, ATabInTheDataIsABlankOfItsText) {
+  TTestTempFiles Temp;
+  const std::string Rtf = Temp.Path("tab.rtf"), Txt = Temp.Path("tab.txt");
+  const long double C = 35.277777777777777778L;
+  const TPageTexts Page = {{200, 100 * Pt, "Nome\tSobrenome"}, {1200, 100 * Pt, "fim\x01"}};
+  TLXRTFExportFilter R(Rtf);
+  RunPages(R, {Page}, MakeFont(10));
+  const std::string Out = ReadAll(Rtf);
+  EXPECT_EQ(Out.find('\t'), std::string::npos);
+  EXPECT_NE(Out.find(" Nome Sobrenome\\plain"), std::string::npos) << Out;
+  EXPECT_NE(Out.find(" fim\\'01{"), std::string::npos) << Out;
+  size_t Tabs = 0;
+  for (size_t P = Out.find("\\tab"); P != std::string::npos; P = Out.find("\\tab", P + 1)) ++Tabs;
+  EXPECT_EQ(Tabs, 2u);  // one per item
+  ASSERT_TRUE(HaveTool("unrtf"));
+  EXPECT_NE(Unrtf(Rtf).find("Nome Sobrenome"), std::string::npos) << Unrtf(Rtf);
+
+  TLXAsciiExportFilter T(Txt);
+  RunPages(T, {{{0, 0, "a\tb"}, {10 * C / 1.7L, 0, "c"}}}, MakeFont(10));
+  EXPECT_EQ(ReadAll(Txt), "a b      c\r\n");
 }
 
 TEST(LXRTFExportFilterTest, PageSetupOfTheOwningReportGivesPaperAndMargins) {
@@ -95,6 +121,29 @@ TEST(LXRTFExportFilterTest, FontListNamesInstalledFamiliesAndFindsWindowsFaces) 
   // A face the system draws with a metric-compatible family finds that family.
   if (FontEngine::FaceInstalled("Arial")) EXPECT_GE(RTFFontIndex("Arial"), 0);
   EXPECT_EQ(RTFFontIndex("No Such Face At All"), RTFFontIndex(FontEngine::MapFaceName("No Such Face At All")));
+}
+
+// The font table lists the fonts the document uses, the report's first (the default font),
+// each once, under its family name; the items refer to them by that table's numbers.
+TEST(LXRTFExportFilterTest, FontTableListsOnlyTheFontsUsedUnderTheirFamilyNames) {
+  REQUIRE_METRIC_FONTS();
+  TTestTempFiles Temp;
+  const std::string File = Temp.Path("used.rtf");
+  TLXRTFExportFilter F(File);
+  RunPages(F,
+           {{{200, 100 * Pt, "a", taLeftJustify, MakeFont(10, clBlack, 0, "Courier New")},
+             {900, 100 * Pt, "b", taLeftJustify, MakeFont(12, clBlack, fsBold, "Times New Roman")},
+             {200, 120 * Pt, "c", taLeftJustify, MakeFont(9, clBlack, 0, "courier new")},
+             {200, 140 * Pt, "d", taLeftJustify, MakeFont(9)}}},
+           MakeFont(10));
+  EXPECT_EQ(F.FontTable(), "{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}{\\f2\\froman Times New Roman;}}");
+  const std::string Rtf = ReadAll(File);
+  EXPECT_EQ(Rtf.find(F.FontTable()), Rtf.find("{\\fonttbl"));
+  EXPECT_NE(Rtf.find("\\f1\\fs20\\tab a\\plain\\f2\\fs24\\b\\tab b{"), std::string::npos) << Rtf;
+  EXPECT_NE(Rtf.find("\\f1\\fs18\\tab c{"), std::string::npos) << Rtf;
+  EXPECT_NE(Rtf.find("\\f0\\fs18\\tab d{"), std::string::npos) << Rtf;
+  EXPECT_EQ(RTFFamilyName("DejaVu Sans [Qt Embedded]"), "DejaVu Sans");
+  EXPECT_EQ(RTFFamilyName("Arial"), "Arial");
 }
 
 TEST(LXRTFExportFilterTest, CompositeRunWritesEveryMemberIntoOneFile) {
@@ -132,12 +181,14 @@ TEST(LXAsciiExportFilterTest, CharacterGridLines) {
   // Column = X / C x 1.7; line = Y / C rounded.
   RunPages(F,
            {{{20 * C / 1.7L, 3 * C, "left"},
+             {21 * C / 1.7L, 5 * C, "mid", taCenter},  // X is its middle: column 21 - 1.5
              {20 * C / 1.7L, 7 * C, "right", taRightJustify},
              {10 * C / 1.7L, 250 * C, "past line 200"}},
             {{0, 0, "page two é"}}},
            Font, 2100, 2970);
   EXPECT_EQ(ReadAll(File),
             "                   left\r\n"
+            "                   mid\r\n"
             "              right\r\n"
             "page two é\r\n");
 }
