@@ -134,5 +134,5 @@ std::string ppCode128Char(char32_t C);
 // characters that Data already has are removed first, so encoding the result again gives it back.
 std::string ppAutoEncode128(std::string_view Data);
 // The characters of Code 128 Data that a reader shows: the data characters from the blank up, the
-// functions and control characters left out.
+// functions and control characters left out. Raises EBarCodeError for data Code 128 cannot hold.
 std::string ppCode128HumanReadable(std::string_view Data);
