@@ -10,7 +10,8 @@ PKGS=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
       libdw-dev libelf-dev binutils xvfb xauth
       python3-xlrd unrtf libwmf-bin python3-aiosmtpd libreoffice-writer-nogui
       libx11-dev libxfixes-dev python3
-      xdotool x11-apps shared-mime-info desktop-file-utils qt6-translations-l10n)
+      xdotool x11-apps shared-mime-info desktop-file-utils qt6-translations-l10n
+      zint zbar-tools)
 PKGS+=("$@")
 missing=()
 for p in "${PKGS[@]}"; do

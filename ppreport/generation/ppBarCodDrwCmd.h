@@ -1,0 +1,138 @@
+#pragma once
+// Barcode symbologies as plain functions from data to bar patterns. The barcode draw command
+// (TppDrawBarCode, of this unit too) encodes before every measure and paint; the barcode components
+// check their data with ppCheckBarCodeData. Nothing here keeps state or needs a device.
+//
+// A pattern has one character per device pixel column: '1' a bar, '0' a space; POSTNET writes '2'
+// for a full bar and '1' for a half bar. The element widths come from the bar width in inches at
+// the device's resolution along the symbol (ppBarElementWidths).
+//
+// Data is UTF-8. Every symbology but Code 128 takes ASCII only. Code 128 takes the characters
+// U+0000 to U+00FF: the characters 201-242 are the symbology's functions (table below, as stored
+// reports have them), every other one is data; those above 127 go through FNC4 (ISO 8859-1).
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "ppreport/core/ppTypes.h"
+
+// Data a symbology refuses. Message() is the whole text a user reads. Number() is the language
+// string of the same fault (0 for faults that have none), so a loaded language module's text can
+// stand in for the message; Argument() is what that string's placeholder takes (453: the
+// character), else empty.
+class EBarCodeError : public ETalvorError {
+public:
+  EBarCodeError(int Number, std::string Msg, std::string Argument = {})
+      : ETalvorError(std::move(Msg)), FNumber(Number), FArgument(std::move(Argument)) {}
+  const char* ClassName() const override { return "EBarCodeError"; }
+  int Number() const { return FNumber; }
+  const std::string& Argument() const { return FArgument; }
+
+private:
+  int FNumber;
+  std::string FArgument;
+};
+
+// The draw command's settings at one device resolution.
+struct TppBarCodeSettings {
+  TppBarCodeType BarCodeType = bcUPC_A;
+  bool CalcCheckDigit = true;
+  bool AutoEncode = false;  // Code 128: choose the code sets
+  float BarWidth = 0;       // the narrowest element in inches (MicronsToInches of the command's BarWidth)
+  float WideBarRatio = 0;
+  int Dpi = 0;  // the device's pixels per inch along the symbol
+};
+
+struct TppBarCodeSymbol {
+  // The data as the symbol carries it: UPC-A, UPC-E, EAN-13, EAN-8 and Interleaved 2 of 5 with the
+  // computed check digit, Code 128 auto-encoded; the human-readable text shows it. Encoding it again
+  // with the same settings gives the same symbol.
+  std::string Data;
+  std::string Pattern;
+};
+
+// No pattern grows beyond this many columns (437 inches at 2400 dpi); longer ones are refused.
+inline constexpr size_t ppMaxBarCodePattern = size_t(1) << 20;
+
+// Narrow element: round(BarWidth × Dpi), the product in single precision; wide: round(that product ×
+// WideBarRatio), also single precision. Halves round to even; a width that is not a number or not
+// positive is 0 (the element adds nothing). Raises EBarCodeError when an element alone is wider than
+// the longest pattern.
+struct TppBarElementWidths {
+  int Narrow = 0;
+  int Wide = 0;
+};
+TppBarElementWidths ppBarElementWidths(float BarWidth, float WideBarRatio, int Dpi);
+
+// False when Data is empty once blanks and control characters are trimmed from both ends: the draw
+// command then draws no bars and says nothing.
+bool ppHasBarCodeData(std::string_view Data);
+
+// Raises EBarCodeError when Data does not suit the symbology (the components' data check): lengths
+// of UPC and EAN data, digits, the character sets of Code 39, POSTNET, FIM, Codabar and MSI, Code 39's
+// "*" and Codabar's start and stop letters only at the ends, an even number of Interleaved 2 of 5
+// digits without a computed check digit. Empty data raises too. Code 128 is checked while it encodes.
+void ppCheckBarCodeData(TppBarCodeType Type, std::string_view Data, bool CalcCheckDigit);
+
+// The main symbol (without quiet zones). Raises EBarCodeError for data the symbology refuses (the
+// check above, Code 128's own errors) and for patterns longer than ppMaxBarCodePattern.
+TppBarCodeSymbol ppEncodeSymbol(std::string_view Data, const TppBarCodeSettings& Settings);
+
+// The 2- or 5-digit supplement of UPC-A, UPC-E, EAN-13 and EAN-8 (every module a narrow element); empty
+// for an empty code and for the other symbologies, which have none. Raises EBarCodeError for a code
+// of another length or with anything but digits.
+std::string ppEncodeAddOn(std::string_view AddOnCode, const TppBarCodeSettings& Settings);
+
+// ---- Check digits: decimal digits in, the check digit as a character out (digits are not checked
+// here; ppCheckBarCodeData does that).
+// 3 × the digits at odd positions from the left + the others (UPC-A, UPC-E's expansion, EAN-8).
+char ppCalcUPCCheckDigit(std::string_view Digits);
+// 3 × the digits at even positions from the left + the others (EAN-13's twelve digits).
+char ppCalcEAN13CheckDigit(std::string_view Digits);
+// Weights 3, 1, 3, ... from the leftmost digit.
+char ppCalcInt2of5CheckDigit(std::string_view Digits);
+// Modulo 10 with every other digit doubled from the rightmost (MSI).
+char ppCalcMSICheckDigit(std::string_view Digits);
+// The digit that makes the sum of the digits a multiple of 10; hyphens are skipped (POSTNET).
+char ppCalcPostnetCheckDigit(std::string_view Digits);
+// The 11-digit UPC-A number (number system 0) of six UPC-E digits, by the zero-suppression rule.
+std::string ppExpandUPCE(std::string_view SixDigits);
+
+// The 7 modules of Digit in number set 'A' (odd parity), 'B' (even) or 'C' (right-hand); empty for no digit.
+std::string_view ppEANDigitPattern(char Set, int Digit);
+
+// The module offsets of the UPC and EAN digit fields from the first bar of the symbol, and the
+// characters of the symbol's Data written under each (FirstChar counts from 0). The human-readable
+// text's boxes cover them; the guard bars between stay long. Empty for the other symbologies.
+struct TppDigitField {
+  int FirstModule;
+  int EndModule;
+  int FirstChar;
+  int CharCount;
+};
+std::span<const TppDigitField> ppDigitFields(TppBarCodeType Type);
+
+// ---- Code 128. The characters of the functions, written in Data as these code points.
+enum TppCode128Char : char32_t {
+  c128FNC3 = 201,
+  c128FNC2 = 202,
+  c128Shift = 203,
+  c128CodeC = 204,
+  c128CodeB = 205,  // FNC4 while in code set B
+  c128CodeA = 206,  // FNC4 while in code set A
+  c128FNC1 = 207,
+  c128StartA = 208,
+  c128StartB = 209,
+  c128StartC = 210,
+  c128Control0 = 211,  // 211-242: the control characters 0-31 of code set A
+};
+// The UTF-8 of one Code 128 character (a function above, or any character up to U+00FF).
+std::string ppCode128Char(char32_t C);
+// Data with its start, code set and shift characters chosen: Start C with CODE C for runs of digit
+// pairs, code set A or B for the rest, SHIFT for a single character of the other set. The code set
+// characters that Data already has are removed first, so encoding the result again gives it back.
+std::string ppAutoEncode128(std::string_view Data);
+// The characters of Code 128 Data that a reader shows: the data characters from the blank up, the
+// functions and control characters left out. Raises EBarCodeError for data Code 128 cannot hold.
+std::string ppCode128HumanReadable(std::string_view Data);
