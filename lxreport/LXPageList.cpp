@@ -7,6 +7,7 @@
 #include "lxreport/LXConsts.h"
 #include "lxreport/LXError.h"
 #include "platform/classes/ByteReader.h"
+#include "platform/classes/SafeFileStream.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/DateTime.h"
 
@@ -380,6 +381,9 @@ void TLXPageList::LoadFromStream(std::unique_ptr<TLXStream> NewStream) {
 void TLXPageList::SaveToFile(const std::string& FileName) {
   TLock Guard(FLock);
   if (!FStream) throw ELXError(SLXNoPagesToSave);
-  TFileStream F(FileName, fmCreate);
+  // Put in place only when whole: a full disk leaves an earlier file as it was, and saving over
+  // the file the pages were loaded from reads them before the old file goes.
+  TSafeFileStream F(FileName);
   FStream->SaveToStream(F);
+  F.Commit();
 }

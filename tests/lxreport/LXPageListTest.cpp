@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <thread>
 
 #include "lxreport/LXError.h"
 #include "tests/TestTemp.h"
+#include "tests/TinyDisk.h"
 #include "tests/lxreport/LXPageTestSupport.h"
 
 using namespace lxtest;
@@ -330,4 +332,36 @@ TEST(LXPageListTest, FetchesWhilePagesAreAdded) {
   });
   for (int I = 1; I <= 200; ++I) L.AddPage(Page(static_cast<uint8_t>(I), 2000));
   Reader.join();
+}
+
+// A save takes the file's name only when whole: over the file the pages came from, and on a disk
+// that fills up half-way, where the earlier file stays as it was and nothing else is left.
+TEST(LXPageListTest, ASaveReplacesTheFileOnlyWhenWhole) {
+  if (!InsideTinyDisk()) {
+    TempFile F;
+    auto L = Loaded(ReportFile({Emf(1), Emf(2), Emf(3)}), F);
+    L->SaveToFile(F.Path);
+    TLXPageList Again;
+    Again.LoadFromFile(F.Path);
+    ASSERT_EQ(Again.PageCount(), 3);
+    EXPECT_EQ(Again.GetPage(3)->Data(), Emf(3));
+    return RunOnTinyDisk(64);
+  }
+  const std::string Path = std::string(TinyDiskFolder()) + "/pages.lxp";
+  const std::vector<uint8_t> Earlier = ReportFile({Emf(7)});
+  {
+    TFileStream F(Path, fmCreate);
+    F.WriteBuffer(Earlier.data(), static_cast<int64_t>(Earlier.size()));
+  }
+  TLXPageList L;
+  L.SetStream(std::make_unique<TLXStream>(100000));
+  for (int I = 0; I < 40; ++I) L.AddPage(Page(static_cast<uint8_t>(I), 5000));
+  L.Finish();
+  EXPECT_THROW(L.SaveToFile(Path), Exception);
+  TMemoryStream Back;
+  Back.LoadFromFile(Path);
+  EXPECT_EQ(Back.Bytes(), Earlier);
+  int Files = 0;
+  for (const auto& E : std::filesystem::directory_iterator(TinyDiskFolder())) Files += E.is_regular_file();
+  EXPECT_EQ(Files, 1);
 }
