@@ -28,8 +28,10 @@ void TCanvas::SetHandle(TDeviceContext* Dc) {
 }
 
 void TCanvas::RequiredState() {
+  if (!FDc) CreateHandle();
   if (!FDc) return;
   if (!FFontValid) {
+    BeforeSelectFont();
     FDc->SelectFont(FFont.LogFont());
     FDc->SetTextColor(ColorToRGB(FFont.Color()));
     FFontValid = true;

@@ -106,6 +106,13 @@ public:
   // (after someone else changed the device's state).
   void Refresh() { Invalidate(); }
 
+protected:
+  // Hooks of derived canvases (a printer's). CreateHandle runs when the canvas must draw or
+  // measure without a device and may give it one (SetHandle); BeforeSelectFont runs before a
+  // changed font is selected into the device and may still change the font.
+  virtual void CreateHandle() {}
+  virtual void BeforeSelectFont() {}
+
 private:
   std::u16string Shaped(const std::string& Text) const;
   TSize TabbedLayout(const std::u16string& Text, const std::vector<int>& TabStops, int TabOrigin, int StartX,

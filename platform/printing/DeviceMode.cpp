@@ -14,6 +14,20 @@ bool DeviceModePaperSize(const TDeviceMode& Mode, int& Width, int& Length) {
   return Mode.Has(DM_PAPERSIZE) && PaperSizeOfCode(Mode.PaperSize, Width, Length);
 }
 
+TDriverCapabilities TPrinterDriver::Capabilities() {
+  TDriverCapabilities C;
+  for (const TPaperInfo& P : Papers()) {
+    C.PaperNames.push_back(P.Name);
+    C.PaperCodes.push_back(P.Code);
+    C.PaperSizes.push_back({P.Width, P.Height});
+  }
+  for (const TBinInfo& B : Bins()) {
+    C.BinNames.push_back(B.Name);
+    C.BinCodes.push_back(B.Code);
+  }
+  return C;
+}
+
 namespace {
 bool SheetOf(const TDeviceMode& Mode, const std::vector<TPaperInfo>& Papers, int& W, int& H) {
   if (Mode.Has(DM_PAPERWIDTH | DM_PAPERLENGTH) && Mode.PaperWidth > 0 && Mode.PaperLength > 0) {

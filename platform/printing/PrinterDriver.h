@@ -23,6 +23,31 @@ struct TBinInfo {
   std::string Name;
 };
 
+// What a driver answers to the capability queries, one list per query as printer drivers answer
+// them: the lists need not line up (a name without its code, a paper without its size); the
+// caller lines them up.
+struct TPaperSize {
+  int Width = 0;  // tenths of a millimetre, portrait
+  int Height = 0;
+};
+struct TDriverCapabilities {
+  std::vector<std::string> PaperNames;
+  std::vector<int> PaperCodes;
+  std::vector<TPaperSize> PaperSizes;
+  std::vector<std::string> BinNames;
+  std::vector<int> BinCodes;
+};
+
+// A form of a driver's form list: a named paper, in thousandths of a millimetre, with the area
+// printed on (left, top, right, bottom).
+struct TPaperForm {
+  std::string Name;
+  int Width = 0;
+  int Height = 0;
+  int ImageableLeft = 0, ImageableTop = 0, ImageableRight = 0, ImageableBottom = 0;
+  bool operator==(const TPaperForm&) const = default;
+};
+
 // Device measures under one device mode, in device pixels, as oriented.
 struct TDeviceCaps {
   int PixelsPerInchX = 0;
@@ -62,6 +87,16 @@ public:
   virtual TDeviceMode DefaultDeviceMode() = 0;
   virtual std::vector<TPaperInfo> Papers() = 0;
   virtual std::vector<TBinInfo> Bins() = 0;
+  // The capability lists; by default Papers() and Bins() taken apart (lists of one length).
+  virtual TDriverCapabilities Capabilities();
+  // The driver's forms. A driver without a form list answers none and keeps none: its custom
+  // sizes travel in each device mode (paper width and length) alone.
+  virtual std::vector<TPaperForm> Forms() { return {}; }
+  // Adds Form, or replaces the form of its name; false when the driver keeps no forms.
+  virtual bool SetForm(const TPaperForm& Form) {
+    (void)Form;
+    return false;
+  }
   virtual TDeviceCaps DeviceCaps(const TDeviceMode& Mode) = 0;
   // Opens a job whose first page is open. Raises EPrinter when it cannot.
   virtual std::unique_ptr<TPrintJob> StartDoc(const TDeviceMode& Mode, const std::string& Title) = 0;

@@ -67,6 +67,16 @@ void TPrinter::ResetDeviceMode() {
 
 TDeviceCaps TPrinter::DeviceCaps() { return FDriver ? FDriver->DeviceCaps(DeviceMode()) : TDeviceCaps{}; }
 
+TDeviceCaps TPrinter::DeviceCaps(const TDeviceMode& Mode) {
+  return FDriver ? FDriver->DeviceCaps(Mode) : TDeviceCaps{};
+}
+
+TDriverCapabilities TPrinter::Capabilities() { return FDriver ? FDriver->Capabilities() : TDriverCapabilities{}; }
+
+std::vector<TPaperForm> TPrinter::Forms() { return FDriver ? FDriver->Forms() : std::vector<TPaperForm>{}; }
+
+bool TPrinter::SetForm(const TPaperForm& Form) { return FDriver && FDriver->SetForm(Form); }
+
 std::vector<TPaperInfo> TPrinter::Papers() { return FDriver ? FDriver->Papers() : std::vector<TPaperInfo>{}; }
 
 std::vector<TBinInfo> TPrinter::Bins() { return FDriver ? FDriver->Bins() : std::vector<TBinInfo>{}; }

@@ -50,10 +50,15 @@ public:
   // Forgets the device mode, so that the driver's current one is fetched again.
   void ResetDeviceMode();
 
-  // Measures of the selected printer under its device mode; all 0 without printers.
+  // Measures of the selected printer under its device mode, or under Mode; all 0 without printers.
   TDeviceCaps DeviceCaps();
+  TDeviceCaps DeviceCaps(const TDeviceMode& Mode);
   std::vector<TPaperInfo> Papers();
   std::vector<TBinInfo> Bins();
+  // The driver's capability lists and its forms (PrinterDriver.h); empty without printers.
+  TDriverCapabilities Capabilities();
+  std::vector<TPaperForm> Forms();
+  bool SetForm(const TPaperForm& Form);
   // Printable area in device pixels.
   int PageWidth() { return DeviceCaps().PageWidth; }
   int PageHeight() { return DeviceCaps().PageHeight; }

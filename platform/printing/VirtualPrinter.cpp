@@ -39,6 +39,20 @@ std::vector<TPaperInfo> TVirtualPrinter::Papers() {
   return L;
 }
 
+TDriverCapabilities TVirtualPrinter::Capabilities() {
+  return FConfig.Capabilities ? *FConfig.Capabilities : TPrinterDriver::Capabilities();
+}
+
+bool TVirtualPrinter::SetForm(const TPaperForm& Form) {
+  for (TPaperForm& F : FForms)
+    if (F.Name == Form.Name) {
+      F = Form;
+      return true;
+    }
+  FForms.push_back(Form);
+  return true;
+}
+
 TDeviceCaps TVirtualPrinter::DeviceCaps(const TDeviceMode& Mode) {
   int W, H;
   ResolveSheet(Mode, Papers(), FConfig.Defaults, W, H);

@@ -4,6 +4,7 @@
 // sets. Each page is painted into an image at the device resolution; a job
 // can also be written to a PDF file, one image per page.
 #include <QImage>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct TVirtualPrinterConfig {
   int MarginLeft = 0, MarginTop = 0, MarginRight = 0, MarginBottom = 0;
   std::vector<TPaperInfo> Papers;  // empty: A4, Letter, Legal, A3, A5
   std::vector<TBinInfo> Bins;
+  // Capability lists answered as they stand (lists of different lengths, say); unset: made from
+  // the papers and bins.
+  std::optional<TDriverCapabilities> Capabilities;
   // Supported fields, and the mode the driver starts with (its Fields are
   // replaced by SupportedFields).
   uint32_t SupportedFields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES |
@@ -52,6 +56,10 @@ public:
   TDeviceMode DefaultDeviceMode() override;
   std::vector<TPaperInfo> Papers() override;
   std::vector<TBinInfo> Bins() override { return FConfig.Bins; }
+  TDriverCapabilities Capabilities() override;
+  // The form list: forms set by the program, in the order they were first set.
+  std::vector<TPaperForm> Forms() override { return FForms; }
+  bool SetForm(const TPaperForm& Form) override;
   TDeviceCaps DeviceCaps(const TDeviceMode& Mode) override;
   std::unique_ptr<TPrintJob> StartDoc(const TDeviceMode& Mode, const std::string& Title) override;
 
@@ -60,4 +68,5 @@ private:
   std::string FName;
   TVirtualPrinterConfig FConfig;
   std::vector<TJob> FJobs;
+  std::vector<TPaperForm> FForms;
 };

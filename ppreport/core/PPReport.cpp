@@ -27,6 +27,7 @@ constexpr TppUnit Units[] = {
     {"ppPalette", InitializePaletteUnit, FinalizePaletteUnit},
     {"ppDisplayFormat", InitializeDisplayFormatUnit, FinalizeDisplayFormatUnit},
     {"ppGraphics", InitializeGraphicsUnit, FinalizeGraphicsUnit},
+    {"ppPrinter", InitializePrinterUnit, FinalizePrinterUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

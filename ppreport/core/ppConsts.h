@@ -18,3 +18,7 @@ inline constexpr char SppLanguageModuleName[] = "Language module picture name is
 inline constexpr char SppLanguageModuleRepeated[] = "Language module entry repeated.";
 inline constexpr char SppLanguageModuleTrailing[] = "Bytes after the end of the language module.";
 inline constexpr char SppLanguageModuleTooLong[] = "Language module entry too long for the format.";
+
+// Printers
+inline constexpr char SppScreenPrinting[] = "Screen printer does not support printing.";
+inline constexpr char SppPrinterUnavailable[] = "The printer cannot be opened.";

@@ -273,21 +273,51 @@ private:
   // Hands the spool file to CUPS. A queue that refuses it (not accepting jobs, gone, no
   // rights) leaves no job; that is the caller's error, with CUPS's reason.
   void Submit() {
+    // A job of several sheets goes as a PDF already laid out for the printer: CUPS's PDF filter
+    // would put every page on the first page's sheet. The page sizes then travel page by page
+    // (one copy: making copies is that filter's work too).
+    bool PageSizes = FMixedSheets && FPrinter.copyCount() <= 1;
     std::vector<cups_option_t> Options;
     for (auto& [Name, Value] : FOptions)
-      Options.push_back({const_cast<char*>(Name.c_str()), const_cast<char*>(Value.c_str())});
+      if (!PageSizes || Name != "landscape")
+        Options.push_back({const_cast<char*>(Name.c_str()), const_cast<char*>(Value.c_str())});
     // CUPS takes the queue's own name; an instance ("queue/instance") only chose the options.
     std::string Queue = FQueue.substr(0, FQueue.find('/'));
-    int Id = cupsPrintFile2(CUPS_HTTP_DEFAULT, Queue.c_str(), FSpool.c_str(), FTitle.c_str(),
-                            static_cast<int>(Options.size()), Options.empty() ? nullptr : Options.data());
-    if (Id <= 0) {
+    auto Refused = [this] {
       const char* Why = cupsLastErrorString();
-      throw EPrinter(Format(SPrintJobRefused, {FQueue, std::string(Why ? Why : "")}));
+      return EPrinter(Format(SPrintJobRefused, {FQueue, std::string(Why ? Why : "")}));
+    };
+    int Count = static_cast<int>(Options.size());
+    cups_option_t* List = Options.empty() ? nullptr : Options.data();
+    if (!PageSizes) {
+      if (cupsPrintFile2(CUPS_HTTP_DEFAULT, Queue.c_str(), FSpool.c_str(), FTitle.c_str(), Count, List) <= 0)
+        throw Refused();
+      return;
     }
+    int Id = cupsCreateJob(CUPS_HTTP_DEFAULT, Queue.c_str(), FTitle.c_str(), Count, List);
+    if (Id <= 0) throw Refused();
+    // A job that cannot be sent whole is cancelled, so nothing of it prints.
+    TOnException Cancel([&] { cupsCancelJob2(CUPS_HTTP_DEFAULT, Queue.c_str(), Id, 0); });
+    std::FILE* F = std::fopen(FSpool.c_str(), "rb");
+    if (!F) throw EPrinter(Format(SPrintSpoolFailed, {FQueue}));
+    TFinally Close([F] { std::fclose(F); });
+    if (cupsStartDocument(CUPS_HTTP_DEFAULT, Queue.c_str(), Id, FTitle.c_str(), "application/vnd.cups-pdf", 1) !=
+        HTTP_STATUS_CONTINUE)
+      throw Refused();
+    char Buf[65536];
+    bool Sent = true;
+    for (size_t N; Sent && (N = std::fread(Buf, 1, sizeof Buf, F)) > 0;)
+      Sent = cupsWriteRequestData(CUPS_HTTP_DEFAULT, Buf, N) == HTTP_STATUS_CONTINUE;
+    ipp_status_t Status = cupsFinishDocument(CUPS_HTTP_DEFAULT, Queue.c_str());
+    if (!Sent || std::ferror(F) || Status > IPP_STATUS_OK_CONFLICTING) throw Refused();
   }
 
   // Each page gets a device context of its own (GDI state does not carry over), at the mode's resolution.
   void StartPage(const TDeviceMode& Mode) {
+    QPageLayout Layout = FPrinter.pageLayout();
+    std::pair<std::string, int> Sheet{Layout.pageSize().key().toStdString(), static_cast<int>(Layout.orientation())};
+    if (!FFirstSheet) FFirstSheet = Sheet;
+    FMixedSheets = FMixedSheets || Sheet != *FFirstSheet;
     TDeviceCaps C = FDriver.DeviceCaps(Mode);
     FDC = std::make_unique<TQtPainterDC>(&FPainter, C.PixelsPerInchX, C.PixelsPerInchY);
   }
@@ -298,6 +328,8 @@ private:
   std::unique_ptr<TQtPainterDC> FDC;
   std::string FQueue, FTitle, FSpool;
   std::vector<std::pair<std::string, std::string>> FOptions;
+  std::optional<std::pair<std::string, int>> FFirstSheet;
+  bool FMixedSheets = false;  // pages of more than one size or orientation
 };
 
 std::unique_ptr<TPrintJob> TCupsPrinter::StartDoc(const TDeviceMode& Mode, const std::string& Title) {

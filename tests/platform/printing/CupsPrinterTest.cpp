@@ -8,6 +8,7 @@
 
 #include "platform/app/Application.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/printing/PaperSizes.h"
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/Printers.h"
 #include "platform/printing/VirtualPrinter.h"
@@ -105,4 +106,39 @@ TEST(PrinterListTest, ListAskedBeforeTheApplicationIsReadAgainAfterIt) {
   size_t Seen = InstalledPrinters().size();
   RefreshPrinters();
   EXPECT_EQ(InstalledPrinters().size(), Seen);
+}
+
+// A job whose pages change paper and orientation keeps each page's sheet (CUPS's PDF filter would
+// put them all on the first page's).
+TEST_F(CupsPrinterTest, EachPageKeepsItsSheet) {
+  TPrinter P;
+  std::shared_ptr<TVirtualPrinter> Virtual;
+  std::string Token = UniqueJobTitle("MivoSheets");
+  std::string VirtualPdf = TempFiles.Path(Token + ".pdf");
+  bool Cups = SelectQueue(P, Virtual, VirtualPdf);
+  TDeviceMode M = P.DeviceMode();
+  M.Fields |= DM_PAPERSIZE | DM_ORIENTATION;
+  M.Fields &= ~(DM_PAPERWIDTH | DM_PAPERLENGTH);
+  M.PaperSize = DMPAPER_A4;
+  M.Orientation = DMORIENT_PORTRAIT;
+  P.SetDeviceMode(M);
+  P.SetTitle(Token);
+  P.BeginDoc();
+  P.Canvas()->TextOut(10, 10, "A4");
+  M.PaperSize = DMPAPER_A5;
+  M.Orientation = DMORIENT_LANDSCAPE;
+  P.SetDeviceMode(M);
+  P.NewPage();
+  P.Canvas()->TextOut(10, 10, "A5");
+  P.EndDoc();
+
+  std::string Pdf = Cups ? WaitForCupsPdf(Token) : VirtualPdf;
+  ASSERT_FALSE(Pdf.empty()) << "no PDF from the CUPS queue";
+  TempFiles.Adopt(Pdf);
+  TPdfInfo Info = ReadPdfInfo(Pdf);
+  ASSERT_EQ(Info.PageSizes.size(), 2u);
+  EXPECT_NEAR(Info.PageSizes[0].first, 595.3, 1.5);
+  EXPECT_NEAR(Info.PageSizes[0].second, 841.9, 1.5);
+  EXPECT_NEAR(Info.PageSizes[1].first, 595.3, 1.5);
+  EXPECT_NEAR(Info.PageSizes[1].second, 419.5, 1.5);
 }

@@ -212,3 +212,32 @@ TEST_F(PrintersTest, TheCanvasDrawsEachPageInDevicePixelsAndKeepsItsFont) {
   EXPECT_EQ(Pages[0].pixel(199, 99), qRgb(255, 255, 255));
   EXPECT_EQ(Pages[1].pixel(200 + P.PageWidth() - 1, 100 + P.PageHeight() - 1), qRgb(0, 0, 0));
 }
+
+// The capability lists as drivers answer them (one list per query), a mode measured without
+// becoming the printer's, and the form list.
+TEST_F(PrintersTest, CapabilityListsMeasuresOfAModeAndForms) {
+  TVirtualPrinterConfig C;
+  C.Papers = {{9, "A4", 2100, 2970}, {1, "Letter", 2159, 2794}};
+  C.Bins = {{DMBIN_UPPER, "Superior"}};
+  auto V = Install("Listas", C);
+  TPrinter P;
+  TDriverCapabilities L = P.Capabilities();
+  EXPECT_EQ((std::vector<std::string>{"A4", "Letter"}), L.PaperNames);
+  EXPECT_EQ((std::vector<int>{9, 1}), L.PaperCodes);
+  ASSERT_EQ(2u, L.PaperSizes.size());
+  EXPECT_EQ(2794, L.PaperSizes[1].Height);
+  EXPECT_EQ(std::vector<std::string>{"Superior"}, L.BinNames);
+  EXPECT_EQ(std::vector<int>{DMBIN_UPPER}, L.BinCodes);
+  V->Config().Capabilities = TDriverCapabilities{{"A4", "Letter", "Extra"}, {9}, {}, {}, {1, 2}};
+  EXPECT_EQ(3u, P.Capabilities().PaperNames.size());  // as the driver says, lists unmatched
+
+  TDeviceMode Landscape = P.DeviceMode();
+  Landscape.Orientation = DMORIENT_LANDSCAPE;
+  EXPECT_GT(P.DeviceCaps(Landscape).PhysicalWidth, P.DeviceCaps(Landscape).PhysicalHeight);
+  EXPECT_LT(P.DeviceCaps().PhysicalWidth, P.DeviceCaps().PhysicalHeight);  // the printer's own mode stays
+
+  EXPECT_TRUE(P.SetForm({"Etiqueta", 100000, 50000, 0, 0, 100000, 50000}));
+  EXPECT_TRUE(P.SetForm({"Etiqueta", 100000, 60000, 0, 0, 100000, 60000}));
+  ASSERT_EQ(1u, P.Forms().size());
+  EXPECT_EQ(60000, P.Forms()[0].Height);
+}

@@ -1,5 +1,7 @@
-// The pp core as a program without windows starts it: the platform first, then the library.
+// The pp core as a program without windows starts it: the platform first (with the system's
+// printers, so that print jobs reach the CUPS queue), then the library.
 #include "platform/app/Application.h"
+#include "platform/printing/cups/CupsPrinter.h"
 #include "ppreport/core/PPReport.h"
 #include "tests/TestMain.h"
 
@@ -8,10 +10,12 @@ int main(int argc, char** argv) {
       argc, argv,
       [](int Argc, char** Argv) {
         InitializeApplication(Argc, Argv, TDisplayMode::Offscreen);
+        InitializeCupsPrinters();
         InitializePPReport();
       },
       [] {
         FinalizePPReport();
+        FinalizeCupsPrinters();
         FinalizeApplication();
       });
 }

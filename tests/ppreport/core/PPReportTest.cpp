@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/classes/TypInfo.h"
+#include "ppreport/core/ppPrinterList.h"
+#include "ppreport/core/ppPrinterSetup.h"
 #include "ppreport/core/ppRTTI.h"
 #include "ppreport/core/ppTypes.h"
 
@@ -32,7 +34,12 @@ TEST(PPReportTest, ShutdownLeavesEveryRegistryEmpty) {
   ASSERT_GE(Descriptors, 5);
   EXPECT_NE(ClassNames.end(), std::find(ClassNames.begin(), ClassNames.end(), "TraTppTreeNodeRTTI"));
 
+  GetPrinterList();
+  EXPECT_NE(nullptr, TraRTTIClassRegistry::GetRTTIClass(TppPrinterSetup::StaticClassInfo()));
+
   FinalizePPReport();
+  EXPECT_FALSE(PrinterListExists());
+  EXPECT_EQ(nullptr, TraRTTIClassRegistry::GetRTTIClass(TppPrinterSetup::StaticClassInfo()));
   EXPECT_TRUE(GetEnumTypeList().empty());
   EXPECT_TRUE(RegisteredPPClasses().empty());
   EXPECT_EQ(0, TraRTTIClassRegistry::Count());
