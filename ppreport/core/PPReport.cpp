@@ -28,6 +28,8 @@ constexpr TppUnit Units[] = {
     {"ppDisplayFormat", InitializeDisplayFormatUnit, FinalizeDisplayFormatUnit},
     {"ppGraphics", InitializeGraphicsUnit, FinalizeGraphicsUnit},
     {"ppPrinter", InitializePrinterUnit, FinalizePrinterUnit},
+    {"ppDrwCmd", InitializeDrawCommandUnit, FinalizeDrawCommandUnit},
+    {"ppDevice", InitializeDeviceUnit, FinalizeDeviceUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -22,3 +22,7 @@ inline constexpr char SppLanguageModuleTooLong[] = "Language module entry too lo
 // Printers
 inline constexpr char SppScreenPrinting[] = "Screen printer does not support printing.";
 inline constexpr char SppPrinterUnavailable[] = "The printer cannot be opened.";
+
+// Pages
+inline constexpr char SppSecondOutlineCommand[] = "Cannot add more than one draw outline command per page.";
+

@@ -29,6 +29,10 @@ void InitializeGraphicsUnit();  // ppGraphics: TppFont for streaming
 void FinalizeGraphicsUnit();
 void InitializePrinterUnit();  // ppPrinter: the printer setup's descriptor
 void FinalizePrinterUnit();    // also frees the shared printer, the printer list and "No Printer Installed"
+void InitializeDrawCommandUnit();  // ppDrwCmd: the seven draw command classes, the text command's descriptor
+void FinalizeDrawCommandUnit();
+void InitializeDeviceUnit();  // ppDevice: TppPage, TppPageRequest; the draw command and page descriptors
+void FinalizeDeviceUnit();    // also frees the device class list
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
