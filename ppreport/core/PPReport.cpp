@@ -30,6 +30,7 @@ constexpr TppUnit Units[] = {
     {"ppPrinter", InitializePrinterUnit, FinalizePrinterUnit},
     {"ppDrwCmd", InitializeDrawCommandUnit, FinalizeDrawCommandUnit},
     {"ppDevice", InitializeDeviceUnit, FinalizeDeviceUnit},
+    {"ppProd", InitializeProducerUnit, FinalizeProducerUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -33,6 +33,8 @@ void InitializeDrawCommandUnit();  // ppDrwCmd: the seven draw command classes, 
 void FinalizeDrawCommandUnit();
 void InitializeDeviceUnit();  // ppDevice: TppPage, TppPageRequest; the draw command and page descriptors
 void FinalizeDeviceUnit();    // also frees the device class list
+void InitializeProducerUnit();  // ppProd: TppProducer, TppPrinterSetup; the producer's descriptor; "tlPrint"
+void FinalizeProducerUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
