@@ -375,10 +375,14 @@ private:
 
 // ---- routines
 
+// The largest image GetAsBitmap converts (pixels), and the largest font height in pixels.
+inline constexpr int64_t ppMaxImageConversionPixels = 100'000'000;
+inline constexpr int ppMaxFontHeight = 1'000'000;
+
 // Microns to inches (the unit conversion, horizontally, without a printer).
 double MicronsToInches(int32_t Value);
-// The font of Font at Angle degrees: height -Round(size x pixels per inch / 72), escapement and
-// orientation Angle x 10, the default character set, weight 700 when bold, italic, underline and
+// The font of Font at Angle degrees: height -Round(size x pixels per inch / 72) (within
+// ppMaxFontHeight), escapement and orientation Angle x 10 (Angle taken modulo 360), the default character set, weight 700 when bold, italic, underline and
 // strike-out from the style.
 TLogFont CreateRotatedFont(const TFont& Font, int Angle);
 // Writes Text at (X, Y) at Angle degrees with a clear brush; the canvas's brush style and font come

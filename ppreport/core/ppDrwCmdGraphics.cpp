@@ -1,4 +1,6 @@
 // The graphic draw commands (shape, line, image), the rotated-text routines, and the unit.
+#include <algorithm>
+
 #include "platform/classes/ScopeGuard.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/rtl/RtlMath.h"
@@ -140,6 +142,9 @@ TBitmap* TppDrawImage::GetAsBitmap() {
   if (!G || G->Empty() || dynamic_cast<TMetafile*>(G) || dynamic_cast<TIcon*>(G)) return nullptr;
   if (auto* B = dynamic_cast<TBitmap*>(G)) return B;
   if (FBitmap) return FBitmap.get();
+  // A size no page image has (an archive's header may claim anything) is not converted.
+  if (G->Width() <= 0 || G->Height() <= 0 || int64_t(G->Width()) * G->Height() > ppMaxImageConversionPixels)
+    return nullptr;
   try {
     auto B = std::make_unique<TBitmap>(G->Width(), G->Height());
     try {
@@ -174,9 +179,11 @@ double MicronsToInches(int32_t Value) { return ConvertFromMicrons(Value, utInche
 
 TLogFont CreateRotatedFont(const TFont& Font, int Angle) {
   TLogFont F;
-  F.Height = -static_cast<int>(Round(static_cast<long double>(Font.Size()) * Font.PixelsPerInch() / 72));
+  // A size or angle read from an archive may be absurd; the font stays a font.
+  const long double Height = Round(static_cast<long double>(Font.Size()) * Font.PixelsPerInch() / 72);
+  F.Height = -static_cast<int>(std::clamp<long double>(Height, -ppMaxFontHeight, ppMaxFontHeight));
   F.Width = 0;
-  F.Escapement = F.Orientation = Angle * 10;
+  F.Escapement = F.Orientation = (Angle % 360) * 10;
   F.CharSet = DEFAULT_CHARSET;
   F.FaceName = Font.Name();
   F.Weight = (Font.Style() & fsBold) ? FW_BOLD : FW_NORMAL;

@@ -42,8 +42,8 @@ public:
 
 // A picture as a persistent: streamed as the binary property "Data", the graphic's class name (a
 // length byte and the name) followed by the graphic's own bytes. Reading a class the platform does
-// not know, or bytes its graphic refuses, raises (EReadError, EInvalidGraphic) and leaves the
-// picture as it was.
+// not know, or bytes its graphic refuses, leaves the picture as it was and fails the read
+// (EReadError).
 class TppPicture : public TPersistent {
   DECLARE_CLASSINFO(TppPicture)
 public:
