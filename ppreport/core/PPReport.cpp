@@ -27,6 +27,7 @@ constexpr TppUnit Units[] = {
     {"ppPalette", InitializePaletteUnit, FinalizePaletteUnit},
     {"ppDisplayFormat", InitializeDisplayFormatUnit, FinalizeDisplayFormatUnit},
     {"ppGraphics", InitializeGraphicsUnit, FinalizeGraphicsUnit},
+    {"ppCache", InitializeCacheUnit, FinalizeCacheUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -18,3 +18,6 @@ inline constexpr char SppLanguageModuleName[] = "Language module picture name is
 inline constexpr char SppLanguageModuleRepeated[] = "Language module entry repeated.";
 inline constexpr char SppLanguageModuleTrailing[] = "Bytes after the end of the language module.";
 inline constexpr char SppLanguageModuleTooLong[] = "Language module entry too long for the format.";
+
+// Page-state cache
+inline constexpr char SppCacheBufferSize[] = "The buffer does not hold exactly one cache record.";

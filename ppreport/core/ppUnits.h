@@ -27,6 +27,8 @@ void InitializeDisplayFormatUnit();  // ppDisplayFormat: the base class formats 
 void FinalizeDisplayFormatUnit();    // no class formats values
 void InitializeGraphicsUnit();  // ppGraphics: TppFont for streaming
 void FinalizeGraphicsUnit();
+void InitializeCacheUnit();  // ppCache: the TppCacheable descriptor
+void FinalizeCacheUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
