@@ -269,7 +269,17 @@ void TppCacheManager::SaveToCache(int Page) {
   FCachePageCount = std::max(FCachePageCount, Page);
 }
 
-void TppCacheManager::RestoreFromCache(int Page) { NotifyCacheables(opRestore, Page); }
+void TppCacheManager::RestoreFromCache(int Page) {
+  // On files a page of one record size is one block: one read each instead of one a record.
+  if (FCacheType == ctFile && Page >= 0)
+    for (TCache& C : FCaches) {
+      const int64_t Block = int64_t(C.RecordSize) * (C.HighestPosition + 1);
+      int64_t Offset;
+      if (!__builtin_mul_overflow(Block, int64_t(Page), &Offset))
+        static_cast<TppCacheFileStream&>(*C.Stream).ReadAhead(Offset, Block);
+    }
+  NotifyCacheables(opRestore, Page);
+}
 
 void TppCacheManager::TruncateCache(int Pages) {
   if (FCachePageCount < 0) return;

@@ -24,7 +24,6 @@ bool TppCacheMemoryStream::Reserve(int64_t End) {
   if (Needed <= Have) return true;
   if (FBudget.Used + (Needed - Have) * ChunkSize > FBudget.Limit) return false;
   try {
-    FChunks.reserve(static_cast<size_t>(Needed));
     while (static_cast<int64_t>(FChunks.size()) < Needed) {
       FChunks.push_back(std::unique_ptr<uint8_t[]>(new uint8_t[ChunkSize]));
       FBudget.Used += ChunkSize;
@@ -123,7 +122,31 @@ TppCacheFileStream::~TppCacheFileStream() {
   if (FHandle >= 0) ::close(FHandle);
 }
 
+void TppCacheFileStream::ReadAhead(int64_t Offset, int64_t Count) {
+  FWindow.clear();
+  Count = std::clamp<int64_t>(std::min(Count, FSize - Offset), 0, int64_t(1) << 24);
+  if (Offset < 0 || Count == 0) return;
+  FWindow.resize(static_cast<size_t>(Count));
+  int64_t Done = 0;
+  while (Done < Count) {
+    ssize_t N = ::pread(FHandle, FWindow.data() + Done, static_cast<size_t>(Count - Done), static_cast<off_t>(Offset + Done));
+    if (N < 0 && errno == EINTR) continue;
+    if (N <= 0) break;
+    Done += N;
+  }
+  FWindow.resize(static_cast<size_t>(Done));
+  FWindowStart = Offset;
+}
+
+bool TppCacheFileStream::FromWindow(void* Buffer, int64_t Count) {
+  if (FPosition < FWindowStart || Count > static_cast<int64_t>(FWindow.size()) - (FPosition - FWindowStart)) return false;
+  std::memcpy(Buffer, FWindow.data() + (FPosition - FWindowStart), static_cast<size_t>(Count));
+  FPosition += Count;
+  return true;
+}
+
 int64_t TppCacheFileStream::Read(void* Buffer, int64_t Count) {
+  if (Count > 0 && FromWindow(Buffer, Count)) return Count;
   int64_t Done = 0;
   while (Done < Count) {
     ssize_t N = ::pread(FHandle, static_cast<uint8_t*>(Buffer) + Done, static_cast<size_t>(Count - Done),
@@ -145,6 +168,12 @@ int64_t TppCacheFileStream::Write(const void* Buffer, int64_t Count) {
     if (N <= 0) break;
     Done += N;
   }
+  // What was written replaces its bytes in the read-ahead window.
+  const int64_t From = std::max(FPosition, FWindowStart);
+  const int64_t To = std::min(FPosition + Done, FWindowStart + static_cast<int64_t>(FWindow.size()));
+  if (From < To)
+    std::memcpy(FWindow.data() + (From - FWindowStart), static_cast<const uint8_t*>(Buffer) + (From - FPosition),
+                static_cast<size_t>(To - From));
   FPosition += Done;
   FSize = std::max(FSize, FPosition);
   return Done;
@@ -163,6 +192,7 @@ int64_t TppCacheFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 void TppCacheFileStream::SetSize(int64_t NewSize) {
   NewSize = std::max<int64_t>(NewSize, 0);
   if (::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0) throw EStreamError(SSetSizeError);
+  FWindow.clear();
   FSize = NewSize;
   if (FPosition > FSize) FPosition = FSize;
 }

@@ -59,8 +59,15 @@ public:
   int64_t Size() override { return FSize; }
   void SetSize(int64_t NewSize) override;
   int Handle() const { return FHandle; }
+  // Reads Count bytes at Offset ahead (one page of one record size): the reads that follow
+  // inside them take no system call. Writes keep the window true.
+  void ReadAhead(int64_t Offset, int64_t Count);
 
 private:
+  bool FromWindow(void* Buffer, int64_t Count);
+
+  std::vector<uint8_t> FWindow;
+  int64_t FWindowStart = 0;
   int FHandle = -1;
   int64_t FSize = 0;
   int64_t FPosition = 0;

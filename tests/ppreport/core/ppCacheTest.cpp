@@ -28,7 +28,7 @@ public:
 
   std::vector<std::byte> Pattern(int Page) const {
     std::vector<std::byte> R(static_cast<size_t>(CacheRecordSize()));
-    for (size_t I = 0; I < R.size(); ++I) R[I] = std::byte((FId * 31 + Page * 7 + int(I)) & 0xFF);
+    for (size_t I = 0; I < R.size(); ++I) R[I] = std::byte((FId * 31 + Page * 7 + Salt + int(I)) & 0xFF);
     return R;
   }
   void SaveToCache(int Page) override {
@@ -46,6 +46,7 @@ public:
   std::function<bool(int)> Skip;
   std::function<void(int)> OnSave;
   int ThrowAt = -1;
+  int Salt = 0;  // changes the records of every page
   std::vector<std::byte> Restored;
   int RestoredPage = -1;
   std::vector<int> Truncations;
@@ -213,6 +214,14 @@ TEST(ppCacheTest, ManyPagesAndKindsInMemoryAndAfterTheMoveToFiles) {
       M.TruncateCache(100);
       for (int P = 100; P < 150; ++P) M.SaveToCache(P);
       EXPECT_TRUE(S.RestoresAll(M, 120));
+      // A page written again after it was read (and read ahead) reads as written.
+      for (TCacheProbe* P : S.Probes) P->Salt = 5;
+      M.SaveToCache(120);
+      std::vector<std::byte> Direct(200);
+      ASSERT_TRUE(S.Probes[2]->ReadFromCache(120, Direct));
+      EXPECT_EQ(S.Probes[2]->Pattern(120), Direct);
+      EXPECT_TRUE(S.RestoresAll(M, 120));
+      for (TCacheProbe* P : S.Probes) P->Salt = 0;
       M.SetCacheables(S.List());
       EXPECT_EQ(ctFile, M.CacheType());
       M.SaveToCache(0);
