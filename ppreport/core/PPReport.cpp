@@ -28,6 +28,8 @@ constexpr TppUnit Units[] = {
     {"ppDisplayFormat", InitializeDisplayFormatUnit, FinalizeDisplayFormatUnit},
     {"ppGraphics", InitializeGraphicsUnit, FinalizeGraphicsUnit},
     {"ppCache", InitializeCacheUnit, FinalizeCacheUnit},
+    {"ppDB", InitializeDBUnit, FinalizeDBUnit},
+    {"ppDataSetPipe", InitializeDataSetPipeUnit, FinalizeDataSetPipeUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

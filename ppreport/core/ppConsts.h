@@ -21,3 +21,8 @@ inline constexpr char SppLanguageModuleTooLong[] = "Language module entry too lo
 
 // Page-state cache
 inline constexpr char SppCacheBufferSize[] = "The buffer does not hold exactly one cache record.";
+
+// Data pipelines
+inline constexpr char SppInvalidBookmark[] = "Not a bookmark of this pipeline's open data.";
+inline constexpr char SppDataTypeNotSupported[] = "DataType not supported by ";
+inline constexpr char SppNoField[] = "No field named %s.";

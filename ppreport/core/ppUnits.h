@@ -29,6 +29,10 @@ void InitializeGraphicsUnit();  // ppGraphics: TppFont for streaming
 void FinalizeGraphicsUnit();
 void InitializeCacheUnit();  // ppCache: the TppCacheable descriptor
 void FinalizeCacheUnit();
+void InitializeDBUnit();  // ppDB: TppField, TppMasterFieldLink; the pipeline and field descriptors
+void FinalizeDBUnit();
+void InitializeDataSetPipeUnit();  // ppDataSetPipe: TppDataSetPipeline for streaming
+void FinalizeDataSetPipeUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
