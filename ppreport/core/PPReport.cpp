@@ -30,6 +30,7 @@ constexpr TppUnit Units[] = {
     {"ppCache", InitializeCacheUnit, FinalizeCacheUnit},
     {"ppDB", InitializeDBUnit, FinalizeDBUnit},
     {"ppDataSetPipe", InitializeDataSetPipeUnit, FinalizeDataSetPipeUnit},
+    {"ppParameter", InitializeParameterUnit, FinalizeParameterUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -26,3 +26,8 @@ inline constexpr char SppCacheBufferSize[] = "The buffer does not hold exactly o
 inline constexpr char SppInvalidBookmark[] = "Not a bookmark of this pipeline's open data.";
 inline constexpr char SppDataTypeNotSupported[] = "DataType not supported by ";
 inline constexpr char SppNoField[] = "No field named %s.";
+
+// Report parameters
+inline constexpr char SppParameterTypeNotSupported[] = "%s data type is not supported";
+inline constexpr char SppParameterExists[] = "a Parameter named, %s, already exists.";
+inline constexpr char SppParameterMissing[] = "No parameter named, %s, exists";

@@ -23,6 +23,7 @@
 
 #include "platform/classes/StringList.h"
 #include "platform/rtl/Variants.h"
+#include "ppreport/core/ppFieldSettings.h"
 #include "ppreport/core/ppRelatv.h"
 #include "ppreport/core/ppTypes.h"
 
@@ -277,66 +278,21 @@ private:
 };
 
 // One field of a pipeline (its tree child), with the settings the autosearch and query
-// features use.
-class TppField : public TppRelative {
+// features use (ppFieldSettings.h).
+class TppField : public TppRelative, public TppFieldSettings {
   DECLARE_CLASSINFO(TppField)
 public:
   explicit TppField(TComponent* AOwner);
   ~TppField() override;
 
-  TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment Value) { FAlignment = Value; }
-  const std::string& FieldAlias() const { return FFieldAlias; }
-  void SetFieldAlias(const std::string& Value) { FFieldAlias = Value; }
-  const std::string& FieldName() const { return FFieldName; }
   // The alias follows while it equals the old name.
   virtual void SetFieldName(const std::string& Value);
-  int FieldLength() const { return FFieldLength; }
-  void SetFieldLength(int Value) { FFieldLength = Value; }
-  bool IsDetail() const { return FIsDetail; }
-  void SetIsDetail(bool Value) { FIsDetail = Value; }
-  bool Linkable() const { return FLinkable; }
-  void SetLinkable(bool Value) { FLinkable = Value; }
-  int GroupOrder() const { return FGroupOrder; }
-  void SetGroupOrder(int Value) { FGroupOrder = Value; }
-  TppDataType DataType() const { return FDataType; }
   // EInvalidPropertyError when the pipeline does not support the type.
   void SetDataType(TppDataType Value);
-  const std::string& DisplayFormat() const { return FDisplayFormat; }
-  void SetDisplayFormat(const std::string& Value) { FDisplayFormat = Value; }
-  int DisplayWidth() const { return FDisplayWidth; }
-  void SetDisplayWidth(int Value) { FDisplayWidth = Value; }
-  bool Mandatory() const { return FMandatory; }
-  // True switches ShowAllValues off (and the reverse).
-  virtual void SetMandatory(bool Value);
-  bool Selectable() const { return FSelectable; }
-  void SetSelectable(bool Value) { FSelectable = Value; }
-  int SelectOrder() const { return FSelectOrder; }
-  void SetSelectOrder(int Value) { FSelectOrder = Value; }
-  bool Searchable() const { return FSearchable; }
-  void SetSearchable(bool Value) { FSearchable = Value; }
-  bool Search() const { return FSearch; }
-  void SetSearch(bool Value) { FSearch = Value; }
-  const std::string& SearchExpression() const { return FSearchExpression; }
+  // True switches ShowAllValues off (and the reverse); neither reports a change.
+  virtual void SetMandatory(bool Value) { StoreMandatory(Value); }
   virtual void SetSearchExpression(const std::string& Value);
-  int SearchOrder() const { return FSearchOrder; }
-  void SetSearchOrder(int Value) { FSearchOrder = Value; }
-  bool ShowAllValues() const { return FShowAllValues; }
-  virtual void SetShowAllValues(bool Value);
-  bool Sortable() const { return FSortable; }
-  void SetSortable(bool Value) { FSortable = Value; }
-  bool Sort() const { return FSort; }
-  void SetSort(bool Value) { FSort = Value; }
-  int SortOrder() const { return FSortOrder; }
-  void SetSortOrder(int Value) { FSortOrder = Value; }
-  TppSortOrderType SortType() const { return FSortType; }
-  void SetSortType(TppSortOrderType Value) { FSortType = Value; }
-  const std::string& SortExpression() const { return FSortExpression; }
-  void SetSortExpression(const std::string& Value) { FSortExpression = Value; }
-  const std::string& TableAlias() const { return FTableAlias; }
-  void SetTableAlias(const std::string& Value) { FTableAlias = Value; }
-  const std::string& TableName() const { return FTableName; }
-  void SetTableName(const std::string& Value) { FTableName = Value; }
+  virtual void SetShowAllValues(bool Value) { StoreShowAllValues(Value); }
 
   // Every published setting equal (texts case-sensitively), Position included.
   virtual bool IsEqual(const TppField* Other) const;
@@ -352,33 +308,6 @@ public:
   Variant GetValue() const;
 
   void DefineProperties(TFiler* Filer) override;
-
-private:
-  TAlignment FAlignment = taLeftJustify;
-  std::string FFieldAlias;
-  std::string FFieldName;
-  int FFieldLength = 10;
-  bool FIsDetail = false;
-  bool FLinkable = true;
-  int FGroupOrder = -1;
-  TppDataType FDataType = dtString;
-  std::string FDisplayFormat;
-  int FDisplayWidth = 10;
-  bool FMandatory = false;
-  bool FSelectable = true;
-  int FSelectOrder = -1;
-  bool FSearchable = true;
-  bool FSearch = false;
-  std::string FSearchExpression;
-  int FSearchOrder = -1;
-  bool FShowAllValues = false;
-  bool FSortable = true;
-  bool FSort = false;
-  int FSortOrder = -1;
-  TppSortOrderType FSortType = soAscending;
-  std::string FSortExpression;
-  std::string FTableAlias;
-  std::string FTableName;
 };
 
 // One master/detail field pair of a linked detail (its tree child).

@@ -12,51 +12,7 @@
 // ---- TppField
 
 const TClassInfo& TppField::StaticClassInfo() {
-  using F = TppField;
-  static const TClassInfo Info = TClassDef<F>("TppField", &TppRelative::StaticClassInfo())
-                                     .Prop("Alignment", &F::Alignment, &F::SetAlignment)
-                                     .Default(taLeftJustify)
-                                     .Prop("FieldAlias", &F::FieldAlias, &F::SetFieldAlias)
-                                     .Prop("FieldName", &F::FieldName, &F::SetFieldName)
-                                     .Prop("FieldLength", &F::FieldLength, &F::SetFieldLength)
-                                     .Default(10)
-                                     .Prop("DisplayFormat", &F::DisplayFormat, &F::SetDisplayFormat)
-                                     .Prop("DisplayWidth", &F::DisplayWidth, &F::SetDisplayWidth)
-                                     .Default(10)
-                                     .Prop("DataType", &F::DataType, &F::SetDataType)
-                                     .Default(dtString)
-                                     .Prop("GroupOrder", &F::GroupOrder, &F::SetGroupOrder)
-                                     .Default(-1)
-                                     .Prop("IsDetail", &F::IsDetail, &F::SetIsDetail)
-                                     .Default(0)
-                                     .Prop("Linkable", &F::Linkable, &F::SetLinkable)
-                                     .Default(1)
-                                     .Prop("Mandatory", &F::Mandatory, &F::SetMandatory)
-                                     .Default(0)
-                                     .Prop("Searchable", &F::Searchable, &F::SetSearchable)
-                                     .Default(1)
-                                     .Prop("Search", &F::Search, &F::SetSearch)
-                                     .Default(0)
-                                     .Prop("SearchExpression", &F::SearchExpression, &F::SetSearchExpression)
-                                     .Prop("SearchOrder", &F::SearchOrder, &F::SetSearchOrder)
-                                     .Default(-1)
-                                     .Prop("Selectable", &F::Selectable, &F::SetSelectable)
-                                     .Default(1)
-                                     .Prop("SelectOrder", &F::SelectOrder, &F::SetSelectOrder)
-                                     .Default(-1)
-                                     .Prop("ShowAllValues", &F::ShowAllValues, &F::SetShowAllValues)
-                                     .Default(0)
-                                     .Prop("Sortable", &F::Sortable, &F::SetSortable)
-                                     .Default(1)
-                                     .Prop("Sort", &F::Sort, &F::SetSort)
-                                     .Default(0)
-                                     .Prop("SortExpression", &F::SortExpression, &F::SetSortExpression)
-                                     .Prop("SortOrder", &F::SortOrder, &F::SetSortOrder)
-                                     .Default(-1)
-                                     .Prop("SortType", &F::SortType, &F::SetSortType)
-                                     .Default(soAscending)
-                                     .Prop("TableAlias", &F::TableAlias, &F::SetTableAlias)
-                                     .Prop("TableName", &F::TableName, &F::SetTableName);
+  static const TClassInfo Info = FieldSettingsClassDef<TppField>("TppField", &TppRelative::StaticClassInfo());
   return Info;
 }
 
@@ -65,42 +21,23 @@ TppField::TppField(TComponent* AOwner) : TppRelative(AOwner) {}
 TppField::~TppField() { BeforeDestruction(); }
 
 void TppField::SetFieldName(const std::string& Value) {
-  if (FFieldAlias == FFieldName) FFieldAlias = Value;
-  FFieldName = Value;
+  StoreFieldName(Value);
   PropertyChanged();
 }
 
 void TppField::SetSearchExpression(const std::string& Value) {
-  FSearchExpression = Value;
+  FSettings.SearchExpression = Value;
   PropertyChanged();
-}
-
-void TppField::SetMandatory(bool Value) {
-  FMandatory = Value;
-  if (Value) FShowAllValues = false;
-}
-
-void TppField::SetShowAllValues(bool Value) {
-  FShowAllValues = Value;
-  if (Value) FMandatory = false;
 }
 
 void TppField::SetDataType(TppDataType Value) {
   if (TppDataPipeline* P = GetDataPipeline())
     if (!P->IsDataTypeSupported(Value)) throw EInvalidPropertyError(SppDataTypeNotSupported + P->ClassName());
-  FDataType = Value;
+  FSettings.DataType = Value;
 }
 
 bool TppField::IsEqual(const TppField* Other) const {
-  if (!Other) return false;
-  auto Key = [](const TppField& F) {
-    return std::tuple(F.FAlignment, F.FFieldAlias, F.FFieldName, F.FFieldLength, F.FIsDetail, F.FLinkable,
-                      F.FGroupOrder, F.FDataType, F.FDisplayFormat, F.FDisplayWidth, F.FMandatory, F.GetPosition(),
-                      F.FSelectable, F.FSelectOrder, F.FSearchable, F.FSearch, F.FSearchExpression, F.FSearchOrder,
-                      F.FShowAllValues, F.FSortable, F.FSort, F.FSortOrder, F.FSortType, F.FSortExpression,
-                      F.FTableAlias, F.FTableName);
-  };
-  return Key(*this) == Key(*Other);
+  return Other && FSettings == Other->FSettings && GetPosition() == Other->GetPosition();
 }
 
 void TppField::Assign(const TPersistent* Source) {
@@ -109,31 +46,7 @@ void TppField::Assign(const TPersistent* Source) {
     TppRelative::Assign(Source);
     return;
   }
-  FAlignment = S->FAlignment;
-  FFieldAlias = S->FFieldAlias;
-  FFieldName = S->FFieldName;
-  FFieldLength = S->FFieldLength;
-  FIsDetail = S->FIsDetail;
-  FLinkable = S->FLinkable;
-  FGroupOrder = S->FGroupOrder;
-  FDataType = S->FDataType;
-  FDisplayFormat = S->FDisplayFormat;
-  FDisplayWidth = S->FDisplayWidth;
-  FMandatory = S->FMandatory;
-  FSelectable = S->FSelectable;
-  FSelectOrder = S->FSelectOrder;
-  FSearchable = S->FSearchable;
-  FSearch = S->FSearch;
-  FSearchExpression = S->FSearchExpression;
-  FSearchOrder = S->FSearchOrder;
-  FShowAllValues = S->FShowAllValues;
-  FSortable = S->FSortable;
-  FSort = S->FSort;
-  FSortOrder = S->FSortOrder;
-  FSortType = S->FSortType;
-  FSortExpression = S->FSortExpression;
-  FTableAlias = S->FTableAlias;
-  FTableName = S->FTableName;
+  FSettings = S->FSettings;
   if (S->GetPosition() >= 0) SetPosition(S->GetPosition());
 }
 
@@ -141,27 +54,27 @@ TppDataPipeline* TppField::GetDataPipeline() const { return dynamic_cast<TppData
 
 double TppField::GetAsDouble() const {
   TppDataPipeline* P = GetDataPipeline();
-  return P ? P->GetFieldAsDouble(FFieldName) : 0;
+  return P ? P->GetFieldAsDouble(FieldName()) : 0;
 }
 
 TPicture* TppField::GetAsPicture() const {
   TppDataPipeline* P = GetDataPipeline();
-  return P ? P->GetFieldAsPicture(FFieldName) : nullptr;
+  return P ? P->GetFieldAsPicture(FieldName()) : nullptr;
 }
 
 std::string TppField::GetAsString() const {
   TppDataPipeline* P = GetDataPipeline();
-  return P ? P->GetFieldAsString(FFieldName) : std::string();
+  return P ? P->GetFieldAsString(FieldName()) : std::string();
 }
 
 bool TppField::GetIsNull() const {
   TppDataPipeline* P = GetDataPipeline();
-  return P ? P->IsFieldNull(FFieldName) : true;
+  return P ? P->IsFieldNull(FieldName()) : true;
 }
 
 Variant TppField::GetValue() const {
   TppDataPipeline* P = GetDataPipeline();
-  return P ? P->GetFieldValue(FFieldName) : Variant();
+  return P ? P->GetFieldValue(FieldName()) : Variant();
 }
 
 void TppField::DefineProperties(TFiler* Filer) {

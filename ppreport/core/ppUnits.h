@@ -33,6 +33,8 @@ void InitializeDBUnit();  // ppDB: TppField, TppMasterFieldLink; the pipeline an
 void FinalizeDBUnit();
 void InitializeDataSetPipeUnit();  // ppDataSetPipe: TppDataSetPipeline for streaming
 void FinalizeDataSetPipeUnit();
+void InitializeParameterUnit();  // ppParameter: TppParameter, TppParameterList; the list's descriptor
+void FinalizeParameterUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
