@@ -31,6 +31,7 @@ constexpr TppUnit Units[] = {
     {"ppDB", InitializeDBUnit, FinalizeDBUnit},
     {"ppDataSetPipe", InitializeDataSetPipeUnit, FinalizeDataSetPipeUnit},
     {"ppParameter", InitializeParameterUnit, FinalizeParameterUnit},
+    {"ppAutoSearch", InitializeAutoSearchUnit, FinalizeAutoSearchUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -35,6 +35,8 @@ void InitializeDataSetPipeUnit();  // ppDataSetPipe: TppDataSetPipeline for stre
 void FinalizeDataSetPipeUnit();
 void InitializeParameterUnit();  // ppParameter: TppParameter, TppParameterList; the list's descriptor
 void FinalizeParameterUnit();
+void InitializeAutoSearchUnit();  // ppAutoSearch: criteria and their groups; the criterion's descriptor
+void FinalizeAutoSearchUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).
