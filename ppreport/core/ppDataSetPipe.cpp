@@ -190,7 +190,7 @@ void TppDataSetPipeline::CreateFields() {
     F->SetParent(this);
     F->SetFieldName(Source->FieldName());
     F->SetFieldAlias(Source->DisplayLabel());
-    F->SetDataType(DataTypeOf(Source->DataType()));
+    if (IsDataTypeSupported(DataTypeOf(Source->DataType()))) F->SetDataType(DataTypeOf(Source->DataType()));
     if (Source->Size() > 0) F->SetFieldLength(Source->Size());
   }
 }
