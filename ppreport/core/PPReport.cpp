@@ -27,6 +27,11 @@ constexpr TppUnit Units[] = {
     {"ppPalette", InitializePaletteUnit, FinalizePaletteUnit},
     {"ppDisplayFormat", InitializeDisplayFormatUnit, FinalizeDisplayFormatUnit},
     {"ppGraphics", InitializeGraphicsUnit, FinalizeGraphicsUnit},
+    {"ppCache", InitializeCacheUnit, FinalizeCacheUnit},
+    {"ppDB", InitializeDBUnit, FinalizeDBUnit},
+    {"ppDataSetPipe", InitializeDataSetPipeUnit, FinalizeDataSetPipeUnit},
+    {"ppParameter", InitializeParameterUnit, FinalizeParameterUnit},
+    {"ppAutoSearch", InitializeAutoSearchUnit, FinalizeAutoSearchUnit},
     {"ppPrinter", InitializePrinterUnit, FinalizePrinterUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
