@@ -23,6 +23,19 @@ inline constexpr char SppLanguageModuleTooLong[] = "Language module entry too lo
 inline constexpr char SppScreenPrinting[] = "Screen printer does not support printing.";
 inline constexpr char SppPrinterUnavailable[] = "The printer cannot be opened.";
 
+// Page-state cache
+inline constexpr char SppCacheBufferSize[] = "The buffer does not hold exactly one cache record.";
+
+// Data pipelines
+inline constexpr char SppInvalidBookmark[] = "Not a bookmark of this pipeline's open data.";
+inline constexpr char SppDataTypeNotSupported[] = "DataType not supported by ";
+inline constexpr char SppNoField[] = "No field named %s.";
+
+// Report parameters
+inline constexpr char SppParameterTypeNotSupported[] = "%s data type is not supported";
+inline constexpr char SppParameterExists[] = "a Parameter named, %s, already exists.";
+inline constexpr char SppParameterMissing[] = "No parameter named, %s, exists";
+
 // Pages
 inline constexpr char SppSecondOutlineCommand[] = "Cannot add more than one draw outline command per page.";
 

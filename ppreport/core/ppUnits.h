@@ -27,6 +27,16 @@ void InitializeDisplayFormatUnit();  // ppDisplayFormat: the base class formats 
 void FinalizeDisplayFormatUnit();    // no class formats values
 void InitializeGraphicsUnit();  // ppGraphics: TppFont for streaming
 void FinalizeGraphicsUnit();
+void InitializeCacheUnit();  // ppCache: the TppCacheable descriptor
+void FinalizeCacheUnit();
+void InitializeDBUnit();  // ppDB: TppField, TppMasterFieldLink; the pipeline and field descriptors
+void FinalizeDBUnit();
+void InitializeDataSetPipeUnit();  // ppDataSetPipe: TppDataSetPipeline for streaming
+void FinalizeDataSetPipeUnit();
+void InitializeParameterUnit();  // ppParameter: TppParameter, TppParameterList; the list's descriptor
+void FinalizeParameterUnit();
+void InitializeAutoSearchUnit();  // ppAutoSearch: criteria and their groups; the criterion's descriptor
+void FinalizeAutoSearchUnit();
 void InitializePrinterUnit();  // ppPrinter: the printer setup's descriptor
 void FinalizePrinterUnit();    // also frees the shared printer, the printer list and "No Printer Installed"
 void InitializeDrawCommandUnit();  // ppDrwCmd: the seven draw command classes, the text command's descriptor

@@ -103,9 +103,10 @@ TEST(PrinterListTest, ListAskedBeforeTheApplicationIsReadAgainAfterIt) {
   FinalizeApplication();  // the test main's start-up
   EXPECT_TRUE(InstalledPrinters().empty());
   InitializeApplication(0, nullptr, TDisplayMode::Offscreen);
-  size_t Seen = InstalledPrinters().size();
+  // Other tests add and remove queues of their own meanwhile: compare emptiness, not counts.
+  const bool SeenAny = !InstalledPrinters().empty();
   RefreshPrinters();
-  EXPECT_EQ(InstalledPrinters().size(), Seen);
+  EXPECT_EQ(SeenAny, !InstalledPrinters().empty());
 }
 
 // A job whose pages change paper and orientation keeps each page's sheet (CUPS's PDF filter would
