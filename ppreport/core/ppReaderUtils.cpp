@@ -6,6 +6,7 @@
 
 #include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
+#include "platform/rtl/RtlMath.h"
 
 bool TppHReaderUtils::FindProperty(TReader& Reader, std::string_view Name) {
   while (!Reader.EndOfList()) {
@@ -29,7 +30,8 @@ int32_t TppHReaderUtils::ReadIntegerOrFloat(TReader& Reader) {
     case vaSingle:
     case vaCurrency:
     case vaDate: {
-      long double V = std::truncl(Reader.ReadFloat());
+      // Lengths stored as floats by old versions: the nearest integer, as every other length read.
+      long double V = Round(Reader.ReadFloat());
       if (std::isnan(V)) return 0;
       return static_cast<int32_t>(std::clamp<long double>(V, std::numeric_limits<int32_t>::min(),
                                                           std::numeric_limits<int32_t>::max()));

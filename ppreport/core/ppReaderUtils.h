@@ -15,6 +15,7 @@ struct TppHReaderUtils {
   // "Pipeline1"); empty when there is no such property or its value is not an identifier. The
   // reader is put back where it was in every case.
   static std::string PeekIdentProperty(TReader& Reader, std::string_view Name);
-  // The next value as an integer; a stored floating value is truncated (and kept within range).
+  // The next value as an integer; a stored floating value is taken to the nearest integer (halves
+  // to even, as every length conversion) and kept within range.
   static int32_t ReadIntegerOrFloat(TReader& Reader);
 };
