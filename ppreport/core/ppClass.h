@@ -5,14 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "ppreport/core/ppCache.h"
 #include "ppreport/core/ppProd.h"
 
 class TppBand;
 class TppComponent;
+class TppCustomEngine;
 class TppDataPipeline;
 class TppGroup;
 
-class TppCustomReport : public TppProducer {
+class TppCustomReport : public TppProducer, public IppCacheReport {
   DECLARE_CLASSINFO(TppCustomReport)
 public:
   explicit TppCustomReport(TComponent* AOwner);
@@ -24,6 +26,9 @@ public:
   int BandCount() const { return static_cast<int>(FBands.size()); }
   TppBand* GetBand(int Index) const;  // EListError outside
   int IndexOfBand(const TppBand* Band) const;
+  // The first band of that kind, or null.
+  TppBand* FindBand(int BandType) const;
+  TppBand* GetDetailBand() const { return FindBand(4); }
 
   // ---- groups, in nesting order (the group's SetReport is the way in and out)
   void AddGroup(TppGroup* Group);
@@ -48,10 +53,25 @@ public:
   // The report at the top of a sub-report tree; itself here.
   virtual TppCustomReport* GetMainReport() { return this; }
   virtual TComponent* GetReportDesigner() const { return nullptr; }
+  // The generation engine (the banded report makes it); null here.
+  virtual TppCustomEngine* Engine() const { return nullptr; }
   // The absolute page number the engine stands on; 0 before the engine runs.
   virtual int AbsolutePageNo() const { return 0; }
+  // The engine stands on the first page past the cached ones (always, before the engine runs).
+  virtual bool IsFirstUncachedPage() const { return true; }
 
   void Notify(TppCommunicator* Partner, TppNotifyOperation Operation) override;
+  // Bands outside groups, then the groups (which stream their own bands).
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
+  // The producer's conversion, then every band's and group's.
+  void ConvertFromVersion(int Version) override;
+
+  // ---- the page-state cache: the groups, the bands and their objects
+  void RegisterCacheManager(TppCacheManager* Manager) override;
+  void UnregisterCacheManager(TppCacheManager* Manager) override;
+  void GetCacheables(const std::function<void(TppCacheable*)>& Add) override;
+  bool IsEnginePrinting() const override { return Printing(); }
+  void StopEngine() override {}
 
 protected:
   void Destroying() override;
@@ -59,6 +79,7 @@ protected:
 private:
   std::vector<TppBand*> FBands;
   std::vector<TppGroup*> FGroups;
+  std::vector<TppCacheManager*> FCacheManagers;
   TppUnitType FUnits = utInches;
   TppDataPipeline* FDataPipeline = nullptr;
   int FColumns = 1;

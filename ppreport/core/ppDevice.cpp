@@ -10,15 +10,6 @@
 #include "ppreport/core/ppParamList.h"
 #include "ppreport/core/ppUnits.h"
 
-namespace {
-// Sends EventID from Sender with the one parameter "Page".
-void SendPageEvent(TppCommunicator& Sender, int EventID, TppPage* Page) {
-  TraParamList Params;
-  Params.AddParam("Page", vkClass, &TppPage::StaticClassInfo());
-  Params.BindConstParam(0, Page);
-  Sender.SendEventNotify(&Sender, EventID, &Params);
-}
-}  // namespace
 
 // ---- the device
 
@@ -115,7 +106,7 @@ void TppDevice::ReceivePage(TppPage* Page) {
   FIsRequestedPage = FPageRequest->IsRequestedPage(*Page);
   if (Page->Calculation() || (!Page->Final() && FinalPagesOnly())) FIsMessagePage = true;
   if (OnPageReceive) OnPageReceive(this, Page);
-  SendPageEvent(*this, ciDevicePageReceive, Page);
+  SendObjectEvent(ciDevicePageReceive, "Page", TppPage::StaticClassInfo(), Page);
   UpdateWaitingForPage(*Page);
 }
 
@@ -331,7 +322,7 @@ void TppPublisher::ReceivePage(TppPage* Page) {
     FReportCompleted = true;
     FAbsolutePageCount = Page->AbsolutePageNo();
   }
-  SendPageEvent(*this, ciPublisherPageReceive, Page);
+  SendObjectEvent(ciPublisherPageReceive, "Page", TppPage::StaticClassInfo(), Page);
 }
 
 // ---- the cache

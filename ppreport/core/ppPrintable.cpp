@@ -310,15 +310,9 @@ void TppPrintable::ReplaceDataPipeline(TppDataPipeline* NewPipeline, const std::
   if (IsDataAware() && FDataPipeline && FDataPipeline->GetUserName() == UserName) SetDataPipeline(NewPipeline);
 }
 
-void TppPrintable::ResolveDataPipeline(const std::vector<TppDataPipeline*>& List) {
-  if (!IsDataAware() || FDataPipeline || FDataPipelineName.empty()) return;
-  TppDataPipeline* Found = nullptr;
-  for (TppDataPipeline* P : List)
-    if (P && SameTextAscii(P->Name(), FDataPipelineName)) {
-      Found = P;
-      break;
-    }
-  SetDataPipeline(Found);
+void TppPrintable::ResolveDataPipeline(const TppDataPipelineList& List) {
+  if (IsDataAware() && !FDataPipeline && !FDataPipelineName.empty())
+    SetDataPipeline(List.GetDataPipelineForName(FDataPipelineName));
 }
 
 void TppPrintable::Notify(TppCommunicator* Partner, TppNotifyOperation Operation) {
@@ -454,16 +448,6 @@ void TppPrintable::DoOnPrint() {
 
 // ---- draw commands
 
-namespace {
-// The scripting parameter block of the draw command events: one object "aDrawCommand".
-void SendDrawCommandEvent(TppPrintable& Sender, int EventID, TppDrawCommand* Command) {
-  TraParamList Params;
-  Params.AddParam("aDrawCommand", vkClass, &TppDrawCommand::StaticClassInfo());
-  Params.BindConstParam(0, Command);
-  Sender.SendEventNotify(&Sender, EventID, &Params);
-}
-}  // namespace
-
 void TppPrintable::CreateDrawCommand(TppPage* Page) {
   if (!FDrawCommandClass) return;
   std::unique_ptr<TppDrawCommand> Command(FDrawCommandClass());
@@ -478,7 +462,7 @@ void TppPrintable::CreateDrawCommand(TppPage* Page) {
     Placed->SetPage(Page);  // the page owns it from here
     if (Placed->Page() == Page) Command.release();
   }
-  SendDrawCommandEvent(*this, ciPrintableDrawCommandCreate, Placed);
+  SendObjectEvent(ciPrintableDrawCommandCreate, "aDrawCommand", TppDrawCommand::StaticClassInfo(), Placed);
 }
 
 void TppPrintable::PropertiesToDrawCommand(TppDrawCommand* DrawCommand) {
@@ -491,7 +475,7 @@ void TppPrintable::DrawCommandClick(TObject* DrawCommand) {
   auto* Command = dynamic_cast<TppDrawCommand*>(DrawCommand);
   if (!Command) return;
   if (OnDrawCommandClick) OnDrawCommandClick(this, Command);
-  SendDrawCommandEvent(*this, ciPrintableDrawCommandClick, Command);
+  SendObjectEvent(ciPrintableDrawCommandClick, "aDrawCommand", TppDrawCommand::StaticClassInfo(), Command);
 }
 
 // ---- streaming
@@ -514,20 +498,10 @@ void TppPrintable::DefineProperties(TFiler* Filer) {
       "DataPipelineName", [this](TReader& R) { FDataPipelineName = R.ReadString(); },
       [this, NameOf](TWriter& W) { W.WriteString(NameOf(FDataPipeline)); },
       Anc ? Anc->FDataPipeline != FDataPipeline : FDataPipeline != nullptr);
-  struct TLength {
-    const char* Name;
-    int32_t TppPrintable::*Field;
-  };
-  static constexpr TLength Lengths[] = {{"mmHeight", &TppPrintable::FHeight},
-                                        {"mmLeft", &TppPrintable::FLeft},
-                                        {"mmTop", &TppPrintable::FTop},
-                                        {"mmWidth", &TppPrintable::FWidth}};
-  for (const TLength& L : Lengths) {
-    const int32_t Mine = this->*L.Field;
-    Filer->DefineProperty(
-        L.Name, [this, F = L.Field](TReader& R) { this->*F = TppHReaderUtils::ReadIntegerOrFloat(R); },
-        [Mine](TWriter& W) { W.WriteInteger(Mine); }, !Anc || Anc->*L.Field != Mine);
-  }
+  TppHReaderUtils::DefineMicrons(*Filer, "mmHeight", FHeight, Anc ? &Anc->FHeight : nullptr);
+  TppHReaderUtils::DefineMicrons(*Filer, "mmLeft", FLeft, Anc ? &Anc->FLeft : nullptr);
+  TppHReaderUtils::DefineMicrons(*Filer, "mmTop", FTop, Anc ? &Anc->FTop : nullptr);
+  TppHReaderUtils::DefineMicrons(*Filer, "mmWidth", FWidth, Anc ? &Anc->FWidth : nullptr);
   Filer->DefineProperty("DataSource", [this](TReader& R) { FOldDataSourceName = R.ReadIdent(); }, nullptr, false);
   Filer->DefineProperty("OnFormatText", [](TReader& R) { R.ReadIdent(); }, nullptr, false);
   Filer->DefineProperty("Region", [](TReader& R) { R.ReadIdent(); }, nullptr, false);

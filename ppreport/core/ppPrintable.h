@@ -19,6 +19,7 @@ class TFiler;
 class TReader;
 class TStrings;
 class TppDataPipeline;
+class TppDataPipelineList;
 class TppPage;
 class TppPrinter;
 
@@ -106,7 +107,7 @@ public:
   virtual void GetDataPipelines(std::vector<TppDataPipeline*>& List) const;
   virtual void RenameDataField(TppDataPipeline* Pipeline, const std::string& OldName, const std::string& NewName);
   virtual void ReplaceDataPipeline(TppDataPipeline* NewPipeline, const std::string& UserName);
-  virtual void ResolveDataPipeline(const std::vector<TppDataPipeline*>& List);
+  virtual void ResolveDataPipeline(const TppDataPipelineList& List);
 
   // ---- bounds (microns)
   int32_t mmLeft() const { return FLeft; }

@@ -24,6 +24,13 @@ std::string TppHReaderUtils::PeekIdentProperty(TReader& Reader, std::string_view
   return Dot == std::string::npos ? Ident : Ident.substr(Dot + 1);
 }
 
+void TppHReaderUtils::DefineMicrons(TFiler& Filer, const char* Name, int32_t& Field, const int32_t* Ancestor) {
+  const int32_t Mine = Field;
+  Filer.DefineProperty(
+      Name, [&Field](TReader& R) { Field = ReadIntegerOrFloat(R); }, [Mine](TWriter& W) { W.WriteInteger(Mine); },
+      !Ancestor || *Ancestor != Mine);
+}
+
 int32_t TppHReaderUtils::ReadIntegerOrFloat(TReader& Reader) {
   switch (Reader.NextValue()) {
     case vaExtended:
