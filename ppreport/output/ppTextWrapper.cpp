@@ -104,11 +104,12 @@ void TppTextWrapper::BuildLines() {
     }
     if (LineDone && LinesFull()) {
       Full = true;
-      // The unplaced token is read again by the next call.
-      if (!FToken.empty()) {
-        const bool Space = FToken.size() == 1 && FToken[0] == TppTextMarkups::Space();
-        FStartPosition = FParser.Position() - (Space ? 1 : static_cast<int32_t>(FToken.size()) + 1);
-      }
+      // The next call starts with the unplaced token. The parser stands on its last character, or
+      // one past it when it ended the text. Resuming a character earlier would read again what
+      // this page placed: a tab before the word (a page holding only that tab would come back
+      // forever) or the last character before a tab.
+      if (!FToken.empty())
+        FStartPosition = FParser.Position() - static_cast<int32_t>(FToken.size()) - (FParser.EndOfText() ? 1 : 0);
     }
     if (!Full) NextWord();
   }

@@ -124,6 +124,9 @@ TEST(ppPlainTextTest, ResumesAcrossPages) {
       {"aaa bbb\r\nccc ddd eee\r\n\r\nfff ggg", 7, false},
       {"ab cdefg hij klmnopq", 4, true},
       {"\xC3\xA9\xC3\xA9\xC3\xA9 \xC3\xA9\xC3\xA9\xC3\xA9 \xC3\xA9\xC3\xA9", 4, false},
+      // A tab stays on the line it was placed on: a page that ends after it resumes behind it.
+      {"\tab cd\tef", 9, false},
+      {"abcdefgh\tx abcdefgh\tx", 9, false},
   };
   TFixedMetricsPrinter P;
   for (const auto& C : Cases) {
