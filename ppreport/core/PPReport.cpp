@@ -33,6 +33,9 @@ constexpr TppUnit Units[] = {
     {"ppParameter", InitializeParameterUnit, FinalizeParameterUnit},
     {"ppAutoSearch", InitializeAutoSearchUnit, FinalizeAutoSearchUnit},
     {"ppPrinter", InitializePrinterUnit, FinalizePrinterUnit},
+    {"ppDrwCmd", InitializeDrawCommandUnit, FinalizeDrawCommandUnit},
+    {"ppDevice", InitializeDeviceUnit, FinalizeDeviceUnit},
+    {"ppProd", InitializeProducerUnit, FinalizeProducerUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

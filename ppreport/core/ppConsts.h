@@ -35,3 +35,14 @@ inline constexpr char SppNoField[] = "No field named %s.";
 inline constexpr char SppParameterTypeNotSupported[] = "%s data type is not supported";
 inline constexpr char SppParameterExists[] = "a Parameter named, %s, already exists.";
 inline constexpr char SppParameterMissing[] = "No parameter named, %s, exists";
+
+// Pages
+inline constexpr char SppSecondOutlineCommand[] = "Cannot add more than one draw outline command per page.";
+
+// Producers
+inline constexpr char SppNoPreviewer[] = "No preview form is registered.";
+inline constexpr char SppFileDeviceExists[] = "The file device has already been created.";
+inline constexpr char SppBackgroundScreen[] = "Cannot print to the screen in the background.";
+inline constexpr char SppBackgroundUnavailable[] = "No background print manager is installed.";
+// Shown before a report stored before 4.0 is printed for the first time.
+inline constexpr char SppConvertBeforePrinting[] = "This report will be converted to 4.0 format before printing.";

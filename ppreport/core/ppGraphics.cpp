@@ -3,12 +3,87 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/classes/ClassesConsts.h"
+#include "platform/classes/Filer.h"
+#include "platform/classes/Streams.h"
 #include "ppreport/core/ppConvert.h"
+#include "ppreport/core/ppGraphicTypes.h"
 #include "ppreport/core/ppUnits.h"
 
 const TClassInfo& TppFont::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TppFont>("TppFont", &TFont::StaticClassInfo());
   return Info;
+}
+
+const TClassInfo& TppPen::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TppPen>("TPen", &TPersistent::StaticClassInfo())
+                                     .Prop("Color", &TppPen::Color, &TppPen::SetColor)
+                                     .Default(clBlack)
+                                     .Prop("Style", &TppPen::Style, &TppPen::SetStyle)
+                                     .Default(psSolid)
+                                     .Prop("Width", &TppPen::Width, &TppPen::SetWidth)
+                                     .Default(1);
+  return Info;
+}
+
+void TppPen::Assign(const TPersistent* Source) {
+  if (const auto* P = dynamic_cast<const TPen*>(Source))
+    TPen::Assign(*P);
+  else
+    TPen::Assign(Source);
+}
+
+const TClassInfo& TppBrush::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TppBrush>("TBrush", &TPersistent::StaticClassInfo())
+                                     .Prop("Color", &TppBrush::Color, &TppBrush::SetColor)
+                                     .Default(clWhite)
+                                     .Prop("Style", &TppBrush::Style, &TppBrush::SetStyle)
+                                     .Default(bsSolid);
+  return Info;
+}
+
+void TppBrush::Assign(const TPersistent* Source) {
+  if (const auto* B = dynamic_cast<const TBrush*>(Source))
+    TBrush::Assign(*B);
+  else
+    TBrush::Assign(Source);
+}
+
+const TClassInfo& TppPicture::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TppPicture>("TPicture", &TPersistent::StaticClassInfo());
+  return Info;
+}
+
+void TppPicture::Assign(const TPersistent* Source) {
+  if (const auto* P = dynamic_cast<const TppPicture*>(Source))
+    FPicture.Assign(P->FPicture);
+  else
+    TPersistent::Assign(Source);
+}
+
+void TppPicture::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineBinaryProperty(
+      "Data",
+      [this](TStream& S) {
+        uint8_t Length = 0;
+        if (S.Read(&Length, 1) != 1) throw EReadError(SReadError);
+        std::string Name(Length, '\0');
+        if (Length > 0 && S.Read(Name.data(), Length) != Length) throw EReadError(SReadError);
+        const TGraphicClass* Class = GraphicClasses::FindByClassName(Name);
+        if (!Class || !Class->Create) throw EReadError(SInvalidPropertyValue);
+        std::unique_ptr<TGraphic> G = Class->Create();
+        G->LoadFromStream(S);
+        FPicture.SetGraphic(std::move(G));
+      },
+      [this](TStream& S) {
+        const std::string Name = FPicture.Graphic()->ClassName();
+        const auto Length = static_cast<uint8_t>(Name.size());
+        S.WriteBuffer(&Length, 1);
+        S.WriteBuffer(Name.data(), Length);
+        FPicture.Graphic()->SaveToStream(S);
+      },
+      !FPicture.Empty());
 }
 
 const TClassInfo& TppBorder::StaticClassInfo() {

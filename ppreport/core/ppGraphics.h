@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Picture.h"
 #include "ppreport/core/ppTypes.h"
 
 class IppPrinterResolution;
@@ -17,6 +18,46 @@ public:
     Assign(F);
     return *this;
   }
+};
+
+// The class library's pen and brush with class records of their own, so that they stream as nested
+// properties ("Pen.Color", "Brush.Style") of draw commands and components.
+class TppPen : public TPen {
+  DECLARE_CLASSINFO(TppPen)
+public:
+  TppPen() = default;
+  using TPen::Assign;
+  // From any pen.
+  void Assign(const TPersistent* Source) override;
+};
+
+class TppBrush : public TBrush {
+  DECLARE_CLASSINFO(TppBrush)
+public:
+  TppBrush() = default;
+  using TBrush::Assign;
+  // From any brush.
+  void Assign(const TPersistent* Source) override;
+};
+
+// A picture as a persistent: streamed as the binary property "Data", the graphic's class name (a
+// length byte and the name) followed by the graphic's own bytes. Reading a class the platform does
+// not know, or bytes its graphic refuses, leaves the picture as it was and fails the read
+// (EReadError).
+class TppPicture : public TPersistent {
+  DECLARE_CLASSINFO(TppPicture)
+public:
+  TppPicture() = default;
+  TPicture& Picture() { return FPicture; }
+  const TPicture& Picture() const { return FPicture; }
+  TGraphic* Graphic() const { return FPicture.Graphic(); }
+  using TPersistent::Assign;
+  // From another TppPicture: a copy of its graphic.
+  void Assign(const TPersistent* Source) override;
+  void DefineProperties(TFiler* Filer) override;
+
+private:
+  TPicture FPicture;
 };
 
 // A frame around a printable: which sides, colour, pen style and weight in points. Every change

@@ -39,6 +39,12 @@ void InitializeAutoSearchUnit();  // ppAutoSearch: criteria and their groups; th
 void FinalizeAutoSearchUnit();
 void InitializePrinterUnit();  // ppPrinter: the printer setup's descriptor
 void FinalizePrinterUnit();    // also frees the shared printer, the printer list and "No Printer Installed"
+void InitializeDrawCommandUnit();  // ppDrwCmd: the seven draw command classes, the text command's descriptor
+void FinalizeDrawCommandUnit();
+void InitializeDeviceUnit();  // ppDevice: TppPage, TppPageRequest; the draw command and page descriptors
+void FinalizeDeviceUnit();    // also frees the device class list
+void InitializeProducerUnit();  // ppProd: TppProducer, TppPrinterSetup; the producer's descriptor; "tlPrint"
+void FinalizeProducerUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/classes/TypInfo.h"
+#include "ppreport/core/ppDevice.h"
 #include "ppreport/core/ppPrinterList.h"
 #include "ppreport/core/ppPrinterSetup.h"
 #include "ppreport/core/ppRTTI.h"
@@ -36,8 +37,10 @@ TEST(PPReportTest, ShutdownLeavesEveryRegistryEmpty) {
 
   GetPrinterList();
   EXPECT_NE(nullptr, TraRTTIClassRegistry::GetRTTIClass(TppPrinterSetup::StaticClassInfo()));
+  RegisterDeviceClass(TppRasterDevice::StaticClassInfo(), "Raster");  // left for the shutdown
 
   FinalizePPReport();
+  EXPECT_TRUE(GetDeviceClasses().empty());
   EXPECT_FALSE(PrinterListExists());
   EXPECT_EQ(nullptr, TraRTTIClassRegistry::GetRTTIClass(TppPrinterSetup::StaticClassInfo()));
   EXPECT_TRUE(GetEnumTypeList().empty());
