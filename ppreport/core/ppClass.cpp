@@ -6,6 +6,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "ppreport/core/ppBand.h"
 #include "ppreport/core/ppDB.h"
+#include "ppreport/core/ppEngine.h"
 #include "ppreport/core/ppGroup.h"
 
 TppCustomReport::TppCustomReport(TComponent* AOwner) : TppProducer(AOwner) {}
@@ -21,6 +22,16 @@ void TppCustomReport::Destroying() {
   if (FDataPipeline) RemoveNotify(FDataPipeline);
   FDataPipeline = nullptr;
   TppProducer::Destroying();
+}
+
+int TppCustomReport::AbsolutePageNo() const {
+  TppCustomEngine* E = Engine();
+  return E ? E->AbsolutePageNo() : 0;
+}
+
+bool TppCustomReport::IsFirstUncachedPage() const {
+  TppCustomEngine* E = Engine();
+  return !E || E->IsFirstUncachedPage();
 }
 
 void TppCustomReport::AddBand(TppBand* Band) {

@@ -55,10 +55,10 @@ public:
   virtual TComponent* GetReportDesigner() const { return nullptr; }
   // The generation engine (the banded report makes it); null here.
   virtual TppCustomEngine* Engine() const { return nullptr; }
-  // The absolute page number the engine stands on; 0 before the engine runs.
-  virtual int AbsolutePageNo() const { return 0; }
-  // The engine stands on the first page past the cached ones (always, before the engine runs).
-  virtual bool IsFirstUncachedPage() const { return true; }
+  // The absolute page number the engine stands on; 0 without an engine.
+  virtual int AbsolutePageNo() const;
+  // The engine stands on the first page past the cached ones (always without an engine).
+  bool IsFirstUncachedPage() const;
 
   void Notify(TppCommunicator* Partner, TppNotifyOperation Operation) override;
   // Bands outside groups, then the groups (which stream their own bands).

@@ -24,7 +24,7 @@ TppGroup::TppGroup(TComponent* AOwner) : TppCacheable(AOwner) { SetCacheRecordSi
 TppGroup::~TppGroup() { BeforeDestruction(); }
 
 void TppGroup::Destroying() {
-  if (FCacheManager) RemoveNotify(FCacheManager);
+  // The report's cache manager shares the link that tells it this group is gone: keep it.
   FCacheManager = nullptr;
   FPageSnapshot.reset();
   if (FDataPipeline) {
@@ -342,11 +342,6 @@ void TppGroup::DoAfterGroupBreak() {
 void TppGroup::UpdateLastPageNo() {
   if (FReport) FLastPageNo = FReport->AbsolutePageNo();
   UpdateCachedPageNos();
-}
-
-void TppGroup::EndBreak() {
-  DoAfterGroupBreak();
-  ++FBreakNo;
 }
 
 void TppGroup::DoBeforeHeader() { SendEventNotify(this, ciGroupBeforeHeader, nullptr); }

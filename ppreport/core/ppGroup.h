@@ -134,7 +134,12 @@ public:
   void RestoreFromCache(int Page) override;
   void CacheTruncated(int Pages) override;
 
+  // ---- keep-together
   bool KeptTogether() const { return FKeptTogether; }
+  void PrepareKeepTogether();
+  void ResetKeepTogetherCache();
+  void SaveKeepTogetherState();
+  virtual void RestoreKeepTogether();
 
   // ---- outline: the objects below and above the group in the report's outline
   std::vector<TComponent*> GetOutlineChildren() const;
@@ -160,6 +165,7 @@ private:
   void JoinBreakComponent(TppComponent* Component);
   void LeaveBreakComponent(TppComponent* Component);
   void GroupChanged();
+  bool IsKeepTogetherGroup() const;
 
   TppComponent* FBreakComponent = nullptr;
   bool FBreaking = false;

@@ -13,6 +13,7 @@
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/core/ppLanguage.h"
 #include "tests/ppreport/core/ppModelTestSupport.h"
+#include "tests/ppreport/core/ppPageTestSupport.h"
 
 namespace {
 
@@ -213,6 +214,42 @@ TEST_F(GroupModel, OldStreamsGetColumnOptionsAndThresholds) {
   G = dynamic_cast<TModelReport*>(Root.get())->GetGroup(0);
   EXPECT_TRUE(G->ReprintOnSubsequentPage());
   EXPECT_FALSE(G->NewColumn());
+}
+
+// Keep-together: the state of every cacheable and the page at the group's start come back when
+// the group does not fit, once; a group that starts on a fresh page is never restarted.
+TEST_F(GroupModel, KeepTogetherRestartsTheGroupOnce) {
+  TTestEngine Engine(Report);
+  Report->TestEngine = &Engine;
+  Engine.SetKeepTogetherGroup(Group);
+  Group->SetKeepTogether(true);
+  Group->PrepareKeepTogether();
+  Engine.MakePage(1, *Engine.Page());
+  Engine.SetPageStarted(true);
+  Group->SetFirstPageNo(1);
+  Group->SaveKeepTogetherState();
+  EXPECT_FALSE(Group->KeptTogether());
+
+  Group->SetFirstPageNo(5);
+  (new TppDrawText(nullptr))->SetPage(Engine.Page());
+  ASSERT_EQ(4, Engine.Page()->GetDrawCommandCount());
+  Group->RestoreKeepTogether();
+  EXPECT_TRUE(Group->KeptTogether());
+  EXPECT_EQ(1, Group->FirstPageNo());
+  EXPECT_EQ(3, Engine.Page()->GetDrawCommandCount());
+  Group->SetFirstPageNo(7);
+  Group->RestoreKeepTogether();  // once only
+  EXPECT_EQ(7, Group->FirstPageNo());
+  Group->EndBreak();
+  EXPECT_FALSE(Group->KeptTogether());
+
+  Engine.SetPageStarted(false);  // a fresh page: nothing printed yet
+  Group->SaveKeepTogetherState();
+  EXPECT_TRUE(Group->KeptTogether());
+  Group->SetFirstPageNo(9);
+  Group->RestoreKeepTogether();
+  EXPECT_EQ(9, Group->FirstPageNo());
+  Report->TestEngine = nullptr;
 }
 
 }  // namespace

@@ -103,7 +103,9 @@ class TModelReport : public TppCustomReport {
 public:
   using TppCustomReport::TppCustomReport;
   ~TModelReport() override { BeforeDestruction(); }
-  int AbsolutePageNo() const override { return PageNo; }
+  int AbsolutePageNo() const override { return TestEngine ? TppCustomReport::AbsolutePageNo() : PageNo; }
+  TppCustomEngine* Engine() const override { return TestEngine; }
+  TppCustomEngine* TestEngine = nullptr;
   void Reset() override {
     ++Resets;
     TppCustomReport::Reset();
