@@ -8,8 +8,10 @@
 #include "ppreport/core/ppDB.h"
 #include "ppreport/core/ppEngine.h"
 #include "ppreport/core/ppGroup.h"
+#include "ppreport/core/ppTemplate.h"
 
-TppCustomReport::TppCustomReport(TComponent* AOwner) : TppProducer(AOwner) {}
+TppCustomReport::TppCustomReport(TComponent* AOwner)
+    : TppProducer(AOwner), FTemplate(std::make_unique<TppReportTemplate>(this)) {}
 
 TppCustomReport::~TppCustomReport() { BeforeDestruction(); }
 
