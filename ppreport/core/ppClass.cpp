@@ -133,6 +133,9 @@ void TppCustomReport::GetCacheables(const std::function<void(TppCacheable*)>& Ad
 }
 
 const TClassInfo& TppCustomReport::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TppCustomReport>("TppCustomReport", &TppProducer::StaticClassInfo());
+  using R = TppCustomReport;
+  static const TClassInfo Info =
+      TClassDef<R>("TppCustomReport", &TppProducer::StaticClassInfo())
+          .Prop("Template", &R::Template, [](R& S, TppReportTemplate* V) { S.Template()->Assign(V); });
   return Info;
 }

