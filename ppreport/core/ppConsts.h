@@ -46,3 +46,7 @@ inline constexpr char SppBackgroundScreen[] = "Cannot print to the screen in the
 inline constexpr char SppBackgroundUnavailable[] = "No background print manager is installed.";
 // Shown before a report stored before 4.0 is printed for the first time.
 inline constexpr char SppConvertBeforePrinting[] = "This report will be converted to 4.0 format before printing.";
+
+// Report templates
+inline constexpr char SppTemplateNotStored[] =
+    "The template was not stored: the data pipeline does not keep the field %s of record %s.";

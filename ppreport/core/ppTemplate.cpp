@@ -11,6 +11,7 @@
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"
+#include "ppreport/core/ppConsts.h"
 #include "ppreport/core/ppDB.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppUtils.h"
@@ -406,6 +407,13 @@ void TppTemplate::SaveToDatabase() {
     M.SetPosition(0);
     P->SetFieldFromStream(FDatabaseSettings->TemplateField(), M);
     P->Post();
+    // A pipeline over data that cannot be written takes every call and keeps nothing: the save
+    // counts only when the record reads back as written.
+    TMemoryStream Back;
+    if (LocateRecord()) P->GetFieldAsStream(FDatabaseSettings->TemplateField(), Back);
+    if (Back.Size() != M.Size() || std::memcmp(Back.Memory(), M.Memory(), static_cast<size_t>(M.Size())) != 0)
+      throw ETemplateSaveError(::Format(SppTemplateNotStored, {FDatabaseSettings->TemplateField(),
+                                                                FDatabaseSettings->Name()}));
   }
   Ok = true;
 }

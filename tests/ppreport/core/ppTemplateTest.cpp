@@ -294,8 +294,12 @@ TEST_F(TemplateTest, LoadsFromBlobAndMemoFieldsOfADatabase) {
   } catch (const ETemplateLoadError& E) {
     EXPECT_EQ("Registro não encontrado: Missing", E.Message());
   }
-  S.SetTemplateField("Name");
+  // The platform's data sets cannot be written: a save says so instead of claiming success.
   S.SetName("Sales");
+  Report->SetModified(true);
+  EXPECT_THROW(T->Save(), ETemplateSaveError);
+  EXPECT_TRUE(Report->Modified());
+  S.SetTemplateField("Name");
   EXPECT_THROW(T->Load(), ETemplateSaveError);  // neither a BLOB nor a memo field
 }
 
