@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/app/DialogService.h"
+#include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"
 #include "platform/data/DBTables.h"
@@ -105,6 +106,14 @@ TEST_F(TemplateTest, BinaryAndTextFormsRoundTripToTheSameBytes) {
   Load(Text);
   EXPECT_EQ(ftBinary, T->Format());  // the load does not change how the template is stored
   EXPECT_EQ(1.25, LabelNamed("Label2")->Ratio());
+  EXPECT_EQ(Bin, SaveTemplate(Report));
+}
+
+// A load that starts while this thread already holds the name space (a load inside a load).
+TEST_F(TemplateTest, LoadsInsideALoad) {
+  const std::string Bin = SaveTemplate(Report);
+  std::lock_guard<TCriticalSection> Outer(GlobalNameSpace());
+  Load(Bin);
   EXPECT_EQ(Bin, SaveTemplate(Report));
 }
 
