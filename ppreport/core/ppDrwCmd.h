@@ -383,7 +383,7 @@ inline constexpr int ppMaxFontHeight = 1'000'000;
 double MicronsToInches(int32_t Value);
 // The font of Font at Angle degrees: height -Round(size x pixels per inch / 72) (within
 // ppMaxFontHeight), escapement and orientation Angle x 10 (Angle taken modulo 360), the default character set, weight 700 when bold, italic, underline and
-// strike-out from the style.
+// strike-out from the style, at most 31 characters of the face name.
 TLogFont CreateRotatedFont(const TFont& Font, int Angle);
 // Writes Text at (X, Y) at Angle degrees with a clear brush; the canvas's brush style and font come
 // back afterwards, also when drawing fails.
