@@ -20,6 +20,9 @@ class ppLanguageTest : public ::testing::Test {
 protected:
   void SetUp() override {
     FSavedPath = ppResourceManager().SearchPath();
+    // The modules the library's units registered (the producer's) are put aside while the test runs.
+    FSavedModules = ppResourceManager().Modules();
+    for (const std::string& Name : FSavedModules) ppResourceManager().RemoveModule(Name);
     std::filesystem::create_directory(FFolder);
     ppResourceManager().SetSearchPath({FFolder + "/missing", FFolder});
   }
@@ -28,6 +31,7 @@ protected:
     for (const std::string& Name : M.Modules()) M.RemoveModule(Name);
     M.SetLanguage(lgDefault);
     M.SetSearchPath(FSavedPath);
+    for (const std::string& Name : FSavedModules) M.AddModule(Name);
     std::filesystem::remove_all(FFolder);
   }
   void WriteModule(const std::string& FileName, const TppLanguageModuleData& Data) {
@@ -47,6 +51,7 @@ protected:
   TTestTempFiles FTemp;
   std::string FFolder = FTemp.Path("languages");
   std::vector<std::string> FSavedPath;
+  std::vector<std::string> FSavedModules;
 };
 
 TEST_F(ppLanguageTest, ProgramTableWithoutModules) {

@@ -28,6 +28,7 @@ TEST(ppTextSearchSettingsTest, FreshValuesVisibleRuleAndAssign) {
   EXPECT_FALSE(S.Visible() || S.CaseSensitive() || S.ShowAll() || S.SearchFromCurrentPage() || S.WholeWord());
   EXPECT_EQ(LanguageString(1069), S.DefaultString());
   EXPECT_EQ("<FindText>", S.DefaultString());
+  EXPECT_EQ(&TppTextSearchSettings::StaticClassInfo(), GetClass("TppTextSearchSettings"));  // streams by name
 
   S.SetVisible(true);
   EXPECT_TRUE(S.Visible());
