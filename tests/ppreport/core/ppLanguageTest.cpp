@@ -19,10 +19,11 @@ namespace {
 class ppLanguageTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    FSavedPath = ppResourceManager().SearchPath();
-    // The modules the library's units registered (the producer's) are put aside while the test runs.
-    FSavedModules = ppResourceManager().Modules();
-    for (const std::string& Name : FSavedModules) ppResourceManager().RemoveModule(Name);
+    TppResourceManager& M = ppResourceManager();
+    FSavedPath = M.SearchPath();
+    // Units linked into the tests register modules of their own (the producer's): set aside.
+    FSavedModules = M.Modules();
+    for (const std::string& Name : FSavedModules) M.RemoveModule(Name);
     std::filesystem::create_directory(FFolder);
     ppResourceManager().SetSearchPath({FFolder + "/missing", FFolder});
   }
