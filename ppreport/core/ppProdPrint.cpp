@@ -233,7 +233,8 @@ void TppProducer::ConvertFromVersion(int Version) {
 // ---- the unit
 
 void InitializeProducerUnit() {
-  RegisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo()});
+  RegisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo(),
+                     &TppTextSearchSettings::StaticClassInfo()});
   TraRTTIClassRegistry::RegisterRTTIClass(TraTppProducerRTTI());
   ppResourceManager().AddModule("tlPrint");
 }
@@ -241,5 +242,6 @@ void InitializeProducerUnit() {
 void FinalizeProducerUnit() {
   ppResourceManager().RemoveModule("tlPrint");
   TraRTTIClassRegistry::UnregisterRTTIClass(TraTppProducerRTTI());
-  UnregisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo()});
+  UnregisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo(),
+                       &TppTextSearchSettings::StaticClassInfo()});
 }
