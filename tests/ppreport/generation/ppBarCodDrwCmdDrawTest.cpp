@@ -4,7 +4,12 @@
 
 #include <set>
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/printing/PrinterList.h"
+#include "platform/printing/VirtualPrinter.h"
+#include "ppreport/core/ppPrinter.h"
+#include "ppreport/core/ppPrinterList.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "tests/ppreport/generation/BarCodeDevices.h"
 
@@ -240,4 +245,41 @@ TEST_F(ppBarCodDrwCmdDrawTest, TransparentOnScreenKeepsThePageAndBordersMoveTheS
   EXPECT_NE(Device->At(7, 8), 0u);
   EXPECT_EQ(Device->At(8, 8), 0u);
   EXPECT_NE(Device->At(8, 7), 0u);
+}
+
+TEST_F(ppBarCodDrwCmdDrawTest, CalcSizeMeasuresAtThePrintersResolutionOrTheScreens) {
+  // A virtual printer at 600 dpi, the machine's printers hidden.
+  SetSystemPrintersEnabled(false);
+  UninstallAllPrinters();
+  TVirtualPrinterConfig Config;
+  Config.PixelsPerInchX = Config.PixelsPerInchY = 600;
+  InstallPrinter(std::make_shared<TVirtualPrinter>("Barcodes600", Config), true);
+  GetPrinterList()->RefreshPrinters();
+  TFinally Restore([] {
+    UninstallAllPrinters();
+    SetSystemPrintersEnabled(true);
+    GetPrinterList()->RefreshPrinters();
+  });
+  // Code 128 "ABC": start, three characters, check (11 modules each) and stop (13): 68 modules of
+  // a hundredth of an inch, 0.68 inch whatever the resolution, as a whole number of pixels.
+  auto C = MakeBarCode(bcCode128, "ABC");
+  C->SetBarWidth(254);
+  C->SetAutoEncode(false);
+  C->SetData(ppCode128Char(c128StartA) + "ABC");
+  TppPrinter Printer;
+  Printer.SetPrinterName("Barcodes600");
+  C->CalcSize(&Printer);
+  EXPECT_EQ(C->TotalWidth(), 68 * 6);
+  EXPECT_EQ(C->Width(), ConvertToMicrons(utPrinterPixels, ppHorizontal, &Printer, 68 * 6.0f));
+  EXPECT_EQ(C->Height(), ConvertToMicrons(utPrinterPixels, ppVertical, &Printer, static_cast<float>(C->TotalHeight())));
+  C->SetOrientation(orBottomToTop);
+  C->CalcSize(&Printer);
+  EXPECT_EQ(C->Height(), ConvertToMicrons(utPrinterPixels, ppVertical, &Printer, 68 * 6.0f));
+  // The screen "printer" has no device context: a bitmap at the screen's resolution measures.
+  C->SetOrientation(orLeftToRight);
+  Printer.SetPrinterName("Screen");
+  C->CalcSize(&Printer);
+  const int Columns = static_cast<int>(Round(0.01L * ScreenPixelsPerInch()));
+  EXPECT_EQ(C->TotalWidth(), 68 * Columns);
+  EXPECT_EQ(C->Width(), ConvertToMicrons(utScreenPixels, ppHorizontal, nullptr, 68.0f * Columns));
 }
