@@ -258,6 +258,18 @@ private:
   int FTotalWidth = 0, FTotalHeight = 0, FQuietZone = 0;
   std::string FMainPattern, FAddOnPattern;
   std::string FSymbolData;  // Data as the symbol carries it (check digit, Code 128 encoding)
+  // The last font fitting: the same symbol measured again (each screen draw measures twice, a page
+  // of labels many times) takes its size without measuring text.
+  struct TFitMemo {
+    int Start = 0, W = 0, m = 0, Length = 0, Ppi = 0, Result = 0;
+    TppBarCodeType Type = bcUPC_A;
+    std::string FontName;
+    TFontStyles Style{};
+    bool operator==(const TFitMemo& O) const {
+      return Start == O.Start && W == O.W && m == O.m && Length == O.Length && Ppi == O.Ppi && Type == O.Type &&
+             FontName == O.FontName && Style == O.Style;
+    }
+  } FFitMemo;
 };
 
 // The largest symbol the screen draws through a bitmap, in pixels; a larger one draws nothing there.

@@ -177,6 +177,12 @@ void TppDrawBarCode::FitFont(TCanvas& Canvas, int W, int H, int m, int DpiAcross
     default: Start = RoundInt(S * 0.25L); break;
   }
   Start = std::clamp(Start, 1, MaxFitFontSize);
+  TFitMemo Key{Start, W, m, Length, Canvas.Font().PixelsPerInch(), 0, Type, Canvas.Font().Name(), Canvas.Font().Style()};
+  if (FFitMemo.Result > 0 && Key == FFitMemo) {
+    Canvas.Font().SetSize(FFitMemo.Result);
+    FFont->Assign(Canvas.Font());
+    return;
+  }
   const auto Fits = [&](int Size) {
     Canvas.Font().SetSize(Size);
     const int64_t w0 = Canvas.TextWidth("0");
@@ -202,6 +208,8 @@ void TppDrawBarCode::FitFont(TCanvas& Canvas, int W, int H, int m, int DpiAcross
     }
     Canvas.Font().SetSize(Lo);
   }
+  Key.Result = Canvas.Font().Size();
+  FFitMemo = Key;
   FFont->Assign(Canvas.Font());
 }
 
