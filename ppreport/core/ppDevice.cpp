@@ -8,6 +8,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "ppreport/core/ppDrwCmdRTTI.h"
 #include "ppreport/core/ppParamList.h"
+#include "ppreport/core/ppPrinter.h"
 #include "ppreport/core/ppUnits.h"
 
 namespace {
@@ -148,6 +149,11 @@ void TppDevice::DrawPage(TppPage* Page) {
 const TClassInfo& TppRasterDevice::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TppRasterDevice>("TppRasterDevice", &TppDevice::StaticClassInfo());
   return Info;
+}
+
+TPoint TppRasterDevice::DevicePixelsPerInch() const {
+  if (const TppPrinter* P = Printer()) return P->GetPixelsPerInch();
+  return TPoint{ScreenPixelsPerInch(), ScreenPixelsPerInch()};
 }
 
 const TClassInfo& TppFileDevice::StaticClassInfo() {

@@ -110,11 +110,28 @@ private:
   bool FWaitingForPage = true;
 };
 
-// Devices that draw on a canvas (the printer and the screen).
+// Devices that draw on a canvas (the printer and the screen). Draw commands that draw themselves
+// (rich text, barcodes) do it through the hooks below; a raster device that keeps the defaults is
+// neither kind, and such commands draw nothing on it.
+enum TppRasterKind { rkOther, rkPrinter, rkScreen };
+
 class TppRasterDevice : public TppDevice {
   DECLARE_CLASSINFO(TppRasterDevice)
 public:
   using TppDevice::TppDevice;
+
+  virtual TppRasterKind RasterKind() const { return rkOther; }
+  // The canvas commands draw on: the printer's during a job, the page bitmap's on the screen; null
+  // when there is none.
+  virtual TCanvas* DeviceCanvas() { return nullptr; }
+  // The resolution commands draw at: the printer's (Printer()), else the screen's.
+  virtual TPoint DevicePixelsPerInch() const;
+  // Device pixels per screen pixel of the page at 100 % (the screen's zoom); 1 elsewhere.
+  virtual double ScaleX() const { return 1; }
+  // Stores the command's rectangle in device pixels (SetDrawRect) from its position and size.
+  virtual void ComputeDrawRect(TppDrawCommand& Command) { (void)Command; }
+  // The command's border around Rect, when it has a visible one.
+  virtual void DrawBorder(TppDrawCommand& Command, const TRect& Rect) { (void)Command, (void)Rect; }
 };
 
 // Devices that write a file. FileName is ignored while a job runs; the text-file devices take the
