@@ -150,14 +150,6 @@ const TClassInfo& TppRasterDevice::StaticClassInfo() {
   return Info;
 }
 
-const TClassInfo& TppFileDevice::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TppFileDevice>("TppFileDevice", &TppDevice::StaticClassInfo());
-  return Info;
-}
-
-void TppFileDevice::SetFileName(const std::string& Value) {
-  if (!Busy()) FFileName = Value;
-}
 
 // ---- the publisher
 
