@@ -211,7 +211,7 @@ void TppScreenDevice::CalcPageLayout() {
 void TppScreenDevice::RenderPage() {
   const TppPageDef* Def = FPage->PageDef();
   if (Def->mmWidth() == 0 || Def->mmHeight() == 0) return;
-  FBitmap = std::make_unique<TBitmap>();
+  // The bitmap is kept while its size stays (a new page, a redraw): no new pixels and painter.
   CalcPageLayout();
   FCanvas = &FBitmap->Canvas();
   TCanvas& C = *FCanvas;
@@ -376,11 +376,13 @@ void TppScreenDevice::DrawText(TppDrawText& Text) {
 }
 
 void TppScreenDevice::SelectScreenFont(TppDrawText& Text) {
-  TFont& F = FCanvas->Font();
-  F.Assign(*Text.Font());
-  F.SetName(TppDeviceSubstitutions::SubstituteFont(Text.Font()->Name()));
-  int H = RoundInt(Text.Font()->Height() * FScaleY);
-  F.SetHeight(H == 0 ? -1 : H);
+  // The canvas font is made again only when the command's differs from it.
+  TFont Want;
+  Want.Assign(*Text.Font());
+  Want.SetName(TppDeviceSubstitutions::SubstituteFont(Text.Font()->Name()));
+  const int H = RoundInt(Text.Font()->Height() * FScaleY);
+  Want.SetHeight(H == 0 ? -1 : H);
+  if (!(FCanvas->Font() == Want)) FCanvas->Font().Assign(Want);
 }
 
 void TppScreenDevice::DrawRotatedText(TppDrawText& Text) {
@@ -436,8 +438,9 @@ void TppScreenDevice::DrawWrappedText(TppDrawText& Text) {
   }
   Layout.Bx = Layout.By = RoundInt(Text.Border()->GetspWeight() * FScaleX);
   SelectScreenFont(Text);
-  int Leading = Text.IsMemo() ? SpPixels(Text.Leading(), ppVertical) : C.TextMetrics().ExternalLeading;
-  Layout.LineHeight = C.TextMetrics().Height + Leading;
+  const TTextMetric Metrics = C.TextMetrics();
+  int Leading = Text.IsMemo() ? SpPixels(Text.Leading(), ppVertical) : Metrics.ExternalLeading;
+  Layout.LineHeight = Metrics.Height + Leading;
 
   // A memo of several lines is fitted into its rectangle: the zoom's rounding may make the lines
   // wider or taller than at 100 %.

@@ -38,13 +38,19 @@ public:
   // Runs after each page has been handed over (a cancel in the middle, say).
   std::function<void(int PageNo)> AfterPage;
   int Generated = 0;
+  // With 2, every page comes first as a page that is not final (a first pass), then final.
+  int Passes = 1;
 
 private:
   void Generate(const TppPageRequest& Request) {
     int Last = FCount;
     if (Request.PageSetting() == psSinglePage) Last = std::min(FCount, std::max(1, Request.PageRequested()));
     if (Request.PageSetting() == psFirstPage) Last = 1;
-    for (int No = 1; No <= Last; ++No) {
+    for (int Pass = 1; Pass <= Passes; ++Pass)
+      for (int No = 1; No <= Last; ++No) MakePage(No, Pass == Passes);
+  }
+  void MakePage(int No, bool Final) {
+    {
       TppPage* Page = new TppPage(nullptr);
       TppPrinterSetup S;
       S.Assign(&FSetup);
@@ -56,13 +62,14 @@ private:
       Page->SetPageCount(FCount);
       Page->SetFirstPage(No == 1);
       Page->SetLastPage(No == FCount);
-      Page->SetFinal(true);
+      Page->SetFinal(Final);
+      Page->SetPassSetting(Passes > 1 ? psTwoPass : psOnePass);
       Page->SetDocumentName(S.DocumentName());
       if (FFill) FFill(No, *Page);
       ++Generated;
       auto Free = TFinally([Page] { Page->Free(); });
       FPublisher->ReceivePage(Page);
-      if (AfterPage) AfterPage(No);
+      if (AfterPage && Final) AfterPage(No);
     }
   }
   TppPublisher* FPublisher;

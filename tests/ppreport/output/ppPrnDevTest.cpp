@@ -10,6 +10,7 @@
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/output/ppDeviceDraw.h"
 #include "ppreport/output/ppPrnDev.h"
+#include "ppreport/output/ppRotatedText.h"
 #include "tests/TestTemp.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
@@ -207,6 +208,36 @@ TEST_F(ppPrnDevTest, ImageFitCentreAndClip) {
   }
 }
 
+// An auto-sized turned text takes the size of its turned bounds, the width across at 600 dots per
+// inch and the height down at 300.
+TEST_F(ppPrnDevTest, AutoSizedTurnedTextOnEachAxis) {
+  TFont Font;
+  Font.SetName("DejaVu Sans");
+  Font.SetSize(24);
+  Print(1, [&](int, TppPage& Page) {
+    auto* T = new TppDrawText(nullptr);
+    T->SetText("Totais do mês");
+    T->SetFont(&Font);
+    T->SetAngle(90);
+    T->SetAutoSize(true);
+    T->SetLeft(25400);
+    T->SetTop(25400);
+    T->SetWidth(1000);
+    T->SetHeight(1000);
+    T->SetPage(&Page);
+  });
+  TBitmap Measure(1, 1);
+  TppRotatedBounds B;
+  TppRotatedText::CalcBoundsRect(Measure.Canvas(), "Totais do mês", B, nullptr, taLeftJustify, true, 90, 1000, 1000,
+                                 25400, 25400, Font);
+  ASSERT_GT(B.Height, 3 * B.Width);  // turned upright: taller than wide
+  const TRect R = Rects[0][0];
+  EXPECT_NEAR(B.Width * 600 / 25400.0, R.Width(), 3);
+  EXPECT_NEAR(B.Height * 300 / 25400.0, R.Height(), 3);
+  // The text is on the page inside its rectangle.
+  EXPECT_TRUE(BoxOf(Image(), [](QRgb P) { return qGray(P) < 128; }).Left >= R.Left - 2);
+}
+
 // Full justification on the shared text path: every line of a paragraph spreads to the rectangle
 // but its last, which stays as it is unless forced and made of more than one word.
 TEST(ppDeviceDrawTest, JustifiedLastLine) {
@@ -314,6 +345,28 @@ TEST_F(ppPrnDevTest, StatusTextsAndCancel) {
   EXPECT_FALSE(Job.Ended);
   EXPECT_EQ(2, Job.PageCount);  // the pages made after the cancel are not printed
   Device.SetPublisher(nullptr);
+}
+
+// A two-pass report: the first pass's pages are not final and print nothing, and the status line
+// keeps its text while the report is not complete.
+TEST_F(ppPrnDevTest, PagesThatAreNotFinalAreNotPrinted) {
+  TStatusDialog Dialog;
+  TPageSource Source(2, &Setup, nullptr);
+  Source.Passes = 2;
+  TppPrinterDevice Device(nullptr);
+  Device.Printer()->SetPrinterName(PrnQueue);
+  Device.SetCancelDialog(&Dialog);
+  std::vector<int> Printed;
+  Device.OnEndPage = [&](TppDevice*, TppPage* Page) { Printed.push_back(Page->AbsolutePageNo()); };
+  Device.SetPublisher(&Source.Publisher());
+  Device.RequestPages();
+  Device.SetPublisher(nullptr);
+  EXPECT_EQ(4, Source.Generated);
+  EXPECT_EQ((std::vector<int>{1, 2}), Printed);
+  EXPECT_EQ(2, Printer->Jobs().back().PageCount);
+  ASSERT_EQ(3u, Dialog.History.size());  // accessing the data, then the two final pages only
+  EXPECT_EQ("Acessando os dados...", Dialog.History[0]);
+  EXPECT_NE(std::string::npos, Dialog.History[1].find("1")) << Dialog.History[1];
 }
 
 // Through the CUPS PDF queue: copies in order, a landscape page in the middle of the job (pdfinfo
