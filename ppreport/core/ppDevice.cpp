@@ -156,14 +156,6 @@ TPoint TppRasterDevice::DevicePixelsPerInch() const {
   return TPoint{ScreenPixelsPerInch(), ScreenPixelsPerInch()};
 }
 
-const TClassInfo& TppFileDevice::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TppFileDevice>("TppFileDevice", &TppDevice::StaticClassInfo());
-  return Info;
-}
-
-void TppFileDevice::SetFileName(const std::string& Value) {
-  if (!Busy()) FFileName = Value;
-}
 
 // ---- the publisher
 
