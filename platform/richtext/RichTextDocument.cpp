@@ -270,7 +270,9 @@ void TRichTextDocument::Delete(int Start, int Count) {
     // The head of the first paragraph joins the tail of the last, whose mark
     // (and with it the paragraph format) stays.
     TParagraph& B = FParas[static_cast<size_t>(P2)];
-    A.Runs.erase(A.Runs.begin() + static_cast<std::ptrdiff_t>(SplitRun(A, O1)), A.Runs.end());
+    // Split first: the split may move the runs, and the iterators must come after it.
+    const size_t Head = SplitRun(A, O1);
+    A.Runs.resize(Head);
     A.Text.resize(static_cast<size_t>(O1));
     size_t Tail = SplitRun(B, O2);
     A.Runs.insert(A.Runs.end(), B.Runs.begin() + static_cast<std::ptrdiff_t>(Tail), B.Runs.end());

@@ -73,11 +73,16 @@ private:
   void CollectTables() {
     AddFont(FDoc.DefaultCharFormat());
     FColors.push_back(0);  // entry 0: the automatic colour, written empty
-    for (int I = 0; I < FDoc.FormatCount(); ++I) {
-      const TRichCharFormat& F = FDoc.FormatAt(I);
+    // The formats in use, in the order of the text (the table also keeps ones that edits left unused).
+    auto Add = [&](int Index) {
+      const TRichCharFormat& F = FDoc.FormatAt(Index);
       AddFont(F);
       if (!F.AutoColor) AddColor(F.Color);
       if (!F.AutoBackColor) AddColor(F.BackColor);
+    };
+    for (const TRichTextDocument::TParagraph& P : FDoc.Paragraphs()) {
+      for (const TRichTextDocument::TRun& R : P.Runs) Add(R.Format);
+      Add(P.MarkFormat);
     }
   }
   void AddFont(const TRichCharFormat& F) {
