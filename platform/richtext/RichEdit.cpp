@@ -1,6 +1,7 @@
 #include "platform/richtext/RichEdit.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/classes/Streams.h"
 #include "platform/richtext/RichTextLock.h"
@@ -115,5 +116,6 @@ void TRichEdit::SetParagraph(const TRichParaFormat& Format) {
 }
 
 int TRichEdit::FindText(std::u16string_view What, int Start, int Length, TSearchTypes Options) const {
-  return FDoc.FindText(What, Start, Length < 0 ? -1 : Start + Length, Options);
+  const int64_t End = Length < 0 ? -1 : int64_t{std::max(Start, 0)} + Length;
+  return FDoc.FindText(What, Start, End > INT32_MAX ? -1 : static_cast<int>(End), Options);
 }
