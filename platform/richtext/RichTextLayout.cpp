@@ -103,8 +103,12 @@ std::vector<TRichLine> BreakLines(const TRichTextDocument& Doc, const TParagraph
     L.Length = Stop - Start;
     L.Width = LineWidth;
     L.FirstOfParagraph = From + Start == 0;
+    int Seen = -1;  // runs are long: one look-up per change of format
     for (int K = Start; K < Stop; ++K) {
-      TMetrics M = Metrics(Doc.FormatAt(Formats[static_cast<size_t>(K)]));
+      const int Format = Formats[static_cast<size_t>(K)];
+      if (Format == Seen) continue;
+      Seen = Format;
+      TMetrics M = Metrics(Doc.FormatAt(Format));
       L.Ascent = std::max(L.Ascent, M.Ascent);
       L.Descent = std::max(L.Descent, M.Descent);
     }

@@ -171,6 +171,9 @@ void TRtfReader::Dispatch(std::string_view Word, bool HasParam, int Param) {
 void TRtfReader::AddChar(char16_t C) {
   switch (FState.Destination) {
     case TDestination::Text:
+      // Control characters given as \'hh or \uN are no text: a CR there would
+      // pass for a paragraph mark without being one. Tabs and line breaks stay.
+      if (C < 0x20 && C != u'\t' && C != u'\v') return;
       if (FState.Hidden) return;
       if (!FText.empty() && !(FState.Char == FTextFormat)) Flush();
       if (FText.empty()) FTextFormat = FState.Char;
