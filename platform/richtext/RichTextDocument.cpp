@@ -60,6 +60,11 @@ uint32_t TRichCharFormat::SameMask(const TRichCharFormat& B) const {
   return M;
 }
 
+const std::shared_ptr<const TRichParaFormat>& TRichTextDocument::DefaultParaFormat() {
+  static const auto* Default = new std::shared_ptr<const TRichParaFormat>(std::make_shared<const TRichParaFormat>());
+  return *Default;
+}
+
 TRichTextDocument::TRichTextDocument() : FLayouts(std::make_unique<TRichLayoutCache>()) {
   FDefaultFormat = Intern(TRichCharFormat());
   FParas.emplace_back().MarkFormat = FDefaultFormat;
@@ -278,7 +283,7 @@ void TRichTextDocument::Delete(int Start, int Count) {
     A.Runs.insert(A.Runs.end(), B.Runs.begin() + static_cast<std::ptrdiff_t>(Tail), B.Runs.end());
     A.Text += B.Text.substr(static_cast<size_t>(O2));
     A.MarkFormat = B.MarkFormat;
-    A.Format = B.Format;
+    A.FormatPtr = B.FormatPtr;
     MergeRuns(A);
     FParas.erase(FParas.begin() + P1 + 1, FParas.begin() + P2 + 1);
   }
@@ -308,7 +313,7 @@ int TRichTextDocument::Insert(int Position, std::u16string_view Text, int Format
     Tail.Text = P.Text.substr(static_cast<size_t>(Offset));
     Tail.Runs.assign(P.Runs.begin() + static_cast<std::ptrdiff_t>(At), P.Runs.end());
     Tail.MarkFormat = P.MarkFormat;
-    Tail.Format = P.Format;
+    Tail.FormatPtr = P.FormatPtr;
     P.Text.resize(static_cast<size_t>(Offset));
     P.Runs.resize(At);
     std::vector<TParagraph> New;
@@ -318,7 +323,7 @@ int TRichTextDocument::Insert(int Position, std::u16string_view Text, int Format
       N.Text = Pieces[I];
       N.Runs.push_back(TRun{static_cast<int>(N.Text.size()), Format});
       N.MarkFormat = Format;
-      N.Format = P.Format;
+      N.FormatPtr = P.FormatPtr;
       MergeRuns(N);
     }
     Tail.Text.insert(0, Pieces.back());
@@ -408,7 +413,7 @@ void TRichTextDocument::SetCharFormat(int Start, int Count, const TRichCharForma
 
 TRichParaFormat TRichTextDocument::ParaFormat(int Start) const {
   TLock L(RichTextLock());
-  return FParas[static_cast<size_t>(Locate(Start).first)].Format;
+  return FParas[static_cast<size_t>(Locate(Start).first)].Format();
 }
 
 void TRichTextDocument::SetParaFormat(int Start, int Count, const TRichParaFormat& Format) {
@@ -426,7 +431,8 @@ void TRichTextDocument::SetParaFormat(int Start, int Count, const TRichParaForma
   // A range that ends just after a mark stops at that paragraph.
   int First = Locate(Start).first;
   int Last = Count > 0 ? std::max(First, Locate(Start + Count - 1).first) : First;
-  for (int P = First; P <= Last; ++P) FParas[static_cast<size_t>(P)].Format = F;
+  if (!FLastParaFormat || !(*FLastParaFormat == F)) FLastParaFormat = std::make_shared<const TRichParaFormat>(F);
+  for (int P = First; P <= Last; ++P) FParas[static_cast<size_t>(P)].FormatPtr = FLastParaFormat;
   Changed();
 }
 
@@ -479,7 +485,7 @@ void TRichTextDocument::AppendParagraphMark(const TRichCharFormat& MarkFormat, c
   // The new paragraph starts as the one just ended (copied first: the vector may move).
   TParagraph Next;
   Next.MarkFormat = FParas.back().MarkFormat;
-  Next.Format = FParas.back().Format;
+  Next.FormatPtr = FParas.back().FormatPtr;
   FParas.push_back(std::move(Next));
   Changed();
 }

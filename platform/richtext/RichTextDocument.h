@@ -41,8 +41,12 @@ public:
     std::u16string Text;  // without the mark
     std::vector<TRun> Runs;  // cover Text exactly
     int MarkFormat = 0;      // the mark's format (an empty line is as high as it)
-    TRichParaFormat Format;
+    // Shared between paragraphs alike (a document of many paragraphs holds
+    // few formats, whatever tab stops each carries).
+    std::shared_ptr<const TRichParaFormat> FormatPtr = DefaultParaFormat();
+    const TRichParaFormat& Format() const { return *FormatPtr; }
   };
+  static const std::shared_ptr<const TRichParaFormat>& DefaultParaFormat();
 
   TRichTextDocument();
   TRichTextDocument(const TRichTextDocument& Other);
@@ -145,4 +149,5 @@ private:
   mutable std::u16string FFlat;
   mutable uint64_t FFlatRevision = ~0ull;
   std::unique_ptr<TRichLayoutCache> FLayouts;
+  std::shared_ptr<const TRichParaFormat> FLastParaFormat;  // the last one set, shared when set again
 };

@@ -94,7 +94,7 @@ std::vector<TRichLine> BreakLines(const TRichTextDocument& Doc, const TParagraph
   const std::vector<double> Adv = Advances(Doc, P, From, End, Formats);
   const QString Text(reinterpret_cast<const QChar*>(P.Text.data() + From), End - From);
   QTextBoundaryFinder Breaks(QTextBoundaryFinder::Line, Text);
-  const TRichParaFormat& F = P.Format;
+  const TRichParaFormat& F = P.Format();
   const int N = End - From;
   std::vector<TRichLine> Lines;
   auto Close = [&](int Start, int Stop, double LineWidth) {
@@ -196,7 +196,7 @@ public:
   // and Bottom (twips) for background fills.
   void Draw(const TParagraph& P, const TRichLine& L, double Left, double Width, double Top, double Bottom,
             double Base) {
-    const TRichParaFormat& F = P.Format;
+    const TRichParaFormat& F = P.Format();
     const int From = L.Start, End = L.Start + L.Length;
     const std::vector<int> Formats = CharFormats(P, From, End);
     const std::vector<double> Adv = Advances(FDoc, P, From, End, Formats);
@@ -308,13 +308,13 @@ int TRichTextDocument::LayOut(int First, int Last, const TRect& Rc, TLineDrawer*
     }
     const std::vector<TRichLine>& Lines = It->second;
     for (const TRichLine& Line : Lines) {
-      auto [H, Base] = LineBox(Line, P.Format);
-      double Top = Y + (Line.FirstOfParagraph ? P.Format.SpaceBefore : 0);
+      auto [H, Base] = LineBox(Line, P.Format());
+      double Top = Y + (Line.FirstOfParagraph ? P.Format().SpaceBefore : 0);
       if (Top + H > Rc.Bottom + 0.01) return Start + Line.Start;
       if (Drawer) Drawer->Draw(P, Line, Rc.Left, Width, Top, Top + H, Top + Base);
       Y = Top + H;
       if (UsedBottom) *UsedBottom = static_cast<int>(std::ceil(Y - 0.01));
-      if (Line.LastOfParagraph) Y += P.Format.SpaceAfter;
+      if (Line.LastOfParagraph) Y += P.Format().SpaceAfter;
     }
   }
   return Last < Length ? Last + 1 : Length;

@@ -54,7 +54,7 @@ public:
     const auto& Paras = FDoc.Paragraphs();
     for (size_t I = 0; I < Paras.size(); ++I) {
       const TRichTextDocument::TParagraph& P = Paras[I];
-      WritePara(P.Format);
+      WritePara(P.Format());
       size_t Pos = 0;
       for (const TRichTextDocument::TRun& R : P.Runs) {
         Select(R.Format);
