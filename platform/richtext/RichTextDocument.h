@@ -21,8 +21,11 @@ struct TRichLayoutCache;
 class TLineDrawer;
 
 // What FormatRange lays out, as the rich edit's format-range record: the device
-// drawn on, the device measured for (whose resolution the layout takes) and the
-// rectangle in twips of the drawing device. Last is inclusive; -1 is the end.
+// drawn on, the device measured for and the rectangle in twips of the drawing
+// device. Last is inclusive; -1 is the end. Lines are broken on unhinted
+// advances in twips, alike for every device, so the target only has to be
+// there (as the record always carries one); positions are rounded to Dc's
+// pixels when drawn.
 struct TRichFormatRange {
   TDeviceContext* Dc = nullptr;
   const TDeviceContext* TargetDc = nullptr;  // none: Dc
@@ -96,10 +99,11 @@ public:
   // end of What that is no word character needs no boundary).
   int FindText(std::u16string_view What, int Start, int End, TSearchTypes Options) const;
 
-  // Lays out the range at the target's resolution from the rectangle's top, a
-  // whole line at a time, and draws it onto Dc when Render is set. Answers the
-  // first character of the first line that did not fit (Last + 1 when all did);
-  // UsedBottom, when given, gets the twips below the last line that fit.
+  // Lays out the range from the rectangle's top, a whole line at a time, and
+  // draws it onto Dc when Render is set. Answers the first character of the
+  // first line that did not fit: Last + 1 (the length for -1) when all did,
+  // First when not even the first line did. UsedBottom, when given, gets the
+  // twips below the last line that fit (the rectangle's top when none did).
   // Raises EInvalidOperation without a device.
   int FormatRange(const TRichFormatRange& Range, bool Render, int* UsedBottom = nullptr);
   // Drops the layouts kept between format passes.

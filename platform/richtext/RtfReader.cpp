@@ -43,6 +43,7 @@ void ReadRichText(std::string_view Bytes, TRichTextDocument& Doc) {
     Doc.SetPlainText(PlainText(Bytes));
     return;
   }
+  Doc.SetDefaultTabWidth(720);  // RTF's own, unless the document says \deftab
   TRtfReader Reader(Bytes, Doc, ValidUtf8WithHighBytes(Bytes));
   Reader.Run();
 }

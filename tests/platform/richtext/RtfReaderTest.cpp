@@ -110,6 +110,11 @@ TEST(RtfReaderTest, ParagraphAttributesBelongToTheirParagraph) {
   EXPECT_EQ(E.Document().ParaFormat(2).Alignment, TParaAlignment::Justify);
   // The last paragraph (no mark) takes what was set when the text ended.
   EXPECT_EQ(E.Document().ParaFormat(4).Alignment, TParaAlignment::Right);
+  // Default tab stops: the document's own, else RTF's half inch, whatever was loaded before.
+  E.LoadFromBytes("{\\rtf1\\deftab1000 x}");
+  EXPECT_EQ(E.Document().DefaultTabWidth(), 1000);
+  E.LoadFromBytes("{\\rtf1 x}");
+  EXPECT_EQ(E.Document().DefaultTabWidth(), 720);
 }
 
 // Hostile input: deep nesting, endless numbers, huge counts, tables without
