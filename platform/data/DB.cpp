@@ -332,6 +332,14 @@ bool TDataSet::BookmarkValid(const TBookmark& B) const {
   return FActive && B.DataSet == this && B.Generation == FGeneration && B.Record >= 0 && B.Record < Known();
 }
 
+bool TDataSet::MoveTo(int64_t Index) {
+  CheckActive();
+  if (Index < 0 || !Fetched(Index)) return false;
+  FCurrent = Index;
+  FBOF = FEOF = false;
+  return true;
+}
+
 void TDataSet::GotoBookmark(const TBookmark& B) {
   CheckActive();
   if (!B.Assigned()) return;

@@ -357,6 +357,8 @@ public:
   void GotoBookmark(const TBookmark& Bookmark);
   void FreeBookmark(TBookmark& Bookmark) { Bookmark = TBookmark(); }
   bool BookmarkValid(const TBookmark& Bookmark) const;
+  // Goes to the 0-based record Index, reading up to it; false, and no move, when there is none.
+  bool MoveTo(int64_t Index);
   // -1, 0 or 1 by record order; an unassigned bookmark comes first.
   int CompareBookmarks(const TBookmark& A, const TBookmark& B) const;
 

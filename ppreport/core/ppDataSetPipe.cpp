@@ -147,12 +147,7 @@ int TppDataSetPipeline::MoveDataBy(int Count) {
 int64_t TppDataSetPipeline::RecordIndex() const { return GetActive() ? std::max<int64_t>(FDataSet->RecNo() - 1, 0) : 0; }
 
 bool TppDataSetPipeline::GotoRecordIndex(int64_t Index) {
-  if (!GetActive()) return false;
-  TBookmark B = FDataSet->GetBookmark();
-  B.Record = Index;
-  if (!FDataSet->BookmarkValid(B)) return false;
-  FDataSet->GotoBookmark(B);
-  return true;
+  return GetActive() && FDataSet->MoveTo(Index);
 }
 
 // ---- bookmarks

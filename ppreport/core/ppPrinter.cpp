@@ -415,6 +415,11 @@ TppPrinterCanvas* TppCustomPrinter::GetCanvas() {
   return FCanvas.get();
 }
 
+TCanvas* TppCustomPrinter::MeasuringCanvas() {
+  if (IsScreen() || !GetDC()) return nullptr;
+  return GetCanvas();
+}
+
 void TppCustomPrinter::FreeDC() {
   TLock L(FLock);
   if (FCanvas) FCanvas->SetHandle(nullptr);

@@ -18,6 +18,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/printing/Printers.h"
 #include "ppreport/core/ppConvert.h"
+#include "ppreport/core/ppMeasuringPrinter.h"
 #include "ppreport/core/ppPrinterList.h"
 #include "ppreport/core/ppPrinterSetup.h"
 
@@ -40,7 +41,7 @@ private:
   TppCustomPrinter& FPrinter;
 };
 
-class TppCustomPrinter : public TObject, public IppPrinterResolution {
+class TppCustomPrinter : public TObject, public IppMeasuringPrinter {
 public:
   TppCustomPrinter();
   ~TppCustomPrinter() override;
@@ -113,6 +114,9 @@ public:
   TSize GetPhysicalSize();
   TSize GetPrintableSize();
   TppPrinterCanvas* GetCanvas();
+  // Text is measured on the printer's own canvas; "Screen" and a printer without a context answer
+  // none, and text is then measured on a screen bitmap.
+  TCanvas* MeasuringCanvas() override;
   void FreeDC();
   void FreeDevMode();
   void ClosePrinterHandle();

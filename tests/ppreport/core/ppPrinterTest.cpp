@@ -98,6 +98,16 @@ TEST_F(ppPrinterTest, PrinterChoice) {
   EXPECT_EQ("Screen", P.PrinterName());
 }
 
+// Text is measured on the printer's own canvas at its resolution; "Screen" leaves it to a screen bitmap.
+TEST_F(ppPrinterTest, MeasuresOnItsOwnCanvas) {
+  TppPrinter P;
+  IppMeasuringPrinter& M = P;
+  EXPECT_EQ(static_cast<TCanvas*>(P.GetCanvas()), M.MeasuringCanvas());
+  EXPECT_EQ(Point(50, 50), M.GetPixelsPerInch());
+  P.SetPrinterName("Screen");
+  EXPECT_EQ(nullptr, M.MeasuringCanvas());
+}
+
 TEST_F(ppPrinterTest, SetupToDeviceModeAndBack) {
   TppPrinter P;
   TppPrinterSetup S;
