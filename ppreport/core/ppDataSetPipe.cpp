@@ -354,29 +354,60 @@ int TppDataSetPipeline::CompareLinkValues() {
   return 0;
 }
 
+// The detail is sorted by its link fields, so the range is found by search. Masters are mostly
+// walked in the detail's order: the search gallops from where the detail stands, which keeps a
+// query that holds only a window of its records reading forward instead of from the start.
 bool TppDataSetPipeline::FindLinkedRange(int& Start, int& End) {
   const int64_t Count = FDataSet->RecordCount();
+  if (Count <= 0) return false;
   auto At = [this](int64_t I) {
     GotoRecordIndex(I);
     return CompareLinkValues();
   };
-  int64_t Lo = 0, Hi = Count;  // the first record not before the range
-  while (Lo < Hi) {
-    const int64_t Mid = Lo + (Hi - Lo) / 2;
-    if (At(Mid) < 0) Lo = Mid + 1; else Hi = Mid;
+  // The first record at or after Here (whose comparison is below Limit) for which the
+  // comparison reaches Limit; Count when none.
+  auto GallopForward = [&](int64_t Here, int Limit) {
+    int64_t Lo = Here + 1, Hi = Count;
+    for (int64_t Step = 1, Prev = Here;; Step *= 2) {
+      const int64_t Probe = Prev + Step;
+      if (Probe >= Count) { Lo = Prev + 1; break; }
+      if (At(Probe) < Limit) { Prev = Probe; continue; }
+      Lo = Prev + 1;
+      Hi = Probe;
+      break;
+    }
+    while (Lo < Hi) {
+      const int64_t Mid = Lo + (Hi - Lo) / 2;
+      if (At(Mid) < Limit) Lo = Mid + 1; else Hi = Mid;
+    }
+    return Lo;
+  };
+  const int64_t Here = std::clamp<int64_t>(RecordIndex(), 0, Count - 1);
+  int64_t First;
+  if (At(Here) < 0) {
+    First = GallopForward(Here, 0);
+  } else {
+    int64_t Lo = 0, Hi = Here;  // the first record not before the range lies in [Lo, Hi]
+    for (int64_t Step = 1, Prev = Here;; Step *= 2) {
+      const int64_t Probe = Prev - Step;
+      if (Probe < 0) break;
+      if (At(Probe) >= 0) { Prev = Probe; Hi = Probe; continue; }
+      Lo = Probe + 1;
+      break;
+    }
+    while (Lo < Hi) {
+      const int64_t Mid = Lo + (Hi - Lo) / 2;
+      if (At(Mid) < 0) Lo = Mid + 1; else Hi = Mid;
+    }
+    First = Lo;
   }
-  const int64_t First = Lo;
   if (First >= Count || At(First) != 0) {
-    if (Count > 0) GotoRecordIndex(std::min(First, Count - 1));
+    GotoRecordIndex(std::min(First, Count - 1));
     return false;
   }
-  Hi = Count;  // the first record after it
-  while (Lo < Hi) {
-    const int64_t Mid = Lo + (Hi - Lo) / 2;
-    if (At(Mid) <= 0) Lo = Mid + 1; else Hi = Mid;
-  }
+  const int64_t After = GallopForward(First, 1);
   Start = static_cast<int>(std::min<int64_t>(First, INT32_MAX));
-  End = static_cast<int>(std::min<int64_t>(Lo - 1, INT32_MAX));
+  End = static_cast<int>(std::min<int64_t>(After - 1, INT32_MAX));
   return true;
 }
 

@@ -319,6 +319,69 @@ TEST_F(TppMasterDetailTest, FreeingTheMasterUnlinksTheDetail) {
   EXPECT_FALSE(Detail->IsLinked());
 }
 
+// Details beyond what a query keeps in memory: every master still gets exactly its own records,
+// walked forward and again from the start.
+TEST(TppMasterDetailLargeTest, DetailsBeyondTheQuerysWindow) {
+  TTestTempFiles Temp;
+  const std::string Path = Temp.Path("big.db");
+  TQuery Q(nullptr);
+  Q.SetDatabaseName(Path);
+  for (const char* Sql :
+       {"CREATE TABLE Customer (CustNo INTEGER)",
+        "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 400) "
+        "INSERT INTO Customer SELECT I FROM N",
+        // Customer c has c % 7 orders (none for multiples of 7): about 1200 orders.
+        "CREATE TABLE Orders (CustNo INTEGER, K INTEGER)",
+        "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 400), "
+        "K(J) AS (SELECT 1 UNION ALL SELECT J + 1 FROM K WHERE J < 6) "
+        "INSERT INTO Orders SELECT I, J FROM N, K WHERE J <= I % 7"}) {
+    Q.SetSQLText(Sql);
+    Q.ExecSQL();
+  }
+  TComponent Form(nullptr);
+  auto* Customers = new TQuery(&Form);
+  Customers->SetDatabaseName(Path);
+  Customers->SetSQLText("SELECT CustNo FROM Customer ORDER BY CustNo");
+  auto* Orders = new TQuery(&Form);
+  Orders->SetDatabaseName(Path);
+  Orders->SetSQLText("SELECT CustNo, K FROM Orders ORDER BY CustNo, K");
+  auto* Master = new TppDataSetPipeline(&Form);
+  Master->SetDataSet(Customers);
+  auto* Detail = new TppDataSetPipeline(&Form);
+  Detail->SetDataSet(Orders);
+  Master->Open();
+  Detail->Open();
+  ASSERT_NE(nullptr, Detail->AddLink(Master, "CustNo", "CustNo"));
+  Detail->SetSkipWhenNoRecords(false);
+
+  std::string Expected;
+  for (int C = 1; C <= 400; ++C) {
+    Expected += std::to_string(C) + ":";
+    for (int K = 1; K <= C % 7; ++K) Expected += std::to_string(K);
+    Expected += " ";
+  }
+  for (int Pass = 0; Pass < 2; ++Pass) {
+    std::vector<TppDataPipeline*> All{Master, Detail};
+    Master->InitializeTraversal(All);
+    Detail->InitializeTraversal(All);
+    std::string Out;
+    Master->First();
+    for (int Guard = 0; !Master->GetEOF() && Guard < 1000; ++Guard) {
+      const std::string C = Master->GetFieldAsString("CustNo");
+      Out += C + ":";
+      Detail->First();
+      for (int G = 0; !Detail->GetEOF() && G < 10; ++G) {
+        if (Detail->GetFieldAsString("CustNo") != C) Out += "!";
+        Out += Detail->GetFieldAsString("K");
+        Detail->Next();
+      }
+      Out += " ";
+      Master->Next();
+    }
+    EXPECT_EQ(Expected, Out) << "pass " << Pass;
+  }
+}
+
 TEST(TppDataSetPipelineTest, FieldsAndValues) {
   TComponent Form(nullptr);
   TMemoryDataSet* Data = NumberSet(&Form, 2);
