@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include <QAction>
+#include <QMenu>
 #include <QWidget>
 
 #include "platform/classes/StringList.h"
@@ -556,6 +558,21 @@ void TppAutoSearchTabs::SetActivePageIndex(int Index) {
   }
 }
 
+void TppAutoSearchTabs::EnableReorderMenu(std::function<void()> MoveLeft, std::function<void()> MoveRight) {
+  QWidget* W = FStrip->Widget();
+  W->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(W, &QWidget::customContextMenuRequested, W, [this, W, MoveLeft, MoveRight](const QPoint& At) {
+    QMenu Menu(W);
+    QAction* Left = Menu.addAction(QString::fromStdString(LanguageString(1025)));
+    QAction* Rightward = Menu.addAction(QString::fromStdString(LanguageString(1026)));
+    Left->setEnabled(FActive > 0);
+    Rightward->setEnabled(FActive >= 0 && FActive < PageCount() - 1);
+    QAction* Chosen = Menu.exec(W->mapToGlobal(At));
+    if (Chosen == Left) MoveLeft();
+    else if (Chosen == Rightward) MoveRight();
+  });
+}
+
 void TppAutoSearchTabs::SetTabError(int Index, bool Error) {
   Tab(Index)->SetGlyph(Error ? ErrorBulletImage() : TPixelImage{});
 }
@@ -632,6 +649,8 @@ void TppAutoSearchNotebook::CreateLayout() {
       Sorted[I]->SetTabOrder(static_cast<int>(I));
       FPageControl->AddPage(Sorted[I]->Description());
     }
+    if (AllowTabReorder)
+      FPageControl->EnableReorderMenu([this] { MoveActiveTabLeft(); }, [this] { MoveActiveTabRight(); });
   }
   for (int G = 0; G < N; ++G) {
     TppAutoSearchGroup* Group = Groups->GetGroup(G);

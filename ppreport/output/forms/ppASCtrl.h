@@ -178,6 +178,9 @@ public:
   // Moves the tab at From to To, its page with it.
   void MoveTab(int From, int To);
   int TabHeight() const { return 24; }
+  // A pop-up menu on the tabs that moves the active tab one place left or right; each item is
+  // enabled unless the active tab is already at that end.
+  void EnableReorderMenu(std::function<void()> MoveLeft, std::function<void()> MoveRight);
 
 private:
   void LayoutTabs();

@@ -182,6 +182,17 @@ TEST_F(ppAutoSearchDialogTest, TwoGroupsGiveTabsInTabOrderAndAFailureMarksItsTab
   PanelOf<TppSimpleSearchPanel>(D, B.get())->Editor()->SetText("10");
   EXPECT_TRUE(D.Notebook()->ValidateAll());
   EXPECT_FALSE(Tabs->TabError(0));
+
+  // Reordering (a report being designed): the groups take their new places as TabOrder.
+  D.Notebook()->AllowTabReorder = true;
+  Tabs->SetActivePageIndex(1);
+  D.Notebook()->MoveActiveTabLeft();
+  EXPECT_EQ(Tabs->TabCaption(0), "Clientes");
+  EXPECT_EQ(Tabs->ActivePageIndex(), 0);
+  EXPECT_EQ(D.GetAutoSearchGroups()->GetGroup(0)->TabOrder(), 0);
+  EXPECT_EQ(D.GetAutoSearchGroups()->GetGroup(1)->TabOrder(), 1);
+  D.Notebook()->MoveActiveTabLeft();  // already first
+  EXPECT_EQ(Tabs->TabCaption(0), "Clientes");
 }
 
 namespace {
