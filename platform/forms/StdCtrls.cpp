@@ -308,13 +308,34 @@ void TGroupBox::TextChanged() { FBox->setTitle(QString::fromStdString(FText)); }
 
 // ---- TListBox
 
+namespace {
+// Qt makes the first item current when a list without one takes the focus; in the class library
+// that is no pick, so it must not reach OnClick (a page's list would be refilled under the user).
+class TFocusQuietList : public QListWidget {
+public:
+  explicit TFocusQuietList(bool* Syncing) : FSyncing(Syncing) {}
+
+protected:
+  void focusInEvent(QFocusEvent* E) override {
+    const bool Was = *FSyncing;
+    *FSyncing = true;
+    QListWidget::focusInEvent(E);
+    *FSyncing = Was;
+  }
+
+private:
+  bool* FSyncing;
+};
+}  // namespace
+
 const TClassInfo& TListBox::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TListBox>("TListBox", &TWinControl::StaticClassInfo())
                                      .Prop("ItemIndex", &TListBox::ItemIndex, &TListBox::SetItemIndex);
   return Info;
 }
 
-TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner, new QListWidget), FList(static_cast<QListWidget*>(Widget())) {
+TListBox::TListBox(TComponent* AOwner)
+    : TWinControl(AOwner, new TFocusQuietList(&FSyncing)), FList(static_cast<QListWidget*>(Widget())) {
   SetNativeInput(true);
   SetTabStop(true);
   FItems.OnChange = [this](TObject*) { ItemsChanged(); };

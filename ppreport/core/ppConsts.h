@@ -47,3 +47,6 @@ inline constexpr char SppBackgroundScreen[] = "Cannot print to the screen in the
 inline constexpr char SppBackgroundUnavailable[] = "No background print manager is installed.";
 // Shown before a report stored before 4.0 is printed for the first time.
 inline constexpr char SppConvertBeforePrinting[] = "This report will be converted to 4.0 format before printing.";
+
+// Text search settings
+inline constexpr char SppSearchWalkieTalkieFreed[] = "Don't free the embedded walkie talkie!";

@@ -129,7 +129,7 @@ void TppProducer::SetLanguage(TppLanguageType Value) {
   LanguageChanged();
 }
 
-void TppProducer::LanguageChanged() { FTextSearchSettings->Changed(); }
+void TppProducer::LanguageChanged() { FTextSearchSettings->LanguageChanged(); }
 
 void TppProducer::SetPrinterSetup(const TppPrinterSetup* Value) {
   if (!Value) return;

@@ -234,8 +234,8 @@ void TppProducer::ConvertFromVersion(int Version) {
 
 void InitializeProducerUnit() {
   RegisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo(),
-                     &TppPreviewFormSettings::StaticClassInfo(), &TppBackgroundPrintSettings::StaticClassInfo(),
-                     &TppPDFSettings::StaticClassInfo()});
+                     &TppTextSearchSettings::StaticClassInfo(), &TppPreviewFormSettings::StaticClassInfo(),
+                     &TppBackgroundPrintSettings::StaticClassInfo(), &TppPDFSettings::StaticClassInfo()});
   RegisterEnumType("TppZoomSettingType", EnumInfo<TppZoomSettingType>());
   RegisterEnumType("TWindowState", EnumInfo<TppPreviewWindowState>());
   TraRTTIClassRegistry::RegisterRTTIClass(TraTppProducerRTTI());
@@ -248,6 +248,6 @@ void FinalizeProducerUnit() {
   UnregisterEnumType("TWindowState");
   UnregisterEnumType("TppZoomSettingType");
   UnregisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo(),
-                       &TppPreviewFormSettings::StaticClassInfo(), &TppBackgroundPrintSettings::StaticClassInfo(),
-                       &TppPDFSettings::StaticClassInfo()});
+                       &TppTextSearchSettings::StaticClassInfo(), &TppPreviewFormSettings::StaticClassInfo(),
+                       &TppBackgroundPrintSettings::StaticClassInfo(), &TppPDFSettings::StaticClassInfo()});
 }

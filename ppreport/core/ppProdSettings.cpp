@@ -1,17 +1,86 @@
 #include "ppreport/core/ppProdSettings.h"
 
+#include <utility>
+
+#include "ppreport/core/ppComm.h"
+#include "ppreport/core/ppConsts.h"
+#include "ppreport/core/ppLanguage.h"
+
+class TppTextSearchSettings::TWalkieTalkie : public TppCommunicator {
+public:
+  explicit TWalkieTalkie(TppTextSearchSettings* Settings) : TppCommunicator(nullptr), FSettings(Settings) {}
+  ~TWalkieTalkie() override { BeforeDestruction(); }
+  TppTextSearchSettings* FSettings;  // null once the settings let go
+
+protected:
+  void Destroying() override {
+    if (FSettings) FSettings->WalkieTalkieFreed(this);
+    TppCommunicator::Destroying();
+  }
+};
+
 const TClassInfo& TppTextSearchSettings::StaticClassInfo() {
   using S = TppTextSearchSettings;
-  static const TClassInfo Info =
-      TClassDef<S>("TppTextSearchSettings", &TPersistent::StaticClassInfo()).Prop("Enabled", &S::Enabled, &S::SetEnabled).Default(1);
+  static const TClassInfo Info = TClassDef<S>("TppTextSearchSettings", &TPersistent::StaticClassInfo())
+                                     .Prop("CaseSensitive", &S::CaseSensitive, &S::SetCaseSensitive)
+                                     .Default(0)
+                                     .Prop("DefaultString", &S::DefaultString, &S::SetDefaultString)
+                                     .Stored(true)
+                                     .Prop("Enabled", &S::Enabled, &S::SetEnabled)
+                                     .NoDefault()
+                                     .Prop("ShowAll", &S::ShowAll, &S::SetShowAll)
+                                     .Default(0)
+                                     .Prop("SearchFromCurrentPage", &S::SearchFromCurrentPage, &S::SetSearchFromCurrentPage)
+                                     .Default(0)
+                                     .Prop("Visible", &S::Visible, &S::SetVisible)
+                                     .Default(0)
+                                     .Prop("WholeWord", &S::WholeWord, &S::SetWholeWord)
+                                     .Default(0);
   return Info;
 }
 
+TppTextSearchSettings::TppTextSearchSettings() : FDefaultString(LanguageString(1069)) {}
+
+TppTextSearchSettings::~TppTextSearchSettings() {
+  if (!FWalkieTalkie) return;
+  TWalkieTalkie* W = std::exchange(FWalkieTalkie, nullptr);
+  W->FSettings = nullptr;
+  W->OnNotify = nullptr;
+  W->Free();
+}
+
+TppCommunicator* TppTextSearchSettings::WalkieTalkie() {
+  if (!FWalkieTalkie) {
+    FWalkieTalkie = new TWalkieTalkie(this);
+    FWalkieTalkie->OnNotify = [this](TppCommunicator*, TppCommunicator* Partner, TppNotifyOperation Op) {
+      WalkieTalkieNotifyEvent(Partner, Op);
+    };
+  }
+  return FWalkieTalkie;
+}
+
+void TppTextSearchSettings::WalkieTalkieFreed(TWalkieTalkie* W) {
+  if (FWalkieTalkie == W) FWalkieTalkie = nullptr;
+}
+
+void TppTextSearchSettings::WalkieTalkieNotifyEvent(TppCommunicator* Sender, TppNotifyOperation Operation) {
+  if (Sender && Sender == FWalkieTalkie && Operation == ppopRemove)
+    throw ESearchError(ppErrorText(ClassName(), "WalkieTalkieNotifyEvent", SppSearchWalkieTalkieFreed));
+}
+
 void TppTextSearchSettings::Assign(const TPersistent* Source) {
-  if (const auto* S = dynamic_cast<const TppTextSearchSettings*>(Source))
-    FEnabled = S->FEnabled;
-  else
+  const auto* S = dynamic_cast<const TppTextSearchSettings*>(Source);
+  if (!S) {
     TPersistent::Assign(Source);
+    return;
+  }
+  FCaseSensitive = S->FCaseSensitive;
+  FEnabled = S->FEnabled;
+  FDefaultString = S->FDefaultString;
+  FShowAll = S->FShowAll;
+  FSearchFromCurrentPage = S->FSearchFromCurrentPage;
+  FVisible = S->FVisible;
+  FWholeWord = S->FWholeWord;
 }
 
 const TClassInfo& TppBackgroundPrintSettings::StaticClassInfo() {

@@ -31,7 +31,7 @@ struct TEventCounter {
 // A report with a device on its publisher.
 struct TReportFixture {
   TReportFixture(int Pages, bool Cache) : Report(new TTestReport(nullptr)) {
-    Report->Engine.PageCount = Pages;
+    Report->Engine->PageCount = Pages;
     Report->Publisher()->SetCachePages(Cache);
     Device = new TTestDevice(Report.get());
     Device->SetPublisher(Report->Publisher());
@@ -64,7 +64,7 @@ TEST(ppDeviceTest, AllPagesThenTheSameFromTheCacheWithoutGenerating) {
   F.Request([](TppPageRequest&) {});
   EXPECT_EQ((std::vector<int>{1, 2, 3}), F.Device->Received);
   EXPECT_EQ((std::vector<std::string>{"Page 1", "Page 2", "Page 3"}), F.Device->Texts);
-  EXPECT_EQ(3, F.Report->Engine.Generated);
+  EXPECT_EQ(3, F.Report->Engine->Generated);
   EXPECT_EQ(1, Pending.Count);
   EXPECT_EQ(3, Received.Count);
   EXPECT_EQ(1, F.Device->Started);
@@ -75,7 +75,7 @@ TEST(ppDeviceTest, AllPagesThenTheSameFromTheCacheWithoutGenerating) {
 
   F.Request([](TppPageRequest&) {});
   EXPECT_EQ((std::vector<int>{1, 2, 3}), F.Device->Received);
-  EXPECT_EQ(3, F.Report->Engine.Generated);
+  EXPECT_EQ(3, F.Report->Engine->Generated);
   EXPECT_EQ(1, F.Report->Requests);
   EXPECT_EQ(1, Pending.Count);  // no pages pending: the cache served them
   EXPECT_EQ(2, F.Device->Ended);
@@ -110,13 +110,13 @@ TEST(ppDeviceTest, RequestKindsReachTheirPages) {
     TReportFixture F(5, true);
     F.Request(C.Set);
     EXPECT_EQ(C.Expected, F.Device->Received) << C.Name;
-    EXPECT_EQ(C.Generated, F.Report->Engine.Generated) << C.Name;
+    EXPECT_EQ(C.Generated, F.Report->Engine->Generated) << C.Name;
     EXPECT_EQ(1, F.Device->Ended) << C.Name << ": the device had its last page";
     // Asked again, the cache serves what it holds without generating.
-    const int Before = F.Report->Engine.Generated;
+    const int Before = F.Report->Engine->Generated;
     F.Request(C.Set);
     EXPECT_EQ(C.Expected, F.Device->Received) << C.Name << " again";
-    EXPECT_EQ(Before, F.Report->Engine.Generated) << C.Name << " again";
+    EXPECT_EQ(Before, F.Report->Engine->Generated) << C.Name << " again";
   }
 }
 
@@ -126,7 +126,7 @@ TEST(ppDeviceTest, SinglePagesComeFromTheCacheOnceMade) {
     R.SetPageSetting(psSinglePage);
     R.SetPageRequested(4);
   });
-  EXPECT_EQ(4, F.Report->Engine.Generated);
+  EXPECT_EQ(4, F.Report->Engine->Generated);
   for (int Page : {2, 1, 4}) {
     F.Request([Page](TppPageRequest& R) {
       R.SetPageSetting(psSinglePage);
@@ -134,14 +134,14 @@ TEST(ppDeviceTest, SinglePagesComeFromTheCacheOnceMade) {
     });
     EXPECT_EQ(std::vector<int>{Page}, F.Device->Received);
   }
-  EXPECT_EQ(4, F.Report->Engine.Generated);
+  EXPECT_EQ(4, F.Report->Engine->Generated);
   // Page 5 was never made: generation runs again.
   F.Request([](TppPageRequest& R) {
     R.SetPageSetting(psSinglePage);
     R.SetPageRequested(5);
   });
   EXPECT_EQ(std::vector<int>{5}, F.Device->Received);
-  EXPECT_EQ(9, F.Report->Engine.Generated);
+  EXPECT_EQ(9, F.Report->Engine->Generated);
 }
 
 TEST(ppDeviceTest, TwoDevicesAreFedFromOneRun) {
@@ -226,9 +226,10 @@ TEST(ppDeviceTest, StackedDevicesTakeTurns) {
 TEST(ppDeviceTest, PageListServedInPartFromTheCacheAsksForTheRest) {
   TOwned<TppPublisher> P(new TppPublisher(nullptr));
   P->SetCachePages(true);
-  TTestEngine Engine(5);
+  TOwned<TTestEngine> Engine(new TTestEngine(nullptr, 5));
+  Engine->SendTo(*P);
   TppPageRequest All;
-  Engine.Generate(*P, All);
+  Engine->Generate(&All);
   ASSERT_EQ(5, P->GetCachedPageCount());
 
   TOwned<TTestDevice> D(new TTestDevice(nullptr));
@@ -251,10 +252,11 @@ TEST(ppDeviceTest, PageListServedInPartFromTheCacheAsksForTheRest) {
   // The last page of a report not yet completed is not served from the cache.
   TOwned<TppPublisher> Q(new TppPublisher(nullptr));
   Q->SetCachePages(true);
-  TTestEngine Two(2);
+  TOwned<TTestEngine> Two(new TTestEngine(nullptr, 2));
+  Two->SendTo(*Q);
   TppPageRequest First;
   First.SetPageSetting(psFirstPage);
-  Two.Generate(*Q, First);
+  Two->Generate(&First);
   EXPECT_FALSE(Q->ReportCompleted());
   TOwned<TTestDevice> E(new TTestDevice(nullptr));
   E->SetPublisher(Q.get());
@@ -271,7 +273,7 @@ TEST(ppDeviceTest, PageListServedInPartFromTheCacheAsksForTheRest) {
 
 TEST(ppDeviceTest, CalculationPagesAreMessagesAndNeverCached) {
   TReportFixture F(2, true);
-  F.Report->Engine.Calculation = true;
+  F.Report->Engine->Calculation = true;
   F.Request([](TppPageRequest&) {});
   EXPECT_TRUE(F.Device->Received.empty());
   EXPECT_EQ((std::vector<int>{1, 2}), F.Device->Messages);
@@ -282,13 +284,13 @@ TEST(ppDeviceTest, CalculationPagesAreMessagesAndNeverCached) {
 TEST(ppDeviceTest, LaterPagesRaiseTheCountsOfCachedPages) {
   TOwned<TppPublisher> P(new TppPublisher(nullptr));
   P->SetCachePages(true);
-  TTestEngine Engine(2);
+  TOwned<TTestEngine> Engine(new TTestEngine(nullptr, 2));
   TOwned<TppPage> Page(new TppPage(nullptr));
-  Engine.MakePage(1, *Page);
+  Engine->MakePage(1, *Page);
   Page->SetAbsolutePageCount(0);  // a one-pass report does not know its count yet
   Page->SetPageCount(0);
   P->ReceivePage(Page.get());
-  Engine.MakePage(2, *Page);
+  Engine->MakePage(2, *Page);
   P->ReceivePage(Page.get());
   TppPage* First = P->FindCachedPage(1);
   ASSERT_NE(nullptr, First);

@@ -19,7 +19,11 @@ namespace {
 class ppLanguageTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    FSavedPath = ppResourceManager().SearchPath();
+    TppResourceManager& M = ppResourceManager();
+    FSavedPath = M.SearchPath();
+    // Units linked into the tests register modules of their own (the producer's): set aside.
+    FSavedModules = M.Modules();
+    for (const std::string& Name : FSavedModules) M.RemoveModule(Name);
     std::filesystem::create_directory(FFolder);
     ppResourceManager().SetSearchPath({FFolder + "/missing", FFolder});
   }
@@ -28,6 +32,7 @@ protected:
     for (const std::string& Name : M.Modules()) M.RemoveModule(Name);
     M.SetLanguage(lgDefault);
     M.SetSearchPath(FSavedPath);
+    for (const std::string& Name : FSavedModules) M.AddModule(Name);
     std::filesystem::remove_all(FFolder);
   }
   void WriteModule(const std::string& FileName, const TppLanguageModuleData& Data) {
@@ -47,6 +52,7 @@ protected:
   TTestTempFiles FTemp;
   std::string FFolder = FTemp.Path("languages");
   std::vector<std::string> FSavedPath;
+  std::vector<std::string> FSavedModules;
 };
 
 TEST_F(ppLanguageTest, ProgramTableWithoutModules) {

@@ -1,14 +1,16 @@
 #pragma once
-// What the tests of pages, the publisher, devices and the producer share: a device that keeps what
-// it receives, an engine that makes N pages of draw commands, and a report that asks that engine
-// for pages the way a real report asks its own.
+// What the tests of pages, the publisher, devices, the producer and the engine share: a device that
+// keeps what it receives, an engine that makes N pages of draw commands, and a report that asks that
+// engine for pages the way a real report asks its own.
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/classes/ScopeGuard.h"
 #include "ppreport/core/ppDevice.h"
 #include "ppreport/core/ppDrwCmd.h"
+#include "ppreport/core/ppEngine.h"
 #include "ppreport/core/ppPage.h"
 #include "ppreport/core/ppProd.h"
 
@@ -80,17 +82,23 @@ public:
   }
 };
 
-// Makes the pages of a report of PageCount pages: each holds a text "Page n", a page-of-pages
-// system variable and a shape. It generates from page 1 up to the last page the request needs.
-class TTestEngine {
+// An engine of the tests: makes the pages of a report of PageCount pages, each holding a text
+// "Page n", a page-of-pages system variable and a shape, from page 1 up to the last page the request
+// needs, through the hooks a real engine fires (the report hands each finished page on).
+class TTestEngine : public TppCustomEngine {
+  DECLARE_CLASSINFO(TTestEngine)
 public:
-  explicit TTestEngine(int PageCount) : PageCount(PageCount), FPage(new TppPage(nullptr)) {}
-  ~TTestEngine() { FPage->Free(); }
+  explicit TTestEngine(TComponent* AOwner, int Pages = 5) : TppCustomEngine(AOwner), PageCount(Pages) { Reset(); }
+  ~TTestEngine() override { BeforeDestruction(); }
   int PageCount;
   int Generated = 0;  // pages made over all runs
   bool Calculation = false;
   TComponent* Component = nullptr;  // the text component the commands name
 
+  // Finished pages go to Publisher (what a report does in its page-finished handler).
+  void SendTo(TppPublisher& Publisher) {
+    OnPageFinished = [this, &Publisher](TObject*) { Publisher.ReceivePage(Page()); };
+  }
   // The last page Request needs.
   int LastNeeded(const TppPageRequest& Request) const {
     switch (Request.PageSetting()) {
@@ -102,7 +110,7 @@ public:
           Last = std::max(Last, static_cast<int>(StrToIntDef(Trim(Request.PageList()->Get(I)), 0)));
         return std::min(Last, PageCount);
       }
-      default: return PageCount;
+      default: return PageCount;  // all, the last page, and a range (generated as all pages)
     }
   }
   void MakePage(int No, TppPage& Page) {
@@ -129,36 +137,76 @@ public:
     Shape->SetPage(&Page);
     ++Generated;
   }
-  // Hands the pages Request needs to Publisher.
-  void Generate(TppPublisher& Publisher, const TppPageRequest& Request) {
-    const int Last = LastNeeded(Request);
-    for (int No = 1; No <= Last; ++No) {
-      MakePage(No, *FPage);
-      Publisher.ReceivePage(FPage);
-    }
-  }
 
-private:
-  TppPage* FPage;
+  void Generate(TppPageRequest* Request) override {
+    if (Printing() || !Request) return;
+    SetPrinting(true);
+    SetStopPrinting(false);
+    TFinally Done([this] { SetPrinting(false); });
+    DoOnInitialize();
+    const int Last = LastNeeded(*Request);
+    for (int No = 1; No <= Last && !StopPrinting(); ++No) {
+      SetAbsolutePageNo(No);
+      SetAbsolutePageCount(PageCount);
+      DoOnPageStart();
+      SetPageStarted(true);
+      MakePage(No, *Page());
+      DoOnEndPage();
+      DoBeforeSendPage();
+      DoOnPageFinished();
+      DoAfterSendPage();
+      SetPageStarted(false);
+    }
+    SetDonePrinting(true);
+  }
+  void Reset() override {
+    if (Printing()) return;
+    Page()->Reset();
+    SetAbsolutePageNo(0);
+    SetAbsolutePageCount(0);
+    ExcludeEngineState(0xFFFF);
+    ExcludePrintCondition(0xFFFF);
+    SetDonePrinting(false);
+    SetStopPrinting(false);
+  }
+  void Stop() override { SetStopPrinting(true); }
+  bool IsFirstUncachedPage() override { return LastPageCached() + 1 == AbsolutePageNo(); }
+  bool GetColumnFinished(int) override { return false; }
+  bool GetColumnStarted(int) override { return false; }
+  TppCustomBand* GetCurrentBand() override { return nullptr; }
+  int GetBandListIndex() override { return 0; }
+  int32_t GetPageBottom() override { return Page()->PageDef()->mmHeight() - Page()->PageDef()->mmMarginBottom(); }
+  void SetColumnFinished(int, bool) override {}
+  void SetColumnStarted(int, bool) override {}
+  bool IsPageToGenerate() override {
+    DoOnGetLastPageCached();
+    return AbsolutePageNo() == 0 || AbsolutePageNo() > LastPageCached();
+  }
+  void ReleaseDataPipelines() override {}
+  void Initialize() override { DoOnInitialize(); }
+  void ResetPageNumbers(int Count) override { SetAbsolutePageCount(Count); }
+  void RestoreDataPipelineStates() override {}
+  void AdvanceRecord() override {}
+  void NextRecord() override {}
 };
 
 // A report in miniature: publishes the producer's settings and generates with a test engine.
 class TTestReport : public TppProducer {
   DECLARE_CLASSINFO(TTestReport)
 public:
-  explicit TTestReport(TComponent* AOwner) : TppProducer(AOwner), Engine(5) {}
+  explicit TTestReport(TComponent* AOwner) : TppProducer(AOwner), Engine(new TTestEngine(this)) {
+    Engine->SendTo(*Publisher());
+  }
   ~TTestReport() override { BeforeDestruction(); }
-  TTestEngine Engine;
+  TTestEngine* Engine;  // owned (the report is its owner)
   int Requests = 0;
+  // As a report does: the producer's step, then the engine generates while Printing.
   void PageRequestEvent(TObject* Sender, TppPageRequest* Request) override {
     TppProducer::PageRequestEvent(Sender, Request);
     ++Requests;
     SetPrinting(true);
-    struct TEnd {
-      TTestReport* R;
-      ~TEnd() { R->SetPrinting(false); }
-    } End{this};
-    Engine.Generate(*Publisher(), *Request);
+    TFinally Done([this] { SetPrinting(false); });
+    Engine->Generate(Request);
   }
   using TppProducer::SetPrinting;
 };
@@ -175,6 +223,11 @@ inline const TClassInfo& TTestPrinterDevice::StaticClassInfo() {
 
 inline const TClassInfo& TTestFileDevice::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TTestFileDevice>("TTestFileDevice", &TppFileDevice::StaticClassInfo());
+  return Info;
+}
+
+inline const TClassInfo& TTestEngine::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TTestEngine>("TTestEngine", &TppCustomEngine::StaticClassInfo());
   return Info;
 }
 

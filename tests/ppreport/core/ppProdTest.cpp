@@ -195,7 +195,7 @@ TEST(ppProdTest, BackgroundPrintingGoesToItsHandler) {
   R->Print();
   SetBackgroundPrintHandler(nullptr);
   EXPECT_EQ("TTestReport:Printer", Handed);
-  EXPECT_EQ(0, R->Engine.Generated);
+  EXPECT_EQ(0, R->Engine->Generated);
   EXPECT_FALSE(R->Producing());
   EXPECT_EQ(1, Events.Count(ciProducerPrintRunFinished));
 }
@@ -235,7 +235,7 @@ TEST(ppProdTest, PrintRunToThePrinterDevice) {
 TEST(ppProdTest, PrintRunToATextFile) {
   TTestDeviceClasses Classes;
   TOwned<TTestReport> R(new TTestReport(nullptr));
-  R->Engine.PageCount = 2;
+  R->Engine->PageCount = 2;
   R->SetDeviceType("TextFile");
   R->SetTextFileName("out.csv");
   R->SetTextFileType(ftFixedLength);
@@ -270,7 +270,7 @@ TEST(ppProdTest, NoPrinterToPrintOnSaysSo) {
   ASSERT_EQ(1u, Dialogs.Calls.size());
   EXPECT_EQ(LanguageString(1020), Dialogs.Call<TMessageRequest>(0).Text);
   EXPECT_EQ(mtWarning, Dialogs.Call<TMessageRequest>(0).Type);
-  EXPECT_EQ(0, R->Engine.Generated);
+  EXPECT_EQ(0, R->Engine->Generated);
   EXPECT_FALSE(R->Producing());
   EXPECT_EQ(1, Events.Count(ciProducerPrintRunFinished));
 }
@@ -288,7 +288,7 @@ TEST(ppProdTest, ReportFromBefore40IsConvertedBeforePrinting) {
   EXPECT_EQ("This report will be converted to 4.0 format before printing.", Dialogs.Call<TMessageRequest>(0).Text);
   EXPECT_EQ(mtInformation, Dialogs.Call<TMessageRequest>(0).Type);
   EXPECT_FALSE(R->ConvertedFromPre40());
-  EXPECT_EQ(5, R->Engine.Generated);  // and then printed
+  EXPECT_EQ(5, R->Engine->Generated);  // and then printed
 }
 
 // A paper the run's printer takes is used for the run only, unless the setup is to be kept.
@@ -339,7 +339,7 @@ TEST_F(ppProdPrinterTest, SavePrinterSetupKeepsTheRunsPaper) {
     R->Print();
     EXPECT_EQ(poLandscape, R->DuringRun) << Save;
     EXPECT_EQ(Save ? poLandscape : poPortrait, R->PrinterSetup()->Orientation()) << Save;
-    EXPECT_EQ(5, R->Engine.Generated) << Save;
+    EXPECT_EQ(5, R->Engine->Generated) << Save;
   }
   UnregisterDeviceClass(TSetupPrinterDevice::StaticClassInfo());
 }
