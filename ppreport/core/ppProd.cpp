@@ -24,8 +24,6 @@ TppBackgroundPrintHandler& BackgroundPrintHandler() {
 
 void SetBackgroundPrintHandler(TppBackgroundPrintHandler Handler) { BackgroundPrintHandler() = std::move(Handler); }
 
-const TClassInfo* GetFormClass(std::string_view) { return nullptr; }
-
 // ---- construction
 
 const TClassInfo& TppProducer::StaticClassInfo() {
@@ -37,7 +35,8 @@ TppProducer::TppProducer(TComponent* AOwner)
     : TppRelative(AOwner), FPrinterSetup(std::make_unique<TppPrinterSetup>(this)),
       FTextSearchSettings(std::make_unique<TppTextSearchSettings>()),
       FBackgroundPrintSettings(std::make_unique<TppBackgroundPrintSettings>()),
-      FPDFSettings(std::make_unique<TppPDFSettings>()) {
+      FPDFSettings(std::make_unique<TppPDFSettings>()),
+      FPreviewFormSettings(std::make_unique<TppPreviewFormSettings>()) {
   FPrinterSetup->OnPageDefChange = [this](TObject* Sender, TppPageDef* Def, bool& Valid) {
     PageDefChanged(Sender, Def, Valid);
   };
@@ -101,6 +100,10 @@ void TppProducer::SetBackgroundPrintSettings(const TppBackgroundPrintSettings* V
 
 void TppProducer::SetPDFSettings(const TppPDFSettings* V) {
   if (V) FPDFSettings->Assign(V);
+}
+
+void TppProducer::SetPreviewFormSettings(const TppPreviewFormSettings* V) {
+  if (V) FPreviewFormSettings->CopySettings(*V);
 }
 
 void TppProducer::SetDeviceType(const std::string& Value) {

@@ -234,7 +234,10 @@ void TppProducer::ConvertFromVersion(int Version) {
 
 void InitializeProducerUnit() {
   RegisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo(),
-                     &TppTextSearchSettings::StaticClassInfo()});
+                     &TppTextSearchSettings::StaticClassInfo(), &TppPreviewFormSettings::StaticClassInfo(),
+                     &TppBackgroundPrintSettings::StaticClassInfo(), &TppPDFSettings::StaticClassInfo()});
+  RegisterEnumType("TppZoomSettingType", EnumInfo<TppZoomSettingType>());
+  RegisterEnumType("TWindowState", EnumInfo<TppPreviewWindowState>());
   TraRTTIClassRegistry::RegisterRTTIClass(TraTppProducerRTTI());
   ppResourceManager().AddModule("tlPrint");
 }
@@ -242,6 +245,9 @@ void InitializeProducerUnit() {
 void FinalizeProducerUnit() {
   ppResourceManager().RemoveModule("tlPrint");
   TraRTTIClassRegistry::UnregisterRTTIClass(TraTppProducerRTTI());
+  UnregisterEnumType("TWindowState");
+  UnregisterEnumType("TppZoomSettingType");
   UnregisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo(),
-                       &TppTextSearchSettings::StaticClassInfo()});
+                       &TppTextSearchSettings::StaticClassInfo(), &TppPreviewFormSettings::StaticClassInfo(),
+                       &TppBackgroundPrintSettings::StaticClassInfo(), &TppPDFSettings::StaticClassInfo()});
 }

@@ -87,6 +87,8 @@ const TClassInfo& TppBackgroundPrintSettings::StaticClassInfo() {
   using S = TppBackgroundPrintSettings;
   static const TClassInfo Info = TClassDef<S>("TppBackgroundPrintSettings", &TPersistent::StaticClassInfo())
                                      .Prop("Enabled", &S::Enabled, &S::SetEnabled)
+                                     .Default(0)
+                                     .Prop("Active", &S::Active, &S::SetActive)
                                      .Default(0);
   return Info;
 }
@@ -107,10 +109,70 @@ void TppBackgroundPrintSettings::Assign(const TPersistent* Source) {
 }
 
 const TClassInfo& TppPDFSettings::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TppPDFSettings>("TppPDFSettings", &TPersistent::StaticClassInfo());
+  using S = TppPDFSettings;
+  static const TClassInfo Info = TClassDef<S>("TppPDFSettings", &TPersistent::StaticClassInfo())
+                                     .Prop("Author", &S::Author, &S::SetAuthor)
+                                     .Prop("CompressionLevel", &S::CompressionLevel, &S::SetCompressionLevel)
+                                     .Default(pclDefault)
+                                     .Prop("Keywords", &S::Keywords, &S::SetKeywords)
+                                     .Prop("OpenPDFFile", &S::OpenPDFFile, &S::SetOpenPDFFile)
+                                     .Default(0)
+                                     .Prop("ScaleImages", &S::ScaleImages, &S::SetScaleImages)
+                                     .Default(1)
+                                     .Prop("Subject", &S::Subject, &S::SetSubject)
+                                     .Prop("Title", &S::Title, &S::SetTitle);
   return Info;
 }
 
 void TppPDFSettings::Assign(const TPersistent* Source) {
-  if (!dynamic_cast<const TppPDFSettings*>(Source)) TPersistent::Assign(Source);
+  const auto* S = dynamic_cast<const TppPDFSettings*>(Source);
+  if (!S) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FAuthor = S->FAuthor;
+  FCompressionLevel = S->FCompressionLevel;
+  FKeywords = S->FKeywords;
+  FOpenPDFFile = S->FOpenPDFFile;
+  FScaleImages = S->FScaleImages;
+  FSubject = S->FSubject;
+  FTitle = S->FTitle;
+}
+
+const TClassInfo& TppPreviewFormSettings::StaticClassInfo() {
+  using S = TppPreviewFormSettings;
+  static const TClassInfo Info = TClassDef<S>("TppPreviewFormSettings", &TPersistent::StaticClassInfo())
+                                     .Prop("WindowState", &S::WindowState, &S::SetWindowState)
+                                     .Default(pwsNormal)
+                                     .Prop("ZoomSetting", &S::ZoomSetting, &S::SetZoomSetting)
+                                     .Default(zsWholePage)
+                                     .Prop("ZoomPercentage", &S::ZoomPercentage, &S::SetZoomPercentage)
+                                     .Default(100);
+  return Info;
+}
+
+void TppPreviewFormSettings::SetWindowState(TppPreviewWindowState V) {
+  FWindowState = V;
+  Changed();
+}
+
+void TppPreviewFormSettings::SetZoomSetting(TppZoomSettingType V) {
+  FZoomSetting = V;
+  Changed();
+}
+
+void TppPreviewFormSettings::SetZoomPercentage(int V) {
+  FZoomPercentage = V < 25 ? 25 : V > 250 ? 250 : V;
+  SetZoomSetting(zsPercentage);
+  Changed();
+}
+
+void TppPreviewFormSettings::CopySettings(const TppPreviewFormSettings& Source) {
+  FWindowState = Source.FWindowState;
+  FZoomPercentage = Source.FZoomPercentage;
+  FZoomSetting = Source.FZoomSetting;
+}
+
+void TppPreviewFormSettings::Changed() {
+  if (OnChange) OnChange(this);
 }
