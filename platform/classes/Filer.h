@@ -152,6 +152,12 @@ public:
   // time a hostile stream can cost (each new component is announced to its siblings).
   int MaxComponents = 50000;
 
+  // Work that must wait for the end of the reading in progress on this thread: Action runs once
+  // every component of that reading has been loaded (at once when nothing is being read), and is
+  // dropped when the reading fails. Conversions that replace components read from old streams
+  // need this: while the reader still has components to load, none may be freed.
+  static void WhenLoaded(std::function<void()> Action);
+
   // Hooks. OnSetName may change the name given to a component read (names that clash).
   std::function<void(TReader& Reader, TComponent* Component, std::string& Name)> OnSetName;
   // Called for an event handler name the root does not publish: supply Code and clear Error.
@@ -206,6 +212,9 @@ private:
   std::vector<TFixup> FFixups;
   std::vector<TCollectionRead> FCollectionsRead;
   TComponent* FReading = nullptr;  // the component whose properties are being read
+  std::vector<std::function<void()>> FWhenLoaded;
+  TReader* FOuter = nullptr;  // the reading this one runs inside, on this thread
+  friend struct TActiveReading;
 };
 
 class TWriter : public TFiler {

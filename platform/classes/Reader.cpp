@@ -567,6 +567,28 @@ void TReader::DoFixups() {
     if (TComponent* C = FindReference(F.Name)) F.Prop->SetObj(F.Instance, C);
 }
 
+namespace {
+thread_local TReader* GActiveReader = nullptr;
+}  // namespace
+
+// Makes a reader the innermost reading of its thread while it reads.
+struct TActiveReading {
+  TReader& R;
+  explicit TActiveReading(TReader& Reader) : R(Reader) {
+    R.FOuter = GActiveReader;
+    GActiveReader = &R;
+  }
+  ~TActiveReading() { GActiveReader = R.FOuter; }
+  TActiveReading(const TActiveReading&) = delete;
+  TActiveReading& operator=(const TActiveReading&) = delete;
+};
+
+void TReader::WhenLoaded(std::function<void()> Action) {
+  if (!Action) return;
+  if (GActiveReader) GActiveReader->FWhenLoaded.push_back(std::move(Action));
+  else Action();
+}
+
 void TReader::EndRead(bool Ok) {
   std::vector<TComponent*> Loaded;
   Loaded.swap(FLoaded);
@@ -574,8 +596,15 @@ void TReader::EndRead(bool Ok) {
   if (Ok) {
     DoFixups();
     for (TComponent* C : Loaded) C->Loaded();
+    // Work queued by the work itself runs too.
+    while (!FWhenLoaded.empty()) {
+      std::vector<std::function<void()>> Work;
+      Work.swap(FWhenLoaded);
+      for (auto& Action : Work) Action();
+    }
   } else {
     FFixups.clear();
+    FWhenLoaded.clear();
     for (TComponent* C : Loaded) {
       C->SetState(csReading, false);
       C->SetState(csLoading, false);
@@ -585,6 +614,7 @@ void TReader::EndRead(bool Ok) {
 
 TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
   TLock Guard(GlobalNameSpace());
+  TActiveReading Active(*this);
   ReadSignature();
   uint8_t Flags;
   int ChildPos;
@@ -631,6 +661,7 @@ TComponent* TReader::ReadRootComponent(TComponent* ARoot) {
 void TReader::ReadComponents(TComponent* AOwner, TComponent* AParent,
                              const std::function<void(TComponent*)>& Proc) {
   TLock Guard(GlobalNameSpace());
+  TActiveReading Active(*this);
   SetRoot(AOwner);
   FOwner = AOwner;
   FParent = AParent;

@@ -36,6 +36,7 @@ constexpr TppUnit Units[] = {
     {"ppDrwCmd", InitializeDrawCommandUnit, FinalizeDrawCommandUnit},
     {"ppDevice", InitializeDeviceUnit, FinalizeDeviceUnit},
     {"ppProd", InitializeProducerUnit, FinalizeProducerUnit},
+    {"ppClass", InitializeModelUnit, FinalizeModelUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -8,6 +8,7 @@
 
 #include "platform/classes/ScopeGuard.h"
 #include "ppreport/core/ppCommRTTI.h"
+#include "ppreport/core/ppParamList.h"
 #include "ppreport/core/ppUnits.h"
 
 namespace {
@@ -336,6 +337,13 @@ void TppCommunicator::SetDesigner(TComponent* Designer) {
   if (FDesigner) RemoveFreeNotification(FDesigner);
   FDesigner = Designer;
   if (FDesigner) FreeNotification(FDesigner);
+}
+
+void TppCommunicator::SendObjectEvent(int EventID, const char* Name, const TClassInfo& Class, TObject* Object) {
+  TraParamList Params;
+  Params.AddParam(Name, vkClass, &Class);
+  Params.BindConstParam(0, Object);
+  SendEventNotify(this, EventID, &Params);
 }
 
 IppDesigner* TppCommunicator::GetDesignerInterface() const { return dynamic_cast<IppDesigner*>(FDesigner); }

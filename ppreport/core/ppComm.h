@@ -87,6 +87,8 @@ public:
   void SendEventNotify(TppCommunicator* Sender, int EventID, TraParamList* Params);
   // The receiving end; the base fires OnEventNotify. Overrides call the base, then act.
   virtual void EventNotify(TppCommunicator* Sender, int EventID, TraParamList* Params);
+  // Broadcasts EventID with one constant object parameter (Name, of Class) bound to Object.
+  void SendObjectEvent(int EventID, const char* Name, const TClassInfo& Class, TObject* Object);
   // Some linked partner wants EventID.
   bool IsEventRequested(int EventID) const;
   TppEventMask& EventMask() { return FEventMask; }

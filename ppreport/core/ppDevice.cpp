@@ -11,15 +11,6 @@
 #include "ppreport/core/ppPrinter.h"
 #include "ppreport/core/ppUnits.h"
 
-namespace {
-// Sends EventID from Sender with the one parameter "Page".
-void SendPageEvent(TppCommunicator& Sender, int EventID, TppPage* Page) {
-  TraParamList Params;
-  Params.AddParam("Page", vkClass, &TppPage::StaticClassInfo());
-  Params.BindConstParam(0, Page);
-  Sender.SendEventNotify(&Sender, EventID, &Params);
-}
-}  // namespace
 
 // ---- the device
 
@@ -116,7 +107,7 @@ void TppDevice::ReceivePage(TppPage* Page) {
   FIsRequestedPage = FPageRequest->IsRequestedPage(*Page);
   if (Page->Calculation() || (!Page->Final() && FinalPagesOnly())) FIsMessagePage = true;
   if (OnPageReceive) OnPageReceive(this, Page);
-  SendPageEvent(*this, ciDevicePageReceive, Page);
+  SendObjectEvent(ciDevicePageReceive, "Page", TppPage::StaticClassInfo(), Page);
   UpdateWaitingForPage(*Page);
 }
 
@@ -329,7 +320,7 @@ void TppPublisher::ReceivePage(TppPage* Page) {
     FReportCompleted = true;
     FAbsolutePageCount = Page->AbsolutePageNo();
   }
-  SendPageEvent(*this, ciPublisherPageReceive, Page);
+  SendObjectEvent(ciPublisherPageReceive, "Page", TppPage::StaticClassInfo(), Page);
 }
 
 // ---- the cache

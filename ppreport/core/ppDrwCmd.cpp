@@ -41,6 +41,7 @@ TppDrawCommand::~TppDrawCommand() { BeforeDestruction(); }
 void TppDrawCommand::Destroying() {
   SetPage(nullptr);
   ChangeReference(FComponent, nullptr);
+  ChangeReference(FBand, nullptr);
   SetOnDrawCommandClick(nullptr, nullptr);
   TppRelative::Destroying();
 }
@@ -49,7 +50,7 @@ void TppDrawCommand::SetBorder(const TppBorder* Value) {
   if (Value) FBorder->Assign(Value);
 }
 
-bool TppDrawCommand::Refers(const TComponent* C) const { return C && (C == FComponent || C == FClick.Target); }
+bool TppDrawCommand::Refers(const TComponent* C) const { return C && (C == FComponent || C == FBand || C == FClick.Target); }
 
 void TppDrawCommand::ChangeReference(TComponent*& Field, TComponent* Value) {
   if (Value == this || Field == Value) return;
@@ -83,6 +84,7 @@ void TppDrawCommand::Notification(TComponent* AComponent, TOperation Operation) 
   if (Operation != opRemove || !AComponent) return;
   // What the report made the command with may go before the page does (a cached page, an archive).
   if (AComponent == FClick.Target) FClick = {};
+  if (AComponent == FBand) FBand = nullptr;
   if (AComponent == FComponent) {
     FComponent = nullptr;
     ReferenceFreed(AComponent);

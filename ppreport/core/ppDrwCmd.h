@@ -70,6 +70,12 @@ public:
   void SetOnDrawCommandClick(const TppDrawCommandClick& Click) { SetOnDrawCommandClick(Click.Target, Click.Code); }
   void DoDrawCommandClick();
 
+  // The printable that made the command and its band; both cleared when they are freed.
+  TComponent* Component() const { return FComponent; }
+  void SetComponent(TComponent* Value) { ChangeReference(FComponent, Value); }
+  TComponent* Band() const { return FBand; }
+  void SetBand(TComponent* Value) { ChangeReference(FBand, Value); }
+
   // The page holding the command (which owns it), or null.
   TppPage* Page() const { return FPage; }
   // Leaves its page and joins Page (null: none). EOutlineError from Page leaves the command on no page.
@@ -122,6 +128,7 @@ protected:
   // The component a text command was made by (descendants), kept here with the click target so
   // that both share one free-notice link.
   TComponent* FComponent = nullptr;
+  TComponent* FBand = nullptr;
 };
 
 // ---- text
@@ -186,8 +193,6 @@ public:
   int RotatedOriginTop() const { return FRotatedOriginTop; }
   void SetRotatedOriginTop(int V) { FRotatedOriginTop = V; }
   // The text component that made the command; null once that component is freed.
-  TComponent* Component() const { return FComponent; }
-  void SetComponent(TComponent* Value) { ChangeReference(FComponent, Value); }
 
   // Format("%8d", BandSaveNo) followed by Format("%8d", ComponentSaveNo): the order of saved texts.
   std::string GetSaveOrderKey() const;

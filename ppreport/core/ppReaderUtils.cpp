@@ -6,6 +6,7 @@
 
 #include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
+#include "platform/rtl/RtlMath.h"
 
 bool TppHReaderUtils::FindProperty(TReader& Reader, std::string_view Name) {
   while (!Reader.EndOfList()) {
@@ -23,13 +24,21 @@ std::string TppHReaderUtils::PeekIdentProperty(TReader& Reader, std::string_view
   return Dot == std::string::npos ? Ident : Ident.substr(Dot + 1);
 }
 
+void TppHReaderUtils::DefineMicrons(TFiler& Filer, const char* Name, int32_t& Field, const int32_t* Ancestor) {
+  const int32_t Mine = Field;
+  Filer.DefineProperty(
+      Name, [&Field](TReader& R) { Field = ReadIntegerOrFloat(R); }, [Mine](TWriter& W) { W.WriteInteger(Mine); },
+      !Ancestor || *Ancestor != Mine);
+}
+
 int32_t TppHReaderUtils::ReadIntegerOrFloat(TReader& Reader) {
   switch (Reader.NextValue()) {
     case vaExtended:
     case vaSingle:
     case vaCurrency:
     case vaDate: {
-      long double V = std::truncl(Reader.ReadFloat());
+      // Lengths stored as floats by old versions: the nearest integer, as every other length read.
+      long double V = Round(Reader.ReadFloat());
       if (std::isnan(V)) return 0;
       return static_cast<int32_t>(std::clamp<long double>(V, std::numeric_limits<int32_t>::min(),
                                                           std::numeric_limits<int32_t>::max()));

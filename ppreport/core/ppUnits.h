@@ -45,6 +45,8 @@ void InitializeDeviceUnit();  // ppDevice: TppPage, TppPageRequest; the draw com
 void FinalizeDeviceUnit();    // also frees the device class list
 void InitializeProducerUnit();  // ppProd: TppProducer, TppPrinterSetup; the producer's descriptor; "tlPrint"
 void FinalizeProducerUnit();
+void InitializeModelUnit();  // ppClass: TppGroup; the printable, component, band and group descriptors
+void FinalizeModelUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).

@@ -395,6 +395,30 @@ TEST_F(FilerTest, ReadComponentsReadsAListIntoAnOwner) {
   EXPECT_EQ(M.ReadByte(), 0x55);
 }
 
+TEST_F(FilerTest, WorkAfterLoadingWaitsForTheWholeReading) {
+  const std::vector<uint8_t> A = WriteBinary(MakeTree().get());
+  std::vector<size_t> LoadedWhenRun;
+  auto Read = [&](const std::vector<uint8_t>& Bytes) {
+    TBytesStream S(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    TReader R(S);
+    // Queued while the first components are being read.
+    R.OnSetName = [&](TReader&, TComponent*, std::string&) {
+      TReader::WhenLoaded([&] { LoadedWhenRun.push_back(LoadedLog.size()); });
+    };
+    return TOwnedComponent(R.ReadRootComponent(nullptr));
+  };
+  LoadedLog.clear();
+  auto Root = Read(A);
+  ASSERT_FALSE(LoadedWhenRun.empty());
+  for (size_t N : LoadedWhenRun) EXPECT_EQ(LoadedLog.size(), N);  // every Loaded ran first
+
+  LoadedWhenRun.clear();
+  EXPECT_THROW(Read(std::vector<uint8_t>(A.begin(), A.end() - 3)), EReadError);
+  EXPECT_TRUE(LoadedWhenRun.empty());  // a failed reading drops its work
+  TReader::WhenLoaded([&] { LoadedWhenRun.push_back(0); });  // nothing being read: at once
+  EXPECT_EQ(1u, LoadedWhenRun.size());
+}
+
 TEST_F(FilerTest, DamagedStreamsRaiseReadErrorsAndNeverCrash) {
   auto Tree = MakeTree();
   const std::vector<uint8_t> A = WriteBinary(Tree.get());

@@ -46,7 +46,7 @@ TEST(ppReaderUtilsTest, PeekFindAndRead) {
   ASSERT_TRUE(TppHReaderUtils::FindProperty(Reader, "Left"));
   EXPECT_EQ(5, TppHReaderUtils::ReadIntegerOrFloat(Reader));
   ASSERT_TRUE(TppHReaderUtils::FindProperty(Reader, "Width"));
-  EXPECT_EQ(12, TppHReaderUtils::ReadIntegerOrFloat(Reader));  // truncated
+  EXPECT_EQ(13, TppHReaderUtils::ReadIntegerOrFloat(Reader));  // nearest, as every length read
   EXPECT_FALSE(TppHReaderUtils::FindProperty(Reader, "Height"));
   EXPECT_TRUE(Reader.EndOfList());
 }

@@ -1,0 +1,87 @@
+#pragma once
+// TppCustomReport as its bands, groups and band objects see it: the producer plus the band and group
+// lists, the units, the master pipeline and the column layout. The rest of the report model
+// (templates, columns layout steps, the engine's running) builds on this class.
+#include <string>
+#include <vector>
+
+#include "ppreport/core/ppCache.h"
+#include "ppreport/core/ppProd.h"
+
+class TppBand;
+class TppComponent;
+class TppCustomEngine;
+class TppDataPipeline;
+class TppGroup;
+
+class TppCustomReport : public TppProducer, public IppCacheReport {
+  DECLARE_CLASSINFO(TppCustomReport)
+public:
+  explicit TppCustomReport(TComponent* AOwner);
+  ~TppCustomReport() override;
+
+  // ---- bands (the band's SetReport is the way in and out)
+  void AddBand(TppBand* Band);
+  void RemoveBand(TppBand* Band);
+  int BandCount() const { return static_cast<int>(FBands.size()); }
+  TppBand* GetBand(int Index) const;  // EListError outside
+  int IndexOfBand(const TppBand* Band) const;
+  // The first band of that kind, or null.
+  TppBand* FindBand(int BandType) const;
+  TppBand* GetDetailBand() const { return FindBand(4); }
+
+  // ---- groups, in nesting order (the group's SetReport is the way in and out)
+  void AddGroup(TppGroup* Group);
+  void RemoveGroup(TppGroup* Group);
+  int GroupCount() const { return static_cast<int>(FGroups.size()); }
+  TppGroup* GetGroup(int Index) const;  // EListError outside
+  int IndexOfGroup(const TppGroup* Group) const;
+
+  // The first object, band by band, whose component Name is Name (case-sensitive).
+  TppComponent* FindObjectByName(const std::string& Name) const;
+
+  TppUnitType Units() const { return FUnits; }
+  // Every band (and through it every object) takes the unit.
+  virtual void SetUnits(TppUnitType Value);
+  TppDataPipeline* DataPipeline() const { return FDataPipeline; }
+  virtual void SetDataPipeline(TppDataPipeline* Value);
+  int Columns() const { return FColumns; }
+  void SetColumns(int Value) { FColumns = Value < 1 ? 1 : Value; }
+  int32_t mmColumnWidth() const { return FColumnWidth; }
+  void SetmmColumnWidth(int32_t Value) { FColumnWidth = Value; }
+
+  // The report at the top of a sub-report tree; itself here.
+  virtual TppCustomReport* GetMainReport() { return this; }
+  virtual TComponent* GetReportDesigner() const { return nullptr; }
+  // The generation engine (the banded report makes it); null here.
+  virtual TppCustomEngine* Engine() const { return nullptr; }
+  // The absolute page number the engine stands on; 0 without an engine.
+  virtual int AbsolutePageNo() const;
+  // The engine stands on the first page past the cached ones (always without an engine).
+  bool IsFirstUncachedPage() const;
+
+  void Notify(TppCommunicator* Partner, TppNotifyOperation Operation) override;
+  // Bands outside groups, then the groups (which stream their own bands).
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
+  // The producer's conversion, then every band's and group's.
+  void ConvertFromVersion(int Version) override;
+
+  // ---- the page-state cache: the groups, the bands and their objects
+  void RegisterCacheManager(TppCacheManager* Manager) override;
+  void UnregisterCacheManager(TppCacheManager* Manager) override;
+  void GetCacheables(const std::function<void(TppCacheable*)>& Add) override;
+  bool IsEnginePrinting() const override { return Printing(); }
+  void StopEngine() override {}
+
+protected:
+  void Destroying() override;
+
+private:
+  std::vector<TppBand*> FBands;
+  std::vector<TppGroup*> FGroups;
+  std::vector<TppCacheManager*> FCacheManagers;
+  TppUnitType FUnits = utInches;
+  TppDataPipeline* FDataPipeline = nullptr;
+  int FColumns = 1;
+  int32_t FColumnWidth = 0;
+};
