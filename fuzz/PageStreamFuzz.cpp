@@ -1,7 +1,8 @@
 // Archived pp pages: arbitrary bytes read as a component stream of the pp classes (a page and its
 // draw commands, as an archive holds them, or their text form). A page that reads is copied (the
 // copy must equal it, command by command), brought up to date, its texts written rotated, and
-// written and read again. A damaged stream may only raise a stream error.
+// written and read again; its barcodes are drawn on a printer (a call-log device). A damaged stream
+// may only raise a stream error.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -10,9 +11,10 @@
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
 #include "platform/graphics/CallLogDC.h"
-#include "ppreport/core/PPReport.h"
+#include "ppreport/core/ppDevice.h"
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppPage.h"
+#include "ppreport/generation/ppBarCodDrwCmd.h"
 
 namespace {
 using TOwned = std::unique_ptr<TComponent, TComponentDeleter>;
@@ -20,6 +22,20 @@ using TOwned = std::unique_ptr<TComponent, TComponentDeleter>;
 void Check(bool Condition) {
   if (!Condition) std::abort();
 }
+
+// A printer that logs calls instead of drawing: barcodes draw on it at 600 dpi, showing no message.
+class TFuzzPrinter : public TppRasterDevice {
+public:
+  TFuzzPrinter() : TppRasterDevice(nullptr), FCanvas(&FDc) {}
+  TppRasterKind RasterKind() const override { return rkPrinter; }
+  TCanvas* DeviceCanvas() override { return &FCanvas; }
+  TPoint DevicePixelsPerInch() const override { return {600, 600}; }
+  void ComputeDrawRect(TppDrawCommand& C) override { C.SetDrawRect(Rect(0, 0, 1000, 1000)); }
+
+private:
+  TCallLogDC FDc;
+  TCanvas FCanvas;
+};
 
 void Exercise(TppPage& Page) {
   std::unique_ptr<TppPage, TComponentDeleter> Copy(new TppPage(nullptr));
@@ -41,15 +57,20 @@ void Exercise(TppPage& Page) {
         Image && Image->Picture()->Graphic() &&
         int64_t(Image->Picture()->Picture().Width()) * Image->Picture()->Picture().Height() <= 1 << 20)
       Image->GetAsBitmap();
+    if (auto* BarCode = dynamic_cast<TppDrawBarCode*>(Copy->GetDrawCommand(I))) {
+      std::unique_ptr<TFuzzPrinter, TComponentDeleter> Printer(new TFuzzPrinter);
+      BarCode->Draw(Printer.get());
+      Check(!BarCode->Drawing());
+    }
   }
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   InitializeApplication(*argc, *argv, TDisplayMode::Offscreen);
-  InitializePPReport();
+  InitializePPGeneration();
   std::atexit([] {
-    FinalizePPReport();
+    FinalizePPGeneration();
     FinalizeApplication();
   });
   return 0;

@@ -1,6 +1,6 @@
 // Writes the seed corpus of fuzz_page_stream (fuzz/corpus/fuzz_page_stream): an empty page, a page
 // with every draw command (rotated text, page variables, a look-ahead total, a calculation, shape,
-// line, a bitmap and a JPEG image), its text form, an older text with "Alignment", and one cut short.
+// line, a bitmap and a JPEG image, a barcode), its text form, an older text with "Alignment", and one cut short.
 //   fuzz_page_stream_seeds <repository folder>
 #include <filesystem>
 #include <fstream>
@@ -10,8 +10,8 @@
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
 #include "platform/graphics/Jpeg.h"
-#include "ppreport/core/PPReport.h"
 #include "ppreport/core/ppPage.h"
+#include "ppreport/generation/ppBarCodDrwCmd.h"
 
 namespace {
 std::filesystem::path Folder;
@@ -80,13 +80,20 @@ void FullPage(TppPage& Page) {
   Photo->SetPicture(P);
   Photo->SetStretch(true);
   Photo->SetPage(&Page);
+  auto* BarCode = new TppDrawBarCode(nullptr);
+  BarCode->SetBarCodeType(bcEAN_13);
+  BarCode->SetData("400638133393");
+  BarCode->SetAddOnCode("12");
+  BarCode->SetBarWidth(330);
+  BarCode->SetOrientation(orTopToBottom);
+  BarCode->SetPage(&Page);
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   InitializeApplication(argc, argv, TDisplayMode::Offscreen);
-  InitializePPReport();
+  InitializePPGeneration();
   Folder = std::filesystem::path(argv[1]) / "fuzz/corpus/fuzz_page_stream";
   std::filesystem::create_directories(Folder);
   {
@@ -100,7 +107,7 @@ int main(int argc, char** argv) {
     Save("cut.bin", Bin.substr(0, Bin.size() / 2));
     Save("alignment.txt", "object P: TppPage\n  object T: TppDrawText\n    Alignment = taCenter\n    Text = 'x'\n  end\nend\n");
   }
-  FinalizePPReport();
+  FinalizePPGeneration();
   FinalizeApplication();
   return 0;
 }

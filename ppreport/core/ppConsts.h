@@ -41,6 +41,7 @@ inline constexpr char SppSecondOutlineCommand[] = "Cannot add more than one draw
 
 // Producers
 inline constexpr char SppNoPreviewer[] = "No preview form is registered.";
+inline constexpr char SppNoFormClass[] = "No form class is registered for the dialog kind %s.";
 inline constexpr char SppFileDeviceExists[] = "The file device has already been created.";
 inline constexpr char SppBackgroundScreen[] = "Cannot print to the screen in the background.";
 inline constexpr char SppBackgroundUnavailable[] = "No background print manager is installed.";
@@ -50,3 +51,5 @@ inline constexpr char SppConvertBeforePrinting[] = "This report will be converte
 // Report templates
 inline constexpr char SppTemplateNotStored[] =
     "The template was not stored: the data pipeline does not keep the field %s of record %s.";
+// Text search settings
+inline constexpr char SppSearchWalkieTalkieFreed[] = "Don't free the embedded walkie talkie!";

@@ -8,6 +8,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "ppreport/core/ppDrwCmdRTTI.h"
 #include "ppreport/core/ppParamList.h"
+#include "ppreport/core/ppPrinter.h"
 #include "ppreport/core/ppUnits.h"
 
 
@@ -141,14 +142,11 @@ const TClassInfo& TppRasterDevice::StaticClassInfo() {
   return Info;
 }
 
-const TClassInfo& TppFileDevice::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TppFileDevice>("TppFileDevice", &TppDevice::StaticClassInfo());
-  return Info;
+TPoint TppRasterDevice::DevicePixelsPerInch() const {
+  if (const TppPrinter* P = Printer()) return P->GetPixelsPerInch();
+  return TPoint{ScreenPixelsPerInch(), ScreenPixelsPerInch()};
 }
 
-void TppFileDevice::SetFileName(const std::string& Value) {
-  if (!Busy()) FFileName = Value;
-}
 
 // ---- the publisher
 

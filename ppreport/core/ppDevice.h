@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/classes/SafeFileStream.h"
 #include "platform/classes/SyncObjs.h"
 #include "ppreport/core/ppComm.h"
 #include "ppreport/core/ppPage.h"
@@ -110,26 +111,103 @@ private:
   bool FWaitingForPage = true;
 };
 
-// Devices that draw on a canvas (the printer and the screen).
+// Devices that draw on a canvas (the printer and the screen). Draw commands that draw themselves
+// (rich text, barcodes) do it through the hooks below; a raster device that keeps the defaults is
+// neither kind, and such commands draw nothing on it.
+enum TppRasterKind { rkOther, rkPrinter, rkScreen };
+
 class TppRasterDevice : public TppDevice {
   DECLARE_CLASSINFO(TppRasterDevice)
 public:
   using TppDevice::TppDevice;
+
+  virtual TppRasterKind RasterKind() const { return rkOther; }
+  // The canvas commands draw on: the printer's during a job, the page bitmap's on the screen; null
+  // when there is none.
+  virtual TCanvas* DeviceCanvas() { return nullptr; }
+  // The resolution commands draw at: the printer's (Printer()), else the screen's.
+  virtual TPoint DevicePixelsPerInch() const;
+  // Device pixels per screen pixel of the page at 100 % (the screen's zoom); 1 elsewhere.
+  virtual double ScaleX() const { return 1; }
+  // Stores the command's rectangle in device pixels (SetDrawRect) from its position and size.
+  virtual void ComputeDrawRect(TppDrawCommand& Command) { (void)Command; }
+  // The command's border around Rect, when it has a visible one.
+  virtual void DrawBorder(TppDrawCommand& Command, const TRect& Rect) { (void)Command, (void)Rect; }
 };
 
-// Devices that write a file. FileName is ignored while a job runs; the text-file devices take the
-// producer's save-text handler and file type (ignored by the other file devices).
-class TppFileDevice : public TppDevice {
-  DECLARE_CLASSINFO(TppFileDevice)
+// Devices that write bytes to an output stream: one a caller hands in (kept for every job until
+// replaced, never freed here), or one the descendant makes for each job. A write that comes short
+// raises EWriteError; it never passes for a complete job.
+class TppStreamDevice : public TppDevice {
+  DECLARE_CLASSINFO(TppStreamDevice)
 public:
   using TppDevice::TppDevice;
+  TStream* OutputStream() const { return FOutputStream; }
+  // The stream held before is released first.
+  virtual void SetOutputStream(TStream* Stream);
+  // Nothing for 0 bytes or without a stream.
+  virtual void WriteBuffer(const void* Buffer, int64_t Count);
+  // Takes a stream from CreateOutputStream when none is held.
+  void StartJob() override;
+  // Releases the stream after the job has ended.
+  void EndJob() override;
+
+protected:
+  // The stream for a job (null: the job writes nothing), and its release.
+  virtual TStream* CreateOutputStream() { return nullptr; }
+  virtual void FreeOutputStream() {}
+  void ClearOutputStream() { FOutputStream = nullptr; }
+  void Destroying() override;
+
+private:
+  void ReleaseOutputStream();
+  TStream* FOutputStream = nullptr;
+  bool FFreeing = false;
+};
+
+// Devices that write a file. The file is written beside its name and takes the name only when the
+// job ends whole: a failed write, a cancel or a device freed mid-job leaves an earlier file as it
+// was and no cut file. FileName is ignored while a job runs; the text-file devices take the
+// producer's save-text handler and file type (ignored by the other file devices).
+class TppFileDevice : public TppStreamDevice {
+  DECLARE_CLASSINFO(TppFileDevice)
+public:
+  explicit TppFileDevice(TComponent* AOwner);
+  ~TppFileDevice() override;
   const std::string& FileName() const { return FFileName; }
-  void SetFileName(const std::string& Value);
+  virtual void SetFileName(const std::string& Value);
+  bool CreateFile() const { return FCreateFile; }
+  virtual void SetCreateFile(bool Value) { FCreateFile = Value; }
   virtual void SetTextFileType(TppFileType) {}
   virtual void SetSaveTextHandler(TppSaveTextEvent) {}
 
+  // The file type as the print dialog lists it; the descendants give their own.
+  static std::string GetDefaultExt() { return {}; }
+  static std::string GetFileFilter() { return {}; }
+  static std::string GetFileDescription(TppLanguageType) { return {}; }
+
+  void StartJob() override;
+  void EndJob() override;
+  // The file is dropped: nothing of a cancelled job takes the file's name.
+  void CancelJob() override;
+  void WriteBuffer(const void* Buffer, int64_t Count) override;
+  void WriteToFile(const void* Buffer, int64_t Count) { WriteBuffer(Buffer, Count); }
+  // The cancel dialog's status line for Page (null: accessing the data).
+  virtual void UpdateStatus(TppPage* Page);
+
+protected:
+  TStream* CreateOutputStream() override { return CreateFileStream(); }
+  // Raises EPrintError (language string 67) when the file cannot be made.
+  virtual TStream* CreateFileStream();
+  void FreeOutputStream() override;
+  void Destroying() override;
+
 private:
   std::string FFileName;
+  bool FCreateFile = true;
+  std::unique_ptr<TSafeFileStream> FFileStream;
+  bool FCommit = false;  // the job ended whole: the file takes its name
+  bool FFailed = false;  // a write of this job failed
 };
 
 // The operations of NotifyDevices, applied to every active device in list order.

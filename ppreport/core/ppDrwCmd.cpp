@@ -251,6 +251,9 @@ void TppDrawText::Assign(const TPersistent* Source) {
   FComponentSave = S->FComponentSave;
   FComponentSaveNo = S->FComponentSaveNo;
   FSaveLength = S->FSaveLength;
+  FLayoutFontHeight = S->FLayoutFontHeight;
+  FLayoutLineHeight = S->FLayoutLineHeight;
+  FLayoutTextWidth = S->FLayoutTextWidth;
   FRotatedOriginLeft = S->FRotatedOriginLeft;
   FRotatedOriginTop = S->FRotatedOriginTop;
   SetComponent(S->FComponent);

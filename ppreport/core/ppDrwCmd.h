@@ -176,6 +176,14 @@ public:
   void SetComponentSaveNo(int V) { FComponentSaveNo = V; }
   int SaveLength() const { return FSaveLength; }
   void SetSaveLength(int V) { FSaveLength = V; }
+  // Where the screen device laid the text out when it drew it last (0 until then), for the text
+  // search's highlights: the font height in pixels, one line's height and the text's width in microns.
+  int32_t LayoutFontHeight() const { return FLayoutFontHeight; }
+  void SetLayoutFontHeight(int32_t V) { FLayoutFontHeight = V; }
+  int32_t LayoutLineHeight() const { return FLayoutLineHeight; }
+  void SetLayoutLineHeight(int32_t V) { FLayoutLineHeight = V; }
+  int32_t LayoutTextWidth() const { return FLayoutTextWidth; }
+  void SetLayoutTextWidth(int32_t V) { FLayoutTextWidth = V; }
 
   TAlignment Alignment() const { return FAlignment; }
   // TextAlignment follows: taLeftJustified, taRightJustified or taCentered.
@@ -207,6 +215,7 @@ private:
   bool FForceJustifyLastLine = false;
   bool FBandSave = false, FComponentSave = false;
   int FBandSaveNo = 0, FComponentSaveNo = 0, FSaveLength = 0;
+  int32_t FLayoutFontHeight = 0, FLayoutLineHeight = 0, FLayoutTextWidth = 0;
   TAlignment FAlignment = taLeftJustify;
   int FRotatedOriginLeft = 0, FRotatedOriginTop = 0;
 };
@@ -388,7 +397,7 @@ inline constexpr int ppMaxFontHeight = 1'000'000;
 double MicronsToInches(int32_t Value);
 // The font of Font at Angle degrees: height -Round(size x pixels per inch / 72) (within
 // ppMaxFontHeight), escapement and orientation Angle x 10 (Angle taken modulo 360), the default character set, weight 700 when bold, italic, underline and
-// strike-out from the style.
+// strike-out from the style, at most 31 characters of the face name.
 TLogFont CreateRotatedFont(const TFont& Font, int Angle);
 // Writes Text at (X, Y) at Angle degrees with a clear brush; the canvas's brush style and font come
 // back afterwards, also when drawing fails.

@@ -4,6 +4,7 @@
 #include "platform/classes/ScopeGuard.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/rtl/RtlMath.h"
+#include "platform/rtl/Win1252.h"
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppDrwCmdRTTI.h"
@@ -185,8 +186,12 @@ TLogFont CreateRotatedFont(const TFont& Font, int Angle) {
   F.Width = 0;
   F.Escapement = F.Orientation = (Angle % 360) * 10;
   F.CharSet = DEFAULT_CHARSET;
-  F.FaceName = Font.Name();
-  F.Weight = (Font.Style() & fsBold) ? FW_BOLD : FW_NORMAL;
+  // A logical font holds at most 31 characters of its face name.
+  std::string_view Name = Font.Name();
+  size_t End = 0;
+  for (int Count = 0; End < Name.size() && Count < 31; ++Count) NextUtf8(Name, End);
+  F.FaceName = std::string(Name.substr(0, End));
+  F.Weight = (Font.Style() & fsBold) ? FW_BOLD : 0;
   F.Italic = (Font.Style() & fsItalic) != 0;
   F.Underline = (Font.Style() & fsUnderline) != 0;
   F.StrikeOut = (Font.Style() & fsStrikeOut) != 0;

@@ -24,8 +24,6 @@ TppBackgroundPrintHandler& BackgroundPrintHandler() {
 
 void SetBackgroundPrintHandler(TppBackgroundPrintHandler Handler) { BackgroundPrintHandler() = std::move(Handler); }
 
-const TClassInfo* GetFormClass(std::string_view) { return nullptr; }
-
 // ---- construction
 
 const TClassInfo& TppProducer::StaticClassInfo() {
@@ -37,7 +35,8 @@ TppProducer::TppProducer(TComponent* AOwner)
     : TppRelative(AOwner), FPrinterSetup(std::make_unique<TppPrinterSetup>(this)),
       FTextSearchSettings(std::make_unique<TppTextSearchSettings>()),
       FBackgroundPrintSettings(std::make_unique<TppBackgroundPrintSettings>()),
-      FPDFSettings(std::make_unique<TppPDFSettings>()) {
+      FPDFSettings(std::make_unique<TppPDFSettings>()),
+      FPreviewFormSettings(std::make_unique<TppPreviewFormSettings>()) {
   FPrinterSetup->OnPageDefChange = [this](TObject* Sender, TppPageDef* Def, bool& Valid) {
     PageDefChanged(Sender, Def, Valid);
   };
@@ -103,6 +102,10 @@ void TppProducer::SetPDFSettings(const TppPDFSettings* V) {
   if (V) FPDFSettings->Assign(V);
 }
 
+void TppProducer::SetPreviewFormSettings(const TppPreviewFormSettings* V) {
+  if (V) FPreviewFormSettings->CopySettings(*V);
+}
+
 void TppProducer::SetDeviceType(const std::string& Value) {
   if (!Reading() && !DeviceClassForName(Value)) return;
   FDeviceType = Value;
@@ -126,7 +129,7 @@ void TppProducer::SetLanguage(TppLanguageType Value) {
   LanguageChanged();
 }
 
-void TppProducer::LanguageChanged() { FTextSearchSettings->Changed(); }
+void TppProducer::LanguageChanged() { FTextSearchSettings->LanguageChanged(); }
 
 void TppProducer::SetPrinterSetup(const TppPrinterSetup* Value) {
   if (!Value) return;

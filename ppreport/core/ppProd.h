@@ -78,6 +78,8 @@ public:
   void SetBackgroundPrintSettings(const TppBackgroundPrintSettings* V);  // copies
   TppPDFSettings* PDFSettings() const { return FPDFSettings.get(); }
   void SetPDFSettings(const TppPDFSettings* V);  // copies
+  TppPreviewFormSettings* PreviewFormSettings() const { return FPreviewFormSettings.get(); }
+  void SetPreviewFormSettings(const TppPreviewFormSettings* V);  // copies
   const std::string& Version() const { return FVersion; }
   int VersionNo() const { return FVersionNo; }
   bool Converted() const { return FConverted; }
@@ -208,6 +210,7 @@ private:
   std::unique_ptr<TppTextSearchSettings> FTextSearchSettings;
   std::unique_ptr<TppBackgroundPrintSettings> FBackgroundPrintSettings;
   std::unique_ptr<TppPDFSettings> FPDFSettings;
+  std::unique_ptr<TppPreviewFormSettings> FPreviewFormSettings;
   std::string FVersion = "1.0";
   int FVersionNo = 1000;
   bool FConverted = false, FConvertedFromPre40 = false;
@@ -241,6 +244,7 @@ TClassDef<T>& PublishProducerProperties(TClassDef<T>& D) {
       .Prop("ModalPreview", &T::ModalPreview, &T::SetModalPreview)
       .Default(1)
       .Prop("PDFSettings", &T::PDFSettings, &T::SetPDFSettings)
+      .Prop("PreviewFormSettings", &T::PreviewFormSettings, &T::SetPreviewFormSettings)
       .Prop("PrinterSetup", &T::PrinterSetup, &T::SetPrinterSetup)
       .Prop("SavePrinterSetup", &T::SavePrinterSetup, &T::SetSavePrinterSetup)
       .Default(0)

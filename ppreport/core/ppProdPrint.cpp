@@ -233,7 +233,11 @@ void TppProducer::ConvertFromVersion(int Version) {
 // ---- the unit
 
 void InitializeProducerUnit() {
-  RegisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo()});
+  RegisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo(),
+                     &TppTextSearchSettings::StaticClassInfo(), &TppPreviewFormSettings::StaticClassInfo(),
+                     &TppBackgroundPrintSettings::StaticClassInfo(), &TppPDFSettings::StaticClassInfo()});
+  RegisterEnumType("TppZoomSettingType", EnumInfo<TppZoomSettingType>());
+  RegisterEnumType("TWindowState", EnumInfo<TppPreviewWindowState>());
   TraRTTIClassRegistry::RegisterRTTIClass(TraTppProducerRTTI());
   ppResourceManager().AddModule("tlPrint");
 }
@@ -241,5 +245,9 @@ void InitializeProducerUnit() {
 void FinalizeProducerUnit() {
   ppResourceManager().RemoveModule("tlPrint");
   TraRTTIClassRegistry::UnregisterRTTIClass(TraTppProducerRTTI());
-  UnregisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo()});
+  UnregisterEnumType("TWindowState");
+  UnregisterEnumType("TppZoomSettingType");
+  UnregisterPPClasses({&TppProducer::StaticClassInfo(), &TppPrinterSetup::StaticClassInfo(),
+                       &TppTextSearchSettings::StaticClassInfo(), &TppPreviewFormSettings::StaticClassInfo(),
+                       &TppBackgroundPrintSettings::StaticClassInfo(), &TppPDFSettings::StaticClassInfo()});
 }

@@ -28,6 +28,12 @@ DECLARE_EXCEPTION(EOutlineError, ETalvorError)
 DECLARE_EXCEPTION(EBackgroundPrintError, ETalvorError)
 DECLARE_EXCEPTION(EBackgroundPrintTimeoutError, EBackgroundPrintError)
 DECLARE_EXCEPTION(EParameterError, ETalvorError)
+// Text search (settings here; pages, toolbox and highlighters in the output library).
+DECLARE_EXCEPTION(ESearchError, ETalvorError)
+DECLARE_EXCEPTION(ESearchPreviewError, ESearchError)
+DECLARE_EXCEPTION(ESearchEngineError, ESearchError)
+DECLARE_EXCEPTION(ESearchHighlightError, ESearchError)
+DECLARE_EXCEPTION(ERichTextHighlightError, ESearchError)
 
 // "TClass.Operation: Text", the form of every programmer error of the library.
 std::string ppErrorText(std::string_view ClassName, std::string_view Operation, std::string_view Text);

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppTypes.h"
 
 // Data a symbology refuses. Message() is the whole text a user reads. Number() is the language
@@ -136,3 +137,145 @@ std::string ppAutoEncode128(std::string_view Data);
 // The characters of Code 128 Data that a reader shows: the data characters from the blank up, the
 // functions and control characters left out. Raises EBarCodeError for data Code 128 cannot hold.
 std::string ppCode128HumanReadable(std::string_view Data);
+
+// ---- The draw command
+
+class TppDevice;
+class TppRasterDevice;
+class TppCustomPrinter;
+
+// The barcode a barcode component puts on a page. It carries every setting and the data, and draws
+// itself: on a printer device directly at the printer's resolution, on the screen into a bitmap at
+// the screen's resolution, stretched over the command's rectangle. Every measure and paint encodes
+// again (the patterns are not streamed); data a symbology refuses draws the background only.
+class TppDrawBarCode : public TppDrawCommand {
+  DECLARE_CLASSINFO(TppDrawBarCode)
+public:
+  explicit TppDrawBarCode(TComponent* AOwner);
+  ~TppDrawBarCode() override;
+  TppDataType DefaultDataType() const override { return dtGraphic; }
+
+  // ---- published
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment V) { FAlignment = V; }
+  const std::string& AddOnCode() const { return FAddOnCode; }
+  void SetAddOnCode(const std::string& V) { FAddOnCode = V; }
+  bool AutoEncode() const { return FAutoEncode; }
+  void SetAutoEncode(bool V) { FAutoEncode = V; }
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool V) { FAutoSize = V; }
+  bool AutoSizeFont() const { return FAutoSizeFont; }
+  void SetAutoSizeFont(bool V) { FAutoSizeFont = V; }
+  TppBarCodeType BarCodeType() const { return FBarCodeType; }
+  void SetBarCodeType(TppBarCodeType V) { FBarCodeType = V; }
+  TColor BarColor() const { return FBarColor; }
+  void SetBarColor(TColor V) { FBarColor = V; }
+  // The narrowest element in thousandths of a millimetre.
+  int32_t BarWidth() const { return FBarWidth; }
+  void SetBarWidth(int32_t V) { FBarWidth = V; }
+  bool BearerBars() const { return FBearerBars; }
+  void SetBearerBars(bool V) { FBearerBars = V; }
+  bool CalcCheckDigit() const { return FCalcCheckDigit; }
+  void SetCalcCheckDigit(bool V) { FCalcCheckDigit = V; }
+  // The component found the data good; encoding clears it when the symbology refuses the data.
+  bool CodeOK() const { return FCodeOK; }
+  void SetCodeOK(bool V) { FCodeOK = V; }
+  TColor Color() const { return FColor; }
+  void SetColor(TColor V) { FColor = V; }
+  const std::string& Data() const { return FData; }
+  void SetData(const std::string& V) { FData = V; }
+  TppFont* Font() const { return FFont.get(); }
+  void SetFont(const TFont* V);  // copies
+  TppBarCodeOrientation Orientation() const { return FOrientation; }
+  void SetOrientation(TppBarCodeOrientation V) { FOrientation = V; }
+  bool PrintHumanReadable() const { return FPrintHumanReadable; }
+  void SetPrintHumanReadable(bool V) { FPrintHumanReadable = V; }
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool V) { FTransparent = V; }
+  float WideBarRatio() const { return FWideBarRatio; }
+  void SetWideBarRatio(float V) { FWideBarRatio = V; }
+
+  // ---- working state of the last measure
+  bool Drawing() const { return FDrawing; }
+  int TotalWidth() const { return FTotalWidth; }
+  int TotalHeight() const { return FTotalHeight; }
+  int QuietZone() const { return FQuietZone; }
+  // One character per device pixel column ('1' bar, '0' space; POSTNET '2' full, '1' half bar),
+  // sized from the data.
+  const std::string& MainPattern() const { return FMainPattern; }
+  const std::string& AddOnPattern() const { return FAddOnPattern; }
+  // The text under the bars: Code 128 without its functions and control characters, else Data (with
+  // the check digit encoding appended).
+  std::string HumanReadableText() const;
+
+  // ---- operations
+  // A printer device: DrawOnPrinter; a screen device: DrawOnScreen; any other device draws nothing.
+  void Draw(TppDevice* Device) override;
+  // True when drawn.
+  virtual bool DrawOnPrinter(TppRasterDevice& Device);
+  virtual bool DrawOnScreen(TppRasterDevice& Device);
+  // Measures the symbol at Resolution (x, y pixels per inch) with the patterns encoded last, and
+  // draws it at (X, Y) when Draw is set. Nothing without a canvas.
+  virtual void Paint(TCanvas* Canvas, int X, bool Draw, TPoint Resolution, int Y);
+  // Encodes and measures at the printer's resolution (the shared printer's when null; without a
+  // context, a bitmap at the screen's) and sets Width and Height.
+  void CalcSize(TppCustomPrinter* Printer);
+  // Encodes and measures at the canvas's own resolution, without drawing.
+  void MeasureOnCanvas(TCanvas& Canvas);
+  // Encodes Data and AddOnCode at Dpi along the symbol; a refusal clears CodeOK and is shown (unless
+  // drawing on a printer), leaving both patterns empty.
+  void EncodeSymbol(int Dpi);
+  // An information message with OK, unless drawing on a printer.
+  void ShowMessage(const std::string& Text) const;
+
+  bool IsEqual(const TppDrawCommand& Other) const override;
+  using TppDrawCommand::Assign;
+  // Also every setting above (not the patterns).
+  void Assign(const TPersistent* Source) override;
+
+private:
+  bool Vertical() const { return FOrientation == orTopToBottom || FOrientation == orBottomToTop; }
+  struct TPainter;
+  void FitFont(TCanvas& Canvas, int W, int H, int m, int DpiAcross);
+  void DrawHumanReadable(TPainter& P, int W, int r, int q, int m);
+  void DrawAddOn(TPainter& P, int n, int r, int q, int m);
+
+  TAlignment FAlignment = taLeftJustify;
+  std::string FAddOnCode;
+  bool FAutoEncode = false, FAutoSize = true, FAutoSizeFont = true;
+  TppBarCodeType FBarCodeType = bcUPC_A;
+  TColor FBarColor = TColor(0);
+  int32_t FBarWidth = 0;
+  bool FBearerBars = false, FCalcCheckDigit = true, FCodeOK = true;
+  TColor FColor = TColor(0);
+  std::string FData;
+  std::unique_ptr<TppFont> FFont;
+  TppBarCodeOrientation FOrientation = orLeftToRight;
+  bool FPrintHumanReadable = true, FTransparent = false;
+  float FWideBarRatio = 0;
+
+  bool FDrawing = false;
+  int FTotalWidth = 0, FTotalHeight = 0, FQuietZone = 0;
+  std::string FMainPattern, FAddOnPattern;
+  std::string FSymbolData;  // Data as the symbol carries it (check digit, Code 128 encoding)
+  // The last font fitting: the same symbol measured again (each screen draw measures twice, a page
+  // of labels many times) takes its size without measuring text.
+  struct TFitMemo {
+    int Start = 0, W = 0, m = 0, Length = 0, Ppi = 0, Result = 0;
+    TppBarCodeType Type = bcUPC_A;
+    std::string FontName;
+    TFontStyles Style{};
+    bool operator==(const TFitMemo& O) const {
+      return Start == O.Start && W == O.W && m == O.m && Length == O.Length && Ppi == O.Ppi && Type == O.Type &&
+             FontName == O.FontName && Style == O.Style;
+    }
+  } FFitMemo;
+};
+
+// The largest symbol the screen draws through a bitmap, in pixels; a larger one draws nothing there.
+inline constexpr int64_t ppMaxBarCodeBitmapPixels = 64'000'000;
+
+// Start-up of the generation library (counted; starts the pp core first): registers the draw
+// command for streaming.
+void InitializePPGeneration();
+void FinalizePPGeneration();

@@ -9,8 +9,8 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/RtlMath.h"
-#include "platform/rtl/Win1252.h"
 #include "ppreport/core/ppConvert.h"
+#include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppGraphics.h"
 
 namespace {
@@ -62,26 +62,7 @@ bool GrownCorner(TAlignment Alignment, int Angle, int64_t DW, int64_t DH, int64_
 }
 }  // namespace
 
-TLogFont TppRotatedText::CreateRotatedFont(const TFont& Font, int Angle) {
-  TLogFont L;
-  L.Height = -Clamped(Round(static_cast<long double>(Font.Size()) * Font.PixelsPerInch() / ppPointsPerInch));
-  L.Width = 0;
-  L.Escapement = L.Orientation = (Angle % 360) * 10;  // tenths of a degree
-  L.CharSet = DEFAULT_CHARSET;
-  L.OutPrecision = L.ClipPrecision = L.Quality = 0;
-  L.PitchAndFamily = DEFAULT_PITCH;
-  // A logical font holds at most 31 characters of its face name.
-  std::string_view Name = Font.Name();
-  size_t End = 0;
-  for (int Count = 0; End < Name.size() && Count < 31; ++Count) NextUtf8(Name, End);
-  L.FaceName = std::string(Name.substr(0, End));
-  const TFontStyles Style = Font.Style();
-  L.Weight = (Style & fsBold) ? FW_BOLD : 0;
-  L.Italic = Style & fsItalic;
-  L.Underline = Style & fsUnderline;
-  L.StrikeOut = Style & fsStrikeOut;
-  return L;
-}
+TLogFont TppRotatedText::CreateRotatedFont(const TFont& Font, int Angle) { return ::CreateRotatedFont(Font, Angle); }
 
 void TppRotatedText::CalcTextExtent(TCanvas& Canvas, const std::string& Text, const TFont& Font, int Angle,
                                     TAlignment Alignment, int32_t& TextWidth, int32_t& TextHeight) {

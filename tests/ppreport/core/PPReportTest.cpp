@@ -50,7 +50,7 @@ TEST(PPReportTest, ShutdownLeavesEveryRegistryEmpty) {
   for (const std::string& Name : ClassNames) EXPECT_EQ(nullptr, GetClass(Name)) << Name;
 
   InitializePPReport();
-  EXPECT_EQ(30u, GetEnumTypeList().size());
+  EXPECT_EQ(32u, GetEnumTypeList().size());
   EXPECT_EQ(Descriptors, TraRTTIClassRegistry::Count());
   for (const std::string& Name : ClassNames) EXPECT_NE(nullptr, GetClass(Name)) << Name;
 }

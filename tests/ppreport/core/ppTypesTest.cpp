@@ -39,10 +39,11 @@ TEST(ppTypesTest, EveryErrorIsATalvorError) {
 // What the library registers at start-up: 30 types, the class library's among them, in order.
 TEST(ppTypesTest, StartUpRegistersTheLibrarysTypes) {
   const auto& List = GetEnumTypeList();
-  ASSERT_EQ(30u, List.size());
+  // The types unit's 30, then the preview form settings' two (the producer's unit owns them).
+  ASSERT_EQ(32u, List.size());
   EXPECT_EQ("Boolean", List.front().Name);
-  EXPECT_EQ("TPrinterOrientation", List.back().Name);
-  EXPECT_EQ(&EnumInfo<TPrinterOrientation>(), List.back().TypeInfo);
+  EXPECT_EQ("TPrinterOrientation", List[29].Name);
+  EXPECT_EQ(&EnumInfo<TPrinterOrientation>(), List[29].TypeInfo);
   const TEnumInfo* Units = FindEnumType("tppunittype");
   ASSERT_NE(nullptr, Units);
   EXPECT_EQ(4, Units->IndexOf("utMMThousandths"));
@@ -50,7 +51,8 @@ TEST(ppTypesTest, StartUpRegistersTheLibrarysTypes) {
   EXPECT_EQ("stCircle", FindEnumType("TShapeType")->NameOf(5));
   EXPECT_EQ("True", FindEnumType("Boolean")->NameOf(1));
   // Registered by the units that own them (preview settings, bands), not by the types unit.
-  EXPECT_EQ(nullptr, FindEnumType("TppZoomSettingType"));
+  EXPECT_EQ(&EnumInfo<TppZoomSettingType>(), FindEnumType("TppZoomSettingType"));
+  EXPECT_EQ("wsMaximized", FindEnumType("TWindowState")->NameOf(2));
 }
 
 TEST(ppTypesTest, RegistryReplacesByNameInAnyCaseAndIgnoresUnknownRemovals) {

@@ -62,14 +62,10 @@ inline std::string BarsOf(const std::string& Pattern, bool FullOnly = false) {
   return Bits;
 }
 
-// An 8-bit grey PNG: each pattern column Scale pixels wide, Quiet white columns on both sides.
-inline void WriteBarPng(const std::string& Path, const std::string& Columns, int Scale, int Quiet, int Height) {
-  const int Width = (static_cast<int>(Columns.size()) + 2 * Quiet) * Scale;
-  std::string Row(Width, '\xff');
-  for (size_t I = 0; I < Columns.size(); ++I)
-    if (Columns[I] != '0') Row.replace((Quiet + I) * Scale, Scale, Scale, '\0');
+// An 8-bit grey PNG of Width x Height pixels, one byte each, row by row.
+inline void WriteGreyPng(const std::string& Path, int Width, int Height, const std::string& Pixels) {
   std::string Raw;
-  for (int Y = 0; Y < Height; ++Y) Raw += '\0' + Row;  // filter type 0 per row
+  for (int Y = 0; Y < Height; ++Y) Raw += '\0' + Pixels.substr(static_cast<size_t>(Y) * Width, Width);  // filter 0
   uLongf Size = compressBound(Raw.size());
   std::string Packed(Size, '\0');
   compress(reinterpret_cast<Bytef*>(Packed.data()), &Size, reinterpret_cast<const Bytef*>(Raw.data()), Raw.size());
@@ -85,6 +81,17 @@ inline void WriteBarPng(const std::string& Path, const std::string& Columns, int
   const std::string Header = Be32(Width) + Be32(Height) + std::string{8, 0, 0, 0, 0};  // 8-bit grey
   std::ofstream(Path, std::ios::binary) << "\x89PNG\r\n\x1a\n" << Chunk("IHDR", Header) << Chunk("IDAT", Packed)
                                         << Chunk("IEND", "");
+}
+
+// An 8-bit grey PNG: each pattern column Scale pixels wide, Quiet white columns on both sides.
+inline void WriteBarPng(const std::string& Path, const std::string& Columns, int Scale, int Quiet, int Height) {
+  const int Width = (static_cast<int>(Columns.size()) + 2 * Quiet) * Scale;
+  std::string Row(Width, '\xff');
+  for (size_t I = 0; I < Columns.size(); ++I)
+    if (Columns[I] != '0') Row.replace((Quiet + I) * Scale, Scale, Scale, '\0');
+  std::string Pixels;
+  for (int Y = 0; Y < Height; ++Y) Pixels += Row;
+  WriteGreyPng(Path, Width, Height, Pixels);
 }
 
 // What zbarimg reads in a PNG, one entry per symbol (add-ons are symbols of their own).

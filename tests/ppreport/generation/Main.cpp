@@ -1,7 +1,7 @@
 // The pp generation library as a program without windows starts it: the platform first, then the
-// library (the pp core under it).
+// library (which starts the pp core under it).
 #include "platform/app/Application.h"
-#include "ppreport/core/PPReport.h"
+#include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "tests/TestMain.h"
 
 int main(int argc, char** argv) {
@@ -9,10 +9,10 @@ int main(int argc, char** argv) {
       argc, argv,
       [](int Argc, char** Argv) {
         InitializeApplication(Argc, Argv, TDisplayMode::Offscreen);
-        InitializePPReport();
+        InitializePPGeneration();
       },
       [] {
-        FinalizePPReport();
+        FinalizePPGeneration();
         FinalizeApplication();
       });
 }

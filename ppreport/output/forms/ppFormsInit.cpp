@@ -1,0 +1,30 @@
+#include "ppreport/output/forms/ppFormsInit.h"
+
+#include "platform/forms/QtDialogs.h"
+#include "ppreport/output/forms/ppASDlg.h"
+#include "ppreport/output/forms/ppCDlg.h"
+#include "ppreport/output/forms/ppForms.h"
+#include "ppreport/output/forms/ppScrollBox.h"
+
+namespace {
+int InitCount = 0;
+}
+
+void InitializePPForms() {
+  if (InitCount++ > 0) return;
+  RegisterQtDialog<TppFormRequest>([](TppFormRequest& R) { return R.Form ? R.Form->RunModal() : mrCancel; });
+  RegisterClasses({&TppForm::StaticClassInfo(), &TppUpDown::StaticClassInfo(), &TppScrollBox::StaticClassInfo()});
+  RegisterFormClass<TppCustomCancelDialog>(TppCancelDialog::StaticClassInfo());
+  RegisterFormClass<TppCustomNoDataDialog>(TppNoDataDialog::StaticClassInfo());
+  RegisterFormClass<TppCustomAutoSearchDialog>(TppAutoSearchDialog::StaticClassInfo());
+}
+
+void FinalizePPForms() {
+  if (InitCount == 0 || --InitCount > 0) return;
+  UnregisterFormClass<TppCustomAutoSearchDialog>();
+  UnregisterFormClass<TppCustomNoDataDialog>();
+  UnregisterFormClass<TppCustomCancelDialog>();
+  UnRegisterClass(TppScrollBox::StaticClassInfo());
+  UnRegisterClass(TppUpDown::StaticClassInfo());
+  UnRegisterClass(TppForm::StaticClassInfo());
+}

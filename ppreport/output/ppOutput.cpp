@@ -1,0 +1,25 @@
+#include "ppreport/output/ppOutput.h"
+
+#include <mutex>
+
+#include "ppreport/output/ppPrnDev.h"
+#include "ppreport/output/ppViewr.h"
+
+namespace {
+std::mutex Lock;
+int Count = 0;
+}  // namespace
+
+void InitializePPReportOutput() {
+  std::lock_guard<std::mutex> Guard(Lock);
+  if (Count++ > 0) return;
+  RegisterDeviceClass<TppScreenDevice>();
+  RegisterDeviceClass<TppPrinterDevice>();
+}
+
+void FinalizePPReportOutput() {
+  std::lock_guard<std::mutex> Guard(Lock);
+  if (Count == 0 || --Count > 0) return;
+  UnregisterDeviceClass(TppPrinterDevice::StaticClassInfo());
+  UnregisterDeviceClass(TppScreenDevice::StaticClassInfo());
+}
