@@ -51,5 +51,6 @@ inline constexpr char SppConvertBeforePrinting[] = "This report will be converte
 // Report templates
 inline constexpr char SppTemplateNotStored[] =
     "The template was not stored: the data pipeline does not keep the field %s of record %s.";
+
 // Text search settings
 inline constexpr char SppSearchWalkieTalkieFreed[] = "Don't free the embedded walkie talkie!";
