@@ -51,6 +51,7 @@ inline constexpr char SppConvertBeforePrinting[] = "This report will be converte
 // Report templates
 inline constexpr char SppTemplateNotStored[] =
     "The template was not stored: the data pipeline does not keep the field %s of record %s.";
+inline constexpr char SppTemplateClassRefused[] = "A report template cannot hold a %s.";
 
 // Text search settings
 inline constexpr char SppSearchWalkieTalkieFreed[] = "Don't free the embedded walkie talkie!";

@@ -11,6 +11,7 @@
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"
+#include "ppreport/core/ppComm.h"
 #include "ppreport/core/ppConsts.h"
 #include "ppreport/core/ppDB.h"
 #include "ppreport/core/ppLanguage.h"
@@ -192,7 +193,7 @@ bool TppTemplate::ProbeAt(TStream& Stream, int64_t Position) const {
 
 void TppTemplate::ProbeOffset(TStream& Stream) {
   const int64_t Base = Stream.Position();
-  if (ProbeAt(Stream, Base + FOffset)) return;
+  if (FOffset >= 0 && ProbeAt(Stream, Base + FOffset)) return;
   if (ProbeAt(Stream, Base)) {
     FOffset = 0;
     return;
@@ -290,6 +291,12 @@ void TppTemplate::ReadTemplate(TStream& Stream) {
   R.OnFindMethod = [this](TReader&, const std::string&, std::any&, bool& Error) {
     // A designer may supply a handler the root lacks; none is attached in this library.
     if (FRoot && FRoot->HasState(csDesigning) && GetDesigner()) Error = false;
+  };
+  // A template holds report objects only: a data set or any other component it names is never made
+  // (its loading could open files or run statements before the template is judged).
+  R.OnCreateComponent = [](TReader&, const TClassInfo& Info, TComponent*&) {
+    if (!Info.InheritsFrom(&TppCommunicator::StaticClassInfo()))
+      throw EReadError(::Format(SppTemplateClassRefused, {std::string(Info.Name)}));
   };
   // The question is asked only where a person can answer it: never from a background run.
   if ((FRoot && FRoot->HasState(csDesigning)) || IsMainThreadContext())

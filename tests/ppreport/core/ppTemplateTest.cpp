@@ -175,6 +175,15 @@ TEST_F(TemplateTest, DamagedTemplatesLeaveReportAndSettingsAsTheyWere) {
     }
   }
   EXPECT_TRUE(Dialogs->Calls.empty());  // damaged bytes are never offered as ignorable
+
+  // A component that is no report object (a table that would open a file as it loads) is refused.
+  RegisterClasses({&TTable::StaticClassInfo()});
+  TFinally Unregister([] { UnRegisterClass(TTable::StaticClassInfo()); });
+  const std::string WithTable = "object Report1: TModelReport\r\n  object Table9: TTable\r\n    DatabaseName = "
+                                "'/nonexistent.db'\r\n  end\r\nend\r\n";
+  EXPECT_THROW(Load(WithTable), EReadError);
+  Unchanged("table");
+  EXPECT_EQ(nullptr, Form.FindComponent("Table9"));
 }
 
 TEST_F(TemplateTest, ReaderErrorsAskToAbortIgnoreOrIgnoreAll) {
