@@ -255,3 +255,51 @@ TEST(ppRichTxDrwCmdTest, RangesOfPagesJoinAndTheNextPageContinuesAtItsTop) {
     EXPECT_EQ(DarkInOut(*Device, R).second, 0);
   }
 }
+
+TEST(ppRichTxDrwCmdTest, AVisibleLeftBorderMovesTheTextRightByItsWidth) {
+  // The first dark column with and without a left border of 6 points (25 pixels at 300 dpi).
+  int Columns[2] = {-1, -1};
+  for (int WithBorder : {0, 1}) {
+    auto Device = TOwnedRt<bctest::TBitmapDevice>(new bctest::TBitmapDevice(rkPrinter, 1400, 700, 300));
+    auto C = MakeRichText(SampleRtf);
+    if (WithBorder) {
+      C->Border()->SetVisible(true);
+      C->Border()->SetWeight(6);
+      C->Border()->SetBorderPositions(ppSetBit(bpLeft));
+    }
+    ASSERT_TRUE(C->DrawOnDevice(Device.get()));
+    const TRect R = C->GetDrawRect();
+    for (int X = R.Left; X < R.Right && Columns[WithBorder] < 0; ++X)
+      for (int Y = R.Top; Y < R.Bottom; ++Y)
+        if (RtDark(*Device, X, Y)) {
+          Columns[WithBorder] = X - R.Left;
+          break;
+        }
+    EXPECT_EQ(Device->Borders.size(), static_cast<size_t>(WithBorder));
+  }
+  ASSERT_GE(Columns[0], 9);  // 45 twips: 9 pixels at 300 dpi, plus the glyph's own side bearing
+  EXPECT_NEAR(Columns[1] - Columns[0], 25, 1);
+}
+
+TEST(ppRichTxDrwCmdTest, SelectionBackColorAnswersThePreviousOne) {
+  auto Edit = CreateRichEdit();
+  Edit->LoadFromBytes("{\\rtf1{\\colortbl;\\red255\\green255\\blue255;\\red0\\green0\\blue255;}"
+                      "plain \\cf1 white\\cf2  blue\\cf0}");
+  struct TCase {
+    int Start, Length;
+    TColorRef Previous;
+    bool Flag;
+  };
+  // Without a background: black text reads as white before, white text as black, another colour
+  // as white with the flag down.
+  const TCase Cases[] = {{0, 5, 0xFFFFFF, true}, {6, 5, 0, true}, {12, 4, 0xFFFFFF, false}};
+  for (const TCase& T : Cases) {
+    Edit->Select(T.Start, T.Length);
+    bool Flag = !T.Flag;
+    EXPECT_EQ(TppRTFEngine::SetSelectionBackColor(*Edit, clYellow, Flag), T.Previous) << T.Start;
+    EXPECT_EQ(Flag, T.Flag) << T.Start;
+    EXPECT_EQ(Edit->SelAttributes().BackColor, ColorToRGB(clYellow));
+    // Set again: the yellow it now has comes back.
+    EXPECT_EQ(TppRTFEngine::SetSelectionBackColor(*Edit, clAqua, Flag), ColorToRGB(clYellow));
+  }
+}
