@@ -129,6 +129,55 @@ TColorRef TppRTFEngine::SetSelectionBackColor(TppRichEdit& Edit, TColor Color, b
   return Previous;
 }
 
+TppRichTextPageFit ppFitRichTextPage(TppRichEdit& Edit, TDeviceContext& Dc, const TRect& Rect, int Start,
+                                     bool PageEmpty, bool KeepTogether) {
+  std::lock_guard<TCriticalSection> Lock(RichTextLock());
+  TppRichTextPageFit Fit;
+  const int Last = Edit.Length() - 1;
+  Start = std::max(Start, 0);
+  if (Start > Last) return Fit;  // nothing (left) to place
+  int Height = 0, LastChar = -1;
+  if (TppRTFEngine::FitRange(Edit, Dc, Height, LastChar, Rect, {Start, Last})) {
+    Fit.StartCharPos = Start;
+    Fit.EndCharPos = Last;
+    Fit.Height = Height;
+    return Fit;
+  }
+  if (KeepTogether || (LastChar < Start && !PageEmpty)) {
+    Fit.NextStart = Start;
+    Fit.KeptTogether = KeepTogether;
+    return Fit;
+  }
+  if (LastChar < Start) {
+    // Not one line fits an empty page: find the lowest rectangle that takes the first line (doubling,
+    // then halving the step), and place that line alone.
+    TRect Tall = Rect;
+    const auto NextAt = [&](int H) {
+      Tall.Bottom = Tall.Top + H;
+      return TppRTFEngine::FormatRange(Edit, Dc, false, {Start, Last}, Tall, &Dc);
+    };
+    int Lo = std::max(0, Rect.Bottom - Rect.Top), Hi = std::max(1, Lo * 2);
+    while (Hi < (1 << 24) && NextAt(Hi) <= Start) Lo = Hi, Hi *= 2;
+    int Next = NextAt(Hi);
+    if (Next <= Start) {
+      Next = Last + 1;  // nothing lays out at all: place the rest rather than loop
+    } else {
+      while (Hi - Lo > 1) {
+        const int Mid = Lo + (Hi - Lo) / 2;
+        (NextAt(Mid) > Start ? Hi : Lo) = Mid;
+      }
+      Next = NextAt(Hi);
+    }
+    LastChar = Next - 1;
+    Height = TppRTFEngine::CalcUsedHeight(Edit, Dc, Tall, {Start, LastChar});
+  }
+  Fit.StartCharPos = Start;
+  Fit.EndCharPos = LastChar;
+  Fit.Height = Height;
+  Fit.NextStart = LastChar < Last ? LastChar + 1 : -1;
+  return Fit;
+}
+
 // ---- draw command
 
 const TClassInfo& TppDrawRichText::StaticClassInfo() {

@@ -56,6 +56,22 @@ public:
   static TColorRef SetSelectionBackColor(TppRichEdit& Edit, TColor Color, bool& Flag);
 };
 
+// One page's share of a rich text, as the rich text components split their content: the range
+// drawn here (both -1 when nothing is) and where the next page begins (-1 when all is placed).
+// Ranges of successive pages join without gap or overlap, from 0 to Length - 1.
+struct TppRichTextPageFit {
+  int StartCharPos = -1, EndCharPos = -1;
+  int NextStart = -1;
+  int Height = 0;  // pixels of the device used
+  bool KeptTogether = false;
+};
+// Places the text from Start into Rect (device pixels). A first line that does not fit moves to the
+// next page, unless the page is empty: there it is placed all the same (Height is then the line's, which
+// may pass the rectangle), so no text ever vanishes and no page repeats. With KeepTogether the text
+// moves whole to the next page when it does not fit.
+TppRichTextPageFit ppFitRichTextPage(TppRichEdit& Edit, TDeviceContext& Dc, const TRect& Rect, int Start,
+                                     bool PageEmpty, bool KeepTogether);
+
 class TppDrawRichText : public TppDrawCommand {
   DECLARE_CLASSINFO(TppDrawRichText)
 public:

@@ -303,3 +303,58 @@ TEST(ppRichTxDrwCmdTest, SelectionBackColorAnswersThePreviousOne) {
     EXPECT_EQ(TppRTFEngine::SetSelectionBackColor(*Edit, clAqua, Flag), ColorToRGB(clYellow));
   }
 }
+
+TEST(ppRichTxDrwCmdTest, PagesOfARichTextJoinWithoutGapOrOverlap) {
+  // Lines of 12 points and a heading of 60 points higher than the small pages below.
+  std::string Rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs120 Big\\par\\fs24 ";
+  for (int I = 0; I < 25; ++I) Rtf += "Row " + std::to_string(I) + "\\par ";
+  Rtf += "last}";
+  auto Edit = CreateRichEdit();
+  Edit->LoadFromBytes(Rtf);
+  const int Length = Edit->Length();
+  TBitmap B(1, 1);
+  auto Dc = CreateBitmapDC(B, 300, 300);
+  const TRect Band = Rect(0, 0, 1500, 400);     // an empty page's room: 1.33 inches
+  const TRect Rest = Rect(0, 300, 1500, 400);   // what a page already holding bands leaves: a third of an inch
+
+  // On a page already in use, a first line that does not fit moves on whole: nothing is lost.
+  TppRichTextPageFit F = ppFitRichTextPage(*Edit, *Dc, Rest, 0, false, false);
+  EXPECT_EQ(F.StartCharPos, -1);
+  EXPECT_EQ(F.EndCharPos, -1);
+  EXPECT_EQ(F.NextStart, 0);
+  // Kept together: moves whole, marked.
+  F = ppFitRichTextPage(*Edit, *Dc, Band, 0, true, true);
+  EXPECT_TRUE(F.KeptTogether);
+  EXPECT_EQ(F.NextStart, 0);
+  EXPECT_EQ(F.EndCharPos, -1);
+
+  // An empty page lower than the heading still takes it; then pages follow until the end.
+  const TRect Low = Rect(0, 0, 1500, 100);
+  std::vector<std::pair<int, int>> Pages;
+  int Start = 0;
+  for (int Page = 0; Start >= 0 && Page < 100; ++Page) {
+    F = ppFitRichTextPage(*Edit, *Dc, Page == 0 ? Low : Band, Start, true, false);
+    ASSERT_GE(F.EndCharPos, F.StartCharPos) << "page " << Page;
+    ASSERT_EQ(F.StartCharPos, Start);
+    EXPECT_GT(F.Height, 0);
+    Pages.push_back({F.StartCharPos, F.EndCharPos});
+    Start = F.NextStart;
+  }
+  ASSERT_EQ(Start, -1);
+  ASSERT_GE(Pages.size(), 3u);
+  EXPECT_EQ(Pages.front().first, 0);
+  EXPECT_EQ(Pages.front().second, 3);  // "Big" and its mark
+  EXPECT_EQ(Pages.back().second, Length - 1);
+  for (size_t I = 1; I < Pages.size(); ++I) EXPECT_EQ(Pages[I].first, Pages[I - 1].second + 1);
+  // The whole text is in the pages' ranges exactly once.
+  std::u16string Joined;
+  for (auto [A, Z] : Pages) Joined += Edit->Document().TextRange(A, Z - A + 1);
+  EXPECT_EQ(Joined, Edit->Text());
+
+  // Empty text: nothing placed, nothing to continue.
+  auto Empty = CreateRichEdit();
+  F = ppFitRichTextPage(*Empty, *Dc, Band, 0, true, false);
+  EXPECT_EQ(F.EndCharPos, -1);
+  EXPECT_EQ(F.NextStart, -1);
+  EXPECT_EQ(F.Height, 0);
+}
