@@ -14,6 +14,7 @@
 #include "ppreport/core/ppDevice.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppPrinter.h"
+#include "ppreport/generation/ppRichTxDrwCmd.h"
 
 const TClassInfo& TppDrawBarCode::StaticClassInfo() {
   using C = TppDrawBarCode;
@@ -273,11 +274,11 @@ void InitializePPGeneration() {
     GenerationInitCount = 0;
     FinalizePPReport();
   });
-  RegisterPPClasses({&TppDrawBarCode::StaticClassInfo()});
+  RegisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
 }
 
 void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
-  if (--GenerationInitCount == 0) UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo()});
+  if (--GenerationInitCount == 0) UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   FinalizePPReport();
 }
