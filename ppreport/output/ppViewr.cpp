@@ -230,7 +230,7 @@ void TppScreenDevice::RenderPage() {
   if (OnPageDrawn) OnPageDrawn(this);
 }
 
-void TppScreenDevice::ComputeDrawCommandRect(TppDrawCommand& C) {
+void TppScreenDevice::ComputeDrawRect(TppDrawCommand& C) {
   const int A = SpPixels(C.Left(), ppHorizontal), B = SpPixels(C.Top(), ppVertical);
   const int W = SpPixels(C.Width(), ppHorizontal), H = SpPixels(C.Height(), ppVertical);
   C.SetDrawRect(TRect{RoundInt(A * FScaleX) + FPageLeft, RoundInt(B * FScaleY) + FPageTop,
@@ -251,7 +251,7 @@ TppDrawCommand* TppScreenDevice::FindClickable(int X, int Y) const {
 
 bool TppScreenDevice::RenderDrawCommand(TppDrawCommand* Command) {
   if (!Command || !FCanvas) return false;
-  ComputeDrawCommandRect(*Command);
+  ComputeDrawRect(*Command);
   if (auto* T = dynamic_cast<TppDrawText*>(Command)) DrawText(*T);
   else if (auto* S = dynamic_cast<TppDrawShape*>(Command)) DrawShape(*S);
   else if (auto* L = dynamic_cast<TppDrawLine*>(Command)) DrawLine(*L);

@@ -6,6 +6,7 @@
 #include "platform/rtl/RtlMath.h"
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/output/ppViewr.h"
+#include "tests/ppreport/output/ppBarCodePages.h"
 #include "tests/ppreport/output/ppDeviceTestSupport.h"
 
 using namespace ppdevtest;
@@ -208,6 +209,24 @@ TEST(ppViewrTest, EmptyPageDefinitionKeepsTheImage) {
   Device.RenderPage();
   EXPECT_EQ(Before, &Device.Bitmap());
   EXPECT_EQ(W, Device.Bitmap().Width());
+}
+
+// Barcodes draw themselves on the page bitmap at the viewer's zoom: both symbols are read back.
+TEST(ppViewrTest, BarCodesAreShownReadably) {
+  ASSERT_TRUE(bctest::HaveProgram("zbarimg")) << "zbarimg (zbar-tools) is installed by scripts/deps.sh";
+  TFakeView View;
+  View.Percent = 300;
+  TppScreenDevice Device(&View);
+  TPageSource Source(1, nullptr, [](int, TppPage& Page) {
+    BarCodeOn(Page, bcCode128, "Mivo Open Report 2024", 12700, 12700);
+    BarCodeOn(Page, bcEAN_13, "400638133393", 12700, 50800);
+  });
+  Device.SetPublisher(&Source.Publisher());
+  Device.RequestPages();
+  Device.SetPublisher(nullptr);
+  TTestTempFiles Temp;
+  EXPECT_EQ((std::multiset<std::string>{"4006381333931", "Mivo Open Report 2024"}),
+            ZbarReadImage(ImageOf(Device.Bitmap()), Temp));
 }
 
 }  // namespace
