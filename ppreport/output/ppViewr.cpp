@@ -466,6 +466,10 @@ void TppScreenDevice::DrawWrappedText(TppDrawText& Text) {
         Layout.LastLine = std::max(0, R.Height() / Layout.LineHeight - 1);  // the lines that fit
     }
   }
-  ppDeviceDraw::DrawTextLines(C, Text, Layout);
+  const int TextWidth = ppDeviceDraw::DrawTextLines(C, Text, Layout);
+  // Kept for the text search, which places its highlights as the text was laid out here.
+  Text.SetLayoutFontHeight(C.Font().Height());
+  Text.SetLayoutLineHeight(ConvertToMicrons(utScreenPixels, ppVertical, nullptr, static_cast<float>(Layout.LineHeight)));
+  Text.SetLayoutTextWidth(ConvertToMicrons(utScreenPixels, ppHorizontal, nullptr, static_cast<float>(TextWidth)));
   if (Text.Border()->Visible()) DrawBorder(Text, Text.GetDrawRect());
 }
