@@ -163,7 +163,7 @@ TEST(ppViewerTest, ScreenshotUnderXvfb) {
   if (QGuiApplication::platformName() != "xcb") {
     ASSERT_EQ(std::system("bash '" MOR_SOURCE_DIR "/scripts/deps.sh' >/dev/null"), 0) << "xvfb-run";
     const std::string Cmd = "env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb LSAN_OPTIONS=suppressions='" MOR_SOURCE_DIR
-                            "/tests/ppreport/viewer/xcb-leaks.supp' xvfb-run -a -s '-screen 0 1024x768x24' "
+                            "/tests/ppreport/forms/xcb-leaks.supp' xvfb-run -a -s '-screen 0 1024x768x24' "
                             "/proc/" + std::to_string(getpid()) + "/exe --gtest_filter=ppViewerTest.ScreenshotUnderXvfb";
     const int Status = std::system(Cmd.c_str());
     ASSERT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0) << Cmd;
