@@ -4,11 +4,10 @@
 
 #include "platform/app/Application.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/printing/PrinterList.h"
-#include "platform/printing/VirtualPrinter.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/output/ppPrnDev.h"
 #include "tests/platform/forms/FormsTestUtil.h"
+#include "tests/ppreport/core/ppPrintTestSupport.h"
 #include "tests/ppreport/output/ppDeviceTestSupport.h"
 
 TEST(ppCancelDialog, ShowsTheStatusAndCancelsThroughItsButtonOnlyWhenAllowed) {
@@ -54,17 +53,12 @@ TEST(ppCancelDialog, TheCancelButtonFollowsItsCaptionAndStaysCentred) {
 }
 
 // The printer device writes its progress into a real cancel dialog: each page's line on its memo.
-TEST(ppCancelDialog, ShowsThePrinterDevicesStatus) {
+class ppCancelDialogPrintTest : public ppPrintTest {};
+
+TEST_F(ppCancelDialogPrintTest, ShowsThePrinterDevicesStatus) {
   constexpr char Queue[] = "Virtual CDlg";
-  SetSystemPrintersEnabled(false);
-  UninstallAllPrinters();
-  TFinally Restore([] {
-    UninstallAllPrinters();
-    SetSystemPrintersEnabled(true);
-    GetPrinterList()->RefreshPrinters();
-  });
-  InstallPrinter(std::make_shared<TVirtualPrinter>(Queue, TVirtualPrinterConfig{}), true);
-  GetPrinterList()->RefreshPrinters();
+  Install(Queue, {}, true);
+  Refresh();
   TppPrinterSetup Setup;
   Setup.SetPrinterName(Queue);
   Setup.SetDocumentName("Vendas");

@@ -14,6 +14,7 @@
 #include "tests/TestTemp.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
+#include "tests/ppreport/core/ppPrintTestSupport.h"
 #include "tests/ppreport/output/ppBarCodePages.h"
 #include "tests/ppreport/output/ppDeviceTestSupport.h"
 
@@ -23,24 +24,17 @@ namespace {
 
 constexpr char PrnQueue[] = "Virtual 600x300";
 
-class ppPrnDevTest : public ::testing::Test {
+class ppPrnDevTest : public ppPrintTest {
 protected:
   void SetUp() override {
-    SetSystemPrintersEnabled(false);
-    UninstallAllPrinters();
+    ppPrintTest::SetUp();
     TVirtualPrinterConfig C;
     C.PixelsPerInchX = 600;
     C.PixelsPerInchY = 300;
-    Printer = std::make_shared<TVirtualPrinter>(PrnQueue, C);
-    InstallPrinter(Printer, true);
-    GetPrinterList()->RefreshPrinters();
+    Printer = Install(PrnQueue, C, true);
+    Refresh();
     Setup.SetPrinterName(PrnQueue);
     Setup.SetDocumentName("Vendas");
-  }
-  void TearDown() override {
-    UninstallAllPrinters();
-    SetSystemPrintersEnabled(true);
-    GetPrinterList()->RefreshPrinters();
   }
   // Prints Count pages drawn by Fill; the commands' draw rectangles are kept per page.
   void Print(int Count, TPageSource::TFill Fill) {

@@ -72,9 +72,7 @@ TEST(ppViewrTest, PageImageAtTwoZooms) {
     TppScreenDevice Device(&View);
     ASSERT_EQ(&View, Device.Viewer());
     TPageSource Source(1, nullptr, [](int, TppPage& Page) { Square(Page, 25400, 25400, 25400, clBlack); });
-    Device.SetPublisher(&Source.Publisher());
-    Device.RequestPages();
-    Device.SetPublisher(nullptr);
+    RequestPagesFrom(Device, Source);
     EXPECT_EQ(1, View.PagesShown);
     const int Ppi = ScreenPixelsPerInch();
     const int Inch = static_cast<int>(Trunc(ConvertFromMicrons(25400, utScreenPixels, ppHorizontal, nullptr)));
@@ -113,9 +111,7 @@ TEST(ppViewrTest, FindClickableCommands) {
       T->SetPage(&Page);
     }
   });
-  Device.SetPublisher(&Source.Publisher());
-  Device.RequestPages();
-  Device.SetPublisher(nullptr);
+  RequestPagesFrom(Device, Source);
   TppPage& P = *Device.Page();
   const TRect A = P.GetDrawCommand(1)->GetDrawRect(), B = P.GetDrawCommand(2)->GetDrawRect();
   ASSERT_LT(B.Left, A.Right);
@@ -202,9 +198,7 @@ TEST(ppViewrTest, NavigationToThePageShownDoesNothing) {
 TEST(ppViewrTest, EmptyPageDefinitionKeepsTheImage) {
   TppScreenDevice Device(nullptr);
   TPageSource Source(1, nullptr, [](int, TppPage& Page) { Square(Page, 0, 0, 1000, clBlack); });
-  Device.SetPublisher(&Source.Publisher());
-  Device.RequestPages();
-  Device.SetPublisher(nullptr);
+  RequestPagesFrom(Device, Source);
   const TBitmap* Before = &Device.Bitmap();
   const int W = Device.Bitmap().Width();
   Device.Page()->PageDef()->SetmmWidth(0);
@@ -223,9 +217,7 @@ TEST(ppViewrTest, BarCodesAreShownReadably) {
     BarCodeOn(Page, bcCode128, "Mivo Open Report 2024", 12700, 12700);
     BarCodeOn(Page, bcEAN_13, "400638133393", 12700, 50800);
   });
-  Device.SetPublisher(&Source.Publisher());
-  Device.RequestPages();
-  Device.SetPublisher(nullptr);
+  RequestPagesFrom(Device, Source);
   TTestTempFiles Temp;
   EXPECT_EQ((std::multiset<std::string>{"4006381333931", "Mivo Open Report 2024"}),
             ZbarReadImage(ImageOf(Device.Bitmap()), Temp));
@@ -252,9 +244,7 @@ TEST(ppViewrTest, HighlightCoversTheMatchAsDrawn) {
       T->Font()->SetColor(clBlack);
       T->SetPage(&Page);
     });
-    Device.SetPublisher(&Source.Publisher());
-    Device.RequestPages();
-    Device.SetPublisher(nullptr);
+    RequestPagesFrom(Device, Source);
     auto* Text = dynamic_cast<TppDrawText*>(Device.Page()->GetDrawCommand(0));
     ASSERT_NE(nullptr, Text);
     EXPECT_LT(Text->LayoutFontHeight(), 0);
