@@ -124,7 +124,7 @@ void TppPrinterDevice::UpdateStatus(TppPage* Page) {
 
 // ---- drawing
 
-void TppPrinterDevice::CalcDrawRect(TppDrawCommand& C) {
+void TppPrinterDevice::ComputeDrawRect(TppDrawCommand& C) {
   const TRect R{PixelsX(C.Left()) + FPageOffset.X, PixelsY(C.Top()) + FPageOffset.Y,
                 PixelsX(static_cast<float>(C.Left()) + C.Width()) + FPageOffset.X,
                 PixelsY(static_cast<float>(C.Top()) + C.Height()) + FPageOffset.Y};
@@ -133,7 +133,7 @@ void TppPrinterDevice::CalcDrawRect(TppDrawCommand& C) {
 
 bool TppPrinterDevice::RenderDrawCommand(TppDrawCommand* Command) {
   if (!Command || !FCanvas) return false;
-  CalcDrawRect(*Command);
+  ComputeDrawRect(*Command);
   if (auto* T = dynamic_cast<TppDrawText*>(Command)) DrawText(*T);
   else if (auto* S = dynamic_cast<TppDrawShape*>(Command)) DrawShape(*S);
   else if (auto* L = dynamic_cast<TppDrawLine*>(Command)) DrawLine(*L);

@@ -27,6 +27,8 @@ public:
 
   TppPrinter* Printer() const override { return FPrinter.get(); }
   TCanvas* Canvas() const { return FCanvas; }
+  TppRasterKind RasterKind() const override { return rkPrinter; }
+  TCanvas* DeviceCanvas() override { return FCanvas; }
   int CollatedCopies() const { return FCollatedCopies; }
   // Whether StartJob begins and EndJob / CancelJob end the printer's document (a sub-report
   // printing into its parent's job sets both off).
@@ -44,9 +46,9 @@ public:
   bool RenderDrawCommand(TppDrawCommand* Command) override;
 
   // The command's DrawRect in printer pixels on the current page.
-  void CalcDrawRect(TppDrawCommand& Command);
+  void ComputeDrawRect(TppDrawCommand& Command) override;
   // The command's border around Rect: Round(weight x dpi / 72) + 1 lines a side, at least 2.
-  void DrawBorder(TppDrawCommand& Command, const TRect& Rect);
+  void DrawBorder(TppDrawCommand& Command, const TRect& Rect) override;
 
   TppPrinterPageEvent OnStartPage, OnEndPage;
 

@@ -230,7 +230,7 @@ void TppScreenDevice::RenderPage() {
   if (OnPageDrawn) OnPageDrawn(this);
 }
 
-void TppScreenDevice::ComputeDrawCommandRect(TppDrawCommand& C) {
+void TppScreenDevice::ComputeDrawRect(TppDrawCommand& C) {
   const int A = SpPixels(C.Left(), ppHorizontal), B = SpPixels(C.Top(), ppVertical);
   const int W = SpPixels(C.Width(), ppHorizontal), H = SpPixels(C.Height(), ppVertical);
   C.SetDrawRect(TRect{RoundInt(A * FScaleX) + FPageLeft, RoundInt(B * FScaleY) + FPageTop,
@@ -251,7 +251,7 @@ TppDrawCommand* TppScreenDevice::FindClickable(int X, int Y) const {
 
 bool TppScreenDevice::RenderDrawCommand(TppDrawCommand* Command) {
   if (!Command || !FCanvas) return false;
-  ComputeDrawCommandRect(*Command);
+  ComputeDrawRect(*Command);
   if (auto* T = dynamic_cast<TppDrawText*>(Command)) DrawText(*T);
   else if (auto* S = dynamic_cast<TppDrawShape*>(Command)) DrawShape(*S);
   else if (auto* L = dynamic_cast<TppDrawLine*>(Command)) DrawLine(*L);
@@ -466,6 +466,10 @@ void TppScreenDevice::DrawWrappedText(TppDrawText& Text) {
         Layout.LastLine = std::max(0, R.Height() / Layout.LineHeight - 1);  // the lines that fit
     }
   }
-  ppDeviceDraw::DrawTextLines(C, Text, Layout);
+  const int TextWidth = ppDeviceDraw::DrawTextLines(C, Text, Layout);
+  // Kept for the text search, which places its highlights as the text was laid out here.
+  Text.SetLayoutFontHeight(C.Font().Height());
+  Text.SetLayoutLineHeight(ConvertToMicrons(utScreenPixels, ppVertical, nullptr, static_cast<float>(Layout.LineHeight)));
+  Text.SetLayoutTextWidth(ConvertToMicrons(utScreenPixels, ppHorizontal, nullptr, static_cast<float>(TextWidth)));
   if (Text.Border()->Visible()) DrawBorder(Text, Text.GetDrawRect());
 }

@@ -60,7 +60,7 @@ public:
   int PageTop() const { return FPageTop; }
   int PageWidth() const { return FPageWidth; }
   int PageHeight() const { return FPageHeight; }
-  double ScaleX() const { return FScaleX; }
+  double ScaleX() const override { return FScaleX; }
   double ScaleY() const { return FScaleY; }
 
   // ---- the device
@@ -87,8 +87,11 @@ public:
   // ---- layout and drawing
   void RenderPage();
   void CalcPageLayout();
-  void ComputeDrawCommandRect(TppDrawCommand& Command);
-  void DrawBorder(TppDrawCommand& Command, const TRect& Rect);
+  TppRasterKind RasterKind() const override { return rkScreen; }
+  // The page bitmap's canvas while a page is drawn.
+  TCanvas* DeviceCanvas() override { return FCanvas; }
+  void ComputeDrawRect(TppDrawCommand& Command) override;
+  void DrawBorder(TppDrawCommand& Command, const TRect& Rect) override;
   // The first clickable command whose rectangle holds (X, Y), edges included; null when none.
   TppDrawCommand* FindClickable(int X, int Y) const;
 

@@ -14,6 +14,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/rtl/SysUtils.h"
+#include "ppreport/core/ppDeviceStatus.h"
 #include "ppreport/core/ppFormRegistry.h"
 #include "ppreport/core/ppProdSettings.h"
 #include "ppreport/core/ppTypes.h"
@@ -119,7 +120,8 @@ public:
   bool DesignTime = false;
 };
 
-class TppCustomCancelDialog : public TppForm {
+// The status line of a printing or writing device (IppCancelDialogStatus).
+class TppCustomCancelDialog : public TppForm, public IppCancelDialogStatus {
   DECLARE_CLASSINFO(TppCustomCancelDialog)
 public:
   explicit TppCustomCancelDialog(TComponent* AOwner);
@@ -128,9 +130,9 @@ public:
   bool AllowCancel() const { return FAllowCancel; }
   void SetAllowCancel(bool V) { FAllowCancel = V; }
   bool Modal() const { return FModal; }
-  const std::string& StatusText() const { return FStatusText; }
+  std::string StatusText() const override { return FStatusText; }
   // Devices write their progress here while printing.
-  void SetStatusText(const std::string& Text);
+  void SetStatusText(const std::string& Text) override;
   virtual void StatusTextChanged() {}
   // Shows the dialog modally and fires OnStart once, 10 ms after it appeared, inside the modal
   // loop (the producer runs the whole job there). Returns when the dialog closes.

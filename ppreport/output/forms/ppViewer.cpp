@@ -69,7 +69,7 @@ void TppViewer::Loaded() {
 // The scroll box and the paint box, made once (never while the viewer is being read).
 void TppViewer::CreateControls() {
   if (FScrollBox || (ComponentState() & (csReading | csLoading))) return;
-  FScrollBox = new TScrollBox(this);
+  FScrollBox = new TppScrollBox(this);
   FScrollBox->SetParent(this);
   FScrollBox->SetBorderStyle(bsNone);
   FScrollBox->HorzScrollBar()->SetTracking(true);
@@ -250,6 +250,9 @@ void TppViewer::UpdateScrollBars() {
   if ((ComponentState() & (csReading | csLoading)) || !CanDraw()) return;
   const TBitmap& B = FScreenDevice->Bitmap();
   FScrollBox->SetVisible(true);
+  // Shown before it is sized: the scroll box's range counts only the children shown when they
+  // change, and showing one later does not update it.
+  FPaintBox->SetVisible(true);
   FPaintBox->SetBounds(0, 0, std::max(B.Width(), 1), std::max(B.Height(), 1));
   if (FResetScroll) {
     FScrollBox->HorzScrollBar()->SetPosition(0);

@@ -10,6 +10,7 @@
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
 #include "ppreport/core/ppComm.h"
+#include "ppreport/output/forms/ppScrollBox.h"
 #include "ppreport/output/ppViewr.h"
 
 class TppPrinterSetup;
@@ -44,7 +45,7 @@ public:
   void SetZoomSetting(TppZoomSettingType Value);
 
   TppScreenDevice* ScreenDevice() const { return FScreenDevice; }
-  TScrollBox* ScrollBox() const { return FScrollBox; }
+  TppScrollBox* ScrollBox() const { return FScrollBox; }
   TppPaintBox* PaintBox() const { return FPaintBox; }
   TppCommunicator* WalkieTalkie() const { return FWalkieTalkie; }
 
@@ -110,7 +111,7 @@ private:
   int FZoomPercentage = 100;
   TppZoomSettingType FZoomSetting = zsWholePage;
   TppScreenDevice* FScreenDevice = nullptr;  // owned
-  TScrollBox* FScrollBox = nullptr;          // owned (as its owner)
+  TppScrollBox* FScrollBox = nullptr;          // owned (as its owner)
   TppPaintBox* FPaintBox = nullptr;
   TppCommunicator* FWalkieTalkie = nullptr;  // owned
   bool FPageReady = false, FRedrawing = false, FResetScroll = true;

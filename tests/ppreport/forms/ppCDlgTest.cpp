@@ -5,7 +5,10 @@
 #include "platform/app/Application.h"
 #include "platform/graphics/Bitmap.h"
 #include "ppreport/core/ppLanguage.h"
+#include "ppreport/output/ppPrnDev.h"
 #include "tests/platform/forms/FormsTestUtil.h"
+#include "tests/ppreport/core/ppPrintTestSupport.h"
+#include "tests/ppreport/output/ppDeviceTestSupport.h"
 
 TEST(ppCancelDialog, ShowsTheStatusAndCancelsThroughItsButtonOnlyWhenAllowed) {
   std::unique_ptr<TppForm, TComponentDeleter> F(CreateFormOfKind(ppCancelDialogRole, nullptr));
@@ -47,6 +50,35 @@ TEST(ppCancelDialog, TheCancelButtonFollowsItsCaptionAndStaysCentred) {
   const int Short = D.btnCancel->Width();
   EXPECT_EQ(Short, Measure.Canvas().TextWidth("Cancelar") + 30);
   EXPECT_EQ(D.btnCancel->Left(), (D.Width() - Short) / 2);
+}
+
+// The printer device writes its progress into a real cancel dialog: each page's line on its memo.
+class ppCancelDialogPrintTest : public ppPrintTest {};
+
+TEST_F(ppCancelDialogPrintTest, ShowsThePrinterDevicesStatus) {
+  constexpr char Queue[] = "Virtual CDlg";
+  Install(Queue, {}, true);
+  Refresh();
+  TppPrinterSetup Setup;
+  Setup.SetPrinterName(Queue);
+  Setup.SetDocumentName("Vendas");
+
+  TppCancelDialog Dialog(nullptr);
+  Dialog.SetLanguageIndex(0);
+  ppdevtest::TPageSource Source(2, &Setup, nullptr);
+  TppPrinterDevice Device(nullptr);
+  Device.Printer()->SetPrinterName(Queue);
+  Device.SetCancelDialog(&Dialog);
+  EXPECT_EQ(static_cast<IppCancelDialogStatus*>(&Dialog), DeviceStatusDialog(Device));
+  std::vector<std::string> Shown;
+  Source.AfterPage = [&](int) { Shown.push_back(Dialog.memMessage->Text()); };
+  Device.SetPublisher(&Source.Publisher());
+  Device.RequestPages();
+  Device.SetPublisher(nullptr);
+  EXPECT_EQ((std::vector<std::string>{"Imprimindo a página 1 do Relatório Vendas em Virtual CDlg",
+                                      "Imprimindo a página 2 do Relatório Vendas em Virtual CDlg"}),
+            Shown);
+  EXPECT_EQ(Shown.back(), Dialog.StatusText());
 }
 
 TEST(ppNoDataDialog, ShownOnceThroughTheDialogServiceWithItsTexts) {

@@ -10,9 +10,20 @@
 #include "platform/rtl/RtlMath.h"
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDevice.h"
+#include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "tests/ppreport/generation/BarCodeReaders.h"
 
 namespace bctest {
+
+// Width and Height of the symbol as the screen measures it.
+inline void SizeForScreen(TppDrawBarCode& C) {
+  TBitmap B(1, 1);
+  C.MeasureOnCanvas(B.Canvas());
+  const bool Vertical = C.Orientation() == orTopToBottom || C.Orientation() == orBottomToTop;
+  const int EW = Vertical ? C.TotalHeight() : C.TotalWidth(), EH = Vertical ? C.TotalWidth() : C.TotalHeight();
+  C.SetWidth(ConvertToMicrons(utScreenPixels, ppHorizontal, nullptr, static_cast<float>(EW)));
+  C.SetHeight(ConvertToMicrons(utScreenPixels, ppVertical, nullptr, static_cast<float>(EH)));
+}
 
 class TBitmapDevice : public TppRasterDevice, private IppPrinterResolution {
 public:

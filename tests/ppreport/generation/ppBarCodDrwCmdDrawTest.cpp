@@ -50,16 +50,6 @@ TBitmap PaintAlone(TppDrawBarCode& C, TppBarCodeOrientation O) {
   return B;
 }
 
-// Width and Height of the symbol as the screen measures it.
-void SizeForScreen(TppDrawBarCode& C) {
-  TBitmap B(1, 1);
-  C.MeasureOnCanvas(B.Canvas());
-  const bool Vertical = C.Orientation() == orTopToBottom || C.Orientation() == orBottomToTop;
-  const int EW = Vertical ? C.TotalHeight() : C.TotalWidth(), EH = Vertical ? C.TotalWidth() : C.TotalHeight();
-  C.SetWidth(ConvertToMicrons(utScreenPixels, ppHorizontal, nullptr, static_cast<float>(EW)));
-  C.SetHeight(ConvertToMicrons(utScreenPixels, ppVertical, nullptr, static_cast<float>(EH)));
-}
-
 bool Dark(const TBitmap& B, int X, int Y) { return ((B.Dib().Pixels[Y * B.Width() + X] >> 8) & 0xFF) < 128; }
 
 }  // namespace
@@ -107,7 +97,7 @@ TEST_F(ppBarCodDrwCmdDrawTest, ZbarReadsEverySymbologyInEveryOrientation) {
           new bctest::TBitmapDevice(rkScreen, 2000, 1500, 300, 300.0 / ScreenPixelsPerInch()));
       auto Cmd = MakeBarCode(C.Type, C.Data, C.AddOn);
       Cmd->SetOrientation(O);
-      SizeForScreen(*Cmd);
+      bctest::SizeForScreen(*Cmd);
       Cmd->Draw(Device.get());
       const std::string Png = Temp.Path("screen.png");
       Device->WritePng(Png);
@@ -222,7 +212,7 @@ TEST_F(ppBarCodDrwCmdDrawTest, TransparentOnScreenKeepsThePageAndBordersMoveTheS
     C->SetBarWidth(508);  // two screen pixels
     C->SetLeft(0);
     C->SetTop(0);
-    SizeForScreen(*C);
+    bctest::SizeForScreen(*C);
     C->Draw(Device.get());
     const TRect R = C->GetDrawRect();
     // Code 128 starts with a bar two modules wide, then a space of one.

@@ -78,6 +78,13 @@ private:
   TFill FFill;
 };
 
+// Device's pages requested from Source's publisher, which the device then lets go of.
+inline void RequestPagesFrom(TppDevice& Device, TPageSource& Source) {
+  Device.SetPublisher(&Source.Publisher());
+  Device.RequestPages();
+  Device.SetPublisher(nullptr);
+}
+
 // A cancel dialog's status line.
 class TStatusDialog : public TComponent, public IppCancelDialogStatus {
 public:

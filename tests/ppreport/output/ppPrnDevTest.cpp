@@ -14,6 +14,8 @@
 #include "tests/TestTemp.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
+#include "tests/ppreport/core/ppPrintTestSupport.h"
+#include "tests/ppreport/output/ppBarCodePages.h"
 #include "tests/ppreport/output/ppDeviceTestSupport.h"
 
 using namespace ppdevtest;
@@ -22,24 +24,17 @@ namespace {
 
 constexpr char PrnQueue[] = "Virtual 600x300";
 
-class ppPrnDevTest : public ::testing::Test {
+class ppPrnDevTest : public ppPrintTest {
 protected:
   void SetUp() override {
-    SetSystemPrintersEnabled(false);
-    UninstallAllPrinters();
+    ppPrintTest::SetUp();
     TVirtualPrinterConfig C;
     C.PixelsPerInchX = 600;
     C.PixelsPerInchY = 300;
-    Printer = std::make_shared<TVirtualPrinter>(PrnQueue, C);
-    InstallPrinter(Printer, true);
-    GetPrinterList()->RefreshPrinters();
+    Printer = Install(PrnQueue, C, true);
+    Refresh();
     Setup.SetPrinterName(PrnQueue);
     Setup.SetDocumentName("Vendas");
-  }
-  void TearDown() override {
-    UninstallAllPrinters();
-    SetSystemPrintersEnabled(true);
-    GetPrinterList()->RefreshPrinters();
   }
   // Prints Count pages drawn by Fill; the commands' draw rectangles are kept per page.
   void Print(int Count, TPageSource::TFill Fill) {
@@ -345,6 +340,22 @@ TEST_F(ppPrnDevTest, StatusTextsAndCancel) {
   EXPECT_FALSE(Job.Ended);
   EXPECT_EQ(2, Job.PageCount);  // the pages made after the cancel are not printed
   Device.SetPublisher(nullptr);
+}
+
+// Barcodes draw themselves through the device's canvas, resolution and rectangles: both symbols
+// are read back from the printed page.
+TEST_F(ppPrnDevTest, BarCodesArePrintedReadably) {
+  ASSERT_TRUE(bctest::HaveProgram("zbarimg")) << "zbarimg (zbar-tools) is installed by scripts/deps.sh";
+  Print(1, [](int, TppPage& Page) {
+    BarCodeOn(Page, bcCode128, "Mivo Open Report 2024", 12700, 12700);
+    BarCodeOn(Page, bcEAN_13, "400638133393", 12700, 76200);
+  });
+  ASSERT_EQ(1u, Rects.size());
+  TTestTempFiles Temp;
+  EXPECT_EQ((std::multiset<std::string>{"4006381333931", "Mivo Open Report 2024"}), ZbarReadImage(Image(), Temp));
+  // Their rectangles in printer pixels, each axis at its own resolution: 2.5 inches apart.
+  EXPECT_EQ(Rects[0][0].Left, Rects[0][1].Left);
+  EXPECT_EQ(750, Rects[0][1].Top - Rects[0][0].Top);
 }
 
 // A two-pass report: the first pass's pages are not final and print nothing, and the status line

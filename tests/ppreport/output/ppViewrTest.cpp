@@ -5,7 +5,10 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/RtlMath.h"
 #include "ppreport/core/ppConvert.h"
+#include "ppreport/output/ppTextSearchHighlighter.h"
+#include "ppreport/output/ppTextSearchOccurrence.h"
 #include "ppreport/output/ppViewr.h"
+#include "tests/ppreport/output/ppBarCodePages.h"
 #include "tests/ppreport/output/ppDeviceTestSupport.h"
 
 using namespace ppdevtest;
@@ -69,9 +72,7 @@ TEST(ppViewrTest, PageImageAtTwoZooms) {
     TppScreenDevice Device(&View);
     ASSERT_EQ(&View, Device.Viewer());
     TPageSource Source(1, nullptr, [](int, TppPage& Page) { Square(Page, 25400, 25400, 25400, clBlack); });
-    Device.SetPublisher(&Source.Publisher());
-    Device.RequestPages();
-    Device.SetPublisher(nullptr);
+    RequestPagesFrom(Device, Source);
     EXPECT_EQ(1, View.PagesShown);
     const int Ppi = ScreenPixelsPerInch();
     const int Inch = static_cast<int>(Trunc(ConvertFromMicrons(25400, utScreenPixels, ppHorizontal, nullptr)));
@@ -110,9 +111,7 @@ TEST(ppViewrTest, FindClickableCommands) {
       T->SetPage(&Page);
     }
   });
-  Device.SetPublisher(&Source.Publisher());
-  Device.RequestPages();
-  Device.SetPublisher(nullptr);
+  RequestPagesFrom(Device, Source);
   TppPage& P = *Device.Page();
   const TRect A = P.GetDrawCommand(1)->GetDrawRect(), B = P.GetDrawCommand(2)->GetDrawRect();
   ASSERT_LT(B.Left, A.Right);
@@ -199,15 +198,84 @@ TEST(ppViewrTest, NavigationToThePageShownDoesNothing) {
 TEST(ppViewrTest, EmptyPageDefinitionKeepsTheImage) {
   TppScreenDevice Device(nullptr);
   TPageSource Source(1, nullptr, [](int, TppPage& Page) { Square(Page, 0, 0, 1000, clBlack); });
-  Device.SetPublisher(&Source.Publisher());
-  Device.RequestPages();
-  Device.SetPublisher(nullptr);
+  RequestPagesFrom(Device, Source);
   const TBitmap* Before = &Device.Bitmap();
   const int W = Device.Bitmap().Width();
   Device.Page()->PageDef()->SetmmWidth(0);
   Device.RenderPage();
   EXPECT_EQ(Before, &Device.Bitmap());
   EXPECT_EQ(W, Device.Bitmap().Width());
+}
+
+// Barcodes draw themselves on the page bitmap at the viewer's zoom: both symbols are read back.
+TEST(ppViewrTest, BarCodesAreShownReadably) {
+  ASSERT_TRUE(bctest::HaveProgram("zbarimg")) << "zbarimg (zbar-tools) is installed by scripts/deps.sh";
+  TFakeView View;
+  View.Percent = 300;
+  TppScreenDevice Device(&View);
+  TPageSource Source(1, nullptr, [](int, TppPage& Page) {
+    BarCodeOn(Page, bcCode128, "Mivo Open Report 2024", 12700, 12700);
+    BarCodeOn(Page, bcEAN_13, "400638133393", 12700, 50800);
+  });
+  RequestPagesFrom(Device, Source);
+  TTestTempFiles Temp;
+  EXPECT_EQ((std::multiset<std::string>{"4006381333931", "Mivo Open Report 2024"}),
+            ZbarReadImage(ImageOf(Device.Bitmap()), Temp));
+}
+
+// The screen device keeps where it laid a text out, and the plain-text highlighter puts its
+// highlight over the match as drawn: "100" covered, "Total:" left clear.
+TEST(ppViewrTest, HighlightCoversTheMatchAsDrawn) {
+  for (int Zoom : {100, 200}) {
+    SCOPED_TRACE(Zoom);
+    TFakeView View;
+    View.Percent = Zoom;
+    TppScreenDevice Device(&View);
+    TPageSource Source(1, nullptr, [](int, TppPage& Page) {
+      auto* T = new TppDrawText(nullptr);
+      T->SetText("Total: 100");
+      T->SetLeft(12700);
+      T->SetTop(12700);
+      T->SetWidth(50800);
+      T->SetHeight(6350);
+      T->SetTransparent(true);
+      T->Font()->SetName("DejaVu Sans");
+      T->Font()->SetSize(12);
+      T->Font()->SetColor(clBlack);
+      T->SetPage(&Page);
+    });
+    RequestPagesFrom(Device, Source);
+    auto* Text = dynamic_cast<TppDrawText*>(Device.Page()->GetDrawCommand(0));
+    ASSERT_NE(nullptr, Text);
+    EXPECT_LT(Text->LayoutFontHeight(), 0);
+    EXPECT_GT(Text->LayoutLineHeight(), 0);
+    EXPECT_GT(Text->LayoutTextWidth(), 0);
+
+    TppTextSearchHighlighter Highlighter;
+    Highlighter.ScaleX = Device.ScaleX();
+    Highlighter.ScaleY = Device.ScaleY();
+    TppTextSearchOccurrence Hit;
+    Hit.SetOrdinalInLine(1);
+    TppOwnedDrawCommand Made = Highlighter.CreateHighlight(Text, &Hit, "100", &Device.Bitmap().Canvas());
+    ASSERT_TRUE(Made);
+    Device.ComputeDrawRect(*Made);
+    const TRect H = Made->GetDrawRect(), T = Text->GetDrawRect();
+    const QImage I = ImageOf(Device.Bitmap());
+    const TRect Ink = BoxOf(I.copy(T.Left, T.Top, T.Width(), T.Height()), [](QRgb P) { return qGray(P) < 128; });
+    const TRect Match = BoxOf(I.copy(H.Left, T.Top, T.Right - H.Left, T.Height()), [](QRgb P) { return qGray(P) < 128; });
+    ASSERT_GE(Ink.Right, Ink.Left);
+    // The whole line's ink is under the highlight's rows, its end inside the highlight.
+    EXPECT_LE(H.Top, T.Top + Ink.Top);
+    EXPECT_GE(H.Bottom, T.Top + Ink.Bottom);
+    EXPECT_GE(H.Right, T.Left + Ink.Right);
+    EXPECT_GT(H.Left, T.Left + Ink.Left);
+    // The match's ink starts a side bearing into the highlight; "Total:" ends before it.
+    EXPECT_LE(Match.Left, 2 * Zoom / 100);  // the glyph's side bearing
+    const TRect Before = BoxOf(I.copy(T.Left, T.Top, H.Left - T.Left, T.Height()), [](QRgb P) { return qGray(P) < 128; });
+    EXPECT_LE(T.Left + Before.Right, H.Left);
+    EXPECT_GE(H.Width(), Match.Right - Match.Left);
+    EXPECT_LE(H.Width(), 2 * (Match.Right - Match.Left));
+  }
 }
 
 }  // namespace

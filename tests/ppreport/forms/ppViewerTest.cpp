@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QScrollBar>
 #include <QWidget>
 #include <sys/wait.h>
 
@@ -91,6 +92,27 @@ TEST(ppViewerTest, ZoomPercentagesAreKeptInRange) {
   EXPECT_LE(F.Viewer->ScreenDevice()->PageHeight(), F.Viewer->ScrollBox()->ClientHeight());
 }
 
+// The pages scroll in a pp scroll box: a page down on its vertical bar is reported with the
+// position it moved to.
+TEST(ppViewerTest, ScrollsAreReportedByItsScrollBox) {
+  TViewerForm F(1);
+  std::vector<std::pair<int, TppVerticalScrollEventType>> Heard;
+  F.Viewer->ScrollBox()->OnVerticalScroll = [&](TObject*, int16_t Position, TppVerticalScrollEventType Kind) {
+    Heard.emplace_back(Position, Kind);
+  };
+  QScrollBar* Bar = nullptr;
+  for (QScrollBar* B : F.Viewer->ScrollBox()->Widget()->findChildren<QScrollBar*>())
+    if (B->orientation() == Qt::Vertical) Bar = B;
+  ASSERT_NE(nullptr, Bar);
+  ASSERT_GT(Bar->maximum(), 0) << "the page at 100 % is taller than the view";
+  Bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  TViewerForm::Pump();
+  ASSERT_EQ(1u, Heard.size());
+  EXPECT_EQ(vsPageDown, Heard[0].second);
+  EXPECT_GT(Heard[0].first, 0);
+  EXPECT_EQ(F.Viewer->ScrollBox()->VertScrollBar()->Position(), Heard[0].first);
+}
+
 TEST(ppViewerTest, NavigationAndItsNotices) {
   TViewerForm F(3);
   TListener L(*F.Viewer);
@@ -141,7 +163,7 @@ TEST(ppViewerTest, ScreenshotUnderXvfb) {
   if (QGuiApplication::platformName() != "xcb") {
     ASSERT_EQ(std::system("bash '" MOR_SOURCE_DIR "/scripts/deps.sh' >/dev/null"), 0) << "xvfb-run";
     const std::string Cmd = "env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb LSAN_OPTIONS=suppressions='" MOR_SOURCE_DIR
-                            "/tests/ppreport/viewer/xcb-leaks.supp' xvfb-run -a -s '-screen 0 1024x768x24' "
+                            "/tests/ppreport/forms/xcb-leaks.supp' xvfb-run -a -s '-screen 0 1024x768x24' "
                             "/proc/" + std::to_string(getpid()) + "/exe --gtest_filter=ppViewerTest.ScreenshotUnderXvfb";
     const int Status = std::system(Cmd.c_str());
     ASSERT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0) << Cmd;
