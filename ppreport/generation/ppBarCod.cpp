@@ -466,6 +466,7 @@ const TClassInfo& TppDBBarCode::StaticClassInfo() {
   static const TClassInfo Info = [] {
     TClassDef<C> D("TppDBBarCode", &TppCustomBarCode::StaticClassInfo());
     D.Prop("DataField", &C::DataField, &C::SetDataField);
+    D.Prop("DataPipeline", &C::GetDataPipeline, &C::SetDataPipeline);
     Publish(D);
     return TClassInfo(D);
   }();

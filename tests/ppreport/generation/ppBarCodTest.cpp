@@ -174,6 +174,18 @@ TEST_F(BarCodeComponent, AutoSizeTakesTheDrawCommandsSizeAndTheCommandCarriesEve
   Bar->CreateDrawCommand(nullptr);
   EXPECT_EQ(1, Made);
 
+  // A command filled by hand with the same settings measures the same symbol.
+  TppDrawBarCode Hand(nullptr);
+  Hand.SetBarCodeType(bcEAN_13);
+  Hand.SetData("400638133393");
+  Hand.SetAddOnCode("12");
+  Hand.SetBarWidth(400);
+  Hand.SetWideBarRatio(3);
+  Hand.Font()->SetName("Courier New");
+  Hand.CalcSize(nullptr);
+  EXPECT_EQ(W, Hand.Width());
+  EXPECT_EQ(H, Hand.Height());
+
   Bar->SetOrientation(orBottomToTop);  // standing up: the sides swap
   EXPECT_EQ(H, Bar->mmWidth());
   EXPECT_EQ(W, Bar->mmHeight());
@@ -262,6 +274,18 @@ TEST_F(BarCodeComponent, DataAwareBarCodeReadsItsField) {
   DB->PropertiesToDrawCommand(&D);
   EXPECT_FALSE(D.CodeOK());  // empty data draws the background only
   EXPECT_EQ(0u, Messages());
+
+  Set->SetName("Set1");
+  Pipe->SetName("Pipe1");
+  DB->SetName("DBBarCode1");
+  TMemoryStream Bin, Text;
+  WriteComponentToStream(Bin, DB);
+  Bin.SetPosition(0);
+  ObjectBinaryToText(Bin, Text);
+  const std::string AsText(reinterpret_cast<const char*>(Text.Memory()), static_cast<size_t>(Text.Size()));
+  EXPECT_NE(std::string::npos, AsText.find("DataField = 'Code'")) << AsText;
+  EXPECT_NE(std::string::npos, AsText.find("DataPipeline = ")) << AsText;
+  EXPECT_EQ(std::string::npos, AsText.find("Data =")) << AsText;  // the field's value is not stored
 }
 
 }  // namespace
