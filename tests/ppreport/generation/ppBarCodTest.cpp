@@ -275,6 +275,17 @@ TEST_F(BarCodeComponent, DataAwareBarCodeReadsItsField) {
   EXPECT_FALSE(D.CodeOK());  // empty data draws the background only
   EXPECT_EQ(0u, Messages());
 
+  // At design time with data shown, a data change brings the field's value into Data.
+  DB->AddDesignState(dsDesigning | dsDisplayData);
+  Pipe->First();
+  DB->Notify(Pipe, ppopDataChange);
+  EXPECT_EQ("4006381333931", DB->Data());
+  EXPECT_TRUE(DB->CodeOK());
+  DB->RemoveDesignState(dsDisplayData);  // designing without data: the sample
+  DB->Notify(Pipe, ppopDataChange);
+  EXPECT_EQ("0012345678905", DB->Data());
+  DB->RemoveDesignState(dsDesigning);
+
   Set->SetName("Set1");
   Pipe->SetName("Pipe1");
   DB->SetName("DBBarCode1");
