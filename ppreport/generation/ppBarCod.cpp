@@ -137,23 +137,24 @@ void TppCustomBarCode::EndUpdate() {
 
 void TppCustomBarCode::SetBarCodeType(TppBarCodeType Value) {
   if (Value == FBarCodeType) return;
+  if (IsReadingOrLoading()) {
+    FBarCodeType = Value;  // the stream brings the data and settings that go with it
+    return;
+  }
   PropertyChanging("BarCodeType");
   BeginUpdate();
   {
     TFinally Done([this] { EndUpdate(); });
     FBarCodeType = Value;
-    if (!IsReadingOrLoading()) {
-      SetData(GetSampleData());
-      FCodeOK = true;
-      if (Value == bcPostnet || Value == bcFIM) {
-        AssignAutoSize(true);
-        FPrintHumanReadable = false;
-      }
-      if (IsUPCOrEAN(Value)) FAutoSizeFont = true;
-      if (Value == bcCode128) FAutoEncode = true;
-      FBarWidth = DefaultBarWidth(Value);
-      RecalcSize();
+    SetData(GetSampleData());
+    FCodeOK = true;
+    if (Value == bcPostnet || Value == bcFIM) {
+      AssignAutoSize(true);
+      FPrintHumanReadable = false;
     }
+    if (IsUPCOrEAN(Value)) FAutoSizeFont = true;
+    if (Value == bcCode128) FAutoEncode = true;
+    FBarWidth = DefaultBarWidth(Value);
   }
   PropertyChanged();
 }
