@@ -12,6 +12,7 @@
 #include "platform/graphics/Jpeg.h"
 #include "ppreport/core/ppPage.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppRichTxDrwCmd.h"
 
 namespace {
 std::filesystem::path Folder;
@@ -87,6 +88,12 @@ void FullPage(TppPage& Page) {
   BarCode->SetBarWidth(330);
   BarCode->SetOrientation(orTopToBottom);
   BarCode->SetPage(&Page);
+  auto* Rich = new TppDrawRichText(nullptr);
+  const std::string Rtf = "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Ol\\'e1\\par\\b rich\\b0 text}";
+  Rich->RichTextStream().Write(Rtf.data(), static_cast<int64_t>(Rtf.size()));
+  Rich->SetStartCharPos(0);
+  Rich->SetEndCharPos(-1);
+  Rich->SetPage(&Page);
 }
 }  // namespace
 

@@ -37,6 +37,7 @@ constexpr TppUnit Units[] = {
     {"ppDevice", InitializeDeviceUnit, FinalizeDeviceUnit},
     {"ppProd", InitializeProducerUnit, FinalizeProducerUnit},
     {"ppClass", InitializeModelUnit, FinalizeModelUnit},
+    {"ppTmplat", InitializeTemplateUnit, FinalizeTemplateUnit},
 };
 constexpr size_t UnitCount = sizeof(Units) / sizeof(Units[0]);
 

@@ -8,8 +8,10 @@
 #include "ppreport/core/ppDB.h"
 #include "ppreport/core/ppEngine.h"
 #include "ppreport/core/ppGroup.h"
+#include "ppreport/core/ppTemplate.h"
 
-TppCustomReport::TppCustomReport(TComponent* AOwner) : TppProducer(AOwner) {}
+TppCustomReport::TppCustomReport(TComponent* AOwner)
+    : TppProducer(AOwner), FTemplate(std::make_unique<TppReportTemplate>(this)) {}
 
 TppCustomReport::~TppCustomReport() { BeforeDestruction(); }
 
@@ -131,6 +133,9 @@ void TppCustomReport::GetCacheables(const std::function<void(TppCacheable*)>& Ad
 }
 
 const TClassInfo& TppCustomReport::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TppCustomReport>("TppCustomReport", &TppProducer::StaticClassInfo());
+  using R = TppCustomReport;
+  static const TClassInfo Info =
+      TClassDef<R>("TppCustomReport", &TppProducer::StaticClassInfo())
+          .Prop("Template", &R::Template, [](R& S, TppReportTemplate* V) { S.Template()->Assign(V); });
   return Info;
 }

@@ -2,6 +2,7 @@
 // TppCustomReport as its bands, groups and band objects see it: the producer plus the band and group
 // lists, the units, the master pipeline and the column layout. The rest of the report model
 // (templates, columns layout steps, the engine's running) builds on this class.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ class TppComponent;
 class TppCustomEngine;
 class TppDataPipeline;
 class TppGroup;
+class TppReportTemplate;
 
 class TppCustomReport : public TppProducer, public IppCacheReport {
   DECLARE_CLASSINFO(TppCustomReport)
@@ -60,6 +62,24 @@ public:
   // The engine stands on the first page past the cached ones (always without an engine).
   bool IsFirstUncachedPage() const;
 
+  // ---- definition as a whole (ppClassTransfer.cpp)
+  // The report's template (saving and loading its definition).
+  TppReportTemplate* Template() const { return FTemplate.get(); }
+  void SetTemplateName(const std::string& Value);
+  bool SaveAsTemplate() const { return FSaveAsTemplate; }
+  void SetSaveAsTemplate(bool Value) { FSaveAsTemplate = Value; }
+  bool Modified() const { return FModified; }
+  void SetModified(bool Value) { FModified = Value; }
+  // Frees every band and group.
+  virtual void FreeBands();
+  // The bands a new report starts with (the banded report's); none here.
+  virtual void CreateDefaultBands() {}
+  // Data pipelines of a loaded sub-report found again by name in its main report's owner.
+  virtual void ResolveDataPipelines() {}
+  // Moves Source's whole definition (settings, bands, groups) into this report; Source is left
+  // without bands and groups.
+  void Transfer(TPersistent* Source) override;
+
   void Notify(TppCommunicator* Partner, TppNotifyOperation Operation) override;
   // Bands outside groups, then the groups (which stream their own bands).
   void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
@@ -84,4 +104,7 @@ private:
   TppDataPipeline* FDataPipeline = nullptr;
   int FColumns = 1;
   int32_t FColumnWidth = 0;
+  bool FSaveAsTemplate = false;
+  bool FModified = false;
+  std::unique_ptr<TppReportTemplate> FTemplate;
 };

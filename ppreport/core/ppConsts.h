@@ -48,5 +48,10 @@ inline constexpr char SppBackgroundUnavailable[] = "No background print manager 
 // Shown before a report stored before 4.0 is printed for the first time.
 inline constexpr char SppConvertBeforePrinting[] = "This report will be converted to 4.0 format before printing.";
 
+// Report templates
+inline constexpr char SppTemplateNotStored[] =
+    "The template was not stored: the data pipeline does not keep the field %s of record %s.";
+inline constexpr char SppTemplateClassRefused[] = "A report template cannot hold a %s.";
+
 // Text search settings
 inline constexpr char SppSearchWalkieTalkieFreed[] = "Don't free the embedded walkie talkie!";

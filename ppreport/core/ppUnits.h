@@ -47,6 +47,8 @@ void InitializeProducerUnit();  // ppProd: TppProducer, TppPrinterSetup; the pro
 void FinalizeProducerUnit();
 void InitializeModelUnit();  // ppClass: TppGroup; the printable, component, band and group descriptors
 void FinalizeModelUnit();
+void InitializeTemplateUnit();  // ppTmplat: the report module template for streaming
+void FinalizeTemplateUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the
 // library can tell what it has left registered (RegisteredPPClasses, PPReport.h).

@@ -15,6 +15,7 @@
 #include "ppreport/core/ppDevice.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppPrinter.h"
+#include "ppreport/generation/ppRichTxDrwCmd.h"
 
 const TClassInfo& TppDrawBarCode::StaticClassInfo() {
   using C = TppDrawBarCode;
@@ -274,7 +275,7 @@ void InitializePPGeneration() {
     GenerationInitCount = 0;
     FinalizePPReport();
   });
-  RegisterPPClasses({&TppDrawBarCode::StaticClassInfo()});
+  RegisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   InitializeBarCodeUnit();
 }
 
@@ -282,7 +283,7 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     FinalizeBarCodeUnit();
-    UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo()});
+    UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   }
   FinalizePPReport();
 }

@@ -276,6 +276,6 @@ private:
 inline constexpr int64_t ppMaxBarCodeBitmapPixels = 64'000'000;
 
 // Start-up of the generation library (counted; starts the pp core first): registers the draw
-// command for streaming.
+// commands (barcode, rich text) for streaming.
 void InitializePPGeneration();
 void FinalizePPGeneration();

@@ -1,4 +1,4 @@
-// The graphics library on its own: the Qt GUI application the program would
+// A Qt GUI library on its own (graphics, rich text): the Qt GUI application the program would
 // make, headless unless QT_QPA_PLATFORM names a platform.
 #include <QGuiApplication>
 #include <cstdlib>
@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
       argc, argv,
       [&App](int, char**) {
         static int Argc = 3;
-        static char A0[] = "graphics_tests", A1[] = "-platform", A2[] = "offscreen";
+        static char A0[] = "gui_tests", A1[] = "-platform", A2[] = "offscreen";
         static char* Argv[] = {A0, A1, A2, nullptr};
         const char* Named = std::getenv("QT_QPA_PLATFORM");
         if (Named && *Named) Argc = 1;
