@@ -235,6 +235,11 @@ protected:
   void Destroying() override;
   // Descendants name the draw command they make.
   void SetDrawCommandClass(TppDrawCommandClass Value) { FDrawCommandClass = Value; }
+  // Descendants name the property a designer edits first, and how.
+  void SetDefaultProp(const std::string& Name, int EditType) {
+    FDefaultPropName = Name;
+    FDefaultPropEditType = EditType;
+  }
   // Being read or loaded (reading counts only while dsFollowNameWhileLoading is clear).
   bool IsReadingOrLoading() const;
   bool Designing() const { return (DesignState() & dsDesigning) != 0; }

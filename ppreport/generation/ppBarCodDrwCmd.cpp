@@ -1,6 +1,7 @@
 // The barcode draw command: its settings and streaming, equality, encoding, and its road onto the
 // printer and the screen (the painting itself is in ppBarCodDrwCmdPaint.cpp).
 #include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppBarCod.h"
 
 #include <algorithm>
 
@@ -275,10 +276,14 @@ void InitializePPGeneration() {
     FinalizePPReport();
   });
   RegisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
+  InitializeBarCodeUnit();
 }
 
 void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
-  if (--GenerationInitCount == 0) UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
+  if (--GenerationInitCount == 0) {
+    FinalizeBarCodeUnit();
+    UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
+  }
   FinalizePPReport();
 }

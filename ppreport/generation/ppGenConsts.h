@@ -49,3 +49,14 @@ inline constexpr char Spp128ShiftOne[] = "Code 128: depois de SHIFT deve vir um 
 inline constexpr char Spp128Fnc4Twice[] =
     "Code 128: um FNC4 escrito nos dados não pode preceder um caractere acentuado (seriam dois FNC4).";
 inline constexpr char Spp128NotLatin1[] = "Code 128: o caractere %s não pode ser codificado.";
+
+// ---- Barcode components: settings refused at design time
+inline constexpr char SppAddOnUPCEANOnly[] = "O código adicional só existe em UPC-A, UPC-E, EAN-13 e EAN-8.";  // 423
+inline constexpr char SppAutoSizeRequired[] = "POSTNET e FIM sempre têm o tamanho do símbolo.";              // 425
+inline constexpr char SppAutoSizeFontRequired[] =
+    "UPC e EAN sempre ajustam a fonte do texto legível ao símbolo.";                                     // 426
+// %s: the limit in the report's units
+inline constexpr char SppBarWidthTooSmall[] = "A largura da barra não pode ser menor que %s.";               // 427
+inline constexpr char SppBarWidthTooLarge[] = "A largura da barra não pode ser maior que %s.";               // 428
+inline constexpr char SppBearerBarsInt2of5[] = "Barras de proteção só existem em Interleaved 2 of 5.";      // 429
+inline constexpr char SppBarCodeDataHint[] = "Dados do código de barras";                                  // 694
