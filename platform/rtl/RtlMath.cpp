@@ -4,13 +4,24 @@
 #include <cmath>
 #include <cstring>
 
-int64_t Round(long double X) {
-  // nearbyintl honours the rounding mode, which is to-nearest-even unless changed.
-  long double R = std::nearbyintl(X);
+namespace {
+// A value beyond int64 (a damaged file's float) gives the nearest end instead of undefined behaviour;
+// NaN gives 0.
+int64_t Saturated(long double R) {
+  constexpr long double Limit = 9223372036854775808.0L;  // 2^63
+  if (std::isnan(R)) return 0;
+  if (R >= Limit) return INT64_MAX;
+  if (R < -Limit) return INT64_MIN;
   return static_cast<int64_t>(R);
 }
+}  // namespace
 
-int64_t Trunc(long double X) { return static_cast<int64_t>(std::truncl(X)); }
+int64_t Round(long double X) {
+  // nearbyintl honours the rounding mode, which is to-nearest-even unless changed.
+  return Saturated(std::nearbyintl(X));
+}
+
+int64_t Trunc(long double X) { return Saturated(std::truncl(X)); }
 
 TExtendedBytes EncodeExtended(long double X) {
   TExtendedBytes B{};

@@ -3,7 +3,8 @@
 #include <array>
 #include <cstdint>
 
-// Nearest integer, halves to even, computed on long double.
+// Nearest integer, halves to even, computed on long double. Beyond int64 the nearest end, NaN 0
+// (both here and in Trunc).
 int64_t Round(long double X);
 // Toward zero.
 int64_t Trunc(long double X);

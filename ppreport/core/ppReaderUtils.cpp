@@ -38,10 +38,8 @@ int32_t TppHReaderUtils::ReadIntegerOrFloat(TReader& Reader) {
     case vaCurrency:
     case vaDate: {
       // Lengths stored as floats by old versions: the nearest integer, as every other length read.
-      long double V = Round(Reader.ReadFloat());
-      if (std::isnan(V)) return 0;
-      return static_cast<int32_t>(std::clamp<long double>(V, std::numeric_limits<int32_t>::min(),
-                                                          std::numeric_limits<int32_t>::max()));
+      return static_cast<int32_t>(std::clamp<int64_t>(Round(Reader.ReadFloat()), std::numeric_limits<int32_t>::min(),
+                                                      std::numeric_limits<int32_t>::max()));
     }
     default: return Reader.ReadInteger();
   }

@@ -11,7 +11,10 @@ TEST(RoundTest, HalvesToEvenTruncTowardZero) {
   };
   const Case Cases[] = {{0.5L, 0, 0},   {1.5L, 2, 1},   {2.5L, 2, 2},     {-0.5L, 0, 0},
                         {-1.5L, -2, -1}, {-2.5L, -2, -2}, {2.4999L, 2, 2}, {-2.7L, -3, -2},
-                        {1e12L + 0.5L, 1000000000000, 1000000000000}};
+                        {1e12L + 0.5L, 1000000000000, 1000000000000},
+                        // Beyond int64 (a damaged file's float): the nearest end, NaN 0.
+                        {6.7e27L, INT64_MAX, INT64_MAX}, {-6.7e27L, INT64_MIN, INT64_MIN},
+                        {INFINITY, INT64_MAX, INT64_MAX}, {NAN, 0, 0}};
   for (const Case& C : Cases) {
     EXPECT_EQ(Round(C.X), C.Round) << static_cast<double>(C.X);
     EXPECT_EQ(Trunc(C.X), C.Trunc) << static_cast<double>(C.X);
