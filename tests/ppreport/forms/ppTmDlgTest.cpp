@@ -7,8 +7,10 @@
 #include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
 #include "platform/data/MemDataSet.h"
+#include "platform/classes/Streams.h"
 #include "ppreport/core/ppDataSetPipe.h"
 #include "tests/platform/forms/FormsTestUtil.h"
+#include "tests/ppreport/core/ppTemplateTestSupport.h"
 
 namespace {
 
@@ -154,4 +156,38 @@ TEST(ppTemplateErrorDialog, AReaderErrorIsAnsweredThroughTheFormIgnoreAll) {
             "Ignorar &Todos");
   ASSERT_EQ(S->Calls.size(), 2u);
   EXPECT_EQ(S->Call<TppFormRequest>(1).Kind, "TppCustomTemplateErrorDialog");
+}
+
+// A template with two unknown properties loads once "Ignorar Todos" was pressed on the real form
+// for the first: the second error is skipped without asking.
+TEST(ppTemplateErrorDialog, IgnoreAllOnTheFormSkipsTheRestOfTheLoad) {
+  using namespace pptest;
+  TTemplateClasses Classes;
+  TComponent Form{nullptr};
+  auto* Report = new TModelReport(&Form);
+  Report->SetName("Report1");
+  BuildTemplateReport(Report);
+  std::string Text = SaveTemplate(Report, ftASCII);
+  const size_t At = Text.find("Ratio = 1.25\r\n");
+  ASSERT_NE(std::string::npos, At);
+  Text.insert(At, "Bogus = 1\r\n      Other = 2\r\n      ");
+
+  auto Service = std::make_unique<TScriptedDialogService>();
+  TScriptedDialogService* S = Service.get();
+  TDialogServiceScope Scope(std::move(Service));
+  S->Answers.push_back([](TDialogRequest& R) { return ExecuteTemplateErrorDialog(*R.As<TppTemplateErrorRequest>()); });
+  S->Answers.push_back([](TDialogRequest& R) {
+    auto* D = dynamic_cast<TppTemplateErrorDialog*>(R.As<TppFormRequest>()->Form);
+    ClickAt(D->btnIgnoreAll, 5, 5);
+    return D->ModalResult();
+  });
+  TMemoryStream M;
+  M.WriteBuffer(Text.data(), static_cast<int64_t>(Text.size()));
+  M.SetPosition(0);
+  Report->Template()->LoadFromStream(M);
+  ASSERT_EQ(S->Calls.size(), 2u);
+  EXPECT_NE(std::string::npos, S->Call<TppTemplateErrorRequest>(0).Message.find("Bogus"));
+  auto* L2 = dynamic_cast<TTemplateLabel*>(Report->FindObjectByName("Label2"));
+  ASSERT_NE(nullptr, L2);
+  EXPECT_EQ(1.25, L2->Ratio());
 }
