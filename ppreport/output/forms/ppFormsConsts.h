@@ -6,3 +6,14 @@ inline constexpr char SppNotOfKind[] = "The form registered for %s is not a %s."
 
 // Shown after a refused autosearch value (the report splits its values at commas).
 inline constexpr char SppSearchValueHasComma[] = "não pode conter vírgula: a vírgula separa os valores.";
+
+// Texts of language strings the program's own table lacks, used when no language module has them.
+inline constexpr char SppTemplateOpenCaption[] = "Abrir Modelo";        // 361
+inline constexpr char SppTemplateSaveCaption[] = "Salvar Modelo";       // 362
+inline constexpr char SppTemplateOpenButton[] = "&Abrir";               // 134
+inline constexpr char SppTemplateSaveButton[] = "&Salvar";              // 138
+inline constexpr char SppTemplateErrorCaption[] = "Erro ao Ler o Modelo";  // 418
+inline constexpr char SppTemplateIgnore[] = "&Ignorar";                 // 416
+inline constexpr char SppTemplateIgnoreAll[] = "Ignorar &Todos";        // 417
+inline constexpr char SppTemplateExists[] = "O modelo <name> já existe.";  // 523
+inline constexpr char SppTemplateReplace[] = "Deseja substituí-lo?";    // 494

@@ -5,6 +5,7 @@
 #include "ppreport/output/forms/ppCDlg.h"
 #include "ppreport/output/forms/ppForms.h"
 #include "ppreport/output/forms/ppScrollBox.h"
+#include "ppreport/output/forms/ppTmDlg.h"
 
 namespace {
 int InitCount = 0;
@@ -17,10 +18,16 @@ void InitializePPForms() {
   RegisterFormClass<TppCustomCancelDialog>(TppCancelDialog::StaticClassInfo());
   RegisterFormClass<TppCustomNoDataDialog>(TppNoDataDialog::StaticClassInfo());
   RegisterFormClass<TppCustomAutoSearchDialog>(TppAutoSearchDialog::StaticClassInfo());
+  RegisterFormClass<TppCustomTemplateDialog>(TppTemplateDialog::StaticClassInfo());
+  RegisterFormClass<TppCustomTemplateErrorDialog>(TppTemplateErrorDialog::StaticClassInfo());
+  // A template's reader errors are asked through this form.
+  RegisterQtDialog<TppTemplateErrorRequest>(ExecuteTemplateErrorDialog);
 }
 
 void FinalizePPForms() {
   if (InitCount == 0 || --InitCount > 0) return;
+  UnregisterFormClass<TppCustomTemplateErrorDialog>();
+  UnregisterFormClass<TppCustomTemplateDialog>();
   UnregisterFormClass<TppCustomAutoSearchDialog>();
   UnregisterFormClass<TppCustomNoDataDialog>();
   UnregisterFormClass<TppCustomCancelDialog>();

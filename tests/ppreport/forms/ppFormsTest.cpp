@@ -59,14 +59,15 @@ TEST(ppFormRegistry, TheLastRegistrationOfAKindWinsAndTheReplacedClassLeavesTheS
 }
 
 TEST(ppFormRegistry, AKindNobodyRegisteredAnswersNoneAndCreatingItNamesTheKind) {
-  EXPECT_EQ(GetFormClass(ppTemplateErrorDialogRole), nullptr);
+  constexpr char Unknown[] = "TppCustomUnknownDialog";  // a kind no library registers
+  EXPECT_EQ(GetFormClass(Unknown), nullptr);
   UnregisterFormClass("");                      // nothing
-  UnregisterFormClass(ppTemplateErrorDialogRole);  // nothing registered: nothing
+  UnregisterFormClass(Unknown);  // nothing registered: nothing
   try {
-    CreateFormOfKind(ppTemplateErrorDialogRole, nullptr);
+    CreateFormOfKind(Unknown, nullptr);
     FAIL() << "no error";
   } catch (const ETalvorError& E) {
-    EXPECT_NE(std::string(E.Message()).find("TppCustomTemplateErrorDialog"), std::string::npos) << E.Message();
+    EXPECT_NE(std::string(E.Message()).find(Unknown), std::string::npos) << E.Message();
   }
   // A registered class that is not of the kind asked for is refused the same way, and freed.
   RegisterFormClass<TppCustomCancelDialog>(TFormsTestDialog::StaticClassInfo());
