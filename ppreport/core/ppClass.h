@@ -62,6 +62,21 @@ public:
   // The engine stands on the first page past the cached ones (always without an engine).
   bool IsFirstUncachedPage() const;
 
+  // ---- naming and sub-report lists (ppClassNaming.cpp)
+  // A band keeps its own user name; any other object gets its class name without the first three
+  // letters and the first number free among its kind (sub-reports: over the whole report tree).
+  std::string GetUniqueUserName(const TComponent* Component) const override;
+  // The report, then band by band the band and its objects, then the groups (case ignored); else
+  // the owner's lookup, whose band, component or group answers are not this report's and dropped.
+  TppCommunicator* FindUserName(const std::string& Value) const override;
+  // While designing, objects and groups named after the report follow its new name.
+  void SetName(const std::string& Value) override;
+  // The sub-reports of this report's bands, with their captions and child reports.
+  using TSubReportList = std::vector<std::pair<std::string, TppCustomReport*>>;
+  void GetSubReports(TSubReportList& List) const;
+  // The same, each entry followed by its child report's whole tree (depth first).
+  void GetAllSubReports(TSubReportList& List) const;
+
   // ---- definition as a whole (ppClassTransfer.cpp)
   // The report's template (saving and loading its definition).
   TppReportTemplate* Template() const { return FTemplate.get(); }
