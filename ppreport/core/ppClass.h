@@ -76,6 +76,10 @@ public:
   void GetSubReports(TSubReportList& List) const;
   // The same, each entry followed by its child report's whole tree (depth first).
   void GetAllSubReports(TSubReportList& List) const;
+  // The sub-report objects in print order: those of the bands before the detail band; then the
+  // first group when there are groups (it prints the detail band's), else the detail band's; then
+  // those of the bands after it. Without a detail band, every band's in band order.
+  void GetSubReportsInPrintOrder(std::vector<TComponent*>& List) const;
 
   // ---- definition as a whole (ppClassTransfer.cpp)
   // The report's template (saving and loading its definition).

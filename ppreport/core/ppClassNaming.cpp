@@ -109,3 +109,19 @@ void TppCustomReport::GetAllSubReports(TSubReportList& List) const {
     Entry.second->GetAllSubReports(List);
   }
 }
+
+void TppCustomReport::GetSubReportsInPrintOrder(std::vector<TComponent*>& List) const {
+  const TppBand* Detail = GetDetailBand();
+  auto Append = [&List](const TppBand* B) {
+    std::vector<TppComponent*> SubReports;
+    B->GetSubReports(SubReports);
+    List.insert(List.end(), SubReports.begin(), SubReports.end());
+  };
+  for (TppBand* B : FBands) {
+    // The first group prints the detail band's sub-reports among its own.
+    if (B == Detail && !FGroups.empty())
+      List.push_back(FGroups.front());
+    else
+      Append(B);
+  }
+}

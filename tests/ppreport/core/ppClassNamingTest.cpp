@@ -120,6 +120,33 @@ TEST_F(ReportNaming, SubReportsAreNumberedAndListedOverTheWholeTree) {
   EXPECT_EQ(Own, ExpectedOwn);
 }
 
+TEST_F(ReportNaming, SubReportsInPrintOrderPutTheFirstGroupInTheDetailsPlace) {
+  // Bands in list order: the group header, the title, the detail, the summary.
+  Detail->SetReport(nullptr);
+  auto* Title = new TModelBand(&Form, btTitle);
+  Title->SetReport(Report);
+  Detail->SetReport(Report);
+  auto* Summary = new TModelBand(&Form, btSummary);
+  Summary->SetReport(Report);
+  auto* InTitle = Add<TNamingSubReport>(Title, "");
+  auto* InDetail = Add<TNamingSubReport>(Detail, "");
+  auto* InSummary = Add<TNamingSubReport>(Summary, "");
+  Add<TNamingLabel>(Detail, "");
+
+  std::vector<TComponent*> Order;
+  Report->GetSubReportsInPrintOrder(Order);
+  EXPECT_EQ(Order, (std::vector<TComponent*>{InTitle, Group, InSummary}));
+  delete Group;
+  Order.clear();
+  Report->GetSubReportsInPrintOrder(Order);
+  EXPECT_EQ(Order, (std::vector<TComponent*>{InTitle, InDetail, InSummary}));
+  // Without a detail band nothing is lost.
+  Detail->SetReport(nullptr);
+  Order.clear();
+  Report->GetSubReportsInPrintOrder(Order);
+  EXPECT_EQ(Order, (std::vector<TComponent*>{InTitle, InSummary}));
+}
+
 TEST_F(ReportNaming, FindUserNameLooksInTheReportFirst) {
   Report->SetUserName("Report");
   // An object outside the report takes the name first; the report's own object of that name wins.
