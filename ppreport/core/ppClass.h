@@ -54,7 +54,10 @@ public:
 
   // The report at the top of a sub-report tree; itself here.
   virtual TppCustomReport* GetMainReport() { return this; }
-  virtual TComponent* GetReportDesigner() const { return nullptr; }
+  virtual TComponent* GetReportDesigner() const { return GetDesigner(); }
+  // Tells the old designer, takes the new one (a designed report kept as a template loads it
+  // first), then hands it to every sub-report's child report.
+  void SetReportDesigner(TComponent* Designer) { ChangeReportDesigner(Designer, true); }
   // The generation engine (the banded report makes it); null here.
   virtual TppCustomEngine* Engine() const { return nullptr; }
   // The absolute page number the engine stands on; 0 without an engine.
@@ -116,6 +119,8 @@ protected:
   void Destroying() override;
 
 private:
+  void ChangeReportDesigner(TComponent* Designer, bool MayLoadTemplate);
+
   std::vector<TppBand*> FBands;
   std::vector<TppGroup*> FGroups;
   std::vector<TppCacheManager*> FCacheManagers;

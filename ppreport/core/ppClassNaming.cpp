@@ -8,6 +8,7 @@
 #include "ppreport/core/ppClass.h"
 #include "ppreport/core/ppComponent.h"
 #include "ppreport/core/ppGroup.h"
+#include "ppreport/core/ppTemplate.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -124,4 +125,17 @@ void TppCustomReport::GetSubReportsInPrintOrder(std::vector<TComponent*>& List) 
     else
       Append(B);
   }
+}
+
+void TppCustomReport::ChangeReportDesigner(TComponent* Designer, bool MayLoadTemplate) {
+  if (Designer == GetDesigner()) return;
+  const bool Load = MayLoadTemplate && HasState(csDesigning) && FSaveAsTemplate && !(DesignState() & 0x80) &&
+                    GetMainReport() == this;
+  SendDesignerMessage(1143, 5050, reinterpret_cast<intptr_t>(this));
+  SetDesigner(Designer);
+  if (Load && Designer) FTemplate->Load();
+  SendDesignerMessage(1142, 5050, reinterpret_cast<intptr_t>(this));
+  TSubReportList SubReports;
+  GetSubReports(SubReports);
+  for (auto& Entry : SubReports) Entry.second->ChangeReportDesigner(Designer, MayLoadTemplate);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ppreport/core/ppTemplate.h"
 #include "tests/ppreport/core/ppModelTestSupport.h"
 
 namespace {
@@ -219,6 +220,34 @@ TEST_F(ReportNaming, CacheWalkVisitsEveryObjectOfTheTreeOnce) {
   const std::vector<TppCacheable*> Expected = {Group, Detail, GroupHeader, Label, Sub, ChildBand, Inner, ChildGroup};
   EXPECT_EQ(Seen.size(), Expected.size());
   for (TppCacheable* C : Expected) EXPECT_EQ(Seen[C], 1);
+}
+
+TEST_F(ReportNaming, ReportDesignerReachesEverySubReportAndSurvivesTransfer) {
+  auto* Sub = Add<TNamingSubReport>(Detail, "");
+  auto* Label = Add<TNamingLabel>(Detail, "");
+  TComponent Designer(nullptr);
+  Report->SetReportDesigner(&Designer);
+  EXPECT_EQ(Report->GetReportDesigner(), &Designer);
+  EXPECT_EQ(Sub->Child->GetReportDesigner(), &Designer);
+  EXPECT_EQ(Label->GetReportDesigner(), &Designer);
+
+  // A designed report kept as a template: coming back after a transfer it does not load the
+  // template (the file does not exist, a load would raise) over what was moved in.
+  Report->SetDesigning(true, false);
+  Report->SetSaveAsTemplate(true);
+  Report->Template()->SetFileName("/nonexistent/naming.rtm");
+  TModelReport Source(&Form);
+  Source.SetSaveAsTemplate(true);
+  Source.Template()->SetFileName("/nonexistent/naming.rtm");
+  auto* SourceBand = new TModelBand(&Form, btDetail);
+  SourceBand->SetReport(&Source);
+  auto* Moved = Add<TNamingSubReport>(SourceBand, "");
+  EXPECT_NO_THROW(Report->Transfer(&Source));
+  EXPECT_EQ(Report->GetReportDesigner(), &Designer);
+  // The sub-report moved in answers to the designer too.
+  EXPECT_EQ(Moved->Child->GetReportDesigner(), &Designer);
+  Report->SetReportDesigner(nullptr);
+  EXPECT_EQ(Moved->Child->GetReportDesigner(), nullptr);
 }
 
 // The definition moves whole: settings, bands with their objects, groups with their bands, all
