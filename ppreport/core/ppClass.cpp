@@ -82,6 +82,17 @@ TppComponent* TppCustomReport::FindObjectByName(const std::string& Name) const {
   return nullptr;
 }
 
+bool TppCustomReport::FindObjectByName(const std::string& Name, int& BandIndex, int& ObjectIndex) const {
+  for (size_t I = 0; I < FBands.size(); ++I)
+    if (int Index = -1; FBands[I]->FindObjectByName(Name, Index)) {
+      BandIndex = static_cast<int>(I);
+      ObjectIndex = Index;
+      return true;
+    }
+  BandIndex = ObjectIndex = 0;
+  return false;
+}
+
 void TppCustomReport::SetUnits(TppUnitType Value) {
   FUnits = Value;
   for (TppBand* B : FBands) B->SetUnits(Value);

@@ -41,6 +41,8 @@ public:
 
   // The first object, band by band, whose component Name is Name (case-sensitive).
   TppComponent* FindObjectByName(const std::string& Name) const;
+  // The same with where it is; both indexes 0 when there is none.
+  bool FindObjectByName(const std::string& Name, int& BandIndex, int& ObjectIndex) const;
 
   TppUnitType Units() const { return FUnits; }
   // Every band (and through it every object) takes the unit.

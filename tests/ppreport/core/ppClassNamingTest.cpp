@@ -166,6 +166,13 @@ TEST_F(ReportNaming, FindUserNameLooksInTheReportFirst) {
       {"grupo", Group},   {"Dados", Pipeline}, {"Nenhum", nullptr},
   };
   for (const auto& [Name, Found] : Expected) EXPECT_EQ(Report->FindUserName(Name), Found) << Name;
+  // By component name: case-sensitive, with where it is.
+  Label->SetName("ppLabel1");
+  int BandIndex = -1, ObjectIndex = -1;
+  EXPECT_TRUE(Report->FindObjectByName("ppLabel1", BandIndex, ObjectIndex));
+  EXPECT_EQ(Report->GetBand(BandIndex)->GetObjects(ObjectIndex), Label);
+  EXPECT_FALSE(Report->FindObjectByName("pplabel1", BandIndex, ObjectIndex));
+  EXPECT_EQ(BandIndex + ObjectIndex, 0);
   // An object outside the report's bands is not the report's to answer.
   Outside->SetUserName("Solto");
   EXPECT_EQ(Report->FindUserName("Solto"), nullptr);
