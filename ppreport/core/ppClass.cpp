@@ -82,6 +82,17 @@ TppComponent* TppCustomReport::FindObjectByName(const std::string& Name) const {
   return nullptr;
 }
 
+bool TppCustomReport::FindObjectByName(const std::string& Name, int& BandIndex, int& ObjectIndex) const {
+  for (size_t I = 0; I < FBands.size(); ++I)
+    if (int Index = -1; FBands[I]->FindObjectByName(Name, Index)) {
+      BandIndex = static_cast<int>(I);
+      ObjectIndex = Index;
+      return true;
+    }
+  BandIndex = ObjectIndex = 0;
+  return false;
+}
+
 void TppCustomReport::SetUnits(TppUnitType Value) {
   FUnits = Value;
   for (TppBand* B : FBands) B->SetUnits(Value);
@@ -126,10 +137,17 @@ void TppCustomReport::UnregisterCacheManager(TppCacheManager* Manager) { std::er
 
 void TppCustomReport::GetCacheables(const std::function<void(TppCacheable*)>& Add) {
   for (TppGroup* G : FGroups) Add(G);
+  std::vector<TppCustomReport*> Children;
   for (TppBand* B : FBands) {
     Add(B);
-    for (int I = 0; I < B->GetObjectCount(); ++I) Add(B->GetObjects(I));
+    for (int I = 0; I < B->GetObjectCount(); ++I) {
+      TppComponent* C = B->GetObjects(I);
+      Add(C);
+      if (TppCustomReport* Child = C->IsSubReport() ? C->ChildReport() : nullptr) Children.push_back(Child);
+    }
   }
+  // A sub-report's page state lives in its child report's objects.
+  for (TppCustomReport* Child : Children) Child->GetCacheables(Add);
 }
 
 const TClassInfo& TppCustomReport::StaticClassInfo() {

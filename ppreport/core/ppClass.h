@@ -41,6 +41,8 @@ public:
 
   // The first object, band by band, whose component Name is Name (case-sensitive).
   TppComponent* FindObjectByName(const std::string& Name) const;
+  // The same with where it is; both indexes 0 when there is none.
+  bool FindObjectByName(const std::string& Name, int& BandIndex, int& ObjectIndex) const;
 
   TppUnitType Units() const { return FUnits; }
   // Every band (and through it every object) takes the unit.
@@ -54,13 +56,35 @@ public:
 
   // The report at the top of a sub-report tree; itself here.
   virtual TppCustomReport* GetMainReport() { return this; }
-  virtual TComponent* GetReportDesigner() const { return nullptr; }
+  virtual TComponent* GetReportDesigner() const { return GetDesigner(); }
+  // Tells the old designer, takes the new one (a designed report kept as a template loads it
+  // first), then hands it to every sub-report's child report.
+  void SetReportDesigner(TComponent* Designer) { ChangeReportDesigner(Designer, true); }
   // The generation engine (the banded report makes it); null here.
   virtual TppCustomEngine* Engine() const { return nullptr; }
   // The absolute page number the engine stands on; 0 without an engine.
   virtual int AbsolutePageNo() const;
   // The engine stands on the first page past the cached ones (always without an engine).
   bool IsFirstUncachedPage() const;
+
+  // ---- naming and sub-report lists (ppClassNaming.cpp)
+  // A band keeps its own user name; any other object gets its class name without the first three
+  // letters and the first number free among its kind (sub-reports: over the whole report tree).
+  std::string GetUniqueUserName(const TComponent* Component) const override;
+  // The report, then band by band the band and its objects, then the groups (case ignored); else
+  // the owner's lookup, whose band, component or group answers are not this report's and dropped.
+  TppCommunicator* FindUserName(const std::string& Value) const override;
+  // While designing, objects and groups named after the report follow its new name.
+  void SetName(const std::string& Value) override;
+  // The sub-reports of this report's bands, with their captions and child reports.
+  using TSubReportList = std::vector<std::pair<std::string, TppCustomReport*>>;
+  void GetSubReports(TSubReportList& List) const;
+  // The same, each entry followed by its child report's whole tree (depth first).
+  void GetAllSubReports(TSubReportList& List) const;
+  // The sub-report objects in print order: those of the bands before the detail band; then the
+  // first group when there are groups (it prints the detail band's), else the detail band's; then
+  // those of the bands after it. Without a detail band, every band's in band order.
+  void GetSubReportsInPrintOrder(std::vector<TComponent*>& List) const;
 
   // ---- definition as a whole (ppClassTransfer.cpp)
   // The report's template (saving and loading its definition).
@@ -97,6 +121,8 @@ protected:
   void Destroying() override;
 
 private:
+  void ChangeReportDesigner(TComponent* Designer, bool MayLoadTemplate);
+
   std::vector<TppBand*> FBands;
   std::vector<TppGroup*> FGroups;
   std::vector<TppCacheManager*> FCacheManagers;

@@ -20,7 +20,14 @@ void TppCustomReport::Transfer(TPersistent* Source) {
   TppProducer::Assign(Source);
   auto* S = dynamic_cast<TppCustomReport*>(Source);
   if (!S || S == this) return;
-  TFinally AtEnd([this] { Reset(); });
+  // The designer must not watch the definition being torn down and rebuilt. Coming back it must
+  // not load the template over the definition just moved in (a template load transfers too).
+  TComponent* Designer = GetDesigner();
+  ChangeReportDesigner(nullptr, false);
+  TFinally AtEnd([this, Designer] {
+    ChangeReportDesigner(Designer, false);
+    Reset();
+  });
 
   FColumns = S->FColumns;
   FColumnWidth = S->FColumnWidth;

@@ -91,6 +91,8 @@ public:
   virtual void RemoveBreakGroup(TppGroup*) {}
   // A sub-report (the band's GetSubReports).
   virtual bool IsSubReport() const { return false; }
+  // The report a sub-report holds; null for every other object.
+  virtual TppCustomReport* ChildReport() const { return nullptr; }
 
   // ---- overrides
   TComponent* GetReportDesigner() const override;
