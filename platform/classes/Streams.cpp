@@ -166,12 +166,7 @@ int64_t TBytesStream::Read(void* Buffer, int64_t Count) {
 }
 
 int64_t TBytesStream::Seek(int64_t Offset, TSeekOrigin Origin) {
-  switch (Origin) {
-    case soBeginning: FPosition = Offset; break;
-    case soCurrent: FPosition += Offset; break;
-    case soEnd: FPosition = FSize + Offset; break;
-  }
-  if (FPosition < 0) FPosition = 0;
+  FPosition = SeekedPosition(FPosition, FSize, Offset, Origin);
   return FPosition;
 }
 

@@ -5,6 +5,16 @@
 #include <vector>
 
 enum TSeekOrigin : uint16_t { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+
+// Where a seek lands in a stream of Size bytes standing at Position; never before the start.
+inline int64_t SeekedPosition(int64_t Position, int64_t Size, int64_t Offset, TSeekOrigin Origin) {
+  switch (Origin) {
+    case soBeginning: Position = Offset; break;
+    case soCurrent: Position += Offset; break;
+    case soEnd: Position = Size + Offset; break;
+  }
+  return Position < 0 ? 0 : Position;
+}
 constexpr uint16_t soFromBeginning = soBeginning, soFromCurrent = soCurrent, soFromEnd = soEnd;
 
 class TStream {

@@ -76,12 +76,7 @@ int64_t TppCacheMemoryStream::Write(const void* Buffer, int64_t Count) {
 }
 
 int64_t TppCacheMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
-  switch (Origin) {
-    case soBeginning: FPosition = Offset; break;
-    case soCurrent: FPosition += Offset; break;
-    case soEnd: FPosition = FSize + Offset; break;
-  }
-  if (FPosition < 0) FPosition = 0;
+  FPosition = SeekedPosition(FPosition, FSize, Offset, Origin);
   return FPosition;
 }
 
@@ -180,12 +175,7 @@ int64_t TppCacheFileStream::Write(const void* Buffer, int64_t Count) {
 }
 
 int64_t TppCacheFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
-  switch (Origin) {
-    case soBeginning: FPosition = Offset; break;
-    case soCurrent: FPosition += Offset; break;
-    case soEnd: FPosition = FSize + Offset; break;
-  }
-  if (FPosition < 0) FPosition = 0;
+  FPosition = SeekedPosition(FPosition, FSize, Offset, Origin);
   return FPosition;
 }
 
