@@ -11,6 +11,7 @@
 #include "ppreport/core/ppFormRegistry.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppParamList.h"
+#include "ppreport/core/ppPreviewer.h"
 #include "ppreport/core/ppProdRTTI.h"
 #include "ppreport/core/ppUnits.h"
 #include "ppreport/core/ppUtils.h"
@@ -43,6 +44,7 @@ TppProducer::TppProducer(TComponent* AOwner)
   FPrinterSetup->OnLayoutChange = [this](TObject* Sender) { LayoutChangeEvent(Sender); };
   FPrinterSetup->OnPrinterSetupChange = [this](TObject* Sender) { PrinterSetupChangeEvent(Sender); };
   FPrinterSetup->OnGetPrinter = [this](TObject*, TppCustomPrinter*& Printer) { Printer = GetPrinter(); };
+  FPreviewFormSettings->OnChange = [this](TObject*) { ApplyPreviewFormSettings(); };
   FPublisher = new TppPublisher(this);
   FPublisher->OnPageRequest = [this](TObject* Sender, TppPageRequest* Request) { PageRequestEvent(Sender, Request); };
 }
@@ -352,5 +354,54 @@ void TppProducer::Preview() {
     FProducing = false;
     throw ETalvorError(ppErrorText("TppProducer", "Print", SppNoPreviewer));
   }
-  // The previewer's own run (settings, modal or not, its callbacks) comes with the output library.
+  TComponent* Form = CreateFormOfRole(ppPreviewerRole, this);
+  auto* Previewer = dynamic_cast<IppPreviewer*>(Form);
+  if (!Previewer) {
+    Form->Free();
+    FProducing = false;
+    throw ETalvorError(ppErrorText("TppProducer", "Print", SppNoPreviewer));
+  }
+  FPreviewForm = Form;
+  TOnException Failed([this] {
+    FreeAndNil(FPreviewForm);
+    FProducing = false;
+  });
+  Previewer->AttachProducer(
+      this,
+      [this](TObject*) {
+        FProducing = false;
+        DoAfterPrint();
+        DoPreviewFormClose();
+      },
+      [this](TObject* Sender) {
+        if (Sender == FPreviewForm) FPreviewForm = nullptr;
+      },
+      [this](TObject*) {
+        Cancel();
+        DoCancel();
+      });
+  DoAssignPreviewFormSettings();
+  ApplyPreviewFormSettings();
+  Previewer->SetPreviewLanguage(FLanguageIndex, FIcon.get());
+  DoPreviewFormCreate();
+  if (FModalPreview) {
+    // Generation starts when the window first comes up, not at every later activation.
+    auto Started = std::make_shared<bool>(false);
+    Previewer->ShowPreview(true, [this, Started](TObject*) {
+      if (*Started || FPrinting || !SameTextAscii(FDeviceType, ppScreenDeviceName)) return;
+      *Started = true;
+      PrintToDevices();
+    });
+  } else {
+    Previewer->ShowPreview(false, nullptr);
+    PrintToDevices();
+  }
+}
+
+// The remembered zoom and window state, on the open preview window.
+void TppProducer::ApplyPreviewFormSettings() {
+  auto* Previewer = dynamic_cast<IppPreviewer*>(FPreviewForm);
+  if (!Previewer) return;
+  Previewer->ApplyPreviewFormSettings(*FPreviewFormSettings);
+  Previewer->Init();
 }

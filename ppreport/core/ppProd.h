@@ -186,7 +186,9 @@ protected:
   bool Reading() const { return HasState(csReading) || HasState(csLoading); }
 
 private:
+  // Opens the preview window (the form registered for the previewer kind) and generates into it.
   void Preview();
+  void ApplyPreviewFormSettings();
   void PrintToPrinter();
   // The run's file device for the device type, or null (printing to the printer).
   TppFileDevice* CreateFileDevice();

@@ -1,6 +1,7 @@
 #include "ppreport/output/forms/ppForms.h"
 
 #include "ppreport/core/ppProd.h"
+#include "ppreport/output/forms/ppViewer.h"
 
 // ---- class records
 
@@ -173,4 +174,36 @@ void TppUpDown::PaintArrows(TCanvas& C) {
     C.MoveTo(M - I - 1, Height() - I - 3);
     C.LineTo(M + I, Height() - I - 3);
   }
+}
+
+// ---- TppCustomPreviewer
+
+void TppCustomPreviewer::AttachProducer(TppProducer* Report, TNotifyEvent OnClose, TNotifyEvent OnDestroy,
+                                        TNotifyEvent OnCancel) {
+  OnFormClose = std::move(OnClose);
+  OnFormDestroy = std::move(OnDestroy);
+  OnFormCancel = std::move(OnCancel);
+  SetReport(Report);
+}
+
+void TppCustomPreviewer::ApplyPreviewFormSettings(const TppPreviewFormSettings& Settings) {
+  if (auto* V = dynamic_cast<TppViewer*>(GetViewer())) {
+    V->SetZoomSetting(Settings.ZoomSetting());
+    if (Settings.ZoomSetting() == zsPercentage) V->SetZoomPercentage(Settings.ZoomPercentage());
+  }
+  SetWindowState(static_cast<TWindowState>(Settings.WindowState()));
+}
+
+void TppCustomPreviewer::SetPreviewLanguage(int LanguageIndex, const TIcon*) {
+  // The platform's windows take no icon of their own: the program's icon stands for them all.
+  SetLanguageIndex(LanguageIndex);
+}
+
+void TppCustomPreviewer::ShowPreview(bool Modal, TNotifyEvent OnActivate) {
+  if (!Modal) {
+    Show();
+    return;
+  }
+  OnFormActivate = std::move(OnActivate);
+  ShowModal();
 }

@@ -16,6 +16,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "ppreport/core/ppDeviceStatus.h"
 #include "ppreport/core/ppFormRegistry.h"
+#include "ppreport/core/ppPreviewer.h"
 #include "ppreport/core/ppProdSettings.h"
 #include "ppreport/core/ppTypes.h"
 #include "ppreport/output/forms/ppFormsConsts.h"
@@ -78,7 +79,8 @@ private:
 
 // ---- the abstract kinds
 
-class TppCustomPreviewer : public TppForm {
+// The preview window's kind; the producer drives it as an IppPreviewer.
+class TppCustomPreviewer : public TppForm, public IppPreviewer {
   DECLARE_CLASSINFO(TppCustomPreviewer)
 public:
   using TppForm::TppForm;
@@ -86,8 +88,15 @@ public:
   void SetUseDocumentNameAsCaption(bool V) { FUseDocumentNameAsCaption = V; }
   // The viewer control shown (none here).
   virtual TControl* GetViewer() { return nullptr; }
-  virtual void Init() {}
+  void Init() override {}
   std::string DialogKind() const override { return ppPreviewerRole; }
+
+  void AttachProducer(TppProducer* Report, TNotifyEvent OnClose, TNotifyEvent OnDestroy,
+                      TNotifyEvent OnCancel) override;
+  // The window state, and the zoom of the viewer when GetViewer is a page viewer.
+  void ApplyPreviewFormSettings(const TppPreviewFormSettings& Settings) override;
+  void SetPreviewLanguage(int LanguageIndex, const TIcon* Icon) override;
+  void ShowPreview(bool Modal, TNotifyEvent OnActivate) override;
 
 private:
   bool FUseDocumentNameAsCaption = false;

@@ -3,6 +3,8 @@
 // language strings.
 inline constexpr char SppAbstractCall[] = "Abstract call: %s.%s is not implemented.";
 inline constexpr char SppNotOfKind[] = "The form registered for %s is not a %s.";
+inline constexpr char SppStatusBarSimplePanel[] =
+    "TppCustomPreview.StatusChangeEvent: Must have a non-SimplePanel status bar.";
 
 // Shown after a refused autosearch value (the report splits its values at commas).
 inline constexpr char SppSearchValueHasComma[] = "não pode conter vírgula: a vírgula separa os valores.";
@@ -17,3 +19,6 @@ inline constexpr char SppTemplateIgnore[] = "&Ignorar";                 // 416
 inline constexpr char SppTemplateIgnoreAll[] = "Ignorar &Todos";        // 417
 inline constexpr char SppTemplateExists[] = "O modelo <name> já existe.";  // 523
 inline constexpr char SppTemplateReplace[] = "Deseja substituí-lo?";    // 494
+
+// The preview window's caption before its language is set.
+inline constexpr char SppPrintPreviewCaption[] = "Print Preview";

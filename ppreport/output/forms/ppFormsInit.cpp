@@ -4,6 +4,8 @@
 #include "ppreport/output/forms/ppASDlg.h"
 #include "ppreport/output/forms/ppCDlg.h"
 #include "ppreport/output/forms/ppForms.h"
+#include "ppreport/output/forms/ppPreview.h"
+#include "ppreport/output/forms/ppPrvDlg.h"
 #include "ppreport/output/forms/ppScrollBox.h"
 #include "ppreport/output/forms/ppTmDlg.h"
 
@@ -15,6 +17,9 @@ void InitializePPForms() {
   if (InitCount++ > 0) return;
   RegisterQtDialog<TppFormRequest>([](TppFormRequest& R) { return R.Form ? R.Form->RunModal() : mrCancel; });
   RegisterClasses({&TppForm::StaticClassInfo(), &TppUpDown::StaticClassInfo(), &TppScrollBox::StaticClassInfo()});
+  RegisterClass(TppEdit::StaticClassInfo());
+  TppPreviewPlugIn::RegisterPreviewClass(TppPreview::StaticClassInfo());
+  RegisterFormClass<TppCustomPreviewer>(TppPrintPreview::StaticClassInfo());
   RegisterFormClass<TppCustomCancelDialog>(TppCancelDialog::StaticClassInfo());
   RegisterFormClass<TppCustomNoDataDialog>(TppNoDataDialog::StaticClassInfo());
   RegisterFormClass<TppCustomAutoSearchDialog>(TppAutoSearchDialog::StaticClassInfo());
@@ -31,6 +36,9 @@ void FinalizePPForms() {
   UnregisterFormClass<TppCustomAutoSearchDialog>();
   UnregisterFormClass<TppCustomNoDataDialog>();
   UnregisterFormClass<TppCustomCancelDialog>();
+  UnregisterFormClass<TppCustomPreviewer>();
+  TppPreviewPlugIn::UnregisterPreviewClass();
+  UnRegisterClass(TppEdit::StaticClassInfo());
   UnRegisterClass(TppScrollBox::StaticClassInfo());
   UnRegisterClass(TppUpDown::StaticClassInfo());
   UnRegisterClass(TppForm::StaticClassInfo());

@@ -49,6 +49,8 @@ public:
   TppPaintBox* PaintBox() const { return FPaintBox; }
   TppCommunicator* WalkieTalkie() const { return FWalkieTalkie; }
 
+  // The scroll box and the paint box, made once (not while the viewer is being read).
+  void CreateControls();
   void UpdatePageDef();
   void Reset();
   void RegenerateReport();
@@ -94,7 +96,6 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-  void CreateControls();
   void PaintBoxPaint(TObject* Sender);
   void PaintBoxClick(TObject* Sender);
   void PaintBoxMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
