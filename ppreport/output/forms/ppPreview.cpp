@@ -629,7 +629,7 @@ void TppPreview::SidePanelChanged() {
   else
     Show = FOutlineViewer && FOutlineViewer->Control()->Visible();
   SidePanel->SetVisible(Show);
-  Splitter->SetVisible(Show);
+  if (Splitter) Splitter->SetVisible(Show);
   if (Show != WasVisible) ReapplyZoom();
 }
 

@@ -28,8 +28,10 @@ void Pump() {
 
 // A report of Pages pages previewed in its own window (not modal).
 struct TPreviewed {
-  TOwned<TTestReport> Report{new TTestReport(nullptr)};
-  explicit TPreviewed(int Pages, std::function<void(TTestReport&)> Prepare = nullptr) {
+  TOwned<TTestReport> Report;
+  explicit TPreviewed(int Pages, std::function<void(TTestReport&)> Prepare = nullptr,
+                      TTestReport* Made = new TTestReport(nullptr))
+      : Report(Made) {
     Report->Engine->PageCount = Pages;
     Report->SetModalPreview(false);
     if (Prepare) Prepare(*Report);
@@ -335,6 +337,163 @@ TEST(ppPreviewTest, TheWindowMakesThePreviewClassRegistered) {
   EXPECT_EQ(nullptr, Bare->GetViewer());
   std::unique_ptr<TppPrintPreview, TComponentDeleter> Plain(new TppPrintPreview(nullptr));
   EXPECT_EQ("TppPreview", Plain->Preview()->ClassName());
+}
+
+// ---- printing and cancelling
+
+// A report whose printer run is only counted (or fails), as the viewer asks for it.
+class TPrintingReport : public TTestReport {
+  DECLARE_CLASSINFO(TPrintingReport)
+public:
+  using TTestReport::TTestReport;
+  int Printed = 0;
+  bool Fail = false;
+  void Print() override {
+    if (DeviceType() != ppPrinterDeviceName) return TTestReport::Print();
+    ++Printed;
+    if (Fail) throw ETalvorError("the printer is gone");
+    SendEventNotify(this, ciProducerPrintRunFinished, nullptr);
+  }
+};
+
+const TClassInfo& TPrintingReport::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TPrintingReport>("TPrintingReport", &TTestReport::StaticClassInfo());
+  return Info;
+}
+
+TEST(ppPreviewTest, PrintingFromThePreviewIsBracketedByItsEvents) {
+  auto* R = new TPrintingReport(nullptr);
+  TPreviewed T(2, nullptr, R);
+  std::vector<std::string> Heard;
+  T.Preview()->BeforePrint = [&](TObject*) { Heard.push_back("before " + std::to_string(R->Printed)); };
+  T.Preview()->AfterPrint = [&](TObject*) { Heard.push_back("after " + std::to_string(R->Printed)); };
+  ClickAt(T.Preview()->PrintButton, 5, 5);
+  Pump();
+  EXPECT_EQ((std::vector<std::string>{"before 0", "after 1"}), Heard);
+  // Back on the screen afterwards.
+  EXPECT_EQ(ppScreenDeviceName, R->DeviceType());
+  EXPECT_EQ(R->Publisher(), T.Viewer()->ScreenDevice()->Publisher());
+  // A print that fails still ends with AfterPrint, and the caller hears why.
+  R->Fail = true;
+  Heard.clear();
+  EXPECT_THROW(T.Preview()->Print(), ETalvorError);
+  EXPECT_EQ((std::vector<std::string>{"before 1", "after 2"}), Heard);
+}
+
+// The cancel button stops a report that is generating; the toolbar then offers nothing but the
+// zoom edit and Close, until the next preview starts.
+TEST(ppPreviewTest, CancellingStopsGenerationAndDisablesTheToolbar) {
+  TPreviewed* Current = nullptr;
+  TPreviewed T(6, [&](TTestReport& R) {
+    R.Engine->OnPageFinished = [&, Send = R.Engine->OnPageFinished](TObject* S) {
+      Send(S);
+      if (Current && R.Engine->AbsolutePageNo() == 3) ClickAt(Current->Preview()->CancelButton, 5, 5);
+    };
+  });
+  Current = &T;
+  T.Key(Qt::Key_End, Qt::ControlModifier);
+  TppPreview* P = T.Preview();
+  EXPECT_TRUE(TppCustomPreview::Cancelling());
+  EXPECT_TRUE(T.Viewer()->ScreenDevice()->Cancelled());
+  EXPECT_FALSE(T.Viewer()->GetBusy());
+  for (TControl* C : std::initializer_list<TControl*>{P->PrintButton, P->WholePageButton, P->PageWidthButton,
+                                                      P->Zoom100Button, P->FirstButton, P->PriorButton,
+                                                      P->NextButton, P->LastButton, P->PageNoEdit})
+    EXPECT_FALSE(C->Enabled()) << C->ClassName() << " at " << C->Left();
+  EXPECT_TRUE(P->ZoomPercentEdit->Enabled());
+  EXPECT_EQ("Fechar", P->CancelButton->Caption());
+  P->BeforePreview();
+  EXPECT_FALSE(TppCustomPreview::Cancelling());
+  EXPECT_TRUE(P->PrintButton->Enabled());
+  ClickAt(P->CancelButton, 5, 5);
+  Pump();
+  EXPECT_EQ(nullptr, T.Report->PreviewForm());
+}
+
+// ---- the outline
+
+// An outline tree of the tests: a panel that records what the preview asks of it.
+class TTestOutline : public IppPreviewOutline {
+public:
+  explicit TTestOutline(TWinControl* SidePanel) : FPanel(new TPanel(SidePanel)) { FPanel->SetParent(SidePanel); }
+  ~TTestOutline() override { FWalkieTalkie->Free(); }
+  TControl* Control() override { return FPanel; }
+  TppCommunicator* WalkieTalkie() override { return FWalkieTalkie; }
+  bool GetVisible() const override { return FPanel->Visible(); }
+  void SetVisibleState(bool V) override {
+    if (V == FPanel->Visible()) return;
+    FPanel->SetVisible(V);
+    FWalkieTalkie->SendEventNotify(FWalkieTalkie, ciOutlineViewerVisibleChange, nullptr);
+  }
+  void Clear() override {}
+  void UpdateForPage(TppPage*) override {}
+  void ScrollToPage(int No) override { Scrolled.push_back(No); }
+  void LanguageChanged(TppPage*) override {}
+  void AttachPopupMenu() override { ++Popups; }
+  std::vector<int> Scrolled;
+  int Popups = 0;
+
+private:
+  TPanel* FPanel;
+  TppCommunicator* FWalkieTalkie = new TppCommunicator(nullptr);
+};
+
+// A report that says whether it has an outline the way a report class without outline settings may.
+class TOutlineReport : public TTestReport {
+  DECLARE_CLASSINFO(TOutlineReport)
+public:
+  using TTestReport::TTestReport;
+  bool Exists = false, Suppress = false;
+  bool OutlineExists() const { return Exists; }
+  bool SuppressOutline() const { return Suppress; }
+};
+
+const TClassInfo& TOutlineReport::StaticClassInfo() {
+  static const TClassInfo Info = [] {
+    TClassDef<TOutlineReport> D("TOutlineReport", &TTestReport::StaticClassInfo());
+    D.Prop("OutlineExists", &TOutlineReport::OutlineExists).Prop("SuppressOutline", &TOutlineReport::SuppressOutline);
+    return TClassInfo(D);
+  }();
+  return Info;
+}
+
+TEST(ppPreviewTest, TheOutlineShowsOnlyWhenTheReportHasOne) {
+  TTestOutline* Made = nullptr;
+  TppPreviewPlugIn::RegisterOutlineViewer([&](TppPreview&, TWinControl* Side, TppViewer*) {
+    auto O = std::make_unique<TTestOutline>(Side);
+    Made = O.get();
+    return O;
+  });
+  auto Unregister = TFinally([] { TppPreviewPlugIn::UnregisterOutlineViewer(); });
+  struct TCase {
+    bool Described, Exists, Suppress, Shown;
+  };
+  for (TCase C : {TCase{false, true, false, false}, TCase{true, true, false, true}, TCase{true, true, true, false},
+                  TCase{true, false, false, false}}) {
+    TTestReport* R = new TTestReport(nullptr);
+    if (C.Described) {
+      R->Free();
+      auto* O = new TOutlineReport(nullptr);
+      O->Exists = C.Exists;
+      O->Suppress = C.Suppress;
+      R = O;
+    }
+    TPreviewed T(3, nullptr, R);
+    const std::string Case = std::to_string(C.Described) + std::to_string(C.Exists) + std::to_string(C.Suppress);
+    ASSERT_TRUE(Made);
+    EXPECT_EQ(C.Shown, T.Preview()->GetOutlineVisible()) << Case;
+    EXPECT_EQ(C.Shown, T.Preview()->SidePanel->Visible()) << Case;
+    EXPECT_EQ(C.Shown ? 1 : 0, Made->Popups) << Case;
+    if (!C.Shown) continue;
+    // The tree follows the page; hiding it takes the side panel away and lays the page out again.
+    T.Key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(3, Made->Scrolled.back());
+    const int Narrow = T.Viewer()->Width();
+    T.Preview()->SetOutlineVisible(false);
+    Pump();
+    EXPECT_FALSE(T.Preview()->SidePanel->Visible());
+    EXPECT_GT(T.Viewer()->Width(), Narrow);
+  }
 }
 
 // On a real X display: the window with the toolbar above the first page.
