@@ -74,7 +74,7 @@ TEST(ppPreviewTest, TheWindowShowsTheFirstPageWithItsToolbar) {
   EXPECT_EQ("Fechar", P->CancelButton->Caption());
   EXPECT_TRUE(P->WholePageButton->Down());
   EXPECT_EQ(std::to_string(T.Viewer()->GetCalculatedZoom()), P->ZoomPercentEdit->Text());
-  // With 23-pixel buttons the controls sit where a user of the old window expects them.
+  // The toolbar's places, from 23-pixel buttons and 37-pixel edits.
   std::vector<int> Lefts;
   for (TControl* C : std::initializer_list<TControl*>{
            P->PrintButton, P->AutoSearchButton, P->TextSearchButton, P->WholePageButton, P->PageWidthButton,
