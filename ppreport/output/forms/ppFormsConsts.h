@@ -17,3 +17,9 @@ inline constexpr char SppTemplateIgnore[] = "&Ignorar";                 // 416
 inline constexpr char SppTemplateIgnoreAll[] = "Ignorar &Todos";        // 417
 inline constexpr char SppTemplateExists[] = "O modelo <name> já existe.";  // 523
 inline constexpr char SppTemplateReplace[] = "Deseja substituí-lo?";    // 494
+
+// The print dialog's question before a file is replaced (kept in English), and our
+// own text for language string 459 (a printer that gives no device context).
+inline constexpr char SppFileExists[] = " already exists.";
+inline constexpr char SppFileReplace[] = "Do you want to replace it?";
+inline constexpr char SppPrinterNoContext[] = "Não foi possível acessar a impressora selecionada.";  // 459

@@ -4,6 +4,7 @@
 #include "ppreport/output/forms/ppASDlg.h"
 #include "ppreport/output/forms/ppCDlg.h"
 #include "ppreport/output/forms/ppForms.h"
+#include "ppreport/output/forms/ppPDlg.h"
 #include "ppreport/output/forms/ppScrollBox.h"
 #include "ppreport/output/forms/ppTmDlg.h"
 
@@ -15,6 +16,7 @@ void InitializePPForms() {
   if (InitCount++ > 0) return;
   RegisterQtDialog<TppFormRequest>([](TppFormRequest& R) { return R.Form ? R.Form->RunModal() : mrCancel; });
   RegisterClasses({&TppForm::StaticClassInfo(), &TppUpDown::StaticClassInfo(), &TppScrollBox::StaticClassInfo()});
+  RegisterFormClass<TppCustomPrintDialog>(TppPrintDialog::StaticClassInfo());
   RegisterFormClass<TppCustomCancelDialog>(TppCancelDialog::StaticClassInfo());
   RegisterFormClass<TppCustomNoDataDialog>(TppNoDataDialog::StaticClassInfo());
   RegisterFormClass<TppCustomAutoSearchDialog>(TppAutoSearchDialog::StaticClassInfo());
@@ -31,6 +33,7 @@ void FinalizePPForms() {
   UnregisterFormClass<TppCustomAutoSearchDialog>();
   UnregisterFormClass<TppCustomNoDataDialog>();
   UnregisterFormClass<TppCustomCancelDialog>();
+  UnregisterFormClass<TppCustomPrintDialog>();
   UnRegisterClass(TppScrollBox::StaticClassInfo());
   UnRegisterClass(TppUpDown::StaticClassInfo());
   UnRegisterClass(TppForm::StaticClassInfo());
