@@ -14,6 +14,8 @@
 
 #include "platform/classes/ScopeGuard.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/ImgList.h"
+#include "platform/forms/QtImage.h"
 
 // ---- TLabel
 
@@ -268,6 +270,31 @@ void TComboBox::ItemsChanged() {
   for (int I = 0; I < FItems.Count(); ++I) FCombo->addItem(QString::fromStdString(FItems.Get(I)));
   FCombo->setCurrentIndex(-1);
   if (FStyle != csDropDownList) FCombo->setEditText(Kept);
+  UpdateImages();
+}
+
+void TComboBox::SetImages(TImageList* V) {
+  if (FImages == V) return;
+  if (FImages) FImages->RemoveFreeNotification(this);
+  FImages = V;
+  if (FImages) FImages->FreeNotification(this);
+  UpdateImages();
+}
+
+void TComboBox::UpdateImages() {
+  for (int I = 0; I < FCombo->count(); ++I) {
+    const int Index = FImages && OnGetImageIndex ? OnGetImageIndex(I) : -1;
+    FCombo->setItemIcon(I, Index >= 0 && Index < FImages->Count() ? QIcon(ToQPixmap(FImages->Image(Index))) : QIcon());
+  }
+  if (FImages) FCombo->setIconSize(QSize(FImages->Width(), FImages->Height()));
+}
+
+void TComboBox::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FImages) {
+    FImages = nullptr;
+    UpdateImages();
+  }
 }
 
 int TComboBox::ItemIndex() const { return FCombo->currentIndex(); }

@@ -1,5 +1,7 @@
 #pragma once
 // Labels, push buttons and one-line edits over Qt's own widgets.
+#include <functional>
+
 #include "platform/forms/Controls.h"
 
 #include "platform/classes/StringList.h"
@@ -12,6 +14,7 @@ class QRadioButton;
 class QComboBox;
 class QGroupBox;
 class QListWidget;
+class TImageList;
 class QPlainTextEdit;
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
@@ -152,15 +155,24 @@ public:
   void SetStyle(TComboBoxStyle V);
   bool Sorted() const { return FItems.Sorted(); }
   void SetSorted(bool V) { FItems.SetSorted(V); }
+  // Pictures before the items: each item shows the image of Images that OnGetImageIndex answers
+  // for it (none below 0, or without either). Not owned; cleared when the list is freed.
+  TImageList* Images() const { return FImages; }
+  void SetImages(TImageList* V);
+  std::function<int(int Index)> OnGetImageIndex;
+  // Asks OnGetImageIndex again for every item.
+  void UpdateImages();
 
   TNotifyEvent OnChange;
 
 protected:
   std::string GetText() const override;
   void TextChanged() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
   void ItemsChanged();
+  TImageList* FImages = nullptr;
   QComboBox* FCombo;
   TStringList FItems;
   TComboBoxStyle FStyle = csDropDown;

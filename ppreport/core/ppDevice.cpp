@@ -455,14 +455,14 @@ std::unique_ptr<std::vector<TppDeviceClassEntry>>& DeviceClassList() {
 }
 }  // namespace
 
-void RegisterDeviceClass(const TClassInfo& Class, const std::string& DeviceName) {
+void RegisterDeviceClass(const TClassInfo& Class, const std::string& DeviceName, const TppFileTypeInfo& FileType) {
   {
     std::lock_guard<std::mutex> Guard(DeviceClassLock());
     auto& L = DeviceClassList();
     if (!L) L = std::make_unique<std::vector<TppDeviceClassEntry>>();
     for (const TppDeviceClassEntry& E : *L)
       if (E.Class == &Class) return;
-    L->push_back({DeviceName, &Class});
+    L->push_back({DeviceName, &Class, FileType});
   }
   RegisterPPClasses({&Class});
 }
@@ -487,6 +487,17 @@ const TClassInfo* DeviceClassForName(std::string_view Name) {
   for (const TppDeviceClassEntry& E : GetDeviceClasses())
     if (SameTextAscii(E.DeviceName, Name)) return E.Class;
   return nullptr;
+}
+
+TppFileTypeInfo DeviceClassFileType(const TClassInfo& Class) {
+  for (const TppDeviceClassEntry& E : GetDeviceClasses())
+    if (E.Class == &Class) return E.FileType;
+  return {};
+}
+
+bool IsArchiveDeviceClass(const TClassInfo& Class) {
+  const TClassInfo* Archive = DeviceClassForName(ppArchiveDeviceName);
+  return Archive && Class.InheritsFrom(Archive);
 }
 
 std::string TppDeviceSubstitutions::SubstituteFont(const std::string& FontName) {

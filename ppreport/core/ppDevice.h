@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "platform/classes/SafeFileStream.h"
@@ -296,18 +297,38 @@ private:
 
 // ---- the device class registry (process-wide; freed when the library shuts down)
 
+// The class methods of a file device class (its file type as the print dialog lists it), kept
+// with its registration: a class record alone cannot call them.
+struct TppFileTypeInfo {
+  std::string (*DefaultExt)() = &TppFileDevice::GetDefaultExt;
+  std::string (*FileFilter)() = &TppFileDevice::GetFileFilter;
+  std::string (*FileDescription)(TppLanguageType) = &TppFileDevice::GetFileDescription;
+};
 struct TppDeviceClassEntry {
   std::string DeviceName;
   const TClassInfo* Class;
+  TppFileTypeInfo FileType;
 };
 // Registers Class under DeviceName (also for streaming) unless it is registered already.
-void RegisterDeviceClass(const TClassInfo& Class, const std::string& DeviceName);
-// Under T::DeviceName(), or the class name when T does not give its own.
+void RegisterDeviceClass(const TClassInfo& Class, const std::string& DeviceName, const TppFileTypeInfo& FileType = {});
+// Under T::DeviceName(), or the class name when T does not give its own; a file device class
+// brings its file type.
 template <class T>
 void RegisterDeviceClass() {
   const bool Own = &T::DeviceName != &TppDevice::DeviceName;
-  RegisterDeviceClass(T::StaticClassInfo(), Own ? T::DeviceName() : std::string(T::StaticClassInfo().Name));
+  TppFileTypeInfo FileType;
+  if constexpr (std::is_base_of_v<TppFileDevice, T>) {
+    FileType.DefaultExt = [] { return std::string(T::GetDefaultExt()); };
+    FileType.FileFilter = [] { return std::string(T::GetFileFilter()); };
+    FileType.FileDescription = [](TppLanguageType L) { return std::string(T::GetFileDescription(L)); };
+  }
+  RegisterDeviceClass(T::StaticClassInfo(), Own ? T::DeviceName() : std::string(T::StaticClassInfo().Name), FileType);
 }
+// The file type of a registered class (TppFileDevice's, all empty, for any other class).
+TppFileTypeInfo DeviceClassFileType(const TClassInfo& Class);
+// Whether Class is the archive device class (the one registered as ppArchiveDeviceName) or
+// descends from it.
+bool IsArchiveDeviceClass(const TClassInfo& Class);
 void UnregisterDeviceClass(const TClassInfo& Class);
 // Registration order.
 std::vector<TppDeviceClassEntry> GetDeviceClasses();

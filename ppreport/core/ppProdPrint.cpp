@@ -30,8 +30,7 @@ TppFileDevice* TppProducer::CreateFileDevice() {
   // Without a print dialog the device type decides; the dialog's choices come with the dialog.
   const TClassInfo* Class = DeviceClassForName(FDeviceType);
   if (!Class || !Class->InheritsFrom(&TppFileDevice::StaticClassInfo())) return nullptr;
-  const TClassInfo* Archive = DeviceClassForName(ppArchiveDeviceName);
-  const bool IsArchive = Archive && Class->InheritsFrom(Archive);
+  const bool IsArchive = IsArchiveDeviceClass(*Class);
   TppFileDevice* Device = CreateDevice<TppFileDevice>(Class, this);
   if (!Device) return nullptr;
   Device->SetLanguageIndex(FLanguageIndex);

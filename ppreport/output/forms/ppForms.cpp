@@ -47,7 +47,9 @@ TModalResult TppForm::ShowDialog() {
   TppFormRequest Request;
   Request.Kind = DialogKind();
   Request.Form = this;
-  return DialogService().Execute(Request);
+  const TModalResult Result = DialogService().Execute(Request);
+  DialogClosed(Result);
+  return Result;
 }
 
 bool TppForm::CloseQuery() {

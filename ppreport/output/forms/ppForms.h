@@ -55,12 +55,15 @@ public:
 
   // The class name of the abstract kind the form serves (its own class name when none).
   virtual std::string DialogKind() const;
-  // Shows the form modally through the dialog service; answers the modal result.
+  // Shows the form modally through the dialog service; answers the modal result, after
+  // DialogClosed has seen it.
   TModalResult ShowDialog();
   // The form's own modal run, which the Qt dialog service calls.
   TModalResult RunModal() { return ShowModal(); }
 
   bool CloseQuery() override;
+  // After ShowDialog, whoever answered it (the window or a test's script).
+  virtual void DialogClosed(TModalResult) {}
 
   TNotifyEvent OnFormActivate;
   TNotifyEvent OnFormCancel;

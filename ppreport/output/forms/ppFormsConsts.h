@@ -22,3 +22,8 @@ inline constexpr char SppTemplateReplace[] = "Deseja substituí-lo?";    // 494
 
 // The preview window's caption before its language is set.
 inline constexpr char SppPrintPreviewCaption[] = "Print Preview";
+// The print dialog's question before a file is replaced (kept in English), and our
+// own text for language string 459 (a printer that gives no device context).
+inline constexpr char SppFileExists[] = " already exists.";
+inline constexpr char SppFileReplace[] = "Do you want to replace it?";
+inline constexpr char SppPrinterNoContext[] = "Não foi possível acessar a impressora selecionada.";  // 459

@@ -6,6 +6,7 @@
 #include "ppreport/output/forms/ppForms.h"
 #include "ppreport/output/forms/ppPreview.h"
 #include "ppreport/output/forms/ppPrvDlg.h"
+#include "ppreport/output/forms/ppPDlg.h"
 #include "ppreport/output/forms/ppScrollBox.h"
 #include "ppreport/output/forms/ppTmDlg.h"
 
@@ -20,6 +21,7 @@ void InitializePPForms() {
   RegisterClass(TppEdit::StaticClassInfo());
   TppPreviewPlugIn::RegisterPreviewClass(TppPreview::StaticClassInfo());
   RegisterFormClass<TppCustomPreviewer>(TppPrintPreview::StaticClassInfo());
+  RegisterFormClass<TppCustomPrintDialog>(TppPrintDialog::StaticClassInfo());
   RegisterFormClass<TppCustomCancelDialog>(TppCancelDialog::StaticClassInfo());
   RegisterFormClass<TppCustomNoDataDialog>(TppNoDataDialog::StaticClassInfo());
   RegisterFormClass<TppCustomAutoSearchDialog>(TppAutoSearchDialog::StaticClassInfo());
@@ -39,6 +41,7 @@ void FinalizePPForms() {
   UnregisterFormClass<TppCustomPreviewer>();
   TppPreviewPlugIn::UnregisterPreviewClass();
   UnRegisterClass(TppEdit::StaticClassInfo());
+  UnregisterFormClass<TppCustomPrintDialog>();
   UnRegisterClass(TppScrollBox::StaticClassInfo());
   UnRegisterClass(TppUpDown::StaticClassInfo());
   UnRegisterClass(TppForm::StaticClassInfo());

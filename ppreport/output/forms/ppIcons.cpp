@@ -86,6 +86,12 @@ void TppPrinterIcon::Draw(TCanvas& C) {
   C.SetPixels(11, 8, clYellow);
 }
 
+void TppNetworkPrinterIcon::Draw(TCanvas& C) {
+  TppPrinterIcon::Draw(C);
+  Line(C, 7, 14, 7, 14, clBlack);
+  Line(C, 0, 15, 15, 15, clNavy);
+}
+
 void TppAutoSearchIcon::Draw(TCanvas& C) {
   // The handle first, so that the lens's rim lies over its upper end.
   for (int I = 0; I < 5; ++I) {

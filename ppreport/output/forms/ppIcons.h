@@ -71,6 +71,11 @@ class TppPrinterIcon : public TppPreviewIcon {
 public:
   void Draw(TCanvas& C) override;
 };
+// The print dialog's picture of a printer reached over the network: the printer on a cable.
+class TppNetworkPrinterIcon : public TppPrinterIcon {
+public:
+  void Draw(TCanvas& C) override;
+};
 class TppAutoSearchIcon : public TppPreviewIcon {
 public:
   void Draw(TCanvas& C) override;

@@ -1,6 +1,9 @@
 #include "platform/forms/StdCtrls.h"
+#include "platform/forms/ImgList.h"
 
 #include <gtest/gtest.h>
+
+#include <QComboBox>
 
 #include <QLabel>
 #include <QListWidget>
@@ -131,6 +134,27 @@ TEST_F(StdCtrlsTest, ComboBoxItemsCarryObjectsAndKeepTheirOrder) {
   EXPECT_EQ(C.ItemIndex(), -1);
   C.Items().Delete(0);
   EXPECT_EQ(static_cast<int>(C.Items().Count()), 1);
+}
+
+TEST_F(StdCtrlsTest, ComboBoxItemsShowTheirPicturesUntilTheListGoes) {
+  TComboBox C(nullptr);
+  C.SetStyle(csDropDownList);
+  auto* Images = new TImageList(nullptr);
+  TPixelImage Red{16, 16, std::vector<uint32_t>(256, 0xFFFF0000)};
+  Images->Add(Red);
+  C.SetImages(Images);
+  C.OnGetImageIndex = [&C](int I) { return C.Items().Get(I) == "rede" ? 0 : -1; };
+  C.SetSorted(true);
+  C.Items().Add("rede");
+  C.Items().Add("local");  // sorted first: the pictures follow their items
+  auto* Q = qobject_cast<QComboBox*>(C.Widget());
+  ASSERT_TRUE(Q);
+  EXPECT_TRUE(Q->itemIcon(0).isNull());
+  ASSERT_FALSE(Q->itemIcon(1).isNull());
+  EXPECT_EQ(Q->itemIcon(1).pixmap(16, 16).toImage().pixel(8, 8), 0xFFFF0000u);
+  Images->Free();
+  EXPECT_EQ(C.Images(), nullptr);
+  EXPECT_TRUE(Q->itemIcon(1).isNull());
 }
 
 TEST_F(StdCtrlsTest, MemoKeepsLineBreaksAsCrLfAndReplacesItsSelection) {
