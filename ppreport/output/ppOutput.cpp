@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "ppreport/output/ppPrnDev.h"
+#include "ppreport/output/ppTextSearchEngineRegistry.h"
 #include "ppreport/output/ppViewr.h"
 
 namespace {
@@ -20,6 +21,7 @@ void InitializePPReportOutput() {
 void FinalizePPReportOutput() {
   std::lock_guard<std::mutex> Guard(Lock);
   if (Count == 0 || --Count > 0) return;
+  TppTextSearchEngineRegistry::Clear();
   UnregisterDeviceClass(TppPrinterDevice::StaticClassInfo());
   UnregisterDeviceClass(TppScreenDevice::StaticClassInfo());
 }

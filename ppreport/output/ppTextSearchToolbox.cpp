@@ -11,6 +11,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/rtl/LocaleCase.h"
 #include "platform/rtl/RtlMath.h"
+#include "platform/richtext/RichEdit.h"
 #include "platform/rtl/Win1252.h"
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDevice.h"
@@ -111,6 +112,12 @@ bool TppTextSearchToolbox::FindText(std::string_view Text, std::string_view Sear
     Q = End;  // a rejected occurrence is skipped whole
   }
   return false;
+}
+
+int32_t TppTextSearchToolbox::FindRichText(const TRichEdit& Edit, std::string_view SearchText, uint32_t Options,
+                                           int32_t Length, int32_t Start) const {
+  if (SearchText.empty() || Length <= 0) return -1;
+  return Edit.FindText(Utf8ToUtf16(SearchText), Start, Length, Options & (stWholeWord | stMatchCase));
 }
 
 void TppTextSearchToolbox::ReplaceText(std::string_view Text, std::string_view OldPattern, std::string& Result,

@@ -13,6 +13,7 @@
 
 class TCanvas;
 class TppDrawText;
+class TRichEdit;
 class TStrings;
 
 class TppTextSearchToolbox {
@@ -30,6 +31,10 @@ public:
   // An empty search text never matches.
   virtual bool FindText(std::string_view Text, std::string_view SearchText, bool CaseSensitive, bool WholeWord,
                         int32_t& Position, int32_t* MatchLength = nullptr) const;
+  // First match of SearchText in the rich edit's characters Start .. Start + Length - 1: its 0-based
+  // position, -1 when none. Options: bit 0 whole word, bit 1 match case.
+  virtual int32_t FindRichText(const TRichEdit& Edit, std::string_view SearchText, uint32_t Options, int32_t Length,
+                               int32_t Start) const;
   // Replaces the first match of OldPattern (every one with ReplaceAll); no whole-word rule.
   virtual void ReplaceText(std::string_view Text, std::string_view OldPattern, std::string& Result, bool CaseSensitive,
                            bool ReplaceAll, std::string_view NewPattern) const;

@@ -11,6 +11,7 @@
 #include "platform/forms/Forms.h"
 #include "ppreport/core/ppComm.h"
 #include "ppreport/output/forms/ppScrollBox.h"
+#include "ppreport/output/ppTextSearchCustomEngine.h"
 #include "ppreport/output/ppViewr.h"
 
 class TppPrinterSetup;
@@ -28,7 +29,7 @@ private:
   TppScreenDevice* FScreenDevice = nullptr;
 };
 
-class TppViewer : public TPanel, public IppScreenView {
+class TppViewer : public TPanel, public IppScreenView, public IppSearchViewer {
   DECLARE_CLASSINFO(TppViewer)
 public:
   explicit TppViewer(TComponent* AOwner);
@@ -44,10 +45,10 @@ public:
   TppZoomSettingType ZoomSetting() const override { return FZoomSetting; }
   void SetZoomSetting(TppZoomSettingType Value);
 
-  TppScreenDevice* ScreenDevice() const { return FScreenDevice; }
+  TppScreenDevice* ScreenDevice() const override { return FScreenDevice; }
   TppScrollBox* ScrollBox() const { return FScrollBox; }
   TppPaintBox* PaintBox() const { return FPaintBox; }
-  TppCommunicator* WalkieTalkie() const { return FWalkieTalkie; }
+  TppCommunicator* WalkieTalkie() const override { return FWalkieTalkie; }
 
   // The scroll box and the paint box, made once (not while the viewer is being read).
   void CreateControls();
@@ -61,7 +62,7 @@ public:
   void Cancel();
   void FirstPage();
   void LastPage();
-  void GotoPage(int PageNo);
+  void GotoPage(int PageNo) override;
   void NextPage();
   void PriorPage();
   // 0 up, 1 down, 2 left, 3 right, by a view's height or width.
@@ -70,7 +71,8 @@ public:
   int GetCalculatedZoom() const;
   std::string GetStatus() const;
   bool GetBusy() const;
-  TppPage* GetCurrentPage() const;
+  TppPage* GetCurrentPage() const override;
+  TSize SearchViewerSize() const override { return TSize{Width(), Height()}; }
   bool IsUpdating() const { return FUpdateCount > 0; }
   bool CanDraw();
   void RefreshPage();
