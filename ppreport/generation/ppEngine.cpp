@@ -287,6 +287,8 @@ void TppEngine::Initialize() {
     SendEventNotify(this, ciEngineAfterOpenDataPipelines, nullptr);
   }
   R->StartOfGeneration();
+  // The run lays pages out for the report's paper.
+  Page()->SetPrinterSetup(R->PrinterSetup());
   ExcludeEngineState(0xFFFF);
   ExcludePrintCondition(0xFFFF);
   DoOnInitialize();
@@ -595,11 +597,12 @@ void TppEngine::GenerateBands(const std::vector<TppBand*>& Bands, int Start, boo
 void TppEngine::GenerateGroupFooters() {
   TppCustomReport* R = CustomReport();
   std::vector<TppBand*> Headers = FBandLists[blGroupHeader];
-  for (TppBand* H : Headers)
-    if (IppEngineBandSettings* S = ppEngineBand::MutableSettings(*H)) {
-      S->SetSaveGeneration(S->Generation());
-      S->SetGeneration(false);
-    }
+  // Each header's break flag is kept aside while the headers reprint above orphaned footers.
+  std::vector<bool> SaveGeneration;
+  for (TppBand* H : Headers) {
+    SaveGeneration.push_back(ppEngineBand::Generation(*H));
+    ppEngineBand::SetGeneration(*H, false);
+  }
   const auto& Footers = FBandLists[blGroupFooter];
   if (FBandIndex < static_cast<int>(Footers.size())) {
     TppGroup* G = Footers[static_cast<size_t>(FBandIndex)]->GetGroup();
@@ -616,8 +619,7 @@ void TppEngine::GenerateGroupFooters() {
     FBandListIndex = Kept;
   }
   ExcludePrintCondition(pcTitle | pcHeader | pcColumnHeader);
-  for (TppBand* H : Headers)
-    if (IppEngineBandSettings* S = ppEngineBand::MutableSettings(*H)) S->SetGeneration(S->SaveGeneration());
+  for (size_t I = 0; I < Headers.size(); ++I) ppEngineBand::SetGeneration(*Headers[I], SaveGeneration[I]);
   if (FPageComplete) return;
   const int From = FBandIndex;
   GenerateBandList(blGroupFooter, From, true);

@@ -6,6 +6,20 @@
 class TppBand;
 class TppComponent;
 
+// The detail band's way of filling columns.
+enum TppColumnTraversalType { ctTopToBottom, ctLeftToRight };
+
+// The generation state a band reports after Generate. Interim: the band base of this library
+// answers it through its own accessors once it is in; until then bands implement this.
+class IppEngineBandState {
+public:
+  virtual ~IppEngineBandState() = default;
+  virtual bool GetOutOfSpace() const = 0;
+  virtual int32_t GetSpaceUsed() const = 0;
+  virtual int GetCount() const = 0;
+  virtual void SetCount(int Value) = 0;
+};
+
 // Band kinds that carry the settings below answer them through this interface (title, header,
 // footer and group bands); a band without it answers the defaults.
 class IppEngineBandSettings {
@@ -15,18 +29,11 @@ public:
   virtual bool PrintOnLastPage() const { return true; }
   // Title: the title takes a page of its own.
   virtual bool TitleNewPage() const { return false; }
-  // Group header: generated in the current break, and the copy kept while orphaned footers
-  // reprint the headers above them.
-  virtual bool Generation() const { return false; }
-  virtual void SetGeneration(bool) {}
-  virtual bool SaveGeneration() const { return false; }
-  virtual void SetSaveGeneration(bool) {}
+  // Detail band: records run down the columns or across them.
+  virtual TppColumnTraversalType ColumnTraversal() const { return ctTopToBottom; }
   // Group header: a page break was already taken for an outer group breaking at the same record.
   virtual void SetAlreadyPageBreak(bool) {}
 };
-
-// The detail band's way of filling columns.
-enum TppColumnTraversalType { ctTopToBottom, ctLeftToRight };
 
 namespace ppEngineBand {
 // The band generates on the engine's page (the band kind's own loop, or its band engine).
@@ -39,6 +46,9 @@ void SetCount(TppBand& Band, int Value);
 // The object the band is generating, none when unknown.
 TppComponent* CurrentObject(TppBand& Band);
 TppColumnTraversalType ColumnTraversal(TppBand& Band);
+// A group band belongs to a break that has not finished printing (the group marks its bands).
+bool Generation(TppBand& Band);
+void SetGeneration(TppBand& Band, bool Value);
 // The settings above; the defaults for a band without them.
 const IppEngineBandSettings& Settings(TppBand& Band);
 IppEngineBandSettings* MutableSettings(TppBand& Band);

@@ -227,7 +227,7 @@ void TppEngine::UpdateGroupPageNumbers() {
     TppGroup* G = R->GetGroup(I);
     if (!G->ResetPageNo()) continue;
     TppBand* H = G->HeaderBand();
-    const bool HeaderGenerated = H && ppEngineBand::Settings(*H).Generation() && !H->OverFlow();
+    const bool HeaderGenerated = H && ppEngineBand::Generation(*H) && !H->OverFlow();
     if ((PrintCondition() & pcTitle) || HeaderGenerated) G->SetFirstPageNo(AbsolutePageNo());
   }
   for (int I = 0; I < R->GroupCount(); ++I)

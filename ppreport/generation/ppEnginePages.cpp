@@ -21,6 +21,12 @@ TppNoDataDialogShower& DialogShower() {
   static TppNoDataDialogShower Shower;
   return Shower;
 }
+
+// The texts end in one period: a language module's text may bring its own.
+std::string Sentence(std::string Text) {
+  if (Text.empty() || Text.back() != '.') Text += '.';
+  return Text;
+}
 }  // namespace
 
 void SetNoDataDialogShower(TppNoDataDialogShower Shower) { DialogShower() = std::move(Shower); }
@@ -167,11 +173,11 @@ bool TppEngine::PositionColumn() {
   int32_t Left = Def->mmMarginLeft() + (N - 1) * W;
   if (HasPositions) {
     if (Positions->Count() < N)
-      R->PrintError(FormatLanguageString(43, {N}) + ".");
+      R->PrintError(Sentence(FormatLanguageString(43, {std::to_string(N)})));
     try {
       Left = ConvertToMicrons(R->Units(), ppHorizontal, nullptr, static_cast<float>(StrToFloat(Trim(Positions->Get(N - 1)))));
     } catch (const EConvertError&) {
-      R->PrintError(FormatLanguageString(42, {N}) + ".");
+      R->PrintError(Sentence(FormatLanguageString(42, {std::to_string(N)})));
     }
   }
   const int32_t Right = Def->mmWidth() - Def->mmMarginRight();
@@ -189,11 +195,8 @@ void TppEngine::EndColumn() {
   if (!Last) {
     const TRect Kept = PrintPosition();
     SetCurrentColumn(CurrentColumn() + 1);
-    try {
-      NextFits = PositionColumn();
-    } catch (...) {
-      NextFits = false;
-    }
+    // A position that is not a number stops the run here too (the report's print error).
+    NextFits = PositionColumn();
     SetCurrentColumn(CurrentColumn() - 1);
     SetPrintPosition(Kept.Left, Kept.Top, Kept.Right, Kept.Bottom);
   }
