@@ -16,9 +16,19 @@
 class TppCustomBand;
 class TppGroup;
 
-// Bits of the engine state the base names; the others are the concrete engine's.
-constexpr uint16_t esFirstPass = 1u << 2;   // the first pass is running
-constexpr uint16_t esSecondPass = 1u << 4;  // the second pass is running
+// Bits of the engine state set.
+constexpr uint16_t esInitialized = 1;        // the run is initialized
+constexpr uint16_t esFirstPass = 2;          // the first pass is running
+constexpr uint16_t esSecondPass = 4;         // the second pass is running
+constexpr uint16_t esPrintingTitle = 16;     // the title band is being generated
+constexpr uint16_t esPrintingSummary = 32;   // the summary band has been offered on this page
+constexpr uint16_t esSectionOpened = 64;     // a section sub-report took its page break, waits to start
+constexpr uint16_t esSectionRunning = 128;   // a section sub-report is generating its pages
+constexpr uint16_t esSectionDone = 256;      // a section sub-report made its last page, not yet sent
+
+// Bits of the print condition set: the band kinds due now. A band's kind bits are the same values.
+constexpr uint16_t pcTitle = 1, pcSummary = 2, pcHeader = 4, pcFooter = 8, pcColumnHeader = 16,
+                   pcColumnFooter = 32, pcGroupHeader = 64, pcGroupFooter = 128, pcDetail = 256;
 
 using TppLastPageCachedEvent = TEvent<void(TObject* Sender, int& aLastPageCached)>;
 
@@ -49,6 +59,12 @@ public:
   uint16_t PrintCondition() const { return FPrintCondition; }
   void IncludePrintCondition(uint16_t Bits) { FPrintCondition |= Bits; }
   void ExcludePrintCondition(uint16_t Bits) { FPrintCondition &= static_cast<uint16_t>(~Bits); }
+  // All records of the run are traversed (the data has ended or the run was told to stop).
+  bool AllDataTraversed() const { return FAllDataTraversed; }
+  void SetAllDataTraversed(bool V) { FAllDataTraversed = V; }
+  // A detail band has printed on the current page.
+  bool FirstDetailBandPrinted() const { return FFirstDetailBandPrinted; }
+  void SetFirstDetailBandPrinted(bool V) { FFirstDetailBandPrinted = V; }
   bool DonePrinting() const { return FDonePrinting; }
   void SetDonePrinting(bool V) { FDonePrinting = V; }
   int LastPageCached() const { return FLastPageCached; }
@@ -129,6 +145,8 @@ protected:
 
 private:
   int FAbsolutePageNo = 0, FAbsolutePageCount = 0;
+  bool FAllDataTraversed = false;
+  bool FFirstDetailBandPrinted = false;
   TppGroup* FControlGroup = nullptr;
   TppGroup* FKeepTogetherGroup = nullptr;
   int FCurrentColumn = 0;
