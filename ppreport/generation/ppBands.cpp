@@ -128,6 +128,7 @@ const TClassInfo& TppDetailBand::StaticClassInfo() {
 
 TppDetailBand::TppDetailBand(TComponent* AOwner) : TppCustomBand(AOwner) {
   SetCacheRecordSize(sizeof(TppDetailBandCacheRecord));
+  SetPrintCount(0);  // the print mode of the kind
 }
 
 TppDetailBand::~TppDetailBand() { BeforeDestruction(); }
