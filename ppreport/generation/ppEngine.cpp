@@ -54,10 +54,7 @@ void TppEngine::ProcessMessages() {
   if (TppCustomReport* R = CustomReport()) R->ProcessMessages();
 }
 
-TppCustomBand* TppEngine::GetCurrentBand() {
-  // The band class of the generation library is the one the engine lists.
-  return reinterpret_cast<TppCustomBand*>(FCurrentBand);
-}
+TppCustomBand* TppEngine::GetCurrentBand() { return dynamic_cast<TppCustomBand*>(FCurrentBand); }
 
 // ---- simple answers
 

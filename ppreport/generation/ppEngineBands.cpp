@@ -5,20 +5,26 @@
 namespace ppEngineBand {
 namespace {
 const IppEngineBandSettings NoSettings;
-const IppEngineBandState* State(TppBand& Band) { return dynamic_cast<const IppEngineBandState*>(&Band); }
+
+TppCustomBand* Custom(TppBand& Band) { return dynamic_cast<TppCustomBand*>(&Band); }
 }  // namespace
 
 void Generate(TppBand& Band) { Band.Generate(); }
-bool OutOfSpace(TppBand& Band) { return State(Band) && State(Band)->GetOutOfSpace(); }
-int32_t SpaceUsed(TppBand& Band) { return State(Band) ? State(Band)->GetSpaceUsed() : 0; }
-int Count(TppBand& Band) { return State(Band) ? State(Band)->GetCount() : 0; }
+bool OutOfSpace(TppBand& Band) { return Custom(Band) && Custom(Band)->GetOutOfSpace(); }
+int32_t SpaceUsed(TppBand& Band) { return Custom(Band) ? Custom(Band)->GetSpaceUsed() : 0; }
+int Count(TppBand& Band) { return Custom(Band) ? Custom(Band)->GetCount() : 0; }
 
 void SetCount(TppBand& Band, int Value) {
-  if (auto* S = dynamic_cast<IppEngineBandState*>(&Band)) S->SetCount(Value);
+  if (TppCustomBand* B = Custom(Band)) B->SetCount(Value);
 }
 
-TppComponent* CurrentObject(TppBand&) { return nullptr; }
-TppColumnTraversalType ColumnTraversal(TppBand& Band) { return Settings(Band).ColumnTraversal(); }
+TppComponent* CurrentObject(TppBand& Band) { return Custom(Band) ? Custom(Band)->CurrentObject() : nullptr; }
+
+TppColumnTraversalType ColumnTraversal(TppBand& Band) {
+  auto* Detail = dynamic_cast<TppDetailBand*>(&Band);
+  return Detail ? Detail->ColumnTraversal() : ctTopToBottom;
+}
+
 bool Generation(TppBand& Band) { return Band.Breaking(); }
 void SetGeneration(TppBand& Band, bool Value) { Band.SetBreaking(Value); }
 

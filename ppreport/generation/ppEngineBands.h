@@ -1,27 +1,16 @@
 #pragma once
-// What the engine reads and sets on a band beyond the band model (TppBand): one place, so the
-// engine does not depend on how each band kind keeps its generation state.
+// What the engine reads and sets on a band beyond the band model: one place, so the engine does
+// not depend on how each band kind keeps its generation state.
 #include <cstdint>
+
+#include "ppreport/generation/ppBands.h"
 
 class TppBand;
 class TppComponent;
 
-// The detail band's way of filling columns.
-enum TppColumnTraversalType { ctTopToBottom, ctLeftToRight };
-
-// The generation state a band reports after Generate. Interim: the band base of this library
-// answers it through its own accessors once it is in; until then bands implement this.
-class IppEngineBandState {
-public:
-  virtual ~IppEngineBandState() = default;
-  virtual bool GetOutOfSpace() const = 0;
-  virtual int32_t GetSpaceUsed() const = 0;
-  virtual int GetCount() const = 0;
-  virtual void SetCount(int Value) = 0;
-};
-
-// Band kinds that carry the settings below answer them through this interface (title, header,
-// footer and group bands); a band without it answers the defaults.
+// Settings of band kinds the engine reads (title, header, footer and group header bands). Interim:
+// those kinds answer through this interface until their own classes are in; a band without it
+// answers the defaults.
 class IppEngineBandSettings {
 public:
   virtual ~IppEngineBandSettings() = default;
@@ -29,8 +18,6 @@ public:
   virtual bool PrintOnLastPage() const { return true; }
   // Title: the title takes a page of its own.
   virtual bool TitleNewPage() const { return false; }
-  // Detail band: records run down the columns or across them.
-  virtual TppColumnTraversalType ColumnTraversal() const { return ctTopToBottom; }
   // Group header: a page break was already taken for an outer group breaking at the same record.
   virtual void SetAlreadyPageBreak(bool) {}
 };
@@ -45,6 +32,7 @@ int Count(TppBand& Band);
 void SetCount(TppBand& Band, int Value);
 // The object the band is generating, none when unknown.
 TppComponent* CurrentObject(TppBand& Band);
+// The detail band's; top to bottom for any other band.
 TppColumnTraversalType ColumnTraversal(TppBand& Band);
 // A group band belongs to a break that has not finished printing (the group marks its bands).
 bool Generation(TppBand& Band);

@@ -32,6 +32,17 @@ protected:
     B->SetReport(Report);
     return B;
   }
+  // The report's detail band, with a box that prints Label and the record's name.
+  TppDetailBand* Detail(int32_t Height, const std::string& Label) {
+    auto* D = new TppDetailBand(&Form);
+    D->ChangeHeight(Height);
+    D->SetReport(Report);
+    auto* Box = new TRecordBox(&Form);
+    Box->Label = Label;
+    Box->SetBounds(0, 0, 20000, Height);
+    Box->SetBand(D);
+    return D;
+  }
   TppDataSetPipeline* Names(int Count, TComponent* Owner = nullptr) {
     std::vector<std::pair<std::string, std::string>> Rows;
     for (int I = 1; I <= Count; ++I) Rows.emplace_back("r" + std::to_string(I), "");
@@ -43,7 +54,7 @@ protected:
   void ListReport(int Records) {
     Band(btTitle, 10000, "Title");
     Band(btHeader, 10000, "Header");
-    Band(btDetail, 10000, "Detail");
+    Detail(10000, "Detail");
     Band(btSummary, 10000, "Summary");
     Band(btFooter, 10000, "Footer");
     Names(Records);
@@ -169,7 +180,7 @@ TEST_F(EngineRun, ATwoPassLastPageDropsTheHeadersAndFootersThatStayOff) {
 TEST_F(EngineRun, ColumnsRunDownThePageEachWithItsHeaderAndFooter) {
   Band(btHeader, 10000, "Header");
   Band(btColumnHeader, 10000, "ColHead");
-  Band(btDetail, 10000, "Detail");
+  Detail(10000, "Detail");
   Band(btColumnFooter, 5000, "ColFoot");
   Names(12);
   Report->SetColumns(2);
@@ -200,7 +211,7 @@ TEST_F(EngineRun, ColumnsRunDownThePageEachWithItsHeaderAndFooter) {
 }
 
 TEST_F(EngineRun, ColumnPositionsPlaceTheColumnsAndOneThatIsNoNumberStopsTheRun) {
-  Band(btDetail, 10000, "Detail");
+  Detail(10000, "Detail");
   Names(20);
   Report->SetColumns(3);
   Report->SetmmColumnWidth(20000);
@@ -231,10 +242,9 @@ TEST_F(EngineRun, ColumnPositionsPlaceTheColumnsAndOneThatIsNoNumberStopsTheRun)
   EXPECT_FALSE(Report->TheEngine()->Printing());
 }
 
-TEST_F(EngineRun, ColumnsAcrossLeaveTheColumnsToTheDetailBand) {
-  auto* Detail = Band(btDetail, 10000, "Detail");
-  Detail->Traversal = ctLeftToRight;
-  Names(3);
+TEST_F(EngineRun, ColumnsAcrossAreLeftToTheDetailBandsEngine) {
+  Detail(10000, "Detail")->SetColumnTraversal(ctLeftToRight);
+  Names(7);
   Report->SetColumns(3);
   Report->SetmmColumnWidth(20000);
   TppEngine* E = Report->TheEngine();
@@ -242,14 +252,25 @@ TEST_F(EngineRun, ColumnsAcrossLeaveTheColumnsToTheDetailBand) {
   EXPECT_FALSE(E->GetColumnStarted(1));
   Report->Request(psAll);
   EXPECT_FALSE(E->Columnar());
-  for (int I = 0; I < 3; ++I) E->SetColumnFinished(I, I == 2);
+  std::vector<std::tuple<std::string, int32_t, int32_t>> Drawn;
+  const TppPage& P = *Report->Pages.at(1);
+  for (int I = 0; I < P.GetDrawCommandCount(); ++I) {
+    auto* T = static_cast<TppDrawText*>(P.GetDrawCommand(I));
+    Drawn.emplace_back(T->Text(), T->Left(), T->Top());
+  }
+  EXPECT_EQ((std::vector<std::tuple<std::string, int32_t, int32_t>>{
+                {"Detail r1", 10000, 10000}, {"Detail r2", 30000, 10000}, {"Detail r3", 50000, 10000},
+                {"Detail r4", 10000, 20000}, {"Detail r5", 30000, 20000}, {"Detail r6", 50000, 20000},
+                {"Detail r7", 10000, 30000}}),
+            Drawn);
+  EXPECT_TRUE(E->GetColumnStarted(0));
+  E->SetColumnFinished(2, true);
   EXPECT_TRUE(E->GetColumnFinished(2));
-  EXPECT_FALSE(E->GetColumnFinished(0));
   EXPECT_FALSE(E->GetColumnFinished(3));
 }
 
 TEST_F(EngineRun, WithoutAPipelineTheDetailPrintsOnceThenTheSummary) {
-  Band(btDetail, 10000, "Detail");
+  Detail(10000, "Detail");
   Band(btSummary, 10000, "Summary");
   Report->Request(psAll);
   EXPECT_EQ((TTexts{{"Detail", 10000}, {"Summary", 20000}}), Report->Texts(1));
@@ -326,20 +347,20 @@ public:
 
 TEST_F(EngineRun, AFailedRunLeavesTheCallersRecordAndAcceptsTheNextRequest) {
   Band(btHeader, 10000, "Header");
-  auto* Detail = new TFailingBand(&Form, btDetail, 10000, "Detail");
-  Detail->SetReport(Report);
+  auto* Failing = new TFailingBand(&Form, btDetail, 10000, "Detail");
+  Failing->SetReport(Report);
   TppDataSetPipeline* P = Names(20);
   P->Open();
   P->First();
   P->Next();
   P->Next();
   ASSERT_EQ("r3", P->GetFieldAsString("Name"));
-  Detail->FailOnPage = 2;
+  Failing->FailOnPage = 2;
   EXPECT_THROW(Report->Request(psAll), EPrintError);
   EXPECT_FALSE(Report->TheEngine()->Printing());
   EXPECT_EQ("r3", P->GetFieldAsString("Name"));
   // Not dropped as a request arriving during generation would be.
-  Detail->FailOnPage = 0;
+  Failing->FailOnPage = 0;
   Report->Reset();
   Report->Request(psAll);
   EXPECT_EQ(3u, Report->Pages.size());

@@ -37,13 +37,14 @@ inline uint16_t KindBit(TppBandType Kind) {
   }
 }
 
-// A band that prints one text of its own height per cycle, on the engine's page. Group bands follow
-// the break decisions of group headers and footers; the detail band moves on one record per cycle.
-class TTestBand : public TppBand, public IppEngineBandState, public IppEngineBandSettings {
+// A band that prints one text of its own height per cycle, on the engine's page, in a loop of its
+// own (the band kinds' decisions in small). Group bands follow the break decisions of group headers
+// and footers; a detail band of this class moves on one record per cycle.
+class TTestBand : public TppCustomBand, public IppEngineBandSettings {
   DECLARE_CLASSINFO(TTestBand)
 public:
   TTestBand(TComponent* AOwner, TppBandType Kind, int32_t Height, std::string Label)
-      : TppBand(AOwner), Kind(Kind), Label(std::move(Label)) {
+      : TppCustomBand(AOwner), Kind(Kind), Label(std::move(Label)) {
     ChangeHeight(Height);
     SetCacheRecordSize(sizeof(TRec));
   }
@@ -53,7 +54,6 @@ public:
   std::string Label;
   TppGroup* Group = nullptr;
   bool KeepOnLastPage = true, OwnPage = false;
-  TppColumnTraversalType Traversal = ctTopToBottom;
   bool AlreadyPageBreak = false;
   int Generated = 0;  // Generate calls
 
@@ -71,19 +71,14 @@ public:
   TppGroup* GetGroup() const override { return Group; }
 
   // ---- what the engine reads
-  bool GetOutOfSpace() const override { return FOutOfSpace; }
-  int32_t GetSpaceUsed() const override { return FSpaceUsed; }
-  int GetCount() const override { return FCount; }
-  void SetCount(int Value) override { FCount = Value; }
   bool PrintOnLastPage() const override { return KeepOnLastPage; }
   bool TitleNewPage() const override { return OwnPage; }
-  TppColumnTraversalType ColumnTraversal() const override { return Traversal; }
   void SetAlreadyPageBreak(bool V) override { AlreadyPageBreak = V; }
 
   void Init() override {
-    TppBand::Init();
+    TppCustomBand::Init();
     if (Kind == btGroupHeader) {
-      AlreadyPageBreak = !Engine()->GetPageStarted();
+      AlreadyPageBreak = !TheEngine()->GetPageStarted();
       SetBreaking(true);
     }
     if (Kind == btGroupFooter) SetBreaking(true);
@@ -99,12 +94,12 @@ public:
 
   void Generate() override {
     ++Generated;
-    TppEngine* E = Engine();
-    FOutOfSpace = false;
-    FCount = 0;
-    FSpaceUsed = 0;
-    bool Complete = !CheckPrintOnPage();
-    while (!Complete && !E->StopPrinting() && !FOutOfSpace && !(Kind != btDetail && FCount == 1) &&
+    TppEngine* E = TheEngine();
+    SetOutOfSpace(false);
+    SetCount(0);
+    SetSpaceUsed(0);
+    bool Complete = !PrintsOnThisCall();
+    while (!Complete && !E->StopPrinting() && !GetOutOfSpace() && !(Kind != btDetail && GetCount() == 1) &&
            (E->PrintCondition() & Bit())) {
       if (IsPageStart()) E->AdvanceRecord();
       // Footers sit in the room the engine keeps for them at the bottom; the rest stack downwards.
@@ -114,19 +109,19 @@ public:
                           : Kind == btColumnFooter ? E->GetPageBottom()
                                                    : E->PrintPosition().Top;
       if (AtBottom) {
-        ++FCount;
+        SetCount(GetCount() + 1);
         Draw(*E, Top);
       } else if (Visible() && Top + mmHeight() > E->GetPageBottom()) {
-        FOutOfSpace = true;
+        SetOutOfSpace(true);
       } else if (Visible()) {
         if (Kind == btDetail) E->AdvanceRecord();
-        ++FCount;
+        SetCount(GetCount() + 1);
         E->SetReportBandCount(E->ReportBandCount() + 1);
         E->SetPageBandCount(E->PageBandCount() + 1);
         Draw(*E, Top);
         const TRect P = E->PrintPosition();
         E->SetPrintPosition(P.Left, Top + mmHeight(), P.Right, Top + mmHeight());
-        FSpaceUsed = mmHeight();
+        SetSpaceUsed(mmHeight());
         if (Kind == btDetail) {
           if (E->AllDataTraversed()) Complete = true;
           E->SetFirstDetailBandPrinted(true);
@@ -134,9 +129,9 @@ public:
         }
       }
       if (!Visible()) Complete = true;
-      Complete = CompleteCycle(*E) || Complete;
+      Complete = EndCycle(*E) || Complete;
     }
-    if (Kind == btGroupFooter && Group && Group->GetGroupNo() == 0 && !FOutOfSpace && !E->AllDataTraversed() &&
+    if (Kind == btGroupFooter && Group && Group->GetGroupNo() == 0 && !GetOutOfSpace() && !E->AllDataTraversed() &&
         (E->PrintCondition() & pcGroupFooter))
       E->SetAdvanceRecordPending(true);
   }
@@ -145,7 +140,7 @@ private:
   struct TRec {
     bool AlreadyPageBreak, Generation;
   };
-  TppEngine* Engine() const { return static_cast<TppEngine*>(Report()->Engine()); }
+  TppEngine* TheEngine() const { return static_cast<TppEngine*>(Report()->Engine()); }
   uint16_t Bit() const {
     if (Kind == btGroupHeader && Group && Group->ReprintOnSubsequentPage()) return pcGroupHeader | pcHeader;
     return KindBit(Kind);
@@ -167,8 +162,8 @@ private:
     T->SetPage(E.Page());
   }
   // Whether the band prints on this call (the group bands decide; the others always do).
-  bool CheckPrintOnPage() {
-    TppEngine* E = Engine();
+  bool PrintsOnThisCall() {
+    TppEngine* E = TheEngine();
     if (!Group) return true;
     const bool Gen = Breaking();
     if (Kind == btGroupFooter) return Gen || (E->PrintCondition() & pcSummary);
@@ -185,7 +180,7 @@ private:
     const int32_t Free = E->GetPageBottom() - E->PrintPosition().Top;
     if (!AlreadyPageBreak && ((Gen && Group->NewPage()) || Free < Group->mmNewPageThreshold())) {
       AlreadyPageBreak = true;
-      FOutOfSpace = true;
+      SetOutOfSpace(true);
       return false;
     }
     if (Gen) {
@@ -195,16 +190,16 @@ private:
     return true;
   }
   // The end of one cycle; answers whether the band is done for this call.
-  bool CompleteCycle(TppEngine& E) {
-    if (Kind == btDetail && !FOutOfSpace) {
+  bool EndCycle(TppEngine& E) {
+    if (Kind == btDetail && !GetOutOfSpace()) {
       E.NextRecord();
       if (E.AllDataTraversed() || (E.PrintCondition() & pcGroupFooter)) return true;
-      if (Report()->AutoStop() && FCount == 1) {
+      if (Report()->AutoStop() && GetCount() == 1) {
         E.Stop();
         return true;
       }
     }
-    if (Group && Breaking() && !FOutOfSpace && FCount > 0) {
+    if (Group && Breaking() && !GetOutOfSpace() && GetCount() > 0) {
       SetBreaking(false);
       if (Kind == btGroupHeader) {
         Group->SetBreaking(false);
@@ -215,14 +210,46 @@ private:
     }
     return false;
   }
-
-  bool FOutOfSpace = false;
-  int32_t FSpaceUsed = 0;
-  int FCount = 0;
 };
 
 inline const TClassInfo& TTestBand::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TTestBand>("TEngineTestBand", &TppBand::StaticClassInfo());
+  static const TClassInfo Info = TClassDef<TTestBand>("TEngineTestBand", &TppCustomBand::StaticClassInfo());
+  return Info;
+}
+
+// Draws its label and the current record's "Name" at the band's place (a detail band's object).
+class TRecordBox : public TppComponent {
+  DECLARE_CLASSINFO(TRecordBox)
+public:
+  explicit TRecordBox(TComponent* AOwner) : TppComponent(AOwner) {
+    SetDrawCommandClass([]() -> TppDrawCommand* { return new TppDrawText(nullptr); });
+  }
+  ~TRecordBox() override { BeforeDestruction(); }
+  std::string Label;
+  void Generate() override {
+    auto* B = static_cast<TppCustomBand*>(Band());
+    const TRect R = B->GetPrintRect();
+    SetPrintRect({R.Left + mmLeft(), R.Top + mmTop(), R.Left + mmLeft() + mmWidth(), R.Top + mmTop() + mmHeight()});
+    SetSpaceUsed(mmHeight());
+    SetGenerationComplete(true);
+    FText = Label;
+    if (TppDataPipeline* P = B->Report()->DataPipeline()) FText += " " + P->GetFieldAsString("Name");
+  }
+  void PropertiesToDrawCommand(TppDrawCommand* C) override {
+    TppComponent::PropertiesToDrawCommand(C);
+    C->SetLeft(PrintRect().Left);
+    C->SetTop(PrintRect().Top);
+    C->SetWidth(PrintRect().Width());
+    C->SetHeight(PrintRect().Height());
+    static_cast<TppDrawText*>(C)->SetText(FText);
+  }
+
+private:
+  std::string FText;
+};
+
+inline const TClassInfo& TRecordBox::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TRecordBox>("TEngineTestRecordBox", &TppComponent::StaticClassInfo());
   return Info;
 }
 
