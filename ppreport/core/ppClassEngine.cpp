@@ -63,7 +63,7 @@ void TppCustomReport::PrintError(const std::string& Message) {
   TppCustomEngine* E = Engine();
   if (E && E->Printing()) StopEngine();
   if (E && E->SilentExceptions()) return;
-  throw EPrintError(LanguageString(1023) + "\n\n" + Message);
+  throw EPrintError(LanguageString(1023) + "\r\n\r\n" + Message);
 }
 
 void TppCustomReport::StartOfMainReport() {

@@ -386,6 +386,46 @@ TEST_F(EngineRun, ARequestDuringGenerationIsDropped) {
   EXPECT_EQ(1u, Report->Pages.size());
 }
 
+TEST_F(EngineRun, ABandTallerThanThePageStopsTheRunOnceInsteadOfMakingPages) {
+  for (TppBandType Kind : {btTitle, btHeader, btColumnHeader, btDetail, btSummary}) {
+    SCOPED_TRACE(Kind);
+    Report->FreeBands();
+    Band(btHeader, 10000, "Header");
+    Detail(10000, "Detail");
+    Names(3);
+    if (Kind == btColumnHeader) {
+      Report->SetColumns(2);
+      Report->SetmmColumnWidth(40000);
+    } else {
+      Report->SetColumns(1);
+    }
+    TppBand* Tall = Kind == btDetail ? Report->GetDetailBand() : nullptr;
+    if (!Tall) {
+      if (TppBand* Old = Report->FindBand(Kind)) delete Old;
+      Tall = new TKindBand(&Form, Kind);
+      Tall->SetReport(Report);
+    }
+    Tall->ChangeHeight(95000);  // more than the 80 mm between the margins
+    int Pages = 0;
+    Report->OnStartPage = [&](TObject*) {
+      // A band offered to page after page would never end: stop it here as a failure.
+      if (++Pages > 20) throw std::runtime_error("pages without end");
+    };
+    Report->Reset();
+    Report->Sent.clear();
+    int Errors = 0;
+    try {
+      Report->Request(psAll);
+    } catch (const EPrintError&) {
+      ++Errors;
+    }
+    EXPECT_EQ(1, Errors);
+    EXPECT_LE(Pages, 4);
+    EXPECT_FALSE(Report->TheEngine()->Printing());
+    Report->OnStartPage = nullptr;
+  }
+}
+
 TEST(EngineAlone, ThePageBottomNeedsAReportAndLeavesRoomForVisibleFooters) {
   TComponent Form(nullptr);
   auto* E = new TppEngine(&Form);
