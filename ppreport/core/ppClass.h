@@ -94,7 +94,8 @@ public:
   // silent, raises EPrintError with language string 1023, two line breaks and Message.
   virtual void PrintError(const std::string& Message);
   using TppProducer::PrintError;
-  // The report steps of a run, passed to every band and group.
+  // The report steps of a run, passed to every band and group (the main report's start also
+  // prepares each group's keep-together cache).
   virtual void StartOfMainReport();
   virtual void EndOfMainReport();
   virtual void StartOfGeneration();

@@ -68,6 +68,7 @@ void TppCustomReport::PrintError(const std::string& Message) {
 
 void TppCustomReport::StartOfMainReport() {
   for (int I = 0; I < BandCount(); ++I) GetBand(I)->StartOfMainReport();
+  for (int I = 0; I < GroupCount(); ++I) GetGroup(I)->PrepareKeepTogether();
 }
 
 void TppCustomReport::EndOfMainReport() {

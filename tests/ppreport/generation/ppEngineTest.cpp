@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,39 @@ protected:
     Names(Records);
   }
   using TTexts = std::vector<std::pair<std::string, int32_t>>;
+
+  // Generates all pages, then each page alone and the list "3,1" from the cache: every page comes
+  // out as it did the first time (the page counts too when they are known from the start).
+  void ExpectPagesGeneratedAgainAlike(size_t PageCount) {
+    Report->Pages.clear();
+    Report->Request(psAll);
+    std::map<int, std::unique_ptr<TppPage>> First;
+    for (auto& [No, Page] : Report->Pages) {
+      First[No] = std::make_unique<TppPage>(nullptr);
+      First[No]->Assign(Page.get());
+    }
+    ASSERT_EQ(PageCount, First.size());
+    // One pass learns the page count as it goes; later pages of the run know it.
+    const bool Counts = Report->PassSetting() == psTwoPass;
+    std::string Why;
+    std::vector<int> Order;
+    for (int P = 2; P <= static_cast<int>(PageCount); P += 2) Order.push_back(P);
+    for (int P = 1; P <= static_cast<int>(PageCount); P += 2) Order.push_back(P);
+    for (int P : Order) {
+      Report->Pages.clear();
+      Report->Request(psSinglePage, P);
+      ASSERT_EQ(1u, Report->Pages.count(P)) << P;
+      EXPECT_TRUE(SamePage(*First[P], *Report->Pages[P], Counts, &Why)) << "page " << P << ": " << Why;
+    }
+    Report->Pages.clear();
+    Report->Sent.clear();
+    const int Later = std::min(3, static_cast<int>(PageCount));
+    Report->Request(psPageList, 0, {std::to_string(Later), "1"});
+    ASSERT_EQ(2u, Report->Pages.size());
+    for (int P : {1, Later}) EXPECT_TRUE(SamePage(*First[P], *Report->Pages[P], Counts, &Why)) << "page " << P << ": " << Why;
+    // Each came straight from the cached state of the page before it.
+    EXPECT_EQ(2u, Report->Sent.size());
+  }
 };
 
 TEST_F(EngineRun, AListRunsOverPagesWithEveryBandInItsPlace) {
@@ -96,30 +130,7 @@ TEST_F(EngineRun, EveryPageGeneratedAgainAloneOrFromAListIsTheSamePage) {
   for (TppPassSettingType Passes : {psOnePass, psTwoPass}) {
     SCOPED_TRACE(Passes);
     Report->SetPassSetting(Passes);
-    Report->Pages.clear();
-    Report->Request(psAll);
-    std::map<int, std::unique_ptr<TppPage>> First;
-    for (auto& [No, Page] : Report->Pages) {
-      First[No] = std::make_unique<TppPage>(nullptr);
-      First[No]->Assign(Page.get());
-    }
-    ASSERT_EQ(4u, First.size());
-    // One pass learns the page count as it goes; later pages of the run know it.
-    const bool Counts = Passes == psTwoPass;
-    std::string Why;
-    for (int P : {2, 4, 1, 3}) {
-      Report->Pages.clear();
-      Report->Request(psSinglePage, P);
-      ASSERT_EQ(1u, Report->Pages.count(P)) << P;
-      EXPECT_TRUE(SamePage(*First[P], *Report->Pages[P], Counts, &Why)) << "page " << P << ": " << Why;
-    }
-    Report->Pages.clear();
-    Report->Sent.clear();
-    Report->Request(psPageList, 0, {"3", "1"});
-    ASSERT_EQ(2u, Report->Pages.size());
-    for (int P : {1, 3}) EXPECT_TRUE(SamePage(*First[P], *Report->Pages[P], Counts, &Why)) << "page " << P << ": " << Why;
-    // Each came straight from the cached state of the page before it.
-    EXPECT_EQ(2u, Report->Sent.size());
+    ExpectPagesGeneratedAgainAlike(4);
   }
 }
 
@@ -367,6 +378,20 @@ TEST_F(EngineRun, AFailedRunLeavesTheCallersRecordAndAcceptsTheNextRequest) {
   EXPECT_EQ("r3", P->GetFieldAsString("Name"));
 }
 
+TEST_F(EngineRun, CachedPositionsOfAnEarlierOpeningAreReleasedWithoutFaults) {
+  ListReport(20);
+  Report->Request(psAll);
+  TppDataPipeline* P = Report->DataPipeline();
+  // The bookmarks the page records hold belong to the closed opening: the pipeline refuses them.
+  P->Close();
+  P->Open();
+  EXPECT_NO_THROW(Report->Cache->TruncateCache(1));
+  Report->TheEngine()->ResetPageNumbers(1);
+  Report->Pages.clear();
+  Report->Request(psSinglePage, 2);
+  EXPECT_EQ("Detail r6", Report->Texts(2).at(1).first);
+}
+
 TEST_F(EngineRun, APageListEntryThatIsNoNumberPassesItsErrorOut) {
   ListReport(5);
   EXPECT_THROW(Report->Request(psPageList, 0, {"x"}), EConvertError);
@@ -436,6 +461,109 @@ TEST(EngineAlone, ThePageBottomNeedsAReportAndLeavesRoomForVisibleFooters) {
     EXPECT_EQ("TppEngine.GetPageBottom: No Report assigned to this engine.", X.Message());
   }
   EXPECT_EQ(TppEngine::CacheRecordBytes, E->CacheRecordSize());
+}
+
+}  // namespace
+}  // namespace enginetest
+
+namespace enginetest {
+namespace {
+
+// A report grouped on "Grp", each band 10 mm: eight bands fit on a page.
+class GroupRun : public EngineRun {
+protected:
+  TppGroup* Group(const std::string& Field, const std::string& Label) {
+    auto* G = new TppGroup(&Form);
+    auto* H = Band(btGroupHeader, 10000, Label + "H");
+    auto* F = Band(btGroupFooter, 10000, Label + "F");
+    H->Group = F->Group = G;
+    G->SetHeaderBand(H);
+    G->SetFooterBand(F);
+    G->SetReport(Report);
+    G->SetBreakName(Field);
+    G->SetDataPipeline(Report->DataPipeline());
+    return G;
+  }
+  void Rows(const std::vector<std::pair<std::string, std::string>>& Rows) {
+    Report->SetDataPipeline(MakePipeline(&Form, Rows));
+  }
+  std::vector<std::string> Labels(int Page) const {
+    std::vector<std::string> L;
+    for (auto& [Text, Top] : Report->Texts(Page)) L.push_back(Text);
+    return L;
+  }
+  using TLabels = std::vector<std::string>;
+};
+
+TEST_F(GroupRun, AnOrphanedFooterGetsItsHeaderAgainAboveIt) {
+  Rows({{"r1", "A"}, {"r2", "A"}, {"r3", "A"}, {"r4", "B"}, {"r5", "B"}, {"r6", "C"}});
+  Detail(10000, "Detail");
+  Group("Grp", "G");
+  Report->Request(psAll);
+  EXPECT_EQ((TLabels{"GH", "Detail r1", "Detail r2", "Detail r3", "GF", "GH", "Detail r4", "Detail r5"}), Labels(1));
+  EXPECT_EQ((TLabels{"GH", "GF", "GH", "Detail r6", "GF"}), Labels(2));
+  ExpectPagesGeneratedAgainAlike(2);
+  for (auto* G = Report->GetGroup(0); G; G = nullptr) {
+    G->SetHeaderForOrphanedFooter(false);
+    Report->Reset();
+    Report->Pages.clear();
+    Report->Request(psAll);
+    EXPECT_EQ((TLabels{"GF", "GH", "Detail r6", "GF"}), Labels(2));
+  }
+}
+
+TEST_F(GroupRun, NewPageGroupsBreakOnceAndNumberTheirOwnPages) {
+  std::vector<std::pair<std::string, std::string>> R = {{"r1", "A"}, {"r2", "A"}};
+  for (int I = 3; I <= 11; ++I) R.emplace_back("r" + std::to_string(I), "B");
+  R.emplace_back("r12", "C");
+  Rows(R);
+  Band(btTitle, 10000, "Title");
+  Detail(10000, "Detail");
+  TppGroup* G = Group("Grp", "G");
+  G->SetNewPage(true);
+  G->SetResetPageNo(true);
+  Report->SetPassSetting(psTwoPass);
+  Report->Request(psAll);
+  ASSERT_EQ(4u, Report->Pages.size());
+  // The first break takes no page break; B needs two pages, its header again on the second.
+  EXPECT_EQ((TLabels{"Title", "GH", "Detail r1", "Detail r2", "GF"}), Labels(1));
+  EXPECT_EQ("Detail r3", Labels(2).at(1));
+  EXPECT_EQ((TLabels{"GH", "Detail r10", "Detail r11", "GF"}), Labels(3));
+  EXPECT_EQ((TLabels{"GH", "Detail r12", "GF"}), Labels(4));
+  std::vector<std::pair<int, int>> Numbers;
+  for (auto& [No, Page] : Report->Pages) Numbers.emplace_back(Page->PageNo(), Page->PageCount());
+  EXPECT_EQ((std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 2}, {1, 1}}), Numbers);
+  EXPECT_EQ(G, Report->TheEngine()->ControlGroup());
+  ExpectPagesGeneratedAgainAlike(4);
+}
+
+TEST_F(GroupRun, NestedGroupsBreakingTogetherTakeOnePageBreak) {
+  Rows({{"x", "A"}, {"x", "A"}, {"y", "B"}, {"y", "B"}});
+  Detail(10000, "Detail");
+  TppGroup* Outer = Group("Grp", "O");
+  TppGroup* Inner = Group("Name", "I");
+  Outer->SetNewPage(true);
+  Inner->SetNewPage(true);
+  Report->Request(psAll);
+  ASSERT_EQ(2u, Report->Pages.size());
+  EXPECT_EQ((TLabels{"OH", "IH", "Detail x", "Detail x", "IF", "OF"}), Labels(1));
+  EXPECT_EQ((TLabels{"OH", "IH", "Detail y", "Detail y", "IF", "OF"}), Labels(2));
+}
+
+TEST_F(GroupRun, AKeepTogetherGroupThatDoesNotFitStartsOnTheNextPage) {
+  Rows({{"r1", "A"}, {"r2", "A"}, {"r3", "A"}, {"r4", "B"}, {"r5", "B"}, {"r6", "B"}, {"r7", "B"}});
+  Detail(10000, "Detail");
+  TppGroup* G = Group("Grp", "G");
+  G->SetKeepTogether(true);
+  Report->Request(psAll);
+  EXPECT_EQ(G, Report->TheEngine()->KeepTogetherGroup());
+  EXPECT_EQ((TLabels{"GH", "Detail r1", "Detail r2", "Detail r3", "GF"}), Labels(1));
+  EXPECT_EQ((TLabels{"GH", "Detail r4", "Detail r5", "Detail r6", "Detail r7", "GF"}), Labels(2));
+  Rows({{"r1", "A"}, {"r2", "A"}, {"r3", "A"}, {"r4", "B"}, {"r5", "B"}, {"r6", "B"}, {"r7", "B"}, {"r8", "C"},
+        {"r9", "C"}, {"r10", "D"}, {"r11", "D"}, {"r12", "D"}, {"r13", "D"}});
+  G->SetDataPipeline(Report->DataPipeline());
+  ExpectPagesGeneratedAgainAlike(4);
+  EXPECT_EQ((TLabels{"GH", "Detail r8", "Detail r9", "GF"}), Labels(3));
 }
 
 }  // namespace
