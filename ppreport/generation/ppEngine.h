@@ -6,8 +6,9 @@
 // Between pages it saves its state (and the report's cacheables save theirs), so any page can be
 // generated again from the state at the end of the page before it.
 //
-// The page side lives in ppEngine.cpp (and ppEnginePages.cpp), the data side (record traversal,
-// group breaks, keep-together, pipelines, the page record) in ppEngineData.cpp.
+// The page side lives in ppEngine.cpp (run, passes, page properties), ppEngineBody.cpp (one page)
+// and ppEnginePages.cpp (page selection, columns, no data); the data side (record traversal, group
+// breaks, keep-together, pipelines, the page record) in ppEngineData.cpp.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -101,7 +102,7 @@ protected:
   void Destroying() override;
 
 private:
-  // ---- page side (ppEngine.cpp)
+  // ---- page side (ppEngine.cpp, ppEngineBody.cpp)
   void BuildBandLists();
   void GeneratePages();
   void GeneratePage();
