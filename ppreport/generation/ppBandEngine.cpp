@@ -2,6 +2,7 @@
 
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/SysUtils.h"
 #include "ppreport/core/ppClass.h"
 #include "ppreport/core/ppComponent.h"
@@ -189,12 +190,14 @@ int32_t TppHorizontalBandEngine::ColumnLeft(int Index) const {
   if (Positions.empty()) return LeftMargin + Index * (R ? R->mmColumnWidth() : 0);
   // The language texts end in their own period.
   if (Index < 0 || Index >= static_cast<int>(Positions.size())) {
-    GenerationError(FormatLanguageString(43, {Index + 1}));
+    GenerationError(FormatLanguageString(43, {std::to_string(Index + 1)}));
     return LeftMargin;
   }
+  // In the program's number format, or with a decimal point as stored reports may hold them.
   double Value = 0;
-  if (!TryStrToFloat(Trim(Positions[Index]), Value)) {
-    GenerationError(FormatLanguageString(42, {Index + 1}));
+  const std::string Text = Trim(Positions[Index]);
+  if (!TryStrToFloat(Text, Value) && !TryStrToFloat(Text, Value, EnglishFormatSettings())) {
+    GenerationError(FormatLanguageString(42, {std::to_string(Index + 1)}));
     return LeftMargin;
   }
   return Band()->ToMicrons(R->Units(), 0, static_cast<float>(Value));
