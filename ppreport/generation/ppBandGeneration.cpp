@@ -68,7 +68,7 @@ void TppBandGeneration::InitGeneration() {
   FState.PrintPositionBreak = false;
   FState.PrintingSection = false;
   FLastPagePrinted = 0;
-  FStuckSince = 0;
+  FStuckSince = FStuckLast = 0;
   FLists.clear();
   FPrinted.clear();
   if (!FBand) return;
@@ -190,7 +190,9 @@ void TppBandGeneration::CheckFit() {
     FStuckSince = 0;
     return;
   }
-  if (FStuckSince == 0) FStuckSince = Page > 0 ? Page : 1;
+  // Pages in a row only: a page regenerated out of order starts the count again.
+  if (FStuckSince == 0 || Page < FStuckLast || Page > FStuckLast + 1) FStuckSince = Page;
+  FStuckLast = Page;
   bool Never = false;
   if (FBand->Visible() && !IsDynamic()) {
     const TppPageDef* Def = E->GetPage()->PageDef();
