@@ -67,6 +67,22 @@ public:
   void SetFirstDetailBandPrinted(bool V) { FFirstDetailBandPrinted = V; }
   bool DonePrinting() const { return FDonePrinting; }
   void SetDonePrinting(bool V) { FDonePrinting = V; }
+  // The run's flags the bands read and change.
+  bool AdvanceRecordPending() const { return FAdvanceRecordPending; }
+  void SetAdvanceRecordPending(bool V) { FAdvanceRecordPending = V; }
+  bool CalcsOutOfSync() const { return FCalcsOutOfSync; }
+  void SetCalcsOutOfSync(bool V) { FCalcsOutOfSync = V; }
+  bool CheckForGroupBreaks() const { return FCheckForGroupBreaks; }
+  void SetCheckForGroupBreaks(bool V) { FCheckForGroupBreaks = V; }
+  // The current page is drawn, not only counted.
+  bool DrawPage() const { return FDrawPage; }
+  void SetDrawPage(bool V) { FDrawPage = V; }
+  bool FirstPassCompleted() const { return FFirstPassCompleted; }
+  void SetFirstPassCompleted(bool V) { FFirstPassCompleted = V; }
+  bool GenerationStarted() const { return FGenerationStarted; }
+  void SetGenerationStarted(bool V) { FGenerationStarted = V; }
+  bool LastBandGenerated() const { return FLastBandGenerated; }
+  void SetLastBandGenerated(bool V) { FLastBandGenerated = V; }
   int LastPageCached() const { return FLastPageCached; }
   void SetLastPageCached(int V) { FLastPageCached = V; }
   TppPage* GetPage() const { return FPage; }
@@ -152,6 +168,8 @@ private:
   int FCurrentColumn = 0;
   uint16_t FEngineState = 0;
   bool FDonePrinting = false;
+  bool FAdvanceRecordPending = false, FCalcsOutOfSync = false, FCheckForGroupBreaks = false, FDrawPage = false,
+       FFirstPassCompleted = false, FGenerationStarted = false, FLastBandGenerated = false;
   int FLastPageCached = 0;
   TppPage* FPage = nullptr;  // owned
   uint16_t FPrintCondition = 0;

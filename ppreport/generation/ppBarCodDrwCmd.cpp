@@ -1,6 +1,7 @@
 // The barcode draw command: its settings and streaming, equality, encoding, and its road onto the
 // printer and the screen (the painting itself is in ppBarCodDrwCmdPaint.cpp).
 #include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppEngine.h"
 #include "ppreport/generation/ppBarCod.h"
 
 #include <algorithm>
@@ -277,11 +278,13 @@ void InitializePPGeneration() {
   });
   RegisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   InitializeBarCodeUnit();
+  RegisterEngineFactory();
 }
 
 void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
+    UnregisterEngineFactory();
     FinalizeBarCodeUnit();
     UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   }
