@@ -11,13 +11,6 @@
 #include "ppreport/core/ppTypes.h"
 #include "ppreport/generation/ppGenConsts.h"
 
-namespace {
-
-// A report without a data pipeline prints its detail band once.
-bool AutoStop(const TppCustomReport& Report) { return Report.DataPipeline() == nullptr; }
-
-}  // namespace
-
 // ---- TppBandEngine
 
 const TClassInfo& TppBandEngine::StaticClassInfo() {
@@ -153,7 +146,7 @@ void TppDetailBandEngine::CompleteGeneration() {
     if (E->AllDataTraversed() || (E->PrintCondition() & pcGroupFooter) != 0) S.GenerationComplete = true;
   }
   if (S.GenerationComplete) return;
-  if (!S.OverFlow && Report() && AutoStop(*Report()) && S.Count == 1) {
+  if (!S.OverFlow && Report() && Report()->AutoStop() && S.Count == 1) {
     S.GenerationComplete = true;
     E->Stop();
   }
@@ -185,17 +178,16 @@ int32_t TppHorizontalBandEngine::ColumnLeft(int Index) const {
   TppCustomReport* R = Report();
   TppCustomEngine* E = Engine();
   const int32_t LeftMargin = E ? E->GetPage()->PageDef()->mmMarginLeft() : 0;
-  const auto* Layout = dynamic_cast<const IppColumnPositions*>(R);
-  const std::vector<std::string> Positions = Layout ? Layout->GetColumnPositions() : std::vector<std::string>{};
-  if (Positions.empty()) return LeftMargin + Index * (R ? R->mmColumnWidth() : 0);
+  const TStringList* Positions = R ? R->ColumnPositions() : nullptr;
+  if (!Positions || Positions->Count() == 0) return LeftMargin + Index * (R ? R->mmColumnWidth() : 0);
   // The language texts end in their own period.
-  if (Index < 0 || Index >= static_cast<int>(Positions.size())) {
+  if (Index < 0 || Index >= Positions->Count()) {
     GenerationError(FormatLanguageString(43, {std::to_string(Index + 1)}));
     return LeftMargin;
   }
   // In the program's number format, or with a decimal point as stored reports may hold them.
   double Value = 0;
-  const std::string Text = Trim(Positions[Index]);
+  const std::string Text = Trim(Positions->Get(Index));
   if (!TryStrToFloat(Text, Value) && !TryStrToFloat(Text, Value, EnglishFormatSettings())) {
     GenerationError(FormatLanguageString(42, {std::to_string(Index + 1)}));
     return LeftMargin;
@@ -287,7 +279,7 @@ void TppHorizontalBandEngine::ColumnHeader() {
     E->SetSpaceUsed(SpaceUsed);
   });
   E->SetPrintPosition(ColumnLeft(E->CurrentColumn()), Position.Top, Position.Right, Position.Bottom);
-  R->SendEventNotify(R, ciReportStartColumn, nullptr);
+  R->DoOnStartColumn();
   if (auto* Header = dynamic_cast<TppCustomBand*>(R->FindBand(btColumnHeader))) Header->Generate();
 }
 
@@ -305,7 +297,7 @@ void TppHorizontalBandEngine::ColumnFooter() {
     });
     E->SetPrintPosition(ColumnLeft(E->CurrentColumn()), Position.Top, Position.Right, Position.Bottom);
     if (auto* Footer = dynamic_cast<TppCustomBand*>(R->FindBand(btColumnFooter))) Footer->Generate();
-    R->SendEventNotify(R, ciReportEndColumn, nullptr);
+    R->DoOnEndColumn();
   }
   E->SetColumnFinished(E->CurrentColumn(), true);
 }

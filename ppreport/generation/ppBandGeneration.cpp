@@ -44,16 +44,8 @@ void TppBandGeneration::ProcessMessages() const {
 }
 
 void TppBandGeneration::GenerationError(const std::string& Message) const {
-  TppCustomReport* R = Report();
-  TppCustomReport* Main = R ? R->GetMainReport() : nullptr;
-  TppCustomEngine* MainEngine = Main ? Main->Engine() : nullptr;
-  if (Main) Main->PrintError();  // the device jobs are cancelled
   if (TppCustomEngine* E = Engine()) E->SetStopPrinting(true);
-  if (MainEngine) {
-    MainEngine->SetStopPrinting(true);
-    if (MainEngine->SilentExceptions()) return;
-  }
-  throw EPrintError(LanguageString(1023) + "\r\n\r\n" + Message);
+  if (TppCustomReport* R = Report()) R->GetMainReport()->PrintError(Message);
 }
 
 // ---- run set-up and the page record

@@ -102,15 +102,13 @@ public:
 
 class TBandTestEngine;
 
-// A report with a test engine and, when given, column positions.
-class TBandTestReport : public TppCustomReport, public IppColumnPositions {
+// A report with a test engine.
+class TBandTestReport : public TppCustomReport {
   DECLARE_CLASSINFO(TBandTestReport)
 public:
   explicit TBandTestReport(TComponent* AOwner);
   ~TBandTestReport() override { BeforeDestruction(); }
   TppCustomEngine* Engine() const override;
-  std::vector<std::string> GetColumnPositions() const override { return Positions; }
-  std::vector<std::string> Positions;
   TBandTestEngine* TestEngine;  // owned (the report is its owner)
 };
 
