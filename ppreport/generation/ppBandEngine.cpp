@@ -2,6 +2,7 @@
 
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/SysUtils.h"
 #include "ppreport/core/ppClass.h"
 #include "ppreport/core/ppComponent.h"
@@ -9,13 +10,6 @@
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppTypes.h"
 #include "ppreport/generation/ppGenConsts.h"
-
-namespace {
-
-// A report without a data pipeline prints its detail band once.
-bool AutoStop(const TppCustomReport& Report) { return Report.DataPipeline() == nullptr; }
-
-}  // namespace
 
 // ---- TppBandEngine
 
@@ -152,7 +146,7 @@ void TppDetailBandEngine::CompleteGeneration() {
     if (E->AllDataTraversed() || (E->PrintCondition() & pcGroupFooter) != 0) S.GenerationComplete = true;
   }
   if (S.GenerationComplete) return;
-  if (!S.OverFlow && Report() && AutoStop(*Report()) && S.Count == 1) {
+  if (!S.OverFlow && Report() && Report()->AutoStop() && S.Count == 1) {
     S.GenerationComplete = true;
     E->Stop();
   }
@@ -184,17 +178,18 @@ int32_t TppHorizontalBandEngine::ColumnLeft(int Index) const {
   TppCustomReport* R = Report();
   TppCustomEngine* E = Engine();
   const int32_t LeftMargin = E ? E->GetPage()->PageDef()->mmMarginLeft() : 0;
-  const auto* Layout = dynamic_cast<const IppColumnPositions*>(R);
-  const std::vector<std::string> Positions = Layout ? Layout->GetColumnPositions() : std::vector<std::string>{};
-  if (Positions.empty()) return LeftMargin + Index * (R ? R->mmColumnWidth() : 0);
+  const TStringList* Positions = R ? R->ColumnPositions() : nullptr;
+  if (!Positions || Positions->Count() == 0) return LeftMargin + Index * (R ? R->mmColumnWidth() : 0);
   // The language texts end in their own period.
-  if (Index < 0 || Index >= static_cast<int>(Positions.size())) {
-    GenerationError(FormatLanguageString(43, {Index + 1}));
+  if (Index < 0 || Index >= Positions->Count()) {
+    GenerationError(FormatLanguageString(43, {std::to_string(Index + 1)}));
     return LeftMargin;
   }
+  // In the program's number format, or with a decimal point as stored reports may hold them.
   double Value = 0;
-  if (!TryStrToFloat(Trim(Positions[Index]), Value)) {
-    GenerationError(FormatLanguageString(42, {Index + 1}));
+  const std::string Text = Trim(Positions->Get(Index));
+  if (!TryStrToFloat(Text, Value) && !TryStrToFloat(Text, Value, EnglishFormatSettings())) {
+    GenerationError(FormatLanguageString(42, {std::to_string(Index + 1)}));
     return LeftMargin;
   }
   return Band()->ToMicrons(R->Units(), 0, static_cast<float>(Value));
@@ -284,7 +279,7 @@ void TppHorizontalBandEngine::ColumnHeader() {
     E->SetSpaceUsed(SpaceUsed);
   });
   E->SetPrintPosition(ColumnLeft(E->CurrentColumn()), Position.Top, Position.Right, Position.Bottom);
-  R->SendEventNotify(R, ciReportStartColumn, nullptr);
+  R->DoOnStartColumn();
   if (auto* Header = dynamic_cast<TppCustomBand*>(R->FindBand(btColumnHeader))) Header->Generate();
 }
 
@@ -302,7 +297,7 @@ void TppHorizontalBandEngine::ColumnFooter() {
     });
     E->SetPrintPosition(ColumnLeft(E->CurrentColumn()), Position.Top, Position.Right, Position.Bottom);
     if (auto* Footer = dynamic_cast<TppCustomBand*>(R->FindBand(btColumnFooter))) Footer->Generate();
-    R->SendEventNotify(R, ciReportEndColumn, nullptr);
+    R->DoOnEndColumn();
   }
   E->SetColumnFinished(E->CurrentColumn(), true);
 }

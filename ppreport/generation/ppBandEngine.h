@@ -8,18 +8,9 @@
 // and footer of each column.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "ppreport/core/ppComm.h"
 #include "ppreport/generation/ppBands.h"
-
-// A report that places its columns at given left edges answers them (texts of numbers in the
-// report's Units, one per column); without it, or with none, columns follow the column width.
-class IppColumnPositions {
-public:
-  virtual ~IppColumnPositions() = default;
-  virtual std::vector<std::string> GetColumnPositions() const = 0;
-};
 
 class TppBandEngine : public TppCommunicator, public TppBandGeneration {
   DECLARE_CLASSINFO(TppBandEngine)

@@ -44,16 +44,8 @@ void TppBandGeneration::ProcessMessages() const {
 }
 
 void TppBandGeneration::GenerationError(const std::string& Message) const {
-  TppCustomReport* R = Report();
-  TppCustomReport* Main = R ? R->GetMainReport() : nullptr;
-  TppCustomEngine* MainEngine = Main ? Main->Engine() : nullptr;
-  if (Main) Main->PrintError();  // the device jobs are cancelled
   if (TppCustomEngine* E = Engine()) E->SetStopPrinting(true);
-  if (MainEngine) {
-    MainEngine->SetStopPrinting(true);
-    if (MainEngine->SilentExceptions()) return;
-  }
-  throw EPrintError(LanguageString(1023) + "\r\n\r\n" + Message);
+  if (TppCustomReport* R = Report()) R->GetMainReport()->PrintError(Message);
 }
 
 // ---- run set-up and the page record
@@ -68,7 +60,7 @@ void TppBandGeneration::InitGeneration() {
   FState.PrintPositionBreak = false;
   FState.PrintingSection = false;
   FLastPagePrinted = 0;
-  FStuckSince = 0;
+  FStuckSince = FStuckLast = 0;
   FLists.clear();
   FPrinted.clear();
   if (!FBand) return;
@@ -190,7 +182,9 @@ void TppBandGeneration::CheckFit() {
     FStuckSince = 0;
     return;
   }
-  if (FStuckSince == 0) FStuckSince = Page > 0 ? Page : 1;
+  // Pages in a row only: a page regenerated out of order starts the count again.
+  if (FStuckSince == 0 || Page < FStuckLast || Page > FStuckLast + 1) FStuckSince = Page;
+  FStuckLast = Page;
   bool Never = false;
   if (FBand->Visible() && !IsDynamic()) {
     const TppPageDef* Def = E->GetPage()->PageDef();

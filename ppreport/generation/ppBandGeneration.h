@@ -150,5 +150,6 @@ private:
   int32_t FLowestStretchableBottom = 0;
   bool FResumeListNoted = false, FFirstUnfinishedNoted = false, FFirstUnfinishedStretches = false;
   int FLastPagePrinted = 0;
-  int FStuckSince = 0;  // first page of the current run of pages the band did not fit on
+  // The first and the last page of the current run of pages the band did not fit on.
+  int FStuckSince = 0, FStuckLast = 0;
 };

@@ -4,6 +4,7 @@
 #include "ppreport/core/ppClass.h"
 #include "ppreport/core/ppComponent.h"
 #include "ppreport/core/ppLanguage.h"
+#include "ppreport/core/ppUnits.h"
 #include "ppreport/generation/ppBandEngine.h"
 
 uint16_t ppBandKindBit(TppBandType Kind) {
@@ -181,4 +182,16 @@ void TppDetailBand::RestoreFromCache(int Page) {
   if (!ReadRecord(Page, R)) return;
   TakeCacheRecord(R.Band);
   if (FBandEngine) FBandEngine->SetBandsPerRecordCount(R.BandsPerRecordCount);
+}
+
+// ---- start-up
+
+void InitializeBandsUnit() {
+  RegisterPPClasses({&TppDetailBand::StaticClassInfo()});
+  RegisterEnumType("TppColumnTraversalType", EnumInfo<TppColumnTraversalType>());
+}
+
+void FinalizeBandsUnit() {
+  UnregisterEnumType("TppColumnTraversalType");
+  UnregisterPPClasses({&TppDetailBand::StaticClassInfo()});
 }

@@ -161,6 +161,11 @@ private:
   std::unique_ptr<TppDetailBandEngine> FBandEngine;
 };
 
+// The band unit's start-up and shutdown: the detail band for streaming, the column traversal
+// enumeration.
+void InitializeBandsUnit();
+void FinalizeBandsUnit();
+
 // The detail band's page record: the band's, then the bands-per-record counter.
 #pragma pack(push, 1)
 struct TppDetailBandCacheRecord {

@@ -3,6 +3,7 @@
 #include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "ppreport/generation/ppEngine.h"
 #include "ppreport/generation/ppBarCod.h"
+#include "ppreport/generation/ppBands.h"
 
 #include <algorithm>
 
@@ -278,6 +279,7 @@ void InitializePPGeneration() {
   });
   RegisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   InitializeBarCodeUnit();
+  InitializeBandsUnit();
   RegisterEngineFactory();
 }
 
@@ -285,6 +287,7 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeBandsUnit();
     FinalizeBarCodeUnit();
     UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   }

@@ -5,6 +5,8 @@
 // margins of 10 mm, so a page body is 80 mm) and keeps, for each page, what was drawn where.
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,7 +44,8 @@ public:
       SetGenerationComplete(false);
       return;
     }
-    SetPrintRect({mmLeft(), Top, mmLeft() + mmWidth(), Top + mmHeight()});
+    const int32_t Left = B->GetPrintRect().Left + mmLeft();
+    SetPrintRect({Left, Top, Left + mmWidth(), Top + mmHeight()});
     SetSpaceUsed(mmHeight());
     SetGenerationComplete(true);
   }
@@ -76,7 +79,8 @@ public:
     const int32_t Top = B->GetOverFlow() ? B->GetPrintRect().Top : B->GetPrintRect().Top + mmTop();
     const int32_t Part = std::clamp(B->GetPageBottom() - Top, 0, Length - Printed);
     Printed += Part;
-    SetPrintRect({mmLeft(), Top, mmLeft() + mmWidth(), Top + Part});
+    const int32_t Left = B->GetPrintRect().Left + mmLeft();
+    SetPrintRect({Left, Top, Left + mmWidth(), Top + Part});
     SetSpaceUsed(Part);
     SetGenerationComplete(Printed >= Length);
   }
@@ -98,15 +102,13 @@ public:
 
 class TBandTestEngine;
 
-// A report with a test engine and, when given, column positions.
-class TBandTestReport : public TppCustomReport, public IppColumnPositions {
+// A report with a test engine.
+class TBandTestReport : public TppCustomReport {
   DECLARE_CLASSINFO(TBandTestReport)
 public:
   explicit TBandTestReport(TComponent* AOwner);
   ~TBandTestReport() override { BeforeDestruction(); }
   TppCustomEngine* Engine() const override;
-  std::vector<std::string> GetColumnPositions() const override { return Positions; }
-  std::vector<std::string> Positions;
   TBandTestEngine* TestEngine;  // owned (the report is its owner)
 };
 
@@ -115,6 +117,7 @@ struct TDrawn {
   std::string Label;
   int32_t Left, Top;
   bool operator==(const TDrawn&) const = default;
+  friend void PrintTo(const TDrawn& D, std::ostream* Os) { *Os << D.Label << "@(" << D.Left << "," << D.Top << ")"; }
 };
 
 // Walks the report's bands in print order on every page: page style, header, title, column header,
@@ -142,6 +145,7 @@ public:
   std::vector<std::vector<TDrawn>> Pages;
   std::vector<int> RecordsByPage;  // the record each detail band printed, page by page
   std::vector<bool> Started, Finished;
+  std::function<void(int Page)> PageDone;  // after each page (where a report saves its page state)
 
   TppCustomReport& Rep() const { return *static_cast<TppCustomReport*>(Report()); }
 
@@ -162,6 +166,7 @@ public:
       Complete = Body();
       for (int I = 0; I < Rep().BandCount(); ++I) Rep().GetBand(I)->EndOfPage();
       Pages.push_back(Drawn());
+      if (PageDone) PageDone(AbsolutePageNo());
     }
   }
 

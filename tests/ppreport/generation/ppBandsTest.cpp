@@ -150,7 +150,7 @@ TEST_F(BandGeneration, PrintPositionBelowPageBottom) {
     FAIL() << "no error";
   } catch (const EPrintError& E) {
     const std::string M = E.Message();
-    EXPECT_EQ(0u, M.find(LanguageString(1023) + "\r\n\r\n")) << M;
+    EXPECT_EQ(0u, M.find(LanguageString(1023))) << M;
     EXPECT_EQ('.', M.back());
     EXPECT_NE('.', M[M.size() - 2]) << M;
   }
@@ -356,4 +356,48 @@ TEST_F(BandGeneration, DynamicDetailThatPrintsNothing) {
   EXPECT_EQ((std::vector<std::string>{"BeforePrint", "BeforeGenerate", "AfterGenerate"}), Events.Log);
   EXPECT_EQ(0, Engine.Record);
   Engine.RemoveEventNotify(&Listener);
+}
+
+#include "tests/ppreport/generation/ppEngineTestSupport.h"
+
+// The same with the report's own engine: a band of each kind that cannot fit on a page raises the
+// print error once; the report's page limit is the guard against a run that would not end.
+TEST(BandsOnTheEngine, OversizedBandOfEachKindRaisesOnce) {
+  for (TppBandType Kind : {btTitle, btHeader, btColumnHeader, btDetail, btSummary, btFooter}) {
+    SCOPED_TRACE(Kind);
+    TComponent Form(nullptr);
+    auto* Report = new enginetest::TTestReport(&Form);
+    TppPrinterSetup* S = Report->PrinterSetup();
+    S->SetUnits(utMMThousandths);
+    S->SetPaperWidth(100 * mm);
+    S->SetPaperHeight(100 * mm);
+    for (auto Set : {&TppPrinterSetup::SetMarginLeft, &TppPrinterSetup::SetMarginRight,
+                     &TppPrinterSetup::SetMarginTop, &TppPrinterSetup::SetMarginBottom})
+      (S->*Set)(10 * mm);
+    Report->SetPageLimit(20);
+    if (Kind == btColumnHeader) {
+      Report->SetColumns(2);
+      Report->SetmmColumnWidth(40 * mm);
+    }
+    Report->SetDataPipeline(enginetest::MakePipeline(&Form, {{"r1", ""}, {"r2", ""}, {"r3", ""}}));
+    auto* D = new TppDetailBand(&Form);
+    D->ChangeHeight(Kind == btDetail ? 85 * mm : 5 * mm);
+    D->SetReport(Report);
+    AddBox(*D, "D", 0, D->mmHeight());
+    if (Kind != btDetail) {
+      auto* B = new TKindBand(&Form, Kind);
+      B->ChangeHeight(85 * mm);
+      B->SetReport(Report);
+      AddBox(*B, "Big", 0, 85 * mm);
+    }
+    int Raised = 0;
+    try {
+      Report->Request(psAll);
+    } catch (const EPrintError&) {
+      ++Raised;
+    }
+    EXPECT_EQ(1, Raised);
+    EXPECT_LT(Report->Engine()->AbsolutePageNo(), 5);
+    EXPECT_FALSE(Report->Engine()->Printing());
+  }
 }
