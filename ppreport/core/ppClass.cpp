@@ -11,13 +11,19 @@
 #include "ppreport/core/ppTemplate.h"
 
 TppCustomReport::TppCustomReport(TComponent* AOwner)
-    : TppProducer(AOwner), FTemplate(std::make_unique<TppReportTemplate>(this)) {}
+    : TppProducer(AOwner),
+      FTemplate(std::make_unique<TppReportTemplate>(this)),
+      FColumnPositions(std::make_unique<TStringList>()) {
+  CreateEngine();
+}
 
 TppCustomReport::~TppCustomReport() { BeforeDestruction(); }
 
 void TppCustomReport::Destroying() {
   // The report owns its groups (which free their bands) and its bands.
   // Cache managers go first: they hold the cacheables below.
+  // The engine first: it listens to the pipelines and lists the bands.
+  FreeAndNil(FEngine);
   while (!FCacheManagers.empty()) delete FCacheManagers.back();
   while (!FGroups.empty()) delete FGroups.back();
   while (!FBands.empty()) delete FBands.back();
@@ -136,6 +142,7 @@ void TppCustomReport::RegisterCacheManager(TppCacheManager* Manager) {
 void TppCustomReport::UnregisterCacheManager(TppCacheManager* Manager) { std::erase(FCacheManagers, Manager); }
 
 void TppCustomReport::GetCacheables(const std::function<void(TppCacheable*)>& Add) {
+  if (FEngine) Add(FEngine);
   for (TppGroup* G : FGroups) Add(G);
   std::vector<TppCustomReport*> Children;
   for (TppBand* B : FBands) {

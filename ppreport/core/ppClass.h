@@ -2,9 +2,12 @@
 // TppCustomReport as its bands, groups and band objects see it: the producer plus the band and group
 // lists, the units, the master pipeline and the column layout. The rest of the report model
 // (templates, columns layout steps, the engine's running) builds on this class.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/classes/StringList.h"
 
 #include "ppreport/core/ppCache.h"
 #include "ppreport/core/ppProd.h"
@@ -60,8 +63,64 @@ public:
   // Tells the old designer, takes the new one (a designed report kept as a template loads it
   // first), then hands it to every sub-report's child report.
   void SetReportDesigner(TComponent* Designer) { ChangeReportDesigner(Designer, true); }
-  // The generation engine (the banded report makes it); null here.
-  virtual TppCustomEngine* Engine() const { return nullptr; }
+  // The generation engine: made in the constructor by the factory the generation library
+  // installs at start-up (core cannot name it); null while none is installed.
+  virtual TppCustomEngine* Engine() const { return FEngine; }
+  using TEngineFactory = std::function<TppCustomEngine*(TppCustomReport& Report)>;
+  static void SetEngineFactory(TEngineFactory Factory);
+  static bool HasEngineFactory();
+
+  // ---- what the engine asks of its report (ppClassEngine.cpp)
+  TppPassSettingType PassSetting() const { return FPassSetting; }
+  // Modified, and the engine reset.
+  void SetPassSetting(TppPassSettingType Value);
+  TppNoDataBehaviors NoDataBehaviors() const { return FNoDataBehaviors; }
+  // A blank report and a blank page exclude each other: the one just set wins.
+  void SetNoDataBehaviors(TppNoDataBehaviors Value);
+  bool HasNoDataBehavior(TppNoDataBehaviorType B) const { return (FNoDataBehaviors & ppSetBit(B)) != 0; }
+  int PageLimit() const { return FPageLimit; }
+  void SetPageLimit(int Value) { FPageLimit = Value < 0 ? 0 : Value; }
+  // The left edge of each column, in Units.
+  TStringList* ColumnPositions() const { return FColumnPositions.get(); }
+  // On when there is no data pipeline.
+  bool AutoStop() const { return FDataPipeline == nullptr; }
+  bool PrintingAsSubReport() const { return FPrintingAsSubReport; }
+  void SetPrintingAsSubReport(bool V) { FPrintingAsSubReport = V; }
+  // The report of the sub-report that holds this one; none for a main report.
+  virtual TppCustomReport* ParentReport() const { return nullptr; }
+  // A sub-report's child report (which always prints as a child).
+  virtual bool IsChildReport() const { return false; }
+  // Cancels every device job and stops the engine; then, unless the engine's exceptions are
+  // silent, raises EPrintError with language string 1023, two line breaks and Message.
+  virtual void PrintError(const std::string& Message);
+  using TppProducer::PrintError;
+  // The report steps of a run, passed to every band and group (the main report's start also
+  // prepares each group's keep-together cache).
+  virtual void StartOfMainReport();
+  virtual void EndOfMainReport();
+  virtual void StartOfGeneration();
+  virtual void EndOfPage();
+  // Event 91.
+  void NotifyStartOfReport();
+  // The engine's end-page hook: OnEndPage, then the page limit.
+  virtual void EngineEndPage(TObject* Sender);
+  // The engine's page-finished hook: empty here (the banded report hands the page on).
+  virtual void EnginePageFinished(TObject* /*Sender*/) {}
+  // Each fires its handler, then its event number.
+  virtual void DoOnStartPage();
+  virtual void DoOnEndPage();
+  virtual void DoOnStartColumn();
+  virtual void DoOnEndColumn();
+  virtual void DoOnStartFirstPass();
+  virtual void DoOnEndFirstPass();
+  virtual void DoOnStartSecondPass();
+  virtual void DoOnEndSecondPass();
+  virtual void DoOnNoData(TObject* Dialog, bool& ShowDialog, TObject* DrawCommand, bool& AddDrawCommand);
+  TNotifyEvent OnStartPage, OnEndPage, OnStartColumn, OnEndColumn, OnStartFirstPass, OnEndFirstPass,
+      OnStartSecondPass, OnEndSecondPass;
+  TppNoDataEvent OnNoData;
+  // The producer's reset, then (outside loading) the engine's.
+  void Reset() override;
   // The absolute page number the engine stands on; 0 without an engine.
   virtual int AbsolutePageNo() const;
   // The engine stands on the first page past the cached ones (always without an engine).
@@ -115,12 +174,13 @@ public:
   void UnregisterCacheManager(TppCacheManager* Manager) override;
   void GetCacheables(const std::function<void(TppCacheable*)>& Add) override;
   bool IsEnginePrinting() const override { return Printing(); }
-  void StopEngine() override {}
+  void StopEngine() override;
 
 protected:
   void Destroying() override;
 
 private:
+  void CreateEngine();
   void ChangeReportDesigner(TComponent* Designer, bool MayLoadTemplate);
 
   std::vector<TppBand*> FBands;
@@ -133,4 +193,10 @@ private:
   bool FSaveAsTemplate = false;
   bool FModified = false;
   std::unique_ptr<TppReportTemplate> FTemplate;
+  TppCustomEngine* FEngine = nullptr;  // owned (the report is its owner)
+  TppPassSettingType FPassSetting = psOnePass;
+  TppNoDataBehaviors FNoDataBehaviors = static_cast<TppNoDataBehaviors>(ppSetBit(ndBlankPage));
+  int FPageLimit = 0;
+  std::unique_ptr<TStringList> FColumnPositions;
+  bool FPrintingAsSubReport = false;
 };

@@ -102,6 +102,8 @@ public:
   // ---- traversal state
   bool DataTraversed() const { return FDataTraversed; }
   int TraversalCount() const { return FTraversalCount; }
+  // The engine puts a saved position back.
+  void SetTraversalCount(int Value) { FTraversalCount = Value; }
   int RecordNo() const { return FRecordNo; }
   // Refused for a linked pipeline standing on its last record.
   void SetRecordNo(int Value);

@@ -16,9 +16,19 @@
 class TppCustomBand;
 class TppGroup;
 
-// Bits of the engine state the base names; the others are the concrete engine's.
-constexpr uint16_t esFirstPass = 1u << 2;   // the first pass is running
-constexpr uint16_t esSecondPass = 1u << 4;  // the second pass is running
+// Bits of the engine state set.
+constexpr uint16_t esInitialized = 1;        // the run is initialized
+constexpr uint16_t esFirstPass = 2;          // the first pass is running
+constexpr uint16_t esSecondPass = 4;         // the second pass is running
+constexpr uint16_t esPrintingTitle = 16;     // the title band is being generated
+constexpr uint16_t esPrintingSummary = 32;   // the summary band has been offered on this page
+constexpr uint16_t esSectionOpened = 64;     // a section sub-report took its page break, waits to start
+constexpr uint16_t esSectionRunning = 128;   // a section sub-report is generating its pages
+constexpr uint16_t esSectionDone = 256;      // a section sub-report made its last page, not yet sent
+
+// Bits of the print condition set: the band kinds due now. A band's kind bits are the same values.
+constexpr uint16_t pcTitle = 1, pcSummary = 2, pcHeader = 4, pcFooter = 8, pcColumnHeader = 16,
+                   pcColumnFooter = 32, pcGroupHeader = 64, pcGroupFooter = 128, pcDetail = 256;
 
 using TppLastPageCachedEvent = TEvent<void(TObject* Sender, int& aLastPageCached)>;
 
@@ -49,8 +59,30 @@ public:
   uint16_t PrintCondition() const { return FPrintCondition; }
   void IncludePrintCondition(uint16_t Bits) { FPrintCondition |= Bits; }
   void ExcludePrintCondition(uint16_t Bits) { FPrintCondition &= static_cast<uint16_t>(~Bits); }
+  // All records of the run are traversed (the data has ended or the run was told to stop).
+  bool AllDataTraversed() const { return FAllDataTraversed; }
+  void SetAllDataTraversed(bool V) { FAllDataTraversed = V; }
+  // A detail band has printed on the current page.
+  bool FirstDetailBandPrinted() const { return FFirstDetailBandPrinted; }
+  void SetFirstDetailBandPrinted(bool V) { FFirstDetailBandPrinted = V; }
   bool DonePrinting() const { return FDonePrinting; }
   void SetDonePrinting(bool V) { FDonePrinting = V; }
+  // The run's flags the bands read and change.
+  bool AdvanceRecordPending() const { return FAdvanceRecordPending; }
+  void SetAdvanceRecordPending(bool V) { FAdvanceRecordPending = V; }
+  bool CalcsOutOfSync() const { return FCalcsOutOfSync; }
+  void SetCalcsOutOfSync(bool V) { FCalcsOutOfSync = V; }
+  bool CheckForGroupBreaks() const { return FCheckForGroupBreaks; }
+  void SetCheckForGroupBreaks(bool V) { FCheckForGroupBreaks = V; }
+  // The current page is drawn, not only counted.
+  bool DrawPage() const { return FDrawPage; }
+  void SetDrawPage(bool V) { FDrawPage = V; }
+  bool FirstPassCompleted() const { return FFirstPassCompleted; }
+  void SetFirstPassCompleted(bool V) { FFirstPassCompleted = V; }
+  bool GenerationStarted() const { return FGenerationStarted; }
+  void SetGenerationStarted(bool V) { FGenerationStarted = V; }
+  bool LastBandGenerated() const { return FLastBandGenerated; }
+  void SetLastBandGenerated(bool V) { FLastBandGenerated = V; }
   int LastPageCached() const { return FLastPageCached; }
   void SetLastPageCached(int V) { FLastPageCached = V; }
   TppPage* GetPage() const { return FPage; }
@@ -129,11 +161,15 @@ protected:
 
 private:
   int FAbsolutePageNo = 0, FAbsolutePageCount = 0;
+  bool FAllDataTraversed = false;
+  bool FFirstDetailBandPrinted = false;
   TppGroup* FControlGroup = nullptr;
   TppGroup* FKeepTogetherGroup = nullptr;
   int FCurrentColumn = 0;
   uint16_t FEngineState = 0;
   bool FDonePrinting = false;
+  bool FAdvanceRecordPending = false, FCalcsOutOfSync = false, FCheckForGroupBreaks = false, FDrawPage = false,
+       FFirstPassCompleted = false, FGenerationStarted = false, FLastBandGenerated = false;
   int FLastPageCached = 0;
   TppPage* FPage = nullptr;  // owned
   uint16_t FPrintCondition = 0;

@@ -1,7 +1,9 @@
 // The barcode draw command: its settings and streaming, equality, encoding, and its road onto the
 // printer and the screen (the painting itself is in ppBarCodDrwCmdPaint.cpp).
 #include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppEngine.h"
 #include "ppreport/generation/ppBarCod.h"
+#include "ppreport/generation/ppBands.h"
 
 #include <algorithm>
 
@@ -277,11 +279,15 @@ void InitializePPGeneration() {
   });
   RegisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   InitializeBarCodeUnit();
+  InitializeBandsUnit();
+  RegisterEngineFactory();
 }
 
 void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
+    UnregisterEngineFactory();
+    FinalizeBandsUnit();
     FinalizeBarCodeUnit();
     UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   }

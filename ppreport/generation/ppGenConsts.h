@@ -60,3 +60,10 @@ inline constexpr char SppBarWidthTooSmall[] = "A largura da barra não pode ser 
 inline constexpr char SppBarWidthTooLarge[] = "A largura da barra não pode ser maior que %s.";               // 428
 inline constexpr char SppBearerBarsInt2of5[] = "Barras de proteção só existem em Interleaved 2 of 5.";      // 429
 inline constexpr char SppBarCodeDataHint[] = "Dados do código de barras";                                  // 694
+
+// ---- Band generation
+inline constexpr char SppPrintPositionBelowPage[] =
+    "A posição de impressão da faixa fica abaixo do fim da página";                          // 415
+inline constexpr char SppStaticDetailCannotFit[] = "Static height detail band cannot fit on page";
+inline constexpr char SppBandCannotFit[] = "A faixa %s não cabe na página.";
+inline constexpr char SppDetailBandEngineBand[] = "Band must be a TppDetailBand.";
