@@ -252,6 +252,28 @@ TEST_F(OutlineRun, KeepTogetherGroupNodeDroppedWhenItMovesOn) {
   }
 }
 
+// A lower group being kept together holds the outer node where it is.
+TEST_F(OutlineRun, NoDropWhileALowerGroupIsKeptTogether) {
+  TGroupBands Outer = AddGroup();
+  TGroupBands Inner = AddGroup();
+  Outer.Group->SetKeepTogether(true);
+  Start();
+  Value = "Ana";
+  Outer.Group->InitBreakValue();
+  Fire(Outer.Header, ciBandBeforeGenerate);
+  Fire(Outer.Footer, ciBandAfterGenerate);
+  Value = "Bia";
+  Outer.Group->InitBreakValue();
+  Fire(Outer.Header, ciBandBeforeGenerate);
+  Engine.SetKeepTogetherGroup(Inner.Group);
+  Engine.SetPageStarted(false);
+  Inner.Group->SaveKeepTogetherState();
+  ASSERT_TRUE(Inner.Group->KeptTogether());
+  EndPage();
+  EXPECT_EQ("Relatório@1{Ana@1{Página 1@1}, Bia@1{Página 1@1}}", PageTree(1));
+  Engine.SetKeepTogetherGroup(nullptr);
+}
+
 // A node refused by the handler or by its settings is left out of the copies; its children move
 // up one level, and one parent never gets two page nodes of the same page.
 TEST_F(OutlineRun, RefusedNodesChildrenAreLifted) {
