@@ -35,6 +35,7 @@ constexpr TppUnit Units[] = {
     {"ppPrinter", InitializePrinterUnit, FinalizePrinterUnit},
     {"ppDrwCmd", InitializeDrawCommandUnit, FinalizeDrawCommandUnit},
     {"ppDevice", InitializeDeviceUnit, FinalizeDeviceUnit},
+    {"ppOutline", InitializeOutlineUnit, FinalizeOutlineUnit},
     {"ppProd", InitializeProducerUnit, FinalizeProducerUnit},
     {"ppClass", InitializeModelUnit, FinalizeModelUnit},
     {"ppTmplat", InitializeTemplateUnit, FinalizeTemplateUnit},

@@ -55,3 +55,13 @@ inline constexpr char SppTemplateClassRefused[] = "A report template cannot hold
 
 // Text search settings
 inline constexpr char SppSearchWalkieTalkieFreed[] = "Don't free the embedded walkie talkie!";
+
+// The outline
+inline constexpr char SppOutlineReportIsNil[] = "Report is nil.";
+inline constexpr char SppOutlineNoParticipant[] =
+    "The outline participant does not support the IppOutlineParticipant interface.";
+inline constexpr char SppOutlineNotACreator[] = "The participant's node creator class does not make node creators.";
+inline constexpr char SppOutlineIsNil[] = "Outline is nil";
+inline constexpr char SppNodeCreatorComponentIsNil[] = "NodeCreatorComponent is nil";
+// The one node of a report whose pages come and go with drill-down.
+inline constexpr char SppNoOutlineDrillDown[] = "NoOutline: DrillDown not supported";

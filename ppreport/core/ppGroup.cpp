@@ -10,6 +10,7 @@
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDB.h"
 #include "ppreport/core/ppLanguage.h"
+#include "ppreport/core/ppOutlineGroupNodeCreator.h"
 #include "ppreport/core/ppPage.h"
 #include "ppreport/core/ppParamList.h"
 #include "ppreport/core/ppPrinter.h"
@@ -19,7 +20,10 @@ namespace {
 constexpr int ppGroupDescription = 331;
 }
 
-TppGroup::TppGroup(TComponent* AOwner) : TppCacheable(AOwner) { SetCacheRecordSize(sizeof(TppGroupCacheRecord)); }
+TppGroup::TppGroup(TComponent* AOwner)
+    : TppCacheable(AOwner), FOutlineSettings(std::make_unique<TppOutlineSettings>(this)) {
+  SetCacheRecordSize(sizeof(TppGroupCacheRecord));
+}
 
 TppGroup::~TppGroup() { BeforeDestruction(); }
 
@@ -422,6 +426,12 @@ TComponent* TppGroup::GetOutlineParent() const {
 
 void TppGroup::ResetOutlineReport() { ResetReport(); }
 
+const TClassInfo& TppGroup::GetNodeCreatorClass() const { return TppOutlineGroupNodeCreator::StaticClassInfo(); }
+
+void TppGroup::SetOutlineSettings(const TppOutlineSettings* Value) {
+  if (Value) FOutlineSettings->Assign(Value);
+}
+
 // ---- streaming
 
 void TppGroup::ReadState(TReader& Reader) {
@@ -492,6 +502,7 @@ const TClassInfo& TppGroup::StaticClassInfo() {
           .Stored(false)
           .Prop("NewPageThreshold", &G::GetNewPageThreshold, &G::SetNewPageThreshold)
           .Stored(false)
+          .Prop("OutlineSettings", &G::OutlineSettings, &G::SetOutlineSettings)
           .Prop("ResetPageNo", &G::ResetPageNo, &G::SetResetPageNo)
           .Default(0)
           .Prop("ReprintOnSubsequentColumn", &G::ReprintOnSubsequentColumn, &G::SetReprintOnSubsequentColumn)

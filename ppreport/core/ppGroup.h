@@ -12,6 +12,7 @@
 
 #include "ppreport/core/ppCache.h"
 #include "ppreport/core/ppComponent.h"
+#include "ppreport/core/ppOutlineSettings.h"
 
 class TppBand;
 class TppCustomReport;
@@ -35,7 +36,7 @@ struct TppGroupCacheRecord {
 #pragma pack(pop)
 static_assert(sizeof(TppGroupCacheRecord) == 24);
 
-class TppGroup : public TppCacheable {
+class TppGroup : public TppCacheable, public IppOutlineParticipant {
   DECLARE_CLASSINFO(TppGroup)
 public:
   explicit TppGroup(TComponent* AOwner);
@@ -142,9 +143,15 @@ public:
   virtual void RestoreKeepTogether();
 
   // ---- outline: the objects below and above the group in the report's outline
-  std::vector<TComponent*> GetOutlineChildren() const;
-  TComponent* GetOutlineParent() const;
+  std::vector<TComponent*> GetOutlineChildren() const override;
+  TComponent* GetOutlineParent() const override;
+  const TClassInfo& GetNodeCreatorClass() const override;
+  TppOutlineSettings* GetOutlineSettings() const override { return FOutlineSettings.get(); }
+  // Resets the report (its pages no longer match).
+  void OutlineSettingsChanged() override { ResetOutlineReport(); }
   void ResetOutlineReport();
+  TppOutlineSettings* OutlineSettings() const { return FOutlineSettings.get(); }
+  void SetOutlineSettings(const TppOutlineSettings* Value);  // copies; null ignored
 
   // ---- streaming
   void DefineProperties(TFiler* Filer) override;
@@ -189,6 +196,7 @@ private:
   int32_t FNewColumnThreshold = 0;
   int32_t FNewPageThreshold = 0;
   std::unique_ptr<TppPage> FPageSnapshot;
+  std::unique_ptr<TppOutlineSettings> FOutlineSettings;
   std::string FPriorValue;
   TppCustomReport* FReport = nullptr;
   bool FReprintOnSubsequentColumn = true;

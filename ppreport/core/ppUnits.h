@@ -43,6 +43,8 @@ void InitializeDrawCommandUnit();  // ppDrwCmd: the seven draw command classes, 
 void FinalizeDrawCommandUnit();
 void InitializeDeviceUnit();  // ppDevice: TppPage, TppPageRequest; the draw command and page descriptors
 void FinalizeDeviceUnit();    // also frees the device class list
+void InitializeOutlineUnit();  // ppOutline: outline settings, nodes and the outline draw command for streaming
+void FinalizeOutlineUnit();
 void InitializeProducerUnit();  // ppProd: TppProducer, TppPrinterSetup; the producer's descriptor; "tlPrint"
 void FinalizeProducerUnit();
 void InitializeModelUnit();  // ppClass: TppGroup; the printable, component, band and group descriptors

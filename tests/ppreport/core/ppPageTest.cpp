@@ -7,23 +7,13 @@
 #include <vector>
 
 #include "ppreport/core/ppDrwCmdRTTI.h"
+#include "ppreport/core/ppOutlineDrawCommand.h"
 #include "ppreport/core/ppRTTI.h"
 
 namespace pagetest {
 
 template <class T>
 using TOwned = std::unique_ptr<T, TComponentDeleter>;
-
-// A stand-in for the outline command of the output library, registered under its name.
-class TOutlineStandIn : public TppDrawCommand {
-  DECLARE_CLASSINFO(TOutlineStandIn)
-public:
-  using TppDrawCommand::TppDrawCommand;
-};
-const TClassInfo& TOutlineStandIn::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TOutlineStandIn>("TppOutlineDrawCommand", &TppDrawCommand::StaticClassInfo());
-  return Info;
-}
 
 TppPage* MakePage(int No, int Count) {
   auto* P = new TppPage(nullptr);
@@ -81,12 +71,11 @@ TEST(ppPageTest, CommandsJoinTheirListsAndThePageOwnsThem) {
 }
 
 TEST(ppPageTest, OneOutlineCommandPerPage) {
-  RegisterClass(TOutlineStandIn::StaticClassInfo());
   TOwned<TppPage> Page(new TppPage(nullptr));
-  auto* First = new TOutlineStandIn(nullptr);
+  auto* First = new TppOutlineDrawCommand(nullptr);
   First->SetPage(Page.get());
   EXPECT_EQ(First, Page->GetOutlineDrawCommand());
-  TOwned<TOutlineStandIn> Second(new TOutlineStandIn(nullptr));
+  TOwned<TppOutlineDrawCommand> Second(new TppOutlineDrawCommand(nullptr));
   try {
     Second->SetPage(Page.get());
     ADD_FAILURE() << "a second outline command was added";
@@ -95,8 +84,6 @@ TEST(ppPageTest, OneOutlineCommandPerPage) {
   }
   EXPECT_EQ(1, Page->GetDrawCommandCount());
   EXPECT_EQ(nullptr, Second->Page());
-  UnRegisterClass(TOutlineStandIn::StaticClassInfo());
-  EXPECT_EQ(nullptr, Page->GetOutlineDrawCommand());
 }
 
 TEST(ppPageTest, CopyIsDeepAndIndependent) {

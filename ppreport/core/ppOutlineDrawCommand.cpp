@@ -1,0 +1,52 @@
+#include "ppreport/core/ppOutlineDrawCommand.h"
+
+#include "platform/classes/TypInfo.h"
+#include "ppreport/core/ppOutlineNode.h"
+
+const TClassInfo& TppOutlineDrawCommand::StaticClassInfo() {
+  using C = TppOutlineDrawCommand;
+  static const TClassInfo Info = TClassDef<C>("TppOutlineDrawCommand", &TppDrawCommand::StaticClassInfo())
+                                     .Prop("Completed", &C::Completed, &C::SetCompleted)
+                                     .Default(0);
+  return Info;
+}
+
+TppOutlineDrawCommand::TppOutlineDrawCommand(TComponent* AOwner) : TppDrawCommand(AOwner) {}
+
+TppOutlineDrawCommand::~TppOutlineDrawCommand() { BeforeDestruction(); }
+
+TppOutlineNode* TppOutlineDrawCommand::Tree() const {
+  for (int I = 0; I < GetChildCount(); ++I)
+    if (auto* Node = dynamic_cast<TppOutlineNode*>(GetChild(I))) return Node;
+  return nullptr;
+}
+
+void TppOutlineDrawCommand::AdoptTree(TppOutlineNode* Root) {
+  TppOutlineNode* Old = Tree();
+  if (Old == Root) return;
+  if (Root) Root->SetParent(this);
+  if (Old) Old->Free();
+}
+
+void TppOutlineDrawCommand::SetTree(std::unique_ptr<TppOutlineNode> Root) { AdoptTree(Root.release()); }
+
+bool TppOutlineDrawCommand::IsEqual(const TppDrawCommand& Other) const {
+  if (!TppDrawCommand::IsEqual(Other)) return false;
+  const auto* O = dynamic_cast<const TppOutlineDrawCommand*>(&Other);
+  if (!O || FCompleted != O->FCompleted) return false;
+  const TppOutlineNode* A = Tree();
+  const TppOutlineNode* B = O->Tree();
+  if (!A || !B) return A == B;
+  return A->IsEqual(*B);
+}
+
+void TppOutlineDrawCommand::Assign(const TPersistent* Source) {
+  const auto* S = dynamic_cast<const TppOutlineDrawCommand*>(Source);
+  if (!S) {
+    TppRelative::Assign(Source);
+    return;
+  }
+  TppDrawCommand::Assign(Source);
+  FCompleted = S->FCompleted;
+  SetTree(TppOutlineNode::CopyTree(S->Tree()));
+}
