@@ -9,6 +9,7 @@
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppPage.h"
+#include "ppreport/core/ppUtils.h"
 #include "ppreport/output/ppMeasuringCanvas.h"
 #include "ppreport/output/ppTextFileDev.h"
 
@@ -140,7 +141,7 @@ void TppReportTextFileDevice::WritePage(TppPage& Page) {
     // A box reaching past the right edge is padded to the edge only.
     Length = std::min(Length, std::max(static_cast<size_t>(Columns - Column + 1), CharCount(T.Text())));
     if (T.AutoSize()) Length = std::max(Length, CharCount(T.Text()));
-    std::string Bytes = Utf8ToWin1252(ppPadText(T.Text(), static_cast<int>(Length), T.Alignment()));
+    std::string Bytes = Utf8ToWin1252(PadText(T.Text(), static_cast<int>(Length), T.Alignment()));
     // Columns left of the page's edge are cut off.
     if (Column < 1) {
       Bytes.erase(0, std::min<size_t>(Bytes.size(), static_cast<size_t>(1 - Column)));

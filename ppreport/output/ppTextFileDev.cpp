@@ -7,34 +7,11 @@
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppPage.h"
+#include "ppreport/core/ppUtils.h"
 
 namespace {
-size_t CharCount(std::string_view Text) {
-  size_t N = 0;
-  for (size_t I = 0; I < Text.size(); ++N) NextUtf8(Text, I);
-  return N;
-}
-
-// The byte length of the first Count characters.
-size_t PrefixBytes(std::string_view Text, size_t Count) {
-  size_t I = 0;
-  for (size_t N = 0; N < Count && I < Text.size(); ++N) NextUtf8(Text, I);
-  return I;
-}
-
 constexpr char CrLf[] = "\r\n";
 }  // namespace
-
-std::string ppPadText(std::string_view Text, int Length, TAlignment Alignment) {
-  const size_t Want = static_cast<size_t>(std::max(0, Length));
-  const size_t Have = CharCount(Text);
-  if (Have >= Want) return std::string(Text.substr(0, PrefixBytes(Text, Want)));
-  const size_t Missing = Want - Have;
-  size_t Before = 0;
-  if (Alignment == taRightJustify) Before = Missing;
-  if (Alignment == taCenter) Before = Missing / 2;
-  return std::string(Before, ' ') + std::string(Text) + std::string(Missing - Before, ' ');
-}
 
 std::string ppQuoteField(std::string_view Text, char Delimiter) {
   const bool Quote = std::any_of(Text.begin(), Text.end(), [Delimiter](char C) {
@@ -125,7 +102,7 @@ void TppTextFileDevice::WritePage(TppPage& Page) {
       if (I + 1 == Fields.size()) FEndOfLine = FEndOfPage = true;
       else if (Fields[I + 1]->BandSaveNo() != Band) FEndOfLine = true;
       std::string Text = Field.Text();
-      if (FTextFileType == ftFixedLength) Text = ppPadText(Text, Field.SaveLength(), Field.Alignment());
+      if (FTextFileType == ftFixedLength) Text = PadText(Text, Field.SaveLength(), Field.Alignment());
       if (Delimiter) Text = ppQuoteField(Text, Delimiter);
       if (OnSaveText) OnSaveText(this, Field.Component(), Text);
       FFirstFieldOfPage = false;

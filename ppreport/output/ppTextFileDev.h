@@ -18,10 +18,6 @@
 
 class TppDrawText;
 
-// Text fitted to Length characters: cut to its first Length, or padded with blanks on the right
-// (left aligned), the left (right aligned) or both sides (centred: half the missing blanks,
-// rounded down, before it). Counts characters, not bytes.
-std::string ppPadText(std::string_view Text, int Length, TAlignment Alignment);
 // The field as a delimited file writes it: between double quotes, with its quotes doubled, when it
 // holds the delimiter, a quote, a line break (or, in comma files, a blank); else as it is.
 std::string ppQuoteField(std::string_view Text, char Delimiter);

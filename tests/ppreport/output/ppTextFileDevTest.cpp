@@ -118,18 +118,7 @@ TEST(ppTextFileDevTest, DelimitedFilesByteForByte) {
   EXPECT_EQ(Rows, ReadWithCsv(Tab, "\t"));
 }
 
-TEST(ppTextFileDevTest, PadAndQuoteTables) {
-  struct {
-    const char* Text;
-    int Length;
-    TAlignment Alignment;
-    const char* Expected;
-  } Pads[] = {
-      {"ab", 5, taCenter, " ab  "}, {"ab", 5, taLeftJustify, "ab   "}, {"ab", 5, taRightJustify, "   ab"},
-      {"abcdefg", 5, taCenter, "abcde"}, {"ação", 3, taLeftJustify, "açã"}, {"é", 3, taRightJustify, "  é"},
-      {"x", 0, taLeftJustify, ""},
-  };
-  for (const auto& P : Pads) EXPECT_EQ(P.Expected, ppPadText(P.Text, P.Length, P.Alignment)) << P.Text;
+TEST(ppTextFileDevTest, QuoteTable) {
   EXPECT_EQ("plain", ppQuoteField("plain", ','));
   EXPECT_EQ("\"a b\"", ppQuoteField("a b", ','));
   EXPECT_EQ("a b", ppQuoteField("a b", '\t'));
