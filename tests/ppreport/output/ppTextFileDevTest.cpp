@@ -226,6 +226,7 @@ TEST(ppTextFileDevTest, GridPagesPutTextsAtTheirCells) {
   Device.SetCalcGridFromFont(false);
   Device.SetFileName(File);
   RequestPagesFrom(Device, Source);
+  EXPECT_EQ(0, Device.ComponentCount());  // the lines of wrapped texts went with their page
   const std::string Text = ReadText(File);
   const std::vector<std::string> Lines = SplitLines(Text);
   // 66 lines a page; the very last has no line break.
