@@ -202,6 +202,10 @@ protected:
   virtual TStream* CreateFileStream();
   void FreeOutputStream() override;
   void Destroying() override;
+  // Whether a write of this job failed; and the job's failure from a descendant's own check: the
+  // bytes written are dropped and the job never becomes the file.
+  bool WriteFailed() const { return FFailed; }
+  void FailJob();
 
 private:
   std::string FFileName;

@@ -125,11 +125,15 @@ void TppFileDevice::WriteBuffer(const void* Buffer, int64_t Count) {
     TppStreamDevice::WriteBuffer(Buffer, Count);
   } catch (...) {
     // A job whose bytes did not all arrive never becomes the file.
-    FCommit = false;
-    FFailed = true;
-    if (FFileStream) FFileStream->Discard();
+    FailJob();
     throw;
   }
+}
+
+void TppFileDevice::FailJob() {
+  FCommit = false;
+  FFailed = true;
+  if (FFileStream) FFileStream->Discard();
 }
 
 void TppFileDevice::UpdateStatus(TppPage* Page) {

@@ -2,8 +2,10 @@
 
 #include <mutex>
 
+#include "ppreport/output/ppArchiveDev.h"
 #include "ppreport/output/ppPrnDev.h"
 #include "ppreport/output/ppTextSearchEngineRegistry.h"
+#include "ppreport/output/ppTextFileDev.h"
 #include "ppreport/output/ppViewr.h"
 
 namespace {
@@ -16,12 +18,18 @@ void InitializePPReportOutput() {
   if (Count++ > 0) return;
   RegisterDeviceClass<TppScreenDevice>();
   RegisterDeviceClass<TppPrinterDevice>();
+  RegisterDeviceClass<TppTextFileDevice>();
+  RegisterDeviceClass<TppReportTextFileDevice>();
+  RegisterDeviceClass<TppArchiveDevice>();
 }
 
 void FinalizePPReportOutput() {
   std::lock_guard<std::mutex> Guard(Lock);
   if (Count == 0 || --Count > 0) return;
   TppTextSearchEngineRegistry::Clear();
+  UnregisterDeviceClass(TppArchiveDevice::StaticClassInfo());
+  UnregisterDeviceClass(TppReportTextFileDevice::StaticClassInfo());
+  UnregisterDeviceClass(TppTextFileDevice::StaticClassInfo());
   UnregisterDeviceClass(TppPrinterDevice::StaticClassInfo());
   UnregisterDeviceClass(TppScreenDevice::StaticClassInfo());
 }

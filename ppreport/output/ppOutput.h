@@ -1,6 +1,7 @@
 #pragma once
 // Start-up of the pp output library, after the core's (InitializePPReport): registers its device
-// classes ("Printer", "Screen") for the producer's registry and for streaming. Counted like the
-// core's: the last FinalizePPReportOutput removes them again.
+// classes ("Screen", "Printer", "TextFile", "ReportTextFile", "ArchiveFile") for the producer's
+// registry and for streaming. Counted like the core's: the last FinalizePPReportOutput removes
+// them again.
 void InitializePPReportOutput();
 void FinalizePPReportOutput();
