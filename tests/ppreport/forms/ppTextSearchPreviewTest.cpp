@@ -146,6 +146,39 @@ TEST(ppTextSearchPreviewTest, OptionsChangeTheSearchAndShowInTheStatus) {
   EXPECT_TRUE(Text.ends_with(std::string(10, ' ') + "Show All")) << Text;
 }
 
+// Jumping past the pages searched searches those before the target first, so the hits found later
+// keep their numbers; with show-all from the current page, pages before the start stay plain.
+TEST(ppTextSearchPreviewTest, PageJumpsAndShowAllFromTheCurrentPage) {
+  TSearched T(12, [](int No, TppPage& P) {
+    if (No % 3 == 2) AddText(P, "alfa " + std::to_string(No), 10000, 20000);
+  });
+  TppTextSearchPreview* S = T.Search();
+  ASSERT_TRUE(S);
+  T.Type("alfa");
+  ASSERT_EQ(2, T.PageNo());
+  ASSERT_EQ(1, S->Engine()->GetOccurrenceCount());
+  T.Preview()->GotoPage(10);
+  Pump();
+  EXPECT_EQ(10, T.PageNo());
+  EXPECT_GE(S->Engine()->GetOccurrenceCount(), 3);  // pages 5 and 8 were searched on the way
+  EXPECT_GE(S->Engine()->HighestPageNoSearched(), 9);
+
+  T.Preview()->GotoPage(8);
+  Pump();
+  S->ClickOption(soShowAll);
+  S->ClickOption(soFromCurrentPage);
+  T.Click(S->FindButton);
+  EXPECT_EQ(8, S->StartPageNo());
+  EXPECT_EQ(8, T.PageNo());
+  EXPECT_EQ(1, S->Engine()->HighlightCount());
+  T.Preview()->GotoPage(5);
+  Pump();
+  EXPECT_EQ(0, S->Engine()->HighlightCount());
+  T.Preview()->GotoPage(11);
+  Pump();
+  EXPECT_EQ(1, S->Engine()->HighlightCount());
+}
+
 // A cancel arrives while the find runs (the engine lets messages through between pages). The done
 // button cancels because the search is busy, whatever its caption reads.
 TEST(ppTextSearchPreviewTest, DoneCancelsARunningFindWhateverItsCaption) {
