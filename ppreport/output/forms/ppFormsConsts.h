@@ -6,6 +6,15 @@ inline constexpr char SppNotOfKind[] = "The form registered for %s is not a %s."
 inline constexpr char SppStatusBarSimplePanel[] =
     "TppCustomPreview.StatusChangeEvent: Must have a non-SimplePanel status bar.";
 
+// The search preview's programmer errors (after its class and operation).
+inline constexpr char SppSearchEngineNotFound[] = "Text search engine not found in registry: ";
+inline constexpr char SppSearchPreviewNoViewer[] = "Must assign viewer first.";
+inline constexpr char SppSearchPreviewNoScreenDevice[] = "Screen device is nil.";
+inline constexpr char SppSearchPreviewNoStatusBar[] = "Must assign status bar first.";
+inline constexpr char SppSearchPreviewSimplePanel[] =
+    "Must have a non SimplePanel status bar to support text search.";
+inline constexpr char SppSearchCannotHighlight[] = "Cannot highlight page.";
+
 // Shown after a refused autosearch value (the report splits its values at commas).
 inline constexpr char SppSearchValueHasComma[] = "não pode conter vírgula: a vírgula separa os valores.";
 

@@ -8,6 +8,7 @@
 #include "ppreport/output/forms/ppPrvDlg.h"
 #include "ppreport/output/forms/ppPDlg.h"
 #include "ppreport/output/forms/ppScrollBox.h"
+#include "ppreport/output/forms/ppTextSearchRegistration.h"
 #include "ppreport/output/forms/ppTmDlg.h"
 
 namespace {
@@ -29,10 +30,12 @@ void InitializePPForms() {
   RegisterFormClass<TppCustomTemplateErrorDialog>(TppTemplateErrorDialog::StaticClassInfo());
   // A template's reader errors are asked through this form.
   RegisterQtDialog<TppTemplateErrorRequest>(ExecuteTemplateErrorDialog);
+  RegisterTextSearch();
 }
 
 void FinalizePPForms() {
   if (InitCount == 0 || --InitCount > 0) return;
+  UnregisterTextSearch();
   UnregisterFormClass<TppCustomTemplateErrorDialog>();
   UnregisterFormClass<TppCustomTemplateDialog>();
   UnregisterFormClass<TppCustomAutoSearchDialog>();

@@ -13,17 +13,7 @@
 #include "ppreport/core/ppTypes.h"
 #include "ppreport/output/forms/ppFormsConsts.h"
 #include "ppreport/output/forms/ppIcons.h"
-
-const TClassInfo& TppCustomSearchPreview::StaticClassInfo() {
-  static const TClassInfo Info =
-      TClassDef<TppCustomSearchPreview>("TppCustomSearchPreview", &TppCommunicator::StaticClassInfo());
-  return Info;
-}
-
-void TppCustomSearchPreview::CreateControls(TWinControl* Toolbar) {
-  FToolbar = Toolbar;
-  if (FToolbar) FToolbar->SetVisible(FPanelVisible);
-}
+#include "ppreport/output/forms/ppTextSearchPreviewIcons.h"
 
 const TClassInfo& TppEdit::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TppEdit>("TppEdit", &TEdit::StaticClassInfo());
@@ -99,13 +89,15 @@ TppCustomPreview::TppCustomPreview(TComponent* AOwner) : TppCommunicator(AOwner)
   FViewer->WalkieTalkie()->AddEventNotify(this);
 }
 
-TppCustomPreview::~TppCustomPreview() {
-  BeforeDestruction();
+TppCustomPreview::~TppCustomPreview() { BeforeDestruction(); }
+
+void TppCustomPreview::Destroying() {
   if (FSearchPreview) {
     TppCustomSearchPreview* S = FSearchPreview;
     FSearchPreview = nullptr;
     S->Free();
   }
+  TppCommunicator::Destroying();
 }
 
 bool TppCustomPreview::Cancelling() { return PreviewCancelling; }
@@ -344,6 +336,8 @@ void TppPreview::CreateToolbar() {
   AutoSearchButton->SetGlyph(TppMetaBitmap::CreateGlyph<TppAutoSearchIcon>());
   AutoSearchButton->SetVisible(false);
   TextSearchButton = AddButton(77, paTextSearch);
+  TextSearchButton->SetGlyph(TppMetaBitmap::CreateGlyph<TppTextSearchIcon>());
+  TextSearchButton->SetNumGlyphs(2);
   TextSearchButton->SetLayout(blGlyphLeft);
   TextSearchButton->SetGroupIndex(2);
   TextSearchButton->SetAllowAllUp(true);

@@ -125,6 +125,8 @@ public:
   TNotifyEvent AfterPrint, BeforePrint, OnClose, OnPageChange;
 
 protected:
+  // The plug-in goes first: it is owned by the preview, whose owned components go after its links.
+  void Destroying() override;
   TWinControl* FParentControl = nullptr;
   TStatusBar* FStatusBar = nullptr;
   TppViewer* FViewer = nullptr;

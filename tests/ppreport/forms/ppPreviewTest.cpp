@@ -12,6 +12,7 @@
 
 #include "platform/app/Application.h"
 #include "ppreport/core/ppPrinterSetup.h"
+#include "ppreport/output/forms/ppTextSearchPreview.h"
 #include "tests/platform/forms/FormsTestUtil.h"
 #include "tests/ppreport/core/ppPageTestSupport.h"
 
@@ -82,10 +83,10 @@ TEST(ppPreviewTest, TheWindowShowsTheFirstPageWithItsToolbar) {
            P->LastButton, P->CancelButton})
     Lefts.push_back(C->Left());
   EXPECT_EQ((std::vector<int>{2, 48, 77, 117, 140, 163, 191, 251, 274, 305, 350, 373, 442}), Lefts);
-  // Autosearch is off; text search is on for a new report, but no search plug-in is registered
-  // here; no outline either, so no side panel.
+  // Autosearch is off; text search is on for a new report, its panel hidden until asked for; no
+  // outline either, so no side panel.
   EXPECT_FALSE(P->AutoSearchButton->Visible());
-  EXPECT_FALSE(P->TextSearchButton->Visible());
+  EXPECT_TRUE(P->TextSearchButton->Visible());
   EXPECT_FALSE(P->SidePanel->Visible());
 }
 
@@ -297,7 +298,7 @@ const TClassInfo& TOwnPreview::StaticClassInfo() {
 
 TEST(ppPreviewTest, ATextSearchPlugInJoinsWhenTheReportSearches) {
   TppPreviewPlugIn::RegisterPlugInClass(TTestSearchPreview::StaticClassInfo());
-  auto Unregister = TFinally([] { TppPreviewPlugIn::UnregisterPlugInClass(); });
+  auto Back = TFinally([] { TppPreviewPlugIn::RegisterPlugInClass(TppTextSearchPreview::StaticClassInfo()); });
   TPreviewed T(3, [](TTestReport& R) {
     R.TextSearchSettings()->SetEnabled(true);
     R.TextSearchSettings()->SetDefaultString("Page");
