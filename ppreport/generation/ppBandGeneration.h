@@ -20,18 +20,6 @@ class TppCustomEngine;
 class TppCustomReport;
 class TppPage;
 
-// What generation asks of a stretching band object; the stretching kinds implement it.
-class IppStretchingObject {
-public:
-  virtual ~IppStretchingObject() = default;
-  // Grows with its content: generated in the stretching list.
-  virtual bool Stretch() const = 0;
-  // Placed relative to another object, which generates it.
-  virtual bool ShiftsRelative() const = 0;
-  // A sub-report printing as a section.
-  virtual bool PrintsAsSection() const { return false; }
-};
-
 // One page of a band's resume state in the page cache, little-endian; reserved bytes are 0.
 #pragma pack(push, 1)
 struct TppBandCacheRecord {

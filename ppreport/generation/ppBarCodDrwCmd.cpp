@@ -4,6 +4,7 @@
 #include "ppreport/generation/ppEngine.h"
 #include "ppreport/generation/ppBarCod.h"
 #include "ppreport/generation/ppBands.h"
+#include "ppreport/generation/ppPageBreak.h"
 
 #include <algorithm>
 
@@ -280,6 +281,7 @@ void InitializePPGeneration() {
   RegisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
   InitializeBarCodeUnit();
   InitializeBandsUnit();
+  InitializePageBreakUnit();
   RegisterEngineFactory();
 }
 
@@ -287,6 +289,7 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizePageBreakUnit();
     FinalizeBandsUnit();
     FinalizeBarCodeUnit();
     UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});

@@ -67,3 +67,7 @@ inline constexpr char SppPrintPositionBelowPage[] =
 inline constexpr char SppStaticDetailCannotFit[] = "Static height detail band cannot fit on page";
 inline constexpr char SppBandCannotFit[] = "A faixa %s não cabe na página.";
 inline constexpr char SppDetailBandEngineBand[] = "Band must be a TppDetailBand.";
+
+// ---- Stretchables
+inline constexpr char SppShiftRelativeToInvalid[] =
+    "Este objeto não pode se deslocar em relação ao objeto escolhido: a cadeia de deslocamento voltaria a ele.";  // 342

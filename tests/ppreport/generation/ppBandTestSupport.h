@@ -18,6 +18,7 @@
 #include "ppreport/core/ppPage.h"
 #include "ppreport/generation/ppBandEngine.h"
 #include "ppreport/generation/ppBands.h"
+#include "ppreport/generation/ppStrtch.h"
 
 namespace ppbandtest {
 
@@ -37,6 +38,11 @@ public:
   void Generate() override {
     ++Generated;
     auto* B = static_cast<TppCustomBand*>(Band());
+    if (!DrawComponent()) {  // printed already: takes no space on a page it goes on in
+      SetSpaceUsed(0);
+      SetGenerationComplete(true);
+      return;
+    }
     int32_t Top = B->GetPrintRect().Top + mmTop();
     if (B->GetPartialGeneration()) Top -= B->GetPartialAdjustment();
     if (B->PrintHeight() == phDynamic && Top + mmHeight() > B->GetPageBottom()) {
@@ -59,30 +65,43 @@ public:
   TppComponent* GetParentless() { return this; }
 };
 
-// Text of Length that stretches: prints what fits of the rest down to the band's page bottom and
-// goes on in the next page from the band's top.
-class TStretchText : public TBox, public IppStretchingObject {
+// Text of Length that stretches: prints what fits of the rest down to its page bottom and goes on
+// in the next page where its band (or the object it shifts relative to) puts it.
+class TStretchText : public TppStretchable {
   DECLARE_CLASSINFO(TStretchText)
 public:
-  using TBox::TBox;
+  explicit TStretchText(TComponent* AOwner) : TppStretchable(AOwner) {
+    SetDrawCommandClass([]() -> TppDrawCommand* { return new TppDrawText(nullptr); });
+    SetStretch(true);
+  }
   ~TStretchText() override { BeforeDestruction(); }
+  std::string Label;
+  int Generated = 0;
   int32_t Length = 0, Printed = 0;
-  bool Stretch() const override { return true; }
-  bool ShiftsRelative() const override { return false; }
   void Init() override {
-    TBox::Init();
+    TppStretchable::Init();
     Printed = 0;
   }
   void Generate() override {
     ++Generated;
-    auto* B = static_cast<TppCustomBand*>(Band());
-    const int32_t Top = B->GetOverFlow() ? B->GetPrintRect().Top : B->GetPrintRect().Top + mmTop();
-    const int32_t Part = std::clamp(B->GetPageBottom() - Top, 0, Length - Printed);
+    TppStretchable::Generate();
+  }
+  void GenerateContent() override {
+    if (!Stretch()) {  // a fixed text: its design height
+      SetSpaceUsed(mmHeight());
+      return;
+    }
+    const int32_t Part = std::clamp(PageBottom() - PrintRect().Top, 0, Length - Printed);
     Printed += Part;
-    const int32_t Left = B->GetPrintRect().Left + mmLeft();
-    SetPrintRect({Left, Top, Left + mmWidth(), Top + Part});
     SetSpaceUsed(Part);
-    SetGenerationComplete(Printed >= Length);
+    SetOverFlow(Printed < Length);
+  }
+  void PropertiesToDrawCommand(TppDrawCommand* C) override {
+    TppStretchable::PropertiesToDrawCommand(C);
+    C->SetLeft(PrintRect().Left);
+    C->SetTop(PrintRect().Top);
+    C->SetHeight(PrintRect().Height());
+    static_cast<TppDrawText*>(C)->SetText(Label);
   }
 };
 
@@ -262,7 +281,7 @@ inline const TClassInfo& TBox::StaticClassInfo() {
   return Info;
 }
 inline const TClassInfo& TStretchText::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TStretchText>("TBandTestStretchText", &TBox::StaticClassInfo());
+  static const TClassInfo Info = TClassDef<TStretchText>("TBandTestStretchText", &TppStretchable::StaticClassInfo());
   return Info;
 }
 inline const TClassInfo& TKindBand::StaticClassInfo() {

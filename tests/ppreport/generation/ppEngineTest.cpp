@@ -8,6 +8,7 @@
 
 #include "ppreport/core/ppFormRegistry.h"
 #include "ppreport/core/ppLanguage.h"
+#include "ppreport/generation/ppPageBreak.h"
 #include "tests/ppreport/generation/ppEngineTestSupport.h"
 
 namespace enginetest {
@@ -564,6 +565,50 @@ TEST_F(GroupRun, AKeepTogetherGroupThatDoesNotFitStartsOnTheNextPage) {
   G->SetDataPipeline(Report->DataPipeline());
   ExpectPagesGeneratedAgainAlike(4);
   EXPECT_EQ((TLabels{"GH", "Detail r8", "Detail r9", "GF"}), Labels(3));
+}
+
+// A record box that goes on where a partly generated band moves it (up by what printed before) and
+// keeps whether it is still to draw in the page cache, as the components do.
+class TResumingRecordBox : public TRecordBox {
+public:
+  explicit TResumingRecordBox(TComponent* AOwner) : TRecordBox(AOwner) { SetCacheRecordSize(1); }
+  ~TResumingRecordBox() override { BeforeDestruction(); }
+  void SaveToCache(int Page) override { WriteRecord(Page, static_cast<uint8_t>(DrawComponent())); }
+  void RestoreFromCache(int Page) override {
+    uint8_t Draw = 0;
+    if (ReadRecord(Page, Draw)) SetDrawComponent(Draw != 0);
+  }
+  void Generate() override {
+    TRecordBox::Generate();
+    auto* B = static_cast<TppCustomBand*>(Band());
+    if (!B->GetPartialGeneration()) return;
+    TRect R = PrintRect();
+    R.Top -= B->GetPartialAdjustment();
+    R.Bottom -= B->GetPartialAdjustment();
+    SetPrintRect(R);
+  }
+};
+
+// A page break in the detail band: each record's second half opens the next page, on the real
+// engine; every page generated again from the cache comes out alike.
+TEST_F(EngineRun, PageBreakInTheDetailBand) {
+  Band(btHeader, 10000, "Header");
+  TppDetailBand* D = Detail(10000, "Detail");
+  D->ChangeHeight(20000);
+  auto* Break = new TppPageBreak(&Form);
+  Break->SetmmTop(10000);
+  Break->SetBand(D);
+  auto* After = new TResumingRecordBox(&Form);
+  After->Label = "After";
+  After->SetBounds(0, 10000, 20000, 10000);
+  After->SetBand(D);
+  Names(3);
+  Report->Request(psAll);
+  ASSERT_EQ(4u, Report->Pages.size());
+  EXPECT_EQ((TTexts{{"Header", 10000}, {"Detail r1", 20000}}), Report->Texts(1));
+  EXPECT_EQ((TTexts{{"Header", 10000}, {"After r1", 20000}, {"Detail r2", 40000}}), Report->Texts(2));
+  EXPECT_EQ((TTexts{{"Header", 10000}, {"After r3", 20000}}), Report->Texts(4));
+  ExpectPagesGeneratedAgainAlike(4);
 }
 
 }  // namespace
