@@ -116,6 +116,7 @@ public:
   bool Breaking() const { return FBreaking; }
   void SetBreaking(bool V) { FBreaking = V; }
   int BreakNo() const { return FBreakNo; }
+  void SetBreakNo(int V) { FBreakNo = V; }
   const std::string& BreakValue() const { return FBreakValue; }
   const std::string& PriorValue() const { return FPriorValue; }
 

@@ -107,6 +107,8 @@ public:
 
   TppCustomEngine* Engine() const;
   TppCustomReport* Report() const;
+  // The band placed at Rect: its current position at the top, the cycle's adjustment prepared.
+  void PlaceBand(const TRect& Rect);
 
 protected:
   void SetGenerationBand(TppCustomBand* Band) { FBand = Band; }
@@ -114,8 +116,6 @@ protected:
   // exceptions are silent.
   void GenerationError(const std::string& Message) const;
   void ProcessMessages() const;
-  // The band placed at Rect: its current position at the top, the cycle's adjustment prepared.
-  void PlaceBand(const TRect& Rect);
 
 private:
   bool Finished() const;

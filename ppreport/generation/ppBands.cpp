@@ -1,11 +1,16 @@
 #include "ppreport/generation/ppBands.h"
 
+#include "platform/classes/Filer.h"
 #include "platform/rtl/SysUtils.h"
 #include "ppreport/core/ppClass.h"
 #include "ppreport/core/ppComponent.h"
+#include "ppreport/core/ppDB.h"
 #include "ppreport/core/ppLanguage.h"
+#include "ppreport/core/ppReaderUtils.h"
 #include "ppreport/core/ppUnits.h"
 #include "ppreport/generation/ppBandEngine.h"
+#include "ppreport/generation/ppGroupBands.h"
+#include "ppreport/generation/ppPageBands.h"
 
 uint16_t ppBandKindBit(TppBandType Kind) {
   switch (Kind) {
@@ -115,28 +120,144 @@ void TppCustomBand::RestoreFromCache(int Page) {
   if (ReadRecord(Page, R)) TakeCacheRecord(R);
 }
 
+// ---- TppBasicBand
+
+const TClassInfo& TppBasicBand::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TppBasicBand>("TppBasicBand", &TppCustomBand::StaticClassInfo());
+  return Info;
+}
+
+TppBasicBand::~TppBasicBand() { BeforeDestruction(); }
+
 // ---- TppDetailBand
 
 const TClassInfo& TppDetailBand::StaticClassInfo() {
   using B = TppDetailBand;
-  static const TClassInfo Info = TClassDef<B>("TppDetailBand", &TppCustomBand::StaticClassInfo())
+  static const TClassInfo Info = TClassDef<B>("TppDetailBand", &TppBasicBand::StaticClassInfo())
                                      .Prop("BandsPerRecord", &B::BandsPerRecord, &B::SetBandsPerRecord)
                                      .Default(1)
                                      .Prop("ColumnTraversal", &B::ColumnTraversal, &B::SetColumnTraversal)
-                                     .Default(ctTopToBottom);
+                                     .Default(ctTopToBottom)
+                                     .Prop("BottomOffset", &B::GetBottomOffset, &B::SetBottomOffset)
+                                     .Stored(false)
+                                     .Prop("PrintCount", &B::PrintCount, &B::SetPrintCount)
+                                     .Default(0)
+                                     .Prop("PrintHeight", &B::PrintHeight, &B::SetPrintHeight)
+                                     .Default(phStatic)
+                                     .Prop("PrintPosition", &B::GetPrintPosition, &B::SetPrintPosition)
+                                     .Stored(false);
   return Info;
 }
 
-TppDetailBand::TppDetailBand(TComponent* AOwner) : TppCustomBand(AOwner) {
+TppDetailBand::TppDetailBand(TComponent* AOwner) : TppBasicBand(AOwner) {
   SetCacheRecordSize(sizeof(TppDetailBandCacheRecord));
   SetPrintCount(0);  // the print mode of the kind
+  // What the state reads before the first run made a band engine.
+  TppBandGenerationState& S = State();
+  S.GenerationComplete = true;
+  S.ObjectListIndex = S.ObjectIndex = -1;
 }
 
 TppDetailBand::~TppDetailBand() { BeforeDestruction(); }
 
+void TppDetailBand::Destroying() {
+  if (FDataPipeline) {
+    RemoveNotify(FDataPipeline);
+    FDataPipeline = nullptr;
+  }
+  FBandEngine.reset();
+  TppBasicBand::Destroying();
+}
+
+void TppDetailBand::SetBandsPerRecord(int Value) {
+  FBandsPerRecord = Value < 1 ? 1 : Value;
+  Reset();
+}
+
+void TppDetailBand::SetColumnTraversal(TppColumnTraversalType Value) {
+  FColumnTraversal = Value;
+  Reset();
+  if (PrintHeight() == phDynamic && Value == ctLeftToRight) TppBasicBand::SetPrintHeight(phStatic);
+}
+
+void TppDetailBand::SetPrintHeight(TppPrintHeightType Value) {
+  if (Value == phDynamic && FColumnTraversal == ctLeftToRight) return;
+  TppBasicBand::SetPrintHeight(Value);
+}
+
+TppDataPipeline* TppDetailBand::GetDataPipeline() const {
+  return FDataPipeline ? FDataPipeline : TppBasicBand::GetDataPipeline();
+}
+
+void TppDetailBand::SetDataPipeline(TppDataPipeline* Value) {
+  if (Report() && Value == Report()->DataPipeline()) return;
+  if (Value == FDataPipeline) return;
+  // The objects that followed the band (its own pipeline or the report's) follow it on.
+  TppDataPipeline* Old = GetDataPipeline();
+  if (FDataPipeline) RemoveNotify(FDataPipeline);
+  FDataPipeline = Value;
+  if (Value) AddNotify(Value);
+  Reset();
+  if (IsReadingOrLoading() || (DesignState() & 128)) return;
+  FDataPipelineName = Value ? Value->Name() : std::string();
+  for (int I = 0; I < GetObjectCount(); ++I) {
+    TppComponent* C = GetObjects(I);
+    if (!C->IsDataAware() || !C->ParentDataPipeline()) continue;
+    TppDataPipeline* Own = C->GetDataPipeline();
+    const bool Take =
+        Own ? Own == Old : C->DataField().empty() || (Value && Value->IndexOfFieldName(C->DataField()) != -1);
+    if (Take) C->SetDataPipeline(Value);
+  }
+}
+
+void TppDetailBand::Notify(TppCommunicator* Partner, TppNotifyOperation Operation) {
+  TppBasicBand::Notify(Partner, Operation);
+  if (!Partner) return;
+  if (Partner != FDataPipeline) return;
+  if (Operation == ppopRemove) {
+    FDataPipeline = nullptr;
+    Reset();
+  } else if (Operation == ppopDataChange) {
+    Reset();
+  }
+}
+
+void TppDetailBand::ResolveDataPipeline(const TppDataPipelineList& List) {
+  if (!FDataPipeline && !FDataPipelineName.empty())
+    if (TppDataPipeline* P = List.GetDataPipelineForName(FDataPipelineName)) SetDataPipeline(P);
+  TppBasicBand::ResolveDataPipeline(List);
+}
+
+void TppDetailBand::ReplaceDataPipeline(TppDataPipeline* NewPipeline, const std::string& UserName) {
+  if (FDataPipeline && FDataPipeline->GetUserName() == UserName) SetDataPipeline(NewPipeline);
+  TppBasicBand::ReplaceDataPipeline(NewPipeline, UserName);
+}
+
+void TppDetailBand::DefineProperties(TFiler* Filer) {
+  TppBasicBand::DefineProperties(Filer);
+  const auto* Anc = dynamic_cast<const TppDetailBand*>(Filer->Ancestor());
+  const std::string Name = FDataPipeline ? FDataPipeline->Name() : std::string();
+  const bool Store = FDataPipeline && !(Anc && Anc->FDataPipeline && Anc->FDataPipeline->Name() == Name);
+  Filer->DefineProperty(
+      "DataPipeline", [this](TReader& R) { FDataPipelineName = R.ReadIdent(); },
+      [Name](TWriter& W) { W.WriteIdent(Name); }, Store);
+  // Properties of older streams.
+  Filer->DefineProperty(
+      "DataSource", [](TReader& R) { R.ReadIdent(); }, nullptr, false);
+  Filer->DefineProperty(
+      "NoRecordsAction", [](TReader& R) { R.ReadIdent(); }, nullptr, false);
+  Filer->DefineProperty(
+      "SkipWhenNoRecords", [](TReader& R) { R.ReadBoolean(); }, nullptr, false);
+}
+
+void TppDetailBand::ReadState(TReader& Reader) {
+  FDataPipelineName = TppHReaderUtils::PeekIdentProperty(Reader, "DataPipeline");
+  TppBasicBand::ReadState(Reader);
+}
+
 std::string TppDetailBand::GetDefaultCaption() const { return LanguageString(189); }
 
-int TppDetailBand::BandsPerRecordCount() const { return FBandEngine ? FBandEngine->BandsPerRecordCount() : 1; }
+int TppDetailBand::BandsPerRecordCount() const { return FBandEngine ? FBandEngine->BandsPerRecordCount() : 0; }
 
 TppBandGeneration& TppDetailBand::Generation() {
   if (FBandEngine) return *FBandEngine;
@@ -187,11 +308,19 @@ void TppDetailBand::RestoreFromCache(int Page) {
 // ---- start-up
 
 void InitializeBandsUnit() {
-  RegisterPPClasses({&TppDetailBand::StaticClassInfo()});
+  RegisterPPClasses({&TppHeaderBand::StaticClassInfo(), &TppTitleBand::StaticClassInfo(),
+                     &TppDetailBand::StaticClassInfo(), &TppSummaryBand::StaticClassInfo(),
+                     &TppFooterBand::StaticClassInfo(), &TppGroupHeaderBand::StaticClassInfo(),
+                     &TppGroupFooterBand::StaticClassInfo(), &TppColumnHeaderBand::StaticClassInfo(),
+                     &TppColumnFooterBand::StaticClassInfo()});
   RegisterEnumType("TppColumnTraversalType", EnumInfo<TppColumnTraversalType>());
 }
 
 void FinalizeBandsUnit() {
   UnregisterEnumType("TppColumnTraversalType");
-  UnregisterPPClasses({&TppDetailBand::StaticClassInfo()});
+  UnregisterPPClasses({&TppHeaderBand::StaticClassInfo(), &TppTitleBand::StaticClassInfo(),
+                       &TppDetailBand::StaticClassInfo(), &TppSummaryBand::StaticClassInfo(),
+                       &TppFooterBand::StaticClassInfo(), &TppGroupHeaderBand::StaticClassInfo(),
+                       &TppGroupFooterBand::StaticClassInfo(), &TppColumnHeaderBand::StaticClassInfo(),
+                       &TppColumnFooterBand::StaticClassInfo()});
 }
