@@ -104,7 +104,8 @@ public:
   using TppCustomReport::TppCustomReport;
   ~TModelReport() override { BeforeDestruction(); }
   int AbsolutePageNo() const override { return TestEngine ? TppCustomReport::AbsolutePageNo() : PageNo; }
-  TppCustomEngine* Engine() const override { return TestEngine; }
+  TppCustomEngine* Engine() const override { return TestEngine ? TestEngine : TppCustomReport::Engine(); }
+  using TppCustomReport::SetEngine;
   TppCustomEngine* TestEngine = nullptr;
   void Reset() override {
     ++Resets;
