@@ -182,8 +182,6 @@ public:
   void GetDataPipelines(std::vector<TppDataPipeline*>& List) const;
   void RenameDataField(TppDataPipeline* Pipeline, const std::string& OldName, const std::string& NewName);
   void ReplaceDataPipeline(TppDataPipeline* NewPipeline, const std::string& UserName);
-  // No data-module class exists here: nothing is added.
-  void GetDataModulePipelines(TppDataPipelineList&) const {}
   void Notify(TppCommunicator* Partner, TppNotifyOperation Operation) override;
   void EventNotify(TppCommunicator* Sender, int EventID, TraParamList* Params) override;
 

@@ -103,7 +103,7 @@ class TModelReport : public TppCustomReport {
 public:
   using TppCustomReport::TppCustomReport;
   ~TModelReport() override { BeforeDestruction(); }
-  int AbsolutePageNo() const override { return TestEngine ? TppCustomReport::AbsolutePageNo() : PageNo; }
+  int AbsolutePageNo() const override { return Engine() ? TppCustomReport::AbsolutePageNo() : PageNo; }
   TppCustomEngine* Engine() const override { return TestEngine ? TestEngine : TppCustomReport::Engine(); }
   using TppCustomReport::SetEngine;
   TppCustomEngine* TestEngine = nullptr;
