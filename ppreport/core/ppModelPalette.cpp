@@ -1,5 +1,7 @@
 #include "ppreport/core/ppModelPalette.h"
 
+#include <string_view>
+
 #include "platform/classes/Classes.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/SysUtils.h"
@@ -26,7 +28,7 @@ constexpr TppPaletteEntry Entries[] = {
 
 const TppPaletteEntry& EntryOf(const TClassInfo& C) {
   for (const TppPaletteEntry& E : Entries)
-    if (C.Name == E.ClassName) return E;
+    if (std::string_view(C.Name) == E.ClassName) return E;
   throw ETalvorError(ppErrorText("ppRegisterModelComponents", C.Name, SppNotOnPalette));
 }
 }  // namespace

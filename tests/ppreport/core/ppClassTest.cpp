@@ -13,6 +13,7 @@
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppParamList.h"
+#include "ppreport/core/ppRTTI.h"
 #include "tests/ppreport/core/ppModelTestSupport.h"
 #include "tests/ppreport/core/ppPageTestSupport.h"
 
@@ -368,6 +369,34 @@ TEST_F(ReportModel, EveryReportIsCalledReportAndAParentCannotBeItsOwnChild) {
   Report->Free();
   EXPECT_EQ(nullptr, Child->ParentReport());
   EXPECT_EQ(Child, Child->GetMainReport());
+}
+
+}  // namespace reportmodeltest
+
+namespace reportmodeltest {
+
+TEST_F(ReportModel, ScriptsReachTheReportThroughItsDescriptor) {
+  TModelBand* Detail = Band(btDetail);
+  const TraRTTI* D = TraRTTIClassRegistry::GetRTTIClass(*Report->ClassInfo());
+  ASSERT_NE(nullptr, D);
+  EXPECT_STREQ("TraTppCustomReportRTTI", D->Name());
+  TraValue V;
+  ASSERT_TRUE(D->GetPropValue(Report, "BandCount", V));
+  EXPECT_EQ(1, V.Ord);
+  ASSERT_TRUE(D->GetPropValue(Report, "MainReport", V));
+  EXPECT_EQ(Report, V.Obj);
+  int Kind = btDetail, GroupIndex = 0;
+  TppBand* Found = nullptr;
+  auto P = D->GetParams("GetBand");
+  ASSERT_NE(nullptr, P);
+  P->BindParam(0, &Kind);
+  P->BindParam(1, &GroupIndex);
+  P->BindParam(2, &Found);
+  ASSERT_TRUE(D->CallMethod(Report, "GetBand", P.get()));
+  EXPECT_EQ(Detail, Found);
+  auto NoData = D->GetParams("OnNoData");
+  ASSERT_NE(nullptr, NoData);
+  EXPECT_EQ(4, NoData->Count());
 }
 
 }  // namespace reportmodeltest
