@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/classes/Filer.h"
+#include "platform/classes/ScopeGuard.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
 #include "platform/data/MemDataSet.h"
@@ -14,6 +15,7 @@
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppParamList.h"
 #include "ppreport/core/ppRTTI.h"
+#include "ppreport/core/ppTemplate.h"
 #include "tests/ppreport/core/ppModelTestSupport.h"
 #include "tests/ppreport/core/ppPageTestSupport.h"
 
@@ -397,6 +399,69 @@ TEST_F(ReportModel, ScriptsReachTheReportThroughItsDescriptor) {
   auto NoData = D->GetParams("OnNoData");
   ASSERT_NE(nullptr, NoData);
   EXPECT_EQ(4, NoData->Count());
+}
+
+}  // namespace reportmodeltest
+
+namespace reportmodeltest {
+
+// A detail band that may have a pipeline of its own (the report's is not one).
+class TOwnPipelineBand : public TModelBand {
+public:
+  using TModelBand::TModelBand;
+  ~TOwnPipelineBand() override { BeforeDestruction(); }
+  TppDataPipeline* GetDataPipeline() const override { return Own ? Own : TModelBand::GetDataPipeline(); }
+  void SetDataPipeline(TppDataPipeline* Value) override {
+    if (Value != (Report() ? Report()->DataPipeline() : nullptr)) Own = Value;
+  }
+  TppDataPipeline* Own = nullptr;
+};
+
+class TOwnPipelineReport : public TModelReport {
+public:
+  using TModelReport::TModelReport;
+  ~TOwnPipelineReport() override { BeforeDestruction(); }
+  TppBand* CreateBand(TppBandType Kind) override { return new TOwnPipelineBand(Owner(), Kind); }
+};
+
+TEST_F(ReportModel, ANewDefinitionKeepsTheDetailBandsOwnPipeline) {
+  auto* R = new TOwnPipelineReport(&Form);
+  TppDataSetPipeline* Customers = Pipeline("Customers", {"Name"});
+  TppDataSetPipeline* Orders = Pipeline("Orders", {"Name"});
+  R->SetDataPipeline(Customers);
+  R->CreateDefaultBands();
+  ASSERT_EQ(3, R->BandCount());
+  R->GetDetailBand()->SetDataPipeline(Orders);
+  Band(btSummary)->SetReport(R);
+  ASSERT_EQ(4, R->BandCount());
+
+  R->Template()->New();
+  ASSERT_EQ(3, R->BandCount());
+  EXPECT_EQ(Orders, R->GetDetailBand()->GetDataPipeline());
+  EXPECT_EQ(nullptr, R->GetBand(btSummary, 0));
+  // Without a pipeline of its own the new detail band follows the report's.
+  static_cast<TOwnPipelineBand*>(R->GetDetailBand())->Own = nullptr;
+  R->Template()->New();
+  EXPECT_EQ(Customers, R->GetDetailBand()->GetDataPipeline());
+  EXPECT_EQ(nullptr, static_cast<TOwnPipelineBand*>(R->GetDetailBand())->Own);
+}
+
+TEST_F(ReportModel, TheEngineComesFromTheInstalledFactory) {
+  EXPECT_EQ(nullptr, TppCustomReport(nullptr).Engine());
+  SetReportEngineFactory([](TppCustomReport& R) { return new TLimitEngine(&R); });
+  TFinally Uninstall([] { SetReportEngineFactory(nullptr); });
+  auto* R = new TModelReport(&Form);
+  auto* Engine = dynamic_cast<TLimitEngine*>(R->Engine());
+  ASSERT_NE(nullptr, Engine);
+  EXPECT_EQ(R, Engine->Owner());
+  R->SetPageLimit(1);
+  Engine->SetAbsolutePageNo(1);
+  Engine->DoOnEndPage();
+  EXPECT_EQ(1, Engine->Reached);
+  std::vector<TppCacheable*> Cacheables;
+  R->GetCacheables([&](TppCacheable* C) { Cacheables.push_back(C); });
+  EXPECT_EQ(std::vector<TppCacheable*>{Engine}, Cacheables);
+  R->Free();
 }
 
 }  // namespace reportmodeltest
