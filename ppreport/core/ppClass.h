@@ -235,6 +235,12 @@ public:
   // those of the bands after it. Without a detail band, every band's in band order.
   void GetSubReportsInPrintOrder(std::vector<TComponent*>& List) const;
 
+  // The outline participant that lists Object among its outline children, searched depth first
+  // from Container; null when none does. ChildrenOf answers an object's outline children (none for
+  // an object that takes no part in the outline), which the outline of the output library knows.
+  using TOutlineChildren = std::function<std::vector<TObject*>(TObject* Participant)>;
+  static TObject* FindObjectContainer(TObject* Container, const TObject* Object, const TOutlineChildren& ChildrenOf);
+
   // ---- definition as a whole (ppClassTransfer.cpp)
   // The report's template (saving and loading its definition).
   TppReportTemplate* Template() const { return FTemplate.get(); }

@@ -295,3 +295,22 @@ TEST_F(ReportNaming, TransferMovesTheDefinitionIntoTheTargetsOwner) {
 }
 
 }  // namespace
+
+namespace {
+
+// Outline participants as a table of children; an entry lists itself to show the search ends.
+TEST(ReportOutline, TheContainerIsTheParticipantListingTheObject) {
+  TObject Main, Group, Sub, Label, Stray;
+  std::map<TObject*, std::vector<TObject*>> Children = {
+      {&Main, {&Group}}, {&Group, {&Group, &Sub}}, {&Sub, {&Label}}};
+  auto ChildrenOf = [&](TObject* P) {
+    auto It = Children.find(P);
+    return It == Children.end() ? std::vector<TObject*>{} : It->second;
+  };
+  EXPECT_EQ(&Sub, TppCustomReport::FindObjectContainer(&Main, &Label, ChildrenOf));
+  EXPECT_EQ(&Main, TppCustomReport::FindObjectContainer(&Main, &Group, ChildrenOf));
+  EXPECT_EQ(nullptr, TppCustomReport::FindObjectContainer(&Main, &Stray, ChildrenOf));
+  EXPECT_EQ(nullptr, TppCustomReport::FindObjectContainer(&Label, &Sub, ChildrenOf));
+}
+
+}  // namespace
