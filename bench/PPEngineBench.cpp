@@ -83,7 +83,7 @@ public:
   ~TBenchReport() override { BeforeDestruction(); }
   TppCacheManager* Cache;
   int Finished = 0;
-  void EnginePageFinished(TObject*) override { ++Finished; }
+  void EnginePageFinished() override { ++Finished; }
   void Request(TppPageSettingType Setting, int Page = 0) {
     TppPageRequest R;
     R.SetPageSetting(Setting);
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     auto* Report = new TBenchReport(&Form);
     Report->SetDataPipeline(Pipeline);
     TppPrinterSetup* Setup = Report->PrinterSetup();
-    Setup->SetUnits(utMMThousandths);
+    Report->SetUnits(utMMThousandths);
     Setup->SetPaperWidth(210000);
     Setup->SetPaperHeight(297000);
     for (auto Set : {&TppPrinterSetup::SetMarginLeft, &TppPrinterSetup::SetMarginRight, &TppPrinterSetup::SetMarginTop,

@@ -37,6 +37,8 @@ public:
   void Reset();
   bool IsMainReportBusy() const;
   virtual TppDataPipeline* GetDataPipeline() const;
+  // A detail band may have a pipeline of its own (not the report's); the other kinds ignore it.
+  virtual void SetDataPipeline(TppDataPipeline*) {}
   int GetLanguageIndex() const;
   bool IsNewPage() const;
   // The printer lengths in printer pixels count with: the report's, else the shared printer.

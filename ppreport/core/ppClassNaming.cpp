@@ -1,7 +1,10 @@
 // The report's naming of its objects and its lists of sub-reports.
+#include <algorithm>
 #include <cctype>
+#include <functional>
 #include <cstdint>
 #include <set>
+#include <unordered_set>
 #include <string_view>
 
 #include "ppreport/core/ppBand.h"
@@ -138,4 +141,20 @@ void TppCustomReport::ChangeReportDesigner(TComponent* Designer, bool MayLoadTem
   TSubReportList SubReports;
   GetSubReports(SubReports);
   for (auto& Entry : SubReports) Entry.second->ChangeReportDesigner(Designer, MayLoadTemplate);
+}
+
+TObject* TppCustomReport::FindObjectContainer(TObject* Container, const TObject* Object,
+                                              const TOutlineChildren& ChildrenOf) {
+  // Each participant is searched once, so a participant listed twice (or under itself) cannot
+  // make the search endless.
+  std::unordered_set<const TObject*> Seen;
+  std::function<TObject*(TObject*)> Search = [&](TObject* C) -> TObject* {
+    if (!C || !Seen.insert(C).second) return nullptr;
+    const std::vector<TObject*> Children = ChildrenOf(C);
+    if (std::find(Children.begin(), Children.end(), Object) != Children.end()) return C;
+    for (TObject* Child : Children)
+      if (TObject* Found = Search(Child)) return Found;
+    return nullptr;
+  };
+  return Search(Container);
 }

@@ -93,6 +93,8 @@ public:
   virtual bool IsSubReport() const { return false; }
   // The report a sub-report holds; null for every other object.
   virtual TppCustomReport* ChildReport() const { return nullptr; }
+  // A sub-report whose child report prints on its parent's printer setup.
+  virtual bool ParentPrinterSetup() const { return false; }
 
   // ---- overrides
   TComponent* GetReportDesigner() const override;

@@ -54,6 +54,10 @@ inline constexpr char SppTemplateNotStored[] =
 inline constexpr char SppTemplateClassRefused[] = "A report template cannot hold a %s.";
 
 // Text search settings
+inline constexpr char SppCannotRegisterComponents[] = "Unable to register component classes.";
+inline constexpr char SppCannotUnregisterComponents[] = "Unable to unregister component classes.";
+inline constexpr char SppNotOnPalette[] = "the class has no place on the palette.";
+inline constexpr char SppParentReportCycle[] = "A report cannot be its own parent report.";
 inline constexpr char SppSearchWalkieTalkieFreed[] = "Don't free the embedded walkie talkie!";
 
 // The outline

@@ -60,6 +60,7 @@ public:
   int GetIndex() const { return GetGroupNo(); }
   std::string GetDescription() const;
   TppUnitType Units() const { return FUnits; }
+  void SetUnits(TppUnitType Value) { FUnits = Value; }
 
   // ---- options
   bool KeepTogether() const { return FKeepTogether; }

@@ -6,7 +6,9 @@
 #include "ppreport/core/ppComponent.h"
 #include "ppreport/core/ppDB.h"
 #include "ppreport/core/ppDrwCmd.h"
+#include "ppreport/core/ppEngine.h"
 #include "ppreport/core/ppGroup.h"
+#include "ppreport/core/ppProdRTTI.h"
 #include "ppreport/core/ppRTTIDef.h"
 #include "ppreport/core/ppUnits.h"
 
@@ -172,16 +174,68 @@ const TraRTTI& TraTppGroupRTTI() {
   return Info;
 }
 
+const TraRTTI& TraTppCustomReportRTTI() {
+  using R = TppCustomReport;
+  auto Mutable = [](const R& O) -> R& { return const_cast<R&>(O); };
+  static const TraRTTI Info =
+      TraRTTIDef<R>("TraTppCustomReportRTTI", TraTppProducerRTTI())
+          .Prop("AbsolutePage", &R::AbsolutePageNo)
+          .Prop("AbsolutePageNo", &R::AbsolutePageNo)
+          .Prop("AbsolutePageCount", &R::AbsolutePageCount)
+          .Prop("BandCount", &R::BandCount)
+          .Prop("CurrentColumn", &R::CurrentColumn)
+          .Prop("DonePrinting", &R::DonePrinting)
+          .Prop("Engine", [](const R& O) { return O.Engine(); })
+          .Prop("FirstPass", &R::FirstPass)
+          .Prop("GroupCount", &R::GroupCount)
+          .Prop("MainReport", [Mutable](const R& O) { return Mutable(O).GetMainReport(); })
+          .Prop("mmColumnWidth", &R::mmColumnWidth, &R::SetmmColumnWidth)
+          .Prop("Modified", &R::Modified, &R::SetModified)
+          .Prop("Page", &R::PageNo)
+          .Prop("PageNo", &R::PageNo)
+          .Prop("PageBandCount", &R::PageBandCount)
+          .Prop("PageCount", &R::PageCount)
+          .Prop("ParentReport", &R::ParentReport, &R::SetParentReport)
+          .Prop("ReportDesigner", [](const R& O) { return O.GetReportDesigner(); })
+          .Prop("PrintDateTime", &R::PrintDateTime)
+          .AsKind(vkDateTime)
+          .Prop("PrintingAsSubReport", &R::PrintingAsSubReport, &R::SetPrintingAsSubReport)
+          .Prop("ReportBandCount", &R::ReportBandCount)
+          .Prop("SecondPass", &R::SecondPass)
+          .Prop("spColumnWidth", &R::GetspColumnWidth)
+          .Method("Bands", &R::GetBands, {"Index"})
+          .Method("Groups", &R::GetGroups, {"Index"})
+          .Method("Stop", &R::StopEngine)
+          .Method("PageLimitReached", &R::PageLimitReached)
+          .Method("GetBand", &R::GetBand, {"BandType", "GroupIndex"})
+          .Event("OnEndColumn", ciReportEndColumn)
+          .Event("OnEndFirstPass", ciReportEndFirstPass)
+          .Event("OnEndPage", ciReportEndPage)
+          .Event("OnEndSecondPass", ciReportEndSecondPass)
+          .Event("OnNoData", ciReportNoData,
+                 {TraParamSpec("aDialog", vkClass, &TComponent::StaticClassInfo),
+                  TraParamSpec("aShowDialog", vkBoolean, nullptr, {}, true),
+                  TraParamSpec("aDrawCommand", vkClass, &TppDrawCommand::StaticClassInfo),
+                  TraParamSpec("aAddDrawCommand", vkBoolean, nullptr, {}, true)})
+          .Event("OnStartColumn", ciReportStartColumn)
+          .Event("OnStartFirstPass", ciReportStartFirstPass)
+          .Event("OnStartPage", ciReportStartPage)
+          .Event("OnStartSecondPass", ciReportStartSecondPass);
+  return Info;
+}
+
 // ---- the unit
 
 void InitializeModelUnit() {
   RegisterPPClasses({&TppGroup::StaticClassInfo()});
-  for (const TraRTTI* D : {&TraTppPrintableRTTI(), &TraTppComponentRTTI(), &TraTppBandRTTI(), &TraTppGroupRTTI()})
+  for (const TraRTTI* D : {&TraTppPrintableRTTI(), &TraTppCustomReportRTTI(), &TraTppComponentRTTI(), &TraTppBandRTTI(),
+                           &TraTppGroupRTTI()})
     TraRTTIClassRegistry::RegisterRTTIClass(*D);
 }
 
 void FinalizeModelUnit() {
-  for (const TraRTTI* D : {&TraTppGroupRTTI(), &TraTppBandRTTI(), &TraTppComponentRTTI(), &TraTppPrintableRTTI()})
+  for (const TraRTTI* D : {&TraTppGroupRTTI(), &TraTppBandRTTI(), &TraTppComponentRTTI(), &TraTppCustomReportRTTI(),
+                           &TraTppPrintableRTTI()})
     TraRTTIClassRegistry::UnregisterRTTIClass(*D);
   UnregisterPPClasses({&TppGroup::StaticClassInfo()});
 }

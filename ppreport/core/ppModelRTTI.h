@@ -1,5 +1,5 @@
 #pragma once
-// Descriptors of the model's base classes: printable, component, band, group.
+// Descriptors of the model's base classes: printable, component, band, group, report.
 #include "ppreport/core/ppRTTI.h"
 
 // Bounds (in Units, microns "mm…" and screen pixels "sp…"), appearance, data binding, generation
@@ -12,3 +12,6 @@ const TraRTTI& TraTppComponentRTTI();
 const TraRTTI& TraTppBandRTTI();
 // Break state, page numbers, bands, thresholds; events 27 to 31 (OnGetBreakValue: "BreakValue").
 const TraRTTI& TraTppGroupRTTI();
+// Engine state, page numbers, counts, the tree (MainReport, ParentReport), column widths; methods
+// Bands, Groups, Stop, PageLimitReached, GetBand; the report events (OnNoData with its four).
+const TraRTTI& TraTppCustomReportRTTI();

@@ -57,7 +57,7 @@ bool TppOutline::HasActiveDrillDown() const {
     if (!R || !Seen.insert(R).second) continue;
     for (int B = 0; B < R->BandCount(); ++B) {
       std::vector<TppComponent*> SubReports;
-      R->GetBand(B)->GetSubReports(SubReports);
+      R->GetBands(B)->GetSubReports(SubReports);
       for (TppComponent* S : SubReports) {
         auto* P = dynamic_cast<IppOutlineReportParticipant*>(S);
         if (!P) continue;

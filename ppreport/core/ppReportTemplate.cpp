@@ -127,8 +127,13 @@ void TppReportTemplate::DatabasePipelineChanged(TppDataPipeline* NewPipeline) {
 
 void TppReportTemplate::New() {
   Message(FReport, ppdmTemplateNewStart, FReport);
+  FReport->NotifyPropertyChange4();
+  // The new detail band keeps the old one's pipeline.
+  const TppBand* Detail = FReport->GetDetailBand();
+  TppDataPipeline* DetailPipeline = Detail ? Detail->GetDataPipeline() : nullptr;
   FReport->FreeBands();
   FReport->CreateDefaultBands();
+  if (TppBand* NewDetail = DetailPipeline ? FReport->GetDetailBand() : nullptr) NewDetail->SetDataPipeline(DetailPipeline);
   FReport->SetTemplateName("");
   TppTemplate::New();
   Message(FReport, ppdmTemplateNewEnd, FReport);

@@ -1,5 +1,7 @@
 #include "ppreport/generation/ppBandEngine.h"
 
+#include <cmath>
+
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/FormatSettings.h"
@@ -178,7 +180,8 @@ int32_t TppHorizontalBandEngine::ColumnLeft(int Index) const {
   TppCustomReport* R = Report();
   TppCustomEngine* E = Engine();
   const int32_t LeftMargin = E ? E->GetPage()->PageDef()->mmMarginLeft() : 0;
-  const TStringList* Positions = R ? R->ColumnPositions() : nullptr;
+  // The stored positions are microns.
+  const TStringList* Positions = R ? &R->StoredColumnPositions() : nullptr;
   if (!Positions || Positions->Count() == 0) return LeftMargin + Index * (R ? R->mmColumnWidth() : 0);
   // The language texts end in their own period.
   if (Index < 0 || Index >= Positions->Count()) {
@@ -192,7 +195,11 @@ int32_t TppHorizontalBandEngine::ColumnLeft(int Index) const {
     GenerationError(FormatLanguageString(42, {std::to_string(Index + 1)}));
     return LeftMargin;
   }
-  return Band()->ToMicrons(R->Units(), 0, static_cast<float>(Value));
+  if (!std::isfinite(Value) || std::fabs(Value) > 2e9) {
+    GenerationError(FormatLanguageString(42, {std::to_string(Index + 1)}));
+    return LeftMargin;
+  }
+  return static_cast<int32_t>(std::lround(Value));
 }
 
 void TppHorizontalBandEngine::CheckPrintOnPage() { FRowLeft = Engine()->PrintPosition().Left; }

@@ -83,7 +83,7 @@ int32_t TppEngine::GetPageBottom() {
   int32_t Bottom = Def->mmHeight() - Def->mmMarginBottom();
   // Before the first run the lists are empty: take the report's bands directly.
   for (int I = 0; I < R->BandCount(); ++I) {
-    TppBand* B = R->GetBand(I);
+    TppBand* B = R->GetBands(I);
     const int Kind = B->GetBandType();
     if ((Kind == btColumnFooter || Kind == btFooter) && B->Visible()) Bottom -= B->mmHeight();
   }
@@ -165,7 +165,7 @@ void TppEngine::BuildBandLists() {
   if (R->BandCount() == 0) R->CreateDefaultBands();
   for (auto& L : FBandLists) L.clear();
   std::vector<std::pair<std::string, TppBand*>> Sorted;
-  for (int I = 0; I < R->BandCount(); ++I) Sorted.emplace_back(R->GetBand(I)->GetBandSortKey(), R->GetBand(I));
+  for (int I = 0; I < R->BandCount(); ++I) Sorted.emplace_back(R->GetBands(I)->GetBandSortKey(), R->GetBands(I));
   std::stable_sort(Sorted.begin(), Sorted.end(), [](const auto& A, const auto& B) { return A.first < B.first; });
   for (auto& [Key, B] : Sorted) {
     int List = -1;
@@ -311,7 +311,7 @@ void TppEngine::Initialize() {
   SetPageStarted(false);
   InitializeGroups();
   BuildBandLists();
-  for (int I = 0; I < R->BandCount(); ++I) R->GetBand(I)->Init();
+  for (int I = 0; I < R->BandCount(); ++I) R->GetBands(I)->Init();
   IncludePrintCondition(pcGroupHeader);
   if (!Main && R->GetMainReport() && R->GetMainReport()->Engine())
     SetPrintDateTime(R->GetMainReport()->Engine()->PrintDateTime());
@@ -421,7 +421,7 @@ void TppEngine::UpdatePageProperties() {
 // ---- the engine of every report
 
 void RegisterEngineFactory() {
-  TppCustomReport::SetEngineFactory([](TppCustomReport& Report) -> TppCustomEngine* { return new TppEngine(&Report); });
+  SetReportEngineFactory([](TppCustomReport& Report) -> TppCustomEngine* { return new TppEngine(&Report); });
 }
 
-void UnregisterEngineFactory() { TppCustomReport::SetEngineFactory(nullptr); }
+void UnregisterEngineFactory() { SetReportEngineFactory(nullptr); }

@@ -92,8 +92,8 @@ void TppEngine::InitPage() {
   SetDrawPage(false);
   UpdatePageProperties();
   DecideDrawPage();
-  for (int I = 0; I < R->BandCount(); ++I) R->GetBand(I)->SetDrawPage(DrawPage());
-  for (int I = 0; I < R->BandCount(); ++I) R->GetBand(I)->ReprintCheck();
+  for (int I = 0; I < R->BandCount(); ++I) R->GetBands(I)->SetDrawPage(DrawPage());
+  for (int I = 0; I < R->BandCount(); ++I) R->GetBands(I)->ReprintCheck();
 }
 
 void TppEngine::GenerateBody(int List, int Band) {

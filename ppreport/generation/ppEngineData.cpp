@@ -310,7 +310,7 @@ void TppEngine::OpenDataPipelines() {
 void TppEngine::OpenLookupPipelines() {
   TppCustomReport* R = CustomReport();
   for (int B = 0; B < R->BandCount(); ++B) {
-    TppBand* Band = R->GetBand(B);
+    TppBand* Band = R->GetBands(B);
     for (int O = 0; O < Band->GetObjectCount(); ++O) {
       TppDataPipeline* P = Band->GetObjects(O)->GetDataPipeline();
       if (!P || P == FMasterPipeline || P == FDetailPipeline) continue;

@@ -1,10 +1,12 @@
 // TppEngine: which page comes next for a request and when the request is served, columns down
 // the page, and the no-data rules.
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "platform/app/Application.h"
 #include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/SysUtils.h"
 #include "ppreport/core/ppBand.h"
 #include "ppreport/core/ppClass.h"
@@ -168,17 +170,18 @@ bool TppEngine::PositionColumn() {
   TppPageDef* Def = Page()->PageDef();
   const int32_t W = R->mmColumnWidth();
   const int N = CurrentColumn();
-  TStringList* Positions = R->ColumnPositions();
-  const bool HasPositions = Positions && Positions->Count() > 0;
+  // The stored positions are microns.
+  const TStringList& Positions = R->StoredColumnPositions();
+  const bool HasPositions = Positions.Count() > 0;
   int32_t Left = Def->mmMarginLeft() + (N - 1) * W;
   if (HasPositions) {
-    if (Positions->Count() < N)
-      R->PrintError(Sentence(FormatLanguageString(43, {std::to_string(N)})));
-    try {
-      Left = ConvertToMicrons(R->Units(), ppHorizontal, nullptr, static_cast<float>(StrToFloat(Trim(Positions->Get(N - 1)))));
-    } catch (const EConvertError&) {
+    if (Positions.Count() < N) R->PrintError(Sentence(FormatLanguageString(43, {std::to_string(N)})));
+    double Value = 0;
+    const std::string Text = Trim(Positions.Get(N - 1));
+    if (!TryStrToFloat(Text, Value, EnglishFormatSettings()) || !std::isfinite(Value) || std::fabs(Value) > 2e9)
       R->PrintError(Sentence(FormatLanguageString(42, {std::to_string(N)})));
-    }
+    else
+      Left = static_cast<int32_t>(std::lround(Value));
   }
   const int32_t Right = Def->mmWidth() - Def->mmMarginRight();
   const bool Fits = (HasPositions || Right >= Left + W) && (!HasPositions || Right >= Left);
@@ -189,8 +192,8 @@ bool TppEngine::PositionColumn() {
 void TppEngine::EndColumn() {
   TppCustomReport* R = CustomReport();
   FColumnComplete = true;
-  TStringList* Positions = R->ColumnPositions();
-  const bool Last = CurrentColumn() > 0 && Positions && CurrentColumn() == Positions->Count();
+  const int Positions = R->StoredColumnPositions().Count();
+  const bool Last = CurrentColumn() > 0 && CurrentColumn() == Positions;
   bool NextFits = false;
   if (!Last) {
     const TRect Kept = PrintPosition();

@@ -179,7 +179,7 @@ TEST_F(BandModel, OldCalculationControlsBecomeVariablesAfterLoading) {
   auto* Read = dynamic_cast<TModelReport*>(Root.get());
   ASSERT_NE(nullptr, Read);
   ASSERT_EQ(1, Read->BandCount());
-  TppBand* B = Read->GetBand(0);
+  TppBand* B = Read->GetBands(0);
   EXPECT_EQ(13229, B->mmHeight());  // 50 screen pixels
   EXPECT_EQ(1, Converted);
   ASSERT_EQ(2, B->GetObjectCount());

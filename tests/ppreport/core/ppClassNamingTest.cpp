@@ -115,8 +115,9 @@ TEST_F(ReportNaming, SubReportsAreNumberedAndListedOverTheWholeTree) {
   TppCustomReport::TSubReportList All, Own;
   Report->GetAllSubReports(All);
   Report->GetSubReports(Own);
-  const TppCustomReport::TSubReportList ExpectedAll = {{"A", A->Child}, {"B", B->Child}, {"C", C->Child}};
-  const TppCustomReport::TSubReportList ExpectedOwn = {{"A", A->Child}, {"C", C->Child}};
+  // Bands in rank order: the group header (C) before the detail band (A, holding B).
+  const TppCustomReport::TSubReportList ExpectedAll = {{"C", C->Child}, {"A", A->Child}, {"B", B->Child}};
+  const TppCustomReport::TSubReportList ExpectedOwn = {{"C", C->Child}, {"A", A->Child}};
   EXPECT_EQ(All, ExpectedAll);
   EXPECT_EQ(Own, ExpectedOwn);
 }
@@ -170,7 +171,7 @@ TEST_F(ReportNaming, FindUserNameLooksInTheReportFirst) {
   Label->SetName("ppLabel1");
   int BandIndex = -1, ObjectIndex = -1;
   EXPECT_TRUE(Report->FindObjectByName("ppLabel1", BandIndex, ObjectIndex));
-  EXPECT_EQ(Report->GetBand(BandIndex)->GetObjects(ObjectIndex), Label);
+  EXPECT_EQ(Report->GetBands(BandIndex)->GetObjects(ObjectIndex), Label);
   EXPECT_FALSE(Report->FindObjectByName("pplabel1", BandIndex, ObjectIndex));
   EXPECT_EQ(BandIndex + ObjectIndex, 0);
   // An object outside the report's bands is not the report's to answer.
@@ -291,6 +292,25 @@ TEST_F(ReportNaming, TransferMovesTheDefinitionIntoTheTargetsOwner) {
   EXPECT_EQ(Report->mmColumnWidth(), 50000);
   EXPECT_GT(Report->Resets, ResetsBefore);
   delete Source;
+}
+
+}  // namespace
+
+namespace {
+
+// Outline participants as a table of children; an entry lists itself to show the search ends.
+TEST(ReportOutline, TheContainerIsTheParticipantListingTheObject) {
+  TObject Main, Group, Sub, Label, Stray;
+  std::map<TObject*, std::vector<TObject*>> Children = {
+      {&Main, {&Group}}, {&Group, {&Group, &Sub}}, {&Sub, {&Label}}};
+  auto ChildrenOf = [&](TObject* P) {
+    auto It = Children.find(P);
+    return It == Children.end() ? std::vector<TObject*>{} : It->second;
+  };
+  EXPECT_EQ(&Sub, TppCustomReport::FindObjectContainer(&Main, &Label, ChildrenOf));
+  EXPECT_EQ(&Main, TppCustomReport::FindObjectContainer(&Main, &Group, ChildrenOf));
+  EXPECT_EQ(nullptr, TppCustomReport::FindObjectContainer(&Main, &Stray, ChildrenOf));
+  EXPECT_EQ(nullptr, TppCustomReport::FindObjectContainer(&Label, &Sub, ChildrenOf));
 }
 
 }  // namespace

@@ -103,8 +103,9 @@ class TModelReport : public TppCustomReport {
 public:
   using TppCustomReport::TppCustomReport;
   ~TModelReport() override { BeforeDestruction(); }
-  int AbsolutePageNo() const override { return TestEngine ? TppCustomReport::AbsolutePageNo() : PageNo; }
-  TppCustomEngine* Engine() const override { return TestEngine; }
+  int AbsolutePageNo() const override { return Engine() ? TppCustomReport::AbsolutePageNo() : PageNo; }
+  TppCustomEngine* Engine() const override { return TestEngine ? TestEngine : TppCustomReport::Engine(); }
+  using TppCustomReport::SetEngine;
   TppCustomEngine* TestEngine = nullptr;
   void Reset() override {
     ++Resets;

@@ -4,7 +4,10 @@
 
 #include "platform/classes/TypInfo.h"
 #include "ppreport/core/PPReport.h"
+#include "platform/classes/ScopeGuard.h"
 #include "ppreport/core/ppDisplayFormat.h"
+#include "ppreport/core/ppModelPalette.h"
+#include "ppreport/core/ppTypes.h"
 #include "ppreport/core/ppUtils.h"
 
 namespace {
@@ -92,6 +95,75 @@ TEST(ppPaletteTest, ShutdownClearsHooksAndRegistry) {
   EXPECT_NE(nullptr, DisplayFormatClass());
   EXPECT_NE(nullptr, GetClass("TppFont"));
   EXPECT_TRUE(IsMainThreadContext());
+}
+
+}  // namespace
+
+namespace {
+
+// Stand-ins for two of the generation library's components.
+class TppPaletteCalcProbe : public TComponent {
+  DECLARE_CLASSINFO(TppPaletteCalcProbe)
+public:
+  using TComponent::TComponent;
+};
+const TClassInfo& TppPaletteCalcProbe::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TppPaletteCalcProbe>("TppDBCalc", &TComponent::StaticClassInfo());
+  return Info;
+}
+class TppPaletteBreakProbe : public TComponent {
+  DECLARE_CLASSINFO(TppPaletteBreakProbe)
+public:
+  using TComponent::TComponent;
+};
+const TClassInfo& TppPaletteBreakProbe::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TppPaletteBreakProbe>("TppPageBreak", &TComponent::StaticClassInfo());
+  return Info;
+}
+
+TEST(ppPaletteTest, ModelComponentsTakeTheirPlacesAllOrNone) {
+  const TClassInfo& Calc = TppPaletteCalcProbe::StaticClassInfo();
+  const TClassInfo& Break = TppPaletteBreakProbe::StaticClassInfo();
+  const TClassInfo& Stranger = TppPaletteProbe::StaticClassInfo();
+  EXPECT_THROW(ppRegisterModelComponents({&Calc, &Stranger}), ETalvorError);
+  EXPECT_EQ(nullptr, GetRegList().Find("TppDBCalc"));
+  EXPECT_EQ(nullptr, GetClass("TppDBCalc"));
+
+  ppRegisterModelComponents({&Calc, &Break});
+  const TppRegComponent* R = GetRegList().Find("TppDBCalc");
+  ASSERT_NE(nullptr, R);
+  EXPECT_EQ("Data Components", R->ToolBarName);
+  EXPECT_EQ(3, R->ToolBarPosition);
+  EXPECT_EQ(164, R->HintIndex);
+  EXPECT_EQ("", R->Hint);
+  R = GetRegList().Find("TppPageBreak");
+  ASSERT_NE(nullptr, R);
+  EXPECT_EQ("Advanced Components", R->ToolBarName);
+  EXPECT_EQ(2, R->ToolBarPosition);
+  EXPECT_EQ(1151, R->HintIndex);
+  EXPECT_EQ(&Calc, GetClass("TppDBCalc"));
+
+  ppUnregisterModelComponents({&Calc, &Break});
+  EXPECT_EQ(nullptr, GetRegList().Find("TppDBCalc"));
+  EXPECT_EQ(nullptr, GetClass("TppPageBreak"));
+}
+
+TEST(ppPaletteTest, WithoutThePaletteUnitComponentsCannotBeRegistered) {
+  const TClassInfo& Calc = TppPaletteCalcProbe::StaticClassInfo();
+  FinalizePPReport();
+  TFinally Restart([] { InitializePPReport(); });
+  try {
+    ppRegisterComponent(Calc, "Data Components", 3, 0, "", 164);
+    FAIL() << "registered without a hook";
+  } catch (const EComponentError& E) {
+    EXPECT_EQ("Unable to register component classes.", E.Message());
+  }
+  try {
+    ppUnregisterComponent(Calc);
+    FAIL() << "unregistered without a hook";
+  } catch (const EComponentError& E) {
+    EXPECT_EQ("Unable to unregister component classes.", E.Message());
+  }
 }
 
 }  // namespace

@@ -225,7 +225,7 @@ TEST_F(TemplateTest, ClashingNamesAreRenamedAndReferencesFollow) {
   ASSERT_NE(nullptr, L2->Partner());
   EXPECT_NE(Other, L2->Partner());
   EXPECT_NE("Label1", L2->Partner()->Name());
-  EXPECT_EQ(Report->GetBand(1), static_cast<TppComponent*>(L2->Partner())->Band());
+  EXPECT_EQ(Report->GetDetailBand(), static_cast<TppComponent*>(L2->Partner())->Band());
   EXPECT_EQ(Other, Form.FindComponent("Label1"));
 }
 

@@ -91,7 +91,7 @@ TEST_F(DetailEngines, OneColumnRunsDown) {
   EXPECT_NE(nullptr, dynamic_cast<TppVerticalBandEngine*>(D->BandEngine()));
 }
 
-// Column positions place the columns; a column without a position or with one that is not a number
+// Column positions (stored in microns) place the columns; a column without a position or with one that is not a number
 // is a report error, raised once, whose text ends in one period.
 TEST_F(DetailEngines, ColumnPositions) {
   struct Case {
@@ -99,9 +99,9 @@ TEST_F(DetailEngines, ColumnPositions) {
     std::string Error;
     std::vector<int32_t> Lefts;
   } Cases[] = {
-      {{"0.5", "1,5", "2.5"}, "", {12700, 38100, 63500}},
-      {{"0.5", "1.5"}, FormatLanguageString(43, {std::string("3")}), {}},
-      {{"0.5", "x", "2.5"}, FormatLanguageString(42, {std::string("2")}), {}},
+      {{"12700", "38100", "63500"}, "", {12700, 38100, 63500}},
+      {{"12700", "38100"}, FormatLanguageString(43, {std::string("3")}), {}},
+      {{"12700", "x", "63500"}, FormatLanguageString(42, {std::string("2")}), {}},
   };
   for (const Case& C : Cases) {
     SCOPED_TRACE(C.Error);
@@ -109,7 +109,12 @@ TEST_F(DetailEngines, ColumnPositions) {
     Report->SetDataPipeline(Pipeline.get());
     TBandTestEngine& E = *Report->TestEngine;
     Report->SetColumns(3);
-    for (const std::string& P : C.Positions) Report->ColumnPositions()->Add(P);
+    // As a stored report holds them (microns, read as they stand).
+    TStringList Stored;
+    for (const std::string& P : C.Positions) Stored.Add(P);
+    Report->SetState(csReading, true);
+    Report->SetColumnPositions(&Stored);
+    Report->SetState(csReading, false);
     auto* D = AddBand<TppDetailBand>(*Report, 10 * mm);
     AddBox(*D, "D", 0, 10 * mm);
     D->SetColumnTraversal(ctLeftToRight);

@@ -167,6 +167,12 @@ public:
   std::function<void(int Page)> PageDone;  // after each page (where a report saves its page state)
 
   TppCustomReport& Rep() const { return *static_cast<TppCustomReport*>(Report()); }
+  // By kind alone: the report finds group bands through their group, and these may have none.
+  TppBand* FirstBandOf(TppBandType Kind) const {
+    for (int I = 0; I < Rep().BandCount(); ++I)
+      if (Rep().GetBands(I)->GetBandType() == Kind) return Rep().GetBands(I);
+    return nullptr;
+  }
 
   void Run() {
     SetPrinting(true);
@@ -178,12 +184,12 @@ public:
     SetAbsolutePageNo(0);
     ExcludePrintCondition(0xFFFF);
     IncludePrintCondition(pcTitle | pcDetail);
-    for (int I = 0; I < Rep().BandCount(); ++I) Rep().GetBand(I)->Init();
+    for (int I = 0; I < Rep().BandCount(); ++I) Rep().GetBands(I)->Init();
     bool Complete = false;
     while (!Complete && !StopPrinting() && AbsolutePageNo() < MaxPages) {
       StartPage();
       Complete = Body();
-      for (int I = 0; I < Rep().BandCount(); ++I) Rep().GetBand(I)->EndOfPage();
+      for (int I = 0; I < Rep().BandCount(); ++I) Rep().GetBands(I)->EndOfPage();
       Pages.push_back(Drawn());
       if (PageDone) PageDone(AbsolutePageNo());
     }
@@ -233,7 +239,7 @@ private:
     Started.assign(Rep().Columns(), false);
     Finished.assign(Rep().Columns(), false);
     IncludePrintCondition(PageConditions);
-    for (int I = 0; I < Rep().BandCount(); ++I) Rep().GetBand(I)->SetDrawPage(true);
+    for (int I = 0; I < Rep().BandCount(); ++I) Rep().GetBands(I)->SetDrawPage(true);
   }
 
   // The bands of the page; true when the report is complete.
@@ -242,7 +248,7 @@ private:
                                             btGroupFooter, btSummary, btColumnFooter, btFooter};
     bool Summary = false;
     for (TppBandType Kind : Order) {
-      auto* B = dynamic_cast<TppCustomBand*>(Rep().FindBand(Kind));
+      auto* B = dynamic_cast<TppCustomBand*>(FirstBandOf(Kind));
       if (!B) continue;
       if (Kind == btDetail && AllDataTraversed()) continue;
       if (Kind == btSummary) {

@@ -368,7 +368,7 @@ TEST(BandsOnTheEngine, OversizedBandOfEachKindRaisesOnce) {
     TComponent Form(nullptr);
     auto* Report = new enginetest::TTestReport(&Form);
     TppPrinterSetup* S = Report->PrinterSetup();
-    S->SetUnits(utMMThousandths);
+    Report->SetUnits(utMMThousandths);  // the printer setup follows the report's units
     S->SetPaperWidth(100 * mm);
     S->SetPaperHeight(100 * mm);
     for (auto Set : {&TppPrinterSetup::SetMarginLeft, &TppPrinterSetup::SetMarginRight,

@@ -22,7 +22,7 @@ protected:
 
   void SetUp() override {
     TppPrinterSetup* S = Report->PrinterSetup();
-    S->SetUnits(utMMThousandths);
+    Report->SetUnits(utMMThousandths);  // the printer setup follows the report's units
     S->SetPaperWidth(100000);
     S->SetPaperHeight(100000);
     for (auto Set : {&TppPrinterSetup::SetMarginLeft, &TppPrinterSetup::SetMarginRight, &TppPrinterSetup::SetMarginTop,
@@ -227,9 +227,9 @@ TEST_F(EngineRun, ColumnPositionsPlaceTheColumnsAndOneThatIsNoNumberStopsTheRun)
   Names(20);
   Report->SetColumns(3);
   Report->SetmmColumnWidth(20000);
-  // Two positions (inches) for three columns: the page ends after the second.
-  Report->ColumnPositions()->Add("0");
-  Report->ColumnPositions()->Add("2");
+  // Two positions (in Units) for three columns: the page ends after the second.
+  Report->GetColumnPositions()->Add("0");
+  Report->GetColumnPositions()->Add("50800");
   Report->Request(psAll);
   std::vector<int32_t> Lefts;
   const TppPage& P = *Report->Pages.at(1);
@@ -238,7 +238,13 @@ TEST_F(EngineRun, ColumnPositionsPlaceTheColumnsAndOneThatIsNoNumberStopsTheRun)
   EXPECT_EQ((std::vector<int32_t>{0, 50800}), Lefts);
   EXPECT_EQ(2u, Report->Pages.size());
 
-  Report->ColumnPositions()->Put(1, "abc");
+  // Edits are converted to numbers, so only a stored list can hold a text that is none.
+  TStringList Stored;
+  Stored.Add("0");
+  Stored.Add("abc");
+  Report->SetState(csReading, true);
+  Report->SetColumnPositions(&Stored);
+  Report->SetState(csReading, false);
   Report->Reset();
   try {
     Report->Request(psAll);

@@ -297,7 +297,7 @@ public:
   std::vector<TSent> Sent;  // every page finished, drawn or counted
 
   TppEngine* TheEngine() const { return static_cast<TppEngine*>(Engine()); }
-  void EnginePageFinished(TObject*) override {
+  void EnginePageFinished() override {
     TppPage* P = Engine()->Page();
     // A page is finished twice: empty at its start, then filled at its end.
     if (!TheEngine()->PageComplete()) return;
