@@ -64,8 +64,8 @@ protected:
   TTestReport* Report = new TTestReport(&Form);
 
   void SetUp() override {
+    Report->SetUnits(utMMThousandths);  // the printer setup follows the report's units
     TppPrinterSetup* S = Report->PrinterSetup();
-    S->SetUnits(utMMThousandths);
     S->SetPaperWidth(100 * mm);
     S->SetPaperHeight(100 * mm);
     for (auto Set : {&TppPrinterSetup::SetMarginLeft, &TppPrinterSetup::SetMarginRight, &TppPrinterSetup::SetMarginTop,
