@@ -274,11 +274,12 @@ void TppHorizontalBandEngine::EndOfPage() {
     }
 }
 
-void TppHorizontalBandEngine::ColumnHeader() {
+// Runs Body with Condition in the print condition and the print position at the current column's
+// left; condition, position and space used are put back whatever happens.
+void TppHorizontalBandEngine::InColumn(uint16_t Condition, const std::function<void()>& Body) {
   TppCustomEngine* E = Engine();
-  TppCustomReport* R = Report();
-  E->IncludePrintCondition(pcColumnHeader);
-  TFinally Due([E] { E->ExcludePrintCondition(pcColumnHeader); });
+  E->IncludePrintCondition(Condition);
+  TFinally Due([E, Condition] { E->ExcludePrintCondition(Condition); });
   const TRect Position = E->PrintPosition();
   const int32_t SpaceUsed = E->SpaceUsed();
   TFinally PutBack([E, Position, SpaceUsed] {
@@ -286,25 +287,22 @@ void TppHorizontalBandEngine::ColumnHeader() {
     E->SetSpaceUsed(SpaceUsed);
   });
   E->SetPrintPosition(ColumnLeft(E->CurrentColumn()), Position.Top, Position.Right, Position.Bottom);
-  R->DoOnStartColumn();
-  if (auto* Header = dynamic_cast<TppCustomBand*>(R->FindBand(btColumnHeader))) Header->Generate();
+  Body();
+}
+
+void TppHorizontalBandEngine::ColumnHeader() {
+  TppCustomReport* R = Report();
+  InColumn(pcColumnHeader, [R] {
+    R->DoOnStartColumn();
+    if (auto* Header = dynamic_cast<TppCustomBand*>(R->FindBand(btColumnHeader))) Header->Generate();
+  });
 }
 
 void TppHorizontalBandEngine::ColumnFooter() {
-  TppCustomEngine* E = Engine();
   TppCustomReport* R = Report();
-  {
-    E->IncludePrintCondition(pcColumnFooter);
-    TFinally Due([E] { E->ExcludePrintCondition(pcColumnFooter); });
-    const TRect Position = E->PrintPosition();
-    const int32_t SpaceUsed = E->SpaceUsed();
-    TFinally PutBack([E, Position, SpaceUsed] {
-      E->SetPrintPosition(Position.Left, Position.Top, Position.Right, Position.Bottom);
-      E->SetSpaceUsed(SpaceUsed);
-    });
-    E->SetPrintPosition(ColumnLeft(E->CurrentColumn()), Position.Top, Position.Right, Position.Bottom);
+  InColumn(pcColumnFooter, [R] {
     if (auto* Footer = dynamic_cast<TppCustomBand*>(R->FindBand(btColumnFooter))) Footer->Generate();
     R->DoOnEndColumn();
-  }
-  E->SetColumnFinished(E->CurrentColumn(), true);
+  });
+  Engine()->SetColumnFinished(Engine()->CurrentColumn(), true);
 }

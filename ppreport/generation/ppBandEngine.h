@@ -7,6 +7,7 @@
 // horizontal one across the columns of a row and then down to the next row, with the column header
 // and footer of each column.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ppreport/core/ppComm.h"
@@ -108,6 +109,7 @@ public:
   void EndOfPage() override;
 
 private:
+  void InColumn(uint16_t Condition, const std::function<void()>& Body);
   void ColumnHeader();
   void ColumnFooter();
   int32_t FRowLeft = 0;
