@@ -10,6 +10,7 @@
 #include "ppreport/core/ppDisplayFormat.h"
 #include "ppreport/core/ppPrinter.h"
 #include "ppreport/generation/ppPageBands.h"
+#include "tests/ppreport/generation/ppBandTestSupport.h"
 #include "tests/ppreport/generation/ppCtrlsTestSupport.h"
 
 namespace ctrlstest {
@@ -90,6 +91,40 @@ TEST_F(CtrlsOnEngine, InAStaticBandALabelCrossingThePageBottomIsPlacedAnyway) {
   // The second band ends at 90 mm; its label runs 5 mm past it.
   EXPECT_EQ((TTexts{{"A r1", 45}, {"A r2", 85}}), Page(1));
   EXPECT_EQ(95 * mm, Commands<TppDrawText>(1).back()->Top() + Commands<TppDrawText>(1).back()->Height());
+}
+
+TEST_F(CtrlsOnEngine, OnPrintMayShowOrHideALabelPerRecord) {
+  TppLabel* L = Label(Band<TppDetailBand>(), "Só", 0, 0);
+  AppendName(L, Report);
+  L->SetVisible(false);
+  L->OnPrint = [this, L](TObject*) { L->SetVisible(Report->DataPipeline()->GetFieldAsString("Name") == "r2"); };
+  Names(3);
+  Run();
+  EXPECT_EQ((TTexts{{"Só r2", 20}}), Page(1));
+}
+
+TEST_F(CtrlsOnEngine, LabelsBesideAGrowingTextShiftAndPrintAgainOnItsNextPage) {
+  auto* D = Band<TppDetailBand>(10 * mm);
+  D->SetPrintHeight(phDynamic);
+  auto* Text = new ppbandtest::TStretchText(&Form);
+  Text->SetBand(D);
+  Text->Label = "T";
+  Text->SetBounds(40 * mm, 0, 30 * mm, 5 * mm);
+  TppLabel* Below = Label(D, "Abaixo", 0, 8 * mm);
+  Below->SetShiftWithParent(true);
+  TppLabel* Again = Label(D, "De novo", 0, 0);
+  Again->SetReprintOnOverFlow(true);
+  Names(1);
+  // 30 mm of text: the shifting label keeps its 3 mm below the text's end at 40 mm.
+  Text->Length = 30 * mm;
+  Run();
+  EXPECT_EQ((TTexts{{"T", 10}, {"Abaixo", 43}, {"De novo", 10}}), Page(1));
+  // 120 mm: the text goes on over the page (below the label printed again at its top, 5 mm high),
+  // and the shifting label follows its end on the page it ends on.
+  Text->Length = 120 * mm;
+  Run();
+  EXPECT_EQ((TTexts{{"T", 10}, {"De novo", 10}}), Page(1));
+  EXPECT_EQ((TTexts{{"T", 15}, {"Abaixo", 58}, {"De novo", 10}}), Page(2));
 }
 
 TEST_F(CtrlsOnEngine, DisplayFormatAndOnGetTextShapeThePrintedText) {
