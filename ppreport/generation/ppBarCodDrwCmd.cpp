@@ -5,6 +5,8 @@
 #include "ppreport/generation/ppBarCod.h"
 #include "ppreport/generation/ppBands.h"
 #include "ppreport/generation/ppPageBreak.h"
+#include "ppreport/generation/ppMemo.h"
+#include "ppreport/generation/ppPageStyle.h"
 
 #include <algorithm>
 
@@ -282,6 +284,8 @@ void InitializePPGeneration() {
   InitializeBarCodeUnit();
   InitializeBandsUnit();
   InitializePageBreakUnit();
+  InitializeMemoUnit();
+  InitializePageStyleUnit();
   RegisterEngineFactory();
 }
 
@@ -289,6 +293,8 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizePageStyleUnit();
+    FinalizeMemoUnit();
     FinalizePageBreakUnit();
     FinalizeBandsUnit();
     FinalizeBarCodeUnit();
