@@ -1,6 +1,7 @@
 #include "ppreport/generation/ppMemo.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/classes/Filer.h"
@@ -13,7 +14,6 @@
 #include "ppreport/core/ppEvents.h"
 #include "ppreport/core/ppParamList.h"
 #include "ppreport/core/ppPrinter.h"
-#include "ppreport/core/ppReaderUtils.h"
 #include "ppreport/core/ppUnits.h"
 #include "ppreport/core/ppUtils.h"
 #include "ppreport/generation/ppCompUtils.h"
@@ -104,12 +104,14 @@ TStrings* TppCustomMemo::GetTabStopPositions() {
 
 void TppCustomMemo::SetTabStopPositions(const TStrings* Value) {
   if (IsReadingOrLoading()) {
-    FTabStopPositions.Assign(Value);
+    FTabStopPositions.Clear();
+    if (Value) FTabStopPositions.AddStrings(*Value);
     return;
   }
   PropertyChanging("TabStopPositions");
   FEditedTabStops.OnChange = nullptr;
-  FEditedTabStops.Assign(Value);
+  FEditedTabStops.Clear();
+  if (Value) FEditedTabStops.AddStrings(*Value);
   TabStopsEdited();
 }
 
@@ -136,7 +138,18 @@ void TppCustomMemo::ConvertFromVersion(int Version) {
 void TppCustomMemo::DefineProperties(TFiler* Filer) {
   TppStretchable::DefineProperties(Filer);
   const auto* Anc = dynamic_cast<const TppCustomMemo*>(Filer->Ancestor());
-  TppHReaderUtils::DefineMicrons(*Filer, "mmLeading", FLeading, Anc ? &Anc->FLeading : nullptr);
+  // Old streams may hold the leading as a float: taken toward zero.
+  const int32_t Leading = FLeading;
+  Filer->DefineProperty(
+      "mmLeading",
+      [this](TReader& R) {
+        const TValueType Type = R.NextValue();
+        if (Type == vaExtended || Type == vaSingle || Type == vaCurrency || Type == vaDate)
+          FLeading = static_cast<int32_t>(std::clamp<int64_t>(Trunc(R.ReadFloat()), INT32_MIN, INT32_MAX));
+        else
+          FLeading = R.ReadInteger();
+      },
+      [Leading](TWriter& W) { W.WriteInteger(Leading); }, !Anc || Anc->FLeading != Leading);
   Filer->DefineProperty("Position", [](TReader& R) { R.ReadInteger(); }, nullptr, false);
 }
 

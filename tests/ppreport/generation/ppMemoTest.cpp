@@ -179,6 +179,7 @@ TEST_F(Memos, FixedMemoPrintsWhatFitsInItsHeight) {
 
 // Tab stops are kept as whole thousandths of a millimetre: entered in Units, shown in Units,
 // streamed as integers, and stored texts with a decimal point or comma are read in any locale.
+// An old float leading is taken toward zero.
 TEST_F(Memos, TabStopsKeepThousandthsOfAMillimetre) {
   TppMemo* Memo = Add("a\tb");
   Memo->SetUnits(utInches);
@@ -204,9 +205,10 @@ TEST_F(Memos, TabStopsKeepThousandthsOfAMillimetre) {
   ASSERT_NE(nullptr, Back);
   EXPECT_EQ(ToLines(Memo->StoredTabStops()), ToLines(Back->StoredTabStops()));
 
-  // Texts older writers left: a point, a comma, no number.
+  // Texts older writers left: a point, a comma, no number; and a leading stored as a float.
   const std::string Old =
-      "object M: TppMemo\n  TabStopPositions.Strings = (\n    '1.5'\n    '3,25'\n    '12700.4'\n    'x')\nend\n";
+      "object M: TppMemo\n  TabStopPositions.Strings = (\n    '1.5'\n    '3,25'\n    '12700.4'\n    'x')\n"
+      "  mmLeading = 1700.9\nend\n";
   TMemoryStream In, Bin2;
   In.WriteBuffer(Old.data(), static_cast<int64_t>(Old.size()));
   In.SetPosition(0);
@@ -216,6 +218,7 @@ TEST_F(Memos, TabStopsKeepThousandthsOfAMillimetre) {
   auto* O = dynamic_cast<TppMemo*>(OldRead.get());
   ASSERT_NE(nullptr, O);
   EXPECT_EQ((TLines{"2", "3", "12700", "0"}), ToLines(O->StoredTabStops()));
+  EXPECT_EQ(1700, O->mmLeading());
 
   // The report-wide fix does the same for the memos of its bands (the text as a stream left it).
   const_cast<TStringList&>(Memo->StoredTabStops()).Put(0, "7.5");
