@@ -11,6 +11,7 @@
 #include "ppreport/core/ppReaderUtils.h"
 #include "ppreport/core/ppTypes.h"
 #include "ppreport/generation/ppBands.h"
+#include "ppreport/generation/ppCompUtils.h"
 #include "ppreport/generation/ppGenConsts.h"
 
 namespace {
@@ -81,21 +82,9 @@ void TppStretchable::SetKeepTogether(bool Value) {
   Changed();
 }
 
-bool TppStretchable::InShiftChain(const TppStretchable* Candidate) const {
-  for (const TppStretchable* R = Candidate; R; R = R->FShiftRelativeTo) {
-    if (R == this) return true;
-    if (Region() && static_cast<const TComponent*>(R) == static_cast<const TComponent*>(Region())) return true;
-  }
-  return false;
-}
-
 void TppStretchable::SetShiftRelativeTo(TppStretchable* Value) {
   if (Value == FShiftRelativeTo) return;
-  if (Value) {
-    const bool OwnMember = static_cast<const TComponent*>(Value->Region()) == static_cast<const TComponent*>(this);
-    if (OwnMember || InShiftChain(Value))
-      throw EInvalidPropertyError(ModuleText(342, SppShiftRelativeToInvalid));
-  }
+  if (!ppValidShiftRelativeTo(*this, Value)) throw EInvalidPropertyError(ModuleText(342, SppShiftRelativeToInvalid));
   if (FShiftRelativeTo) FShiftRelativeTo->RemoveShifter(this);
   FShiftRelativeTo = Value;
   if (Value) Value->AddShifter(this);
@@ -383,22 +372,29 @@ void TppStretchable::PrintToPage(TppPage* Page) {
   }
 }
 
-void TppStretchable::SaveToCache(int Page) {
-  TppStretchableCacheRecord R{};
+void TppStretchable::FillStretchableRecord(TppStretchableCacheRecord& R) const {
   R.DrawComponent = DrawComponent();
   R.ShiftersActive = FShiftersActive;
   R.ShifterIndex = FShifterIndex;
   R.OverFlow = OverFlow();
   R.PartialGeneration = FPartialGeneration;
-  WriteRecord(Page, R);
 }
 
-void TppStretchable::RestoreFromCache(int Page) {
-  TppStretchableCacheRecord R{};
-  if (!ReadRecord(Page, R)) return;
+void TppStretchable::TakeStretchableRecord(const TppStretchableCacheRecord& R) {
   SetDrawComponent(R.DrawComponent != 0);
   FShiftersActive = R.ShiftersActive != 0;
   FShifterIndex = R.ShifterIndex;
   SetOverFlow(R.OverFlow != 0);
   FPartialGeneration = R.PartialGeneration != 0;
+}
+
+void TppStretchable::SaveToCache(int Page) {
+  TppStretchableCacheRecord R{};
+  FillStretchableRecord(R);
+  WriteRecord(Page, R);
+}
+
+void TppStretchable::RestoreFromCache(int Page) {
+  TppStretchableCacheRecord R{};
+  if (ReadRecord(Page, R)) TakeStretchableRecord(R);
 }

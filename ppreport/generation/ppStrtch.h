@@ -114,10 +114,13 @@ protected:
   TppStretchable* ParentStretchable() const;
   // Ends every setter: the property-changed notice and the band layout.
   void Changed();
+  // The stretchable's part of a page record, for kinds whose record is longer (their bytes in the
+  // reserved ones and after).
+  void FillStretchableRecord(TppStretchableCacheRecord& Record) const;
+  void TakeStretchableRecord(const TppStretchableCacheRecord& Record);
 
 private:
   void GenerateShifters(int From);
-  bool InShiftChain(const TppStretchable* Candidate) const;
   bool Adjusting() const;
 
   int32_t FBottomOffset = 0;
