@@ -73,6 +73,8 @@ public:
   // Also makes the border visible exactly when some side is set, and remembers the sides before.
   void SetBorderPositions(TppBorderPositions Value);
   TppBorderPositions PreviousBorderPositions() const { return FPreviousPositions; }
+  // A right-aligned text that has followed the new sides once takes them as the sides before.
+  void SetPreviousBorderPositions(TppBorderPositions Value) { FPreviousPositions = Value; }
   TColor Color() const { return FColor; }
   void SetColor(TColor Value);
   TPenStyle Style() const { return FStyle; }

@@ -5,6 +5,7 @@
 #include "ppreport/generation/ppBarCod.h"
 #include "ppreport/generation/ppBands.h"
 #include "ppreport/generation/ppPageBreak.h"
+#include "ppreport/generation/ppCtrls.h"
 
 #include <algorithm>
 
@@ -282,6 +283,7 @@ void InitializePPGeneration() {
   InitializeBarCodeUnit();
   InitializeBandsUnit();
   InitializePageBreakUnit();
+  InitializeCtrlsUnit();
   RegisterEngineFactory();
 }
 
@@ -289,6 +291,7 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeCtrlsUnit();
     FinalizePageBreakUnit();
     FinalizeBandsUnit();
     FinalizeBarCodeUnit();

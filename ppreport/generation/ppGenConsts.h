@@ -71,3 +71,20 @@ inline constexpr char SppDetailBandEngineBand[] = "Band must be a TppDetailBand.
 // ---- Stretchables
 inline constexpr char SppShiftRelativeToInvalid[] =
     "Este objeto não pode se deslocar em relação ao objeto escolhido: a cadeia de deslocamento voltaria a ele.";  // 342
+
+// ---- Texts and graphics: an alignment that sizing does not know (the text stays as the spec of
+// the class names it), and the designer's hints and choice names
+inline constexpr char SppUnknownAlignment[] = "TppCustomText.AdjustBounds: Unknown alignment type.";
+inline constexpr char SppHintLabelCaption[] = "Texto do rótulo";                // 119
+inline constexpr char SppHintShapeKind[] = "Forma";                           // 118
+inline constexpr char SppHintLinePosition[] = "Posição da linha";             // 117
+inline constexpr char SppShapeRectangle[] = "Retângulo";                      // 318
+inline constexpr char SppShapeSquare[] = "Quadrado";                          // 319
+inline constexpr char SppShapeRoundRect[] = "Retângulo arredondado";          // 320
+inline constexpr char SppShapeRoundSquare[] = "Quadrado arredondado";         // 321
+inline constexpr char SppShapeEllipse[] = "Elipse";                           // 322
+inline constexpr char SppShapeCircle[] = "Círculo";                           // 323
+inline constexpr char SppLineTop[] = "Em cima";                               // 182
+inline constexpr char SppLineBottom[] = "Embaixo";                            // 325
+inline constexpr char SppLineLeft[] = "À esquerda";                           // 181
+inline constexpr char SppLineRight[] = "À direita";                           // 327
