@@ -6,6 +6,8 @@
 #include "ppreport/generation/ppBands.h"
 #include "ppreport/generation/ppPageBreak.h"
 #include "ppreport/generation/ppCtrls.h"
+#include "ppreport/generation/ppDBCalc.h"
+#include "ppreport/generation/ppDBText.h"
 
 #include <algorithm>
 
@@ -284,6 +286,8 @@ void InitializePPGeneration() {
   InitializeBandsUnit();
   InitializePageBreakUnit();
   InitializeCtrlsUnit();
+  InitializeDBTextUnit();
+  InitializeDBCalcUnit();
   RegisterEngineFactory();
 }
 
@@ -291,6 +295,8 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeDBCalcUnit();
+    FinalizeDBTextUnit();
     FinalizeCtrlsUnit();
     FinalizePageBreakUnit();
     FinalizeBandsUnit();
