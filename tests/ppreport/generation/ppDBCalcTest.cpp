@@ -61,6 +61,27 @@ TEST_F(Calcs, CountWithoutFieldCountsRecordsAndBlankZeroSkipsOnFormat) {
   EXPECT_EQ("Low: Mínimo(Value)", Sum->GetDescription());
 }
 
+TEST_F(Calcs, AtDesignTimeACalculationOnAGroupBandTotalsThatGroupAndNamesItsAggregate) {
+  Grouped("AB", {1, 2});
+  TppDetailBand* D = Detail();
+  TppGroup* G = Group("Grp", "G");
+  auto* C = new TppDBCalc(&Form);
+  C->AddDesignState(dsDesigning);
+  C->SetDataPipeline(Pipe);
+  C->SetDataField("Value");
+  for (TppBand* B : {G->HeaderBand(), G->FooterBand()}) {
+    C->SetBand(B);
+    EXPECT_EQ(G, C->ResetGroup());
+  }
+  C->SetBand(D);
+  EXPECT_EQ(nullptr, C->ResetGroup());
+  EXPECT_EQ("Somar(Value)", C->GetText());
+  C->SetDBCalcType(dcAverage);
+  EXPECT_EQ("Média(Value)", C->GetText());
+  C->SetDataField("");
+  EXPECT_EQ("Média(?)", C->GetText());
+}
+
 TEST_F(Calcs, SummedDatesPrintAsDateTimes) {
   const double Day = EncodeDate(2026, 12, 11);
   Data({{1, "a", "A", 1.0, Day}, {2, "b", "B", 1.0, 0.0}});
