@@ -82,6 +82,19 @@ TEST_F(Calcs, AtDesignTimeACalculationOnAGroupBandTotalsThatGroupAndNamesItsAggr
   EXPECT_EQ("Média(?)", C->GetText());
 }
 
+// A text over a field the data lacks prints empty; a calculation over it cannot count and stops
+// the run with the print error instead of printing a wrong total.
+TEST_F(Calcs, AFieldTheDataLacksStopsTheRunOfACalculation) {
+  Grouped("AB", {1, 2});
+  TppDetailBand* D = Detail();
+  auto* T = Put<TppDBText>(D, "Missing");
+  Run();
+  EXPECT_EQ((TLabels{"", ""}), TextsOf(T, 1));
+  Calc(Add<TppFooterBand>("F"), dcSum, "Missing");
+  EXPECT_THROW(Run(), EPrintError);
+  EXPECT_FALSE(Report->Engine()->Printing());
+}
+
 TEST_F(Calcs, SummedDatesPrintAsDateTimes) {
   const double Day = EncodeDate(2026, 12, 11);
   Data({{1, "a", "A", 1.0, Day}, {2, "b", "B", 1.0, 0.0}});
