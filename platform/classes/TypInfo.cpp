@@ -34,8 +34,11 @@ std::vector<const TPropInfo*> TClassInfo::AllProps() const {
   std::vector<const TClassInfo*> Chain;
   for (const TClassInfo* C = this; C; C = C->Parent) Chain.push_back(C);
   std::vector<const TPropInfo*> Result;
+  // A property a descendant publishes again under the same name hides the ancestor's (as FindProp
+  // finds it): streams write it once, and read it through the descendant's.
   for (auto It = Chain.rbegin(); It != Chain.rend(); ++It)
-    for (const TPropInfo& P : (*It)->Props) Result.push_back(&P);
+    for (const TPropInfo& P : (*It)->Props)
+      if (FindProp(P.Name) == &P) Result.push_back(&P);
   return Result;
 }
 

@@ -19,6 +19,14 @@
 namespace {
 constexpr int ppVersionSaveTextHandler = 3100;  // before it: an "OnSave" handler per text
 
+// The canvas text is measured on, its device context made: a printer's canvas makes it only on
+// first use, and measuring calls draw nothing on a canvas without one.
+struct TMeasure : TppMeasuringCanvas {
+  TMeasure(IppMeasuringPrinter* Printer, const TFont& Font) : TppMeasuringCanvas(Printer, Font) {
+    Canvas().RequiredState();
+  }
+};
+
 // Microns to whole canvas pixels, truncated toward zero.
 int ToCanvasPixels(const TppMeasuringCanvas& M, int32_t Microns, int Axis) {
   return static_cast<int>(ConvertFromMicrons(Microns, M.Unit(), Axis, M.Resolution()));
@@ -182,7 +190,7 @@ void TppCustomText::RecalcSize() {
 
 void TppCustomText::CalcSize() {
   if (IsReportPrinting() || (!AutoSize() && WordWrap())) return;
-  TppMeasuringCanvas M(GetPrinter(), *Font());
+  TMeasure M(GetPrinter(), *Font());
   TRect R{0, 0, ToCanvasPixels(M, mmWidth(), ppHorizontal), ToCanvasPixels(M, mmHeight(), ppVertical)};
   uint32_t Flags = DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | DT_EXTERNALLEADING;
   if (Alignment() == taRightJustify) Flags |= DT_RIGHT;
@@ -238,7 +246,7 @@ void TppCustomText::CalcRotatedSize() {
   const std::string Text = GetText();
   // Without a text there is nothing to turn: the control keeps its bounds.
   if (Text.empty()) return;
-  TppMeasuringCanvas M(GetPrinter(), *Font());
+  TMeasure M(GetPrinter(), *Font());
   TppRotatedBounds B;
   TppRotatedText::CalcBoundsRect(M.Canvas(), Text, B, Border(), Alignment(), AutoSize(), FAngle, mmHeight(),
                                  mmWidth(), mmTop(), mmLeft(), *Font());
@@ -251,7 +259,7 @@ void TppCustomText::BoundsChanged() {
   if (FAngle == 0) return;
   const std::string Text = GetText();
   if (Text.empty()) return;
-  TppMeasuringCanvas M(GetPrinter(), *Font());
+  TMeasure M(GetPrinter(), *Font());
   TPoint Origin{};
   TppRotatedText::CalcTextOrigin(M.Canvas(), Text, Origin, Border(), Alignment(), AutoSize(), FAngle, mmHeight(),
                                  mmWidth(), *Font());
@@ -285,7 +293,16 @@ void TppCustomText::PropertiesToDrawCommand(TppDrawCommand* DrawCommand) {
   if (WordWrap()) {
     TStringList Lines;
     int32_t Start = 0;
-    TppPlainText::WordWrap(T->Text(), R, T->TextAlignment(), T->AutoSize(), *Font(), FCharWrap, 0, nullptr,
+    TRect Room = R;
+    if (AutoSize()) {
+      // The box was sized to hold exactly its lines; the wrapper counts each line's height rounded
+      // and wants room to spare, and would drop the last line. Allow it up to one line less a micron
+      // below the box: its lines all fit, and never one more.
+      int32_t LineHeight = 0;
+      TppPlainText::CalcLineCount(*Font(), 0, LineHeight, GetPrinter(), R.Height());
+      Room.Bottom += std::max(LineHeight - 1, 0);
+    }
+    TppPlainText::WordWrap(T->Text(), Room, T->TextAlignment(), T->AutoSize(), *Font(), FCharWrap, 0, nullptr,
                            GetPrinter(), Start, Lines);
     T->SetWrappedText(&Lines);
   }

@@ -92,6 +92,20 @@ TEST(TypInfoTest, PropertiesTakeTheirKindFromTheGetter) {
   EXPECT_TRUE(C.InheritsFrom(&TPersistent::StaticClassInfo()));
 }
 
+TEST(TypInfoTest, APropertyPublishedAgainHidesTheAncestorsOne) {
+  // A descendant that publishes "Count" again as a text: one "Count" in the list, the descendant's.
+  static const TClassInfo Info = TClassDef<TSampleChild>("TSampleRedeclared", &TSample::StaticClassInfo())
+                                     .Prop("Count", &TSampleChild::FCaption, &TSampleChild::FCaption);
+  int Found = 0;
+  for (const TPropInfo* P : Info.AllProps())
+    if (P->Name == std::string("Count")) {
+      ++Found;
+      EXPECT_EQ(P->Kind, TPropKind::String);
+    }
+  EXPECT_EQ(1, Found);
+  EXPECT_EQ(Info.AllProps().size(), TSample::StaticClassInfo().AllProps().size());
+}
+
 TEST(TypInfoTest, AccessorsReadAndWriteThroughTheObject) {
   TSample S(nullptr);
   const TClassInfo& C = *S.ClassInfo();
