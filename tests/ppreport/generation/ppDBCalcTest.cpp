@@ -3,6 +3,9 @@
 // again alone, and look-ahead totals through the two passes.
 #include "tests/ppreport/generation/ppDBTextTestSupport.h"
 
+#include "platform/classes/Filer.h"
+#include "platform/classes/ObjectText.h"
+#include "platform/classes/Streams.h"
 #include "ppreport/generation/ppPageBands.h"
 
 namespace dbtexttest {
@@ -93,6 +96,33 @@ TEST_F(Calcs, AFieldTheDataLacksStopsTheRunOfACalculation) {
   Calc(Add<TppFooterBand>("F"), dcSum, "Missing");
   EXPECT_THROW(Run(), EPrintError);
   EXPECT_FALSE(Report->Engine()->Printing());
+}
+
+TEST_F(Calcs, SettingsGoThroughAStreamAndDefaultsStayOut) {
+  auto* C = new TppDBCalc(&Form);
+  C->SetDataField("Value");
+  C->SetDBCalcType(dcMaximum);
+  C->SetBlankWhenZero(true);
+  C->SetDisplayFormat("#,0.00");
+  C->SetSuppressRepeatedValues(true);
+  TMemoryStream Bin, Text;
+  WriteComponentToStream(Bin, C);
+  Bin.SetPosition(0);
+  ObjectBinaryToText(Bin, Text);
+  const std::string S(reinterpret_cast<const char*>(Text.Memory()), static_cast<size_t>(Text.Size()));
+  EXPECT_NE(std::string::npos, S.find("DBCalcType = dcMaximum")) << S;
+  for (const char* Default : {"AutoSize", "LookAhead", "ReprintOnSubsequent", "Caption"})
+    EXPECT_EQ(std::string::npos, S.find(Default)) << Default << "\n" << S;
+  Bin.SetPosition(0);
+  std::unique_ptr<TComponent> Read(ReadComponentFromStream(Bin, nullptr));
+  auto* R = dynamic_cast<TppDBCalc*>(Read.get());
+  ASSERT_NE(nullptr, R);
+  EXPECT_EQ(dcMaximum, R->DBCalcType());
+  EXPECT_EQ("Value", R->DataField());
+  EXPECT_EQ("#,0.00", R->DisplayFormat());
+  EXPECT_TRUE(R->BlankWhenZero());
+  EXPECT_TRUE(R->SuppressRepeatedValues());
+  EXPECT_FALSE(R->AutoSize());
 }
 
 TEST_F(Calcs, SummedDatesPrintAsDateTimes) {
