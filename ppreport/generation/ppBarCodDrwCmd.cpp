@@ -8,6 +8,8 @@
 #include "ppreport/generation/ppCtrls.h"
 #include "ppreport/generation/ppMemo.h"
 #include "ppreport/generation/ppPageStyle.h"
+#include "ppreport/generation/ppDBCalc.h"
+#include "ppreport/generation/ppDBText.h"
 
 #include <algorithm>
 
@@ -288,6 +290,8 @@ void InitializePPGeneration() {
   InitializeCtrlsUnit();
   InitializeMemoUnit();
   InitializePageStyleUnit();
+  InitializeDBTextUnit();
+  InitializeDBCalcUnit();
   RegisterEngineFactory();
 }
 
@@ -297,6 +301,8 @@ void FinalizePPGeneration() {
     UnregisterEngineFactory();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();
+    FinalizeDBCalcUnit();
+    FinalizeDBTextUnit();
     FinalizeCtrlsUnit();
     FinalizePageBreakUnit();
     FinalizeBandsUnit();
