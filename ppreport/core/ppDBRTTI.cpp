@@ -19,7 +19,6 @@ const TraRTTI& TraTppDataPipelineRTTI() {
           .Prop("LinkCount", &P::GetLinkCount)
           .Prop("MasterDataPipeline", &P::MasterDataPipeline)
           .ReadOnly(false)
-          .RefuseWrite()
           .Prop("SkipWhenNoRecords", &P::SkipWhenNoRecords, &P::SetSkipWhenNoRecords)
           .Prop("TraversalCount", &P::TraversalCount)
           .Prop("Visible", &P::Visible, &P::SetVisible)

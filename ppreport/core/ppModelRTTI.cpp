@@ -101,6 +101,8 @@ const TraRTTI& TraTppComponentRTTI() {
   return Info;
 }
 
+// Names described writable without a writer here ("mmHeight", "Units", "Modified", ...) are written
+// only where the object's class publishes them; elsewhere the write answers False.
 const TraRTTI& TraTppBandRTTI() {
   using B = TppBand;
   static const TraRTTI Info =
@@ -119,19 +121,14 @@ const TraRTTI& TraTppBandRTTI() {
           .Prop("LastBand", &B::LastBand)
           .Prop("mmBottomOffset", &B::mmBottomOffset)
           .ReadOnly(false)
-          .RefuseWrite()
           .Prop("mmHeight", &B::mmHeight)
           .ReadOnly(false)
-          .RefuseWrite()
           .Prop("mmPrintPosition", &B::mmPrintPosition)
           .ReadOnly(false)
-          .RefuseWrite()
           .Prop("mmTop", [](const B& O) { return const_cast<B&>(O).GetmmTop(); })
           .ReadOnly(false)
-          .RefuseWrite()
           .Prop("mmWidth", &B::GetmmWidth)
           .ReadOnly(false)
-          .RefuseWrite()
           .Indexed("Objects", &B::GetObjects, {"Index"})
           .Listed()
           .Prop("ObjectCount", &B::GetObjectCount)
@@ -146,11 +143,9 @@ const TraRTTI& TraTppBandRTTI() {
           .Prop("spTop", [](const B& O) { return const_cast<B&>(O).GetspTop(); }, &B::SetspTop)
           .Prop("spWidth", &B::GetspWidth)
           .ReadOnly(false)
-          .RefuseWrite()
           .Prop("Rank", &B::GetBandSortKey)
           .Prop("Units", &B::Units)
           .ReadOnly(false)
-          .RefuseWrite()
           .Indexed("Variables", &B::GetVariables, {"Index"})
           .Listed()
           .Prop("VariableCount", &B::GetVariableCount)
@@ -175,7 +170,6 @@ const TraRTTI& TraTppGroupRTTI() {
           .Listed()
           .Prop("BreakComponent", [](const G& O) { return const_cast<G&>(O).GetBreakComponent(); })
           .ReadOnly(false)
-          .RefuseWrite()
           .Prop("BreakName", &G::BreakName, &G::SetBreakName)
           .Prop("BreakType", &G::BreakType, &G::SetBreakType)
           .Prop("Breaking", &G::Breaking)
@@ -207,7 +201,6 @@ const TraRTTI& TraTppGroupRTTI() {
           .Prop("ResetPageNo", &G::ResetPageNo, &G::SetResetPageNo)
           .Prop("Units", &G::Units)
           .ReadOnly(false)
-          .RefuseWrite()
           .Event("AfterGroupBreak", ciGroupAfterBreak)
           .Event("BeforeGroupBreak", ciGroupBeforeBreak)
           .Event("BeforeHeader", ciGroupBeforeHeader)
@@ -262,7 +255,6 @@ const TraRTTI& TraTppCustomReportRTTI() {
           .Prop("mmColumnWidth", &R::mmColumnWidth)
           .Prop("Modified", &R::Modified)
           .ReadOnly(false)
-          .RefuseWrite()
           .Prop("Page", &R::PageNo)
           .Prop("ParentReport", &R::ParentReport)
           .Prop("ReportDesigner", [](const R& O) { return O.GetReportDesigner(); })

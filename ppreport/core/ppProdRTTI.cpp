@@ -19,7 +19,6 @@ const TraRTTI& TraTppProducerRTTI() {
           .Prop("DeviceType", &P::DeviceType, &P::SetDeviceType)
           .Prop("EnableProcessMessages", &P::EnableProcessMessages)
           .ReadOnly(false)
-          .RefuseWrite()
           .Prop("FileDevice", &P::FileDevice)
           .DescribeClass("Icon", nullptr, false)  // no class record for icons; served where published
           .Prop("Language", &P::Language, &P::SetLanguage)

@@ -2,6 +2,7 @@
 
 #include "platform/classes/ScopeGuard.h"
 #include "ppreport/descriptors/ppBandsRTTI.h"
+#include "ppreport/descriptors/ppReportRTTI.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
 
 namespace {
@@ -16,11 +17,13 @@ void InitializePPDescriptors() {
     FinalizePPGeneration();
   });
   InitializeBandsRTTIUnit();
+  InitializeReportRTTIUnit();
 }
 
 void FinalizePPDescriptors() {
   if (DescriptorsInitCount == 0) return;
   if (--DescriptorsInitCount == 0) {
+    FinalizeReportRTTIUnit();
     FinalizeBandsRTTIUnit();
   }
   FinalizePPGeneration();

@@ -29,9 +29,11 @@
 #include "ppreport/core/ppTemplateRTTI.h"
 #include "ppreport/core/ppTreeNode.h"
 #include "ppreport/descriptors/ppBandsRTTI.h"
+#include "ppreport/descriptors/ppReportRTTI.h"
 #include "ppreport/generation/ppBands.h"
 #include "ppreport/generation/ppGroupBands.h"
 #include "ppreport/generation/ppPageBands.h"
+#include "ppreport/generation/ppReport.h"
 
 namespace {
 
@@ -257,6 +259,33 @@ std::vector<DescriptorCase> Cases() {
        {"Group"},
        {RO("Description", vkString), RO("Generation", vkBoolean), RO("SaveGeneration", vkBoolean),
         RW("Group", vkClass, "TppGroup")}},
+      {&TraTppBandedReportRTTI,
+       &TppBandedReport::StaticClassInfo,
+       {"ColumnHeader", "ColumnFooter", "Title", "Header", "Detail", "Footer", "Summary", "GroupHeader",
+        "GroupFooter"},
+       {RO("Title", vkClass, "TppTitleBand"), RO("TitleBand", vkClass, "TppTitleBand"),
+        RO("Header", vkClass, "TppHeaderBand"), RO("HeaderBand", vkClass, "TppHeaderBand"),
+        RO("ColumnHeader", vkClass, "TppColumnHeaderBand"), RO("ColumnHeaderBand", vkClass, "TppColumnHeaderBand"),
+        RO("Detail", vkClass, "TppDetailBand"), RO("DetailBand", vkClass, "TppDetailBand"),
+        RO("ColumnFooter", vkClass, "TppColumnFooterBand"), RO("ColumnFooterBand", vkClass, "TppColumnFooterBand"),
+        RO("Footer", vkClass, "TppFooterBand"), RO("FooterBand", vkClass, "TppFooterBand"),
+        RO("Summary", vkClass, "TppSummaryBand"), RO("SummaryBand", vkClass, "TppSummaryBand"),
+        Idx("GroupHeader", 2, "TppGroupHeaderBand"), Idx("GroupHeaderBand", 2, "TppGroupHeaderBand"),
+        Idx("GroupFooter", 2, "TppGroupFooterBand"), Idx("GroupFooterBand", 2, "TppGroupFooterBand")}},
+      {&TraTppReportRTTI,
+       &TppReport::StaticClassInfo,
+       {"PreviewForm", "Parameters", "AutoSearchCriteriaByName", "CreateAutoSearchCriteria",
+        "GetAutoSearchDescriptionLines", "DisplayAutoSearchDialog"},
+       {Ev("AfterOpenDataPipelines", 135), Ev("BeforeOpenDataPipelines", 134),
+        Ev("BeforeAutoSearchDialogCreate", 72), Ev("AfterAutoSearchDialogCreate", 10),
+        Ev("OnAutoSearchDialogClose", 11), Ev("OnGetAutoSearchValues", 12), Ev("OnInitializeParameters", 136, 1),
+        Ev("OnOutlineNodeCreate", 88, 2), RO("ActiveReport", vkClass, "TppCustomReport"),
+        RO("AutoSearchDialog", vkClass, "TComponent"), RO("CacheManager", vkClass, "TppCacheManager"),
+        RO("AutoSearchDescription", vkString), RO("AutoSearchFieldCount", vkInteger), RW("CachePages", vkBoolean),
+        RW("Parameters", vkClass, "TppParameterList"), RO("PreviewForm", vkClass, "TComponent"),
+        Idx("AutoSearchFields", 2, "TppAutoSearchField"), Meth("AutoSearchCriteriaByName", 3, "TppAutoSearchField"),
+        Meth("CreateAutoSearchCriteria", 6, "TppAutoSearchField"), Meth("DisplayAutoSearchDialog", 1),
+        Meth("GetAutoSearchDescriptionLines", 1)}},
       {&TraTppGroupHeaderBandRTTI,
        &TppGroupHeaderBand::StaticClassInfo,
        {"AlreadyPageBreak"},
@@ -316,12 +345,6 @@ TEST(DescriptorTable, PlainObjectsOfferNoAssign) {
   // The page descriptor departs from the page's own line.
   EXPECT_TRUE(TraTppPageRTTI().InheritsFrom(TraTComponentRTTI()));
   EXPECT_FALSE(TraTppPageRTTI().InheritsFrom(TraTppRelativeRTTI()));
-}
-
-TEST(DescriptorTable, ReportEventListHidesPrintingComplete) {
-  TStringList Events;
-  TraTppCustomReportRTTI().GetEventList(TppCustomReport::StaticClassInfo(), Events);
-  EXPECT_EQ(-1, Events.IndexOf("OnPrintingComplete"));
 }
 
 }  // namespace
