@@ -347,4 +347,19 @@ TEST(DescriptorTable, PlainObjectsOfferNoAssign) {
   EXPECT_FALSE(TraTppPageRTTI().InheritsFrom(TraTppRelativeRTTI()));
 }
 
+// The library's units add exactly their descriptors and take them away again; a band is then
+// served by its nearest described ancestor.
+TEST(DescriptorTable, UnitsRegisterAndRemoveTheirDescriptors) {
+  const int Before = TraRTTIClassRegistry::Count();
+  FinalizeReportRTTIUnit();
+  FinalizeBandsRTTIUnit();
+  EXPECT_EQ(Before - 10, TraRTTIClassRegistry::Count());
+  EXPECT_EQ(&TraTppBandRTTI(), TraRTTIClassRegistry::GetRTTIClass(TppDetailBand::StaticClassInfo()));
+  EXPECT_EQ(&TraTppCustomReportRTTI(), TraRTTIClassRegistry::GetRTTIClass(TppReport::StaticClassInfo()));
+  InitializeBandsRTTIUnit();
+  InitializeReportRTTIUnit();
+  EXPECT_EQ(Before, TraRTTIClassRegistry::Count());
+  EXPECT_EQ(&TraTppDetailBandRTTI(), TraRTTIClassRegistry::GetRTTIClass(TppDetailBand::StaticClassInfo()));
+}
+
 }  // namespace
