@@ -1,8 +1,7 @@
 #include "ppreport/descriptors/ppDescriptors.h"
 
-#include <mutex>
-
 #include "platform/classes/ScopeGuard.h"
+#include "ppreport/descriptors/ppBandsRTTI.h"
 #include "ppreport/descriptors/ppBarCodRTTI.h"
 #include "ppreport/descriptors/ppCtrlsRTTI.h"
 #include "ppreport/descriptors/ppMemoRTTI.h"
@@ -11,19 +10,18 @@
 #include "ppreport/generation/ppBarCodDrwCmd.h"
 
 namespace {
-std::mutex Lock;
-int Count = 0;
-}  // namespace
+int DescriptorsInitCount = 0;
+}
 
 void InitializePPDescriptors() {
   InitializePPGeneration();
-  std::lock_guard<std::mutex> Guard(Lock);
-  if (Count++ > 0) return;
+  if (DescriptorsInitCount++ > 0) return;
   TOnException Undo([] {
-    Count = 0;
+    DescriptorsInitCount = 0;
     FinalizePPGeneration();
   });
   InitializeMemoRTTIUnit();
+  InitializeBandsRTTIUnit();
   InitializeStrtchRTTIUnit();
   InitializeCtrlsRTTIUnit();
   InitializeRichTxDrwCmdRTTIUnit();
@@ -31,16 +29,14 @@ void InitializePPDescriptors() {
 }
 
 void FinalizePPDescriptors() {
-  {
-    std::lock_guard<std::mutex> Guard(Lock);
-    if (Count == 0) return;
-    if (--Count == 0) {
-      FinalizeBarCodRTTIUnit();
-      FinalizeRichTxDrwCmdRTTIUnit();
-      FinalizeCtrlsRTTIUnit();
-      FinalizeStrtchRTTIUnit();
-      FinalizeMemoRTTIUnit();
-    }
+  if (DescriptorsInitCount == 0) return;
+  if (--DescriptorsInitCount == 0) {
+    FinalizeBarCodRTTIUnit();
+    FinalizeRichTxDrwCmdRTTIUnit();
+    FinalizeCtrlsRTTIUnit();
+    FinalizeStrtchRTTIUnit();
+    FinalizeBandsRTTIUnit();
+    FinalizeMemoRTTIUnit();
   }
   FinalizePPGeneration();
 }

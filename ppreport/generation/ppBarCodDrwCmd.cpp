@@ -10,6 +10,7 @@
 #include "ppreport/generation/ppPageStyle.h"
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
+#include "ppreport/generation/ppReport.h"
 
 #include <algorithm>
 
@@ -292,6 +293,7 @@ void InitializePPGeneration() {
   InitializePageStyleUnit();
   InitializeDBTextUnit();
   InitializeDBCalcUnit();
+  InitializeReportUnit();
   RegisterEngineFactory();
 }
 
@@ -299,6 +301,7 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeReportUnit();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();
     FinalizeDBCalcUnit();
