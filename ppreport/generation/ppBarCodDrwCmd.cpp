@@ -10,6 +10,7 @@
 #include "ppreport/generation/ppPageStyle.h"
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
+#include "ppreport/generation/ppVar.h"
 
 #include <algorithm>
 
@@ -292,6 +293,7 @@ void InitializePPGeneration() {
   InitializePageStyleUnit();
   InitializeDBTextUnit();
   InitializeDBCalcUnit();
+  InitializeVarUnit();
   RegisterEngineFactory();
 }
 
@@ -301,6 +303,7 @@ void FinalizePPGeneration() {
     UnregisterEngineFactory();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();
+    FinalizeVarUnit();
     FinalizeDBCalcUnit();
     FinalizeDBTextUnit();
     FinalizeCtrlsUnit();
