@@ -12,6 +12,7 @@
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppReport.h"
 #include "ppreport/generation/ppVar.h"
+#include "ppreport/generation/ppRichTx.h"
 
 #include <algorithm>
 
@@ -296,6 +297,7 @@ void InitializePPGeneration() {
   InitializeDBCalcUnit();
   InitializeReportUnit();
   InitializeVarUnit();
+  InitializeRichTextUnit();
   RegisterEngineFactory();
 }
 
@@ -303,6 +305,7 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeRichTextUnit();
     FinalizeVarUnit();
     FinalizeReportUnit();
     FinalizePageStyleUnit();
