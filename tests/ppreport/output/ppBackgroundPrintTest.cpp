@@ -3,8 +3,11 @@
 // thread goes on; failures come back to the main thread as messages, never as lost requests.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 
+#include "platform/app/Messages.h"
 #include "platform/classes/Streams.h"
 #include "ppreport/core/ppAutoSearch.h"
 #include "ppreport/core/ppAutoSearchRTTI.h"
@@ -241,6 +244,41 @@ TEST_F(ppBackgroundPrintTest, CancelAllDropsTheQueueAndLaterRequestsPrint) {
   ASSERT_EQ(2u, P.size());
   EXPECT_EQ("running", P[0].Marker);
   EXPECT_EQ("later", P[1].Marker);
+}
+
+// Messages processed while Print waits for the worker's copy may print again or cancel: the second
+// print is only queued (nothing starts twice), and it prints after the first.
+TEST_F(ppBackgroundPrintTest, APrintAskedForDuringTheStartUpWaitOnlyQueues) {
+  TBgModule Module(nullptr);
+  std::atomic<bool> Asked{false};
+  // The copy is made only once the main thread has handled the message below, which it can do
+  // only inside its start-up wait.
+  RegisterBackgroundContainerClass(TBgModule::StaticClassInfo(), [&Asked] {
+    while (!Asked) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return new TBgModule(nullptr);
+  });
+  struct TClicker : TMessageTarget {
+    std::function<void()> OnMessage;
+    void WndProc(TMessage&) override { OnMessage(); }
+  } Clicker;
+  int CountInside = 0;
+  Clicker.OnMessage = [&] {
+    Module.Report->SetMarker("second");
+    Print(Module.Report);
+    CountInside = Manager->RequestCount();
+    Asked = true;
+  };
+  Module.Report->SetMarker("first");
+  PostMessage(Clicker.Handle(), WM_USER, 0, 0);
+  Print(Module.Report);
+  EXPECT_TRUE(Asked);
+  EXPECT_EQ(2, CountInside);
+  ASSERT_TRUE(WaitAllFinished());
+  auto P = PrintLog().Snapshot();
+  ASSERT_EQ(2u, P.size());
+  EXPECT_EQ("first", P[0].Marker);
+  EXPECT_EQ("second", P[1].Marker);
+  EXPECT_EQ(1, AllFinished);
 }
 
 // ---- the bridges
