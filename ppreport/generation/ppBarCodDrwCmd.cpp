@@ -10,6 +10,8 @@
 #include "ppreport/generation/ppPageStyle.h"
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
+#include "ppreport/generation/ppReport.h"
+#include "ppreport/generation/ppVar.h"
 #include "ppreport/generation/ppRichTx.h"
 
 #include <algorithm>
@@ -293,6 +295,8 @@ void InitializePPGeneration() {
   InitializePageStyleUnit();
   InitializeDBTextUnit();
   InitializeDBCalcUnit();
+  InitializeReportUnit();
+  InitializeVarUnit();
   InitializeRichTextUnit();
   RegisterEngineFactory();
 }
@@ -302,6 +306,8 @@ void FinalizePPGeneration() {
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
     FinalizeRichTextUnit();
+    FinalizeVarUnit();
+    FinalizeReportUnit();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();
     FinalizeDBCalcUnit();
