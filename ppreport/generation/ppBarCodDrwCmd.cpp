@@ -10,7 +10,9 @@
 #include "ppreport/generation/ppPageStyle.h"
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
+#include "ppreport/generation/ppReport.h"
 #include "ppreport/generation/ppVar.h"
+#include "ppreport/generation/ppRichTx.h"
 
 #include <algorithm>
 
@@ -293,7 +295,9 @@ void InitializePPGeneration() {
   InitializePageStyleUnit();
   InitializeDBTextUnit();
   InitializeDBCalcUnit();
+  InitializeReportUnit();
   InitializeVarUnit();
+  InitializeRichTextUnit();
   RegisterEngineFactory();
 }
 
@@ -301,9 +305,11 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeRichTextUnit();
+    FinalizeVarUnit();
+    FinalizeReportUnit();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();
-    FinalizeVarUnit();
     FinalizeDBCalcUnit();
     FinalizeDBTextUnit();
     FinalizeCtrlsUnit();
