@@ -11,6 +11,8 @@
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppReport.h"
+#include "ppreport/generation/ppVar.h"
+#include "ppreport/generation/ppRichTx.h"
 
 #include <algorithm>
 
@@ -294,6 +296,8 @@ void InitializePPGeneration() {
   InitializeDBTextUnit();
   InitializeDBCalcUnit();
   InitializeReportUnit();
+  InitializeVarUnit();
+  InitializeRichTextUnit();
   RegisterEngineFactory();
 }
 
@@ -301,6 +305,8 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeRichTextUnit();
+    FinalizeVarUnit();
     FinalizeReportUnit();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();
