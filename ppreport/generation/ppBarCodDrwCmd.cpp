@@ -10,6 +10,8 @@
 #include "ppreport/generation/ppPageStyle.h"
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
+#include "ppreport/generation/ppRegion.h"
+#include "ppreport/generation/ppCtrlsImage.h"
 
 #include <algorithm>
 
@@ -292,6 +294,8 @@ void InitializePPGeneration() {
   InitializePageStyleUnit();
   InitializeDBTextUnit();
   InitializeDBCalcUnit();
+  InitializeRegionUnit();
+  InitializeImageUnit();
   RegisterEngineFactory();
 }
 
@@ -299,6 +303,8 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeImageUnit();
+    FinalizeRegionUnit();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();
     FinalizeDBCalcUnit();
