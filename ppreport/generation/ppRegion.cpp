@@ -104,7 +104,9 @@ void TppCustomRegion::BringToFront() {
   TppBand* B = Band();
   if (B) {
     B->BringObjectToFront(this);
-    for (int I = 0; I < MemberCount(); ++I) BringObjectToFront(GetMember(I));
+    std::vector<TppComponent*> Members;
+    for (int I = 0; I < MemberCount(); ++I) Members.push_back(GetMember(I));
+    for (TppComponent* M : Members) BringObjectToFront(M);
   }
   PropertyChanged();
 }
@@ -113,7 +115,9 @@ void TppCustomRegion::SendToBack() {
   TppBand* B = Band();
   if (B) {
     B->SendObjectToBack(this);
-    for (int I = MemberCount() - 1; I >= 0; --I) SendObjectToBack(GetMember(I));
+    std::vector<TppComponent*> Members;
+    for (int I = 0; I < MemberCount(); ++I) Members.push_back(GetMember(I));
+    for (auto M = Members.rbegin(); M != Members.rend(); ++M) SendObjectToBack(*M);
   }
   PropertyChanged();
 }
