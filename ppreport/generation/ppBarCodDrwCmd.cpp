@@ -10,6 +10,9 @@
 #include "ppreport/generation/ppPageStyle.h"
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
+#include "ppreport/generation/ppReport.h"
+#include "ppreport/generation/ppVar.h"
+#include "ppreport/generation/ppRichTx.h"
 #include "ppreport/generation/ppRegion.h"
 #include "ppreport/generation/ppCtrlsImage.h"
 
@@ -294,6 +297,9 @@ void InitializePPGeneration() {
   InitializePageStyleUnit();
   InitializeDBTextUnit();
   InitializeDBCalcUnit();
+  InitializeReportUnit();
+  InitializeVarUnit();
+  InitializeRichTextUnit();
   InitializeRegionUnit();
   InitializeImageUnit();
   RegisterEngineFactory();
@@ -305,6 +311,9 @@ void FinalizePPGeneration() {
     UnregisterEngineFactory();
     FinalizeImageUnit();
     FinalizeRegionUnit();
+    FinalizeRichTextUnit();
+    FinalizeVarUnit();
+    FinalizeReportUnit();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();
     FinalizeDBCalcUnit();

@@ -75,6 +75,9 @@ inline constexpr char SppImageLoadFailed[] = "Não foi possível carregar a imag
 inline constexpr char SppShiftRelativeToInvalid[] =
     "Este objeto não pode se deslocar em relação ao objeto escolhido: a cadeia de deslocamento voltaria a ele.";  // 342
 
+// ---- Rich text
+inline constexpr char SppRichTextFieldUnreadable[] = "Não foi possível ler o texto formatado deste campo.";  // 414
+
 // ---- Texts and graphics: an alignment that sizing does not know (the text stays as the spec of
 // the class names it), and the designer's hints and choice names
 inline constexpr char SppUnknownAlignment[] = "TppCustomText.AdjustBounds: Unknown alignment type.";

@@ -1,0 +1,142 @@
+// The banded report: bands it makes for itself, pages through its publisher to a device, the page
+// requests it serves with its engine and cache.
+#include "tests/ppreport/generation/ppReportTestSupport.h"
+
+namespace reporttest {
+namespace {
+
+TEST_F(ReportTest, MakesTheBandsItLacksAndPrintsEveryRecordThroughItsDevice) {
+  Table("aaaaaaaa");
+  Report->CreateMissingBands();
+  TppBand* Header = Report->GetHeaderBand();
+  TppBand* Detail = Report->GetDetailBand();
+  TppBand* Footer = Report->GetFooterBand();
+  ASSERT_TRUE(Header && Detail && Footer);
+  EXPECT_EQ(nullptr, Report->GetTitleBand());
+  EXPECT_EQ(nullptr, Report->CreateBand(btDetail, 0));  // there is one already
+  EXPECT_NE(Header->Name(), Footer->Name());
+  for (TppBand* B : {Header, Detail, Footer}) B->ChangeHeight(10 * mm);
+  Label(Header, "H");
+  Field<TppDBText>(Detail, "Name");
+  Label(Footer, "F");
+  Run();
+  ASSERT_EQ(2, PageCount());
+  EXPECT_EQ((TTexts{{"H", 10}, {"n1", 20}, {"n2", 30}, {"n3", 40}, {"n4", 50}, {"n5", 60}, {"n6", 70}, {"F", 80}}),
+            Page(1));
+  EXPECT_EQ((TTexts{{"H", 10}, {"n7", 20}, {"n8", 30}, {"F", 80}}), Page(2));
+}
+
+}  // namespace
+}  // namespace reporttest
+
+namespace reporttest {
+namespace {
+
+// Header, detail with the record's name and amount, footer; a region group around the details.
+class GroupedReport : public ReportTest {
+protected:
+  TppGroup* Group = nullptr;
+  void Build(const std::string& Regions) {
+    Table(Regions);
+    Report->CreateMissingBands();
+    for (TppBand* B : {Report->GetHeaderBand(), Report->GetDetailBand(), Report->GetFooterBand()})
+      B->ChangeHeight(10 * mm);
+    Label(Report->GetHeaderBand(), "H");
+    Field<TppDBText>(Report->GetDetailBand(), "Name", 0);
+    Label(Report->GetFooterBand(), "F");
+    Group = RegionGroup();
+  }
+};
+
+TEST_F(GroupedReport, BandsStackInOrderAndGroupHeadersComeBackOnContinuedPages) {
+  Build("aaaaaaabbbcc");
+  Run();
+  ASSERT_EQ(4, PageCount());
+  // First, middle and last pages; a continued group starts its page with its header again.
+  EXPECT_EQ((TTexts{{"H", 10}, {"GH", 20}, {"a", 20}, {"n1", 30}, {"n2", 40}, {"n3", 50}, {"n4", 60}, {"n5", 70},
+                    {"F", 80}}),
+            Page(1));
+  EXPECT_EQ((TTexts{{"H", 10}, {"GH", 20}, {"a", 20}, {"n6", 30}, {"n7", 40}, {"GF", 50}, {"28", 50}, {"GH", 60},
+                    {"b", 60}, {"n8", 70}, {"F", 80}}),
+            Page(2));
+  EXPECT_EQ((TTexts{{"H", 10}, {"GH", 20}, {"c", 20}, {"n12", 30}, {"GF", 40}, {"23", 40}, {"F", 80}}), Page(4));
+
+  Group->SetReprintOnSubsequentPage(false);
+  Run();
+  EXPECT_EQ((TTexts{{"H", 10}, {"n6", 20}, {"n7", 30}, {"GF", 40}, {"28", 40}, {"GH", 50}, {"b", 50}, {"n8", 60},
+                    {"n9", 70}, {"F", 80}}),
+            Page(2));
+}
+
+TEST_F(GroupedReport, AFooterWithoutRoomGoesOnWithTheGroupOnTheNextPage) {
+  Build("aaaaab");
+  Run();
+  ASSERT_EQ(2, PageCount());
+  EXPECT_EQ("n5", Texts(1).at(7));
+  EXPECT_EQ((TTexts{{"H", 10}, {"GH", 20}, {"a", 20}, {"GF", 30}, {"15", 30}, {"GH", 40}, {"b", 40}, {"n6", 50},
+                    {"GF", 60}, {"6", 60}, {"F", 80}}),
+            Page(2));
+}
+
+TEST_F(GroupedReport, KeepTogetherMovesAGroupThatWouldBreakToTheNextPage) {
+  Build("aabbbb");
+  Group->SetKeepTogether(true);
+  Run();
+  ASSERT_EQ(2, PageCount());
+  EXPECT_EQ((TTexts{{"H", 10}, {"GH", 20}, {"a", 20}, {"n1", 30}, {"n2", 40}, {"GF", 50}, {"3", 50}, {"F", 80}}),
+            Page(1));
+  EXPECT_EQ((TTexts{{"H", 10}, {"GH", 20}, {"b", 20}, {"n3", 30}, {"n4", 40}, {"n5", 50}, {"n6", 60}, {"GF", 70},
+                    {"18", 70}, {"F", 80}}),
+            Page(2));
+}
+
+TEST_F(GroupedReport, TitleAndSummaryTakePagesOfTheirOwnWhenAsked) {
+  Build("aab");
+  auto* Title = static_cast<TppReportBand*>(Report->CreateBand(btTitle, 0));
+  auto* Summary = static_cast<TppReportBand*>(Report->CreateBand(btSummary, 0));
+  ASSERT_TRUE(Title && Summary);
+  for (TppReportBand* B : {Title, Summary}) B->ChangeHeight(10 * mm);
+  Label(Title, "T");
+  Label(Summary, "S");
+  Run();
+  ASSERT_EQ(2, PageCount());
+  EXPECT_EQ("T", Texts(1).at(0));
+  EXPECT_EQ("S", Texts(2).at(Texts(2).size() - 2));
+
+  Title->SetNewPage(true);
+  Summary->SetNewPage(true);
+  Run();
+  ASSERT_EQ(4, PageCount());
+  EXPECT_EQ((TTexts{{"T", 10}, {"F", 80}}), Page(1));
+  EXPECT_EQ((std::vector<std::string>{"H", "GH", "a", "n1", "n2", "GF", "3", "GH", "b", "n3", "F"}), Texts(2));
+  EXPECT_EQ((TTexts{{"H", 10}, {"S", 20}, {"F", 80}}), Page(4));
+}
+
+TEST_F(GroupedReport, ColumnsFillDownThePageOneAfterTheOther) {
+  Build("aaaaaaaaab");
+  Report->SetColumns(2);
+  TppBand* ColumnHeader = Report->GetColumnHeaderBand();
+  TppBand* ColumnFooter = Report->GetColumnFooterBand();
+  ASSERT_TRUE(ColumnHeader && ColumnFooter);
+  ColumnHeader->ChangeHeight(10 * mm);
+  ColumnFooter->ChangeHeight(10 * mm);
+  Label(ColumnHeader, "CH");
+  Label(ColumnFooter, "CF");
+  Run();
+  ASSERT_EQ(3, PageCount());
+  EXPECT_EQ((TTexts{{"H", 10}, {"CH", 20}, {"GH", 30}, {"a", 30}, {"n1", 40}, {"n2", 50}, {"n3", 60}, {"CF", 70},
+                    {"CH", 20}, {"GH", 30}, {"a", 30}, {"n4", 40}, {"n5", 50}, {"n6", 60}, {"CF", 70}, {"F", 80}}),
+            Page(1));
+  // The second column stands to the right of the first.
+  const TppPage& P = *Device->Pages.at(1);
+  std::vector<int32_t> Lefts;
+  for (int I = 0; I < P.GetDrawCommandCount(); ++I)
+    if (auto* C = dynamic_cast<TppDrawText*>(P.GetDrawCommand(I)); C && C->Text() == "CH") Lefts.push_back(C->Left());
+  ASSERT_EQ(2u, Lefts.size());
+  EXPECT_EQ(10 * mm, Lefts[0]);
+  EXPECT_EQ(50 * mm, Lefts[1]);
+  EXPECT_EQ((std::vector<std::string>{"H", "CH", "GH", "b", "GF", "10", "CF", "F"}), Texts(3));
+}
+
+}  // namespace
+}  // namespace reporttest
