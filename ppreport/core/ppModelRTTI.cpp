@@ -86,8 +86,8 @@ TraEntry RegionEntry() {
   };
   E.Set = [](TPersistent& O, TraValueKind, const TraValue& In) {
     auto* C = dynamic_cast<TppComponent*>(&O);
-    auto* R = dynamic_cast<TppCustomRegion*>(In.Obj);
-    if (!C || (In.Obj && !R)) return false;
+    auto* R = dynamic_cast<TppComponent*>(In.Obj);
+    if (!C || (In.Obj && (!R || !R->AsRegion()))) return false;
     C->SetRegion(R);
     return true;
   };
