@@ -11,6 +11,7 @@
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppReport.h"
+#include "ppreport/generation/ppSubRpt.h"
 
 #include <algorithm>
 
@@ -294,6 +295,7 @@ void InitializePPGeneration() {
   InitializeDBTextUnit();
   InitializeDBCalcUnit();
   InitializeReportUnit();
+  InitializeSubReportUnit();
   RegisterEngineFactory();
 }
 
@@ -301,6 +303,7 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeSubReportUnit();
     FinalizeReportUnit();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();
