@@ -285,3 +285,25 @@ TEST_F(SubReportTest, SettingsFollowTheBehaviour) {
 
 }  // namespace
 }  // namespace reporttest
+
+namespace reporttest {
+namespace {
+
+// A total printed above the rows it sums (look-ahead, two passes) shows each instance's own total:
+// the key of a text inside a sub-report starts with the instance.
+TEST_F(SubReportTest, LookAheadTotalsAreKeptPerInstance) {
+  Data({3, 2});
+  TppSubReport* S = MasterWithSub(5 * mm);
+  TppBand* Title = ChildBand(S, btTitle, "");
+  auto* Total = ItemText<TppDBCalc>(Title, "Qty", 30 * mm);
+  Total->SetLookAhead(true);
+  EXPECT_EQ(psTwoPass, Report->PassSetting());
+  EXPECT_EQ("       0|       0|       0", Total->GetLookAheadKey());
+  ChildBand(S, btDetail, "Item");
+  Run();
+  ASSERT_EQ(1, PageCount());
+  EXPECT_EQ((TTexts{{"6", 15}, {"3", 40}}), TextsOfBand(1, Title));
+}
+
+}  // namespace
+}  // namespace reporttest
