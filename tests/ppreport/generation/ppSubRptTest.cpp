@@ -207,6 +207,25 @@ TEST_F(SubReportTest, SectionPrintsWholePagesWithItsOwnPageSetup) {
     EXPECT_EQ(150 * mm, Device->Pages[P]->PageDef()->mmWidth()) << P;
     EXPECT_EQ(P - 1, Device->Pages[P]->PageNo()) << P;
   }
+  // Numbered in the document's sequence instead.
+  S->SetResetPageNo(false);
+  Run();
+  ASSERT_EQ(3, PageCount());
+  for (int P : {1, 2, 3}) EXPECT_EQ(P, Device->Pages[P]->PageNo()) << P;
+  EXPECT_EQ(Rows(1, 17, 20, 10), TextsOfBand(3, Rows_));
+}
+
+// Kept together, a child that does not fit below what the page holds starts whole on the next.
+TEST_F(SubReportTest, KeptTogetherChildStartsWholeOnTheNextPage) {
+  Data({2, 14});
+  TppSubReport* S = MasterWithSub(5 * mm);
+  S->SetKeepTogether(true);
+  TppBand* Rows_ = ChildBand(S, btDetail, "Item");
+  Run();
+  ASSERT_EQ(2, PageCount());
+  EXPECT_EQ(Rows(1, 1, 2, 15), TextsOfBand(1, Rows_));
+  EXPECT_EQ(Rows(2, 1, 14, 10), TextsOfBand(2, Rows_));
+  ExpectSinglePagesAlike();
 }
 
 // Each instance of a drill-down sub-report has its own key; only the expanded one prints.
