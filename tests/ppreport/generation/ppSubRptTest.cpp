@@ -213,6 +213,7 @@ TEST_F(SubReportTest, SectionPrintsWholePagesWithItsOwnPageSetup) {
   ASSERT_EQ(3, PageCount());
   for (int P : {1, 2, 3}) EXPECT_EQ(P, Device->Pages[P]->PageNo()) << P;
   EXPECT_EQ(Rows(1, 17, 20, 10), TextsOfBand(3, Rows_));
+  ExpectSinglePagesAlike();
 }
 
 // Kept together, a child that does not fit below what the page holds starts whole on the next.
