@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sample/SampleData.h"
 #include "lxreport/LXBands.h"
 #include "lxreport/LXController.h"
 #include "lxreport/LXEvEnvironment.h"
@@ -19,25 +20,6 @@
 #include "platform/printing/PrinterList.h"
 
 namespace {
-const char* const Categories[] = {"Bebidas", "Cereais", "Laticínios", "Limpeza", "Padaria", "Papelaria"};
-
-void CreateTable(const std::string& Database) {
-  std::remove(Database.c_str());
-  TQuery Q(nullptr);
-  Q.SetDatabaseName(Database);
-  Q.SetSQLText("CREATE TABLE PRODUCTS (ID INTEGER PRIMARY KEY, CATEGORY VARCHAR(20), NAME VARCHAR(40), "
-               "QTY INTEGER, PRICE FLOAT)");
-  Q.ExecSQL();
-  std::string Insert = "INSERT INTO PRODUCTS (CATEGORY, NAME, QTY, PRICE) VALUES ";
-  for (int I = 0; I < 240; ++I) {
-    if (I) Insert += ",";
-    Insert += "('" + std::string(Categories[I % 6]) + "','Produto " + std::to_string(1000 + I) + "'," +
-              std::to_string(1 + (I * 7) % 23) + "," + std::to_string(1.5 + (I * 13) % 97 / 4.0) + ")";
-  }
-  Q.SetSQLText(Insert);
-  Q.ExecSQL();
-}
-
 // The report on its form (here a plain owner: the engine finds the query among its components).
 // Lengths in tenths of a millimetre on A4 with 15 mm margins.
 class TSampleReport {
@@ -173,7 +155,7 @@ int main(int argc, char** argv) {
   SetSystemPrintersEnabled(false);  // stored pages on A4 whatever printers the machine has
   int Status = 0;
   try {
-    CreateTable(Database);
+    CreateProductsTable(Database);
     int32_t Pages;
     {
       TSampleReport Sample(Database);

@@ -8,10 +8,10 @@
 const TraRTTI& TraTppAutoSearchFieldRTTI() {
   using A = TppAutoSearchField;
   static const TraRTTI Info = TraRTTIDef<A>("TraTppAutoSearchFieldRTTI", TraTppRelativeRTTI())
-                                  .Method("DisableCriteria", &A::DisableCriteria)
-                                  .Prop("Value", &A::GetValue)
-                                  .Prop("ValueCount", &A::GetValueCount)
-                                  .Indexed("Values", &A::GetValues, {"Index"}).GetOnly();
+                                  .Method("DisableCriteria", &A::DisableCriteria).Listed()
+                                  .Prop("Value", &A::GetValue).Listed()
+                                  .Indexed("Values", &A::GetValues, {"Index"}).Listed()
+                                  .Prop("ValueCount", &A::GetValueCount).Listed();
   return Info;
 }
 

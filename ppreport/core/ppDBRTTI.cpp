@@ -16,11 +16,9 @@ const TraRTTI& TraTppDataPipelineRTTI() {
           .Prop("DataTraversed", &P::DataTraversed)
           .Prop("DataView", [](const P&) -> TComponent* { return nullptr; })  // no data-view class here
           .Prop("FieldCount", &P::GetFieldCount)
-          .Prop("FirstRecord", &P::FirstRecord)
-          .Prop("LastRecord", &P::LastRecord)
           .Prop("LinkCount", &P::GetLinkCount)
-          .Prop("MasterDataPipeline", &P::MasterDataPipeline, &P::SetMasterDataPipeline)
-          .Prop("NoRecords", &P::NoRecords)
+          .Prop("MasterDataPipeline", &P::MasterDataPipeline)
+          .ReadOnly(false)
           .Prop("SkipWhenNoRecords", &P::SkipWhenNoRecords, &P::SetSkipWhenNoRecords)
           .Prop("TraversalCount", &P::TraversalCount)
           .Prop("Visible", &P::Visible, &P::SetVisible)
@@ -37,26 +35,39 @@ const TraRTTI& TraTppDataPipelineRTTI() {
           .Event("OnPrior", ciPipelinePrior)
           .Event("OnRecordPositionChange", ciPipelineRecordPositionChange)
           .Event("OnTraversal", ciPipelineTraversal)
-          .Method("AddLink", &P::AddLink, {"MasterPipeline", "MasterFieldAlias", "DetailFieldAlias"})
-          .Indexed("FieldValues", &P::GetFieldValues, {"FieldName"}).GetOnly()
-          .Indexed("FieldObjects", &P::GetFieldObjects, {"FieldName"}).GetOnly()
+          .Indexed("FieldObjects", &P::GetFieldObjects, {"FieldName"})
+          .Listed()
+          .Indexed("FieldValues", &P::GetFieldValues, {"FieldName"})
+          .DefaultProp()
+          .Listed()
           .Method("GetFieldValue", &P::GetFieldValue, {"FieldName"})
-          .Indexed("Fields", &P::GetFieldAt, {"Index"}).GetOnly()
-          .Indexed("Links", &P::GetLinkAt, {"Index"}).GetOnly()
+          .Listed()
+          .Prop("FirstRecord", &P::FirstRecord)
+          .Listed()
+          .Prop("LastRecord", &P::LastRecord)
+          .Listed()
+          .Prop("NoRecords", &P::NoRecords)
+          .Listed()
           .Method("IsLinked", &P::IsLinked)
-          .Method("FreeLinks", &P::FreeLinks);
+          .Listed()
+          .Method("AddLink", &P::AddLink, {"MasterPipeline", "MasterFieldAlias", "DetailFieldAlias"})
+          .Listed()
+          .Method("FreeLinks", &P::FreeLinks)
+          .Listed()
+          .Indexed("Fields", &P::GetFieldAt, {"Index"})
+          .Indexed("Links", &P::GetLinkAt, {"Index"});
   return Info;
 }
 
 const TraRTTI& TraTppFieldRTTI() {
   using F = TppField;
   static const TraRTTI Info = TraRTTIDef<F>("TraTppFieldRTTI", TraTppRelativeRTTI())
-                                  .Prop("AsDouble", &F::GetAsDouble)
-                                  .DescribeClass("AsPicture", nullptr, true)
-                                  .Prop("AsString", &F::GetAsString)
-                                  .Prop("IsNull", &F::GetIsNull)
-                                  .Prop("DataPipeline", &F::GetDataPipeline)
-                                  .Prop("Value", &F::GetValue);
+                                  .Prop("AsDouble", &F::GetAsDouble).Listed()
+                                  .DescribeClass("AsPicture", nullptr, true).Listed()
+                                  .Prop("AsString", &F::GetAsString).Listed()
+                                  .Prop("IsNull", &F::GetIsNull).Listed()
+                                  .Prop("DataPipeline", &F::GetDataPipeline).Listed()
+                                  .Prop("Value", &F::GetValue).Listed();
   return Info;
 }
 

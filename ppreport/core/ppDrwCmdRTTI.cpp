@@ -8,8 +8,8 @@
 const TraRTTI& TraTppDrawCommandRTTI() {
   using C = TppDrawCommand;
   static const TraRTTI Info = TraRTTIDef<C>("TraTppDrawCommandRTTI", TraTppRelativeRTTI())
-                                  .Prop("Clickable", &C::Clickable).RefuseWrite().Listed()
                                   .Prop("Page", &C::Page, &C::SetPage).Listed()
+                                  .Prop("Clickable", &C::Clickable).Listed()
                                   .Prop("RedrawPage", &C::RedrawPage, &C::SetRedrawPage).Listed();
   return Info;
 }
@@ -21,7 +21,12 @@ const TraRTTI& TraTppDrawTextRTTI() {
 }
 
 const TraRTTI& TraTppPageRTTI() {
-  static const TraRTTI Info = TraRTTIDef<TppPage>("TraTppPageRTTI", TraTppRelativeRTTI())
-                                  .Method("RemoveDrawCommand", &TppPage::RemoveDrawCommand, {"aDrawCommand"});
+  static const TraRTTI Info = TraRTTIDef<TppPage>("TraTppPageRTTI", TraTComponentRTTI())
+                                  .Method("RemoveDrawCommand", {{"aDrawCommand", vkClass, &TObjectClassInfo}},
+                                          [](TppPage& Page, TraParamList* P) {
+                                            if (auto* C = dynamic_cast<TppDrawCommand*>(P->Value<TObject*>(0)))
+                                              Page.RemoveDrawCommand(C);
+                                          })
+                                  .Listed();
   return Info;
 }

@@ -1,5 +1,6 @@
 #include "ppreport/core/ppModelRTTI.h"
 
+#include "platform/classes/StringList.h"
 #include "ppreport/core/ppBand.h"
 #include "ppreport/core/ppCacheRTTI.h"
 #include "ppreport/core/ppClass.h"
@@ -9,6 +10,7 @@
 #include "ppreport/core/ppEngine.h"
 #include "ppreport/core/ppGroup.h"
 #include "ppreport/core/ppProdRTTI.h"
+#include "ppreport/core/ppTemplate.h"
 #include "ppreport/core/ppRTTIDef.h"
 #include "ppreport/core/ppUnits.h"
 
@@ -99,6 +101,8 @@ const TraRTTI& TraTppComponentRTTI() {
   return Info;
 }
 
+// Names described writable without a writer here ("mmHeight", "Units", "Modified", ...) are written
+// only where the object's class publishes them; elsewhere the write answers False.
 const TraRTTI& TraTppBandRTTI() {
   using B = TppBand;
   static const TraRTTI Info =
@@ -109,32 +113,43 @@ const TraRTTI& TraTppBandRTTI() {
           .Event("BeforeGenerate", ciBandBeforeGenerate)
           .Prop("Caption", &B::Caption, &B::SetCaption)
           .Prop("CaptionIndex", &B::CaptionIndex, &B::SetCaptionIndex)
+          .ReadOnly()
           .Prop("DrawPage", &B::DrawPage, &B::SetDrawPage)
+          .ReadOnly()
           .Prop("Height", &B::GetHeight, &B::SetHeight)
           .Prop("Index", &B::GetIndex)
-          .Prop("LastBand", &B::LastBand, &B::SetLastBand)
+          .Prop("LastBand", &B::LastBand)
           .Prop("mmBottomOffset", &B::mmBottomOffset)
-          .Prop("mmHeight", &B::mmHeight, &B::ChangeHeight)
+          .ReadOnly(false)
+          .Prop("mmHeight", &B::mmHeight)
+          .ReadOnly(false)
           .Prop("mmPrintPosition", &B::mmPrintPosition)
+          .ReadOnly(false)
           .Prop("mmTop", [](const B& O) { return const_cast<B&>(O).GetmmTop(); })
+          .ReadOnly(false)
           .Prop("mmWidth", &B::GetmmWidth)
-          .Prop("ObjectCount", &B::GetObjectCount)
+          .ReadOnly(false)
           .Indexed("Objects", &B::GetObjects, {"Index"})
-          .GetOnly()
+          .Listed()
+          .Prop("ObjectCount", &B::GetObjectCount)
+          .Listed()
           .Prop("PrintHeight", &B::PrintHeight, &B::SetPrintHeight)
-          .Prop("Report", &B::Report)
+          .Prop("Report", &B::Report, &B::SetReport)
+          .Listed()
           .Prop("Save", &B::Save, &B::SetSave)
           .Prop("SaveCount", &B::GetSaveCount)
           .Indexed("Saves", &B::GetSaves, {"Index"})
-          .GetOnly()
           .Prop("spHeight", &B::GetspHeight, &B::SetspHeight)
           .Prop("spTop", [](const B& O) { return const_cast<B&>(O).GetspTop(); }, &B::SetspTop)
           .Prop("spWidth", &B::GetspWidth)
+          .ReadOnly(false)
           .Prop("Rank", &B::GetBandSortKey)
-          .Prop("Units", &B::Units, &B::SetUnits)
-          .Prop("VariableCount", &B::GetVariableCount)
+          .Prop("Units", &B::Units)
+          .ReadOnly(false)
           .Indexed("Variables", &B::GetVariables, {"Index"})
-          .GetOnly()
+          .Listed()
+          .Prop("VariableCount", &B::GetVariableCount)
+          .Listed()
           .Prop("Visible", &B::Visible, &B::SetVisible);
   return Info;
 }
@@ -143,29 +158,49 @@ const TraRTTI& TraTppGroupRTTI() {
   using G = TppGroup;
   static const TraRTTI Info =
       TraRTTIDef<G>("TraTppGroupRTTI", TraTppCacheableRTTI())
-          .Prop("BreakComponent", [](const G& O) { return const_cast<G&>(O).GetBreakComponent(); })
-          .Prop("Breaking", &G::Breaking)
           .Prop("BreakNo", &G::BreakNo)
+          .Listed()
+          .Prop("FirstPage", &G::GetFirstPage)
+          .Listed()
+          .Prop("FooterBand", &G::FooterBand)
+          .Listed()
+          .Prop("HeaderBand", &G::HeaderBand)
+          .Listed()
+          .Prop("Report", &G::Report, &G::SetReport)
+          .Listed()
+          .Prop("BreakComponent", [](const G& O) { return const_cast<G&>(O).GetBreakComponent(); })
+          .ReadOnly(false)
+          .Prop("BreakName", &G::BreakName, &G::SetBreakName)
+          .Prop("BreakType", &G::BreakType, &G::SetBreakType)
+          .Prop("Breaking", &G::Breaking)
           .Prop("BreakValue", &G::BreakValue)
           .Prop("CurrentValue", [](const G& O) { return const_cast<G&>(O).GetCurrentValue(); })
+          .Prop("DataPipeline", &G::DataPipeline, &G::SetDataPipeline)
           .Prop("Description", &G::GetDescription)
           .Prop("FirstColumn", &G::FirstColumn)
-          .Prop("FirstPage", &G::GetFirstPage)
           .Prop("FirstPageNo", &G::FirstPageNo)
-          .Prop("FooterBand", &G::FooterBand)
           .Prop("GroupNo", &G::GetGroupNo)
-          .Prop("HeaderBand", &G::HeaderBand)
+          .Prop("HeaderForOrphanedFooter", &G::HeaderForOrphanedFooter, &G::SetHeaderForOrphanedFooter)
           .Prop("Index", &G::GetIndex)
+          .Prop("KeepTogether", &G::KeepTogether, &G::SetKeepTogether)
           .Prop("KeptTogether", &G::KeptTogether)
           .Prop("LastPageNo", &G::LastPageNo)
           .Prop("mmNewColumnThreshold", &G::mmNewColumnThreshold)
           .Prop("mmNewPageThreshold", &G::mmNewPageThreshold)
-          .Prop("Position", &G::Position)
+          .Prop("NewColumn", &G::NewColumn, &G::SetNewColumn)
+          .ReadOnly()
+          .Prop("NewColumnThreshold", &G::GetNewColumnThreshold, &G::SetNewColumnThreshold)
+          .Prop("NewPage", &G::NewPage, &G::SetNewPage)
+          .Prop("NewPageThreshold", &G::GetNewPageThreshold, &G::SetNewPageThreshold)
+          .Prop("Position", [](const G& O) { return static_cast<int32_t>(O.Position()); })
           .Prop("PageNo", &G::GetPageNo)
           .Prop("PageCount", &G::GetPageCount)
           .Prop("PriorValue", &G::PriorValue)
-          .Prop("Report", &G::Report)
+          .Prop("ReprintOnSubsequentColumn", &G::ReprintOnSubsequentColumn, &G::SetReprintOnSubsequentColumn)
+          .Prop("ReprintOnSubsequentPage", &G::ReprintOnSubsequentPage, &G::SetReprintOnSubsequentPage)
+          .Prop("ResetPageNo", &G::ResetPageNo, &G::SetResetPageNo)
           .Prop("Units", &G::Units)
+          .ReadOnly(false)
           .Event("AfterGroupBreak", ciGroupAfterBreak)
           .Event("BeforeGroupBreak", ciGroupBeforeBreak)
           .Event("BeforeHeader", ciGroupBeforeHeader)
@@ -179,48 +214,84 @@ const TraRTTI& TraTppCustomReportRTTI() {
   auto Mutable = [](const R& O) -> R& { return const_cast<R&>(O); };
   static const TraRTTI Info =
       TraRTTIDef<R>("TraTppCustomReportRTTI", TraTppProducerRTTI())
-          .Prop("AbsolutePage", &R::AbsolutePageNo)
           .Prop("AbsolutePageNo", &R::AbsolutePageNo)
+          .Listed()
           .Prop("AbsolutePageCount", &R::AbsolutePageCount)
+          .Listed()
+          .Indexed("Bands", &R::GetBands, {"Index"})
+          .Listed()
           .Prop("BandCount", &R::BandCount)
+          .Listed()
           .Prop("CurrentColumn", &R::CurrentColumn)
-          .Prop("DonePrinting", &R::DonePrinting)
-          .Prop("Engine", [](const R& O) { return O.Engine(); })
+          .Listed()
           .Prop("FirstPass", &R::FirstPass)
+          .Listed()
+          .Indexed("Groups", &R::GetGroups, {"Index"})
+          .Listed()
           .Prop("GroupCount", &R::GroupCount)
+          .Listed()
           .Prop("MainReport", [Mutable](const R& O) { return Mutable(O).GetMainReport(); })
-          .Prop("mmColumnWidth", &R::mmColumnWidth, &R::SetmmColumnWidth)
-          .Prop("Modified", &R::Modified, &R::SetModified)
-          .Prop("Page", &R::PageNo)
+          .Listed()
           .Prop("PageNo", &R::PageNo)
+          .Listed()
           .Prop("PageBandCount", &R::PageBandCount)
+          .Listed()
           .Prop("PageCount", &R::PageCount)
-          .Prop("ParentReport", &R::ParentReport, &R::SetParentReport)
-          .Prop("ReportDesigner", [](const R& O) { return O.GetReportDesigner(); })
+          .Listed()
           .Prop("PrintDateTime", &R::PrintDateTime)
           .AsKind(vkDateTime)
-          .Prop("PrintingAsSubReport", &R::PrintingAsSubReport, &R::SetPrintingAsSubReport)
+          .Listed()
           .Prop("ReportBandCount", &R::ReportBandCount)
+          .Listed()
           .Prop("SecondPass", &R::SecondPass)
-          .Prop("spColumnWidth", &R::GetspColumnWidth)
-          .Method("Bands", &R::GetBands, {"Index"})
-          .Method("Groups", &R::GetGroups, {"Index"})
+          .Listed()
           .Method("Stop", &R::StopEngine)
+          .Listed()
           .Method("PageLimitReached", &R::PageLimitReached)
-          .Method("GetBand", &R::GetBand, {"BandType", "GroupIndex"})
+          .Listed()
+          .Prop("AbsolutePage", &R::AbsolutePageNo)
+          .Prop("DonePrinting", &R::DonePrinting)
+          .Prop("Engine", [](const R& O) { return O.Engine(); })
+          .Prop("mmColumnWidth", &R::mmColumnWidth)
+          .Prop("Modified", &R::Modified)
+          .ReadOnly(false)
+          .Prop("Page", &R::PageNo)
+          .Prop("ParentReport", &R::ParentReport)
+          .Prop("ReportDesigner", [](const R& O) { return O.GetReportDesigner(); })
+          .Prop("PrintingAsSubReport", &R::PrintingAsSubReport)
+          .Prop("spColumnWidth", &R::GetspColumnWidth)
+          .Prop("AutoStop", &R::AutoStop, &R::SetAutoStop)
+          .Prop("SaveAsTemplate", &R::SaveAsTemplate, &R::SetSaveAsTemplate)
+          .Prop("Columns", &R::Columns, &R::SetColumns)
+          .Prop("PageLimit", &R::PageLimit, &R::SetPageLimit)
+          .Prop("ColumnWidth", [Mutable](const R& O) { return Mutable(O).GetColumnWidth(); }, &R::SetColumnWidth)
+          .Prop("ColumnPositions", [Mutable](const R& O) { return Mutable(O).GetColumnPositions(); },
+                [](R& O, TStrings* V) { O.SetColumnPositions(V); })
+          .Prop("DataPipeline", &R::DataPipeline, &R::SetDataPipeline)
+          .Prop("PassSetting", &R::PassSetting, &R::SetPassSetting)
+          .Prop("Units", &R::Units, &R::SetUnits)
+          .Prop("Template", &R::Template)
+          .ReadOnly(false)
+          .Method("GetBand",
+                  {TraParamSpec("BandType", vkEnum, nullptr, "TppBandType"), TraParamSpec("GroupIndex", vkInteger),
+                   TraParamSpec("Result", vkClass, &TppBand::StaticClassInfo)},
+                  [](R& O, TraParamList* P) {
+                    P->SetValue<TppBand*>(2, O.GetBand(P->Value<int32_t>(0), P->Value<int32_t>(1)));
+                  })
           .Event("OnEndColumn", ciReportEndColumn)
           .Event("OnEndFirstPass", ciReportEndFirstPass)
           .Event("OnEndPage", ciReportEndPage)
           .Event("OnEndSecondPass", ciReportEndSecondPass)
           .Event("OnNoData", ciReportNoData,
-                 {TraParamSpec("aDialog", vkClass, &TComponent::StaticClassInfo),
+                 {TraParamSpec("aDialog", vkClass, &TObjectClassInfo),
                   TraParamSpec("aShowDialog", vkBoolean, nullptr, {}, true),
-                  TraParamSpec("aDrawCommand", vkClass, &TppDrawCommand::StaticClassInfo),
+                  TraParamSpec("aDrawCommand", vkClass, &TObjectClassInfo),
                   TraParamSpec("aAddDrawCommand", vkBoolean, nullptr, {}, true)})
           .Event("OnStartColumn", ciReportStartColumn)
           .Event("OnStartFirstPass", ciReportStartFirstPass)
           .Event("OnStartPage", ciReportStartPage)
-          .Event("OnStartSecondPass", ciReportStartSecondPass);
+          .Event("OnStartSecondPass", ciReportStartSecondPass)
+          .HideEvent("OnPrintingComplete");
   return Info;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/classes/Filer.h"
 #include "ppreport/core/ppPrintable.h"
 #include "ppreport/core/ppRelatv.h"
+#include "ppreport/core/ppTemplateRTTI.h"
 #include "ppreport/core/ppUnits.h"
 
 const TClassInfo* TppReportModuleTemplate::ModuleClass = nullptr;
@@ -74,6 +75,16 @@ const TClassInfo& TppReportModuleTemplate::StaticClassInfo() {
   return Info;
 }
 
-void InitializeTemplateUnit() { RegisterPPClasses({&TppReportModuleTemplate::StaticClassInfo()}); }
+void InitializeTemplateUnit() {
+  RegisterPPClasses({&TppReportModuleTemplate::StaticClassInfo()});
+  for (const TraRTTI* D : {&TraTppTemplateDBSettingsRTTI(), &TraTppCustomTemplateRTTI(), &TraTppTemplateRTTI(),
+                           &TraTppReportTemplateRTTI()})
+    TraRTTIClassRegistry::RegisterRTTIClass(*D);
+}
 
-void FinalizeTemplateUnit() { UnregisterPPClasses({&TppReportModuleTemplate::StaticClassInfo()}); }
+void FinalizeTemplateUnit() {
+  for (const TraRTTI* D : {&TraTppTemplateDBSettingsRTTI(), &TraTppCustomTemplateRTTI(), &TraTppTemplateRTTI(),
+                           &TraTppReportTemplateRTTI()})
+    TraRTTIClassRegistry::UnregisterRTTIClass(*D);
+  UnregisterPPClasses({&TppReportModuleTemplate::StaticClassInfo()});
+}

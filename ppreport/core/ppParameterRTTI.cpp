@@ -6,8 +6,8 @@
 #include "ppreport/core/ppUnits.h"
 
 namespace {
-// "Values": read as the parameter's value, written into the parameter (a new name joins the list
-// in insert mode).
+// "Values" (also the empty name): read as the parameter's value; with aGet False the value in
+// "Result" is written into the parameter (a new name joins the list in insert mode).
 TraEntry ValuesEntry() {
   TraEntry E;
   E.Name = "Values";
@@ -15,7 +15,9 @@ TraEntry ValuesEntry() {
   E.Kind = vkMethod;
   E.ReadOnly = true;
   E.HasParams = E.RecordParams = true;
-  E.Params = {{"Name", vkString}, {"Value", vkVariant}};
+  E.Listed = true;
+  E.DefaultIndexed = true;
+  E.Params = {{"Name", vkString}, {"Result", vkVariant}};
   E.Call = [](TPersistent& O, TraParamList* P, bool Get) {
     auto* L = dynamic_cast<TppParameterList*>(&O);
     if (!L || !P || P->Count() < 2) return false;
@@ -28,23 +30,42 @@ TraEntry ValuesEntry() {
   };
   return E;
 }
+
+// "Source" is an object parameter, so the typed transfer moves it and "Assign" works.
+TraParamSpec SourceParam() { return {"Source", vkClass, &TppParameterList::StaticClassInfo}; }
 }  // namespace
 
 const TraRTTI& TraTppParameterListRTTI() {
   using L = TppParameterList;
-  static const TraRTTI Info = TraRTTIDef<L>("TraTppParameterListRTTI", TraTppRelativeRTTI())
-                                  .Prop("Count", &L::Count)
-                                  .Prop("InsertMode", &L::InsertMode, &L::SetInsertMode)
-                                  .Indexed("Items", &L::GetItemForName, {"Name"}).GetOnly()
-                                  .Indexed("ItemsByIndex", &L::GetItemForIndex, {"Index"}).GetOnly()
-                                  .Entry(ValuesEntry())
-                                  .Method("Assign", &L::Assign, {"Source"})
-                                  .Method("EqualTo", &L::EqualTo, {"Source"})
-                                  .Method("AddName", &L::AddName, {"Name"})
-                                  .Method("Add", &L::Add, {"Name", "DataType", "Value"})
-                                  .Method("Clear", &L::Clear)
-                                  .Method("InList", &L::InList, {"Name"})
-                                  .Method("Remove", &L::Remove, {"Name"});
+  static const TraRTTI Info =
+      TraRTTIDef<L>("TraTppParameterListRTTI", TraTppRelativeRTTI())
+          .Method("Assign", {SourceParam()}, [](L& O, TraParamList* P) { O.Assign(P->Value<TPersistent*>(0)); })
+          .Listed()
+          .Method("EqualTo", {SourceParam(), {"Result", vkBoolean}},
+                  [](L& O, TraParamList* P) {
+                    auto* Other = dynamic_cast<L*>(P->Value<TPersistent*>(0));
+                    P->SetValue<bool>(1, Other && O.EqualTo(Other));
+                  })
+          .Listed()
+          .Method("AddName", &L::AddName, {"Name"})
+          .Listed()
+          .Method("Add", &L::Add, {"Name", "DataType", "Value"})
+          .Listed()
+          .Method("Clear", &L::Clear)
+          .Listed()
+          .Method("InList", &L::InList, {"Name"})
+          .Listed()
+          .Method("Remove", &L::Remove, {"Name"})
+          .Listed()
+          .Prop("Count", &L::Count)
+          .Listed()
+          .Prop("InsertMode", &L::InsertMode, &L::SetInsertMode)
+          .Listed()
+          .Indexed("Items", &L::GetItemForName, {"Name"})
+          .Listed()
+          .Indexed("ItemsByIndex", &L::GetItemForIndex, {"Index"})
+          .Listed()
+          .Entry(ValuesEntry());
   return Info;
 }
 

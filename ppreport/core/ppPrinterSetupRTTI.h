@@ -2,7 +2,7 @@
 // The descriptor of the printer setup.
 #include "ppreport/core/ppRTTI.h"
 
-// The published properties, and "Active", "BinNames", "PageDef", "PaperNames",
+// A plain object to scripts (no "Assign"): "Active", "BinNames", "PageDef", "PaperNames",
 // "PrintableHeight", "PrintableWidth", "PrinterDescription", "PrinterInfo", "PrinterNames" (read
-// only) and "Units".
+// only); names, copies, collation, margins, paper size, duplex, orientation and units writable.
 const TraRTTI& TraTppPrinterSetupRTTI();

@@ -221,6 +221,13 @@ public:
     Last().Form = TraForm::Indexed;
     return *this;
   }
+  // An indexed property with a call of its own.
+  TraRTTIDef& Indexed(const char* PropName, std::vector<TraParamSpec> Params,
+                      std::function<void(T&, TraParamList*)> Call) {
+    Method(PropName, std::move(Params), std::move(Call));
+    Last().Form = TraForm::Indexed;
+    return *this;
+  }
   // Any other entry.
   TraRTTIDef& Entry(TraEntry E) { return Add(std::move(E)); }
   // Hides a published event from GetEventList (it is still described).

@@ -104,6 +104,11 @@ public:
   void SetRoot(TComponent* Value) { FRoot = Value; }
   int LanguageIndex() const { return FLanguageIndex; }
   void SetLanguageIndex(int Value) { FLanguageIndex = Value; }
+  // What the file dialogs offer for this kind of template.
+  const std::string& FileExtension() const { return FFileExtension; }
+  void SetFileExtension(const std::string& Value) { FFileExtension = Value; }
+  const std::string& FileFilter() const { return FFileFilter; }
+  void SetFileFilter(const std::string& Value) { FFileFilter = Value; }
   bool BroadcastEvents() const { return FBroadcastEvents; }
   void SetBroadcastEvents(bool Value) { FBroadcastEvents = Value; }
 
@@ -177,6 +182,8 @@ private:
   void ReadTemplate(TStream& Stream);
 
   int FLanguageIndex = 0;
+  std::string FFileExtension = "rtm";
+  std::string FFileFilter = "Report file (*.rtm)|*.rtm";
   bool FBroadcastEvents = true;
   bool FIgnoreErrors = false;
   TComponent* FReadingComponent = nullptr;
@@ -190,8 +197,6 @@ public:
   ~TppReportTemplate() override;
 
   TppCustomReport* Report() const { return FReport; }
-  const std::string& FileExtension() const { return FFileExtension; }
-  const std::string& FileFilter() const { return FFileFilter; }
 
   // The report gets its default bands and an empty template name.
   void New() override;
@@ -213,6 +218,4 @@ private:
   TppCustomReport* FNewReport = nullptr;
   TppCustomReport* FBackup = nullptr;
   std::vector<TComponent*> FStray;  // read beside the report, freed at the end of the load
-  std::string FFileExtension = "rtm";
-  std::string FFileFilter = "Report file (*.rtm)|*.rtm";
 };

@@ -49,7 +49,7 @@ void InitializeProducerUnit();  // ppProd: TppProducer, TppPrinterSetup; the pro
 void FinalizeProducerUnit();
 void InitializeModelUnit();  // ppClass: TppGroup; the printable, component, band and group descriptors
 void FinalizeModelUnit();
-void InitializeTemplateUnit();  // ppTmplat: the report module template for streaming
+void InitializeTemplateUnit();  // ppTmplat: the report module template for streaming, the template descriptors
 void FinalizeTemplateUnit();
 
 // Streaming classes of a unit, registered with the class library and remembered, so that the

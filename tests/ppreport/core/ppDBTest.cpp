@@ -135,6 +135,15 @@ TEST(TppDataPipelineTest, Descriptors) {
   Params->BindParam(1, &Value);
   ASSERT_TRUE(D->CallMethod(P, "FieldValues", Params.get()));
   EXPECT_EQ(Variant(std::string("Sete")), Value);
+  // The empty name is the default indexed "FieldValues".
+  Value = Variant();
+  ASSERT_TRUE(D->CallMethod(P, "", Params.get()));
+  EXPECT_EQ(Variant(std::string("Sete")), Value);
+  // Described writable, written by no descriptor and not published: refused, nothing changes.
+  TraValue Self;
+  Self.Obj = P;
+  EXPECT_FALSE(D->SetPropValue(P, "MasterDataPipeline", Self));
+  EXPECT_EQ(nullptr, P->MasterDataPipeline());
   int Index = 1;
   TppField* Field = nullptr;
   auto Fields = D->GetParams("Fields");
