@@ -246,7 +246,20 @@ TEST_F(SubReportTest, DrillDownInstancesHaveTheirOwnKeysAndExpandAlone) {
     if (P->GetDrawCommand(I)->Component() == Click) Keys.push_back(P->GetDrawCommand(I)->ExpansionKey());
   EXPECT_EQ((std::vector<std::string>{"       0", "       1"}), Keys);
 
-  S->Expansions().Add(Keys[1]);
+  // A click on the second sale's name expands its instance; the page comes again from the report.
+  for (int I = 0; I < P->GetDrawCommandCount(); ++I)
+    if (TppDrawCommand* C = P->GetDrawCommand(I); C->Component() == Click && C->ExpansionKey() == Keys[1]) {
+      C->DoDrawCommandClick();
+      EXPECT_TRUE(C->RedrawPage());
+    }
+  EXPECT_EQ(1, S->ExpansionCount());
+  Device->Pages.clear();
+  TppPageRequest Again;
+  Again.SetPageSetting(psSinglePage);
+  Again.SetPageRequested(1);
+  Device->SetPageRequest(&Again);
+  Report->PrintToDevices();
+  EXPECT_EQ(Rows(2, 1, 3, 20), TextsOfBand(1, Rows_));
   Run();
   EXPECT_EQ(Rows(2, 1, 3, 20), TextsOfBand(1, Rows_));
   S->SetExpandAll(true);
