@@ -76,6 +76,7 @@ void TppSubReport::CreateReport(TppCustomReport* MasterReport) {
   R->SetReportDesigner(MasterReport->GetReportDesigner());
   R->SetUnits(Units());
   R->SetDataPipeline(GetDataPipeline());
+  R->SetDefaultBandSet(DefaultBands());
 }
 
 void TppSubReport::AttachReport(TppCustomReport* Report) {
@@ -184,6 +185,7 @@ void TppSubReport::SetPrintBehavior(TppPrintBehaviorType Value) {
       TppStretchable::SetParentWidth(true);
       TppStretchable::SetShiftRelativeTo(nullptr);
     }
+    if (FReport) FReport->SetDefaultBandSet(DefaultBands());
   }
   Changed();
 }

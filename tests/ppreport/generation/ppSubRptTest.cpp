@@ -296,6 +296,15 @@ TEST_F(SubReportTest, SettingsFollowTheBehaviour) {
   EXPECT_EQ(S, S->Report()->Parent());
   EXPECT_EQ(Report, S->Report()->ParentReport());
 
+  // The child's default bands follow the behaviour: a title and summary inside a band, page
+  // header and footer for pages of its own.
+  Other->CreateReport(Report);
+  Other->SetPrintBehavior(pbFixed);
+  Other->SetPrintBehavior(pbChild);
+  Other->Report()->CreateDefaultBands();
+  for (TppBandType K : {btTitle, btDetail, btSummary}) EXPECT_NE(nullptr, Other->Report()->FindBand(K)) << K;
+  EXPECT_EQ(nullptr, Other->Report()->FindBand(btHeader));
+
   // A component drives one sub-report at most.
   S->SetDrillDownComponent(Click);
   Other->SetDrillDownComponent(Click);
