@@ -1,6 +1,7 @@
 // Sub-reports: a child report inside a master band over several pages with its own totals, a fixed
 // area, a section of pages with their own setup, single pages generated again alike, drill-down
 // instances, and the component's settings.
+#include "ppreport/core/ppTemplate.h"
 #include "ppreport/generation/ppSubRpt.h"
 #include "tests/ppreport/generation/ppReportTestSupport.h"
 
@@ -345,6 +346,40 @@ TEST_F(SubReportTest, LookAheadTotalsAreKeptPerInstance) {
   Run();
   ASSERT_EQ(1, PageCount());
   EXPECT_EQ((TTexts{{"6", 15}, {"3", 40}}), TextsOfBand(1, Title));
+}
+
+}  // namespace
+}  // namespace reporttest
+
+namespace reporttest {
+namespace {
+
+// A template keeps the sub-report with its child report, the child's bands and settings.
+TEST_F(SubReportTest, TemplateKeepsTheChildReport) {
+  Data({36, 3});
+  TppSubReport* S = MasterWithSub(5 * mm);
+  S->SetPrintBehavior(pbFixed);
+  S->SetTraverseAllData(true);
+  ChildBand(S, btDetail, "Item");
+  ItemText<TppDBCalc>(ChildBand(S, btSummary, ""), "Qty", 30 * mm);
+  TMemoryStream Stream;
+  Report->Template()->SaveToStream(Stream);
+  Run();
+  const TTexts Before = Page(1);
+
+  Stream.SetPosition(0);
+  Report->Template()->LoadFromStream(Stream);
+  TppSubReport* Loaded = nullptr;
+  for (int I = 0; I < Report->GetDetailBand()->GetObjectCount(); ++I)
+    if (auto* L = dynamic_cast<TppSubReport*>(Report->GetDetailBand()->GetObjects(I))) Loaded = L;
+  ASSERT_NE(nullptr, Loaded);
+  EXPECT_EQ(pbFixed, Loaded->PrintBehavior());
+  EXPECT_TRUE(Loaded->TraverseAllData());
+  ASSERT_NE(nullptr, Loaded->Report());
+  EXPECT_EQ(Loaded, Loaded->Report()->Parent());
+  EXPECT_EQ(2, Loaded->Report()->BandCount());
+  Run();
+  EXPECT_EQ(Before, Page(1));
 }
 
 }  // namespace
