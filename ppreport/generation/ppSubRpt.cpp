@@ -230,7 +230,7 @@ void TppSubReport::SetOutlineSettings(const TppOutlineSettings* Value) {
   if (Value) FOutlineSettings->Assign(Value);
 }
 
-void TppSubReport::SetRegion(TppCustomRegion* NewRegion) {
+void TppSubReport::SetRegion(TppSubReportRegionArg NewRegion) {
   TppStretchable::SetRegion(NewRegion);
   if (Region() && FPrintBehavior == pbSection) SetPrintBehavior(pbFixed);
 }

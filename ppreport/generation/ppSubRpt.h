@@ -48,6 +48,17 @@ struct TppSubReportCacheRecord {
 #pragma pack(pop)
 static_assert(sizeof(TppSubReportCacheRecord) == 48);
 
+namespace ppSubRptDetail {
+template <class T>
+struct TFirstArg;
+template <class C, class A>
+struct TFirstArg<void (C::*)(A)> {
+  using Type = A;
+};
+}  // namespace ppSubRptDetail
+// The region a stretchable is placed in, as the stretchable takes it.
+using TppSubReportRegionArg = ppSubRptDetail::TFirstArg<decltype(&TppStretchable::SetRegion)>::Type;
+
 class TppSubReport : public TppStretchable, public IppOutlineReportParticipant, public IppSubReportParent {
   DECLARE_CLASSINFO(TppSubReport)
 public:
@@ -85,7 +96,7 @@ public:
   void SetOutlineSettings(const TppOutlineSettings* Value);  // copies
   void SetDataPipeline(TppDataPipeline* Value) override;
   void SetUserName(const std::string& Value) override;
-  void SetRegion(TppCustomRegion* NewRegion) override;
+  void SetRegion(TppSubReportRegionArg NewRegion) override;
   void SetShiftRelativeTo(TppStretchable* Value) override;
   void SetParentWidth(bool Value) override;
   void SetBand(TppBand* NewBand) override;

@@ -3,6 +3,9 @@
 // instances, and the component's settings.
 #include "ppreport/core/ppTemplate.h"
 #include "ppreport/generation/ppSubRpt.h"
+#if __has_include("ppreport/generation/ppRegion.h")
+#include "ppreport/generation/ppRegion.h"
+#endif
 #include "tests/ppreport/generation/ppReportTestSupport.h"
 
 namespace reporttest {
@@ -271,6 +274,9 @@ TEST_F(SubReportTest, DrillDownInstancesHaveTheirOwnKeysAndExpandAlone) {
   EXPECT_EQ(Both, TextsOfBand(1, Rows_));
 }
 
+#if __has_include("ppreport/generation/ppRegion.h")
+using TTestRegion = TppRegion;
+#else
 // A region kind of the tests' own: holds members and prints nothing.
 class TTestRegion : public TppCustomRegion {
   DECLARE_CLASSINFO(TTestRegion)
@@ -284,6 +290,7 @@ const TClassInfo& TTestRegion::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TTestRegion>("TSubRptTestRegion", &TppCustomRegion::StaticClassInfo());
   return Info;
 }
+#endif
 
 TEST_F(SubReportTest, SettingsFollowTheBehaviour) {
   Data({1});
