@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test;
+# then builds the background print tests alone with ThreadSanitizer and runs them.
 # JOBS caps the parallel build and test jobs (default: the number of cores). The
 # printing tests leave the CUPS scheduler running (see README.md).
 set -euo pipefail
@@ -13,4 +14,9 @@ bash scripts/cups-queue.sh
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
-cd "$BUILD" && ctest --output-on-failure -j"$JOBS"
+(cd "$BUILD" && ctest --output-on-failure -j"$JOBS")
+TSAN_BUILD=${TSAN_BUILD_DIR:-build/tsan}
+cmake -S . -B "$TSAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOR_TSAN=ON -DMOR_BENCH=OFF >/dev/null
+cmake --build "$TSAN_BUILD" -j"$JOBS" --target ppreport_bgprint_tests
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
+  "$TSAN_BUILD/tests/ppreport/output/ppreport_bgprint_tests"

@@ -32,25 +32,26 @@ const TraRTTI& TraTppPrintableRTTI() {
           .Prop("DefaultPropHint", &P::GetDefaultPropHint)
           .Prop("DefaultPropName", &P::DefaultPropName)
           .Prop("DefaultPropEditType", &P::DefaultPropEditType)
+          .AsEnum("TppPropEditType")
           .Prop("Description", &P::GetDescription)
-          .Prop("DrawComponent", &P::DrawComponent, &P::SetDrawComponent)
-          .Prop("Font", &P::Font)
-          .Prop("GenerationComplete", &P::GenerationComplete, &P::SetGenerationComplete)
+          .Prop("DrawComponent", &P::DrawComponent)
+          .Prop("Font", [](const P& O) -> TFont* { return O.Font(); }, [](P& O, TFont* F) { O.SetFont(F); })
+          .Prop("GenerationComplete", &P::GenerationComplete)
           .Prop("Height", &P::GetHeight, &P::SetHeight)
           .Prop("Left", &P::GetLeft, &P::SetLeft)
-          .Prop("LookupPipeline", &P::LookupPipeline, &P::SetLookupPipeline)
-          .Prop("mmHeight", &P::mmHeight, &P::SetmmHeight)
-          .Prop("mmLeft", &P::mmLeft, &P::SetmmLeft)
-          .Prop("mmTop", &P::mmTop, &P::SetmmTop)
-          .Prop("mmWidth", &P::mmWidth, &P::SetmmWidth)
-          .Prop("OutOfSpace", &P::OutOfSpace, &P::SetOutOfSpace)
-          .Prop("OverFlow", &P::OverFlow, &P::SetOverFlow)
+          .Prop("LookupPipeline", &P::LookupPipeline)
+          .Prop("mmHeight", &P::mmHeight)
+          .Prop("mmLeft", &P::mmLeft)
+          .Prop("mmTop", &P::mmTop)
+          .Prop("mmWidth", &P::mmWidth)
+          .Prop("OutOfSpace", &P::OutOfSpace)
+          .Prop("OverFlow", &P::OverFlow)
           .Prop("ParentHeight", &P::ParentHeight, &P::SetParentHeight)
           .Prop("ParentWidth", &P::ParentWidth, &P::SetParentWidth)
           .Prop("ReprintOnOverFlow", &P::ReprintOnOverFlow, &P::SetReprintOnOverFlow)
-          .Prop("ResetOnCompute", &P::ResetOnCompute, &P::SetResetOnCompute)
+          .Prop("ResetOnCompute", &P::ResetOnCompute)
           .Prop("ShiftWithParent", &P::GetShiftWithParent, &P::SetShiftWithParent)
-          .Prop("SpaceUsed", &P::SpaceUsed, &P::SetSpaceUsed)
+          .Prop("SpaceUsed", &P::SpaceUsed)
           .Prop("spHeight", &P::GetspHeight, &P::SetspHeight)
           .Prop("spLeft", &P::GetspLeft, &P::SetspLeft)
           .Prop("spTop", &P::GetspTop, &P::SetspTop)
@@ -62,31 +63,59 @@ const TraRTTI& TraTppPrintableRTTI() {
           .Prop("Visible", &P::Visible, &P::SetVisible)
           .Prop("Width", &P::GetWidth, &P::SetWidth)
           .Prop("WordWrap", &P::WordWrap, &P::SetWordWrap)
-          .Prop("ZOrder", &P::ZOrder, &P::SetZOrder)
+          .Prop("ZOrder", &P::ZOrder)
           .Event("OnPrint", ciPrintablePrint)
           .Event("OnDrawCommandCreate", ciPrintableDrawCommandCreate, DrawCommandParam())
           .Event("OnDrawCommandClick", ciPrintableDrawCommandClick, DrawCommandParam());
   return Info;
 }
 
+namespace {
+// "Region" is described as a component: only a region (or nil) is written, anything else answers False.
+TraEntry RegionEntry() {
+  TraEntry E;
+  E.Name = "Region";
+  E.Form = TraForm::Class;
+  E.Kind = vkClass;
+  E.ClassType = &TppComponent::StaticClassInfo;
+  E.Get = [](TPersistent& O, TraValueKind, TraValue& Out) {
+    auto* C = dynamic_cast<TppComponent*>(&O);
+    if (!C) return false;
+    Out.Obj = C->Region();
+    return true;
+  };
+  E.Set = [](TPersistent& O, TraValueKind, const TraValue& In) {
+    auto* C = dynamic_cast<TppComponent*>(&O);
+    auto* R = dynamic_cast<TppCustomRegion*>(In.Obj);
+    if (!C || (In.Obj && !R)) return false;
+    C->SetRegion(R);
+    return true;
+  };
+  return E;
+}
+}  // namespace
+
 const TraRTTI& TraTppComponentRTTI() {
   using C = TppComponent;
   auto Anchor = [](TraRTTIDef<C>& D, const char* Name, TppAnchors Set) -> TraRTTIDef<C>& {
-    return D.Prop(Name, [Set](const C& O) { return O.Anchors() == Set; },
-                  [Set](C& O, bool) { O.SetAnchors(Set); });
+    return D.Prop(Name, [Set](const C& O) { return O.Anchors() == Set; }, [Set](C& O, bool) { O.SetAnchors(Set); })
+        .Listed();
   };
   static const TraRTTI Info = [&] {
     TraRTTIDef<C> D("TraTppComponentRTTI", TraTppPrintableRTTI());
     D.Prop("Band", &C::Band, &C::SetBand)
+        .Listed()
         .Prop("BandType", [](const C& O) { return static_cast<int32_t>(O.BandType()); })
+        .AsEnum("TppBandType")
         .Prop("Index", &C::GetIndex)
         .Prop("NextSibling", &C::GetNextSibling)
         .Prop("ParentIndex", &C::GetParentIndex)
         .Prop("GroupNo", &C::GroupNo)
         .Prop("Parent", &C::GetParent)
         .Prop("ParentDataPipeline", &C::ParentDataPipeline, &C::SetParentDataPipeline)
-        .Prop("Region", &C::Region, &C::SetRegion)
-        .Prop("ResetGroup", &C::ResetGroup, &C::SetResetGroup);
+        .Entry(RegionEntry())
+        .Prop("ResetGroup", &C::ResetGroup, &C::SetResetGroup)
+        .ReadOnly();
     Anchor(D, "AnchorNone", ppAnchorNone);
     Anchor(D, "AnchorLeft", ppAnchorLeft);
     Anchor(D, "AnchorTop", ppAnchorTop);

@@ -3,6 +3,11 @@
 #include "platform/classes/ScopeGuard.h"
 #include "ppreport/descriptors/ppBandsRTTI.h"
 #include "ppreport/descriptors/ppReportRTTI.h"
+#include "ppreport/descriptors/ppBarCodRTTI.h"
+#include "ppreport/descriptors/ppCtrlsRTTI.h"
+#include "ppreport/descriptors/ppMemoRTTI.h"
+#include "ppreport/descriptors/ppRichTxDrwCmdRTTI.h"
+#include "ppreport/descriptors/ppStrtchRTTI.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
 
 namespace {
@@ -16,15 +21,25 @@ void InitializePPDescriptors() {
     DescriptorsInitCount = 0;
     FinalizePPGeneration();
   });
+  InitializeMemoRTTIUnit();
   InitializeBandsRTTIUnit();
   InitializeReportRTTIUnit();
+  InitializeStrtchRTTIUnit();
+  InitializeCtrlsRTTIUnit();
+  InitializeRichTxDrwCmdRTTIUnit();
+  InitializeBarCodRTTIUnit();
 }
 
 void FinalizePPDescriptors() {
   if (DescriptorsInitCount == 0) return;
   if (--DescriptorsInitCount == 0) {
+    FinalizeBarCodRTTIUnit();
+    FinalizeRichTxDrwCmdRTTIUnit();
+    FinalizeCtrlsRTTIUnit();
+    FinalizeStrtchRTTIUnit();
     FinalizeReportRTTIUnit();
     FinalizeBandsRTTIUnit();
+    FinalizeMemoRTTIUnit();
   }
   FinalizePPGeneration();
 }

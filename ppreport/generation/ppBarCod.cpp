@@ -70,7 +70,7 @@ int32_t InchesToMicrons(double Inches) { return static_cast<int32_t>(std::lround
 
 // ---- the base
 
-TppCustomBarCode::TppCustomBarCode(TComponent* AOwner) : TppComponent(AOwner) {
+TppCustomBarCode::TppCustomBarCode(TComponent* AOwner) : TppCustomComponent(AOwner) {
   SetDrawCommandClass([]() -> TppDrawCommand* { return new TppDrawBarCode(nullptr); });
   AssignAutoSize(true);
   Font()->SetName("Courier New");
@@ -193,7 +193,7 @@ void TppCustomBarCode::SetAutoEncode(bool Value) {
 void TppCustomBarCode::SetAutoSize(bool Value) {
   if (!Value && AutoSize() && (FBarCodeType == bcPostnet || FBarCodeType == bcFIM) && !IsReadingOrLoading())
     return ShowDesignMessage(DesignText(425, SppAutoSizeRequired));
-  TppComponent::SetAutoSize(Value);
+  TppCustomComponent::SetAutoSize(Value);
 }
 
 void TppCustomBarCode::SetAutoSizeFont(bool Value) {
@@ -272,22 +272,22 @@ void TppCustomBarCode::SetWideBarRatio(float Value) {
 
 void TppCustomBarCode::FontChanged() {
   if (Font()->Color() != FBarColor) FBarColor = Font()->Color();
-  TppComponent::FontChanged();
+  TppCustomComponent::FontChanged();
 }
 
 void TppCustomBarCode::SetFont(const TFont* Value) {
   if (DesignState() & (1u << 10)) return;
-  TppComponent::SetFont(Value);
+  TppCustomComponent::SetFont(Value);
 }
 
 std::string TppCustomBarCode::GetCaption() { return GetData(); }
 
-void TppCustomBarCode::SetCaption(const std::string& Value) { TppComponent::SetCaption(Value); }
+void TppCustomBarCode::SetCaption(const std::string& Value) { TppCustomComponent::SetCaption(Value); }
 
 std::string TppCustomBarCode::GetDefaultPropHint() const { return DesignText(694, SppBarCodeDataHint); }
 
 void TppCustomBarCode::PropertiesToDrawCommand(TppDrawCommand* DrawCommand) {
-  TppComponent::PropertiesToDrawCommand(DrawCommand);
+  TppCustomComponent::PropertiesToDrawCommand(DrawCommand);
   auto* B = dynamic_cast<TppDrawBarCode*>(DrawCommand);
   if (!B) return;
   B->SetAlignment(Alignment());
@@ -310,15 +310,21 @@ void TppCustomBarCode::PropertiesToDrawCommand(TppDrawCommand* DrawCommand) {
   B->SetPrintHumanReadable(FPrintHumanReadable);
   B->SetTransparent(Transparent());
   B->SetWideBarRatio(WideBarRatio());
-  B->SetLeft(mmLeft());
-  B->SetTop(mmTop());
-  B->SetWidth(mmWidth());
-  B->SetHeight(mmHeight());
+  const TRect R = PageRect();
+  B->SetLeft(R.Left);
+  B->SetTop(R.Top);
+  B->SetWidth(R.Width());
+  B->SetHeight(R.Height());
   B->CalcSize(GetPrinter());
 }
 
 void TppCustomBarCode::MeasureDrawCommand() {
   if (!FSizer) FSizer.reset(new TppDrawBarCode(nullptr));
+  // Measured in a box of the designed size at the origin; a setting changed while the band
+  // generates must not move the control from its place on the page.
+  const TRect Placed = PageRect();
+  TFinally Back([&] { SetPrintRect(Placed); });
+  SetPrintRect({0, 0, mmWidth(), mmHeight()});
   PropertiesToDrawCommand(FSizer.get());
 }
 
@@ -337,7 +343,7 @@ void TppCustomBarCode::RecalcSize() {
 }
 
 void TppCustomBarCode::DefineProperties(TFiler* Filer) {
-  TppComponent::DefineProperties(Filer);
+  TppCustomComponent::DefineProperties(Filer);
   const auto* Anc = dynamic_cast<const TppCustomBarCode*>(Filer->Ancestor());
   TppHReaderUtils::DefineMicrons(*Filer, "mmBarWidth", FBarWidth, Anc ? &Anc->FBarWidth : nullptr);
   TppHReaderUtils::DefineMicrons(*Filer, "mmWideBarRatio", FWideBarRatio, Anc ? &Anc->FWideBarRatio : nullptr);
@@ -398,7 +404,7 @@ void TppDBBarCode::SetDataField(const std::string& Value) {
 
 const TClassInfo& TppCustomBarCode::StaticClassInfo() {
   using C = TppCustomBarCode;
-  static const TClassInfo Info = TClassDef<C>("TppCustomBarCode", &TppComponent::StaticClassInfo());
+  static const TClassInfo Info = TClassDef<C>("TppCustomBarCode", &TppCustomComponent::StaticClassInfo());
   return Info;
 }
 

@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "ppreport/core/ppComponent.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppCtrls.h"
 
-class TppCustomBarCode : public TppComponent {
+class TppCustomBarCode : public TppCustomComponent {
   DECLARE_CLASSINFO(TppCustomBarCode)
 public:
   explicit TppCustomBarCode(TComponent* AOwner);
@@ -68,7 +68,6 @@ public:
   void EndUpdate();
 
   // ---- overrides
-  void Generate() override {}
   void RecalcSize() override;
   std::string GetCaption() override;
   void SetCaption(const std::string& Value) override;

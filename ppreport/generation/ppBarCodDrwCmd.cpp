@@ -12,6 +12,8 @@
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppReport.h"
 #include "ppreport/generation/ppSubRpt.h"
+#include "ppreport/generation/ppVar.h"
+#include "ppreport/generation/ppRichTx.h"
 
 #include <algorithm>
 
@@ -296,6 +298,8 @@ void InitializePPGeneration() {
   InitializeDBCalcUnit();
   InitializeReportUnit();
   InitializeSubReportUnit();
+  InitializeVarUnit();
+  InitializeRichTextUnit();
   RegisterEngineFactory();
 }
 
@@ -303,6 +307,8 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeRichTextUnit();
+    FinalizeVarUnit();
     FinalizeSubReportUnit();
     FinalizeReportUnit();
     FinalizePageStyleUnit();

@@ -28,6 +28,7 @@ public:
   void SetValue(double V) { FValue = V; }
   // Records counted since the reset.
   double Divisor() const { return FDivisor; }
+  void SetDivisor(double V) { FDivisor = V; }
   // The list of this calculation's look-ahead values; null outside a two-pass run with LookAhead.
   TppLookAheadList* LookAheadList() const { return FLookAheadList.get(); }
   // Zeroes the totals (scripting's Clear).

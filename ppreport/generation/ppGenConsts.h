@@ -72,6 +72,9 @@ inline constexpr char SppDetailBandEngineBand[] = "Band must be a TppDetailBand.
 inline constexpr char SppShiftRelativeToInvalid[] =
     "Este objeto não pode se deslocar em relação ao objeto escolhido: a cadeia de deslocamento voltaria a ele.";  // 342
 
+// ---- Rich text
+inline constexpr char SppRichTextFieldUnreadable[] = "Não foi possível ler o texto formatado deste campo.";  // 414
+
 // ---- Texts and graphics: an alignment that sizing does not know (the text stays as the spec of
 // the class names it), and the designer's hints and choice names
 inline constexpr char SppUnknownAlignment[] = "TppCustomText.AdjustBounds: Unknown alignment type.";

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ppreport/core/ppAutoSearchRTTI.h"
 #include "ppreport/core/ppClass.h"
 #include "ppreport/core/ppOutline.h"
 #include "ppreport/core/ppOutlineReportSettings.h"
@@ -107,7 +108,7 @@ void SetAutoSearchDialogRunner(TppAutoSearchDialogRunner Runner);
 using TppReportInitializeEvent = TEvent<void(TObject* Sender, bool& aCancel)>;
 using TppChildReportLoadedEvent = std::function<void(TppCustomReport* Report, TppCustomReport* Child)>;
 
-class TppReport : public TppBandedReport {
+class TppReport : public TppBandedReport, public IppAutoSearchFields {
   DECLARE_CLASSINFO(TppReport)
 public:
   explicit TppReport(TComponent* AOwner);
@@ -138,15 +139,20 @@ public:
   bool ServingPageRequest() const { return FServingPageRequest; }
 
   // ---- autosearch
-  int GetAutoSearchFieldCount() const { return static_cast<int>(FAutoSearchFields.size()); }
-  TppAutoSearchField* GetAutoSearchField(int Index) const;
+  int GetAutoSearchFieldCount() const override { return static_cast<int>(FAutoSearchFields.size()); }
+  TppAutoSearchField* GetAutoSearchField(int Index) const override;
   const std::vector<TppAutoSearchField*>& AutoSearchFields() const { return FAutoSearchFields; }
   // The first criterion on that pipeline and field (case ignored); null when none.
   TppAutoSearchField* AutoSearchCriteriaByName(const std::string& DataPipelineName,
                                                const std::string& FieldName) const;
   TppAutoSearchField* CreateAutoSearchCriteria(const std::string& DataPipelineName, const std::string& FieldName,
                                                TppSearchOperatorType Operator, const std::string& Expression,
-                                               bool Mandatory);
+                                               bool Mandatory) override;
+  // A criterion with every setting given (background printing re-creates the user's criteria so).
+  TppAutoSearchField* CreateAutoSearchField(const std::string& TableName, const std::string& FieldName,
+                                            bool Mandatory, const std::string& SearchExpression,
+                                            TppSearchOperatorType SearchOperator, TppDataType DataType,
+                                            const std::string& FieldAlias) override;
   std::string GetAutoSearchDescriptionAsString();
   void GetAutoSearchDescriptionLines(TStrings& Lines);
   TComponent* AutoSearchDialog() const { return FAutoSearchDialog; }

@@ -39,6 +39,17 @@ TppAutoSearchField* TppReport::CreateAutoSearchCriteria(const std::string& DataP
   return F;
 }
 
+TppAutoSearchField* TppReport::CreateAutoSearchField(const std::string& TableName, const std::string& FieldName,
+                                                     bool Mandatory, const std::string& SearchExpression,
+                                                     TppSearchOperatorType SearchOperator, TppDataType DataType,
+                                                     const std::string& FieldAlias) {
+  TppAutoSearchField* F = CreateAutoSearchCriteria("", FieldName, SearchOperator, SearchExpression, Mandatory);
+  F->SetTableName(TableName);
+  F->SetDataType(DataType);
+  F->SetFieldAlias(FieldAlias);
+  return F;
+}
+
 std::string TppReport::GetAutoSearchDescriptionAsString() {
   std::string Text;
   for (size_t I = 0; I < FAutoSearchFields.size(); ++I) {

@@ -236,6 +236,8 @@ void TppDrawRichText::Assign(const TPersistent* Source) {
   FEndCharPos = S->FEndCharPos;
   FStartCharPos = S->FStartCharPos;
   FTransparent = S->FTransparent;
+  // A copy (the page cache's) still names the component that made it, as text commands do.
+  SetComponent(S->Component());
   FRichTextStream.Clear();
   if (!S->FRichTextStream.Bytes().empty())
     FRichTextStream.Write(S->FRichTextStream.Memory(), static_cast<int64_t>(S->FRichTextStream.Bytes().size()));
@@ -255,6 +257,13 @@ TRect Inset(TRect R, const TppBorder* Border, int BorderX, int BorderY) {
   if (Border->Has(bpLeft)) R.Left += BorderX;
   if (Border->Has(bpRight)) R.Right -= BorderX;
   if (Border->Has(bpBottom)) R.Bottom -= BorderY;
+  return R;
+}
+
+// The range was measured at the printer's resolution; its height, rounded to this device's pixels
+// (and to twips), may come out a few pixels short, which would drop the range's last line.
+TRect WithRoundingSlack(TRect R) {
+  R.Bottom += 3;
   return R;
 }
 
@@ -299,7 +308,8 @@ bool TppDrawRichText::DrawOnPrinter(TppRasterDevice& Device, TppRichEdit& Edit) 
     Canvas->FillRect(R);
   }
   Canvas->Brush().SetStyle(bsClear);
-  TppRTFEngine::DrawRange(Edit, *Canvas->Handle(), {FStartCharPos, FEndCharPos}, Inset(R, Border(), BorderX, BorderY));
+  TppRTFEngine::DrawRange(Edit, *Canvas->Handle(), {FStartCharPos, FEndCharPos},
+                          WithRoundingSlack(Inset(R, Border(), BorderX, BorderY)));
   Device.DrawBorder(*this, R);
   return true;
 }
@@ -322,7 +332,8 @@ bool TppDrawRichText::DrawOnScreen(TppRasterDevice& Device, TppRichEdit& Edit) {
     BitmapCanvas.Brush().SetColor(FTransparent ? clWhite : FColor);
     BitmapCanvas.FillRect(Rect(0, 0, W, H));
     BitmapCanvas.Brush().SetStyle(bsClear);
-    TppRTFEngine::DrawRange(Edit, *Dc, {FStartCharPos, FEndCharPos}, Inset(Rect(0, 0, W, H), Border(), BorderW, BorderW));
+    TppRTFEngine::DrawRange(Edit, *Dc, {FStartCharPos, FEndCharPos},
+                            WithRoundingSlack(Inset(Rect(0, 0, W, H), Border(), BorderW, BorderW)));
     // A transparent text's white around the glyphs leaves the page as it was under AND.
     const TCopyMode Mode = Canvas->CopyMode();
     TFinally Restore([&] { Canvas->SetCopyMode(Mode); });

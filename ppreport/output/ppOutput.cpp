@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "ppreport/output/ppArchiveDev.h"
+#include "ppreport/output/ppBackgroundPrintManager.h"
 #include "ppreport/output/ppPrnDev.h"
 #include "ppreport/output/ppTextSearchEngineRegistry.h"
 #include "ppreport/output/ppTextFileDev.h"
@@ -21,11 +22,13 @@ void InitializePPReportOutput() {
   RegisterDeviceClass<TppTextFileDevice>();
   RegisterDeviceClass<TppReportTextFileDevice>();
   RegisterDeviceClass<TppArchiveDevice>();
+  InitializeBackgroundPrintUnit();
 }
 
 void FinalizePPReportOutput() {
   std::lock_guard<std::mutex> Guard(Lock);
   if (Count == 0 || --Count > 0) return;
+  FinalizeBackgroundPrintUnit();
   TppTextSearchEngineRegistry::Clear();
   UnregisterDeviceClass(TppArchiveDevice::StaticClassInfo());
   UnregisterDeviceClass(TppReportTextFileDevice::StaticClassInfo());

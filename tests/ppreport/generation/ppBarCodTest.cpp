@@ -13,6 +13,7 @@
 #include "platform/data/MemDataSet.h"
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/generation/ppBarCod.h"
+#include "tests/ppreport/generation/ppCtrlsTestSupport.h"
 
 namespace {
 
@@ -160,7 +161,7 @@ TEST_F(BarCodeComponent, AutoSizeTakesTheDrawCommandsSizeAndTheCommandCarriesEve
     ASSERT_NE(nullptr, D);
     EXPECT_EQ(W, D->Width());
     EXPECT_EQ(H, D->Height());
-    EXPECT_EQ(12700, D->Left());
+    EXPECT_EQ(Bar->PageRect().Left, D->Left());  // placed by generation (see the band test)
     EXPECT_EQ(bcEAN_13, D->BarCodeType());
     EXPECT_EQ("400638133393", D->Data());
     EXPECT_EQ("12", D->AddOnCode());
@@ -300,3 +301,47 @@ TEST_F(BarCodeComponent, DataAwareBarCodeReadsItsField) {
 }
 
 }  // namespace
+
+namespace ctrlstest {
+
+// Barcodes are placed like every other control: one command per record at the band's place, the
+// typed one with its data, the data-aware one with each record's field.
+TEST_F(CtrlsOnEngine, BarCodesOnABandMakeTheirCommandsWhereTheyStand) {
+  Rows({{"A1", ""}, {"B22", ""}});
+  auto* D = Band<TppDetailBand>(20 * mm);
+  auto* Typed = new TppBarCode(&Form);
+  Typed->SetBand(D);
+  Typed->SetData("PEDIDO 42");  // sized to its symbol
+  Typed->SetmmLeft(5 * mm);
+  Typed->SetmmTop(3 * mm);
+  auto* Field = new TppDBBarCode(&Form);
+  Field->SetBand(D);
+  Field->SetDataPipeline(Report->DataPipeline());
+  Field->SetDataField("Name");
+  Field->SetmmLeft(40 * mm);
+  Field->SetmmTop(1 * mm);
+  Field->SetOrientation(orTopToBottom);
+  Run();
+  const auto Made = Commands<TppDrawBarCode>(1);
+  ASSERT_EQ(4u, Made.size());
+  for (int Row = 0; Row < 2; ++Row) {
+    const int32_t BandTop = 10 * mm + Row * 20 * mm;
+    const TppDrawBarCode& T = *Made[Row * 2];
+    EXPECT_EQ("PEDIDO 42", T.Data());
+    EXPECT_TRUE(T.CodeOK());
+    EXPECT_EQ((TRect{15 * mm, BandTop + 3 * mm, 15 * mm + Typed->mmWidth(), BandTop + 3 * mm + Typed->mmHeight()}),
+              (TRect{T.Left(), T.Top(), T.Left() + T.Width(), T.Top() + T.Height()}))
+        << Row;
+    const TppDrawBarCode& F = *Made[Row * 2 + 1];
+    EXPECT_EQ(Row == 0 ? "A1" : "B22", F.Data());
+    EXPECT_TRUE(F.CodeOK());
+    EXPECT_EQ(orTopToBottom, F.Orientation());
+    EXPECT_EQ(50 * mm, F.Left()) << Row;
+    EXPECT_EQ(BandTop + 1 * mm, F.Top()) << Row;
+    EXPECT_GT(F.Height(), F.Width()) << Row;  // standing up
+  }
+  // The longer value makes the longer symbol.
+  EXPECT_GT(Made[3]->Height(), Made[1]->Height());
+}
+
+}  // namespace ctrlstest

@@ -1,0 +1,220 @@
+// Background printing of real banded reports over a SQLite table: jobs queued to the CUPS PDF queue
+// while the main thread goes on, and a shutdown in the middle of a job.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/data/DBTables.h"
+#include "platform/printing/PrinterList.h"
+#include "platform/printing/VirtualPrinter.h"
+#include "ppreport/core/ppBand.h"
+#include "ppreport/core/ppDataSetPipe.h"
+#include "ppreport/core/ppPrinterSetup.h"
+#include "ppreport/generation/ppCtrls.h"
+#include "ppreport/generation/ppDBText.h"
+#include "ppreport/generation/ppReport.h"
+#include "ppreport/output/ppBackgroundContainerAdapter.h"
+#include "ppreport/output/ppBackgroundPrintManager.h"
+#include "tests/TestTemp.h"
+#include "tests/platform/printing/CupsPdfQueue.h"
+#include "tests/platform/printing/PdfProbe.h"
+#include "tests/ppreport/output/ppBackgroundPrintTestSupport.h"
+
+namespace {
+
+constexpr int32_t mm = 1000;
+
+// Where the worker holds still: after Hold records it waits until the test lets it go.
+struct TRecordGate {
+  std::atomic<int> Records{0};
+  std::atomic<int> Hold{0};  // 0: never
+  std::atomic<bool> Released{false};
+};
+TRecordGate& Gate() {
+  static TRecordGate G;
+  return G;
+}
+
+// The owner as designed: a query on the sales table, its pipeline and a report of 100 x 100 mm
+// pages (a header, one detail band with the name, six records a page).
+class TSalesModule : public TComponent {
+  DECLARE_CLASSINFO(TSalesModule)
+public:
+  explicit TSalesModule(TComponent* AOwner) : TComponent(AOwner) {
+    auto* Query = new TQuery(this);
+    Query->SetName("SalesQuery");
+    Query->SetDatabaseName(DatabasePath());
+    Query->SetSQLText("SELECT Id, Name FROM Sales ORDER BY Id");
+    auto* Pipe = new TppDataSetPipeline(this);
+    Pipe->SetName("SalesPipe");
+    Pipe->SetUserName("Sales");
+    Pipe->SetDataSet(Query);
+    Pipe->OnNext = [](TObject*) {
+      TRecordGate& G = Gate();
+      if (++G.Records != G.Hold) return;
+      while (!G.Released) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    };
+    Report = new TppReport(this);
+    Report->SetName("Report");
+    Report->SetUnits(utMMThousandths);
+    TppPrinterSetup* S = Report->PrinterSetup();
+    S->SetPaperWidth(100 * mm);
+    S->SetPaperHeight(100 * mm);
+    for (auto Set : {&TppPrinterSetup::SetMarginLeft, &TppPrinterSetup::SetMarginRight,
+                     &TppPrinterSetup::SetMarginTop, &TppPrinterSetup::SetMarginBottom})
+      (S->*Set)(10 * mm);
+    Report->SetDataPipeline(Pipe);
+    Report->CreateMissingBands();
+    Report->GetHeaderBand()->ChangeHeight(10 * mm);
+    Report->GetDetailBand()->ChangeHeight(10 * mm);
+    Report->GetFooterBand()->ChangeHeight(10 * mm);
+    auto* Title = new TppLabel(this);
+    Title->SetCaption("Vendas");
+    Title->SetBounds(0, 0, 40 * mm, 5 * mm);
+    Title->SetBand(Report->GetHeaderBand());
+    auto* Name = new TppDBText(this);
+    Name->SetBounds(0, 0, 40 * mm, 5 * mm);
+    Name->SetBand(Report->GetDetailBand());
+    Name->SetDataPipeline(Pipe);
+    Name->SetDataField("Name");
+  }
+  ~TSalesModule() override { BeforeDestruction(); }
+  TppReport* Report;
+
+  static std::string& DatabasePath() {
+    static std::string P;
+    return P;
+  }
+};
+
+const TClassInfo& TSalesModule::StaticClassInfo() {
+  static const TClassInfo Info = TClassDef<TSalesModule>("TSalesModule", &TComponent::StaticClassInfo());
+  return Info;
+}
+
+class ppBackgroundReportPrintTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Gate().Records = 0;
+    Gate().Hold = 0;
+    Gate().Released = false;
+    RegisterBackgroundContainerClass(TSalesModule::StaticClassInfo(), [] { return new TSalesModule(nullptr); });
+    Manager = std::make_unique<TppBackgroundPrintManager>();
+    Manager->OnError = [this](TObject*, const Exception& E) { Errors.push_back(E.Message()); };
+    Manager->OnAllRequestsFinished = [this](TObject*) { ++AllFinished; };
+  }
+  void TearDown() override {
+    Gate().Released = true;
+    Manager.reset();
+    ClearBackgroundContainerClasses();
+    if (Virtual) {
+      UninstallAllPrinters();
+      GetPrinterList()->RefreshPrinters();
+    }
+  }
+  void Table(int Rows) {
+    TSalesModule::DatabasePath() = Temp.Path("sales.db");
+    TQuery Q(nullptr);
+    Q.SetDatabaseName(TSalesModule::DatabasePath());
+    Q.SetSQLText("CREATE TABLE Sales (Id INTEGER, Name TEXT)");
+    Q.ExecSQL();
+    Q.SetSQLText("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < " +
+                 std::to_string(Rows) + ") INSERT INTO Sales SELECT I, 'n' || I FROM N");
+    Q.ExecSQL();
+  }
+  // The CUPS PDF queue, or a virtual PDF printer where CUPS is not reachable (said in the output).
+  std::string PdfQueue() {
+    SetSystemPrintersEnabled(true);
+    GetPrinterList()->RefreshPrinters();
+    for (const std::string& N : GetPrinterList()->Names())
+      if (N == CupsPdfQueueName) return N;
+    std::printf("CUPS queue %s not reachable: printing on the virtual printer instead\n", CupsPdfQueueName);
+    TVirtualPrinterConfig C;
+    C.PixelsPerInchX = C.PixelsPerInchY = 100;
+    C.OutputFile = VirtualPdf = Temp.Path("virtual.pdf");
+    C.KeepPageImages = false;
+    Virtual = std::make_shared<TVirtualPrinter>("Virtual PDF", C);
+    InstallPrinter(Virtual);
+    GetPrinterList()->RefreshPrinters();
+    return "Virtual PDF";
+  }
+
+  TTestTempFiles Temp;
+  std::unique_ptr<TppBackgroundPrintManager> Manager;
+  std::vector<std::string> Errors;
+  int AllFinished = 0;
+  std::shared_ptr<TVirtualPrinter> Virtual;
+  std::string VirtualPdf;
+};
+
+// Two jobs queued for the PDF printer: the main thread is back at once and goes on working while
+// they print one after the other; each job is a PDF of its own pages, and the all-finished
+// notification comes once.
+TEST_F(ppBackgroundReportPrintTest, TwoQueuedJobsPrintToThePdfQueueWhileTheMainThreadGoesOn) {
+  Table(9);  // two pages
+  const std::string Queue = PdfQueue();
+  TSalesModule Module(nullptr);
+  TppReport* R = Module.Report;
+  R->SetDeviceType("Printer");
+  R->PrinterSetup()->SetPrinterName(Queue);
+  std::vector<std::string> Tokens;
+  for (int Job = 0; Job < 2; ++Job) {
+    Tokens.push_back(UniqueJobTitle("MivoBg" + std::to_string(Job)));
+    R->PrinterSetup()->SetDocumentName(Tokens.back());
+    Manager->Print(R, nullptr, "", "", "Printer");
+  }
+  int MainWork = 0;
+  ASSERT_TRUE(bgtest::PumpUntil([&] {
+    ++MainWork;
+    return AllFinished > 0;
+  }));
+  EXPECT_GT(MainWork, 1);
+  for (int I = 0; I < 50; ++I) Application->ProcessMessages();
+  EXPECT_EQ(1, AllFinished);
+  EXPECT_TRUE(Errors.empty()) << Errors.front();
+  if (Virtual) {
+    // The virtual printer keeps the last job's file: both jobs went through it.
+    EXPECT_EQ(2, ReadPdfInfo(VirtualPdf).Pages);
+    return;
+  }
+  for (const std::string& Token : Tokens) {
+    SCOPED_TRACE(Token);
+    const std::string Pdf = WaitForCupsPdf(Token);
+    ASSERT_FALSE(Pdf.empty()) << "no PDF from the CUPS queue";
+    Temp.Adopt(Pdf);
+    EXPECT_EQ(2, ReadPdfInfo(Pdf).Pages);
+  }
+}
+
+// Shutting down while a job is in the middle of an archive: the worker is cancelled and joined,
+// and neither its temporary file nor a cut archive stays.
+TEST_F(ppBackgroundReportPrintTest, ShutdownWithAJobRunningJoinsAndLeavesNoFile) {
+  Table(600);
+  const std::string TempDir = Temp.Path("tmp");
+  std::filesystem::create_directory(TempDir);
+  const char* OldTmp = std::getenv("TMPDIR");
+  const std::string Saved = OldTmp ? OldTmp : "";
+  setenv("TMPDIR", TempDir.c_str(), 1);
+  const std::string Archive = Temp.Path("jobs.raf");
+  TSalesModule Module(nullptr);
+  Gate().Hold = 20;  // the worker stops on page 4 until the shutdown
+  Manager->Print(Module.Report, nullptr, "", Archive, "ArchiveFile");
+  ASSERT_TRUE(bgtest::PumpUntil([] { return Gate().Records >= 20; }));
+  EXPECT_FALSE(std::filesystem::is_empty(TempDir));  // the archive's pages so far
+  EXPECT_EQ(1, Manager->RequestCount());
+  Manager->CancelAll();
+  Gate().Released = true;
+  Manager.reset();  // joins
+  EXPECT_LT(Gate().Records, 600);
+  EXPECT_TRUE(std::filesystem::is_empty(TempDir));
+  EXPECT_FALSE(std::filesystem::exists(Archive));
+  if (OldTmp)
+    setenv("TMPDIR", Saved.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
+  std::filesystem::remove(TempDir);
+}
+
+}  // namespace
