@@ -7,7 +7,9 @@
 #include "ppreport/descriptors/ppCtrlsRTTI.h"
 #include "ppreport/descriptors/ppMemoRTTI.h"
 #include "ppreport/descriptors/ppRichTxDrwCmdRTTI.h"
+#include "ppreport/descriptors/ppRichTxRTTI.h"
 #include "ppreport/descriptors/ppStrtchRTTI.h"
+#include "ppreport/descriptors/ppVarRTTI.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
 
 namespace {
@@ -27,6 +29,8 @@ void InitializePPDescriptors() {
   InitializeStrtchRTTIUnit();
   InitializeCtrlsRTTIUnit();
   InitializeRichTxDrwCmdRTTIUnit();
+  InitializeRichTxRTTIUnit();
+  InitializeVarRTTIUnit();
   InitializeBarCodRTTIUnit();
 }
 
@@ -34,6 +38,8 @@ void FinalizePPDescriptors() {
   if (DescriptorsInitCount == 0) return;
   if (--DescriptorsInitCount == 0) {
     FinalizeBarCodRTTIUnit();
+    FinalizeVarRTTIUnit();
+    FinalizeRichTxRTTIUnit();
     FinalizeRichTxDrwCmdRTTIUnit();
     FinalizeCtrlsRTTIUnit();
     FinalizeStrtchRTTIUnit();
