@@ -18,5 +18,5 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 TSAN_BUILD=${TSAN_BUILD_DIR:-build/tsan}
 cmake -S . -B "$TSAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMOR_TSAN=ON -DMOR_BENCH=OFF >/dev/null
 cmake --build "$TSAN_BUILD" -j"$JOBS" --target ppreport_bgprint_tests
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   "$TSAN_BUILD/tests/ppreport/output/ppreport_bgprint_tests"

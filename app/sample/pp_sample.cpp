@@ -19,6 +19,7 @@
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppReport.h"
+#include "ppreport/generation/ppVar.h"
 #include "ppreport/output/forms/ppFormsInit.h"
 #include "ppreport/output/ppOutput.h"
 
@@ -132,8 +133,17 @@ private:
   TppReport* Report = nullptr;
 };
 
+// The printing date at the left, the page set text ("Página 3 de 10") at the right: the page count
+// makes the report run its two passes.
 void TSample::PageFooter(TppBand* Footer) {
-  Text(Footer, "Mivo Open Report", 0, 2, 80, 8, false);
+  int32_t Left = 0;
+  for (TppVarType Kind : {vtPrintDateTime, vtPageSetDesc}) {
+    auto* V = new TppSystemVariable(&Form);
+    V->SetBand(Footer);
+    Look(V, Left, 2, 90, 8, false, Left ? taRightJustified : taLeftJustified);
+    V->SetVarType(Kind);
+    Left += 90;
+  }
 }
 }  // namespace
 

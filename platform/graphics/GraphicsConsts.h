@@ -7,6 +7,8 @@ inline constexpr char SInvalidBitmap[] = "Imagem bitmap inválida";
 inline constexpr char SInvalidDib[] = "Bitmap inválido";
 inline constexpr char SInvalidJpeg[] = "JPEG inválido";
 inline constexpr char SInvalidIcon[] = "Ícone inválido";
+inline constexpr char SInvalidPng[] = "PNG inválido";
+inline constexpr char SInvalidGif[] = "GIF inválido";
 inline constexpr char SUnknownPictureFormat[] = "Formato de imagem não suportado";
 inline constexpr char SUnknownExtension[] = "Extensão de arquivo de imagem desconhecida (%s)";
 // What the file dialogs' filters call each picture format.
@@ -14,6 +16,8 @@ inline constexpr char SVBitmaps[] = "Bitmaps";
 inline constexpr char SVJpegImageFile[] = "JPEG Image File";
 inline constexpr char SVEnhMetafiles[] = "Enhanced Metafiles";
 inline constexpr char SVIcons[] = "Icons";
+inline constexpr char SVPngImages[] = "Portable Network Graphics";
+inline constexpr char SVGifImages[] = "GIF Image";
 inline constexpr char SScanLineIndexError[] = "Índice da linha de varredura fora do intervalo";
 inline constexpr char SMetafileFinished[] = "Metafile já terminado";
 inline constexpr char SEmfObjectOutOfTable[] = "Objeto fora da tabela";

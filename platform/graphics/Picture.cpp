@@ -8,6 +8,7 @@
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/QtSupport.h"
+#include "platform/graphics/RasterImage.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -37,6 +38,16 @@ std::vector<TGraphicClass>& Registry() {
                              H[41] == 'E' && H[42] == 'M' && H[43] == 'F';
                     }});
     List.push_back({"TIcon", "ico", SVIcons, [] { return std::make_unique<TIcon>(); }, Sig({0, 0, 1, 0})});
+    // Formats this Qt reads (its plug-ins decide).
+    if (RasterFormatReadable("PNG"))
+      List.push_back({"TPngImage", "png", SVPngImages, [] { return std::make_unique<TPngImage>(); },
+                      Sig({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})});
+    if (RasterFormatReadable("GIF"))
+      List.push_back({"TGIFImage", "gif", SVGifImages, [] { return std::make_unique<TGIFImage>(); },
+                      [](const uint8_t* H, size_t N) {
+                        return N >= 6 && H[0] == 'G' && H[1] == 'I' && H[2] == 'F' && H[3] == '8' &&
+                               (H[4] == '7' || H[4] == '9') && H[5] == 'a';
+                      }});
   }
   return List;
 }

@@ -112,6 +112,50 @@ void TppCacheable::WriteToCache(int Page, std::span<const std::byte> Buffer) {
   throw EPrintError(LanguageString(ppCacheErrorText));  // no manager listened: the failure still shows
 }
 
+namespace {
+// Binds a cacheable to a one-record stream while it lives.
+struct TSnapshotBinding {
+  TStream*& Stream;
+  int &Position, &Count, &PageCount;
+  TStream* OldStream;
+  int OldPosition, OldCount, OldPageCount;
+  TSnapshotBinding(TStream*& S, int& P, int& C, int& PC, TStream* Private)
+      : Stream(S), Position(P), Count(C), PageCount(PC), OldStream(S), OldPosition(P), OldCount(C), OldPageCount(PC) {
+    Stream = Private;
+    Position = 0;
+    Count = 1;
+    PageCount = 0;
+  }
+  ~TSnapshotBinding() {
+    Stream = OldStream;
+    Position = OldPosition;
+    Count = OldCount;
+    PageCount = OldPageCount;
+  }
+};
+}  // namespace
+
+std::vector<std::byte> TppCacheable::SaveSnapshot() {
+  if (FCacheRecordSize <= 0) return {};
+  TMemoryStream Private;
+  {
+    TSnapshotBinding B(FCacheStream, FCachePosition, FCacheCount, FCachePageCount, &Private);
+    SaveToCache(0);
+  }
+  std::vector<std::byte> Bytes(static_cast<size_t>(Private.Size()));
+  Private.SetPosition(0);
+  if (!Bytes.empty()) Private.ReadBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+  return Bytes;
+}
+
+void TppCacheable::RestoreSnapshot(const std::vector<std::byte>& Snapshot) {
+  if (FCacheRecordSize <= 0 || Snapshot.size() < static_cast<size_t>(FCacheRecordSize)) return;
+  TMemoryStream Private;
+  Private.WriteBuffer(Snapshot.data(), static_cast<int64_t>(Snapshot.size()));
+  TSnapshotBinding B(FCacheStream, FCachePosition, FCacheCount, FCachePageCount, &Private);
+  RestoreFromCache(0);
+}
+
 // ---- TppCacheManager
 
 const TClassInfo& TppCacheManager::StaticClassInfo() {

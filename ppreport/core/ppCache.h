@@ -51,6 +51,13 @@ public:
   virtual void RestoreFromCache(int /*Page*/) {}
   virtual void SaveToCache(int /*Page*/) {}
 
+  // The object's state as one record kept outside the page cache (a restore point within a page):
+  // SaveToCache(0) and RestoreFromCache(0) run against a private stream, and the object keeps its
+  // place in the page cache. A second manager cannot serve here: a manager gives each cacheable its
+  // slot, and the slot is kept on the cacheable.
+  std::vector<std::byte> SaveSnapshot();
+  void RestoreSnapshot(const std::vector<std::byte>& Snapshot);
+
 protected:
   // Each descendant sets its size in its constructor.
   void SetCacheRecordSize(int Value) { FCacheRecordSize = Value < 0 ? 0 : Value; }

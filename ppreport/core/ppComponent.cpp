@@ -16,7 +16,7 @@ TppComponent::~TppComponent() { BeforeDestruction(); }
 
 void TppComponent::Destroying() {
   SendDesignerMessage(ppdmComponentFree, ppdmMessageClass, reinterpret_cast<intptr_t>(this));
-  if (FRegion) FRegion->RemoveMember(this);
+  if (TppRegionMembers* R = RegionMembers()) R->RemoveMember(this);
   FRegion = nullptr;
   SetBand(nullptr);
   if (FResetGroup) RemoveNotify(FResetGroup);
@@ -46,12 +46,15 @@ void TppComponent::SetBand(TppBand* NewBand) {
   PropertyChanged();
 }
 
-void TppComponent::SetRegion(TppCustomRegion* NewRegion) {
-  if (NewRegion == this) return;
+TppRegionMembers* TppComponent::RegionMembers() const { return FRegion ? FRegion->AsRegion() : nullptr; }
+
+void TppComponent::SetRegion(TppComponent* NewRegion) {
+  if (NewRegion == this || (NewRegion && !NewRegion->AsRegion())) return;
   PropertyChanging("Region");
-  if (FRegion) FRegion->RemoveMember(this);
+  TppRegionMembers* Old = RegionMembers();
   FRegion = NewRegion;
-  if (FRegion) FRegion->AddMember(this);
+  if (Old) Old->RemoveMember(this);
+  if (FRegion) FRegion->AsRegion()->AddMember(this);
   if (ParentWidth() || ParentHeight()) ApplyAnchors();
   else NotifyBoundsChange();
   InvalidateDesignControl();
@@ -67,7 +70,7 @@ TComponent* TppComponent::GetParent() const {
 int TppComponent::GetIndex() const { return FBand ? FBand->IndexOfObject(this) : -1; }
 
 int TppComponent::GetParentIndex() const {
-  if (FRegion) return FRegion->IndexOfMember(this);
+  if (TppRegionMembers* R = RegionMembers()) return R->IndexOfMember(this);
   return GetIndex();
 }
 
@@ -81,14 +84,14 @@ TppComponent* TppComponent::GetNextSibling() const {
 
 void TppComponent::BringToFront() {
   PropertyChanging("BringToFront");
-  if (FRegion) FRegion->MoveMemberToFront(this);
+  if (TppRegionMembers* R = RegionMembers()) R->MoveMemberToFront(this);
   else if (FBand) FBand->BringObjectToFront(this);
   PropertyChanged();
 }
 
 void TppComponent::SendToBack() {
   PropertyChanging("SendToBack");
-  if (FRegion) FRegion->MoveMemberToBack(this);
+  if (TppRegionMembers* R = RegionMembers()) R->MoveMemberToBack(this);
   else if (FBand) FBand->SendObjectToBack(this);
   PropertyChanged();
 }
@@ -182,7 +185,7 @@ TRect TppComponent::GetParentBounds() const {
 }
 
 TRect TppComponent::GetPriorParentBounds() const {
-  if (FRegion) return FRegion->SavedBounds();
+  if (TppRegionMembers* R = RegionMembers()) return R->SavedBounds();
   if (FBand) return FBand->GetPriorBounds();
   return TRect{};
 }
@@ -286,7 +289,7 @@ void TppComponent::PropertiesToDrawCommand(TppDrawCommand* DrawCommand) {
 void TppComponent::ReadState(TReader& Reader) {
   TComponent* Parent = Reader.Parent();
   if (auto* B = dynamic_cast<TppBand*>(Parent)) SetBand(B);
-  else if (auto* R = dynamic_cast<TppCustomRegion*>(Parent)) SetRegion(R);
+  else if (auto* R = dynamic_cast<TppComponent*>(Parent); R && R->AsRegion()) SetRegion(R);
   TppPrintable::ReadState(Reader);
 }
 
@@ -313,48 +316,47 @@ void TppComponent::DefineProperties(TFiler* Filer) {
 
 // ---- regions
 
-TppCustomRegion::TppCustomRegion(TComponent* AOwner) : TppComponent(AOwner) {}
-
-TppCustomRegion::~TppCustomRegion() { BeforeDestruction(); }
-
-void TppCustomRegion::Destroying() {
+void TppRegionMembers::ReleaseMembers() {
   // Members stay in the band, outside any region.
   while (!FMembers.empty()) FMembers.back()->SetRegion(nullptr);
-  TppComponent::Destroying();
 }
 
-TppComponent* TppCustomRegion::GetMember(int Index) const {
+TppComponent* TppRegionMembers::GetMember(int Index) const {
   if (Index < 0 || Index >= MemberCount()) throw EListError(Format(SListIndexError, {Index}));
   return FMembers[static_cast<size_t>(Index)];
 }
 
-int TppCustomRegion::IndexOfMember(const TppComponent* Component) const {
+int TppRegionMembers::IndexOfMember(const TppComponent* Component) const {
   auto It = std::find(FMembers.begin(), FMembers.end(), Component);
   return It == FMembers.end() ? -1 : static_cast<int>(It - FMembers.begin());
 }
 
-void TppCustomRegion::AddMember(TppComponent* Component) {
+void TppRegionMembers::AddMember(TppComponent* Component) {
   if (IndexOfMember(Component) < 0) FMembers.push_back(Component);
-  AddNotify(Component);
+  RegionComponent()->AddNotify(Component);
+  MemberAdded(Component);
 }
 
-void TppCustomRegion::RemoveMember(TppComponent* Component) {
+void TppRegionMembers::RemoveMember(TppComponent* Component) {
+  if (IndexOfMember(Component) < 0) return;
   std::erase(FMembers, Component);
+  MemberRemoved(Component);
 }
 
-void TppCustomRegion::MoveMemberToFront(TppComponent* Component) {
-  RemoveMember(Component);
+void TppRegionMembers::MoveMemberToFront(TppComponent* Component) {
+  std::erase(FMembers, Component);
   FMembers.push_back(Component);
 }
 
-void TppCustomRegion::MoveMemberToBack(TppComponent* Component) {
-  RemoveMember(Component);
+void TppRegionMembers::MoveMemberToBack(TppComponent* Component) {
+  std::erase(FMembers, Component);
   FMembers.insert(FMembers.begin(), Component);
 }
 
-void TppCustomRegion::MembersToBounds() {
+void TppRegionMembers::MembersToBounds() {
   for (TppComponent* M : std::vector<TppComponent*>(FMembers)) M->ApplyAnchors();
-  FSavedBounds = TRect{mmLeft(), mmTop(), mmWidth(), mmHeight()};
+  const TppComponent* R = RegionComponent();
+  FSavedBounds = TRect{R->mmLeft(), R->mmTop(), R->mmWidth(), R->mmHeight()};
 }
 
 // ---- class records
@@ -366,7 +368,3 @@ const TClassInfo& TppComponent::StaticClassInfo() {
   return Info;
 }
 
-const TClassInfo& TppCustomRegion::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TppCustomRegion>("TppCustomRegion", &TppComponent::StaticClassInfo());
-  return Info;
-}

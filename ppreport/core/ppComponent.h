@@ -5,7 +5,9 @@
 // clamps its bounds to the band at design time. Bounds stay relative to the band inside a region.
 //
 // Membership has one way in and out: SetBand and SetRegion, which keep the band's object list and
-// the region's member list in step with the component's own references.
+// the region's member list in step with the component's own references. A region is a component
+// that carries a member list (AsRegion answers it); the generation library's regions are
+// stretchables as well, so the member list is a second base rather than a component kind.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,7 +15,7 @@
 #include "ppreport/core/ppPrintable.h"
 
 class TppBand;
-class TppCustomRegion;
+class TppRegionMembers;
 class TppCustomReport;
 class TppGroup;
 
@@ -38,8 +40,14 @@ public:
   // ---- membership
   TppBand* Band() const { return FBand; }
   virtual void SetBand(TppBand* NewBand);
-  TppCustomRegion* Region() const { return FRegion; }
-  virtual void SetRegion(TppCustomRegion* NewRegion);
+  // The region the component lies in (a component whose AsRegion answers), or null.
+  TppComponent* Region() const { return FRegion; }
+  TppRegionMembers* RegionMembers() const;
+  // A component that is no region is refused (nothing changes).
+  virtual void SetRegion(TppComponent* NewRegion);
+  // The member list when this component is a region; null for every other kind.
+  virtual TppRegionMembers* AsRegion() { return nullptr; }
+  const TppRegionMembers* AsRegion() const { return const_cast<TppComponent*>(this)->AsRegion(); }
   // The region when set, else the band (null when neither).
   virtual TComponent* GetParent() const;
   TComponent* GetParentComponent() const override { return GetParent(); }
@@ -121,24 +129,27 @@ protected:
 
 private:
   friend class TppBand;
-  friend class TppCustomRegion;
+  friend class TppRegionMembers;
 
   TppAnchors FAnchors = ppAnchorLeft | ppAnchorTop;
   TppBand* FBand = nullptr;
   TppBandType FBandType = btDetail;
   int FGroupNo = -1;
   bool FParentDataPipeline = true;
-  TppCustomRegion* FRegion = nullptr;
+  TppComponent* FRegion = nullptr;
   TppGroup* FResetGroup = nullptr;
 };
 
-// The container kind of component whose members stay band objects: the regions of the generation
-// library derive from it. It keeps the member list and the bounds its members were anchored to.
-class TppCustomRegion : public TppComponent {
-  DECLARE_CLASSINFO(TppCustomRegion)
+// The member list of a region: components that stay band objects while they move, size and
+// generate with the region. A region component derives from its component kind and from this,
+// and answers AsRegion with it.
+class TppRegionMembers {
 public:
-  explicit TppCustomRegion(TComponent* AOwner);
-  ~TppCustomRegion() override;
+  virtual ~TppRegionMembers() = default;
+
+  // The region component itself.
+  virtual TppComponent* RegionComponent() = 0;
+  const TppComponent* RegionComponent() const { return const_cast<TppRegionMembers*>(this)->RegionComponent(); }
 
   int MemberCount() const { return static_cast<int>(FMembers.size()); }
   TppComponent* GetMember(int Index) const;  // EListError outside
@@ -147,11 +158,16 @@ public:
   void MoveMemberToBack(TppComponent* Component);
   // Left, top, width, height when the members were last anchored.
   TRect SavedBounds() const { return FSavedBounds; }
+  void SetSavedBounds(const TRect& Bounds) { FSavedBounds = Bounds; }
   // Members re-anchor to the region's new bounds, which are then saved.
   void MembersToBounds();
 
 protected:
-  void Destroying() override;
+  // After a component joined or left the list (its Region already set or cleared).
+  virtual void MemberAdded(TppComponent*) {}
+  virtual void MemberRemoved(TppComponent*) {}
+  // Every member leaves the region (the region component's Destroying).
+  void ReleaseMembers();
 
 private:
   friend class TppComponent;

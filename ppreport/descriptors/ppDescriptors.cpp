@@ -4,8 +4,10 @@
 #include "ppreport/descriptors/ppBandsRTTI.h"
 #include "ppreport/descriptors/ppReportRTTI.h"
 #include "ppreport/descriptors/ppBarCodRTTI.h"
+#include "ppreport/descriptors/ppCtrlsImageRTTI.h"
 #include "ppreport/descriptors/ppCtrlsRTTI.h"
 #include "ppreport/descriptors/ppMemoRTTI.h"
+#include "ppreport/descriptors/ppRegionRTTI.h"
 #include "ppreport/descriptors/ppRichTxDrwCmdRTTI.h"
 #include "ppreport/descriptors/ppRichTxRTTI.h"
 #include "ppreport/descriptors/ppStrtchRTTI.h"
@@ -23,11 +25,13 @@ void InitializePPDescriptors() {
     DescriptorsInitCount = 0;
     FinalizePPGeneration();
   });
+  InitializeRegionRTTIUnit();
   InitializeMemoRTTIUnit();
   InitializeBandsRTTIUnit();
   InitializeReportRTTIUnit();
   InitializeStrtchRTTIUnit();
   InitializeCtrlsRTTIUnit();
+  InitializeCtrlsImageRTTIUnit();
   InitializeRichTxDrwCmdRTTIUnit();
   InitializeRichTxRTTIUnit();
   InitializeVarRTTIUnit();
@@ -41,11 +45,13 @@ void FinalizePPDescriptors() {
     FinalizeVarRTTIUnit();
     FinalizeRichTxRTTIUnit();
     FinalizeRichTxDrwCmdRTTIUnit();
+    FinalizeCtrlsImageRTTIUnit();
     FinalizeCtrlsRTTIUnit();
     FinalizeStrtchRTTIUnit();
     FinalizeReportRTTIUnit();
     FinalizeBandsRTTIUnit();
     FinalizeMemoRTTIUnit();
+    FinalizeRegionRTTIUnit();
   }
   FinalizePPGeneration();
 }

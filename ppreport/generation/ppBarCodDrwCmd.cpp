@@ -13,6 +13,8 @@
 #include "ppreport/generation/ppReport.h"
 #include "ppreport/generation/ppVar.h"
 #include "ppreport/generation/ppRichTx.h"
+#include "ppreport/generation/ppRegion.h"
+#include "ppreport/generation/ppCtrlsImage.h"
 
 #include <algorithm>
 
@@ -298,6 +300,8 @@ void InitializePPGeneration() {
   InitializeReportUnit();
   InitializeVarUnit();
   InitializeRichTextUnit();
+  InitializeRegionUnit();
+  InitializeImageUnit();
   RegisterEngineFactory();
 }
 
@@ -305,6 +309,8 @@ void FinalizePPGeneration() {
   if (GenerationInitCount == 0) return;
   if (--GenerationInitCount == 0) {
     UnregisterEngineFactory();
+    FinalizeImageUnit();
+    FinalizeRegionUnit();
     FinalizeRichTextUnit();
     FinalizeVarUnit();
     FinalizeReportUnit();

@@ -68,6 +68,9 @@ inline constexpr char SppStaticDetailCannotFit[] = "Static height detail band ca
 inline constexpr char SppBandCannotFit[] = "A faixa %s não cabe na página.";
 inline constexpr char SppDetailBandEngineBand[] = "Band must be a TppDetailBand.";
 
+// ---- Images: language string 290 is not among the program's own
+inline constexpr char SppImageLoadFailed[] = "Não foi possível carregar a imagem";  // 290
+
 // ---- Stretchables
 inline constexpr char SppShiftRelativeToInvalid[] =
     "Este objeto não pode se deslocar em relação ao objeto escolhido: a cadeia de deslocamento voltaria a ele.";  // 342

@@ -12,7 +12,7 @@ public:
 
   void GenerateContent() override;
   // A page break never belongs to a region.
-  void SetRegion(TppCustomRegion*) override {}
+  void SetRegion(TppComponent*) override {}
   // Following an object means following its growth.
   void SetShiftRelativeTo(TppStretchable* Value) override;
   bool HasColor() const override { return false; }

@@ -141,6 +141,8 @@ void TppBandedReport::SetStatus(const std::string& Text) {
 std::vector<TComponent*> TppBandedReport::GetOutlineChildren() const {
   std::vector<TComponent*> List;
   GetSubReportsInPrintOrder(List);
+  // Only what can take part in an outline (a holder of another kind has no node).
+  std::erase_if(List, [](TComponent* C) { return !dynamic_cast<IppOutlineParticipant*>(C); });
   return List;
 }
 

@@ -2,6 +2,7 @@
 #include <any>
 
 #include "platform/classes/Filer.h"
+#include "ppreport/core/ppAutoSearch.h"
 #include "ppreport/core/ppBand.h"
 #include "ppreport/core/ppCache.h"
 #include "ppreport/core/ppParameter.h"
@@ -73,6 +74,12 @@ void TppReport::Transfer(TPersistent* Source) {
   ChildReportLoadedHook = S->ChildReportLoadedHook;
   FDataSourceName = S->FDataSourceName;
   FOutlineSettings->Assign(S->FOutlineSettings.get());
+  // The criteria are the report's children as its bands are: they move with the definition.
+  for (TppAutoSearchField* F : std::vector<TppAutoSearchField*>(FAutoSearchFields)) F->Free();
+  for (TppAutoSearchField* F : std::vector<TppAutoSearchField*>(S->FAutoSearchFields)) {
+    F->SetParent(this);
+    if (Owner() && F->Owner() != Owner()) F->ChangeOwner(Owner());
+  }
   if (S->FParameters) {
     TppParameterList* P = S->FParameters;
     P->SetParent(this);

@@ -310,6 +310,8 @@ void TppCustomRichText::Init() {
 
 bool TppCustomRichText::RoomIsWholePage() const {
   if (FStalled) return true;
+  // Placed below the band's top: a page where the text goes on gives more room.
+  if (!OverFlow() && mmTop() > 0) return false;
   if (const TppStretchable* R = ShiftRelativeTo()) {
     int64_t Above = 0;
     for (; R; R = R->ShiftRelativeTo()) Above += R->SpaceUsed();

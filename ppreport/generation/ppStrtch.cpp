@@ -154,7 +154,7 @@ void TppStretchable::SetShiftWithParent(bool Value) {
   TppComponent::SetShiftWithParent(Value);
 }
 
-void TppStretchable::SetRegion(TppCustomRegion* NewRegion) {
+void TppStretchable::SetRegion(TppComponent* NewRegion) {
   if (NewRegion == Region()) return;
   TppComponent::SetRegion(NewRegion);
   if (Adjusting()) return;

@@ -95,7 +95,7 @@ public:
   void PrintToPage(TppPage* Page) override;
   void RestoreFromCache(int Page) override;
   void SaveToCache(int Page) override;
-  void SetRegion(TppCustomRegion* NewRegion) override;
+  void SetRegion(TppComponent* NewRegion) override;
   // A chain stays inside one band: moving to another band leaves it.
   void SetBand(TppBand* NewBand) override;
   void Notify(TppCommunicator* Partner, TppNotifyOperation Operation) override;
@@ -118,6 +118,7 @@ protected:
   // reserved ones and after).
   void FillStretchableRecord(TppStretchableCacheRecord& Record) const;
   void TakeStretchableRecord(const TppStretchableCacheRecord& Record);
+  void SetPartialAdjustment(int32_t V) { FPartialAdjustment = V; }
 
 private:
   void GenerateShifters(int From);

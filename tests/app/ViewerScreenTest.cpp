@@ -41,6 +41,34 @@ TScreen ReadXwd(const std::string& File) {
     }
   return S;
 }
+// The white sheet on the screen (rows with a run of 100 pure white pixels) and the dark pixels drawn
+// inside it.
+struct TSheet {
+  int Top = -1, Bottom = -1, Left = 0, Right = -1, Dark = 0;
+};
+
+TSheet FindSheet(const TScreen& S) {
+  TSheet R;
+  R.Left = S.Width;
+  for (int Y = 0; Y < S.Height; ++Y) {
+    int Run = 0;
+    for (int X = 0; X < S.Width; ++X) {
+      Run = S.At(X, Y) == 0xFFFFFF ? Run + 1 : 0;
+      if (Run == 100) {
+        if (R.Top < 0) R.Top = Y;
+        R.Bottom = Y;
+        R.Left = std::min(R.Left, X - 99);
+      }
+      if (Run >= 100) R.Right = std::max(R.Right, X);
+    }
+  }
+  for (int Y = R.Top + 4; R.Top >= 0 && Y < R.Bottom - 4; ++Y)
+    for (int X = R.Left + 4; X < R.Right - 4; ++X) {
+      uint32_t P = S.At(X, Y);
+      if (((P >> 16 & 0xFF) + (P >> 8 & 0xFF) + (P & 0xFF)) / 3 < 100) ++R.Dark;
+    }
+  return R;
+}
 }  // namespace
 
 TEST(ViewerScreenTest, TheWindowShowsPageOneOfTheSample) {
@@ -55,32 +83,29 @@ TEST(ViewerScreenTest, TheWindowShowsPageOneOfTheSample) {
   std::system(("rm -rf '" + Home + "'").c_str());
   TScreen S = ReadXwd(Shot);
   ASSERT_GT(S.Width, 0) << "no screen dump";
-  // The sheet: rows with a long run of pure white; the page drawn on it: dark pixels inside.
-  int Top = -1, Bottom = -1, Left = S.Width, Right = -1;
-  for (int Y = 0; Y < S.Height; ++Y) {
-    int Run = 0;
-    for (int X = 0; X < S.Width; ++X) {
-      Run = S.At(X, Y) == 0xFFFFFF ? Run + 1 : 0;
-      if (Run == 100) {
-        if (Top < 0) Top = Y;
-        Bottom = Y;
-        Left = std::min(Left, X - 99);
-      }
-      if (Run >= 100) Right = std::max(Right, X);
-    }
-  }
-  ASSERT_GE(Top, 0) << "no white sheet on the screen";
-  EXPECT_GT(Bottom - Top, 200);
+  TSheet Sheet = FindSheet(S);
+  ASSERT_GE(Sheet.Top, 0) << "no white sheet on the screen";
+  EXPECT_GT(Sheet.Bottom - Sheet.Top, 200);
   // At the main form's 100 %, an A4 sheet is wider than the window shows; the paperless default
   // (220 by 283 pixels) means the zoom was never applied to the printer's paper.
-  EXPECT_GT(Right - Left, 400) << "the page drawn at the size of no paper";
-  int Dark = 0;
-  for (int Y = Top + 4; Y < Bottom - 4; ++Y)
-    for (int X = Left + 4; X < Right - 4; ++X) {
-      uint32_t P = S.At(X, Y);
-      if (((P >> 16 & 0xFF) + (P >> 8 & 0xFF) + (P & 0xFF)) / 3 < 100) ++Dark;
-    }
-  EXPECT_GT(Dark, 300) << "the sheet is blank";
+  EXPECT_GT(Sheet.Right - Sheet.Left, 400) << "the page drawn at the size of no paper";
+  EXPECT_GT(Sheet.Dark, 300) << "the sheet is blank";
+}
+
+// The pp sample opens its report in the print preview, page 1 drawn at page width; Escape closes
+// the preview and the program ends well.
+TEST(ViewerScreenTest, ThePPSampleShowsItsReportInThePrintPreview) {
+  ASSERT_EQ(std::system("bash '" MOR_SOURCE_DIR "/scripts/deps.sh' >/dev/null"), 0) << "xvfb-run, xdotool and xwd";
+  TTestTempFiles Temp;
+  std::string Shot = Temp.Path("screen.xwd");
+  std::string Cmd = "env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 XDG_CONFIG_HOME='" +
+                    Temp.Path("config") + "' xvfb-run -a -s '-screen 0 1024x768x24' sh '" MOR_SOURCE_DIR
+                    "/tests/app/ppsample-shot.sh' '" MOR_PPSAMPLE "' '" + Shot + "'";
+  ASSERT_EQ(std::system(Cmd.c_str()), 0) << Cmd;
+  TSheet Sheet = FindSheet(ReadXwd(Shot));
+  ASSERT_GE(Sheet.Top, 0) << "no white sheet on the screen";
+  EXPECT_GT(Sheet.Right - Sheet.Left, 300) << "page width zoom not applied";
+  EXPECT_GT(Sheet.Dark, 300) << "the sheet is blank";
 }
 
 // A file the viewer cannot open ends in the exception reporter's report, whose stack names the

@@ -10,10 +10,33 @@
 #include "ppreport/output/forms/ppScrollBox.h"
 #include "ppreport/output/forms/ppTextSearchRegistration.h"
 #include "ppreport/output/forms/ppTmDlg.h"
+#include "ppreport/generation/ppEngine.h"
+#include "ppreport/generation/ppReport.h"
 
 namespace {
 int InitCount = 0;
+
+// The report's dialogs shown through the dialog service.
+void ShowNoDataDialog(TComponent& Dialog, TppCustomReport& Report) {
+  auto* Form = dynamic_cast<TppForm*>(&Dialog);
+  if (!Form) return;
+  Form->SetReport(&Report);
+  Form->SetLanguageIndex(Report.LanguageIndex());
+  Form->ShowDialog();
 }
+
+bool RunAutoSearchDialog(TComponent& Dialog, TppReport& Report, const std::vector<TppAutoSearchField*>& Fields) {
+  auto* Form = dynamic_cast<TppCustomAutoSearchDialog*>(&Dialog);
+  if (!Form) return true;
+  Form->SetReport(&Report);
+  Form->SetLanguageIndex(Report.LanguageIndex());
+  Form->SetAutoSearchFields(Fields);
+  Form->Init();
+  const bool Ok = Form->ShowDialog() == mrOk;
+  Report.AutoSearchDialogCloseEvent(Form);
+  return Ok;
+}
+}  // namespace
 
 void InitializePPForms() {
   if (InitCount++ > 0) return;
@@ -31,10 +54,14 @@ void InitializePPForms() {
   // A template's reader errors are asked through this form.
   RegisterQtDialog<TppTemplateErrorRequest>(ExecuteTemplateErrorDialog);
   RegisterTextSearch();
+  SetNoDataDialogShower(ShowNoDataDialog);
+  SetAutoSearchDialogRunner(RunAutoSearchDialog);
 }
 
 void FinalizePPForms() {
   if (InitCount == 0 || --InitCount > 0) return;
+  SetAutoSearchDialogRunner(nullptr);
+  SetNoDataDialogShower(nullptr);
   UnregisterTextSearch();
   UnregisterFormClass<TppCustomTemplateErrorDialog>();
   UnregisterFormClass<TppCustomTemplateDialog>();

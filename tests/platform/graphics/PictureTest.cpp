@@ -8,7 +8,9 @@
 #include "platform/graphics/GraphicsConsts.h"
 #include "platform/graphics/Jpeg.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/RasterImage.h"
 #include "platform/rtl/SysUtils.h"
+#include "tests/platform/graphics/PictureFixtures.h"
 
 namespace {
 // Left half red, right half blue, a black dot at (1, 1).
@@ -100,7 +102,7 @@ TEST(PictureTest, RecognisesGraphicsByTheirFirstBytes) {
   EXPECT_NEAR(int((Decoded.ScanLine(4)[2] >> 16) & 0xFF), 255, 24);  // still red
   EXPECT_NEAR(int(Decoded.ScanLine(4)[13] & 0xFF), 255, 24);          // still blue
 
-  std::vector<uint8_t> Unknown = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
+  std::vector<uint8_t> Unknown = {'P', '5', '\n', '2', ' ', '2', 0, 0};
   try {
     Load(Unknown);
     ADD_FAILURE();
@@ -118,7 +120,9 @@ TEST(PictureTest, RegistryFindsClassesByNameAndExtension) {
   ASSERT_NE(GraphicClasses::FindByClassName("tjpegimage"), nullptr);
   EXPECT_EQ(GraphicClasses::FindByExtension(".JPG")->ClassName, "TJPEGImage");
   EXPECT_EQ(GraphicClasses::FindByExtension("emf")->ClassName, "TMetafile");
-  EXPECT_EQ(GraphicClasses::FindByClassName("TGIFImage"), nullptr);
+  // GIF and PNG come with the readers of this Qt.
+  EXPECT_EQ(GraphicClasses::FindByClassName("TGIFImage") != nullptr, RasterFormatReadable("GIF"));
+  EXPECT_EQ(GraphicClasses::FindByExtension("png") != nullptr, RasterFormatReadable("PNG"));
   TPicture P;
   int Changes = 0;
   P.OnChange = [&](TPicture*) { ++Changes; };
@@ -127,4 +131,42 @@ TEST(PictureTest, RegistryFindsClassesByNameAndExtension) {
   TPicture Copy = P;
   EXPECT_EQ(Copy.Width(), 3);
   EXPECT_NE(Copy.Graphic(), P.Graphic());
+}
+
+TEST(PictureTest, RasterPicturesKeepTheirBytesAndPixels) {
+  struct Case {
+    std::string Data;
+    const char* Class;
+    const char* Format;
+  };
+  for (const Case& C : {Case{picturefixtures::Png(), "TPngImage", "PNG"}, Case{picturefixtures::Gif(), "TGIFImage", "GIF"}}) {
+    if (!RasterFormatReadable(C.Format)) continue;  // this Qt has no reader: the class is not registered
+    auto P = Load(std::vector<uint8_t>(C.Data.begin(), C.Data.end()));
+    ASSERT_NE(P->Graphic(), nullptr) << C.Class;
+    EXPECT_STREQ(P->Graphic()->ClassName(), C.Class);
+    const TBitmap& Px = static_cast<TRasterImage*>(P->Graphic())->Image();
+    ASSERT_EQ(Px.Width(), 2);
+    ASSERT_EQ(Px.Height(), 2);
+    EXPECT_EQ(Px.ScanLine(0)[0], 0xFFFF0000u) << C.Class;
+    EXPECT_EQ(Px.ScanLine(0)[1], 0xFF00FF00u) << C.Class;
+    EXPECT_EQ(Px.ScanLine(1)[0], 0xFF0000FFu) << C.Class;
+    EXPECT_EQ(Px.ScanLine(1)[1], 0xFFFFFFFFu) << C.Class;
+    std::vector<uint8_t> Saved = Bytes(*P->Graphic());
+    EXPECT_EQ(std::string(Saved.begin(), Saved.end()), C.Data);  // saved back unchanged
+
+    // Cut short, a bad checksum or code stream, a header claiming a huge picture: refused.
+    std::string Cut = C.Data.substr(0, C.Data.size() / 2);
+    std::string Huge = C.Data;
+    if (Huge[1] == 'P') Huge[16] = 0x7F;  // IHDR width
+    else Huge[7] = Huge[9] = 0x7F;        // logical screen
+    for (const std::string& Bad : {Cut, Huge}) {
+      TPngImage Png;
+      TGIFImage Gif;
+      TGraphic& G = C.Data[1] == 'P' ? static_cast<TGraphic&>(Png) : Gif;
+      TMemoryStream S;
+      S.WriteBuffer(Bad.data(), static_cast<int64_t>(Bad.size()));
+      S.SetPosition(0);
+      EXPECT_THROW(G.LoadFromStream(S), EInvalidGraphic) << C.Class;
+    }
+  }
 }

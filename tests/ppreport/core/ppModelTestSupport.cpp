@@ -39,7 +39,7 @@ const TClassInfo& TModelDataComponent::StaticClassInfo() {
 }
 
 const TClassInfo& TModelRegion::StaticClassInfo() {
-  static const TClassInfo Info = TClassDef<TModelRegion>("TModelRegion", &TppCustomRegion::StaticClassInfo());
+  static const TClassInfo Info = TClassDef<TModelRegion>("TModelRegion", &TppComponent::StaticClassInfo());
   return Info;
 }
 

@@ -52,12 +52,20 @@ public:
   bool IsDataAware() const override { return true; }
 };
 
-class TModelRegion : public TppCustomRegion {
+class TModelRegion : public TppComponent, public TppRegionMembers {
   DECLARE_CLASSINFO(TModelRegion)
 public:
-  using TppCustomRegion::TppCustomRegion;
+  using TppComponent::TppComponent;
   ~TModelRegion() override { BeforeDestruction(); }
   void Generate() override {}
+  TppRegionMembers* AsRegion() override { return this; }
+  TppComponent* RegionComponent() override { return this; }
+
+protected:
+  void Destroying() override {
+    ReleaseMembers();
+    TppComponent::Destroying();
+  }
 };
 
 class TModelBand : public TppBand {

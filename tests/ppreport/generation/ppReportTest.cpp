@@ -2,6 +2,8 @@
 // requests it serves with its engine and cache.
 #include "tests/ppreport/generation/ppReportTestSupport.h"
 
+#include "ppreport/generation/ppPageBreak.h"
+
 namespace reporttest {
 namespace {
 
@@ -136,6 +138,66 @@ TEST_F(GroupedReport, ColumnsFillDownThePageOneAfterTheOther) {
   EXPECT_EQ(10 * mm, Lefts[0]);
   EXPECT_EQ(50 * mm, Lefts[1]);
   EXPECT_EQ((std::vector<std::string>{"H", "CH", "GH", "b", "GF", "10", "CF", "F"}), Texts(3));
+}
+
+TEST_F(GroupedReport, TwoPassesGivePageOfPagesOnEveryPage) {
+  Build("aaaaaaabbbcc");
+  Report->SetPassSetting(psTwoPass);
+  TppLabel* Count = Label(Report->GetFooterBand(), "", 50 * mm);
+  Count->OnGetText = [this](TObject*, std::string& Text) {
+    Text = "Página " + std::to_string(Report->PageNo()) + " de " + std::to_string(Report->PageCount());
+  };
+  Run();
+  ASSERT_EQ(4, PageCount());
+  for (int P = 1; P <= 4; ++P) {
+    const std::vector<std::string> T = Texts(P);
+    EXPECT_EQ("Página " + std::to_string(P) + " de 4", T.back()) << P;
+    EXPECT_EQ(4, Device->Pages.at(P)->AbsolutePageCount());
+  }
+}
+
+TEST_F(GroupedReport, APageBreakEndsThePageWhereItStands) {
+  Build("aabbbc");
+  auto* Title = Report->CreateBand(btTitle, 0);
+  Title->ChangeHeight(20 * mm);
+  Title->SetPrintHeight(phDynamic);
+  Label(Title, "T");
+  auto* Break = new TppPageBreak(&Form);
+  Break->SetBounds(0, 15 * mm, 10 * mm, 1 * mm);
+  Break->SetBand(Title);
+  Run();
+  ASSERT_EQ(4, PageCount());
+  EXPECT_EQ((TTexts{{"T", 10}, {"F", 80}}), Page(1));
+  EXPECT_EQ((TTexts{{"H", 10}, {"GH", 20}, {"a", 20}, {"n1", 30}, {"n2", 40}, {"GF", 50}, {"3", 50}, {"GH", 60},
+                    {"b", 60}, {"n3", 70}, {"F", 80}}),
+            Page(2));
+}
+
+TEST_F(GroupedReport, APageGeneratedAgainAloneEqualsThePageOfTheFullRun) {
+  for (auto Pass : {psOnePass, psTwoPass}) {
+    SCOPED_TRACE(Pass);
+    if (!Pipe) Build("aaaaaaabbbcc");
+    // The outline grows with the run: a page made again carries the tree as far as it has grown.
+    Report->OutlineSettings()->SetEnabled(false);
+    Report->SetPassSetting(Pass);
+    Run();
+    ASSERT_EQ(4, PageCount());
+    std::map<int, std::unique_ptr<TppPage>> Full = std::move(Device->Pages);
+    // Backwards and out of order: every page comes from the state cached before it.
+    for (int No : {3, 1, 4, 2}) {
+      Device->Pages.clear();
+      Device->Reset();
+      TppPageRequest R;
+      R.SetPageSetting(psSinglePage);
+      R.SetPageRequested(No);
+      Device->SetPageRequest(&R);
+      Report->PrintToDevices();
+      ASSERT_EQ(1u, Device->Pages.size()) << No;
+      std::string Why;
+      EXPECT_TRUE(enginetest::SamePage(*Full.at(No), *Device->Pages.at(No), Pass == psTwoPass, &Why))
+          << "page " << No << ": " << Why;
+    }
+  }
 }
 
 }  // namespace

@@ -125,13 +125,15 @@ TEST_F(RichTexts, FirstLineThatDoesNotFitMovesOnAndATallOnePrintsOnAnEmptyPage) 
   };
   const TCase Cases[] = {
       {"moves", true, Lines(5, "\\fs48 Grande\\par"), 2},
+      {"moves from below its own offset", false, Lines(5, "\\fs48 Grande\\par"), 2},
       {"taller than a page", false, Lines(3, "\\fs500 Il\\par"), 1},
       {"taller, below a box", true, Lines(3, "\\fs500 Il\\par"), 2},
   };
   for (const TCase& T : Cases) {
     SCOPED_TRACE(T.Name);
     if (T.Box) ppbandtest::AddBox(*Band, "Box", 0, 75 * mm);
-    TppRichText* C = Add(T.Rtf, T.Box ? 75 * mm : 0, 80 * mm);
+    const bool Low = T.Box || std::string(T.Name).starts_with("moves");
+    TppRichText* C = Add(T.Rtf, Low ? 75 * mm : 0, 80 * mm);
     Run();
     const std::vector<TRange> R = Ranges(C);
     ASSERT_FALSE(R.empty());

@@ -188,6 +188,34 @@ TEST_F(ppBackgroundReportPrintTest, TwoQueuedJobsPrintToThePdfQueueWhileTheMainT
   }
 }
 
+// A report whose background printing is on hands its print to the process-wide manager and is
+// free again at once; the copy writes the archive.
+TEST_F(ppBackgroundReportPrintTest, AReportPrintsThroughTheProcessManager) {
+  Table(9);
+  TSalesModule Module(nullptr);
+  TppReport* R = Module.Report;
+  const std::string Archive = Temp.Path("report.raf");
+  R->SetDeviceType("ArchiveFile");
+  R->SetArchiveFileName(Archive);
+  R->SetShowPrintDialog(false);
+  R->SetShowCancelDialog(false);
+  R->BackgroundPrintSettings()->SetEnabled(true);
+  R->BackgroundPrintSettings()->SetActive(true);
+  TppBackgroundPrintManager* Global = ppBackgroundPrintManager();
+  ASSERT_TRUE(Global);
+  int Done = 0;
+  std::vector<std::string> GlobalErrors;
+  Global->OnAllRequestsFinished = [&Done](TObject*) { ++Done; };
+  Global->OnError = [&GlobalErrors](TObject*, const Exception& E) { GlobalErrors.push_back(E.Message()); };
+  R->Print();
+  EXPECT_FALSE(R->Printing());
+  EXPECT_TRUE(bgtest::PumpUntil([&Done] { return Done > 0; }));
+  Global->OnAllRequestsFinished = nullptr;
+  Global->OnError = nullptr;
+  EXPECT_TRUE(GlobalErrors.empty()) << GlobalErrors.front();
+  EXPECT_TRUE(std::filesystem::exists(Archive));
+}
+
 // Shutting down while a job is in the middle of an archive: the worker is cancelled and joined,
 // and neither its temporary file nor a cut archive stays.
 TEST_F(ppBackgroundReportPrintTest, ShutdownWithAJobRunningJoinsAndLeavesNoFile) {
