@@ -257,6 +257,9 @@ public:
   // On a report without bands: the default set (header, detail, footer; column header and footer
   // with more than one column).
   virtual void CreateDefaultBands();
+  // The band kinds CreateDefaultBands makes (bits of TppBandType); a sub-report sets its child's.
+  uint32_t DefaultBandSet() const { return FDefaultBands; }
+  void SetDefaultBandSet(uint32_t Kinds) { FDefaultBands = Kinds; }
   // Moves Source's whole definition (settings, bands, groups) into this report; Source is left
   // without bands and groups.
   void Transfer(TPersistent* Source) override;

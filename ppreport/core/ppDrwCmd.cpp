@@ -134,6 +134,7 @@ void TppDrawCommand::Assign(const TPersistent* Source) {
   FTop = S->FTop;
   FWidth = S->FWidth;
   FHeight = S->FHeight;
+  FExpansionKey = S->FExpansionKey;
   SetOnDrawCommandClick(S->FClick);
   SetTag(S->Tag());
   FBorder->Assign(S->FBorder.get());

@@ -63,6 +63,9 @@ public:
   void SetPageRect(const TRect& R) { FPageRect = R; }
   bool RedrawPage() const { return FRedrawPage; }
   void SetRedrawPage(bool V) { FRedrawPage = V; }
+  // The drill-down instance the command was made for (a sub-report's expansion key).
+  const std::string& ExpansionKey() const { return FExpansionKey; }
+  void SetExpansionKey(const std::string& V) { FExpansionKey = V; }
 
   const TppDrawCommandClick& OnDrawCommandClick() const { return FClick; }
   // Target is the handler's object: when it is freed, the handler is dropped.
@@ -94,7 +97,7 @@ public:
 
   using TPersistent::Assign;
   // From a draw command (else the class library's error): position and size, Clickable, DataType,
-  // DrawRect, the click handler, Tag and Border; the classes copy their own fields from one of
+  // DrawRect, the click handler, Tag, Border and the expansion key; the classes copy their own fields from one of
   // their own class. Page, PageRect and RedrawPage stay.
   void Assign(const TPersistent* Source) override;
 
@@ -120,6 +123,7 @@ private:
   TRect FDrawRect{};
   TRect FPageRect{};
   bool FRedrawPage = false;
+  std::string FExpansionKey;
   TppDrawCommandClick FClick;
   TppPage* FPage = nullptr;
   bool FLinking = false;  // SetPage is re-linking the tree parent

@@ -11,6 +11,7 @@
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppReport.h"
+#include "ppreport/generation/ppSubRpt.h"
 #include "ppreport/generation/ppVar.h"
 #include "ppreport/generation/ppRichTx.h"
 #include "ppreport/generation/ppRegion.h"
@@ -298,6 +299,7 @@ void InitializePPGeneration() {
   InitializeDBTextUnit();
   InitializeDBCalcUnit();
   InitializeReportUnit();
+  InitializeSubReportUnit();
   InitializeVarUnit();
   InitializeRichTextUnit();
   InitializeRegionUnit();
@@ -313,6 +315,7 @@ void FinalizePPGeneration() {
     FinalizeRegionUnit();
     FinalizeRichTextUnit();
     FinalizeVarUnit();
+    FinalizeSubReportUnit();
     FinalizeReportUnit();
     FinalizePageStyleUnit();
     FinalizeMemoUnit();

@@ -11,6 +11,7 @@
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppModelPalette.h"
 #include "ppreport/generation/ppBands.h"
+#include "ppreport/generation/ppReport.h"
 
 namespace {
 #pragma pack(push, 1)
@@ -253,10 +254,13 @@ int TppDBCalc::TraversalCount() const {
 }
 
 std::string TppDBCalc::GetLookAheadKey() const {
-  // Inside a sub-report the key would start with the sub-report's runs; sub-reports print no
-  // look-ahead totals yet, so the key is the report's own.
   const TppBandType Kind = Band() ? Band()->GetBandType() : btDetail;
   const TppCustomReport* R = GetReport();
+  // Inside a sub-report each instance (each completed child run) has keys of its own.
+  std::string Prefix;
+  const TppCustomReport* M = R ? R->GetMainReport() : nullptr;
+  if (M && R != M && M->PassSetting() == psTwoPass && FLookAhead)
+    if (auto* Banded = dynamic_cast<const TppBandedReport*>(R)) Prefix = Banded->GetSubReportKey();
   int BreakNo = 0, Column = 0;
   if (const TppGroup* G = ResetGroup()) {
     BreakNo = G->BreakNo();
@@ -264,7 +268,7 @@ std::string TppDBCalc::GetLookAheadKey() const {
     BreakNo = R->AbsolutePageNo();
     if (Kind == btColumnHeader || Kind == btColumnFooter) Column = R->CurrentColumn();
   }
-  return Format("%8d", {BreakNo}) + "|" + Format("%8d", {Column});
+  return Prefix + Format("%8d", {BreakNo}) + "|" + Format("%8d", {Column});
 }
 
 std::string TppDBCalc::GetLookAheadValue(const std::string& Key) const {

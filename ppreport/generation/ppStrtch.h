@@ -117,6 +117,8 @@ protected:
   // The stretchable's part of a page record, for kinds whose record is longer (their bytes in the
   // reserved ones and after).
   void FillStretchableRecord(TppStretchableCacheRecord& Record) const;
+  // The stop position while generating: no change notice (which would reset the report).
+  void AssignmmStopPosition(int32_t Value) { FStopPosition = Value; }
   void TakeStretchableRecord(const TppStretchableCacheRecord& Record);
   void SetPartialAdjustment(int32_t V) { FPartialAdjustment = V; }
 
