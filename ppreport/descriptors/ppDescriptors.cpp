@@ -11,6 +11,7 @@
 #include "ppreport/descriptors/ppRichTxDrwCmdRTTI.h"
 #include "ppreport/descriptors/ppRichTxRTTI.h"
 #include "ppreport/descriptors/ppStrtchRTTI.h"
+#include "ppreport/descriptors/ppSubRptRTTI.h"
 #include "ppreport/descriptors/ppVarRTTI.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
 
@@ -27,6 +28,7 @@ void InitializePPDescriptors() {
   });
   InitializeRegionRTTIUnit();
   InitializeMemoRTTIUnit();
+  InitializeSubRptRTTIUnit();
   InitializeBandsRTTIUnit();
   InitializeReportRTTIUnit();
   InitializeStrtchRTTIUnit();
@@ -50,6 +52,7 @@ void FinalizePPDescriptors() {
     FinalizeStrtchRTTIUnit();
     FinalizeReportRTTIUnit();
     FinalizeBandsRTTIUnit();
+    FinalizeSubRptRTTIUnit();
     FinalizeMemoRTTIUnit();
     FinalizeRegionRTTIUnit();
   }
