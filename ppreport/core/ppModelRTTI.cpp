@@ -71,6 +71,13 @@ const TraRTTI& TraTppPrintableRTTI() {
 }
 
 namespace {
+template <class F>
+struct FirstArg;
+template <class C, class A>
+struct FirstArg<void (C::*)(A)> {
+  using Type = A;
+};
+
 // "Region" is described as a component: only a region (or nil) is written, anything else answers False.
 TraEntry RegionEntry() {
   TraEntry E;
@@ -85,11 +92,12 @@ TraEntry RegionEntry() {
     return true;
   };
   E.Set = [](TPersistent& O, TraValueKind, const TraValue& In) {
+    using RegionPtr = FirstArg<decltype(&TppComponent::SetRegion)>::Type;
     auto* C = dynamic_cast<TppComponent*>(&O);
-    auto* R = dynamic_cast<TppComponent*>(In.Obj);
-    if (!C || (In.Obj && (!R || !R->AsRegion()))) return false;
+    auto* R = dynamic_cast<RegionPtr>(In.Obj);
+    if (!C || (In.Obj && !R)) return false;
     C->SetRegion(R);
-    return true;
+    return C->Region() == R;  // the component refuses what is no region
   };
   return E;
 }
