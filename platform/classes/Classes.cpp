@@ -71,8 +71,7 @@ void TComponent::BeforeDestruction() {
   while (!FFreeNotifies.empty()) {
     TComponent* C = FFreeNotifies.back();
     FFreeNotifies.pop_back();
-    auto& Back = C->FFreeNotifies;
-    Back.erase(std::remove(Back.begin(), Back.end(), this), Back.end());
+    UnlinkFreeNotify(C->FFreeNotifies, this);
     C->Notification(this, opRemove);
   }
   // Owned components go last-first, as the class library frees them; each is whole when it goes,
@@ -187,20 +186,28 @@ void TComponent::RemoveComponent(TComponent* C) {
   C->FOwner = nullptr;
 }
 
+// A band or a report component is linked to every command made from it, so its list gets long and
+// the commands come and go last-first: both sides of a link know of each other, so the shorter
+// list answers whether it exists, and a link is looked for from the end.
+void TComponent::UnlinkFreeNotify(std::vector<TComponent*>& List, TComponent* C) {
+  auto It = std::find(List.rbegin(), List.rend(), C);
+  if (It != List.rend()) List.erase(std::next(It).base());
+}
+
 void TComponent::FreeNotification(TComponent* C) {
   if (!C || C == this) return;
-  if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), C) == FFreeNotifies.end()) {
-    FFreeNotifies.push_back(C);
-    C->FreeNotification(this);  // both sides learn of each other's end
-  }
+  const bool MineShorter = FFreeNotifies.size() <= C->FFreeNotifies.size();
+  const auto& Shorter = MineShorter ? FFreeNotifies : C->FFreeNotifies;
+  if (std::find(Shorter.rbegin(), Shorter.rend(), MineShorter ? C : this) != Shorter.rend()) return;
+  FFreeNotifies.push_back(C);
+  C->FFreeNotifies.push_back(this);  // both sides learn of each other's end
 }
 
 void TComponent::RemoveFreeNotification(TComponent* C) {
   // Both sides always know of each other, so an empty list means nothing to undo.
-  if (FFreeNotifies.empty()) return;
-  FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), C), FFreeNotifies.end());
-  if (C) C->FFreeNotifies.erase(std::remove(C->FFreeNotifies.begin(), C->FFreeNotifies.end(), this),
-                                C->FFreeNotifies.end());
+  if (FFreeNotifies.empty() || !C) return;
+  UnlinkFreeNotify(FFreeNotifies, C);
+  UnlinkFreeNotify(C->FFreeNotifies, this);
 }
 
 void TComponent::Loaded() { FComponentState &= ~static_cast<uint32_t>(csLoading); }

@@ -158,6 +158,7 @@ private:
   bool FFreeing = false;  // BeforeDestruction has begun
   void IndexName(TComponent* C, bool Add);
   void MarkDestroying();
+  static void UnlinkFreeNotify(std::vector<TComponent*>& List, TComponent* C);
 };
 
 // Frees the component P points at, if any, and clears P first (receivers see no dangling pointer).

@@ -227,6 +227,9 @@ bool TDataSet::Fetched(int64_t Rec) {
     FFirst = 0;
     FFetchDone = false;
     Refetch();
+    // What the window would drop again is passed over unread (a random page far into the data).
+    if (const int64_t Skip = Rec - WindowRecords; Skip > 0)
+      if (const int64_t Passed = SkipRecords(Skip); Passed > 0) FFirst = Passed;
   }
   while (Known() <= Rec && !FFetchDone) {
     if (FetchRecord())

@@ -392,6 +392,9 @@ protected:
   // only a window of records: Refetch is called when a record before the window is wanted.
   virtual bool CanRefetch() const { return false; }
   virtual void Refetch() {}
+  // Passes over up to Count records without appending them; the number passed (fewer at the
+  // end), or -1 when the source cannot pass over records.
+  virtual int64_t SkipRecords(int64_t) { return -1; }
   // The number of records without fetching them here; -1 when the source cannot tell.
   virtual int64_t CountRecords() { return -1; }
   TRecordStore& Records() { return FRecords; }

@@ -257,6 +257,21 @@ bool TDBDataSet::StepRow() {
 
 bool TDBDataSet::FetchRecord() { return StepRow(); }
 
+int64_t TDBDataSet::SkipRecords(int64_t Count) {
+  int64_t Passed = 0;
+  while (Passed < Count && FStmt) {
+    const int Rc = sqlite3_step(FStmt);
+    if (Rc == SQLITE_DONE) {
+      sqlite3_finalize(FStmt);
+      FStmt = nullptr;
+      break;
+    }
+    if (Rc != SQLITE_ROW) RaiseSQLite(FDb, SSQLErrorReading);
+    ++Passed;
+  }
+  return Passed;
+}
+
 // ---- TTable
 
 const TClassInfo& TTable::StaticClassInfo() {

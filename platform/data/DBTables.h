@@ -52,6 +52,7 @@ protected:
   void InternalOpen() override;
   void InternalClose() override;
   bool FetchRecord() override;
+  int64_t SkipRecords(int64_t Count) override;
   bool CanRefetch() const override { return true; }
   void Refetch() override;
   int64_t CountRecords() override;

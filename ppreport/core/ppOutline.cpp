@@ -128,7 +128,7 @@ void TppOutline::AddOutlineDrawCommand() {
   TppPage* Page = Engine ? Engine->GetPage() : nullptr;
   if (!Page || !FTreeRoot) return;
   auto Command = std::make_unique<TppOutlineDrawCommand>(nullptr);
-  Command->SetTree(TppOutlineNode::CopyTree(FTreeRoot.get()));
+  Command->SetSnapshot(TppOutlineNode::Freeze(FTreeRoot.get()));
   Command->SetCompleted(IsCompleted());
   Command->SetPage(Page);  // the page owns it from here (a second outline command is refused)
   Command.release();

@@ -38,7 +38,7 @@ public:
   // A creator for Participant under ParentCreator (null: the top one), then for each of its
   // outline children. EOutlineError when Participant does not take part in outlines.
   TppOutlineNodeCreator* CreateNodeCreator(TComponent* Participant, TppOutlineNodeCreator* ParentCreator);
-  // A copy of the tree onto the engine's current page.
+  // A frozen copy of the tree (shared with other pages where unchanged) onto the engine's page.
   virtual void AddOutlineDrawCommand();
   // Once true stays true: the report's last band is generated or it runs its second pass.
   bool IsCompleted();

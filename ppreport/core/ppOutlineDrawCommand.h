@@ -7,6 +7,7 @@
 #include "ppreport/core/ppDrwCmd.h"
 
 class TppOutlineNode;
+struct TppOutlineSnapshot;
 
 class TppOutlineDrawCommand : public TppDrawCommand {
   DECLARE_CLASSINFO(TppOutlineDrawCommand)
@@ -17,8 +18,11 @@ public:
   // The tree held every node of the report when the page was made.
   bool Completed() const { return FCompleted; }
   void SetCompleted(bool V) { FCompleted = V; }
-  // The root of the node tree (the command's tree child), null when none.
+  // The root of the node tree (the command's tree child), null when none. A command given a
+  // frozen tree makes its nodes here, the first time they are asked for.
   TppOutlineNode* Tree() const;
+  // Takes a frozen tree (shared with other pages) in place of the tree held before.
+  void SetSnapshot(std::shared_ptr<const TppOutlineSnapshot> Snapshot);
   // Takes Root as the tree, freeing the tree held before (null: none).
   void SetTree(std::unique_ptr<TppOutlineNode> Root);
   // The same for a node already made (a node read from a stream).
@@ -33,7 +37,14 @@ public:
   void Assign(const TPersistent* Source) override;
   // A hook for descendants; empty.
   virtual void ExtensionHook() {}
+  // The streamed tree: made first from a frozen tree.
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
 
 private:
+  TppOutlineNode* TreeChild() const;
+  void Thaw() const;
+
   bool FCompleted = false;
+  // Not yet made into nodes; null once made, or when the tree came as nodes.
+  mutable std::shared_ptr<const TppOutlineSnapshot> FSnapshot;
 };

@@ -230,11 +230,12 @@ TEST_F(SQLiteFile, AQueryHoldsAWindowOfRecordsYetStepsBackCountsAndReturnsToBook
   EXPECT_EQ(Q.Held(), 1);
   EXPECT_EQ(I->AsInteger(), 1);
   // The engine's walk: forward, and one back and forth again at every group break.
-  TBookmark At10;
+  TBookmark At10, At3000;
   int64_t Expected = 1, MostHeld = 0;
   for (; !Q.Eof(); Q.Next(), ++Expected) {
     ASSERT_EQ(I->AsInteger(), Expected);
     if (Expected == 10) At10 = Q.GetBookmark();
+    if (Expected == 3000) At3000 = Q.GetBookmark();
     if (Expected % 7 == 0) {
       Q.Prior();
       ASSERT_EQ(I->AsInteger(), Expected - 1);
@@ -253,6 +254,15 @@ TEST_F(SQLiteFile, AQueryHoldsAWindowOfRecordsYetStepsBackCountsAndReturnsToBook
   EXPECT_EQ(I->AsInteger(), 9);
   Q.Last();
   EXPECT_EQ(I->AsInteger(), 4990);
+  EXPECT_LE(Q.Held(), 1024);
+  // Far back: what lies before the window is passed over, what lies around the record is there.
+  Q.GotoBookmark(At3000);
+  EXPECT_EQ(I->AsInteger(), 3000);
+  Q.Prior();
+  EXPECT_EQ(I->AsInteger(), 2999);
+  Q.Next();
+  Q.Next();
+  EXPECT_EQ(I->AsInteger(), 3001);
   EXPECT_LE(Q.Held(), 1024);
   Q.First();
   EXPECT_EQ(I->AsInteger(), 1);

@@ -484,4 +484,63 @@ TEST(OutlineDrawCommand, EqualityCopyAndStream) {
   EXPECT_EQ("Ana@3{Página 3@3}", Dump(OutlineOf(*Read)->Tree()));
 }
 
+// A page keeps the tree as it was when the page ended, filtered as a copy is, while the outline
+// goes on growing; what did not change is shared with the next page's tree.
+TEST(OutlineSnapshot, FrozenTreeKeepsItsPage) {
+  auto Root = std::make_unique<TppOutlineNode>(nullptr);
+  Root->SetNodeType(ntRoot);
+  Root->SetPageReference(-1);
+  auto Add = [](TppOutlineNode* Parent, const char* Caption, TppOutlineNodeType Type, int Page) {
+    auto* N = new TppOutlineNode(nullptr);
+    N->SetCaption(Caption);
+    N->SetNodeType(Type);
+    N->SetPageReference(Page);
+    N->SetParent(Parent);
+    return N;
+  };
+  TppOutlineNode* Ana = Add(Root.get(), "Ana", ntGroup, 3);
+  Add(Ana, "Página 3", ntPage, 3);
+  Add(Ana, "Página 3", ntPage, 3);
+  TppOutlineNode* Refused = Add(Root.get(), "X", ntGroup, 3);
+  Refused->SetAccepted(false);
+  Add(Refused, "Bia", ntGroup, 3);
+  TppOutlineNode* Caio = Add(Root.get(), "Caio", ntGroup, 3);
+
+  auto First = TppOutlineNode::Freeze(Root.get());
+  ASSERT_TRUE(First);
+  const std::string Then = Dump(TppOutlineNode::CopyTree(Root.get()).get());
+  EXPECT_EQ("Ana@3{Página 3@3}, Bia@3, Caio@3", Then);
+  EXPECT_EQ(Then, Dump(TppOutlineNode::Thaw(*First).get()));
+  EXPECT_EQ(First, TppOutlineNode::Freeze(Root.get()));
+
+  Add(Ana, "Página 4", ntPage, 4);
+  Caio->SetCaption("Cris");
+  Add(Refused->GetOutlineChild(0), "Página 4", ntPage, 4);
+  auto Second = TppOutlineNode::Freeze(Root.get());
+  EXPECT_EQ("Ana@3{Página 3@3, Página 4@4}, Bia@3{Página 4@4}, Cris@3", Dump(TppOutlineNode::Thaw(*Second).get()));
+  EXPECT_EQ(Then, Dump(TppOutlineNode::Thaw(*First).get()));
+  EXPECT_FALSE(TppOutlineNode::IsEqual(*First, *Second));
+  Ana->GetOutlineChild(2)->Free();
+  Refused->GetOutlineChild(0)->GetOutlineChild(0)->Free();
+  Caio->SetCaption("Caio");
+  auto Third = TppOutlineNode::Freeze(Root.get());
+  EXPECT_TRUE(TppOutlineNode::IsEqual(*First, *Third));
+
+  // A command holding a frozen tree shows, copies and streams it as nodes.
+  TppPage Page(nullptr);
+  auto* Cmd = new TppOutlineDrawCommand(nullptr);
+  Cmd->SetSnapshot(Second);
+  Cmd->SetPage(&Page);
+  TppOutlineDrawCommand Copy(nullptr);
+  Copy.Assign(Cmd);
+  EXPECT_TRUE(Copy.IsEqual(*Cmd));
+  TMemoryStream Stream;
+  WriteComponentToStream(Stream, &Page);
+  Stream.SetPosition(0);
+  std::unique_ptr<TppPage> Read(dynamic_cast<TppPage*>(ReadComponentFromStream(Stream, nullptr)));
+  ASSERT_TRUE(Read && OutlineOf(*Read));
+  EXPECT_EQ(Dump(TppOutlineNode::Thaw(*Second).get()), Dump(OutlineOf(*Read)->Tree()));
+  EXPECT_TRUE(OutlineOf(*Read)->IsEqual(Copy));
+}
+
 }  // namespace outlinetest
