@@ -52,7 +52,7 @@ void MakeTable(const std::string& Path, int Records) {
   std::filesystem::remove(Path);
   TQuery Q(nullptr);
   Q.SetDatabaseName(Path);
-  Q.SetSQL({"CREATE TABLE Customers (Id INTEGER, Name VARCHAR(40), Since DATE, Balance REAL)"});
+  Q.SetSQL({"CREATE TABLE Customers (Id INTEGER PRIMARY KEY, Name VARCHAR(40), Since DATE, Balance REAL)"});
   Q.ExecSQL();
   Q.SetSQL({"WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < " + std::to_string(Records) +
             ") INSERT INTO Customers SELECT I, 'Cliente número ' || I, date('2000-01-01', '+' || (I % 9000) || ' days'),"
