@@ -106,13 +106,7 @@ void TIcon::LoadFromStream(TStream& Stream) {
   if (B.size() < 6 || B[0] || B[1] || B[2] != 1 || B[3] ||
       !Img.loadFromData(reinterpret_cast<const uchar*>(B.data()), static_cast<int>(B.size()), "ICO"))
     throw EInvalidGraphic(SInvalidIcon);
-  Img = Img.convertToFormat(QImage::Format_ARGB32);
-  TBitmap Pixels(Img.width(), Img.height());
-  for (int Y = 0; Y < Img.height(); ++Y) {
-    const QRgb* Row = reinterpret_cast<const QRgb*>(Img.constScanLine(Y));
-    std::copy_n(Row, Img.width(), Pixels.ScanLine(Y));
-  }
-  FImage = std::move(Pixels);
+  FImage = QtSupport::ToBitmap(Img);
   FData = std::move(B);
 }
 

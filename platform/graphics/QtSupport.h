@@ -1,7 +1,9 @@
 #pragma once
 // Qt helpers private to the graphics backends (never included above platform/).
+#include <QImage>
 #include <QRawFont>
 
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/DeviceContext.h"
 
 namespace QtSupport {
@@ -10,4 +12,6 @@ void RequireGraphics();
 // The raw font of a logical font at a pixel em size (cached; a shared copy,
 // so callers on other threads keep theirs while the cache is trimmed).
 QRawFont RawFont(const TLogFont& Font, double PixelEm);
+// A decoded image as 32-bit pixels.
+TBitmap ToBitmap(const QImage& Image);
 }  // namespace QtSupport

@@ -4,9 +4,20 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
+#include <algorithm>
 
 #include "platform/graphics/GraphicsConsts.h"
 #include "platform/graphics/QtSupport.h"
+
+TBitmap QtSupport::ToBitmap(const QImage& Image) {
+  const QImage Img = Image.convertToFormat(QImage::Format_ARGB32);
+  TBitmap Pixels(Img.width(), Img.height());
+  for (int Y = 0; Y < Img.height(); ++Y) {
+    const QRgb* Row = reinterpret_cast<const QRgb*>(Img.constScanLine(Y));
+    std::copy_n(Row, Img.width(), Pixels.ScanLine(Y));
+  }
+  return Pixels;
+}
 
 namespace {
 // Bytes from a blob field are outside data: a header that claims a huge picture is refused
@@ -45,13 +56,7 @@ void TRasterImage::LoadFromStream(TStream& Stream) {
   QImage Img = Reader.read();
   if (Img.isNull() || Img.width() != Size.width() || Img.height() != Size.height())
     throw EInvalidGraphic(InvalidMessage());
-  Img = Img.convertToFormat(QImage::Format_ARGB32);
-  TBitmap Pixels(Img.width(), Img.height());
-  for (int Y = 0; Y < Img.height(); ++Y) {
-    const QRgb* Row = reinterpret_cast<const QRgb*>(Img.constScanLine(Y));
-    std::copy_n(Row, Img.width(), Pixels.ScanLine(Y));
-  }
-  FImage = std::move(Pixels);
+  FImage = QtSupport::ToBitmap(Img);
   FData = std::move(B);
 }
 

@@ -148,4 +148,21 @@ protected:
   }
 };
 
+// One dynamic detail band of 10 mm for objects that grow over pages; the page limit stops an
+// object that never ends instead of hanging the test.
+class GrowingDetail : public BandKinds {
+protected:
+  TppDetailBand* Band = nullptr;
+
+  void SetUp() override {
+    BandKinds::SetUp();
+    Names(1);
+    Band = new TppDetailBand(&Form);
+    Band->ChangeHeight(10 * mm);
+    Band->SetReport(Report);
+    Band->SetPrintHeight(phDynamic);
+    Report->SetPageLimit(30);
+  }
+};
+
 }  // namespace bandkindstest

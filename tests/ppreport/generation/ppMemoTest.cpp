@@ -33,19 +33,8 @@ std::string MemoText(int Words, bool Long = true) {
   return T;
 }
 
-class Memos : public BandKinds {
+class Memos : public GrowingDetail {
 protected:
-  TppDetailBand* Band = nullptr;
-
-  void SetUp() override {
-    BandKinds::SetUp();
-    Names(1);
-    Band = new TppDetailBand(&Form);
-    Band->ChangeHeight(10 * mm);
-    Band->SetReport(Report);
-    Band->SetPrintHeight(phDynamic);
-    Report->SetPageLimit(30);  // a memo that never ends stops here instead of hanging the test
-  }
   template <class M = TppMemo>
   M* Add(const std::string& Text, int32_t Top = 0, int32_t Width = 60 * mm) {
     auto* Memo = new M(&Form);

@@ -18,19 +18,8 @@
 namespace bandkindstest {
 namespace {
 
-class Regions : public BandKinds {
+class Regions : public GrowingDetail {
 protected:
-  TppDetailBand* Band = nullptr;
-
-  void SetUp() override {
-    BandKinds::SetUp();
-    Names(1);
-    Band = new TppDetailBand(&Form);
-    Band->ChangeHeight(10 * mm);
-    Band->SetReport(Report);
-    Band->SetPrintHeight(phDynamic);
-    Report->SetPageLimit(30);
-  }
   TppRegion* AddRegion(int32_t Top, int32_t Height = 10 * mm) {
     auto* R = new TppRegion(&Form);
     R->SetBounds(0, Top, 80 * mm, Height);

@@ -41,19 +41,8 @@ struct TRange {
   int32_t Top, Height;
 };
 
-class RichTexts : public bandkindstest::BandKinds {
+class RichTexts : public bandkindstest::GrowingDetail {
 protected:
-  TppDetailBand* Band = nullptr;
-
-  void SetUp() override {
-    BandKinds::SetUp();
-    Names(1);
-    Band = new TppDetailBand(&Form);
-    Band->ChangeHeight(10 * mm);
-    Band->SetReport(Report);
-    Band->SetPrintHeight(phDynamic);
-    Report->SetPageLimit(30);  // a text that never ends stops here instead of hanging the test
-  }
   template <class T = TppRichText>
   T* Add(const std::string& Rtf, int32_t Top = 0, int32_t Width = 70 * mm) {
     auto* C = new T(&Form);

@@ -232,6 +232,8 @@ TEST_F(ppBackgroundPrintTest, CancelAllDropsTheQueueAndLaterRequestsPrint) {
   PrintLog().SetGate(false);
   Module.Report->SetMarker("running");
   Print(Module.Report);
+  // The first is printing (held at the gate) before the flush, or the flush would drop it too.
+  ASSERT_TRUE(PrintLog().WaitAtGate(1));
   Module.Report->SetMarker("dropped");
   Print(Module.Report);
   Manager->CancelAll();

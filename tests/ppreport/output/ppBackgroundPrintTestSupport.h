@@ -45,6 +45,11 @@ struct TPrintLog {
     GateOpen = Open;
     Changed.notify_all();
   }
+  // Until Count prints wait at the closed gate (false after ten seconds).
+  bool WaitAtGate(int Count) {
+    std::unique_lock<std::mutex> G(Lock);
+    return Changed.wait_for(G, std::chrono::seconds(10), [&] { return Waiting >= Count; });
+  }
   std::vector<TPrinted> Snapshot() {
     std::lock_guard<std::mutex> G(Lock);
     return Printed;
