@@ -1,6 +1,7 @@
 #include "ppreport/core/ppAutoSearch.h"
 
 #include "platform/classes/ClassesConsts.h"
+#include "platform/classes/Filer.h"
 #include "platform/classes/StringList.h"
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/RtlMath.h"
@@ -81,6 +82,15 @@ void TppAutoSearchField::Notify(TppCommunicator* Partner, TppNotifyOperation Ope
     if (Partner == FDataPipeline) FDataPipeline = nullptr;
   }
   TppRelative::Notify(Partner, Operation);
+}
+
+void TppAutoSearchField::DefineProperties(TFiler* Filer) {
+  TppRelative::DefineProperties(Filer);
+  const auto* A = dynamic_cast<const TppAutoSearchField*>(Filer->Ancestor());
+  const bool HasData = A ? A->FDataPipelineName != FDataPipelineName : !FDataPipelineName.empty();
+  Filer->DefineProperty(
+      "DataPipelineName", [this](TReader& R) { FDataPipelineName = R.ReadString(); },
+      [this](TWriter& W) { W.WriteString(FDataPipelineName); }, HasData);
 }
 
 void TppAutoSearchField::DisableCriteria() {

@@ -62,6 +62,8 @@ public:
   std::string GetOperatorDescription() const;
 
   void Notify(TppCommunicator* Partner, TppNotifyOperation Operation) override;
+  // "DataPipelineName": the criterion keeps naming its pipeline through a template.
+  void DefineProperties(TFiler* Filer) override;
 
   // Fired after each change outside reading and loading (the dialog's panels listen).
   TNotifyEvent OnChange;

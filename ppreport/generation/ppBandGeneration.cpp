@@ -12,6 +12,7 @@
 #include "ppreport/core/ppLanguageModule.h"
 #include "ppreport/generation/ppBands.h"
 #include "ppreport/generation/ppGenConsts.h"
+#include "ppreport/generation/ppPageBreak.h"
 #include "ppreport/generation/ppStrtch.h"
 
 namespace {
@@ -81,6 +82,22 @@ void TppBandGeneration::InitGeneration() {
     It->second.push_back(Object);
   }
   std::sort(FLists.begin(), FLists.end(), [](const auto& A, const auto& B) { return A.first < B.first; });
+  // A page break ends generation where it stands in its list: what lies below it must come after it
+  // in the list, whatever its place in the object order, or it would print above the break's page end.
+  for (auto& [Key, List] : FLists) {
+    std::vector<int32_t> Breaks;
+    for (const TppComponent* Object : List)
+      if (dynamic_cast<const TppPageBreak*>(Object)) Breaks.push_back(Object->mmTop());
+    if (Breaks.empty()) continue;
+    auto Section = [&Breaks](const TppComponent* Object) {
+      const bool IsBreak = dynamic_cast<const TppPageBreak*>(Object) != nullptr;
+      return std::count_if(Breaks.begin(), Breaks.end(), [&](int32_t Top) {
+        return IsBreak ? Top < Object->mmTop() : Top <= Object->mmTop();
+      });
+    };
+    std::stable_sort(List.begin(), List.end(),
+                     [&Section](const TppComponent* A, const TppComponent* B) { return Section(A) < Section(B); });
+  }
 }
 
 TppComponent* TppBandGeneration::ResumeObject() const {
@@ -151,6 +168,10 @@ void TppBandGeneration::RunCycle() {
   if (!FState.OverFlow && !FState.PartialGeneration)
     for (int I = 0; I < FBand->GetObjectCount(); ++I) FBand->GetObjects(I)->MarkForDrawing();
   BeginBandGeneration();
+  // A fixed band that goes on below a page break takes only the height below the break.
+  FResumedAdjustment = !IsDynamic() && FState.PartialGeneration
+                           ? std::clamp(FState.PartialAdjustment, int32_t{0}, FBand->mmHeight())
+                           : 0;
   CalcBandPrintPosition();
   if (FBand->Visible()) {
     if (!FState.OutOfSpace) {
@@ -328,13 +349,13 @@ void TppBandGeneration::BaseCalcBandPrintPosition() {
   FState.StartingPosition = E->PrintPosition().Top;
   CheckPrintPosition();
   const bool Static = !IsDynamic();
-  if (FBand->Visible() && FState.StartingPosition + (Static ? FBand->mmHeight() : 0) > FState.PageBottom) {
+  const int32_t Height = FBand->mmHeight() - FResumedAdjustment;
+  if (FBand->Visible() && FState.StartingPosition + (Static ? Height : 0) > FState.PageBottom) {
     FState.OutOfSpace = true;
     return;
   }
   const TRect P = E->PrintPosition();
-  PlaceBand({P.Left, FState.StartingPosition, P.Right,
-             Static ? FState.StartingPosition + FBand->mmHeight() : FState.PageBottom});
+  PlaceBand({P.Left, FState.StartingPosition, P.Right, Static ? FState.StartingPosition + Height : FState.PageBottom});
 }
 
 void TppBandGeneration::PlaceBand(const TRect& Rect) {
@@ -365,7 +386,7 @@ void TppBandGeneration::BaseCheckPrintPosition() {
 
 void TppBandGeneration::BaseUpdateSpaceUsed() {
   TppCustomEngine* E = Engine();
-  FState.SpaceUsed = (IsDynamic() ? FState.SpaceUsed : FBand->mmHeight()) + FBand->mmBottomOffset();
+  FState.SpaceUsed = (IsDynamic() ? FState.SpaceUsed : FBand->mmHeight() - FResumedAdjustment) + FBand->mmBottomOffset();
   const int32_t Top = FState.PrintRect.Top + FState.SpaceUsed;
   E->SetPrintPosition(FState.PrintRect.Left, Top, FState.PrintRect.Right, Top);
   E->SetSpaceUsed(E->SpaceUsed() + FState.SpaceUsed);

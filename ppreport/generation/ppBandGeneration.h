@@ -138,6 +138,8 @@ private:
   int32_t FLowestStretchableBottom = 0;
   bool FResumeListNoted = false, FFirstUnfinishedNoted = false, FFirstUnfinishedStretches = false;
   int FLastPagePrinted = 0;
+  // What a fixed band that goes on below a page break leaves out of its height on this page.
+  int32_t FResumedAdjustment = 0;
   // The first and the last page of the current run of pages the band did not fit on.
   int FStuckSince = 0, FStuckLast = 0;
 };

@@ -173,6 +173,8 @@ TEST_F(ReportTest, ADefinitionGoesThroughAStreamWithItsCriteriaAndParameters) {
   ASSERT_EQ(1, Copy->GetAutoSearchFieldCount());
   EXPECT_EQ("b", Copy->GetAutoSearchField(0)->SearchExpression());
   EXPECT_TRUE(Copy->GetAutoSearchField(0)->Mandatory());
+  EXPECT_EQ("Sales", Copy->GetAutoSearchField(0)->DataPipelineName());
+  EXPECT_EQ(Copy->GetAutoSearchField(0), Copy->AutoSearchCriteriaByName("Sales", "Region"));
   // Saved again (on a form without the pipeline), the criteria and parameters are still there.
   const std::string Again = Saved(*Copy);
   EXPECT_NE(std::string::npos, Again.find("SearchExpression = 'b'")) << Again;

@@ -6,6 +6,7 @@
 
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/core/ppTypes.h"
+#include "ppreport/generation/ppCtrls.h"
 #include "ppreport/generation/ppPageBreak.h"
 #include "tests/ppreport/generation/ppBandTestSupport.h"
 
@@ -160,6 +161,34 @@ TEST_F(Stretchables, PageBreakMovesWhatFollowsToTheNextPage) {
     EXPECT_FALSE(Break->OverFlow());
     EXPECT_FALSE(B->GetPartialGeneration());
   }
+}
+
+// In a fixed-height band, labels lying below the break go to the next page whatever their place in
+// the band's object order, each printed once; there the band takes only what lies below the break,
+// so the band after it starts right below.
+TEST_F(Stretchables, PageBreakInAFixedBandMovesEveryLabelBelowIt) {
+  auto* Title = AddBand(*Report, 40 * mm, btTitle);
+  auto Label = [Title](const std::string& Caption, int32_t Top) {
+    auto* L = new TppLabel(Title->Owner());
+    L->SetAutoSize(false);
+    L->SetBounds(0, Top, 20 * mm, 5 * mm);
+    L->SetCaption(Caption);
+    L->SetBand(Title);
+  };
+  Label("Top", 0);
+  Label("Low", 25 * mm);  // before the break in the object order
+  auto* Break = new TppPageBreak(Title->Owner());
+  Break->SetmmTop(10 * mm);
+  Break->SetBand(Title);
+  Label("Late", 15 * mm);
+  auto* S = Summary(10 * mm, false);
+  AddBox(*S, "Summary", 0, 5 * mm);
+  Engine.Run();
+  ASSERT_EQ(2u, Engine.Pages.size());
+  EXPECT_EQ((std::vector<TDrawn>{{"Top", 10 * mm, 10 * mm}}), Engine.Pages[0]);
+  EXPECT_EQ((std::vector<TDrawn>{{"Low", 10 * mm, 25 * mm}, {"Late", 10 * mm, 15 * mm},
+                                 {"Summary", 10 * mm, 40 * mm}}),
+            Engine.Pages[1]);
 }
 
 // A break as the band's last object ends the page; the next page gets nothing more of the band, and
