@@ -217,6 +217,7 @@ void TComponent::GetChildren(const std::function<void(TComponent*)>&, TComponent
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
   // Owned components hear of every insertion and removal, as in the class library.
+  if (!NotifiesOwned(AComponent)) return;
   for (size_t I = 0; I < FComponents.size(); ++I) FComponents[I]->Notification(AComponent, Operation);
 }
 

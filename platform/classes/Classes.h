@@ -139,6 +139,9 @@ protected:
   // (csDestroying set): read it, drop every pointer to it. Do not free it, keep it, re-insert it,
   // ask for its free notification again, or throw.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
+  // Whether the owned components hear of AComponent's insertion into or removal from this owner
+  // (they all do, as in the class library, unless an owner knows they hold no reference to it).
+  virtual bool NotifiesOwned(const TComponent* /*AComponent*/) const { return true; }
   // First part of BeforeDestruction, once, while the object is whole (csDestroying already set):
   // a descendant frees here what others must see whole and calls the inherited one.
   virtual void Destroying() {}

@@ -71,6 +71,10 @@ void TppPage::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent && AComponent == FProducer) FProducer = nullptr;
 }
 
+bool TppPage::NotifiesOwned(const TComponent* AComponent) const {
+  return !(AComponent && AComponent->Owner() == this && dynamic_cast<const TppDrawCommand*>(AComponent));
+}
+
 // ---- draw commands
 
 void TppPage::AddDrawCommand(TppDrawCommand* DrawCommand) {

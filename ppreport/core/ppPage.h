@@ -107,6 +107,9 @@ public:
 protected:
   void Destroying() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // A page's own draw commands come and go by the hundred and hold no reference to each other: only
+  // the page hears of them (telling every sibling made filling and freeing a page quadratic).
+  bool NotifiesOwned(const TComponent* AComponent) const override;
 
 private:
   int FAbsolutePageNo = 0, FAbsolutePageCount = 0, FPageNo = 0, FPageCount = 0, FControlGroupBreakNo = 0;
