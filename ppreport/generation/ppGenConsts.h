@@ -78,8 +78,8 @@ inline constexpr char SppShiftRelativeToInvalid[] =
 // ---- Rich text
 inline constexpr char SppRichTextFieldUnreadable[] = "Não foi possível ler o texto formatado deste campo.";  // 414
 
-// ---- Texts and graphics: an alignment that sizing does not know (the text stays as the spec of
-// the class names it), and the designer's hints and choice names
+// ---- Texts and graphics: an alignment that sizing does not know (the text names the class and
+// method as written), and the designer's hints and choice names
 inline constexpr char SppUnknownAlignment[] = "TppCustomText.AdjustBounds: Unknown alignment type.";
 inline constexpr char SppHintLabelCaption[] = "Texto do rótulo";                // 119
 inline constexpr char SppHintShapeKind[] = "Forma";                           // 118
