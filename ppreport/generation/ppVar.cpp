@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/classes/Filer.h"
+#include "platform/rtl/RtlMath.h"
 #include "platform/rtl/SysUtils.h"
 #include "ppreport/core/ppBand.h"
 #include "ppreport/core/ppClass.h"
@@ -98,57 +99,6 @@ bool Generating(const TppComponent& C) {
 }
 
 }  // namespace
-
-// ---- the 80-bit float
-
-void ExtendedToBytes(long double Value, uint8_t (&Bytes)[10]) {
-  std::memset(Bytes, 0, sizeof Bytes);
-  uint16_t SignExp = 0;
-  uint64_t Mantissa = 0;
-  if (std::isnan(Value)) {
-    SignExp = 0x7FFF;
-    Mantissa = 0xC000000000000000ull;
-  } else if (std::isinf(Value)) {
-    SignExp = static_cast<uint16_t>(0x7FFF | (Value < 0 ? 0x8000 : 0));
-    Mantissa = 0x8000000000000000ull;
-  } else if (Value != 0) {
-    const bool Negative = std::signbit(Value);
-    int Exp = 0;
-    const long double M = std::frexp(std::fabs(Value), &Exp);  // [0.5, 1)
-    int Biased = Exp - 1 + 16383;
-    if (Biased >= 0x7FFF) {
-      Biased = 0x7FFF;
-      Mantissa = 0x8000000000000000ull;
-    } else if (Biased <= 0) {
-      Biased = 0;  // too small for the format: zero
-    } else {
-      Mantissa = static_cast<uint64_t>(std::ldexp(M, 64));
-    }
-    SignExp = static_cast<uint16_t>(Biased | (Negative ? 0x8000 : 0));
-  } else if (std::signbit(Value)) {
-    SignExp = 0x8000;
-  }
-  for (int I = 0; I < 8; ++I) Bytes[I] = static_cast<uint8_t>(Mantissa >> (8 * I));
-  Bytes[8] = static_cast<uint8_t>(SignExp);
-  Bytes[9] = static_cast<uint8_t>(SignExp >> 8);
-}
-
-long double BytesToExtended(const uint8_t (&Bytes)[10]) {
-  uint64_t Mantissa = 0;
-  for (int I = 0; I < 8; ++I) Mantissa |= static_cast<uint64_t>(Bytes[I]) << (8 * I);
-  const uint16_t SignExp = static_cast<uint16_t>(Bytes[8] | (Bytes[9] << 8));
-  const bool Negative = (SignExp & 0x8000) != 0;
-  const int Exp = SignExp & 0x7FFF;
-  long double V;
-  if (Exp == 0x7FFF)
-    V = (Mantissa << 1) != 0 ? std::numeric_limits<long double>::quiet_NaN()
-                             : std::numeric_limits<long double>::infinity();
-  else if (Exp == 0 && Mantissa == 0)
-    V = 0;
-  else
-    V = std::ldexp(static_cast<long double>(Mantissa), (Exp == 0 ? 1 : Exp) - 16383 - 63);
-  return Negative ? -V : V;
-}
 
 // ---- TppCustomVariable
 
@@ -341,7 +291,9 @@ void TppVariable::WriteValueRecord(TppVarValue& Record) const {
   R.AsInteger = FAsInteger;
   R.AsDateTime = FAsDateTime;
   R.AsDouble = FAsDouble;
-  ExtendedToBytes(FAsExtended, R.AsExtended);
+  // The record's 80-bit float is the same bytes whatever the width of long double here.
+  const TExtendedBytes Extended = EncodeExtended(FAsExtended);
+  std::memcpy(R.AsExtended, Extended.data(), Extended.size());
   R.AsSingle = FAsSingle;
   Record.Text = FAsString;
 }
@@ -354,7 +306,7 @@ void TppVariable::ReadValueRecord(const TppVarValue& Record) {
   FAsInteger = R.AsInteger;
   FAsDateTime = R.AsDateTime;
   FAsDouble = R.AsDouble;
-  FAsExtended = BytesToExtended(R.AsExtended);
+  FAsExtended = DecodeExtended(R.AsExtended);
   FAsSingle = R.AsSingle;
   FAsString = Record.Text;
 }

@@ -70,9 +70,6 @@ struct TppVarValue {
   std::string Text;
 };
 
-// The 80-bit extended float of the record, whatever the width of long double here.
-void ExtendedToBytes(long double Value, uint8_t (&Bytes)[10]);
-long double BytesToExtended(const uint8_t (&Bytes)[10]);
 
 class TppVariable : public TppCustomVariable {
   DECLARE_CLASSINFO(TppVariable)

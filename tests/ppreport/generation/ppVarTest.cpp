@@ -9,6 +9,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
+#include "platform/rtl/RtlMath.h"
 #include "ppreport/core/ppPrinterSetup.h"
 #include "ppreport/generation/ppPageBands.h"
 #include "ppreport/generation/ppVar.h"
@@ -253,13 +254,12 @@ TEST_F(Variables, AHandlerThatChangesTheTypeStoresTheConvertedValue) {
 }
 
 TEST_F(Variables, TheValueRecordHoldsTheEightyBitFloat) {
-  uint8_t B[10];
-  ExtendedToBytes(1.0L, B);
+  TExtendedBytes B = EncodeExtended(1.0L);
   const uint8_t One[10] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F};
-  EXPECT_EQ(0, std::memcmp(One, B, 10));
+  EXPECT_EQ(0, std::memcmp(One, B.data(), 10));
   for (long double X : {0.0L, -2.5L, 1e300L, 3.0e-300L, 1.0L / 3.0L}) {
-    ExtendedToBytes(X, B);
-    EXPECT_EQ(static_cast<double>(X), static_cast<double>(BytesToExtended(B))) << static_cast<double>(X);
+    B = EncodeExtended(X);
+    EXPECT_EQ(static_cast<double>(X), static_cast<double>(DecodeExtended(B))) << static_cast<double>(X);
   }
   auto* V = new TppVariable(&Form);
   V->SetAsExtended(-2.5L);
