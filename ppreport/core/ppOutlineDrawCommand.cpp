@@ -22,8 +22,7 @@ TppOutlineNode* TppOutlineDrawCommand::Tree() const {
 
 void TppOutlineDrawCommand::Thaw() const {
   if (!FSnapshot) return;
-  auto Snapshot = std::move(FSnapshot);
-  FSnapshot.reset();
+  auto Snapshot = std::move(FSnapshot);  // leaves FSnapshot empty
   // Making the nodes changes what the command holds, not what it shows.
   auto* Self = const_cast<TppOutlineDrawCommand*>(this);
   Self->AdoptTree(TppOutlineNode::Thaw(*Snapshot).release());
