@@ -62,6 +62,30 @@ void TppPrintPreview::Activate() {
   TppCustomPreviewer::Activate();
 }
 
+bool TppPrintPreview::MakingPages() const {
+  return (Viewer() && Viewer()->GetBusy()) || (Report() && Report()->Printing());
+}
+
+// A window closed while its pages are made is released by a message that the engine's own message
+// processing delivers at once: freeing it then would pull the viewer from under the page request.
+// The release waits (the close has cancelled the report) and comes once the request has unwound.
+void TppPrintPreview::WndProc(TMessage& Message) {
+  if (Message.Msg != CM_RELEASE || !MakingPages()) {
+    TppCustomPreviewer::WndProc(Message);
+    return;
+  }
+  if (!FReleaseTimer) {
+    FReleaseTimer = new TTimer(this);
+    FReleaseTimer->SetInterval(10);
+    FReleaseTimer->OnTimer = [this](TObject*) {
+      if (MakingPages()) return;
+      FReleaseTimer->SetEnabled(false);
+      Release();
+    };
+  }
+  FReleaseTimer->SetEnabled(true);
+}
+
 void TppPrintPreview::DoClose(TCloseAction& Action) {
   TppCustomPreviewer::DoClose(Action);
   Action = caFree;

@@ -1,0 +1,99 @@
+// The preview window over a banded report while it generates, driven as a user drives it: Cancelar
+// and closing the window stop a long page count, settings wait while pages are made, and keys typed
+// into the window (delivered by the platform to whatever has the focus) keep paging after every
+// page change and after a dialog.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <QWindow>
+#include <QtTest/QTest>
+
+#include "ppreport/core/ppEngine.h"
+#include "ppreport/output/forms/ppCDlg.h"
+#include "ppreport/output/forms/ppPrvDlg.h"
+#include "tests/platform/forms/FormsTestUtil.h"
+#include "tests/ppreport/forms/ppBandedReportSupport.h"
+
+namespace {
+
+void Pump() {
+  for (int I = 0; I < 10; ++I) Application->ProcessMessages();
+}
+
+// Processes messages until Done answers true (false after five seconds).
+bool PumpUntil(const std::function<bool()>& Done) {
+  for (int I = 0; I < 500 && !Done(); ++I) {
+    Application->ProcessMessages();
+    QTest::qSleep(10);
+  }
+  return Done();
+}
+
+class PreviewRun : public BandedReportTest {
+protected:
+  // Previews a report of Rows rows, each Height thousandths of a millimetre high (not modal).
+  void Open(int Rows, int32_t Height, std::function<void(TppReport&)> Prepare = nullptr) {
+    Report = MakeReport(Rows, Height);
+    Report->SetModalPreview(false);
+    if (Prepare) Prepare(*Report);
+    Report->Print();
+    Pump();
+    ASSERT_TRUE(Window());
+  }
+  TppPrintPreview* Window() const { return dynamic_cast<TppPrintPreview*>(Report->PreviewForm()); }
+  TppPreview* Preview() const { return dynamic_cast<TppPreview*>(Window()->Preview()); }
+  int PageNo() const { return Window()->Viewer()->GetAbsolutePageNo(); }
+  // A key typed into the window: the platform hands it to the focused control, or to the window.
+  void Key(Qt::Key K, Qt::KeyboardModifiers M = Qt::NoModifier) {
+    QTest::keyClick(Window()->Widget()->windowHandle(), K, M);
+    Pump();
+  }
+  // Runs Step once the engine has finished page Page, from the message queue as a click would.
+  void AtPage(int Page, std::function<void()> Step) {
+    Report->OnEndPage = [this, Page, Step](TObject*) {
+      if (Report->Engine()->AbsolutePageNo() == Page) QTimer::singleShot(0, Step);
+    };
+  }
+
+  TppReport* Report = nullptr;
+};
+
+// 20,000 rows make a few hundred pages; Cancelar, pressed while page 3 is made, stops the count
+// there. Meanwhile the report is printing, so a guarded setting waits.
+TEST_F(PreviewRun, CancelarStopsThePageCount) {
+  Open(20000, 5000);
+  bool PrintingMeanwhile = false;
+  AtPage(3, [this, &PrintingMeanwhile] {
+    PrintingMeanwhile = Report->Printing();
+    Report->SetShowPrintDialog(false);
+    ClickAt(Preview()->CancelButton, 5, 5);
+  });
+  ClickAt(Preview()->LastButton, 5, 5);
+  Pump();
+  EXPECT_TRUE(PrintingMeanwhile);
+  EXPECT_TRUE(Report->ShowPrintDialog()) << "a guarded setting changed while the report printed";
+  EXPECT_FALSE(Report->Printing());
+  EXPECT_LT(Report->Engine()->AbsolutePageNo(), 10);
+  EXPECT_FALSE(Report->Engine()->DonePrinting());
+  EXPECT_TRUE(TppCustomPreview::Cancelling());
+  EXPECT_FALSE(Window()->Viewer()->GetBusy());
+  EXPECT_FALSE(Preview()->NextButton->Enabled());
+  EXPECT_EQ("Fechar", Preview()->CancelButton->Caption());
+}
+
+// Closing the window while the pages are counted cancels the count; the window goes and the report
+// is free again.
+TEST_F(PreviewRun, ClosingTheWindowStopsThePageCount) {
+  Open(20000, 5000);
+  int Closed = 0;
+  Report->OnPreviewFormClose = [&](TObject*) { ++Closed; };
+  AtPage(3, [this] { Window()->Widget()->close(); });
+  ClickAt(Preview()->LastButton, 5, 5);
+  EXPECT_TRUE(PumpUntil([this] { return !Report->PreviewForm(); })) << "the window stays";
+  EXPECT_EQ(1, Closed);
+  EXPECT_FALSE(Report->Printing());
+  EXPECT_FALSE(Report->Producing());
+  EXPECT_LT(Report->Engine()->AbsolutePageNo(), 10);
+}
+
+}  // namespace
