@@ -1,5 +1,7 @@
 #include "ppreport/output/forms/ppPrvDlg.h"
 
+#include <QWidget>
+
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppPrinterSetup.h"
 #include "ppreport/core/ppProd.h"
@@ -91,9 +93,11 @@ void TppPrintPreview::DoClose(TCloseAction& Action) {
   Action = caFree;
 }
 
-// Only keys the window itself has: a key a control left unhandled comes up here too, and the
-// preview has heard it already from its keyboard sink.
+// Only keys no control of the window took: the window has the focus itself, or none of its
+// controls has it (a focused control that was disabled or hidden leaves none). A key that a
+// focused control left unhandled comes up here too, and the preview has heard it already.
 void TppPrintPreview::KeyDown(uint16_t& Key, TShiftState Shift) {
   TppCustomPreviewer::KeyDown(Key, Shift);
-  if (FPreview && Focused()) FPreview->KeyDown(Key, Shift);
+  const QWidget* Focus = Widget()->focusWidget();
+  if (FPreview && (!Focus || Focus == Widget())) FPreview->KeyDown(Key, Shift);
 }

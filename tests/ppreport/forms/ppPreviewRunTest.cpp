@@ -10,6 +10,7 @@
 
 #include "ppreport/core/ppEngine.h"
 #include "ppreport/output/forms/ppCDlg.h"
+#include "ppreport/output/forms/ppPDlg.h"
 #include "ppreport/output/forms/ppPrvDlg.h"
 #include "tests/platform/forms/FormsTestUtil.h"
 #include "tests/ppreport/forms/ppBandedReportSupport.h"
@@ -94,6 +95,61 @@ TEST_F(PreviewRun, ClosingTheWindowStopsThePageCount) {
   EXPECT_FALSE(Report->Printing());
   EXPECT_FALSE(Report->Producing());
   EXPECT_LT(Report->Engine()->AbsolutePageNo(), 10);
+}
+
+// Keys typed into the window page on after every page change, whichever control had the focus
+// (the zoom edit has it at first and is disabled while pages are made), and Escape closes.
+TEST_F(PreviewRun, KeysPageOnAfterEveryPageChange) {
+  Open(12, 120000);  // two rows a page
+  Key(Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(2, PageNo());
+  // Clicked into, the zoom edit has the focus; it forwards the keys and is disabled meanwhile.
+  QTest::mouseClick(Preview()->ZoomPercentEdit->Widget(), Qt::LeftButton);
+  ASSERT_TRUE(Preview()->ZoomPercentEdit->Focused());
+  for (int Expected : {3, 4}) {
+    Key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(Expected, PageNo());
+  }
+  Key(Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(1, PageNo());
+  ClickAt(Preview()->LastButton, 5, 5);
+  Pump();
+  const int Last = PageNo();
+  ASSERT_GT(Last, 4);
+  Key(Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(Last - 1, PageNo());
+  Key(Qt::Key_Escape);
+  EXPECT_TRUE(PumpUntil([this] { return !Report->PreviewForm(); })) << "Escape left the window open";
+}
+
+// After a dialog: the no-data message shown while the first page is made, and a print dialog
+// cancelled from the toolbar.
+TEST_F(PreviewRun, KeysWorkAfterADialog) {
+  auto Service = std::make_unique<TScriptedDialogService>();
+  TScriptedDialogService* S = Service.get();
+  TDialogServiceScope Scope(std::move(Service));
+  // Each dialog runs its own modal loop, in which its button is pressed.
+  auto Press = [S](std::function<TButton*(TppForm*)> Button) {
+    S->Answers.push_back([Button](TDialogRequest& R) {
+      TppForm* F = R.As<TppFormRequest>()->Form;
+      QTimer::singleShot(0, [F, Button] { ClickAt(Button(F), 5, 5); });
+      return F->RunModal();
+    });
+  };
+  Press([](TppForm* F) { return dynamic_cast<TppNoDataDialog*>(F)->btnOK; });
+  Open(0, 120000, [](TppReport& R) { R.SetNoDataBehaviors((1u << ndBlankPage) | (1u << ndMessageDialog)); });
+  ASSERT_EQ(1u, S->Calls.size());
+  Key(Qt::Key_Escape);
+  EXPECT_TRUE(PumpUntil([this] { return !Report->PreviewForm(); })) << "Escape after the no-data dialog";
+
+  Press([](TppForm* F) { return dynamic_cast<TppPrintDialog*>(F)->btnCancel; });
+  Open(12, 120000);
+  ClickAt(Preview()->PrintButton, 5, 5);
+  Pump();
+  ASSERT_EQ(2u, S->Calls.size());
+  Key(Qt::Key_End, Qt::ControlModifier);
+  EXPECT_GT(PageNo(), 4);
+  EXPECT_TRUE(Report->Engine()->DonePrinting());
 }
 
 }  // namespace
