@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 #include "platform/printing/PrinterList.h"
 #include "platform/printing/VirtualPrinter.h"
@@ -19,6 +20,7 @@
 #include "ppreport/output/forms/ppCDlg.h"
 #include "ppreport/output/forms/ppPDlg.h"
 #include "ppreport/output/forms/ppPrvDlg.h"
+#include "ppreport/output/ppArchiveReader.h"
 #include "ppreport/output/ppPrnDev.h"
 #include "tests/TestTemp.h"
 #include "tests/platform/forms/FormsTestUtil.h"
@@ -262,30 +264,58 @@ TEST_F(PrintRun, CancelInTheCancelDialogSendsNothingToTheQueue) {
   }
 }
 
-// Printing to a file chosen in the dialog: the file gets the chosen page and the queue nothing.
-TEST_F(PrintRun, TheDialogsFileChoiceWritesTheFile) {
-  Report->SetAllowPrintToFile(true);
-  const std::string File = Temp.Path("relatorio.txt");
-  AnswerPrintDialog([&](TppPrintDialog& D) {
-    ClickAt(D.cbxPrintToFile, 3, 3);
-    for (int I = 0; I < D.cbxPrintToFileTypes->Items().Count(); ++I) {
-      D.cbxPrintToFileTypes->SetItemIndex(I);
-      if (D.SelectedFileClass() == DeviceClassForName("ReportTextFile")) break;
-    }
-    D.cbxPrintToFileTypes->OnChange(D.cbxPrintToFileTypes);
-    D.edtPrintToFileName->SetText(File);
-    ClickAt(D.rdbPages, 3, 3);
-    D.edtPageRange->SetText("3");
+// The current page offered by the dialog is the page on display.
+TEST_F(PrintRun, TheCurrentPageIsThePageOnDisplay) {
+  ClickAt(Preview()->NextButton, 5, 5);
+  ClickAt(Preview()->NextButton, 5, 5);
+  Pump();
+  ASSERT_EQ(3, Window()->Viewer()->GetAbsolutePageNo());
+  AnswerPrintDialog([this](TppPrintDialog& D) {
+    D.cbxPrinters->SetItemIndex(D.cbxPrinters->Items().IndexOf(Queue));
+    D.cbxPrinters->OnChange(D.cbxPrinters);
+    ClickAt(D.rdbCurrentPage, 3, 3);
     ClickAt(D.btnOK, 5, 5);
   });
   ClickPrint();
-  std::ifstream In(File);
-  ASSERT_TRUE(In) << "no file written";
-  const std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
-  EXPECT_NE(std::string::npos, Text.find("Linha 5"));
-  EXPECT_NE(std::string::npos, Text.find("Linha 6"));
-  EXPECT_EQ(std::string::npos, Text.find("Linha 1\r"));
-  EXPECT_EQ(ppScreenDeviceName, Report->DeviceType());
+  const std::vector<int> Pages = Printed();
+  if (Virtual)
+    EXPECT_EQ(1u, Pages.size());
+  else
+    EXPECT_EQ(std::vector<int>{3}, Pages);
+}
+
+// A file or an archive chosen in the dialog gets the chosen pages, and the queue nothing.
+TEST_F(PrintRun, TheDialogsFileAndArchiveChoicesWriteTheirFiles) {
+  Report->SetAllowPrintToFile(true);
+  Report->SetAllowPrintToArchive(true);
+  const std::string Text = Temp.Path("relatorio.txt"), Archive = Temp.Path("relatorio.raf");
+  for (const auto& [Type, File, Pages] : {std::tuple{"ReportTextFile", Text, "3"}, {ppArchiveDeviceName, Archive, "4,2"}}) {
+    SCOPED_TRACE(Type);
+    AnswerPrintDialog([&, Type = std::string(Type), File = File, Pages = std::string(Pages)](TppPrintDialog& D) {
+      ClickAt(D.cbxPrintToFile, 3, 3);
+      for (int I = 0; I < D.cbxPrintToFileTypes->Items().Count(); ++I) {
+        D.cbxPrintToFileTypes->SetItemIndex(I);
+        if (D.SelectedFileClass() == DeviceClassForName(Type)) break;
+      }
+      D.cbxPrintToFileTypes->OnChange(D.cbxPrintToFileTypes);
+      D.edtPrintToFileName->SetText(File);
+      ClickAt(D.rdbPages, 3, 3);
+      D.edtPageRange->SetText(Pages);
+      ClickAt(D.btnOK, 5, 5);
+    });
+    ClickPrint();
+    EXPECT_EQ(ppScreenDeviceName, Report->DeviceType());
+  }
+  std::ifstream In(Text);
+  ASSERT_TRUE(In) << "no text file written";
+  const std::string Written((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+  EXPECT_NE(std::string::npos, Written.find("Linha 5"));
+  EXPECT_NE(std::string::npos, Written.find("Linha 6"));
+  EXPECT_EQ(std::string::npos, Written.find("Linha 1 "));
+  TppArchiveReader Reader(Archive);
+  ASSERT_EQ(2, Reader.PageCount());
+  EXPECT_EQ(2, Reader.AbsolutePageNo(0));
+  EXPECT_EQ(4, Reader.AbsolutePageNo(1));
   EXPECT_TRUE(NothingSent());
 }
 
