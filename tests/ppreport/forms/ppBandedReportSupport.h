@@ -11,6 +11,7 @@
 #include "platform/app/Application.h"
 #include "platform/data/MemDataSet.h"
 #include "ppreport/core/ppBand.h"
+#include "ppreport/core/ppEngine.h"
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "ppreport/generation/ppDBText.h"

@@ -8,7 +8,6 @@
 #include <QWindow>
 #include <QtTest/QTest>
 
-#include "ppreport/core/ppEngine.h"
 #include "ppreport/output/forms/ppCDlg.h"
 #include "ppreport/output/forms/ppPDlg.h"
 #include "ppreport/output/forms/ppPrvDlg.h"

@@ -264,6 +264,21 @@ TEST_F(PrintRun, CancelInTheCancelDialogSendsNothingToTheQueue) {
   }
 }
 
+// A run that fails inside the modal cancel dialog ends there: the dialog goes, nothing is sent,
+// and the caller hears why.
+TEST_F(PrintRun, AFailureInsideTheCancelDialogReachesTheCaller) {
+  Report->OnEndPage = [this](TObject*) {
+    if (Report->PrinterDevice() && Report->Engine()->AbsolutePageNo() == 2) throw ETalvorError("sem papel");
+  };
+  AnswerPrintDialog("", 1, false);
+  EXPECT_THROW(Preview()->Print(), ETalvorError);
+  EXPECT_EQ(nullptr, Report->CancelDialog());
+  EXPECT_EQ(nullptr, Report->PrinterDevice());
+  EXPECT_FALSE(Report->Producing());
+  sleep(1);
+  EXPECT_TRUE(NothingSent());
+}
+
 // The current page offered by the dialog is the page on display.
 TEST_F(PrintRun, TheCurrentPageIsThePageOnDisplay) {
   ClickAt(Preview()->NextButton, 5, 5);
