@@ -264,6 +264,23 @@ TEST_F(PrintRun, CancelInTheCancelDialogSendsNothingToTheQueue) {
   }
 }
 
+// Cancel pressed in the modal cancel dialog before the job started: the run ends without it.
+TEST_F(PrintRun, CancelBeforeTheJobStartsEndsTheRun) {
+  int Before = 0;
+  Report->BeforePrint = [&](TObject*) { ++Before; };
+  Report->OnCancelDialogCreate = [this](TObject*) {
+    auto* D = dynamic_cast<TppCancelDialog*>(Report->CancelDialog());
+    QTimer::singleShot(0, [D] { ClickAt(D->btnCancel, 5, 5); });
+  };
+  AnswerPrintDialog("", 1, false);
+  ClickPrint();
+  EXPECT_EQ(0, Before);
+  EXPECT_EQ((std::vector<std::string>{"print dialog", "print dialog closed", "cancel", "cancel dialog closed"}), Heard);
+  EXPECT_FALSE(Report->Producing());
+  EXPECT_EQ(nullptr, Report->PrinterDevice());
+  EXPECT_EQ(nullptr, Report->CancelDialog());
+}
+
 // A run that fails inside the modal cancel dialog ends there: the dialog goes, nothing is sent,
 // and the caller hears why.
 TEST_F(PrintRun, AFailureInsideTheCancelDialogReachesTheCaller) {
