@@ -100,7 +100,8 @@ void TppProducer::PrintToPrinter() {
   }
 
   // The print dialog edits the printer device's setup and says which pages go where.
-  IppPrintDialog* Dialog = FShowPrintDialog ? CreateRunDialog<IppPrintDialog>(ppPrintDialogRole, FPrintDialog) : nullptr;
+  IppPrintDialog* Dialog =
+      FShowPrintDialog ? CreateRunDialog<IppPrintDialog>(ppPrintDialogRole, FPrintDialog) : nullptr;
   TppPrintDialogChoice Choice;
   if (Dialog) {
     TppPrintDialogInputs In;

@@ -70,8 +70,8 @@ std::vector<int> PdfReportPages(const std::string& Pdf) {
   return Pages;
 }
 
-// Ten rows, two a page: five pages, page n showing "Linha 2n-1" and "Linha 2n". The report is
-// previewed in its window (not modal); its job title is unique to the test.
+// Ten rows, two a page: five pages, page n showing rows 2n-1 and 2n, row i "Linha i" and i W's. The
+// report is previewed in its window (not modal); its job title is unique to the test.
 class PrintRun : public BandedReportTest {
 protected:
   void SetUp() override {
@@ -321,7 +321,8 @@ TEST_F(PrintRun, TheDialogsFileAndArchiveChoicesWriteTheirFiles) {
   Report->SetAllowPrintToFile(true);
   Report->SetAllowPrintToArchive(true);
   const std::string Text = Temp.Path("relatorio.txt"), Archive = Temp.Path("relatorio.raf");
-  for (const auto& [Type, File, Pages] : {std::tuple{"ReportTextFile", Text, "3"}, {ppArchiveDeviceName, Archive, "4,2"}}) {
+  for (const auto& [Type, File, Pages] :
+       {std::tuple{"ReportTextFile", Text, "3"}, {ppArchiveDeviceName, Archive, "4,2"}}) {
     SCOPED_TRACE(Type);
     AnswerPrintDialog([&, Type = std::string(Type), File = File, Pages = std::string(Pages)](TppPrintDialog& D) {
       ClickAt(D.cbxPrintToFile, 3, 3);
