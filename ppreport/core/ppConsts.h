@@ -42,6 +42,7 @@ inline constexpr char SppSecondOutlineCommand[] = "Cannot add more than one draw
 // Producers
 inline constexpr char SppNoPreviewer[] = "No preview form is registered.";
 inline constexpr char SppNoFormClass[] = "No form class is registered for the dialog kind %s.";
+inline constexpr char SppFormNotOfKind[] = "The form class %s registered for the dialog kind %s does not serve it.";
 inline constexpr char SppFileDeviceExists[] = "The file device has already been created.";
 inline constexpr char SppBackgroundScreen[] = "Cannot print to the screen in the background.";
 inline constexpr char SppBackgroundUnavailable[] = "No background print manager is installed.";

@@ -278,6 +278,11 @@ void TppProducer::PrintToDevices() {
   }
   {
     TFinally End([this] { EndJob(); });
+    // A print that fails sends nothing half-made to its printer or file: its job is cancelled
+    // before it is ended.
+    TOnException Failed([this] {
+      if (IsPrintToDevice()) Cancel();
+    });
     StartJob();
     Publish();
   }

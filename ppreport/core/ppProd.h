@@ -20,6 +20,7 @@
 #include "ppreport/core/ppRelatv.h"
 
 class TppProducer;
+struct TppPrintDialogChoice;
 
 // Hands a background print run to the output library's background print manager (which prints a
 // copy of the report in a worker thread). None until the output library installs it.
@@ -189,9 +190,11 @@ private:
   // Opens the preview window (the form registered for the previewer kind) and generates into it.
   void Preview();
   void ApplyPreviewFormSettings();
+  // The print run: the print dialog (ShowPrintDialog), the devices, the cancel dialog
+  // (ShowCancelDialog, modal with ModalCancelDialog), publishing, and the clean-up.
   void PrintToPrinter();
-  // The run's file device for the device type, or null (printing to the printer).
-  TppFileDevice* CreateFileDevice();
+  // The run's file device (the dialog's choice when there was one), or null (the printer).
+  TppFileDevice* CreateFileDevice(const TppPrintDialogChoice* Choice);
   // Waits a second processing messages, so a report converted from before 4.0 is said to be so.
   void ConvertBeforePrinting();
   void CleanUpPrintRun();

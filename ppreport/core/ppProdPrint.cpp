@@ -1,9 +1,14 @@
 // The producer's print run, its copy and its streams (version conversion), and the unit.
+#include <exception>
+
+#include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
 #include "ppreport/core/ppConsts.h"
+#include "ppreport/core/ppFormRegistry.h"
 #include "ppreport/core/ppLanguage.h"
+#include "ppreport/core/ppPrintRunDialogs.h"
 #include "ppreport/core/ppProd.h"
 #include "ppreport/core/ppProdRTTI.h"
 #include "ppreport/core/ppUnits.h"
@@ -26,25 +31,47 @@ D* CreateDevice(const TClassInfo* Class, TComponent* Owner) {
 }
 }  // namespace
 
-TppFileDevice* TppProducer::CreateFileDevice() {
-  // Without a print dialog the device type decides; the dialog's choices come with the dialog.
-  const TClassInfo* Class = DeviceClassForName(FDeviceType);
+// The file device of the run, or null (printing to the printer). Without a print dialog the device
+// type decides; with one, the dialog's choice of a file or an archive, its file names and its pages.
+TppFileDevice* TppProducer::CreateFileDevice(const TppPrintDialogChoice* Choice) {
+  if (Choice && !Choice->PrintToFile && !Choice->PrintToArchive) return nullptr;
+  const TClassInfo* Class = DeviceClassForName(Choice ? Choice->DeviceType : FDeviceType);
   if (!Class || !Class->InheritsFrom(&TppFileDevice::StaticClassInfo())) return nullptr;
   const bool IsArchive = IsArchiveDeviceClass(*Class);
+  if (Choice && IsArchive != Choice->PrintToArchive) return nullptr;
   TppFileDevice* Device = CreateDevice<TppFileDevice>(Class, this);
   if (!Device) return nullptr;
   Device->SetLanguageIndex(FLanguageIndex);
+  if (Choice && Choice->PageRequest) Device->SetPageRequest(Choice->PageRequest);
   if (IsArchive) {
-    Device->SetFileName(FArchiveFileName);
+    Device->SetFileName(Choice ? Choice->ArchiveFileName : FArchiveFileName);
     return Device;
   }
   Device->SetSaveTextHandler([this](TObject* Sender, std::string& Text) { SaveTextEvent(Sender, Text); });
   Device->SetTextFileType(FTextFileType);
   if (const TPropInfo* P = Device->ClassInfo()->FindProp("PDFSettings"); P && P->SetObj)
     P->SetObj(Device, FPDFSettings.get());
-  Device->SetFileName(FTextFileName);
+  Device->SetFileName(Choice ? Choice->TextFileName : FTextFileName);
   return Device;
 }
+
+namespace {
+// A form of the kind owned by the application, as the interface the run drives it through; null
+// when no form class is registered for the kind (the run goes on without that dialog).
+template <class I>
+I* CreateRunDialog(const char* Role, TComponent*& Form) {
+  if (!GetFormClass(Role)) return nullptr;
+  TComponent* Made = CreateFormOfRole(Role, Application);
+  auto* Dialog = dynamic_cast<I*>(Made);
+  if (!Dialog) {
+    const std::string Name = Made->ClassName();
+    Made->Free();
+    throw ETalvorError(Format(SppFormNotOfKind, {Name, std::string(Role)}));
+  }
+  Form = Made;
+  return Dialog;
+}
+}  // namespace
 
 void TppProducer::ResetForNewPaper() {
   TRestore NotProducing(FProducing, false);
@@ -57,10 +84,9 @@ void TppProducer::PrintToPrinter() {
     FProducing = false;
     return;
   }
-  // Whatever ends the run before it is handed on cleans it up; from then on EndJob does.
-  bool HandedOn = false;
-  TOnException Failed([&] {
-    if (!HandedOn) CleanUpPrintRun();
+  // Whatever ends the run before its devices have ended it cleans it up.
+  TOnException Failed([this] {
+    if (FSavedPrinterSetup) CleanUpPrintRun();
   });
   FPrinterChanged = false;
   FSavedPrinterSetup = std::make_unique<TppPrinterSetup>();
@@ -73,11 +99,37 @@ void TppProducer::PrintToPrinter() {
     if (TppPrinter* P = FPrinterDevice->Printer()) P->SetPrinterSetup(*FPrinterSetup);
   }
 
-  // The print dialog (ShowPrintDialog) and its choices come with the output library's forms: no
-  // form is registered for it here, so the run goes on without one.
+  // The print dialog edits the printer device's setup and says which pages go where.
+  IppPrintDialog* Dialog =
+      FShowPrintDialog ? CreateRunDialog<IppPrintDialog>(ppPrintDialogRole, FPrintDialog) : nullptr;
+  TppPrintDialogChoice Choice;
+  if (Dialog) {
+    TppPrintDialogInputs In;
+    In.DesignTime = Owner() && Owner()->HasState(csDesigning);
+    In.DeviceType = FDeviceType;
+    In.Printer = FPrinterDevice ? FPrinterDevice->Printer() : nullptr;
+    In.LanguageIndex = FLanguageIndex;
+    In.AllowPrintToArchive = FAllowPrintToArchive;
+    In.AllowPrintToFile = FAllowPrintToFile;
+    In.ArchiveFileName = FArchiveFileName;
+    In.BackgroundPrintSettings = FBackgroundPrintSettings.get();
+    In.TextFileName = FTextFileName;
+    In.CurrentPage = FCurrentPage;
+    In.Icon = FIcon.get();
+    Dialog->PreparePrintDialog(this, In);
+    DoPrintDialogCreate();
+    const bool Ok = Dialog->ExecutePrintDialog();
+    DoPrintDialogClose();
+    Choice = Dialog->PrintDialogChoice();
+    FBackgroundPrintSettings->SetActive(Choice.BackgroundPrintActive);
+    if (!Ok) {
+      CleanUpPrintRun();
+      return;
+    }
+  }
 
   if (!FBackgroundPrintSettings->Active()) {
-    if (TppFileDevice* Made = CreateFileDevice()) {
+    if (TppFileDevice* Made = CreateFileDevice(Dialog ? &Choice : nullptr)) {
       if (FFileDevice) {
         Made->Free();
         throw ETalvorError(ppErrorText("TppProducer", "PrintToPrinter", SppFileDeviceExists));
@@ -90,6 +142,7 @@ void TppProducer::PrintToPrinter() {
         CleanUpPrintRun();
         return;
       }
+      if (Dialog && Choice.PageRequest) FPrinterDevice->SetPageRequest(Choice.PageRequest);
     }
   }
 
@@ -107,18 +160,66 @@ void TppProducer::PrintToPrinter() {
     ResetForNewPaper();
   }
 
-  // So does the cancel dialog (ShowCancelDialog): without one the run prints at once.
   if (FBackgroundPrintSettings->Active()) {
-    HandedOn = true;
-    TFinally CleanUp([this] { CleanUpPrintRun(); });
-    PrintInBackground();
-  } else {
-    HandedOn = true;
-    PrintToDevices();
+    TFinally CleanUp([this] {
+      if (FSavedPrinterSetup) CleanUpPrintRun();
+    });
+    if (Dialog)
+      InternalPrintInBackground(Choice.PageRequest, Choice.DeviceType, Choice.TextFileName, Choice.ArchiveFileName);
+    else
+      PrintInBackground();
+    return;
   }
+
+  // The cancel dialog shows the devices' progress; its Cancel ends the job.
+  IppCancelDialog* Progress =
+      FShowCancelDialog ? CreateRunDialog<IppCancelDialog>(ppCancelDialogRole, FCancelDialog) : nullptr;
+  TFinally ReleaseProgress([this] {
+    TComponent* D = FCancelDialog;
+    FCancelDialog = nullptr;
+    if (D) D->Free();
+  });
+  if (!Progress) {
+    PrintToDevices();
+    return;
+  }
+  TppDevice* Shows = FFileDevice ? static_cast<TppDevice*>(FFileDevice) : FPrinterDevice;
+  Progress->AttachProducer(
+      this, FLanguageIndex, FIcon.get(),
+      [this](TObject*) {
+        Cancel();
+        DoCancel();
+      },
+      [this](TObject*) {
+        DoCancelDialogClose();
+        if (FFileDevice) FFileDevice->SetCancelDialog(nullptr);
+        if (FPrinterDevice) FPrinterDevice->SetCancelDialog(nullptr);
+      });
+  if (Shows) Shows->SetCancelDialog(FCancelDialog);
+  DoCancelDialogCreate();
+  if (!FModalCancelDialog) {
+    Progress->ShowCancelDialog(false, nullptr);
+    PrintToDevices();
+    return;
+  }
+  // The job runs inside the dialog's modal loop; what it raises goes to the caller once the dialog
+  // is down, never into the loop.
+  std::exception_ptr Error;
+  Progress->ShowCancelDialog(true, [this, Progress, &Error](TObject*) {
+    try {
+      PrintToDevices();
+    } catch (...) {
+      Error = std::current_exception();
+      Progress->CloseCancelDialog();
+    }
+  });
+  if (Error) std::rethrow_exception(Error);
+  // Closed before the job could start: the run ends without it.
+  if (FSavedPrinterSetup) CleanUpPrintRun();
 }
 
 void TppProducer::CleanUpPrintRun() {
+  if (auto* Progress = dynamic_cast<IppCancelDialog*>(FCancelDialog)) Progress->CloseCancelDialog();
   if (FPrinterChanged) ResetForNewPaper();
   if (!FSavePrinterSetup && FSavedPrinterSetup) SetPrinterSetup(FSavedPrinterSetup.get());
   {

@@ -275,6 +275,11 @@ void TppReport::PageRequestEvent(TObject* Sender, TppPageRequest* PageRequest) {
   if (!(E->EngineState() & esInitialized) && FOutlineSettings->Enabled()) Outline()->Initialize();
   FServingPageRequest = true;
   try {
+    // While pages are made the report is printing: guarded settings wait, and a preview closed or
+    // cancelled meanwhile stops the engine.
+    const bool WasPrinting = Printing();
+    SetPrinting(true);
+    TFinally Generated([this, WasPrinting] { SetPrinting(WasPrinting); });
     TppPage* Page = E->Page();
     // A paper changed since the pages were made: what was made no longer holds.
     if (!Page->PrinterSetup()->IsSamePaper(*PrinterSetup())) {

@@ -1,5 +1,6 @@
 #include "ppreport/output/forms/ppForms.h"
 
+#include "ppreport/core/ppPage.h"
 #include "ppreport/core/ppProd.h"
 #include "ppreport/output/forms/ppViewer.h"
 
@@ -142,6 +143,61 @@ void TppCustomCancelDialog::RestoreActiveForm() {
   if (FModal || !FActiveForm) return;
   if (!FActiveForm->Enabled()) FActiveForm->SetEnabled(true);
   if (FActiveForm->CanFocus() && Screen().ActiveForm() == this) FActiveForm->SetFocus();
+}
+
+void TppCustomCancelDialog::AttachProducer(TppProducer* Report, int LanguageIndex, const TIcon*,
+                                           TNotifyEvent OnCancel, TNotifyEvent OnClose) {
+  // The platform's windows take no icon of their own: the program's icon stands for them all.
+  SetReport(Report);
+  SetLanguageIndex(LanguageIndex);
+  OnFormCancel = std::move(OnCancel);
+  OnFormClose = std::move(OnClose);
+  SetAllowCancel(true);
+}
+
+void TppCustomCancelDialog::ShowCancelDialog(bool Modal, TNotifyEvent Start) {
+  if (!Modal) {
+    Show();
+    return;
+  }
+  OnStart = std::move(Start);
+  ExecuteModal();
+}
+
+void TppCustomCancelDialog::CloseCancelDialog() {
+  if (FModal)
+    SetModalResult(mrOk);
+  else if (Visible())
+    Close();
+}
+
+// ---- TppCustomPrintDialog
+
+void TppCustomPrintDialog::PreparePrintDialog(TppProducer* Report, const TppPrintDialogInputs& In) {
+  DesignTime = In.DesignTime;
+  SetReport(Report);
+  DeviceType = In.DeviceType;
+  Printer = In.Printer;
+  SetLanguageIndex(In.LanguageIndex);
+  AllowPrintToArchive = In.AllowPrintToArchive;
+  AllowPrintToFile = In.AllowPrintToFile;
+  ArchiveFileName = In.ArchiveFileName;
+  if (In.BackgroundPrintSettings) SetBackgroundPrintSettings(In.BackgroundPrintSettings);
+  TextFileName = In.TextFileName;
+  if (PageRequest) PageRequest->SetPageRequested(In.CurrentPage);
+  Init();
+}
+
+TppPrintDialogChoice TppCustomPrintDialog::PrintDialogChoice() {
+  TppPrintDialogChoice C;
+  C.BackgroundPrintActive = GetBackgroundPrintSettings()->Active();
+  C.PrintToFile = PrintToFile;
+  C.PrintToArchive = PrintToArchive;
+  C.DeviceType = DeviceType;
+  C.TextFileName = TextFileName;
+  C.ArchiveFileName = ArchiveFileName;
+  C.PageRequest = PageRequest;
+  return C;
 }
 
 // ---- TppUpDown

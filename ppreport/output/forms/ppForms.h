@@ -17,6 +17,7 @@
 #include "ppreport/core/ppDeviceStatus.h"
 #include "ppreport/core/ppFormRegistry.h"
 #include "ppreport/core/ppPreviewer.h"
+#include "ppreport/core/ppPrintRunDialogs.h"
 #include "ppreport/core/ppProdSettings.h"
 #include "ppreport/core/ppTypes.h"
 #include "ppreport/output/forms/ppFormsConsts.h"
@@ -105,7 +106,8 @@ private:
   bool FUseDocumentNameAsCaption = false;
 };
 
-class TppCustomPrintDialog : public TppForm {
+// The print dialog's kind; the producer drives it as an IppPrintDialog.
+class TppCustomPrintDialog : public TppForm, public IppPrintDialog {
   DECLARE_CLASSINFO(TppCustomPrintDialog)
 public:
   using TppForm::TppForm;
@@ -115,6 +117,12 @@ public:
   virtual void SetBackgroundPrintSettings(TppBackgroundPrintSettings*) { AbstractCall("SetBackgroundPrintSettings"); }
   virtual void Init() { AbstractCall("Init"); }
   std::string DialogKind() const override { return ppPrintDialogRole; }
+
+  // The inputs below in the producer's order, the current page on PageRequest, then Init.
+  void PreparePrintDialog(TppProducer* Report, const TppPrintDialogInputs& Inputs) override;
+  // Through the dialog service.
+  bool ExecutePrintDialog() override { return ShowDialog() == mrOk; }
+  TppPrintDialogChoice PrintDialogChoice() override;
 
   // Inputs the producer fills before Init, results it reads after the dialog closed.
   bool AllowPrintToArchive = false;
@@ -132,8 +140,9 @@ public:
   bool DesignTime = false;
 };
 
-// The status line of a printing or writing device (IppCancelDialogStatus).
-class TppCustomCancelDialog : public TppForm, public IppCancelDialogStatus {
+// The status line of a printing or writing device (IppCancelDialogStatus); the producer drives it
+// as an IppCancelDialog.
+class TppCustomCancelDialog : public TppForm, public IppCancelDialogStatus, public IppCancelDialog {
   DECLARE_CLASSINFO(TppCustomCancelDialog)
 public:
   explicit TppCustomCancelDialog(TComponent* AOwner);
@@ -151,6 +160,11 @@ public:
   TModalResult ExecuteModal();
   TTimer* StartTimer() const { return FStartTimer; }
   std::string DialogKind() const override { return ppCancelDialogRole; }
+
+  void AttachProducer(TppProducer* Report, int LanguageIndex, const TIcon* Icon, TNotifyEvent OnCancel,
+                      TNotifyEvent OnClose) override;
+  void ShowCancelDialog(bool Modal, TNotifyEvent OnStart) override;
+  void CloseCancelDialog() override;
 
   TNotifyEvent OnStart;
 

@@ -421,6 +421,8 @@ void TppPreview::BeforePreview() {
   if (FOutlineViewer) FOutlineViewer->Clear();
   DecideOutline();
   StatusChangeEvent();
+  // Keys go to the preview from the start, not to whichever toolbar control came first.
+  FocusKeyboardSink();
 }
 
 void TppPreview::UpdateZoomButtons() {
@@ -586,6 +588,8 @@ void TppPreview::PrintStateChangeEvent() {
   FViewer->SetCursor(Wait);
   ToolbarPanel->SetCursor(Wait);
   if (FStatusBar) FStatusBar->SetCursor(Wait);
+  // A disabled edit loses the focus to nothing: the keys stay with the preview instead.
+  if (Busy && (PageNoEdit->Focused() || ZoomPercentEdit->Focused())) FocusKeyboardSink();
   PageNoEdit->SetEnabled(!Busy);
   ZoomPercentEdit->SetEnabled(!Busy);
   CancelButton->SetCursor(Busy ? crArrow : crDefault);

@@ -1,5 +1,7 @@
 #include "ppreport/output/forms/ppPrvDlg.h"
 
+#include <QWidget>
+
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppPrinterSetup.h"
 #include "ppreport/core/ppProd.h"
@@ -62,14 +64,40 @@ void TppPrintPreview::Activate() {
   TppCustomPreviewer::Activate();
 }
 
+bool TppPrintPreview::MakingPages() const {
+  return (Viewer() && Viewer()->GetBusy()) || (Report() && Report()->Printing());
+}
+
+// A window closed while its pages are made is released by a message that the engine's own message
+// processing delivers at once: freeing it then would pull the viewer from under the page request.
+// The release waits (the close has cancelled the report) and comes once the request has unwound.
+void TppPrintPreview::WndProc(TMessage& Message) {
+  if (Message.Msg != CM_RELEASE || !MakingPages()) {
+    TppCustomPreviewer::WndProc(Message);
+    return;
+  }
+  if (!FReleaseTimer) {
+    FReleaseTimer = new TTimer(this);
+    FReleaseTimer->SetInterval(10);
+    FReleaseTimer->OnTimer = [this](TObject*) {
+      if (MakingPages()) return;
+      FReleaseTimer->SetEnabled(false);
+      Release();
+    };
+  }
+  FReleaseTimer->SetEnabled(true);
+}
+
 void TppPrintPreview::DoClose(TCloseAction& Action) {
   TppCustomPreviewer::DoClose(Action);
   Action = caFree;
 }
 
-// Only keys the window itself has: a key a control left unhandled comes up here too, and the
-// preview has heard it already from its keyboard sink.
+// Only keys no control of the window took: the window has the focus itself, or none of its
+// controls has it (a focused control that was disabled or hidden leaves none). A key that a
+// focused control left unhandled comes up here too, and the preview has heard it already.
 void TppPrintPreview::KeyDown(uint16_t& Key, TShiftState Shift) {
   TppCustomPreviewer::KeyDown(Key, Shift);
-  if (FPreview && Focused()) FPreview->KeyDown(Key, Shift);
+  const QWidget* Focus = Widget()->focusWidget();
+  if (FPreview && (!Focus || Focus == Widget())) FPreview->KeyDown(Key, Shift);
 }

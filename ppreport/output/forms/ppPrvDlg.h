@@ -23,8 +23,15 @@ protected:
   void DoClose(TCloseAction& Action) override;
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
   void Destroying() override;
+  // A release that arrives while the viewer is making pages waits until they have stopped.
+  void WndProc(TMessage& Message) override;
 
 private:
+  // Pages are being made for the viewer: the request runs further up the stack, through this
+  // window's preview and viewer.
+  bool MakingPages() const;
+
   TStatusBar* FStatusBar = nullptr;
   TppCustomPreview* FPreview = nullptr;
+  TTimer* FReleaseTimer = nullptr;
 };
