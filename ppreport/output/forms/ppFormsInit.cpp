@@ -4,6 +4,7 @@
 #include "ppreport/output/forms/ppASDlg.h"
 #include "ppreport/output/forms/ppCDlg.h"
 #include "ppreport/output/forms/ppForms.h"
+#include "ppreport/output/forms/ppOutlineViewer.h"
 #include "ppreport/output/forms/ppPreview.h"
 #include "ppreport/output/forms/ppPrvDlg.h"
 #include "ppreport/output/forms/ppPDlg.h"
@@ -44,6 +45,7 @@ void InitializePPForms() {
   RegisterClasses({&TppForm::StaticClassInfo(), &TppUpDown::StaticClassInfo(), &TppScrollBox::StaticClassInfo()});
   RegisterClass(TppEdit::StaticClassInfo());
   TppPreviewPlugIn::RegisterPreviewClass(TppPreview::StaticClassInfo());
+  TppPreviewPlugIn::RegisterOutlineViewer(CreatePreviewOutlineViewer);
   RegisterFormClass<TppCustomPreviewer>(TppPrintPreview::StaticClassInfo());
   RegisterFormClass<TppCustomPrintDialog>(TppPrintDialog::StaticClassInfo());
   RegisterFormClass<TppCustomCancelDialog>(TppCancelDialog::StaticClassInfo());
@@ -69,6 +71,7 @@ void FinalizePPForms() {
   UnregisterFormClass<TppCustomNoDataDialog>();
   UnregisterFormClass<TppCustomCancelDialog>();
   UnregisterFormClass<TppCustomPreviewer>();
+  TppPreviewPlugIn::UnregisterOutlineViewer();
   TppPreviewPlugIn::UnregisterPreviewClass();
   UnRegisterClass(TppEdit::StaticClassInfo());
   UnregisterFormClass<TppCustomPrintDialog>();
