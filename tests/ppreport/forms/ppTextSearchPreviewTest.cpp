@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTimer>
 
 #include "platform/app/Application.h"
@@ -61,6 +64,23 @@ struct TSearched {
   void Click(TControl* C) {
     ClickAt(C, 5, 5);
     Pump();
+  }
+  // A right click on the search panel opens the options menu; a click chooses the item.
+  void ChooseOption(int Index) {
+    QWidget* Panel = Preview()->SearchPanel->Widget();
+    QContextMenuEvent Right(QContextMenuEvent::Mouse, QPoint(3, 3), Panel->mapToGlobal(QPoint(3, 3)));
+    QApplication::sendEvent(Panel, &Right);
+    auto* Menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(Menu) << "no menu on the search panel";
+    ASSERT_EQ(Search()->OptionsMenu(), Menu);
+    const QPoint At = Menu->actionGeometry(Menu->actions()[Index]).center();
+    for (QEvent::Type Kind : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent E(Kind, At, Menu->mapToGlobal(At), Qt::LeftButton,
+                    Kind == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(Menu, &E);
+    }
+    Pump();
+    EXPECT_FALSE(Menu->isVisible());
   }
   // First, prior, next, last: enabled?
   std::vector<bool> HitButtons() const {
@@ -126,21 +146,34 @@ TEST(ppTextSearchPreviewTest, OptionsChangeTheSearchAndShowInTheStatus) {
   TSearched T(5, TwoPagesOfHits);
   TppTextSearchPreview* S = T.Search();
   ASSERT_TRUE(S);
+  // The menu's items, ticked from the report's settings.
+  std::vector<std::string> Items;
+  for (QAction* A : S->OptionsMenu()->actions()) Items.push_back(A->isSeparator() ? "-" : A->text().toStdString());
+  EXPECT_EQ((std::vector<std::string>{"Show All", "Case Sensitive", "Whole Word", "-", "Start Search on First Page",
+                                      "Start Search on Current Page"}),
+            Items);
+  EXPECT_TRUE(S->OptionChecked(soFromFirstPage));
+  EXPECT_FALSE(S->OptionChecked(soCaseSensitive));
   // The two start options exclude each other.
-  S->ClickOption(soFromCurrentPage);
-  EXPECT_TRUE(S->Options()[soFromCurrentPage].Checked);
-  EXPECT_FALSE(S->Options()[soFromFirstPage].Checked);
-  S->ClickOption(soFromFirstPage);
-  EXPECT_FALSE(S->Options()[soFromCurrentPage].Checked);
+  T.ChooseOption(soFromCurrentPage);
+  EXPECT_TRUE(S->OptionChecked(soFromCurrentPage));
+  EXPECT_FALSE(S->OptionChecked(soFromFirstPage));
+  T.ChooseOption(soFromFirstPage);
+  EXPECT_FALSE(S->OptionChecked(soFromCurrentPage));
+  EXPECT_TRUE(S->OptionChecked(soFromFirstPage));
 
-  S->ClickOption(soCaseSensitive);
+  // Without case sensitivity the first hit is "Alfa Ltda" on page 2; with it, page 4's "alfa".
   T.Type("alfa");
+  EXPECT_EQ(2, T.PageNo());
+  T.ChooseOption(soCaseSensitive);
+  EXPECT_TRUE(S->FindButton->Enabled());
+  T.Click(S->FindButton);
   EXPECT_EQ(4, T.PageNo());
   EXPECT_EQ("Found 1 de 1...mais..." + std::string(10, ' ') + "Case Sensitive", T.HitText());
 
   // Show all: the hit buttons stay off and the count stands alone.
-  S->ClickOption(soCaseSensitive);
-  S->ClickOption(soShowAll);
+  T.ChooseOption(soCaseSensitive);
+  T.ChooseOption(soShowAll);
   T.Click(S->FindButton);
   EXPECT_EQ((std::vector<bool>{false, false, false, false}), T.HitButtons());
   const std::string Text = T.HitText();
@@ -208,8 +241,8 @@ TEST(ppTextSearchPreviewTest, PageJumpsAndShowAllFromTheCurrentPage) {
 
   T.Preview()->GotoPage(8);
   Pump();
-  S->ClickOption(soShowAll);
-  S->ClickOption(soFromCurrentPage);
+  T.ChooseOption(soShowAll);
+  T.ChooseOption(soFromCurrentPage);
   T.Click(S->FindButton);
   EXPECT_EQ(8, S->StartPageNo());
   EXPECT_EQ(8, T.PageNo());
