@@ -1,5 +1,6 @@
 // The outline tree of a real report in the preview window the producer opens: it stands beside the
-// pages, follows the page shown, and a press on an entry shows that entry's page.
+// pages, follows the page shown, and a press on an entry shows that entry's page. The window wears
+// the report's icon.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include "ppreport/generation/ppReport.h"
 #include "ppreport/output/forms/ppOutlineViewer.h"
 #include "ppreport/output/forms/ppPrvDlg.h"
+#include "tests/platform/forms/FormsTestUtil.h"
 
 namespace {
 
@@ -94,9 +96,12 @@ protected:
 };
 
 TEST_F(PreviewOutline, TheTreeStandsBesideThePagesAndAnEntryShowsItsPage) {
+  const TIcon Icon = SolidIcon(qRgba(0, 0, 160, 255));
+  Report->SetIcon(&Icon);
   Report->Print();
   Pump();
   ASSERT_TRUE(Window());
+  EXPECT_EQ(qRgba(0, 0, 160, 255), WindowIconColour(Window())) << "the window wears the report's icon";
   TppOutlineViewer* T = Tree();
   ASSERT_TRUE(T) << "no outline tree in the preview";
   EXPECT_TRUE(Preview()->SidePanel->Visible());
