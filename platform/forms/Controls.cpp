@@ -134,6 +134,11 @@ TControl::~TControl() {
   delete FBridge;
 }
 
+TSize TControl::CaptionExtent() const {
+  const QSize S = FWidget->sizeHint();
+  return TSize{S.width(), S.height()};
+}
+
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   AWidth = std::max(AWidth, 0);
   AHeight = std::max(AHeight, 0);

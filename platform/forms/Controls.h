@@ -147,6 +147,8 @@ public:
 
   // The Qt widget behind the control (for the platform layer and tests).
   QWidget* Widget() const { return FWidget; }
+  // The size the control needs to show its caption whole, as its widget measures it in its font.
+  virtual TSize CaptionExtent() const;
 
 protected:
   // Takes over a widget made by a derived class (null: a plain widget).

@@ -10,6 +10,7 @@
 #include "platform/app/Application.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/forms/FormsConsts.h"
+#include "platform/forms/QtImage.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/forms/WidgetBridge.h"
 
@@ -60,6 +61,11 @@ TForm::~TForm() {
 void TForm::Destroying() {
   if (OnDestroy) OnDestroy(this);
   TScrollingWinControl::Destroying();
+}
+
+void TForm::SetIcon(const TIcon* Value) {
+  FIcon = Value && !Value->Empty() ? std::make_unique<TIcon>(*Value) : nullptr;
+  Widget()->setWindowIcon(FIcon ? QIcon(ToQPixmap(TPixelImage::FromDib(FIcon->Image().Dib()))) : QIcon());
 }
 
 void TForm::DoCreate() {

@@ -3,8 +3,11 @@
 // area that the bars move: a child's Left/Top are content coordinates and do
 // not change when the box scrolls. Scroll bars are 17 pixels, whatever the
 // style says, so sizes do not depend on the machine.
+#include <memory>
+
 #include "platform/app/ModalResult.h"
 #include "platform/forms/Controls.h"
+#include "platform/graphics/Picture.h"
 
 class QScrollBar;
 class TScrollingWinControl;
@@ -143,6 +146,9 @@ public:
   void SetModalResult(TModalResult V) { FModalResult = V; }
   bool Modal() const { return FModal; }
   bool Active() const;
+  // The window's own icon; null (or an empty icon) leaves it the program's. Set copies it.
+  const TIcon* Icon() const { return FIcon.get(); }
+  void SetIcon(const TIcon* Value);
 
   // Shows the window without waiting.
   void Show();
@@ -197,6 +203,7 @@ private:
   bool FCreated = false;
   bool FPlaced = false;
   TModalResult FModalResult = mrNone;
+  std::unique_ptr<TIcon> FIcon;
 };
 
 // The screen: the forms that exist, the active one, the cursor over the whole application.

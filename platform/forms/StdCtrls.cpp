@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <QLabel>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QStyle>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -52,12 +54,22 @@ void TLabel::TextChanged() {
 }
 
 void TLabel::AdjustBounds() {
-  if (!FAutoSize || FWordWrap) return;
+  if (!FAutoSize) return;
+  if (FWordWrap) {
+    // As tall as its lines at its width, each a whole line spacing.
+    SetBounds(Left(), Top(), Width(), std::max(FLabel->heightForWidth(Width()), 0));
+    return;
+  }
   QSize S = FLabel->sizeHint();
   int W = S.width(), H = S.height();
   // A right-aligned label keeps its right edge.
   int L = FAlignment == taRightJustify ? Left() + Width() - W : Left();
   SetBounds(L, Top(), W, H);
+}
+
+void TLabel::FontChanged() {
+  TGraphicControl::FontChanged();
+  AdjustBounds();
 }
 
 void TLabel::SetAutoSize(bool V) {
@@ -111,6 +123,17 @@ TButton::TButton(TComponent* AOwner)
   SetTabStop(true);
   QObject::connect(FButton, &QPushButton::clicked, FButton, [this] { Click(); });
   SetBounds(0, 0, 75, 25);
+}
+
+TSize TButton::CaptionExtent() const {
+  QString Text = FButton->text();
+  Text.remove(QRegularExpression("&(?!&)"));
+  const QStyle* Style = FButton->style();
+  // The text inside the button's frame with two pixels each side: the style's own margins are
+  // wider than a class-library button leaves, and its text still shows whole with less.
+  const int Margins = 2 * (Style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, FButton) + 2);
+  const QFontMetrics M = FButton->fontMetrics();
+  return TSize{M.horizontalAdvance(Text) + Margins, M.height() + Margins};
 }
 
 void TButton::SetDefault(bool V) {

@@ -24,7 +24,8 @@ class TLabel : public TGraphicControl {
   DECLARE_CLASSINFO(TLabel)
 public:
   explicit TLabel(TComponent* AOwner);
-  // With AutoSize (the default) the label takes the size of its text.
+  // With AutoSize (the default) the label takes the size of its text; a word-wrapped one keeps its
+  // width and takes the height of its lines.
   bool AutoSize() const { return FAutoSize; }
   void SetAutoSize(bool V);
   TAlignment Alignment() const { return FAlignment; }
@@ -38,6 +39,7 @@ public:
 
 protected:
   void TextChanged() override;
+  void FontChanged() override;
   bool PaintWidget() override { return false; }
 
 private:
@@ -64,6 +66,8 @@ public:
   int ModalResult() const { return FModalResult; }
   void SetModalResult(int V) { FModalResult = V; }
   void Click() override;
+  // The caption inside the button's frame (the style's minimum width left out).
+  TSize CaptionExtent() const override;
 
 protected:
   void TextChanged() override;

@@ -30,7 +30,9 @@ struct TFaceKey {
 };
 
 QMutex CacheLock;
-std::map<TFaceKey, QRawFont> RawCache;
+// A raw font holds Qt's font engine, whose FreeType face may not be used by two threads at once
+// (a job printed in the background beside one in the foreground): each thread keeps its own.
+thread_local std::map<TFaceKey, QRawFont> RawCache;
 std::map<std::tuple<std::string, int, bool>, double> CellRatioCache;
 
 int QtWeight(int W) { return W >= 600 ? QFont::Bold : QFont::Normal; }
@@ -50,7 +52,8 @@ QRawFont MakeRaw(const std::string& Family, int Weight, bool Italic, double Px) 
   R.setPixelSize(Px);
   // Metrics and looks follow the face drawn: say once which one stood in.
   // A damaged file can name any number of faces: a few dozen are told.
-  static std::set<std::string> Reported;  // under CacheLock, as every call here is
+  static std::set<std::string> Reported;
+  QMutexLocker L(&CacheLock);
   if (Reported.size() < 64 && !Reported.count(Family)) {
     QString Used = UsedFamily(Family);
     if (Used.compare(QString::fromStdString(Family), Qt::CaseInsensitive) != 0) {
@@ -92,8 +95,8 @@ void InitializeGraphics() {
 
 void FinalizeGraphics() {
   Initialized = false;
-  QMutexLocker L(&CacheLock);
   RawCache.clear();
+  QMutexLocker L(&CacheLock);
   CellRatioCache.clear();
 }
 
@@ -110,7 +113,6 @@ QRawFont QtSupport::RawFont(const TLogFont& Font, double PixelEm) {
   if (!(PixelEm > 0.01)) PixelEm = 0.01;
   if (PixelEm > 1e6) PixelEm = 1e6;
   TFaceKey Key{FontEngine::MapFaceName(Font.FaceName), QtWeight(Font.Weight), Font.Italic, PixelEm};
-  QMutexLocker L(&CacheLock);
   auto It = RawCache.find(Key);
   if (It != RawCache.end()) return It->second;
   if (RawCache.size() > 512) RawCache.clear();

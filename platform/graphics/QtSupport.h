@@ -9,8 +9,9 @@
 namespace QtSupport {
 // Raises EInvalidOperation unless InitializeGraphics ran (GraphicsInit.h).
 void RequireGraphics();
-// The raw font of a logical font at a pixel em size (cached; a shared copy,
-// so callers on other threads keep theirs while the cache is trimmed).
+// The raw font of a logical font at a pixel em size (cached for the calling
+// thread: a face is never used by two threads at once; a shared copy, so the
+// caller keeps it while the cache is trimmed).
 QRawFont RawFont(const TLogFont& Font, double PixelEm);
 // A decoded image as 32-bit pixels.
 TBitmap ToBitmap(const QImage& Image);

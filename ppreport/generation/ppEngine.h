@@ -201,6 +201,10 @@ private:
 void RegisterEngineFactory();
 void UnregisterEngineFactory();
 
+// Gives a no-data dialog just made from the form registry its report, language and icon, before
+// the report's no-data event is handed it; the forms library installs it.
+using TppNoDataDialogPreparer = std::function<void(TComponent& Dialog, TppCustomReport& Report)>;
+void SetNoDataDialogPreparer(TppNoDataDialogPreparer Preparer);
 // Shows a no-data dialog made from the form registry modally; the forms library installs it. The
 // engine only makes, shows and frees the dialog.
 using TppNoDataDialogShower = std::function<void(TComponent& Dialog, TppCustomReport& Report)>;

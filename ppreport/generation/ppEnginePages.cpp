@@ -23,6 +23,10 @@ TppNoDataDialogShower& DialogShower() {
   static TppNoDataDialogShower Shower;
   return Shower;
 }
+TppNoDataDialogPreparer& DialogPreparer() {
+  static TppNoDataDialogPreparer Preparer;
+  return Preparer;
+}
 
 // The texts end in one period: a language module's text may bring its own.
 std::string Sentence(std::string Text) {
@@ -32,6 +36,7 @@ std::string Sentence(std::string Text) {
 }  // namespace
 
 void SetNoDataDialogShower(TppNoDataDialogShower Shower) { DialogShower() = std::move(Shower); }
+void SetNoDataDialogPreparer(TppNoDataDialogPreparer Preparer) { DialogPreparer() = std::move(Preparer); }
 
 // ---- page selection
 
@@ -290,7 +295,14 @@ void TppEngine::ShowNoDataDialog(TComponent*& Dialog, bool Show) {
 
 TComponent* TppEngine::CreateNoDataDialog() {
   if (!GetFormClass(ppNoDataDialogRole)) return nullptr;
-  return CreateFormOfRole(ppNoDataDialogRole, Application);
+  TComponent* Dialog = CreateFormOfRole(ppNoDataDialogRole, Application);
+  try {
+    if (DialogPreparer()) DialogPreparer()(*Dialog, *CustomReport());
+  } catch (...) {
+    Dialog->Free();
+    throw;
+  }
+  return Dialog;
 }
 
 TppDrawText* TppEngine::CreateNoDataText() {

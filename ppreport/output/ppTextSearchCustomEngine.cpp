@@ -235,13 +235,14 @@ void TppTextSearchCustomEngine::RefreshViewerPage() {
   D->RequestPages();
 }
 
-int TppTextSearchCustomEngine::NavigateForward(const std::string& Text, bool StopAtFirst) {
+int TppTextSearchCustomEngine::NavigateForward(const std::string& Text, int StopAt) {
   if (!FViewer) Fail("NavigateForward", SppEngineNavigateNoViewer);
   const int StartNo = ViewerPageNo();
   const TppPage* Shown = ViewerPage();
   bool AtLast = !Shown || Shown->LastPage();
   int No = StartNo, Found = 0;
-  while (!AtLast && !FCancelled && !(StopAtFirst && Found)) {
+  auto Reached = [&] { return Found > 0 && Found >= StopAt; };
+  while (!AtLast && !FCancelled && !Reached()) {
     RequestPage(No + 1);
     TppPage* Page = FCurrentPage;
     // Every step moves on by one page; none, or the last page again, ends the walk.
@@ -252,7 +253,7 @@ int TppTextSearchCustomEngine::NavigateForward(const std::string& Text, bool Sto
     ProcessMessages();
   }
   if (FCancelled) return StartNo;
-  if (AtLast && !(StopAtFirst && Found) && StartNo > 0) RequestPage(StartNo);
+  if (AtLast && !Reached() && StartNo > 0) RequestPage(StartNo);
   return Found;
 }
 
@@ -367,6 +368,6 @@ void TppTextSearchCustomEngine::EventNotify(TppCommunicator* Sender, int EventID
     if (FOffScreenDevice->IsRequestedPage() && !FOffScreenDevice->IsMessagePage()) FPageArrived = true;
   } else if (EventID == ciPublisherPageReceive && Sender && Sender == FPublisher && FPublisher->CachePages() &&
              Params && Params->Count() > 0) {
-    if (auto* Page = dynamic_cast<TppPage*>(Params->Value<TObject*>(0))) PageCached(Page);
+    if (auto* Page = dynamic_cast<TppPage*>(Params->ParamObject(0))) PageCached(Page);
   }
 }

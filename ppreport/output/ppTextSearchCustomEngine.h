@@ -7,6 +7,8 @@
 // Everything runs on the main thread. The loops process pending window messages after every
 // page, so the user may cancel (CancelSearch) or navigate while a search runs; every loop stops
 // once the search is cancelled.
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -121,9 +123,12 @@ public:
   void DrawHighlights(TppPage* Page);
   // From the viewer's page on: the first following page with hits (0 when none; the viewer's page
   // when cancelled).
-  int FindNextPage(const std::string& Text) { return NavigateForward(Text, true); }
+  int FindNextPage(const std::string& Text) { return NavigateForward(Text, 1); }
   // Every following page searched: the last one with hits (0 when none).
-  int FindLastPage(const std::string& Text) { return NavigateForward(Text, false); }
+  int FindLastPage(const std::string& Text) { return NavigateForward(Text, INT_MAX); }
+  // The following pages searched until one numbered PageNo or higher has hits: the last page with
+  // hits found (0 when none; the viewer's page when cancelled).
+  int FindPageFrom(const std::string& Text, int PageNo) { return NavigateForward(Text, std::max(PageNo, 1)); }
   void CancelSearch();
 
   void Notify(TppCommunicator* Partner, TppNotifyOperation Operation) override;
@@ -146,7 +151,8 @@ private:
   // NextPageNo: the first page after the cached pages searched.
   int SearchCachedPages(int& NextPageNo);
   int SearchRequestedPages();
-  int NavigateForward(const std::string& Text, bool StopAtFirst);
+  // Page by page after the viewer's page, until a page numbered StopAt or higher has hits.
+  int NavigateForward(const std::string& Text, int StopAt);
   void DropHighlights();
 
   bool FCancelled = false;

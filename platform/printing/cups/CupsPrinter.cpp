@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/classes/ScopeGuard.h"
+#include "platform/classes/SyncObjs.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/graphics/QtPainterDC.h"
 #include "platform/printing/PaperSizes.h"
@@ -38,15 +39,22 @@ int BinCodeForKeyword(const std::string& K, int& NextUser) {
 
 int Tenths(double Millimetres) { return static_cast<int>(std::lround(Millimetres * 10.0)); }
 
+// One driver per queue, shared by every thread that prints to it (a background job beside the
+// foreground): its cached lists and capabilities and Qt's printer information, which loads lazily,
+// are used under the driver's lock.
 class TCupsPrinter : public TPrinterDriver {
 public:
   explicit TCupsPrinter(const QPrinterInfo& Info) : FInfo(Info), FName(Info.printerName().toStdString()) {}
 
   std::string Name() const override { return FName; }
-  std::string DriverName() const override { return FInfo.makeAndModel().toStdString(); }
+  std::string DriverName() const override {
+    TLock Guard(FLock);
+    return FInfo.makeAndModel().toStdString();
+  }
   std::string PortName() const override { return DestOption("device-uri"); }
 
   TDeviceMode DefaultDeviceMode() override {
+    TLock Guard(FLock);
     TDeviceMode M;
     M.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES | DM_COLLATE | DM_COLOR;
     M.PaperSize = static_cast<int16_t>(CodeOf(FInfo.defaultPageSize()));
@@ -67,6 +75,7 @@ public:
   }
 
   std::vector<TPaperInfo> Papers() override {
+    TLock Guard(FLock);
     if (FPapers) return *FPapers;
     std::vector<TPaperInfo> L;
     for (const QPageSize& S : FInfo.supportedPageSizes()) {
@@ -82,6 +91,7 @@ public:
   }
 
   std::vector<TBinInfo> Bins() override {
+    TLock Guard(FLock);
     if (FBins) return *FBins;
     std::vector<TBinInfo> L;
     cups_dest_t* Dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, FName.c_str(), nullptr);
@@ -105,6 +115,7 @@ public:
   }
 
   TDeviceCaps DeviceCaps(const TDeviceMode& Mode) override {
+    TLock Guard(FLock);
     if (FCapsMode && *FCapsMode == Mode) return FCaps;
     QPrinter P(FInfo, QPrinter::HighResolution);
     Configure(P, Mode);
@@ -131,6 +142,7 @@ public:
   // it (its papers, its defaults) and the mode's other fields but the bin, which is not passed to
   // CUPS jobs (README); between pages only the sheet.
   void Configure(QPrinter& P, const TDeviceMode& Mode, bool SheetOnly = false) {
+    TLock Guard(FLock);
     TDeviceMode Defaults = DefaultDeviceMode();
     int W, H;
     ResolveSheet(Mode, Papers(), Defaults, W, H);
@@ -168,6 +180,7 @@ private:
   }
 
   bool IsColor() {
+    TLock Guard(FLock);
     if (!FColor) {
       std::string T = DestOption("printer-type");
       FColor = T.empty() || (std::strtoul(T.c_str(), nullptr, 10) & CUPS_PRINTER_COLOR) != 0;
@@ -175,6 +188,7 @@ private:
     return *FColor;
   }
 
+  mutable TCriticalSection FLock;  // re-entrant: the operations call one another
   QPrinterInfo FInfo;
   std::string FName;
   std::optional<std::vector<TPaperInfo>> FPapers;
@@ -333,6 +347,7 @@ private:
 };
 
 std::unique_ptr<TPrintJob> TCupsPrinter::StartDoc(const TDeviceMode& Mode, const std::string& Title) {
+  TLock Guard(FLock);
   return std::make_unique<TCupsJob>(*this, FInfo, Mode, Title);
 }
 }  // namespace

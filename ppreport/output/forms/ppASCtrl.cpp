@@ -210,6 +210,9 @@ void TppAutoSearchPanel::CreateControls() {
   if (Parent() && dynamic_cast<TppAutoSearchTabs*>(Parent()->Parent())) SetBevelOuter(bvNone);
 }
 
+// The show-all box's caption names the field: however long, it is shown whole.
+int TppAutoSearchPanel::ShowAllWidth() const { return FShowAllBox->Visible() ? FShowAllBox->CaptionExtent().cx : 0; }
+
 void TppAutoSearchPanel::DisableControls() {
   for (TControl* C : {static_cast<TControl*>(FPrefixLabel), static_cast<TControl*>(FFieldLabel),
                       static_cast<TControl*>(FOperatorLabel)})
@@ -280,7 +283,8 @@ void TppSimpleSearchPanel::CreateControls() {
   FEdit->OnKeyUp = [this](TObject* Sender, uint16_t& Key, TShiftState Shift) { EditKeyUp(Sender, Key, Shift); };
   FErrorLabel->SetLeft(FEdit->Left() + 4);
   FErrorLabel->SetTop(8);
-  FShowAllBox->SetBounds(FEdit->Left(), Bottom(FEdit) + 5, FEdit->Width(), FShowAllBox->Height());
+  FShowAllBox->SetBounds(FEdit->Left(), Bottom(FEdit) + 5, std::max(FEdit->Width(), ShowAllWidth()),
+                         FShowAllBox->Height());
   if (F->SearchOperator() == soBlank || F->SearchOperator() == soNotBlank) {
     FEdit->SetVisible(false);
     FOperatorLabel->SetCaption(FOperatorLabel->Caption() + ".");
@@ -288,7 +292,7 @@ void TppSimpleSearchPanel::CreateControls() {
   FMandatoryBullet->SetVisible(F->Mandatory());
   FMandatoryBullet->SetLeft(Right(FEdit) + 3);
   FMandatoryBullet->SetTop(FEdit->Top());
-  SetPanelSize(Right(FEdit) + 5, 73);
+  SetPanelSize(std::max(Right(FEdit), Right(FShowAllBox)) + 5, 73);
 }
 
 void TppSimpleSearchPanel::DisableControls() {
@@ -365,8 +369,8 @@ void TppBetweenSearchPanel::CreateControls() {
   FMandatoryBullet2->SetLeft(Right(FEdit2) + 3);
   FMandatoryBullet2->SetTop(FEdit2->Top());
   FMandatoryBullet2->SetVisible(F->Mandatory());
-  FShowAllBox->SetWidth(Right(FEdit2) - FEdit->Left());
-  SetPanelSize(Right(FEdit2) + 5, 73);
+  FShowAllBox->SetWidth(std::max(Right(FEdit2) - FEdit->Left(), ShowAllWidth()));
+  SetPanelSize(std::max(Right(FEdit2), Right(FShowAllBox)) + 5, 73);
 }
 
 void TppBetweenSearchPanel::DisableControls() {

@@ -93,6 +93,8 @@ protected:
   TLabel* FErrorLabel = nullptr;
   TppBullet* FMandatoryBullet = nullptr;
   TCheckBox* FShowAllBox = nullptr;
+  // The width the show-all box needs for its caption (0 while it is hidden).
+  int ShowAllWidth() const;
 
 private:
   TppAutoSearchField* FField = nullptr;

@@ -252,9 +252,9 @@ void TppCustomPreviewer::ApplyPreviewFormSettings(const TppPreviewFormSettings& 
   SetWindowState(static_cast<TWindowState>(Settings.WindowState()));
 }
 
-void TppCustomPreviewer::SetPreviewLanguage(int LanguageIndex, const TIcon*) {
-  // The platform's windows take no icon of their own: the program's icon stands for them all.
+void TppCustomPreviewer::SetPreviewLanguage(int LanguageIndex, const TIcon* Icon) {
   SetLanguageIndex(LanguageIndex);
+  if (Icon) SetIcon(Icon);
 }
 
 void TppCustomPreviewer::ShowPreview(bool Modal, TNotifyEvent OnActivate) {

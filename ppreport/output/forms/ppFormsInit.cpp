@@ -4,6 +4,7 @@
 #include "ppreport/output/forms/ppASDlg.h"
 #include "ppreport/output/forms/ppCDlg.h"
 #include "ppreport/output/forms/ppForms.h"
+#include "ppreport/output/forms/ppOutlineViewer.h"
 #include "ppreport/output/forms/ppPreview.h"
 #include "ppreport/output/forms/ppPrvDlg.h"
 #include "ppreport/output/forms/ppPDlg.h"
@@ -16,13 +17,18 @@
 namespace {
 int InitCount = 0;
 
-// The report's dialogs shown through the dialog service.
-void ShowNoDataDialog(TComponent& Dialog, TppCustomReport& Report) {
+// The no-data dialog is whole when the report's no-data event is handed it.
+void PrepareNoDataDialog(TComponent& Dialog, TppCustomReport& Report) {
   auto* Form = dynamic_cast<TppForm*>(&Dialog);
   if (!Form) return;
   Form->SetReport(&Report);
   Form->SetLanguageIndex(Report.LanguageIndex());
-  Form->ShowDialog();
+  Form->SetIcon(Report.Icon());
+}
+
+// The report's dialogs shown through the dialog service.
+void ShowNoDataDialog(TComponent& Dialog, TppCustomReport&) {
+  if (auto* Form = dynamic_cast<TppForm*>(&Dialog)) Form->ShowDialog();
 }
 
 bool RunAutoSearchDialog(TComponent& Dialog, TppReport& Report, const std::vector<TppAutoSearchField*>& Fields) {
@@ -44,6 +50,7 @@ void InitializePPForms() {
   RegisterClasses({&TppForm::StaticClassInfo(), &TppUpDown::StaticClassInfo(), &TppScrollBox::StaticClassInfo()});
   RegisterClass(TppEdit::StaticClassInfo());
   TppPreviewPlugIn::RegisterPreviewClass(TppPreview::StaticClassInfo());
+  TppPreviewPlugIn::RegisterOutlineViewer(CreatePreviewOutlineViewer);
   RegisterFormClass<TppCustomPreviewer>(TppPrintPreview::StaticClassInfo());
   RegisterFormClass<TppCustomPrintDialog>(TppPrintDialog::StaticClassInfo());
   RegisterFormClass<TppCustomCancelDialog>(TppCancelDialog::StaticClassInfo());
@@ -54,6 +61,7 @@ void InitializePPForms() {
   // A template's reader errors are asked through this form.
   RegisterQtDialog<TppTemplateErrorRequest>(ExecuteTemplateErrorDialog);
   RegisterTextSearch();
+  SetNoDataDialogPreparer(PrepareNoDataDialog);
   SetNoDataDialogShower(ShowNoDataDialog);
   SetAutoSearchDialogRunner(RunAutoSearchDialog);
 }
@@ -62,6 +70,7 @@ void FinalizePPForms() {
   if (InitCount == 0 || --InitCount > 0) return;
   SetAutoSearchDialogRunner(nullptr);
   SetNoDataDialogShower(nullptr);
+  SetNoDataDialogPreparer(nullptr);
   UnregisterTextSearch();
   UnregisterFormClass<TppCustomTemplateErrorDialog>();
   UnregisterFormClass<TppCustomTemplateDialog>();
@@ -69,6 +78,7 @@ void FinalizePPForms() {
   UnregisterFormClass<TppCustomNoDataDialog>();
   UnregisterFormClass<TppCustomCancelDialog>();
   UnregisterFormClass<TppCustomPreviewer>();
+  TppPreviewPlugIn::UnregisterOutlineViewer();
   TppPreviewPlugIn::UnregisterPreviewClass();
   UnRegisterClass(TppEdit::StaticClassInfo());
   UnregisterFormClass<TppCustomPrintDialog>();

@@ -12,6 +12,7 @@
 #include "ppreport/core/ppOutlineNode.h"
 #include "ppreport/core/ppPage.h"
 #include "ppreport/core/ppParamList.h"
+#include "ppreport/output/forms/ppPreview.h"
 #include "ppreport/output/forms/ppViewer.h"
 
 namespace {
@@ -198,7 +199,7 @@ void TppOutlineViewer::Clear() {
   FreePopupMenu();
 }
 
-void TppOutlineViewer::MakePopupMenu() {
+void TppOutlineViewer::AttachPopupMenu() {
   if (FPopupMenu) return;
   FPopupMenu = new QMenu(FTree);
   QObject::connect(FPopupMenu->addAction(QString()), &QAction::triggered, FPopupMenu, [this] { ToggleVisible(); });
@@ -243,7 +244,7 @@ void TppOutlineViewer::SetVisibleState(bool Value) {
     if (ParentWidget) ParentWidget->setUpdatesEnabled(false);
     SetVisible(Value);
   }
-  if (Value) MakePopupMenu();
+  if (Value) AttachPopupMenu();
   LanguageChanged();
   bool Shown = Value;
   TraParamList Params;
@@ -270,4 +271,68 @@ void TppOutlineViewer::CollapseAll() {
   } else {
     for (int I = 0; I < First->childCount(); ++I) CollapseWithDescendants(First->child(I));
   }
+}
+
+// ---- the preview's outline
+
+namespace {
+// The tree on the preview's side panel (which owns it). The preview listens to a walkie-talkie of
+// this object's own, which passes the tree's notices on: it outlives the tree, whose controls the
+// window may free first.
+class TPreviewOutline final : public TComponent, public IppPreviewOutline {
+public:
+  TPreviewOutline(TppPreview& Preview, TWinControl* SidePanel, TppViewer* Viewer)
+      : TComponent(nullptr), FTree(new TppOutlineViewer(SidePanel)), FRelay(new TppCommunicator(nullptr)) {
+    FTree->SetParent(SidePanel);
+    FTree->SetPreview(&Preview);
+    FTree->SetViewer(Viewer);
+    FreeNotification(FTree);
+    FRelay->EventMask().Include(ciOutlineViewerVisibleChange);
+    FRelay->OnEventNotify = [this](TppCommunicator*, TppCommunicator* Sender, int EventID, TraParamList* Params) {
+      if (Sender != FRelay) FRelay->SendEventNotify(FRelay, EventID, Params);
+    };
+    FTree->WalkieTalkie()->AddEventNotify(FRelay);
+  }
+  ~TPreviewOutline() override {
+    BeforeDestruction();
+    FRelay->Free();
+  }
+
+  TControl* Control() override { return FTree; }
+  TppCommunicator* WalkieTalkie() override { return FRelay; }
+  bool GetVisible() const override { return FTree && FTree->Visible(); }
+  void SetVisibleState(bool Visible) override {
+    if (FTree) FTree->SetVisibleState(Visible);
+  }
+  void Clear() override {
+    if (FTree) FTree->Clear();
+  }
+  void UpdateForPage(TppPage* Page) override {
+    if (FTree) FTree->UpdateForPage(Page);
+  }
+  void ScrollToPage(int AbsolutePageNo) override {
+    if (FTree) FTree->ScrollToPage(AbsolutePageNo);
+  }
+  void LanguageChanged(TppPage*) override {
+    if (FTree) FTree->LanguageChanged();
+  }
+  void AttachPopupMenu() override {
+    if (FTree) FTree->AttachPopupMenu();
+  }
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FTree) FTree = nullptr;
+  }
+
+private:
+  TppOutlineViewer* FTree;
+  TppCommunicator* FRelay;  // owned
+};
+}  // namespace
+
+std::unique_ptr<IppPreviewOutline> CreatePreviewOutlineViewer(TppPreview& Preview, TWinControl* SidePanel,
+                                                              TppViewer* Viewer) {
+  return std::make_unique<TPreviewOutline>(Preview, SidePanel, Viewer);
 }

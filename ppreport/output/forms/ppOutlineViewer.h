@@ -4,6 +4,7 @@
 // when the page's tree has grown; an incomplete tree ends with "...mais...". Its popup menu hides
 // and shows the tree and expands or collapses it; a change of visibility is broadcast (event 101,
 // "Visible") through its walkie-talkie.
+#include <memory>
 #include <string>
 
 #include <QMetaObject>
@@ -17,7 +18,9 @@ class QTreeWidgetItem;
 class TppOutlineDrawCommand;
 class TppOutlineNode;
 class TppPage;
+class TppPreview;
 class TppViewer;
+class IppPreviewOutline;
 
 class TppOutlineViewer : public TWinControl {
   DECLARE_CLASSINFO(TppOutlineViewer)
@@ -45,6 +48,8 @@ public:
   void Clear();
   void SetVisibleState(bool Value);
   void ToggleVisible() { SetVisibleState(!Visible()); }
+  // Makes the popup menu when there is none and gives it to the tree and the page viewer.
+  void AttachPopupMenu();
   void ExpandAll();
   // The report's entries stay open when the report is the only top entry.
   void CollapseAll();
@@ -69,7 +74,6 @@ private:
   void AddNode(const TppOutlineNode* Node, QTreeWidgetItem* Parent);
   void GoToItem(QTreeWidgetItem* Item);
   void SetHotTrack(bool Value);
-  void MakePopupMenu();
   void FreePopupMenu();
   void UpdateMenuItems();
 
@@ -85,3 +89,8 @@ private:
   int FUpdateCount = 0;
   bool FGoing = false;
 };
+
+// The outline tree of a preview, made on its side panel for its page viewer: what the forms'
+// start-up registers with TppPreviewPlugIn.
+std::unique_ptr<IppPreviewOutline> CreatePreviewOutlineViewer(TppPreview& Preview, TWinControl* SidePanel,
+                                                              TppViewer* Viewer);

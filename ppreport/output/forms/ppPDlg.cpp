@@ -55,21 +55,6 @@ TPanel* MakePanel(TForm* Form, int Top, int Height) {
   return P;
 }
 
-std::vector<std::string> Words(const std::string& Text) {
-  std::vector<std::string> W;
-  std::string Cur;
-  for (char C : Text) {
-    if (C == ' ' || C == '\n' || C == '\r') {
-      if (!Cur.empty()) W.push_back(std::move(Cur));
-      Cur.clear();
-    } else {
-      Cur += C;
-    }
-  }
-  if (!Cur.empty()) W.push_back(std::move(Cur));
-  return W;
-}
-
 int TextWidthIn(const TFont& Font, const std::string& Text) {
   TBitmap Measure(1, 1);
   Measure.Canvas().Font() = Font;
@@ -173,9 +158,9 @@ void TppPrintDialog::BuildPagesAndCopies() {
   };
   lblPageRangeDescription = MakeLabel(pnlPrint, 16, 180,
                                       "Enter page numbers and/or page ranges separated by commas.  For example, 1,3,5-12");
-  lblPageRangeDescription->SetAutoSize(false);
-  lblPageRangeDescription->SetWordWrap(true);
+  // Wrapped at its width, as tall as its lines.
   lblPageRangeDescription->SetBounds(16, 180, 217, 26);
+  lblPageRangeDescription->SetWordWrap(true);
 
   bvlCopies = MakeFrame(pnlPrint, 259, 105, 220, 110);
   lblCopies = MakeFrameTitle(pnlPrint, 266, 99, "Copies");
@@ -287,11 +272,20 @@ void TppPrintDialog::AdjustWidths() {
     SetClientWidth(ClientWidth() + By);
     for (TControl* C : {static_cast<TControl*>(btnOK), static_cast<TControl*>(btnCancel)}) C->SetLeft(C->Left() + By);
   };
+  // The button widens to its caption, measured on a bitmap or as the button lays it out, whichever
+  // is wider; widened once, since the language may be set again.
   const int Properties = TextWidthIn(btnPrinterProperties->Font(), btnPrinterProperties->Caption());
-  // Widened once: the language may be set again.
-  if (Properties > 75 && btnPrinterProperties->Width() < Properties + 15) {
-    btnPrinterProperties->SetWidth(Properties + 15);
-    Widen(Properties - 60);
+  const int PropertiesWidth = std::max({75, Properties > 75 ? Properties + 15 : 0,
+                                        btnPrinterProperties->CaptionExtent().cx});
+  if (btnPrinterProperties->Width() < PropertiesWidth) {
+    Widen(PropertiesWidth - btnPrinterProperties->Width());
+    btnPrinterProperties->SetWidth(PropertiesWidth);
+  }
+  // "Pages" as wide as its caption; the page edit beside it keeps its right edge.
+  if (const int Grow = rdbPages->CaptionExtent().cx - rdbPages->Width(); Grow > 0) {
+    rdbPages->SetWidth(rdbPages->Width() + Grow);
+    edtPageRange->SetBounds(edtPageRange->Left() + Grow, edtPageRange->Top(), edtPageRange->Width() - Grow,
+                            edtPageRange->Height());
   }
   const int Collate = TextWidthIn(lblCollate->Font(), lblCollate->Caption());
   if (Collate >= 60) {
@@ -309,26 +303,8 @@ void TppPrintDialog::AdjustWidths() {
 
 void TppPrintDialog::AdjustLayout() {
   const int Margin = static_cast<int>(ConvertFromMicrons(2381, utScreenPixels, ppHorizontal, nullptr));
-  // The description wraps at its width: as many lines as a memo of that width would show.
-  {
-    TBitmap Measure(1, 1);
-    Measure.Canvas().Font() = lblPageRangeDescription->Font();
-    const int LineHeight = Measure.Canvas().TextHeight("Ag");
-    const int Width = lblPageRangeDescription->Width();
-    int Lines = 0;
-    std::string Line;
-    for (const std::string& Word : Words(lblPageRangeDescription->Caption())) {
-      const std::string Tried = Line.empty() ? Word : Line + " " + Word;
-      if (!Line.empty() && Measure.Canvas().TextWidth(Tried) > Width) {
-        ++Lines;
-        Line = Word;
-      } else {
-        Line = Tried;
-      }
-    }
-    if (!Line.empty() || Lines == 0) ++Lines;
-    lblPageRangeDescription->SetHeight(LineHeight * Lines);
-  }
+  // The description has taken the height of its lines (an auto-sized, word-wrapped label): each
+  // line a whole line spacing, so the last one is not cut.
   const int PrintWhatWidth = TextWidthIn(lblPrintWhat->Font(), lblPrintWhat->Caption());
   lblPrintWhat->SetWidth(PrintWhatWidth);
   lblPrintWhat->SetLeft(285 - PrintWhatWidth);

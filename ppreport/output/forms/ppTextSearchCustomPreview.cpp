@@ -438,9 +438,9 @@ void TppCustomSearchPreview::BeforeGotoPage(int Target) {
   FEngine->ClearHighlights();
   if (Target >= H + 2) {
     FEngine->GotoOccurrencePage(H + 1);
-    // The pages before the target are searched first, so hits beyond keep their numbers. The engine
-    // walks on from the viewer's page only, so this walk goes on to the report's end.
-    if (H + 1 < Target - 1) FEngine->FindLastPage(FSearchText);
+    // The pages before the target are searched first, so hits beyond keep their numbers; the walk
+    // ends at the first page with hits from the page before the target on.
+    if (H + 1 < Target - 1) FEngine->FindPageFrom(FSearchText, Target - 1);
   }
   FEngine->ResetSearchIndex(FCurrentOccurrenceNo);
 }
@@ -456,9 +456,9 @@ void TppCustomSearchPreview::EventNotify(TppCommunicator* Sender, int EventID, T
   } else if (FViewer && Sender == FViewer->WalkieTalkie() && EventID == ciViewerReset) {
     ResetState();
   } else if (FEngine && Sender == FEngine->OffScreenDevice() && EventID == ciDevicePageReceive) {
-    auto* Page = Params && Params->Count() > 0 ? dynamic_cast<TppPage*>(Params->Value<TObject*>(0)) : nullptr;
+    auto* Page = Params && Params->Count() > 0 ? dynamic_cast<TppPage*>(Params->ParamObject(0)) : nullptr;
     if (Page && FStatusBar && !FStatusBar->SimplePanel() && FStatusBar->Panels().Count() > 0)
-      FStatusBar->Panels()[0]->SetText(FormatLanguageString(4, {Page->AbsolutePageNo(), Page->DocumentName()}));
+      FStatusBar->Panels()[0]->SetText(FormatLanguageString(4, {std::to_string(Page->AbsolutePageNo()), Page->DocumentName()}));
   } else if (FEngine && Sender == FEngine.get() && EventID == ciSearchEnginePageResults) {
     StatusChange();
   }

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
 #include "platform/app/Application.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/forms/Buttons.h"
@@ -18,10 +22,12 @@ const TClassInfo& TppTextSearchPreview::StaticClassInfo() {
   return Info;
 }
 
-TppTextSearchPreview::TppTextSearchPreview(TComponent* AOwner) : TppCustomSearchPreview(AOwner) {
-  const int Ids[] = {1062, 1063, 1064, 0, 1057, 1056};
-  for (size_t I = 0; I < FOptions.size(); ++I) FOptions[I].LanguageId = Ids[I];
-}
+namespace {
+// The options' captions, a separator in the middle.
+constexpr std::array<int, 6> OptionTexts = {1062, 1063, 1064, 0, 1057, 1056};
+}  // namespace
+
+TppTextSearchPreview::TppTextSearchPreview(TComponent* AOwner) : TppCustomSearchPreview(AOwner) {}
 
 void TppTextSearchPreview::CreateControls(TWinControl* Toolbar) {
   TppCustomSearchPreview::CreateControls(Toolbar);
@@ -72,7 +78,40 @@ void TppTextSearchPreview::CreateControls(TWinControl* Toolbar) {
   DoneButton = PushButton(107);
   DoneButton->SetEnabled(false);
   DoneButton->OnClick = [this](TObject*) { DoneClick(); };
+  FOptionsMenu = CreateOptionsMenu(Toolbar);
   LoadTexts();
+  SyncMenu();
+}
+
+QMenu* TppTextSearchPreview::CreateOptionsMenu(TWinControl* Owner) {
+  QWidget* Panel = Owner->Widget();
+  auto* Menu = new QMenu(Panel);
+  for (int I = 0; I < static_cast<int>(OptionTexts.size()); ++I) {
+    if (I == soSeparator) {
+      Menu->addSeparator();
+      continue;
+    }
+    QAction* Item = Menu->addAction(QString());
+    Item->setCheckable(true);
+    QObject::connect(Item, &QAction::triggered, Menu, [this, I] { OptionClicked(I); });
+  }
+  // Auto pop-up: a right click anywhere on the panel.
+  Panel->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(Panel, &QWidget::customContextMenuRequested, Menu,
+                   [Menu, Panel](const QPoint& At) { Menu->popup(Panel->mapToGlobal(At)); });
+  return Menu;
+}
+
+QMenu* TppTextSearchPreview::OptionsMenu() const { return FOptionsMenu; }
+
+QAction* TppTextSearchPreview::Option(int Index) const {
+  if (!FOptionsMenu || Index < 0 || Index >= FOptionsMenu->actions().size()) return nullptr;
+  return FOptionsMenu->actions()[Index];
+}
+
+bool TppTextSearchPreview::OptionChecked(int Index) const {
+  const QAction* Item = Option(Index);
+  return Item && Item->isChecked();
 }
 
 void TppTextSearchPreview::SetKeyDownHandler(TppSearchKeyDownHandler Handler) {
@@ -104,32 +143,32 @@ void TppTextSearchPreview::DoneClick() {
   }
 }
 
-void TppTextSearchPreview::ClickOption(int Index) {
-  if (Index < 0 || Index >= static_cast<int>(FOptions.size()) || Index == soSeparator) return;
-  if (Index == soFromFirstPage || Index == soFromCurrentPage) {
-    const int Other = Index == soFromFirstPage ? soFromCurrentPage : soFromFirstPage;
-    FOptions[Index].Checked = !FOptions[Index].Checked;
-    FOptions[Other].Checked = !FOptions[Index].Checked;
-  } else {
-    FOptions[Index].Checked = !FOptions[Index].Checked;
-  }
+// The menu has inverted the item's tick already.
+void TppTextSearchPreview::OptionClicked(int Index) {
+  if (Index == soFromFirstPage || Index == soFromCurrentPage)
+    if (QAction* Other = Option(Index == soFromFirstPage ? soFromCurrentPage : soFromFirstPage))
+      Other->setChecked(!OptionChecked(Index));
   FOptionsChanged = true;
   if (FindButton) FindButton->SetEnabled(true);
 }
 
 void TppTextSearchPreview::SyncMenu() {
-  FOptions[soShowAll].Checked = FTextSearchSettings->ShowAll();
-  FOptions[soCaseSensitive].Checked = FTextSearchSettings->CaseSensitive();
-  FOptions[soWholeWord].Checked = FTextSearchSettings->WholeWord();
-  FOptions[soFromCurrentPage].Checked = FTextSearchSettings->SearchFromCurrentPage();
-  FOptions[soFromFirstPage].Checked = !FTextSearchSettings->SearchFromCurrentPage();
+  if (!FOptionsMenu) return;
+  const std::pair<int, bool> Ticks[] = {{soShowAll, FTextSearchSettings->ShowAll()},
+                                        {soCaseSensitive, FTextSearchSettings->CaseSensitive()},
+                                        {soWholeWord, FTextSearchSettings->WholeWord()},
+                                        {soFromCurrentPage, FTextSearchSettings->SearchFromCurrentPage()},
+                                        {soFromFirstPage, !FTextSearchSettings->SearchFromCurrentPage()}};
+  for (const auto& [Index, Checked] : Ticks) Option(Index)->setChecked(Checked);
 }
 
 void TppTextSearchPreview::ReadControls() {
-  FTextSearchSettings->SetShowAll(FOptions[soShowAll].Checked);
-  FTextSearchSettings->SetCaseSensitive(FOptions[soCaseSensitive].Checked);
-  FTextSearchSettings->SetWholeWord(FOptions[soWholeWord].Checked);
-  FTextSearchSettings->SetSearchFromCurrentPage(FOptions[soFromCurrentPage].Checked);
+  if (FOptionsMenu) {
+    FTextSearchSettings->SetShowAll(OptionChecked(soShowAll));
+    FTextSearchSettings->SetCaseSensitive(OptionChecked(soCaseSensitive));
+    FTextSearchSettings->SetWholeWord(OptionChecked(soWholeWord));
+    FTextSearchSettings->SetSearchFromCurrentPage(OptionChecked(soFromCurrentPage));
+  }
   if (!SearchEdit) return;
   FTextSearchSettings->SetDefaultString(SearchEdit->Text());
   FSearchText = SearchEdit->Text();
@@ -194,7 +233,9 @@ void TppTextSearchPreview::LoadTexts() {
     DoneButton->SetCaption(LanguageString(FBusy ? 5 : 1046));
     DoneButton->SetHint(LanguageString(FBusy ? 5 : 1049));
   }
-  for (TppSearchOption& O : FOptions) O.Caption = O.LanguageId ? LanguageString(O.LanguageId) : "-";
+  for (int I = 0; I < static_cast<int>(OptionTexts.size()); ++I)
+    if (QAction* Item = Option(I); Item && OptionTexts[static_cast<size_t>(I)])
+      Item->setText(QString::fromStdString(LanguageString(OptionTexts[static_cast<size_t>(I)])));
 }
 
 void TppTextSearchPreview::LanguageChanged() {
@@ -302,7 +343,7 @@ void TppTextSearchPreview::WriteHitText() {
                                           {FTextSearchSettings->CaseSensitive(), soCaseSensitive},
                                           {FTextSearchSettings->WholeWord(), soWholeWord}};
     for (const auto& [Set, Index] : Shown)
-      if (Set) Text += std::string(10, ' ') + FOptions[Index].Caption;
+      if (Set) Text += std::string(10, ' ') + LanguageString(OptionTexts[static_cast<size_t>(Index)]);
   }
   FStatusBar->Panels()[1]->SetText(Text);
 }

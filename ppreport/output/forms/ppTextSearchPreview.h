@@ -5,20 +5,17 @@
 #include <array>
 #include <string>
 
+#include <QPointer>
+
 #include "ppreport/output/forms/ppTextSearchCustomPreview.h"
 
+class QAction;
+class QMenu;
 class TButton;
 class TEdit;
 class TSpeedButton;
 
-// One entry of the search options (a separator has an empty caption).
-struct TppSearchOption {
-  int LanguageId = 0;
-  std::string Caption;
-  bool Checked = false;
-};
-
-// Indexes of TppTextSearchPreview::Options.
+// The items of the options menu, in order.
 enum : int {
   soShowAll = 0, soCaseSensitive = 1, soWholeWord = 2, soSeparator = 3, soFromFirstPage = 4, soFromCurrentPage = 5
 };
@@ -35,9 +32,10 @@ public:
   TSpeedButton* LastButton = nullptr;
   TButton* FindButton = nullptr;
   TButton* DoneButton = nullptr;
-  const std::array<TppSearchOption, 6>& Options() const { return FOptions; }
-  // A click on an option: the first three invert their tick, the two start options tick one of them.
-  void ClickOption(int Index);
+  // The options: a pop-up menu of the search panel (a right click on it opens the menu). Null
+  // before the controls are made.
+  QMenu* OptionsMenu() const;
+  bool OptionChecked(int Index) const;
   // The ticks from the settings.
   void SyncMenu();
   // The status text as it goes to the status bar; the hook may change it.
@@ -55,6 +53,8 @@ public:
   void UpdateStatus() override;
 
 protected:
+  // The options menu, owned by Owner's window.
+  virtual QMenu* CreateOptionsMenu(TWinControl* Owner);
   void ReadControls() override;
   bool Find() override;
   void ClearSearch() override;
@@ -68,6 +68,9 @@ private:
   void WriteHitText();
   void SearchKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
   void DoneClick();
+  // The first three invert their tick; the two start options tick one of them.
+  void OptionClicked(int Index);
+  QAction* Option(int Index) const;
 
-  std::array<TppSearchOption, 6> FOptions;
+  QPointer<QMenu> FOptionsMenu;  // the panel's window frees it
 };

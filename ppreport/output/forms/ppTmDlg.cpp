@@ -1,5 +1,7 @@
 #include "ppreport/output/forms/ppTmDlg.h"
 
+#include <algorithm>
+
 #include "platform/app/Application.h"
 #include "platform/app/Dialogs.h"
 #include "ppreport/core/ppDB.h"
@@ -195,6 +197,32 @@ void TppTemplateErrorDialog::LanguageChanged() {
   btnIgnore->SetCaption(TextOr(416, SppTemplateIgnore));
   btnCancel->SetCaption(LanguageString(5));
   btnIgnoreAll->SetCaption(TextOr(417, SppTemplateIgnoreAll));
+  LayoutButtons();
+}
+
+// A caption wider than its button widens it: the three are laid out again in a row, 6 pixels
+// apart and centred, and a row wider than the frame widens the form.
+void TppTemplateErrorDialog::LayoutButtons() {
+  TButton* Row[] = {btnIgnore, btnCancel, btnIgnoreAll};
+  if (std::all_of(std::begin(Row), std::end(Row), [](TButton* B) { return B->CaptionExtent().cx <= B->Width(); }))
+    return;
+  int Total = 0;
+  for (TButton* B : Row) {
+    B->SetWidth(std::max(75, B->CaptionExtent().cx));
+    Total += B->Width();
+  }
+  Total += 6 * 2;
+  if (Total + 2 * 7 > Bevel1->Width() + 2 * Bevel1->Left()) {
+    const int Grow = Total + 2 * 7 - (Bevel1->Width() + 2 * Bevel1->Left());
+    SetClientWidth(ClientWidth() + Grow);
+    Bevel1->SetWidth(Bevel1->Width() + Grow);
+    lblMessage->SetWidth(lblMessage->Width() + Grow);
+  }
+  int Left = (ClientWidth() - Total) / 2;
+  for (TButton* B : Row) {
+    B->SetLeft(Left);
+    Left += B->Width() + 6;
+  }
 }
 
 TModalResult ExecuteTemplateErrorDialog(TppTemplateErrorRequest& Request) {

@@ -54,6 +54,9 @@ public:
   TButton* btnIgnore;
   TButton* btnCancel;
   TButton* btnIgnoreAll;
+
+private:
+  void LayoutButtons();
 };
 
 // Answers a template's reader-error request with the form registered for the error-dialog kind,

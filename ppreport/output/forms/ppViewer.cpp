@@ -228,11 +228,23 @@ void TppViewer::SetZoomSetting(TppZoomSettingType Value) {
     return;
   }
   FPaintBox->SetVisible(false);
-  FScreenDevice->RenderPage();
   FResetScroll = true;
-  UpdateScrollBars();
+  RenderForView();
   FPaintBox->SetVisible(true);
   FPaintBox->Invalidate();
+}
+
+// A page laid out for the view can bring a scroll bar, which narrows the view: then it is laid out
+// again for the view it leaves (at page width a page as wide as the view would otherwise need a
+// horizontal bar too). A bar that goes again on the second layout only leaves a little room.
+void TppViewer::RenderForView() {
+  for (int Pass = 0; Pass < 2; ++Pass) {
+    const TSize Used = ViewSize();
+    FScreenDevice->RenderPage();
+    UpdateScrollBars();
+    const TSize Now = ViewSize();
+    if (Now.cx >= Used.cx && Now.cy >= Used.cy) break;
+  }
 }
 
 void TppViewer::SetZoomPercentage(int Value) {
@@ -276,8 +288,7 @@ void TppViewer::Resize() {
   if ((ComponentState() & (csDestroying | csReading)) || !FScreenDevice || !CanDraw()) return;
   ++FUpdateCount;
   auto Done = TFinally([this] { FUpdateCount = std::max(0, FUpdateCount - 1); });
-  FScreenDevice->RenderPage();
-  UpdateScrollBars();
+  RenderForView();
   if (!(ComponentState() & csLoading)) DoOnPageChange();
   FPaintBox->Invalidate();
 }

@@ -77,6 +77,8 @@ public:
   bool CanDraw();
   void RefreshPage();
   void UpdateScrollBars();
+  // Renders the page for the view and again when that brought a scroll bar.
+  void RenderForView();
 
   TNotifyEvent OnPageChange, OnPrintStateChange, OnStatusChange, OnReset;
 

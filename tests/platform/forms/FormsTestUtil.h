@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -10,7 +11,9 @@
 #include <QWidget>
 
 #include "platform/app/Application.h"
+#include "platform/classes/Streams.h"
 #include "platform/forms/Controls.h"
+#include "platform/graphics/Picture.h"
 
 // The test main started the application (InitializeForms).
 class FormsTest : public ::testing::Test {};
@@ -40,3 +43,22 @@ inline void SendWheel(TControl* C, int Delta, Qt::KeyboardModifiers M = Qt::NoMo
 
 // The control as it paints, in a 32-bit image.
 inline QImage Grab(TControl* C) { return C->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// A 16 x 16 icon of one colour, read from the ICO bytes Qt writes.
+inline TIcon SolidIcon(QRgb Colour) {
+  QImage Image(16, 16, QImage::Format_ARGB32);
+  Image.fill(Colour);
+  QByteArray Ico;
+  QBuffer Buffer(&Ico);
+  Buffer.open(QIODevice::WriteOnly);
+  Image.save(&Buffer, "ICO");
+  TMemoryStream Stream;
+  Stream.WriteBuffer(Ico.constData(), Ico.size());
+  Stream.SetPosition(0);
+  TIcon Icon;
+  Icon.LoadFromStream(Stream);
+  return Icon;
+}
+
+// The colour in the middle of the window's icon.
+inline QRgb WindowIconColour(TControl* C) { return C->Widget()->windowIcon().pixmap(16, 16).toImage().pixel(8, 8); }

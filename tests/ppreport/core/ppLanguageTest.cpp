@@ -63,7 +63,7 @@ TEST_F(ppLanguageTest, ProgramTableWithoutModules) {
   EXPECT_EQ("", LanguageString(5000));
   // The cache's error has a text, so its message is never empty.
   EXPECT_FALSE(LanguageString(284).empty());
-  EXPECT_EQ(166, ProgramLanguageStringCount());
+  EXPECT_EQ(179, ProgramLanguageStringCount());
 }
 
 TEST_F(ppLanguageTest, PlaceholdersBecomeFormatArguments) {

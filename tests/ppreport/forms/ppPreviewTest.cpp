@@ -7,11 +7,13 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QMenu>
 #include <QTimer>
 #include <sys/wait.h>
 
 #include "platform/app/Application.h"
 #include "ppreport/core/ppPrinterSetup.h"
+#include "ppreport/output/forms/ppOutlineViewer.h"
 #include "ppreport/output/forms/ppTextSearchPreview.h"
 #include "tests/platform/forms/FormsTestUtil.h"
 #include "tests/ppreport/core/ppPageTestSupport.h"
@@ -413,32 +415,6 @@ TEST(ppPreviewTest, CancellingStopsGenerationAndDisablesTheToolbar) {
 
 // ---- the outline
 
-// An outline tree of the tests: a panel that records what the preview asks of it.
-class TTestOutline : public IppPreviewOutline {
-public:
-  explicit TTestOutline(TWinControl* SidePanel) : FPanel(new TPanel(SidePanel)) { FPanel->SetParent(SidePanel); }
-  ~TTestOutline() override { FWalkieTalkie->Free(); }
-  TControl* Control() override { return FPanel; }
-  TppCommunicator* WalkieTalkie() override { return FWalkieTalkie; }
-  bool GetVisible() const override { return FPanel->Visible(); }
-  void SetVisibleState(bool V) override {
-    if (V == FPanel->Visible()) return;
-    FPanel->SetVisible(V);
-    FWalkieTalkie->SendEventNotify(FWalkieTalkie, ciOutlineViewerVisibleChange, nullptr);
-  }
-  void Clear() override {}
-  void UpdateForPage(TppPage*) override {}
-  void ScrollToPage(int No) override { Scrolled.push_back(No); }
-  void LanguageChanged(TppPage*) override {}
-  void AttachPopupMenu() override { ++Popups; }
-  std::vector<int> Scrolled;
-  int Popups = 0;
-
-private:
-  TPanel* FPanel;
-  TppCommunicator* FWalkieTalkie = new TppCommunicator(nullptr);
-};
-
 // A report that says whether it has an outline the way a report class without outline settings may.
 class TOutlineReport : public TTestReport {
   DECLARE_CLASSINFO(TOutlineReport)
@@ -458,14 +434,8 @@ const TClassInfo& TOutlineReport::StaticClassInfo() {
   return Info;
 }
 
+// The real tree of the forms' start-up, shown or not as the report's published properties say.
 TEST(ppPreviewTest, TheOutlineShowsOnlyWhenTheReportHasOne) {
-  TTestOutline* Made = nullptr;
-  TppPreviewPlugIn::RegisterOutlineViewer([&](TppPreview&, TWinControl* Side, TppViewer*) {
-    auto O = std::make_unique<TTestOutline>(Side);
-    Made = O.get();
-    return O;
-  });
-  auto Unregister = TFinally([] { TppPreviewPlugIn::UnregisterOutlineViewer(); });
   struct TCase {
     bool Described, Exists, Suppress, Shown;
   };
@@ -481,17 +451,20 @@ TEST(ppPreviewTest, TheOutlineShowsOnlyWhenTheReportHasOne) {
     }
     TPreviewed T(3, nullptr, R);
     const std::string Case = std::to_string(C.Described) + std::to_string(C.Exists) + std::to_string(C.Suppress);
-    ASSERT_TRUE(Made);
+    ASSERT_TRUE(T.Preview()->OutlineViewer()) << Case;
+    auto* Tree = dynamic_cast<TppOutlineViewer*>(T.Preview()->OutlineViewer()->Control());
+    ASSERT_TRUE(Tree) << Case;
+    EXPECT_EQ(T.Preview()->SidePanel, Tree->Parent()) << Case;
+    EXPECT_EQ(T.Viewer(), Tree->Viewer()) << Case;
     EXPECT_EQ(C.Shown, T.Preview()->GetOutlineVisible()) << Case;
     EXPECT_EQ(C.Shown, T.Preview()->SidePanel->Visible()) << Case;
-    EXPECT_EQ(C.Shown ? 1 : 0, Made->Popups) << Case;
+    EXPECT_EQ(C.Shown, Tree->PopupMenu() != nullptr) << Case;
     if (!C.Shown) continue;
-    // The tree follows the page; hiding it takes the side panel away and lays the page out again.
-    T.Key(Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(3, Made->Scrolled.back());
+    // Hiding the tree from its own menu takes the side panel away and lays the page out again.
     const int Narrow = T.Viewer()->Width();
-    T.Preview()->SetOutlineVisible(false);
+    Tree->PopupMenu()->actions()[0]->trigger();
     Pump();
+    EXPECT_FALSE(T.Preview()->GetOutlineVisible());
     EXPECT_FALSE(T.Preview()->SidePanel->Visible());
     EXPECT_GT(T.Viewer()->Width(), Narrow);
   }

@@ -58,6 +58,33 @@ TEST_F(ReportDialogs, AReportWithoutDataShowsTheNoDataDialogOnce) {
   EXPECT_EQ(1, Report->Engine()->AbsolutePageCount());  // the blank report's page
 }
 
+// The report's no-data event is handed the dialog as it will be shown: its report, its language's
+// texts and the report's icon.
+TEST_F(ReportDialogs, TheNoDataEventGetsTheDialogReadyToShow) {
+  TppReport* Report = MakeReport(0);
+  Report->SetNoDataBehaviors((1u << ndBlankReport) | (1u << ndMessageDialog));
+  const TIcon Icon = SolidIcon(qRgba(0, 128, 0, 255));
+  Report->SetIcon(&Icon);
+  Report->SetLanguageIndex(2);
+  TppForm* Handed = nullptr;
+  std::string Text;
+  Report->OnNoData = [&](TObject*, TObject* Dialog, bool& Show, TObject*, bool&) {
+    Handed = dynamic_cast<TppForm*>(Dialog);
+    ASSERT_TRUE(Handed);
+    EXPECT_EQ(Report, Handed->Report());
+    EXPECT_EQ(2, Handed->LanguageIndex());
+    EXPECT_EQ("Nenhum Dado Encontrado", Handed->Caption());
+    Text = dynamic_cast<TppNoDataDialog&>(*Handed).memMessage->Text();
+    ASSERT_TRUE(Handed->Icon());
+    EXPECT_EQ(qRgba(0, 128, 0, 255), WindowIconColour(Handed));
+    Show = false;
+  };
+  TppPageRequest Request;
+  Report->PageRequestEvent(nullptr, &Request);
+  EXPECT_TRUE(Handed);
+  EXPECT_EQ("Não há dados para este relatório.", Text);
+}
+
 TEST_F(ReportDialogs, TheAutosearchDialogAnswerDecidesWhetherThePrintGoesOn) {
   TppReport* Report = MakeReport(2);
   Report->SetShowAutoSearchDialog(true);

@@ -5,13 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTimer>
 
 #include "platform/app/Application.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/StdCtrls.h"
+#include "ppreport/core/ppDevice.h"
 #include "ppreport/core/ppLanguage.h"
+#include "ppreport/core/ppPage.h"
+#include "ppreport/core/ppParamList.h"
 #include "ppreport/output/forms/ppPrvDlg.h"
 #include "ppreport/output/forms/ppTextSearchPreviewIcons.h"
 #include "ppreport/output/forms/ppTextSearchRegistration.h"
@@ -58,6 +64,23 @@ struct TSearched {
   void Click(TControl* C) {
     ClickAt(C, 5, 5);
     Pump();
+  }
+  // A right click on the search panel opens the options menu; a click chooses the item.
+  void ChooseOption(int Index) {
+    QWidget* Panel = Preview()->SearchPanel->Widget();
+    QContextMenuEvent Right(QContextMenuEvent::Mouse, QPoint(3, 3), Panel->mapToGlobal(QPoint(3, 3)));
+    QApplication::sendEvent(Panel, &Right);
+    auto* Menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(Menu) << "no menu on the search panel";
+    ASSERT_EQ(Search()->OptionsMenu(), Menu);
+    const QPoint At = Menu->actionGeometry(Menu->actions()[Index]).center();
+    for (QEvent::Type Kind : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent E(Kind, At, Menu->mapToGlobal(At), Qt::LeftButton,
+                    Kind == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(Menu, &E);
+    }
+    Pump();
+    EXPECT_FALSE(Menu->isVisible());
   }
   // First, prior, next, last: enabled?
   std::vector<bool> HitButtons() const {
@@ -123,21 +146,34 @@ TEST(ppTextSearchPreviewTest, OptionsChangeTheSearchAndShowInTheStatus) {
   TSearched T(5, TwoPagesOfHits);
   TppTextSearchPreview* S = T.Search();
   ASSERT_TRUE(S);
+  // The menu's items, ticked from the report's settings.
+  std::vector<std::string> Items;
+  for (QAction* A : S->OptionsMenu()->actions()) Items.push_back(A->isSeparator() ? "-" : A->text().toStdString());
+  EXPECT_EQ((std::vector<std::string>{"Show All", "Case Sensitive", "Whole Word", "-", "Start Search on First Page",
+                                      "Start Search on Current Page"}),
+            Items);
+  EXPECT_TRUE(S->OptionChecked(soFromFirstPage));
+  EXPECT_FALSE(S->OptionChecked(soCaseSensitive));
   // The two start options exclude each other.
-  S->ClickOption(soFromCurrentPage);
-  EXPECT_TRUE(S->Options()[soFromCurrentPage].Checked);
-  EXPECT_FALSE(S->Options()[soFromFirstPage].Checked);
-  S->ClickOption(soFromFirstPage);
-  EXPECT_FALSE(S->Options()[soFromCurrentPage].Checked);
+  T.ChooseOption(soFromCurrentPage);
+  EXPECT_TRUE(S->OptionChecked(soFromCurrentPage));
+  EXPECT_FALSE(S->OptionChecked(soFromFirstPage));
+  T.ChooseOption(soFromFirstPage);
+  EXPECT_FALSE(S->OptionChecked(soFromCurrentPage));
+  EXPECT_TRUE(S->OptionChecked(soFromFirstPage));
 
-  S->ClickOption(soCaseSensitive);
+  // Without case sensitivity the first hit is "Alfa Ltda" on page 2; with it, page 4's "alfa".
   T.Type("alfa");
+  EXPECT_EQ(2, T.PageNo());
+  T.ChooseOption(soCaseSensitive);
+  EXPECT_TRUE(S->FindButton->Enabled());
+  T.Click(S->FindButton);
   EXPECT_EQ(4, T.PageNo());
   EXPECT_EQ("Found 1 de 1...mais..." + std::string(10, ' ') + "Case Sensitive", T.HitText());
 
   // Show all: the hit buttons stay off and the count stands alone.
-  S->ClickOption(soCaseSensitive);
-  S->ClickOption(soShowAll);
+  T.ChooseOption(soCaseSensitive);
+  T.ChooseOption(soShowAll);
   T.Click(S->FindButton);
   EXPECT_EQ((std::vector<bool>{false, false, false, false}), T.HitButtons());
   const std::string Text = T.HitText();
@@ -146,12 +182,54 @@ TEST(ppTextSearchPreviewTest, OptionsChangeTheSearchAndShowInTheStatus) {
   EXPECT_TRUE(Text.ends_with(std::string(10, ' ') + "Show All")) << Text;
 }
 
+// Every page's hit of the twelve-page report of the jump tests: pages 2, 5, 8 and 11.
+void EveryThirdPage(int No, TppPage& P) {
+  if (No % 3 == 2) AddText(P, "alfa " + std::to_string(No), 10000, 20000);
+}
+
 // Jumping past the pages searched searches those before the target first, so the hits found later
-// keep their numbers; with show-all from the current page, pages before the start stay plain.
+// keep their numbers, and stops at the first page with hits from the page before the target on:
+// the pages the search fetched are exactly those.
+TEST(ppTextSearchPreviewTest, APageJumpSearchesOnlyThePagesItNeeds) {
+  struct TCase {
+    int Target;
+    std::vector<int> Searched;
+    int Hits;
+  };
+  for (const TCase& C : {TCase{9, {3, 4, 5, 6, 7, 8}, 3}, TCase{10, {3, 4, 5, 6, 7, 8, 9, 10, 11}, 4},
+                         TCase{4, {}, 1}}) {
+    SCOPED_TRACE(C.Target);
+    TSearched T(12, EveryThirdPage);
+    TppTextSearchPreview* S = T.Search();
+    ASSERT_TRUE(S);
+    T.Type("alfa");
+    ASSERT_EQ(2, T.PageNo());
+    // Each page fetched, and the status the preview showed while it came.
+    std::vector<int> Fetched;
+    std::vector<std::string> Status;
+    std::unique_ptr<TppCommunicator, TComponentDeleter> Ear(new TppCommunicator(nullptr));
+    Ear->EventMask().Include(ciDevicePageReceive);
+    Ear->OnEventNotify = [&](TppCommunicator*, TppCommunicator* Device, int, TraParamList* P) {
+      // The test engine makes the pages before the one asked for again: only that one is fetched.
+      if (!static_cast<TppDevice*>(Device)->IsRequestedPage()) return;
+      Fetched.push_back(dynamic_cast<TppPage&>(*P->ParamObject(0)).AbsolutePageNo());
+      Status.push_back(T.Window()->StatusBar()->Panels()[0]->Text());
+    };
+    S->Engine()->OffScreenDevice()->AddEventNotify(Ear.get());
+    T.Preview()->GotoPage(C.Target);
+    Pump();
+    EXPECT_EQ(C.Target, T.PageNo());
+    EXPECT_EQ(C.Searched, Fetched);
+    if (!Status.empty()) EXPECT_EQ(0u, Status.front().find("Calculando a página 3 para o relatório")) << Status.front();
+    EXPECT_EQ(C.Hits, S->Engine()->GetOccurrenceCount());
+    // The hit shown before the jump keeps its number.
+    EXPECT_EQ(0, S->CurrentOccurrenceNo());
+  }
+}
+
+// With show-all from the current page, pages before the start stay plain.
 TEST(ppTextSearchPreviewTest, PageJumpsAndShowAllFromTheCurrentPage) {
-  TSearched T(12, [](int No, TppPage& P) {
-    if (No % 3 == 2) AddText(P, "alfa " + std::to_string(No), 10000, 20000);
-  });
+  TSearched T(12, EveryThirdPage);
   TppTextSearchPreview* S = T.Search();
   ASSERT_TRUE(S);
   T.Type("alfa");
@@ -160,13 +238,11 @@ TEST(ppTextSearchPreviewTest, PageJumpsAndShowAllFromTheCurrentPage) {
   T.Preview()->GotoPage(10);
   Pump();
   EXPECT_EQ(10, T.PageNo());
-  EXPECT_GE(S->Engine()->GetOccurrenceCount(), 3);  // pages 5 and 8 were searched on the way
-  EXPECT_GE(S->Engine()->HighestPageNoSearched(), 9);
 
   T.Preview()->GotoPage(8);
   Pump();
-  S->ClickOption(soShowAll);
-  S->ClickOption(soFromCurrentPage);
+  T.ChooseOption(soShowAll);
+  T.ChooseOption(soFromCurrentPage);
   T.Click(S->FindButton);
   EXPECT_EQ(8, S->StartPageNo());
   EXPECT_EQ(8, T.PageNo());

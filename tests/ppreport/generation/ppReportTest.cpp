@@ -2,7 +2,10 @@
 // requests it serves with its engine and cache.
 #include "tests/ppreport/generation/ppReportTestSupport.h"
 
+#include "ppreport/core/ppOutlineDrawCommand.h"
+#include "ppreport/core/ppOutlineNode.h"
 #include "ppreport/generation/ppPageBreak.h"
+#include "ppreport/generation/ppPageStyle.h"
 
 namespace reporttest {
 namespace {
@@ -68,6 +71,41 @@ TEST_F(GroupedReport, BandsStackInOrderAndGroupHeadersComeBackOnContinuedPages) 
   EXPECT_EQ((TTexts{{"H", 10}, {"n6", 20}, {"n7", 30}, {"GF", 40}, {"28", 40}, {"GH", 50}, {"b", 50}, {"n8", 60},
                     {"n9", 70}, {"F", 80}}),
             Page(2));
+}
+
+// Without a language module the bands, the group bands and the report carry the program's own
+// captions, and the outline names the report by its caption.
+TEST_F(GroupedReport, CaptionsHaveTheirBuiltInTexts) {
+  Build("aab");
+  auto* Title = Band<TppTitleBand>();
+  auto* Summary = Band<TppSummaryBand>();
+  auto* ColumnHeader = Band<TppColumnHeaderBand>();
+  auto* ColumnFooter = Band<TppColumnFooterBand>();
+  auto* Style = Band<TppPageStyle>();
+  const std::vector<std::pair<TppBand*, std::string>> Captions = {
+      {Report->GetHeaderBand(), "Cabeçalho"},
+      {Report->GetDetailBand(), "Detalhe"},
+      {Report->GetFooterBand(), "Rodapé"},
+      {Title, "Título"},
+      {Summary, "Sumário"},
+      {ColumnHeader, "Cabeçalho da Coluna"},
+      {ColumnFooter, "Rodapé da Coluna"},
+      {Style, "Estilo da Página"},
+      {Report->GetGroupHeaderBand(0), "Cabeçalho do Grupo[0]: Region"},
+      {Report->GetGroupFooterBand(0), "Rodapé do Grupo[0]: Region"}};
+  for (const auto& [Band, Caption] : Captions) EXPECT_EQ(Caption, Band->GetDefaultCaption());
+  Group->SetBreakName("");
+  EXPECT_EQ("Cabeçalho do Grupo[0]: Campo de Dados", Report->GetGroupHeaderBand(0)->GetDefaultCaption());
+  Group->SetBreakType(btCustomField);
+  EXPECT_EQ("Rodapé do Grupo[0]: Campo Personalizado", Report->GetGroupFooterBand(0)->GetDefaultCaption());
+  Group->SetBreakType(btDataField);
+  Group->SetBreakName("Region");
+
+  EXPECT_EQ("Relatório: Sales", Report->GetReportCaption());
+  Run();
+  auto* Outline = dynamic_cast<TppOutlineDrawCommand*>(Device->Pages.at(1)->GetOutlineDrawCommand());
+  ASSERT_TRUE(Outline && Outline->Tree() && Outline->Tree()->GetChildCount() > 0);
+  EXPECT_EQ("Relatório", Outline->Tree()->GetOutlineChild(0)->Caption());
 }
 
 TEST_F(GroupedReport, AFooterWithoutRoomGoesOnWithTheGroupOnTheNextPage) {

@@ -188,6 +188,52 @@ TEST_F(ppBackgroundReportPrintTest, TwoQueuedJobsPrintToThePdfQueueWhileTheMainT
   }
 }
 
+// One CUPS queue printed to from two threads at once: a job in the background beside a print in
+// the foreground, and two managers' workers side by side. Each job is a PDF of its own pages (the
+// ThreadSanitizer run checks that the queue's shared printer is used under its lock).
+TEST_F(ppBackgroundReportPrintTest, TwoThreadsPrintToOneQueueAtOnce) {
+  Table(30);  // five pages
+  const std::string Queue = PdfQueue();
+  auto Manager2 = std::make_unique<TppBackgroundPrintManager>();
+  int AllFinished2 = 0;
+  Manager2->OnError = [this](TObject*, const Exception& E) { Errors.push_back(E.Message()); };
+  Manager2->OnAllRequestsFinished = [&AllFinished2](TObject*) { ++AllFinished2; };
+  TSalesModule Module(nullptr);
+  TppReport* R = Module.Report;
+  R->SetDeviceType("Printer");
+  R->SetShowPrintDialog(false);
+  R->SetShowCancelDialog(false);
+  R->PrinterSetup()->SetPrinterName(Queue);
+  std::vector<std::string> Tokens;
+  auto Title = [&](const std::string& Prefix) {
+    Tokens.push_back(UniqueJobTitle(Prefix));
+    R->PrinterSetup()->SetDocumentName(Tokens.back());
+  };
+  Title("MivoBgBeside");
+  Manager->Print(R, nullptr, "", "", "Printer");
+  Title("MivoFgBeside");
+  R->Print();  // in the foreground while the worker prints
+  ASSERT_TRUE(bgtest::PumpUntil([&] { return AllFinished > 0; }));
+  Title("MivoBgFirst");
+  Manager->Print(R, nullptr, "", "", "Printer");
+  Title("MivoBgSecond");
+  Manager2->Print(R, nullptr, "", "", "Printer");
+  ASSERT_TRUE(bgtest::PumpUntil([&] { return AllFinished > 1 && AllFinished2 > 0; }));
+  Manager2.reset();
+  EXPECT_TRUE(Errors.empty()) << Errors.front();
+  if (Virtual) {
+    EXPECT_EQ(5, ReadPdfInfo(VirtualPdf).Pages);
+    return;
+  }
+  for (const std::string& Token : Tokens) {
+    SCOPED_TRACE(Token);
+    const std::string Pdf = WaitForCupsPdf(Token);
+    ASSERT_FALSE(Pdf.empty()) << "no PDF from the CUPS queue";
+    Temp.Adopt(Pdf);
+    EXPECT_EQ(5, ReadPdfInfo(Pdf).Pages);
+  }
+}
+
 // A report whose background printing is on hands its print to the process-wide manager and is
 // free again at once; the copy writes the archive.
 TEST_F(ppBackgroundReportPrintTest, AReportPrintsThroughTheProcessManager) {
