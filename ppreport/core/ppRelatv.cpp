@@ -37,7 +37,10 @@ void TppRelative::SetParent(TppRelative* NewParent) {
   CheckNewParent(NewParent, "SetParent");
   if (FParent) FParent->RemoveChild(this);
   FParent = NewParent;
-  if (NewParent) NewParent->AddChild(this);
+  if (!NewParent) return;
+  // A parent that refuses the child leaves it without one, not pointing at a parent that lacks it.
+  TOnException Refused([this] { FParent = nullptr; });
+  NewParent->AddChild(this);
 }
 
 void TppRelative::AddChild(TppRelative* Child) { InsertChild(GetChildCount(), Child); }
