@@ -186,6 +186,38 @@ TEST_F(TemplateTest, DamagedTemplatesLeaveReportAndSettingsAsTheyWere) {
   EXPECT_EQ(nullptr, Form.FindComponent("Table9"));
 }
 
+// User names need only be unique within a report: a failed load gives back exactly the names that
+// were there, also when another report on the form uses the same ones.
+TEST_F(TemplateTest, FailedLoadsKeepEveryName) {
+  auto* Other = new TModelReport(&Form);
+  Other->SetName("Report2");
+  auto* OtherDetail = new TTemplateBand(&Form, btDetail);
+  OtherDetail->SetName("OtherDetail");
+  OtherDetail->SetReport(Other);
+  std::vector<std::pair<TppCommunicator*, std::string>> Names;
+  auto Record = [&](TppCommunicator* C) { Names.emplace_back(C, C->Name() + "/" + C->GetUserName()); };
+  for (int B = 0; B < Report->BandCount(); ++B) {
+    TppBand* Band = Report->GetBands(B);
+    Record(Band);
+    for (int I = 0; I < Band->GetObjectCount(); ++I) {
+      TppComponent* C = Band->GetObjects(I);
+      Record(C);
+      auto* Twin = new TTemplateLabel(&Form);
+      Twin->SetName("Other" + C->Name());
+      Twin->SetBand(OtherDetail);
+      Twin->SetUserName(C->GetUserName());
+      ASSERT_EQ(C->GetUserName(), Twin->GetUserName());
+    }
+  }
+  Record(Report->GetGroup(0));
+  const std::string Bin = SaveTemplate(Report);
+  for (const std::string& Damaged : {Bin.substr(0, Bin.size() / 2), Bin.substr(0, Bin.size() - 3), std::string()}) {
+    EXPECT_ANY_THROW(Load(Damaged));
+    for (const auto& [C, Then] : Names) EXPECT_EQ(Then, C->Name() + "/" + C->GetUserName()) << Damaged.size();
+    EXPECT_EQ(Bin, SaveTemplate(Report)) << Damaged.size();
+  }
+}
+
 TEST_F(TemplateTest, ReaderErrorsAskToAbortIgnoreOrIgnoreAll) {
   std::string Text = SaveTemplate(Report, ftASCII);
   const std::string Anchor = "Ratio = 1.25\r\n";
