@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/app/Cursors.h"
 #include "platform/app/DialogService.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
@@ -259,6 +260,44 @@ TEST_F(TemplateTest, ClashingNamesAreRenamedAndReferencesFollow) {
   EXPECT_NE("Label1", L2->Partner()->Name());
   EXPECT_EQ(Report->GetDetailBand(), static_cast<TppComponent*>(L2->Partner())->Band());
   EXPECT_EQ(Other, Form.FindComponent("Label1"));
+}
+
+// With ShowBusyCursor a file load or save shows the hourglass while it runs; a load gives back the
+// cursor shown before and a save ends on the default one, also after an error. Off: untouched.
+TEST_F(TemplateTest, BusyCursorWhileLoadingAndSaving) {
+  const std::string Dir = TempDir();
+  TFinally Clean([&] {
+    SetScreenCursor(crDefault);
+    std::system(("rm -rf " + Dir).c_str());
+  });
+  T->SetFileName(Dir + "/busy.rtm");
+  std::vector<TCursor> During;
+  T->OnSaveStart = [&](TComponent*) { During.push_back(ScreenCursor()); };
+  T->OnLoadStart = [&](TppTemplate*, TStream&) { During.push_back(ScreenCursor()); };
+  auto After = [&](const std::function<void()>& Step) {
+    SetScreenCursor(crCross);
+    During.clear();
+    try {
+      Step();
+    } catch (const Exception&) {
+      During.push_back(-1000);  // failed
+    }
+    return std::make_pair(During, ScreenCursor());
+  };
+  using R = std::pair<std::vector<TCursor>, TCursor>;
+  EXPECT_EQ(R({crHourGlass}, crDefault), After([&] { T->SaveToFile(); }));
+  EXPECT_EQ(R({crHourGlass}, crCross), After([&] { T->LoadFromFile(); }));
+  T->OnLoadStart = [&](TppTemplate*, TStream&) {
+    During.push_back(ScreenCursor());
+    throw EReadError("damaged");
+  };
+  EXPECT_EQ(R({crHourGlass, -1000}, crCross), After([&] { T->LoadFromFile(); }));
+  T->OnSaveEnd = [](TppTemplate*, TStream&) { throw EWriteError("full"); };
+  EXPECT_EQ(R({crHourGlass, -1000}, crDefault), After([&] { T->SaveToFile(); }));
+  T->SetShowBusyCursor(false);
+  EXPECT_EQ(R({crCross, -1000}, crCross), After([&] { T->SaveToFile(); }));
+  T->OnSaveEnd = nullptr;
+  EXPECT_EQ(R({crCross}, crCross), After([&] { T->SaveToFile(); }));
 }
 
 TEST_F(TemplateTest, FilesSaveWholeOrNotAtAll) {
