@@ -7,8 +7,10 @@
 // under 0.5 s, 100,000 in under 5 s, under 64 MiB at both sizes, one random page under 5 ms.
 // Each record count runs in a process of its own, so each peak is its own.
 // The report's outline (on by default) puts a copy of the tree so far on every page: with -n it is
-// switched off, to show what that copy costs.
-//   bench_ppcustomers [-n] [records...]   (default 10000 100000)
+// switched off, to show what that copy costs. With -p it prints the time a page takes along one
+// long run (1,000,000 records unless given), in blocks of 2,000 pages: a page late in the run must
+// cost what an early one does.
+//   bench_ppcustomers [-n] [-p] [records...]   (default 10000 100000)
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -68,10 +70,19 @@ public:
   ~TBenchDevice() override { BeforeDestruction(); }
   int Pages = 0, Commands = 0;
   std::string LastPageNumber;
+  // Pages a block when timing blocks of pages (0: none).
+  int Block = 0;
+  TClock::time_point BlockStart = TClock::now();
   void ReceivePage(TppPage* Page) override {
     TppDevice::ReceivePage(Page);
     if (IsMessagePage() || !IsRequestedPage()) return;
     ++Pages;
+    if (Block > 0 && Pages % Block == 0) {
+      const double Ms = std::chrono::duration<double, std::milli>(TClock::now() - BlockStart).count();
+      std::printf("  pages %6d-%6d: %.3f ms a page\n", Pages - Block + 1, Pages, Ms / Block);
+      std::fflush(stdout);
+      BlockStart = TClock::now();
+    }
     Commands = Page->GetDrawCommandCount();
     for (int I = 0; I < Commands; ++I)
       if (auto* V = dynamic_cast<TppDrawVar*>(Page->GetDrawCommand(I))) LastPageNumber = V->Text();
@@ -90,7 +101,7 @@ void Text9(TppCustomText* T, TppBand* B, int32_t Left, int32_t Width) {
   T->SetBand(B);
 }
 
-int Run(const std::string& Path, int Records, bool Outline) {
+int Run(const std::string& Path, int Records, bool Outline, bool PerPage) {
   TComponent Form(nullptr);
   auto* Data = new TQuery(&Form);
   Data->SetDatabaseName(Path);
@@ -147,7 +158,9 @@ int Run(const std::string& Path, int Records, bool Outline) {
 
   auto* Device = new TBenchDevice(&Form);
   Device->SetPublisher(Report->Publisher());
+  if (PerPage) Device->Block = 2000;
   auto Start = TClock::now();
+  Device->BlockStart = Start;
   Report->PrintToDevices();
   const double All = Seconds(Start);
   const int Pages = Device->Pages;
@@ -155,6 +168,7 @@ int Run(const std::string& Path, int Records, bool Outline) {
   std::printf("%d records: %d pages (%d commands on the last, page number %s) in %.3f s, peak RSS %.1f MiB\n",
               Records, Pages, Device->Commands, Device->LastPageNumber.c_str(), All, PeakMiB());
   std::fflush(stdout);
+  if (PerPage) return Device->LastPageNumber == std::to_string(Pages) ? 0 : 1;
 
   std::mt19937 Random(38);
   std::uniform_int_distribution<int> Page(1, Pages);
@@ -184,18 +198,22 @@ int Run(const std::string& Path, int Records, bool Outline) {
 
 int main(int argc, char** argv) {
   std::vector<int> Counts;
-  bool Outline = true;
+  bool Outline = true, PerPage = false;
   for (int I = 1; I < argc; ++I) {
     if (std::string(argv[I]) == "-n")
       Outline = false;
+    else if (std::string(argv[I]) == "-p")
+      PerPage = true;
     else
       Counts.push_back(std::atoi(argv[I]));
   }
-  if (Counts.empty()) Counts = {10000, 100000};
+  if (Counts.empty()) Counts = PerPage ? std::vector<int>{1000000} : std::vector<int>{10000, 100000};
   if (Counts.size() > 1) {
     // One process a count: the peak memory of one run is not the peak of the one before.
     for (int N : Counts)
-      if (std::system((std::string("'") + argv[0] + "' " + (Outline ? "" : "-n ") + std::to_string(N)).c_str()) != 0)
+      if (std::system((std::string("'") + argv[0] + "' " + (Outline ? "" : "-n ") + (PerPage ? "-p " : "") +
+                       std::to_string(N))
+                          .c_str()) != 0)
         return 1;
     return 0;
   }
@@ -203,7 +221,7 @@ int main(int argc, char** argv) {
   InitializePPGeneration();
   const std::string Path = (std::filesystem::temp_directory_path() / ("bench_ppcustomers_" + std::to_string(getpid()) + ".db")).string();
   MakeTable(Path, Counts[0]);
-  const int Result = Run(Path, Counts[0], Outline);
+  const int Result = Run(Path, Counts[0], Outline, PerPage);
   std::filesystem::remove(Path);
   FinalizePPGeneration();
   FinalizeApplication();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/classes/Classes.h"
+#include "platform/app/Cursors.h"
 #include "platform/app/Messages.h"
 #include "platform/graphics/Canvas.h"
 
@@ -34,13 +35,6 @@ enum TShiftStateFlag : uint32_t {
 };
 using TShiftState = uint32_t;
 
-// Cursor numbers of the class library.
-using TCursor = int;
-constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
-                  crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11,
-                  crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15, crMultiDrag = -16,
-                  crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21,
-                  crSizeAll = -22;
 
 // Virtual-key codes as OnKeyDown receives them.
 constexpr uint16_t VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,

@@ -328,13 +328,6 @@ TForm* TScreen::ActiveForm() const {
   return nullptr;
 }
 
-void TScreen::SetCursor(TCursor V) {
-  if (V == FCursor) return;
-  if (FCursor != crDefault) QApplication::restoreOverrideCursor();
-  FCursor = V;
-  if (V != crDefault) QApplication::setOverrideCursor(QCursor(CursorShapeOf(V)));
-}
-
 int TScreen::Width() const {
   QScreen* S = QGuiApplication::primaryScreen();
   return S ? S->geometry().width() : 0;

@@ -213,15 +213,13 @@ public:
   TForm* Forms(int Index) const;
   // The form whose window is active, or null.
   TForm* ActiveForm() const;
-  TCursor Cursor() const { return FCursor; }
-  // Anything but crDefault overrides every control's cursor until set back.
-  void SetCursor(TCursor V);
+  // The application's cursor (platform/app/Cursors.h): anything but crDefault overrides every
+  // control's cursor until set back.
+  TCursor Cursor() const { return ScreenCursor(); }
+  void SetCursor(TCursor V) { SetScreenCursor(V); }
   int Width() const;
   int Height() const;
   int PixelsPerInch() const;
-
-private:
-  TCursor FCursor = crDefault;
 };
 
 TScreen& Screen();

@@ -2,10 +2,8 @@
 // Internal to platform/forms: routes a widget's Qt events to its control.
 #include <QObject>
 
+#include "platform/app/CursorShapes.h"
 #include "platform/forms/Controls.h"
-
-// The Qt cursor of a class-library cursor number.
-Qt::CursorShape CursorShapeOf(TCursor C);
 
 class TWidgetBridge : public QObject {
 public:

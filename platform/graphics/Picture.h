@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/classes/Classes.h"
 #include "platform/graphics/Bitmap.h"
 
 class TIcon : public TGraphic {
@@ -49,10 +50,11 @@ const TGraphicClass* Recognise(const uint8_t* Head, size_t Size);
 std::vector<TGraphicClass> All();
 }  // namespace GraphicClasses
 
-class TPicture {
+// A plain object (no class record) so that it can travel wherever an object does.
+class TPicture : public TObject {
 public:
   TPicture() = default;
-  TPicture(const TPicture& P) { Assign(P); }
+  TPicture(const TPicture& P) : TObject() { Assign(P); }
   TPicture& operator=(const TPicture& P) {
     Assign(P);
     return *this;

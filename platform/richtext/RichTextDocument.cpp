@@ -416,8 +416,7 @@ TRichParaFormat TRichTextDocument::ParaFormat(int Start) const {
   return FParas[static_cast<size_t>(Locate(Start).first)].Format();
 }
 
-void TRichTextDocument::SetParaFormat(int Start, int Count, const TRichParaFormat& Format) {
-  TLock L(RichTextLock());
+const std::shared_ptr<const TRichParaFormat>& TRichTextDocument::SharedParaFormat(const TRichParaFormat& Format) {
   TRichParaFormat F = Format;
   F.LeftIndent = std::clamp(F.LeftIndent, 0, MaxIndentTwips);
   F.RightIndent = std::clamp(F.RightIndent, 0, MaxIndentTwips);
@@ -428,11 +427,17 @@ void TRichTextDocument::SetParaFormat(int Start, int Count, const TRichParaForma
   if (F.Tabs.size() > static_cast<size_t>(MaxTabStops)) F.Tabs.resize(static_cast<size_t>(MaxTabStops));
   for (TRichTab& T : F.Tabs) T.Position = std::clamp(T.Position, 0, MaxIndentTwips);
   std::sort(F.Tabs.begin(), F.Tabs.end(), [](const TRichTab& A, const TRichTab& B) { return A.Position < B.Position; });
+  if (!FLastParaFormat || !(*FLastParaFormat == F)) FLastParaFormat = std::make_shared<const TRichParaFormat>(F);
+  return FLastParaFormat;
+}
+
+void TRichTextDocument::SetParaFormat(int Start, int Count, const TRichParaFormat& Format) {
+  TLock L(RichTextLock());
+  const std::shared_ptr<const TRichParaFormat>& Shared = SharedParaFormat(Format);
   // A range that ends just after a mark stops at that paragraph.
   int First = Locate(Start).first;
   int Last = Count > 0 ? std::max(First, Locate(Start + Count - 1).first) : First;
-  if (!FLastParaFormat || !(*FLastParaFormat == F)) FLastParaFormat = std::make_shared<const TRichParaFormat>(F);
-  for (int P = First; P <= Last; ++P) FParas[static_cast<size_t>(P)].FormatPtr = FLastParaFormat;
+  for (int P = First; P <= Last; ++P) FParas[static_cast<size_t>(P)].FormatPtr = Shared;
   Changed();
 }
 
@@ -492,7 +497,9 @@ void TRichTextDocument::AppendParagraphMark(const TRichCharFormat& MarkFormat, c
 
 void TRichTextDocument::SetLastParagraph(const TRichCharFormat& MarkFormat, const TRichParaFormat& ParaFormat) {
   TLock L(RichTextLock());
+  // The last paragraph by its place, not by its position: a reader calls this at every mark, and
+  // positions would be counted again each time.
   FParas.back().MarkFormat = Intern(MarkFormat);
-  int Length = LengthNoLock();
-  SetParaFormat(Length, 0, ParaFormat);  // bounded as any format set
+  FParas.back().FormatPtr = SharedParaFormat(ParaFormat);  // bounded as any format set
+  Changed();
 }

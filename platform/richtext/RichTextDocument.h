@@ -126,6 +126,8 @@ public:
 
 private:
   int Intern(const TRichCharFormat& Format);
+  // The format bounded as the document holds formats, shared with the last one set when equal.
+  const std::shared_ptr<const TRichParaFormat>& SharedParaFormat(const TRichParaFormat& Format);
   void Changed();
   void BuildStarts() const;
   // Paragraph and offset of a position (clamped).

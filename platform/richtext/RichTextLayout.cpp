@@ -15,6 +15,7 @@
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RichTextLayoutCache.h"
 #include "platform/richtext/RichTextLock.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -79,9 +80,45 @@ double LineIndent(const TRichParaFormat& F, bool First) {
   return std::max(0, F.LeftIndent + (First ? F.FirstIndent : 0));
 }
 
-double NextTab(const TRichParaFormat& F, int DefaultTab, double X) {
-  for (const TRichTab& T : F.Tabs)
-    if (T.Position > X + 0.5) return T.Position;
+// What follows a tab up to the next tab or line break (or Limit): its width, and the width of its
+// part before the first decimal separator (all of it without one).
+struct TTabSegment {
+  double Width = 0, BeforeSeparator = 0;
+};
+
+TTabSegment SegmentAfter(const std::u16string& Text, int From, int Tab, int Limit, const std::vector<double>& Adv) {
+  const char16_t Separator = static_cast<unsigned char>(FormatSettings().DecimalSeparator);
+  TTabSegment S;
+  bool Seen = false;
+  for (int J = Tab + 1; J < Limit; ++J) {
+    const char16_t C = Text[static_cast<size_t>(From + J)];
+    if (C == u'\t' || C == u'\v') break;
+    if (!Seen && C == Separator) {
+      Seen = true;
+      S.BeforeSeparator = S.Width;
+    }
+    S.Width += Adv[static_cast<size_t>(J)];
+  }
+  if (!Seen) S.BeforeSeparator = S.Width;
+  return S;
+}
+
+// Where the text after a tab at X starts. The next stop's kind places what follows the tab: a left
+// stop starts it there, a right stop ends it there, a centre stop centres it on it, a decimal stop
+// puts its decimal separator there (or ends it there, without one). What does not fit before the
+// stop starts at the tab. Past the last stop, the default stops are left stops.
+double TabEnd(const TRichParaFormat& F, int DefaultTab, double X, const TTabSegment& S) {
+  for (const TRichTab& T : F.Tabs) {
+    if (T.Position <= X + 0.5) continue;
+    double Start = T.Position;
+    switch (T.Kind) {
+      case TTabKind::Left: break;
+      case TTabKind::Right: Start -= S.Width; break;
+      case TTabKind::Center: Start -= S.Width / 2; break;
+      case TTabKind::Decimal: Start -= S.BeforeSeparator; break;
+    }
+    return std::max(X, Start);
+  }
   return (std::floor(X / DefaultTab) + 1) * DefaultTab;
 }
 
@@ -129,7 +166,8 @@ std::vector<TRichLine> BreakLines(const TRichTextDocument& Doc, const TParagraph
         Forced = true;
         break;
       }
-      double Next = C == u'\t' ? NextTab(F, Doc.DefaultTabWidth(), X) : X + Adv[static_cast<size_t>(I)];
+      double Next = C == u'\t' ? TabEnd(F, Doc.DefaultTabWidth(), X, SegmentAfter(P.Text, From, I, N, Adv))
+                                : X + Adv[static_cast<size_t>(I)];
       if (C != u' ' && Next > Right + 0.01 && I > Start) {
         Stop = LastBreak > Start ? LastBreak : I;
         if (Stop < N && IsLowSurrogate(P.Text[static_cast<size_t>(From + Stop)]) && Stop - 1 > Start) --Stop;
@@ -144,7 +182,8 @@ std::vector<TRichLine> BreakLines(const TRichTextDocument& Doc, const TParagraph
       double InkedW = W;
       for (int I = Start; I < Stop; ++I) {
         char16_t C = P.Text[static_cast<size_t>(From + I)];
-        W = C == u'\t' ? NextTab(F, Doc.DefaultTabWidth(), W) : W + Adv[static_cast<size_t>(I)];
+        W = C == u'\t' ? TabEnd(F, Doc.DefaultTabWidth(), W, SegmentAfter(P.Text, From, I, Stop, Adv))
+                        : W + Adv[static_cast<size_t>(I)];
         if (C != u' ' && C != u'\v') InkedW = W;
       }
       Inked = InkedW;
@@ -224,7 +263,8 @@ public:
     for (int I = From; I < End; ++I) {
       X[static_cast<size_t>(I - From)] = At + Offset;
       char16_t C = P.Text[static_cast<size_t>(I)];
-      At = C == u'\t' ? NextTab(F, FDoc.DefaultTabWidth(), At) : At + Adv[static_cast<size_t>(I - From)];
+      At = C == u'\t' ? TabEnd(F, FDoc.DefaultTabWidth(), At, SegmentAfter(P.Text, From, I - From, End - From, Adv))
+                       : At + Adv[static_cast<size_t>(I - From)];
       if (C == u' ' && Spaces > 0) At += Extra, --Spaces;
     }
     X.back() = At + Offset;

@@ -122,7 +122,7 @@ void TppBand::AddObject(TppComponent* Component) {
     Component->SetUserName(Name);
   }
   Reset();
-  Component->SendEventNotify(Component, ciBandObjectAdd, nullptr);
+  SendEventNotify(Component, ciBandObjectAdd, nullptr);
   SendDesignerMessage(ppdmObjectAdd, ppdmMessageClass, reinterpret_cast<intptr_t>(Component));
 }
 
@@ -133,7 +133,7 @@ void TppBand::RemoveObject(TppComponent* Component) {
   std::erase(FVariables, Component);
   if (HasState(csDestroying)) return;
   Reset();
-  Component->SendEventNotify(Component, ciBandObjectRemove, nullptr);
+  SendEventNotify(Component, ciBandObjectRemove, nullptr);
   SendDesignerMessage(ppdmObjectRemove, ppdmMessageClass, reinterpret_cast<intptr_t>(Component));
 }
 

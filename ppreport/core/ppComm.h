@@ -142,11 +142,14 @@ public:
   std::function<void(TppCommunicator* Receiver, TppCommunicator* Sender, int EventID, TraParamList*)>
       OnEventNotify;
 
+  // The user name as stored, and storing one without checks or notice: for giving back a name a
+  // move changed (ChangeOwner numbers a user name the new owner already holds).
+  const std::string& StoredUserName() const { return FUserName; }
+  void StoreUserName(std::string Value) { FUserName = std::move(Value); }
+
 protected:
   void Destroying() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  // Stores a user name without checks or notice.
-  void StoreUserName(std::string Value) { FUserName = std::move(Value); }
 
 private:
   using TList = std::vector<TppCommunicator*>;

@@ -38,6 +38,7 @@ inline constexpr char SppParameterMissing[] = "No parameter named, %s, exists";
 
 // Pages
 inline constexpr char SppSecondOutlineCommand[] = "Cannot add more than one draw outline command per page.";
+inline constexpr char SppPageChildNotDrawCommand[] = "A page holds draw commands only, not a ";
 
 // Producers
 inline constexpr char SppNoPreviewer[] = "No preview form is registered.";

@@ -1,5 +1,6 @@
 #include "ppreport/core/ppDBRTTI.h"
 
+#include "platform/graphics/Picture.h"
 #include "ppreport/core/ppCommRTTI.h"
 #include "ppreport/core/ppDB.h"
 #include "ppreport/core/ppRTTIDef.h"
@@ -63,7 +64,7 @@ const TraRTTI& TraTppFieldRTTI() {
   using F = TppField;
   static const TraRTTI Info = TraRTTIDef<F>("TraTppFieldRTTI", TraTppRelativeRTTI())
                                   .Prop("AsDouble", &F::GetAsDouble).Listed()
-                                  .DescribeClass("AsPicture", nullptr, true).Listed()
+                                  .Prop("AsPicture", &F::GetAsPicture).Listed()
                                   .Prop("AsString", &F::GetAsString).Listed()
                                   .Prop("IsNull", &F::GetIsNull).Listed()
                                   .Prop("DataPipeline", &F::GetDataPipeline).Listed()

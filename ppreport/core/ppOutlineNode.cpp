@@ -1,6 +1,10 @@
 #include "ppreport/core/ppOutlineNode.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <set>
 
 #include "platform/classes/TypInfo.h"
 #include "ppreport/core/ppOutlineDrawCommand.h"
@@ -17,6 +21,42 @@ const TClassInfo& TppOutlineNode::StaticClassInfo() {
   return Info;
 }
 
+// What freezing a node keeps for the next time. A node's frozen children are its accepted
+// children's frozen forms with the children of refused ones lifted in their place; the node that
+// receives them is the target (an accepted node, or the root). Every node whose children went into
+// a target remembers where each child's part ended, so that a change refreezes from there on.
+struct TppOutlineNode::TFreezing {
+  // As a target: the frozen children so far, each one's page reference (page nodes only) and the
+  // pages among them (no target takes two page nodes of one page).
+  TppFrozenList<std::shared_ptr<const TppOutlineSnapshot>> Out;
+  std::vector<std::optional<int>> Refs;
+  std::set<int> Pages;
+  // As a node whose children went into a target: that target (by its serial number: a freed
+  // record's address may come back), its size before them, its size after each child, and how
+  // many children those sizes still hold for.
+  const uint64_t Serial = NextSerial();
+  uint64_t Target = 0;
+  size_t Start = 0;
+  std::vector<size_t> Ends;
+  size_t Valid = 0;
+
+  void CutTo(size_t Size) {
+    if (Size >= Refs.size()) return;
+    for (size_t I = Size; I < Refs.size(); ++I)
+      if (Refs[I]) Pages.erase(*Refs[I]);
+    Refs.resize(Size);
+    Out = Out.Truncated(Size);
+  }
+  void Push(std::shared_ptr<const TppOutlineSnapshot> Snapshot, std::optional<int> Page) {
+    Out = Out.PushBack(std::move(Snapshot));
+    Refs.push_back(Page);
+  }
+  static uint64_t NextSerial() {
+    static std::atomic<uint64_t> Last{0};
+    return ++Last;
+  }
+};
+
 TppOutlineNode::TppOutlineNode(TComponent* AOwner) : TppTreeNode(AOwner) {}
 
 TppOutlineNode::~TppOutlineNode() { BeforeDestruction(); }
@@ -24,10 +64,22 @@ TppOutlineNode::~TppOutlineNode() { BeforeDestruction(); }
 void TppOutlineNode::Destroying() {
   if (FPageNodeCreator) {
     TppOutlineNodeCreator* Creator = FPageNodeCreator;
-    FPageNodeCreator = nullptr;
+    SetPageNodeCreator(nullptr);
     Creator->NodeFreed(this);
   }
   TppTreeNode::Destroying();
+}
+
+void TppOutlineNode::SetAccepted(bool V) {
+  if (V != FAccepted) FFreezing.reset();  // what it froze was for another target
+  FAccepted = V;
+  Changed();
+}
+
+void TppOutlineNode::SetPageNodeCreator(TppOutlineNodeCreator* V) {
+  if ((V != nullptr) != (FPageNodeCreator != nullptr))
+    if (auto* P = dynamic_cast<TppOutlineNode*>(Parent())) P->FWaitingChildren += V ? 1 : -1;
+  FPageNodeCreator = V;
 }
 
 void TppOutlineNode::Assign(const TPersistent* Source) {
@@ -42,27 +94,53 @@ void TppOutlineNode::Assign(const TPersistent* Source) {
   Changed();
 }
 
+int TppOutlineNode::IndexFromEnd(const TppRelative* Child) const {
+  for (int I = GetChildCount() - 1; I >= 0; --I)
+    if (GetChild(I) == Child) return I;
+  return -1;
+}
+
 void TppOutlineNode::Changed() {
-  for (TppRelative* R = this; R; R = R->Parent()) {
-    auto* Node = dynamic_cast<TppOutlineNode*>(R);
-    if (!Node) break;
-    Node->FFrozen.reset();
+  FFrozen.reset();
+  // Each ancestor refreezes from the child on the path down to this node.
+  const TppRelative* Child = this;
+  for (auto* P = dynamic_cast<TppOutlineNode*>(Parent()); P; Child = P, P = dynamic_cast<TppOutlineNode*>(P->Parent())) {
+    P->FFrozen.reset();
+    if (P->FFreezing) P->FFreezing->Valid = std::min(P->FFreezing->Valid, static_cast<size_t>(std::max(0, P->IndexFromEnd(Child))));
   }
+}
+
+void TppOutlineNode::ChildrenChanged(int Index) {
+  if (FFreezing) FFreezing->Valid = std::min(FFreezing->Valid, static_cast<size_t>(std::max(0, Index)));
+  Changed();
 }
 
 void TppOutlineNode::InsertChild(int Index, TppRelative* Child) {
   TppTreeNode::InsertChild(Index, Child);
-  Changed();
+  if (auto* Node = dynamic_cast<TppOutlineNode*>(Child)) {
+    // A refused node lifts its children into its new parent's target: start afresh there.
+    if (!Node->Accepted()) Node->FFreezing.reset();
+    if (Node->FPageNodeCreator) ++FWaitingChildren;
+  }
+  ChildrenChanged(Index);
 }
 
 void TppOutlineNode::RemoveChild(TppRelative* Child) {
+  const int Index = IndexFromEnd(Child);
   TppTreeNode::RemoveChild(Child);
-  Changed();
+  if (Index < 0) return;
+  if (auto* Node = dynamic_cast<TppOutlineNode*>(Child); Node && Node->FPageNodeCreator) --FWaitingChildren;
+  ChildrenChanged(Index);
 }
 
 std::shared_ptr<const TppOutlineSnapshot> TppOutlineNode::Freeze(const TppOutlineNode* Root) {
   if (!Root || Root->NodeType() != ntRoot) return nullptr;
   return Root->Frozen();
+}
+
+TppOutlineNode::TFreezing& TppOutlineNode::Freezing() const {
+  if (!FFreezing) FFreezing = std::make_unique<TFreezing>();
+  return *FFreezing;
 }
 
 std::shared_ptr<const TppOutlineSnapshot> TppOutlineNode::Frozen() const {
@@ -71,33 +149,58 @@ std::shared_ptr<const TppOutlineSnapshot> TppOutlineNode::Frozen() const {
   Snapshot->Caption = FCaption;
   Snapshot->NodeType = FNodeType;
   Snapshot->PageReference = FPageReference;
-  std::vector<int> Pages;
-  FreezeChildren(*this, *Snapshot, Pages);
+  if (GetChildCount() > 0 || FFreezing) {
+    TFreezing& F = Freezing();
+    F.Target = F.Serial;
+    F.Start = 0;
+    Lift(F, *this, false);
+    Snapshot->Children = F.Out;
+  }
   FFrozen = std::move(Snapshot);
   return FFrozen;
 }
 
-// The filter of CopyChildren; Pages holds, sorted, the page references of Target's page nodes.
-void TppOutlineNode::FreezeChildren(const TppOutlineNode& Source, TppOutlineSnapshot& Target, std::vector<int>& Pages) {
-  for (int I = 0; I < Source.GetChildCount(); ++I) {
-    const TppOutlineNode* C = Source.GetOutlineChild(I);
-    if (!C) continue;
-    if (!C->Accepted()) {
-      FreezeChildren(*C, Target, Pages);
-      continue;
-    }
-    if (C->NodeType() == ntPage) {
-      const int Ref = C->PageReference();
-      if (Pages.empty() || Ref > Pages.back()) {  // pages come in order: no search
-        Pages.push_back(Ref);
-      } else {
-        auto At = std::lower_bound(Pages.begin(), Pages.end(), Ref);
-        if (*At == Ref) continue;
-        Pages.insert(At, Ref);
+// The filter of CopyChildren, resumed where the children last changed.
+void TppOutlineNode::Lift(TFreezing& Target, const TppOutlineNode& Node, bool Fresh) {
+  const int Count = Node.GetChildCount();
+  // A refused node without children adds nothing and needs no record.
+  if (Fresh && Count == 0 && !Node.FFreezing) return;
+  TFreezing& N = Node.Freezing();
+  if (Fresh) {
+    N.Target = Target.Serial;
+    N.Start = Target.Out.Size();
+    N.Ends.clear();
+    N.Valid = 0;
+  }
+  size_t From = std::min({N.Valid, N.Ends.size(), static_cast<size_t>(Count)});
+  const size_t Begin = From == 0 ? N.Start : N.Ends[From - 1];
+  N.Ends.resize(From);
+  // The first child to refreeze, when refused and lifted to this very place before, resumes where
+  // its own children changed; every child after it starts afresh (and every child of a node that
+  // starts afresh).
+  const TppOutlineNode* First =
+      !Fresh && From < static_cast<size_t>(Count) ? Node.GetOutlineChild(static_cast<int>(From)) : nullptr;
+  if (First && !First->Accepted() && First->FFreezing && First->FFreezing->Target == Target.Serial &&
+      First->FFreezing->Start == Begin && Begin <= Target.Out.Size()) {
+    Lift(Target, *First, false);
+    N.Ends.push_back(Target.Out.Size());
+    ++From;
+  } else {
+    Target.CutTo(Begin);
+  }
+  for (int I = static_cast<int>(From); I < Count; ++I) {
+    if (const TppOutlineNode* C = Node.GetOutlineChild(I)) {
+      if (!C->Accepted()) {
+        Lift(Target, *C, true);
+      } else if (C->NodeType() != ntPage) {
+        Target.Push(C->Frozen(), std::nullopt);
+      } else if (Target.Pages.insert(C->PageReference()).second) {
+        Target.Push(C->Frozen(), C->PageReference());
       }
     }
-    Target.Children.push_back(C->Frozen());
+    N.Ends.push_back(Target.Out.Size());
   }
+  N.Valid = static_cast<size_t>(Count);
 }
 
 std::unique_ptr<TppOutlineNode> TppOutlineNode::Thaw(const TppOutlineSnapshot& Snapshot) {
@@ -105,18 +208,20 @@ std::unique_ptr<TppOutlineNode> TppOutlineNode::Thaw(const TppOutlineSnapshot& S
   Node->FCaption = Snapshot.Caption;
   Node->FNodeType = Snapshot.NodeType;
   Node->FPageReference = Snapshot.PageReference;
-  for (const auto& C : Snapshot.Children) Thaw(*C).release()->SetParent(Node.get());
+  TppOutlineNode* Parent = Node.get();
+  Snapshot.Children.ForEach([Parent](const std::shared_ptr<const TppOutlineSnapshot>& C) {
+    Thaw(*C).release()->SetParent(Parent);
+  });
   return Node;
 }
 
 bool TppOutlineNode::IsEqual(const TppOutlineSnapshot& A, const TppOutlineSnapshot& B) {
   if (&A == &B) return true;
-  if (A.Caption != B.Caption || A.PageReference != B.PageReference || A.NodeType != B.NodeType ||
-      A.Children.size() != B.Children.size())
-    return false;
-  for (size_t I = 0; I < A.Children.size(); ++I)
-    if (!IsEqual(*A.Children[I], *B.Children[I])) return false;
-  return true;
+  if (A.Caption != B.Caption || A.PageReference != B.PageReference || A.NodeType != B.NodeType) return false;
+  return A.Children.Equals(B.Children, [](const std::shared_ptr<const TppOutlineSnapshot>& X,
+                                          const std::shared_ptr<const TppOutlineSnapshot>& Y) {
+    return IsEqual(*X, *Y);
+  });
 }
 
 void TppOutlineNode::SetParentComponent(TComponent* Value) {

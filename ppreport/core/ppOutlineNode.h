@@ -7,19 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "ppreport/core/ppFrozenList.h"
 #include "ppreport/core/ppTreeNode.h"
 #include "ppreport/core/ppTypes.h"
 
 class TppOutlineNodeCreator;
 
 // An outline tree as a page saw it, already filtered as CopyTree filters. Never changed once made:
-// pages share it, and share every subtree that did not change between them, so keeping the
-// outline on each page costs only what changed since the page before.
+// pages share it, every subtree that did not change between them, and the part of a list of
+// children that earlier pages froze (a node gaining one child a page costs the log of its count).
 struct TppOutlineSnapshot {
   std::string Caption;
   TppOutlineNodeType NodeType = ntOther;
   int PageReference = 0;
-  std::vector<std::shared_ptr<const TppOutlineSnapshot>> Children;
+  TppFrozenList<std::shared_ptr<const TppOutlineSnapshot>> Children;
 };
 
 class TppOutlineNode : public TppTreeNode {
@@ -49,16 +50,15 @@ public:
   // ---- generation state (not streamed, not copied)
   // False: settings or the node-create handler refused the node; its children still count.
   bool Accepted() const { return FAccepted; }
-  void SetAccepted(bool V) {
-    FAccepted = V;
-    Changed();
-  }
+  void SetAccepted(bool V);
   // The item still runs: nodes of nested creators go below it.
   bool IsOpen() const { return FIsOpen; }
   void SetIsOpen(bool V) { FIsOpen = V; }
   // The creator that adds a page node below this one at the next page end (null: none).
   TppOutlineNodeCreator* PageNodeCreator() const { return FPageNodeCreator; }
-  void SetPageNodeCreator(TppOutlineNodeCreator* V) { FPageNodeCreator = V; }
+  void SetPageNodeCreator(TppOutlineNodeCreator* V);
+  // Whether a child waits for a page node (has a PageNodeCreator), without a walk over the children.
+  bool HasWaitingChild() const { return FWaitingChildren > 0; }
 
   TppOutlineNode* GetOutlineChild(int Index) const { return dynamic_cast<TppOutlineNode*>(GetChild(Index)); }
 
@@ -67,7 +67,8 @@ public:
   // Root is an ntRoot node.
   static std::unique_ptr<TppOutlineNode> CopyTree(const TppOutlineNode* Root);
   // The same tree frozen (null unless Root is an ntRoot node). Each node keeps its last frozen
-  // form until it or a descendant changes, so freezing again after a few changes is cheap.
+  // form until it or a descendant changes, and its frozen children up to the first child that
+  // changed, so freezing again after a few changes costs what changed, not the tree's size.
   static std::shared_ptr<const TppOutlineSnapshot> Freeze(const TppOutlineNode* Root);
   // Nodes made from a frozen tree: the same tree CopyTree gives at the time it was frozen.
   static std::unique_ptr<TppOutlineNode> Thaw(const TppOutlineSnapshot& Snapshot);
@@ -88,11 +89,19 @@ protected:
   void Destroying() override;
 
 private:
+  struct TFreezing;
   static void CopyChildren(const TppOutlineNode& Source, TppOutlineNode& Target);
   std::shared_ptr<const TppOutlineSnapshot> Frozen() const;
-  static void FreezeChildren(const TppOutlineNode& Source, TppOutlineSnapshot& Target, std::vector<int>& Pages);
-  // Drops the frozen form of this node and its ancestors.
+  TFreezing& Freezing() const;
+  // Brings Target's frozen children up to date with Node's children (Node: the target itself, or a
+  // refused node whose children are lifted into it). Fresh: nothing Node froze before holds.
+  static void Lift(TFreezing& Target, const TppOutlineNode& Node, bool Fresh);
+  // Drops the frozen form of this node; its ancestors refreeze from the child on its path.
   void Changed();
+  // This node's children changed from Index on.
+  void ChildrenChanged(int Index);
+  // Index of a child, looked for from the end (where the outline grows).
+  int IndexFromEnd(const TppRelative* Child) const;
 
   std::string FCaption;
   TppOutlineNodeType FNodeType = ntOther;
@@ -100,5 +109,7 @@ private:
   bool FAccepted = true;
   bool FIsOpen = false;
   TppOutlineNodeCreator* FPageNodeCreator = nullptr;
+  int FWaitingChildren = 0;
   mutable std::shared_ptr<const TppOutlineSnapshot> FFrozen;
+  mutable std::unique_ptr<TFreezing> FFreezing;  // made when a node with children is first frozen
 };

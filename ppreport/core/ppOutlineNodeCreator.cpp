@@ -99,10 +99,8 @@ void TppOutlineNodeCreator::CreatePageNodes() {
   const int PageNo = TopPageNo();
   while (!FPageNodeParents.empty()) {
     TppOutlineNode* P = FPageNodeParents.front();
-    bool ChildWaits = false;
-    for (int I = 0; I < P->GetChildCount() && !ChildWaits; ++I)
-      if (TppOutlineNode* C = P->GetOutlineChild(I)) ChildWaits = C->PageNodeCreator() != nullptr;
-    if (!ChildWaits) {
+    // A node whose child waits for a page node leaves the page to that child.
+    if (!P->HasWaitingChild()) {
       auto* Page = new TppOutlineNode(nullptr);
       Page->SetCaption(LanguageString(18) + " " + std::to_string(PageNo));
       Page->SetNodeType(ntPage);

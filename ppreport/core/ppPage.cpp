@@ -102,7 +102,17 @@ void TppPage::RemoveDrawCommand(TppDrawCommand* DrawCommand) {
 
 void TppPage::ClearDrawCommands() { FreeChildren(); }
 
-TppDrawCommand* TppPage::GetDrawCommand(int Index) const { return dynamic_cast<TppDrawCommand*>(GetChild(Index)); }
+TppDrawCommand* TppPage::GetDrawCommand(int Index) const { return static_cast<TppDrawCommand*>(GetChild(Index)); }
+
+void TppPage::InsertChild(int Index, TppRelative* Child) {
+  if (Child && !dynamic_cast<TppDrawCommand*>(Child)) {
+    const std::string Text = SppPageChildNotDrawCommand + Child->ClassName() + ".";
+    if (HasState(csReading) || HasState(csLoading) || Child->HasState(csReading) || Child->HasState(csLoading))
+      throw EReadError(Text);
+    throw ETalvorError(ppErrorText("TppPage", "InsertChild", Text));
+  }
+  TppRelative::InsertChild(Index, Child);
+}
 
 TppDrawCommand* TppPage::GetClickable(int Index) const {
   if (Index < 0 || Index >= GetClickableCount()) return nullptr;

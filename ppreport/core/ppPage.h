@@ -73,8 +73,12 @@ public:
   // Frees every command, last to first.
   void ClearDrawCommands();
   int GetDrawCommandCount() const { return GetChildCount(); }
-  // EListError outside the list; null for a child that is not a draw command.
+  // EListError outside the list. Every child is a draw command (InsertChild refuses others).
   TppDrawCommand* GetDrawCommand(int Index) const;
+  // Takes draw commands only, so that the count and the list of draw commands agree: anything
+  // else (a page nested in a page's stream) raises EReadError while the page is read, else
+  // ETalvorError.
+  void InsertChild(int Index, TppRelative* Child) override;
   int GetClickableCount() const { return static_cast<int>(FClickables.size()); }
   TppDrawCommand* GetClickable(int Index) const;  // null outside the list
   bool HasUpdateables() const { return !FUpdateables.empty(); }

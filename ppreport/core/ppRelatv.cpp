@@ -1,6 +1,7 @@
 #include "ppreport/core/ppRelatv.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/classes/ClassesConsts.h"
 #include "platform/classes/Filer.h"
@@ -37,7 +38,10 @@ void TppRelative::SetParent(TppRelative* NewParent) {
   CheckNewParent(NewParent, "SetParent");
   if (FParent) FParent->RemoveChild(this);
   FParent = NewParent;
-  if (NewParent) NewParent->AddChild(this);
+  if (!NewParent) return;
+  // A parent that refuses the child leaves it without one, not pointing at a parent that lacks it.
+  TOnException Refused([this] { FParent = nullptr; });
+  NewParent->AddChild(this);
 }
 
 void TppRelative::AddChild(TppRelative* Child) { InsertChild(GetChildCount(), Child); }
@@ -54,8 +58,9 @@ int TppRelative::IndexOfChild(const TppRelative* Child) const {
 }
 
 void TppRelative::RemoveChild(TppRelative* Child) {
-  auto It = std::find(FChildren.begin(), FChildren.end(), Child);
-  if (It != FChildren.end()) FChildren.erase(It);
+  // From the end: children leave last first when a tree is freed, and trees grow at the end.
+  auto It = std::find(FChildren.rbegin(), FChildren.rend(), Child);
+  if (It != FChildren.rend()) FChildren.erase(std::next(It).base());
 }
 
 TppRelative* TppRelative::GetChild(int Index) const {
@@ -94,8 +99,10 @@ void TppRelative::FreeChildren() {
   TRestore Freeing(FFreeingChildren, true);
   while (!FChildren.empty()) {
     TppRelative* Child = FChildren.back();
+    const size_t Before = FChildren.size();
     Child->Free();  // leaves this parent on its way
-    std::erase(FChildren, Child);  // in case an override kept it: compares the pointer only
+    // In case an override kept it (compares the pointer only); a child that left costs no search.
+    if (FChildren.size() >= Before || (!FChildren.empty() && FChildren.back() == Child)) std::erase(FChildren, Child);
   }
 }
 

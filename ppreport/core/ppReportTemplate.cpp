@@ -39,6 +39,11 @@ bool TppReportTemplate::BackupBeforeLoad() {
   if (!FReport) return false;
   if (!FRoot) FRoot = FReport->Owner() ? FReport->Owner() : FReport;
   if (FReport->Printing()) return false;
+  FNamesBefore.clear();
+  if (TComponent* Owner = FReport->Owner())
+    for (int I = 0; I < Owner->ComponentCount(); ++I)
+      if (auto* C = dynamic_cast<TppCommunicator*>(Owner->Components(I)))
+        FNamesBefore[C] = TNames{C->ClassInfo(), C->Name(), C->StoredUserName()};
   // The backup has no owner: the bands and objects it takes leave the root, so the names read
   // from the template do not clash with the definition being replaced.
   auto* Backup = static_cast<TppCustomReport*>(FReport->ClassInfo()->Create(nullptr));
@@ -75,7 +80,9 @@ void TppReportTemplate::EndLoadBackup(bool Success) {
   if (!Success) {
     FreeLeftFromReading();
     if (FBackup) FReport->Transfer(FBackup);
+    RestoreNames();
   }
+  FNamesBefore.clear();
   delete FBackup;
   FBackup = nullptr;
   FReport->RemoveDesignState(dsTemplateLoading);
@@ -83,6 +90,19 @@ void TppReportTemplate::EndLoadBackup(bool Success) {
   TppTemplate::EndLoadBackup(Success);
   FReport->Reset();
   FReport->SetModified(false);
+}
+
+void TppReportTemplate::RestoreNames() {
+  TComponent* Owner = FReport->Owner();
+  if (!Owner) return;
+  // Only what the owner holds now is looked at: no recorded pointer is followed.
+  for (int I = 0; I < Owner->ComponentCount(); ++I) {
+    auto* C = dynamic_cast<TppCommunicator*>(Owner->Components(I));
+    auto It = C ? FNamesBefore.find(C) : FNamesBefore.end();
+    if (It == FNamesBefore.end() || It->second.Class != C->ClassInfo()) continue;
+    if (C->Name() != It->second.Name && !Owner->FindComponent(It->second.Name)) C->SetName(It->second.Name);
+    if (C->StoredUserName() != It->second.UserName) C->StoreUserName(It->second.UserName);
+  }
 }
 
 void TppReportTemplate::ReaderSetName(TReader& Reader, TComponent* Component, std::string& Name) {

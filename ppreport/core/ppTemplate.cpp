@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/app/Cursors.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/SafeFileStream.h"
@@ -144,6 +145,26 @@ bool TppTemplate::LocateRecord() {
   return P && P->Locate(FDatabaseSettings->NameField(), Variant(N), 1u << loCaseInsensitive);
 }
 
+namespace {
+// The hourglass while a template loads or saves (the main thread's cursor only; elsewhere nothing
+// changes). A load puts back the cursor shown before; a save ends on the default cursor.
+class TBusyCursor {
+public:
+  TBusyCursor(bool Show, TCursor After) : FShow(Show), FAfter(After) {
+    if (FShow) SetScreenCursor(crHourGlass);
+  }
+  ~TBusyCursor() {
+    if (FShow) SetScreenCursor(FAfter);
+  }
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+  bool FShow;
+  TCursor FAfter;
+};
+}  // namespace
+
 void TppTemplate::Load() {
   if (FSaveTo == stDatabase) LoadFromDatabase();
   else LoadFromFile();
@@ -161,6 +182,8 @@ void TppTemplate::LoadFromDatabase() {
   if (!P) throw ETemplateLoadError(NotFound);
   if (!P->GetActive()) P->Open();
   if (!DatabaseSettingsValid() || !LocateRecord()) throw ETemplateLoadError(NotFound);
+  // The wait is the reading as much as the fetching: the hourglass stays until the load ends.
+  TBusyCursor Busy(FShowBusyCursor, ScreenCursor());
   TMemoryStream M;
   try {
     P->GetFieldAsStream(FDatabaseSettings->TemplateField(), M);
@@ -173,6 +196,7 @@ void TppTemplate::LoadFromDatabase() {
 
 void TppTemplate::LoadFromFile() {
   if (!FileExists(FFileName)) throw ETemplateLoadError(LanguageString(46) + " " + FFileName);
+  TBusyCursor Busy(FShowBusyCursor, ScreenCursor());
   TMemoryStream M;
   M.LoadFromFile(FFileName);
   M.SetPosition(0);
@@ -376,6 +400,7 @@ void TppTemplate::SaveToStream(TStream& Stream) {
 
 void TppTemplate::SaveToFile() {
   if (!BeginSave()) return;
+  TBusyCursor Busy(FShowBusyCursor, crDefault);
   bool Ok = false;
   // A save that failed leaves the report modified: its changes are not on disk.
   TFinally End([&] { EndSave(Ok); });
@@ -396,6 +421,7 @@ void TppTemplate::SaveToFile() {
 void TppTemplate::SaveToDatabase() {
   if (!DatabaseSettingsValid()) return;
   if (!BeginSave()) return;
+  TBusyCursor Busy(FShowBusyCursor, crDefault);
   bool Ok = false;
   TFinally End([&] { EndSave(Ok); });
   if (OnSaveStart) OnSaveStart(FOwner);

@@ -4,6 +4,7 @@
 // database record reached through a data pipeline. A template is outside bytes: the load reads it
 // into a new report beside the old one, and the old definition comes back whole when it fails.
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -218,4 +219,12 @@ private:
   TppCustomReport* FNewReport = nullptr;
   TppCustomReport* FBackup = nullptr;
   std::vector<TComponent*> FStray;  // read beside the report, freed at the end of the load
+  // The names of the communicators of the report's owner before the load: a failed load gives
+  // them back (moving the definition back may number a user name another report also uses).
+  struct TNames {
+    const TClassInfo* Class;
+    std::string Name, UserName;
+  };
+  std::map<const TComponent*, TNames> FNamesBefore;
+  void RestoreNames();
 };

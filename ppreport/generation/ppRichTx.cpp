@@ -87,7 +87,11 @@ std::string ResolveField(TppDataPipeline& P, const std::string& Name) {
 
 // ---- TppCustomRichText
 
-TppCustomRichText::TppCustomRichText(TComponent* AOwner) : TppStretchable(AOwner), FRichEdit(CreateRichEdit()) {
+TppCustomRichText::TppCustomRichText(TComponent* AOwner)
+    : TppStretchable(AOwner),
+      FRichEdit(CreateRichEdit()),
+      FSelAttributes(std::make_unique<TTextAttributes>(*FRichEdit)),
+      FParagraph(std::make_unique<TParaAttributes>(*FRichEdit)) {
   SetCacheRecordSize(sizeof(TppRichTextCacheRecord));
   SetDrawCommandClass([]() -> TppDrawCommand* { return new TppDrawRichText(nullptr); });
   SetWordWrap(true);
@@ -165,8 +169,18 @@ int TppCustomRichText::GetSelLength() const { return FRichEdit->SelLength(); }
 void TppCustomRichText::SetSelLength(int Value) { FRichEdit->SetSelLength(Value); }
 std::string TppCustomRichText::GetSelText() const { return ToUtf8(FRichEdit->SelText()); }
 void TppCustomRichText::SetSelText(const std::string& Value) { FRichEdit->SetSelText(Utf8ToUtf16(Value)); }
-TRichCharFormat TppCustomRichText::GetSelAttributes() const { return FRichEdit->SelAttributes(); }
-TRichParaFormat TppCustomRichText::GetParagraph() const { return FRichEdit->Paragraph(); }
+
+TStrings* TppCustomRichText::GetRichTextStrings() {
+  std::string Text = ToUtf8(FRichEdit->Text());
+  // Paragraph marks end lines; a line break inside a paragraph stays in its line.
+  std::replace(Text.begin(), Text.end(), '\v', '\n');
+  FRichTextStrings.Clear();
+  size_t Start = 0;
+  for (size_t At; (At = Text.find('\r', Start)) != std::string::npos; Start = At + 1)
+    FRichTextStrings.Add(Text.substr(Start, At - Start));
+  FRichTextStrings.Add(Text.substr(Start));
+  return &FRichTextStrings;
+}
 int TppCustomRichText::GetMaxLength() const { return FRichEdit->MaxLength(); }
 void TppCustomRichText::SetMaxLength(int Value) { FRichEdit->SetMaxLength(Value); }
 

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "platform/classes/Streams.h"
+#include "platform/classes/StringList.h"
+#include "platform/richtext/RichEditAttributes.h"
 #include "ppreport/generation/ppRichTxDrwCmd.h"
 #include "ppreport/generation/ppStrtch.h"
-
-class TStrings;
 
 // One page of a rich text's state in the page cache (20 bytes, little-endian; unused bytes 0).
 #pragma pack(push, 1)
@@ -84,8 +84,11 @@ public:
   void SetSelLength(int Value);
   std::string GetSelText() const;
   void SetSelText(const std::string& Value);
-  TRichCharFormat GetSelAttributes() const;
-  TRichParaFormat GetParagraph() const;
+  // The main edit's selection formats, as objects that read and write the selection.
+  TTextAttributes* GetSelAttributes() const { return FSelAttributes.get(); }
+  TParaAttributes* GetParagraph() const { return FParagraph.get(); }
+  // The main edit's plain text, one line a paragraph, read afresh at each call.
+  TStrings* GetRichTextStrings();
   std::string GetPlainText();
   int GetMaxLength() const;
   void SetMaxLength(int Value);
@@ -128,6 +131,9 @@ private:
 
   std::unique_ptr<TppRichEdit> FRichEdit;
   std::unique_ptr<TppRichEdit> FMergeEdit;
+  std::unique_ptr<TTextAttributes> FSelAttributes;
+  std::unique_ptr<TParaAttributes> FParagraph;
+  TStringList FRichTextStrings;
   TMemoryStream FRichTextStream;
   int32_t FStartCharPos = -1, FEndCharPos = -1;
   bool FMailMerge = false;

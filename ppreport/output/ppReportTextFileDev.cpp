@@ -37,6 +37,19 @@ size_t CharCount(std::string_view Text) {
   for (size_t I = 0; I < Text.size(); ++N) NextUtf8(Text, I);
   return N;
 }
+
+// One cell a character: the grid's columns count characters, whatever their UTF-8 length.
+std::u32string Characters(std::string_view Text) {
+  std::u32string Out;
+  for (size_t I = 0; I < Text.size();) {
+    const char32_t C = NextUtf8(Text, I);
+    Out += C > 0x10FFFF ? U'\uFFFD' : C;
+  }
+  return Out;
+}
+
+// Rounds toward minus infinity: a text left of the page has its column left of column 1.
+int64_t FloorDiv(int64_t A, int64_t B) { return A >= 0 ? A / B : -((-A + B - 1) / B); }
 }  // namespace
 
 const TClassInfo& TppReportTextFileDevice::StaticClassInfo() {
@@ -110,14 +123,16 @@ void TppReportTextFileDevice::WritePage(TppPage& Page) {
   int32_t W = 1, H = 1;
   CalcCharacterGrid(Page, *Texts.front(), W, H);
   const size_t Blank = static_cast<size_t>(std::max(0, FCharsPerLine));
-  std::string Line(Blank, ' ');
+  std::u32string Line(Blank, U' ');
   int LineNo = 1;
   auto Flush = [&] {
-    size_t End = Line.find_last_not_of(' ');
-    Line.resize(End == std::string::npos ? 0 : End + 1);
-    if (!(LineNo == FLinesPerPage && Page.LastPage())) Line += "\r\n";
-    WriteToFile(Line.data(), static_cast<int64_t>(Line.size()));
-    Line.assign(Blank, ' ');
+    size_t End = Line.find_last_not_of(U' ');
+    Line.resize(End == std::u32string::npos ? 0 : End + 1);
+    std::string Bytes;
+    for (char32_t C : Line) AppendUtf8(Bytes, C);
+    if (!(LineNo == FLinesPerPage && Page.LastPage())) Bytes += "\r\n";
+    WriteToFile(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    Line.assign(Blank, U' ');
     ++LineNo;
   };
   for (size_t I = 0; I < Texts.size() && LineNo <= FLinesPerPage;) {
@@ -134,22 +149,34 @@ void TppReportTextFileDevice::WritePage(TppPage& Page) {
     }
     int64_t Column = T.Left() / W + 1;
     ++I;
+    // A line break or tab inside a value would break the grid's lines: blanks instead.
+    const std::string Text = ppBlankControlCharacters(T.Text());
+    const size_t Chars = CharCount(Text);
+    size_t Length = static_cast<size_t>(std::max<int64_t>(0, T.Width() / W + 1));
+    // An auto-sized text longer than its box grows about its alignment's anchor, as it does on paper.
+    if (T.AutoSize() && Chars > Length) {
+      const int64_t Spare = T.Width() - static_cast<int64_t>(Chars) * W;
+      const int64_t Left = T.Alignment() == taCenter        ? T.Left() + Spare / 2
+                           : T.Alignment() == taRightJustify ? T.Left() + Spare
+                                                             : T.Left();
+      Column = FloorDiv(Left, W) + 1;
+      Length = Chars;
+    }
     // Starting right of the line's end, or a line's width left of its start: off the page.
     const int64_t Columns = static_cast<int64_t>(Blank);
     if (Column > Columns || Column < 1 - Columns) continue;
-    size_t Length = static_cast<size_t>(std::max<int64_t>(0, T.Width() / W + 1));
     // A box reaching past the right edge is padded to the edge only.
-    Length = std::min(Length, std::max(static_cast<size_t>(Columns - Column + 1), CharCount(T.Text())));
-    if (T.AutoSize()) Length = std::max(Length, CharCount(T.Text()));
-    std::string Bytes = Utf8ToWin1252(PadText(T.Text(), static_cast<int>(Length), T.Alignment()));
+    Length = std::min(Length, std::max(static_cast<size_t>(Columns - Column + 1), Chars));
+    if (T.AutoSize()) Length = std::max(Length, Chars);
+    std::u32string Cells = Characters(PadText(Text, static_cast<int>(Length), T.Alignment()));
     // Columns left of the page's edge are cut off.
     if (Column < 1) {
-      Bytes.erase(0, std::min<size_t>(Bytes.size(), static_cast<size_t>(1 - Column)));
+      Cells.erase(0, std::min<size_t>(Cells.size(), static_cast<size_t>(1 - Column)));
       Column = 1;
     }
     const size_t At = static_cast<size_t>(Column - 1);
-    if (Line.size() < At + Bytes.size()) Line.resize(At + Bytes.size(), ' ');
-    Line.replace(At, Bytes.size(), Bytes);
+    if (Line.size() < At + Cells.size()) Line.resize(At + Cells.size(), U' ');
+    Line.replace(At, Cells.size(), Cells);
   }
   while (LineNo <= FLinesPerPage) Flush();
 }

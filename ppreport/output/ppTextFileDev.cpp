@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/rtl/Win1252.h"
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppPage.h"
@@ -12,6 +11,13 @@
 namespace {
 constexpr char CrLf[] = "\r\n";
 }  // namespace
+
+std::string ppBlankControlCharacters(std::string_view Text) {
+  std::string Out(Text);
+  for (char& C : Out)
+    if (static_cast<unsigned char>(C) < 0x20) C = ' ';
+  return Out;
+}
 
 std::string ppQuoteField(std::string_view Text, char Delimiter) {
   const bool Quote = std::any_of(Text.begin(), Text.end(), [Delimiter](char C) {
@@ -102,7 +108,9 @@ void TppTextFileDevice::WritePage(TppPage& Page) {
       if (I + 1 == Fields.size()) FEndOfLine = FEndOfPage = true;
       else if (Fields[I + 1]->BandSaveNo() != Band) FEndOfLine = true;
       std::string Text = Field.Text();
-      if (FTextFileType == ftFixedLength) Text = PadText(Text, Field.SaveLength(), Field.Alignment());
+      // A line break or tab inside a fixed-length field would split its record.
+      if (FTextFileType == ftFixedLength)
+        Text = PadText(ppBlankControlCharacters(Text), Field.SaveLength(), Field.Alignment());
       if (Delimiter) Text = ppQuoteField(Text, Delimiter);
       if (OnSaveText) OnSaveText(this, Field.Component(), Text);
       FFirstFieldOfPage = false;
@@ -115,8 +123,7 @@ void TppTextFileDevice::WritePage(TppPage& Page) {
     if (!Line.empty()) {
       // ftCustom: the handler writes its own separators and line ends.
       if (!FLastLine && FTextFileType != ftCustom) Line += CrLf;
-      const std::string Bytes = Utf8ToWin1252(Line);
-      WriteToFile(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+      WriteToFile(Line.data(), static_cast<int64_t>(Line.size()));
     }
     FFirstLine = false;
     ++FLineNo;

@@ -1,14 +1,16 @@
 #pragma once
-// The text-file devices: generated pages written as plain text (Windows-1252, CR LF line ends).
+// The text-file devices: generated pages written as plain text (UTF-8, CR LF line ends), so every
+// character of a text is kept.
 //
 // TppTextFileDevice ("TextFile") writes the texts a report marked for saving as delimited records:
 // one line per band save number, fields by component save number, separated by commas or tabs,
-// padded to fixed lengths, or left to the OnSaveText handler (ftCustom). Comma and tab files
-// quote as RFC 4180 does, so that any CSV reader gets the fields back.
+// padded to fixed lengths (control characters as blanks), or left to the OnSaveText handler
+// (ftCustom). Comma and tab files quote as RFC 4180 does, so that any CSV reader gets the fields back.
 //
 // TppReportTextFileDevice ("ReportTextFile") puts every text at the row and column its position
 // falls into on a character grid (80 x 66 by default), so the file looks like the page printed on
-// a line printer; every page has exactly LinesPerPage lines.
+// a line printer; every page has exactly LinesPerPage lines. An auto-sized text longer than its
+// box grows about its alignment's anchor, as the printer draws it.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,6 +23,10 @@ class TppDrawText;
 // The field as a delimited file writes it: between double quotes, with its quotes doubled, when it
 // holds the delimiter, a quote, a line break (or, in comma files, a blank); else as it is.
 std::string ppQuoteField(std::string_view Text, char Delimiter);
+
+// The text with every control character (line breaks, tabs) as a blank: what the fixed layouts
+// write, since a line break would split a record or a grid line.
+std::string ppBlankControlCharacters(std::string_view Text);
 
 // Device, the text component that made the field (null when it is gone) and the field's text.
 using TppTextFileSaveTextEvent = std::function<void(TppDevice* Device, TComponent* Component, std::string& Text)>;

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <cstdlib>
 #include <thread>
 
+#include "platform/app/Cursors.h"
 #include "platform/app/Messages.h"
 #include "platform/graphics/FontEngine.h"
 #include "platform/graphics/GraphicsInit.h"
@@ -62,4 +64,20 @@ TEST(ApplicationTest, TerminateWakesAWaitingHandleMessageAndEndsRun) {
   FinalizeApplication();
   InitializeApplication(0, nullptr, TDisplayMode::Offscreen);
   EXPECT_FALSE(Application->Terminated());
+}
+
+// The application's cursor overrides every window's through Qt while it is not crDefault, and set
+// back it leaves no override behind. Another thread (a background print) changes nothing.
+TEST(ApplicationTest, ScreenCursorOverridesThroughQtOnTheMainThreadOnly) {
+  ASSERT_EQ(crDefault, ScreenCursor());
+  SetScreenCursor(crHourGlass);
+  ASSERT_NE(nullptr, QGuiApplication::overrideCursor());
+  EXPECT_EQ(Qt::WaitCursor, QGuiApplication::overrideCursor()->shape());
+  SetScreenCursor(crCross);  // replaces, not stacks
+  EXPECT_EQ(Qt::CrossCursor, QGuiApplication::overrideCursor()->shape());
+  std::thread([] { SetScreenCursor(crDefault); }).join();
+  EXPECT_EQ(crCross, ScreenCursor());
+  SetScreenCursor(crDefault);
+  EXPECT_EQ(nullptr, QGuiApplication::overrideCursor());
+  EXPECT_EQ(crDefault, ScreenCursor());
 }

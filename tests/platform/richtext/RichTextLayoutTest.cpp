@@ -9,6 +9,7 @@
 
 #include "platform/graphics/CallLogDC.h"
 #include "platform/graphics/QtPainterDC.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/graphics/FontTestUtil.h"
 #include "tests/platform/richtext/RichTextTestUtil.h"
@@ -152,6 +153,46 @@ TEST(RichTextLayoutTest, DrawsTheSameOnPrinterAndScreen) {
   for (const std::string& C : Printer) Blue |= C == "SetTextColor(0xFF0000)";
   EXPECT_TRUE(Filled) << ::testing::PrintToString(Printer);
   EXPECT_TRUE(Blue);
+}
+
+// Each kind of tab stop places what follows the tab (up to the next tab): a left stop starts it at
+// the stop, a right stop ends it there, a centre stop centres it there, a decimal stop puts the
+// decimal separator there (without one, it ends there). What does not fit before the stop starts at
+// the tab. Courier New 10: 120 twips a character; at 1440 dpi a pixel is a twip.
+TEST(RichTextLayoutTest, TabStopsOfEveryKindPlaceTheTextAfterThem) {
+  REQUIRE_METRIC_FONTS();
+  TFormatSettingsScope Brazil(BrazilianFormatSettings());
+  struct TCase {
+    const char* Stop;
+    const char* After;
+    int Left;  // where the text after the tab starts, twips
+  } Cases[] = {
+      {"\\tx2400", "abc", 2400},
+      {"\\tqr\\tx2400", "abc", 2400 - 360},
+      {"\\tqc\\tx2400", "abc", 2400 - 180},
+      {"\\tqdec\\tx2400", "12,50", 2400 - 240},
+      {"\\tqdec\\tx2400", "1250", 2400 - 480},
+      {"\\tqr\\tx480", "abcdef", 240},  // wider than the room before the stop: starts at the tab
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::string(C.Stop) + " " + C.After);
+    TRichEdit E = Loaded(std::string(Mono) + C.Stop + " xy\\tab " + C.After + "\\tab z}");
+    TCallLogDC Dc(1440);
+    Format(E, Dc, 0, -1, TRect{0, 0, 9000, 2000}, true);
+    std::vector<int> Xs;
+    for (const std::string& Call : Dc.Calls(""))
+      if (Call.rfind("ExtTextOut", 0) == 0) {
+        int X = 0, Y = 0;
+        sscanf(Call.c_str(), "ExtTextOut(%d,%d", &X, &Y);
+        Xs.push_back(X);
+      }
+    ASSERT_EQ(3u, Xs.size());
+    EXPECT_EQ(0, Xs[0]);
+    EXPECT_EQ(C.Left, Xs[1]);
+    // The second tab goes on to the next default stop (every 720 twips).
+    const int EndOfText = C.Left + 120 * static_cast<int>(std::string(C.After).size());
+    EXPECT_EQ((EndOfText / 720 + 1) * 720, Xs[2]);
+  }
 }
 
 // A few pixels of a range drawn into an image: glyph ink inside the line, the

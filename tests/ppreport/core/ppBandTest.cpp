@@ -84,6 +84,24 @@ TEST_F(BandModel, ObjectsJoinWithNamesAndKeepTheirSubLists) {
   EXPECT_EQ(1, Band->PrintMode());
 }
 
+// The band announces an object joining or leaving to its own listeners, with the object as sender.
+TEST_F(BandModel, ObjectsJoiningAndLeavingAreAnnouncedByTheBand) {
+  TppCommunicator Listener(nullptr);
+  Listener.EventMask().Include(ciBandObjectAdd);
+  Listener.EventMask().Include(ciBandObjectRemove);
+  std::vector<std::pair<TppCommunicator*, int>> Heard;
+  Listener.OnEventNotify = [&](TppCommunicator*, TppCommunicator* Sender, int EventID, TraParamList*) {
+    Heard.emplace_back(Sender, EventID);
+  };
+  Band->AddEventNotify(&Listener);
+  TModelComponent* C = Add("A");
+  C->SetBand(nullptr);
+  Band->RemoveEventNotify(&Listener);
+  const std::vector<std::pair<TppCommunicator*, int>> Want = {{C, ciBandObjectAdd}, {C, ciBandObjectRemove}};
+  EXPECT_EQ(Want, Heard);
+  delete C;
+}
+
 TEST_F(BandModel, MoveObjectClampsOnlyAtTheEnd) {
   std::vector<TModelComponent*> C;
   for (const char* N : {"A", "B", "C", "D"}) C.push_back(Add(N));

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/app/DataModule.h"
+#include "platform/classes/Streams.h"
 #include "platform/data/MemDataSet.h"
+#include "platform/graphics/Picture.h"
 #include "ppreport/core/ppDBRTTI.h"
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/core/ppEvents.h"
@@ -160,6 +162,27 @@ TEST(TppDataPipelineTest, Descriptors) {
   EXPECT_EQ("Sete", V.Str);
   ASSERT_TRUE(FD->GetPropValue(Field, "DataPipeline", V));
   EXPECT_EQ(P, V.Obj);
+  // A picture is an object like any other: the field's picture, none for a field that holds none.
+  ASSERT_TRUE(FD->GetPropValue(Field, "AsPicture", V));
+  EXPECT_EQ(nullptr, V.Obj);
+  auto* Pictures = new TMemoryDataSet(&Form);
+  Pictures->FieldDefs().Add("Photo", ftGraphic);
+  TBitmap Bitmap;
+  Bitmap.SetSize(3, 2);
+  TMemoryStream Bmp;
+  Bitmap.SaveToStream(Bmp);
+  Pictures->AppendRecord(
+      {TDbValue::Blob(std::string(reinterpret_cast<const char*>(Bmp.Memory()), static_cast<size_t>(Bmp.Size())))});
+  auto* PicturePipe = new TppDataSetPipeline(&Form);
+  PicturePipe->SetDataSet(Pictures);
+  PicturePipe->Open();
+  TppField* Photo = PicturePipe->GetFieldAt(0);
+  ASSERT_NE(nullptr, Photo);
+  ASSERT_TRUE(FD->GetPropValue(Photo, "AsPicture", V));
+  auto* Picture = dynamic_cast<TPicture*>(V.Obj);
+  ASSERT_NE(nullptr, Picture);
+  EXPECT_EQ(3, Picture->Width());
+  EXPECT_EQ(2, Picture->Height());
 
   // A link made by name.
   auto* Master = new TppDataSetPipeline(&Form);

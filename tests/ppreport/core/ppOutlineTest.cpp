@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/classes/Classes.h"
@@ -541,6 +543,102 @@ TEST(OutlineSnapshot, FrozenTreeKeepsItsPage) {
   ASSERT_TRUE(Read && OutlineOf(*Read));
   EXPECT_EQ(Dump(TppOutlineNode::Thaw(*Second).get()), Dump(OutlineOf(*Read)->Tree()));
   EXPECT_TRUE(OutlineOf(*Read)->IsEqual(Copy));
+}
+
+// Frozen again after every change of a growing, shrinking tree (pages, groups, refused nodes whose
+// children are lifted, twin page nodes, captions), the frozen tree is what a copy made then holds,
+// and every tree frozen earlier still shows what it showed then.
+TEST(OutlineSnapshot, RefreezingFollowsEveryKindOfChange) {
+  auto Root = std::make_unique<TppOutlineNode>(nullptr);
+  Root->SetNodeType(ntRoot);
+  Root->SetPageReference(-1);
+  std::vector<TppOutlineNode*> Nodes{Root.get()};
+  std::mt19937 Random(51);
+  auto Pick = [&](size_t N) { return static_cast<size_t>(Random() % N); };
+  std::vector<std::pair<std::shared_ptr<const TppOutlineSnapshot>, std::string>> Kept;
+  for (int Step = 0; Step < 3000; ++Step) {
+    TppOutlineNode* At = Nodes[Pick(Nodes.size())];
+    switch (Pick(8)) {
+      case 0: case 1: case 2: {  // a page node, often of a page already there
+        auto* N = new TppOutlineNode(nullptr);
+        N->SetNodeType(ntPage);
+        N->SetPageReference(static_cast<int>(Step / 4 - Pick(3)));
+        N->SetCaption("P" + std::to_string(N->PageReference()));
+        N->SetParent(At);
+        break;
+      }
+      case 3: {  // a group, inserted anywhere among the children
+        auto* N = new TppOutlineNode(nullptr);
+        N->SetNodeType(ntGroup);
+        N->SetCaption("G" + std::to_string(Step));
+        N->SetAccepted(Pick(3) != 0);
+        N->SetParent(At);
+        N->SetPosition(static_cast<int>(Pick(At->GetChildCount())));
+        Nodes.push_back(N);
+        break;
+      }
+      case 4:  // refused or accepted again
+        if (At != Root.get()) At->SetAccepted(!At->Accepted());
+        break;
+      case 5:  // renamed, or moved among its siblings
+        if (At != Root.get() && Pick(2))
+          At->SetPosition(static_cast<int>(Pick(At->Parent()->GetChildCount())));
+        else
+          At->SetCaption(At->Caption() + "'");
+        break;
+      case 6:  // a child goes, with its subtree
+        if (At->GetChildCount() > 0) {
+          TppOutlineNode* C = At->GetOutlineChild(static_cast<int>(Pick(At->GetChildCount())));
+          std::erase_if(Nodes, [C](TppOutlineNode* N) {
+            for (TppRelative* R = N; R; R = R->Parent())
+              if (R == C) return true;
+            return false;
+          });
+          C->Free();
+        }
+        break;
+      case 7:  // a page reference changes (a twin may appear or go)
+        if (At->GetChildCount() > 0)
+          if (TppOutlineNode* C = At->GetOutlineChild(static_cast<int>(Pick(At->GetChildCount())));
+              C->NodeType() == ntPage)
+            C->SetPageReference(C->PageReference() + 1);
+        break;
+    }
+    if (Pick(3) == 0 && Step % 7 != 0) continue;  // several changes between two freezes too
+    auto Frozen = TppOutlineNode::Freeze(Root.get());
+    const std::string Copy = Dump(TppOutlineNode::CopyTree(Root.get()).get());
+    ASSERT_EQ(Copy, Dump(TppOutlineNode::Thaw(*Frozen).get())) << "step " << Step;
+    if (Step % 50 == 0) Kept.emplace_back(Frozen, Copy);
+  }
+  for (const auto& [Frozen, Then] : Kept) EXPECT_EQ(Then, Dump(TppOutlineNode::Thaw(*Frozen).get()));
+}
+
+// A report node gaining a page node a page, frozen at every page: each freeze costs what the page
+// added, so 50,000 pages take well under the test's time-out (they took minutes when every freeze
+// rebuilt the list of the report node's children). The last page's tree holds every page.
+TEST(OutlineSnapshot, ManyPagesFreezeInTimeLinearInThePages) {
+  auto Root = std::make_unique<TppOutlineNode>(nullptr);
+  Root->SetNodeType(ntRoot);
+  auto* Report = new TppOutlineNode(nullptr);
+  Report->SetNodeType(ntReport);
+  Report->SetParent(Root.get());
+  std::shared_ptr<const TppOutlineSnapshot> Frozen, First;
+  const int Pages = 50000;
+  for (int No = 1; No <= Pages; ++No) {
+    auto* Page = new TppOutlineNode(nullptr);
+    Page->SetNodeType(ntPage);
+    Page->SetPageReference(No);
+    Page->SetParent(Report);
+    Frozen = TppOutlineNode::Freeze(Root.get());
+    if (No == 1) First = Frozen;
+  }
+  const auto Last = TppOutlineNode::Thaw(*Frozen);
+  ASSERT_EQ(1, Last->GetChildCount());
+  const TppOutlineNode* ReportNode = Last->GetOutlineChild(0);
+  ASSERT_EQ(Pages, ReportNode->GetChildCount());
+  EXPECT_EQ(Pages, ReportNode->GetOutlineChild(Pages - 1)->PageReference());
+  EXPECT_EQ(12345, ReportNode->GetOutlineChild(12344)->PageReference());
+  EXPECT_EQ(1, TppOutlineNode::Thaw(*First)->GetOutlineChild(0)->GetChildCount());
 }
 
 }  // namespace outlinetest

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/classes/Filer.h"
+#include "platform/classes/ObjectText.h"
+#include "platform/classes/Streams.h"
 #include "ppreport/core/ppDrwCmdRTTI.h"
 #include "ppreport/core/ppOutlineDrawCommand.h"
 #include "ppreport/core/ppRTTI.h"
@@ -84,6 +87,35 @@ TEST(ppPageTest, OneOutlineCommandPerPage) {
   }
   EXPECT_EQ(1, Page->GetDrawCommandCount());
   EXPECT_EQ(nullptr, Second->Page());
+}
+
+// A page's children are its draw commands, so their count and list agree whatever a stream holds:
+// a page nested in a page's stream is a damaged stream, and outside streams a page refuses it.
+TEST(ppPageTest, APageHoldsDrawCommandsOnly) {
+  auto Read = [](const std::string& Text) {
+    TMemoryStream In, Binary;
+    In.WriteBuffer(Text.data(), static_cast<int64_t>(Text.size()));
+    In.SetPosition(0);
+    ObjectTextToBinary(In, Binary);
+    Binary.SetPosition(0);
+    return TOwned<TComponent>(ReadComponentFromStream(Binary, nullptr));
+  };
+  const std::string Text = "object TppPage\r\n  object TppDrawText\r\n    Text = 'a'\r\n  end\r\nend\r\n";
+  TOwned<TComponent> Good = Read(Text);
+  auto* Page = dynamic_cast<TppPage*>(Good.get());
+  ASSERT_TRUE(Page);
+  ASSERT_EQ(1, Page->GetDrawCommandCount());
+  EXPECT_NE(nullptr, Page->GetDrawCommand(0));
+
+  const std::string Nested = "object TppPage\r\n  AbsolutePageNo = 2\r\n  object TppPage\r\n    AbsolutePageNo = 2\r\n"
+                             "    object TppDrawText\r\n      Text = 'b'\r\n    end\r\n  end\r\nend\r\n";
+  EXPECT_THROW(Read(Nested), EReadError);
+
+  TOwned<TppPage> Outer(new TppPage(nullptr));
+  TOwned<TppPage> Inner(new TppPage(nullptr));
+  EXPECT_THROW(Inner->SetParent(Outer.get()), ETalvorError);
+  EXPECT_EQ(nullptr, Inner->Parent());
+  EXPECT_EQ(0, Outer->GetDrawCommandCount());
 }
 
 TEST(ppPageTest, CopyIsDeepAndIndependent) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/app/Cursors.h"
 #include "platform/app/DialogService.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/ScopeGuard.h"
@@ -186,6 +187,38 @@ TEST_F(TemplateTest, DamagedTemplatesLeaveReportAndSettingsAsTheyWere) {
   EXPECT_EQ(nullptr, Form.FindComponent("Table9"));
 }
 
+// User names need only be unique within a report: a failed load gives back exactly the names that
+// were there, also when another report on the form uses the same ones.
+TEST_F(TemplateTest, FailedLoadsKeepEveryName) {
+  auto* Other = new TModelReport(&Form);
+  Other->SetName("Report2");
+  auto* OtherDetail = new TTemplateBand(&Form, btDetail);
+  OtherDetail->SetName("OtherDetail");
+  OtherDetail->SetReport(Other);
+  std::vector<std::pair<TppCommunicator*, std::string>> Names;
+  auto Record = [&](TppCommunicator* C) { Names.emplace_back(C, C->Name() + "/" + C->GetUserName()); };
+  for (int B = 0; B < Report->BandCount(); ++B) {
+    TppBand* Band = Report->GetBands(B);
+    Record(Band);
+    for (int I = 0; I < Band->GetObjectCount(); ++I) {
+      TppComponent* C = Band->GetObjects(I);
+      Record(C);
+      auto* Twin = new TTemplateLabel(&Form);
+      Twin->SetName("Other" + C->Name());
+      Twin->SetBand(OtherDetail);
+      Twin->SetUserName(C->GetUserName());
+      ASSERT_EQ(C->GetUserName(), Twin->GetUserName());
+    }
+  }
+  Record(Report->GetGroup(0));
+  const std::string Bin = SaveTemplate(Report);
+  for (const std::string& Damaged : {Bin.substr(0, Bin.size() / 2), Bin.substr(0, Bin.size() - 3), std::string()}) {
+    EXPECT_ANY_THROW(Load(Damaged));
+    for (const auto& [C, Then] : Names) EXPECT_EQ(Then, C->Name() + "/" + C->GetUserName()) << Damaged.size();
+    EXPECT_EQ(Bin, SaveTemplate(Report)) << Damaged.size();
+  }
+}
+
 TEST_F(TemplateTest, ReaderErrorsAskToAbortIgnoreOrIgnoreAll) {
   std::string Text = SaveTemplate(Report, ftASCII);
   const std::string Anchor = "Ratio = 1.25\r\n";
@@ -227,6 +260,44 @@ TEST_F(TemplateTest, ClashingNamesAreRenamedAndReferencesFollow) {
   EXPECT_NE("Label1", L2->Partner()->Name());
   EXPECT_EQ(Report->GetDetailBand(), static_cast<TppComponent*>(L2->Partner())->Band());
   EXPECT_EQ(Other, Form.FindComponent("Label1"));
+}
+
+// With ShowBusyCursor a file load or save shows the hourglass while it runs; a load gives back the
+// cursor shown before and a save ends on the default one, also after an error. Off: untouched.
+TEST_F(TemplateTest, BusyCursorWhileLoadingAndSaving) {
+  const std::string Dir = TempDir();
+  TFinally Clean([&] {
+    SetScreenCursor(crDefault);
+    std::system(("rm -rf " + Dir).c_str());
+  });
+  T->SetFileName(Dir + "/busy.rtm");
+  std::vector<TCursor> During;
+  T->OnSaveStart = [&](TComponent*) { During.push_back(ScreenCursor()); };
+  T->OnLoadStart = [&](TppTemplate*, TStream&) { During.push_back(ScreenCursor()); };
+  auto After = [&](const std::function<void()>& Step) {
+    SetScreenCursor(crCross);
+    During.clear();
+    try {
+      Step();
+    } catch (const Exception&) {
+      During.push_back(-1000);  // failed
+    }
+    return std::make_pair(During, ScreenCursor());
+  };
+  using R = std::pair<std::vector<TCursor>, TCursor>;
+  EXPECT_EQ(R({crHourGlass}, crDefault), After([&] { T->SaveToFile(); }));
+  EXPECT_EQ(R({crHourGlass}, crCross), After([&] { T->LoadFromFile(); }));
+  T->OnLoadStart = [&](TppTemplate*, TStream&) {
+    During.push_back(ScreenCursor());
+    throw EReadError("damaged");
+  };
+  EXPECT_EQ(R({crHourGlass, -1000}, crCross), After([&] { T->LoadFromFile(); }));
+  T->OnSaveEnd = [](TppTemplate*, TStream&) { throw EWriteError("full"); };
+  EXPECT_EQ(R({crHourGlass, -1000}, crDefault), After([&] { T->SaveToFile(); }));
+  T->SetShowBusyCursor(false);
+  EXPECT_EQ(R({crCross, -1000}, crCross), After([&] { T->SaveToFile(); }));
+  T->OnSaveEnd = nullptr;
+  EXPECT_EQ(R({crCross}, crCross), After([&] { T->SaveToFile(); }));
 }
 
 TEST_F(TemplateTest, FilesSaveWholeOrNotAtAll) {

@@ -16,8 +16,8 @@ TEST(ppRichTxRTTITest, EveryDescribedNameOfTheRichTexts) {
                {"PlainText", vkString, true},
                {"RichTextStream", vkClass, true},
                {"RichTextStrings", vkClass, true, -1, -1, "TStrings"},
-               {"Paragraph", vkClass, true},
-               {"SelAttributes", vkClass, true},
+               {"Paragraph", vkClass, true, -1, -1, "TParaAttributes"},
+               {"SelAttributes", vkClass, true, -1, -1, "TTextAttributes"},
                {"RichText", vkString, false},
                {"SelText", vkString, false},
                {"SelLength", vkInteger, false},
@@ -72,6 +72,43 @@ TEST(ppRichTxRTTITest, TextSelectionAndSearchByName) {
   EXPECT_FALSE(SetOrd(*Rich, "StartCharPos", 3));
   EXPECT_TRUE(SetOrd(*Data, "AutoDisplay", 0));
   EXPECT_FALSE(Data->AutoDisplay());
+}
+
+// The text's lines and the selection's formats are objects a script reads by name; the format
+// objects read and write the selection as it stands.
+TEST(ppRichTxRTTITest, LinesAndSelectionFormatsByName) {
+  TComponent Form(nullptr);
+  auto* Rich = new TppRichText(&Form);
+  ASSERT_TRUE(SetStr(*Rich, "RichText",
+                     "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Prezado {\\b cliente}\\line ok\\par"
+                     "\\pard\\qc\\li720 Obrigado}"));
+  auto* Lines = dynamic_cast<TStrings*>(Get(*Rich, "RichTextStrings").Obj);
+  ASSERT_NE(nullptr, Lines);
+  ASSERT_EQ(2, Lines->Count());
+  EXPECT_EQ("Prezado cliente\nok", Lines->Get(0));
+  EXPECT_EQ("Obrigado", Lines->Get(1));
+
+  Rich->SetSelStart(8);
+  Rich->SetSelLength(7);
+  auto* Text = dynamic_cast<TTextAttributes*>(Get(*Rich, "SelAttributes").Obj);
+  ASSERT_NE(nullptr, Text);
+  EXPECT_EQ(fsBold, Text->Style());
+  EXPECT_EQ(10, Text->Size());
+  EXPECT_EQ("Arial", Text->Name());
+  Text->SetStyle(fsItalic);
+  Text->SetSize(14);
+  EXPECT_TRUE(Rich->RichEdit().SelAttributes().Italic);
+  EXPECT_FALSE(Rich->RichEdit().SelAttributes().Bold);
+  EXPECT_EQ(280, Rich->RichEdit().SelAttributes().Size);
+
+  auto* Para = dynamic_cast<TParaAttributes*>(Get(*Rich, "Paragraph").Obj);
+  ASSERT_NE(nullptr, Para);
+  EXPECT_EQ(taLeftJustify, Para->Alignment());
+  Rich->SetSelStart(20);
+  EXPECT_EQ(taCenter, Para->Alignment());
+  EXPECT_EQ(36, Para->LeftIndent());
+  Para->SetAlignment(taRightJustify);
+  EXPECT_EQ(TParaAlignment::Right, Rich->RichEdit().Paragraph().Alignment);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <sstream>
 
 #include "platform/classes/StringList.h"
-#include "platform/rtl/Win1252.h"
 #include "ppreport/output/ppTextFileDev.h"
 #include "tests/TestTemp.h"
 #include "tests/ppreport/output/ppDeviceTestSupport.h"
@@ -71,7 +70,7 @@ std::string WriteSaved(TppFileType Type, const std::string& File, TppTextFileSav
 // Fields as Python's csv module reads File: one line per record, fields joined by '|', newlines as \n.
 std::string ReadWithCsv(const std::string& File, const char* Delimiter) {
   const std::string Command = std::string("python3 -c \"import csv,sys\n"
-                                          "with open(sys.argv[1], newline='', encoding='cp1252') as f:\n"
+                                          "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
                                           "  for r in csv.reader(f, delimiter=sys.argv[2]): "
                                           "print('|'.join(x.replace(chr(10), chr(92)+'n') for x in r))\" '") +
                               File + "' '" + Delimiter + "'";
@@ -86,7 +85,7 @@ std::string ReadWithCsv(const std::string& File, const char* Delimiter) {
 }
 
 // Every file type byte for byte: the last line has no line break, empty lines are not written,
-// texts leave in Windows-1252 and comma and tab files quote as RFC 4180 does.
+// texts leave in UTF-8 and comma and tab files quote as RFC 4180 does.
 TEST(ppTextFileDevTest, DelimitedFilesByteForByte) {
   TTestTempFiles Temp;
   struct {
@@ -94,16 +93,16 @@ TEST(ppTextFileDevTest, DelimitedFilesByteForByte) {
     const char* Expected;
   } Cases[] = {
       {ftComma,
-       "ab,\"S\xE3o Paulo, SP\",\"diz \"\"oi\"\"\ttab\"\r\n"
+       "ab,\"São Paulo, SP\",\"diz \"\"oi\"\"\ttab\"\r\n"
        "Bob,x,\"linha1\nlinha2\"\r\n"
        "Caio,abcdefg"},
       {ftTab,
-       "ab\tS\xE3o Paulo, SP\t\"diz \"\"oi\"\"\ttab\"\r\n"
+       "ab\tSão Paulo, SP\t\"diz \"\"oi\"\"\ttab\"\r\n"
        "Bob\tx\t\"linha1\nlinha2\"\r\n"
        "Caio\tabcdefg"},
       // Centred "ab" in 5: one blank before, two after; longer texts keep their first five.
-      {ftFixedLength, " ab  S\xE3o Pdiz \"\r\nBob      xlinha\r\nCaio abcde"},
-      {ftCustom, "abS\xE3o Paulo, SPdiz \"oi\"\ttabBobxlinha1\nlinha2Caioabcdefg"},
+      {ftFixedLength, " ab  São Pdiz \"\r\nBob      xlinha\r\nCaio abcde"},
+      {ftCustom, "abSão Paulo, SPdiz \"oi\"\ttabBobxlinha1\nlinha2Caioabcdefg"},
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Type);
@@ -153,7 +152,7 @@ TEST(ppTextFileDevTest, SaveTextHandlerSeesEachField) {
   };
   RequestPagesFrom(Device, Source);
   EXPECT_EQ("[ab;São Paulo, SP;diz \"oi\"\ttab]\r\n[Bob;x;linha1\nlinha2]\r\n[]\r\n[Caio;abcdefg]\r\n",
-            Win1252ToUtf8(ReadText(File)));
+            ReadText(File));
   const std::vector<std::string> Expected = {"Ff---00", "F----01c", "F-e--02", "-f---10", "-----11", "--e--12",
                                              "-feE-20", "-f--L30c", "--eEL31"};
   EXPECT_EQ(Expected, Seen);
@@ -220,6 +219,10 @@ TEST(ppTextFileDevTest, GridPagesPutTextsAtTheirCells) {
     Wrapped->SetWrappedText(&Lines);
     AddText(Page, 1, 1, "acima", 5)->SetTop(-10000);  // above the page: dropped, the page stays
     AddText(Page, 1, 67, "abaixo", 6);                // below the last line: dropped
+    // Auto-sized texts longer than their boxes grow about their anchors, as on paper: a page
+    // number centred on a 3-cell box at columns 39-41, a right-aligned text ending at column 71.
+    AddText(Page, 39, 8, "Página 1 de 10", 3, taCenter)->SetAutoSize(true);
+    AddText(Page, 70, 9, "direita", 2, taRightJustify)->SetAutoSize(true);
     if (PageNo == 2) AddText(Page, 1, 66, "fim", 3);
   });
   TppReportTextFileDevice Device(nullptr);
@@ -235,15 +238,60 @@ TEST(ppTextFileDevTest, GridPagesPutTextsAtTheirCells) {
   for (int Page = 0; Page < 2; ++Page) {
     SCOPED_TRACE(Page + 1);
     const auto L = [&](int Row) { return Lines[static_cast<size_t>(Page * 66 + Row - 1)]; };
-    EXPECT_EQ(Page == 0 ? "Topo" : "P\xE1gina 2", L(1));
+    EXPECT_EQ(Page == 0 ? "Topo" : "Página 2", L(1));
     EXPECT_EQ("", L(2));
     EXPECT_EQ("012345xyz9", L(3));
     EXPECT_EQ("   42", L(5));
     EXPECT_EQ(std::string(74, ' ') + "cortad", L(6));
     EXPECT_EQ("  linha um", L(10));
     EXPECT_EQ("  linha dois", L(11));
+    EXPECT_EQ(std::string(32, ' ') + "Página 1 de 10", L(8));
+    EXPECT_EQ(std::string(63, ' ') + "direita", L(9));
     EXPECT_EQ(Page == 0 ? "" : "fim", L(66));
   }
+}
+
+// Characters beyond any 8-bit code page are kept; in the fixed layouts a line break or tab inside
+// a value becomes a blank, so a record stays on its line and a grid page keeps its line count.
+TEST(ppTextFileDevTest, EveryCharacterIsKeptAndFixedLayoutsBlankLineBreaks) {
+  TTestTempFiles Temp;
+  const std::string File = Temp.Path("chars.txt");
+  auto Fields = [](int, TppPage& Page) {
+    AddField(Page, 1, 1, "Ω\nb", 4);
+    AddField(Page, 1, 2, "日本語", 3);
+    AddField(Page, 1, 3, "Москва\tX", 8);
+    AddField(Page, 2, 1, "fim\n", 5);
+  };
+  struct {
+    TppFileType Type;
+    const char* Expected;
+  } Cases[] = {
+      {ftFixedLength, "Ω b 日本語Москва X\r\nfim  "},
+      {ftComma, "\"Ω\nb\",日本語,Москва\tX\r\n\"fim\n\""},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Type);
+    TPageSource Source(1, nullptr, Fields);
+    TppTextFileDevice Device(nullptr);
+    Device.SetTextFileType(C.Type);
+    Device.SetFileName(File);
+    RequestPagesFrom(Device, Source);
+    EXPECT_EQ(C.Expected, ReadText(File));
+  }
+  EXPECT_EQ("Ω\\nb|日本語|Москва\tX\nfim\\n\n", ReadWithCsv(File, ","));
+
+  TPageSource Grid(1, GridSetup(), [](int, TppPage& Page) {
+    AddText(Page, 1, 1, "Ω\r\nb", 4);
+    AddText(Page, 3, 2, "日本語\tz", 5);
+  });
+  TppReportTextFileDevice Device(nullptr);
+  Device.SetCalcGridFromFont(false);
+  Device.SetFileName(File);
+  RequestPagesFrom(Device, Grid);
+  const std::vector<std::string> Lines = SplitLines(ReadText(File));
+  ASSERT_EQ(66u, Lines.size());
+  EXPECT_EQ("Ω  b", Lines[0]);
+  EXPECT_EQ("  日本語 z", Lines[1]);
 }
 
 // From the font: the measuring font follows the first text's size (8 for small texts, 12 for
