@@ -38,20 +38,12 @@ void TEmfRecorderDC::Begin(uint32_t Type) {
 }
 
 void TEmfRecorderDC::End() {
-  while (FBytes.size() % 4) FBytes.push_back(0);
+  if (FBytes.size() % 4) FBytes.resize((FBytes.size() + 3) / 4 * 4, 0);
   uint32_t Size = static_cast<uint32_t>(FBytes.size() - FRecordStart);
   std::memcpy(&FBytes[FRecordStart + 4], &Size, 4);
   ++FRecords;
 }
 
-void TEmfRecorderDC::U32(uint32_t V) {
-  uint8_t B[4] = {uint8_t(V), uint8_t(V >> 8), uint8_t(V >> 16), uint8_t(V >> 24)};
-  FBytes.insert(FBytes.end(), B, B + 4);
-}
-void TEmfRecorderDC::U16(uint16_t V) {
-  FBytes.push_back(uint8_t(V));
-  FBytes.push_back(uint8_t(V >> 8));
-}
 void TEmfRecorderDC::F32(float V) {
   uint32_t U;
   std::memcpy(&U, &V, 4);
@@ -86,6 +78,17 @@ void TEmfRecorderDC::Touch(double X, double Y) {
 void TEmfRecorderDC::TouchRect(const TRect& R, int Grow) {
   if (FInPath) return;
   TRect N = NormalizedRect(R);
+  if (FS.World.IsIdentity()) {
+    // The corners as Touch would map them: no transform, whole pixels.
+    int X1 = N.Left - Grow, Y1 = N.Top - Grow, X2 = N.Right - 1 + Grow, Y2 = N.Bottom - 1 + Grow;
+    TRect Box{std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)};
+    if (FHasBounds)
+      Box = TRect{std::min(FBounds.Left, Box.Left), std::min(FBounds.Top, Box.Top), std::max(FBounds.Right, Box.Right),
+                  std::max(FBounds.Bottom, Box.Bottom)};
+    FBounds = Box;
+    FHasBounds = true;
+    return;
+  }
   Touch(N.Left - Grow, N.Top - Grow);
   Touch(N.Right - 1 + Grow, N.Top - Grow);
   Touch(N.Left - Grow, N.Bottom - 1 + Grow);
@@ -501,6 +504,10 @@ void TEmfRecorderDC::SetPixel(int X, int Y, TColorRef Color) {
 }
 
 TTextMetric TEmfRecorderDC::TextMetrics() const { return FontEngine::Metrics(FS.Font); }
+
+TSize TEmfRecorderDC::TextExtent(const std::u16string& Text) const {
+  return TSize{FS.TextWidth(Text), FontEngine::Metrics(FS.Font).Height};
+}
 
 void TEmfRecorderDC::BeginPath() {
   FInPath = true;

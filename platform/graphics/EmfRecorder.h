@@ -64,6 +64,7 @@ public:
   void ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, const std::u16string& Text,
                   const int* Dx) override;
   std::vector<int> CharAdvances(const std::u16string& Text) const override { return FS.Advances(Text); }
+  TSize TextExtent(const std::u16string& Text) const override;
   TTextMetric TextMetrics() const override;
   void StretchDIBits(const TRect& Dest, const TRect& Src, const TDibView& Dib, uint32_t Rop) override;
   void BeginPath() override;
@@ -85,10 +86,22 @@ private:
   };
   void Begin(uint32_t Type);
   void End();
-  void U32(uint32_t V);
+  // N bytes more at the end of the file, for the caller to fill.
+  uint8_t* Append(size_t N) {
+    size_t At = FBytes.size();
+    FBytes.resize(At + N);
+    return FBytes.data() + At;
+  }
+  void U32(uint32_t V) {
+    uint8_t* P = Append(4);
+    P[0] = uint8_t(V), P[1] = uint8_t(V >> 8), P[2] = uint8_t(V >> 16), P[3] = uint8_t(V >> 24);
+  }
   void I32(int32_t V) { U32(static_cast<uint32_t>(V)); }
   void F32(float V);
-  void U16(uint16_t V);
+  void U16(uint16_t V) {
+    uint8_t* P = Append(2);
+    P[0] = uint8_t(V), P[1] = uint8_t(V >> 8);
+  }
   void RectL(const TRect& R);
   void Simple(uint32_t Type, uint32_t Value);
   uint32_t NewHandle();
