@@ -26,21 +26,25 @@ TEmfRecorderDC::TEmfRecorderDC(const TRect& Frame, int Ppi)
   FS.Font.Weight = FW_BOLD;
   FUsed.push_back(true);
   Begin(static_cast<uint32_t>(TEmr::Header));
-  FBytes.resize(FBytes.size() + HeaderSize - 8, 0);  // completed by Finish
+  Append(HeaderSize - 8);  // completed by Finish
   End();
+}
+
+void TEmfRecorderDC::Grow(size_t N) {
+  // A page of text is some tens of kilobytes: start at 4 KiB and double.
+  FBytes.resize(std::max({FBytes.size() * 2, FSize + N, size_t(4096)}));
 }
 
 void TEmfRecorderDC::Begin(uint32_t Type) {
   if (FFinished) throw EInvalidOperation(SMetafileFinished);
-  FRecordStart = FBytes.size();
-  U32(Type);
-  U32(0);
+  FRecordStart = FSize;
+  uint8_t* P = Append(8);
+  Put32(P, Type);
 }
 
 void TEmfRecorderDC::End() {
-  if (FBytes.size() % 4) FBytes.resize((FBytes.size() + 3) / 4 * 4, 0);
-  uint32_t Size = static_cast<uint32_t>(FBytes.size() - FRecordStart);
-  std::memcpy(&FBytes[FRecordStart + 4], &Size, 4);
+  if (FSize % 4) Append(4 - FSize % 4);
+  Put32(&FBytes[FRecordStart + 4], static_cast<uint32_t>(FSize - FRecordStart));
   ++FRecords;
 }
 
@@ -48,12 +52,6 @@ void TEmfRecorderDC::F32(float V) {
   uint32_t U;
   std::memcpy(&U, &V, 4);
   U32(U);
-}
-void TEmfRecorderDC::RectL(const TRect& R) {
-  I32(R.Left);
-  I32(R.Top);
-  I32(R.Right);
-  I32(R.Bottom);
 }
 void TEmfRecorderDC::Simple(uint32_t Type, uint32_t Value) {
   Begin(Type);
@@ -204,11 +202,11 @@ void TEmfRecorderDC::SelectFont(const TLogFont& Font) {
   I32(Font.Weight);
   uint8_t Flags[8] = {uint8_t(Font.Italic), uint8_t(Font.Underline), uint8_t(Font.StrikeOut), Font.CharSet,
                       Font.OutPrecision, Font.ClipPrecision, Font.Quality, Font.PitchAndFamily};
-  FBytes.insert(FBytes.end(), Flags, Flags + 8);
+  std::memcpy(Append(8), Flags, 8);
   std::u16string Face = Utf8ToUtf16(Font.FaceName);
   for (int I = 0; I < 32; ++I) U16(I < static_cast<int>(Face.size()) && I < 31 ? Face[I] : 0);
   // The rest of a LogFontPanose (full name, style, version, panose): zeros.
-  FBytes.resize(FBytes.size() + 320 - 92, 0);
+  Append(320 - 92);
   End();
   Select(H);
   FSel.Font = H;
