@@ -109,6 +109,14 @@ std::map<TMeasureKey, std::shared_ptr<const TMeasureFace>> MeasureCache;  // und
 // FinalizeGraphics starts a new generation: no thread goes on with a face of the old one.
 std::atomic<uint64_t> MeasureGeneration{0};
 
+// std::lround (halves away from zero) without the call, for the running sums of advances.
+long RoundHalfAway(double X) {
+  if (!(std::fabs(X) < 4503599627370496.0)) return std::lround(X);  // from 2^52 on (and NaN) the long way
+  const long T = static_cast<long>(X);          // toward zero
+  const double F = X - static_cast<double>(T);  // exact below 2^52
+  return F >= 0.5 ? T + 1 : F <= -0.5 ? T - 1 : T;
+}
+
 bool AllLatin1(const std::u16string& Text) {
   char16_t Or = 0;
   for (char16_t C : Text) Or |= C;
@@ -309,7 +317,7 @@ std::vector<int> FontEngine::IntAdvances(const TLogFont& Font, const std::u16str
       Advance = A[I];
     }
     Sum += Advance;
-    long Now = std::lround(Sum);
+    long Now = RoundHalfAway(Sum);
     Out[I] = static_cast<int>(Now - Prev);
     Prev = Now;
   }
@@ -335,7 +343,7 @@ int FontEngine::TextWidth(const TLogFont& Font, const std::u16string& Text, int 
     }
     Sum += Advance;
   }
-  return static_cast<int>(std::lround(Sum));
+  return static_cast<int>(RoundHalfAway(Sum));
 }
 
 std::vector<FontEngine::TFontFamily> FontEngine::InstalledFamilies() {

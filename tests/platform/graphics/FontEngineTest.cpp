@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,16 @@ TEST(FontEngineTest, LatinTextFromTheTableMeasuresAsTheGlyphsDo) {
     const std::vector<double> Short = FontEngine::Advances(F, Latin), Long = FontEngine::Advances(F, Beyond);
     ASSERT_EQ(Short.size(), Latin.size());
     for (size_t I = 0; I < Latin.size(); ++I) ASSERT_EQ(Short[I], Long[I]) << "U+" << std::hex << int(Latin[I]);
+    // Unjustified integer advances: differences of the running sums rounded halves away from zero.
+    std::vector<int> Rounded;
+    double Running = 0;
+    long Prev = 0;
+    for (double A : Short) {
+      Running += A;
+      Rounded.push_back(static_cast<int>(std::lround(Running) - Prev));
+      Prev = std::lround(Running);
+    }
+    EXPECT_EQ(FontEngine::IntAdvances(F, Latin, 0, 0), Rounded);
     for (const auto& [Extra, Count] : Justify) {
       SCOPED_TRACE(std::to_string(Extra) + " over " + std::to_string(Count));
       const std::vector<int> A = FontEngine::IntAdvances(F, Latin, Extra, Count);
