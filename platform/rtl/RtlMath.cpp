@@ -16,13 +16,9 @@ int64_t Saturated(long double R) {
 }
 }  // namespace
 
-int64_t Round(long double X) {
-  // Both honour the rounding mode, which is to-nearest-even unless changed. llrintl is one x87
-  // store; nearbyintl saves and restores the floating-point environment, which made it the
-  // costliest step of laying out a page. The ends (and NaN) take the long way.
-  if (std::fabs(X) < 4611686018427387904.0L) return std::llrintl(X);  // 2^62
-  return Saturated(std::nearbyintl(X));
-}
+// nearbyintl honours the rounding mode as the short way does, but saves and restores the
+// floating-point environment: fine for the few values that come here.
+int64_t RtlMathDetail::RoundBeyond(long double X) { return Saturated(std::nearbyintl(X)); }
 
 int64_t Trunc(long double X) { return Saturated(std::truncl(X)); }
 
