@@ -27,11 +27,10 @@ TDecimal ToDecimal(double V) {
   char Buf[64];
   // A whole number below 2^53 is exact: its 18 leading digits are its own, found without the long way.
   if (V < 9007199254740992.0 && static_cast<double>(static_cast<uint64_t>(V)) == V) {
-    const auto Whole = std::to_chars(Buf, Buf + sizeof Buf, static_cast<uint64_t>(V));
-    D.Exponent = static_cast<int>(Whole.ptr - Buf);
-    const char* End = Whole.ptr;
-    while (End[-1] == '0') --End;  // the first digit is not 0
-    D.Digits.assign(Buf, static_cast<size_t>(End - Buf));
+    size_t Length = static_cast<size_t>(std::to_chars(Buf, Buf + sizeof Buf, static_cast<uint64_t>(V)).ptr - Buf);
+    D.Exponent = static_cast<int>(Length);
+    while (Length > 1 && Buf[Length - 1] == '0') --Length;  // the first digit is not 0
+    D.Digits.assign(Buf, Length);
     return D;
   }
   auto R = std::to_chars(Buf, Buf + sizeof Buf, V, std::chars_format::scientific, 17);
