@@ -13,12 +13,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,6 +38,12 @@ long PeakRssKiB() {
   rusage U{};
   getrusage(RUSAGE_SELF, &U);
   return U.ru_maxrss;
+}
+
+// A file of this process's own in the temporary folder: others may run the benchmark meanwhile.
+std::string TempPath(const char* Extension) {
+  return (std::filesystem::temp_directory_path() / ("bench_lxgenerate." + std::to_string(getpid()) + Extension))
+      .string();
 }
 
 void MakeTable(const std::string& Path, int Records) {
@@ -142,7 +147,7 @@ double Run(const std::string& Path, int Records, const TOptions& Options) {
   std::fflush(stdout);
   if (Out && !Options.SaveAs.empty()) Out->Save(Options.SaveAs);
   if (Out && Options.Pdf) {
-    const std::string Pdf = (std::filesystem::temp_directory_path() / ("bench_lxgenerate." + std::to_string(getpid()) + ".pdf")).string();
+    const std::string Pdf = TempPath(".pdf");
     T0 = TClock::now();
     ExportToPDF(*Out, Pdf);
     double PdfSeconds = std::chrono::duration<double>(TClock::now() - T0).count();
@@ -182,7 +187,7 @@ int main(int argc, char** argv) {
   }
   InitializeApplication(argc, argv, TDisplayMode::Offscreen);
   InitializeLXReport();
-  std::string Path = (std::filesystem::temp_directory_path() / ("bench_lxgenerate." + std::to_string(getpid()) + ".db")).string();
+  std::string Path = TempPath(".db");
   MakeTable(Path, Counts[0]);
   Run(Path, Counts[0], Options);
   std::filesystem::remove(Path);
