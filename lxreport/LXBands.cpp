@@ -85,10 +85,11 @@ void TLXCustomBand::SetBandType(TLXBandType Value) {
 
 TLXCustomBand* TLXCustomBand::FindChild() const {
   if (!FReport) return nullptr;
-  for (TLXCustomBand* B : FReport->BandList())
-    if (auto* C = dynamic_cast<TLXChildBand*>(B);
-        C && C->BandType() == rbChild && C->ParentBand() == this && !C->HasState(csDestroying))
+  for (TLXCustomBand* B : FReport->BandList()) {
+    if (B->BandType() != rbChild) continue;  // before the cast: every band is asked for every record
+    if (auto* C = dynamic_cast<TLXChildBand*>(B); C && C->ParentBand() == this && !C->HasState(csDestroying))
       return C;
+  }
   return nullptr;
 }
 

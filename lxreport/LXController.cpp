@@ -1,6 +1,7 @@
 #include "lxreport/LXController.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "lxreport/LXEvEnvironment.h"
 #include "lxreport/LXEvaluator.h"
@@ -17,6 +18,11 @@
 namespace {
 // Masters never loop (their setters refuse it); deeper than this, a tree is damaged.
 constexpr int MaxDepth = 1000;
+
+using TClock = std::chrono::steady_clock;
+constexpr TClock::duration MessageInterval = std::chrono::milliseconds(20);
+// When the run's thread last handled its messages.
+thread_local TClock::time_point LastMessages;
 
 template <class T>
 void Forget(std::vector<T*>& List, const TComponent* C) {
@@ -84,7 +90,12 @@ void TLXCustomController::CollectFrom(TComponent* Owner, int Depth) {
 // ---- A run
 
 void TLXCustomController::ProcessMessages() {
+  LastMessages = TClock::now();
   if (Application) Application->ProcessMessages();
+}
+
+void TLXCustomController::ProcessMessagesBetweenRecords() {
+  if (TClock::now() - LastMessages >= MessageInterval) ProcessMessages();
 }
 
 bool TLXCustomController::RunCancelled() const {
@@ -308,9 +319,11 @@ void TLXController::Run() {
   FDetailNumber = 0;
   if (FDetailBand) FDetailBand->SetController(this);
   if (!MoreData) return;
-  ProcessMessages();
-  if (RunCancelled()) return;
   auto* ReportSelf = dynamic_cast<TCustomVexaRep*>(SelfCheck());
+  // A sub-detail starts once for every record of its master.
+  if (ReportSelf) ProcessMessages();
+  else ProcessMessagesBetweenRecords();
+  if (RunCancelled()) return;
   if (FHeaderBand) {
     R->PlaceBand(FHeaderBand);
     if (ReportSelf) R->SetSkipNextPageBreak(true);
@@ -323,7 +336,7 @@ void TLXController::Run() {
   DetectGroupBreaks();
   bool Progress = Rep && UseDataSet && Rep->DataSet() == FDataSet && Count != 0;
   while (MoreData) {
-    ProcessMessages();
+    ProcessMessagesBetweenRecords();
     if (RunCancelled()) return;  // no footers
     ++FDetailNumber;
     PrintGroupHeaders();

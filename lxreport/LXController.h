@@ -101,6 +101,9 @@ protected:
   bool RunCancelled() const;
   // Lets the preview, the progress window and a cancel through during a run.
   static void ProcessMessages();
+  // The same between records, when 20 ms have passed since messages were last handled: handling
+  // them costs more than a record, and 20 ms keep a window responsive and a cancel quick.
+  static void ProcessMessagesBetweenRecords();
 
 private:
   void CollectFrom(TComponent* Owner, int Depth);

@@ -1,5 +1,7 @@
 #include "lxreport/LXDataSetAdapter.h"
 
+#include <typeinfo>
+
 #include "platform/data/DB.h"
 
 TLXFieldKind LXFieldKindOf(const TField* F) {
@@ -18,7 +20,16 @@ public:
   // The field of the current opening; the view itself stays valid.
   TField* Field() const { return FDataSet->Active() ? FDataSet->Fields().Fields(FIndex) : nullptr; }
   std::string FieldName() const override { return Field() ? Field()->FieldName() : std::string(); }
-  TLXFieldKind Kind() const override { return Field() ? LXFieldKindOf(Field()) : TLXFieldKind::fkOther; }
+  TLXFieldKind Kind() const override {
+    const TField* F = Field();
+    if (!F) return TLXFieldKind::fkOther;
+    // The kind follows the class alone: found again only for a field of another class.
+    if (const std::type_info* Type = &typeid(*F); FKindOf != Type) {
+      FKind = LXFieldKindOf(F);
+      FKindOf = Type;
+    }
+    return FKind;
+  }
   bool IsNull() const override { return !Field() || Field()->IsNull(); }
   std::string AsString() const override { return Field()->AsString(); }
   int32_t AsInteger() const override {
@@ -32,6 +43,8 @@ public:
 private:
   TDataSet* FDataSet;
   int FIndex;
+  mutable const std::type_info* FKindOf = nullptr;
+  mutable TLXFieldKind FKind = TLXFieldKind::fkOther;
 };
 
 TLXDataSetAdapter::TLXDataSetAdapter(TDataSet* DataSet) : FDataSet(DataSet) {}

@@ -129,10 +129,14 @@ bool TLXCustomLabel::MeasuresOnPrinter() const {
   return Printing() && OutputPrinter() && OutputPrinter()->Canvas() && OutputPrinter()->Canvas()->HandleAllocated();
 }
 
+void TLXCustomLabel::UseFont(TCanvas& C) const {
+  if (!(C.Font() == *Font())) C.SetFont(*Font());
+}
+
 int32_t TLXCustomLabel::MeasureLine(const std::string& Text) {
   if (MeasuresOnPrinter()) {
     TCanvas& C = *OutputPrinter()->Canvas();
-    C.SetFont(*Font());
+    UseFont(C);
     return C.TextWidth(Text);
   }
   if (Report()) return MulDivRound(Report()->MeasureTextWidth(Font(), Text), Zoom(), 100);
@@ -140,9 +144,10 @@ int32_t TLXCustomLabel::MeasureLine(const std::string& Text) {
 }
 
 int32_t TLXCustomLabel::TextLineHeight() {
+  if (FPrintLineHeight >= 0 && MeasuresOnPrinter()) return FPrintLineHeight;
   if (MeasuresOnPrinter()) {
     TCanvas& C = *OutputPrinter()->Canvas();
-    C.SetFont(*Font());
+    UseFont(C);
     return C.TextHeight("W");
   }
   if (Report()) return Report()->MeasureTextHeight(Font(), "W") * Zoom() / 100 + 1;
@@ -232,6 +237,10 @@ void TLXCustomLabel::PlaceSourceLine(std::string Line) {
     FLine = Line;
     CommitLine();
     FStop = true;
+  } else if (!Line.empty() && MeasureLine(Line) <= LayoutWidth()) {
+    // A line that fits whole is one line: word by word, each would have fit after the others,
+    // as a text's width only grows with it.
+    FLine = std::move(Line);
   } else {
     for (size_t B = 0; B < Line.size() && !FStop;) {
       size_t E = B;
@@ -340,16 +349,16 @@ void TLXCustomLabel::EndPrinting() { TLXPrintable::EndPrinting(); }
 void TLXCustomLabel::PrintAt(int32_t X, int32_t Y) {
   if (!IsOutputEnabled() || !Report() || !MeasuresOnPrinter()) return;
   TLXPrinter& P = *OutputPrinter();
-  P.Canvas()->SetFont(*Font());
+  UseFont(*P.Canvas());
   const TLXPrintableSize& S = *Size();
   long double Left = X + S.Native(TLXPrintableSize::LeftIndex);
   long double Top = Y + S.Native(TLXPrintableSize::TopIndex);
   PrintLines(Left, Top, S.Native(TLXPrintableSize::WidthIndex), S.Native(TLXPrintableSize::HeightIndex),
-             P.Canvas()->TextHeight("W") / P.YFactor());
+             P.Canvas()->TextHeight("W"));
 }
 
 void TLXCustomLabel::PrintLines(long double Left, long double Top, long double Width, long double Height,
-                                long double LineHeight) {
+                                int32_t LinePixels) {
   TLXPrinter& P = *OutputPrinter();
   TCanvas& C = *P.Canvas();
   const TLXPrintableSize& S = *Size();
@@ -358,9 +367,9 @@ void TLXCustomLabel::PrintLines(long double Left, long double Top, long double W
   if (!FPrintText.empty() && OnPrint) {
     std::string Value = FPrintText;
     OnPrint(this, Value);
-    C.SetFont(*Font());
+    UseFont(C);
     Height = S.Native(TLXPrintableSize::HeightIndex);
-    LineHeight = C.TextHeight("W") / P.YFactor();
+    LinePixels = C.TextHeight("W");
     if (Value != FPrintText) {
       Saved = FPrintText;
       FPrintText = Value;
@@ -370,8 +379,12 @@ void TLXCustomLabel::PrintLines(long double Left, long double Top, long double W
   TFinally Restore([&] {
     if (Changed) FPrintText = Saved;
   });
+  const long double LineHeight = LinePixels / P.YFactor();
   long double WidthBefore = Width;
-  LayoutLines();
+  {
+    TRestore<int32_t> Known(FPrintLineHeight, LinePixels);
+    LayoutLines();
+  }
   Width = S.Native(TLXPrintableSize::WidthIndex);
   // AutoSize keeps the right edge or the centre where it was.
   long double XLeft = Left;

@@ -80,6 +80,9 @@ protected:
   int32_t LayoutWidth() const;
   // A run measures on the printer's canvas.
   bool MeasuresOnPrinter() const;
+  // Gives the canvas the label's font. An equal font is left as it is: setting one makes the
+  // canvas select it again before its next call.
+  void UseFont(TCanvas& C) const;
   void Paint() override;
   void FontChanged() override;
   // The lines on the design surface, inside R.
@@ -92,7 +95,8 @@ private:
   void CommitLine();
   // Sets the width (and left) in the layout's unit.
   void AdjustBounds(int32_t NewLeftShift, int32_t NewWidth, bool RaiseHeight, int32_t MinHeight);
-  void PrintLines(long double Left, long double Top, long double Width, long double Height, long double LineHeight);
+  // LinePixels: the printer canvas's line height in the label's font.
+  void PrintLines(long double Left, long double Top, long double Width, long double Height, int32_t LinePixels);
 
   std::string FCaption;
   std::string FPrintText;
@@ -108,6 +112,8 @@ private:
   int32_t FNextLine = 0;
   bool FAdjustingBounds = false;
   int32_t FStoredFontSize = 0;
+  // While a print lays its lines out: the line height it measured, which TextLineHeight answers.
+  int32_t FPrintLineHeight = -1;
   bool FCaptionBased = true;
 };
 

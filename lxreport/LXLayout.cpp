@@ -144,7 +144,7 @@ void TCustomVexaRep::ClosePage() {
 
 void TCustomVexaRep::DrawPageFrame() {
   for (int I = 0; I < ControlCount(); ++I)
-    if (auto* P = dynamic_cast<TLXPrintable*>(Controls(I))) P->PrintAt(0, 0);
+    if (auto* P = PrintableOf(Controls(I))) P->PrintAt(0, 0);
   if (!FRendering) return;
   TLXPrinter* P = FActivePrinter;
   TRect R = Rect(P->XPos(FPage->LeftMargin()), P->YPos(FPage->TopMargin()),
@@ -262,7 +262,7 @@ void TLXCustomBand::Render() {
       for (;;) {
         bool Done = true;
         for (int I = 0; I < ControlCount(); ++I) {
-          auto* Printable = dynamic_cast<TLXPrintable*>(Controls(I));
+          auto* Printable = PrintableOf(Controls(I));
           if (!Printable || !Printable->Enabled()) continue;
           if (First || !Printable->Finished()) Printable->PrintAt(R->CurrentX(), R->CurrentY());
           Done = Done && Printable->Finished();

@@ -265,7 +265,8 @@ void TLXPageList::SeekToPage(int32_t N) {
 
 void TLXPageList::AddPage(const TMetafile& Metafile) {
   TLock Guard(FLock);
-  // Code the page first, so nothing is written when the record would not fit.
+  // Code the page first, so nothing is written when the record would not fit. An enhanced
+  // metafile's stream is its bytes: they are written as they are.
   TMemoryStream Data;
   if (FCompression) {
     const auto& Bytes = Metafile.Data();
@@ -274,12 +275,15 @@ void TLXPageList::AddPage(const TMetafile& Metafile) {
     TLXCompress Encoder(&Data, true);
     Encoder.CompressBuffer(Bytes.data(), Bytes.size());
     Encoder.Finish();
-  } else {
+  } else if (!Metafile.Enhanced()) {
     Metafile.SaveToStream(Data);
   }
+  const bool AsItIs = !FCompression && Metafile.Enhanced();
+  const uint8_t* Payload = AsItIs ? Metafile.Data().data() : Data.Memory();
+  const int64_t Size = AsItIs ? static_cast<int64_t>(Metafile.Data().size()) : Data.Size();
   int64_t Start = FStream ? S().Size() : kHeaderSize;
   if (FPageCount > 0 && Start < kHeaderSize) Damaged(SLXHeaderLost);
-  int64_t End = std::max(Start, kHeaderSize) + kRecordOverhead + Data.Size();
+  int64_t End = std::max(Start, kHeaderSize) + kRecordOverhead + Size;
   if (End > kMaxOffset) throw ELXError(SLXReportTooLarge);
   if (FPageCount == std::numeric_limits<int32_t>::max()) throw ELXError(SLXTooManyPages);
 
@@ -289,7 +293,7 @@ void TLXPageList::AddPage(const TMetafile& Metafile) {
   S().WriteInt32(FPageCount);
   int64_t LinkAt = S().Position();
   S().WriteInt32(static_cast<int32_t>(LinkAt));
-  if (Data.Size()) S().WriteBuffer(Data.Memory(), Data.Size());
+  if (Size) S().WriteBuffer(Payload, Size);
   S().WriteInt32(RecordStart);
   int64_t RecordEnd = S().Position();
   S().Seek(LinkAt, soBeginning);

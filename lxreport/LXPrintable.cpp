@@ -1,5 +1,8 @@
 #include "lxreport/LXPrintable.h"
 
+#include <array>
+#include <typeinfo>
+
 #include "lxreport/LXBands.h"
 #include "lxreport/LXConsts.h"
 #include "lxreport/LXError.h"
@@ -35,6 +38,23 @@ void TLXPrintableSize::ApplyToParent() {
 }
 
 // ---- TLXPrintable
+
+TLXPrintable* PrintableOf(THeadlessControl* Control) {
+  if (!Control) return nullptr;
+  struct TAnswer {
+    const std::type_info* Class = nullptr;
+    bool Printable = false;
+  };
+  thread_local std::array<TAnswer, 4> Answers;
+  thread_local size_t Next = 0;
+  const std::type_info* Class = &typeid(*Control);
+  for (const TAnswer& A : Answers)
+    if (A.Class == Class) return A.Printable ? static_cast<TLXPrintable*>(Control) : nullptr;
+  auto* P = dynamic_cast<TLXPrintable*>(Control);
+  Answers[Next] = TAnswer{Class, P != nullptr};
+  Next = (Next + 1) % Answers.size();
+  return P;
+}
 
 const TClassInfo& TLXPrintable::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TLXPrintable>("TLXPrintable", &THeadlessWinControl::StaticClassInfo())

@@ -157,6 +157,10 @@ private:
   TLXPrintable* FPrintable;
 };
 
+// The control as a printable, or null: dynamic_cast, with the answer for the last few classes
+// remembered (a band asks it of each of its controls for every record).
+TLXPrintable* PrintableOf(THeadlessControl* Control);
+
 // The editor class of T (made with a printable).
 template <class T>
 TLXPrintableEditorClass LXEditorClassOf(const char* Name) {

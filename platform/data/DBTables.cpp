@@ -6,6 +6,7 @@
 #include "platform/data/DBConsts.h"
 #include "platform/data/DBFormat.h"
 #include "platform/rtl/LocaleCase.h"
+#include "platform/rtl/SysUtils.h"
 
 // ---- declared types
 
@@ -28,6 +29,57 @@ void Numbers(const std::string& S, int& A, int& B) {
       Out = &B;
     }
   }
+}
+
+bool IsWordChar(char C) {
+  const auto U = static_cast<unsigned char>(C);
+  return (U >= 'a' && U <= 'z') || (U >= 'A' && U <= 'Z') || (U >= '0' && U <= '9') || U == '_' || U == '$' ||
+         U >= 0x80;
+}
+
+// The statement without its final ORDER BY, which a count need not sort for; the statement as it
+// is when it has none at the top level, when a LIMIT follows (the rows kept depend on the order)
+// or when it cannot be read to its end.
+std::string_view WithoutFinalOrderBy(std::string_view SQL) {
+  constexpr size_t None = std::string_view::npos;
+  size_t Depth = 0, OrderAt = None;
+  for (size_t I = 0; I < SQL.size();) {
+    const char C = SQL[I];
+    const char Next = I + 1 < SQL.size() ? SQL[I + 1] : '\0';
+    if (C == '\'' || C == '"' || C == '`' || C == '[') {
+      // A doubled quote inside is two quoted pieces in a row, which changes nothing here.
+      I = SQL.find(C == '[' ? ']' : C, I + 1);
+      if (I == None) return SQL;
+      ++I;
+    } else if (C == '-' && Next == '-') {
+      I = SQL.find('\n', I);
+      if (I == None) break;
+    } else if (C == '/' && Next == '*') {
+      I = SQL.find("*/", I + 2);
+      if (I == None) return SQL;
+      I += 2;
+    } else if (C == '(') {
+      ++Depth;
+      ++I;
+    } else if (C == ')') {
+      if (Depth == 0) return SQL;
+      --Depth;
+      ++I;
+    } else if (IsWordChar(C)) {
+      size_t End = I;
+      while (End < SQL.size() && IsWordChar(SQL[End])) ++End;
+      if (Depth == 0) {
+        const std::string_view Word = SQL.substr(I, End - I);
+        if (SameTextAscii(Word, "ORDER")) OrderAt = I;
+        else if (OrderAt != None && (SameTextAscii(Word, "LIMIT") || SameTextAscii(Word, "OFFSET"))) return SQL;
+      }
+      I = End;
+    } else {
+      ++I;
+    }
+  }
+  if (OrderAt == None || Depth != 0) return SQL;
+  return SQL.substr(0, OrderAt);
 }
 
 }  // namespace
@@ -159,16 +211,19 @@ int64_t TDBDataSet::CountRecords() {
   while (!SQL.empty() && (SQL.back() == ';' || static_cast<unsigned char>(SQL.back()) <= ' ')) SQL.pop_back();
   sqlite3_stmt* Count = nullptr;
   TFinally Free([&] { sqlite3_finalize(Count); });
-  const std::string Wrapped = "SELECT COUNT(*) FROM (" + SQL + "\n)";
-  if (sqlite3_prepare_v2(FDb, Wrapped.c_str(), static_cast<int>(Wrapped.size()), &Count, nullptr) == SQLITE_OK &&
-      Count) {
-    BindParams(Count);
-    if (sqlite3_step(Count) != SQLITE_ROW) RaiseSQLite(FDb, SSQLErrorReading);
-    FCount = sqlite3_column_int64(Count, 0);
-    return FCount;
+  // SQLite sorts a subquery's rows even to count them: the count goes without the ordering.
+  for (std::string_view Counted : {WithoutFinalOrderBy(SQL), std::string_view(SQL)}) {
+    const std::string Wrapped = "SELECT COUNT(*) FROM (" + std::string(Counted) + "\n)";
+    if (sqlite3_prepare_v2(FDb, Wrapped.c_str(), static_cast<int>(Wrapped.size()), &Count, nullptr) == SQLITE_OK &&
+        Count) {
+      BindParams(Count);
+      if (sqlite3_step(Count) != SQLITE_ROW) RaiseSQLite(FDb, SSQLErrorReading);
+      FCount = sqlite3_column_int64(Count, 0);
+      return FCount;
+    }
+    sqlite3_finalize(Count);
+    Count = nullptr;
   }
-  sqlite3_finalize(Count);
-  Count = nullptr;
   if (sqlite3_prepare_v2(FDb, SQL.c_str(), static_cast<int>(SQL.size()), &Count, nullptr) != SQLITE_OK || !Count)
     RaiseSQLite(FDb, SSQLErrorInSQL);
   BindParams(Count);

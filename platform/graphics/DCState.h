@@ -21,6 +21,8 @@ struct TDCState {
   std::vector<int> Advances(const std::u16string& Text) const {
     return FontEngine::IntAdvances(Font, Text, JustExtra, JustCount);
   }
+  // The sum of Advances.
+  int TextWidth(const std::u16string& Text) const { return FontEngine::TextWidth(Font, Text, JustExtra, JustCount); }
 };
 
 // GDI keeps each saved state as a device-context object under the process's

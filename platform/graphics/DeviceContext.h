@@ -207,8 +207,9 @@ public:
   virtual void StrokeAndFillPath() = 0;
   virtual void SelectClipPath(int Mode) = 0;
 
-  // Text extent of the selected font, justification applied.
-  TSize TextExtent(const std::u16string& Text) const;
+  // Text extent of the selected font, justification applied: the sum of CharAdvances and the
+  // metrics' height (a backend may find the same faster).
+  virtual TSize TextExtent(const std::u16string& Text) const;
 };
 
 // Saves the state of a canvas or device context (objects, clip, meta region,

@@ -26,42 +26,32 @@ TEmfRecorderDC::TEmfRecorderDC(const TRect& Frame, int Ppi)
   FS.Font.Weight = FW_BOLD;
   FUsed.push_back(true);
   Begin(static_cast<uint32_t>(TEmr::Header));
-  FBytes.resize(FBytes.size() + HeaderSize - 8, 0);  // completed by Finish
+  Append(HeaderSize - 8);  // completed by Finish
   End();
+}
+
+void TEmfRecorderDC::Grow(size_t N) {
+  // A page of text is some tens of kilobytes: start at 4 KiB and double.
+  FBytes.resize(std::max({FBytes.size() * 2, FSize + N, size_t(4096)}));
 }
 
 void TEmfRecorderDC::Begin(uint32_t Type) {
   if (FFinished) throw EInvalidOperation(SMetafileFinished);
-  FRecordStart = FBytes.size();
-  U32(Type);
-  U32(0);
+  FRecordStart = FSize;
+  uint8_t* P = Append(8);
+  Put32(P, Type);
 }
 
 void TEmfRecorderDC::End() {
-  while (FBytes.size() % 4) FBytes.push_back(0);
-  uint32_t Size = static_cast<uint32_t>(FBytes.size() - FRecordStart);
-  std::memcpy(&FBytes[FRecordStart + 4], &Size, 4);
+  if (FSize % 4) Append(4 - FSize % 4);
+  Put32(&FBytes[FRecordStart + 4], static_cast<uint32_t>(FSize - FRecordStart));
   ++FRecords;
 }
 
-void TEmfRecorderDC::U32(uint32_t V) {
-  uint8_t B[4] = {uint8_t(V), uint8_t(V >> 8), uint8_t(V >> 16), uint8_t(V >> 24)};
-  FBytes.insert(FBytes.end(), B, B + 4);
-}
-void TEmfRecorderDC::U16(uint16_t V) {
-  FBytes.push_back(uint8_t(V));
-  FBytes.push_back(uint8_t(V >> 8));
-}
 void TEmfRecorderDC::F32(float V) {
   uint32_t U;
   std::memcpy(&U, &V, 4);
   U32(U);
-}
-void TEmfRecorderDC::RectL(const TRect& R) {
-  I32(R.Left);
-  I32(R.Top);
-  I32(R.Right);
-  I32(R.Bottom);
 }
 void TEmfRecorderDC::Simple(uint32_t Type, uint32_t Value) {
   Begin(Type);
@@ -86,6 +76,17 @@ void TEmfRecorderDC::Touch(double X, double Y) {
 void TEmfRecorderDC::TouchRect(const TRect& R, int Grow) {
   if (FInPath) return;
   TRect N = NormalizedRect(R);
+  if (FS.World.IsIdentity()) {
+    // The corners as Touch would map them: no transform, whole pixels.
+    int X1 = N.Left - Grow, Y1 = N.Top - Grow, X2 = N.Right - 1 + Grow, Y2 = N.Bottom - 1 + Grow;
+    TRect Box{std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)};
+    if (FHasBounds)
+      Box = TRect{std::min(FBounds.Left, Box.Left), std::min(FBounds.Top, Box.Top), std::max(FBounds.Right, Box.Right),
+                  std::max(FBounds.Bottom, Box.Bottom)};
+    FBounds = Box;
+    FHasBounds = true;
+    return;
+  }
   Touch(N.Left - Grow, N.Top - Grow);
   Touch(N.Right - 1 + Grow, N.Top - Grow);
   Touch(N.Left - Grow, N.Bottom - 1 + Grow);
@@ -201,11 +202,11 @@ void TEmfRecorderDC::SelectFont(const TLogFont& Font) {
   I32(Font.Weight);
   uint8_t Flags[8] = {uint8_t(Font.Italic), uint8_t(Font.Underline), uint8_t(Font.StrikeOut), Font.CharSet,
                       Font.OutPrecision, Font.ClipPrecision, Font.Quality, Font.PitchAndFamily};
-  FBytes.insert(FBytes.end(), Flags, Flags + 8);
+  std::memcpy(Append(8), Flags, 8);
   std::u16string Face = Utf8ToUtf16(Font.FaceName);
   for (int I = 0; I < 32; ++I) U16(I < static_cast<int>(Face.size()) && I < 31 ? Face[I] : 0);
   // The rest of a LogFontPanose (full name, style, version, panose): zeros.
-  FBytes.resize(FBytes.size() + 320 - 92, 0);
+  Append(320 - 92);
   End();
   Select(H);
   FSel.Font = H;
@@ -501,6 +502,10 @@ void TEmfRecorderDC::SetPixel(int X, int Y, TColorRef Color) {
 }
 
 TTextMetric TEmfRecorderDC::TextMetrics() const { return FontEngine::Metrics(FS.Font); }
+
+TSize TEmfRecorderDC::TextExtent(const std::u16string& Text) const {
+  return TSize{FS.TextWidth(Text), FontEngine::Metrics(FS.Font).Height};
+}
 
 void TEmfRecorderDC::BeginPath() {
   FInPath = true;

@@ -64,6 +64,7 @@ public:
   void ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, const std::u16string& Text,
                   const int* Dx) override;
   std::vector<int> CharAdvances(const std::u16string& Text) const override { return FS.Advances(Text); }
+  TSize TextExtent(const std::u16string& Text) const override;
   TTextMetric TextMetrics() const override;
   void StretchDIBits(const TRect& Dest, const TRect& Src, const TDibView& Dib, uint32_t Rop) override;
   void BeginPath() override;
@@ -85,11 +86,31 @@ private:
   };
   void Begin(uint32_t Type);
   void End();
-  void U32(uint32_t V);
+  // N bytes more at the end of the file, zeros for the caller to fill.
+  uint8_t* Append(size_t N) {
+    if (N > FBytes.size() - FSize) Grow(N);
+    uint8_t* P = FBytes.data() + FSize;
+    FSize += N;
+    return P;
+  }
+  void Grow(size_t N);
+  static void Put32(uint8_t* P, uint32_t V) {
+    P[0] = uint8_t(V), P[1] = uint8_t(V >> 8), P[2] = uint8_t(V >> 16), P[3] = uint8_t(V >> 24);
+  }
+  static void PutRect(uint8_t* P, const TRect& R) {
+    Put32(P, static_cast<uint32_t>(R.Left));
+    Put32(P + 4, static_cast<uint32_t>(R.Top));
+    Put32(P + 8, static_cast<uint32_t>(R.Right));
+    Put32(P + 12, static_cast<uint32_t>(R.Bottom));
+  }
+  void U32(uint32_t V) { Put32(Append(4), V); }
   void I32(int32_t V) { U32(static_cast<uint32_t>(V)); }
   void F32(float V);
-  void U16(uint16_t V);
-  void RectL(const TRect& R);
+  void U16(uint16_t V) {
+    uint8_t* P = Append(2);
+    P[0] = uint8_t(V), P[1] = uint8_t(V >> 8);
+  }
+  void RectL(const TRect& R) { PutRect(Append(16), R); }
   void Simple(uint32_t Type, uint32_t Value);
   uint32_t NewHandle();
   void Select(uint32_t Handle);
@@ -101,7 +122,9 @@ private:
   void PatternBrush(uint32_t Handle, const TBrushPattern& Pattern);
   TRect PointsBounds(const std::vector<TPoint>& Points) const;
 
+  // The file so far is the first FSize bytes; the rest is zeros, room to grow into.
   std::vector<uint8_t> FBytes;
+  size_t FSize = 0;
   size_t FRecordStart = 0;
   uint32_t FRecords = 0;
   bool FFinished = false;

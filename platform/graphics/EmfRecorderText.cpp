@@ -9,10 +9,12 @@
 
 void TEmfRecorderDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, const std::u16string& Text,
                                 const int* Dx) {
-  std::vector<int> Adv = Dx ? std::vector<int>(Dx, Dx + Text.size()) : FS.Advances(Text);
+  std::vector<int> Measured;
+  if (!Dx) Measured = FS.Advances(Text);
+  const int* Adv = Dx ? Dx : Measured.data();
   long Total = 0;
-  for (int A : Adv) Total += A;
-  TTextMetric M = FontEngine::Metrics(FS.Font);
+  for (size_t I = 0; I < Text.size(); ++I) Total += Adv[I];
+  const TTextMetric M = FontEngine::Metrics(FS.Font);
   int Left = X, Top = Y;
   if ((FS.TextAlign & TA_CENTER) == TA_RIGHT) Left -= Total;
   else if ((FS.TextAlign & TA_CENTER) == TA_CENTER) Left -= Total / 2;
@@ -29,22 +31,26 @@ void TEmfRecorderDC::ExtTextOut(int X, int Y, uint32_t Options, const TRect* R, 
 
   uint32_t N = static_cast<uint32_t>(Text.size());
   uint32_t OffString = 76, StringBytes = (2 * N + 3) / 4 * 4, OffDx = OffString + StringBytes;
+  // The record at once, after its type and size; what is not set stays zero (the scales too).
   Begin(static_cast<uint32_t>(TEmr::ExtTextOutW));
-  RectL(Box.IsEmpty() ? TRect{0, 0, -1, -1} : Rect(Box.Left, Box.Top, Box.Right - 1, Box.Bottom - 1));
-  U32(static_cast<uint32_t>(FS.GraphicsMode));
-  F32(0);
-  F32(0);
-  I32(X);
-  I32(Y);
-  U32(N);
-  U32(OffString);
-  U32(Options);
-  RectL(R ? *R : TRect{});
-  U32(N ? OffDx : 0);
+  uint8_t* P = Append(OffDx - 8 + 4 * size_t(N));
+  PutRect(P, Box.IsEmpty() ? TRect{0, 0, -1, -1} : Rect(Box.Left, Box.Top, Box.Right - 1, Box.Bottom - 1));
+  Put32(P + 16, static_cast<uint32_t>(FS.GraphicsMode));
+  Put32(P + 28, static_cast<uint32_t>(X));
+  Put32(P + 32, static_cast<uint32_t>(Y));
+  Put32(P + 36, N);
+  Put32(P + 40, OffString);
+  Put32(P + 44, Options);
+  PutRect(P + 48, R ? *R : TRect{});
+  Put32(P + 64, N ? OffDx : 0);
   // offString and offDx count from the start of the record.
-  for (char16_t C : Text) U16(static_cast<uint16_t>(C));
-  while (FBytes.size() - FRecordStart < OffDx) FBytes.push_back(0);
-  for (int A : Adv) I32(A);
+  uint8_t* S = P + (OffString - 8);
+  for (char16_t C : Text) {
+    *S++ = uint8_t(C);
+    *S++ = uint8_t(C >> 8);
+  }
+  uint8_t* D = P + (OffDx - 8);
+  for (uint32_t I = 0; I < N; ++I, D += 4) Put32(D, static_cast<uint32_t>(Adv[I]));
   End();
 }
 
@@ -58,17 +64,17 @@ void TEmfRecorderDC::StretchDIBits(const TRect& Dest, const TRect& Src, const TD
     // A blit without a source, as GDI records PatBlt and FillRect.
     TRect D = NormalizedRect(Dest);
     Begin(static_cast<uint32_t>(TEmr::BitBlt));
-    RectL(Rect(D.Left, D.Top, D.Right - 1, D.Bottom - 1));
-    I32(D.Left);
-    I32(D.Top);
-    I32(D.Width());
-    I32(D.Height());
-    U32(Rop);
-    I32(0);
-    I32(0);
-    for (float V : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) F32(V);  // xformSrc
-    U32(0);  // crBkColorSrc
-    for (int I = 0; I < 5; ++I) U32(0);  // usage, offBmi, cbBmi, offBits, cbBits
+    // Source origin, crBkColorSrc, usage, offBmi, cbBmi, offBits and cbBits stay zero.
+    uint8_t* P = Append(92);
+    PutRect(P, Rect(D.Left, D.Top, D.Right - 1, D.Bottom - 1));
+    Put32(P + 16, static_cast<uint32_t>(D.Left));
+    Put32(P + 20, static_cast<uint32_t>(D.Top));
+    Put32(P + 24, static_cast<uint32_t>(D.Width()));
+    Put32(P + 28, static_cast<uint32_t>(D.Height()));
+    Put32(P + 32, Rop);
+    constexpr uint32_t One = 0x3F800000;  // 1.0f: xformSrc is the identity
+    Put32(P + 44, One);
+    Put32(P + 56, One);
     End();
     return;
   }
@@ -104,8 +110,8 @@ void TEmfRecorderDC::StretchDIBits(const TRect& Dest, const TRect& Src, const TD
     I32(3780);
     U32(0);
     U32(0);
-    size_t At = FBytes.size();
-    FBytes.resize(At + Bits, 0);
+    const size_t At = FSize;
+    Append(Bits);
     for (int Y = 0; Y < H; ++Y) {
       const uint32_t* Row = Dib.Pixels + static_cast<size_t>(S.Top + H - 1 - Y) * Dib.Width + S.Left;
       uint8_t* Out = &FBytes[At + static_cast<size_t>(Y) * Stride];
@@ -149,7 +155,7 @@ std::vector<uint8_t> TEmfRecorderDC::Finish() {
   Put(24, Frame.Left), Put(28, Frame.Top), Put(32, Frame.Right), Put(36, Frame.Bottom);
   Put(40, TMetafile::EmfSignature);
   Put(44, 0x10000);
-  Put(48, static_cast<uint32_t>(FBytes.size()));
+  Put(48, static_cast<uint32_t>(FSize));
   Put(52, FRecords);
   Put(56, static_cast<uint32_t>(FUsed.size()));  // handles (16 bits) and the reserved word
   Put(60, 0);
@@ -159,5 +165,8 @@ std::vector<uint8_t> TEmfRecorderDC::Finish() {
   Put(80, static_cast<uint32_t>(std::lround(MicroX / 1000.0))), Put(84, static_cast<uint32_t>(std::lround(MicroY / 1000.0)));
   Put(88, 0), Put(92, 0), Put(96, 0);
   Put(100, MicroX), Put(104, MicroY);
+  FBytes.resize(FSize);
+  // A picture may be kept for long: no more than a quarter of it spare.
+  if (FBytes.capacity() - FSize > FSize / 4) FBytes.shrink_to_fit();
   return std::move(FBytes);
 }

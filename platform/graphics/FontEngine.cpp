@@ -7,10 +7,12 @@
 #include <QMutex>
 #include <QString>
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <tuple>
 
@@ -81,6 +83,107 @@ double CellRatio(const TLogFont& Font) {
   CellRatioCache[Key] = Ratio;
   return Ratio;
 }
+
+// What measuring one logical font needs, found once per font: its em, metrics and width scale,
+// and the advance of every character below 256 (the Latin text of reports), so that measuring
+// such a line is a walk over a table instead of a round through Qt. Plain values only: a
+// thread's last face may outlive the Qt application.
+struct TMeasureFace {
+  bool Valid = false;  // the face could be loaded
+  double Em = 0;
+  TTextMetric Metric;
+  bool Latin1Ready = false;
+  std::array<double, 256> Latin1{};
+};
+
+struct TMeasureKey {
+  std::string FaceName;
+  int Height, Width, Weight;
+  bool Italic;
+  bool Matches(const TLogFont& F) const {
+    return Height == F.Height && Width == F.Width && Weight == F.Weight && Italic == F.Italic &&
+           FaceName == F.FaceName;
+  }
+  auto Tie() const { return std::tie(FaceName, Height, Width, Weight, Italic); }
+  bool operator<(const TMeasureKey& B) const { return Tie() < B.Tie(); }
+};
+
+std::map<TMeasureKey, std::shared_ptr<const TMeasureFace>> MeasureCache;  // under CacheLock
+// FinalizeGraphics starts a new generation: no thread goes on with a face of the old one.
+std::atomic<uint64_t> MeasureGeneration{0};
+
+// std::lround (halves away from zero) without the call, for the running sums of advances.
+long RoundHalfAway(double X) {
+  if (!(std::fabs(X) < 4503599627370496.0)) return std::lround(X);  // from 2^52 on (and NaN) the long way
+  const long T = static_cast<long>(X);          // toward zero
+  const double F = X - static_cast<double>(T);  // exact below 2^52
+  return F >= 0.5 ? T + 1 : F <= -0.5 ? T - 1 : T;
+}
+
+bool AllLatin1(const std::u16string& Text) {
+  char16_t Or = 0;
+  for (char16_t C : Text) Or |= C;
+  return Or < 256;
+}
+
+// The advances are the ones Advances finds for the characters in a line: each character's own
+// glyph and design advance, scaled to the font's width.
+std::shared_ptr<const TMeasureFace> MakeMeasureFace(const TLogFont& Font) {
+  auto F = std::make_shared<TMeasureFace>();
+  F->Em = FontEngine::EmHeight(Font);
+  const QRawFont R = QtSupport::RawFont(Font, F->Em);
+  if (!R.isValid()) return F;
+  F->Valid = true;
+  double WidthScale = 1;
+  if (Font.Width > 0 && R.averageCharWidth() > 0) WidthScale = Font.Width / R.averageCharWidth();
+  TTextMetric& M = F->Metric;
+  M.Ascent = static_cast<int>(std::lround(R.ascent()));
+  M.Descent = static_cast<int>(std::lround(R.descent()));
+  M.Height = M.Ascent + M.Descent;
+  M.InternalLeading = std::max(0, M.Height - static_cast<int>(std::lround(F->Em)));
+  M.ExternalLeading = static_cast<int>(std::lround(R.leading()));
+  M.AveCharWidth = static_cast<int>(std::lround(R.averageCharWidth() * WidthScale));
+  M.MaxCharWidth = static_cast<int>(std::lround(R.maxCharWidth() * WidthScale));
+  M.Weight = Font.Weight;
+  M.Italic = Font.Italic;
+  QString All(256, Qt::Uninitialized);
+  for (int C = 0; C < 256; ++C) All[C] = QChar(C);
+  QList<QPointF> Adv = R.advancesForGlyphIndexes(R.glyphIndexesForString(All), QRawFont::UseDesignMetrics);
+  if (Adv.size() == 256) {
+    for (int C = 0; C < 256; ++C) F->Latin1[C] = Adv[C].x() * WidthScale;
+    F->Latin1Ready = true;
+  }
+  return F;
+}
+
+// The measuring face of a font; the reference holds until the thread's next call.
+const TMeasureFace& MeasureFace(const TLogFont& Font) {
+  // Most calls measure in the font of the call before.
+  thread_local struct {
+    uint64_t Generation = 0;
+    TMeasureKey Key;
+    std::shared_ptr<const TMeasureFace> Face;
+  } Last;
+  const uint64_t Generation = MeasureGeneration.load(std::memory_order_acquire);
+  if (Last.Face && Last.Generation == Generation && Last.Key.Matches(Font)) return *Last.Face;
+  TMeasureKey Key{Font.FaceName, Font.Height, Font.Width, Font.Weight, Font.Italic};
+  std::shared_ptr<const TMeasureFace> Face;
+  {
+    QMutexLocker L(&CacheLock);
+    auto It = MeasureCache.find(Key);
+    if (It != MeasureCache.end()) Face = It->second;
+  }
+  if (!Face) {
+    Face = MakeMeasureFace(Font);  // takes the lock itself, through RawFont
+    QMutexLocker L(&CacheLock);
+    if (MeasureCache.size() > 512) MeasureCache.clear();
+    MeasureCache.emplace(Key, Face);
+  }
+  Last.Generation = Generation;
+  Last.Key = std::move(Key);
+  Last.Face = std::move(Face);
+  return *Last.Face;
+}
 }  // namespace
 
 namespace {
@@ -98,6 +201,8 @@ void FinalizeGraphics() {
   RawCache.clear();
   QMutexLocker L(&CacheLock);
   CellRatioCache.clear();
+  MeasureCache.clear();
+  ++MeasureGeneration;
 }
 
 bool GraphicsInitialized() { return Initialized; }
@@ -153,8 +258,13 @@ double FontEngine::EmHeight(const TLogFont& Font) {
 std::vector<double> FontEngine::Advances(const TLogFont& Font, const std::u16string& Text) {
   std::vector<double> Out(Text.size(), 0.0);
   if (Text.empty()) return Out;
-  double Em = EmHeight(Font);
-  const QRawFont& R = QtSupport::RawFont(Font, Em);
+  const TMeasureFace& Face = MeasureFace(Font);
+  if (!Face.Valid) return Out;
+  if (Face.Latin1Ready && AllLatin1(Text)) {
+    for (size_t I = 0; I < Text.size(); ++I) Out[I] = Face.Latin1[Text[I]];
+    return Out;
+  }
+  const QRawFont R = QtSupport::RawFont(Font, Face.Em);
   if (!R.isValid()) return Out;
   QString S = QString::fromUtf16(Text.data(), static_cast<qsizetype>(Text.size()));
   QList<quint32> Glyphs = R.glyphIndexesForString(S);
@@ -171,24 +281,7 @@ std::vector<double> FontEngine::Advances(const TLogFont& Font, const std::u16str
   return Out;
 }
 
-TTextMetric FontEngine::Metrics(const TLogFont& Font) {
-  double Em = EmHeight(Font);
-  const QRawFont& R = QtSupport::RawFont(Font, Em);
-  TTextMetric M;
-  if (!R.isValid()) return M;
-  M.Ascent = static_cast<int>(std::lround(R.ascent()));
-  M.Descent = static_cast<int>(std::lround(R.descent()));
-  M.Height = M.Ascent + M.Descent;
-  M.InternalLeading = std::max(0, M.Height - static_cast<int>(std::lround(Em)));
-  M.ExternalLeading = static_cast<int>(std::lround(R.leading()));
-  double WidthScale = 1;
-  if (Font.Width > 0 && R.averageCharWidth() > 0) WidthScale = Font.Width / R.averageCharWidth();
-  M.AveCharWidth = static_cast<int>(std::lround(R.averageCharWidth() * WidthScale));
-  M.MaxCharWidth = static_cast<int>(std::lround(R.maxCharWidth() * WidthScale));
-  M.Weight = Font.Weight;
-  M.Italic = Font.Italic;
-  return M;
-}
+TTextMetric FontEngine::Metrics(const TLogFont& Font) { return MeasureFace(Font).Metric; }
 
 std::vector<double> FontEngine::JustifiedAdvances(const TLogFont& Font, const std::u16string& Text, int JustExtra,
                                                   int JustCount) {
@@ -205,17 +298,54 @@ std::vector<double> FontEngine::JustifiedAdvances(const TLogFont& Font, const st
 
 std::vector<int> FontEngine::IntAdvances(const TLogFont& Font, const std::u16string& Text, int JustExtra,
                                          int JustCount) {
-  std::vector<double> A = JustifiedAdvances(Font, Text, JustExtra, JustCount);
-  std::vector<int> Out(A.size());
+  std::vector<int> Out(Text.size());
+  if (Text.empty()) return Out;
+  const TMeasureFace& Face = MeasureFace(Font);
+  const bool FromTable = Face.Valid && Face.Latin1Ready && AllLatin1(Text);
+  // The same sums as over JustifiedAdvances, without making its vectors.
+  std::vector<double> A = FromTable ? std::vector<double>{} : JustifiedAdvances(Font, Text, JustExtra, JustCount);
   double Sum = 0;
   long Prev = 0;
-  for (size_t I = 0; I < A.size(); ++I) {
-    Sum += A[I];
-    long Now = std::lround(Sum);
+  int BreakIndex = 0;
+  for (size_t I = 0; I < Text.size(); ++I) {
+    double Advance;
+    if (FromTable) {
+      Advance = Face.Latin1[Text[I]];
+      if (JustCount > 0 && Text[I] == u' ') {
+        Advance += JustExtra / JustCount + (BreakIndex < (JustExtra % JustCount) ? 1 : 0);
+        ++BreakIndex;
+      }
+    } else {
+      Advance = A[I];
+    }
+    Sum += Advance;
+    long Now = RoundHalfAway(Sum);
     Out[I] = static_cast<int>(Now - Prev);
     Prev = Now;
   }
   return Out;
+}
+
+int FontEngine::TextWidth(const TLogFont& Font, const std::u16string& Text, int JustExtra, int JustCount) {
+  if (Text.empty()) return 0;
+  const TMeasureFace& Face = MeasureFace(Font);
+  if (!Face.Valid || !Face.Latin1Ready || !AllLatin1(Text)) {
+    int W = 0;
+    for (int A : IntAdvances(Font, Text, JustExtra, JustCount)) W += A;
+    return W;
+  }
+  // The integer advances are differences of rounded running sums: they add up to the last one.
+  double Sum = 0;
+  int BreakIndex = 0;
+  for (char16_t C : Text) {
+    double Advance = Face.Latin1[C];
+    if (JustCount > 0 && C == u' ') {
+      Advance += JustExtra / JustCount + (BreakIndex < (JustExtra % JustCount) ? 1 : 0);
+      ++BreakIndex;
+    }
+    Sum += Advance;
+  }
+  return static_cast<int>(RoundHalfAway(Sum));
 }
 
 std::vector<FontEngine::TFontFamily> FontEngine::InstalledFamilies() {

@@ -25,6 +25,8 @@ std::vector<double> JustifiedAdvances(const TLogFont& Font, const std::u16string
 // Integer advances whose running sums are the rounded running sums of the
 // justified exact advances.
 std::vector<int> IntAdvances(const TLogFont& Font, const std::u16string& Text, int JustExtra, int JustCount);
+// The sum of those integer advances, without making them.
+int TextWidth(const TLogFont& Font, const std::u16string& Text, int JustExtra, int JustCount);
 
 // An installed font family and its family code, the high nibble of a Windows
 // pitch-and-family value: 0 unknown, 1 serif, 2 sans serif, 3 monospace,

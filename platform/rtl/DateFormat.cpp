@@ -1,5 +1,6 @@
 #include "platform/rtl/DateFormat.h"
 
+#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -17,10 +18,13 @@ bool StartsWithNoCase(std::string_view S, size_t I, std::string_view P) {
   return true;
 }
 
-std::string Pad(int V, int Width) {
-  std::string S = std::to_string(V);
-  while (static_cast<int>(S.size()) < Width) S.insert(S.begin(), '0');
-  return S;
+// V's decimal text (a minus sign counts), led by zeros up to Width characters.
+void AppendPadded(std::string& Out, int V, int Width) {
+  char Buf[16];
+  const auto R = std::to_chars(Buf, Buf + sizeof Buf, V);
+  const int Length = static_cast<int>(R.ptr - Buf);
+  if (Length < Width) Out.append(static_cast<size_t>(Width - Length), '0');
+  Out.append(Buf, R.ptr);
 }
 
 bool Uses12Hour(std::string_view F) {
@@ -82,7 +86,7 @@ void AppendFormatted(std::string& Out, std::string_view F, TDateTime DT, const T
         } else if (Run == 3) {
           Out += FS.ShortDayNames[static_cast<size_t>(DayOfWeek(DT) - 1)];
         } else {
-          Out += Pad(D, static_cast<int>(Run));
+          AppendPadded(Out, D, static_cast<int>(Run));
         }
         break;
       case 'm':
@@ -92,11 +96,12 @@ void AppendFormatted(std::string& Out, std::string_view F, TDateTime DT, const T
         } else if (Run == 3) {
           Out += FS.ShortMonthNames[static_cast<size_t>(Mo - 1)];
         } else {
-          Out += Pad(Mo, static_cast<int>(Run));
+          AppendPadded(Out, Mo, static_cast<int>(Run));
         }
         break;
       case 'y':
-        Out += Run <= 2 ? Pad(Y % 100, 2) : Pad(Y, 4);
+        if (Run <= 2) AppendPadded(Out, Y % 100, 2);
+        else AppendPadded(Out, Y, 4);
         break;
       case 'h': {
         int HH = H;
@@ -105,19 +110,19 @@ void AppendFormatted(std::string& Out, std::string_view F, TDateTime DT, const T
           if (HH == 0) HH = 12;
         }
         if (Run > 2) Run = 2;
-        Out += Pad(HH, static_cast<int>(Run));
+        AppendPadded(Out, HH, static_cast<int>(Run));
         break;
       }
       case 'n':
         if (Run > 2) Run = 2;
-        Out += Pad(Mi, static_cast<int>(Run));
+        AppendPadded(Out, Mi, static_cast<int>(Run));
         break;
       case 's':
         if (Run > 2) Run = 2;
-        Out += Pad(S, static_cast<int>(Run));
+        AppendPadded(Out, S, static_cast<int>(Run));
         break;
       case 'z':
-        Out += Run >= 3 ? Pad(Ms, 3) : std::to_string(Ms);
+        AppendPadded(Out, Ms, Run >= 3 ? 3 : 0);
         if (Run > 3) Run = 3;
         break;
       case 't':

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "platform/rtl/RtlConsts.h"
@@ -24,9 +25,18 @@ TDecimal ToDecimal(double V) {
   V = std::fabs(V);
   if (V == 0) return D;
   char Buf[64];
+  // A whole number below 2^53 is exact: its 18 leading digits are its own, found without the long way.
+  if (V < 9007199254740992.0 && static_cast<double>(static_cast<uint64_t>(V)) == V) {
+    size_t Length = static_cast<size_t>(std::to_chars(Buf, Buf + sizeof Buf, static_cast<uint64_t>(V)).ptr - Buf);
+    D.Exponent = static_cast<int>(Length);
+    while (Length > 1 && Buf[Length - 1] == '0') --Length;  // the first digit is not 0
+    D.Digits.assign(Buf, Length);
+    return D;
+  }
   auto R = std::to_chars(Buf, Buf + sizeof Buf, V, std::chars_format::scientific, 17);
   std::string_view S(Buf, static_cast<size_t>(R.ptr - Buf));
   size_t EPos = S.find('e');
+  D.Digits.reserve(EPos);
   for (size_t I = 0; I < EPos; ++I)
     if (S[I] != '.') D.Digits += S[I];
   int Exp = 0;

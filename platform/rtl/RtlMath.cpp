@@ -16,10 +16,9 @@ int64_t Saturated(long double R) {
 }
 }  // namespace
 
-int64_t Round(long double X) {
-  // nearbyintl honours the rounding mode, which is to-nearest-even unless changed.
-  return Saturated(std::nearbyintl(X));
-}
+// nearbyintl honours the rounding mode as the short way does, but saves and restores the
+// floating-point environment: fine for the few values that come here.
+int64_t RtlMathDetail::RoundBeyond(long double X) { return Saturated(std::nearbyintl(X)); }
 
 int64_t Trunc(long double X) { return Saturated(std::truncl(X)); }
 

@@ -101,21 +101,27 @@ size_t Win1252Length(std::string_view Utf8) {
 }
 
 std::u16string Utf8ToUtf16(std::string_view S) {
-  std::u16string Out;
-  Out.reserve(S.size());
+  // Never more units than bytes: a surrogate pair comes from four bytes, anything else gives one.
+  std::u16string Out(S.size(), u'\0');
+  char16_t* P = Out.data();
   size_t I = 0;
   while (I < S.size()) {
+    if (static_cast<unsigned char>(S[I]) < 0x80) {
+      *P++ = static_cast<char16_t>(S[I++]);
+      continue;
+    }
     size_t Start = I;
     char32_t C = NextUtf8(S, I);
     if (C == 0xFFFFFFFF) C = Win1252ToCodePoint(static_cast<unsigned char>(S[Start]));
     if (C >= 0x10000) {
       C -= 0x10000;
-      Out += static_cast<char16_t>(0xD800 + (C >> 10));
-      Out += static_cast<char16_t>(0xDC00 + (C & 0x3FF));
+      *P++ = static_cast<char16_t>(0xD800 + (C >> 10));
+      *P++ = static_cast<char16_t>(0xDC00 + (C & 0x3FF));
     } else {
-      Out += static_cast<char16_t>(C);
+      *P++ = static_cast<char16_t>(C);
     }
   }
+  Out.resize(static_cast<size_t>(P - Out.data()));
   return Out;
 }
 

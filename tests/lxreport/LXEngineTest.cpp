@@ -1,8 +1,10 @@
 // Runs of the band report engine: record walk, groups, page and column layout, the run modes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "lxreport/LXController.h"
@@ -196,6 +198,35 @@ TEST_F(LXEngineTest, ACancelFromEitherSideStopsAtTheNextRecordWithoutFooters) {
     EXPECT_TRUE(Report->Idle());
     EXPECT_EQ(Report->ActivePrinter()->Status(), lxsFinished);
   }
+}
+
+// Messages are handled between records often enough that a cancel from a window (a posted message,
+// as the progress window's button sends) ends a run within about 50 ms. A record takes at least a
+// millisecond here, so 50 records are at least 50 ms.
+TEST_F(LXEngineTest, ACancelPostedDuringARunIsHeardWithinFiftyMilliseconds) {
+  struct TCanceller : TMessageTarget {
+    TCustomVexaRep* Report = nullptr;
+    int HeardAt = 0, *Record = nullptr;
+    void WndProc(TMessage&) override {
+      HeardAt = *Record;
+      Report->ActivePrinter()->Cancel();
+    }
+  } Canceller;
+  Canceller.Report = Report.get();
+  Canceller.Record = &Record;
+  Band(rbDetail, 10, "D");
+  constexpr int PostedAt = 3, Endless = 100000;
+  Report->OnNeedData = [&](TObject*, bool& More) {
+    More = Record < Endless;
+    ++Record;
+    if (Record == PostedAt) PostMessage(Canceller.Handle(), WM_USER + 100, 0, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  Report->Prepare();
+  ASSERT_GE(Canceller.HeardAt, PostedAt) << "the cancel was never heard";
+  EXPECT_LT(Canceller.HeardAt - PostedAt, 50);
+  EXPECT_EQ(static_cast<int>(Log.size()), Canceller.HeardAt - 1) << "the run stops before the next record";
+  EXPECT_TRUE(Report->Idle());
 }
 
 TEST_F(LXEngineTest, PreviewDuringARunDoesNothingAndClosingThePreviewStopsTheRunAndFreesThePrinter) {

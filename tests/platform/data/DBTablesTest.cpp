@@ -214,6 +214,40 @@ public:
 };
 }  // namespace
 
+// A count goes without the statement's final ordering, which only orders; an ordering that decides
+// which rows there are (a LIMIT after it) stays, and so does anything that merely reads like one.
+TEST_F(SQLiteFile, RecordCountOfStatementsWithOrderings) {
+  Exec(
+      "CREATE TABLE N (I INTEGER, Name VARCHAR(20));\n"
+      "WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C WHERE X < 10)\n"
+      "INSERT INTO N SELECT X, 'n' || X FROM C;");
+  const struct {
+    const char* SQL;
+    int64_t Count;
+  } Cases[] = {
+      {"SELECT I FROM N ORDER BY I DESC", 10},
+      {"SELECT I FROM N WHERE I > :Min ORDER BY Name COLLATE NOCASE, I", 7},
+      {"SELECT I FROM N ORDER BY I LIMIT 3", 3},
+      {"SELECT I FROM N ORDER BY I LIMIT 4 OFFSET 8", 2},
+      {"select I from N order by I limit (select 5)", 5},
+      {"SELECT I FROM N WHERE Name <> 'x ORDER BY' ORDER BY (SELECT I FROM N LIMIT 1), I", 10},
+      {"SELECT I, ROW_NUMBER() OVER (ORDER BY I) FROM N ORDER BY I DESC LIMIT 6", 6},
+      {"SELECT I FROM N ORDER BY I /* LIMIT 1 */", 10},
+      {"SELECT I FROM N -- ORDER BY I LIMIT 1\nLIMIT 9", 9},
+      {"SELECT I FROM N UNION ALL SELECT I FROM N WHERE I < 4 ORDER BY 1", 13},
+      {"SELECT \"I\" AS \"ORDER\" FROM N WHERE I % 2 = 0 ORDER BY [ORDER] LIMIT 2", 2},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.SQL);
+    TQuery Q(nullptr);
+    Q.SetDatabaseName(Path);
+    Q.SetSQLText(C.SQL);
+    if (Q.ParamCount()) Q.ParamByName("Min")->SetAsInteger(3);
+    Q.Open();
+    EXPECT_EQ(Q.RecordCount(), C.Count);
+  }
+}
+
 TEST_F(SQLiteFile, AQueryHoldsAWindowOfRecordsYetStepsBackCountsAndReturnsToBookmarks) {
   Exec(
       "CREATE TABLE N (I INTEGER, Pad BLOB);\n"

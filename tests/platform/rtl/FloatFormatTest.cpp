@@ -35,6 +35,10 @@ TEST(FloatToStrTest, GeneralFormatFifteenDigits) {
       {0.00001, "1E-5", "1E-5"},
       {-1.25e-7, "-1,25E-7", "-1.25E-7"},
       {5e-324, "4,94065645841247E-324", "4.94065645841247E-324"},
+      // Whole numbers either side of 2^53, where their digits stop being found directly.
+      {-120, "-120", "-120"},
+      {9007199254740991.0, "9,00719925474099E15", "9.00719925474099E15"},
+      {9007199254740992.0, "9,00719925474099E15", "9.00719925474099E15"},
   };
   TFormatSettings Br = BrazilianFormatSettings(), En = EnglishFormatSettings();
   for (const Case& C : Cases) {
@@ -94,6 +98,9 @@ TEST(FormatFloatTest, Table) {
       {"0.0E-0", 12345, "1,2E4"},
       {"00.0e+000", 12345, "12,3e+003"},
       {"0", 1e20, "1E20"},  // beyond 18 digits: general format
+      {"0.00E+00", -1200, "-1,20E+03"},
+      {"#,##0.00", 4503599627370496.0, "4.503.599.627.370.496,00"},
+      {"#,##0.00", 9007199254740994.0, "9.007.199.254.740.994,00"},
   };
   TFormatSettings Br = BrazilianFormatSettings();
   for (const Case& C : Cases) EXPECT_EQ(FormatFloat(C.Format, C.V, Br), C.Br) << C.Format << " " << C.V;

@@ -12,6 +12,12 @@ TEST(RoundTest, HalvesToEvenTruncTowardZero) {
   const Case Cases[] = {{0.5L, 0, 0},   {1.5L, 2, 1},   {2.5L, 2, 2},     {-0.5L, 0, 0},
                         {-1.5L, -2, -1}, {-2.5L, -2, -2}, {2.4999L, 2, 2}, {-2.7L, -3, -2},
                         {1e12L + 0.5L, 1000000000000, 1000000000000},
+                        // Either side of 2^62, where the short way ends, and just below 2^63.
+                        {4611686018427387903.5L, 4611686018427387904, 4611686018427387903},
+                        {-4611686018427387904.5L, -4611686018427387904, -4611686018427387904},
+                        {9223372036854775806.5L, INT64_MAX - 1, INT64_MAX - 1},
+                        {9223372036854775807.5L, INT64_MAX, INT64_MAX},
+                        {-9223372036854775808.0L, INT64_MIN, INT64_MIN},
                         // Beyond int64 (a damaged file's float): the nearest end, NaN 0.
                         {6.7e27L, INT64_MAX, INT64_MAX}, {-6.7e27L, INT64_MIN, INT64_MIN},
                         {INFINITY, INT64_MAX, INT64_MAX}, {NAN, 0, 0}};

@@ -21,4 +21,7 @@ TEST(Win1252Test, StrayBytesAreKept) {
 TEST(Win1252Test, Utf16) {
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("ação 😀")), "ação 😀");
   EXPECT_EQ(Utf8ToUtf16("😀").size(), 2u);
+  // Stray bytes, a cut sequence at the end among them, are Windows-1252 characters.
+  EXPECT_EQ(Utf8ToUtf16(std::string("a\xE9z\x80\xF0\x9F")), u"a\u00e9z\u20ac\u00f0\u0178");
+  EXPECT_EQ(Utf8ToUtf16(""), u"");
 }
