@@ -22,7 +22,7 @@
 #include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikScreenshot.h"
 #include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikWeb.h"
+#include "exceptions/TarvikUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"
 

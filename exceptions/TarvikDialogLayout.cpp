@@ -6,6 +6,7 @@
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikStackFrame.h"
+#include "exceptions/TarvikUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/FileSystem.h"
 

@@ -514,5 +514,3 @@ std::string DemangleSymbolName(const std::string& Name) {
   }
   return R;
 }
-
-std::string AddressText(uintptr_t Address) { return IntToHex(Address, 16); }

@@ -150,5 +150,3 @@ uint64_t GetFileSize(const std::string& FileName);
 // A demangled exported name, without the compiler's clone suffixes (" [clone .cold]"). GetDebugInfo
 // demangles the name it found.
 std::string DemangleSymbolName(const std::string& Name);
-// A code address as the reporter writes it: 16 upper-case hexadecimal digits.
-std::string AddressText(uintptr_t Address);

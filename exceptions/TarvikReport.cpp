@@ -9,7 +9,6 @@
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikUtils.h"
-#include "exceptions/TarvikWeb.h"
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/SysUtils.h"

@@ -2,7 +2,6 @@
 
 #include <cxxabi.h>
 #include <dlfcn.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,6 +9,7 @@
 
 #include "exceptions/TarvikHooks.h"
 #include "exceptions/TarvikTrace.h"
+#include "exceptions/TarvikUtils.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/sys/SignalStack.h"
 
@@ -112,10 +112,6 @@ bool TTarvikThreadsList::CreatorStackOf(int ThreadId, TTarvikRawStack& Stack) {
 }
 
 TTarvikThreadsList* ReporterThreads() { return Threads.load(); }
-
-int CurrentThreadId() { return static_cast<int>(::syscall(SYS_gettid)); }
-
-bool IsMainThread() { return CurrentThreadId() == ::getpid(); }
 
 int RealCreateThread(pthread_t* Thread, const pthread_attr_t* Attributes, void* (*Start)(void*), void* Parameter) {
   auto Create = reinterpret_cast<TCreate>(RealCreate.load());

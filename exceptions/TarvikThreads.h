@@ -50,10 +50,6 @@ private:
 // The reporter's thread list: made when the capture starts, null otherwise.
 TTarvikThreadsList* ReporterThreads();
 
-// The system thread id of the calling thread, and whether it is the program's main thread.
-int CurrentThreadId();
-bool IsMainThread();
-
 // Installs and removes the thread hook (pthread_create in every module's import slots) and the
 // list. Called by the capture's start and end.
 void StartThreadTracking();

@@ -1,6 +1,8 @@
 #include "exceptions/TarvikUtils.h"
 
 #include <cxxabi.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +17,18 @@
 bool IsDebuggerAttached() { return DebuggerAttached(); }
 
 uintptr_t GetStackBase() { return CurrentThreadStackBase(); }
+
+int CurrentThreadId() { return static_cast<int>(::syscall(SYS_gettid)); }
+
+bool IsMainThread() { return CurrentThreadId() == ::getpid(); }
+
+bool IsCgiMode() { return IsConsole() && EnvironmentVariable("REQUEST_METHOD").has_value(); }
+
+bool IsWebMode() { return IsCgiMode(); }
+
+bool IsGuiMode() { return !IsWebMode() && !IsConsole(); }
+
+std::string AddressText(uintptr_t Address) { return IntToHex(Address, 16); }
 
 std::string ReplaceText(std::string_view Text, std::string_view Find, std::string_view Replacement) {
   if (Find.empty()) return std::string(Text);

@@ -8,6 +8,19 @@
 bool IsDebuggerAttached();
 // Highest address of the calling thread's stack.
 uintptr_t GetStackBase();
+// The system thread id of the calling thread, and whether it is the program's main thread.
+int CurrentThreadId();
+bool IsMainThread();
+
+// The kind of program. CGI: a console program with the environment variable REQUEST_METHOD set
+// (to anything, even empty). GUI: neither a web mode nor a console program (the report goes to
+// the dialog).
+bool IsCgiMode();
+bool IsWebMode();
+bool IsGuiMode();
+
+// A code address as the reporter writes it: 16 upper-case hexadecimal digits.
+std::string AddressText(uintptr_t Address);
 
 // Every non-overlapping occurrence of Find, left to right, case-sensitive; an empty Find changes nothing.
 std::string ReplaceText(std::string_view Text, std::string_view Find, std::string_view Replacement);

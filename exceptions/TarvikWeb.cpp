@@ -11,7 +11,6 @@
 #include "exceptions/TarvikUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
-#include "platform/sys/Process.h"
 
 namespace {
 // A web server that has dropped the connection must not turn the error report into a killed
@@ -44,12 +43,6 @@ bool WriteAll(int Fd, const std::string& Bytes) {
   return Done == Bytes.size();
 }
 }  // namespace
-
-bool IsCgiMode() { return IsConsole() && EnvironmentVariable("REQUEST_METHOD").has_value(); }
-
-bool IsWebMode() { return IsCgiMode(); }
-
-bool IsGuiMode() { return !IsWebMode() && !IsConsole(); }
 
 std::string BuildHtmlErrorPage(std::string_view Title, std::string_view ReportText) {
   return std::string(TarvikText::HtmlPageStart) + HtmlEscape(Title) + TarvikText::HtmlPageBody +

@@ -4,12 +4,6 @@
 #include <string>
 #include <string_view>
 
-// A console program with the environment variable REQUEST_METHOD set (to anything, even empty).
-bool IsCgiMode();
-bool IsWebMode();
-// Neither a web mode nor a console program: the report goes to the dialog.
-bool IsGuiMode();
-
 // The error page: the title (customised text 2) and the report text in a monospaced font; the
 // report keeps its lines and spaces, and "<", ">", "&" and '"' show as text.
 std::string BuildHtmlErrorPage(std::string_view Title, std::string_view ReportText);

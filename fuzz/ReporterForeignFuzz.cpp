@@ -9,6 +9,7 @@
 #include "exceptions/TarvikLogFile.h"
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
+#include "exceptions/TarvikUtils.h"
 #include "exceptions/TarvikVirtualFiles.h"
 #include "platform/rtl/Win1252.h"
 #include "tests/exceptions/ReportFixture.h"

@@ -17,6 +17,7 @@
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikTrace.h"
+#include "exceptions/TarvikUtils.h"
 #include "exceptions/TarvikVirtualFiles.h"
 #include "exceptions/TarvikWeb.h"
 #include "platform/rtl/SysUtils.h"

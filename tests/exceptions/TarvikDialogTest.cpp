@@ -18,6 +18,7 @@
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikPng.h"
 #include "exceptions/TarvikReport.h"
+#include "exceptions/TarvikUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"
 #include "tests/TestTemp.h"

@@ -11,6 +11,7 @@
 
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikTrace.h"
+#include "exceptions/TarvikUtils.h"
 #include "exceptions/tools/DebugDataWriter.h"
 #include "exceptions/tools/SymbolNames.h"
 #include "platform/classes/Streams.h"

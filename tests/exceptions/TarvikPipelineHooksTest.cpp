@@ -9,7 +9,7 @@
 
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikThreads.h"
+#include "exceptions/TarvikUtils.h"
 #include "platform/sys/Process.h"
 
 TEST(TarvikPipelineHooks, DefaultsDoWithoutUserInterface) {

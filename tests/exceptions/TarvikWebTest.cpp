@@ -1,3 +1,4 @@
+#include "exceptions/TarvikUtils.h"
 #include "exceptions/TarvikWeb.h"
 
 #include <gtest/gtest.h>
