@@ -8,7 +8,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "exceptions/TarvikStack.h"
+#include "exceptions/TarvikStackFrame.h"
 #include "exceptions/TarvikUtils.h"
 
 // The object an exception_ptr holds and the type it was thrown as; nulls for none. The object

@@ -15,6 +15,7 @@
 
 #include "exceptions/TarvikDebugData.h"
 #include "exceptions/TarvikOptions.h"
+#include "exceptions/TarvikStackFrame.h"
 #include "platform/sys/Modules.h"
 
 // One exported function: its name as exported (mangled), run-time address and size in bytes.
@@ -56,9 +57,6 @@ private:
   uint64_t FTableOffset = 0, FTableSize = 0;
 };
 
-// Module kinds.
-constexpr uint8_t mkUnknown = 0, mkProgram = 1, mkPackage = 2, mkLibrary = 3;
-
 struct TTarvikModuleInfo {
   TModuleHandle Handle = 0;
   std::string FileName;
@@ -89,10 +87,7 @@ private:
   std::recursive_mutex FLock;
 };
 
-// Kinds of a resolved address, from the least to the most known.
-constexpr uint8_t dkAddress = 0, dkModule = 1, dkExportName = 2, dkExportSplit = 3, dkDebugData = 4;
-
-// One resolved code address (a call-stack entry).
+// One resolved code address (a call-stack entry). Kind is one of the dk kinds (TarvikStackFrame.h).
 struct TTarvikDebugInfo {
   uint8_t Kind = dkAddress;
   TTarvikModuleInfo* Module = nullptr;  // null for dkAddress
@@ -100,6 +95,23 @@ struct TTarvikDebugInfo {
   std::string UnitName, ClassName, ProcedureName;
   uint32_t Line = 0;  // 0 when unknown
 };
+
+// The frame of a resolved address.
+inline TTarvikStackFrame StackFrameOf(const TTarvikDebugInfo& Info) {
+  TTarvikStackFrame F;
+  F.Kind = Info.Kind;
+  F.Address = Info.Address;
+  if (Info.Module) {
+    F.Module = Info.Module->Handle;
+    F.ModuleFileName = Info.Module->FileName;
+    F.ModuleKind = Info.Module->Kind;
+  }
+  F.UnitName = Info.UnitName;
+  F.ClassName = Info.ClassName;
+  F.ProcedureName = Info.ProcedureName;
+  F.Line = Info.Line;
+  return F;
+}
 
 // The reporter's module list: made at start-up when the reporter is installed, null otherwise.
 TTarvikModulesList* ReporterModules();

@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikStack.h"
 #include "exceptions/TarvikStackFrame.h"
 #include "exceptions/TarvikVirtualFiles.h"
 #include "platform/classes/Classes.h"

@@ -6,6 +6,7 @@
 #include <typeinfo>
 
 #include "exceptions/ExceptionLog.h"
+#include "exceptions/TarvikModules.h"
 #include "platform/sys/SafeMemory.h"
 
 // From libgcc's unwinder (exported since GCC 3.0): the frame description entry covering Pc.

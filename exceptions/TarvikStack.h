@@ -12,33 +12,6 @@
 
 struct _Unwind_Exception;
 
-// One frame as the unwinder gave it: a return address (the call lies just before it), or, for the
-// frame a fault interrupted, the exact address of the faulting instruction.
-struct TTarvikRawFrame {
-  uintptr_t Address = 0;
-  bool ReturnAddress = true;
-};
-
-// The registers of the thread at an exception (x86-64). A raise gives the callee-saved registers
-// of the throwing frame, its stack pointer, the call site and the thrown object (in Rax); a fault
-// gives every register. Valid says which.
-struct TTarvikContext {
-  uint64_t Rax = 0, Rbx = 0, Rcx = 0, Rdx = 0, Rsi = 0, Rdi = 0, Rbp = 0, Rsp = 0;
-  uint64_t R8 = 0, R9 = 0, R10 = 0, R11 = 0, R12 = 0, R13 = 0, R14 = 0, R15 = 0;
-  uint64_t Rip = 0, EFlags = 0;
-  enum : uint8_t { None = 0, Raise = 1, Full = 2 } Valid = None;
-};
-
-// A fixed-size record of frames, innermost first, so that a crash handler can fill it.
-struct TTarvikRawStack {
-  static constexpr int Capacity = 128;
-  int Count = 0;
-  TTarvikRawFrame Frames[Capacity];
-  void Add(uintptr_t Address, bool ReturnAddress) {
-    if (Count < Capacity) Frames[Count++] = {Address, ReturnAddress};
-  }
-};
-
 // The calling thread's frames, starting with the frame whose return address is From (the caller
 // of the function that took From with __builtin_return_address(0)); from the caller of
 // CaptureStack when From is 0. Allocates nothing and takes no lock of its own (the loader's
@@ -58,12 +31,7 @@ uintptr_t CallSite(const TTarvikRawFrame& Frame);
 // frame's call site, then every frame at its call site. Not in a signal handler.
 TTarvikStackList BuildCallStack(uintptr_t ExceptionAddress, const TTarvikRawStack& Stack);
 
-// The C++ thrown object and its type for an exception being raised (a dependent exception of
-// std::rethrow_exception gives its primary's); nulls for a foreign exception.
-struct TThrownObject {
-  void* Object = nullptr;
-  const std::type_info* Type = nullptr;
-};
+// The thrown object of an exception being raised (TarvikStackFrame.h).
 TThrownObject ThrownObjectOf(_Unwind_Exception* Exception);
 // True for a C++ exception raised by a fresh throw (not a rethrow, not std::rethrow_exception).
 bool IsFreshThrow(_Unwind_Exception* Exception);
