@@ -10,6 +10,7 @@
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikModules.h"
 #include "exceptions/TarvikPipeline.h"
+#include "exceptions/TarvikStack.h"
 #include "exceptions/TarvikThreads.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
@@ -88,10 +89,12 @@ void InitializeExceptions() {
   Installed = true;
   CreateReporterVirtualFiles();
   CreateReporterModules();
+  SetFrameResolver(ResolveStackFrame);
   if (IsDesignHostMode()) return;
   TTarvikModuleInfo* Record = FindModuleRecord(Own);
   if (!Record || !Record->DebugData) {
     TraceEntry(Format(TarvikText::ReporterPassive, {ReporterModuleFileName()}));
+    SetFrameResolver(nullptr);
     FreeReporterModules();
     Installed = false;
     // Shared-memory names outlive the process: a passive reporter leaves none behind.
@@ -112,6 +115,7 @@ void FinalizeExceptions() {
   if (Installed) {
     DeleteReporterVirtualFiles();
     SetReporterModuleOptions(nullptr);
+    SetFrameResolver(nullptr);
     FreeReporterModules();
     Installed = false;
   }

@@ -22,7 +22,6 @@
 #include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikHooks.h"
-#include "exceptions/TarvikModules.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikThreads.h"
 #include "exceptions/TarvikTrace.h"
@@ -70,7 +69,7 @@ void Forget(void* Object) {
 void DefaultSink(const TCapturedException& C) {
   TExceptionDescription D = DescribeCaptured(C);
   OutputDebugString(Format(TarvikText::CapturedHeader, {C.ThreadId, D.ClassName, D.Message}));
-  if (!ReporterModules()) return;  // frames resolve once the module list exists
+  if (!FrameResolver()) return;  // frames resolve once the module list exists
   for (const TTarvikStackFrame& F : BuildCallStack(C.ExceptionAddress, C.Stack)) {
     std::string Where = F.UnitName.empty() ? ExtractFileName(F.ModuleFileName) : F.UnitName;
     std::string What = F.ProcedureName;

@@ -412,6 +412,12 @@ void GetDebugInfo(uintptr_t Address, TTarvikDebugInfo& D) {
   if (I >= 0) ParseExportName(DemangleSymbolName(M->Functions.Name(I)), D);
 }
 
+TTarvikStackFrame ResolveStackFrame(uintptr_t Address) {
+  TTarvikDebugInfo D;
+  GetDebugInfo(Address, D);
+  return StackFrameOf(D);
+}
+
 void ParseExportName(const std::string& Name, TTarvikDebugInfo& D) {
   std::string N = Name;
   // A mangled name of the form "@Unit@Class@Method$parameters".

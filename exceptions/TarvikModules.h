@@ -96,6 +96,8 @@ struct TTarvikDebugInfo {
   uint32_t Line = 0;  // 0 when unknown
 };
 
+// The frame of a code address: GetDebugInfo's answer as a value (the resolver of BuildCallStack).
+TTarvikStackFrame ResolveStackFrame(uintptr_t Address);
 // The frame of a resolved address.
 inline TTarvikStackFrame StackFrameOf(const TTarvikDebugInfo& Info) {
   TTarvikStackFrame F;

@@ -2,11 +2,11 @@
 
 #include <unwind.h>
 
+#include <atomic>
 #include <cstring>
 #include <typeinfo>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikModules.h"
 #include "platform/sys/SafeMemory.h"
 
 // From libgcc's unwinder (exported since GCC 3.0): the frame description entry covering Pc.
@@ -228,6 +228,8 @@ _Unwind_Reason_Code SearchFrame(_Unwind_Context* Ctx, void* Data) {
 }
 
 thread_local bool Wrapped = false;
+// A plain pointer: the capture starts before the program's static initialisation has run.
+std::atomic<TFrameResolver> Resolver{nullptr};
 }  // namespace
 
 void CaptureStack(TTarvikRawStack& Stack, uintptr_t From) {
@@ -275,19 +277,24 @@ uintptr_t CallSite(const TTarvikRawFrame& Frame) {
 }
 
 TTarvikStackList BuildCallStack(uintptr_t ExceptionAddress, const TTarvikRawStack& Stack) {
+  TFrameResolver Resolve = Resolver.load();
+  auto FrameAt = [Resolve](uintptr_t Address) {
+    if (Resolve) return Resolve(Address);
+    TTarvikStackFrame F;
+    F.Address = Address;
+    return F;
+  };
   TTarvikStackList List;
   List.reserve(static_cast<size_t>(Stack.Count) + 1);
-  TTarvikDebugInfo Info;
-  if (ExceptionAddress != 0 && (Stack.Count == 0 || CallSite(Stack.Frames[0]) != ExceptionAddress)) {
-    GetDebugInfo(ExceptionAddress, Info);
-    List.push_back(StackFrameOf(Info));
-  }
-  for (int I = 0; I < Stack.Count; ++I) {
-    GetDebugInfo(CallSite(Stack.Frames[I]), Info);
-    List.push_back(StackFrameOf(Info));
-  }
+  if (ExceptionAddress != 0 && (Stack.Count == 0 || CallSite(Stack.Frames[0]) != ExceptionAddress))
+    List.push_back(FrameAt(ExceptionAddress));
+  for (int I = 0; I < Stack.Count; ++I) List.push_back(FrameAt(CallSite(Stack.Frames[I])));
   return List;
 }
+
+void SetFrameResolver(TFrameResolver R) { Resolver.store(R); }
+
+TFrameResolver FrameResolver() { return Resolver.load(); }
 
 TThrownObject ThrownObjectOf(_Unwind_Exception* E) {
   TCxaExceptionTail* H = E ? CxxHeader(E) : nullptr;

@@ -30,6 +30,11 @@ uintptr_t CallSite(const TTarvikRawFrame& Frame);
 // Resolves the frames: ExceptionAddress first when it is not 0 and is not already the first
 // frame's call site, then every frame at its call site. Not in a signal handler.
 TTarvikStackList BuildCallStack(uintptr_t ExceptionAddress, const TTarvikRawStack& Stack);
+// How BuildCallStack resolves an address: the module list's lookup, which the reporter's start-up
+// sets while that list exists. Without one, a frame is its bare address.
+using TFrameResolver = TTarvikStackFrame (*)(uintptr_t Address);
+void SetFrameResolver(TFrameResolver Resolver);
+TFrameResolver FrameResolver();
 
 // The thrown object of an exception being raised (TarvikStackFrame.h).
 TThrownObject ThrownObjectOf(_Unwind_Exception* Exception);
