@@ -14,7 +14,8 @@ struct TCapturedException;
 class TTarvikModuleOptions;
 
 // Takes a fresh table of the loaded modules (name, handle, address range). Called at the capture's
-// start, after each refresh of the reporter's module list and by the crash worker when it wakes.
+// start, by the pipeline after it refreshes the reporter's module list and by the crash worker when
+// it wakes.
 // Safe before the program's static initialisation; not in a signal handler.
 void PrepareCrashModules();
 // The log file the short report goes to (none when the options do not store reports), the labels

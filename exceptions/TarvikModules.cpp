@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
@@ -296,7 +295,6 @@ void RefreshModules() {
   for (const TLoadedModule& M : Loaded)
     if (!M.FileName.empty() && Modules->IndexOfHandle(M.Handle) < 0) AddModuleRecord(M.Handle);
   Modules->SortByHandle();
-  PrepareCrashModules();
 }
 
 bool IsTarvikLogFile(const std::string& FileName) {

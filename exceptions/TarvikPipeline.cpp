@@ -648,6 +648,7 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
       Progress();
       S.ContinueProcessing = true;
       RefreshModules();
+      PrepareCrashModules();
       BuildReportText(S.Notify, O);
       S.Record.CallStack = S.Notify.CallStack;
       S.Record.ModuleOptions = &S.Options;
