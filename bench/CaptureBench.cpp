@@ -10,6 +10,7 @@
 
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikCapture.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace {
 constexpr int Throws = 20000;

@@ -17,11 +17,11 @@
 #include <cstring>
 #include <exception>
 
-#include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikClassInfo.h"
 #include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikHooks.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikThreads.h"
 #include "exceptions/TarvikTrace.h"

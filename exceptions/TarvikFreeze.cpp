@@ -14,11 +14,11 @@
 #include <mutex>
 #include <thread>
 
-#include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikPipeline.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikUtils.h"

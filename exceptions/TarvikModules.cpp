@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikErrors.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikVirtualFiles.h"

@@ -1,7 +1,7 @@
 #include "exceptions/TarvikOptions.h"
 
-#include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikCrashFallback.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikUtils.h"
 #include "exceptions/TarvikVirtualFiles.h"

@@ -13,7 +13,6 @@
 #include <mutex>
 #include <thread>
 
-#include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikClassInfo.h"
 #include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikErrors.h"
@@ -23,6 +22,7 @@
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikPipelineHooks.h"
 #include "exceptions/TarvikReport.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikThreads.h"
 #include "exceptions/TarvikTrace.h"

@@ -22,6 +22,7 @@
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikHooks.h"
 #include "exceptions/TarvikOptions.h"
+#include "exceptions/TarvikState.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/ImportSlots.h"
 

@@ -16,6 +16,7 @@
 #include "exceptions/TarvikLogFile.h"
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikUtils.h"
 #include "exceptions/TarvikVirtualFiles.h"

@@ -14,6 +14,7 @@
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikPipeline.h"
 #include "exceptions/TarvikPipelineHooks.h"
+#include "exceptions/TarvikState.h"
 #include "platform/app/Application.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/forms/FormsApplication.h"

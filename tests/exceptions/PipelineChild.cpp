@@ -35,6 +35,7 @@
 #include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikPipeline.h"
 #include "exceptions/TarvikPipelineHooks.h"
+#include "exceptions/TarvikState.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"

@@ -9,10 +9,10 @@
 #include <map>
 #include <sstream>
 
-#include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikHooks.h"
 #include "exceptions/TarvikLogFile.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTexts.h"
 #include "platform/sys/ImportSlots.h"
 #include "tests/exceptions/ChildProcess.h"

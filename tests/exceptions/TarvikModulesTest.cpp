@@ -9,7 +9,7 @@
 #include <map>
 #include <sstream>
 
-#include "exceptions/ExceptionLog.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikUtils.h"
 #include "exceptions/tools/DebugDataWriter.h"

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "exceptions/ExceptionLog.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikVirtualFiles.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Win1252.h"

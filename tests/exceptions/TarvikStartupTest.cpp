@@ -1,8 +1,8 @@
 // Start-up of the reporter in a program with and without reporter data.
 #include <gtest/gtest.h>
 
-#include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikModules.h"
+#include "exceptions/TarvikState.h"
 #include "exceptions/TarvikVirtualFiles.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/exceptions/ChildProcess.h"

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "exceptions/ExceptionLog.h"
 #include "platform/classes/StringList.h"
 #include "tests/exceptions/ChildProcess.h"
 #include "tests/exceptions/ReporterTestSupport.h"
