@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "exceptions/TarvikCapture.h"
+#include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikModules.h"
 #include "exceptions/TarvikPipeline.h"
@@ -72,6 +73,7 @@ void InitializeExceptions() {
   SetDeferToMainModule(Own != Main && (IsTarvikLogModule_Old(Main) || IsTarvikLogModule(Main)));
   SetReporterInstalled(true);
   CreateReporterVirtualFiles();
+  SetReporterOptionsChanged(PrepareCrashReport);
   CreateReporterModules();
   SetFrameResolver(ResolveStackFrame);
   if (IsDesignHostMode()) return;

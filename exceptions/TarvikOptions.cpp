@@ -1,6 +1,5 @@
 #include "exceptions/TarvikOptions.h"
 
-#include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTrace.h"
 #include "exceptions/TarvikUtils.h"
@@ -157,7 +156,7 @@ std::string TTarvikModuleOptions::OutputLogFile() const {
 
 void TTarvikModuleOptionsEx::OptionsChanged() {
   // The crash path's short report uses the log file and texts in force, prepared now.
-  if (this == ReporterModuleOptions()) PrepareCrashReport(this);
+  if (this == ReporterModuleOptions()) ReporterOptionsChanged(this);
   TMemoryStream S;
   SaveToStream(S);
   WriteModuleVirtualFile(S.Memory(), static_cast<size_t>(S.Size()));

@@ -14,6 +14,7 @@ bool Defer = false;
 std::atomic<bool> InitRunning{false};
 std::atomic<bool> FinRunning{false};
 std::atomic<TTarvikModuleOptionsEx*> ModuleOptions{nullptr};
+std::atomic<TReporterOptionsChanged> OptionsChangedHook{nullptr};
 char StartDir[4096] = "";
 uintptr_t MainStackTop = 0;
 std::mutex SwitchLock;
@@ -54,6 +55,12 @@ TTarvikModuleOptionsEx& CurrentTarvikLogOptions() {
   TTarvikModuleOptionsEx* O = ModuleOptions.load();
   if (!O) throw EAssertionFailed(std::string(TarvikText::ReporterNotActive) + " (" + TarvikText::ReporterUnit + ")");
   return *O;
+}
+
+void SetReporterOptionsChanged(TReporterOptionsChanged Hook) { OptionsChangedHook.store(Hook); }
+
+void ReporterOptionsChanged(const TTarvikModuleOptions* Options) {
+  if (TReporterOptionsChanged Hook = OptionsChangedHook.load()) Hook(Options);
 }
 
 void SetFreezeDetectorSwitch(std::function<void(bool Run)> Switch) {

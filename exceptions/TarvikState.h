@@ -1,8 +1,8 @@
 #pragma once
 // The reporter-wide state: what the start-up found (the reporter active or passive, deferring to
 // the main module's reporter), the phases of start-up and shutdown, the start directory and the
-// top of the main thread's stack, the reporter module's options, and the freeze detector's
-// switch. Every stage reads it; the start-up (ExceptionLog.cpp) sets it, the module list keeps the
+// top of the main thread's stack, the reporter module's options, and the hooks by which a change of
+// those options reaches the freeze detector and the crash path. Every stage reads it; the start-up (ExceptionLog.cpp) sets it, the module list keeps the
 // options pointer current.
 #include <cstdint>
 #include <functional>
@@ -10,6 +10,7 @@
 
 #include "platform/rtl/SysUtils.h"
 
+class TTarvikModuleOptions;
 class TTarvikModuleOptionsEx;
 
 DECLARE_EXCEPTION(EAssertionFailed, Exception)
@@ -44,6 +45,11 @@ void SetReporterModuleOptions(TTarvikModuleOptionsEx* Options);
 TTarvikModuleOptionsEx* ReporterModuleOptions();
 // The same, for callers that need them: raises EAssertionFailed while the reporter is passive.
 TTarvikModuleOptionsEx& CurrentTarvikLogOptions();
+// What follows a change of the reporter module's options (the crash path prepares its short report
+// with the log file and texts now in force); the start-up installs it. Without one, nothing.
+using TReporterOptionsChanged = void (*)(const TTarvikModuleOptions* Options);
+void SetReporterOptionsChanged(TReporterOptionsChanged Hook);
+void ReporterOptionsChanged(const TTarvikModuleOptions* Options);
 
 // Starts (true) or stops (false) the freeze detector; the detector installs the switch. Without
 // one, nothing happens.
