@@ -17,7 +17,6 @@
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikPipeline.h"
 #include "exceptions/TarvikState.h"
 #include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikTrace.h"
@@ -90,6 +89,7 @@ bool PrepareSampling() {
 // ---- The detector ----
 
 std::atomic<int> Reports{0};
+std::atomic<const TFreezePipeline*> Pipeline{nullptr};
 
 int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -97,10 +97,11 @@ int64_t NowMs() {
 }
 
 void ReportFreeze() {
+  const TFreezePipeline* Pipe = Pipeline.load();
   TTarvikModuleOptionsEx* O = ReporterModuleOptions();
-  if (!O || !O->Active()) return;
-  if (!TakeProcessingGate()) return;
-  TFinally Release([] { ReleaseProcessingGate(); });
+  if (!Pipe || !O || !O->Active()) return;
+  if (!Pipe->TakeGate()) return;
+  TFinally Release([Pipe] { Pipe->ReleaseGate(); });
   auto Frames = std::make_unique<TTarvikRawStack>();
   TTarvikContext Context;
   if (!CaptureMainThread(Context, *Frames, 2000)) {
@@ -109,14 +110,8 @@ void ReportFreeze() {
   }
   if (Context.Rip == 0 || Context.Rsp == 0) return;
   EFrozenApplication E(O->FreezeMessage());
-  TExceptNotifyParams P;
-  P.Context = Context;
-  P.Stack = Frames.get();
-  P.StackPoint = Context.Rsp;
-  P.TopOfStack = MainThreadStackTop();
-  P.ThreadID = ProcessId();
   Reports.fetch_add(1);
-  ExceptNotify({&E, &typeid(EFrozenApplication)}, Context.Rip, false, P);
+  Pipe->Report(E, Context, *Frames);
 }
 }  // namespace
 
@@ -279,7 +274,8 @@ bool FreezeDetectionRunning() {
 
 int FreezeReportCount() { return Reports.load(); }
 
-void InstallFreezeDetector() {
+void InstallFreezeDetector(const TFreezePipeline* P) {
+  Pipeline.store(P);
   SetFreezeDetectorSwitch([](bool Run) {
     if (Run)
       StartFreezeDetection();

@@ -13,6 +13,16 @@
 
 DECLARE_EXCEPTION(EFrozenApplication, Exception)
 
+// What the detector asks of the pipeline: its one-at-a-time gate (TakeGate false: not taken, no
+// report) and the report of E at the main thread's registers and frames. The pipeline gives it at
+// InstallFreezeDetector and keeps it for the life of the process: a detector that a stop left
+// behind may still use it.
+struct TFreezePipeline {
+  bool (*TakeGate)() = nullptr;
+  void (*ReleaseGate)() = nullptr;
+  void (*Report)(EFrozenApplication& E, const TTarvikContext& Context, const TTarvikRawStack& Stack) = nullptr;
+};
+
 // Starts the detector when FreezeActive of the reporter's options is on and none runs; stops it.
 // Stopping waits a bounded time for the thread.
 void StartFreezeDetection();
@@ -22,8 +32,8 @@ bool FreezeDetectionRunning();
 int FreezeReportCount();
 
 // The pipeline's start-up and shutdown: the options' switch and, when FreezeActive is on, the
-// detector.
-void InstallFreezeDetector();
+// detector, which reports through Pipeline.
+void InstallFreezeDetector(const TFreezePipeline* Pipeline);
 void RemoveFreezeDetector();
 
 // The main thread's registers and frames, recorded by its handler of a real-time signal. False

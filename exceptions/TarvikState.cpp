@@ -17,6 +17,7 @@ std::atomic<TTarvikModuleOptionsEx*> ModuleOptions{nullptr};
 std::atomic<TReporterOptionsChanged> OptionsChangedHook{nullptr};
 char StartDir[4096] = "";
 uintptr_t MainStackTop = 0;
+std::atomic<int> StallTimeoutMs{60000};
 std::mutex SwitchLock;
 std::function<void(bool)> FreezeSwitch;
 }  // namespace
@@ -62,6 +63,10 @@ void SetReporterOptionsChanged(TReporterOptionsChanged Hook) { OptionsChangedHoo
 void ReporterOptionsChanged(const TTarvikModuleOptions* Options) {
   if (TReporterOptionsChanged Hook = OptionsChangedHook.load()) Hook(Options);
 }
+
+int PipelineStallTimeoutMs() { return StallTimeoutMs.load(); }
+
+void SetPipelineStallTimeoutMs(int Ms) { StallTimeoutMs.store(Ms); }
 
 void SetFreezeDetectorSwitch(std::function<void(bool Run)> Switch) {
   std::lock_guard<std::mutex> L(SwitchLock);

@@ -51,6 +51,10 @@ using TReporterOptionsChanged = void (*)(const TTarvikModuleOptions* Options);
 void SetReporterOptionsChanged(TReporterOptionsChanged Hook);
 void ReporterOptionsChanged(const TTarvikModuleOptions* Options);
 
+// How long a wait on the pipeline lasts when the pipeline makes no progress outside a dialog.
+int PipelineStallTimeoutMs();
+void SetPipelineStallTimeoutMs(int Ms);
+
 // Starts (true) or stops (false) the freeze detector; the detector installs the switch. Without
 // one, nothing happens.
 void SetFreezeDetectorSwitch(std::function<void(bool Run)> Switch);
