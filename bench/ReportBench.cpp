@@ -9,8 +9,8 @@
 
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikModules.h"
-#include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
+#include "exceptions/base/TarvikOptions.h"
 #include "tests/exceptions/ReportFixture.h"
 
 namespace {

@@ -17,15 +17,15 @@
 #include <cstring>
 #include <exception>
 
-#include "exceptions/TarvikClassInfo.h"
 #include "exceptions/TarvikCrashFallback.h"
-#include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikHooks.h"
-#include "exceptions/TarvikState.h"
-#include "exceptions/TarvikTexts.h"
 #include "exceptions/TarvikThreads.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikClassInfo.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/sys/Process.h"
 #include "platform/sys/SafeMemory.h"
 #include "platform/sys/SignalStack.h"

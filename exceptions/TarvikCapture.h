@@ -15,7 +15,7 @@
 #include <typeinfo>
 
 #include "exceptions/TarvikStack.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikUtils.h"
 
 enum class TCaptureKind : uint8_t {
   Raise,      // a C++ (or foreign) exception that no handler will catch

@@ -12,9 +12,9 @@
 #include <cstring>
 
 #include "exceptions/TarvikCapture.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/rtl/Win1252.h"
 #include "platform/sys/Process.h"
 

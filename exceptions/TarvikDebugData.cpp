@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikTexts.h"
 #include "platform/classes/ByteReader.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"

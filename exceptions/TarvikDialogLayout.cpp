@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "exceptions/TarvikIni.h"
-#include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikStackFrame.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikIni.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikStackFrame.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/FileSystem.h"
 

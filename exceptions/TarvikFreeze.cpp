@@ -15,12 +15,12 @@
 #include <thread>
 
 #include "exceptions/TarvikCapture.h"
-#include "exceptions/TarvikErrors.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikState.h"
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/sys/DesktopHooks.h"
 #include "platform/sys/Process.h"

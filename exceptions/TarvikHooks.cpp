@@ -7,8 +7,8 @@
 #include <memory>
 #include <mutex>
 
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikTrace.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
 #include "platform/sys/CodePatch.h"
 #include "platform/sys/ImportSlots.h"
 #include "platform/sys/SafeMemory.h"

@@ -2,12 +2,12 @@
 
 #include <atomic>
 
-#include "exceptions/TarvikErrors.h"
-#include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 

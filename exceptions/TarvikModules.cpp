@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "exceptions/TarvikErrors.h"
-#include "exceptions/TarvikState.h"
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/classes/ByteReader.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "exceptions/TarvikDebugData.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikStackFrame.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikStackFrame.h"
 #include "platform/sys/Modules.h"
 
 // One exported function: its name as exported (mangled), run-time address and size in bytes.

@@ -23,7 +23,7 @@
 
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikStack.h"
-#include "exceptions/TarvikStackFrame.h"
+#include "exceptions/base/TarvikStackFrame.h"
 
 class TTarvikModuleOptions;
 

@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include "exceptions/TarvikMail.h"
-#include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/sys/DesktopHooks.h"
 #include "platform/sys/Process.h"

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <mutex>
 
-#include "exceptions/TarvikClassInfo.h"
 #include "exceptions/TarvikModules.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikClassInfo.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/SysUtils.h"

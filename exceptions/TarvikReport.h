@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikStackFrame.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikStackFrame.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/classes/Classes.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/sys/Modules.h"

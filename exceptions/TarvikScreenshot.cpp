@@ -13,7 +13,7 @@
 #include <mutex>
 #include <vector>
 
-#include "exceptions/TarvikTrace.h"
+#include "exceptions/base/TarvikTrace.h"
 #include "platform/classes/ScopeGuard.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include <random>
 #include <iterator>
 
-#include "exceptions/TarvikErrors.h"
 #include "exceptions/TarvikMail.h"
-#include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikPipelineHooks.h"
 #include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikTrace.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
 #include "platform/sys/SystemInfo.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include <mutex>
 #include <random>
 
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/sys/SystemInfo.h"
 
 namespace {

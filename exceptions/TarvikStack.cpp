@@ -6,7 +6,7 @@
 #include <cstring>
 #include <typeinfo>
 
-#include "exceptions/TarvikState.h"
+#include "exceptions/base/TarvikState.h"
 #include "platform/sys/SafeMemory.h"
 
 // From libgcc's unwinder (exported since GCC 3.0): the frame description entry covering Pc.

@@ -8,7 +8,7 @@
 // that never runs in a signal handler.
 #include <cstdint>
 
-#include "exceptions/TarvikStackFrame.h"
+#include "exceptions/base/TarvikStackFrame.h"
 
 struct _Unwind_Exception;
 

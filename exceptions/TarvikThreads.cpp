@@ -8,8 +8,8 @@
 #include <exception>
 
 #include "exceptions/TarvikHooks.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/sys/SignalStack.h"
 

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <ctime>
 
-#include "exceptions/TarvikErrors.h"
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "exceptions/TarvikDebugData.h"
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
 #include "exceptions/tools/DebugDataWriter.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <ctime>
 
 #include "exceptions/TarvikLogFile.h"
-#include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikUtils.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikUtils.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/rtl/Win1252.h"
 #include "tests/exceptions/ReportFixture.h"
 

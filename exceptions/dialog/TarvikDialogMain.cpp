@@ -34,7 +34,7 @@
 #include "exceptions/TarvikDialogLayout.h"
 #include "exceptions/TarvikDialogProtocol.h"
 #include "exceptions/TarvikScreenshot.h"
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikTexts.h"
 
 namespace {
 TDialogMessage Request;

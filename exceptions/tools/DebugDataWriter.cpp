@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "exceptions/TarvikDebugData.h"
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Win1252.h"
 

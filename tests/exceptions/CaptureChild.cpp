@@ -21,8 +21,8 @@
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikHooks.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikState.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikState.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/ImportSlots.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
 #include "exceptions/tools/DebugDataWriter.h"
 #include "exceptions/tools/SymbolNames.h"
 #include "platform/classes/ByteReader.h"

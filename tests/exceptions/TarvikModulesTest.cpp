@@ -9,9 +9,9 @@
 #include <map>
 #include <sstream>
 
-#include "exceptions/TarvikState.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "exceptions/tools/DebugDataWriter.h"
 #include "exceptions/tools/SymbolNames.h"
 #include "platform/classes/Streams.h"

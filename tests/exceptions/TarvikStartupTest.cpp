@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "exceptions/TarvikModules.h"
-#include "exceptions/TarvikState.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/exceptions/ChildProcess.h"
 #include "tests/exceptions/ReporterTestSupport.h"

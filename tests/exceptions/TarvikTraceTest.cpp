@@ -1,4 +1,4 @@
-#include "exceptions/TarvikTrace.h"
+#include "exceptions/base/TarvikTrace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,3 @@
-#include "exceptions/TarvikUtils.h"
 #include "exceptions/TarvikWeb.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +5,8 @@
 
 #include <cstdlib>
 
-#include "exceptions/TarvikErrors.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/sys/Process.h"
 #include "tests/exceptions/ChildProcess.h"
 

@@ -1,9 +1,9 @@
-#include "exceptions/TarvikTrace.h"
+#include "exceptions/base/TarvikTrace.h"
 
 #include <atomic>
 #include <typeinfo>
 
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/classes/Classes.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/SyncObjs.h"

@@ -1,12 +1,12 @@
-#include "exceptions/TarvikErrors.h"
+#include "exceptions/base/TarvikErrors.h"
 
 #include <atomic>
 #include <exception>
 #include <mutex>
 
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"

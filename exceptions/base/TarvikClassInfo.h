@@ -8,8 +8,8 @@
 #include <typeinfo>
 #include <vector>
 
-#include "exceptions/TarvikStackFrame.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikStackFrame.h"
+#include "exceptions/base/TarvikUtils.h"
 
 // The object an exception_ptr holds and the type it was thrown as; nulls for none. The object
 // lives as long as the exception_ptr.

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikTexts.h"
 #include "platform/classes/Classes.h"
 #include "platform/classes/StringList.h"
 #include "platform/sys/Modules.h"

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikUtils.h"
 
 #include <cxxabi.h>
 #include <sys/syscall.h>
@@ -8,8 +8,8 @@
 #include <cstring>
 #include <memory>
 
-#include "exceptions/TarvikClassInfo.h"
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikClassInfo.h"
+#include "exceptions/base/TarvikTexts.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/FileSystem.h"
 #include "platform/sys/Process.h"

@@ -1,11 +1,11 @@
-#include "exceptions/TarvikState.h"
+#include "exceptions/base/TarvikState.h"
 
 #include <unistd.h>
 
 #include <atomic>
 #include <mutex>
 
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikTexts.h"
 
 namespace {
 // Plain values: the start-up sets some of them before the program's static initialisation.

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikTexts.h"
 
 const std::array<const char*, CustomizedTextCount> DefaultCustomizedTexts = {
     "Information.",

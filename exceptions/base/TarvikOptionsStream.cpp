@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikUtils.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"

@@ -1,11 +1,11 @@
-#include "exceptions/TarvikClassInfo.h"
+#include "exceptions/base/TarvikClassInfo.h"
 
 #include <cxxabi.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikTexts.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
