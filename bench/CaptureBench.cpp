@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikCapture.h"
+#include "exceptions/capture/TarvikCapture.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {

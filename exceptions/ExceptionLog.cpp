@@ -4,17 +4,17 @@
 
 #include <cstdlib>
 
-#include "exceptions/TarvikCapture.h"
-#include "exceptions/TarvikCrashFallback.h"
 #include "exceptions/TarvikModules.h"
 #include "exceptions/TarvikPipeline.h"
-#include "exceptions/TarvikStack.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikState.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
 #include "exceptions/base/TarvikVirtualFiles.h"
+#include "exceptions/capture/TarvikCapture.h"
+#include "exceptions/capture/TarvikCrashFallback.h"
+#include "exceptions/capture/TarvikStack.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Modules.h"
 #include "platform/sys/Process.h"

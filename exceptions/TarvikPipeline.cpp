@@ -13,13 +13,10 @@
 #include <mutex>
 #include <thread>
 
-#include "exceptions/TarvikCrashFallback.h"
-#include "exceptions/TarvikFreeze.h"
 #include "exceptions/TarvikLogFile.h"
 #include "exceptions/TarvikModules.h"
 #include "exceptions/TarvikPipelineHooks.h"
 #include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikThreads.h"
 #include "exceptions/TarvikWeb.h"
 #include "exceptions/base/TarvikClassInfo.h"
 #include "exceptions/base/TarvikErrors.h"
@@ -29,6 +26,9 @@
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
 #include "exceptions/base/TarvikVirtualFiles.h"
+#include "exceptions/capture/TarvikCrashFallback.h"
+#include "exceptions/capture/TarvikFreeze.h"
+#include "exceptions/capture/TarvikThreads.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/DesktopHooks.h"

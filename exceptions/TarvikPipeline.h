@@ -21,9 +21,9 @@
 #include <functional>
 #include <string>
 
-#include "exceptions/TarvikCapture.h"
-#include "exceptions/TarvikStack.h"
 #include "exceptions/base/TarvikStackFrame.h"
+#include "exceptions/capture/TarvikCapture.h"
+#include "exceptions/capture/TarvikStack.h"
 
 class TTarvikModuleOptions;
 

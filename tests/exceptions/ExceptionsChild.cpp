@@ -12,7 +12,6 @@
 #include <string>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikCapture.h"
 #include "exceptions/TarvikLogFile.h"
 #include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikWeb.h"
@@ -21,6 +20,7 @@
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
 #include "exceptions/base/TarvikVirtualFiles.h"
+#include "exceptions/capture/TarvikCapture.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"
 

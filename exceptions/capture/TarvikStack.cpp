@@ -1,4 +1,4 @@
-#include "exceptions/TarvikStack.h"
+#include "exceptions/capture/TarvikStack.h"
 
 #include <unwind.h>
 

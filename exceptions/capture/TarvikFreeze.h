@@ -8,7 +8,7 @@
 // one needs the main thread to have answered in between.
 #include <cstdint>
 
-#include "exceptions/TarvikStack.h"
+#include "exceptions/capture/TarvikStack.h"
 #include "platform/rtl/SysUtils.h"
 
 DECLARE_EXCEPTION(EFrozenApplication, Exception)

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikThreads.h"
+#include "exceptions/capture/TarvikThreads.h"
 
 #include <cxxabi.h>
 #include <dlfcn.h>
@@ -7,9 +7,9 @@
 #include <atomic>
 #include <exception>
 
-#include "exceptions/TarvikHooks.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/capture/TarvikHooks.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/sys/SignalStack.h"
 

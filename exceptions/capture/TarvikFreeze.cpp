@@ -1,4 +1,4 @@
-#include "exceptions/TarvikFreeze.h"
+#include "exceptions/capture/TarvikFreeze.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,13 +14,13 @@
 #include <mutex>
 #include <thread>
 
-#include "exceptions/TarvikCapture.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikState.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/capture/TarvikCapture.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/sys/DesktopHooks.h"
 #include "platform/sys/Process.h"

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "exceptions/TarvikStack.h"
+#include "exceptions/capture/TarvikStack.h"
 #include "platform/classes/SyncObjs.h"
 
 struct TTarvikThreadInfo {

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikHooks.h"
+#include "exceptions/capture/TarvikHooks.h"
 
 #include <dlfcn.h>
 

@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <typeinfo>
 
-#include "exceptions/TarvikStack.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/capture/TarvikStack.h"
 
 enum class TCaptureKind : uint8_t {
   Raise,      // a C++ (or foreign) exception that no handler will catch

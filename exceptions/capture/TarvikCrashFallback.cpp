@@ -1,4 +1,4 @@
-#include "exceptions/TarvikCrashFallback.h"
+#include "exceptions/capture/TarvikCrashFallback.h"
 
 #include <fcntl.h>
 #include <link.h>
@@ -11,10 +11,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "exceptions/TarvikCapture.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikVirtualFiles.h"
+#include "exceptions/capture/TarvikCapture.h"
 #include "platform/rtl/Win1252.h"
 #include "platform/sys/Process.h"
 

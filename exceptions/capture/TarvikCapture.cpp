@@ -1,4 +1,4 @@
-#include "exceptions/TarvikCapture.h"
+#include "exceptions/capture/TarvikCapture.h"
 
 #include <cxxabi.h>
 #include <fcntl.h>
@@ -17,15 +17,15 @@
 #include <cstring>
 #include <exception>
 
-#include "exceptions/TarvikCrashFallback.h"
-#include "exceptions/TarvikHooks.h"
-#include "exceptions/TarvikThreads.h"
 #include "exceptions/base/TarvikClassInfo.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikState.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikVirtualFiles.h"
+#include "exceptions/capture/TarvikCrashFallback.h"
+#include "exceptions/capture/TarvikHooks.h"
+#include "exceptions/capture/TarvikThreads.h"
 #include "platform/sys/Process.h"
 #include "platform/sys/SafeMemory.h"
 #include "platform/sys/SignalStack.h"
