@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 
-#include "exceptions/TarvikModules.h"
 #include "exceptions/TarvikPipeline.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikState.h"
@@ -15,6 +14,7 @@
 #include "exceptions/capture/TarvikCapture.h"
 #include "exceptions/capture/TarvikCrashFallback.h"
 #include "exceptions/capture/TarvikStack.h"
+#include "exceptions/report/TarvikModules.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Modules.h"
 #include "platform/sys/Process.h"

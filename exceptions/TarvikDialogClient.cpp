@@ -18,11 +18,11 @@
 #include <thread>
 
 #include "exceptions/TarvikDialogLayout.h"
-#include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikScreenshot.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/report/TarvikReport.h"
+#include "exceptions/report/TarvikScreenshot.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "exceptions/TarvikReport.h"
 #include "exceptions/base/TarvikIni.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikStackFrame.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/FileSystem.h"
 

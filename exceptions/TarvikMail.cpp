@@ -9,13 +9,13 @@
 #include <cstring>
 #include <fstream>
 
-#include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikSmtp.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/sys/Spawn.h"

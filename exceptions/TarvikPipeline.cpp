@@ -13,10 +13,7 @@
 #include <mutex>
 #include <thread>
 
-#include "exceptions/TarvikLogFile.h"
-#include "exceptions/TarvikModules.h"
 #include "exceptions/TarvikPipelineHooks.h"
-#include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikWeb.h"
 #include "exceptions/base/TarvikClassInfo.h"
 #include "exceptions/base/TarvikErrors.h"
@@ -29,6 +26,9 @@
 #include "exceptions/capture/TarvikCrashFallback.h"
 #include "exceptions/capture/TarvikFreeze.h"
 #include "exceptions/capture/TarvikThreads.h"
+#include "exceptions/report/TarvikLogFile.h"
+#include "exceptions/report/TarvikModules.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/DesktopHooks.h"

@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include "exceptions/TarvikMail.h"
-#include "exceptions/TarvikReport.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/sys/DesktopHooks.h"
 #include "platform/sys/Process.h"

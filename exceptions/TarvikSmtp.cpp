@@ -11,11 +11,11 @@
 
 #include "exceptions/TarvikMail.h"
 #include "exceptions/TarvikPipelineHooks.h"
-#include "exceptions/TarvikReport.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikTrace.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/sys/SystemInfo.h"
 
 namespace {

@@ -33,8 +33,8 @@
 #include "exceptions/TarvikDialogClient.h"
 #include "exceptions/TarvikDialogLayout.h"
 #include "exceptions/TarvikDialogProtocol.h"
-#include "exceptions/TarvikScreenshot.h"
 #include "exceptions/base/TarvikTexts.h"
+#include "exceptions/report/TarvikScreenshot.h"
 
 namespace {
 TDialogMessage Request;

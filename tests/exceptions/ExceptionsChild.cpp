@@ -12,8 +12,6 @@
 #include <string>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikLogFile.h"
-#include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikWeb.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikState.h"
@@ -21,6 +19,8 @@
 #include "exceptions/base/TarvikUtils.h"
 #include "exceptions/base/TarvikVirtualFiles.h"
 #include "exceptions/capture/TarvikCapture.h"
+#include "exceptions/report/TarvikLogFile.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"
 

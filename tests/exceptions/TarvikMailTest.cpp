@@ -17,12 +17,12 @@
 #include <thread>
 
 #include "exceptions/TarvikMail.h"
-#include "exceptions/TarvikReport.h"
 #include "exceptions/TarvikSmtp.h"
 #include "exceptions/TarvikSocket.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTexts.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/sys/Process.h"
 #include "tests/TestEnv.h"

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikModules.h"
+#include "exceptions/report/TarvikModules.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "exceptions/TarvikReport.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/sys/Process.h"
 
 TEST(TarvikPipelineHooks, DefaultsDoWithoutUserInterface) {

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikReport.h"
+#include "exceptions/report/TarvikReport.h"
 
 #include <gtest/gtest.h>
 

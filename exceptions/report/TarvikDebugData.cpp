@@ -1,4 +1,4 @@
-#include "exceptions/TarvikDebugData.h"
+#include "exceptions/report/TarvikDebugData.h"
 
 #include <zlib.h>
 

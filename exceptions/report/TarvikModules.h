@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikDebugData.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikStackFrame.h"
+#include "exceptions/report/TarvikDebugData.h"
 #include "platform/sys/Modules.h"
 
 // One exported function: its name as exported (mangled), run-time address and size in bytes.

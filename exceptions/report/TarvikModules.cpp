@@ -1,4 +1,4 @@
-#include "exceptions/TarvikModules.h"
+#include "exceptions/report/TarvikModules.h"
 
 #include <cxxabi.h>
 #include <elf.h>

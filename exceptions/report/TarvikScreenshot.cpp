@@ -1,4 +1,4 @@
-#include "exceptions/TarvikScreenshot.h"
+#include "exceptions/report/TarvikScreenshot.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>

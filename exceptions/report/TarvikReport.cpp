@@ -1,14 +1,14 @@
-#include "exceptions/TarvikReport.h"
+#include "exceptions/report/TarvikReport.h"
 
 #include <algorithm>
 #include <mutex>
 
-#include "exceptions/TarvikModules.h"
 #include "exceptions/base/TarvikClassInfo.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/report/TarvikModules.h"
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/SysUtils.h"

@@ -1,13 +1,13 @@
-#include "exceptions/TarvikLogFile.h"
+#include "exceptions/report/TarvikLogFile.h"
 
 #include <atomic>
 
-#include "exceptions/TarvikReport.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikPng.h"
+#include "exceptions/report/TarvikPng.h"
 
 inline constexpr uint32_t HiddenColour = 0x000000;
 

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikPng.h"
+#include "exceptions/report/TarvikPng.h"
 
 #include <fcntl.h>
 #include <unistd.h>
