@@ -13,8 +13,6 @@
 #include <mutex>
 #include <thread>
 
-#include "exceptions/TarvikPipelineHooks.h"
-#include "exceptions/TarvikWeb.h"
 #include "exceptions/base/TarvikClassInfo.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikOptions.h"
@@ -26,6 +24,8 @@
 #include "exceptions/capture/TarvikCrashFallback.h"
 #include "exceptions/capture/TarvikFreeze.h"
 #include "exceptions/capture/TarvikThreads.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
+#include "exceptions/deliver/TarvikWeb.h"
 #include "exceptions/report/TarvikLogFile.h"
 #include "exceptions/report/TarvikModules.h"
 #include "exceptions/report/TarvikReport.h"

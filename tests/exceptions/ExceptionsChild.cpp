@@ -12,13 +12,13 @@
 #include <string>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikWeb.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikState.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
 #include "exceptions/base/TarvikVirtualFiles.h"
 #include "exceptions/capture/TarvikCapture.h"
+#include "exceptions/deliver/TarvikWeb.h"
 #include "exceptions/report/TarvikLogFile.h"
 #include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/SysUtils.h"

@@ -11,10 +11,10 @@
 
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikPipeline.h"
-#include "exceptions/TarvikPipelineHooks.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikState.h"
 #include "exceptions/capture/TarvikFreeze.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 #include "platform/app/Application.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/forms/FormsApplication.h"

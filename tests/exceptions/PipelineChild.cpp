@@ -33,9 +33,9 @@
 
 #include "exceptions/ExceptionLog.h"
 #include "exceptions/TarvikPipeline.h"
-#include "exceptions/TarvikPipelineHooks.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikState.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"

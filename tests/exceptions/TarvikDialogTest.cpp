@@ -11,12 +11,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "exceptions/TarvikDialogClient.h"
-#include "exceptions/TarvikDialogLayout.h"
-#include "exceptions/TarvikDialogProtocol.h"
 #include "exceptions/base/TarvikIni.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/deliver/TarvikDialogClient.h"
+#include "exceptions/deliver/TarvikDialogLayout.h"
+#include "exceptions/deliver/TarvikDialogProtocol.h"
 #include "exceptions/report/TarvikPng.h"
 #include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/SysUtils.h"

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikPipelineHooks.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

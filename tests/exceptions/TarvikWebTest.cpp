@@ -1,4 +1,4 @@
-#include "exceptions/TarvikWeb.h"
+#include "exceptions/deliver/TarvikWeb.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

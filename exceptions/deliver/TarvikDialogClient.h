@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "exceptions/TarvikDialogProtocol.h"
-#include "exceptions/TarvikPipelineHooks.h"
+#include "exceptions/deliver/TarvikDialogProtocol.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 
 // The dialog program: SetDialogProgramPath's, else "tarvik_dialog" in the running program's folder.
 std::string DialogProgramPath();

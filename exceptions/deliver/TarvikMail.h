@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikPipelineHooks.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 
 class TTarvikModuleOptions;
 

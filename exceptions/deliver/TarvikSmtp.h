@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exceptions/TarvikSocket.h"
+#include "exceptions/deliver/TarvikSocket.h"
 #include "platform/rtl/DateTime.h"
 
 class TTarvikModuleOptions;

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikDialogLayout.h"
+#include "exceptions/deliver/TarvikDialogLayout.h"
 
 #include <algorithm>
 

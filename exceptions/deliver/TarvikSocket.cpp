@@ -1,4 +1,4 @@
-#include "exceptions/TarvikSocket.h"
+#include "exceptions/deliver/TarvikSocket.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikMail.h"
+#include "exceptions/deliver/TarvikMail.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,12 +9,12 @@
 #include <cstring>
 #include <fstream>
 
-#include "exceptions/TarvikSmtp.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/deliver/TarvikSmtp.h"
 #include "exceptions/report/TarvikReport.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/classes/TempFiles.h"

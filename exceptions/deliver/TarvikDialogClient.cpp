@@ -1,4 +1,4 @@
-#include "exceptions/TarvikDialogClient.h"
+#include "exceptions/deliver/TarvikDialogClient.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -17,10 +17,10 @@
 #include <mutex>
 #include <thread>
 
-#include "exceptions/TarvikDialogLayout.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTrace.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/deliver/TarvikDialogLayout.h"
 #include "exceptions/report/TarvikReport.h"
 #include "exceptions/report/TarvikScreenshot.h"
 #include "platform/rtl/SysUtils.h"

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikSmtp.h"
+#include "exceptions/deliver/TarvikSmtp.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,12 +9,12 @@
 #include <random>
 #include <iterator>
 
-#include "exceptions/TarvikMail.h"
-#include "exceptions/TarvikPipelineHooks.h"
 #include "exceptions/base/TarvikErrors.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikTexts.h"
 #include "exceptions/base/TarvikTrace.h"
+#include "exceptions/deliver/TarvikMail.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 #include "exceptions/report/TarvikReport.h"
 #include "platform/sys/SystemInfo.h"
 

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikPipelineHooks.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -7,9 +7,9 @@
 
 #include <unistd.h>
 
-#include "exceptions/TarvikMail.h"
 #include "exceptions/base/TarvikOptions.h"
 #include "exceptions/base/TarvikUtils.h"
+#include "exceptions/deliver/TarvikMail.h"
 #include "exceptions/report/TarvikReport.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/sys/DesktopHooks.h"

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikDialogProtocol.h"
+#include "exceptions/deliver/TarvikDialogProtocol.h"
 
 #include "platform/rtl/SysUtils.h"
 
