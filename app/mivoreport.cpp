@@ -7,7 +7,7 @@
 #include "app/Viewer.h"
 #include "app/ViewerConsts.h"
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikDialogClient.h"
+#include "exceptions/deliver/TarvikDialogClient.h"
 #include "lxreport/forms/LXReportForms.h"
 #include "platform/forms/FormsApplication.h"
 

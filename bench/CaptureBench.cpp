@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikCapture.h"
+#include "exceptions/capture/TarvikCapture.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace {
 constexpr int Throws = 20000;

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikModules.h"
+#include "exceptions/report/TarvikModules.h"
 #include "lxreport/LXDataAccess.h"
 #include "lxreport/LXEvaluator.h"
 #include "lxreport/LXPrntr.h"

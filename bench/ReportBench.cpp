@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikModules.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikReport.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/report/TarvikModules.h"
+#include "exceptions/report/TarvikReport.h"
 #include "tests/exceptions/ReportFixture.h"
 
 namespace {

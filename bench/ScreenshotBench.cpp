@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "exceptions/TarvikPng.h"
+#include "exceptions/report/TarvikPng.h"
 
 namespace {
 constexpr int W = 1920, H = 1080, Runs = 7;

@@ -13,22 +13,22 @@
 #include <mutex>
 #include <thread>
 
-#include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikClassInfo.h"
-#include "exceptions/TarvikCrashFallback.h"
-#include "exceptions/TarvikErrors.h"
-#include "exceptions/TarvikFreeze.h"
-#include "exceptions/TarvikLogFile.h"
-#include "exceptions/TarvikModules.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikPipelineHooks.h"
-#include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikTexts.h"
-#include "exceptions/TarvikThreads.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikUtils.h"
-#include "exceptions/TarvikVirtualFiles.h"
-#include "exceptions/TarvikWeb.h"
+#include "exceptions/base/TarvikClassInfo.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
+#include "exceptions/capture/TarvikCrashFallback.h"
+#include "exceptions/capture/TarvikFreeze.h"
+#include "exceptions/capture/TarvikThreads.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
+#include "exceptions/deliver/TarvikWeb.h"
+#include "exceptions/report/TarvikLogFile.h"
+#include "exceptions/report/TarvikModules.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/DesktopHooks.h"
@@ -46,7 +46,6 @@ std::atomic<int> BusyThread{0};
 std::atomic<int> WorkerThread{0};
 std::atomic<bool> ReportHandled{false};
 std::atomic<bool> PipelineInstalled{false};
-std::atomic<int> StallTimeoutMs{60000};
 std::atomic<int64_t> LastProgressMs{0};
 std::atomic<int> Interactive{0};
 std::atomic<int> Reports{0};
@@ -66,7 +65,7 @@ void Progress() {
 
 // A wait on the pipeline runs out when the pipeline has made no progress for the time-out and
 // is not waiting for the user.
-bool Stalled() { return Interactive.load() == 0 && NowMs() - LastProgressMs.load() > StallTimeoutMs.load(); }
+bool Stalled() { return Interactive.load() == 0 && NowMs() - LastProgressMs.load() > PipelineStallTimeoutMs(); }
 
 // The user is in control: a dialog, the request, the mail with its progress window.
 class TInteractiveScope {
@@ -406,6 +405,19 @@ bool RunInWorker(const TThrownObject& E, uintptr_t A, bool R, TExceptNotifyParam
 }
 
 void PipelineSink(const TCapturedException& C) { GoNotify(C); }
+
+// The freeze detector's report: the main thread's registers and frames as it hangs.
+void ReportFrozen(EFrozenApplication& E, const TTarvikContext& Context, const TTarvikRawStack& Stack) {
+  TExceptNotifyParams P;
+  P.Context = Context;
+  P.Stack = &Stack;
+  P.StackPoint = Context.Rsp;
+  P.TopOfStack = MainThreadStackTop();
+  P.ThreadID = ProcessId();
+  ExceptNotify({&E, &typeid(EFrozenApplication)}, Context.Rip, false, P);
+}
+
+constexpr TFreezePipeline FreezePipeline{TakeProcessingGate, ReleaseProcessingGate, ReportFrozen};
 }  // namespace
 
 // ---- Entries ----
@@ -433,7 +445,7 @@ void InstallPipeline() {
   SetFrameworkExceptionHandler(ExceptionManager);
   PrepareCrashReport(ReporterModuleOptions());
   PipelineInstalled.store(true);
-  InstallFreezeDetector();
+  InstallFreezeDetector(&FreezePipeline);
 }
 
 void RemovePipeline() {
@@ -648,6 +660,7 @@ bool InternalExceptNotify(const TThrownObject& E, uintptr_t A, bool R, TExceptNo
       Progress();
       S.ContinueProcessing = true;
       RefreshModules();
+      PrepareCrashModules();
       BuildReportText(S.Notify, O);
       S.Record.CallStack = S.Notify.CallStack;
       S.Record.ModuleOptions = &S.Options;
@@ -840,7 +853,3 @@ int ReportCount() { return Reports.load(); }
 const TTarvikExceptionRecord* CurrentException() { return State().Current ? &State().Record : nullptr; }
 
 bool ProcessingBusy() { return Busy.load(); }
-
-int PipelineStallTimeoutMs() { return StallTimeoutMs.load(); }
-
-void SetPipelineStallTimeoutMs(int Ms) { StallTimeoutMs.store(Ms); }

@@ -13,7 +13,7 @@
 // An exception of the main thread is processed in a worker (TExceptionThread) while the main
 // thread keeps repainting and runs the calls the worker hands it (RunInMainThread). Every wait is
 // bounded: a wait on a pipeline that makes no progress outside a dialog runs out after
-// PipelineStallTimeoutMs, is recorded, and processing goes on without it.
+// PipelineStallTimeoutMs (TarvikState.h), is recorded, and processing goes on without it.
 //
 // After a fault signal the program cannot go on: the pipeline reports and then terminates, or
 // restarts when the user asked for it, whatever the options say about continuing.
@@ -21,9 +21,9 @@
 #include <functional>
 #include <string>
 
-#include "exceptions/TarvikCapture.h"
-#include "exceptions/TarvikStack.h"
-#include "exceptions/TarvikStackFrame.h"
+#include "exceptions/base/TarvikStackFrame.h"
+#include "exceptions/capture/TarvikCapture.h"
+#include "exceptions/capture/TarvikStack.h"
 
 class TTarvikModuleOptions;
 
@@ -109,6 +109,3 @@ int ReportCount();
 const TTarvikExceptionRecord* CurrentException();
 bool ProcessingBusy();
 
-// How long a wait on the pipeline lasts when the pipeline makes no progress outside a dialog.
-int PipelineStallTimeoutMs();
-void SetPipelineStallTimeoutMs(int Ms);

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "exceptions/TarvikDebugData.h"
-#include "exceptions/TarvikModules.h"
+#include "exceptions/report/TarvikDebugData.h"
+#include "exceptions/report/TarvikModules.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/ElfFile.h"
 

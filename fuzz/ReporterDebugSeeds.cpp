@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikDebugData.h"
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/report/TarvikDebugData.h"
 #include "exceptions/tools/DebugDataWriter.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "exceptions/TarvikDialogProtocol.h"
+#include "exceptions/deliver/TarvikDialogProtocol.h"
 #include "platform/rtl/SysUtils.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "exceptions/TarvikSocket.h"
+#include "exceptions/deliver/TarvikSocket.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   for (uint16_t Id : {uint16_t(Size >= 2 ? Data[0] << 8 | Data[1] : 0), uint16_t(0x4141)}) {

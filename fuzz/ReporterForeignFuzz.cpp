@@ -6,10 +6,11 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "exceptions/TarvikLogFile.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikUtils.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
+#include "exceptions/report/TarvikLogFile.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/Win1252.h"
 #include "tests/exceptions/ReportFixture.h"
 

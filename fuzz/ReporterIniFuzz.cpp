@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "exceptions/TarvikIni.h"
+#include "exceptions/base/TarvikIni.h"
 #include "platform/classes/TempFiles.h"
 
 // No start-up: these readers need none, and the reporter's would leave shared-memory names

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "exceptions/TarvikLogFile.h"
+#include "exceptions/report/TarvikLogFile.h"
 #include "platform/classes/TempFiles.h"
 
 // No start-up: the log needs none, and the reporter's would leave shared-memory names behind when

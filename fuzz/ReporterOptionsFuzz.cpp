@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"
 

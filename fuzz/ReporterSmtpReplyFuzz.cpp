@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "exceptions/TarvikSmtp.h"
+#include "exceptions/deliver/TarvikSmtp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   int Pair[2];

@@ -30,11 +30,11 @@
 #include <functional>
 #include <sstream>
 
-#include "exceptions/TarvikDialogClient.h"
-#include "exceptions/TarvikDialogLayout.h"
-#include "exceptions/TarvikDialogProtocol.h"
-#include "exceptions/TarvikScreenshot.h"
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/deliver/TarvikDialogClient.h"
+#include "exceptions/deliver/TarvikDialogLayout.h"
+#include "exceptions/deliver/TarvikDialogProtocol.h"
+#include "exceptions/report/TarvikScreenshot.h"
 
 namespace {
 TDialogMessage Request;

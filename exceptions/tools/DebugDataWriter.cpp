@@ -4,8 +4,8 @@
 
 #include <stdexcept>
 
-#include "exceptions/TarvikDebugData.h"
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/report/TarvikDebugData.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Win1252.h"
 

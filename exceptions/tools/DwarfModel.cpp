@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "exceptions/TarvikDebugData.h"
+#include "exceptions/report/TarvikDebugData.h"
 #include "exceptions/tools/SymbolNames.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
 #include "exceptions/tools/DebugDataWriter.h"
 #include "exceptions/tools/DwarfModel.h"
 #include "platform/rtl/SysUtils.h"

@@ -19,9 +19,10 @@
 #include <vector>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikCapture.h"
-#include "exceptions/TarvikHooks.h"
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/capture/TarvikCapture.h"
+#include "exceptions/capture/TarvikHooks.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/ImportSlots.h"
 

@@ -12,13 +12,15 @@
 #include <string>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikCapture.h"
-#include "exceptions/TarvikLogFile.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikTrace.h"
-#include "exceptions/TarvikVirtualFiles.h"
-#include "exceptions/TarvikWeb.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
+#include "exceptions/capture/TarvikCapture.h"
+#include "exceptions/deliver/TarvikWeb.h"
+#include "exceptions/report/TarvikLogFile.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"
 

@@ -10,10 +10,11 @@
 #include <thread>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikFreeze.h"
-#include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikPipeline.h"
-#include "exceptions/TarvikPipelineHooks.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/capture/TarvikFreeze.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 #include "platform/app/Application.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/forms/FormsApplication.h"

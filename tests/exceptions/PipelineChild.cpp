@@ -32,9 +32,10 @@
 #include <thread>
 
 #include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikOptions.h"
 #include "exceptions/TarvikPipeline.h"
-#include "exceptions/TarvikPipelineHooks.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"

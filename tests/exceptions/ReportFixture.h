@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikReport.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/SysUtils.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikTrace.h"
+#include "exceptions/base/TarvikTrace.h"
 #include "platform/classes/TempFiles.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/SysUtils.h"

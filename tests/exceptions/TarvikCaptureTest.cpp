@@ -9,11 +9,11 @@
 #include <map>
 #include <sstream>
 
-#include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikCapture.h"
-#include "exceptions/TarvikHooks.h"
-#include "exceptions/TarvikLogFile.h"
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/capture/TarvikCapture.h"
+#include "exceptions/capture/TarvikHooks.h"
+#include "exceptions/report/TarvikLogFile.h"
 #include "platform/sys/ImportSlots.h"
 #include "tests/exceptions/ChildProcess.h"
 #include "tests/exceptions/ReporterTestSupport.h"

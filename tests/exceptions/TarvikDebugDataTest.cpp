@@ -1,11 +1,11 @@
-#include "exceptions/TarvikDebugData.h"
+#include "exceptions/report/TarvikDebugData.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
 #include "exceptions/tools/DebugDataWriter.h"
 #include "exceptions/tools/SymbolNames.h"
 #include "platform/classes/ByteReader.h"

@@ -11,13 +11,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "exceptions/TarvikDialogClient.h"
-#include "exceptions/TarvikDialogLayout.h"
-#include "exceptions/TarvikDialogProtocol.h"
-#include "exceptions/TarvikIni.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikPng.h"
-#include "exceptions/TarvikReport.h"
+#include "exceptions/base/TarvikIni.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikUtils.h"
+#include "exceptions/deliver/TarvikDialogClient.h"
+#include "exceptions/deliver/TarvikDialogLayout.h"
+#include "exceptions/deliver/TarvikDialogProtocol.h"
+#include "exceptions/report/TarvikPng.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"
 #include "tests/TestTemp.h"

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikErrors.h"
+#include "exceptions/base/TarvikErrors.h"
 
 #include <gtest/gtest.h>
 

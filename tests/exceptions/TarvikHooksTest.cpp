@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "exceptions/TarvikHooks.h"
+#include "exceptions/capture/TarvikHooks.h"
 #include "platform/sys/CodePatch.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikIni.h"
+#include "exceptions/base/TarvikIni.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikLogFile.h"
+#include "exceptions/report/TarvikLogFile.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <fstream>
 #include <set>
 
-#include "exceptions/TarvikErrors.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikUtils.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/rtl/Win1252.h"
 #include "tests/TestTemp.h"
 #include "tests/exceptions/ChildProcess.h"

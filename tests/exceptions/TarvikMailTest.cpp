@@ -16,13 +16,13 @@
 #include <sstream>
 #include <thread>
 
-#include "exceptions/TarvikErrors.h"
-#include "exceptions/TarvikMail.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikSmtp.h"
-#include "exceptions/TarvikSocket.h"
-#include "exceptions/TarvikTexts.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikTexts.h"
+#include "exceptions/deliver/TarvikMail.h"
+#include "exceptions/deliver/TarvikSmtp.h"
+#include "exceptions/deliver/TarvikSocket.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/sys/Process.h"
 #include "tests/TestEnv.h"

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikModules.h"
+#include "exceptions/report/TarvikModules.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -9,8 +9,9 @@
 #include <map>
 #include <sstream>
 
-#include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikTrace.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikTrace.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "exceptions/tools/DebugDataWriter.h"
 #include "exceptions/tools/SymbolNames.h"
 #include "platform/classes/Streams.h"

@@ -1,11 +1,11 @@
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Win1252.h"
 #include "platform/sys/Process.h"

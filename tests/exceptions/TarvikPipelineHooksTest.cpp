@@ -1,4 +1,4 @@
-#include "exceptions/TarvikPipelineHooks.h"
+#include "exceptions/deliver/TarvikPipelineHooks.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikReport.h"
-#include "exceptions/TarvikThreads.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikUtils.h"
+#include "exceptions/report/TarvikReport.h"
 #include "platform/sys/Process.h"
 
 TEST(TarvikPipelineHooks, DefaultsDoWithoutUserInterface) {

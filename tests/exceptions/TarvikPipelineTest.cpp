@@ -14,7 +14,7 @@
 #include <sstream>
 #include <thread>
 
-#include "exceptions/TarvikLogFile.h"
+#include "exceptions/report/TarvikLogFile.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 #include "tests/exceptions/ChildProcess.h"

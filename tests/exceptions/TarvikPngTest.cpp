@@ -1,4 +1,4 @@
-#include "exceptions/TarvikPng.h"
+#include "exceptions/report/TarvikPng.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "exceptions/TarvikScreenshot.h"
+#include "exceptions/report/TarvikScreenshot.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/TestTemp.h"

@@ -1,13 +1,13 @@
-#include "exceptions/TarvikReport.h"
+#include "exceptions/report/TarvikReport.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "exceptions/TarvikClassInfo.h"
-#include "exceptions/TarvikOptions.h"
-#include "exceptions/TarvikUtils.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikClassInfo.h"
+#include "exceptions/base/TarvikOptions.h"
+#include "exceptions/base/TarvikUtils.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 #include "platform/rtl/Win1252.h"
 #include "platform/sys/DesktopHooks.h"
 #include "platform/sys/Process.h"

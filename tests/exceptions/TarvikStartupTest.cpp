@@ -1,9 +1,9 @@
 // Start-up of the reporter in a program with and without reporter data.
 #include <gtest/gtest.h>
 
-#include "exceptions/ExceptionLog.h"
-#include "exceptions/TarvikModules.h"
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikState.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
+#include "exceptions/report/TarvikModules.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/exceptions/ChildProcess.h"
 #include "tests/exceptions/ReporterTestSupport.h"

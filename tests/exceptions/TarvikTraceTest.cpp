@@ -1,8 +1,7 @@
-#include "exceptions/TarvikTrace.h"
+#include "exceptions/base/TarvikTrace.h"
 
 #include <gtest/gtest.h>
 
-#include "exceptions/ExceptionLog.h"
 #include "platform/classes/StringList.h"
 #include "tests/exceptions/ChildProcess.h"
 #include "tests/exceptions/ReporterTestSupport.h"

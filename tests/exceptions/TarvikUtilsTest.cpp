@@ -1,4 +1,4 @@
-#include "exceptions/TarvikUtils.h"
+#include "exceptions/base/TarvikUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "exceptions/TarvikVirtualFiles.h"
+#include "exceptions/base/TarvikVirtualFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "exceptions/TarvikOptions.h"
+#include "exceptions/base/TarvikOptions.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Process.h"

@@ -1,11 +1,12 @@
-#include "exceptions/TarvikWeb.h"
+#include "exceptions/deliver/TarvikWeb.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
-#include "exceptions/TarvikErrors.h"
+#include "exceptions/base/TarvikErrors.h"
+#include "exceptions/base/TarvikUtils.h"
 #include "platform/sys/Process.h"
 #include "tests/exceptions/ChildProcess.h"
 
