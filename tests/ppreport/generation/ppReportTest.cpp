@@ -140,6 +140,44 @@ TEST_F(GroupedReport, ColumnsFillDownThePageOneAfterTheOther) {
   EXPECT_EQ((std::vector<std::string>{"H", "CH", "GH", "b", "GF", "10", "CF", "F"}), Texts(3));
 }
 
+// Two columns down the page: wherever the data ends, the summary starts at the top of the first
+// column, on the next page when the data ends in the second. Each case on a report of its own.
+TEST_F(ReportTest, TheSummaryNeverStartsInTheSecondColumn) {
+  // Six rows a column; the data ends in the first column, at its foot, or in the second.
+  for (int Records : {5, 6, 7, 8, 12}) {
+    SCOPED_TRACE(Records);
+    for (TComponent* Old : std::initializer_list<TComponent*>{Report, Device, Pipe ? Pipe->DataSet() : nullptr, Pipe})
+      if (Old) Old->Free();
+    Report = new TppReport(&Form);
+    Device = nullptr;
+    SetUp();
+    Table(std::string(Records, 'a'), "columns" + std::to_string(Records) + ".db");
+    Report->SetColumns(2);
+    Report->CreateMissingBands();
+    for (TppBand* B : {Report->GetHeaderBand(), Report->GetDetailBand(), Report->GetFooterBand()})
+      B->ChangeHeight(10 * mm);
+    Label(Report->GetHeaderBand(), "H");
+    Field<TppDBText>(Report->GetDetailBand(), "Name", 0);
+    Label(Report->GetFooterBand(), "F");
+    TppBand* Summary = Report->CreateBand(btSummary, 0);
+    Summary->ChangeHeight(10 * mm);
+    Label(Summary, "S");
+    ASSERT_NO_THROW(Run());
+    const int Pages = Records < 6 ? 1 : 2;
+    ASSERT_EQ(Pages, PageCount());
+    EXPECT_EQ("n" + std::to_string(Records), Texts(1).at(Records));
+    const TppPage& Last = *Device->Pages.at(Pages);
+    int Found = 0;
+    for (int I = 0; I < Last.GetDrawCommandCount(); ++I)
+      if (auto* C = dynamic_cast<TppDrawText*>(Last.GetDrawCommand(I)); C && C->Text() == "S") {
+        ++Found;
+        EXPECT_EQ(10 * mm, C->Left());
+        EXPECT_EQ((Records < 6 ? 20 + 10 * Records : 20) * mm, C->Top());
+      }
+    EXPECT_EQ(1, Found);
+  }
+}
+
 TEST_F(GroupedReport, TwoPassesGivePageOfPagesOnEveryPage) {
   Build("aaaaaaabbbcc");
   Report->SetPassSetting(psTwoPass);
