@@ -178,6 +178,53 @@ TEST_F(ReportTest, TheSummaryNeverStartsInTheSecondColumn) {
   }
 }
 
+// Customers with their orders below them, customers without orders shown too: a customer without
+// orders shows no order of another customer.
+TEST_F(ReportTest, ACustomerWithoutOrdersShowsNoOrderOfAnother) {
+  Path = Temp.Path("orders.db");
+  TQuery Q(nullptr);
+  Q.SetDatabaseName(Path);
+  for (const char* Sql : {"CREATE TABLE Customer (CustNo INTEGER, Name TEXT)",
+                          "INSERT INTO Customer VALUES (1, 'c1'), (2, 'c2'), (3, 'c3'), (4, 'c4')",
+                          "CREATE TABLE Orders (CustNo INTEGER, Item TEXT)",
+                          "INSERT INTO Orders VALUES (1, 'o11'), (1, 'o12'), (3, 'o31')"}) {
+    Q.SetSQLText(Sql);
+    Q.ExecSQL();
+  }
+  auto Pipeline = [&](const char* Name, const char* Sql) {
+    auto* Set = new TQuery(&Form);
+    Set->SetDatabaseName(Path);
+    Set->SetSQLText(Sql);
+    auto* P = new TppDataSetPipeline(&Form);
+    P->SetName(Name);
+    P->SetDataSet(Set);
+    return P;
+  };
+  Pipe = Pipeline("Customers", "SELECT CustNo, Name FROM Customer ORDER BY CustNo");
+  TppDataSetPipeline* Orders = Pipeline("Orders", "SELECT CustNo, Item FROM Orders ORDER BY CustNo, Item");
+  ASSERT_NE(nullptr, Orders->AddLink(Pipe, "CustNo", "CustNo"));
+  Orders->SetSkipWhenNoRecords(false);
+  Report->SetDataPipeline(Pipe);
+  Report->CreateMissingBands();
+  auto* Detail = static_cast<TppDetailBand*>(Report->GetDetailBand());
+  Detail->ChangeHeight(5 * mm);
+  Detail->SetDataPipeline(Orders);
+  auto* Item = Field<TppDBText>(Detail, "Item", 0);
+  Item->SetDataPipeline(Orders);
+  auto* G = new TppGroup(&Form);
+  G->SetReport(Report);
+  G->SetBreakName("CustNo");
+  G->SetDataPipeline(Pipe);
+  Report->CreateMissingBands();
+  TppBand* Header = Report->GetGroupHeaderBand(0);
+  Header->ChangeHeight(5 * mm);
+  Field<TppDBText>(Header, "Name", 0);
+  Run();
+  ASSERT_EQ(1, PageCount());
+  // An order text of a customer without orders prints empty.
+  EXPECT_EQ((std::vector<std::string>{"c1", "o11", "o12", "c2", "", "c3", "o31", "c4", ""}), Texts(1));
+}
+
 TEST_F(GroupedReport, TwoPassesGivePageOfPagesOnEveryPage) {
   Build("aaaaaaabbbcc");
   Report->SetPassSetting(psTwoPass);
