@@ -73,7 +73,7 @@ public:
 
   // ---- generation
   // The member whose bottom is lowest while the region stretches.
-  TppStretchable* MaxStretchable() const { return FMaxStretchable; }
+  TppStretchable* MaxStretchable() const override { return FMaxStretchable; }
   void GenerateContent() override;
   void BeginGeneration() override;
   void Init() override;

@@ -238,7 +238,10 @@ int32_t TppStretchable::CalcPrintPosition() {
     Adjustment = P->FPartialAdjustment;
     Lower = P->PrintRect().Top;
     Top = Lower + mmTop() - P->mmTop();
-    if (P->SpaceUsed() > 0) Growth = P->SpaceUsed() - P->mmHeight();
+    if (P->SpaceUsed() > 0) {
+      Lowest = P->MaxStretchable();
+      Growth = P->SpaceUsed() - P->mmHeight();
+    }
   } else if (B) {
     Base = B->GetCurrentPosition();
     Bottom = B->GetPageBottom();

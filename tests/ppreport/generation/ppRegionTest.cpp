@@ -173,6 +173,51 @@ TEST_F(Regions, FrameAndBrush) {
   EXPECT_TRUE(R->Transparent());
 }
 
+// What shifts with a region keeps its designed gap below the region's lowest stretching member, as
+// the same layout without a region does: a label and a memo designed below a growing memo.
+TEST_F(Regions, ShiftersKeepTheirGapBelowTheLowestStretchingMember) {
+  Band->ChangeHeight(50 * mm);
+  auto* Grows = new TppMemo(&Form);
+  Grows->SetBand(Band);
+  Grows->SetBounds(2 * mm, 0, 60 * mm, 5 * mm);
+  Grows->SetStretch(true);
+  Grows->SetText("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8");
+  auto* Label = new TppLabel(&Form);
+  Label->SetBand(Band);
+  Label->SetBounds(2 * mm, 15 * mm, 30 * mm, 5 * mm);
+  Label->SetCaption("Below");
+  Label->SetShiftWithParent(true);
+  auto* Second = new TppMemo(&Form);
+  Second->SetBand(Band);
+  Second->SetBounds(2 * mm, 25 * mm, 60 * mm, 5 * mm);
+  Second->SetText("second");
+  Second->SetShiftWithParent(true);
+  // The tops in the band, then in a region filling the band.
+  std::vector<std::vector<int32_t>> Tops;
+  for (bool InRegion : {false, true}) {
+    SCOPED_TRACE(InRegion);
+    if (InRegion) {
+      TppRegion* R = AddRegion(0, 50 * mm);
+      for (TppComponent* C : std::initializer_list<TppComponent*>{Grows, Label, Second}) R->AddObject(C);
+    }
+    Run();
+    ASSERT_EQ(1u, Report->Pages.size());
+    ASSERT_EQ(1u, CommandsOf(Grows, 1).size());
+    const TppDrawCommand* G = CommandsOf(Grows, 1)[0];
+    ASSERT_GT(G->Height(), 20 * mm);  // eight lines
+    std::vector<int32_t> T;
+    for (const TComponent* C : std::initializer_list<const TComponent*>{Grows, Label, Second}) {
+      ASSERT_EQ(1u, CommandsOf(C, 1).size());
+      T.push_back(CommandsOf(C, 1)[0]->Top());
+    }
+    EXPECT_EQ(G->Top() + G->Height() + 10 * mm, T[1]);
+    EXPECT_EQ(G->Top() + G->Height() + 20 * mm, T[2]);
+    Tops.push_back(T);
+    ExpectSinglePagesAlike();
+  }
+  EXPECT_EQ(Tops[0], Tops[1]);
+}
+
 // A region that would split below other content moves whole to the next page with KeepTogether:
 // its frame, its label and every line of its memo print there and nothing of it on the first page.
 // Without it the region splits; on a page of its own a kept region splits as any other.
