@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -216,6 +217,45 @@ TEST_F(Regions, ShiftersKeepTheirGapBelowTheLowestStretchingMember) {
     ExpectSinglePagesAlike();
   }
   EXPECT_EQ(Tops[0], Tops[1]);
+}
+
+// Two memos side by side below a region: the short one ends on page 1, the long one goes on over
+// pages. A page generated alone resumes the region's shifters where the full run did: it generates
+// (and lets OnPrint change) only what the full run generated on that page.
+TEST_F(Regions, APageGeneratedAloneResumesTheRegionsShifters) {
+  TppRegion* R = AddRegion(0, 10 * mm);
+  AddLabel(R, "Heading", 0);
+  std::map<int, std::vector<std::string>> Printed;  // by page, the memos generated
+  auto Below = [&](const std::string& Name, int32_t Left, int Lines) {
+    auto* M = new TppMemo(&Form);
+    M->SetBand(Band);
+    M->SetBounds(Left, 10 * mm, 35 * mm, 5 * mm);
+    std::string T;
+    for (int I = 1; I <= Lines; ++I) T += Name + " " + std::to_string(I) + "\r\n";
+    M->SetText(T);
+    M->SetShiftRelativeTo(R);
+    M->SetStretch(true);
+    M->OnPrint = [&Printed, this, Name](TObject*) { Printed[Report->Engine()->AbsolutePageNo()].push_back(Name); };
+    return M;
+  };
+  TppMemo* Short = Below("short", 0, 3);
+  TppMemo* Long = Below("long", 40 * mm, 60);
+  Run();
+  ASSERT_GE(Report->Pages.size(), 3u);
+  EXPECT_EQ(3u, MemoLines(Short, 1).size());
+  std::vector<std::string> Lines;
+  for (auto& [No, P] : Report->Pages)
+    for (const std::string& L : MemoLines(Long, No)) Lines.push_back(L);
+  EXPECT_EQ(60u, Lines.size());
+  const auto Full = Printed;
+  EXPECT_EQ((std::vector<std::string>{"long"}), Full.at(2));
+  for (auto& [No, Names] : Full) {
+    Printed.clear();
+    Report->Pages.clear();
+    Report->Request(psSinglePage, No);
+    EXPECT_EQ(Names, Printed[No]) << "page " << No;
+  }
+  ExpectSinglePagesAlike();
 }
 
 // A region that would split below other content moves whole to the next page with KeepTogether:
