@@ -241,6 +241,37 @@ TEST_F(GroupedReport, TwoPassesGivePageOfPagesOnEveryPage) {
   }
 }
 
+// The page limit ends the run at the end of its page, the pages before it as without a limit; in
+// two passes the count is the limit's.
+TEST_F(GroupedReport, ThePageLimitEndsTheRunAtItsPage) {
+  Build("aaaaaaabbbcc");
+  TppLabel* Count = Label(Report->GetFooterBand(), "", 50 * mm);
+  Count->OnGetText = [this](TObject*, std::string& Text) { Text = std::to_string(Report->PageCount()); };
+  Run();
+  ASSERT_EQ(4, PageCount());
+  std::map<int, std::vector<std::string>> Full;
+  for (int P = 1; P <= 4; ++P) Full[P] = Texts(P);
+  struct TCase {
+    int Limit;
+    TppPassSettingType Pass;
+    int Pages;
+  };
+  for (const TCase& C : {TCase{2, psOnePass, 2}, TCase{2, psTwoPass, 2}, TCase{1, psOnePass, 1}, TCase{9, psOnePass, 4},
+                         TCase{0, psTwoPass, 4}}) {
+    SCOPED_TRACE(testing::Message() << C.Limit << " " << C.Pass);
+    Report->SetPageLimit(C.Limit);
+    Report->SetPassSetting(C.Pass);
+    Run();
+    ASSERT_EQ(C.Pages, PageCount());
+    for (int P = 1; P <= C.Pages; ++P) {
+      std::vector<std::string> T = Texts(P), Expected = Full[P];
+      // The footer's count: what the first pass counted, else the page the run has reached.
+      if (C.Pass == psTwoPass) Expected.back() = std::to_string(C.Pages);
+      EXPECT_EQ(Expected, T) << "page " << P;
+    }
+  }
+}
+
 TEST_F(GroupedReport, APageBreakEndsThePageWhereItStands) {
   Build("aabbbc");
   auto* Title = Report->CreateBand(btTitle, 0);
