@@ -240,24 +240,34 @@ TField* TppDataSetPipeline::DataField(const std::string& FieldName, const char* 
   return F;
 }
 
+// A linked detail without records for its master keeps its cursor where the range would begin,
+// on a record of another master: nothing of that record is this master's to read.
+bool TppDataSetPipeline::OnRecord() const { return GetActive() && !(NoLinkedRecords() && IsLinked()); }
+
+TField* TppDataSetPipeline::RecordField(const std::string& FieldName, const char* Operation) const {
+  if (!GetActive()) return nullptr;
+  TField* F = DataField(FieldName, Operation);
+  return OnRecord() ? F : nullptr;
+}
+
 bool TppDataSetPipeline::IsFieldNull(const std::string& FieldName) {
-  return !GetActive() || DataField(FieldName, "IsFieldNull")->IsNull();
+  TField* F = RecordField(FieldName, "IsFieldNull");
+  return !F || F->IsNull();
 }
 
 Variant TppDataSetPipeline::GetFieldValue(const std::string& FieldName) {
-  if (!GetActive()) return Variant();
-  return DataField(FieldName, "GetFieldValue")->AsVariant();
+  TField* F = RecordField(FieldName, "GetFieldValue");
+  return F ? F->AsVariant() : Variant();
 }
 
 double TppDataSetPipeline::GetFieldAsDouble(const std::string& FieldName) {
-  if (!GetActive()) return 0;
-  TField* F = DataField(FieldName, "GetFieldAsDouble");
-  return F->IsNull() ? 0 : F->AsFloat();
+  TField* F = RecordField(FieldName, "GetFieldAsDouble");
+  return !F || F->IsNull() ? 0 : F->AsFloat();
 }
 
 std::string TppDataSetPipeline::GetFieldAsString(const std::string& FieldName) {
-  if (!GetActive()) return {};
-  return DataField(FieldName, "GetFieldAsString")->AsString();
+  TField* F = RecordField(FieldName, "GetFieldAsString");
+  return F ? F->AsString() : std::string();
 }
 
 TppDataType TppDataSetPipeline::GetFieldDataType(const std::string& FieldName) {
@@ -272,7 +282,7 @@ TPicture* TppDataSetPipeline::GetFieldAsPicture(const std::string& FieldName) {
   if (!F->IsBlob()) return nullptr;
   if (!FPicture) FPicture = std::make_unique<TPicture>();
   FPicture->SetGraphic(nullptr);
-  if (!F->IsNull()) {
+  if (OnRecord() && !F->IsNull()) {
     std::unique_ptr<TStream> Bytes = FDataSet->CreateBlobStream(F);
     FPicture->LoadFromStream(*Bytes);
   }
@@ -280,8 +290,8 @@ TPicture* TppDataSetPipeline::GetFieldAsPicture(const std::string& FieldName) {
 }
 
 void TppDataSetPipeline::GetFieldAsStream(const std::string& FieldName, TStream& Stream) {
-  if (!GetActive()) return;
-  TField* F = DataField(FieldName, "GetFieldAsStream");
+  TField* F = RecordField(FieldName, "GetFieldAsStream");
+  if (!F) return;
   if (F->IsBlob()) {
     std::unique_ptr<TStream> Bytes = FDataSet->CreateBlobStream(F);
     if (Bytes->Size() > 0) Stream.CopyFrom(*Bytes, 0);
@@ -345,7 +355,7 @@ int TppDataSetPipeline::CompareLinkValues() {
   DetailLinkValues().resize(Links.size());
   MasterLinkValues().resize(Links.size());
   for (size_t I = 0; I < Links.size(); ++I) {
-    DetailLinkValues()[I] = GetFieldValue(Links[I]->DetailFieldName);
+    DetailLinkValues()[I] = DataField(Links[I]->DetailFieldName, "CompareLinkValues")->AsVariant();
     MasterLinkValues()[I] = Master->GetFieldValue(Links[I]->MasterFieldName);
     int C = CompareLinkValue(DetailLinkValues()[I], MasterLinkValues()[I], *Links[I]);
     if (Links[I]->DetailSortOrder == soDescending) C = -C;

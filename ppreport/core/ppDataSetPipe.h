@@ -47,8 +47,8 @@ public:
   bool GotoBookmark(TppBookmark Bookmark) override;
   // Record order for bookmarks of this pipeline; the base order otherwise.
   int CompareBookmarks(TppBookmark A, TppBookmark B) override;
-  // Field values: empty while the data set is closed; EDataError for a name the open data set
-  // does not have.
+  // Field values: empty while the data set is closed, and while a linked detail has no records
+  // for its master; EDataError for a name the open data set does not have.
   bool IsFieldNull(const std::string& FieldName) override;
   bool GetFieldNames(TStrings& List) override;
   double GetFieldAsDouble(const std::string& FieldName) override;
@@ -85,6 +85,10 @@ protected:
 
 private:
   TField* DataField(const std::string& FieldName, const char* Operation) const;
+  // Whether the cursor stands on a record of this pipeline's range.
+  bool OnRecord() const;
+  // The field on the current record; null when there is none to read.
+  TField* RecordField(const std::string& FieldName, const char* Operation) const;
   void CreateFields();
   void FreeFields();
   // The record at 0-based Index of the open data set; false when there is none.

@@ -369,6 +369,7 @@ void TppGroup::SaveToCache(int Page) {
 }
 
 void TppGroup::RestoreFromCache(int Page) {
+  FKeepTogetherSaved = false;  // a restore point belongs to the page it was taken on
   TppGroupCacheRecord R{};
   if (!ReadRecord(Page, R)) return;
   FFirstPageNo = R.FirstPageNo;
@@ -382,6 +383,7 @@ void TppGroup::RestoreFromCache(int Page) {
 void TppGroup::CacheTruncated(int Pages) {
   TppCacheable::CacheTruncated(Pages);
   FKeptTogether = false;
+  FKeepTogetherSaved = false;
 }
 
 void TppGroup::UpdateCachedPageNos() {

@@ -192,6 +192,7 @@ private:
   bool FHeaderForOrphanedFooter = true;
   bool FKeepTogether = false;
   bool FKeptTogether = false;
+  bool FKeepTogetherSaved = false;  // the restore point of the break in progress is taken
   int FLastPageNo = 0;
   bool FNewColumn = false;
   bool FNewPage = false;

@@ -15,6 +15,7 @@ bool TppGroup::IsKeepTogetherGroup() const {
 void TppGroup::EndBreak() {
   DoAfterGroupBreak();
   if (IsKeepTogetherGroup()) FKeptTogether = false;
+  FKeepTogetherSaved = false;
   ++FBreakNo;
 }
 
@@ -33,18 +34,23 @@ void TppGroup::ResetKeepTogetherCache() {
   TRestore Guard(FResettingCache, true);
   FCacheManager->Reset();
   FKeptTogether = false;
+  FKeepTogetherSaved = false;
 }
 
+// Once per break: the engine takes the point before it counts the group's first record, which it
+// may do before the header asks (an outer group's header, or footers that open a page, fetch the
+// record first), and a later call must not move the point past that record.
 void TppGroup::SaveKeepTogetherState() {
   if (!IsKeepTogetherGroup()) return;
   TppCustomEngine* Engine = FReport->Engine();
   // A group that begins on a fresh page is never restarted.
   if (!Engine->GetPageStarted()) FKeptTogether = true;
-  if (!FKeepTogether || FKeptTogether || !FCacheManager) return;
+  if (!FKeepTogether || FKeptTogether || FKeepTogetherSaved || !FCacheManager) return;
   ResetKeepTogetherCache();
   FCacheManager->SaveToCache(0);
   FCacheManager->SetTruncateNotices(true);
   if (FPageSnapshot && Engine->Page()) FPageSnapshot->Assign(Engine->Page());
+  FKeepTogetherSaved = true;
 }
 
 void TppGroup::RestoreKeepTogether() {
@@ -54,5 +60,6 @@ void TppGroup::RestoreKeepTogether() {
   FCacheManager->SetTruncateNotices(false);
   Engine->RestoreDataPipelineStates();
   FKeptTogether = true;
+  FKeepTogetherSaved = false;
   if (FPageSnapshot && Engine->Page()) Engine->Page()->Assign(FPageSnapshot.get());
 }

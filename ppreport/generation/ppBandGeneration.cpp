@@ -214,7 +214,16 @@ void TppBandGeneration::CheckFit() {
   if (FBand->GetBandType() == btDetail && !IsDynamic())
     GenerationError(SppStaticDetailCannotFit);
   else
-    GenerationError(Format(SppBandCannotFit, {FBand->GetUserName()}));
+    GenerationError(Format(SppBandCannotFit, {BandName()}));
+}
+
+// The band as the user knows it; a band made in code may have no user name.
+std::string TppBandGeneration::BandName() const {
+  std::string Name = FBand->GetUserName();
+  if (Name.empty()) Name = FBand->Caption();
+  if (Name.empty()) Name = FBand->GetDefaultCaption();
+  if (Name.empty()) Name = FBand->ClassName().substr(3);  // "TppSummaryBand" -> "SummaryBand"
+  return Name;
 }
 
 bool TppBandGeneration::IsDynamic() const { return FBand->PrintHeight() == phDynamic; }

@@ -128,6 +128,7 @@ private:
   void DrawPrintedObjects();
   void CheckFit();
   bool IsDynamic() const;
+  std::string BandName() const;
   int StaticListIndex() const;
 
   TppCustomBand* FBand = nullptr;

@@ -66,7 +66,10 @@ void TppCustomComponent::CalcPrintPosition() {
     Partial = R->PartialGeneration();
     Adjustment = R->PartialAdjustment();
     Top = mmTop() - R->mmTop() + R->PrintRect().Top;
-    if (R->SpaceUsed() > 0) Growth = R->SpaceUsed() - R->mmHeight();
+    if (R->SpaceUsed() > 0) {
+      Shifter = R->MaxStretchable();
+      Growth = R->SpaceUsed() - R->mmHeight();
+    }
   } else {
     Current = B->GetCurrentPosition();
     Bottom = B->GetPageBottom();

@@ -224,7 +224,9 @@ TppControlBounds TppCustomText::AdjustBounds(const TppControlBounds& Measured) {
   if (!AutoSize()) return R;
   R.Height += Vertical;
   R.Width += Horizontal;
-  const int32_t Spare = mmWidth() - Measured.Width;
+  // The new box keeps the old one's anchor for the alignment (its left edge, centre or right edge),
+  // measured with the sides' border included, so a text that changes again and again stays put.
+  const int32_t Spare = mmWidth() - R.Width;
   switch (Alignment()) {
     case taLeftJustify: R.Left = mmLeft(); break;
     case taRightJustify:

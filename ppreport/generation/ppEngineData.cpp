@@ -69,6 +69,10 @@ void TppEngine::AdvanceRecord() {
   if (!AdvanceRecordPending() && !CalcsOutOfSync()) return;
   SetCheckForGroupBreaks(false);
   if (AdvanceRecordPending()) {
+    // The record a keep-together group starts with is not counted yet: the group's restore point
+    // lies before it, so a roll-back leaves it out of the totals of the page the group leaves.
+    if (TppGroup* K = KeepTogetherGroup(); K && K->HeaderBand() && ppEngineBand::Generation(*K->HeaderBand()))
+      K->SaveKeepTogetherState();
     SetAdvanceRecordPending(false);
     SetCalcsOutOfSync(false);
     TraverseRecord();

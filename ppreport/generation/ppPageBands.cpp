@@ -187,11 +187,15 @@ void TppSummaryBand::CheckPrintOnPage() {
 
 void TppSummaryBand::CalcBandPrintPosition() {
   TppCustomEngine& E = *Engine();
+  // A summary that waits for a later page or column keeps this page's bottom: it waits by choice,
+  // not for lack of room, and the guard against bands that never fit must not take it for one.
+  const auto Wait = [&] {
+    SetPageBottom(E.GetPageBottom() - mmBottomOffset());
+    SetOutOfSpace(true);
+  };
   if (NewPage() && !NewPageDone()) {
     SetNewPageDone(true);
-    // The page bottom still stands for this page: the band waits by choice, not for lack of room.
-    SetPageBottom(E.GetPageBottom() - mmBottomOffset());
-    if (Visible()) SetOutOfSpace(true);
+    if (Visible()) Wait();
     return;
   }
   TppCustomReport* R = Report();
@@ -207,7 +211,7 @@ void TppSummaryBand::CalcBandPrintPosition() {
   } else if (E.PrintPosition().Left == E.Page()->PageDef()->mmMarginLeft()) {
     TppBasicBand::CalcBandPrintPosition();
   } else {
-    SetOutOfSpace(true);  // never from a column after the first
+    Wait();  // never from a column after the first
   }
 }
 

@@ -435,6 +435,11 @@ void TppCustomRegion::SaveToCache(int Page) {
   R.DrawComponent = S.DrawComponent;
   R.ShiftersActive = S.ShiftersActive;
   R.KeptTogether = KeptTogether();
+  // Three bytes hold any shifter index a band can have.
+  const uint32_t Shifter = static_cast<uint32_t>(std::clamp(S.ShifterIndex, 0, 0xFFFFFF));
+  R.ShifterIndexLow = static_cast<uint8_t>(Shifter);
+  R.ShifterIndexHigh[0] = static_cast<uint8_t>(Shifter >> 8);
+  R.ShifterIndexHigh[1] = static_cast<uint8_t>(Shifter >> 16);
   R.MemberIndex = FMemberIndex;
   R.OverFlow = S.OverFlow;
   R.PartialGeneration = S.PartialGeneration;
@@ -449,6 +454,7 @@ void TppCustomRegion::RestoreFromCache(int Page) {
   TppStretchableCacheRecord S{};
   S.DrawComponent = R.DrawComponent;
   S.ShiftersActive = R.ShiftersActive;
+  S.ShifterIndex = R.ShifterIndexLow | R.ShifterIndexHigh[0] << 8 | R.ShifterIndexHigh[1] << 16;
   S.OverFlow = R.OverFlow;
   S.PartialGeneration = R.PartialGeneration;
   TakeStretchableRecord(S);

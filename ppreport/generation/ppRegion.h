@@ -20,17 +20,19 @@
 
 class TppPage;
 
-// One page of a region's state in the page cache (20 bytes, little-endian; reserved bytes 0).
+// One page of a region's state in the page cache (20 bytes, little-endian). The member index
+// takes the place of a stretchable's shifter index, which goes into the bytes the layout leaves
+// unused: its low byte at offset 3, its next two at offsets 10 and 11.
 #pragma pack(push, 1)
 struct TppRegionCacheRecord {
   uint8_t DrawComponent;
   uint8_t ShiftersActive;
   uint8_t KeptTogether;
-  uint8_t Reserved1;
+  uint8_t ShifterIndexLow;
   int32_t MemberIndex;
   uint8_t OverFlow;
   uint8_t PartialGeneration;
-  uint8_t Reserved2[2];
+  uint8_t ShifterIndexHigh[2];
   int32_t ListIndex;
   int32_t PartialAdjustment;
 };
@@ -73,7 +75,7 @@ public:
 
   // ---- generation
   // The member whose bottom is lowest while the region stretches.
-  TppStretchable* MaxStretchable() const { return FMaxStretchable; }
+  TppStretchable* MaxStretchable() const override { return FMaxStretchable; }
   void GenerateContent() override;
   void BeginGeneration() override;
   void Init() override;

@@ -238,7 +238,10 @@ int32_t TppStretchable::CalcPrintPosition() {
     Adjustment = P->FPartialAdjustment;
     Lower = P->PrintRect().Top;
     Top = Lower + mmTop() - P->mmTop();
-    if (P->SpaceUsed() > 0) Growth = P->SpaceUsed() - P->mmHeight();
+    if (P->SpaceUsed() > 0) {
+      Lowest = P->MaxStretchable();
+      Growth = P->SpaceUsed() - P->mmHeight();
+    }
   } else if (B) {
     Base = B->GetCurrentPosition();
     Bottom = B->GetPageBottom();
@@ -280,11 +283,19 @@ void TppStretchable::Generate() {
   int32_t Height = 0;
   if (Drawn) {
     Height = ToBottom ? 0 : mmHeight();
+    bool FollowsContainer = false;
     if (StretchWithParent()) {
       const int32_t Container = P ? P->FCurrentPosition : B->GetCurrentPosition();
-      if (Top < Container) Height = Container - Top;
+      if (Top < Container) {
+        Height = Container - Top;
+        FollowsContainer = true;
+      }
     }
-    if (FPageBottom > Top && FPageBottom < Top + Height) Height = FPageBottom - Top;
+    // A height that follows the container stops at the page bottom. An object of its own height in
+    // a container that grows is not cut: it does not fit (below) and goes on in the next page whole,
+    // so none of its content is lost.
+    if ((FollowsContainer || !IsContainerDynamic()) && FPageBottom > Top && FPageBottom < Top + Height)
+      Height = FPageBottom - Top;
   }
   TRect Rect{Left, Top, Left + mmWidth(), ToBottom ? FPageBottom : Top + Height};
   SetPrintRect(Rect);

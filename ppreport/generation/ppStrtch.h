@@ -78,6 +78,9 @@ public:
   bool KeepTogetherApplies() const;
   // A sub-report printing as a section.
   virtual bool PrintsAsSection() const { return false; }
+  // For a container of members (a region): the member whose bottom is lowest while it stretches,
+  // which what shifts with the container keeps its designed gap below.
+  virtual TppStretchable* MaxStretchable() const { return nullptr; }
 
   // ---- generation
   // This page's top; sets CurrentPosition and PageBottom.

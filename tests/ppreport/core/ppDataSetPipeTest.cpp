@@ -262,6 +262,20 @@ TEST_F(TppMasterDetailTest, MastersWithoutDetailsAreSkipped) {
   // One detail that wants empty masters shown switches the skipping off.
   Detail->SetSkipWhenNoRecords(false);
   EXPECT_EQ("1:10,11, 2:20, 3: 4:40,41,42, 5: 6:60,", Walk());
+  // A master without details reads nothing, though the detail's cursor stands on the next
+  // master's first record; a name the data lacks still raises.
+  Master->First();
+  for (int Guard = 0; Master->GetFieldAsString("CustNo") != "3" && Guard < 9; ++Guard) Master->Next();
+  Detail->First();
+  ASSERT_TRUE(Detail->NoRecords());
+  EXPECT_EQ("", Detail->GetFieldAsString("Id"));
+  EXPECT_TRUE(Detail->GetFieldValue("Id").IsEmpty());
+  EXPECT_TRUE(Detail->IsFieldNull("Id"));
+  EXPECT_EQ(0, Detail->GetFieldAsDouble("Id"));
+  EXPECT_THROW(Detail->GetFieldValue("Nope"), EDataError);
+  Master->Next();
+  Detail->First();
+  EXPECT_EQ("40", Detail->GetFieldAsString("Id"));
 }
 
 TEST_F(TppMasterDetailTest, ARangeAndBookmarksOfTheMaster) {

@@ -70,6 +70,46 @@ TEST_F(CtrlsOnEngine, LabelsPrintTheirTextsAtTheirPlacesPageByPage) {
   ExpectSinglePagesAlike();
 }
 
+// An auto-sized label placed by its bounds and given its text afterwards keeps its alignment's
+// anchor (left edge, centre, right edge of the bounds) through every change of its text, with or
+// without a border on its sides; the page shows it there.
+TEST_F(CtrlsOnEngine, AnAutoSizedLabelKeepsItsAlignmentsAnchorWhenItsTextChanges) {
+  TppHeaderBand* H = Band<TppHeaderBand>();
+  Band<TppDetailBand>();
+  Names(1);
+  for (bool Bordered : {false, true})
+    for (TppTextAlignment A : {taLeftJustified, taCentered, taRightJustified}) {
+      SCOPED_TRACE(testing::Message() << Bordered << " " << A);
+      auto* L = new TppLabel(&Form);
+      L->SetBand(H);
+      L->SetTextAlignment(A);
+      if (Bordered) {
+        L->Border()->SetWeight(72.0f / 25.4f);  // a millimetre
+        L->Border()->SetBorderPositions(ppSetBit(bpLeft) | ppSetBit(bpRight));
+        L->Border()->SetPreviousBorderPositions(L->Border()->BorderPositions());
+      }
+      L->SetBounds(20 * mm, 0, 40 * mm, 5 * mm);
+      // Twice the anchor's position from the left edge and the width, in the band.
+      const int32_t Twice = A == taLeftJustified ? 40 * mm : A == taCentered ? 80 * mm : 120 * mm;
+      auto TwiceAnchor = [A](int32_t Left, int32_t Width) {
+        return A == taLeftJustified ? 2 * Left : A == taCentered ? 2 * Left + Width : 2 * (Left + Width);
+      };
+      // Halving an odd spare may move a centre by half a micron a change.
+      int Changes = 0;
+      for (const char* Caption : {"Relatório", "Relatório de vendas do mês de março", "R", "Relatório"}) {
+        L->SetCaption(Caption);
+        EXPECT_NEAR(Twice, TwiceAnchor(L->mmLeft(), L->mmWidth()), ++Changes) << Caption;
+      }
+      EXPECT_GT(L->mmLeft(), 0);
+      Run();
+      const auto Texts = Commands<TppDrawText>(1);
+      ASSERT_EQ(1u, Texts.size());
+      EXPECT_EQ(10 * mm + L->mmLeft(), Texts[0]->Left());
+      EXPECT_EQ(L->mmWidth(), Texts[0]->Width());
+      L->Free();
+    }
+}
+
 TEST_F(CtrlsOnEngine, ALabelThatDoesNotFitGoesOnInTheNextPageAlone) {
   auto* D = Band<TppDetailBand>(30 * mm);
   D->SetPrintHeight(phDynamic);
@@ -312,11 +352,12 @@ TEST(ppCtrlsTest, AdjustBoundsByBorderAndAlignment) {
     L->SetBounds(10000, 2000, 30000, 5000);
     return L->AdjustBounds({0, 0, 20000, 4000});
   };
-  // Sides set just now: the right-aligned text keeps its left edge once, then moves.
+  // Sides set just now: the right-aligned text keeps its left edge once, then its right edge; the
+  // centred one its centre, the border's width included.
   L->Border()->SetPreviousBorderPositions(ppSetBit(bpLeft));
   EXPECT_EQ((TppControlBounds{10000, 2000, 20000 + B, 4000 + 2 * B}), Adjust(taRightJustify));
-  EXPECT_EQ((TppControlBounds{20000, 2000, 20000 + B, 4000 + 2 * B}), Adjust(taRightJustify));
-  EXPECT_EQ((TppControlBounds{15000, 2000, 20000 + B, 4000 + 2 * B}), Adjust(taCenter));
+  EXPECT_EQ((TppControlBounds{20000 - B, 2000, 20000 + B, 4000 + 2 * B}), Adjust(taRightJustify));
+  EXPECT_EQ((TppControlBounds{15000 - B / 2, 2000, 20000 + B, 4000 + 2 * B}), Adjust(taCenter));
   EXPECT_EQ((TppControlBounds{10000, 2000, 20000 + B, 4000 + 2 * B}), Adjust(taLeftJustify));
   // Without auto-size the box keeps its width, and its height unless the text wraps.
   L->SetAutoSize(false);

@@ -3,6 +3,8 @@
 // again alone, and look-ahead totals through the two passes.
 #include "tests/ppreport/generation/ppDBTextTestSupport.h"
 
+#include <algorithm>
+
 #include "platform/classes/Filer.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
@@ -152,6 +154,50 @@ TEST_F(Calcs, APageFooterTotalDropsTheRecordThatWentOnToTheNextPage) {
   EXPECT_EQ(TLabels{"127"}, TextsOf(Total, 1));
   EXPECT_EQ(TLabels{"4095"}, TextsOf(Total, 2));
   ExpectSinglePagesAlike();
+}
+
+// A keep-together group that does not fit rolls back to before its first record: the page it
+// leaves totals only the records printed on it, whether the record was fetched by the group's own
+// header, by an outer group's header, or after footers that opened the page.
+TEST_F(Calcs, AKeepTogetherRollBackLeavesTheGroupsFirstRecordOutOfThePageTotal) {
+  struct TCase {
+    const char* Name;
+    std::string Groups;
+    bool Outer;
+  };
+  for (const TCase& C : {TCase{"footers open the page", "AAAAAABBBBB", false},
+                         TCase{"outer header first", "AABBBBB", true}}) {
+    SCOPED_TRACE(C.Name);
+    std::vector<double> Values;
+    for (size_t I = 1; I <= C.Groups.size(); ++I) Values.push_back(double(I));
+    Grouped(C.Groups, Values);
+    Detail();
+    if (C.Outer) Group("Grp", "O");
+    TppGroup* Kept = Group("Grp", "G");
+    Kept->SetKeepTogether(true);
+    TppDBCalc* GroupSum = Calc(Kept->FooterBand(), dcSum, "Value", Kept);
+    TppDBCalc* Running = Calc(Add<TppFooterBand>("F"), dcSum);
+    Run();
+    ASSERT_GE(Report->Pages.size(), 2u);
+    int Printed = 0;
+    for (auto& [No, P] : Report->Pages) {
+      const TLabels L = Labels(No);
+      for (const std::string& T : L)
+        if (T.rfind("D r", 0) == 0) Printed += std::stoi(T.substr(3));
+      EXPECT_EQ(TLabels{std::to_string(Printed)}, TextsOf(Running, No)) << "page " << No;
+      // The group moved whole, with the outer header: no header of B is left at a page's foot.
+      for (const char* Header : {"OH B", "GH B"})
+        if (std::find(L.begin(), L.end(), Header) != L.end()) EXPECT_EQ(C.Outer ? "OH B" : "GH B", L[0]) << No;
+    }
+    TLabels Sums;
+    for (auto& [No, P] : Report->Pages)
+      for (auto& T : TextsOf(GroupSum, No)) Sums.push_back(T);
+    const int As = static_cast<int>(C.Groups.find('B')), All = static_cast<int>(C.Groups.size());
+    EXPECT_EQ((TLabels{std::to_string(As * (As + 1) / 2), std::to_string((All * (All + 1) - As * (As + 1)) / 2)}), Sums);
+    ExpectSinglePagesAlike();
+    Report->FreeBands();
+    for (int I = Report->GroupCount() - 1; I >= 0; --I) Report->GetGroup(I)->Free();
+  }
 }
 
 TEST_F(Calcs, TotalsOfAPageGeneratedAgainAloneMatchTheFullRun) {

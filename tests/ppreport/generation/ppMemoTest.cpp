@@ -11,6 +11,7 @@
 #include "platform/classes/Streams.h"
 #include "platform/data/MemDataSet.h"
 #include "ppreport/generation/ppCompUtils.h"
+#include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppMemo.h"
 #include "ppreport/output/ppPlainText.h"
 #include "tests/ppreport/generation/ppBandKindsTestSupport.h"
@@ -164,6 +165,68 @@ TEST_F(Memos, FixedMemoPrintsWhatFitsInItsHeight) {
   EXPECT_LE(static_cast<int32_t>(Pages[0].size()) * LineHeight, 20 * mm);
   EXPECT_GT(static_cast<int32_t>(Pages[0].size() + 1) * LineHeight, 20 * mm);
   EXPECT_EQ(20 * mm, Memo->SpaceUsed());
+}
+
+// A memo that does not stretch and finds too little room above the page bottom in a growing band
+// is not cut: it goes on in the next page whole, with its record, and below the object it shifts
+// relative to.
+TEST_F(Memos, AFixedMemoWithoutRoomGoesWholeToTheNextPage) {
+  // Records 7 mm apart: the twelfth starts 3 mm above the page bottom.
+  Names(15);
+  auto* Name = new TppDBText(&Form);
+  Name->SetAutoSize(false);
+  Name->SetBounds(0, 0, 20 * mm, 5 * mm);
+  Name->SetBand(Band);
+  Name->SetDataPipeline(Report->DataPipeline());
+  Name->SetDataField("Name");
+  auto* Memo = new TppDBMemo(&Form);
+  Memo->SetBounds(30 * mm, 0, 40 * mm, 7 * mm);
+  Memo->SetBand(Band);
+  Memo->SetDataPipeline(Report->DataPipeline());
+  Memo->SetDataField("Name");
+  ASSERT_FALSE(Memo->Stretch());
+  Run();
+  ASSERT_EQ(2u, Report->Pages.size());
+  int Records = 0;
+  for (auto& [No, Page] : Report->Pages) {
+    TTexts Names, Memos;
+    for (int I = 0; I < Page->GetDrawCommandCount(); ++I)
+      if (auto* T = dynamic_cast<TppDrawText*>(Page->GetDrawCommand(I)); T && !T->IsMemo())
+        Names.emplace_back(T->Text(), T->Top());
+      else if (T && T->WrappedText())
+        for (const std::string& L : ToLines(*T->WrappedText())) Memos.emplace_back(L, T->Top());
+    EXPECT_EQ(Names, Memos) << "page " << No;
+    Records += static_cast<int>(Names.size());
+  }
+  EXPECT_EQ(15, Records);
+  EXPECT_EQ((std::pair<std::string, int32_t>{"r12", 10}), Page(2).at(0));
+  ExpectSinglePagesAlike();
+  Name->Free();
+  Memo->Free();
+
+  // One line of room left below a memo that stretches; the fixed memo below it needs three.
+  Names(1);
+  TppMemo* Above = Add("");
+  int32_t LineHeight = 0;
+  TppPlainText::CalcLineCount(*Above->Font(), 0, LineHeight, Above->GetPrinter(), 0);
+  ASSERT_GT(LineHeight, 0);
+  const int Room = 80 * mm / LineHeight;
+  std::string Long;
+  for (int I = 1; I < Room; ++I) Long += "a" + std::to_string(I) + "\r\n";
+  Above->SetText(Long);
+  auto* Below = new TppMemo(&Form);
+  Below->SetBounds(0, 10 * mm, 60 * mm, 3 * LineHeight + LineHeight / 2);
+  Below->SetBand(Band);
+  Below->SetText("b1\r\nb2\r\nb3");
+  Below->SetShiftRelativeTo(Above);
+  ASSERT_FALSE(Below->Stretch());
+  Run();
+  const std::vector<TLines> Pages = PageLines();
+  ASSERT_EQ(2u, Pages.size());
+  EXPECT_EQ(static_cast<size_t>(Room - 1), Pages[0].size());
+  EXPECT_EQ((TLines{"b1", "b2", "b3"}), Pages[1]);
+  EXPECT_EQ(10 * mm, Report->Texts(2).at(0).second);
+  ExpectSinglePagesAlike();
 }
 
 // Tab stops are kept as whole thousandths of a millimetre: entered in Units, shown in Units,

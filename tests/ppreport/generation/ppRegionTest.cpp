@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,90 @@ TEST_F(Regions, FrameAndBrush) {
   EXPECT_FALSE(R->Transparent());
   R->SetBackgroundColor(clRed, true);
   EXPECT_TRUE(R->Transparent());
+}
+
+// What shifts with a region keeps its designed gap below the region's lowest stretching member, as
+// the same layout without a region does: a label and a memo designed below a growing memo.
+TEST_F(Regions, ShiftersKeepTheirGapBelowTheLowestStretchingMember) {
+  Band->ChangeHeight(50 * mm);
+  auto* Grows = new TppMemo(&Form);
+  Grows->SetBand(Band);
+  Grows->SetBounds(2 * mm, 0, 60 * mm, 5 * mm);
+  Grows->SetStretch(true);
+  Grows->SetText("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8");
+  auto* Label = new TppLabel(&Form);
+  Label->SetBand(Band);
+  Label->SetBounds(2 * mm, 15 * mm, 30 * mm, 5 * mm);
+  Label->SetCaption("Below");
+  Label->SetShiftWithParent(true);
+  auto* Second = new TppMemo(&Form);
+  Second->SetBand(Band);
+  Second->SetBounds(2 * mm, 25 * mm, 60 * mm, 5 * mm);
+  Second->SetText("second");
+  Second->SetShiftWithParent(true);
+  // The tops in the band, then in a region filling the band.
+  std::vector<std::vector<int32_t>> Tops;
+  for (bool InRegion : {false, true}) {
+    SCOPED_TRACE(InRegion);
+    if (InRegion) {
+      TppRegion* R = AddRegion(0, 50 * mm);
+      for (TppComponent* C : std::initializer_list<TppComponent*>{Grows, Label, Second}) R->AddObject(C);
+    }
+    Run();
+    ASSERT_EQ(1u, Report->Pages.size());
+    ASSERT_EQ(1u, CommandsOf(Grows, 1).size());
+    const TppDrawCommand* G = CommandsOf(Grows, 1)[0];
+    ASSERT_GT(G->Height(), 20 * mm);  // eight lines
+    std::vector<int32_t> T;
+    for (const TComponent* C : std::initializer_list<const TComponent*>{Grows, Label, Second}) {
+      ASSERT_EQ(1u, CommandsOf(C, 1).size());
+      T.push_back(CommandsOf(C, 1)[0]->Top());
+    }
+    EXPECT_EQ(G->Top() + G->Height() + 10 * mm, T[1]);
+    EXPECT_EQ(G->Top() + G->Height() + 20 * mm, T[2]);
+    Tops.push_back(T);
+    ExpectSinglePagesAlike();
+  }
+  EXPECT_EQ(Tops[0], Tops[1]);
+}
+
+// Two memos side by side below a region: the short one ends on page 1, the long one goes on over
+// pages. A page generated alone resumes the region's shifters where the full run did: it generates
+// (and lets OnPrint change) only what the full run generated on that page.
+TEST_F(Regions, APageGeneratedAloneResumesTheRegionsShifters) {
+  TppRegion* R = AddRegion(0, 10 * mm);
+  AddLabel(R, "Heading", 0);
+  std::map<int, std::vector<std::string>> Printed;  // by page, the memos generated
+  auto Below = [&](const std::string& Name, int32_t Left, int Lines) {
+    auto* M = new TppMemo(&Form);
+    M->SetBand(Band);
+    M->SetBounds(Left, 10 * mm, 35 * mm, 5 * mm);
+    std::string T;
+    for (int I = 1; I <= Lines; ++I) T += Name + " " + std::to_string(I) + "\r\n";
+    M->SetText(T);
+    M->SetShiftRelativeTo(R);
+    M->SetStretch(true);
+    M->OnPrint = [&Printed, this, Name](TObject*) { Printed[Report->Engine()->AbsolutePageNo()].push_back(Name); };
+    return M;
+  };
+  TppMemo* Short = Below("short", 0, 3);
+  TppMemo* Long = Below("long", 40 * mm, 60);
+  Run();
+  ASSERT_GE(Report->Pages.size(), 3u);
+  EXPECT_EQ(3u, MemoLines(Short, 1).size());
+  std::vector<std::string> Lines;
+  for (auto& [No, P] : Report->Pages)
+    for (const std::string& L : MemoLines(Long, No)) Lines.push_back(L);
+  EXPECT_EQ(60u, Lines.size());
+  const auto Full = Printed;
+  EXPECT_EQ((std::vector<std::string>{"long"}), Full.at(2));
+  for (auto& [No, Names] : Full) {
+    Printed.clear();
+    Report->Pages.clear();
+    Report->Request(psSinglePage, No);
+    EXPECT_EQ(Names, Printed[No]) << "page " << No;
+  }
+  ExpectSinglePagesAlike();
 }
 
 // A region that would split below other content moves whole to the next page with KeepTogether:

@@ -178,6 +178,91 @@ TEST_F(GroupedReport, ColumnsFillDownThePageOneAfterTheOther) {
   EXPECT_EQ((std::vector<std::string>{"H", "CH", "GH", "b", "GF", "10", "CF", "F"}), Texts(3));
 }
 
+// Two columns down the page: wherever the data ends, the summary starts at the top of the first
+// column, on the next page when the data ends in the second. Each case on a report of its own.
+TEST_F(ReportTest, TheSummaryNeverStartsInTheSecondColumn) {
+  // Six rows a column; the data ends in the first column, at its foot, or in the second.
+  for (int Records : {5, 6, 7, 8, 12}) {
+    SCOPED_TRACE(Records);
+    for (TComponent* Old : std::initializer_list<TComponent*>{Report, Device, Pipe ? Pipe->DataSet() : nullptr, Pipe})
+      if (Old) Old->Free();
+    Report = new TppReport(&Form);
+    Device = nullptr;
+    SetUp();
+    Table(std::string(Records, 'a'), "columns" + std::to_string(Records) + ".db");
+    Report->SetColumns(2);
+    Report->CreateMissingBands();
+    for (TppBand* B : {Report->GetHeaderBand(), Report->GetDetailBand(), Report->GetFooterBand()})
+      B->ChangeHeight(10 * mm);
+    Label(Report->GetHeaderBand(), "H");
+    Field<TppDBText>(Report->GetDetailBand(), "Name", 0);
+    Label(Report->GetFooterBand(), "F");
+    TppBand* Summary = Report->CreateBand(btSummary, 0);
+    Summary->ChangeHeight(10 * mm);
+    Label(Summary, "S");
+    ASSERT_NO_THROW(Run());
+    const int Pages = Records < 6 ? 1 : 2;
+    ASSERT_EQ(Pages, PageCount());
+    EXPECT_EQ("n" + std::to_string(Records), Texts(1).at(Records));
+    const TppPage& Last = *Device->Pages.at(Pages);
+    int Found = 0;
+    for (int I = 0; I < Last.GetDrawCommandCount(); ++I)
+      if (auto* C = dynamic_cast<TppDrawText*>(Last.GetDrawCommand(I)); C && C->Text() == "S") {
+        ++Found;
+        EXPECT_EQ(10 * mm, C->Left());
+        EXPECT_EQ((Records < 6 ? 20 + 10 * Records : 20) * mm, C->Top());
+      }
+    EXPECT_EQ(1, Found);
+  }
+}
+
+// Customers with their orders below them, customers without orders shown too: a customer without
+// orders shows no order of another customer.
+TEST_F(ReportTest, ACustomerWithoutOrdersShowsNoOrderOfAnother) {
+  Path = Temp.Path("orders.db");
+  TQuery Q(nullptr);
+  Q.SetDatabaseName(Path);
+  for (const char* Sql : {"CREATE TABLE Customer (CustNo INTEGER, Name TEXT)",
+                          "INSERT INTO Customer VALUES (1, 'c1'), (2, 'c2'), (3, 'c3'), (4, 'c4')",
+                          "CREATE TABLE Orders (CustNo INTEGER, Item TEXT)",
+                          "INSERT INTO Orders VALUES (1, 'o11'), (1, 'o12'), (3, 'o31')"}) {
+    Q.SetSQLText(Sql);
+    Q.ExecSQL();
+  }
+  auto Pipeline = [&](const char* Name, const char* Sql) {
+    auto* Set = new TQuery(&Form);
+    Set->SetDatabaseName(Path);
+    Set->SetSQLText(Sql);
+    auto* P = new TppDataSetPipeline(&Form);
+    P->SetName(Name);
+    P->SetDataSet(Set);
+    return P;
+  };
+  Pipe = Pipeline("Customers", "SELECT CustNo, Name FROM Customer ORDER BY CustNo");
+  TppDataSetPipeline* Orders = Pipeline("Orders", "SELECT CustNo, Item FROM Orders ORDER BY CustNo, Item");
+  ASSERT_NE(nullptr, Orders->AddLink(Pipe, "CustNo", "CustNo"));
+  Orders->SetSkipWhenNoRecords(false);
+  Report->SetDataPipeline(Pipe);
+  Report->CreateMissingBands();
+  auto* Detail = static_cast<TppDetailBand*>(Report->GetDetailBand());
+  Detail->ChangeHeight(5 * mm);
+  Detail->SetDataPipeline(Orders);
+  auto* Item = Field<TppDBText>(Detail, "Item", 0);
+  Item->SetDataPipeline(Orders);
+  auto* G = new TppGroup(&Form);
+  G->SetReport(Report);
+  G->SetBreakName("CustNo");
+  G->SetDataPipeline(Pipe);
+  Report->CreateMissingBands();
+  TppBand* Header = Report->GetGroupHeaderBand(0);
+  Header->ChangeHeight(5 * mm);
+  Field<TppDBText>(Header, "Name", 0);
+  Run();
+  ASSERT_EQ(1, PageCount());
+  // An order text of a customer without orders prints empty.
+  EXPECT_EQ((std::vector<std::string>{"c1", "o11", "o12", "c2", "", "c3", "o31", "c4", ""}), Texts(1));
+}
+
 TEST_F(GroupedReport, TwoPassesGivePageOfPagesOnEveryPage) {
   Build("aaaaaaabbbcc");
   Report->SetPassSetting(psTwoPass);
@@ -191,6 +276,37 @@ TEST_F(GroupedReport, TwoPassesGivePageOfPagesOnEveryPage) {
     const std::vector<std::string> T = Texts(P);
     EXPECT_EQ("Página " + std::to_string(P) + " de 4", T.back()) << P;
     EXPECT_EQ(4, Device->Pages.at(P)->AbsolutePageCount());
+  }
+}
+
+// The page limit ends the run at the end of its page, the pages before it as without a limit; in
+// two passes the count is the limit's.
+TEST_F(GroupedReport, ThePageLimitEndsTheRunAtItsPage) {
+  Build("aaaaaaabbbcc");
+  TppLabel* Count = Label(Report->GetFooterBand(), "", 50 * mm);
+  Count->OnGetText = [this](TObject*, std::string& Text) { Text = std::to_string(Report->PageCount()); };
+  Run();
+  ASSERT_EQ(4, PageCount());
+  std::map<int, std::vector<std::string>> Full;
+  for (int P = 1; P <= 4; ++P) Full[P] = Texts(P);
+  struct TCase {
+    int Limit;
+    TppPassSettingType Pass;
+    int Pages;
+  };
+  for (const TCase& C : {TCase{2, psOnePass, 2}, TCase{2, psTwoPass, 2}, TCase{1, psOnePass, 1}, TCase{9, psOnePass, 4},
+                         TCase{0, psTwoPass, 4}}) {
+    SCOPED_TRACE(testing::Message() << C.Limit << " " << C.Pass);
+    Report->SetPageLimit(C.Limit);
+    Report->SetPassSetting(C.Pass);
+    Run();
+    ASSERT_EQ(C.Pages, PageCount());
+    for (int P = 1; P <= C.Pages; ++P) {
+      std::vector<std::string> T = Texts(P), Expected = Full[P];
+      // The footer's count: what the first pass counted, else the page the run has reached.
+      if (C.Pass == psTwoPass) Expected.back() = std::to_string(C.Pages);
+      EXPECT_EQ(Expected, T) << "page " << P;
+    }
   }
 }
 

@@ -78,8 +78,8 @@ protected:
 
   // The table with the rows given ("Region" letters one a record, amounts 1, 2, 3...) and the
   // report's pipeline over it, ordered by Id.
-  void Table(const std::string& Regions) {
-    Path = Temp.Path("sales.db");
+  void Table(const std::string& Regions, const std::string& File = "sales.db") {
+    Path = Temp.Path(File);
     TQuery Q(nullptr);
     Q.SetDatabaseName(Path);
     Q.SetSQLText("CREATE TABLE Sales (Id INTEGER, Name TEXT, Region TEXT, Amount REAL)");

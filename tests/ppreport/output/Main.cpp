@@ -1,9 +1,10 @@
 // The pp output library as a program without windows starts it: the platform first (with the
-// system's printers, so that print jobs reach the CUPS queue), then the pp core and the output
+// system's printers, so that print jobs reach the CUPS queue), then the generation library with
+// the pp core under it (reports printed through the devices need its engine), and the output
 // library's device classes.
 #include "platform/app/Application.h"
 #include "platform/printing/cups/CupsPrinter.h"
-#include "ppreport/core/PPReport.h"
+#include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "ppreport/output/ppOutput.h"
 #include "tests/TestMain.h"
 
@@ -13,12 +14,12 @@ int main(int argc, char** argv) {
       [](int Argc, char** Argv) {
         InitializeApplication(Argc, Argv, TDisplayMode::Offscreen);
         InitializeCupsPrinters();
-        InitializePPReport();
+        InitializePPGeneration();
         InitializePPReportOutput();
       },
       [] {
         FinalizePPReportOutput();
-        FinalizePPReport();
+        FinalizePPGeneration();
         FinalizeCupsPrinters();
         FinalizeApplication();
       });
