@@ -89,7 +89,12 @@ void TppEngine::NextPage() {
       if (AbsolutePageNo() > 0) SetDonePrinting(true);
       break;
     case psLastPage:
-      if (LastBandGenerated() && DrawPage()) SetDonePrinting(true);
+      // A report that learns its end only by reaching it counted its last page without drawing
+      // it: that page is made again, drawn, rather than a page beyond the end.
+      if (LastBandGenerated() && DrawPage())
+        SetDonePrinting(true);
+      else if (LastBandGenerated() && FirstPassCompleted())
+        Page = AbsolutePageCount();
       break;
     default:
       if (LastBandGenerated()) SetDonePrinting(true);

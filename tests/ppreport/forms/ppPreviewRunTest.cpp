@@ -121,6 +121,25 @@ TEST_F(PreviewRun, KeysPageOnAfterEveryPageChange) {
   EXPECT_TRUE(PumpUntil([this] { return !Report->PreviewForm(); })) << "Escape left the window open";
 }
 
+// The last-page button of a one-pass report counts the pages to the end and shows the last one
+// drawn: no empty page after it, and the count is the run's.
+TEST_F(PreviewRun, TheLastPageButtonShowsTheLastPageOfTheRun) {
+  Open(12, 120000);  // two rows a page: six pages
+  ClickAt(Preview()->LastButton, 5, 5);
+  Pump();
+  EXPECT_EQ(6, PageNo());
+  TppPage* Page = Window()->Viewer()->GetCurrentPage();
+  ASSERT_TRUE(Page);
+  EXPECT_TRUE(Page->LastPage());
+  EXPECT_EQ(6, Page->AbsolutePageCount());
+  EXPECT_EQ(6, Report->Engine()->AbsolutePageCount());
+  std::vector<std::string> Texts;
+  for (int I = 0; I < Page->GetDrawCommandCount(); ++I)
+    if (auto* T = dynamic_cast<TppDrawText*>(Page->GetDrawCommand(I))) Texts.push_back(T->Text());
+  EXPECT_EQ((std::vector<std::string>{"Linha 11", "Linha 12"}), Texts);
+  EXPECT_FALSE(Preview()->NextButton->Enabled());
+}
+
 // After a dialog: the no-data message shown while the first page is made, and a print dialog
 // cancelled from the toolbar.
 TEST_F(PreviewRun, KeysWorkAfterADialog) {

@@ -41,7 +41,7 @@ namespace {
 class GroupedReport : public ReportTest {
 protected:
   TppGroup* Group = nullptr;
-  void Build(const std::string& Regions) {
+  void Build(const std::string& Regions, bool Grouped = true) {
     Table(Regions);
     Report->CreateMissingBands();
     for (TppBand* B : {Report->GetHeaderBand(), Report->GetDetailBand(), Report->GetFooterBand()})
@@ -49,7 +49,7 @@ protected:
     Label(Report->GetHeaderBand(), "H");
     Field<TppDBText>(Report->GetDetailBand(), "Name", 0);
     Label(Report->GetFooterBand(), "F");
-    Group = RegionGroup();
+    if (Grouped) Group = RegionGroup();
   }
 };
 
@@ -353,6 +353,132 @@ TEST_F(GroupedReport, APageGeneratedAgainAloneEqualsThePageOfTheFullRun) {
     }
   }
 }
+
+// The preview's buttons ask for pages in any order: every page served is the page of the full run,
+// and none lies beyond it. A one-pass report learns where it ends only by getting there.
+enum TRequestCaseFlag : unsigned {
+  rcGroup = 1, rcKeepTogether = 2, rcGroupNewPage = 4, rcSummary = 8, rcSummaryOwnPage = 16, rcColumns = 32,
+  rcTwoPass = 64, rcCachePages = 128, rcNotOnLastPage = 256, rcPageLimit = 512
+};
+struct TRequestCase {
+  const char* Name;
+  const char* Regions;
+  unsigned Flags;
+};
+void PrintTo(const TRequestCase& C, std::ostream* Out) { *Out << C.Name; }
+
+class PageRequests : public GroupedReport, public ::testing::WithParamInterface<TRequestCase> {
+protected:
+  std::map<int, std::unique_ptr<TppPage>> Full;
+  int Count = 0;
+
+  bool Has(unsigned Flag) const { return GetParam().Flags & Flag; }
+  void SetUp() override {
+    GroupedReport::SetUp();
+    Build(GetParam().Regions, Has(rcGroup));
+    if (Group) {
+      Group->SetKeepTogether(Has(rcKeepTogether));
+      Group->SetNewPage(Has(rcGroupNewPage));
+    }
+    if (Has(rcSummary)) {
+      auto* Summary = static_cast<TppReportBand*>(Report->CreateBand(btSummary, 0));
+      Summary->ChangeHeight(10 * mm);
+      Summary->SetNewPage(Has(rcSummaryOwnPage));
+      Label(Summary, "S");
+    }
+    if (Has(rcColumns)) Report->SetColumns(2);
+    if (Has(rcNotOnLastPage))
+      for (TppBand* B : {Report->GetHeaderBand(), Report->GetFooterBand()})
+        static_cast<TppPageBand*>(B)->SetPrintOnLastPage(false);
+    if (Has(rcPageLimit)) Report->SetPageLimit(3);
+    Report->SetPassSetting(Has(rcTwoPass) ? psTwoPass : psOnePass);
+    Report->SetCachePages(Has(rcCachePages));
+    // The outline grows with the run: a page made again carries the tree as far as it has grown.
+    Report->OutlineSettings()->SetEnabled(false);
+    Run();
+    Count = PageCount();
+    Full = std::move(Device->Pages);
+  }
+  // Serves one request on a device that waits afresh; answers the pages it took, in order, each
+  // checked against the full run.
+  std::vector<int> Ask(TppPageSettingType Setting, int Page = 1) {
+    Device->Pages.clear();
+    Device->Order.clear();
+    Device->Reset();
+    TppPageRequest R;
+    R.SetPageSetting(Setting);
+    R.SetPageRequested(Page);
+    Device->SetPageRequest(&R);
+    Report->PrintToDevices();
+    for (auto& [No, P] : Device->Pages) {
+      if (!Full.contains(No)) continue;  // the order tells
+      std::string Why;
+      // One pass counts as it goes: the page count is the full run's on its last page only.
+      EXPECT_TRUE(enginetest::SamePage(*Full.at(No), *P, Has(rcTwoPass) || No == Count, &Why))
+          << "page " << No << ": " << Why;
+    }
+    // Until a one-pass report reaches its end it knows fewer pages, never more.
+    if (Has(rcTwoPass)) EXPECT_EQ(Count, Report->Engine()->AbsolutePageCount());
+    EXPECT_LE(Report->Engine()->AbsolutePageCount(), Count);
+    return Device->Order;
+  }
+  std::vector<int> AllPages() const {
+    std::vector<int> L;
+    for (int No = 1; No <= Count; ++No) L.push_back(No);
+    return L;
+  }
+};
+
+TEST_P(PageRequests, GiveThePagesOfTheFullRunAndNoMore) {
+  ASSERT_GE(Count, 3);
+  if (Has(rcPageLimit)) ASSERT_EQ(3, Count);
+  const std::vector<int> Last{Count};
+  {
+    SCOPED_TRACE("the last page first, then all pages and single pages");
+    Report->Reset();
+    EXPECT_EQ(Last, Ask(psLastPage));
+    EXPECT_EQ(AllPages(), Ask(psAll));
+    for (int No = Count; No >= 1; --No) EXPECT_EQ(std::vector<int>{No}, Ask(psSinglePage, No));
+    EXPECT_EQ(Last, Ask(psSinglePage, 99));
+  }
+  {
+    SCOPED_TRACE("single pages, then the last page, then single pages around it");
+    Report->Reset();
+    EXPECT_EQ(std::vector<int>{1}, Ask(psFirstPage));
+    EXPECT_EQ(std::vector<int>{2}, Ask(psSinglePage, 2));
+    EXPECT_EQ(Last, Ask(psLastPage));
+    EXPECT_EQ(Last, Ask(psLastPage));
+    EXPECT_EQ(std::vector<int>{Count - 1}, Ask(psSinglePage, Count - 1));
+    EXPECT_EQ(Last, Ask(psSinglePage, 99));
+    EXPECT_EQ(std::vector<int>{1}, Ask(psFirstPage));
+  }
+  {
+    SCOPED_TRACE("a page beyond the end first");
+    Report->Reset();
+    EXPECT_EQ(Last, Ask(psSinglePage, 99));
+    EXPECT_EQ(Last, Ask(psLastPage));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, PageRequests,
+    ::testing::Values(
+        TRequestCase{"OnePassList", "aaaaaaabbbcccdd", 0},
+        TRequestCase{"OnePassGroups", "aaaaaaabbbcc", rcGroup},
+        TRequestCase{"OnePassGroupsSummary", "aaaaaaabbbcc", rcGroup | rcSummary},
+        TRequestCase{"OnePassSummaryOwnPage", "aaaaaaabbbcc", rcGroup | rcSummary | rcSummaryOwnPage},
+        TRequestCase{"OnePassKeepTogether", "aaabbbbcccccdd", rcGroup | rcKeepTogether | rcSummary},
+        TRequestCase{"OnePassGroupNewPage", "aaabbbbcc", rcGroup | rcGroupNewPage},
+        TRequestCase{"OnePassColumns", "aaaaaaaaaaaabbbbbbbbbbbcc", rcGroup | rcColumns},
+        TRequestCase{"OnePassNotOnLastPage", "aaaaaaabbbcc", rcGroup | rcNotOnLastPage},
+        TRequestCase{"OnePassPageLimit", "aaaaaaabbbccccdd", rcGroup | rcSummary | rcPageLimit},
+        TRequestCase{"OnePassCachedPages", "aaaaaaabbbcc", rcGroup | rcSummary | rcCachePages},
+        TRequestCase{"TwoPassList", "aaaaaaabbbcccdd", rcSummary | rcTwoPass},
+        TRequestCase{"TwoPassGroups", "aaaaaaabbbcc", rcGroup | rcTwoPass},
+        TRequestCase{"TwoPassKeepTogether", "aaabbbbcccccdd", rcGroup | rcKeepTogether | rcSummary | rcTwoPass},
+        TRequestCase{"TwoPassCachedPages", "aaaaaaabbbcc",
+                     rcGroup | rcKeepTogether | rcSummary | rcTwoPass | rcCachePages}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
 
 }  // namespace
 }  // namespace reporttest
