@@ -134,6 +134,11 @@ private:
   int FSaveLength = 0;
   int16_t FStoredSaveOrder = -1;
   int FRotatedOriginLeft = 0, FRotatedOriginTop = 0;
+  // Auto-sizing anchors the text to the box last given from outside (bounds set, moved, read), not
+  // to the box an earlier sizing made: a font changed before the alignment must not pin the text to
+  // the left edge of a shrunk box. FSized* is the box the last sizing left, to tell the two apart.
+  int32_t FAnchorLeft = 0, FAnchorWidth = 0;
+  int32_t FSizedLeft = INT32_MIN, FSizedWidth = INT32_MIN;
   std::vector<TppGroup*> FBreakGroups;
   std::string FOnSaveName;
 };

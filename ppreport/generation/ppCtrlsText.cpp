@@ -200,6 +200,8 @@ void TppCustomText::CalcSize() {
   const TppControlBounds Measured{0, 0, M.ToMicrons(R.Width(), ppHorizontal), M.ToMicrons(R.Height(), ppVertical)};
   const TppControlBounds B = AdjustBounds(Measured);
   SetBounds(B.Left, B.Top, B.Width, B.Height);
+  FSizedLeft = mmLeft();
+  FSizedWidth = mmWidth();
 }
 
 TppControlBounds TppCustomText::AdjustBounds(const TppControlBounds& Measured) {
@@ -224,21 +226,26 @@ TppControlBounds TppCustomText::AdjustBounds(const TppControlBounds& Measured) {
   if (!AutoSize()) return R;
   R.Height += Vertical;
   R.Width += Horizontal;
-  // The new box keeps the old one's anchor for the alignment (its left edge, centre or right edge),
-  // measured with the sides' border included, so a text that changes again and again stays put.
-  const int32_t Spare = mmWidth() - R.Width;
+  // The new box keeps the anchor box's anchor for the alignment (its left edge, centre or right
+  // edge), measured with the sides' border included, so a text that changes again and again stays put.
+  if (mmLeft() != FSizedLeft || mmWidth() != FSizedWidth) {
+    FAnchorLeft = mmLeft();
+    FAnchorWidth = mmWidth();
+  }
+  const int32_t Spare = FAnchorWidth - R.Width;
   switch (Alignment()) {
-    case taLeftJustify: R.Left = mmLeft(); break;
+    case taLeftJustify: R.Left = FAnchorLeft; break;
     case taRightJustify:
-      // Just after the sides changed the text keeps its left edge, once.
+      // Just after the sides changed the text keeps its left edge, once; that box is the new anchor.
       if (Border.BorderPositions() != Border.PreviousBorderPositions()) {
-        R.Left = mmLeft();
+        R.Left = FAnchorLeft;
+        FAnchorWidth = R.Width;
         Border.SetPreviousBorderPositions(Border.BorderPositions());
       } else {
-        R.Left = mmLeft() + Spare;
+        R.Left = FAnchorLeft + Spare;
       }
       break;
-    case taCenter: R.Left = mmLeft() + Spare / 2; break;
+    case taCenter: R.Left = FAnchorLeft + Spare / 2; break;
     default: throw EDesignError(SppUnknownAlignment);
   }
   return R;

@@ -72,23 +72,33 @@ TEST_F(CtrlsOnEngine, LabelsPrintTheirTextsAtTheirPlacesPageByPage) {
 
 // An auto-sized label placed by its bounds and given its text afterwards keeps its alignment's
 // anchor (left edge, centre, right edge of the bounds) through every change of its text, with or
-// without a border on its sides; the page shows it there.
+// without a border on its sides, also when its font (which sizes it, left-aligned so far) and its
+// alignment are set after the bounds; the page shows it there.
 TEST_F(CtrlsOnEngine, AnAutoSizedLabelKeepsItsAlignmentsAnchorWhenItsTextChanges) {
   TppHeaderBand* H = Band<TppHeaderBand>();
   Band<TppDetailBand>();
   Names(1);
-  for (bool Bordered : {false, true})
+  for (bool StyledLate : {false, true})
+    for (bool Bordered : {false, true})
     for (TppTextAlignment A : {taLeftJustified, taCentered, taRightJustified}) {
-      SCOPED_TRACE(testing::Message() << Bordered << " " << A);
+      SCOPED_TRACE(testing::Message() << StyledLate << " " << Bordered << " " << A);
       auto* L = new TppLabel(&Form);
       L->SetBand(H);
-      L->SetTextAlignment(A);
+      if (!StyledLate) L->SetTextAlignment(A);
       if (Bordered) {
         L->Border()->SetWeight(72.0f / 25.4f);  // a millimetre
         L->Border()->SetBorderPositions(ppSetBit(bpLeft) | ppSetBit(bpRight));
         L->Border()->SetPreviousBorderPositions(L->Border()->BorderPositions());
       }
       L->SetBounds(20 * mm, 0, 40 * mm, 5 * mm);
+      if (StyledLate) {
+        TFont F;
+        F.SetName("Liberation Sans");
+        F.SetSize(14);
+        F.SetStyle(fsBold);
+        L->SetFont(&F);
+        L->SetTextAlignment(A);
+      }
       // Twice the anchor's position from the left edge and the width, in the band.
       const int32_t Twice = A == taLeftJustified ? 40 * mm : A == taCentered ? 80 * mm : 120 * mm;
       auto TwiceAnchor = [A](int32_t Left, int32_t Width) {
