@@ -14,7 +14,7 @@
 #include "ppreport/core/ppGroup.h"
 #include "ppreport/core/ppPrinterSetup.h"
 #include "ppreport/core/ppProdSettings.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 #include "ppreport/generation/ppCtrls.h"
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"

@@ -1,9 +1,8 @@
 // The pp output library as a program without windows starts it: the platform first (with the
-// system's printers, so that print jobs reach the CUPS queue), then the pp core and the output
-// library's device classes.
+// system's printers, so that print jobs reach the CUPS queue), then the output library alone, which
+// starts the pp libraries below it.
 #include "platform/app/Application.h"
 #include "platform/printing/cups/CupsPrinter.h"
-#include "ppreport/core/PPReport.h"
 #include "ppreport/output/ppOutput.h"
 #include "tests/TestMain.h"
 
@@ -13,12 +12,10 @@ int main(int argc, char** argv) {
       [](int Argc, char** Argv) {
         InitializeApplication(Argc, Argv, TDisplayMode::Offscreen);
         InitializeCupsPrinters();
-        InitializePPReport();
         InitializePPReportOutput();
       },
       [] {
         FinalizePPReportOutput();
-        FinalizePPReport();
         FinalizeCupsPrinters();
         FinalizeApplication();
       });
