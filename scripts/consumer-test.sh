@@ -14,8 +14,11 @@ trap 'rm -rf "$PREFIX" "$OUT"' EXIT
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 # The package build and the add_subdirectory build compile the same sources with the same flags in
 # folders of the same depth: with the folder left out of ccache's hash the second takes the first's
-# objects.
+# objects (and a later run takes both), so ccache is used where it is installed.
 export CCACHE_NOHASHDIR=1
+if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 
 # The quick starts in the READMEs are these programs, whole.
 python3 - <<'EOF'
@@ -66,4 +69,6 @@ cmake -S tests/consumer -B "$ROOT/subdir" -G Ninja -DCMAKE_BUILD_TYPE=Release -D
       >/dev/null
 cmake --build "$ROOT/subdir" -j"$JOBS"
 run "$ROOT/subdir"
+# Release objects with debug information take gigabytes: gone once they passed (ccache keeps them).
+rm -rf "$ROOT"
 echo "consumer project: built and run through the installed package and through add_subdirectory"
