@@ -18,6 +18,7 @@
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDevice.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 
 namespace {
 

@@ -30,7 +30,7 @@
 #include "ppreport/core/ppDevice.h"
 #include "ppreport/core/ppPage.h"
 #include "ppreport/core/ppPrinterSetup.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 #include "ppreport/generation/ppBands.h"
 #include "ppreport/generation/ppCtrls.h"
 #include "ppreport/generation/ppDBText.h"

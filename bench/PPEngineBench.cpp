@@ -18,7 +18,7 @@
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppPage.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 #include "ppreport/generation/ppBands.h"
 #include "ppreport/generation/ppEngine.h"
 

@@ -56,5 +56,5 @@ function(_mor_check_forbidden target)
 endfunction()
 
 function(mor_forbid_link target)
-  cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY \"${CMAKE_SOURCE_DIR}\" CALL _mor_check_forbidden ${target} ${ARGN})")
+  cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY \"${PROJECT_SOURCE_DIR}\" CALL _mor_check_forbidden ${target} ${ARGN})")
 endfunction()

@@ -13,7 +13,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/classes/Streams.h"
 #include "ppreport/core/PPReport.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 #include "ppreport/output/ppArchiveDev.h"
 #include "ppreport/output/ppArchiveReader.h"
 #include "ppreport/output/ppOutput.h"

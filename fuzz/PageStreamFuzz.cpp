@@ -15,6 +15,7 @@
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppPage.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 
 namespace {
 using TOwned = std::unique_ptr<TComponent, TComponentDeleter>;

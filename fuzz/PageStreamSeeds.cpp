@@ -12,6 +12,7 @@
 #include "platform/graphics/Jpeg.h"
 #include "ppreport/core/ppPage.h"
 #include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 #include "ppreport/generation/ppRichTxDrwCmd.h"
 
 namespace {

@@ -1,25 +1,27 @@
 #pragma once
-// The texts of the band report library, each written once: its errors (English,
-// as the library raises them; those of exports, which users meet, in Portuguese), the texts of its windows, and the expression
-// language's texts. Format patterns take their arguments through Format
-// (platform/rtl/SysUtils.h).
+// The texts of the band report library, each written once: its errors (English, as the library
+// raises them; those of exports and of damaged files, which users meet, in Portuguese), the texts
+// of its windows, and the expression language's texts. Format patterns take their arguments
+// through Format (platform/rtl/SysUtils.h).
 
-// Stored pages: "Damaged report file: <why>"
-inline constexpr char SLXDamagedFile[] = "Damaged report file: %s";
-inline constexpr char SLXRecordCutShort[] = "a page record is cut short";
-inline constexpr char SLXHeaderCutShort[] = "the file is shorter than its 128-byte header";
-inline constexpr char SLXNegativePageCount[] = "the header gives a negative page count";
-inline constexpr char SLXTooManyPagesForFile[] = "the header gives more pages than the file can hold";
-inline constexpr char SLXForwardLinkOrder[] = "a forward link is out of order";
-inline constexpr char SLXBackLinkOrder[] = "a back link is out of order";
-inline constexpr char SLXPageNumberOrder[] = "page numbers are out of order";
-inline constexpr char SLXNoReachableRecord[] = "no page record can be reached";
-inline constexpr char SLXNoPageRecord[] = "there is no page record";
-inline constexpr char SLXHeaderLost[] = "the page stream lost its header";
-inline constexpr char SLXForwardLinkInsideRecord[] = "a forward link does not end its record";
-inline constexpr char SLXCompressedCountTooLarge[] = "a compressed page claims more bytes than it holds";
-inline constexpr char SLXCompressedDataShort[] = "compressed page data does not fill its record";
-inline constexpr char SLXMetafileTooLarge[] = "a page metafile is larger than its record";
+// Stored pages that cannot be read: what the user of a damaged file is told (the file, then why).
+inline constexpr char SLXDamagedFile[] = "O arquivo de relatório \"%s\" está danificado: %s";
+inline constexpr char SLXDamagedPages[] = "As páginas do relatório estão danificadas: %s";
+inline constexpr char SLXRecordCutShort[] = "um registro de página está incompleto";
+inline constexpr char SLXHeaderCutShort[] = "o arquivo é menor que o seu cabeçalho de 128 bytes";
+inline constexpr char SLXNegativePageCount[] = "o cabeçalho indica um número negativo de páginas";
+inline constexpr char SLXTooManyPagesForFile[] = "o cabeçalho indica mais páginas do que o arquivo comporta";
+inline constexpr char SLXForwardLinkOrder[] = "um elo para a página seguinte está fora de ordem";
+inline constexpr char SLXBackLinkOrder[] = "um elo para a página anterior está fora de ordem";
+inline constexpr char SLXPageNumberOrder[] = "os números das páginas estão fora de ordem";
+inline constexpr char SLXNoReachableRecord[] = "nenhum registro de página pode ser alcançado";
+inline constexpr char SLXNoPageRecord[] = "não há registro de página";
+inline constexpr char SLXHeaderLost[] = "as páginas perderam o seu cabeçalho";
+inline constexpr char SLXForwardLinkInsideRecord[] = "um elo para a página seguinte não fecha o seu registro";
+inline constexpr char SLXCompressedCountTooLarge[] = "uma página compactada declara mais bytes do que contém";
+inline constexpr char SLXCompressedDataShort[] = "os dados de uma página compactada não preenchem o seu registro";
+inline constexpr char SLXMetafileTooLarge[] = "o metarquivo de uma página é maior que o seu registro";
+inline constexpr char SLXCodeCutShort[] = "os dados de uma página compactada terminam no meio de um código";
 
 // Stored pages: other errors
 inline constexpr char SLXNoPageStream[] = "The page list has no page stream";
@@ -28,7 +30,6 @@ inline constexpr char SLXPageTooLarge[] = "A page is too large to store";
 inline constexpr char SLXReportTooLarge[] = "The report is too large: stored pages cannot pass 2 GiB";
 inline constexpr char SLXTooManyPages[] = "Too many pages";
 inline constexpr char SLXNoPagesToSave[] = "There are no pages to save";
-inline constexpr char SLXCodeCutShort[] = "Compressed page data ends inside a code";
 
 // Report printer
 inline constexpr char SLXPrinterNotReady[] = "LXPrinter not ready";

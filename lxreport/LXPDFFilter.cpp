@@ -126,7 +126,7 @@ void TLXPDFDocumentFilter::OpenOutput() {
 void TLXPDFDocumentFilter::NotWritten(int Error) {
   // Dropped, not freed: the component may hold the stream until CloseDownLib.
   FOutput->Discard();
-  throw EWriteError(Format(SLXPDFNotWritten, {FileName(), Error ? std::strerror(Error) : SLXPDFWriterFailed}));
+  throw EWriteError(Format(SLXPDFNotWritten, {FileName(), Error ? SysErrorMessage(Error) : std::string(SLXPDFWriterFailed)}));
 }
 
 void TLXPDFDocumentFilter::CheckOutput() {
@@ -276,7 +276,7 @@ std::string TLXPDFDocumentFilter::WritePictureFile(const TBitmap& Bitmap) {
   if (FPictureFolder.empty()) {
     std::string Pattern = GetTempPath() + "lxpdf-XXXXXX";
     if (!mkdtemp(Pattern.data()))
-      throw EInOutError(Format(SLXPDFNoPictureFolder, {GetTempPath(), std::strerror(errno)}));
+      throw EInOutError(Format(SLXPDFNoPictureFolder, {GetTempPath(), SysErrorMessage(errno)}));
     FPictureFolder = Pattern;
   }
   char Name[32];
@@ -290,12 +290,12 @@ std::string TLXPDFDocumentFilter::WritePictureFile(const TBitmap& Bitmap) {
   }
   std::string Text = LXPDFPicture::Encode(Pixels.data(), Pixels.size());
   FILE* F = std::fopen(Path.c_str(), "wb");
-  if (!F) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path, std::strerror(errno)}));
+  if (!F) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path, SysErrorMessage(errno)}));
   errno = 0;
   bool Written = std::fwrite(Text.data(), 1, Text.size(), F) == Text.size();
   int Error = errno;
   Written = std::fclose(F) == 0 && Written;
-  if (!Written) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path, std::strerror(Error ? Error : errno ? errno : EIO)}));
+  if (!Written) throw EInOutError(Format(SLXPDFPictureNotWritten, {Path, SysErrorMessage(Error ? Error : errno ? errno : EIO)}));
   ++FImageCount;
   FPictureFile = Path;
   return Path;

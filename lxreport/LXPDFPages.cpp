@@ -37,7 +37,7 @@ void ExportPagesToPDF(TLXPrinter& Printer, const std::string& FileName) {
     Out.Commit();
   } catch (const EWriteError&) {
     // Said as the filter's export says it: the document, and why.
-    if (Out.Error()) throw EWriteError(Format(SLXPDFNotWritten, {FileName, std::strerror(Out.Error())}));
+    if (Out.Error()) throw EWriteError(Format(SLXPDFNotWritten, {FileName, SysErrorMessage(Out.Error())}));
     throw;
   }
 }

@@ -17,8 +17,6 @@ constexpr int64_t kRecordOverhead = 12;  // page number, forward link, back link
 constexpr int64_t kMaxOffset = std::numeric_limits<int32_t>::max();
 constexpr int64_t kWindow = 65536;  // read-ahead of a walk over small records
 
-[[noreturn]] void Damaged(const char* Why) { throw ELXError(Format(SLXDamagedFile, {Why})); }
-
 // The length an EMF's header gives (its bytes from offset 48), or 0 when there is no header.
 uint32_t EmfLength(const std::vector<uint8_t>& B) {
   TByteReader R(B.data(), B.size());
@@ -49,12 +47,14 @@ TLXStream* TLXPageList::Stream() const {
 void TLXPageList::SetStream(std::unique_ptr<TLXStream> S) {
   TLock Guard(FLock);
   FStream = std::move(S);
+  FFileName.clear();
   ForgetRecords();
 }
 
 std::unique_ptr<TLXStream> TLXPageList::ReleaseStream() {
   TLock Guard(FLock);
   ForgetRecords();
+  FFileName.clear();
   return std::move(FStream);
 }
 
@@ -70,6 +70,11 @@ void TLXPageList::ForgetRecords() {
   FForwardNext = 0;
   FPrefixTried = FSuffixTried = false;
   FForwardBlocked = FBackBlocked = false;
+}
+
+void TLXPageList::Damaged(const char* Why) const {
+  if (FFileName.empty()) throw ELXError(Format(SLXDamagedPages, {Why}));
+  throw ELXError(Format(SLXDamagedFile, {FFileName, Why}));
 }
 
 TStream& TLXPageList::S() {
@@ -342,10 +347,12 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
     // Every coded byte costs at least one bit.
     if (Count < 0 || Count > Coded * 8) Damaged(SLXCompressedCountTooLarge);
     std::vector<uint8_t> Bytes(static_cast<size_t>(Count));
-    {
+    try {
       TLXCompress Decoder(&D, false);
       Decoder.ExpandBuffer(Bytes.data(), Bytes.size());
       Decoder.Finish();
+    } catch (const ELXError&) {
+      Damaged(SLXCodeCutShort);  // the decoder ran out of bytes inside a code
     }
     if (D.Position() != static_cast<int64_t>(Data.size())) Damaged(SLXCompressedDataShort);
     Take(Bytes);
@@ -361,16 +368,20 @@ std::unique_ptr<TMetafile> TLXPageList::GetPage(int32_t N) {
 
 // ---- Files
 
-void TLXPageList::LoadFromFile(const std::string& FileName) { LoadFromStream(TLXStream::CreateFromFile(FileName)); }
+void TLXPageList::LoadFromFile(const std::string& FileName) { Load(TLXStream::CreateFromFile(FileName), FileName); }
 
-void TLXPageList::LoadFromStream(std::unique_ptr<TLXStream> NewStream) {
+void TLXPageList::LoadFromStream(std::unique_ptr<TLXStream> NewStream) { Load(std::move(NewStream), {}); }
+
+void TLXPageList::Load(std::unique_ptr<TLXStream> NewStream, std::string FileName) {
   // Read the new file in a list of its own, so a bad file loses nothing.
   TLXPageList Fresh;
   Fresh.FStream = std::move(NewStream);
+  Fresh.FFileName = std::move(FileName);
   Fresh.ReadFileHeader();
   Fresh.IndexChain();
   TLock Guard(FLock);
   FStream = std::move(Fresh.FStream);
+  FFileName = std::move(Fresh.FFileName);
   FPageCount = Fresh.FPageCount;
   FCompression = Fresh.FCompression;
   FForward = std::move(Fresh.FForward);

@@ -49,7 +49,8 @@ public:
   // Raises ELXError when the stream's links or lengths are inconsistent.
   std::unique_ptr<TMetafile> GetPage(int32_t PageNumber);
 
-  // Opens a saved report read-only. Nothing changes when it fails.
+  // Opens a saved report read-only. Nothing changes when it fails. Damage found in the file, now
+  // or when a page is read later, is raised naming the file.
   void LoadFromFile(const std::string& FileName);
   // The same for a page stream already holding a saved report's bytes.
   void LoadFromStream(std::unique_ptr<TLXStream> S);
@@ -83,11 +84,14 @@ private:
   void StepForward(TWalk& W);
   void StepBack();
   void IndexChain();
+  void Load(std::unique_ptr<TLXStream> NewStream, std::string FileName);
+  [[noreturn]] void Damaged(const char* Why) const;
 
   mutable TCriticalSection FLock;
   int32_t FPageCount = 0;
   bool FCompression = false;
   std::unique_ptr<TLXStream> FStream;
+  std::string FFileName;  // the file the stream was loaded from; empty for pages made here
   // Record starts found so far. FForward[i] is page i + 1, reached along
   // forward links from the first record; FBackward[i] is page PageCount - i,
   // reached along back links from the last one. Every entry's page number

@@ -1,17 +1,39 @@
 #include "app/sample/SampleData.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
+#include "platform/classes/ClassesConsts.h"
+#include "platform/classes/TempFiles.h"
 #include "platform/data/DBTables.h"
 
 namespace {
 const char* const Categories[] = {"Bebidas", "Cereais", "Laticínios", "Limpeza", "Padaria", "Papelaria"};
 }
 
-void CreateProductsTable(const std::string& Database) {
-  std::remove(Database.c_str());
+TSampleDatabase::TSampleDatabase(const std::string& Path) {
+  if (Path.empty()) {
+    FPath = GetTempFileName(GetTempPath(), "mivoreport-sample-");
+    return;
+  }
+  // Made here or refused: an existing file is never opened, so it cannot be lost.
+  const int Fd = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (Fd < 0) {
+    if (errno == EEXIST) throw ESampleFileExists(Format(SSampleFileExists, {Path}));
+    throw EFCreateError(Format(SFCreateError, {Path, SysErrorMessage(errno)}));
+  }
+  ::close(Fd);
+  FPath = Path;
+}
+
+TSampleDatabase::~TSampleDatabase() { std::remove(FPath.c_str()); }
+
+void TSampleDatabase::CreateProductsTable() {
   TQuery Q(nullptr);
-  Q.SetDatabaseName(Database);
+  Q.SetDatabaseName(FPath);
   Q.SetSQLText("CREATE TABLE PRODUCTS (ID INTEGER PRIMARY KEY, CATEGORY VARCHAR(20), NAME VARCHAR(40), "
                "QTY INTEGER, PRICE FLOAT)");
   Q.ExecSQL();

@@ -1,8 +1,9 @@
 // Makes the viewer's sample report: a SQLite table of products it creates, and a band report over
 // it that the band engine generates into stored pages, saved as a report file: a title, column
 // heads, a header per category, one line per product, a category total, a grand total and a page
-// footer with the page number.
-//   mivoreport_sample <output.lxp> [<database>]
+// footer with the page number. The database is a private temporary file unless a path that does
+// not exist yet is given; either way it is removed at the end.
+//   mivoreport_sample <output.lxp> [<new database>]
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -146,24 +147,27 @@ private:
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <output.lxp> [<database>]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s <output.lxp> [<new database>]\n", argv[0]);
     return 2;
   }
-  std::string Output = argv[1], Database = argc > 2 ? argv[2] : Output + ".db";
+  const std::string Output = argv[1], DatabaseArg = argc > 2 ? argv[2] : "";
   InitializeApplication(argc, argv, TDisplayMode::Offscreen);
   InitializeLXReport();
   SetSystemPrintersEnabled(false);  // stored pages on A4 whatever printers the machine has
   int Status = 0;
   try {
-    CreateProductsTable(Database);
+    TSampleDatabase Database(DatabaseArg);
+    Database.CreateProductsTable();
     int32_t Pages;
     {
-      TSampleReport Sample(Database);
+      TSampleReport Sample(Database.Path());
       Pages = Sample.SaveTo(Output);
     }
-    std::remove(Database.c_str());
     if (Pages < 1) throw Exception("the sample report made no page");
     std::printf("%s: %d pages\n", Output.c_str(), Pages);
+  } catch (const ESampleFileExists& E) {
+    std::fprintf(stderr, "%s\n", E.what());
+    Status = SampleFileExistsStatus;
   } catch (const std::exception& E) {
     std::fprintf(stderr, "%s\n", E.what());
     Status = 1;

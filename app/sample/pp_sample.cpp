@@ -1,27 +1,27 @@
 // The pp library's sample: the products table in a SQLite file it creates, and a pp report over it
 // opened in the print preview window: a title, a header per category, one line a product, a total
-// per category, a grand total and a page footer with "Página N de M".
-//   mivoreport_ppsample [<database>]
+// per category, a grand total and a page footer with "Página N de M". The database is a private
+// temporary file unless a path that does not exist yet is given; either way it is removed at the end.
+//   mivoreport_ppsample [<new database>]
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/sample/SampleData.h"
+#include "platform/app/Application.h"
 #include "platform/data/DBTables.h"
 #include "platform/forms/FormsApplication.h"
-#include "ppreport/core/PPReport.h"
 #include "ppreport/core/ppBand.h"
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/core/ppGroup.h"
 #include "ppreport/core/ppPrinterSetup.h"
 #include "ppreport/core/ppProdSettings.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "ppreport/generation/ppCtrls.h"
 #include "ppreport/generation/ppDBCalc.h"
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppReport.h"
 #include "ppreport/generation/ppVar.h"
 #include "ppreport/output/forms/ppFormsInit.h"
-#include "ppreport/output/ppOutput.h"
 
 namespace {
 constexpr int32_t mm = 1000;  // the report works in thousandths of a millimetre
@@ -148,24 +148,27 @@ void TSample::PageFooter(TppBand* Footer) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string Database = argc > 1 ? argv[1] : "/tmp/mivoreport-ppsample.db";
+  // Without a display Qt would end the program with its own message (SIGABRT).
+  if (!DisplayAvailable() && !std::getenv("QT_QPA_PLATFORM")) {
+    std::fprintf(stderr, "%s\n", Format(SSampleNeedsDesktop, {argv[0]}).c_str());
+    return 1;
+  }
   InitializeForms(argc, argv, TDisplayMode::Screen);
-  InitializePPGeneration();
-  InitializePPReportOutput();
-  InitializePPForms();
+  InitializePPForms();  // and every pp library below it
   int Status = 0;
   try {
-    CreateProductsTable(Database);
-    TSample Sample(Database);
+    TSampleDatabase Database(argc > 1 ? argv[1] : "");
+    Database.CreateProductsTable();
+    TSample Sample(Database.Path());
     Sample.Show();
+  } catch (const ESampleFileExists& E) {
+    std::fprintf(stderr, "%s\n", E.what());
+    Status = SampleFileExistsStatus;
   } catch (const std::exception& E) {
     std::fprintf(stderr, "%s\n", E.what());
     Status = 1;
   }
-  std::remove(Database.c_str());
   FinalizePPForms();
-  FinalizePPReportOutput();
-  FinalizePPGeneration();
   FinalizeForms();
   return Status;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The texts the class library shows, each written once. Format patterns take
-// their arguments through Format (platform/rtl/SysUtils.h).
+// their arguments through Format (platform/rtl/SysUtils.h). The reasons of failed system calls that
+// follow a file name (SIsAFolder...) are the runtime's (RtlConsts.h, SysErrorMessage).
+#include "platform/rtl/RtlConsts.h"
 
 // Objects and components
 inline constexpr char SAssignError[] = "Não é possível atribuir %s a %s";
@@ -22,7 +24,6 @@ inline constexpr char SSetSizeError[] = "Erro ao mudar o tamanho do stream";
 inline constexpr char SFCreateError[] = "Não foi possível criar o arquivo %s (%s)";
 inline constexpr char SFWriteError[] = "Não foi possível gravar o arquivo %s (%s)";
 inline constexpr char SFOpenError[] = "Não foi possível abrir o arquivo %s (%s)";
-inline constexpr char SIsAFolder[] = "é uma pasta, não um arquivo";
 inline constexpr char STempFileError[] = "Não foi possível criar arquivo temporário em %s (%s)";
 inline constexpr char SReadPastEnd[] = "Leitura além do fim dos dados";
 

@@ -37,7 +37,7 @@ std::string Suffix() {
 TSafeFileStream::TSafeFileStream(const std::string& FileName) : FFileName(FileName), FTarget(Resolve(FileName)) {
   struct stat Old {};
   const bool Exists = ::stat(FTarget.c_str(), &Old) == 0;
-  if (Exists && S_ISDIR(Old.st_mode)) throw EFCreateError(Format(SFCreateError, {FFileName, std::strerror(EISDIR)}));
+  if (Exists && S_ISDIR(Old.st_mode)) throw EFCreateError(Format(SFCreateError, {FFileName, SysErrorMessage(EISDIR)}));
   const size_t Slash = FTarget.rfind('/');
   const std::string Dir = Slash == std::string::npos ? std::string() : FTarget.substr(0, Slash + 1);
   // Hidden, and short enough for any folder: ".name.abc123.tmp".
@@ -54,7 +54,7 @@ TSafeFileStream::TSafeFileStream(const std::string& FileName) : FFileName(FileNa
     }
     Error = errno;
   }
-  if (FHandle < 0) throw EFCreateError(Format(SFCreateError, {FFileName, std::strerror(Error)}));
+  if (FHandle < 0) throw EFCreateError(Format(SFCreateError, {FFileName, SysErrorMessage(Error)}));
   // A file that is replaced keeps who may read it.
   if (Exists) (void)::fchmod(FHandle, Old.st_mode & 07777);
   FBuffer.reserve(BufferSize);
@@ -64,7 +64,7 @@ TSafeFileStream::~TSafeFileStream() { Discard(); }
 
 void TSafeFileStream::Fail(int Error) {
   if (!FError) FError = Error ? Error : EIO;
-  throw EWriteError(Format(SFWriteError, {FFileName, std::strerror(FError)}));
+  throw EWriteError(Format(SFWriteError, {FFileName, SysErrorMessage(FError)}));
 }
 
 void TSafeFileStream::FlushBuffer() {

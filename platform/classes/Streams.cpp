@@ -225,7 +225,7 @@ static int OpenFile(const std::string& FileName, uint16_t Mode) {
 TFileStream::TFileStream(const std::string& FileName, uint16_t Mode)
     : THandleStream(OpenFile(FileName, Mode)), FFileName(FileName) {
   if (FHandle < 0) {
-    std::string Why = errno == EISDIR ? std::string(SIsAFolder) : std::strerror(errno);
+    std::string Why = SysErrorMessage(errno);
     if ((Mode & 0xFF00) == fmCreate)
       throw EFCreateError(Format(SFCreateError, {FileName, Why}));
     throw EFOpenError(Format(SFOpenError, {FileName, Why}));

@@ -24,7 +24,7 @@ std::string GetTempFileName(const std::string& Dir, const std::string& Prefix) {
   std::vector<char> Buf(Path.begin(), Path.end());
   Buf.push_back('\0');
   int Fd = ::mkstemps(Buf.data(), 4);
-  if (Fd < 0) throw EFCreateError(Format(STempFileError, {Dir, std::strerror(errno)}));
+  if (Fd < 0) throw EFCreateError(Format(STempFileError, {Dir, SysErrorMessage(errno)}));
   ::close(Fd);
   return std::string(Buf.data());
 }

@@ -93,7 +93,7 @@ TEmfPlayer::TEmfPlayer(TDeviceContext& Dc, const TByteReader& File, const TRect&
 TEmfPlayResult TEmfPlayer::Play() {
   // GDI's defaults at the start of playing.
   FDc.SelectPen(TLogPen{PS_SOLID, 0, 0});
-  FDc.SelectBrush(TLogBrush{BS_SOLID, 0xFFFFFF, 0});
+  FDc.SelectBrush(TLogBrush{BS_SOLID, 0xFFFFFF, 0, {}});
   SelectStock(SYSTEM_FONT);
   FDc.SetTextColor(0);
   FDc.SetBkColor(0xFFFFFF);
@@ -169,13 +169,13 @@ TEmfPlayer::TObject& TEmfPlayer::Slot(uint32_t Index) {
 
 void TEmfPlayer::SelectStock(uint32_t Index) {
   switch (Index) {
-    case WHITE_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0xFFFFFF, 0}); break;
-    case LTGRAY_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0xC0C0C0, 0}); break;
-    case GRAY_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0x808080, 0}); break;
-    case DKGRAY_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0x404040, 0}); break;
-    case BLACK_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0, 0}); break;
-    case NULL_BRUSH: FDc.SelectBrush(TLogBrush{BS_NULL, 0, 0}); break;
-    case DC_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0xFFFFFF, 0}); break;
+    case WHITE_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0xFFFFFF, 0, {}}); break;
+    case LTGRAY_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0xC0C0C0, 0, {}}); break;
+    case GRAY_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0x808080, 0, {}}); break;
+    case DKGRAY_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0x404040, 0, {}}); break;
+    case BLACK_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0, 0, {}}); break;
+    case NULL_BRUSH: FDc.SelectBrush(TLogBrush{BS_NULL, 0, 0, {}}); break;
+    case DC_BRUSH: FDc.SelectBrush(TLogBrush{BS_SOLID, 0xFFFFFF, 0, {}}); break;
     case WHITE_PEN: FDc.SelectPen(TLogPen{PS_SOLID, 0, 0xFFFFFF}); break;
     case BLACK_PEN:
     case DC_PEN: FDc.SelectPen(TLogPen{PS_SOLID, 0, 0}); break;

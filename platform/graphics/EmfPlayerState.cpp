@@ -125,7 +125,7 @@ PLAY(ExtCreatePen) {
 PLAY(CreateBrushIndirect) {
   uint32_t Style = R.U32(12);
   TLogBrush B{Style == BS_NULL ? BS_NULL : Style == BS_HATCHED ? BS_HATCHED : BS_SOLID, R.U32(16) & 0xFFFFFF,
-              R.U32(20)};
+              R.U32(20), {}};
   Slot(R.U32(8)) = B;
 }
 // EMR_CREATEMONOBRUSH and EMR_CREATEDIBPATTERNBRUSHPT: ihBrush, iUsage, then

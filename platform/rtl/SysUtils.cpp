@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 
 #include "platform/rtl/RtlConsts.h"
 
@@ -198,6 +200,23 @@ bool SameTextAscii(std::string_view A, std::string_view B) {
     if (X != Y) return false;
   }
   return true;
+}
+
+std::string SysErrorMessage(int ErrorCode) {
+  switch (ErrorCode) {
+    case ENOENT: return SNoSuchFile;
+    case EACCES: return SAccessDenied;
+    case EPERM: return SNotPermitted;
+    case EISDIR: return SIsAFolder;
+    case ENOTDIR: return SNotAFolder;
+    case ENOSPC: return SDiskFull;
+    case EDQUOT: return SQuotaExceeded;
+    case EROFS: return SReadOnlyFileSystem;
+    case EIO: return SInOutFailure;
+    case EEXIST: return SFileExists;
+    case ENAMETOOLONG: return SNameTooLongForSystem;
+    default: return std::strerror(ErrorCode);
+  }
 }
 
 bool FileExists(const std::string& FileName) {

@@ -77,6 +77,10 @@ bool SameTextAscii(std::string_view A, std::string_view B);
 // "&", "<", ">" and '"' as character references, so a text shows as text inside HTML.
 std::string HtmlEscape(std::string_view Text);
 
+// The reason of a failed system call (an errno value) as a text in the program's language: the
+// common ones in Portuguese, any other as the C library words it.
+std::string SysErrorMessage(int ErrorCode);
+
 bool FileExists(const std::string& FileName);
 bool DeleteFile(const std::string& FileName);
 std::string ExtractFileName(const std::string& FileName);

@@ -108,7 +108,7 @@ TppCacheFileStream::TppCacheFileStream(const std::string& Directory, std::string
   std::vector<char> Buf(Path.begin(), Path.end());
   Buf.push_back('\0');
   FHandle = ::mkostemps(Buf.data(), 4, O_CLOEXEC);
-  if (FHandle < 0) throw EFCreateError(Format(STempFileError, {Directory, std::strerror(errno)}));
+  if (FHandle < 0) throw EFCreateError(Format(STempFileError, {Directory, SysErrorMessage(errno)}));
   FileName.assign(Buf.data());
   ::unlink(Buf.data());
 }

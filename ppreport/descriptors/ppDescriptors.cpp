@@ -13,7 +13,7 @@
 #include "ppreport/descriptors/ppStrtchRTTI.h"
 #include "ppreport/descriptors/ppSubRptRTTI.h"
 #include "ppreport/descriptors/ppVarRTTI.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 
 namespace {
 int DescriptorsInitCount = 0;

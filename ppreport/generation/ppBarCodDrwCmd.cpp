@@ -1,29 +1,13 @@
 // The barcode draw command: its settings and streaming, equality, encoding, and its road onto the
 // printer and the screen (the painting itself is in ppBarCodDrwCmdPaint.cpp).
 #include "ppreport/generation/ppBarCodDrwCmd.h"
-#include "ppreport/generation/ppEngine.h"
 #include "ppreport/generation/ppBarCod.h"
-#include "ppreport/generation/ppBands.h"
-#include "ppreport/generation/ppPageBreak.h"
-#include "ppreport/generation/ppCtrls.h"
-#include "ppreport/generation/ppMemo.h"
-#include "ppreport/generation/ppPageStyle.h"
-#include "ppreport/generation/ppDBCalc.h"
-#include "ppreport/generation/ppDBText.h"
-#include "ppreport/generation/ppReport.h"
-#include "ppreport/generation/ppSubRpt.h"
-#include "ppreport/generation/ppVar.h"
-#include "ppreport/generation/ppRichTx.h"
-#include "ppreport/generation/ppRegion.h"
-#include "ppreport/generation/ppCtrlsImage.h"
 
 #include <algorithm>
 
 #include "platform/app/Dialogs.h"
-#include "platform/classes/ScopeGuard.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/RtlMath.h"
-#include "ppreport/core/PPReport.h"
 #include "ppreport/core/ppUnits.h"
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDevice.h"
@@ -274,58 +258,4 @@ void TppDrawBarCode::MeasureOnCanvas(TCanvas& Canvas) {
   const TPoint Res = CanvasResolution(Canvas);
   EncodeSymbol(Vertical() ? Res.Y : Res.X);
   Paint(&Canvas, 0, false, Res, 0);
-}
-
-// ---- the library's start-up
-
-namespace {
-int GenerationInitCount = 0;
-}
-
-void InitializePPGeneration() {
-  InitializePPReport();
-  if (GenerationInitCount++ > 0) return;
-  TOnException Undo([] {
-    GenerationInitCount = 0;
-    FinalizePPReport();
-  });
-  RegisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
-  InitializeBarCodeUnit();
-  InitializeBandsUnit();
-  InitializePageBreakUnit();
-  InitializeCtrlsUnit();
-  InitializeMemoUnit();
-  InitializePageStyleUnit();
-  InitializeDBTextUnit();
-  InitializeDBCalcUnit();
-  InitializeReportUnit();
-  InitializeSubReportUnit();
-  InitializeVarUnit();
-  InitializeRichTextUnit();
-  InitializeRegionUnit();
-  InitializeImageUnit();
-  RegisterEngineFactory();
-}
-
-void FinalizePPGeneration() {
-  if (GenerationInitCount == 0) return;
-  if (--GenerationInitCount == 0) {
-    UnregisterEngineFactory();
-    FinalizeImageUnit();
-    FinalizeRegionUnit();
-    FinalizeRichTextUnit();
-    FinalizeVarUnit();
-    FinalizeSubReportUnit();
-    FinalizeReportUnit();
-    FinalizePageStyleUnit();
-    FinalizeMemoUnit();
-    FinalizeDBCalcUnit();
-    FinalizeDBTextUnit();
-    FinalizeCtrlsUnit();
-    FinalizePageBreakUnit();
-    FinalizeBandsUnit();
-    FinalizeBarCodeUnit();
-    UnregisterPPClasses({&TppDrawBarCode::StaticClassInfo(), &TppDrawRichText::StaticClassInfo()});
-  }
-  FinalizePPReport();
 }

@@ -274,8 +274,3 @@ private:
 
 // The largest symbol the screen draws through a bitmap, in pixels; a larger one draws nothing there.
 inline constexpr int64_t ppMaxBarCodeBitmapPixels = 64'000'000;
-
-// Start-up of the generation library (counted; starts the pp core first): registers the draw
-// commands (barcode, rich text) for streaming.
-void InitializePPGeneration();
-void FinalizePPGeneration();

@@ -28,6 +28,13 @@ namespace {
 // Designer message of a report starting and ending to print to devices.
 constexpr int ppdmReportPrinting = 1141;
 constexpr int ppdmReportPrintingClass = 5050;
+
+// A report made before the generation library was started has no engine; without this error its
+// print run would end with no page and no word of why.
+[[noreturn]] void RaiseNoEngine() {
+  throw EPrintError("TppReport.PageRequestEvent: No engine assigned to this report; start the pp library "
+                    "(InitializePPGeneration or a library above it) before making reports.");
+}
 }  // namespace
 
 // ---- the report tree
@@ -271,7 +278,7 @@ void TppReport::PrintToDevices() {
 void TppReport::PageRequestEvent(TObject* Sender, TppPageRequest* PageRequest) {
   TppBandedReport::PageRequestEvent(Sender, PageRequest);
   TppCustomEngine* E = Engine();
-  if (!E) return;
+  if (!E) RaiseNoEngine();
   if (!(E->EngineState() & esInitialized) && FOutlineSettings->Enabled()) Outline()->Initialize();
   FServingPageRequest = true;
   try {

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "platform/classes/ScopeGuard.h"
+#include "ppreport/descriptors/ppDescriptors.h"
 #include "ppreport/output/ppArchiveDev.h"
 #include "ppreport/output/ppBackgroundPrintManager.h"
 #include "ppreport/output/ppPrnDev.h"
@@ -15,24 +17,35 @@ int Count = 0;
 }  // namespace
 
 void InitializePPReportOutput() {
+  InitializePPDescriptors();
+  TOnException Undo(FinalizePPDescriptors);
   std::lock_guard<std::mutex> Guard(Lock);
-  if (Count++ > 0) return;
+  if (Count > 0) {
+    ++Count;
+    return;
+  }
   RegisterDeviceClass<TppScreenDevice>();
   RegisterDeviceClass<TppPrinterDevice>();
   RegisterDeviceClass<TppTextFileDevice>();
   RegisterDeviceClass<TppReportTextFileDevice>();
   RegisterDeviceClass<TppArchiveDevice>();
   InitializeBackgroundPrintUnit();
+  Count = 1;
 }
 
 void FinalizePPReportOutput() {
-  std::lock_guard<std::mutex> Guard(Lock);
-  if (Count == 0 || --Count > 0) return;
-  FinalizeBackgroundPrintUnit();
-  TppTextSearchEngineRegistry::Clear();
-  UnregisterDeviceClass(TppArchiveDevice::StaticClassInfo());
-  UnregisterDeviceClass(TppReportTextFileDevice::StaticClassInfo());
-  UnregisterDeviceClass(TppTextFileDevice::StaticClassInfo());
-  UnregisterDeviceClass(TppPrinterDevice::StaticClassInfo());
-  UnregisterDeviceClass(TppScreenDevice::StaticClassInfo());
+  {
+    std::lock_guard<std::mutex> Guard(Lock);
+    if (Count == 0) return;
+    if (--Count == 0) {
+      FinalizeBackgroundPrintUnit();
+      TppTextSearchEngineRegistry::Clear();
+      UnregisterDeviceClass(TppArchiveDevice::StaticClassInfo());
+      UnregisterDeviceClass(TppReportTextFileDevice::StaticClassInfo());
+      UnregisterDeviceClass(TppTextFileDevice::StaticClassInfo());
+      UnregisterDeviceClass(TppPrinterDevice::StaticClassInfo());
+      UnregisterDeviceClass(TppScreenDevice::StaticClassInfo());
+    }
+  }
+  FinalizePPDescriptors();
 }

@@ -103,7 +103,7 @@ TEST_F(LXExportFilesTest, AFullDiskFailsEveryExportWithTheFileAndTheReasonAndLea
       C.Export(File);
       ADD_FAILURE() << C.Name << " written on a full disk";
     } catch (const EStreamError& E) {
-      EXPECT_EQ(E.Message(), Format(C.Message.c_str(), {File, std::strerror(ENOSPC)})) << C.Name;
+      EXPECT_EQ(E.Message(), Format(C.Message.c_str(), {File, SDiskFull})) << C.Name;
     }
     EXPECT_EQ(Names(Dir), std::set<std::string>{C.Name}) << C.Name;
     EXPECT_EQ(ReadAll(File), "earlier") << C.Name;
@@ -172,7 +172,7 @@ TEST_F(LXExportFilesTest, MetafilePagesAreWrittenAllOrNoneNextToTheNameInDottedF
       Shown->ExportToFilter(&F);
       ADD_FAILURE() << "page 2 written over a folder";
     } catch (const EFCreateError& E) {
-      EXPECT_EQ(E.Message(), Format(SFCreateError, {Dir + "/report002.wmf", std::strerror(EISDIR)}));
+      EXPECT_EQ(E.Message(), Format(SFCreateError, {Dir + "/report002.wmf", SIsAFolder}));
     }
   }
   EXPECT_EQ(Names(Dir), std::set<std::string>{"report002.wmf"});

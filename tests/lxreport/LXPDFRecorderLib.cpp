@@ -11,7 +11,8 @@ namespace {
 std::vector<TLXPDFRecordedCall> Calls;
 
 TLXPDFRecordedCall& Item(const char* Entry, const uint8_t* Block) {
-  TLXPDFRecordedCall C{Entry};
+  TLXPDFRecordedCall C;
+  C.Entry = Entry;
   C.Record.assign(Block, Block + LXPDFItem::RecordSize);
   C.FontName = LXPDFItem::GetText(Block, LXPDFItem::FontName);
   C.Text = LXPDFItem::GetText(Block, LXPDFItem::Text);
@@ -24,11 +25,12 @@ EXPORT std::vector<TLXPDFRecordedCall>* RecordedCalls() { return &Calls; }
 
 EXPORT void InitLib(void*) {
   Calls.clear();
-  Calls.push_back({"InitLib"});
+  Calls.emplace_back().Entry = "InitLib";
 }
 
 EXPORT void SetPageParams(long double A, long double B, long double C, long double D, long double E) {
-  TLXPDFRecordedCall Call{"SetPageParams"};
+  TLXPDFRecordedCall Call;
+  Call.Entry = "SetPageParams";
   Call.Floats = {A, B, C, D, E};
   Calls.push_back(Call);
 }
@@ -45,10 +47,11 @@ EXPORT int AddImageItem(const uint8_t* Block, int32_t Integer) {
 }
 
 EXPORT int FinishDoc(const char* FileName) {
-  TLXPDFRecordedCall Call{"FinishDoc"};
+  TLXPDFRecordedCall Call;
+  Call.Entry = "FinishDoc";
   Call.FileName = FileName;
   Calls.push_back(Call);
   return 1;
 }
 
-EXPORT void CloseDownLib() { Calls.push_back({"CloseDownLib"}); }
+EXPORT void CloseDownLib() { Calls.emplace_back().Entry = "CloseDownLib"; }

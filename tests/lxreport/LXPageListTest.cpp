@@ -7,6 +7,7 @@
 #include <random>
 #include <thread>
 
+#include "lxreport/LXConsts.h"
 #include "lxreport/LXError.h"
 #include "tests/TestTemp.h"
 #include "tests/TinyDisk.h"
@@ -137,17 +138,21 @@ TEST(LXPageListTest, HostileFilesRaise) {
   for (Case& C : Cases) {
     TempFile F;
     F.Write(C.Bytes);
+    // The user is told which file is damaged, in the program's language.
+    const std::string Named = Format(SLXDamagedFile, {F.Path, ""});
     TLXPageList L;
     try {
       L.LoadFromFile(F.Path);
-    } catch (const ELXError&) {
+    } catch (const ELXError& E) {
+      EXPECT_EQ(0u, std::string(E.what()).rfind(Named, 0)) << C.Name << ": " << E.what();
       continue;
     }
     for (int32_t P : C.Pages) {
       try {
         L.GetPage(P);
         ADD_FAILURE() << C.Name << ": page " << P << " loaded";
-      } catch (const ELXError&) {
+      } catch (const ELXError& E) {
+        EXPECT_EQ(0u, std::string(E.what()).rfind(Named, 0)) << C.Name << ": " << E.what();
       } catch (const EInvalidGraphic&) {
       }
     }

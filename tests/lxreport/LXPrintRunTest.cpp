@@ -170,8 +170,9 @@ TEST_F(LXPrintRunTest, ACustomerListPage) {
   auto Page = Report->ActivePrinter()->GetPage(1);
   TBitmap Image(Page->Width(), Page->Height());
   Image.Canvas().StretchDraw(Rect(0, 0, Page->Width(), Page->Height()), *Page);
+  TTestTempFiles Temp;
   QImage(reinterpret_cast<const uchar*>(Image.ScanLine(0)), Image.Width(), Image.Height(), QImage::Format_RGB32)
-      .save("generated-page.png");
+      .save(QString::fromStdString(Temp.Path("generated-page.png")));
   TLXPrinter& P = *Report->ActivePrinter();
   auto DarkIn = [&](long double L, long double T, long double R, long double B) {
     for (int Y = P.YPos(T); Y < P.YPos(B); ++Y)

@@ -1,5 +1,6 @@
 #include "ppreport/output/forms/ppFormsInit.h"
 
+#include "platform/classes/ScopeGuard.h"
 #include "platform/forms/QtDialogs.h"
 #include "ppreport/output/forms/ppASDlg.h"
 #include "ppreport/output/forms/ppCDlg.h"
@@ -13,6 +14,7 @@
 #include "ppreport/output/forms/ppTmDlg.h"
 #include "ppreport/generation/ppEngine.h"
 #include "ppreport/generation/ppReport.h"
+#include "ppreport/output/ppOutput.h"
 
 namespace {
 int InitCount = 0;
@@ -42,10 +44,36 @@ bool RunAutoSearchDialog(TComponent& Dialog, TppReport& Report, const std::vecto
   Report.AutoSearchDialogCloseEvent(Form);
   return Ok;
 }
+
+// What the first InitializePPForms registered, in reverse.
+void UnregisterForms() {
+  SetAutoSearchDialogRunner(nullptr);
+  SetNoDataDialogShower(nullptr);
+  SetNoDataDialogPreparer(nullptr);
+  UnregisterTextSearch();
+  UnregisterFormClass<TppCustomTemplateErrorDialog>();
+  UnregisterFormClass<TppCustomTemplateDialog>();
+  UnregisterFormClass<TppCustomAutoSearchDialog>();
+  UnregisterFormClass<TppCustomNoDataDialog>();
+  UnregisterFormClass<TppCustomCancelDialog>();
+  UnregisterFormClass<TppCustomPreviewer>();
+  TppPreviewPlugIn::UnregisterOutlineViewer();
+  TppPreviewPlugIn::UnregisterPreviewClass();
+  UnRegisterClass(TppEdit::StaticClassInfo());
+  UnregisterFormClass<TppCustomPrintDialog>();
+  UnRegisterClass(TppScrollBox::StaticClassInfo());
+  UnRegisterClass(TppUpDown::StaticClassInfo());
+  UnRegisterClass(TppForm::StaticClassInfo());
+}
 }  // namespace
 
 void InitializePPForms() {
-  if (InitCount++ > 0) return;
+  InitializePPReportOutput();
+  TOnException Undo(FinalizePPReportOutput);
+  if (InitCount > 0) {
+    ++InitCount;
+    return;
+  }
   RegisterQtDialog<TppFormRequest>([](TppFormRequest& R) { return R.Form ? R.Form->RunModal() : mrCancel; });
   RegisterClasses({&TppForm::StaticClassInfo(), &TppUpDown::StaticClassInfo(), &TppScrollBox::StaticClassInfo()});
   RegisterClass(TppEdit::StaticClassInfo());
@@ -64,25 +92,11 @@ void InitializePPForms() {
   SetNoDataDialogPreparer(PrepareNoDataDialog);
   SetNoDataDialogShower(ShowNoDataDialog);
   SetAutoSearchDialogRunner(RunAutoSearchDialog);
+  InitCount = 1;
 }
 
 void FinalizePPForms() {
-  if (InitCount == 0 || --InitCount > 0) return;
-  SetAutoSearchDialogRunner(nullptr);
-  SetNoDataDialogShower(nullptr);
-  SetNoDataDialogPreparer(nullptr);
-  UnregisterTextSearch();
-  UnregisterFormClass<TppCustomTemplateErrorDialog>();
-  UnregisterFormClass<TppCustomTemplateDialog>();
-  UnregisterFormClass<TppCustomAutoSearchDialog>();
-  UnregisterFormClass<TppCustomNoDataDialog>();
-  UnregisterFormClass<TppCustomCancelDialog>();
-  UnregisterFormClass<TppCustomPreviewer>();
-  TppPreviewPlugIn::UnregisterOutlineViewer();
-  TppPreviewPlugIn::UnregisterPreviewClass();
-  UnRegisterClass(TppEdit::StaticClassInfo());
-  UnregisterFormClass<TppCustomPrintDialog>();
-  UnRegisterClass(TppScrollBox::StaticClassInfo());
-  UnRegisterClass(TppUpDown::StaticClassInfo());
-  UnRegisterClass(TppForm::StaticClassInfo());
+  if (InitCount == 0) return;
+  if (--InitCount == 0) UnregisterForms();
+  FinalizePPReportOutput();
 }

@@ -15,6 +15,7 @@
 #include "platform/app/Dialogs.h"
 #include "platform/classes/ScopeGuard.h"
 #include "platform/data/MemDataSet.h"
+#include "tests/TestTemp.h"
 
 namespace {
 struct LXExprBuilderTest : ::testing::Test {
@@ -334,7 +335,8 @@ TEST_F(LXExprBuilderTest, ScreenshotUnderXvfb) {
   B->Show();
   for (int I = 0; I < 20; ++I) Application->ProcessMessages();
   QImage Shot = B->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  ASSERT_TRUE(Shot.save("expression-builder.png"));
+  TTestTempFiles Temp;
+  ASSERT_TRUE(Shot.save(QString::fromStdString(Temp.Path("expression-builder.png"))));
   EXPECT_EQ(Shot.width(), B->ClientWidth());
   EXPECT_EQ(Shot.height(), B->ClientHeight());
   // The edit's white field and the page's grey around it.

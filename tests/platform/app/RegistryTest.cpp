@@ -75,7 +75,7 @@ TEST(DesktopFileTypesTest, WritesTheMimeTypeAndTheEntryUnderTheDataFolder) {
   TTestTempFiles Temp;
   std::string Dir = Temp.Path("data");
   TEnvScope Data("XDG_DATA_HOME", Dir);
-  TDesktopFileType T{"mivoreport-lxp", ".lxp", "application/x-lxp", "Mivo Report File", "/opt/my apps/mivoreport", ""};
+  TDesktopFileType T{"mivoreport-lxp", ".lxp", "application/x-lxp", "Mivo Report File", "/opt/my apps/mivoreport", "", ""};
   ASSERT_TRUE(RegisterDesktopFileType(T));
   std::string Xml = ReadText(Dir + "/mime/packages/mivoreport-lxp.xml");
   EXPECT_NE(Xml.find("<mime-type type=\"application/x-lxp\">"), std::string::npos) << Xml;

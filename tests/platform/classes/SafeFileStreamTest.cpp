@@ -41,7 +41,7 @@ struct TFolder {
   }
 };
 
-std::string Message(const std::string& File, int Error) { return Format(SFWriteError, {File, std::strerror(Error)}); }
+std::string Message(const std::string& File, const char* Why) { return Format(SFWriteError, {File, Why}); }
 }  // namespace
 
 TEST(SafeFileStreamTest, TheFileAppearsOnlyOnCommitAndAnEarlierOneSurvivesAnythingElse) {
@@ -84,16 +84,17 @@ TEST(SafeFileStreamTest, ALinkStaysALinkAndFoldersThatRefuseSayWhichFile) {
   EXPECT_TRUE(fs::is_symlink(Dir.Path + "/link.txt"));
   EXPECT_EQ(ReadAll(Dir.Path + "/real/target.txt"), "new");
 
+  // The system's reasons in the program's language.
   struct Case {
     std::string File;
-    int Error;
-  } Cases[] = {{Dir.Path + "/missing/x.csv", ENOENT}, {Dir.Path + "/real", EISDIR}};
+    const char* Why;
+  } Cases[] = {{Dir.Path + "/missing/x.csv", SNoSuchFile}, {Dir.Path + "/real", SIsAFolder}};
   for (const Case& C : Cases) {
     try {
       TSafeFileStream S(C.File);
       ADD_FAILURE() << C.File;
     } catch (const EFCreateError& E) {
-      EXPECT_EQ(E.Message(), Format(SFCreateError, {C.File, std::strerror(C.Error)}));
+      EXPECT_EQ(E.Message(), Format(SFCreateError, {C.File, C.Why}));
     }
   }
 }
@@ -116,7 +117,7 @@ TEST(SafeFileStreamTest, AFullDiskRaisesWithTheFileAndLeavesOnlyTheEarlierFile) 
       S.Commit();
       ADD_FAILURE() << "written on a full disk: " << Size;
     } catch (const EWriteError& E) {
-      EXPECT_EQ(E.Message(), Message(File, ENOSPC));
+      EXPECT_EQ(E.Message(), Message(File, SDiskFull));
     }
     if (!Filler.empty()) {
       // The commit's failure already left nothing, while the stream still exists.

@@ -138,7 +138,7 @@ TEST(EmfRecorderTest, AnIndependentReaderConvertsTheFile) {
 TEST(EmfRecorderTest, PatternBlitsAndBitmapsPlayBack) {
   const uint32_t Pixels[] = {0xFF00FF00u, 0xFF0000FFu, 0xFFFF0000u, 0xFF000000u};  // green, blue / red, black
   TEmfRecorderDC Dc(Rect(0, 0, 1058, 529));  // 40 x 20 pixels
-  Dc.SelectBrush(TLogBrush{BS_SOLID, 0x0000FF, 0});
+  Dc.SelectBrush(TLogBrush{BS_SOLID, 0x0000FF, 0, {}});
   Dc.StretchDIBits(Rect(0, 0, 20, 20), TRect{}, TDibView{}, PATCOPY);
   Dc.StretchDIBits(Rect(20, 0, 40, 20), Rect(0, 0, 2, 2), TDibView{2, 2, Pixels}, SRCCOPY);
   std::vector<uint8_t> B = Dc.Finish();

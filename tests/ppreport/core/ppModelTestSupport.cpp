@@ -80,18 +80,18 @@ std::unique_ptr<TComponent> ReadFromText(const std::string& Text) {
 }
 
 TModelClasses::TModelClasses() {
-  RegisterClasses({&TModelComponent::StaticClassInfo(), &TModelDataComponent::StaticClassInfo(),
-                   &TModelRegion::StaticClassInfo(), &TModelBand::StaticClassInfo(), &TModelCalc::StaticClassInfo(),
-                   &TModelVariable::StaticClassInfo(), &TModelReport::StaticClassInfo(),
-                   &TppGroup::StaticClassInfo()});
-}
-
-TModelClasses::~TModelClasses() {
   for (const TClassInfo* I : {&TModelComponent::StaticClassInfo(), &TModelDataComponent::StaticClassInfo(),
                               &TModelRegion::StaticClassInfo(), &TModelBand::StaticClassInfo(),
                               &TModelCalc::StaticClassInfo(), &TModelVariable::StaticClassInfo(),
                               &TModelReport::StaticClassInfo(), &TppGroup::StaticClassInfo()})
-    UnRegisterClass(*I);
+    if (!GetClass(I->Name)) {
+      RegisterClass(*I);
+      Registered.push_back(I);
+    }
+}
+
+TModelClasses::~TModelClasses() {
+  for (const TClassInfo* I : Registered) UnRegisterClass(*I);
 }
 
 }  // namespace pptest

@@ -127,10 +127,12 @@ public:
 // Reads a component from the text form of a stream (the old forms included).
 std::unique_ptr<TComponent> ReadFromText(const std::string& Text);
 
-// Registers the classes above for streaming while alive.
+// Registers the classes above for streaming while alive. A name the program has already registered
+// (the group of the core, the generation library's "TppCalc") keeps its class.
 struct TModelClasses {
   TModelClasses();
   ~TModelClasses();
+  std::vector<const TClassInfo*> Registered;
 };
 
 }  // namespace pptest

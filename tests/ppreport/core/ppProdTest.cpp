@@ -12,6 +12,7 @@
 #include "platform/classes/Streams.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppRTTI.h"
+#include "tests/TestTemp.h"
 #include "tests/ppreport/core/ppPageTestSupport.h"
 #include "tests/ppreport/core/ppPrintTestSupport.h"
 
@@ -237,7 +238,9 @@ TEST(ppProdTest, PrintRunToATextFile) {
   TOwned<TTestReport> R(new TTestReport(nullptr));
   R->Engine->PageCount = 2;
   R->SetDeviceType("TextFile");
-  R->SetTextFileName("out.csv");
+  TTestTempFiles Temp;
+  const std::string Out = Temp.Path("out.csv");
+  R->SetTextFileName(Out);
   R->SetTextFileType(ftFixedLength);
   std::vector<std::string> Saved;
   R->OnSaveText = [&](TObject*, std::string& Text) { Saved.push_back(Text); };
@@ -245,7 +248,7 @@ TEST(ppProdTest, PrintRunToATextFile) {
   R->BeforePrint = [&](TObject*) {
     auto* F = dynamic_cast<TTestFileDevice*>(R->FileDevice());
     ASSERT_NE(nullptr, F);
-    EXPECT_EQ("out.csv", F->FileName());
+    EXPECT_EQ(Out, F->FileName());
     EXPECT_EQ(ftFixedLength, F->FileType);
     EXPECT_EQ(R->Publisher(), F->Publisher());
   };

@@ -13,7 +13,7 @@
 #include "ppreport/core/ppBand.h"
 #include "ppreport/core/ppEngine.h"
 #include "ppreport/core/ppDataSetPipe.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppReport.h"
 

@@ -13,7 +13,7 @@
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/core/ppGroup.h"
 #include "ppreport/core/ppPrinterSetup.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
+#include "ppreport/generation/ppGeneration.h"
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppReport.h"
 #include "ppreport/output/forms/ppOutlineViewer.h"

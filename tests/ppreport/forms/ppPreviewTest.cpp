@@ -15,6 +15,7 @@
 #include "ppreport/core/ppPrinterSetup.h"
 #include "ppreport/output/forms/ppOutlineViewer.h"
 #include "ppreport/output/forms/ppTextSearchPreview.h"
+#include "tests/TestTemp.h"
 #include "tests/platform/forms/FormsTestUtil.h"
 #include "tests/ppreport/core/ppPageTestSupport.h"
 
@@ -507,7 +508,8 @@ TEST(ppPreviewTest, ScreenshotUnderXvfb) {
   T.Window()->SetBounds(T.Window()->Left(), T.Window()->Top(), 700, 560);
   Pump();
   QImage Shot = Grab(T.Window());
-  ASSERT_TRUE(Shot.save("pp-print-preview.png"));
+  TTestTempFiles Temp;
+  ASSERT_TRUE(Shot.save(QString::fromStdString(Temp.Path("pp-print-preview.png"))));
   const TppScreenDevice& D = *T.Viewer()->ScreenDevice();
   const QPoint Origin = T.Viewer()->Widget()->mapTo(T.Window()->Widget(), QPoint(0, 0));
   // The page is white inside the grey surround, below the toolbar, with its black band.

@@ -7,7 +7,6 @@
 #include "ppreport/core/ppAutoSearch.h"
 #include "ppreport/core/ppDataSetPipe.h"
 #include "ppreport/core/ppEngine.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "ppreport/generation/ppReport.h"
 #include "ppreport/output/forms/ppASDlg.h"
 #include "ppreport/output/forms/ppCDlg.h"
@@ -15,14 +14,9 @@
 
 namespace {
 
-// A report on an empty in-memory table, with the generation library started for it.
+// A report on an in-memory table.
 class ReportDialogs : public ::testing::Test {
 protected:
-  void SetUp() override { InitializePPGeneration(); }
-  void TearDown() override {
-    Form.reset();
-    FinalizePPGeneration();
-  }
   std::unique_ptr<TComponent> Form = std::make_unique<TComponent>(nullptr);
   TppReport* MakeReport(int Rows) {
     auto* Set = new TMemoryDataSet(Form.get());

@@ -11,6 +11,7 @@
 #include "platform/app/Application.h"
 #include "platform/forms/Forms.h"
 #include "ppreport/output/forms/ppViewer.h"
+#include "tests/TestTemp.h"
 #include "tests/ppreport/output/ppDeviceTestSupport.h"
 
 using namespace ppdevtest;
@@ -171,7 +172,8 @@ TEST(ppViewerTest, ScreenshotUnderXvfb) {
   }
   TViewerForm F(1);
   QImage Shot = F.Form->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  ASSERT_TRUE(Shot.save("pp-viewer.png"));
+  TTestTempFiles Temp;
+  ASSERT_TRUE(Shot.save(QString::fromStdString(Temp.Path("pp-viewer.png"))));
   const TppScreenDevice& D = *F.Viewer->ScreenDevice();
   const TRect Square = D.Page()->GetDrawCommand(0)->GetDrawRect();
   // The form's client shows the bitmap from its corner at scroll position 0.

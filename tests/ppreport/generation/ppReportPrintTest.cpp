@@ -3,6 +3,7 @@
 #include "ppreport/core/ppAutoSearch.h"
 #include "ppreport/core/ppFormRegistry.h"
 #include "ppreport/core/ppLanguage.h"
+#include "ppreport/generation/ppEngine.h"
 #include "tests/ppreport/generation/ppReportTestSupport.h"
 
 namespace reporttest {
@@ -165,6 +166,28 @@ TEST_F(ReportTest, CachePagesKeepsItsValueWhileARequestIsServed) {
   Run();
   EXPECT_TRUE(Report->Publisher()->CachePages());
   EXPECT_EQ(1, Report->Publisher()->GetCachedPageCount());
+}
+
+// A report made while no engine factory is installed (a program that did not start the generation
+// library) has no engine: printing it raises instead of ending with no page and no error.
+TEST_F(PrintRoad, AReportWithoutEngineRaisesInsteadOfPrintingNothing) {
+  UnregisterEngineFactory();
+  TFinally Reinstall(RegisterEngineFactory);
+  auto* Lost = new TppReport(&Form);
+  ASSERT_EQ(nullptr, Lost->Engine());
+  Lost->SetDataPipeline(Pipe);
+  Lost->CreateMissingBands();
+  Lost->SetDeviceType(ppPrinterDeviceName);
+  Lost->SetShowPrintDialog(false);
+  Lost->SetShowCancelDialog(false);
+  try {
+    Lost->Print();
+    ADD_FAILURE() << "no error";
+  } catch (const EPrintError& E) {
+    EXPECT_NE(std::string::npos, std::string(E.what()).find("No engine")) << E.what();
+  }
+  EXPECT_TRUE(Log.empty()) << "no page";
+  EXPECT_FALSE(Lost->Producing());
 }
 
 }  // namespace

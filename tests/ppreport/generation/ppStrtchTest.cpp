@@ -75,7 +75,7 @@ TEST_F(Stretchables, ChainPrintsBelowPrintedBottoms) {
   Second->SetShiftRelativeTo(A);
   TStretchText* Third = Text(*B, "C", 14 * mm, 5 * mm);
   Third->SetShiftRelativeTo(Second);
-  TStretchText* Below = Fixed(*B, "Below", 18 * mm);
+  Fixed(*B, "Below", 18 * mm);
   Engine.Run();
   ASSERT_EQ(1u, Engine.Pages.size());
   EXPECT_EQ(V{15 * mm}, Tops(1, "A"));

@@ -1,9 +1,8 @@
 // The background print tests as a program without windows starts the pp library: the platform
-// (with the system's printers), the generation library with the core under it, then the output
-// library, which makes the process-wide background print manager.
+// (with the system's printers), then the output library, which starts the libraries below it and
+// makes the process-wide background print manager.
 #include "platform/app/Application.h"
 #include "platform/printing/cups/CupsPrinter.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "ppreport/output/ppOutput.h"
 #include "tests/TestMain.h"
 
@@ -13,12 +12,10 @@ int main(int argc, char** argv) {
       [](int Argc, char** Argv) {
         InitializeApplication(Argc, Argv, TDisplayMode::Offscreen);
         InitializeCupsPrinters();
-        InitializePPGeneration();
         InitializePPReportOutput();
       },
       [] {
         FinalizePPReportOutput();
-        FinalizePPGeneration();
         FinalizeCupsPrinters();
         FinalizeApplication();
       });

@@ -1,10 +1,8 @@
 // The pp output library as a program without windows starts it: the platform first (with the
-// system's printers, so that print jobs reach the CUPS queue), then the generation library with
-// the pp core under it (reports printed through the devices need its engine), and the output
-// library's device classes.
+// system's printers, so that print jobs reach the CUPS queue), then the output library alone, which
+// starts the pp libraries below it.
 #include "platform/app/Application.h"
 #include "platform/printing/cups/CupsPrinter.h"
-#include "ppreport/generation/ppBarCodDrwCmd.h"
 #include "ppreport/output/ppOutput.h"
 #include "tests/TestMain.h"
 
@@ -14,12 +12,10 @@ int main(int argc, char** argv) {
       [](int Argc, char** Argv) {
         InitializeApplication(Argc, Argv, TDisplayMode::Offscreen);
         InitializeCupsPrinters();
-        InitializePPGeneration();
         InitializePPReportOutput();
       },
       [] {
         FinalizePPReportOutput();
-        FinalizePPGeneration();
         FinalizeCupsPrinters();
         FinalizeApplication();
       });
