@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ppreport/output/ppPlainText.h"
+#include "ppreport/core/ppPlainText.h"
 #include "tests/ppreport/output/FixedMetrics.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ppreport/output/ppPlainText.h"
+#include "ppreport/core/ppPlainText.h"
 
 #include <gtest/gtest.h>
 
