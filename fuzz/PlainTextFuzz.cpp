@@ -11,7 +11,7 @@
 #include <string>
 
 #include "ppreport/core/ppPlainText.h"
-#include "tests/ppreport/output/FixedMetrics.h"
+#include "tests/ppreport/core/FixedMetrics.h"
 
 namespace {
 void Check(bool Condition) {

@@ -13,7 +13,7 @@
 #include "ppreport/core/ppPlainText.h"
 #include "ppreport/core/ppTypes.h"
 #include "ppreport/output/ppTextSearchOccurrence.h"
-#include "tests/ppreport/output/FixedMetrics.h"
+#include "tests/ppreport/core/FixedMetrics.h"
 
 namespace searchhighlighttest {
 

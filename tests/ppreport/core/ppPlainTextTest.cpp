@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "ppreport/core/ppConvert.h"
-#include "tests/ppreport/output/FixedMetrics.h"
+#include "tests/ppreport/core/FixedMetrics.h"
 
 namespace {
 
