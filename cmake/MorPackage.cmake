@@ -6,7 +6,7 @@ set(MOR_LIBRARIES
   platform_rtl platform_classes platform_sys platform_graphics platform_printing platform_printing_cups
   platform_app platform_forms platform_data platform_richtext
   lxreport lxreport_forms exceptions
-  ppreport_core ppreport_text ppreport_generation ppreport_descriptors ppreport_search ppreport_output
+  ppreport_core ppreport_generation ppreport_descriptors ppreport_search ppreport_output
   ppreport_forms)
 
 # The pp library for programs without windows: every pp library up to the devices.

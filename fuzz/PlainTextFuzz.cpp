@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "ppreport/output/ppPlainText.h"
-#include "tests/ppreport/output/FixedMetrics.h"
+#include "ppreport/core/ppPlainText.h"
+#include "tests/ppreport/core/FixedMetrics.h"
 
 namespace {
 void Check(bool Condition) {

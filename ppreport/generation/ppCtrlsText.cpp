@@ -8,13 +8,13 @@
 #include "ppreport/core/ppClass.h"
 #include "ppreport/core/ppEvents.h"
 #include "ppreport/core/ppGroup.h"
+#include "ppreport/core/ppMeasuringCanvas.h"
 #include "ppreport/core/ppParamList.h"
+#include "ppreport/core/ppPlainText.h"
 #include "ppreport/core/ppPrinter.h"
+#include "ppreport/core/ppRotatedText.h"
 #include "ppreport/generation/ppCtrls.h"
 #include "ppreport/generation/ppGenConsts.h"
-#include "ppreport/output/ppMeasuringCanvas.h"
-#include "ppreport/output/ppPlainText.h"
-#include "ppreport/output/ppRotatedText.h"
 
 namespace {
 constexpr int ppVersionSaveTextHandler = 3100;  // before it: an "OnSave" handler per text

@@ -13,11 +13,11 @@
 #include "ppreport/core/ppEngine.h"
 #include "ppreport/core/ppEvents.h"
 #include "ppreport/core/ppParamList.h"
+#include "ppreport/core/ppPlainText.h"
 #include "ppreport/core/ppPrinter.h"
 #include "ppreport/core/ppUnits.h"
 #include "ppreport/core/ppUtils.h"
 #include "ppreport/generation/ppCompUtils.h"
-#include "ppreport/output/ppPlainText.h"
 
 namespace {
 // Before it, leading was stored in screen pixels.

@@ -6,7 +6,7 @@
 
 #include "platform/graphics/Canvas.h"
 #include "ppreport/core/ppDrwCmd.h"
-#include "ppreport/output/ppPlainText.h"
+#include "ppreport/core/ppPlainText.h"
 
 namespace ppDeviceDraw {
 

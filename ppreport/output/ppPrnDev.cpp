@@ -6,9 +6,9 @@
 #include "platform/rtl/RtlMath.h"
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDrwCmd.h"
+#include "ppreport/core/ppRotatedText.h"
 #include "ppreport/output/ppDeviceDraw.h"
 #include "ppreport/core/ppDeviceStatus.h"
-#include "ppreport/output/ppRotatedText.h"
 
 const TClassInfo& TppPrinterDevice::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TppPrinterDevice>("TppPrinterDevice", &TppRasterDevice::StaticClassInfo());

@@ -8,9 +8,9 @@
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppLanguage.h"
+#include "ppreport/core/ppMeasuringCanvas.h"
 #include "ppreport/core/ppPage.h"
 #include "ppreport/core/ppUtils.h"
-#include "ppreport/output/ppMeasuringCanvas.h"
 #include "ppreport/output/ppTextFileDev.h"
 
 namespace {

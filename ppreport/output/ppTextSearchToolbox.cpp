@@ -16,8 +16,8 @@
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDevice.h"
 #include "ppreport/core/ppDrwCmd.h"
+#include "ppreport/core/ppPlainText.h"
 #include "ppreport/core/ppTypes.h"
-#include "ppreport/output/ppPlainText.h"
 #include "ppreport/output/ppSearchConsts.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppLanguage.h"
 #include "ppreport/core/ppProd.h"
+#include "ppreport/core/ppRotatedText.h"
 #include "ppreport/output/ppDeviceDraw.h"
-#include "ppreport/output/ppRotatedText.h"
 
 const TClassInfo& TppScreenDevice::StaticClassInfo() {
   static const TClassInfo Info = TClassDef<TppScreenDevice>("TppScreenDevice", &TppRasterDevice::StaticClassInfo());

@@ -10,10 +10,10 @@
 #include "platform/classes/ObjectText.h"
 #include "platform/classes/Streams.h"
 #include "platform/data/MemDataSet.h"
+#include "ppreport/core/ppPlainText.h"
 #include "ppreport/generation/ppCompUtils.h"
 #include "ppreport/generation/ppDBText.h"
 #include "ppreport/generation/ppMemo.h"
-#include "ppreport/output/ppPlainText.h"
 #include "tests/ppreport/generation/ppBandKindsTestSupport.h"
 #include "tests/ppreport/generation/ppBandTestSupport.h"
 

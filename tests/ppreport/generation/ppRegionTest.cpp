@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "ppreport/core/ppConvert.h"
+#include "ppreport/core/ppPlainText.h"
 #include "ppreport/generation/ppCtrls.h"
 #include "ppreport/generation/ppMemo.h"
 #include "ppreport/generation/ppRegion.h"
-#include "ppreport/output/ppPlainText.h"
 #include "tests/ppreport/generation/ppBandKindsTestSupport.h"
 #include "tests/ppreport/generation/ppBandTestSupport.h"
 

@@ -10,10 +10,10 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/rtl/RtlMath.h"
 #include "ppreport/core/ppConvert.h"
+#include "ppreport/core/ppPlainText.h"
 #include "ppreport/core/ppTypes.h"
-#include "ppreport/output/ppPlainText.h"
 #include "ppreport/output/ppTextSearchOccurrence.h"
-#include "tests/ppreport/output/FixedMetrics.h"
+#include "tests/ppreport/core/FixedMetrics.h"
 
 namespace searchhighlighttest {
 

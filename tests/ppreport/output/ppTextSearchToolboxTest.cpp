@@ -10,7 +10,7 @@
 #include "ppreport/core/ppConvert.h"
 #include "ppreport/core/ppDrwCmd.h"
 #include "ppreport/core/ppTypes.h"
-#include "tests/ppreport/output/FixedMetrics.h"
+#include "tests/ppreport/core/FixedMetrics.h"
 
 namespace searchtoolboxtest {
 

@@ -1,4 +1,4 @@
-#include "ppreport/output/ppMeasuringCanvas.h"
+#include "ppreport/core/ppMeasuringCanvas.h"
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"

@@ -1,8 +1,9 @@
 #pragma once
-// Internal to the output library: the canvas text is measured on for one call. With a printer
-// that has a device context, the printer's canvas (its pixels are printer pixels); otherwise a
-// bitmap at the screen's resolution made for the call (its pixels are screen pixels). The font
-// handed in is the canvas's until the measuring canvas goes, then the printer canvas's own again.
+// For the pp library's own text layout (the text services, the text components, the report text
+// file device): the canvas text is measured on for one call. With a printer that has a device
+// context, the printer's canvas (its pixels are printer pixels); otherwise a bitmap at the
+// screen's resolution made for the call (its pixels are screen pixels). The font handed in is the
+// canvas's until the measuring canvas goes, then the printer canvas's own again.
 #include <cstdint>
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "ppreport/output/ppRotatedText.h"
+#include "ppreport/core/ppRotatedText.h"
 
 #include <algorithm>
 #include <cmath>

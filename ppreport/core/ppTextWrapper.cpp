@@ -7,8 +7,8 @@
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/Win1252.h"
 #include "ppreport/core/ppConvert.h"
-#include "ppreport/output/ppMeasuringCanvas.h"
-#include "ppreport/output/ppPlainText.h"
+#include "ppreport/core/ppMeasuringCanvas.h"
+#include "ppreport/core/ppPlainText.h"
 
 namespace {
 int32_t Saturated(int64_t V) {

@@ -1,5 +1,5 @@
 // The tokenizer and the class methods around the wrapper.
-#include "ppreport/output/ppPlainText.h"
+#include "ppreport/core/ppPlainText.h"
 
 #include <algorithm>
 #include <limits>
@@ -10,7 +10,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 #include "ppreport/core/ppConvert.h"
-#include "ppreport/output/ppMeasuringCanvas.h"
+#include "ppreport/core/ppMeasuringCanvas.h"
 
 // --- TppPlainTextParser ---
 

@@ -1,4 +1,4 @@
-#include "ppreport/output/ppRotatedText.h"
+#include "ppreport/core/ppRotatedText.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "ppreport/core/ppGraphics.h"
-#include "tests/ppreport/output/FixedMetrics.h"
+#include "tests/ppreport/core/FixedMetrics.h"
 
 namespace {
 

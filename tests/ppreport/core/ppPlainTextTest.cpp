@@ -1,11 +1,11 @@
-#include "ppreport/output/ppPlainText.h"
+#include "ppreport/core/ppPlainText.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "ppreport/core/ppConvert.h"
-#include "tests/ppreport/output/FixedMetrics.h"
+#include "tests/ppreport/core/FixedMetrics.h"
 
 namespace {
 
