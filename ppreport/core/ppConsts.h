@@ -42,6 +42,10 @@ inline constexpr char SppPageChildNotDrawCommand[] = "A page holds draw commands
 
 // Producers
 inline constexpr char SppNoPreviewer[] = "No preview form is registered.";
+// A report printed to a device that no started library registered must not end as an empty success.
+inline constexpr char SppNoDeviceClass[] =
+    "No device class is registered for the device type \"%s\"; start the pp output library "
+    "(InitializePPReportOutput or InitializePPForms) before printing.";
 inline constexpr char SppNoFormClass[] = "No form class is registered for the dialog kind %s.";
 inline constexpr char SppFormNotOfKind[] = "The form class %s registered for the dialog kind %s does not serve it.";
 inline constexpr char SppFileDeviceExists[] = "The file device has already been created.";

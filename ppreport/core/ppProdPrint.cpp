@@ -80,9 +80,13 @@ void TppProducer::ResetForNewPaper() {
 }
 
 void TppProducer::PrintToPrinter() {
-  if (FCancelDialog || !DeviceClassForName(FDeviceType)) {
+  if (FCancelDialog) {
     FProducing = false;
     return;
+  }
+  if (!DeviceClassForName(FDeviceType)) {
+    FProducing = false;
+    throw ETalvorError(ppErrorText("TppProducer", "Print", Format(SppNoDeviceClass, {FDeviceType})));
   }
   // Whatever ends the run before its devices have ended it cleans it up.
   TOnException Failed([this] {

@@ -259,6 +259,24 @@ TEST(ppProdTest, PrintRunToATextFile) {
   EXPECT_FALSE(R->Producing());
 }
 
+// A device type whose class no started library registered (a template's, or a program that did not
+// start the output library) raises instead of printing nothing.
+TEST(ppProdTest, ADeviceTypeWithoutClassRaises) {
+  RegisterDeviceClass<TTestDevice>();
+  TOwned<TTestReport> R(new TTestReport(nullptr));
+  R->SetDeviceType("TestDevice");
+  UnregisterDeviceClass(TTestDevice::StaticClassInfo());
+  TProdEvents Events(*R);
+  try {
+    R->Print();
+    ADD_FAILURE() << "no error";
+  } catch (const ETalvorError& E) {
+    EXPECT_NE(std::string::npos, std::string(E.what()).find("\"TestDevice\"")) << E.what();
+  }
+  EXPECT_EQ(0, R->Engine->Generated);
+  EXPECT_FALSE(R->Producing());
+}
+
 TEST(ppProdTest, NoPrinterToPrintOnSaysSo) {
   RegisterDeviceClass<TTestDevice>();
   TOwned<TTestReport> R(new TTestReport(nullptr));
