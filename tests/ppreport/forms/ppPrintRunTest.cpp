@@ -27,6 +27,7 @@
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
 #include "tests/ppreport/forms/ppBandedReportSupport.h"
+#include "tests/ppreport/ppPdfQueue.h"
 
 namespace {
 
@@ -76,19 +77,7 @@ class PrintRun : public BandedReportTest {
 protected:
   void SetUp() override {
     BandedReportTest::SetUp();
-    SetSystemPrintersEnabled(true);
-    GetPrinterList()->RefreshPrinters();
-    for (const std::string& N : GetPrinterList()->Names())
-      if (N == CupsPdfQueueName) Queue = N;
-    if (Queue.empty()) {
-      std::printf("CUPS queue %s not reachable: printing on the virtual printer instead\n", CupsPdfQueueName);
-      TVirtualPrinterConfig C;
-      C.KeepPageImages = false;
-      Virtual = std::make_shared<TVirtualPrinter>("Virtual Run", C);
-      InstallPrinter(Virtual);
-      GetPrinterList()->RefreshPrinters();
-      Queue = "Virtual Run";
-    }
+    Queue = ppPdfQueueOrVirtual(Virtual, {}, "Virtual Run");
     Report = MakeReport(10, 120000, [](int I) { return "Linha " + std::to_string(I) + " " + std::string(I, 'W'); });
     Report->PrinterSetup()->SetDocumentName(Token);
     Report->SetModalPreview(false);

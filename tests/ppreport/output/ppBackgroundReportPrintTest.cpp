@@ -19,6 +19,7 @@
 #include "ppreport/output/ppBackgroundPrintManager.h"
 #include "tests/TestTemp.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
+#include "tests/ppreport/ppPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
 #include "tests/ppreport/output/ppBackgroundPrintTestSupport.h"
 
@@ -125,21 +126,7 @@ protected:
     Q.ExecSQL();
   }
   // The CUPS PDF queue, or a virtual PDF printer where CUPS is not reachable (said in the output).
-  std::string PdfQueue() {
-    SetSystemPrintersEnabled(true);
-    GetPrinterList()->RefreshPrinters();
-    for (const std::string& N : GetPrinterList()->Names())
-      if (N == CupsPdfQueueName) return N;
-    std::printf("CUPS queue %s not reachable: printing on the virtual printer instead\n", CupsPdfQueueName);
-    TVirtualPrinterConfig C;
-    C.PixelsPerInchX = C.PixelsPerInchY = 100;
-    C.OutputFile = VirtualPdf = Temp.Path("virtual.pdf");
-    C.KeepPageImages = false;
-    Virtual = std::make_shared<TVirtualPrinter>("Virtual PDF", C);
-    InstallPrinter(Virtual);
-    GetPrinterList()->RefreshPrinters();
-    return "Virtual PDF";
-  }
+  std::string PdfQueue() { return ppPdfQueueOrVirtual(Virtual, VirtualPdf = Temp.Path("virtual.pdf")); }
 
   TTestTempFiles Temp;
   std::unique_ptr<TppBackgroundPrintManager> Manager;

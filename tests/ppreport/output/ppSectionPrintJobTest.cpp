@@ -18,6 +18,7 @@
 #include "tests/TestTemp.h"
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
+#include "tests/ppreport/ppPdfQueue.h"
 
 namespace {
 
@@ -31,20 +32,7 @@ protected:
     GetPrinterList()->RefreshPrinters();
   }
   // The CUPS PDF queue, or a virtual PDF printer where CUPS is not reachable (said in the output).
-  std::string PdfQueue() {
-    SetSystemPrintersEnabled(true);
-    GetPrinterList()->RefreshPrinters();
-    for (const std::string& N : GetPrinterList()->Names())
-      if (N == CupsPdfQueueName) return N;
-    std::printf("CUPS queue %s not reachable: printing on the virtual printer instead\n", CupsPdfQueueName);
-    TVirtualPrinterConfig C;
-    C.PixelsPerInchX = C.PixelsPerInchY = 100;
-    C.KeepPageImages = false;
-    Virtual = std::make_shared<TVirtualPrinter>("Virtual PDF", C);
-    InstallPrinter(Virtual);
-    GetPrinterList()->RefreshPrinters();
-    return "Virtual PDF";
-  }
+  std::string PdfQueue() { return ppPdfQueueOrVirtual(Virtual); }
   // Sales n1..n3 and twenty items, in a SQLite file.
   void Tables() {
     Path = Temp.Path("sales.db");
