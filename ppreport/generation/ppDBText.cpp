@@ -83,9 +83,11 @@ void TppDBText::SetDataField(const std::string& Value) {
 void TppDBText::Notify(TppCommunicator* Partner, TppNotifyOperation Operation) {
   TppCustomText::Notify(Partner, Operation);
   if (HasState(csDestroying)) return;
+  // A pipeline tells of every record: only a design-time change is looked at further.
+  if (!((Operation == ppopRemove || Operation == ppopDataChange) && DesigningOutsidePrinting())) return;
   // The listeners of look-ahead commands are no data sources.
   if (Partner && dynamic_cast<TppDrawVariable*>(Partner->Owner())) return;
-  if ((Operation == ppopRemove || Operation == ppopDataChange) && DesigningOutsidePrinting()) SetCaption(GetText());
+  SetCaption(GetText());
 }
 
 // ---- text
