@@ -189,24 +189,49 @@ void TDBDataSet::PrepareSelect() {
   if (!FStmt) throw EDatabaseError(SEmptySQL);
   if (sqlite3_column_count(FStmt) == 0) throw EDatabaseError(SNoResultSet);
   BindParams(FStmt);
+  FAtStart = true;
+  FOffset = false;
 }
 
 void TDBDataSet::Refetch() {
-  // The statement went when it was done; a fresh one reads from the first row.
-  if (FStmt) {
+  if (FStmt && !FOffset) {
     sqlite3_reset(FStmt);
+    FAtStart = true;
     return;
   }
+  // The statement went when it was done, or starts further on; a fresh one reads from the first row.
+  sqlite3_finalize(FStmt);
+  FStmt = nullptr;
+  FOffset = false;
   if (!FDb) return;
   PrepareSelect();
   if (sqlite3_column_count(FStmt) != Records().Columns()) throw EDatabaseError(SRecordsMismatch);
+}
+
+bool TDBDataSet::StartAfter(int64_t Count) {
+  std::string SQL = SelectSQL();
+  while (!SQL.empty() && (SQL.back() == ';' || static_cast<unsigned char>(SQL.back()) <= ' ')) SQL.pop_back();
+  // A line break ends a comment the select may end with.
+  const std::string Wrapped = "SELECT * FROM (" + SQL + "\n) LIMIT -1 OFFSET " + std::to_string(Count);
+  sqlite3_stmt* Stmt = nullptr;
+  if (sqlite3_prepare_v2(FDb, Wrapped.c_str(), static_cast<int>(Wrapped.size()), &Stmt, nullptr) != SQLITE_OK ||
+      !Stmt || sqlite3_column_count(Stmt) != Records().Columns()) {
+    sqlite3_finalize(Stmt);
+    return false;
+  }
+  BindParams(Stmt);
+  sqlite3_finalize(FStmt);
+  FStmt = Stmt;
+  FAtStart = true;
+  FOffset = true;
+  return true;
 }
 
 int64_t TDBDataSet::CountRecords() {
   if (FCount >= 0 || !FDb) return FCount;
   // SQLite counts the rows of the statement itself, without handing them over; a statement it
   // will not take as a subquery is stepped through as a second statement instead.
-  const char* Text = FStmt ? sqlite3_sql(FStmt) : nullptr;
+  const char* Text = FStmt && !FOffset ? sqlite3_sql(FStmt) : nullptr;
   std::string SQL = Text ? Text : SelectSQL();
   while (!SQL.empty() && (SQL.back() == ';' || static_cast<unsigned char>(SQL.back()) <= ' ')) SQL.pop_back();
   sqlite3_stmt* Count = nullptr;
@@ -274,12 +299,14 @@ void TDBDataSet::InternalClose() {
   FCount = -1;
   sqlite3_finalize(FStmt);
   FStmt = nullptr;
+  FOffset = false;
   sqlite3_close(FDb);
   FDb = nullptr;
 }
 
 bool TDBDataSet::StepRow() {
   if (!FStmt) return false;
+  FAtStart = false;
   int Rc = sqlite3_step(FStmt);
   if (Rc == SQLITE_DONE) {
     // Done: release the statement and its read lock now, not at Close.
@@ -313,6 +340,17 @@ bool TDBDataSet::StepRow() {
 bool TDBDataSet::FetchRecord() { return StepRow(); }
 
 int64_t TDBDataSet::SkipRecords(int64_t Count) {
+  // From the first row, SQLite's own OFFSET passes over rows several times faster than stepping
+  // over them here (a random page far into the data). The last row passed over is stepped: a
+  // select that has fewer rows (its data changed) is passed over again row by row, to count them.
+  if (Count > 1 && FStmt && FAtStart && StartAfter(Count - 1)) {
+    FAtStart = false;
+    const int Rc = sqlite3_step(FStmt);
+    if (Rc == SQLITE_ROW) return Count;
+    if (Rc != SQLITE_DONE) RaiseSQLite(FDb, SSQLErrorReading);
+    Refetch();
+  }
+  FAtStart = false;
   int64_t Passed = 0;
   while (Passed < Count && FStmt) {
     const int Rc = sqlite3_step(FStmt);

@@ -63,11 +63,16 @@ protected:
 private:
   // Prepares the select statement with its parameters bound.
   void PrepareSelect();
+  // Makes FStmt the select less its first Count rows, which SQLite passes over without making
+  // them; false, changing nothing, when SQLite will not take the select as a subquery.
+  bool StartAfter(int64_t Count);
   bool StepRow();
   std::string FDatabaseName;
   sqlite3* FDb = nullptr;
   sqlite3_stmt* FStmt = nullptr;
-  int64_t FCount = -1;  // counted once an opening
+  bool FAtStart = false;  // FStmt has not been stepped since it was prepared or reset
+  bool FOffset = false;   // FStmt is the select less its first rows (StartAfter)
+  int64_t FCount = -1;    // counted once an opening
 };
 
 class TTable : public TDBDataSet {

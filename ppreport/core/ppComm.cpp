@@ -216,8 +216,16 @@ TppCommunicator* TppCommunicator::GetEventNotifyItem(int Index) const {
   return FEventNotifyList->at(static_cast<size_t>(Index));
 }
 
+bool TppCommunicator::HasEventListener(int EventID) const {
+  if (!FEventNotifyList) return false;
+  for (const TppCommunicator* C : *FEventNotifyList)
+    if (C->FEventMask.Contains(EventID)) return true;
+  return false;
+}
+
 void TppCommunicator::SendEventNotify(TppCommunicator* Sender, int EventID, TraParamList* Params) {
-  if (EventID < 0 || EventID > 255) return;
+  // Most broadcasts (one a record, one a draw command) have no listener that wants them.
+  if (!HasEventListener(EventID)) return;
   Walk(lkEvent, false, [Sender, EventID, Params](TppCommunicator* Listener) {
     if (Listener->FEventMask.Contains(EventID)) Listener->EventNotify(Sender, EventID, Params);
   });
@@ -346,6 +354,7 @@ void TppCommunicator::SetDesigner(TComponent* Designer) {
 }
 
 void TppCommunicator::SendObjectEvent(int EventID, const char* Name, const TClassInfo& Class, TObject* Object) {
+  if (!HasEventListener(EventID)) return;
   TraParamList Params;
   Params.AddParam(Name, vkClass, &Class);
   Params.BindConstParam(0, Object);

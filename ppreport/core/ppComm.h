@@ -91,6 +91,8 @@ public:
   void SendObjectEvent(int EventID, const char* Name, const TClassInfo& Class, TObject* Object);
   // Some linked partner wants EventID.
   bool IsEventRequested(int EventID) const;
+  // Some listener of this communicator's broadcasts wants EventID (0..255).
+  bool HasEventListener(int EventID) const;
   TppEventMask& EventMask() { return FEventMask; }
   const TppEventMask& EventMask() const { return FEventMask; }
 

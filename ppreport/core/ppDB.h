@@ -137,6 +137,17 @@ public:
   TppLinkRangeIndex* LinkRangeIndex() const { return FLinkRangeIndex.get(); }
 
   // ---- fields by name
+  // What the fields read now: two equal keys (both answered true) give equal values and data
+  // types. False when the pipeline cannot tell; a reader then asks for the value every time.
+  struct TRecordKey {
+    uint64_t Data = 0;    // the data set's opening
+    int64_t Record = -1;  // its record
+    uint64_t Fields = 0;  // the pipeline's field list and settings
+    bool operator==(const TRecordKey&) const = default;
+  };
+  virtual bool GetRecordKey(TRecordKey& /*Key*/) const { return false; }
+  // A field of this pipeline changed its name or settings (TppField says so).
+  virtual void FieldChanged() {}
   // Index in the names GetFieldNames gives, -1 when absent.
   int IndexOfFieldName(const std::string& Name);
   TppField* GetFieldObjects(const std::string& Name) { return GetFieldForName(Name); }

@@ -22,6 +22,7 @@ TppField::~TppField() { BeforeDestruction(); }
 
 void TppField::SetFieldName(const std::string& Value) {
   StoreFieldName(Value);
+  if (TppDataPipeline* P = GetDataPipeline()) P->FieldChanged();
   PropertyChanged();
 }
 
@@ -34,6 +35,7 @@ void TppField::SetDataType(TppDataType Value) {
   if (TppDataPipeline* P = GetDataPipeline())
     if (!P->IsDataTypeSupported(Value)) throw EInvalidPropertyError(SppDataTypeNotSupported + P->ClassName());
   FSettings.DataType = Value;
+  if (TppDataPipeline* P = GetDataPipeline()) P->FieldChanged();
 }
 
 bool TppField::IsEqual(const TppField* Other) const {
@@ -47,6 +49,7 @@ void TppField::Assign(const TPersistent* Source) {
     return;
   }
   FSettings = S->FSettings;
+  if (TppDataPipeline* P = GetDataPipeline()) P->FieldChanged();
   if (S->GetPosition() >= 0) SetPosition(S->GetPosition());
 }
 

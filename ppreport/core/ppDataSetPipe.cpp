@@ -39,7 +39,26 @@ std::vector<T*> ChildrenOf(const TppRelative& R) {
     if (auto* C = dynamic_cast<T*>(R.GetChild(I))) L.push_back(C);
   return L;
 }
+
+char AsciiUpper(char C) { return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C; }
+
+struct TAsciiNoCaseHash {
+  size_t operator()(const std::string& S) const {
+    size_t H = 14695981039346656037ull;
+    for (char C : S) H = (H ^ static_cast<unsigned char>(AsciiUpper(C))) * 1099511628211ull;
+    return H;
+  }
+};
+struct TAsciiNoCaseEqual {
+  bool operator()(const std::string& A, const std::string& B) const { return SameTextAscii(A, B); }
+};
 }  // namespace
+
+struct TppDataSetPipeline::TChildIndex {
+  std::vector<TppField*> Fields;
+  std::vector<TppMasterFieldLink*> Links;
+  std::unordered_map<std::string, TppField*, TAsciiNoCaseHash, TAsciiNoCaseEqual> ByName;
+};
 
 const TClassInfo& TppDataSetPipeline::StaticClassInfo() {
   static const TClassInfo Info =
@@ -178,6 +197,41 @@ int TppDataSetPipeline::CompareBookmarks(TppBookmark A, TppBookmark B) {
 
 // ---- fields
 
+const TppDataSetPipeline::TChildIndex& TppDataSetPipeline::Children() const {
+  if (FChildIndex) return *FChildIndex;
+  auto Index = std::make_unique<TChildIndex>();
+  Index->Fields = ChildrenOf<TppField>(*this);
+  Index->Links = ChildrenOf<TppMasterFieldLink>(*this);
+  for (TppField* F : Index->Fields) Index->ByName.emplace(F->FieldName(), F);
+  FChildIndex = std::move(Index);
+  return *FChildIndex;
+}
+
+void TppDataSetPipeline::ChildrenChanged() {
+  FChildIndex.reset();
+  ++FFieldsVersion;
+}
+
+void TppDataSetPipeline::FieldChanged() { ChildrenChanged(); }
+
+void TppDataSetPipeline::InsertChild(int Index, TppRelative* Child) {
+  TppDataPipeline::InsertChild(Index, Child);
+  ChildrenChanged();
+}
+
+void TppDataSetPipeline::RemoveChild(TppRelative* Child) {
+  TppDataPipeline::RemoveChild(Child);
+  ChildrenChanged();
+}
+
+bool TppDataSetPipeline::GetRecordKey(TRecordKey& Key) const {
+  if (!OnRecord()) return false;
+  const TBookmark B = FDataSet->GetBookmark();
+  if (!B.Assigned()) return false;
+  Key = {B.Generation, B.Record, FFieldsVersion};
+  return true;
+}
+
 void TppDataSetPipeline::CreateFields() {
   for (int I = 0; I < FDataSet->FieldCount(); ++I) {
     const TField* Source = FDataSet->Fields()[I];
@@ -194,18 +248,18 @@ void TppDataSetPipeline::FreeFields() {
   for (TppField* F : ChildrenOf<TppField>(*this)) F->Free();
 }
 
-int TppDataSetPipeline::GetFieldCount() const { return static_cast<int>(ChildrenOf<TppField>(*this).size()); }
+int TppDataSetPipeline::GetFieldCount() const { return static_cast<int>(Children().Fields.size()); }
 
 TppField* TppDataSetPipeline::GetFieldAt(int Index) const {
-  const auto L = ChildrenOf<TppField>(*this);
+  const auto& L = Children().Fields;
   if (Index < 0 || Index >= static_cast<int>(L.size())) throw EListError(Format(SListIndexError, {Index}));
   return L[static_cast<size_t>(Index)];
 }
 
 TppField* TppDataSetPipeline::GetFieldForName(const std::string& FieldName) {
-  for (TppField* F : ChildrenOf<TppField>(*this))
-    if (SameTextAscii(F->FieldName(), FieldName)) return F;
-  return nullptr;
+  const auto& ByName = Children().ByName;
+  auto It = ByName.find(FieldName);
+  return It == ByName.end() ? nullptr : It->second;
 }
 
 std::string TppDataSetPipeline::GetFieldAlias(const std::string& FieldName) {
@@ -214,14 +268,14 @@ std::string TppDataSetPipeline::GetFieldAlias(const std::string& FieldName) {
 }
 
 std::string TppDataSetPipeline::GetFieldNameForAlias(const std::string& Alias) {
-  for (TppField* F : ChildrenOf<TppField>(*this))
+  for (TppField* F : Children().Fields)
     if (AnsiSameText(F->FieldAlias(), Alias)) return F->FieldName();
   return Alias;
 }
 
 bool TppDataSetPipeline::GetFieldNames(TStrings& List) {
   List.Clear();
-  const auto Fields = ChildrenOf<TppField>(*this);
+  const auto& Fields = Children().Fields;
   if (!Fields.empty()) {
     for (TppField* F : Fields) List.Add(F->FieldName());
   } else if (GetActive()) {
@@ -334,10 +388,10 @@ TppMasterFieldLink* TppDataSetPipeline::AddLink(TppDataPipeline* Master, const s
   return Link;
 }
 
-int TppDataSetPipeline::GetLinkCount() const { return static_cast<int>(ChildrenOf<TppMasterFieldLink>(*this).size()); }
+int TppDataSetPipeline::GetLinkCount() const { return static_cast<int>(Children().Links.size()); }
 
 TppMasterFieldLink* TppDataSetPipeline::GetLinkAt(int Index) const {
-  const auto L = ChildrenOf<TppMasterFieldLink>(*this);
+  const auto& L = Children().Links;
   if (Index < 0 || Index >= static_cast<int>(L.size())) throw EListError(Format(SListIndexError, {Index}));
   return L[static_cast<size_t>(Index)];
 }
@@ -351,7 +405,7 @@ void TppDataSetPipeline::FreeLinks() {
 int TppDataSetPipeline::CompareLinkValues() {
   TppDataPipeline* Master = MasterDataPipeline();
   if (!Master || !GetActive() || FDataSet->RecNo() == 0) return 1;
-  const auto Links = ChildrenOf<TppMasterFieldLink>(*this);
+  const auto& Links = Children().Links;
   DetailLinkValues().resize(Links.size());
   MasterLinkValues().resize(Links.size());
   for (size_t I = 0; I < Links.size(); ++I) {

@@ -76,6 +76,12 @@ public:
   int LinkedMoveBy(int Count) override;
   bool IsDataAvailable() const override;
   void DoOnMasterRecordPositionChange() override;
+  // The data set's opening and record, with the fields' state: values read on one record of one
+  // opening stay what they are (the platform's data sets are read-only).
+  bool GetRecordKey(TRecordKey& Key) const override;
+  void FieldChanged() override;
+  void InsertChild(int Index, TppRelative* Child) override;
+  void RemoveChild(TppRelative* Child) override;
 
   // The pipeline's data type of a field type of the platform.
   static TppDataType DataTypeOf(TFieldType Type);
@@ -84,6 +90,11 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+  // The fields and links among the children, and the fields by name (ASCII case ignored, the
+  // first of a name wins): made when first asked after the children or a field changed.
+  struct TChildIndex;
+  const TChildIndex& Children() const;
+  void ChildrenChanged();
   TField* DataField(const std::string& FieldName, const char* Operation) const;
   // Whether the cursor stands on a record of this pipeline's range.
   bool OnRecord() const;
@@ -103,4 +114,6 @@ private:
   std::unordered_map<TppBookmark, TBookmark> FBookmarks;
   TppBookmark FLastBookmark = 0;
   std::unique_ptr<TPicture> FPicture;
+  mutable std::unique_ptr<TChildIndex> FChildIndex;
+  uint64_t FFieldsVersion = 0;
 };

@@ -181,9 +181,7 @@ const TClassInfo& TppDrawText::StaticClassInfo() {
   return Info;
 }
 
-TppDrawText::TppDrawText(TComponent* AOwner)
-    : TppDrawCommand(AOwner), FFont(std::make_unique<TppFont>()), FWrappedText(std::make_unique<TStringList>()),
-      FTabStopPositions(std::make_unique<TStringList>()) {}
+TppDrawText::TppDrawText(TComponent* AOwner) : TppDrawCommand(AOwner), FFont(std::make_unique<TppFont>()) {}
 
 TppDrawText::~TppDrawText() { BeforeDestruction(); }
 
@@ -192,11 +190,21 @@ void TppDrawText::SetFont(const TFont* V) {
 }
 
 void TppDrawText::SetWrappedText(const TStrings* V) {
-  if (V) FWrappedText->Assign(V);
+  if (V && (FWrappedText || V->Count() > 0)) WrappedText()->Assign(V);
 }
 
 void TppDrawText::SetTabStopPositions(const TStrings* V) {
-  if (V) FTabStopPositions->Assign(V);
+  if (V && (FTabStopPositions || V->Count() > 0)) TabStopPositions()->Assign(V);
+}
+
+// A list never made is an empty one.
+void TppDrawText::CopyList(std::unique_ptr<TStringList>& L, const std::unique_ptr<TStringList>& Source) {
+  if (Source) {
+    List(L)->Assign(Source.get());
+  } else if (L) {
+    const TStringList Empty;
+    L->Assign(&Empty);
+  }
 }
 
 void TppDrawText::SetAlignment(TAlignment Value) {
@@ -225,8 +233,8 @@ bool TppDrawText::IsEqual(const TppDrawCommand& Other) const {
          FFont->Name() == O->FFont->Name() && FFont->Size() == O->FFont->Size() &&
          FFont->Style() == O->FFont->Style() && FIsMemo == O->FIsMemo && FLeading == O->FLeading &&
          FSaveLength == O->FSaveLength && FText == O->FText && FTransparent == O->FTransparent &&
-         FTabStopPositions->Text() == O->FTabStopPositions->Text() && FWordWrap == O->FWordWrap &&
-         FWrappedText->Text() == O->FWrappedText->Text();
+         ListText(FTabStopPositions) == ListText(O->FTabStopPositions) && FWordWrap == O->FWordWrap &&
+         ListText(FWrappedText) == ListText(O->FWrappedText);
 }
 
 void TppDrawText::Assign(const TPersistent* Source) {
@@ -239,8 +247,8 @@ void TppDrawText::Assign(const TPersistent* Source) {
   FTransparent = S->FTransparent;
   FAutoSize = S->FAutoSize;
   FWordWrap = S->FWordWrap;
-  FWrappedText->Assign(S->FWrappedText.get());
-  FTabStopPositions->Assign(S->FTabStopPositions.get());
+  CopyList(FWrappedText, S->FWrappedText);
+  CopyList(FTabStopPositions, S->FTabStopPositions);
   FAngle = S->FAngle;
   FLeading = S->FLeading;
   FIsMemo = S->FIsMemo;

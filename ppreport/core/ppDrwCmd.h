@@ -155,9 +155,10 @@ public:
   void SetAutoSize(bool V) { FAutoSize = V; }
   bool WordWrap() const { return FWordWrap; }
   void SetWordWrap(bool V) { FWordWrap = V; }
-  TStringList* WrappedText() const { return FWrappedText.get(); }
+  // Both lists are made when first asked for: most texts have neither.
+  TStringList* WrappedText() const { return List(FWrappedText); }
   void SetWrappedText(const TStrings* V);  // copies
-  TStringList* TabStopPositions() const { return FTabStopPositions.get(); }
+  TStringList* TabStopPositions() const { return List(FTabStopPositions); }
   void SetTabStopPositions(const TStrings* V);  // copies
   int Angle() const { return FAngle; }
   void SetAngle(int V) { FAngle = V; }
@@ -208,11 +209,18 @@ public:
   void DefineProperties(TFiler* Filer) override;
 
 private:
+  static TStringList* List(std::unique_ptr<TStringList>& L) {
+    if (!L) L = std::make_unique<TStringList>();
+    return L.get();
+  }
+  static void CopyList(std::unique_ptr<TStringList>& L, const std::unique_ptr<TStringList>& Source);
+  static std::string ListText(const std::unique_ptr<TStringList>& L) { return L ? L->Text() : std::string(); }
+
   std::string FText;
   std::unique_ptr<TppFont> FFont;
   TColor FColor = clWhite;
   bool FTransparent = false, FAutoSize = false, FWordWrap = false;
-  std::unique_ptr<TStringList> FWrappedText, FTabStopPositions;
+  mutable std::unique_ptr<TStringList> FWrappedText, FTabStopPositions;
   int FAngle = 0, FLeading = 0;
   bool FIsMemo = false;
   TppTextAlignment FTextAlignment = taLeftJustified;

@@ -1,6 +1,7 @@
 #include "ppreport/core/ppPage.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/classes/ClassesConsts.h"
 #include "platform/classes/Filer.h"
@@ -8,6 +9,18 @@
 #include "ppreport/core/ppConsts.h"
 #include "ppreport/core/ppDevice.h"
 #include "ppreport/core/ppLanguage.h"
+
+namespace {
+constexpr char OutlineCommandClass[] = "TppOutlineDrawCommand";
+
+// Whether a class of the command's line bears the outline command's name: only then can it be of
+// the class registered under that name, and the registry (a search under its lock) is asked.
+bool MayBeOutlineCommand(const TppDrawCommand& Command) {
+  for (const TClassInfo* C = Command.ClassInfo(); C; C = C->Parent)
+    if (std::strcmp(C->Name, OutlineCommandClass) == 0) return true;
+  return false;
+}
+}  // namespace
 
 // ---- the page
 
@@ -72,14 +85,14 @@ void TppPage::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 bool TppPage::NotifiesOwned(const TComponent* AComponent) const {
-  return !(AComponent && AComponent->Owner() == this && dynamic_cast<const TppDrawCommand*>(AComponent));
+  return !(AComponent && AComponent->Owner() == this && AComponent->InheritsFrom(TppDrawCommand::StaticClassInfo()));
 }
 
 // ---- draw commands
 
 void TppPage::AddDrawCommand(TppDrawCommand* DrawCommand) {
   if (!DrawCommand || DrawCommand->Page() == this) return;
-  if (const TClassInfo* Outline = GetClass("TppOutlineDrawCommand"))
+  if (const TClassInfo* Outline = MayBeOutlineCommand(*DrawCommand) ? GetClass(OutlineCommandClass) : nullptr)
     if (DrawCommand->InheritsFrom(*Outline) && FindDrawCommand(*Outline))
       throw EOutlineError(ppErrorText("TppPage", "AddDrawCommand", SppSecondOutlineCommand));
   if (TppPage* Old = DrawCommand->Page()) Old->RemoveDrawCommand(DrawCommand);
@@ -135,7 +148,7 @@ TppDrawCommand* TppPage::FindDrawCommand(const TClassInfo& Class) const {
 }
 
 TppDrawCommand* TppPage::GetOutlineDrawCommand() const {
-  const TClassInfo* Outline = GetClass("TppOutlineDrawCommand");
+  const TClassInfo* Outline = GetClass(OutlineCommandClass);
   return Outline ? FindDrawCommand(*Outline) : nullptr;
 }
 

@@ -1,6 +1,9 @@
 #include "ppreport/core/ppProd.h"
 
+#include <time.h>
+
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 #include "platform/app/Application.h"
@@ -17,6 +20,19 @@
 #include "ppreport/core/ppUtils.h"
 
 namespace {
+constexpr int64_t MessageIntervalNs = 20'000'000;
+// When this thread last handled its messages here. Each background print runs on a thread of its
+// own (with messages off).
+thread_local int64_t LastMessagesNs = INT64_MIN / 2;
+
+// The coarse clock is read from memory without a system call; its ticks of a few milliseconds are
+// fine enough for an interval of 20.
+int64_t CoarseNowNs() {
+  timespec T{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &T);
+  return int64_t(T.tv_sec) * 1'000'000'000 + T.tv_nsec;
+}
+
 TppBackgroundPrintHandler& BackgroundPrintHandler() {
   static TppBackgroundPrintHandler H;
   return H;
@@ -174,7 +190,11 @@ void TppProducer::BindSaveTextHandler(const std::string& MethodName) {
 }
 
 void TppProducer::ProcessMessages() {
-  if (FEnableProcessMessages && Application) Application->ProcessMessages();
+  if (!FEnableProcessMessages || !Application) return;
+  if (CoarseNowNs() - LastMessagesNs < MessageIntervalNs) return;
+  Application->ProcessMessages();
+  // From the end: handling them may take long (a window painting).
+  LastMessagesNs = CoarseNowNs();
 }
 
 // ---- events

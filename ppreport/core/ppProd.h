@@ -122,6 +122,9 @@ public:
   // The class registered for DeviceType is not the screen device's (an unknown name is a device).
   virtual bool IsPrintToDevice() const;
   virtual bool DisplayAutoSearchDialog() { return false; }
+  // Lets the application handle its pending messages, when EnableProcessMessages is on and 20 ms
+  // have passed since this thread last did so here: generation calls it after every object, and
+  // handling messages costs more than an object; 20 ms keep a window responsive and Cancel quick.
   void ProcessMessages();
 
   // ---- settings operations

@@ -44,6 +44,7 @@ TppDBText::~TppDBText() { BeforeDestruction(); }
 void TppDBText::SetBlankWhenZero(bool Value) {
   if (Value == FBlankWhenZero) return;
   FBlankWhenZero = Value;
+  ForgetDisplayText();
   PropertyChanged();
 }
 
@@ -63,6 +64,7 @@ void TppDBText::SetSuppressRepeatedValues(bool Value) {
 
 void TppDBText::SetDisplayFormat(const std::string& Value) {
   TppCustomText::SetDisplayFormat(Value);
+  ForgetDisplayText();
   SetCaption(GetText());
 }
 
@@ -73,6 +75,7 @@ void TppDBText::SetUserName(const std::string& Value) {
 
 void TppDBText::SetDataField(const std::string& Value) {
   TppCustomText::SetDataField(Value);
+  ForgetDisplayText();
   Notify(this, ppopDataChange);
   PropertyChanged();
 }
@@ -80,9 +83,11 @@ void TppDBText::SetDataField(const std::string& Value) {
 void TppDBText::Notify(TppCommunicator* Partner, TppNotifyOperation Operation) {
   TppCustomText::Notify(Partner, Operation);
   if (HasState(csDestroying)) return;
+  // A pipeline tells of every record: only a design-time change is looked at further.
+  if (!((Operation == ppopRemove || Operation == ppopDataChange) && DesigningOutsidePrinting())) return;
   // The listeners of look-ahead commands are no data sources.
   if (Partner && dynamic_cast<TppDrawVariable*>(Partner->Owner())) return;
-  if ((Operation == ppopRemove || Operation == ppopDataChange) && DesigningOutsidePrinting()) SetCaption(GetText());
+  SetCaption(GetText());
 }
 
 // ---- text
@@ -94,6 +99,19 @@ std::string TppDBText::GetDisplayText() const {
     return FieldDisplayName();
   }
   TppDataPipeline* P = GetDataPipeline();
+  // Kept while the engine generates only (each run starts afresh; the formats stay put meanwhile).
+  // A handler of OnFormat may answer differently each time: it is asked every time.
+  TppDataPipeline::TRecordKey Key;
+  const TppCustomEngine* E = ReportEngine();
+  const bool Keyed = !OnFormat && E && E->Printing() && P->GetRecordKey(Key);
+  if (Keyed && FDisplay.Valid && FDisplay.Pipeline == P && FDisplay.Key == Key) return FDisplay.Text;
+  std::string Text = DisplayTextOf(*P);
+  if (Keyed) FDisplay = {true, P, Key, Text};
+  return Text;
+}
+
+std::string TppDBText::DisplayTextOf(TppDataPipeline& Pipeline) const {
+  TppDataPipeline* P = &Pipeline;
   TppDataType Type = dtString;
   try {
     Type = P->GetFieldDataType(DataField());
@@ -164,12 +182,14 @@ void TppDBText::ClearSuppression() {
 void TppDBText::Init() {
   TppCustomText::Init();
   ClearSuppression();
+  ForgetDisplayText();
   if (TppCustomEngine* E = ReportEngine()) E->AddEventNotify(this);
 }
 
 void TppDBText::Reset() {
   TppCustomText::Reset();
   ClearSuppression();
+  ForgetDisplayText();
 }
 
 void TppDBText::EventNotify(TppCommunicator* Sender, int EventID, TraParamList* Params) {

@@ -97,6 +97,9 @@ protected:
 
 private:
   void ClearSuppression();
+  void ForgetDisplayText() { FDisplay.Valid = false; }
+  // The display text of the pipeline's current value.
+  std::string DisplayTextOf(TppDataPipeline& Pipeline) const;
 
   bool FAlreadyPrinted = false;
   bool FBlankWhenZero = false;
@@ -109,6 +112,15 @@ private:
   // The prior value at the end of each page, while repeated values are suppressed: the page record
   // has no room for a text, and a page generated again alone must compare with the same value.
   std::vector<std::string> FPagePriorValues;
+  // The display text last made, with the pipeline and its record key it was made on: a record is
+  // formatted once, though the traversal, the layout and the draw command each ask for its text.
+  struct TDisplayText {
+    bool Valid = false;
+    const TppDataPipeline* Pipeline = nullptr;
+    TppDataPipeline::TRecordKey Key;
+    std::string Text;
+  };
+  mutable TDisplayText FDisplay;
 };
 
 // What the data-aware texts publish (the text properties except Caption, and their own).

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -436,6 +437,61 @@ TEST(TppDataSetPipelineTest, FieldsAndValues) {
   EXPECT_FALSE(P->Locate("Name", Variant(std::string("n1")), 0));
   EXPECT_EQ(2, P->GetFieldValue("Id").AsInteger());
   EXPECT_TRUE(P->Locate("Name", Variant(std::string("N")), 1u << loPartialKey));
+}
+
+// Fields are found by name through an index of the children, and values are known to stay while
+// the record key does: both must follow every change of the fields and of the position.
+TEST(TppDataSetPipelineTest, FieldsByNameAndTheRecordKeyFollowEveryChange) {
+  TComponent Form(nullptr);
+  TMemoryDataSet* Data = NumberSet(&Form, 2);
+  auto* P = new TppDataSetPipeline(&Form);
+  P->SetDataSet(Data);
+  TppDataPipeline::TRecordKey Key, Now;
+  EXPECT_FALSE(P->GetRecordKey(Key));  // closed
+  P->Open();
+  TppField* Name = P->GetFieldForName("NAME");
+  ASSERT_NE(nullptr, Name);
+  ASSERT_TRUE(P->GetRecordKey(Key));
+  ASSERT_TRUE(P->GetRecordKey(Now));
+  EXPECT_EQ(Key, Now);
+
+  Name->SetFieldName("Nome");
+  EXPECT_EQ(nullptr, P->GetFieldForName("Name"));
+  EXPECT_EQ(Name, P->GetFieldForName("nome"));
+  // A second field of a name is found only once the first has gone.
+  auto* Second = new TppField(&Form);
+  Second->SetFieldName("NOME");
+  Second->SetParent(P);
+  EXPECT_EQ(Name, P->GetFieldForName("Nome"));
+  EXPECT_EQ(4, P->GetFieldCount());
+  Name->Free();
+  EXPECT_EQ(Second, P->GetFieldForName("Nome"));
+  EXPECT_EQ(3, P->GetFieldCount());
+  Second->SetDataType(dtInteger);
+  EXPECT_EQ(dtInteger, P->GetFieldDataType("Nome"));
+  ASSERT_TRUE(P->GetRecordKey(Now));
+  EXPECT_NE(Key, Now) << "the fields changed";
+
+  struct TStep {
+    const char* What;
+    std::function<void()> Change;
+  };
+  const TStep Steps[] = {
+      {"a field's type", [&] { Second->SetDataType(dtString); }},
+      {"the next record", [&] { P->Next(); }},
+      {"the data set opened again", [&] {
+         P->Close();
+         P->Open();
+         P->MoveDataBy(1);
+       }},
+  };
+  for (const TStep& S : Steps) {
+    SCOPED_TRACE(S.What);
+    ASSERT_TRUE(P->GetRecordKey(Key));
+    S.Change();
+    ASSERT_TRUE(P->GetRecordKey(Now));
+    EXPECT_NE(Key, Now);
+  }
 }
 
 TEST(TppDataSetPipelineTest, StreamsItsMasterAndReadsOlderForms) {

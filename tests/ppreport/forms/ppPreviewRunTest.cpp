@@ -81,6 +81,30 @@ TEST_F(PreviewRun, CancelarStopsThePageCount) {
   EXPECT_EQ("Fechar", Preview()->CancelButton->Caption());
 }
 
+// Generation handles messages only every so often; Cancelar still reaches the run within 50 ms.
+// Each row takes at least a millisecond here, so 50 rows are at least 50 ms; rows of 1 mm put
+// more than 200 on a page, so the messages handled as each page arrives are not enough.
+TEST_F(PreviewRun, CancelarIsHeardWithinFiftyMilliseconds) {
+  Open(20000, 1000);
+  constexpr int PostedAt = 400;  // on page 2
+  int Rows = 0, HeardAt = 0;
+  Report->GetDetailBand()->BeforePrint = [&](TObject*) {
+    if (++Rows == PostedAt)
+      QTimer::singleShot(0, [&] {
+        HeardAt = Rows;
+        ClickAt(Preview()->CancelButton, 5, 5);
+      });
+    QTest::qSleep(1);
+  };
+  ClickAt(Preview()->LastButton, 5, 5);
+  Pump();
+  ASSERT_GE(HeardAt, PostedAt) << "Cancelar was never heard";
+  EXPECT_LT(HeardAt - PostedAt, 50);
+  EXPECT_LE(Rows - HeardAt, 1) << "the run goes on after Cancelar";
+  EXPECT_FALSE(Report->Printing());
+  EXPECT_FALSE(Report->Engine()->DonePrinting());
+}
+
 // Closing the window while the pages are counted cancels the count; the window goes and the report
 // is free again.
 TEST_F(PreviewRun, ClosingTheWindowStopsThePageCount) {

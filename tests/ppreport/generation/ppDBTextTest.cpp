@@ -3,6 +3,8 @@
 // alone that suppress the same values.
 #include "tests/ppreport/generation/ppDBTextTestSupport.h"
 
+#include <functional>
+
 #include "platform/rtl/DateTime.h"
 
 namespace dbtexttest {
@@ -65,6 +67,39 @@ TEST_F(DataTexts, OnFormatHasTheLastWordAndGetsTheFormatAndTheValue) {
   EXPECT_EQ(TLabels{"<2,5>"}, TextsOf(T, 1));
   EXPECT_EQ("0.0", SeenFormat);
   EXPECT_EQ(2.5, SeenValue);
+}
+
+// The text of a record is made once for its traversal, its layout and its draw command; a setting
+// changed after the traversal (in the band's BeforeGenerate) still shows in the record's text.
+TEST_F(DataTexts, ASettingChangedWhileARecordPrintsShowsInItsText) {
+  struct TCase {
+    const char* What;
+    std::function<void(TppDBText&)> Change;
+    TLabels Expected;
+  };
+  const TCase Cases[] = {
+      {"nothing", [](TppDBText&) {}, {"1.234,50", "0,00", "7,00"}},
+      {"format", [](TppDBText& T) { T.SetDisplayFormat("0.0"); }, {"1.234,50", "0,0", "7,0"}},
+      {"blank when zero", [](TppDBText& T) { T.SetBlankWhenZero(true); }, {"1.234,50", "", "7,00"}},
+      {"field", [](TppDBText& T) { T.SetDataField("Id"); }, {"1.234,50", "2,00", "3,00"}},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.What);
+    Report->Pages.clear();
+    Data({{1, "a", "", 1234.5, TDbValue::Null()}, {2, "b", "", 0.0, TDbValue::Null()}, {3, "c", "", 7.0, TDbValue::Null()}});
+    auto* D = new TppDetailBand(&Form);
+    D->ChangeHeight(10 * mm);
+    D->SetReport(Report);
+    auto* T = Put<TppDBText>(D, "Value");
+    T->SetDisplayFormat("#,0.00");
+    int Record = 0;
+    D->BeforeGenerate = [&](TObject*) {
+      if (++Record == 2) C.Change(*T);
+    };
+    Run();
+    EXPECT_EQ(C.Expected, TextsOf(T, 1));
+    delete D;
+  }
 }
 
 TEST_F(DataTexts, WithoutDataTheTextNamesItsFieldOrItself) {
