@@ -216,12 +216,14 @@ TppCommunicator* TppCommunicator::GetEventNotifyItem(int Index) const {
   return FEventNotifyList->at(static_cast<size_t>(Index));
 }
 
-bool TppCommunicator::HasEventListener(int EventID) const {
-  if (!FEventNotifyList) return false;
-  for (const TppCommunicator* C : *FEventNotifyList)
+bool TppCommunicator::AnyWants(const std::unique_ptr<TList>& List, int EventID) {
+  if (!List) return false;
+  for (const TppCommunicator* C : *List)
     if (C->FEventMask.Contains(EventID)) return true;
   return false;
 }
+
+bool TppCommunicator::HasEventListener(int EventID) const { return AnyWants(FEventNotifyList, EventID); }
 
 void TppCommunicator::SendEventNotify(TppCommunicator* Sender, int EventID, TraParamList* Params) {
   // Most broadcasts (one a record, one a draw command) have no listener that wants them.
@@ -235,12 +237,7 @@ void TppCommunicator::EventNotify(TppCommunicator* Sender, int EventID, TraParam
   if (OnEventNotify) OnEventNotify(this, Sender, EventID, Params);
 }
 
-bool TppCommunicator::IsEventRequested(int EventID) const {
-  if (!FNotifyList) return false;
-  for (const TppCommunicator* C : *FNotifyList)
-    if (C->FEventMask.Contains(EventID)) return true;
-  return false;
-}
+bool TppCommunicator::IsEventRequested(int EventID) const { return AnyWants(FNotifyList, EventID); }
 
 // ---- user names
 

@@ -159,6 +159,8 @@ private:
   struct TWalk;
 
   std::unique_ptr<TList>& ListOf(TListKind Kind) { return Kind == lkNotify ? FNotifyList : FEventNotifyList; }
+  // Some communicator of List has EventID in its mask.
+  static bool AnyWants(const std::unique_ptr<TList>& List, int EventID);
   void BeforeListChange(TListKind Kind);
   void Erase(TListKind Kind, TppCommunicator* Item);
   // Drops Partner from both lists of this side (non-virtual: the base of every free notice).
