@@ -127,6 +127,21 @@ protected:
   }
   // The CUPS PDF queue, or a virtual PDF printer where CUPS is not reachable (said in the output).
   std::string PdfQueue() { return ppPdfQueueOrVirtual(Virtual, VirtualPdf = Temp.Path("virtual.pdf")); }
+  // Each job titled by a token is a PDF of Pages pages; the virtual printer keeps only the last
+  // job's file, which every job went through.
+  void ExpectEachJobPrinted(const std::vector<std::string>& Tokens, int Pages) {
+    if (Virtual) {
+      EXPECT_EQ(Pages, ReadPdfInfo(VirtualPdf).Pages);
+      return;
+    }
+    for (const std::string& Token : Tokens) {
+      SCOPED_TRACE(Token);
+      const std::string Pdf = WaitForCupsPdf(Token);
+      ASSERT_FALSE(Pdf.empty()) << "no PDF from the CUPS queue";
+      Temp.Adopt(Pdf);
+      EXPECT_EQ(Pages, ReadPdfInfo(Pdf).Pages);
+    }
+  }
 
   TTestTempFiles Temp;
   std::unique_ptr<TppBackgroundPrintManager> Manager;
@@ -161,18 +176,7 @@ TEST_F(ppBackgroundReportPrintTest, TwoQueuedJobsPrintToThePdfQueueWhileTheMainT
   for (int I = 0; I < 50; ++I) Application->ProcessMessages();
   EXPECT_EQ(1, AllFinished);
   EXPECT_TRUE(Errors.empty()) << Errors.front();
-  if (Virtual) {
-    // The virtual printer keeps the last job's file: both jobs went through it.
-    EXPECT_EQ(2, ReadPdfInfo(VirtualPdf).Pages);
-    return;
-  }
-  for (const std::string& Token : Tokens) {
-    SCOPED_TRACE(Token);
-    const std::string Pdf = WaitForCupsPdf(Token);
-    ASSERT_FALSE(Pdf.empty()) << "no PDF from the CUPS queue";
-    Temp.Adopt(Pdf);
-    EXPECT_EQ(2, ReadPdfInfo(Pdf).Pages);
-  }
+  ExpectEachJobPrinted(Tokens, 2);
 }
 
 // One CUPS queue printed to from two threads at once: a job in the background beside a print in
@@ -208,17 +212,7 @@ TEST_F(ppBackgroundReportPrintTest, TwoThreadsPrintToOneQueueAtOnce) {
   ASSERT_TRUE(bgtest::PumpUntil([&] { return AllFinished > 1 && AllFinished2 > 0; }));
   Manager2.reset();
   EXPECT_TRUE(Errors.empty()) << Errors.front();
-  if (Virtual) {
-    EXPECT_EQ(5, ReadPdfInfo(VirtualPdf).Pages);
-    return;
-  }
-  for (const std::string& Token : Tokens) {
-    SCOPED_TRACE(Token);
-    const std::string Pdf = WaitForCupsPdf(Token);
-    ASSERT_FALSE(Pdf.empty()) << "no PDF from the CUPS queue";
-    Temp.Adopt(Pdf);
-    EXPECT_EQ(5, ReadPdfInfo(Pdf).Pages);
-  }
+  ExpectEachJobPrinted(Tokens, 5);
 }
 
 // A report whose background printing is on hands its print to the process-wide manager and is
