@@ -6,6 +6,7 @@
 #include "ppreport/core/ppOutlineNode.h"
 #include "ppreport/generation/ppPageBreak.h"
 #include "ppreport/generation/ppPageStyle.h"
+#include "tests/ppreport/ppSqlPipeline.h"
 
 namespace reporttest {
 namespace {
@@ -43,13 +44,17 @@ protected:
   TppGroup* Group = nullptr;
   void Build(const std::string& Regions, bool Grouped = true) {
     Table(Regions);
+    Bands();
+    if (Grouped) Group = RegionGroup();
+  }
+  // Header "H", detail with the name, footer "F", each 10 mm high.
+  void Bands() {
     Report->CreateMissingBands();
     for (TppBand* B : {Report->GetHeaderBand(), Report->GetDetailBand(), Report->GetFooterBand()})
       B->ChangeHeight(10 * mm);
     Label(Report->GetHeaderBand(), "H");
     Field<TppDBText>(Report->GetDetailBand(), "Name", 0);
     Label(Report->GetFooterBand(), "F");
-    if (Grouped) Group = RegionGroup();
   }
 };
 
@@ -180,7 +185,7 @@ TEST_F(GroupedReport, ColumnsFillDownThePageOneAfterTheOther) {
 
 // Two columns down the page: wherever the data ends, the summary starts at the top of the first
 // column, on the next page when the data ends in the second. Each case on a report of its own.
-TEST_F(ReportTest, TheSummaryNeverStartsInTheSecondColumn) {
+TEST_F(GroupedReport, TheSummaryNeverStartsInTheSecondColumn) {
   // Six rows a column; the data ends in the first column, at its foot, or in the second.
   for (int Records : {5, 6, 7, 8, 12}) {
     SCOPED_TRACE(Records);
@@ -191,12 +196,7 @@ TEST_F(ReportTest, TheSummaryNeverStartsInTheSecondColumn) {
     SetUp();
     Table(std::string(Records, 'a'), "columns" + std::to_string(Records) + ".db");
     Report->SetColumns(2);
-    Report->CreateMissingBands();
-    for (TppBand* B : {Report->GetHeaderBand(), Report->GetDetailBand(), Report->GetFooterBand()})
-      B->ChangeHeight(10 * mm);
-    Label(Report->GetHeaderBand(), "H");
-    Field<TppDBText>(Report->GetDetailBand(), "Name", 0);
-    Label(Report->GetFooterBand(), "F");
+    Bands();
     TppBand* Summary = Report->CreateBand(btSummary, 0);
     Summary->ChangeHeight(10 * mm);
     Label(Summary, "S");
@@ -229,15 +229,7 @@ TEST_F(ReportTest, ACustomerWithoutOrdersShowsNoOrderOfAnother) {
     Q.SetSQLText(Sql);
     Q.ExecSQL();
   }
-  auto Pipeline = [&](const char* Name, const char* Sql) {
-    auto* Set = new TQuery(&Form);
-    Set->SetDatabaseName(Path);
-    Set->SetSQLText(Sql);
-    auto* P = new TppDataSetPipeline(&Form);
-    P->SetName(Name);
-    P->SetDataSet(Set);
-    return P;
-  };
+  auto Pipeline = [&](const char* Name, const char* Sql) { return ppSqlPipeline(&Form, Path, Name, Sql); };
   Pipe = Pipeline("Customers", "SELECT CustNo, Name FROM Customer ORDER BY CustNo");
   TppDataSetPipeline* Orders = Pipeline("Orders", "SELECT CustNo, Item FROM Orders ORDER BY CustNo, Item");
   ASSERT_NE(nullptr, Orders->AddLink(Pipe, "CustNo", "CustNo"));

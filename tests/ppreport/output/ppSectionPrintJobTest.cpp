@@ -19,6 +19,7 @@
 #include "tests/platform/printing/CupsPdfQueue.h"
 #include "tests/platform/printing/PdfProbe.h"
 #include "tests/ppreport/ppPdfQueue.h"
+#include "tests/ppreport/ppSqlPipeline.h"
 
 namespace {
 
@@ -47,15 +48,7 @@ protected:
       Q.ExecSQL();
     }
   }
-  TppDataSetPipeline* Pipeline(const char* Name, const char* Sql) {
-    auto* Set = new TQuery(&Form);
-    Set->SetDatabaseName(Path);
-    Set->SetSQLText(Sql);
-    auto* P = new TppDataSetPipeline(&Form);
-    P->SetName(Name);
-    P->SetDataSet(Set);
-    return P;
-  }
+  TppDataSetPipeline* Pipeline(const char* Name, const char* Sql) { return ppSqlPipeline(&Form, Path, Name, Sql); }
   template <class T>
   T* Band(TppCustomReport* R, int32_t Height) {
     auto* B = new T(&Form);
